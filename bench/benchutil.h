@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+#include <functional>
+
+// Small helpers shared by the benchmark programs.
+namespace Bench {
+
+struct Stats
+{
+    double median = 0;
+    double min = 0;
+    double max = 0;
+};
+
+// Runs fn `runs` times and returns the median, min and max in milliseconds.
+// setup runs before each measured run and is not timed.
+Stats measure(int runs, const std::function<void()> &fn,
+              const std::function<void()> &setup = nullptr);
+// Peak resident memory of this process so far, in MiB (VmHWM).
+double peakMemoryMiB();
+// Points HOME and the settings paths at a fresh temporary directory that
+// lives until the process ends. Call before the application object exists.
+QString useTemporaryHome();
+// Writes a generated address book (gen_contacts.py) to a cached file in the
+// temporary directory and returns its path; format as the generator names it.
+QString generatedFile(const QString &format, int count, const QStringList &extraArgs = {});
+// One row of the results table.
+void printRow(const QString &operation, int count, const Stats &stats,
+              const QString &target = QString());
+void printHeader(const QString &title);
+
+} // namespace Bench

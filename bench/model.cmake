@@ -1,0 +1,1 @@
+# Benchmarks of this area: kiv_add_bench(<name>).

@@ -1,0 +1,5 @@
+import QtQuick 2.0
+
+Rectangle {
+    id: root
+}

@@ -1,0 +1,3 @@
+# Import/export backend, file type detection, CSV and database import and export.
+list(APPEND KIV_SOURCES
+)

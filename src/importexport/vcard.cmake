@@ -1,0 +1,3 @@
+# vCard document model and codec, vCard import and export.
+list(APPEND KIV_SOURCES
+)

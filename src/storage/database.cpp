@@ -1,0 +1,9 @@
+#include "database.h"
+
+DataBase::DataBase(QObject *parent)
+    : QObject(parent)
+{
+    qRegisterMetaType<DataBase *>();
+}
+
+DataBase::~DataBase() = default;

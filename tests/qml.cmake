@@ -1,0 +1,1 @@
+# Tests of this area: kiv_add_test(<name> [GUI] [QML] [SOURCES ...]).
