@@ -1,3 +1,4 @@
 # vCard document model and codec, vCard import and export.
 list(APPEND KIV_SOURCES
+    src/importexport/vcardimport.cpp
 )

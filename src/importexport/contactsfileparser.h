@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QChar>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+// Rows of the last CSV file read, each a list of field texts with the quotes
+// removed; row 0 is the header row.
+extern QList<QStringList> plainContactList;
+
+// Turns a file picked for import into new, unsaved Contact records: detects
+// the file type, reads CSV exports, vCard files and this program's own
+// database files. Everything is static; the caller owns the records.
+class ContactsFileParser : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ContactsFileParser(QObject *parent = nullptr);
+
+    // The entry point: detects the type and reads the file in the codec.
+    static QVariantList parseFile(const QString &fileName, const QString &codecName);
+    static QVariantList parseCsv(const QString &text);
+    static QVariantList parseVCard(const QString &text);
+    // vCard from raw file bytes: unfolds before decoding, so that folds
+    // inside multi-byte characters and escapes survive.
+    static QVariantList parseVCardData(const QByteArray &data, const QString &codecName);
+    static QVariantList parseSqlite(const QString &fileName);
+    static void appendCsvField(QString &field, QChar terminator);
+
+    // Error text of the last parse; set only for an unsupported file type.
+    static QString errorString;
+};
