@@ -36,11 +36,14 @@ const Entry table[] = {
     {Match::Exact, "Family Name", Action::AppendSurname, nullptr},
     {Match::Exact, "Title", Action::PrependSurnamePrefix, nullptr},
     {Match::Exact, "Suffix", Action::AppendMiddleNameSuffix, nullptr},
-    {Match::Exact, "Initials", Action::AppendInitials, nullptr},
+    // Outlook fills Initials from the name itself ("T.S."); appended to the
+    // given name it would garble every imported name, so it becomes a line of
+    // the comment instead.
+    {Match::Exact, "Initials", Action::CommentLine, QT_TRANSLATE_NOOP("QObject", "Initials: ")},
     {Match::Exact, "Web Page", Action::AppendLink, nullptr},
     {Match::Exact, "Gender", Action::CommentLine, QT_TRANSLATE_NOOP("QObject", "Gender: ")},
     {Match::Exact, "Birthday", Action::SetBirthday, nullptr},
-    {Match::Exact, "Anniversary", Action::CommentLine, QT_TRANSLATE_NOOP("QObject", "Anniversary: ")},
+    {Match::Exact, "Anniversary", Action::DateCommentLine, QT_TRANSLATE_NOOP("QObject", "Anniversary: ")},
     {Match::Exact, "Location", Action::CommentLine, QT_TRANSLATE_NOOP("QObject", "Location: ")},
     {Match::Exact, "Language", Action::CommentLine, QT_TRANSLATE_NOOP("QObject", "Language: ")},
     {Match::Exact, "Internet Free Busy", Action::Ignore, nullptr},
@@ -180,6 +183,49 @@ const Entry table[] = {
     // Outlook writes these country columns with a "/Region" suffix.
     {Match::Exact, "Home Country/Region", Action::HomeCountry, QT_TRANSLATE_NOOP("QObject", "Country: ")},
     {Match::Exact, "Business Country/Region", Action::WorkCountry, QT_TRANSLATE_NOOP("QObject", "Country: ")},
+
+    // Single e-mail columns of simple spreadsheet exports.
+    {Match::Exact, "E-mail", Action::Email, QT_TRANSLATE_NOOP("QObject", "Home")},
+    {Match::Exact, "E-Mail", Action::Email, QT_TRANSLATE_NOOP("QObject", "Home")},
+    {Match::Exact, "Email", Action::Email, QT_TRANSLATE_NOOP("QObject", "Home")},
+
+    // Outlook with German column names, mapped like their English originals.
+    {Match::Exact, "Anrede", Action::PrependSurnamePrefix, nullptr},
+    {Match::Exact, "Vorname", Action::SetName, nullptr},
+    {Match::Exact, "Weitere Vornamen", Action::PrependMiddleName, nullptr},
+    {Match::Exact, "Nachname", Action::AppendSurname, nullptr},
+    {Match::Exact, "Firma", Action::SetOrganization, nullptr},
+    {Match::Exact, "Abteilung", Action::CommentLine, QT_TRANSLATE_NOOP("QObject", "Department: ")},
+    {Match::Exact, "Position", Action::CommentLine, QT_TRANSLATE_NOOP("QObject", "Job Title: ")},
+    {Match::Pattern, "^Stra\u00dfe gesch\u00e4ftlich", Action::WorkAppend, QT_TRANSLATE_NOOP("QObject", " Street: ")},
+    {Match::Exact, "Postfach gesch\u00e4ftlich", Action::WorkAppend, QT_TRANSLATE_NOOP("QObject", " PO Box: ")},
+    {Match::Exact, "Ort gesch\u00e4ftlich", Action::WorkAppend, QT_TRANSLATE_NOOP("QObject", " City: ")},
+    {Match::Exact, "Region gesch\u00e4ftlich", Action::WorkAppend, QT_TRANSLATE_NOOP("QObject", " State: ")},
+    {Match::Exact, "Postleitzahl gesch\u00e4ftlich", Action::WorkAppend, QT_TRANSLATE_NOOP("QObject", " Postal: ")},
+    {Match::Exact, "Land/Region gesch\u00e4ftlich", Action::WorkCountry, QT_TRANSLATE_NOOP("QObject", "Country: ")},
+    {Match::Pattern, "^Stra\u00dfe privat", Action::HomeAppend, QT_TRANSLATE_NOOP("QObject", " Street: ")},
+    {Match::Exact, "Postfach privat", Action::HomeAppend, QT_TRANSLATE_NOOP("QObject", " PO Box: ")},
+    {Match::Exact, "Ort privat", Action::HomeAppend, QT_TRANSLATE_NOOP("QObject", " City: ")},
+    {Match::Exact, "Bundesland/Kanton privat", Action::HomeAppend, QT_TRANSLATE_NOOP("QObject", " State: ")},
+    {Match::Exact, "Postleitzahl privat", Action::HomeAppend, QT_TRANSLATE_NOOP("QObject", " Postal: ")},
+    {Match::Exact, "Land/Region privat", Action::HomeCountry, QT_TRANSLATE_NOOP("QObject", "Country: ")},
+    {Match::Exact, "Fax privat", Action::HomeAppend, QT_TRANSLATE_NOOP("QObject", " Fax: ")},
+    {Match::Exact, "Fax gesch\u00e4ftlich", Action::CommentLine, QT_TRANSLATE_NOOP("QObject", "Business Fax: ")},
+    {Match::Exact, "Haupttelefon", Action::Phone, QT_TRANSLATE_NOOP("QObject", "Work")},
+    {Match::Pattern, "^Telefon \\(privat", Action::Phone, QT_TRANSLATE_NOOP("QObject", "Home")},
+    {Match::Exact, "Weiteres Telefon", Action::Phone, QT_TRANSLATE_NOOP("QObject", "Home")},
+    {Match::Exact, "Autotelefon", Action::Phone, QT_TRANSLATE_NOOP("QObject", "Home")},
+    {Match::Pattern, "^Mobiltelefon", Action::Phone, QT_TRANSLATE_NOOP("QObject", "Mobile")},
+    {Match::Pattern, "^Telefon gesch\u00e4ftlich", Action::Phone, QT_TRANSLATE_NOOP("QObject", "Work")},
+    {Match::Exact, "Telefon Firma", Action::Phone, QT_TRANSLATE_NOOP("QObject", "Work")},
+    {Match::Exact, "Telefon Assistent", Action::Phone, QT_TRANSLATE_NOOP("QObject", "Work")},
+    {Match::Exact, "E-Mail-Adresse", Action::Email, QT_TRANSLATE_NOOP("QObject", "Home")},
+    {Match::Pattern, "^E-Mail \\d+: Adresse$", Action::Email, QT_TRANSLATE_NOOP("QObject", "Home")},
+    {Match::Exact, "Geburtstag", Action::SetBirthday, nullptr},
+    {Match::Exact, "Jahrestag", Action::DateCommentLine, QT_TRANSLATE_NOOP("QObject", "Anniversary: ")},
+    {Match::Exact, "Notizen", Action::AppendNotes, nullptr},
+    {Match::Exact, "Webseite", Action::AppendLink, nullptr},
+    {Match::Exact, "Initialen", Action::CommentLine, QT_TRANSLATE_NOOP("QObject", "Initials: ")},
 };
 
 bool isBlank(const QString &value)
@@ -254,19 +300,33 @@ bool isNumber(const QString &text)
 
 CsvContactReader::Rule CsvContactReader::ruleFor(const QString &header)
 {
-    for (const Entry &entry : table) {
-        bool matches = false;
-        if (entry.match == Match::Exact) {
-            matches = header == QLatin1String(entry.header);
-        } else {
-            const QRegularExpression pattern(QLatin1String(entry.header));
-            matches = pattern.match(header).hasMatch();
+    struct Compiled
+    {
+        const Entry *entry;
+        QString header;
+        QRegularExpression pattern;
+    };
+    // Compiled once: a file is resolved column by column against every row.
+    static const QVector<Compiled> compiled = [] {
+        QVector<Compiled> result;
+        for (const Entry &entry : table) {
+            const QString text = QString::fromUtf8(entry.header);
+            result.append({&entry, text,
+                           entry.match == Match::Pattern ? QRegularExpression(text)
+                                                         : QRegularExpression()});
         }
+        return result;
+    }();
+
+    for (const Compiled &candidate : compiled) {
+        const bool matches = candidate.entry->match == Match::Exact
+                                     ? header == candidate.header
+                                     : candidate.pattern.match(header).hasMatch();
         if (matches) {
             Rule rule;
-            rule.action = entry.action;
-            if (entry.text) {
-                rule.text = trQ(entry.text);
+            rule.action = candidate.entry->action;
+            if (candidate.entry->text) {
+                rule.text = trQ(candidate.entry->text);
             }
             return rule;
         }
@@ -341,9 +401,6 @@ Contact *CsvContactReader::readRow(const QStringList &row, int rowNumber, qint64
         case Action::AppendMiddleNameSuffix:
             contact->middlename.append(QStringLiteral(", ") + value);
             break;
-        case Action::AppendInitials:
-            contact->name.append(value);
-            break;
         case Action::AppendNickname:
             contact->name.append(QLatin1Char(' ') + value);
             break;
@@ -355,6 +412,11 @@ Contact *CsvContactReader::readRow(const QStringList &row, int rowNumber, qint64
             break;
         case Action::CommentLine:
             contact->comment.append(rule.text + value + QLatin1Char('\n'));
+            break;
+        case Action::DateCommentLine:
+            if (!isEmptyDatePlaceholder(value)) {
+                contact->comment.append(rule.text + value + QLatin1Char('\n'));
+            }
             break;
         case Action::AppendNotes:
             contact->comment.append(value + QLatin1Char('\n'));

@@ -28,11 +28,11 @@ public:
         AppendSurname,
         PrependSurnamePrefix,    // value and ", " in front of the surname
         AppendMiddleNameSuffix,  // ", " and the value after the middle name
-        AppendInitials,
         AppendNickname,          // one space and the value after the name
         AppendLink,
         SplitLinks,
         CommentLine,
+        DateCommentLine,         // a comment line unless Outlook's empty-date placeholder
         AppendNotes,
         SetBirthday,
         BirthDay,
