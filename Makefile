@@ -14,7 +14,12 @@ DEB_PACKAGES = cmake make g++ python3 \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test bench clean
+FUZZ_DIR      ?= build-fuzz
+FUZZ_SECONDS  ?= 60
+FUZZ_TARGETS  = csv vcard parsefile
+FUZZ_PACKAGES = clang libclang-rt-14-dev
+
+.PHONY: all deps deps-fuzz build run test test-asan bench fuzz clean
 
 all: build
 
@@ -30,6 +35,10 @@ deps:
 		$(SUDO) apt-get update -qq && \
 		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
+
+# The fuzzers need clang and its libFuzzer runtime on top of the usual packages.
+deps-fuzz: deps
+	@$(MAKE) --no-print-directory deps DEB_PACKAGES="$(FUZZ_PACKAGES)"
 
 $(BUILD_DIR)/CMakeCache.txt:
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
@@ -55,5 +64,32 @@ bench: deps build
 		[ -x "$$b" ] && "$$b" || exit 1; \
 	done
 
+# The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Leaks inside the system's graphics and font libraries are suppressed; ours are not.
+test-asan: deps
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DKIV_SANITIZE=ON
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	cd $(ASAN_DIR) && \
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0:fast_unwind_on_malloc=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	ctest --output-on-failure -j $(JOBS)
+
+# Each fuzzer runs FUZZ_SECONDS (default 60), seeded with the test files.
+# Findings are written to $(FUZZ_DIR)/findings/; the corpus grows in $(FUZZ_DIR)/corpus/.
+fuzz: deps-fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIV_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	@mkdir -p $(FUZZ_DIR)/findings
+	@for t in $(FUZZ_TARGETS); do \
+		mkdir -p $(FUZZ_DIR)/corpus/$$t; \
+		echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
+		QT_QPA_PLATFORM=offscreen ./$(FUZZ_DIR)/tests/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) \
+			-timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
+			-artifact_prefix=$(FUZZ_DIR)/findings/$$t- \
+			$(FUZZ_DIR)/corpus/$$t $$(ls -d tests/data/csv tests/data/vcard tests/data/fuzz 2>/dev/null) \
+			|| exit 1; \
+	done
+
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

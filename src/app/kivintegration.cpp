@@ -1,7 +1,12 @@
 #include "kivintegration.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <QString>
+
+// Diagnostics of the integration calls; off unless enabled by logging rules
+// (for example QT_LOGGING_RULES="kiv.integration.debug=true").
+Q_LOGGING_CATEGORY(lcKivIntegration, "kiv.integration", QtWarningMsg)
 
 void kivInit(const char *version, const char *name)
 {
@@ -19,12 +24,11 @@ bool kivInTabletMode()
 
 QWidget *kivHelpLookForWidget()
 {
+    qCDebug(lcKivIntegration, "kivHelpLookForWidget");
     return nullptr;
 }
 
 void kivHelpShow(QWidget *widget)
 {
-    if (!widget) {
-        return;
-    }
+    qCDebug(lcKivIntegration, "kivHelpShow %p", static_cast<void *>(widget));
 }

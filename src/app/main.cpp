@@ -1,10 +1,8 @@
-#include "kivintegration.h"
-
-#include <QApplication>
+#include "qtsingleapplication.h"
+#include "startup.h"
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    kivInit("1.0.0-5", "Contacts");
-    return 0;
+    QtSingleApplication app(argc, argv);
+    return StartUp::run(app);
 }

@@ -1,0 +1,41 @@
+#include "customqtquick2applicationviewer.h"
+
+#include "kivintegration.h"
+
+#include <QKeyEvent>
+#include <QProcess>
+
+CustomQtQuick2ApplicationViewer::CustomQtQuick2ApplicationViewer(QWindow *parent)
+    : QtQuick2ApplicationViewer(parent)
+{
+}
+
+void CustomQtQuick2ApplicationViewer::processAppMessage(QString message)
+{
+    if (message == QLatin1String("raise")) {
+        show();
+        raise();
+        return;
+    }
+    if (message.startsWith(QLatin1String("contactId"))) {
+        const QStringList pieces = message.split(QLatin1Char(' '));
+        if (pieces.size() >= 2) {
+            emit showContact(pieces.at(1));
+        }
+        show();
+        raise();
+    }
+}
+
+void CustomQtQuick2ApplicationViewer::startDetachedProcess(QString program, QStringList arguments)
+{
+    QProcess::startDetached(program, arguments);
+}
+
+void CustomQtQuick2ApplicationViewer::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F1) {
+        kivHelpShow(kivHelpLookForWidget());
+    }
+    QtQuick2ApplicationViewer::keyPressEvent(event);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// Opens the toolkit's modal file dialogs for the scenes (scene type
+// "FileDialog"). Every call reports its outcome through fileChosen exactly
+// once: the absolute path of the chosen file, or empty text on cancel.
+class FileDialog : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit FileDialog(QObject *parent = nullptr);
+
+signals:
+    void fileChosen(QString fileName);
+
+public slots:
+    // Chooses an image file for a contact photo.
+    void show();
+    // Chooses the target of an export; showFile is the proposed file name in
+    // the home directory.
+    void showExport(QString showFile);
+    // Chooses a file to import.
+    void showImport();
+};

@@ -1,0 +1,195 @@
+#include "localpeer.h"
+
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QThread>
+#include <QTimer>
+#include <QtEndian>
+
+#include <unistd.h>
+
+namespace {
+
+// A message is sent as a 4-byte big-endian length followed by UTF-8 text; the
+// primary answers with one acknowledgement byte once it has read the whole
+// message.
+const char ackByte = 'A';
+const quint32 maxMessageBytes = 1024 * 1024;
+const int frameHeaderBytes = 4;
+// A client that connects and then sends nothing is dropped after this time,
+// so that it cannot keep a connection of the primary open forever.
+const int idleClientTimeoutMs = 10000;
+// Pause between two connection attempts while the primary is starting.
+const int reconnectPauseMs = 20;
+
+// A per-user directory when the session provides one, else the temporary one.
+QString peerDirectory()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty()) {
+        const QFileInfo info(runtime);
+        if (info.isDir() && info.isWritable()) {
+            return info.absoluteFilePath();
+        }
+    }
+    return QDir::tempPath();
+}
+
+QString canonicalOrClean(const QString &path)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(QDir(path).absolutePath()) : canonical;
+}
+
+} // namespace
+
+LocalPeer::LocalPeer(const QString &key, QObject *parent)
+    : QObject(parent), m_key(key), m_directory(peerDirectory())
+{
+}
+
+LocalPeer::~LocalPeer()
+{
+    if (m_server) {
+        m_server->close();
+    }
+    if (m_lock) {
+        m_lock->unlock();
+    }
+}
+
+QString LocalPeer::keyFor(const QString &executablePath, const QString &homePath)
+{
+    const QByteArray identity = canonicalOrClean(executablePath).toUtf8() + '\n'
+            + QByteArray::number(static_cast<qulonglong>(::getuid())) + '\n'
+            + canonicalOrClean(homePath).toUtf8();
+    const QByteArray hash = QCryptographicHash::hash(identity, QCryptographicHash::Sha1).toHex();
+    return QStringLiteral("kiv-single-") + QString::fromLatin1(hash.left(24));
+}
+
+QString LocalPeer::key() const
+{
+    return m_key;
+}
+
+QString LocalPeer::socketPath() const
+{
+    return m_directory + QLatin1Char('/') + m_key;
+}
+
+QString LocalPeer::lockPath() const
+{
+    return m_directory + QLatin1Char('/') + m_key + QStringLiteral(".lock");
+}
+
+bool LocalPeer::isClient()
+{
+    if (m_server) {
+        return false;
+    }
+    if (!m_lock) {
+        m_lock = std::make_unique<QLockFile>(lockPath());
+        // The primary may run for days: its lock must never expire by age.
+        // A lock whose process is gone is still recognised as stale.
+        m_lock->setStaleLockTime(0);
+    }
+    if (!m_lock->tryLock(0)) {
+        return true;
+    }
+    // We hold the lock, so any socket left at our path belongs to a primary
+    // that died without cleaning up.
+    QLocalServer::removeServer(socketPath());
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &LocalPeer::acceptConnections);
+    m_server->listen(socketPath());
+    return false;
+}
+
+bool LocalPeer::sendMessage(const QString &message, int timeoutMs)
+{
+    if (!isClient()) {
+        return false;
+    }
+    const QByteArray payload = message.toUtf8();
+    if (static_cast<quint32>(payload.size()) > maxMessageBytes) {
+        return false;
+    }
+
+    QDeadlineTimer deadline(qMax(0, timeoutMs));
+    QLocalSocket socket;
+    for (;;) {
+        socket.connectToServer(socketPath());
+        if (socket.waitForConnected(qMax(1, int(deadline.remainingTime())))) {
+            break;
+        }
+        socket.abort();
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        // The lock is held but the primary is not listening yet.
+        QThread::msleep(qMin<qint64>(reconnectPauseMs, deadline.remainingTime()));
+    }
+
+    QByteArray frame(frameHeaderBytes, '\0');
+    qToBigEndian<quint32>(payload.size(), frame.data());
+    frame += payload;
+    socket.write(frame);
+    while (socket.bytesToWrite() > 0) {
+        if (deadline.hasExpired()
+                || !socket.waitForBytesWritten(qMax(1, int(deadline.remainingTime())))) {
+            return false;
+        }
+    }
+    while (socket.bytesAvailable() < 1) {
+        if (deadline.hasExpired()
+                || !socket.waitForReadyRead(qMax(1, int(deadline.remainingTime())))) {
+            return false;
+        }
+    }
+    char ack = 0;
+    const bool delivered = socket.getChar(&ack) && ack == ackByte;
+    socket.disconnectFromServer();
+    return delivered;
+}
+
+void LocalPeer::acceptConnections()
+{
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        QTimer::singleShot(idleClientTimeoutMs, socket, [socket] { socket->abort(); });
+        // Data may have arrived together with the connection.
+        if (socket->bytesAvailable() > 0) {
+            readFrom(socket);
+        }
+    }
+}
+
+void LocalPeer::readFrom(QLocalSocket *socket)
+{
+    if (socket->property("kivDone").toBool() || socket->bytesAvailable() < frameHeaderBytes) {
+        return;
+    }
+    char header[frameHeaderBytes];
+    socket->peek(header, frameHeaderBytes);
+    const quint32 length = qFromBigEndian<quint32>(header);
+    if (length > maxMessageBytes) {
+        socket->abort();
+        return;
+    }
+    if (socket->bytesAvailable() < frameHeaderBytes + qint64(length)) {
+        return;
+    }
+    socket->read(frameHeaderBytes);
+    const QString message = QString::fromUtf8(socket->read(length));
+    socket->setProperty("kivDone", true);
+    socket->write(&ackByte, 1);
+    socket->flush();
+    emit messageReceived(message);
+}

@@ -1,0 +1,83 @@
+#include "scenesetup.h"
+
+#include "contact.h"
+#include "contactsimageprovider.h"
+#include "customqtquick2applicationviewer.h"
+#include "database.h"
+#include "filedialog.h"
+#include "kivintegration.h"
+#include "qtsingleapplication.h"
+
+#include <QCoreApplication>
+#include <QIcon>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QUrl>
+#include <QtQml>
+
+SceneSetup::SceneSetup(QtSingleApplication *app, const QString &contactId, bool lowEffects,
+                       bool tabletMode)
+{
+    auto provider = std::make_unique<ContactsImageProvider>();
+    provider->setDataBase(m_activeStore);
+
+    qRegisterMetaType<Contact *>("Contact");
+    qmlRegisterType<FileDialog>("FileDialogBackend", 1, 0, "FileDialog");
+
+    m_viewer = std::make_unique<CustomQtQuick2ApplicationViewer>();
+    m_viewer->setTitle(QCoreApplication::translate("QObject", "Contacts"));
+    m_viewer->setIcon(QIcon::fromTheme(QStringLiteral("view-pim-contacts")));
+    m_viewer->setFlags(m_viewer->flags() | Qt::WindowSystemMenuHint
+                       | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
+                       | Qt::WindowCloseButtonHint);
+
+    QQmlContext *context = m_viewer->rootContext();
+    context->setContextProperty(QStringLiteral("tabletMode"), tabletMode);
+    context->setContextProperty(QStringLiteral("debug"), false);
+    context->setContextProperty(QStringLiteral("viewer"), m_viewer.get());
+    context->setContextProperty(QStringLiteral("db"), m_activeStore);
+    context->setContextProperty(QStringLiteral("lowEffects"), lowEffects);
+
+    // The engine owns the provider from here on.
+    m_viewer->engine()->addImageProvider(QStringLiteral("ContactsImageProvider"),
+                                         provider.release());
+
+    // Loading is synchronous: the scene's start-up handlers have run when this
+    // returns, so the scene is ready for showContact.
+    m_viewer->setSource(QUrl(QStringLiteral("qrc:///qml/main.qml")));
+
+    if (!contactId.isEmpty()) {
+        emit m_viewer->showContact(contactId);
+    }
+    if (app) {
+        QObject::connect(app, &QtSingleApplication::messageReceived, m_viewer.get(),
+                         &CustomQtQuick2ApplicationViewer::processAppMessage);
+    }
+}
+
+SceneSetup::~SceneSetup() = default;
+
+CustomQtQuick2ApplicationViewer *SceneSetup::viewer() const
+{
+    return m_viewer.get();
+}
+
+DataBase *SceneSetup::activeStore() const
+{
+    return m_activeStore;
+}
+
+void SceneSetup::showWindow()
+{
+    if (kivInTabletMode()) {
+        m_viewer->showMaximized();
+    } else {
+        m_viewer->show();
+    }
+}
+
+int SceneSetup::exec()
+{
+    showWindow();
+    return QCoreApplication::exec();
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class CustomQtQuick2ApplicationViewer;
+class DataBase;
+class QtSingleApplication;
+
+// The first instance's set-up of the running system, in a fixed order: the
+// stores and the active one, the photo provider, the scene types, the window
+// with its context properties and the main scene, and the single-instance
+// channel. Destroying it tears down the window first, then the stores.
+class SceneSetup
+{
+public:
+    // app may be null (no single-instance channel is connected then).
+    SceneSetup(QtSingleApplication *app, const QString &contactId, bool lowEffects,
+               bool tabletMode);
+    ~SceneSetup();
+
+    SceneSetup(const SceneSetup &) = delete;
+    SceneSetup &operator=(const SceneSetup &) = delete;
+
+    CustomQtQuick2ApplicationViewer *viewer() const;
+    // The store the scenes use (published as `db`); null only when no store exists.
+    DataBase *activeStore() const;
+
+    // Shows the window, maximised when the desktop is in tablet mode.
+    void showWindow();
+    // Shows the window and runs the event loop until the window closes.
+    int exec();
+
+private:
+    // Declared in creation order, so that members are destroyed in reverse:
+    // window first, then the SQLite store, then the settings store.
+    DataBase *m_activeStore = nullptr;
+    std::unique_ptr<CustomQtQuick2ApplicationViewer> m_viewer;
+};

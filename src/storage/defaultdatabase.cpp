@@ -1,0 +1,181 @@
+#include "defaultdatabase.h"
+
+#include "contact.h"
+#include "photoencoding.h"
+
+#include <QSettings>
+
+namespace {
+
+const QString ContactsGroup = QStringLiteral("contacts");
+const QString PhotoKey = QStringLiteral("photoData");
+
+// An id names one child group of "contacts": an empty id or one with a
+// path separator would address the group itself or some other group.
+bool isUsableId(const QString &id)
+{
+    return !id.isEmpty() && !id.contains(QLatin1Char('/')) && !id.contains(QLatin1Char('\\'));
+}
+
+} // namespace
+
+DefaultDatabase::DefaultDatabase(QObject *parent)
+    : DataBase(parent)
+{
+}
+
+DefaultDatabase::~DefaultDatabase() = default;
+
+bool DefaultDatabase::open(const QString &path)
+{
+    Q_UNUSED(path)
+    return true;
+}
+
+QList<Contact *> DefaultDatabase::loadContacts()
+{
+    QList<Contact *> contacts;
+    QSettings settings;
+    settings.beginGroup(ContactsGroup);
+    const QStringList ids = settings.childGroups();
+    for (const QString &id : ids) {
+        settings.beginGroup(id);
+        const QString name = settings.value(QStringLiteral("name")).toString();
+        const QString surname = settings.value(QStringLiteral("surname")).toString();
+        const QString middlename = settings.value(QStringLiteral("middlename")).toString();
+        const QString fullname = Contact::composeFullName(surname, name, middlename);
+        if (!fullname.isEmpty()) {
+            auto contact = new Contact(this);
+            contact->id = id;
+            contact->isFavorite = settings.value(QStringLiteral("isFavorite"), false).toBool();
+            contact->name = name;
+            contact->surname = surname;
+            contact->middlename = middlename;
+            contact->fullname = fullname;
+            contact->organization = settings.value(QStringLiteral("organization")).toString();
+            contact->dateOfBirth = settings.value(QStringLiteral("dateOfBirth")).toString();
+            contact->comment = settings.value(QStringLiteral("comment")).toString();
+            contact->phoneList = settings.value(QStringLiteral("phoneList")).toStringList();
+            contact->phoneGroupList =
+                    settings.value(QStringLiteral("phoneGroupList")).toStringList();
+            contact->emailList = settings.value(QStringLiteral("emailList")).toStringList();
+            contact->emailGroupList =
+                    settings.value(QStringLiteral("emailGroupList")).toStringList();
+            contact->addressList = settings.value(QStringLiteral("addressList")).toStringList();
+            contact->addressGroupList =
+                    settings.value(QStringLiteral("addressGroupList")).toStringList();
+            contact->linkList = settings.value(QStringLiteral("linkList")).toStringList();
+            contacts.append(contact);
+        }
+        settings.endGroup();
+    }
+    settings.endGroup();
+    return contacts;
+}
+
+// Writes the fourteen stored fields of the record; an existing photo keeps
+// its value unless a new one is given.
+void DefaultDatabase::writeContact(const Contact *contact, const QByteArray &photo)
+{
+    if (!isUsableId(contact->id)) {
+        return;
+    }
+    QSettings settings;
+    settings.beginGroup(ContactsGroup);
+    settings.beginGroup(contact->id);
+    settings.setValue(QStringLiteral("isFavorite"), contact->isFavorite);
+    settings.setValue(QStringLiteral("name"), contact->name);
+    settings.setValue(QStringLiteral("surname"), contact->surname);
+    settings.setValue(QStringLiteral("middlename"), contact->middlename);
+    settings.setValue(QStringLiteral("organization"), contact->organization);
+    settings.setValue(QStringLiteral("dateOfBirth"), contact->dateOfBirth);
+    settings.setValue(QStringLiteral("comment"), contact->comment);
+    settings.setValue(QStringLiteral("phoneList"), contact->phoneList);
+    settings.setValue(QStringLiteral("phoneGroupList"), contact->phoneGroupList);
+    settings.setValue(QStringLiteral("emailList"), contact->emailList);
+    settings.setValue(QStringLiteral("emailGroupList"), contact->emailGroupList);
+    settings.setValue(QStringLiteral("addressList"), contact->addressList);
+    settings.setValue(QStringLiteral("addressGroupList"), contact->addressGroupList);
+    settings.setValue(QStringLiteral("linkList"), contact->linkList);
+    if (!photo.isEmpty()) {
+        settings.setValue(PhotoKey, photo);
+    }
+    settings.endGroup();
+    settings.endGroup();
+}
+
+// A record imported with a photo keeps it: the photo is prepared as every
+// stored photo is, and dropped when it is no image.
+void DefaultDatabase::insertContact(Contact *contact)
+{
+    if (!contact) {
+        return;
+    }
+    writeContact(contact, PhotoEncoding::normalizeBase64(contact->photoData));
+}
+
+void DefaultDatabase::updateContact(Contact *contact)
+{
+    if (!contact) {
+        return;
+    }
+    writeContact(contact, QByteArray());
+}
+
+void DefaultDatabase::removeContacts(const QStringList &ids)
+{
+    if (ids.isEmpty()) {
+        return;
+    }
+    QSettings settings;
+    settings.beginGroup(ContactsGroup);
+    for (const QString &id : ids) {
+        if (isUsableId(id)) {
+            settings.remove(id);
+        }
+    }
+    settings.endGroup();
+}
+
+void DefaultDatabase::toggleFavorite(const QString &id)
+{
+    if (!isUsableId(id)) {
+        return;
+    }
+    QSettings settings;
+    settings.beginGroup(ContactsGroup);
+    settings.beginGroup(id);
+    const QString key = QStringLiteral("isFavorite");
+    settings.setValue(key, !settings.value(key, false).toBool());
+    settings.endGroup();
+    settings.endGroup();
+}
+
+QByteArray DefaultDatabase::loadPhoto(const QString &id)
+{
+    if (!isUsableId(id)) {
+        return QByteArray();
+    }
+    QSettings settings;
+    settings.beginGroup(ContactsGroup);
+    settings.beginGroup(id);
+    return QByteArray::fromBase64(settings.value(PhotoKey).toByteArray());
+}
+
+void DefaultDatabase::savePhoto(const QString &id, const QString &imagePath)
+{
+    if (!isUsableId(id)) {
+        return;
+    }
+    const QByteArray photo = PhotoEncoding::encodeFile(imagePath);
+    if (photo.isEmpty()) {
+        return;
+    }
+    QSettings settings;
+    settings.beginGroup(ContactsGroup);
+    settings.beginGroup(id);
+    settings.setValue(PhotoKey, photo);
+    settings.endGroup();
+    settings.endGroup();
+    settings.sync();
+}

@@ -1,0 +1,320 @@
+#include "sqlitedatabase.h"
+
+#include "contact.h"
+#include "photoencoding.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <atomic>
+
+namespace {
+
+const QString ListSeparator = QStringLiteral(";;;");
+
+// The table of a new database file; the file format is also the exchange
+// format of database import and export, so this text never changes.
+const char CreateTable[] =
+        "create table contact (id bigint primary key, name text, surname text, middlename text, "
+        "isFavorite integer, organization text, dateOfBirth text, comment text, phoneList text, "
+        "phoneGroupList text, emailList text, emailGroupList text, addressList text, "
+        "addressGroupList text, linkList text, photoData text)";
+
+// The key of a record: its id as a base-10 integer; text that is not a
+// number is 0.
+qint64 key(const QString &id)
+{
+    return id.toLongLong(nullptr, 10);
+}
+
+// Texts are bound as text even when empty, so that a column reads as the
+// empty text and not as NULL.
+QVariant text(const QString &value)
+{
+    return value.isNull() ? QVariant(QLatin1String("")) : QVariant(value);
+}
+
+// A connection name that no other store of this process uses: the
+// millisecond of the open plus a sequence number for opens within one
+// millisecond.
+QString newConnectionName()
+{
+    static std::atomic<quint64> sequence{0};
+    return QStringLiteral("sql_connection_%1_%2")
+            .arg(QDateTime::currentMSecsSinceEpoch())
+            .arg(++sequence);
+}
+
+} // namespace
+
+SqliteDatabase::SqliteDatabase(QObject *parent)
+    : DataBase(parent)
+{
+}
+
+SqliteDatabase::~SqliteDatabase()
+{
+    close();
+}
+
+QString SqliteDatabase::defaultPath()
+{
+    return QDir::toNativeSeparators(QDir::homePath() + QStringLiteral("/.config/kiv-phone.sqlite"));
+}
+
+QString SqliteDatabase::encodeList(const QStringList &list)
+{
+    return list.join(ListSeparator);
+}
+
+QStringList SqliteDatabase::decodeList(const QString &text)
+{
+    if (text.isEmpty()) {
+        return QStringList();
+    }
+    return text.split(ListSeparator, Qt::KeepEmptyParts);
+}
+
+QString SqliteDatabase::connectionName() const
+{
+    return m_db.isValid() ? m_db.connectionName() : QString();
+}
+
+bool SqliteDatabase::isOpen() const
+{
+    return m_db.isValid() && m_db.isOpen();
+}
+
+void SqliteDatabase::close()
+{
+    if (!m_db.isValid()) {
+        return;
+    }
+    const QString name = m_db.connectionName();
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name);
+}
+
+// Opens the file and checks with a query that it is an SQLite database. A
+// database without any schema object (a new or empty file) gets the contact
+// table; a database with other tables is left as it is and reads as empty.
+// A file that is not a database is never written to.
+bool SqliteDatabase::open(const QString &path)
+{
+    close();
+
+    const QString home = QDir::homePath();
+    if (!QFileInfo(home + QStringLiteral("/.config")).isDir()) {
+        QDir(home).mkdir(QStringLiteral(".config"));
+    }
+
+    QString file = path;
+    if (path.trimmed().isEmpty()) {
+        file = defaultPath();
+        const QString oldFile = QDir::toNativeSeparators(
+                home + QStringLiteral("/.config/kiv-contacts.sqlite"));
+        if (!QFileInfo::exists(file) && QFileInfo::exists(oldFile)) {
+            QFile::rename(oldFile, file);
+        }
+    }
+
+    const bool existed = QFileInfo::exists(file);
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), newConnectionName());
+    m_db.setDatabaseName(file);
+
+    bool usable = m_db.open();
+    if (usable) {
+        QSqlQuery query(m_db);
+        usable = query.exec(QStringLiteral("select count(*) from sqlite_master")) && query.next();
+        if (usable && query.value(0).toLongLong() == 0) {
+            query.finish();
+            usable = query.exec(QLatin1String(CreateTable));
+        }
+    }
+    if (!usable) {
+        close();
+        if (!existed) {
+            QFile::remove(file);
+        }
+    }
+    return usable;
+}
+
+void SqliteDatabase::bindFields(QSqlQuery &query, const Contact *contact) const
+{
+    query.bindValue(QStringLiteral(":id"), key(contact->id));
+    query.bindValue(QStringLiteral(":name"), text(contact->name));
+    query.bindValue(QStringLiteral(":surname"), text(contact->surname));
+    query.bindValue(QStringLiteral(":middlename"), text(contact->middlename));
+    query.bindValue(QStringLiteral(":isFavorite"), contact->isFavorite);
+    query.bindValue(QStringLiteral(":organization"), text(contact->organization));
+    query.bindValue(QStringLiteral(":dateOfBirth"), text(contact->dateOfBirth));
+    query.bindValue(QStringLiteral(":comment"), text(contact->comment));
+    query.bindValue(QStringLiteral(":phoneList"), text(encodeList(contact->phoneList)));
+    query.bindValue(QStringLiteral(":phoneGroupList"), text(encodeList(contact->phoneGroupList)));
+    query.bindValue(QStringLiteral(":emailList"), text(encodeList(contact->emailList)));
+    query.bindValue(QStringLiteral(":emailGroupList"), text(encodeList(contact->emailGroupList)));
+    query.bindValue(QStringLiteral(":addressList"), text(encodeList(contact->addressList)));
+    query.bindValue(QStringLiteral(":addressGroupList"),
+                    text(encodeList(contact->addressGroupList)));
+    query.bindValue(QStringLiteral(":linkList"), text(encodeList(contact->linkList)));
+}
+
+QList<Contact *> SqliteDatabase::loadContacts()
+{
+    QList<Contact *> contacts;
+    if (!isOpen()) {
+        return contacts;
+    }
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral(
+                "select id, name, surname, middlename, isFavorite, organization, dateOfBirth, "
+                "comment, phoneList, phoneGroupList, emailList, emailGroupList, addressList, "
+                "addressGroupList, linkList from contact"))) {
+        return contacts;
+    }
+    while (query.next()) {
+        const QString name = query.value(1).toString();
+        const QString surname = query.value(2).toString();
+        const QString middlename = query.value(3).toString();
+        const QString fullname = Contact::composeFullName(surname, name, middlename);
+        if (fullname.isEmpty()) {
+            continue;
+        }
+        auto contact = new Contact(nullptr);
+        contact->id = QString::number(query.value(0).toLongLong());
+        contact->name = name;
+        contact->surname = surname;
+        contact->middlename = middlename;
+        contact->isFavorite = query.value(4).toBool();
+        contact->fullname = fullname;
+        contact->organization = query.value(5).toString();
+        contact->dateOfBirth = query.value(6).toString();
+        contact->comment = query.value(7).toString();
+        contact->phoneList = decodeList(query.value(8).toString());
+        contact->phoneGroupList = decodeList(query.value(9).toString());
+        contact->emailList = decodeList(query.value(10).toString());
+        contact->emailGroupList = decodeList(query.value(11).toString());
+        contact->addressList = decodeList(query.value(12).toString());
+        contact->addressGroupList = decodeList(query.value(13).toString());
+        contact->linkList = decodeList(query.value(14).toString());
+        contacts.append(contact);
+    }
+    return contacts;
+}
+
+// One statement writes the record and its imported photo, so that a record
+// whose id is already taken changes nothing at all. The photo is prepared as
+// every stored photo is; a photo that is no image is dropped.
+void SqliteDatabase::insertContact(Contact *contact)
+{
+    if (!contact || !isOpen()) {
+        return;
+    }
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral(
+            "insert into contact (id, name, surname, middlename, isFavorite, organization, "
+            "dateOfBirth, comment, phoneList, phoneGroupList, emailList, emailGroupList, "
+            "addressList, addressGroupList, linkList, photoData) values (:id, :name, :surname, "
+            ":middlename, :isFavorite, :organization, :dateOfBirth, :comment, :phoneList, "
+            ":phoneGroupList, :emailList, :emailGroupList, :addressList, :addressGroupList, "
+            ":linkList, :photoData)"));
+    bindFields(query, contact);
+    const QByteArray photo = PhotoEncoding::normalizeBase64(contact->photoData);
+    query.bindValue(QStringLiteral(":photoData"),
+                    photo.isEmpty() ? QVariant(QVariant::ByteArray) : QVariant(photo));
+    query.exec();
+}
+
+void SqliteDatabase::updateContact(Contact *contact)
+{
+    if (!contact || !isOpen()) {
+        return;
+    }
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral(
+            "update contact set name = :name, surname = :surname, middlename = :middlename, "
+            "isFavorite = :isFavorite, organization = :organization, dateOfBirth = :dateOfBirth, "
+            "comment = :comment, phoneList = :phoneList, phoneGroupList = :phoneGroupList, "
+            "emailList = :emailList, emailGroupList = :emailGroupList, "
+            "addressList = :addressList, addressGroupList = :addressGroupList, "
+            "linkList = :linkList where id = :id"));
+    bindFields(query, contact);
+    query.exec();
+}
+
+// The ids are bound one at a time to one prepared statement, all in one
+// transaction, so that a long selection is removed at once or not at all.
+void SqliteDatabase::removeContacts(const QStringList &ids)
+{
+    if (ids.isEmpty() || !isOpen()) {
+        return;
+    }
+    const bool ownTransaction = m_db.transaction();
+    {
+        QSqlQuery query(m_db);
+        query.prepare(QStringLiteral("delete from contact where id = :id"));
+        for (const QString &id : ids) {
+            query.bindValue(QStringLiteral(":id"), key(id));
+            query.exec();
+        }
+    }
+    if (ownTransaction) {
+        m_db.commit();
+    }
+}
+
+void SqliteDatabase::toggleFavorite(const QString &id)
+{
+    if (!isOpen()) {
+        return;
+    }
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("select isFavorite from contact where id = :id"));
+    query.bindValue(QStringLiteral(":id"), key(id));
+    if (!query.exec()) {
+        return;
+    }
+    const bool favorite = query.next() && query.value(0).toBool();
+    query.finish();
+    query.prepare(QStringLiteral("update contact set isFavorite = :isFavorite where id = :id"));
+    query.bindValue(QStringLiteral(":id"), key(id));
+    query.bindValue(QStringLiteral(":isFavorite"), !favorite);
+    query.exec();
+}
+
+QByteArray SqliteDatabase::loadPhoto(const QString &id)
+{
+    if (!isOpen()) {
+        return QByteArray();
+    }
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("select photoData from contact where id = :id"));
+    query.bindValue(QStringLiteral(":id"), key(id));
+    if (!query.exec() || !query.next()) {
+        return QByteArray();
+    }
+    return QByteArray::fromBase64(query.value(0).toByteArray());
+}
+
+void SqliteDatabase::savePhoto(const QString &id, const QString &imagePath)
+{
+    if (!isOpen()) {
+        return;
+    }
+    const QByteArray photo = PhotoEncoding::encodeFile(imagePath);
+    if (photo.isEmpty()) {
+        return;
+    }
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("update contact set photoData = :photoData where id = :id"));
+    query.bindValue(QStringLiteral(":id"), key(id));
+    query.bindValue(QStringLiteral(":photoData"), photo);
+    query.exec();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "database.h"
+
+#include <QSqlDatabase>
+
+class QSqlQuery;
+
+// The main contact store: the table `contact` in an SQLite database file.
+// The same class reads and writes the database files of import and export.
+class SqliteDatabase : public DataBase
+{
+    Q_OBJECT
+
+public:
+    explicit SqliteDatabase(QObject *parent = nullptr);
+    ~SqliteDatabase() override;
+
+    bool open(const QString &path) override;
+    QList<Contact *> loadContacts() override;
+    void insertContact(Contact *contact) override;
+    void updateContact(Contact *contact) override;
+    void removeContacts(const QStringList &ids) override;
+    void toggleFavorite(const QString &id) override;
+    QByteArray loadPhoto(const QString &id) override;
+    void savePhoto(const QString &id, const QString &imagePath) override;
+
+    // The file an empty path opens: ~/.config/kiv-phone.sqlite.
+    static QString defaultPath();
+    // The column text of a list: entries joined with ";;;".
+    static QString encodeList(const QStringList &list);
+    // The list of a column text; empty entries are kept so that paired
+    // lists stay paired, and the empty text is the empty list.
+    static QStringList decodeList(const QString &text);
+
+    // The name under which this store's connection is registered; empty
+    // while the store has none.
+    QString connectionName() const;
+
+private:
+    void close();
+    bool isOpen() const;
+    void bindFields(QSqlQuery &query, const Contact *contact) const;
+
+    QSqlDatabase m_db;
+};

@@ -1,0 +1,174 @@
+#include "localpeer.h"
+
+#include "testmain.h"
+
+#include <QElapsedTimer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+// The single-instance channel within one process: the primary runs on a
+// worker thread, because a client blocks its own thread while it sends.
+class tst_LocalPeer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void keyDependsOnExecutableUserAndHome();
+    void onePrimaryPerKey();
+    void deliversMessagesUnchanged_data();
+    void deliversMessagesUnchanged();
+    void sendGivesUpWhenPrimaryDoesNotListen();
+    void badClientsDoNotBlockTheChannel();
+
+private:
+    QString uniqueKey();
+};
+
+namespace {
+
+// A primary on its own thread; received messages are collected on the test's
+// thread.
+class ThreadedPrimary
+{
+public:
+    explicit ThreadedPrimary(const QString &key)
+    {
+        m_thread.start();
+        m_peer = new LocalPeer(key);
+        m_peer->moveToThread(&m_thread);
+        QObject::connect(m_peer, &LocalPeer::messageReceived, &m_receiver,
+                         [this](const QString &message) { received.append(message); });
+        QMetaObject::invokeMethod(
+                m_peer, [this] { client = m_peer->isClient(); }, Qt::BlockingQueuedConnection);
+    }
+    ~ThreadedPrimary()
+    {
+        QMetaObject::invokeMethod(
+                m_peer, [this] { delete m_peer; }, Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+    }
+    LocalPeer *peer() const { return m_peer; }
+
+    QStringList received;
+    bool client = true;
+
+private:
+    QThread m_thread;
+    QObject m_receiver;
+    LocalPeer *m_peer = nullptr;
+};
+
+} // namespace
+
+QString tst_LocalPeer::uniqueKey()
+{
+    static int counter = 0;
+    return LocalPeer::keyFor(QCoreApplication::applicationFilePath(),
+                             QDir::homePath() + QStringLiteral("/peer") + QString::number(++counter));
+}
+
+void tst_LocalPeer::keyDependsOnExecutableUserAndHome()
+{
+    QTemporaryDir homeA;
+    QTemporaryDir homeB;
+    const QString exe = QCoreApplication::applicationFilePath();
+    const QString key = LocalPeer::keyFor(exe, homeA.path());
+    QVERIFY(!key.isEmpty());
+    QCOMPARE(LocalPeer::keyFor(exe, homeA.path()), key);
+    // The same home written differently is the same home.
+    QCOMPARE(LocalPeer::keyFor(exe, homeA.path() + QStringLiteral("/")), key);
+    QCOMPARE(LocalPeer::keyFor(exe, homeA.path() + QStringLiteral("/./")), key);
+    QVERIFY(LocalPeer::keyFor(exe, homeB.path()) != key);
+    QVERIFY(LocalPeer::keyFor(exe + QStringLiteral("-other"), homeA.path()) != key);
+    // The key names a socket: it must be short and free of separators.
+    QVERIFY(key.size() < 64);
+    QVERIFY(!key.contains(QLatin1Char('/')));
+}
+
+void tst_LocalPeer::onePrimaryPerKey()
+{
+    const QString key = uniqueKey();
+    auto first = std::make_unique<LocalPeer>(key);
+    LocalPeer second(key);
+    QVERIFY(!first->isClient());
+    QVERIFY(!first->isClient()); // asking again changes nothing
+    QVERIFY(second.isClient());
+    QVERIFY(second.isClient());
+    // When the primary goes away, the next one to ask takes over.
+    first.reset();
+    QVERIFY(!second.isClient());
+    LocalPeer third(key);
+    QVERIFY(third.isClient());
+}
+
+void tst_LocalPeer::deliversMessagesUnchanged_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::newRow("raise") << QStringLiteral("raise");
+    QTest::newRow("blank in the id") << QStringLiteral("contactId 4 2");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("non-ASCII") << QStringLiteral("contactId \u00c4rger \u260e");
+    QTest::newRow("long text") << QString(100000, QLatin1Char('x'));
+}
+
+void tst_LocalPeer::deliversMessagesUnchanged()
+{
+    QFETCH(QString, message);
+    const QString key = uniqueKey();
+    ThreadedPrimary primary(key);
+    QVERIFY(!primary.client);
+
+    LocalPeer sender(key);
+    QVERIFY(sender.sendMessage(message, 5000));
+    QTRY_COMPARE(primary.received, QStringList { message });
+    // A second message on a new connection arrives as well.
+    QVERIFY(sender.sendMessage(QStringLiteral("raise"), 5000));
+    QTRY_COMPARE(primary.received, (QStringList { message, QStringLiteral("raise") }));
+}
+
+void tst_LocalPeer::sendGivesUpWhenPrimaryDoesNotListen()
+{
+    // A lock held by a live process that never listens: the sender must give
+    // up after its timeout instead of hanging.
+    const QString key = uniqueKey();
+    LocalPeer sender(key);
+    QLockFile lock(sender.lockPath());
+    lock.setStaleLockTime(0);
+    QVERIFY(lock.tryLock(0));
+
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!sender.sendMessage(QStringLiteral("raise"), 300));
+    QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(sender.isClient());
+}
+
+void tst_LocalPeer::badClientsDoNotBlockTheChannel()
+{
+    const QString key = uniqueKey();
+    ThreadedPrimary primary(key);
+    QVERIFY(!primary.client);
+
+    // One client announces an absurd length, another connects and stays silent.
+    QLocalSocket liar;
+    liar.connectToServer(primary.peer()->socketPath());
+    QVERIFY(liar.waitForConnected(5000));
+    liar.write(QByteArray("\xff\xff\xff\xff", 4));
+    QVERIFY(liar.waitForBytesWritten(5000));
+    QLocalSocket silent;
+    silent.connectToServer(primary.peer()->socketPath());
+    QVERIFY(silent.waitForConnected(5000));
+
+    LocalPeer sender(key);
+    QVERIFY(sender.sendMessage(QStringLiteral("contactId 17"), 5000));
+    QTRY_COMPARE(primary.received, QStringList { QStringLiteral("contactId 17") });
+    // The liar has been dropped.
+    QTRY_COMPARE(liar.state(), QLocalSocket::UnconnectedState);
+}
+
+KIV_TEST_GUILESS_MAIN(tst_LocalPeer)
+#include "tst_localpeer.moc"
