@@ -1,0 +1,48 @@
+import QtQuick 2.0
+
+// Right-hand side of the main scene: the details of the selected contact,
+// or the editor in their place while a contact is added or edited.
+Item {
+    id: contactDetails
+
+    property alias detailsToView: view
+    property alias detailsToSave: edit
+
+    Shadow {
+        target: background
+        horizontalOffset: -5
+        verticalOffset: 0
+    }
+
+    Rectangle {
+        id: background
+
+        anchors.fill: parent
+        color: "white"
+    }
+
+    ContactDetailsView {
+        id: view
+
+        objectName: "contactDetailsView"
+        anchors {
+            fill: parent
+            margins: 30
+            bottomMargin: 0
+        }
+        visible: !edit.visible && !root.removeMode && contactsProxyModel.currentIndex >= 0
+        enabled: view.visible
+    }
+
+    ContactDetailsEdit {
+        id: edit
+
+        objectName: "contactDetailsEdit"
+        anchors {
+            fill: parent
+            leftMargin: 30
+            rightMargin: 30
+        }
+        visible: false
+    }
+}

@@ -1,0 +1,307 @@
+import QtQuick 2.0
+import ContactsModelBackend 1.0
+
+// The contact editor: text fields for the single values and editable lists
+// for phones, e-mails, addresses and links. The main scene binds the fields
+// into contactsProxyModel.newContact, which it saves on OK.
+Item {
+    id: detailsEdit
+
+    property alias nameText: nameEdit.text
+    property alias surnameText: surnameEdit.text
+    property alias middlenameText: middlenameEdit.text
+    property alias organizationText: organizationEdit.text
+    property alias dateOfBirthText: dateOfBirthEdit.text
+    property alias phoneList: phoneGroup.detailsData
+    property alias phoneNameList: phoneGroup.detailsName
+    property alias emails: emailGroup.detailsData
+    property alias emailNames: emailGroup.detailsName
+    property alias addresses: addressGroup.detailsData
+    property alias addressNames: addressGroup.detailsName
+    property alias links: linkGroup.detailsData
+    property alias comments: commentEdit.text
+
+    function listOf(value) {
+        var list = []
+        if (value) {
+            for (var i = 0; i < value.length; ++i) {
+                list.push(String(value[i]))
+            }
+        }
+        return list
+    }
+
+    function textOf(value) {
+        return value === undefined || value === null ? "" : String(value)
+    }
+
+    function load() {
+        if (contactsProxyModel.currentIndex < 0
+                || contactsProxyModel.currentIndex >= contactsProxyModel.rowCount()) {
+            return
+        }
+        var model = contactsProxyModel
+        detailsEdit.nameText = detailsEdit.textOf(model.currentData(ContactsModel.NameRole))
+        detailsEdit.surnameText = detailsEdit.textOf(model.currentData(ContactsModel.SurnameRole))
+        detailsEdit.middlenameText =
+                detailsEdit.textOf(model.currentData(ContactsModel.MiddleNameRole))
+        detailsEdit.organizationText =
+                detailsEdit.textOf(model.currentData(ContactsModel.OrganizationRole))
+        detailsEdit.dateOfBirthText =
+                detailsEdit.textOf(model.currentData(ContactsModel.BirthDateRole))
+        detailsEdit.comments = detailsEdit.textOf(model.currentData(ContactsModel.CommentRole))
+        detailsEdit.phoneNameList =
+                detailsEdit.listOf(model.currentData(ContactsModel.PhoneGroupListRole))
+        detailsEdit.phoneList = detailsEdit.listOf(model.currentData(ContactsModel.PhoneListRole))
+        detailsEdit.emailNames =
+                detailsEdit.listOf(model.currentData(ContactsModel.EmailGroupListRole))
+        detailsEdit.emails = detailsEdit.listOf(model.currentData(ContactsModel.EmailListRole))
+        detailsEdit.addressNames =
+                detailsEdit.listOf(model.currentData(ContactsModel.AddressGroupListRole))
+        detailsEdit.addresses =
+                detailsEdit.listOf(model.currentData(ContactsModel.AddressListRole))
+        detailsEdit.links = detailsEdit.listOf(model.currentData(ContactsModel.LinkListRole))
+        flickable.contentY = 0
+    }
+
+    function clear() {
+        detailsEdit.nameText = ""
+        detailsEdit.surnameText = ""
+        detailsEdit.middlenameText = ""
+        detailsEdit.organizationText = ""
+        detailsEdit.dateOfBirthText = ""
+        detailsEdit.comments = ""
+        detailsEdit.phoneNameList = []
+        detailsEdit.phoneList = []
+        detailsEdit.emailNames = []
+        detailsEdit.emails = []
+        detailsEdit.addressNames = []
+        detailsEdit.addresses = []
+        detailsEdit.links = []
+        flickable.contentY = 0
+    }
+
+    // Drops the rows whose text is empty (after trimming) together with their
+    // labels, so that no empty entry is stored and the lists stay paired.
+    function withoutEmptyRows(values, names, withNames) {
+        var keptValues = []
+        var keptNames = []
+        for (var i = 0; i < values.length; ++i) {
+            var value = values[i] === undefined || values[i] === null ? "" : String(values[i])
+            if (value.trim() === "") {
+                continue
+            }
+            keptValues.push(value)
+            if (withNames) {
+                keptNames.push(names && i < names.length ? String(names[i]) : "")
+            }
+        }
+        return { "values": keptValues, "names": keptNames }
+    }
+
+    // Writes the rows of the four lists back and reassigns the lists, so that
+    // the bindings into newContact see the new contents.
+    function save() {
+        phoneGroup.saveYourself()
+        emailGroup.saveYourself()
+        addressGroup.saveYourself()
+        linkGroup.saveYourself()
+        var phones = detailsEdit.withoutEmptyRows(detailsEdit.phoneList,
+                                                  detailsEdit.phoneNameList, true)
+        var emails = detailsEdit.withoutEmptyRows(detailsEdit.emails, detailsEdit.emailNames, true)
+        var addresses = detailsEdit.withoutEmptyRows(detailsEdit.addresses,
+                                                     detailsEdit.addressNames, true)
+        var links = detailsEdit.withoutEmptyRows(detailsEdit.links, [], false)
+        detailsEdit.phoneNameList = phones.names
+        detailsEdit.phoneList = phones.values
+        detailsEdit.emailNames = emails.names
+        detailsEdit.emails = emails.values
+        detailsEdit.addressNames = addresses.names
+        detailsEdit.addresses = addresses.values
+        detailsEdit.links = links.values
+    }
+
+    // Day.month.year with two-digit day and month.
+    function onSelectDate(date) {
+        var day = date.getDate()
+        var month = date.getMonth() + 1
+        detailsEdit.dateOfBirthText = (day < 10 ? "0" : "") + day + "."
+                + (month < 10 ? "0" : "") + month + "." + date.getFullYear()
+    }
+
+    Connections {
+        target: contactsProxyModel
+
+        function onCurrentIndexChanged() {
+            detailsEdit.load()
+        }
+    }
+
+    Connections {
+        target: root
+
+        function onShowEditDetails(add) {
+            if (add) {
+                detailsEdit.clear()
+            } else {
+                detailsEdit.load()
+            }
+            detailsEdit.visible = true
+        }
+
+        function onHideEditDetails() {
+            detailsEdit.visible = false
+            contactsProxyModel.currentIndexChanged()
+        }
+
+        function onSaveEditDetails() {
+            detailsEdit.save()
+        }
+    }
+
+    Flickable {
+        id: flickable
+
+        anchors.fill: parent
+        clip: true
+        flickableDirection: Flickable.VerticalFlick
+        boundsBehavior: Flickable.StopAtBounds
+        contentWidth: flickable.width
+        contentHeight: column.height
+
+        Column {
+            id: column
+
+            width: flickable.width
+
+            GroupLabel {
+                width: column.width
+                height: root.itemHeight
+                text: qsTr("NAME")
+            }
+
+            LineEdit {
+                id: nameEdit
+
+                objectName: "nameEdit"
+                width: column.width
+                placeholderText: qsTr("Name")
+            }
+
+            LineEdit {
+                id: surnameEdit
+
+                objectName: "surnameEdit"
+                width: column.width
+                placeholderText: qsTr("Surname")
+            }
+
+            LineEdit {
+                id: middlenameEdit
+
+                objectName: "middlenameEdit"
+                width: column.width
+                placeholderText: qsTr("Middlename")
+            }
+
+            DetailsGroupEdit {
+                id: phoneGroup
+
+                objectName: "phoneEdit"
+                width: column.width
+                groupText: qsTr("PHONE")
+                inputMethodHints: Qt.ImhDialableCharactersOnly
+                placeHolderText: "+7 012 345-67-89"
+            }
+
+            GroupLabel {
+                width: column.width
+                height: root.itemHeight
+                text: qsTr("PRIVATE")
+            }
+
+            Row {
+                width: column.width
+                spacing: 10
+
+                LineEdit {
+                    id: dateOfBirthEdit
+
+                    objectName: "dateOfBirthEdit"
+                    width: column.width - calendarButton.width - 10
+                    placeholderText: qsTr("Date of birth (01.12.1980)")
+                    regExp: /^(0[1-9]|[12][0-9]|3[01])\.(0[1-9]|1[012])\.(19|20)\d\d$/
+                }
+
+                ImageButton {
+                    id: calendarButton
+
+                    objectName: "calendarButton"
+                    width: root.itemHeight
+                    height: root.itemHeight
+                    source: "images/calendar.png"
+                    Accessible.name: qsTr("Choose date of birth")
+                    onClicked: calendarForm.show(dateOfBirthEdit.text, detailsEdit.onSelectDate)
+                }
+            }
+
+            LineEdit {
+                id: organizationEdit
+
+                objectName: "organizationEdit"
+                width: column.width
+                placeholderText: qsTr("Organization")
+            }
+
+            DetailsGroupEdit {
+                id: emailGroup
+
+                objectName: "emailEdit"
+                width: column.width
+                groupText: qsTr("EMAIL")
+                placeHolderText: "anna.smith@example.com"
+                inputMethodHints: Qt.ImhEmailCharactersOnly
+            }
+
+            DetailsGroupEdit {
+                id: addressGroup
+
+                objectName: "addressEdit"
+                width: column.width
+                groupText: qsTr("ADDRESS")
+                placeHolderText: qsTr("Address")
+            }
+
+            DetailsGroupEdit {
+                id: linkGroup
+
+                objectName: "linkEdit"
+                width: column.width
+                groupText: qsTr("LINKS")
+                placeHolderText: "https://www.example.com"
+                withGroup: false
+                inputMethodHints: Qt.ImhUrlCharactersOnly
+            }
+
+            GroupLabel {
+                width: column.width
+                height: root.itemHeight
+                text: qsTr("COMMENT")
+            }
+
+            LineEdit {
+                id: commentEdit
+
+                objectName: "commentEdit"
+                width: column.width
+                placeholderText: qsTr("Additional info")
+            }
+
+            Rectangle {
+                width: column.width
+                height: root.itemHeight
+                color: "transparent"
+            }
+        }
+    }
+}

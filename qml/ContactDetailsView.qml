@@ -1,0 +1,274 @@
+import QtQuick 2.0
+import QtGraphicalEffects 1.0
+import ContactsModelBackend 1.0
+
+// The selected contact: photo, star, name, organisation and birthday at the
+// top, below them the blocks of phones, e-mails, addresses, links and the
+// comment. It reloads whenever the current contact changes.
+Item {
+    id: detailsView
+
+    property alias isFavourite: star.favourite
+    property alias fioText: fio.text
+    property alias photoSource: photo.photoSource
+    property alias organizationText: organization.text
+    property alias dateOfBirthText: dateOfBirth.text
+    property alias phones: phoneGroup.detailsData
+    property alias phoneNames: phoneGroup.detailsName
+    property alias emails: emailGroup.detailsData
+    property alias emailNames: emailGroup.detailsName
+    property alias addresses: addressGroup.detailsData
+    property alias addressNames: addressGroup.detailsName
+    property alias links: linkGroup.detailsData
+    property alias comments: commentGroup.detailsData
+
+    function listOf(value) {
+        var list = []
+        if (value) {
+            for (var i = 0; i < value.length; ++i) {
+                list.push(String(value[i]))
+            }
+        }
+        return list
+    }
+
+    function textOf(value) {
+        return value === undefined || value === null ? "" : String(value)
+    }
+
+    function load() {
+        if (contactsProxyModel.currentIndex < 0
+                || contactsProxyModel.currentIndex >= contactsProxyModel.rowCount()) {
+            return
+        }
+        var model = contactsProxyModel
+        detailsView.isFavourite = model.currentData(ContactsModel.FavoriteRole) ? true : false
+        detailsView.fioText = detailsView.textOf(model.currentData(ContactsModel.FullNameRole))
+        detailsView.organizationText =
+                detailsView.textOf(model.currentData(ContactsModel.OrganizationRole))
+        detailsView.dateOfBirthText =
+                detailsView.textOf(model.currentData(ContactsModel.BirthDateRole))
+        detailsView.phones = detailsView.listOf(model.currentData(ContactsModel.PhoneListRole))
+        detailsView.phoneNames =
+                detailsView.listOf(model.currentData(ContactsModel.PhoneGroupListRole))
+        detailsView.emails = detailsView.listOf(model.currentData(ContactsModel.EmailListRole))
+        detailsView.emailNames =
+                detailsView.listOf(model.currentData(ContactsModel.EmailGroupListRole))
+        detailsView.addresses =
+                detailsView.listOf(model.currentData(ContactsModel.AddressListRole))
+        detailsView.addressNames =
+                detailsView.listOf(model.currentData(ContactsModel.AddressGroupListRole))
+        detailsView.links = detailsView.listOf(model.currentData(ContactsModel.LinkListRole))
+        var id = detailsView.textOf(model.currentData(ContactsModel.IdRole))
+        photo.internalId = id
+        photo.photoSource = "image://ContactsImageProvider/" + id
+        var comment = detailsView.textOf(model.currentData(ContactsModel.CommentRole))
+        detailsView.comments = comment === "" ? [] : [comment]
+        titleArea.contentY = 0
+        groups.contentY = 0
+    }
+
+    function updatePhoto() {
+        photo.updatePhoto()
+    }
+
+    function toggleFavourite() {
+        star.favourite = !star.favourite
+        contactsProxyModel.toggleFavorite()
+        if (!header.allContacts) {
+            contactList.currentIndex = -1
+        }
+    }
+
+    Connections {
+        target: contactsProxyModel
+
+        function onCurrentIndexChanged() {
+            detailsView.load()
+        }
+
+        // The row under the current index may hold another contact after a
+        // re-sort, a reload or a change of the contact itself.
+        function onLayoutChanged() {
+            detailsView.load()
+        }
+
+        function onModelReset() {
+            detailsView.load()
+        }
+
+        function onDataChanged() {
+            detailsView.load()
+        }
+    }
+
+    Photo {
+        id: photo
+
+        objectName: "detailsPhoto"
+        width: Math.min(detailsView.width * 0.3, 400)
+        height: photo.width
+    }
+
+    Flickable {
+        id: titleArea
+
+        anchors {
+            left: photo.right
+            leftMargin: 30
+            right: parent.right
+            top: parent.top
+        }
+        height: photo.height
+        clip: true
+        flickableDirection: Flickable.VerticalFlick
+        boundsBehavior: Flickable.StopAtBounds
+        contentWidth: titleArea.width
+        contentHeight: fio.paintedHeight + organization.paintedHeight + dateOfBirth.paintedHeight
+
+        Item {
+            id: star
+
+            property bool favourite: false
+
+            objectName: "star"
+            width: Math.min(photo.width * 0.2, 48)
+            height: star.width
+            y: Math.max((fio.height / Math.max(fio.lineCount, 1) - star.height) / 2, 0)
+            Accessible.role: Accessible.CheckBox
+            Accessible.name: qsTr("Favourite")
+            Accessible.checkable: true
+            Accessible.checked: star.favourite
+            Accessible.onPressAction: detailsView.toggleFavourite()
+
+            Image {
+                id: starImage
+
+                anchors.fill: parent
+                source: "images/minitools.png"
+                fillMode: Image.PreserveAspectFit
+                smooth: true
+                visible: lowEffects
+                opacity: star.favourite ? 1.0 : 0.5
+
+                Behavior on opacity { NumberAnimation {} }
+            }
+
+            ColorOverlay {
+                anchors.fill: starImage
+                source: starImage
+                visible: !lowEffects
+                opacity: starImage.opacity
+                color: star.favourite ? "#88ffff00" : "#ccaaaaaa"
+
+                Behavior on color { ColorAnimation {} }
+            }
+
+            MouseArea {
+                anchors.fill: parent
+                onClicked: detailsView.toggleFavourite()
+            }
+        }
+
+        Text {
+            id: fio
+
+            objectName: "fullName"
+            anchors { left: star.right; leftMargin: 5 }
+            width: titleArea.width - star.width - 5
+            color: styles.foreground.textColor
+            font.pointSize: 18
+            wrapMode: Text.Wrap
+        }
+
+        Text {
+            id: organization
+
+            objectName: "organization"
+            y: fio.height > star.y + star.height ? fio.height : star.y + star.height
+            width: titleArea.width
+            color: styles.foreground.textColor
+            font.pointSize: 12
+            wrapMode: Text.Wrap
+        }
+
+        Text {
+            id: dateOfBirth
+
+            objectName: "dateOfBirth"
+            y: organization.y + (organization.text !== "" ? organization.height : 0)
+            width: titleArea.width
+            color: styles.foreground.textColor
+            font.pointSize: 12
+            wrapMode: Text.Wrap
+        }
+    }
+
+    Flickable {
+        id: groups
+
+        anchors {
+            left: parent.left
+            right: parent.right
+            top: photo.bottom
+            topMargin: 10
+            bottom: parent.bottom
+        }
+        clip: true
+        flickableDirection: Flickable.VerticalFlick
+        boundsBehavior: Flickable.StopAtBounds
+        contentWidth: groups.width
+        contentHeight: groupColumn.height
+
+        Column {
+            id: groupColumn
+
+            width: groups.width
+
+            DetailsGroupList {
+                id: phoneGroup
+
+                objectName: "phoneGroup"
+                width: groupColumn.width
+                title: qsTr("PHONE")
+                type: 1
+            }
+
+            DetailsGroupList {
+                id: emailGroup
+
+                objectName: "emailGroup"
+                width: groupColumn.width
+                title: qsTr("EMAIL")
+                type: 2
+            }
+
+            DetailsGroupList {
+                id: addressGroup
+
+                objectName: "addressGroup"
+                width: groupColumn.width
+                title: qsTr("ADDRESS")
+                type: -1
+            }
+
+            DetailsGroupList {
+                id: linkGroup
+
+                objectName: "linkGroup"
+                width: groupColumn.width
+                title: qsTr("LINKS")
+                type: 3
+            }
+
+            DetailsGroupList {
+                id: commentGroup
+
+                objectName: "commentGroup"
+                width: groupColumn.width
+                title: qsTr("COMMENT")
+                type: -1
+            }
+        }
+    }
+}
