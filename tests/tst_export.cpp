@@ -188,6 +188,7 @@ void tst_Export::exportEmitsSignalsInOrder_data()
 {
     QTest::addColumn<int>("method");
     QTest::newRow("Google CSV") << int(ImportExport::GOOGLE_CSV_METHOD);
+    QTest::newRow("vCard") << int(ImportExport::VCARD_METHOD);
     QTest::newRow("database") << int(ImportExport::SQLITE_METHOD);
 }
 
@@ -196,8 +197,8 @@ void tst_Export::exportEmitsSignalsInOrder()
     QFETCH(int, method);
     std::vector<ContactPtr> contacts = awkwardContacts();
     contacts.at(1)->importMe = false;
-    const QString path = m_dir.filePath(
-            QStringLiteral("order.%1").arg(method == ImportExport::SQLITE_METHOD ? "sqlite" : "csv"));
+    const char *const extensions[] = {"csv", "vcf", "sqlite"};
+    const QString path = m_dir.filePath(QStringLiteral("order.") + extensions[method]);
     QVERIFY(writeBytes(path, "old content"));
 
     ImportExport backend;
@@ -228,8 +229,16 @@ void tst_Export::exportEmitsSignalsInOrder()
     backend.exportContacts();
     QVERIFY(log.isEmpty());
 
-    const Parsed parsed(ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")));
-    QCOMPARE(int(parsed.contacts.size()), 2);
+    if (method == ImportExport::VCARD_METHOD) {
+        const QByteArray bytes = fileBytes(path);
+        QCOMPARE(bytes.count("BEGIN:VCARD\n"), 2);
+        QVERIFY(bytes.contains("END:VCARD\nBEGIN:VCARD\n"));
+        QVERIFY(bytes.contains(QString::fromUtf8("Сергеевна").toUtf8()));
+        QVERIFY(bytes.endsWith("END:VCARD\n"));
+    } else {
+        const Parsed parsed(ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")));
+        QCOMPARE(int(parsed.contacts.size()), 2);
+    }
 }
 
 void tst_Export::nothingTickedLeavesTargetUntouched()
@@ -283,6 +292,7 @@ void tst_Export::failedWriteLeavesTargetUnchanged_data()
 {
     QTest::addColumn<int>("method");
     QTest::newRow("Google CSV") << int(ImportExport::GOOGLE_CSV_METHOD);
+    QTest::newRow("vCard") << int(ImportExport::VCARD_METHOD);
     QTest::newRow("database") << int(ImportExport::SQLITE_METHOD);
 }
 
