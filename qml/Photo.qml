@@ -3,23 +3,30 @@ import FileDialogBackend 1.0
 
 // Contact photo on a pressable face. When interactive, a click offers to
 // choose a picture file: while browsing it is stored at once, while editing
-// it is kept for saving with the contact.
+// it is kept for saving with the contact. There is no camera to take a
+// picture with, so choosing a file is the only choice offered.
 Item {
     id: photo
 
     property alias photoSource: image.source
-    property alias backColor: face.color
+    property color backColor: "white"
     property bool interactive: true
     property var options: [qsTr("Choose existing picture...")]
     property string internalId: ""
+    // Created on first use: most photos (the list rows) never open a dialog.
+    property QtObject fileDialog: null
 
     function onOptionSelect(option) {
-        if (option === photo.options[0]) {
-            if (debug) {
-                console.log("Choosing existing file...")
-            }
-            fileDialog.show()
+        if (option !== photo.options[0]) {
+            return
         }
+        if (debug) {
+            console.log("Choosing existing file...")
+        }
+        if (!photo.fileDialog) {
+            photo.fileDialog = fileDialogComponent.createObject(photo)
+        }
+        photo.fileDialog.show()
     }
 
     function onFileChosen(fileName) {
@@ -46,11 +53,15 @@ Item {
         image.source = source
     }
 
+    function open() {
+        listViewForm.show(photo.options, photo.onOptionSelect)
+    }
+
     Accessible.role: photo.interactive ? Accessible.Button : Accessible.Graphic
     Accessible.name: qsTr("Photo")
     Accessible.onPressAction: {
         if (photo.interactive) {
-            listViewForm.show(photo.options, photo.onOptionSelect)
+            photo.open()
         }
     }
 
@@ -66,7 +77,7 @@ Item {
         id: face
 
         anchors.fill: parent
-        color: mouseArea.pressed ? "#eeeeee" : "white"
+        color: mouseArea.pressed ? "#eeeeee" : photo.backColor
     }
 
     Image {
@@ -75,8 +86,9 @@ Item {
         objectName: "photoImage"
         anchors.fill: parent
         fillMode: Image.PreserveAspectFit
-        cache: false
         smooth: true
+        cache: false
+        sourceSize { width: Math.max(1, photo.width); height: Math.max(1, photo.height) }
     }
 
     MouseArea {
@@ -84,12 +96,14 @@ Item {
 
         anchors.fill: parent
         enabled: photo.interactive
-        onClicked: listViewForm.show(photo.options, photo.onOptionSelect)
+        onClicked: photo.open()
     }
 
-    FileDialog {
-        id: fileDialog
+    Component {
+        id: fileDialogComponent
 
-        onFileChosen: photo.onFileChosen(fileName)
+        FileDialog {
+            onFileChosen: photo.onFileChosen(fileName)
+        }
     }
 }

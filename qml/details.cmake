@@ -4,6 +4,5 @@ list(APPEND KIV_QML_FILES
     ContactDetailsEdit.qml
     DetailsGroupList.qml
     DetailsGroupEdit.qml
-    Photo.qml
     GroupLabel.qml
 )

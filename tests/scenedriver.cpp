@@ -1,0 +1,274 @@
+#include "scenedriver.h"
+
+#include "customqtquick2applicationviewer.h"
+#include "scenesetup.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQmlExpression>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QStringList &recordedWarnings()
+{
+    static QStringList list;
+    return list;
+}
+
+QtMessageHandler previousHandler = nullptr;
+
+// Scene engine messages come through the categories "qml" and "js", or as
+// default-category warnings that name a scene file or a QML type.
+bool isSceneMessage(const QMessageLogContext &context, const QString &text)
+{
+    const QString category = QString::fromLatin1(context.category ? context.category : "");
+    if (category == QLatin1String("qml") || category == QLatin1String("js")) {
+        return true;
+    }
+    return text.contains(QLatin1String("qrc:/")) || text.contains(QLatin1String("QML"))
+            || text.contains(QLatin1String("QQmlExpression"))
+            || text.contains(QLatin1String("non-NOTIFYable"))
+            || text.contains(QLatin1String("Binding loop"));
+}
+
+void messageHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type != QtDebugMsg && type != QtInfoMsg && isSceneMessage(context, text)) {
+        recordedWarnings().append(text);
+    }
+    if (previousHandler) {
+        previousHandler(type, context, text);
+    }
+}
+
+} // namespace
+
+SceneDriver::SceneDriver(QObject *parent)
+    : QObject(parent)
+{
+    if (!previousHandler) {
+        previousHandler = qInstallMessageHandler(messageHandler);
+    }
+    for (const char *scheme : { "mailto", "http", "https", "tel" }) {
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "openUrl");
+    }
+}
+
+SceneDriver::~SceneDriver()
+{
+    for (const char *scheme : { "mailto", "http", "https", "tel" }) {
+        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    }
+    stop();
+}
+
+bool SceneDriver::start(bool tabletMode)
+{
+    stop();
+    m_setup = std::make_unique<SceneSetup>(nullptr, QString(), false, tabletMode);
+    QQmlEngine *engine = m_setup->viewer()->engine();
+    connect(engine, &QQmlEngine::warnings, this, [](const QList<QQmlError> &list) {
+        for (const QQmlError &error : list) {
+            if (!recordedWarnings().contains(error.toString())) {
+                recordedWarnings().append(error.toString());
+            }
+        }
+    });
+    if (!m_setup->viewer()->rootObject()) {
+        return false;
+    }
+    m_setup->viewer()->resize(1000, 700);
+    m_setup->showWindow();
+    return QTest::qWaitForWindowExposed(m_setup->viewer());
+}
+
+void SceneDriver::stop()
+{
+    if (!m_setup) {
+        return;
+    }
+    m_setup->viewer()->close();
+    m_setup.reset();
+    // Deferred deletions of the scene's records run before the next start.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QQuickWindow *SceneDriver::window() const
+{
+    return m_setup ? m_setup->viewer() : nullptr;
+}
+
+QQuickItem *SceneDriver::rootItem() const
+{
+    return m_setup ? m_setup->viewer()->rootObject() : nullptr;
+}
+
+QObject *SceneDriver::object(const QString &name, QObject *parent) const
+{
+    QObject *base = parent ? parent : rootItem();
+    if (!base) {
+        return nullptr;
+    }
+    if (base->objectName() == name) {
+        return base;
+    }
+    if (auto *found = base->findChild<QObject *>(name)) {
+        return found;
+    }
+    // Delegates of views are visual children only.
+    if (auto *baseItem = qobject_cast<QQuickItem *>(base)) {
+        const QList<QQuickItem *> children = baseItem->childItems();
+        for (QQuickItem *child : children) {
+            if (QObject *found = object(name, child)) {
+                return found;
+            }
+        }
+    }
+    return nullptr;
+}
+
+QQuickItem *SceneDriver::item(const QString &name, QObject *parent) const
+{
+    return qobject_cast<QQuickItem *>(object(name, parent));
+}
+
+QVariant SceneDriver::eval(const QString &expression) const
+{
+    QQmlContext *context = QQmlEngine::contextForObject(rootItem());
+    QQmlExpression expr(context, rootItem(), expression);
+    const QVariant result = expr.evaluate();
+    if (expr.hasError()) {
+        qWarning("eval: %s", qPrintable(expr.error().toString()));
+    }
+    return result;
+}
+
+bool SceneDriver::isShown(QQuickItem *item)
+{
+    if (!item || item->width() <= 0 || item->height() <= 0) {
+        return false;
+    }
+    for (QQuickItem *it = item; it; it = it->parentItem()) {
+        if (!it->isVisible() || !it->isEnabled() || it->opacity() <= 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SceneDriver::click(QQuickItem *item)
+{
+    if (!isShown(item)) {
+        qWarning("SceneDriver: cannot click %s", item ? qPrintable(item->objectName()) : "null");
+        return false;
+    }
+    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+    QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+    return true;
+}
+
+bool SceneDriver::click(const QString &name, QObject *parent)
+{
+    return click(item(name, parent));
+}
+
+bool SceneDriver::typeInto(QQuickItem *target, const QString &text)
+{
+    if (!click(target)) {
+        return false;
+    }
+    QTest::keyClicks(window(), text);
+    return true;
+}
+
+bool SceneDriver::waitShown(const QString &formName)
+{
+    QQuickItem *form = item(formName);
+    if (!form) {
+        return false;
+    }
+    return QTest::qWaitFor([form] { return form->opacity() == 1.0; }, 3000);
+}
+
+bool SceneDriver::waitHidden(const QString &formName)
+{
+    QQuickItem *form = item(formName);
+    if (!form) {
+        return false;
+    }
+    return QTest::qWaitFor([form] { return form->opacity() == 0.0 && !form->isVisible(); },
+                           3000);
+}
+
+bool SceneDriver::chooseInList(const QString &text)
+{
+    if (!waitShown(QStringLiteral("listViewForm"))) {
+        return false;
+    }
+    QQuickItem *form = item(QStringLiteral("listViewForm"));
+    for (int i = 0; i < 100; ++i) {
+        QQuickItem *row = item(QStringLiteral("listViewFormRow%1").arg(i), form);
+        if (!row) {
+            break;
+        }
+        const QList<QQuickItem *> children = row->childItems();
+        for (QQuickItem *child : children) {
+            if (child->property("text").toString() == text && child->isVisible()) {
+                return click(row);
+            }
+        }
+    }
+    qWarning("SceneDriver: no list entry %s", qPrintable(text));
+    return false;
+}
+
+void SceneDriver::answerFileDialog(const QString &path)
+{
+    m_dialogAnswered = false;
+    auto *poll = new QTimer(this);
+    poll->setInterval(20);
+    connect(poll, &QTimer::timeout, this, [this, poll, path] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) {
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
+        m_dialogAnswered = true;
+        if (path.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        // Entered as a user would, in the dialog's name field.
+        if (auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))) {
+            edit->setText(path);
+        } else {
+            dialog->selectFile(path);
+        }
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    poll->start();
+}
+
+QStringList SceneDriver::warnings()
+{
+    return recordedWarnings();
+}
+
+void SceneDriver::clearWarnings()
+{
+    recordedWarnings().clear();
+}
+
+void SceneDriver::openUrl(const QUrl &url)
+{
+    m_urls.append(url);
+}

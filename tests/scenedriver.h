@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QObject>
+#include <QPointF>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <QVariant>
+
+#include <memory>
+
+class QQuickItem;
+class QQuickWindow;
+class SceneSetup;
+
+// Runs the real main scene of the program (scene set-up with the SQLite store
+// in the test's home directory) and drives it as a person would: clicks on
+// items found by object name, typing, answering the native file dialogs.
+// Every warning of the scene engine is recorded; the scene tests fail on any.
+class SceneDriver : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SceneDriver(QObject *parent = nullptr);
+    ~SceneDriver() override;
+
+    // Starts the program's scene (again) and waits until the window is shown.
+    bool start(bool tabletMode = false);
+    // Closes the window and tears the scene down, as quitting the program does.
+    void stop();
+
+    QQuickWindow *window() const;
+    QQuickItem *rootItem() const;
+    // The first object below `parent` (the scene root when null) with this name.
+    QObject *object(const QString &name, QObject *parent = nullptr) const;
+    QQuickItem *item(const QString &name, QObject *parent = nullptr) const;
+    // Evaluates a scene expression in the main scene's context (for reading state).
+    QVariant eval(const QString &expression) const;
+
+    // True when the item and all its ancestors are visible and enabled and the
+    // item has a size.
+    static bool isShown(QQuickItem *item);
+    // Clicks the middle of the item (it must be shown).
+    bool click(QQuickItem *item);
+    bool click(const QString &name, QObject *parent = nullptr);
+    // Clicks the item, then types the text into what has the focus.
+    bool typeInto(QQuickItem *item, const QString &text);
+    // Waits until an overlay form is fully shown or fully hidden.
+    bool waitShown(const QString &formName);
+    bool waitHidden(const QString &formName);
+    // Clicks the row of the list chooser that shows `text`.
+    bool chooseInList(const QString &text);
+
+    // The next native file dialog is answered with `path` (empty: cancelled).
+    void answerFileDialog(const QString &path);
+    bool fileDialogAnswered() const { return m_dialogAnswered; }
+
+    // URLs the scene handed to the desktop, by scheme handlers of this driver.
+    QList<QUrl> openedUrls() const { return m_urls; }
+    void clearOpenedUrls() { m_urls.clear(); }
+
+    // Warnings of the scene engine since the start of the process.
+    static QStringList warnings();
+    static void clearWarnings();
+
+public slots:
+    void openUrl(const QUrl &url);
+
+private:
+    std::unique_ptr<SceneSetup> m_setup;
+    QList<QUrl> m_urls;
+    bool m_dialogAnswered = false;
+};
