@@ -1,1 +1,3 @@
 # Tests of this area: kiv_add_test(<name> [GUI] [QML] [SOURCES ...]).
+kiv_add_test(contactsfileparser)
+kiv_add_test(importexport)

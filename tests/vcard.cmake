@@ -1,1 +1,2 @@
 # Tests of this area: kiv_add_test(<name> [GUI] [QML] [SOURCES ...]).
+kiv_add_test(vcard)
