@@ -79,6 +79,16 @@ DataBase *SceneSetup::activeStore() const
     return m_activeStore;
 }
 
+DataBase *SceneSetup::sqliteStore() const
+{
+    return m_sqliteStore.get();
+}
+
+DataBase *SceneSetup::settingsStore() const
+{
+    return m_settingsStore.get();
+}
+
 void SceneSetup::showWindow()
 {
     if (kivInTabletMode()) {
