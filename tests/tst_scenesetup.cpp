@@ -178,6 +178,8 @@ void tst_SceneSetup::registersSceneTypes_data()
     QTest::addColumn<QByteArray>("import");
     QTest::addColumn<QByteArray>("type");
     QTest::newRow("file dialog") << QByteArray("FileDialogBackend") << QByteArray("FileDialog");
+    QTest::newRow("import and export")
+            << QByteArray("ImportExportBackend") << QByteArray("ImportExport");
 }
 
 void tst_SceneSetup::registersSceneTypes()

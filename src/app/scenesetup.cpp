@@ -6,6 +6,7 @@
 #include "database.h"
 #include "defaultdatabase.h"
 #include "filedialog.h"
+#include "importexport.h"
 #include "kivintegration.h"
 #include "qtsingleapplication.h"
 #include "sqlitedatabase.h"
@@ -35,6 +36,7 @@ SceneSetup::SceneSetup(QtSingleApplication *app, const QString &contactId, bool 
 
     qRegisterMetaType<Contact *>("Contact");
     qmlRegisterType<FileDialog>("FileDialogBackend", 1, 0, "FileDialog");
+    qmlRegisterType<ImportExport>("ImportExportBackend", 1, 0, "ImportExport");
 
     m_viewer = std::make_unique<CustomQtQuick2ApplicationViewer>();
     m_viewer->setTitle(QCoreApplication::translate("QObject", "Contacts"));
