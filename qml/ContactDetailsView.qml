@@ -97,6 +97,14 @@ Item {
             detailsView.load()
         }
 
+        function onRowsInserted() {
+            detailsView.load()
+        }
+
+        function onRowsRemoved() {
+            detailsView.load()
+        }
+
         function onDataChanged() {
             detailsView.load()
         }

@@ -170,8 +170,10 @@ OverlayForm {
             delegate: Rectangle {
                 id: row
 
-                objectName: "contactRow" + index
                 property alias checked: rowCheck.on
+                property alias contactName: rowName.text
+
+                objectName: "contactRow" + index
 
                 width: listView.width
                 height: root.itemHeight

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QColor>
 #include <QObject>
+#include <QPointer>
+#include <QTimer>
 #include <QPointF>
 #include <QString>
 #include <QStringList>
@@ -9,6 +12,7 @@
 
 #include <memory>
 
+class Contact;
 class QQuickItem;
 class QQuickWindow;
 class SceneSetup;
@@ -41,6 +45,8 @@ public:
     // True when the item and all its ancestors are visible and enabled and the
     // item has a size.
     static bool isShown(QQuickItem *item);
+    // Waits until the window has rendered its next frame (layout included).
+    void waitForFrame();
     // Clicks the middle of the item (it must be shown).
     bool click(QQuickItem *item);
     bool click(const QString &name, QObject *parent = nullptr);
@@ -60,6 +66,23 @@ public:
     QList<QUrl> openedUrls() const { return m_urls; }
     void clearOpenedUrls() { m_urls.clear(); }
 
+    // The names in the contact list, top to bottom.
+    QStringList listedNames() const;
+    // The list row of the contact with this id.
+    QQuickItem *listRow(const QString &id) const;
+    // The colour in the middle of an item as the window shows it.
+    QColor colourAt(QQuickItem *item) const;
+
+    // The database file of the program, read and written outside the scene
+    // (only while the scene is stopped, or for reading).
+    static void storeContacts(const QList<Contact *> &contacts);
+    static QList<Contact *> storedContacts();
+    static QByteArray storedPhoto(const QString &id);
+    // Removes the database file and the settings: a first start.
+    static void resetHome();
+    // Writes a square picture of one colour into the home directory.
+    static QString writePicture(const QString &name, const QColor &colour);
+
     // Warnings of the scene engine since the start of the process.
     static QStringList warnings();
     static void clearWarnings();
@@ -71,4 +94,5 @@ private:
     std::unique_ptr<SceneSetup> m_setup;
     QList<QUrl> m_urls;
     bool m_dialogAnswered = false;
+    QPointer<QTimer> m_dialogPoll;
 };

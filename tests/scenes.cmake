@@ -1,0 +1,5 @@
+# Tests of the contact details, the editor and the settings and import/export
+# forms, each driving the real main scene under xvfb.
+kiv_add_test(detailsscene GUI QML SOURCES scenedriver.cpp)
+kiv_add_test(formsscene GUI QML SOURCES scenedriver.cpp)
+kiv_add_test(session GUI QML SOURCES scenedriver.cpp)
