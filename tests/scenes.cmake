@@ -3,3 +3,11 @@
 kiv_add_test(detailsscene GUI QML SOURCES scenedriver.cpp)
 kiv_add_test(formsscene GUI QML SOURCES scenedriver.cpp)
 kiv_add_test(session GUI QML SOURCES scenedriver.cpp)
+
+# Pictures of the details, the editor and the forms for `make screenshots`.
+add_executable(kiv-scene-screenshots scenescreenshots.cpp scenedriver.cpp
+    $<TARGET_OBJECTS:kivqml>)
+target_link_libraries(kiv-scene-screenshots PRIVATE kivcontacts Qt5::Test)
+target_compile_options(kiv-scene-screenshots PRIVATE -Wall -Wextra)
+target_compile_definitions(kiv-scene-screenshots PRIVATE
+    TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
