@@ -6,6 +6,7 @@
 #include "database.h"
 #include "defaultdatabase.h"
 #include "filedialog.h"
+#include "importexport.h"
 #include "kivintegration.h"
 #include "qtsingleapplication.h"
 #include "sqlitedatabase.h"
@@ -35,6 +36,7 @@ SceneSetup::SceneSetup(QtSingleApplication *app, const QString &contactId, bool 
 
     qRegisterMetaType<Contact *>("Contact");
     qmlRegisterType<FileDialog>("FileDialogBackend", 1, 0, "FileDialog");
+    qmlRegisterType<ImportExport>("ImportExportBackend", 1, 0, "ImportExport");
 
     m_viewer = std::make_unique<CustomQtQuick2ApplicationViewer>();
     m_viewer->setTitle(QCoreApplication::translate("QObject", "Contacts"));
@@ -77,6 +79,16 @@ CustomQtQuick2ApplicationViewer *SceneSetup::viewer() const
 DataBase *SceneSetup::activeStore() const
 {
     return m_activeStore;
+}
+
+DataBase *SceneSetup::sqliteStore() const
+{
+    return m_sqliteStore.get();
+}
+
+DataBase *SceneSetup::settingsStore() const
+{
+    return m_settingsStore.get();
 }
 
 void SceneSetup::showWindow()
