@@ -1,4 +1,33 @@
 # Shared controls, overlay forms, the calendar and the images they use.
 list(APPEND KIV_QML_FILES
+    Style.qml
+    Shadow.qml
+    Button.qml
+    ImageButton.qml
+    CheckBox.qml
+    LineEdit.qml
+    ComboBox.qml
+    ComboBoxStandart.qml
+    ComboBoxList.qml
+    OverlayForm.qml
+    MessageForm.qml
+    LineEditForm.qml
+    ListViewForm.qml
+    HeaderOkCancel.qml
+    MenuButton.qml
+    SettingsItem.qml
+    Calendar.qml
+    CalendarForm.qml
+    images/add.png
+    images/calendar.png
+    images/minitools.png
+    images/misc.png
+    images/next.png
+    images/ok.png
+    images/pencil.png
+    images/prev.png
+    images/remove.png
+    images/user_48.png
     images/user_128.png
+    images/viewmag.png
 )

@@ -2,11 +2,16 @@
 
 #include "contact.h"
 #include "contactsimageprovider.h"
+#include "contactsmodel.h"
+#include "contactsproxymodel.h"
 #include "customqtquick2applicationviewer.h"
 #include "database.h"
+#include "defaultdatabase.h"
 #include "filedialog.h"
+#include "importexport.h"
 #include "kivintegration.h"
 #include "qtsingleapplication.h"
+#include "sqlitedatabase.h"
 
 #include <QCoreApplication>
 #include <QIcon>
@@ -18,11 +23,24 @@
 SceneSetup::SceneSetup(QtSingleApplication *app, const QString &contactId, bool lowEffects,
                        bool tabletMode)
 {
+    m_settingsStore = std::make_unique<DefaultDatabase>();
+    m_sqliteStore = std::make_unique<SqliteDatabase>();
+    // An empty name opens the default database file; when that fails the
+    // settings file holds the contacts for this run.
+    if (m_sqliteStore->open(QString())) {
+        m_activeStore = m_sqliteStore.get();
+    } else {
+        m_activeStore = m_settingsStore.get();
+    }
+
     auto provider = std::make_unique<ContactsImageProvider>();
     provider->setDataBase(m_activeStore);
 
     qRegisterMetaType<Contact *>("Contact");
+    qmlRegisterType<ContactsModel>("ContactsModelBackend", 1, 0, "ContactsModel");
+    qmlRegisterType<ContactsProxyModel>("ContactsProxyModelBackend", 1, 0, "ContactsProxyModel");
     qmlRegisterType<FileDialog>("FileDialogBackend", 1, 0, "FileDialog");
+    qmlRegisterType<ImportExport>("ImportExportBackend", 1, 0, "ImportExport");
 
     m_viewer = std::make_unique<CustomQtQuick2ApplicationViewer>();
     m_viewer->setTitle(QCoreApplication::translate("QObject", "Contacts"));
@@ -65,6 +83,16 @@ CustomQtQuick2ApplicationViewer *SceneSetup::viewer() const
 DataBase *SceneSetup::activeStore() const
 {
     return m_activeStore;
+}
+
+DataBase *SceneSetup::sqliteStore() const
+{
+    return m_sqliteStore.get();
+}
+
+DataBase *SceneSetup::settingsStore() const
+{
+    return m_settingsStore.get();
 }
 
 void SceneSetup::showWindow()

@@ -1,6 +1,15 @@
 # Import/export backend, file type detection, CSV and database import and export.
 list(APPEND KIV_SOURCES
     src/importexport/contactsfileparser.h
+    src/importexport/contactsfileparser.cpp
+    src/importexport/csvtokenizer.h
+    src/importexport/csvtokenizer.cpp
+    src/importexport/csvcontactreader.h
+    src/importexport/csvcontactreader.cpp
+    src/importexport/googlecsv.h
+    src/importexport/googlecsv.cpp
+    src/importexport/importexport.h
+    src/importexport/importexport.cpp
     src/importexport/textdecoding.h
     src/importexport/textdecoding.cpp
 )

@@ -47,6 +47,9 @@ public:
 
     // The record as a vCard 3.0 document (defined with the vCard export).
     vCard toVCard() const;
+    // One line of the Google CSV export, padded to the given numbers of
+    // e-mail, phone, address and website column groups.
+    QString toGoogleCsvLine(int emails, int phones, int addresses, int links) const;
 
     bool isFavorite = false;
     QString id;

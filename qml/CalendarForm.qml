@@ -1,0 +1,106 @@
+import QtQuick 2.0
+
+// Date prompt: a calendar preset from a day.month.year text, with OK and
+// Cancel; OK hands the chosen date back.
+OverlayForm {
+    id: calendarForm
+
+    property var selectFunction
+
+    // Reads day.month.year; anything else gives null.
+    function strToDate(str) {
+        var parts = String(str).split(".")
+        if (parts.length !== 3) {
+            return null
+        }
+        var numbers = []
+        for (var i = 0; i < 3; ++i) {
+            if (!/^\s*\d+\s*$/.test(parts[i])) {
+                return null
+            }
+            numbers.push(parseInt(parts[i], 10))
+        }
+        var date = new Date(2000, 0, 1)
+        date.setFullYear(numbers[2], numbers[1] - 1, numbers[0])
+        return date
+    }
+
+    function isValidDate(d) {
+        return d !== null && d !== undefined && d instanceof Date && !isNaN(d.getTime())
+    }
+
+    function show(strDate, _selectFunction) {
+        var date = new Date()
+        if (strDate) {
+            var parsed = calendarForm.strToDate(strDate)
+            if (calendarForm.isValidDate(parsed)) {
+                date = parsed
+            }
+        }
+        calendar.today = date
+        calendar.updatePosition()
+        calendarForm.selectFunction = _selectFunction
+        calendarForm.open()
+    }
+
+    z: 998
+
+    Rectangle {
+        id: panel
+
+        anchors.centerIn: parent
+        width: Math.min(calendarForm.width, calendarForm.height) * 0.8
+        height: panel.width
+        color: "white"
+        radius: 2
+        border { width: 1; color: "#dddddd" }
+
+        Shadow {
+            target: calendar
+            horizontalOffset: -1
+            verticalOffset: 1
+            radius: 2
+            samples: 4
+        }
+
+        Calendar {
+            id: calendar
+
+            objectName: "calendar"
+            anchors {
+                left: parent.left
+                right: parent.right
+                top: parent.top
+                bottom: okButton.top
+                margins: panel.width * 0.05
+            }
+        }
+
+        Button {
+            id: okButton
+
+            objectName: "calendarOkButton"
+            anchors { bottom: parent.bottom; bottomMargin: panel.height * 0.05 }
+            x: panel.width * 0.05
+            width: panel.width / 2 - panel.width * 0.1
+            height: root.itemHeight * 0.8
+            buttonText: qsTr("OK")
+            onClicked: {
+                calendarForm.close()
+                if (calendarForm.selectFunction) {
+                    calendarForm.selectFunction(calendar.today)
+                }
+            }
+        }
+
+        Button {
+            objectName: "calendarCancelButton"
+            anchors { bottom: parent.bottom; bottomMargin: panel.height * 0.05 }
+            x: panel.width / 2 + panel.width * 0.05
+            width: panel.width / 2 - panel.width * 0.1
+            height: root.itemHeight * 0.8
+            buttonText: qsTr("Cancel")
+            onClicked: calendarForm.close()
+        }
+    }
+}

@@ -1,0 +1,119 @@
+import QtQuick 2.0
+
+// Single-line text field with a placeholder, an optional clear button and an
+// underline bracket.
+Rectangle {
+    id: lineEdit
+
+    property alias text: input.text
+    property alias inputMethodHints: input.inputMethodHints
+    property alias regExp: validator.regExp
+    property string placeholderText: ""
+    property color textColor: styles.lineedit.textColor
+    property color placeholderTextColor: styles.lineedit.placeholderColor
+    property int fontSize: 14
+    property bool showClearButton: true
+
+    readonly property real lineWidth: tabletMode ? 2 : 1
+
+    width: 500
+    height: root.itemHeight
+    color: "transparent"
+    clip: true
+
+    TextInput {
+        id: input
+
+        objectName: "input"
+        anchors {
+            left: parent.left
+            leftMargin: 15
+            bottom: parent.bottom
+        }
+        width: lineEdit.width - 15 - clearButton.width
+        height: lineEdit.height * 0.9
+        verticalAlignment: TextInput.AlignBottom
+        font.pointSize: lineEdit.fontSize
+        color: lineEdit.textColor
+        focus: true
+        selectByMouse: !tabletMode
+        clip: true
+        validator: RegExpValidator {
+            id: validator
+
+            regExp: /.*/
+        }
+        Accessible.role: Accessible.EditableText
+        Accessible.name: qsTr("Text")
+        Accessible.description: lineEdit.placeholderText
+    }
+
+    Text {
+        id: placeholder
+
+        anchors.fill: input
+        visible: input.displayText === ""
+        text: lineEdit.placeholderText
+        color: lineEdit.placeholderTextColor
+        font { pointSize: lineEdit.fontSize; italic: true }
+        fontSizeMode: Text.Fit
+        minimumPointSize: 6
+        verticalAlignment: Text.AlignBottom
+        elide: Text.ElideRight
+    }
+
+    Item {
+        id: clearButton
+
+        objectName: "clearButton"
+        anchors {
+            right: parent.right
+            bottom: parent.bottom
+            bottomMargin: lineEdit.showClearButton ? lineEdit.height * 0.1 : 0
+        }
+        width: lineEdit.showClearButton ? (tabletMode ? 60 : 30) : 15
+        height: lineEdit.showClearButton ? clearButton.width : 1
+        visible: lineEdit.showClearButton
+        opacity: input.text === "" ? 0 : 1
+        enabled: lineEdit.showClearButton && input.text !== ""
+        Accessible.role: Accessible.Button
+        Accessible.name: qsTr("Clear")
+        Accessible.onPressAction: input.text = ""
+
+        Behavior on opacity { NumberAnimation {} }
+
+        Text {
+            anchors.centerIn: parent
+            text: "\u2717"
+            color: lineEdit.placeholderTextColor
+            font.pixelSize: input.height * 0.9
+        }
+
+        MouseArea {
+            anchors.fill: parent
+            onClicked: input.text = ""
+        }
+    }
+
+    Rectangle {
+        id: underline
+
+        anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
+        height: lineEdit.lineWidth
+        color: styles.lineedit.borderColor
+    }
+
+    Rectangle {
+        anchors { left: parent.left; leftMargin: 1; bottom: parent.bottom }
+        width: lineEdit.lineWidth
+        height: tabletMode ? 10 : 7
+        color: styles.lineedit.borderColor
+    }
+
+    Rectangle {
+        anchors { right: parent.right; bottom: parent.bottom }
+        width: lineEdit.lineWidth
+        height: tabletMode ? 10 : 7
+        color: styles.lineedit.borderColor
+    }
+}

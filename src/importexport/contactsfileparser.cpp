@@ -1,0 +1,139 @@
+#include "contactsfileparser.h"
+
+#include "contact.h"
+#include "csvcontactreader.h"
+#include "csvtokenizer.h"
+#include "sqlitedatabase.h"
+#include "textdecoding.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QTemporaryDir>
+
+QList<QStringList> plainContactList;
+QString ContactsFileParser::errorString;
+
+namespace {
+
+// The row that appendCsvField is building, shared between its calls.
+QStringList &rowUnderConstruction()
+{
+    static QStringList row;
+    return row;
+}
+
+bool readWhole(const QString &fileName, QByteArray *data)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    *data = file.readAll();
+    return file.error() == QFileDevice::NoError;
+}
+
+} // namespace
+
+ContactsFileParser::ContactsFileParser(QObject *parent)
+    : QObject(parent)
+{
+}
+
+QVariantList ContactsFileParser::parseFile(const QString &fileName, const QString &codecName)
+{
+    plainContactList.clear();
+    rowUnderConstruction().clear();
+    errorString.clear();
+    if (fileName.isEmpty() || !QFileInfo(fileName).isFile()) {
+        return QVariantList();
+    }
+
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(fileName);
+    // Thunderbird and spreadsheets also write tab-separated files; the
+    // tokenizer finds the separator in the header line.
+    if (type.inherits(QStringLiteral("text/csv"))
+        || type.inherits(QStringLiteral("text/tab-separated-values"))) {
+        QByteArray data;
+        if (!readWhole(fileName, &data)) {
+            return QVariantList();
+        }
+        return parseCsv(TextDecoding::decode(data, codecName));
+    }
+    if (type.inherits(QStringLiteral("text/vcard"))) {
+        // Raw bytes: vCard lines are unfolded before they are decoded.
+        QByteArray data;
+        if (!readWhole(fileName, &data)) {
+            return QVariantList();
+        }
+        return parseVCardData(data, codecName);
+    }
+    if (type.inherits(QStringLiteral("application/x-sqlite3"))) {
+        return parseSqlite(fileName);
+    }
+    errorString = QCoreApplication::translate("ContactsFileParser", "Unsupported file type: ")
+                  + type.name();
+    return QVariantList();
+}
+
+QVariantList ContactsFileParser::parseCsv(const QString &text)
+{
+    QVariantList result;
+    plainContactList = CsvTokenizer::tokenize(text, CsvTokenizer::detectSeparator(text));
+    if (plainContactList.size() < 2) {
+        return result;
+    }
+    const CsvContactReader reader(plainContactList.first());
+    result.reserve(plainContactList.size() - 1);
+    for (int i = 1; i < plainContactList.size(); ++i) {
+        Contact *contact =
+                reader.readRow(plainContactList.at(i), i, QDateTime::currentMSecsSinceEpoch());
+        if (contact) {
+            result.append(QVariant::fromValue(contact));
+        }
+    }
+    return result;
+}
+
+QVariantList ContactsFileParser::parseSqlite(const QString &fileName)
+{
+    QVariantList result;
+    // The store reads a copy: SQLite may write to a file it opens (a hot
+    // journal is rolled back, for example), and the user's file must stay as
+    // it is whatever it holds.
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        return result;
+    }
+    const QString copy = dir.filePath(QStringLiteral("import.sqlite"));
+    if (!QFile::copy(fileName, copy)) {
+        return result;
+    }
+    auto *store = new SqliteDatabase;
+    if (store->open(copy)) {
+        const QList<Contact *> contacts = store->loadContacts();
+        result.reserve(contacts.size());
+        for (Contact *contact : contacts) {
+            result.append(QVariant::fromValue(contact));
+        }
+    }
+    delete store;
+    return result;
+}
+
+void ContactsFileParser::appendCsvField(QString &field, QChar terminator)
+{
+    if (field.count(QLatin1Char('"')) % 2 != 0) {
+        field.append(terminator);
+        return;
+    }
+    QStringList &row = rowUnderConstruction();
+    row.append(CsvTokenizer::fieldValue(field.constData(), field.size()));
+    if (terminator != QLatin1Char(',')) {
+        plainContactList.append(row);
+        row.clear();
+    }
+    field.clear();
+}

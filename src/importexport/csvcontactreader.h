@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class Contact;
+
+// Turns the rows of an address-book CSV file into contacts. One table of
+// header names covers Google's old and current export layouts, Outlook's and
+// Thunderbird's. The header row is resolved to one action per column once;
+// every data row then applies the actions of its non-empty columns.
+class CsvContactReader
+{
+public:
+    explicit CsvContactReader(const QStringList &header);
+
+    // The contact of one data row, or null when the row holds no data.
+    // rowNumber becomes part of the provisional id; stamp is the millisecond
+    // clock that starts it.
+    Contact *readRow(const QStringList &row, int rowNumber, qint64 stamp) const;
+
+    enum class Action {
+        Ignore,
+        SetName,
+        PrependMiddleName,
+        AppendSurname,
+        PrependSurnamePrefix,    // value and ", " in front of the surname
+        AppendMiddleNameSuffix,  // ", " and the value after the middle name
+        AppendNickname,          // one space and the value after the name
+        AppendLink,
+        SplitLinks,
+        CommentLine,
+        DateCommentLine,         // a comment line unless Outlook's empty-date placeholder
+        AppendNotes,
+        SetBirthday,
+        BirthDay,
+        BirthMonth,
+        BirthYear,
+        Email,
+        SplitEmails,
+        Phone,
+        SplitPhones,
+        AddressNow,
+        SplitAddresses,
+        HomeAppend,
+        HomePrepend,
+        HomeCountry,
+        WorkAppend,
+        WorkPrepend,
+        WorkCountry,
+        SetOrganization,
+        AppendOrganization,
+        CategoriesMarked,
+        Starred,
+        TypeLabel,
+        PrefixedTypeLabel,       // "* Mobile" in Google's current layout
+        DisplayName,
+    };
+
+    struct Rule
+    {
+        Action action = Action::Ignore;
+        QString text; // the label, comment prefix or address prefix of the action
+    };
+
+    // The rule that a header text selects; exposed for tests.
+    static Rule ruleFor(const QString &header);
+
+private:
+    QVector<Rule> m_rules;
+};

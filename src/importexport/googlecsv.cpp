@@ -1,0 +1,171 @@
+#include "googlecsv.h"
+
+#include "contact.h"
+
+#include <QCoreApplication>
+
+namespace GoogleCsv {
+
+namespace {
+
+const char *const fixedColumns[] = {
+    "Name", "Given Name", "Additional Name", "Family Name", "Yomi Name", "Given Name Yomi",
+    "Additional Name Yomi", "Family Name Yomi", "Name Prefix", "Name Suffix", "Initials",
+    "Nickname", "Short Name", "Maiden Name", "Birthday", "Gender", "Location",
+    "Billing Information", "Directory Server", "Mileage", "Occupation", "Hobby", "Sensitivity",
+    "Priority", "Subject", "Notes", "Group Membership",
+};
+
+const char *const addressColumns[] = {
+    " - Type", " - Formatted", " - Street", " - City", " - PO Box", " - Region",
+    " - Postal Code", " - Country", " - Extended Address",
+};
+
+const char *const organizationColumns[] = {
+    "Organization 1 - Type", "Organization 1 - Name", "Organization 1 - Yomi Name",
+    "Organization 1 - Title", "Organization 1 - Department", "Organization 1 - Symbol",
+    "Organization 1 - Location", "Organization 1 - Job Description",
+};
+
+// Appends count empty fields, each followed by a comma.
+void appendEmpty(QString &line, int count)
+{
+    line.append(QString(count, QLatin1Char(',')));
+}
+
+void appendValue(QString &line, const QString &value)
+{
+    line.append(quoted(value));
+    line.append(QLatin1Char(','));
+}
+
+} // namespace
+
+Counts countsOf(const QList<Contact *> &contacts)
+{
+    Counts counts;
+    for (const Contact *contact : contacts) {
+        counts.emails = qMax(counts.emails, contact->emailList.size());
+        counts.phones = qMax(counts.phones, contact->phoneList.size());
+        counts.addresses = qMax(counts.addresses, contact->addressList.size());
+        counts.links = qMax(counts.links, contact->linkList.size());
+    }
+    return counts;
+}
+
+QString header(const Counts &counts)
+{
+    QStringList cells;
+    for (const char *column : fixedColumns) {
+        cells.append(QLatin1String(column));
+    }
+    for (int n = 1; n <= counts.emails; ++n) {
+        cells.append(QStringLiteral("E-mail %1 - Type").arg(n));
+        cells.append(QStringLiteral("E-mail %1 - Value").arg(n));
+    }
+    for (int n = 1; n <= counts.phones; ++n) {
+        cells.append(QStringLiteral("Phone %1 - Type").arg(n));
+        cells.append(QStringLiteral("Phone %1 - Value").arg(n));
+    }
+    for (int n = 1; n <= counts.addresses; ++n) {
+        for (const char *column : addressColumns) {
+            cells.append(QStringLiteral("Address %1").arg(n) + QLatin1String(column));
+        }
+    }
+    for (const char *column : organizationColumns) {
+        cells.append(QLatin1String(column));
+    }
+    for (int n = 1; n <= counts.links; ++n) {
+        cells.append(QStringLiteral("Website %1 - Type").arg(n));
+        cells.append(QStringLiteral("Website %1 - Value").arg(n));
+    }
+    for (QString &cell : cells) {
+        cell = quoted(cell);
+    }
+    return cells.join(QLatin1Char(','));
+}
+
+QString quoted(const QString &value)
+{
+    QString result;
+    result.reserve(value.size() + 2);
+    result.append(QLatin1Char('"'));
+    for (const QChar ch : value) {
+        result.append(ch);
+        if (ch == QLatin1Char('"')) {
+            result.append(ch);
+        }
+    }
+    result.append(QLatin1Char('"'));
+    return result;
+}
+
+QString typeOfLabel(const QString &label)
+{
+    if (label.contains(QCoreApplication::translate("Contact", "Home"), Qt::CaseInsensitive)) {
+        return QStringLiteral("Home");
+    }
+    if (label.contains(QCoreApplication::translate("Contact", "Work"), Qt::CaseInsensitive)) {
+        return QStringLiteral("Work");
+    }
+    return QStringLiteral("Mobile");
+}
+
+} // namespace GoogleCsv
+
+// One line of the Google CSV export, padded to the given group counts (each
+// at least the contact's own list size) so that it has as many fields as the
+// header. A phone without a label is written as "Mobile", an address without
+// one as "Home".
+QString Contact::toGoogleCsvLine(int emails, int phones, int addresses, int links) const
+{
+    using GoogleCsv::appendEmpty;
+    using GoogleCsv::appendValue;
+
+    QString line;
+    appendValue(line, fullname.isEmpty() ? composedFullName() : fullname);
+    appendValue(line, name);
+    appendValue(line, middlename);
+    appendValue(line, surname);
+    appendEmpty(line, 10);
+    appendValue(line, dateOfBirth);
+    appendEmpty(line, 10);
+    appendValue(line, comment);
+    appendValue(line, isFavorite ? QStringLiteral("* My Contacts ::: * Starred")
+                                 : QStringLiteral("* My Contacts"));
+
+    for (const QString &email : emailList) {
+        appendValue(line, QStringLiteral("*"));
+        appendValue(line, email);
+    }
+    appendEmpty(line, 2 * (qMax(emails, emailList.size()) - emailList.size()));
+
+    for (int i = 0; i < phoneList.size(); ++i) {
+        const QString label = phoneGroupList.value(i);
+        appendValue(line, label.isEmpty() ? QStringLiteral("Mobile") : GoogleCsv::typeOfLabel(label));
+        appendValue(line, phoneList.at(i));
+    }
+    appendEmpty(line, 2 * (qMax(phones, phoneList.size()) - phoneList.size()));
+
+    for (int i = 0; i < addressList.size(); ++i) {
+        const QString label = addressGroupList.value(i);
+        appendValue(line, label.isEmpty() ? QStringLiteral("Home") : GoogleCsv::typeOfLabel(label));
+        appendValue(line, addressList.at(i));
+        appendValue(line, addressList.at(i));
+        appendEmpty(line, 6);
+    }
+    appendEmpty(line, 9 * (qMax(addresses, addressList.size()) - addressList.size()));
+
+    appendEmpty(line, 1);
+    appendValue(line, organization);
+    appendEmpty(line, 6);
+
+    for (const QString &link : linkList) {
+        appendValue(line, QStringLiteral("Profile"));
+        appendValue(line, link);
+    }
+    appendEmpty(line, 2 * (qMax(links, linkList.size()) - linkList.size()));
+
+    line.chop(1);
+    return line;
+}

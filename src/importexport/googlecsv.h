@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class Contact;
+
+// The column layout of Google's contact export, as written by the CSV export.
+namespace GoogleCsv {
+
+// Numbers of e-mail, phone, address and website column groups: the largest
+// list of each kind over the exported contacts.
+struct Counts
+{
+    int emails = 0;
+    int phones = 0;
+    int addresses = 0;
+    int links = 0;
+};
+
+Counts countsOf(const QList<Contact *> &contacts);
+// The header line, without its line feed.
+QString header(const Counts &counts);
+// A value as an RFC 4180 field: enclosed in double quotes, inner quotes doubled.
+QString quoted(const QString &value);
+// The CSV type of a phone or address label: "Home" or "Work" when the label
+// contains that word (ignoring case), otherwise "Mobile".
+QString typeOfLabel(const QString &label);
+
+} // namespace GoogleCsv

@@ -1,0 +1,297 @@
+#include "importexport.h"
+
+#include "contact.h"
+#include "contactsfileparser.h"
+#include "googlecsv.h"
+#include "sqlitedatabase.h"
+#include "vcard.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryFile>
+
+#include <cstdio>
+
+namespace {
+
+// How much work the import and export loops do between two turns of the
+// event loop: often enough for the progress text to repaint smoothly, rarely
+// enough that the loops are not tied to the screen's frame rate.
+constexpr qint64 eventLoopIntervalMs = 30;
+
+} // namespace
+
+ImportExport::ImportExport(QObject *parent)
+    : QObject(parent)
+{
+    qRegisterMetaType<Contact *>("Contact*");
+}
+
+ImportExport::~ImportExport()
+{
+    releaseParsedContacts();
+}
+
+QVariantList ImportExport::contacts() const
+{
+    return m_contacts;
+}
+
+void ImportExport::setContacts(const QVariantList &contacts)
+{
+    if (m_contacts == contacts) {
+        return;
+    }
+    m_contacts = contacts;
+    emit contactsChanged();
+}
+
+void ImportExport::parseContactsFromFile(const QString &codec, const QString &file)
+{
+    releaseParsedContacts();
+    m_contacts.clear();
+    emit contactsChanged();
+
+    if (!file.isEmpty()) {
+        m_importFile = file;
+    }
+    const QVariantList parsed = ContactsFileParser::parseFile(m_importFile, codec);
+    for (const QVariant &value : parsed) {
+        if (auto *contact = value.value<Contact *>()) {
+            m_parsed.append(contact);
+        }
+    }
+    m_contacts = parsed;
+    emit contactsChanged();
+
+    if (!ContactsFileParser::errorString.isEmpty()) {
+        emit error(ContactsFileParser::errorString);
+    } else if (!m_contacts.isEmpty()) {
+        emit parsingCompleted();
+    } else {
+        emit error(tr("Can't find any contacts in file."));
+    }
+}
+
+bool ImportExport::importParsedContacts()
+{
+    const QList<Contact *> ticked = tickedContacts();
+    bool imported = false;
+    if (!ticked.isEmpty()) {
+        runWithProgress(ticked.size(), [this, &ticked](int i) {
+            emit importContact(ticked.at(i));
+            return true;
+        });
+        emit importContactEnded();
+        imported = true;
+    }
+    releaseParsedContacts();
+    m_contacts.clear();
+    return imported;
+}
+
+void ImportExport::exportContacts()
+{
+    const QList<Contact *> ticked = tickedContacts();
+    if (ticked.isEmpty()) {
+        return;
+    }
+    bool written = false;
+    switch (m_exportMethod) {
+    case GOOGLE_CSV_METHOD:
+        written = exportGoogleCsv(ticked);
+        break;
+    case VCARD_METHOD:
+        written = exportVCard(ticked);
+        break;
+    case SQLITE_METHOD:
+        written = exportSqlite(ticked);
+        break;
+    }
+    if (written) {
+        emit importContactEnded();
+    }
+    releaseParsedContacts();
+    m_contacts.clear();
+}
+
+void ImportExport::setContactsForExport(const QVariantList &contacts)
+{
+    if (m_contacts != contacts) {
+        releaseParsedContacts();
+        m_contacts = contacts;
+    }
+    emit contactsChanged();
+}
+
+void ImportExport::setExportFileAndMethod(const QString &file, ExportMethod method)
+{
+    m_exportFile = file;
+    m_exportMethod = method;
+}
+
+QList<Contact *> ImportExport::tickedContacts() const
+{
+    QList<Contact *> ticked;
+    for (const QVariant &value : m_contacts) {
+        Contact *contact = value.value<Contact *>();
+        if (contact && contact->importMe) {
+            ticked.append(contact);
+        }
+    }
+    return ticked;
+}
+
+void ImportExport::releaseParsedContacts()
+{
+    for (Contact *contact : qAsConst(m_parsed)) {
+        contact->deleteLater();
+    }
+    m_parsed.clear();
+}
+
+bool ImportExport::runWithProgress(int count, const std::function<bool(int)> &step)
+{
+    emit importContactStarted(count);
+    QCoreApplication::processEvents();
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    for (int i = 0; i < count; ++i) {
+        if (!step(i)) {
+            return false;
+        }
+        emit importContactProgress(i + 1);
+        if (sinceEvents.elapsed() >= eventLoopIntervalMs) {
+            QCoreApplication::processEvents();
+            sinceEvents.restart();
+        }
+    }
+    return true;
+}
+
+QString ImportExport::openErrorText() const
+{
+    return tr("Unable to open file for writing: ") + m_exportFile;
+}
+
+QString ImportExport::writeErrorText() const
+{
+    return tr("Unable to write file: ") + m_exportFile;
+}
+
+// Google CSV, UTF-8 without a byte-order mark. The file is written beside the
+// target and replaces it only once complete.
+bool ImportExport::exportGoogleCsv(const QList<Contact *> &contacts)
+{
+    QSaveFile file(m_exportFile);
+    if (!file.open(QIODevice::WriteOnly)) {
+        emit error(openErrorText());
+        return false;
+    }
+    const GoogleCsv::Counts counts = GoogleCsv::countsOf(contacts);
+    const QByteArray header = (GoogleCsv::header(counts) + QLatin1Char('\n')).toUtf8();
+    bool ok = file.write(header) == header.size();
+    ok = ok && runWithProgress(contacts.size(), [&](int i) {
+        const QByteArray line = (contacts.at(i)->toGoogleCsvLine(counts.emails, counts.phones,
+                                                                 counts.addresses, counts.links)
+                                 + QLatin1Char('\n')).toUtf8();
+        return file.write(line) == line.size();
+    });
+    if (!ok || !file.commit()) {
+        file.cancelWriting();
+        emit error(writeErrorText());
+        return false;
+    }
+    return true;
+}
+
+// vCard 3.0, one card per contact each followed by a line feed, UTF-8
+// whatever the locale. Written beside the target and swapped in when complete.
+bool ImportExport::exportVCard(const QList<Contact *> &contacts)
+{
+    QSaveFile file(m_exportFile);
+    if (!file.open(QIODevice::WriteOnly)) {
+        emit error(openErrorText());
+        return false;
+    }
+    const bool ok = runWithProgress(contacts.size(), [&](int i) {
+        QByteArray card = contacts.at(i)->toVCard().toByteArray(vCardVersion::Version3_0);
+        card.append('\n');
+        return file.write(card) == card.size();
+    });
+    if (!ok || !file.commit()) {
+        file.cancelWriting();
+        emit error(writeErrorText());
+        return false;
+    }
+    return true;
+}
+
+// A database file of this program's own format. It is built under a
+// temporary name beside the target, in one transaction, checked, and then
+// renamed over the target.
+bool ImportExport::exportSqlite(const QList<Contact *> &contacts)
+{
+    const QFileInfo target(m_exportFile);
+    QString temporaryName;
+    {
+        QTemporaryFile reserve(target.absolutePath() + QStringLiteral("/.")
+                               + target.fileName() + QStringLiteral(".XXXXXX"));
+        if (!reserve.open()) {
+            emit error(openErrorText());
+            return false;
+        }
+        temporaryName = reserve.fileName();
+        // The name is free again when reserve is destroyed; the store creates
+        // a new database (with its table) only on a file that does not exist.
+    }
+
+    auto *store = new SqliteDatabase;
+    if (!store->open(temporaryName)) {
+        delete store;
+        QFile::remove(temporaryName);
+        emit error(openErrorText());
+        return false;
+    }
+
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::database(store->connectionName(), false);
+        const bool inTransaction = db.transaction();
+        ok = runWithProgress(contacts.size(), [&](int i) {
+            store->insertContact(contacts.at(i));
+            return true;
+        });
+        if (inTransaction) {
+            ok = db.commit() && ok;
+        }
+        // Failed inserts leave no trace but a missing row: count the rows
+        // against the distinct ids that were written.
+        QSet<qint64> ids;
+        for (const Contact *contact : contacts) {
+            ids.insert(contact->id.toLongLong());
+        }
+        QSqlQuery count(db);
+        ok = ok && count.exec(QStringLiteral("select count(*) from contact")) && count.next()
+             && count.value(0).toLongLong() == ids.size();
+    }
+    delete store;
+
+    if (ok) {
+        ok = std::rename(QFile::encodeName(temporaryName).constData(),
+                         QFile::encodeName(m_exportFile).constData())
+             == 0;
+    }
+    if (!ok) {
+        QFile::remove(temporaryName);
+        emit error(writeErrorText());
+    }
+    return ok;
+}

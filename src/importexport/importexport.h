@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QVariantList>
+
+#include <functional>
+
+class Contact;
+
+// The scenes' way to import contacts from a file and to export contacts to a
+// file. Import: a file is parsed into new contacts that the user ticks, then
+// each ticked contact is handed to the scene through importContact. Export:
+// the ticked contacts of a list are written as Google CSV, vCard 3.0 or a
+// database file. Both report progress through the same signals.
+class ImportExport : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QVariantList contacts READ contacts WRITE setContacts NOTIFY contactsChanged)
+
+public:
+    enum ExportMethod {
+        GOOGLE_CSV_METHOD = 0,
+        VCARD_METHOD = 1,
+        SQLITE_METHOD = 2,
+    };
+    Q_ENUM(ExportMethod)
+
+    explicit ImportExport(QObject *parent = nullptr);
+    ~ImportExport() override;
+
+    QVariantList contacts() const;
+    void setContacts(const QVariantList &contacts);
+
+    Q_INVOKABLE void parseContactsFromFile(const QString &codec = QStringLiteral("Windows-1251"),
+                                           const QString &file = QString());
+    Q_INVOKABLE bool importParsedContacts();
+    Q_INVOKABLE void exportContacts();
+    Q_INVOKABLE void setContactsForExport(const QVariantList &contacts);
+    Q_INVOKABLE void setExportFileAndMethod(const QString &file, ExportMethod method);
+
+signals:
+    void parsingCompleted();
+    void importContact(Contact *contact);
+    void importContactStarted(int count);
+    void importContactProgress(int p);
+    void importContactEnded();
+    void error(const QString &text);
+    void contactsChanged();
+
+private:
+    QList<Contact *> tickedContacts() const;
+    // Releases, by deferred deletion, the parsed contacts still owned.
+    void releaseParsedContacts();
+    // The progress frame of an import or export: started(n), then for each
+    // contact step(i) and progress(i + 1), letting the event loop run about
+    // every 30 ms of work. Stops early and returns false when a step fails.
+    bool runWithProgress(int count, const std::function<bool(int)> &step);
+
+    bool exportGoogleCsv(const QList<Contact *> &contacts);
+    bool exportVCard(const QList<Contact *> &contacts);
+    bool exportSqlite(const QList<Contact *> &contacts);
+    QString openErrorText() const;
+    QString writeErrorText() const;
+
+    QVariantList m_contacts;
+    QList<Contact *> m_parsed;
+    QString m_importFile;
+    QString m_exportFile;
+    ExportMethod m_exportMethod = GOOGLE_CSV_METHOD;
+};

@@ -1,0 +1,139 @@
+#include "vcard.h"
+
+#include <QFile>
+
+vCard::vCard(const vCardPropertyList &properties)
+    : m_properties(properties)
+{
+}
+
+void vCard::addProperty(const vCardProperty &property)
+{
+    m_properties.append(property);
+}
+
+void vCard::addProperties(const vCardPropertyList &properties)
+{
+    m_properties.append(properties);
+}
+
+bool vCard::contains(const vCardProperty &property) const
+{
+    return m_properties.contains(property);
+}
+
+bool vCard::contains(const QString &name, const vCardParameterList &params, bool strict) const
+{
+    for (const vCardProperty &candidate : m_properties) {
+        if (candidate.name() == name && (!strict || candidate.params() == params)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+vCardProperty vCard::property(const QString &name, const vCardParameterList &params,
+                              bool strict) const
+{
+    for (const vCardProperty &candidate : m_properties) {
+        if (candidate.name() == name && (!strict || candidate.params() == params)) {
+            return candidate;
+        }
+    }
+    return vCardProperty();
+}
+
+bool vCard::isValid() const
+{
+    if (m_properties.isEmpty()) {
+        return false;
+    }
+    for (const vCardProperty &property : m_properties) {
+        if (!property.isValid()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QByteArray vCard::toByteArray(vCardVersion version) const
+{
+    QByteArray versionText;
+    if (version == vCardVersion::Version2_1) {
+        versionText = "2.1";
+    } else if (version == vCardVersion::Version3_0) {
+        versionText = "3.0";
+    } else {
+        return QByteArray();
+    }
+    QByteArray result = "BEGIN:VCARD\n";
+    result += vCardProperty(QStringLiteral("VERSION"), QString::fromLatin1(versionText))
+                      .toByteArray(vCardVersion::Version2_1);
+    result += '\n';
+    for (const vCardProperty &property : m_properties) {
+        result += property.toByteArray(version);
+        result += '\n';
+    }
+    result += "END:VCARD";
+    return result;
+}
+
+bool vCard::saveToFile(const QString &fileName) const
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return false;
+    }
+    const QByteArray data = toByteArray(vCardVersion::Version2_1);
+    const bool written = file.write(data) == data.size();
+    file.close();
+    return written;
+}
+
+QList<vCard> vCard::fromByteArray(const QByteArray &data)
+{
+    QList<vCard> cards;
+    readCards(data, vCardReader::RawBytes, QByteArray(),
+              [&cards](const vCard &card) { cards.append(card); });
+    return cards;
+}
+
+QList<vCard> vCard::fromFile(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QList<vCard>();
+    }
+    return fromByteArray(file.readAll());
+}
+
+void vCard::readCards(const QByteArray &data, vCardReader::Mode mode,
+                      const QByteArray &fallbackCodec,
+                      const std::function<void(const vCard &)> &onCard)
+{
+    vCardReader reader(data, mode, fallbackCodec);
+    vCardReader::Line line;
+    vCard current;
+    bool inCard = false;
+    while (reader.next(&line)) {
+        switch (line.kind) {
+        case vCardReader::Line::Begin:
+            // A BEGIN inside an open card: that card is broken and dropped.
+            current.clear();
+            inCard = true;
+            break;
+        case vCardReader::Line::End:
+            if (inCard) {
+                onCard(current);
+                current.clear();
+                inCard = false;
+            }
+            break;
+        case vCardReader::Line::Property:
+            if (inCard) {
+                current.addProperty(line.property);
+            }
+            break;
+        }
+    }
+}

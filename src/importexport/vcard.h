@@ -1,0 +1,58 @@
+#pragma once
+
+#include "vcardproperty.h"
+#include "vcardreader.h"
+#include "vcardversion.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+// One vCard: its properties in the order they were read or added.
+class vCard
+{
+public:
+    vCard() = default;
+    vCard(const vCard &other) = default;
+    vCard &operator=(const vCard &other) = default;
+    explicit vCard(const vCardPropertyList &properties);
+    virtual ~vCard() = default;
+
+    vCardPropertyList properties() const { return m_properties; }
+    void addProperty(const vCardProperty &property);
+    void addProperties(const vCardPropertyList &properties);
+    int count() const { return m_properties.size(); }
+    void clear() { m_properties.clear(); }
+
+    // True when some property has the same name and values.
+    bool contains(const vCardProperty &property) const;
+    // The first property with this name; with strict, its parameters must
+    // also equal params element by element.
+    bool contains(const QString &name, const vCardParameterList &params = vCardParameterList(),
+                  bool strict = false) const;
+    vCardProperty property(const QString &name,
+                           const vCardParameterList &params = vCardParameterList(),
+                           bool strict = false) const;
+    bool isValid() const;
+
+    // BEGIN, VERSION, the properties and END, joined by single line feeds.
+    QByteArray toByteArray(vCardVersion version) const;
+    // Writes the card as version 2.1; false when the file cannot be opened.
+    bool saveToFile(const QString &fileName) const;
+
+    // Every complete card (BEGIN:VCARD to END:VCARD) of the data, which is
+    // taken as UTF-8. A card that is cut off or interrupted by another
+    // BEGIN:VCARD is dropped; the cards around it are still read.
+    static QList<vCard> fromByteArray(const QByteArray &data);
+    static QList<vCard> fromFile(const QString &fileName);
+    // Hands each complete card of the data to onCard as soon as it is read,
+    // so that large files need not be held as cards all at once.
+    static void readCards(const QByteArray &data, vCardReader::Mode mode,
+                          const QByteArray &fallbackCodec,
+                          const std::function<void(const vCard &)> &onCard);
+
+private:
+    vCardPropertyList m_properties;
+};

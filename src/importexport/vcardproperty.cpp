@@ -1,0 +1,209 @@
+#include "vcardproperty.h"
+
+#include "vcardreader.h"
+#include "vcardtext.h"
+
+#include <QLocale>
+
+namespace {
+
+// Values that are links or binary data: written without escaping, since a
+// backslash or an escaped comma would change them.
+bool isVerbatimProperty(const QString &name, const vCardParameterList &params)
+{
+    static const QStringList verbatim{QStringLiteral("URL"),  QStringLiteral("PHOTO"),
+                                      QStringLiteral("LOGO"), QStringLiteral("SOUND"),
+                                      QStringLiteral("KEY"),  QStringLiteral("GEO")};
+    if (verbatim.contains(name.toUpper())) {
+        return true;
+    }
+    for (const vCardParameter &param : params) {
+        if (param.group() == vCardParameter::Encoding
+            || (param.group() == vCardParameter::Undefined
+                && (param.value().compare(QLatin1String("VALUE=uri"), Qt::CaseInsensitive) == 0
+                    || param.value().compare(QLatin1String("VALUE=url"), Qt::CaseInsensitive)
+                               == 0))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool needsQuotedPrintable(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80 || c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+vCardProperty::vCardProperty(const QString &name, const QString &value,
+                             const vCardParameterList &params)
+    : m_name(name)
+    , m_values(value.split(QLatin1Char(';')))
+    , m_params(params)
+{
+}
+
+vCardProperty::vCardProperty(const QString &name, const QStringList &values,
+                             const vCardParameterList &params)
+    : m_name(name)
+    , m_values(values)
+    , m_params(params)
+{
+}
+
+vCardProperty::vCardProperty(const QString &name, const QString &value, const QString &params)
+    : vCardProperty(name, value, vCardParameter::fromByteArray(params.toUtf8()))
+{
+}
+
+vCardProperty::vCardProperty(const QString &name, const QStringList &values,
+                             const QString &params)
+    : vCardProperty(name, values, vCardParameter::fromByteArray(params.toUtf8()))
+{
+}
+
+bool vCardProperty::isValid() const
+{
+    if (m_name.isEmpty() || m_values.isEmpty()) {
+        return false;
+    }
+    for (const vCardParameter &param : m_params) {
+        if (!param.isValid()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool vCardProperty::operator==(const vCardProperty &other) const
+{
+    return m_name == other.m_name && m_values == other.m_values;
+}
+
+QByteArray vCardProperty::toByteArray(vCardVersion version) const
+{
+    if (version != vCardVersion::Version2_1 && version != vCardVersion::Version3_0) {
+        return QByteArray();
+    }
+    const bool verbatim = isVerbatimProperty(m_name, m_params);
+    QString value;
+    for (int i = 0; i < m_values.size(); ++i) {
+        if (i > 0) {
+            value += QLatin1Char(';');
+        }
+        if (verbatim) {
+            // Links and data stay as they are, but a line break would end
+            // the content line and turn the rest into a line of its own.
+            QString component = m_values.at(i);
+            component.replace(QLatin1String("\r\n"), QLatin1String("\\n"));
+            component.replace(QLatin1Char('\r'), QLatin1String("\\n"));
+            component.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+            value += component;
+        } else {
+            value += vCardText::escape(m_values.at(i));
+        }
+    }
+
+    vCardParameterList params = m_params;
+    QByteArray valueBytes;
+    if (version == vCardVersion::Version2_1 && !verbatim && needsQuotedPrintable(value)) {
+        // Version 2.1 has no escape for a line break: such values and
+        // non-ASCII text travel as quoted-printable UTF-8.
+        QString plain;
+        for (int i = 0; i < m_values.size(); ++i) {
+            if (i > 0) {
+                plain += QLatin1Char(';');
+            }
+            QString component = m_values.at(i);
+            component.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+            component.replace(QLatin1Char(';'), QLatin1String("\\;"));
+            component.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+            component.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+            plain += component;
+        }
+        params.append(vCardParameter(QStringLiteral("UTF-8"), vCardParameter::Charset));
+        params.append(vCardParameter(QStringLiteral("QUOTED-PRINTABLE"), vCardParameter::Encoding));
+        valueBytes = vCardText::encodeQuotedPrintable(plain.toUtf8());
+    } else {
+        valueBytes = value.toUtf8();
+    }
+
+    QByteArray line = m_name.toUtf8().toUpper();
+    const QByteArray paramText = vCardParameter::listToByteArray(params, version);
+    if (!paramText.isEmpty()) {
+        line += ';';
+        line += paramText;
+    }
+    line += ':';
+    line += valueBytes;
+    return line;
+}
+
+vCardPropertyList vCardProperty::fromByteArray(const QByteArray &data)
+{
+    vCardPropertyList result;
+    vCardReader reader(data, vCardReader::Utf8Text);
+    vCardReader::Line line;
+    while (reader.next(&line)) {
+        if (line.kind == vCardReader::Line::Property) {
+            result.append(line.property);
+        }
+    }
+    return result;
+}
+
+vCardProperty vCardProperty::nameProperty(const QString &givenName, const QString &familyName,
+                                          const QString &additionalNames, const QString &prefix,
+                                          const QString &suffix, const vCardParameterList &params)
+{
+    return vCardProperty(QStringLiteral("N"),
+                         QStringList{familyName, givenName, additionalNames, prefix, suffix},
+                         params);
+}
+
+vCardProperty vCardProperty::addressProperty(const QString &street, const QString &locality,
+                                             const QString &region, const QString &postalCode,
+                                             const QString &country, const QString &postOfficeBox,
+                                             const QString &extendedAddress,
+                                             const vCardParameterList &params)
+{
+    return vCardProperty(QStringLiteral("ADR"),
+                         QStringList{postOfficeBox, extendedAddress, street, locality, region,
+                                     postalCode, country},
+                         params);
+}
+
+vCardProperty vCardProperty::organizationProperty(const QString &name, const QStringList &units,
+                                                  const vCardParameterList &params)
+{
+    return vCardProperty(QStringLiteral("ORG"), QStringList{name} + units, params);
+}
+
+vCardProperty vCardProperty::geoProperty(double latitude, double longitude,
+                                         const vCardParameterList &params)
+{
+    return vCardProperty(QStringLiteral("GEO"),
+                         QStringList{QString::number(latitude, 'g', QLocale::FloatingPointShortest),
+                                     QString::number(longitude, 'g', QLocale::FloatingPointShortest)},
+                         params);
+}
+
+vCardProperty vCardProperty::birthdayProperty(const QDate &date, const vCardParameterList &params)
+{
+    return vCardProperty(QStringLiteral("BDAY"),
+                         QStringList{date.toString(QStringLiteral("yyyy-MM-dd"))}, params);
+}
+
+vCardProperty vCardProperty::birthdayProperty(const QDateTime &dateTime,
+                                              const vCardParameterList &params)
+{
+    return vCardProperty(QStringLiteral("BDAY"),
+                         QStringList{dateTime.toString(QStringLiteral("yyyy-MM-dd'T'hh:mm:ss'Z'"))},
+                         params);
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "vcardparameter.h"
+#include "vcardversion.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QVector>
+#include <QString>
+#include <QStringList>
+
+// One property of a vCard: a name such as TEL, its values (the components of
+// a structured value such as N or ADR) and its parameters.
+class vCardProperty;
+using vCardPropertyList = QVector<vCardProperty>;
+
+class vCardProperty
+{
+public:
+    vCardProperty() = default;
+    // The value text is split at every semicolon into values.
+    vCardProperty(const QString &name, const QString &value,
+                  const vCardParameterList &params = vCardParameterList());
+    vCardProperty(const QString &name, const QStringList &values,
+                  const vCardParameterList &params = vCardParameterList());
+    // The parameter text goes through vCardParameter::fromByteArray.
+    vCardProperty(const QString &name, const QString &value, const QString &params);
+    vCardProperty(const QString &name, const QStringList &values, const QString &params);
+
+    QString name() const { return m_name; }
+    // The values joined with ";".
+    QString value() const { return m_values.join(QLatin1Char(';')); }
+    QStringList values() const { return m_values; }
+    vCardParameterList params() const { return m_params; }
+    bool isValid() const;
+
+    // Names and values decide; parameters are not compared.
+    bool operator==(const vCardProperty &other) const;
+    bool operator!=(const vCardProperty &other) const { return !(*this == other); }
+
+    // One content line. Text values are escaped (backslash, line break, comma
+    // and semicolon inside a component); link and binary values are written
+    // as they are. Version 2.1 writes values with line breaks or non-ASCII
+    // characters as quoted-printable UTF-8. No line folding.
+    QByteArray toByteArray(vCardVersion version) const;
+    // Reads content lines (unfolded, decoded and unescaped as vCard::fromByteArray
+    // does); BEGIN, END and VERSION lines give nothing.
+    static vCardPropertyList fromByteArray(const QByteArray &data);
+
+    static vCardProperty nameProperty(const QString &givenName, const QString &familyName,
+                                      const QString &additionalNames, const QString &prefix,
+                                      const QString &suffix,
+                                      const vCardParameterList &params = vCardParameterList());
+    static vCardProperty addressProperty(const QString &street, const QString &locality,
+                                         const QString &region, const QString &postalCode,
+                                         const QString &country, const QString &postOfficeBox,
+                                         const QString &extendedAddress,
+                                         const vCardParameterList &params = vCardParameterList());
+    static vCardProperty organizationProperty(const QString &name,
+                                              const QStringList &units = QStringList(),
+                                              const vCardParameterList &params = vCardParameterList());
+    static vCardProperty geoProperty(double latitude, double longitude,
+                                     const vCardParameterList &params = vCardParameterList());
+    static vCardProperty birthdayProperty(const QDate &date,
+                                          const vCardParameterList &params = vCardParameterList());
+    static vCardProperty birthdayProperty(const QDateTime &dateTime,
+                                          const vCardParameterList &params = vCardParameterList());
+
+private:
+    QString m_name;
+    QStringList m_values;
+    vCardParameterList m_params;
+};
+
+Q_DECLARE_TYPEINFO(vCardProperty, Q_MOVABLE_TYPE);

@@ -1,0 +1,567 @@
+#include "vcardreader.h"
+
+#include "vcardtext.h"
+
+#include <QTextCodec>
+
+namespace {
+
+bool isBlankByte(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+bool startsWithBlank(const char *begin, int size)
+{
+    return size > 0 && (begin[0] == ' ' || begin[0] == '\t');
+}
+
+bool isBlankLine(const char *begin, int size)
+{
+    for (int i = 0; i < size; ++i) {
+        if (!isBlankByte(begin[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// BEGIN:VCARD or END:VCARD in any letter case, white space around ignored.
+bool isCardBoundary(const char *begin, int size)
+{
+    if (size > 64) {
+        return false;
+    }
+    // A copy: trimming raw data in place would change the file's bytes.
+    const QByteArray line = QByteArray(begin, size).trimmed().toUpper();
+    return line == "BEGIN:VCARD" || line == "END:VCARD";
+}
+
+// NAME or group.NAME followed by ";" or ":": the start of a new property.
+bool looksLikeContentLine(const char *begin, int size)
+{
+    int i = 0;
+    while (i < size) {
+        const char c = begin[i];
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'
+            || c == '.' || c == '_') {
+            ++i;
+            continue;
+        }
+        return i > 0 && (c == ';' || c == ':');
+    }
+    return false;
+}
+
+bool isBase64Line(const char *begin, int size)
+{
+    bool any = false;
+    for (int i = 0; i < size; ++i) {
+        const char c = begin[i];
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+'
+            || c == '/' || c == '=') {
+            any = true;
+        } else if (!isBlankByte(c)) {
+            return false;
+        }
+    }
+    return any;
+}
+
+QByteArray withoutTrailingBlanks(QByteArray text)
+{
+    int end = text.size();
+    while (end > 0 && isBlankByte(text.at(end - 1))) {
+        --end;
+    }
+    text.truncate(end);
+    return text;
+}
+
+bool isAscii(const QByteArray &bytes)
+{
+    for (const char c : bytes) {
+        if (uchar(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Strict UTF-8 check (no overlong forms, no surrogates, at most U+10FFFF).
+bool isValidUtf8(const QByteArray &bytes)
+{
+    const uchar *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const uchar *end = p + bytes.size();
+    while (p < end) {
+        const uchar c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        int length = 0;
+        uint code = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+            code = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            code = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            code = c & 0x07;
+        } else {
+            return false;
+        }
+        if (end - p < length) {
+            return false;
+        }
+        for (int i = 1; i < length; ++i) {
+            if ((p[i] & 0xC0) != 0x80) {
+                return false;
+            }
+            code = (code << 6) | (p[i] & 0x3F);
+        }
+        if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF)))
+            || (length == 4 && (code < 0x10000 || code > 0x10FFFF))) {
+            return false;
+        }
+        p += length;
+    }
+    return true;
+}
+
+// Bytes that a codec could not map become U+FFFD; such characters are
+// dropped rather than shown as boxes.
+QString withoutReplacementCharacters(QString text)
+{
+    text.remove(QChar(QChar::ReplacementCharacter));
+    return text;
+}
+
+// Line breaks inside values become single line feeds.
+QString normalizedLineBreaks(QString text)
+{
+    if (text.contains(QLatin1Char('\r'))) {
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    }
+    return text;
+}
+
+} // namespace
+
+vCardReader::vCardReader(const QByteArray &data, Mode mode, const QByteArray &fallbackCodec)
+    : m_data(data)
+    , m_mode(mode)
+{
+    if (!fallbackCodec.isEmpty()) {
+        m_fallback = QTextCodec::codecForName(fallbackCodec);
+    }
+    // Files from old Macs end their lines with CR alone.
+    if (!m_data.contains('\n') && m_data.contains('\r')) {
+        m_lineBreak = '\r';
+    }
+}
+
+vCardReader::Span vCardReader::lineAt(int pos, int *after) const
+{
+    const char *data = m_data.constData();
+    const int size = m_data.size();
+    const char *found = static_cast<const char *>(memchr(data + pos, m_lineBreak, size - pos));
+    const int end = found ? int(found - data) : size;
+    *after = found ? end + 1 : size;
+    int lineEnd = end;
+    while (lineEnd > pos && data[lineEnd - 1] == '\r') {
+        --lineEnd;
+    }
+    return Span{data + pos, lineEnd - pos};
+}
+
+bool vCardReader::next(Line *line)
+{
+    const int size = m_data.size();
+    while (m_pos < size) {
+        int after = 0;
+        const Span first = lineAt(m_pos, &after);
+        m_pos = after;
+        if (isBlankLine(first.begin, first.size)) {
+            continue;
+        }
+
+        // Unfold until the colon that ends the name and parameters is found;
+        // quoted parameter values may hold colons.
+        QByteArray logical(first.begin, first.size);
+        int colon = -1;
+        int firstColon = -1;
+        bool quoted = false;
+        int scanned = 0;
+        for (;;) {
+            for (; scanned < logical.size(); ++scanned) {
+                const char c = logical.at(scanned);
+                if (c == '"') {
+                    quoted = !quoted;
+                } else if (c == ':') {
+                    if (firstColon < 0) {
+                        firstColon = scanned;
+                    }
+                    if (!quoted) {
+                        colon = scanned;
+                        break;
+                    }
+                }
+            }
+            if (colon >= 0 || m_pos >= size) {
+                break;
+            }
+            const Span fold = lineAt(m_pos, &after);
+            if (!startsWithBlank(fold.begin, fold.size)) {
+                break;
+            }
+            logical.append(fold.begin + 1, fold.size - 1);
+            m_pos = after;
+        }
+        if (colon < 0) {
+            colon = firstColon;
+        }
+        if (colon < 0) {
+            continue;
+        }
+
+        // The name: up to the first semicolon, without a group prefix
+        // (item1.TEL is TEL), in upper case.
+        const char *headBytes = logical.constData();
+        int semicolon = -1;
+        for (int i = 0; i < colon; ++i) {
+            if (headBytes[i] == ';') {
+                semicolon = i;
+                break;
+            }
+        }
+        int nameEnd = semicolon < 0 ? colon : semicolon;
+        int nameStart = 0;
+        while (nameStart < nameEnd && isBlankByte(headBytes[nameStart])) {
+            ++nameStart;
+        }
+        while (nameEnd > nameStart && isBlankByte(headBytes[nameEnd - 1])) {
+            --nameEnd;
+        }
+        for (int i = nameEnd - 1; i >= nameStart; --i) {
+            if (headBytes[i] == '.') {
+                nameStart = i + 1;
+                break;
+            }
+        }
+        if (nameStart >= nameEnd) {
+            continue;
+        }
+        const QByteArray name = QByteArray(headBytes + nameStart, nameEnd - nameStart).toUpper();
+        vCardParameterList params;
+        if (semicolon >= 0) {
+            params = vCardParameter::fromByteArray(logical.mid(semicolon + 1, colon - semicolon - 1));
+        }
+
+        bool quotedPrintable = false;
+        bool base64 = false;
+        QString charset;
+        for (const vCardParameter &param : qAsConst(params)) {
+            if (param.group() == vCardParameter::Encoding) {
+                const QString encoding = param.value().toUpper();
+                quotedPrintable = quotedPrintable || encoding == QLatin1String("QUOTED-PRINTABLE");
+                base64 = base64 || encoding == QLatin1String("BASE64")
+                         || encoding == QLatin1String("B");
+            } else if (param.group() == vCardParameter::Charset && charset.isEmpty()) {
+                charset = param.value();
+            }
+        }
+
+        QByteArray value = logical.mid(colon + 1);
+        if (quotedPrintable) {
+            value = readQuotedPrintable(value);
+        } else {
+            readFolds(&value);
+            if (base64) {
+                readBase64Run(&value);
+            }
+        }
+
+        if (name == "BEGIN" || name == "END") {
+            if (value.trimmed().toUpper() != "VCARD") {
+                continue;
+            }
+            line->kind = name == "BEGIN" ? Line::Begin : Line::End;
+            line->property = vCardProperty();
+            // The card's own charset is looked for only when unmarked 8-bit
+            // text needs it.
+            m_cardStart = line->kind == Line::Begin ? m_pos : -1;
+            m_cardCodecKnown = false;
+            m_cardCodec = nullptr;
+            return true;
+        }
+        if (name == "VERSION") {
+            continue;
+        }
+
+        QString text;
+        if (quotedPrintable) {
+            text = decodeText(vCardText::decodeQuotedPrintable(value), charset, true);
+        } else if (base64) {
+            text = QString::fromLatin1(value);
+        } else {
+            text = decodeText(value, charset, false);
+        }
+        text = normalizedLineBreaks(text);
+
+        // The value is text now: charset and quoted-printable are spent.
+        vCardParameterList kept;
+        if (!params.isEmpty()) {
+            kept.reserve(params.size());
+            for (const vCardParameter &param : qAsConst(params)) {
+                if (param.group() == vCardParameter::Charset
+                    || (param.group() == vCardParameter::Encoding && !base64)) {
+                    continue;
+                }
+                kept.append(param);
+            }
+        }
+        line->kind = Line::Property;
+        line->property = vCardProperty(internedName(name),
+                                       base64 ? QStringList{text} : vCardText::splitComponents(text),
+                                       kept);
+        return true;
+    }
+    return false;
+}
+
+// Standard folding: each following line that starts with a blank or a tab
+// continues the value, without that one character.
+void vCardReader::readFolds(QByteArray *value)
+{
+    const int size = m_data.size();
+    while (m_pos < size) {
+        int after = 0;
+        const Span fold = lineAt(m_pos, &after);
+        if (!startsWithBlank(fold.begin, fold.size)) {
+            break;
+        }
+        value->append(fold.begin + 1, fold.size - 1);
+        m_pos = after;
+    }
+}
+
+// A version 2.1 Base64 value runs on over the following lines up to an empty
+// line; white space inside it means nothing.
+void vCardReader::readBase64Run(QByteArray *value)
+{
+    const int size = m_data.size();
+    while (m_pos < size) {
+        int after = 0;
+        const Span run = lineAt(m_pos, &after);
+        if (!isBase64Line(run.begin, run.size)) {
+            break;
+        }
+        value->append(run.begin, run.size);
+        m_pos = after;
+    }
+    QByteArray compact;
+    compact.reserve(value->size());
+    for (const char c : qAsConst(*value)) {
+        if (!isBlankByte(c) && c != '\n') {
+            compact += c;
+        }
+    }
+    *value = compact;
+}
+
+// The line that continues a quoted-printable value after a soft break. Empty
+// lines after a soft break are skipped when quoted-printable text follows
+// them, but a following property or card boundary ends the value.
+bool vCardReader::nextSoftBreakLine(Span *line)
+{
+    const int size = m_data.size();
+    if (m_pos >= size) {
+        return false;
+    }
+    int after = 0;
+    Span candidate = lineAt(m_pos, &after);
+    if (isBlankLine(candidate.begin, candidate.size)) {
+        int pos = after;
+        while (pos < size) {
+            candidate = lineAt(pos, &after);
+            if (!isBlankLine(candidate.begin, candidate.size)) {
+                break;
+            }
+            pos = after;
+        }
+        if (pos >= size || looksLikeContentLine(candidate.begin, candidate.size)
+            || isCardBoundary(candidate.begin, candidate.size)) {
+            return false;
+        }
+    } else if (isCardBoundary(candidate.begin, candidate.size)) {
+        return false;
+    }
+    *line = candidate;
+    m_pos = after;
+    return true;
+}
+
+// Joins a quoted-printable value: it continues while a line ends in "="
+// (a soft break, RFC 2045 6.7). Trailing white space of each line is
+// transport padding and dropped. Some phones indent every continuation
+// line; only when all of them start with a blank is that blank indentation,
+// otherwise it is text.
+QByteArray vCardReader::readQuotedPrintable(const QByteArray &firstSegment)
+{
+    QList<QByteArray> segments{firstSegment};
+    bool allIndented = true;
+    int softBreaks = 0;
+    const int size = m_data.size();
+    for (;;) {
+        const QByteArray last = withoutTrailingBlanks(segments.last());
+        if (last.endsWith('=')) {
+            Span continuation;
+            if (!nextSoftBreakLine(&continuation)) {
+                break;
+            }
+            if (!startsWithBlank(continuation.begin, continuation.size)) {
+                allIndented = false;
+            }
+            segments.append(QByteArray(continuation.begin, continuation.size));
+            ++softBreaks;
+            continue;
+        }
+        if (m_pos >= size) {
+            break;
+        }
+        int after = 0;
+        const Span fold = lineAt(m_pos, &after);
+        if (!startsWithBlank(fold.begin, fold.size)) {
+            break;
+        }
+        segments.last().append(fold.begin + 1, fold.size - 1);
+        m_pos = after;
+    }
+    if (softBreaks == 0) {
+        allIndented = false;
+    }
+    QByteArray encoded;
+    for (int i = 0; i < segments.size(); ++i) {
+        QByteArray segment = segments.at(i);
+        if (i > 0 && allIndented) {
+            segment.remove(0, 1);
+        }
+        segment = withoutTrailingBlanks(segment);
+        if (i + 1 < segments.size() && segment.endsWith('=')) {
+            segment.chop(1);
+        }
+        encoded += segment;
+    }
+    return encoded;
+}
+
+// Writers that leave raw 8-bit text unmarked (Outlook, some phones) still
+// name their code page on the properties they encode; that charset, found
+// between here and the card's END, is the best guess for the unmarked text
+// of this card. UTF-8 is no guess: such text is not valid UTF-8.
+QTextCodec *vCardReader::declaredCardCodec(int pos)
+{
+    const int size = m_data.size();
+    while (pos < size) {
+        int after = 0;
+        const Span line = lineAt(pos, &after);
+        if (isCardBoundary(line.begin, line.size)) {
+            break;
+        }
+        const QByteArray text = QByteArray::fromRawData(line.begin, line.size);
+        int head = text.indexOf(':');
+        if (head < 0) {
+            head = text.size();
+        }
+        for (const char *key : {"CHARSET=", "charset=", "Charset="}) {
+            int found = text.indexOf(key);
+            if (found < 0 || found >= head) {
+                continue;
+            }
+            found += 8;
+            int end = found;
+            while (end < head && text.at(end) != ';' && text.at(end) != ':') {
+                ++end;
+            }
+            const QString name =
+                    QString::fromLatin1(text.mid(found, end - found)).remove(QLatin1Char('"')).toUpper();
+            if (name == QLatin1String("UTF-8") || name == QLatin1String("US-ASCII")
+                || name == QLatin1String("ASCII")) {
+                continue;
+            }
+            if (QTextCodec *named = codec(name)) {
+                return named;
+            }
+        }
+        pos = after;
+    }
+    return nullptr;
+}
+
+// Property names repeat on every card: one shared string for each.
+QString vCardReader::internedName(const QByteArray &name)
+{
+    auto it = m_names.constFind(name);
+    if (it != m_names.constEnd()) {
+        return it.value();
+    }
+    const QString text = QString::fromLatin1(name);
+    if (m_names.size() < 1000) {
+        m_names.insert(name, text);
+    }
+    return text;
+}
+
+QTextCodec *vCardReader::codec(const QString &name)
+{
+    const QString key = name.toUpper();
+    auto it = m_codecs.constFind(key);
+    if (it != m_codecs.constEnd()) {
+        return it.value();
+    }
+    QTextCodec *found = QTextCodec::codecForName(key.toLatin1());
+    if (!found && (key == QLatin1String("US-ASCII") || key == QLatin1String("ASCII"))) {
+        found = QTextCodec::codecForMib(106);
+    }
+    m_codecs.insert(key, found);
+    return found;
+}
+
+// Value bytes to text. decoded: the bytes came out of quoted-printable, so
+// they are in the value's own charset even when the file was text already.
+QString vCardReader::decodeText(const QByteArray &bytes, const QString &charset, bool decoded)
+{
+    if (isAscii(bytes)) {
+        return QString::fromLatin1(bytes);
+    }
+    if (m_mode == Utf8Text && !decoded) {
+        return withoutReplacementCharacters(QString::fromUtf8(bytes));
+    }
+    if (!charset.isEmpty()) {
+        if (QTextCodec *named = codec(charset)) {
+            if (named->mibEnum() == 106) {
+                // Declared UTF-8: a stray invalid byte is dropped, the rest kept.
+                return withoutReplacementCharacters(QString::fromUtf8(bytes));
+            }
+            return withoutReplacementCharacters(named->toUnicode(bytes));
+        }
+    }
+    if (isValidUtf8(bytes)) {
+        return QString::fromUtf8(bytes);
+    }
+    if (!m_cardCodecKnown && m_cardStart >= 0) {
+        m_cardCodec = declaredCardCodec(m_cardStart);
+        m_cardCodecKnown = true;
+    }
+    if (m_cardCodec) {
+        return withoutReplacementCharacters(m_cardCodec->toUnicode(bytes));
+    }
+    if (m_fallback) {
+        return withoutReplacementCharacters(m_fallback->toUnicode(bytes));
+    }
+    return withoutReplacementCharacters(QString::fromUtf8(bytes));
+}

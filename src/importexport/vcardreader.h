@@ -1,0 +1,63 @@
+#pragma once
+
+#include "vcardproperty.h"
+
+#include <QByteArray>
+#include <QHash>
+
+class QTextCodec;
+
+// Reads the content lines of vCard data one by one, in the order of the
+// file: unfolds on the raw bytes (a line break followed by a blank or tab,
+// RFC 2425 5.8.1), joins the continuation lines of version 2.1 values
+// (quoted-printable soft breaks, Base64 runs up to an empty line), decodes
+// quoted-printable and charsets, and splits and unescapes the values.
+class vCardReader
+{
+public:
+    // Utf8Text: the data is UTF-8 text already (a decoded file); RawBytes: the
+    // bytes of a file, whose values are decoded with their CHARSET parameter,
+    // else as UTF-8 when they are valid UTF-8, else with the fallback codec.
+    enum Mode { RawBytes, Utf8Text };
+
+    struct Line
+    {
+        enum Kind { Property, Begin, End };
+        Kind kind = Property;
+        vCardProperty property;
+    };
+
+    vCardReader(const QByteArray &data, Mode mode, const QByteArray &fallbackCodec = QByteArray());
+
+    // The next BEGIN:VCARD, END:VCARD or property line; false at the end.
+    // VERSION lines and lines without a colon are skipped.
+    bool next(Line *line);
+
+private:
+    struct Span
+    {
+        const char *begin = nullptr;
+        int size = 0;
+    };
+
+    Span lineAt(int pos, int *after) const;
+    bool nextSoftBreakLine(Span *line);
+    QByteArray readQuotedPrintable(const QByteArray &firstSegment);
+    void readFolds(QByteArray *value);
+    void readBase64Run(QByteArray *value);
+    QString decodeText(const QByteArray &bytes, const QString &charset, bool decoded);
+    QTextCodec *codec(const QString &name);
+    QString internedName(const QByteArray &name);
+    QTextCodec *declaredCardCodec(int pos);
+
+    QByteArray m_data;
+    Mode m_mode;
+    QTextCodec *m_fallback = nullptr;
+    QTextCodec *m_cardCodec = nullptr;
+    bool m_cardCodecKnown = false;
+    int m_cardStart = -1;
+    QHash<QString, QTextCodec *> m_codecs;
+    QHash<QByteArray, QString> m_names;
+    char m_lineBreak = '\n';
+    int m_pos = 0;
+};

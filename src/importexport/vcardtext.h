@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Text rules of vCard values: escaping (RFC 2426 5.8.4, RFC 6350 3.4),
+// component splitting and quoted-printable (RFC 2045 6.7).
+namespace vCardText {
+
+// Splits at every separator that is not inside double quotes.
+QStringList splitOutsideQuotes(const QString &text, QChar separator);
+// The text without one pair of surrounding double quotes.
+QString unquote(const QString &text);
+// Splits a value at the semicolons that are not escaped and unescapes each
+// component: \n and \N give a line feed; \, \; \: \" and \\ the character
+// after the backslash; any other backslash stays as it is.
+QStringList splitComponents(const QString &value);
+QString unescape(const QString &text);
+// Escapes one component for writing: backslash, line break, comma, semicolon.
+QString escape(const QString &text);
+// Decodes quoted-printable text whose soft line breaks are already removed;
+// an "=" that does not start a hex pair is kept, a final lone "=" dropped.
+QByteArray decodeQuotedPrintable(const QByteArray &data);
+// Encodes bytes as one quoted-printable run (no line breaks).
+QByteArray encodeQuotedPrintable(const QByteArray &data);
+
+} // namespace vCardText

@@ -1,0 +1,224 @@
+import QtQuick 2.0
+import QtTest 1.0
+import "qrc:///qml"
+
+// The date prompt and its calendar inside the scene-wide objects they use.
+Rectangle {
+    id: root
+
+    property real itemHeight: tabletMode ? 80 : 50
+
+    width: 900
+    height: 900
+
+    Style { id: styles }
+    ListViewForm { id: listViewForm }
+    CalendarForm { id: calendarForm }
+
+    TestCase {
+        name: "Calendar"
+        when: windowShown
+
+        property var chosen: []
+
+        function calendar() {
+            return findChild(calendarForm, "calendar")
+        }
+
+        function view() {
+            return findChild(calendarForm, "calendarView")
+        }
+
+        function pageIndex(year, month) {
+            return (year - 1930) * 12 + month
+        }
+
+        function page(index) {
+            tryVerify(function() { return findChild(view(), "calendarPage" + index) !== null })
+            return findChild(view(), "calendarPage" + index)
+        }
+
+        function cell(pageItem, k) {
+            var item = findChild(pageItem, "day" + k)
+            verify(item, "cell " + k)
+            return item
+        }
+
+        function sameDay(date, year, month, day) {
+            compare(date.getFullYear(), year)
+            compare(date.getMonth(), month)
+            compare(date.getDate(), day)
+        }
+
+        function showDate(text) {
+            chosen = []
+            calendarForm.show(text, function(date) { chosen.push(date) })
+            tryCompare(calendarForm, "opacity", 1.0)
+            tryCompare(view(), "moving", false)
+        }
+
+        function cleanup() {
+            listViewForm.cancel()
+            calendarForm.close()
+            tryCompare(listViewForm, "opacity", 0)
+            tryCompare(calendarForm, "opacity", 0)
+            calendar().showAllDays = true
+        }
+
+        function test_rollsOverInvalidDay() {
+            showDate("31.02.1990")
+            sameDay(calendar().today, 1990, 2, 3)
+            compare(view().currentIndex, pageIndex(1990, 2))
+            mouseClick(findChild(calendarForm, "calendarOkButton"))
+            compare(chosen.length, 1)
+            sameDay(chosen[0], 1990, 2, 3)
+        }
+
+        function test_unreadableTextPresetsToday_data() {
+            return [
+                { tag: "one dot", text: "31.02" },
+                { tag: "three dots", text: "1.2.3.4" },
+                { tag: "letters", text: "ab.cd.efgh" },
+                { tag: "letters in a number", text: "12.0a.1990" },
+                { tag: "empty parts", text: ".." },
+                { tag: "empty", text: "" }
+            ]
+        }
+
+        function test_unreadableTextPresetsToday(data) {
+            showDate(data.text)
+            var now = new Date()
+            sameDay(calendar().today, now.getFullYear(), now.getMonth(), now.getDate())
+            compare(view().currentIndex, view().count - 1)
+        }
+
+        function test_futureDaysAreGreyAndIgnoreClicks() {
+            showDate("")
+            var now = new Date()
+            compare(view().count, pageIndex(now.getFullYear(), now.getMonth()) + 1,
+                    "the current month is the last page")
+            var current = page(view().count - 1)
+            var first = (new Date(now.getFullYear(), now.getMonth(), 1).getDay() + 6) % 7
+            var days = new Date(now.getFullYear(), now.getMonth() + 1, 0).getDate()
+            if (now.getDate() === days) {
+                skip("today is the last day of the month: no future day to try")
+            }
+            var future = cell(current, first + now.getDate())
+            compare(String(future.textColor), String(styles.calendar.text.grey))
+            mouseClick(future)
+            sameDay(calendar().today, now.getFullYear(), now.getMonth(), now.getDate())
+
+            mouseClick(findChild(current, "nextMonth"))
+            compare(view().currentIndex, view().count - 1, "no page after the current month")
+        }
+
+        function test_everyPageHasSixWeeks() {
+            showDate("15.01.1990")
+            var january = page(pageIndex(1990, 0))
+            var cells = 0
+            for (var k = 0; k < 50; ++k) {
+                if (findChild(january, "day" + k)) {
+                    ++cells
+                }
+            }
+            compare(cells, 42)
+            // 1 January 1990 was a Monday: the first cell is day 1.
+            compare(cell(january, 0).dayText, "1")
+            compare(cell(january, 0).previousMonth, false)
+            compare(cell(january, 30).dayText, "31")
+            compare(cell(january, 31).nextMonth, true)
+            compare(cell(january, 31).dayText, "1")
+            compare(cell(january, 41).dayText, "11")
+        }
+
+        function test_previousMonthDaySelectsAndPagesBack() {
+            showDate("15.03.1990")
+            // 1 March 1990 was a Thursday: cells 0 to 2 are 26 to 28 February.
+            var march = page(pageIndex(1990, 2))
+            compare(cell(march, 0).dayText, "26")
+            compare(String(cell(march, 0).textColor), String(styles.calendar.text.grey))
+            mouseClick(cell(march, 0))
+            sameDay(calendar().today, 1990, 1, 26)
+            compare(view().currentIndex, pageIndex(1990, 1))
+        }
+
+        function test_previousMonthDayWithoutAllDays() {
+            showDate("15.03.1990")
+            calendar().showAllDays = false
+            var march = page(pageIndex(1990, 2))
+            compare(cell(march, 0).dayText, "")
+            compare(cell(march, 40).dayText, "")
+            mouseClick(cell(march, 0))
+            sameDay(calendar().today, 1990, 2, 15)
+            compare(view().currentIndex, pageIndex(1990, 2))
+        }
+
+        function test_ownDayClickSelects() {
+            showDate("15.03.1990")
+            var march = page(pageIndex(1990, 2))
+            mouseClick(cell(march, 3 + 19))
+            sameDay(calendar().today, 1990, 2, 20)
+            compare(view().currentIndex, pageIndex(1990, 2))
+        }
+
+        function test_yearChooserKeepsDayAndMonth() {
+            showDate("05.03.1990")
+            var march = page(pageIndex(1990, 2))
+            mouseClick(findChild(march, "yearButton"))
+            tryCompare(listViewForm, "opacity", 1.0)
+            compare(listViewForm.model[0], "1930")
+            compare(listViewForm.model[listViewForm.model.length - 1], String(new Date().getFullYear()))
+            var list = findChild(listViewForm, "listViewFormList")
+            list.positionViewAtIndex(70, ListView.Beginning)
+            var row = null
+            tryVerify(function() {
+                row = findChild(listViewForm, "listViewFormRow70")
+                return row !== null
+            })
+            mouseClick(row)
+            sameDay(calendar().today, 2000, 2, 5)
+            tryCompare(view(), "currentIndex", pageIndex(2000, 2))
+            compare(calendarForm.opacity, 1.0)
+        }
+
+        function test_weekendColours() {
+            showDate("03.03.1990")
+            var march = page(pageIndex(1990, 2))
+            // March 1990: Thursday 1st, so Saturdays are the 3rd, 10th, ...
+            var red = String(styles.calendar.text.red)
+            compare(String(cell(march, 5).textColor), String(styles.calendar.text.header),
+                    "the selected Saturday")
+            compare(String(cell(march, 12).textColor), red, "Saturday 10th")
+            compare(String(cell(march, 13).textColor), red, "Sunday 11th")
+            compare(String(cell(march, 14).textColor), String(styles.calendar.text.normal), "Monday 12th")
+            compare(String(cell(march, 40).textColor), String(styles.calendar.text.grey),
+                    "a Saturday of April")
+        }
+
+        function test_futureWeekendIsGrey() {
+            showDate("")
+            var now = new Date()
+            var current = page(view().count - 1)
+            var first = (new Date(now.getFullYear(), now.getMonth(), 1).getDay() + 6) % 7
+            var days = new Date(now.getFullYear(), now.getMonth() + 1, 0).getDate()
+            var found = false
+            for (var day = now.getDate() + 1; day <= days; ++day) {
+                var k = first + day - 1
+                if (k % 7 >= 5) {
+                    compare(String(cell(current, k).textColor), String(styles.calendar.text.grey))
+                    found = true
+                }
+            }
+            if (!found) {
+                skip("no weekend day left in this month")
+            }
+        }
+
+        function test_cancelCallsNothing() {
+            showDate("05.03.1990")
+            mouseClick(findChild(calendarForm, "calendarCancelButton"))
+            tryCompare(calendarForm, "opacity", 0)
+            compare(chosen.length, 0)
+        }
+    }
+}
