@@ -721,6 +721,24 @@ void tst_ContactsProxyModel::agreesWithPlainProxy()
             break;
         }
         QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::IdRole), expectedRows(text));
+
+        // The letter index, rebuilt from the rows as the view shows them.
+        m_proxy->sort();
+        QStringList letters{QStringLiteral("#")};
+        QHash<QString, int> firstRows;
+        const QStringList shown = rowsOf(m_proxy.get(), ContactsModel::FullNameRole);
+        for (int row = 0; row < shown.size(); ++row) {
+            const QString letter = shown.at(row).left(shown.at(row).at(0).isSurrogate() ? 2 : 1)
+                                           .toUpper();
+            if (!firstRows.contains(letter)) {
+                firstRows.insert(letter, row);
+                letters << letter;
+            }
+        }
+        QCOMPARE(m_proxy->existingLetters(), letters);
+        for (auto it = firstRows.cbegin(); it != firstRows.cend(); ++it) {
+            QCOMPARE(m_proxy->indexOfLetter(it.key()), it.value());
+        }
     }
 }
 

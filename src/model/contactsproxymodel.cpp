@@ -297,11 +297,15 @@ void ContactsProxyModel::ensureRanks() const
 
 bool ContactsProxyModel::lessThan(const QModelIndex &left, const QModelIndex &right) const
 {
-    if (m_source && left.model() == m_source && right.model() == m_source) {
-        syncRowStates();
-        if (m_ranks.size() == m_rows.size()) {
-            return m_ranks[size_t(left.row())] < m_ranks[size_t(right.row())];
+    const ContactsModel *source = m_source.data();
+    if (source && left.model() == source && right.model() == source) {
+        const size_t leftRow = size_t(left.row());
+        const size_t rightRow = size_t(right.row());
+        if (m_ranks.size() == m_rows.size() && leftRow < m_ranks.size()
+            && rightRow < m_ranks.size()) {
+            return m_ranks[leftRow] < m_ranks[rightRow];
         }
+        syncRowStates();
         return compareRows(left.row(), right.row()) < 0;
     }
     const QString leftText = left.data(m_sortRole).toString();
@@ -453,8 +457,20 @@ void ContactsProxyModel::setFilterRegularExpression(const QRegularExpression &re
 
 void ContactsProxyModel::sort()
 {
-    ensureRanks();
+    const bool ranked = m_source && m_ranks.size() == size_t(m_source->rowCount());
     QSortFilterProxyModel::sort(0, Qt::AscendingOrder);
+    // Sorting by the keys leaves every shown row in key order; when all
+    // rows are shown that order gives the ranks for free, and later
+    // re-mappings compare integers.
+    if (!ranked && m_source && rowCount() == m_source->rowCount()) {
+        syncRowStates();
+        const int rows = rowCount();
+        std::vector<int> ranks(size_t(rows), 0);
+        for (int row = 0; row < rows; ++row) {
+            ranks[size_t(mapToSource(index(row, 0)).row())] = row;
+        }
+        m_ranks = std::move(ranks);
+    }
     updateExistingLetters();
 }
 
@@ -462,18 +478,60 @@ void ContactsProxyModel::updateExistingLetters()
 {
     QHash<QString, int> letterIndex;
     QStringList letters;
-    const int rows = rowCount();
-    for (int row = 0; row < rows; ++row) {
-        const QString text = data(index(row, 0), m_sortRole).toString();
+    QString previousText;
+    auto note = [&](const QString &text, int row) {
         if (text.isEmpty()) {
-            continue;
+            return;
         }
+        // Sorted rows share their initials in long runs: a row that starts
+        // like the one before it cannot add a letter.
+        if (!previousText.isEmpty() && text.at(0) == previousText.at(0)
+            && !text.at(0).isSurrogate()) {
+            return;
+        }
+        previousText = text;
         const QString letter = initialOf(text);
         if (!letterIndex.contains(letter)) {
             letterIndex.insert(letter, row);
             letters.append(letter);
         }
+    };
+
+    const int rows = rowCount();
+    if (m_source && sortColumn() == 0) {
+        syncRowStates();
     }
+    const bool ranked = m_source && sortColumn() == 0 && m_ranks.size() == m_rows.size();
+    std::vector<int> byRank;
+    if (ranked) {
+        // The view shows the accepted rows in rank order; read it from the
+        // row states instead of asking the view row by row.
+        int accepted = 0;
+        byRank.assign(m_rows.size(), -1);
+        for (size_t row = 0; row < m_rows.size(); ++row) {
+            const size_t rank = size_t(m_ranks[row]);
+            if (m_rows[row].accepted && rank < byRank.size()) {
+                byRank[rank] = int(row);
+                ++accepted;
+            }
+        }
+        if (accepted != rows) {
+            byRank.clear();
+        }
+    }
+    if (!byRank.empty()) {
+        int viewRow = 0;
+        for (int sourceRow : byRank) {
+            if (sourceRow >= 0) {
+                note(keyedRow(sourceRow).sortText, viewRow++);
+            }
+        }
+    } else {
+        for (int row = 0; row < rows; ++row) {
+            note(data(index(row, 0), m_sortRole).toString(), row);
+        }
+    }
+
     letters.prepend(QStringLiteral("#"));
     const bool changed = letters != m_existingLetters || letterIndex != m_letterIndex;
     m_letterIndex = letterIndex;
