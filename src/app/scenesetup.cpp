@@ -4,9 +4,11 @@
 #include "contactsimageprovider.h"
 #include "customqtquick2applicationviewer.h"
 #include "database.h"
+#include "defaultdatabase.h"
 #include "filedialog.h"
 #include "kivintegration.h"
 #include "qtsingleapplication.h"
+#include "sqlitedatabase.h"
 
 #include <QCoreApplication>
 #include <QIcon>
@@ -18,6 +20,16 @@
 SceneSetup::SceneSetup(QtSingleApplication *app, const QString &contactId, bool lowEffects,
                        bool tabletMode)
 {
+    m_settingsStore = std::make_unique<DefaultDatabase>();
+    m_sqliteStore = std::make_unique<SqliteDatabase>();
+    // An empty name opens the default database file; when that fails the
+    // settings file holds the contacts for this run.
+    if (m_sqliteStore->open(QString())) {
+        m_activeStore = m_sqliteStore.get();
+    } else {
+        m_activeStore = m_settingsStore.get();
+    }
+
     auto provider = std::make_unique<ContactsImageProvider>();
     provider->setDataBase(m_activeStore);
 

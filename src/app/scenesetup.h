@@ -6,7 +6,9 @@
 
 class CustomQtQuick2ApplicationViewer;
 class DataBase;
+class DefaultDatabase;
 class QtSingleApplication;
+class SqliteDatabase;
 
 // The first instance's set-up of the running system, in a fixed order: the
 // stores and the active one, the photo provider, the scene types, the window
@@ -24,7 +26,7 @@ public:
     SceneSetup &operator=(const SceneSetup &) = delete;
 
     CustomQtQuick2ApplicationViewer *viewer() const;
-    // The store the scenes use (published as `db`); null only when no store exists.
+    // The store the scenes use (published as `db`).
     DataBase *activeStore() const;
 
     // Shows the window, maximised when the desktop is in tablet mode.
@@ -35,6 +37,8 @@ public:
 private:
     // Declared in creation order, so that members are destroyed in reverse:
     // window first, then the SQLite store, then the settings store.
+    std::unique_ptr<DefaultDatabase> m_settingsStore;
+    std::unique_ptr<SqliteDatabase> m_sqliteStore;
     DataBase *m_activeStore = nullptr;
     std::unique_ptr<CustomQtQuick2ApplicationViewer> m_viewer;
 };

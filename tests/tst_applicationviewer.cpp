@@ -1,0 +1,211 @@
+#include "customqtquick2applicationviewer.h"
+
+#include "appx11.h"
+#include "testmain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+// The main window: instance messages, F1 help, external programs, and the
+// window behaviour the scenes rely on. Raising is checked in the X server's
+// stacking order.
+class tst_ApplicationViewer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void messages_data();
+    void messages();
+    void messageBeforeShowShowsWindow();
+    void f1OpensHelpAndReachesScene();
+    void startsDetachedProcessWithUnchangedArguments();
+    void sceneFollowsWindowSizeAndQuitCloses();
+};
+
+namespace {
+
+// Collects the messages of the integration layer's logging category.
+QStringList integrationLog;
+QtMessageHandler previousHandler = nullptr;
+
+void recordIntegration(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (context.category && qstrcmp(context.category, "kiv.integration") == 0) {
+        integrationLog.append(text);
+        return;
+    }
+    previousHandler(type, context, text);
+}
+
+QWidget *coverWindow()
+{
+    auto *cover = new QWidget;
+    cover->setWindowTitle(QStringLiteral("cover"));
+    cover->resize(400, 400);
+    return cover;
+}
+
+} // namespace
+
+void tst_ApplicationViewer::initTestCase()
+{
+    QVERIFY(X11Windows().isValid());
+}
+
+void tst_ApplicationViewer::messages_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("shownIds");
+    QTest::addColumn<bool>("raises");
+    QTest::newRow("raise") << QStringLiteral("raise") << QStringList() << true;
+    QTest::newRow("capital R ignored") << QStringLiteral("Raise") << QStringList() << false;
+    QTest::newRow("trailing blank ignored") << QStringLiteral("raise ") << QStringList() << false;
+    QTest::newRow("leading blank ignored") << QStringLiteral(" raise") << QStringList() << false;
+    QTest::newRow("empty ignored") << QString() << QStringList() << false;
+    QTest::newRow("contact id") << QStringLiteral("contactId 17") << QStringList { "17" } << true;
+    QTest::newRow("further word dropped")
+            << QStringLiteral("contactId 17 x") << QStringList { "17" } << true;
+    QTest::newRow("two blanks give empty id")
+            << QStringLiteral("contactId  17") << QStringList { "" } << true;
+    QTest::newRow("no blank, no id") << QStringLiteral("contactId17") << QStringList() << true;
+    QTest::newRow("word alone") << QStringLiteral("contactId") << QStringList() << true;
+    QTest::newRow("nothing after blank")
+            << QStringLiteral("contactId ") << QStringList { "" } << true;
+    QTest::newRow("lower-case word ignored")
+            << QStringLiteral("contactid 17") << QStringList() << false;
+}
+
+void tst_ApplicationViewer::messages()
+{
+    QFETCH(QString, message);
+    QFETCH(QStringList, shownIds);
+    QFETCH(bool, raises);
+
+    X11Windows x11;
+    CustomQtQuick2ApplicationViewer viewer;
+    viewer.resize(300, 300);
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    std::unique_ptr<QWidget> cover(coverWindow());
+    cover->show();
+    QVERIFY(QTest::qWaitForWindowExposed(cover.get()));
+    QTRY_VERIFY(x11.isTopmost(cover->winId()));
+
+    QStringList ids;
+    QList<bool> topmostAtEmit;
+    connect(&viewer, &CustomQtQuick2ApplicationViewer::showContact, this,
+            [&](const QString &id) {
+                ids.append(id);
+                topmostAtEmit.append(x11.isTopmost(viewer.winId()));
+            });
+    viewer.processAppMessage(message);
+    QCOMPARE(ids, shownIds);
+    // The contact is asked for before the window comes forward.
+    QVERIFY(!topmostAtEmit.contains(true));
+    if (raises) {
+        QTRY_VERIFY(x11.isTopmost(viewer.winId()));
+    } else {
+        QCoreApplication::processEvents();
+        QVERIFY(x11.isTopmost(cover->winId()));
+    }
+    QVERIFY(viewer.isVisible());
+}
+
+void tst_ApplicationViewer::messageBeforeShowShowsWindow()
+{
+    CustomQtQuick2ApplicationViewer viewer;
+    viewer.processAppMessage(QStringLiteral("Raise"));
+    QVERIFY(!viewer.isVisible());
+    QSignalSpy shown(&viewer, &CustomQtQuick2ApplicationViewer::showContact);
+    viewer.processAppMessage(QStringLiteral("contactId 4 2"));
+    QCOMPARE(shown.count(), 1);
+    QCOMPARE(shown.at(0).at(0).toString(), QStringLiteral("4"));
+    QVERIFY(viewer.isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+}
+
+void tst_ApplicationViewer::f1OpensHelpAndReachesScene()
+{
+    CustomQtQuick2ApplicationViewer viewer;
+    viewer.setSource(QUrl::fromLocalFile(QStringLiteral(TEST_DATA_DIR "/app/KeyScene.qml")));
+    QCOMPARE(viewer.status(), QQuickView::Ready);
+    viewer.show();
+    viewer.requestActivate();
+    QVERIFY(QTest::qWaitForWindowActive(&viewer));
+    QQuickItem *scene = viewer.rootObject();
+    QTRY_VERIFY(scene->hasActiveFocus());
+
+    QLoggingCategory::setFilterRules(QStringLiteral("kiv.integration.debug=true"));
+    integrationLog.clear();
+    previousHandler = qInstallMessageHandler(recordIntegration);
+
+    QTest::keyClick(&viewer, Qt::Key_A);
+    const QStringList afterOtherKey = integrationLog;
+    QTest::keyClick(&viewer, Qt::Key_F1);
+    const QStringList afterF1 = integrationLog;
+
+    qInstallMessageHandler(previousHandler);
+    QLoggingCategory::setFilterRules(QString());
+
+    QCOMPARE(afterOtherKey, QStringList());
+    QCOMPARE(afterF1.size(), 2);
+    QCOMPARE(afterF1.at(0), QStringLiteral("kivHelpLookForWidget"));
+    QVERIFY(afterF1.at(1).startsWith(QStringLiteral("kivHelpShow")));
+    QCOMPARE(scene->property("otherPresses").toInt(), 1);
+    QCOMPARE(scene->property("f1Presses").toInt(), 1);
+}
+
+void tst_ApplicationViewer::startsDetachedProcessWithUnchangedArguments()
+{
+    QTemporaryDir dir;
+    const QString go = dir.filePath(QStringLiteral("go"));
+    const QString out = dir.filePath(QStringLiteral("out"));
+    // The program waits until the call has returned and the test says go,
+    // then writes its arguments and its parent's pid.
+    const QString script = QStringLiteral(
+            "while [ ! -e \"$0\" ]; do sleep 0.05; done; "
+            "printf '%s|%s|%s' \"$2\" \"$3\" \"$PPID\" > \"$1.tmp\" && mv \"$1.tmp\" \"$1\"");
+
+    CustomQtQuick2ApplicationViewer viewer;
+    viewer.startDetachedProcess(QStringLiteral("/bin/sh"),
+                                { QStringLiteral("-c"), script, go, out,
+                                  QStringLiteral("--send-sms"), QStringLiteral("+7 (900) 'x' \"y\"") });
+    QVERIFY(!QFile::exists(out));
+    QFile(go).open(QIODevice::WriteOnly);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 10000);
+    QFile file(out);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList parts = QString::fromUtf8(file.readAll()).split(QLatin1Char('|'));
+    QCOMPARE(parts.size(), 3);
+    QCOMPARE(parts.at(0), QStringLiteral("--send-sms"));
+    QCOMPARE(parts.at(1), QStringLiteral("+7 (900) 'x' \"y\""));
+    // Detached: the program is not our child.
+    QVERIFY(parts.at(2).toLongLong() != QCoreApplication::applicationPid());
+}
+
+void tst_ApplicationViewer::sceneFollowsWindowSizeAndQuitCloses()
+{
+    CustomQtQuick2ApplicationViewer viewer;
+    viewer.setSource(QUrl::fromLocalFile(QStringLiteral(TEST_DATA_DIR "/app/KeyScene.qml")));
+    viewer.resize(320, 240);
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    QTRY_COMPARE(viewer.rootObject()->width(), 320.0);
+    viewer.resize(500, 410);
+    QTRY_COMPARE(viewer.rootObject()->height(), 410.0);
+
+    // A scene asking to quit closes the window.
+    emit viewer.engine()->quit();
+    QTRY_VERIFY(!viewer.isVisible());
+}
+
+KIV_TEST_MAIN(tst_ApplicationViewer)
+#include "tst_applicationviewer.moc"
