@@ -78,6 +78,7 @@ Rectangle {
         ColorOverlay {
             id: iconOverlay
 
+            objectName: "iconOverlay"
             anchors.fill: icon
             source: icon
             visible: filterButton.overlaid

@@ -13,7 +13,10 @@
 #include <QAbstractItemModel>
 #include <QFile>
 #include <QPointer>
+#include <QQmlContext>
+#include <QQmlProperty>
 #include <QQuickItem>
+#include <QTemporaryDir>
 #include <QSettings>
 #include <QSignalSpy>
 
@@ -78,6 +81,9 @@ private slots:
     void showContactIgnoresUnknownId();
     void showContactFromCommandLine();
     void showContactWaitsForLoading();
+    void clickableItemsAreAccessible();
+    void importAddsContactsAndSorts();
+    void importErrorIsShown();
 
 private:
     void seed(const QList<Person> &people);
@@ -556,6 +562,88 @@ void tst_MainScene::showContactWaitsForLoading()
     root->setProperty("loaded", true);
     QCOMPARE(proxy()->property("currentIndex").toInt(), 1);
     QCOMPARE(item("contactList")->property("showContactRemotely").toString(), QString());
+}
+
+void tst_MainScene::clickableItemsAreAccessible()
+{
+    seed({{"1", "ivanov", "petr", false}, {"2", "Adams", "Ann", false}});
+    startScene();
+    struct Expected
+    {
+        QQuickItem *item;
+        QString name;
+    };
+    const QList<Expected> expected = {
+        {item("allButton"), QStringLiteral("All")},
+        {item("favoritesButton"), QStringLiteral("Favorites")},
+        {item("addButton"), QStringLiteral("Add contact")},
+        {item("editButton"), QStringLiteral("Edit contact")},
+        {item("deleteButton"), QStringLiteral("Delete contacts")},
+        {item("settingsButton"), QStringLiteral("Settings")},
+        {item("okButton"), QStringLiteral("OK")},
+        {item("cancelButton"), QStringLiteral("Cancel")},
+        {findItem(item("letterList"), QStringLiteral("letter_I")), QStringLiteral("I")},
+        {contactRow(QStringLiteral("1")), QStringLiteral("ivanov petr")},
+        {item("messageOkButton"), QStringLiteral("OK")},
+    };
+    for (const Expected &entry : expected) {
+        QVERIFY(entry.item);
+        QQmlContext *context = qmlContext(entry.item);
+        QVERIFY(context);
+        const QString name =
+            QQmlProperty::read(entry.item, QStringLiteral("Accessible.name"), context).toString();
+        const int role =
+            QQmlProperty::read(entry.item, QStringLiteral("Accessible.role"), context).toInt();
+        QCOMPARE(name, entry.name);
+        QVERIFY2(role != 0, qPrintable(entry.item->objectName()));
+    }
+}
+
+void tst_MainScene::importAddsContactsAndSorts()
+{
+    seed({{"1", "Zorin", "Ivan", false}});
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("two.vcf"));
+    QFile vcard(file);
+    QVERIFY(vcard.open(QIODevice::WriteOnly));
+    vcard.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Adams;Ann;;;\r\nFN:Ann Adams\r\nEND:VCARD\r\n"
+                "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Miller;Bob;;;\r\nFN:Bob Miller\r\nEND:VCARD\r\n");
+    vcard.close();
+    startScene();
+    QObject *importExport = m_setup->viewer()->rootObject()->findChild<QObject *>(
+        QStringLiteral("importExport"));
+    QVERIFY(importExport);
+    QVERIFY(QMetaObject::invokeMethod(importExport, "parseContactsFromFile",
+                                      Q_ARG(QString, QStringLiteral("UTF-8")),
+                                      Q_ARG(QString, file)));
+    QTRY_VERIFY(formShown("importExportForm"));
+    click(item("importExportOkButton"));
+    QVERIFY(item("importExportForm")->property("completed").toBool());
+    QCOMPARE(item("importExportForm")->property("count").toInt(), 2);
+    QCOMPARE(item("importExportForm")->property("current").toInt(), 2);
+    QCOMPARE(proxy()->rowCount(), 3);
+    QCOMPARE(fullNameAt(0), QStringLiteral("Adams Ann"));
+    QCOMPARE(fullNameAt(1), QStringLiteral("Miller Bob"));
+    QCOMPARE(fullNameAt(2), QStringLiteral("Zorin Ivan"));
+    QCOMPARE(storedIds().size(), 3);
+    click(item("importExportOkButton"));
+    QTRY_COMPARE(item("importExportForm")->opacity(), 0.0);
+}
+
+void tst_MainScene::importErrorIsShown()
+{
+    seed({{"1", "Zorin", "Ivan", false}});
+    startScene();
+    QObject *importExport = m_setup->viewer()->rootObject()->findChild<QObject *>(
+        QStringLiteral("importExport"));
+    QVERIFY(QMetaObject::invokeMethod(importExport, "parseContactsFromFile",
+                                      Q_ARG(QString, QStringLiteral("UTF-8")),
+                                      Q_ARG(QString, QStringLiteral("/nonexistent/file.vcf"))));
+    QTRY_VERIFY(formShown("messageForm"));
+    QCOMPARE(item("messageText")->property("text").toString(),
+             QStringLiteral("Can't find any contacts in file."));
+    QVERIFY(!item("messageCancelButton")->isVisible());
+    QCOMPARE(item("importExportForm")->opacity(), 0.0);
 }
 
 KIV_TEST_MAIN(tst_MainScene)
