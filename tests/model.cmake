@@ -1,2 +1,4 @@
 # Tests of this area: kiv_add_test(<name> [GUI] [QML] [SOURCES ...]).
 kiv_add_test(contact)
+kiv_add_test(contactsmodel)
+kiv_add_test(contactsproxymodel)

@@ -2,10 +2,13 @@
 
 #include "contact.h"
 #include "contactsimageprovider.h"
+#include "contactsmodel.h"
+#include "contactsproxymodel.h"
 #include "customqtquick2applicationviewer.h"
 #include "database.h"
 #include "defaultdatabase.h"
 #include "filedialog.h"
+#include "importexport.h"
 #include "kivintegration.h"
 #include "qtsingleapplication.h"
 #include "sqlitedatabase.h"
@@ -34,7 +37,10 @@ SceneSetup::SceneSetup(QtSingleApplication *app, const QString &contactId, bool 
     provider->setDataBase(m_activeStore);
 
     qRegisterMetaType<Contact *>("Contact");
+    qmlRegisterType<ContactsModel>("ContactsModelBackend", 1, 0, "ContactsModel");
+    qmlRegisterType<ContactsProxyModel>("ContactsProxyModelBackend", 1, 0, "ContactsProxyModel");
     qmlRegisterType<FileDialog>("FileDialogBackend", 1, 0, "FileDialog");
+    qmlRegisterType<ImportExport>("ImportExportBackend", 1, 0, "ImportExport");
 
     m_viewer = std::make_unique<CustomQtQuick2ApplicationViewer>();
     m_viewer->setTitle(QCoreApplication::translate("QObject", "Contacts"));
@@ -77,6 +83,16 @@ CustomQtQuick2ApplicationViewer *SceneSetup::viewer() const
 DataBase *SceneSetup::activeStore() const
 {
     return m_activeStore;
+}
+
+DataBase *SceneSetup::sqliteStore() const
+{
+    return m_sqliteStore.get();
+}
+
+DataBase *SceneSetup::settingsStore() const
+{
+    return m_settingsStore.get();
 }
 
 void SceneSetup::showWindow()

@@ -28,6 +28,9 @@ public:
     CustomQtQuick2ApplicationViewer *viewer() const;
     // The store the scenes use (published as `db`).
     DataBase *activeStore() const;
+    // Both stores exist for the whole run, even though only one is used.
+    DataBase *sqliteStore() const;
+    DataBase *settingsStore() const;
 
     // Shows the window, maximised when the desktop is in tablet mode.
     void showWindow();

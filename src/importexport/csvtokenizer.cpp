@@ -51,35 +51,47 @@ QString CsvTokenizer::fieldValue(const QChar *begin, int length)
     return value;
 }
 
-QList<QStringList> CsvTokenizer::tokenize(const QString &input, QChar separator)
+QList<QStringList> CsvTokenizer::tokenize(const QString &text, QChar separator)
 {
     QList<QStringList> rows;
-    if (input.isEmpty()) {
+    const QChar *data = text.constData();
+    // Carriage returns count as if deleted beforehand: they are skipped here
+    // and removed from the few fields that hold one, which saves a copy of
+    // the whole text.
+    int size = text.size();
+    while (size > 0 && data[size - 1] == QLatin1Char('\r')) {
+        --size;
+    }
+    if (size == 0) {
         return rows;
     }
-    QString text = input;
-    if (text.contains(QLatin1Char('\r'))) {
-        text.remove(QLatin1Char('\r'));
-    }
-    const QChar *data = text.constData();
-    const int size = text.size();
     const ushort sep = separator.unicode();
 
     QStringList row;
     int fieldStart = 0;
     int quotes = 0;
+    bool carriageReturn = false;
     auto finishField = [&](int end, bool endsRow) {
-        if (quotes == 0) {
+        if (end == fieldStart) {
+            row.append(QString());
+        } else if (quotes == 0 && !carriageReturn) {
             row.append(QString(data + fieldStart, end - fieldStart));
-        } else {
+        } else if (!carriageReturn) {
             row.append(fieldValue(data + fieldStart, end - fieldStart));
+        } else {
+            QString raw(data + fieldStart, end - fieldStart);
+            raw.remove(QLatin1Char('\r'));
+            row.append(quotes ? fieldValue(raw.constData(), raw.size()) : raw);
         }
         if (endsRow) {
             rows.append(row);
-            row.clear();
+            const int columns = row.size();
+            row = QStringList();
+            row.reserve(columns);
         }
         fieldStart = end + 1;
         quotes = 0;
+        carriageReturn = false;
     };
 
     for (int i = 0; i < size; ++i) {
@@ -93,6 +105,8 @@ QList<QStringList> CsvTokenizer::tokenize(const QString &input, QChar separator)
         }
         if (c == '"') {
             ++quotes;
+        } else if (c == '\r') {
+            carriageReturn = true;
         }
         if (i == size - 1 && !(quotes & 1)) {
             finishField(size, true);

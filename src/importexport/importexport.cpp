@@ -4,6 +4,7 @@
 #include "contactsfileparser.h"
 #include "googlecsv.h"
 #include "sqlitedatabase.h"
+#include "vcard.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -195,11 +196,13 @@ bool ImportExport::exportGoogleCsv(const QList<Contact *> &contacts)
         return false;
     }
     const GoogleCsv::Counts counts = GoogleCsv::countsOf(contacts);
-    bool ok = file.write((GoogleCsv::header(counts) + QLatin1Char('\n')).toUtf8()) >= 0;
+    const QByteArray header = (GoogleCsv::header(counts) + QLatin1Char('\n')).toUtf8();
+    bool ok = file.write(header) == header.size();
     ok = ok && runWithProgress(contacts.size(), [&](int i) {
-        const QString line = contacts.at(i)->toGoogleCsvLine(counts.emails, counts.phones,
-                                                             counts.addresses, counts.links);
-        return file.write((line + QLatin1Char('\n')).toUtf8()) >= 0;
+        const QByteArray line = (contacts.at(i)->toGoogleCsvLine(counts.emails, counts.phones,
+                                                                 counts.addresses, counts.links)
+                                 + QLatin1Char('\n')).toUtf8();
+        return file.write(line) == line.size();
     });
     if (!ok || !file.commit()) {
         file.cancelWriting();
@@ -209,10 +212,26 @@ bool ImportExport::exportGoogleCsv(const QList<Contact *> &contacts)
     return true;
 }
 
+// vCard 3.0, one card per contact each followed by a line feed, UTF-8
+// whatever the locale. Written beside the target and swapped in when complete.
 bool ImportExport::exportVCard(const QList<Contact *> &contacts)
 {
-    Q_UNUSED(contacts)
-    return false;
+    QSaveFile file(m_exportFile);
+    if (!file.open(QIODevice::WriteOnly)) {
+        emit error(openErrorText());
+        return false;
+    }
+    const bool ok = runWithProgress(contacts.size(), [&](int i) {
+        QByteArray card = contacts.at(i)->toVCard().toByteArray(vCardVersion::Version3_0);
+        card.append('\n');
+        return file.write(card) == card.size();
+    });
+    if (!ok || !file.commit()) {
+        file.cancelWriting();
+        emit error(writeErrorText());
+        return false;
+    }
+    return true;
 }
 
 // A database file of this program's own format. It is built under a

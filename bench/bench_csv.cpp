@@ -1,0 +1,150 @@
+// CSV import figures: parsing generated Google and Outlook CSV files, beside
+// a plain scan of the same file, and importing parsed contacts through the
+// import backend into the list model on an SQLite store.
+#include "benchutil.h"
+
+#include "contact.h"
+#include "contactsfileparser.h"
+#include "contactsmodel.h"
+#include "contactsproxymodel.h"
+#include "importexport.h"
+#include "sqlitedatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+void releaseAll(QVariantList &list)
+{
+    for (const QVariant &value : list) {
+        delete value.value<Contact *>();
+    }
+    list.clear();
+}
+
+// The lower limit of any parser: read the file and count its line feeds.
+Bench::Stats plainScan(const QString &path)
+{
+    return Bench::measure(5, [&] {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            return;
+        }
+        const QByteArray bytes = file.readAll();
+        volatile int lines = bytes.count('\n');
+        (void)lines;
+    });
+}
+
+// The parser tells file types by their names: the generated file gets one.
+QString csvFile(const QString &format, int count)
+{
+    const QString path = QDir::homePath() + QStringLiteral("/%1-%2.csv").arg(format).arg(count);
+    QFile::link(Bench::generatedFile(format, count), path);
+    return path;
+}
+
+void benchParse(const QString &label, const QString &format, int count, const QString &target)
+{
+    const QString path = csvFile(format, count);
+    const double megabytes = QFileInfo(path).size() / (1024.0 * 1024.0);
+    QVariantList parsed;
+    int contacts = 0;
+    const Bench::Stats stats = Bench::measure(
+            5,
+            [&] {
+                parsed = ContactsFileParser::parseFile(path, QStringLiteral("UTF-8"));
+                contacts = parsed.size();
+            },
+            [&] { releaseAll(parsed); });
+    releaseAll(parsed);
+    plainContactList.clear();
+    Bench::printRow(label, count, stats, target);
+    const Bench::Stats scan = plainScan(path);
+    Bench::printRow(QStringLiteral("  plain scan (read + count LF), %1 MB").arg(megabytes, 0, 'f', 1),
+                    count, scan);
+    std::printf("  %d contacts, %.0f contacts/s, %.1fx plain scan, peak memory %.0f MiB\n",
+                contacts, contacts / (stats.median / 1000.0), stats.median / scan.median,
+                Bench::peakMemoryMiB());
+    std::fflush(stdout);
+}
+
+// Parsed contacts imported through the backend into the list model, wired
+// as the main scene wires it: importContact adds to the model, the end of the
+// import sorts the view.
+void benchImport(int count, const QString &target)
+{
+    const QString path = csvFile(QStringLiteral("google-csv"), count);
+    int run = 0;
+    std::unique_ptr<SqliteDatabase> store;
+    std::unique_ptr<ContactsModel> model;
+    std::unique_ptr<ContactsProxyModel> proxy;
+    std::unique_ptr<ImportExport> backend;
+    const Bench::Stats stats = Bench::measure(
+            5,
+            [&] {
+                backend->importParsedContacts();
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            },
+            [&] {
+                backend.reset();
+                proxy.reset();
+                model.reset();
+                store.reset();
+                const QString file = QDir::homePath()
+                                     + QStringLiteral("/.config/bench-import-%1.sqlite").arg(run++);
+                QFile::remove(file);
+                store = std::make_unique<SqliteDatabase>();
+                store->open(file);
+                model = std::make_unique<ContactsModel>();
+                model->setDataBase(store.get());
+                model->loadModel();
+                proxy = std::make_unique<ContactsProxyModel>();
+                proxy->setSourceModel(model.get());
+                proxy->sort();
+                backend = std::make_unique<ImportExport>();
+                QObject::connect(backend.get(), &ImportExport::importContact, model.get(),
+                                 [&](Contact *contact) { model->addContact(contact, QString()); });
+                QObject::connect(backend.get(), &ImportExport::importContactEnded, proxy.get(),
+                                 [&] { proxy->sort(); });
+                backend->parseContactsFromFile(QStringLiteral("UTF-8"), path);
+            });
+    const int imported = model ? model->rowCount() : 0;
+    backend.reset();
+    proxy.reset();
+    model.reset();
+    store.reset();
+    Bench::printRow(QStringLiteral("import parsed Google CSV into SQLite model"), count, stats,
+                    target);
+    std::printf("  %d rows in the model, %.0f contacts/s, peak memory %.0f MiB\n", imported,
+                imported / (stats.median / 1000.0), Bench::peakMemoryMiB());
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    Bench::useTemporaryHome();
+    QGuiApplication app(argc, argv);
+    app.setOrganizationName(QStringLiteral("kiv"));
+    app.setApplicationName(QStringLiteral("Contacts"));
+
+    Bench::printHeader(QStringLiteral("CSV import"));
+    benchParse(QStringLiteral("parse Google CSV, incl. records"), QStringLiteral("google-csv"),
+               10000, QStringLiteral("<= 80 ms"));
+    benchParse(QStringLiteral("parse Outlook CSV, incl. records"), QStringLiteral("outlook-csv"),
+               10000, QString());
+    benchImport(10000, QStringLiteral("<= 1 s"));
+    benchParse(QStringLiteral("parse Google CSV, incl. records"), QStringLiteral("google-csv"),
+               100000, QStringLiteral("<= 0.8 s"));
+    benchParse(QStringLiteral("parse Outlook CSV, incl. records"), QStringLiteral("outlook-csv"),
+               100000, QString());
+    return 0;
+}

@@ -1,0 +1,317 @@
+#include "contactsmodel.h"
+
+#include "contact.h"
+#include "database.h"
+
+#include <QLocale>
+#include <QSettings>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+const QString englishAlphabetKey = QStringLiteral("englishAlphabet");
+}
+
+ContactsModel::ContactsModel(QObject *parent)
+    : QAbstractListModel(parent)
+{
+    qRegisterMetaType<Contact *>();
+    qRegisterMetaType<DataBase *>();
+
+    // Russian initials are the default only for a Russian (Russia) locale.
+    const bool defaultEnglish = QLocale().name() != QLatin1String("ru_RU");
+    m_englishAlphabet = QSettings().value(englishAlphabetKey, defaultEnglish).toBool();
+    buildAlphabet();
+    emit englishAlphabetChanged();
+    emit alphabetChanged();
+}
+
+ContactsModel::~ContactsModel()
+{
+    qDeleteAll(m_contacts);
+}
+
+int ContactsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_contacts.size();
+}
+
+QVariant ContactsModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.model() != this || index.column() != 0
+        || index.row() >= m_contacts.size()) {
+        return QVariant();
+    }
+    const Contact *contact = m_contacts.at(index.row());
+    switch (role) {
+    case IdRole:
+        return contact->id;
+    case FavoriteRole:
+        return contact->isFavorite;
+    case NameRole:
+        return contact->name;
+    case SurnameRole:
+        return contact->surname;
+    case MiddleNameRole:
+        return contact->middlename;
+    case FullNameRole:
+        return contact->fullname;
+    case OrganizationRole:
+        return contact->organization;
+    case BirthDateRole:
+        return contact->dateOfBirth;
+    case CommentRole:
+        return contact->comment;
+    case PhoneListRole:
+        return contact->phoneList;
+    case PhoneGroupListRole:
+        return contact->phoneGroupList;
+    case EmailListRole:
+        return contact->emailList;
+    case EmailGroupListRole:
+        return contact->emailGroupList;
+    case AddressListRole:
+        return contact->addressList;
+    case AddressGroupListRole:
+        return contact->addressGroupList;
+    case LinkListRole:
+        return contact->linkList;
+    default:
+        return QVariant();
+    }
+}
+
+QHash<int, QByteArray> ContactsModel::roleNames() const
+{
+    return {
+        {IdRole, QByteArrayLiteral("idString")},
+        {FavoriteRole, QByteArrayLiteral("isFavorite")},
+        {NameRole, QByteArrayLiteral("name")},
+        {SurnameRole, QByteArrayLiteral("surname")},
+        {MiddleNameRole, QByteArrayLiteral("middlename")},
+        {FullNameRole, QByteArrayLiteral("fullname")},
+        {OrganizationRole, QByteArrayLiteral("organization")},
+        {BirthDateRole, QByteArrayLiteral("dateOfBirth")},
+        {CommentRole, QByteArrayLiteral("comment")},
+        {PhoneListRole, QByteArrayLiteral("phones")},
+        {PhoneGroupListRole, QByteArrayLiteral("phoneGroups")},
+        {EmailListRole, QByteArrayLiteral("emails")},
+        {EmailGroupListRole, QByteArrayLiteral("emailGroups")},
+        {AddressListRole, QByteArrayLiteral("addresses")},
+        {AddressGroupListRole, QByteArrayLiteral("addressGroups")},
+        {LinkListRole, QByteArrayLiteral("links")},
+    };
+}
+
+void ContactsModel::setAlphabet(const QStringList &alphabet)
+{
+    if (m_alphabet == alphabet) {
+        return;
+    }
+    m_alphabet = alphabet;
+    emit alphabetChanged();
+}
+
+void ContactsModel::setEnglishAlphabet(bool englishAlphabet)
+{
+    if (m_englishAlphabet == englishAlphabet) {
+        return;
+    }
+    m_englishAlphabet = englishAlphabet;
+    emit englishAlphabetChanged();
+}
+
+QStringList ContactsModel::englishLetters()
+{
+    QStringList letters;
+    for (char c = 'A'; c <= 'Z'; ++c) {
+        letters.append(QString(QLatin1Char(c)));
+    }
+    return letters;
+}
+
+QStringList ContactsModel::russianLetters()
+{
+    // А to Я without Ё, Й, Щ, Ъ, Ы and Ь: no Russian name starts with them
+    // often enough to deserve a place in the index.
+    static const char16_t letters[] = u"АБВГДЕЖЗИКЛМНОПРСТУФХЦЧШЭЮЯ";
+    QStringList list;
+    for (const char16_t *c = letters; *c; ++c) {
+        list.append(QString(QChar(*c)));
+    }
+    return list;
+}
+
+void ContactsModel::buildAlphabet()
+{
+    m_alphabet = m_englishAlphabet ? englishLetters() : russianLetters();
+    m_alphabet.prepend(QStringLiteral("#"));
+}
+
+void ContactsModel::changeAlphabet(bool englishAlphabet)
+{
+    if (englishAlphabet == m_englishAlphabet) {
+        return;
+    }
+    m_englishAlphabet = englishAlphabet;
+    QSettings().setValue(englishAlphabetKey, englishAlphabet);
+    buildAlphabet();
+    emit englishAlphabetChanged();
+    emit alphabetChanged();
+}
+
+void ContactsModel::setDataBase(DataBase *db)
+{
+    m_store = db;
+}
+
+void ContactsModel::release(Contact *contact)
+{
+    contact->deleteLater();
+}
+
+void ContactsModel::loadModel()
+{
+    if (!m_contacts.isEmpty()) {
+        beginRemoveRows(QModelIndex(), 0, m_contacts.size() - 1);
+        const QVector<Contact *> dropped = std::exchange(m_contacts, {});
+        endRemoveRows();
+        // Released only after the removal is announced, so that nothing that
+        // still looks at the old rows meets a deleted record.
+        std::for_each(dropped.begin(), dropped.end(), &ContactsModel::release);
+    }
+    if (!m_store) {
+        return;
+    }
+    QList<Contact *> loaded = m_store->loadContacts();
+    loaded.removeAll(nullptr);
+    if (loaded.isEmpty()) {
+        return;
+    }
+    // The model owns the records from now on, whatever parent the store gave
+    // them: a store that goes away must not take the rows with it.
+    for (Contact *contact : qAsConst(loaded)) {
+        contact->setParent(this);
+    }
+    beginInsertRows(QModelIndex(), 0, loaded.size() - 1);
+    m_contacts = loaded.toVector();
+    endInsertRows();
+}
+
+void ContactsModel::addContact(Contact *contact, const QString &photoPath)
+{
+    if (!contact) {
+        return;
+    }
+    auto *copy = new Contact(contact, this);
+    if (m_store) {
+        m_store->insertContact(copy);
+        m_store->savePhoto(copy->id, photoPath);
+    }
+    beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size());
+    m_contacts.append(copy);
+    endInsertRows();
+}
+
+QVariantList ContactsModel::getAllContacts() const
+{
+    QVariantList list;
+    list.reserve(m_contacts.size());
+    for (Contact *contact : m_contacts) {
+        list.append(QVariant::fromValue(contact));
+    }
+    return list;
+}
+
+bool ContactsModel::isRow(const QModelIndex &index) const
+{
+    return index.isValid() && index.model() == this && index.row() >= 0
+           && index.row() < m_contacts.size();
+}
+
+const Contact *ContactsModel::contactAt(int row) const
+{
+    return row >= 0 && row < m_contacts.size() ? m_contacts.at(row) : nullptr;
+}
+
+void ContactsModel::saveContactChanges(const QModelIndex &index, Contact *source,
+                                       const QString &photoPath)
+{
+    if (!isRow(index) || !source) {
+        return;
+    }
+    Contact *contact = m_contacts.at(index.row());
+    contact->name = source->name;
+    contact->surname = source->surname;
+    contact->middlename = source->middlename;
+    contact->fullname = source->fullname;
+    contact->organization = source->organization;
+    contact->dateOfBirth = source->dateOfBirth;
+    contact->comment = source->comment;
+    contact->phoneList = source->phoneList;
+    contact->phoneGroupList = source->phoneGroupList;
+    contact->emailList = source->emailList;
+    contact->emailGroupList = source->emailGroupList;
+    contact->addressList = source->addressList;
+    contact->addressGroupList = source->addressGroupList;
+    contact->linkList = source->linkList;
+    if (m_store) {
+        m_store->updateContact(contact);
+        m_store->savePhoto(contact->id, photoPath);
+    }
+    emit dataChanged(index, index, {});
+}
+
+void ContactsModel::toggleFavorite(const QModelIndex &index)
+{
+    if (!isRow(index)) {
+        return;
+    }
+    Contact *contact = m_contacts.at(index.row());
+    if (m_store) {
+        m_store->toggleFavorite(contact->id);
+    }
+    contact->isFavorite = !contact->isFavorite;
+    emit dataChanged(index, index, {FavoriteRole});
+}
+
+void ContactsModel::savePhoto(const QModelIndex &index, const QString &photoPath)
+{
+    if (!isRow(index) || !m_store) {
+        return;
+    }
+    m_store->savePhoto(m_contacts.at(index.row())->id, photoPath);
+}
+
+void ContactsModel::removeContacts(const QModelIndexList &indexes)
+{
+    // Rows are taken highest first, so the lower rows still to go keep their
+    // numbers. Sorting and de-duplicating here means a repeated or unordered
+    // entry can never remove a contact that was not asked for.
+    QVector<int> rows;
+    rows.reserve(indexes.size());
+    for (const QModelIndex &index : indexes) {
+        if (isRow(index)) {
+            rows.append(index.row());
+        }
+    }
+    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.isEmpty()) {
+        return;
+    }
+    QStringList ids;
+    ids.reserve(rows.size());
+    for (int row : qAsConst(rows)) {
+        Contact *contact = m_contacts.at(row);
+        ids.append(contact->id);
+        beginRemoveRows(QModelIndex(), row, row);
+        m_contacts.remove(row);
+        endRemoveRows();
+        release(contact);
+    }
+    if (m_store) {
+        m_store->removeContacts(ids);
+    }
+}

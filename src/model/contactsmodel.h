@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QPointer>
+#include <QStringList>
+#include <QVector>
+
+class Contact;
+class DataBase;
+
+// The in-memory list of every contact of the active store. It owns the
+// Contact objects; each change goes to the store first, then to the record,
+// then out through the standard model signals. It also keeps the index
+// alphabet (English or Russian initials) shown beside the list.
+class ContactsModel : public QAbstractListModel
+{
+    Q_OBJECT
+    Q_PROPERTY(QStringList alphabet READ alphabet WRITE setAlphabet NOTIFY alphabetChanged)
+    Q_PROPERTY(bool englishAlphabet READ englishAlphabet WRITE setEnglishAlphabet
+                       NOTIFY englishAlphabetChanged)
+
+public:
+    enum ContactRoles {
+        IdRole = Qt::UserRole + 1,
+        FavoriteRole,
+        NameRole,
+        SurnameRole,
+        MiddleNameRole,
+        FullNameRole,
+        OrganizationRole,
+        BirthDateRole,
+        CommentRole,
+        PhoneListRole,
+        PhoneGroupListRole,
+        EmailListRole,
+        EmailGroupListRole,
+        AddressListRole,
+        AddressGroupListRole,
+        LinkListRole
+    };
+    Q_ENUM(ContactRoles)
+
+    explicit ContactsModel(QObject *parent = nullptr);
+    ~ContactsModel() override;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    QStringList alphabet() const { return m_alphabet; }
+    void setAlphabet(const QStringList &alphabet);
+    bool englishAlphabet() const { return m_englishAlphabet; }
+    void setEnglishAlphabet(bool englishAlphabet);
+
+    // Row-level operations of the sorted view. Each does nothing when the
+    // index is not a row of this model.
+    void saveContactChanges(const QModelIndex &index, Contact *source, const QString &photoPath);
+    void toggleFavorite(const QModelIndex &index);
+    void savePhoto(const QModelIndex &index, const QString &photoPath);
+    // Removes the given rows (duplicates and foreign indexes are ignored),
+    // highest row first, then deletes their ids from the store in one call.
+    void removeContacts(const QModelIndexList &indexes);
+
+    // The record of a row, for the view's fast sorting and searching; null
+    // when the row is out of range.
+    const Contact *contactAt(int row) const;
+
+    // The letters of the two index alphabets, without the leading "#".
+    static QStringList englishLetters();
+    static QStringList russianLetters();
+
+public slots:
+    void addContact(Contact *contact, const QString &photoPath);
+    void setDataBase(DataBase *db);
+    void loadModel();
+    void changeAlphabet(bool englishAlphabet);
+    QVariantList getAllContacts() const;
+
+signals:
+    void alphabetChanged();
+    void englishAlphabetChanged();
+
+private:
+    bool isRow(const QModelIndex &index) const;
+    void buildAlphabet();
+    // Deferred deletion of a record that left the list.
+    static void release(Contact *contact);
+
+    QPointer<DataBase> m_store;
+    QVector<Contact *> m_contacts;
+    QStringList m_alphabet;
+    bool m_englishAlphabet = false;
+};

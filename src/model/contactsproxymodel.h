@@ -1,0 +1,121 @@
+#pragma once
+
+#include "contactsmodel.h"
+
+#include <QCollator>
+#include <QHash>
+#include <QPointer>
+#include <QSortFilterProxyModel>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+class Contact;
+
+// True when a's row is less than b's row; orders index lists by row.
+bool modelIndexRowLessThan(const QModelIndex &a, const QModelIndex &b);
+
+// The contact list as the scenes show it: the contacts of ContactsModel in
+// locale-aware alphabetical order, optionally only the starred ones and only
+// those whose full name contains the search text. It tracks the current row,
+// offers the editing operations on it, keeps the letter index beside the list
+// and the user's group labels for phones, e-mails and addresses.
+class ContactsProxyModel : public QSortFilterProxyModel
+{
+    Q_OBJECT
+    Q_PROPERTY(int currentIndex READ currentIndex WRITE setCurrentIndex NOTIFY currentIndexChanged)
+    Q_PROPERTY(QStringList existingLetters READ existingLetters WRITE setExistingLetters
+                       NOTIFY existingLettersChanged)
+    Q_PROPERTY(QStringList contactsToRemove READ contactsToRemove WRITE setContactsToRemove)
+    Q_PROPERTY(QStringList groupLabels READ groupLabels WRITE setGroupLabels
+                       NOTIFY groupLabelsChanged)
+    Q_PROPERTY(Contact *newContact READ newContact WRITE setNewContact)
+    Q_PROPERTY(ContactsModel::ContactRoles sortRole READ sortRole WRITE setSortRoleValue
+                       NOTIFY sortRoleChanged)
+
+public:
+    explicit ContactsProxyModel(QObject *parent = nullptr);
+    ~ContactsProxyModel() override;
+
+    int currentIndex() const { return m_currentIndex; }
+    void setCurrentIndex(int index);
+    QStringList existingLetters() const { return m_existingLetters; }
+    void setExistingLetters(const QStringList &letters);
+    QStringList contactsToRemove() const { return m_contactsToRemove; }
+    void setContactsToRemove(const QStringList &rows);
+    QStringList groupLabels() const { return m_groupLabels; }
+    void setGroupLabels(const QStringList &labels);
+    Contact *newContact() const { return m_newContact; }
+    void setNewContact(Contact *contact);
+    ContactsModel::ContactRoles sortRole() const { return m_sortRole; }
+    // The property write: stores and signals only; setSortRole() also
+    // re-sorts and saves.
+    void setSortRoleValue(ContactsModel::ContactRoles role);
+
+    bool favouritesOnly() const { return m_favouritesOnly; }
+
+    static QStringList defaultGroupLabels();
+
+public slots:
+    QVariant currentData(int role) const;
+    void setSourceModel(ContactsModel *sourceModel);
+    void sort();
+    int indexOfLetter(const QString &letter) const;
+    int indexOfContact(const QString &contactId) const;
+    void showFavouriteGroup(bool show);
+    void setSortRole(int role);
+    void addGroupLabel(const QString &label);
+    void removeGroupLabel(const QString &label);
+    void saveContactChanges(const QString &photoPath);
+    void addNewContact(const QString &photoPath);
+    void removeContacts();
+    void toggleFavorite();
+    void savePhoto(const QString &photoPath);
+
+signals:
+    void currentIndexChanged();
+    void existingLettersChanged();
+    void sortRoleChanged();
+    void groupLabelsChanged();
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
+    bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
+
+private:
+    // The collation key of one source row in the sort role, made once per
+    // row so that sorting compares keys instead of collating texts.
+    struct RowKey
+    {
+        bool ready = false;
+        QString text;
+        std::optional<QCollatorSortKey> key;
+    };
+
+    void updateExistingLetters();
+    QModelIndex currentSourceIndex() const;
+    void composeNewContactName();
+    void saveGroupLabels();
+
+    void ensureKeyStorage() const;
+    const RowKey &rowKey(int sourceRow) const;
+    bool keyLess(const RowKey &left, const RowKey &right) const;
+    void resetKeys();
+    void connectKeyCache(ContactsModel *model);
+
+    QPointer<ContactsModel> m_source;
+    ContactsModel::ContactRoles m_sortRole = ContactsModel::FullNameRole;
+    QPointer<Contact> m_newContact;
+    QHash<QString, int> m_letterIndex;
+    QStringList m_existingLetters;
+    QStringList m_contactsToRemove;
+    QStringList m_groupLabels;
+    int m_currentIndex = 0;
+    bool m_favouritesOnly = false;
+
+    QCollator m_collator;
+    bool m_plainOrder = false;
+    mutable std::vector<RowKey> m_keys;
+    QList<QMetaObject::Connection> m_keyConnections;
+};

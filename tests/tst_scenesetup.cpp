@@ -1,0 +1,237 @@
+#include "scenesetup.h"
+
+#include "contact.h"
+#include "contactsimageprovider.h"
+#include "customqtquick2applicationviewer.h"
+#include "database.h"
+#include "defaultdatabase.h"
+#include "sqlitedatabase.h"
+#include "testmain.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QSettings>
+#include <QSqlDatabase>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The scene set-up with the compiled-in main scene, in this process: the
+// store choice, what the scene gets to see, the order of the start-up steps
+// and of the teardown.
+class tst_SceneSetup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void opensDatabaseFileAndPublishesIt();
+    void unopenableDatabaseUsesSettingsStore();
+    void settingsStoreContactsSurviveRestart();
+    void publishesContextProperties_data();
+    void publishesContextProperties();
+    void windowTitleAndTitleBarButtons();
+    void tabletModeShowsMaximised();
+    void registersSceneTypes_data();
+    void registersSceneTypes();
+    void installsPhotoProviderOnActiveStore();
+    void teardownOrder();
+
+private:
+    QString databasePath() const;
+};
+
+void tst_SceneSetup::init()
+{
+    // Every test starts without a database file and without settings.
+    QFile::remove(databasePath());
+    QDir(databasePath()).removeRecursively();
+    QSettings().clear();
+    qunsetenv("KIV_TABLET_MODE");
+}
+
+void tst_SceneSetup::cleanup()
+{
+    init();
+}
+
+QString tst_SceneSetup::databasePath() const
+{
+    return QDir::homePath() + QStringLiteral("/.config/kiv-phone.sqlite");
+}
+
+void tst_SceneSetup::opensDatabaseFileAndPublishesIt()
+{
+    SceneSetup setup(nullptr, QString(), false, false);
+    QVERIFY(setup.activeStore());
+    QCOMPARE(setup.activeStore(), setup.sqliteStore());
+    QVERIFY(qobject_cast<SqliteDatabase *>(setup.activeStore()));
+    QVERIFY(QFileInfo(databasePath()).isFile());
+    const QVariant db = setup.viewer()->rootContext()->contextProperty(QStringLiteral("db"));
+    QCOMPARE(db.value<QObject *>(), setup.activeStore());
+    QCOMPARE(setup.viewer()->status(), QQuickView::Ready);
+}
+
+void tst_SceneSetup::unopenableDatabaseUsesSettingsStore()
+{
+    QVERIFY(QDir().mkpath(databasePath()));
+    SceneSetup setup(nullptr, QString(), false, false);
+    QCOMPARE(setup.activeStore(), setup.settingsStore());
+    QVERIFY(qobject_cast<DefaultDatabase *>(setup.activeStore()));
+    const QVariant db = setup.viewer()->rootContext()->contextProperty(QStringLiteral("db"));
+    QCOMPARE(db.value<QObject *>(), setup.settingsStore());
+    QCOMPARE(setup.viewer()->status(), QQuickView::Ready);
+    // The directory is left alone.
+    QVERIFY(QFileInfo(databasePath()).isDir());
+}
+
+void tst_SceneSetup::settingsStoreContactsSurviveRestart()
+{
+    QVERIFY(QDir().mkpath(databasePath()));
+    {
+        SceneSetup setup(nullptr, QString(), false, false);
+        QCOMPARE(setup.activeStore(), setup.settingsStore());
+        Contact contact;
+        contact.id = Contact::makeId();
+        contact.name = QStringLiteral("Olga");
+        contact.surname = QStringLiteral("Petrova");
+        contact.phoneList = QStringList { QStringLiteral("+7 900 000 00 00") };
+        contact.phoneGroupList = QStringList { QStringLiteral("Mobile") };
+        setup.activeStore()->insertContact(&contact);
+    }
+    SceneSetup again(nullptr, QString(), false, false);
+    QCOMPARE(again.activeStore(), again.settingsStore());
+    const QList<Contact *> contacts = again.activeStore()->loadContacts();
+    QCOMPARE(contacts.size(), 1);
+    QCOMPARE(contacts.first()->surname, QStringLiteral("Petrova"));
+    QCOMPARE(contacts.first()->phoneList, QStringList { QStringLiteral("+7 900 000 00 00") });
+    qDeleteAll(contacts);
+}
+
+void tst_SceneSetup::publishesContextProperties_data()
+{
+    QTest::addColumn<bool>("lowEffects");
+    QTest::addColumn<bool>("tabletMode");
+    QTest::newRow("desktop") << false << false;
+    QTest::newRow("tablet, low effects") << true << true;
+    QTest::newRow("low effects only") << true << false;
+}
+
+void tst_SceneSetup::publishesContextProperties()
+{
+    QFETCH(bool, lowEffects);
+    QFETCH(bool, tabletMode);
+    SceneSetup setup(nullptr, QString(), lowEffects, tabletMode);
+    QQmlContext *context = setup.viewer()->rootContext();
+    QCOMPARE(context->contextProperty(QStringLiteral("tabletMode")), QVariant(tabletMode));
+    QCOMPARE(context->contextProperty(QStringLiteral("lowEffects")), QVariant(lowEffects));
+    QCOMPARE(context->contextProperty(QStringLiteral("debug")), QVariant(false));
+    QCOMPARE(context->contextProperty(QStringLiteral("viewer")).value<QObject *>(),
+             static_cast<QObject *>(setup.viewer()));
+    QCOMPARE(context->contextProperty(QStringLiteral("db")).value<QObject *>(),
+             static_cast<QObject *>(setup.activeStore()));
+
+    // The scene sees them as typed values.
+    QQmlComponent probe(setup.viewer()->engine());
+    probe.setData("import QtQuick 2.0\nQtObject {"
+                  " property bool tablet: tabletMode; property bool low: lowEffects;"
+                  " property bool dbg: debug; property bool hasDb: db !== null }",
+                  QUrl());
+    std::unique_ptr<QObject> object(probe.create(setup.viewer()->rootContext()));
+    QVERIFY2(object, qPrintable(probe.errorString()));
+    QCOMPARE(object->property("tablet").toBool(), tabletMode);
+    QCOMPARE(object->property("low").toBool(), lowEffects);
+    QCOMPARE(object->property("dbg").toBool(), false);
+    QCOMPARE(object->property("hasDb").toBool(), true);
+}
+
+void tst_SceneSetup::windowTitleAndTitleBarButtons()
+{
+    SceneSetup setup(nullptr, QString(), false, false);
+    QCOMPARE(setup.viewer()->title(), QStringLiteral("Contacts"));
+    const Qt::WindowFlags flags = setup.viewer()->flags();
+    QCOMPARE(int(flags & Qt::WindowFlags(0x0800E000)), 0x0800E000);
+    QVERIFY(flags.testFlag(Qt::WindowSystemMenuHint));
+    QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Window);
+    QCOMPARE(setup.viewer()->resizeMode(), QQuickView::SizeRootObjectToView);
+}
+
+void tst_SceneSetup::tabletModeShowsMaximised()
+{
+    qputenv("KIV_TABLET_MODE", "1");
+    SceneSetup tablet(nullptr, QString(), false, true);
+    tablet.showWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(tablet.viewer()));
+    QTRY_VERIFY(tablet.viewer()->windowStates().testFlag(Qt::WindowMaximized));
+    qunsetenv("KIV_TABLET_MODE");
+}
+
+void tst_SceneSetup::registersSceneTypes_data()
+{
+    QTest::addColumn<QByteArray>("import");
+    QTest::addColumn<QByteArray>("type");
+    QTest::newRow("list model") << QByteArray("ContactsModelBackend") << QByteArray("ContactsModel");
+    QTest::newRow("sorted view")
+            << QByteArray("ContactsProxyModelBackend") << QByteArray("ContactsProxyModel");
+    QTest::newRow("file dialog") << QByteArray("FileDialogBackend") << QByteArray("FileDialog");
+    QTest::newRow("import and export")
+            << QByteArray("ImportExportBackend") << QByteArray("ImportExport");
+}
+
+void tst_SceneSetup::registersSceneTypes()
+{
+    QFETCH(QByteArray, import);
+    QFETCH(QByteArray, type);
+    SceneSetup setup(nullptr, QString(), false, false);
+    QQmlComponent component(setup.viewer()->engine());
+    component.setData("import " + import + " 1.0\n" + type + " {}", QUrl());
+    std::unique_ptr<QObject> object(component.create());
+    QVERIFY2(object, qPrintable(component.errorString()));
+    QCOMPARE(QByteArray(object->metaObject()->className()), type);
+    QCOMPARE(QMetaType::type("Contact"), qMetaTypeId<Contact *>());
+}
+
+void tst_SceneSetup::installsPhotoProviderOnActiveStore()
+{
+    SceneSetup setup(nullptr, QString(), false, false);
+    auto *provider = static_cast<ContactsImageProvider *>(
+            setup.viewer()->engine()->imageProvider(QStringLiteral("ContactsImageProvider")));
+    QVERIFY(provider);
+    QCOMPARE(provider->imageType(), QQmlImageProviderBase::Image);
+
+    Contact contact;
+    contact.id = Contact::makeId();
+    contact.name = QStringLiteral("Ivan");
+    setup.activeStore()->insertContact(&contact);
+    QTemporaryDir dir;
+    QImage photo(60, 30, QImage::Format_RGB32);
+    photo.fill(Qt::green);
+    QVERIFY(photo.save(dir.filePath(QStringLiteral("p.png"))));
+    setup.activeStore()->savePhoto(contact.id, dir.filePath(QStringLiteral("p.png")));
+    QCOMPARE(provider->requestImage(contact.id, nullptr, QSize()).size(), QSize(60, 30));
+}
+
+void tst_SceneSetup::teardownOrder()
+{
+    QStringList destroyed;
+    auto setup = std::make_unique<SceneSetup>(nullptr, QString(), false, false);
+    connect(setup->viewer(), &QObject::destroyed, this, [&] { destroyed << "window"; });
+    connect(setup->sqliteStore(), &QObject::destroyed, this, [&] { destroyed << "sqlite"; });
+    connect(setup->settingsStore(), &QObject::destroyed, this, [&] { destroyed << "settings"; });
+    const QString connection = static_cast<SqliteDatabase *>(setup->sqliteStore())->connectionName();
+    QVERIFY(!connection.isEmpty());
+    setup.reset();
+    QCOMPARE(destroyed, (QStringList { "window", "sqlite", "settings" }));
+    // The SQLite store closed and removed its connection.
+    QVERIFY(!QSqlDatabase::contains(connection));
+}
+
+KIV_TEST_MAIN(tst_SceneSetup)
+#include "tst_scenesetup.moc"
