@@ -603,12 +603,11 @@ void tst_MainScene::importAddsContactsAndSorts()
 {
     seed({{"1", "Zorin", "Ivan", false}});
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("two.vcf"));
-    QFile vcard(file);
-    QVERIFY(vcard.open(QIODevice::WriteOnly));
-    vcard.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Adams;Ann;;;\r\nFN:Ann Adams\r\nEND:VCARD\r\n"
-                "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Miller;Bob;;;\r\nFN:Bob Miller\r\nEND:VCARD\r\n");
-    vcard.close();
+    const QString file = dir.filePath(QStringLiteral("two.csv"));
+    QFile csv(file);
+    QVERIFY(csv.open(QIODevice::WriteOnly));
+    csv.write("Given Name,Family Name\nAnn,Adams\nBob,Miller\n");
+    csv.close();
     startScene();
     QObject *importExport = m_setup->viewer()->rootObject()->findChild<QObject *>(
         QStringLiteral("importExport"));
