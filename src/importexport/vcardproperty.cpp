@@ -135,9 +135,9 @@ QByteArray vCardProperty::toByteArray(vCardVersion version) const
     return line;
 }
 
-QList<vCardProperty> vCardProperty::fromByteArray(const QByteArray &data)
+vCardPropertyList vCardProperty::fromByteArray(const QByteArray &data)
 {
-    QList<vCardProperty> result;
+    vCardPropertyList result;
     vCardReader reader(data, vCardReader::Utf8Text);
     vCardReader::Line line;
     while (reader.next(&line)) {
