@@ -1,0 +1,91 @@
+#include "benchutil.h"
+
+#include "contact.h"
+#include "contactsfileparser.h"
+
+#include <QFile>
+#include <QCoreApplication>
+
+#include <cstdio>
+
+// vCard import: generated address books in the three versions, with and
+// without photos, read from memory by the import's vCard reader, beside a
+// plain scan of the same bytes (read and count line feeds).
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot read %s\n", qPrintable(path));
+        std::exit(2);
+    }
+    return file.readAll();
+}
+
+void release(const QVariantList &contacts)
+{
+    for (const QVariant &value : contacts) {
+        delete value.value<Contact *>();
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    Bench::useTemporaryHome();
+    QCoreApplication app(argc, argv);
+    // KIV_BENCH_QUICK=1 leaves out the 100,000-contact files.
+    const bool quick = qEnvironmentVariableIntValue("KIV_BENCH_QUICK") == 1;
+
+    Bench::printHeader(QStringLiteral("vCard import (median of 5; MB/s and contacts/s from the median)"));
+    std::printf("%-48s %9s %12s %12s %12s %12s\n", "file", "N", "MB", "contacts/s", "MB/s",
+                "peak MiB");
+    const QList<int> counts = quick ? QList<int>{10000} : QList<int>{10000, 100000};
+    const QStringList formats{QStringLiteral("vcard21"), QStringLiteral("vcard30"),
+                              QStringLiteral("vcard40")};
+    for (const int count : counts) {
+        for (const QString &format : formats) {
+            for (const bool photos : {false, true}) {
+                QStringList extra{QStringLiteral("--seed"), QStringLiteral("1")};
+                if (photos) {
+                    extra << QStringLiteral("--photos");
+                }
+                const QByteArray data = readFile(Bench::generatedFile(format, count, extra));
+                const double megabytes = data.size() / 1e6;
+
+                int lines = 0;
+                const Bench::Stats scan = Bench::measure(5, [&data, &lines] {
+                    lines = data.count('\n');
+                });
+                int parsed = 0;
+                const Bench::Stats parse = Bench::measure(5, [&data, &parsed] {
+                    const QVariantList contacts =
+                            ContactsFileParser::parseVCardData(data, QStringLiteral("Windows-1251"));
+                    parsed = contacts.size();
+                    release(contacts);
+                });
+                if (parsed != count) {
+                    std::fprintf(stderr, "%s: %d of %d contacts read\n", qPrintable(format), parsed,
+                                 count);
+                    return 1;
+                }
+                const QString name = format + (photos ? QStringLiteral(" + photos") : QString());
+                QString target;
+                if (format == QLatin1String("vcard30") && !photos) {
+                    target = count == 10000 ? QStringLiteral("150 ms") : QStringLiteral("1500 ms");
+                }
+                Bench::printRow(QStringLiteral("parse ") + name, count, parse, target);
+                Bench::printRow(QStringLiteral("plain scan ") + name + QStringLiteral(" (") +
+                                        QString::number(lines) + QStringLiteral(" lines)"),
+                                count, scan);
+                std::printf("%-48s %9d %12.1f %12.0f %12.1f %12.1f\n", qPrintable(name), count,
+                            megabytes, count / (parse.median / 1000.0),
+                            megabytes / (parse.median / 1000.0), Bench::peakMemoryMiB());
+                std::fflush(stdout);
+            }
+        }
+    }
+    return 0;
+}
