@@ -71,26 +71,28 @@ QString unquote(const QString &text)
 
 QStringList splitComponents(const QString &value)
 {
-    QStringList components;
     const int size = value.size();
-    // Fast path: nothing escaped and nothing to split.
-    bool special = false;
-    for (const QChar c : value) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char(';')) {
-            special = true;
+    const QChar *data = value.constData();
+    bool escaped = false;
+    bool separated = false;
+    for (int i = 0; i < size; ++i) {
+        if (data[i] == QLatin1Char('\\')) {
+            escaped = true;
             break;
         }
+        separated = separated || data[i] == QLatin1Char(';');
     }
-    if (!special) {
-        components.append(value);
-        return components;
+    // Fast paths: nothing escaped.
+    if (!escaped) {
+        return separated ? value.split(QLatin1Char(';')) : QStringList{value};
     }
+    QStringList components;
     QString current;
     current.reserve(size);
     for (int i = 0; i < size; ++i) {
-        const QChar c = value.at(i);
+        const QChar c = data[i];
         if (c == QLatin1Char('\\') && i + 1 < size) {
-            appendUnescaped(current, value.at(++i));
+            appendUnescaped(current, data[++i]);
         } else if (c == QLatin1Char(';')) {
             components.append(current);
             current.clear();
