@@ -871,6 +871,10 @@ void tst_vCardImport::survivesBadInput_data()
     QTest::newRow("only END lines") << QByteArray("END:VCARD\nEND:VCARD\n") << 0;
     QTest::newRow("folds without a line") << QByteArray(" a\n b\n\tc\n") << 0;
     QTest::newRow("empty card") << QByteArray("BEGIN:VCARD\nEND:VCARD\n") << 1;
+    QTest::newRow("quoted-printable value folded 200,000 times")
+            << QByteArray("BEGIN:VCARD\nNOTE;QUOTED-PRINTABLE:a" + QByteArray(200000 * 3, ' ').replace("   ", "\n b")
+                          + "\nEND:VCARD\n")
+            << 1;
     QTest::newRow("endless soft breaks")
             << QByteArray("BEGIN:VCARD\nNOTE;QUOTED-PRINTABLE:=\n" + QByteArray(100000, '=').replace("=", "=\n"))
             << 0;

@@ -80,6 +80,16 @@ QByteArray withoutTrailingBlanks(QByteArray text)
     return text;
 }
 
+// True when the text ends in "=", trailing blanks aside.
+bool endsWithSoftBreak(const QByteArray &text)
+{
+    int end = text.size();
+    while (end > 0 && isBlankByte(text.at(end - 1))) {
+        --end;
+    }
+    return end > 0 && text.at(end - 1) == '=';
+}
+
 bool isAscii(const QByteArray &bytes)
 {
     for (const char c : bytes) {
@@ -419,8 +429,7 @@ QByteArray vCardReader::readQuotedPrintable(const QByteArray &firstSegment)
     int softBreaks = 0;
     const int size = m_data.size();
     for (;;) {
-        const QByteArray last = withoutTrailingBlanks(segments.last());
-        if (last.endsWith('=')) {
+        if (endsWithSoftBreak(segments.last())) {
             Span continuation;
             if (!nextSoftBreakLine(&continuation)) {
                 break;

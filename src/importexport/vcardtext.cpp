@@ -42,25 +42,6 @@ void appendUnescaped(QString &out, QChar c)
 
 } // namespace
 
-QStringList splitOutsideQuotes(const QString &text, QChar separator)
-{
-    QStringList parts;
-    QString current;
-    bool quoted = false;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('"')) {
-            quoted = !quoted;
-        } else if (c == separator && !quoted) {
-            parts.append(current);
-            current.clear();
-            continue;
-        }
-        current += c;
-    }
-    parts.append(current);
-    return parts;
-}
-
 QString unquote(const QString &text)
 {
     if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"'))) {
@@ -102,24 +83,6 @@ QStringList splitComponents(const QString &value)
     }
     components.append(current);
     return components;
-}
-
-QString unescape(const QString &text)
-{
-    if (!text.contains(QLatin1Char('\\'))) {
-        return text;
-    }
-    QString out;
-    out.reserve(text.size());
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\\') && i + 1 < text.size()) {
-            appendUnescaped(out, text.at(++i));
-        } else {
-            out += c;
-        }
-    }
-    return out;
 }
 
 QString escape(const QString &text)
