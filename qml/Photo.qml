@@ -1,0 +1,109 @@
+import QtQuick 2.0
+import FileDialogBackend 1.0
+
+// A contact's photo on a pressable face. When interactive, a click offers to
+// choose a new picture: stored at once while browsing, or remembered for the
+// contact being edited.
+Item {
+    id: photo
+
+    property alias photoSource: image.source
+    property color backColor: "white"
+    property bool interactive: true
+    property var options: [qsTr("Take a picture"), qsTr("Choose existing picture...")]
+    property string internalId: ""
+    property QtObject fileDialog: null
+
+    function onOptionSelect(option) {
+        if (option === photo.options[0]) {
+            if (debug) {
+                console.log("Launching camera app...")
+            }
+            return
+        }
+        if (debug) {
+            console.log("Choosing existing file...")
+        }
+        if (!photo.fileDialog) {
+            photo.fileDialog = fileDialogComponent.createObject(photo)
+        }
+        photo.fileDialog.show()
+    }
+
+    function onFileChosen(fileName) {
+        if (fileName === "") {
+            return
+        }
+        if (debug) {
+            console.log("File chosen: " + fileName)
+        }
+        image.source = "file://" + fileName
+        if (contactDetails.detailsToView.visible) {
+            contactsProxyModel.savePhoto(fileName)
+            root.updatePhoto(photo.internalId)
+            bigPhoto.updatePhoto()
+        } else {
+            root.photoToSave = fileName
+        }
+    }
+
+    // Reloads the picture through the photo provider.
+    function updatePhoto() {
+        var source = image.source
+        image.source = ""
+        image.source = source
+    }
+
+    function open() {
+        listViewForm.show(photo.options, photo.onOptionSelect)
+    }
+
+    Accessible.role: photo.interactive ? Accessible.Button : Accessible.Graphic
+    Accessible.name: qsTr("Photo")
+    Accessible.onPressAction: {
+        if (photo.interactive) {
+            photo.open()
+        }
+    }
+
+    Shadow {
+        target: face
+        horizontalOffset: mouseArea.pressed ? 0 : -1
+        verticalOffset: mouseArea.pressed ? 0 : 1
+        radius: 2
+        samples: 4
+    }
+
+    Rectangle {
+        id: face
+
+        anchors.fill: parent
+        color: mouseArea.pressed ? "#eeeeee" : photo.backColor
+    }
+
+    Image {
+        id: image
+
+        anchors.fill: parent
+        fillMode: Image.PreserveAspectFit
+        smooth: true
+        cache: false
+        sourceSize { width: Math.max(1, photo.width); height: Math.max(1, photo.height) }
+    }
+
+    MouseArea {
+        id: mouseArea
+
+        anchors.fill: parent
+        enabled: photo.interactive
+        onClicked: photo.open()
+    }
+
+    Component {
+        id: fileDialogComponent
+
+        FileDialog {
+            onFileChosen: photo.onFileChosen(fileName)
+        }
+    }
+}
