@@ -56,6 +56,11 @@ public:
 
     bool favouritesOnly() const { return m_favouritesOnly; }
 
+    // Any route that attaches a source keeps the row states in step; a
+    // source that is not a ContactsModel gets the base class's row tests
+    // and localeAwareCompare on its data.
+    void setSourceModel(QAbstractItemModel *sourceModel) override;
+
     static QStringList defaultGroupLabels();
 
 public slots:
@@ -134,6 +139,8 @@ private:
 
     QPointer<ContactsModel> m_source;
     ContactsModel::ContactRoles m_sortRole = ContactsModel::FullNameRole;
+    // The role the shown order was last sorted by.
+    ContactsModel::ContactRoles m_sortedRole = ContactsModel::FullNameRole;
     QPointer<Contact> m_newContact;
     QHash<QString, int> m_letterIndex;
     QStringList m_existingLetters;
