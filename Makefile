@@ -92,5 +92,11 @@ fuzz: deps-fuzz
 			|| exit 1; \
 	done
 
+# Pictures of the scenes' main states in desktop and tablet layout, drawn on a
+# virtual X server from a made-up address book.
+screenshots: deps build
+	rm -rf $(BUILD_DIR)/screenshots
+	xvfb-run -a -s "-screen 0 1600x1200x24" ./$(BUILD_DIR)/tests/kiv-screenshots $(BUILD_DIR)/screenshots
+
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

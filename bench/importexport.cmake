@@ -1,1 +1,3 @@
 # Benchmarks of this area: kiv_add_bench(<name>).
+kiv_add_bench(csv)
+kiv_add_bench(export)

@@ -127,9 +127,8 @@ Rectangle {
 
                     objectName: "prevMonth"
                     anchors { left: parent.left; leftMargin: 5; verticalCenter: parent.verticalCenter }
-                    width: tabletMode ? 35 : 20
+                    width: titleBand.height * 0.7
                     height: prevArrow.width
-                    scale: tabletMode ? 0.75 : 0.5
                     opacity: prevMouse.pressed ? 0.5 : 1.0
                     Accessible.role: Accessible.Button
                     Accessible.name: qsTr("Previous month")
@@ -138,7 +137,8 @@ Rectangle {
                     Image {
                         anchors.fill: parent
                         source: "images/prev.png"
-                        fillMode: Image.Pad
+                        fillMode: Image.PreserveAspectFit
+                        smooth: true
                     }
 
                     MouseArea {
@@ -194,9 +194,8 @@ Rectangle {
 
                     objectName: "nextMonth"
                     anchors { right: parent.right; rightMargin: 5; verticalCenter: parent.verticalCenter }
-                    width: tabletMode ? 35 : 20
+                    width: titleBand.height * 0.7
                     height: nextArrow.width
-                    scale: tabletMode ? 0.75 : 0.5
                     opacity: nextMouse.pressed ? 0.5 : 1.0
                     Accessible.role: Accessible.Button
                     Accessible.name: qsTr("Next month")
@@ -205,7 +204,8 @@ Rectangle {
                     Image {
                         anchors.fill: parent
                         source: "images/next.png"
-                        fillMode: Image.Pad
+                        fillMode: Image.PreserveAspectFit
+                        smooth: true
                     }
 
                     MouseArea {

@@ -67,6 +67,7 @@ Rectangle {
         ColorOverlay {
             id: iconOverlay
 
+            objectName: "iconOverlay"
             anchors.fill: icon
             source: icon
             visible: !lowEffects && menuButton.hasImage

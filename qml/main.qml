@@ -1,5 +1,237 @@
 import QtQuick 2.0
+import ContactsModelBackend 1.0
+import ContactsProxyModelBackend 1.0
+import ImportExportBackend 1.0
 
+// The main scene: header bar, contact list with its letter index, contact
+// details, and the overlay forms; it holds the add, edit and removal flows.
 Rectangle {
     id: root
+
+    property int minWidth: 600
+    property int minHeight: 600
+    property real itemHeight: tabletMode ? 80 : 50
+    property bool removeMode: false
+    property string photoToSave: ""
+    // True once the contacts are loaded and sorted.
+    property bool loaded: false
+
+    signal showEditDetails(bool add)
+    signal hideEditDetails
+    signal saveEditDetails
+    signal updatePhoto(string id)
+
+    // Starts adding a contact, or editing the current one.
+    function changeContact(add) {
+        if (!add && contactsProxyModel.currentIndex < 0) {
+            return
+        }
+        header.addingContact = add
+        if (add) {
+            bigPhoto.photoSource = "images/user_128.png"
+        }
+        bigPhotoRect.visible = true
+        headerOkCancel.show(root.closeEditDetails)
+        root.photoToSave = ""
+        root.showEditDetails(add)
+    }
+
+    function closeEditDetails(save) {
+        if (save) {
+            root.saveEditDetails()
+            if (!root.validateNewContact()) {
+                headerOkCancel.show(root.closeEditDetails)
+                return
+            }
+            if (header.addingContact) {
+                contactsProxyModel.addNewContact(root.photoToSave)
+            } else {
+                contactsProxyModel.saveContactChanges(root.photoToSave)
+                contactDetails.detailsToView.updatePhoto()
+                if (root.photoToSave !== "" && contactsProxyModel.currentIndex >= 0) {
+                    root.updatePhoto(contactsProxyModel.currentData(ContactsModel.IdRole))
+                }
+            }
+        }
+        bigPhotoRect.visible = false
+        root.hideEditDetails()
+    }
+
+    function showRemoveMode() {
+        contactsProxyModel.contactsToRemove = []
+        root.removeMode = true
+        headerOkCancel.show(root.closeRemoveMode)
+    }
+
+    function closeRemoveMode(remove) {
+        root.removeMode = false
+        var marked = contactsProxyModel.contactsToRemove.length
+        if (remove && marked > 0) {
+            messageForm.show(qsTr("Are you really want to delete ") + marked + qsTr(" contact.?"),
+                             true, root.closeRemoveModeAndRemove)
+        }
+    }
+
+    function closeRemoveModeAndRemove() {
+        contactsProxyModel.removeContacts()
+    }
+
+    function validateNewContact() {
+        var contact = contactsProxyModel.newContact
+        var name = contact.name + contact.surname + contact.middlename
+        if (name.trim() === "") {
+            messageForm.show(qsTr("Can not save contact without name."), false)
+            return false
+        }
+        return true
+    }
+
+    // The contact being edited mirrors the editor's fields.
+    function bindNewContact() {
+        var contact = contactsProxyModel.newContact
+        var editor = contactDetails.detailsToSave
+        contact.name = Qt.binding(function() { return editor.nameText })
+        contact.surname = Qt.binding(function() { return editor.surnameText })
+        contact.middlename = Qt.binding(function() { return editor.middlenameText })
+        contact.organization = Qt.binding(function() { return editor.organizationText })
+        contact.dateOfBirth = Qt.binding(function() { return editor.dateOfBirthText })
+        contact.comment = Qt.binding(function() { return editor.comments })
+        contact.phoneList = Qt.binding(function() { return editor.phoneList })
+        contact.phoneGroupList = Qt.binding(function() { return editor.phoneNameList })
+        contact.emailList = Qt.binding(function() { return editor.emails })
+        contact.emailGroupList = Qt.binding(function() { return editor.emailNames })
+        contact.addressList = Qt.binding(function() { return editor.addresses })
+        contact.addressGroupList = Qt.binding(function() { return editor.addressNames })
+        contact.linkList = Qt.binding(function() { return editor.links })
+    }
+
+    function showFilter() {
+        contactsProxyModel.showFavouriteGroup(!header.allContacts)
+        contactList.currentIndex = -1
+        contactList.setAlphabetLetter("#")
+    }
+
+    function showCurrentPhoto() {
+        if (contactsProxyModel.currentIndex < 0) {
+            return
+        }
+        var id = contactsProxyModel.currentData(ContactsModel.IdRole)
+        bigPhoto.internalId = id
+        bigPhoto.photoSource = "image://ContactsImageProvider/" + id
+    }
+
+    width: 900
+    height: 500
+    color: "white"
+
+    Component.onCompleted: {
+        viewer.setMinimumWidth(root.minWidth)
+        viewer.setMinimumHeight(root.minHeight)
+        contactsModel.setDataBase(db)
+        contactsModel.loadModel()
+        contactsProxyModel.setSourceModel(contactsModel)
+        contactsProxyModel.sort()
+        root.loaded = true
+    }
+
+    Style { id: styles }
+    ListViewForm { id: listViewForm; objectName: "listViewForm" }
+    LineEditForm { id: lineEditForm; objectName: "lineEditForm" }
+    CalendarForm { id: calendarForm; objectName: "calendarForm" }
+    SettingsForm { id: settingsForm; objectName: "settingsForm" }
+    ImportExportForm { id: importExportForm; objectName: "importExportForm" }
+
+    ContactsModel {
+        id: contactsModel
+
+        objectName: "contactsModel"
+    }
+
+    ContactsProxyModel {
+        id: contactsProxyModel
+
+        objectName: "contactsProxyModel"
+        onCurrentIndexChanged: root.showCurrentPhoto()
+        Component.onCompleted: root.bindNewContact()
+    }
+
+    ImportExport {
+        id: importExport
+
+        objectName: "importExport"
+        onError: messageForm.show(text, false)
+        onParsingCompleted: importExportForm.show(false)
+        onImportContact: contactsModel.addContact(contact, "")
+        onImportContactStarted: importExportForm.count = count
+        onImportContactProgress: importExportForm.current = p
+        onImportContactEnded: {
+            importExportForm.completed = true
+            contactsProxyModel.sort()
+        }
+    }
+
+    MessageForm { id: messageForm; objectName: "messageForm" }
+    ComboBoxList { id: comboBoxList; objectName: "comboBoxList" }
+
+    ContactList {
+        id: contactList
+
+        objectName: "contactList"
+        anchors { left: parent.left; top: header.bottom; bottom: parent.bottom }
+        width: root.width * 0.4
+    }
+
+    Rectangle {
+        id: bigPhotoRect
+
+        objectName: "bigPhotoRect"
+        anchors.fill: contactList
+        color: "cornsilk"
+        visible: false
+        enabled: bigPhotoRect.visible
+
+        Photo {
+            id: bigPhoto
+
+            objectName: "bigPhoto"
+            anchors {
+                top: parent.top
+                topMargin: bigPhotoRect.width * 0.1
+                horizontalCenter: parent.horizontalCenter
+            }
+            width: Math.min(bigPhotoRect.width * 0.8, 400)
+            height: Math.min(bigPhoto.width, bigPhotoRect.height * 0.8)
+        }
+    }
+
+    ContactDetails {
+        id: contactDetails
+
+        objectName: "contactDetails"
+        anchors { left: contactList.right; right: parent.right; top: header.bottom; bottom: parent.bottom }
+    }
+
+    HeaderMain {
+        id: header
+
+        objectName: "header"
+        anchors { left: parent.left; right: parent.right; top: parent.top }
+        height: Math.min(root.height * 0.1, tabletMode ? 100 : 60)
+        onAllContactsChanged: root.showFilter()
+    }
+
+    HeaderOkCancel {
+        id: headerOkCancel
+
+        objectName: "headerOkCancel"
+        anchors.fill: header
+    }
+
+    Connections {
+        target: viewer
+
+        function onShowContact(contactId) {
+            contactList.showContactRemotely = contactId
+        }
+    }
 }

@@ -1,5 +1,7 @@
 #include "contact.h"
+#include "contactsmodel.h"
 #include "importexport.h"
+#include "sqlitedatabase.h"
 
 #include "testmain.h"
 
@@ -24,6 +26,7 @@ private slots:
     void importEmitsSignalsInOrder();
     void importLetsEventLoopRunButNotPerContact();
     void parsedContactsAreReleasedWithBackend();
+    void importedContactsReachTheStore();
 
 private:
     QString writeFile(const QString &name, const QByteArray &bytes);
@@ -162,12 +165,14 @@ void tst_ImportExport::importLetsEventLoopRunButNotPerContact()
     // contact takes 1 ms here, so the loop must turn during the import but
     // far less often than once per contact.
     int turns = 0;
+    // The queued calls go to an object of this test, so they end with it.
+    QObject context;
     std::function<void()> repost;
     repost = [&] {
         ++turns;
-        QMetaObject::invokeMethod(this, repost, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&context, repost, Qt::QueuedConnection);
     };
-    QMetaObject::invokeMethod(this, repost, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&context, repost, Qt::QueuedConnection);
     int count = 0;
     connect(&backend, &ImportExport::importContact, this, [&](Contact *) {
         ++count;
@@ -192,6 +197,53 @@ void tst_ImportExport::parsedContactsAreReleasedWithBackend()
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(contact.isNull());
+}
+
+void tst_ImportExport::importedContactsReachTheStore()
+{
+    const QString path = writeFile(QStringLiteral("store.csv"),
+                                   QString::fromUtf8("First Name,Last Name,Mobile Phone,Categories\n"
+                                                     "Анна,Иванова,+7 916 1,Marked\n"
+                                                     "Bob,Brown,,\n"
+                                                     "Cleo,Stone,555,\n")
+                                           .toUtf8());
+    const QString storeFile = m_dir.filePath(QStringLiteral("contacts.sqlite"));
+    SqliteDatabase store;
+    QVERIFY(store.open(storeFile));
+    ContactsModel model;
+    model.setDataBase(&store);
+    model.loadModel();
+    QCOMPARE(model.rowCount(), 0);
+
+    ImportExport backend;
+    // As the main scene wires it.
+    connect(&backend, &ImportExport::importContact, &model,
+            [&](Contact *contact) { model.addContact(contact, QString()); });
+    backend.parseContactsFromFile(QStringLiteral("UTF-8"), path);
+    QCOMPARE(backend.contacts().size(), 3);
+    backend.contacts().at(1).value<Contact *>()->importMe = false;
+    QVERIFY(backend.importParsedContacts());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(model.rowCount(), 2);
+
+    SqliteDatabase reopened;
+    QVERIFY(reopened.open(storeFile));
+    const QList<Contact *> stored = reopened.loadContacts();
+    QStringList names;
+    QSet<QString> ids;
+    for (Contact *contact : stored) {
+        names << contact->fullname;
+        ids.insert(contact->id);
+        if (contact->name == QString::fromUtf8("Анна")) {
+            QVERIFY(contact->isFavorite);
+            QCOMPARE(contact->phoneList, QStringList{"+7 916 1"});
+            QCOMPARE(contact->phoneGroupList, QStringList{"Mobile"});
+        }
+    }
+    qDeleteAll(stored);
+    names.sort();
+    QCOMPARE(names, (QStringList{"Stone Cleo", QString::fromUtf8("Иванова Анна")}));
+    QCOMPARE(ids.size(), 2);
 }
 
 KIV_TEST_GUILESS_MAIN(tst_ImportExport)

@@ -177,6 +177,9 @@ void tst_SceneSetup::registersSceneTypes_data()
 {
     QTest::addColumn<QByteArray>("import");
     QTest::addColumn<QByteArray>("type");
+    QTest::newRow("list model") << QByteArray("ContactsModelBackend") << QByteArray("ContactsModel");
+    QTest::newRow("sorted view")
+            << QByteArray("ContactsProxyModelBackend") << QByteArray("ContactsProxyModel");
     QTest::newRow("file dialog") << QByteArray("FileDialogBackend") << QByteArray("FileDialog");
     QTest::newRow("import and export")
             << QByteArray("ImportExportBackend") << QByteArray("ImportExport");

@@ -80,7 +80,7 @@ void tst_vCard::readsCards()
 
 void tst_vCard::readsGroupedPropertyWithTypes()
 {
-    const QList<vCardProperty> properties =
+    const vCardPropertyList properties =
             vCardProperty::fromByteArray("item1.TEL;TYPE=CELL,VOICE:+1 555");
     QCOMPARE(properties.size(), 1);
     QCOMPARE(properties.first().name(), QStringLiteral("TEL"));
@@ -89,7 +89,7 @@ void tst_vCard::readsGroupedPropertyWithTypes()
                                       vCardParameter(QStringLiteral("VOICE"), vCardParameter::Type)};
     QCOMPARE(properties.first().params(), expected);
 
-    const QList<vCardProperty> url =
+    const vCardPropertyList url =
             vCardProperty::fromByteArray("URL:http://www.example.com:8080/a");
     QCOMPARE(url.first().value(), QStringLiteral("http://www.example.com:8080/a"));
 }
@@ -119,7 +119,7 @@ void tst_vCard::readsParameters()
 {
     QFETCH(QByteArray, line);
     QFETCH(QStringList, params);
-    const QList<vCardProperty> properties = vCardProperty::fromByteArray(line);
+    const vCardPropertyList properties = vCardProperty::fromByteArray(line);
     QCOMPARE(properties.size(), 1);
     QStringList read;
     for (const vCardParameter &param : properties.first().params()) {
@@ -148,7 +148,7 @@ void tst_vCard::unfoldsBeforeDecoding()
 {
     QFETCH(QByteArray, data);
     QFETCH(QString, value);
-    const QList<vCardProperty> properties = vCardProperty::fromByteArray(data);
+    const vCardPropertyList properties = vCardProperty::fromByteArray(data);
     QCOMPARE(properties.size(), 1);
     QCOMPARE(properties.first().value(), value);
 }
@@ -174,7 +174,7 @@ void tst_vCard::unescapesValues()
 {
     QFETCH(QByteArray, line);
     QFETCH(QStringList, values);
-    const QList<vCardProperty> properties = vCardProperty::fromByteArray(line);
+    const vCardPropertyList properties = vCardProperty::fromByteArray(line);
     QCOMPARE(properties.size(), 1);
     QCOMPARE(properties.first().values(), values);
 }
@@ -217,7 +217,7 @@ void tst_vCard::decodesQuotedPrintable()
 {
     QFETCH(QByteArray, data);
     QFETCH(QString, value);
-    const QList<vCardProperty> properties = vCardProperty::fromByteArray(data);
+    const vCardPropertyList properties = vCardProperty::fromByteArray(data);
     QVERIFY(!properties.isEmpty());
     QCOMPARE(properties.first().value(), value);
     for (const vCardParameter &param : properties.first().params()) {
@@ -315,7 +315,7 @@ void tst_vCard::escapesTextButNotLinks()
     QCOMPARE(url.toByteArray(vCardVersion::Version3_0), QByteArray("URL:http://x.org/a,b?c=\\d"));
 
     // What is written reads back unchanged.
-    const QList<vCardProperty> back = vCardProperty::fromByteArray(note.toByteArray(vCardVersion::Version3_0));
+    const vCardPropertyList back = vCardProperty::fromByteArray(note.toByteArray(vCardVersion::Version3_0));
     QCOMPARE(back.first().values(), QStringList{QStringLiteral("a,b;c\\d\ne\nf")});
 }
 

@@ -2,6 +2,8 @@
 
 #include "contact.h"
 #include "contactsimageprovider.h"
+#include "contactsmodel.h"
+#include "contactsproxymodel.h"
 #include "customqtquick2applicationviewer.h"
 #include "database.h"
 #include "defaultdatabase.h"
@@ -35,6 +37,8 @@ SceneSetup::SceneSetup(QtSingleApplication *app, const QString &contactId, bool 
     provider->setDataBase(m_activeStore);
 
     qRegisterMetaType<Contact *>("Contact");
+    qmlRegisterType<ContactsModel>("ContactsModelBackend", 1, 0, "ContactsModel");
+    qmlRegisterType<ContactsProxyModel>("ContactsProxyModelBackend", 1, 0, "ContactsProxyModel");
     qmlRegisterType<FileDialog>("FileDialogBackend", 1, 0, "FileDialog");
     qmlRegisterType<ImportExport>("ImportExportBackend", 1, 0, "ImportExport");
 

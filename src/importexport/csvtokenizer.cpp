@@ -72,7 +72,9 @@ QList<QStringList> CsvTokenizer::tokenize(const QString &text, QChar separator)
     int quotes = 0;
     bool carriageReturn = false;
     auto finishField = [&](int end, bool endsRow) {
-        if (quotes == 0 && !carriageReturn) {
+        if (end == fieldStart) {
+            row.append(QString());
+        } else if (quotes == 0 && !carriageReturn) {
             row.append(QString(data + fieldStart, end - fieldStart));
         } else if (!carriageReturn) {
             row.append(fieldValue(data + fieldStart, end - fieldStart));

@@ -1,15 +1,328 @@
 #include "contactsfileparser.h"
 
-// The vCard import is not written yet: no cards are read.
+#include "contact.h"
+#include "textdecoding.h"
+#include "vcard.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+
+namespace {
+
+// The labels and comment prefixes, translated once per file.
+struct Texts
+{
+    QString home = QCoreApplication::translate("QObject", "Home");
+    QString work = QCoreApplication::translate("QObject", "Work");
+    QString mobile = QCoreApplication::translate("QObject", "Mobile");
+    QString occupation = QCoreApplication::translate("QObject", "Occupation: ");
+    QString title = QCoreApplication::translate("QObject", "Title: ");
+};
+
+// Type words that version 2.1 cards write as bare parameters (TEL;HOME;VOICE).
+bool isBareTypeWord(const QString &word)
+{
+    static const QStringList words{
+            QStringLiteral("HOME"),   QStringLiteral("WORK"),     QStringLiteral("CELL"),
+            QStringLiteral("VOICE"),  QStringLiteral("FAX"),      QStringLiteral("PAGER"),
+            QStringLiteral("MSG"),    QStringLiteral("BBS"),      QStringLiteral("MODEM"),
+            QStringLiteral("CAR"),    QStringLiteral("ISDN"),     QStringLiteral("VIDEO"),
+            QStringLiteral("PCS"),    QStringLiteral("PREF"),     QStringLiteral("DOM"),
+            QStringLiteral("INTL"),   QStringLiteral("POSTAL"),   QStringLiteral("PARCEL"),
+            QStringLiteral("MAIN"),   QStringLiteral("OTHER"),    QStringLiteral("TEXT"),
+            QStringLiteral("IPHONE"), QStringLiteral("INTERNET")};
+    return words.contains(word.toUpper());
+}
+
+// The type that labels a phone or an address, from the TYPE parameters and
+// the bare type words in their order: the first one that names a place
+// (a word containing one of the keywords) decides, so TYPE=FAX,HOME is a
+// home fax; without such a word the first type decides. PREF only marks the
+// preferred entry and is passed over, like the other ignored words. Empty
+// when there is no type at all.
+QString decidingType(const vCardParameterList &params, const QStringList &ignored,
+                     const QStringList &keywords)
+{
+    QString first;
+    for (const vCardParameter &param : params) {
+        const bool named = param.group() == vCardParameter::Type
+                           || (param.group() == vCardParameter::Undefined
+                               && isBareTypeWord(param.value()));
+        if (!named || ignored.contains(param.value().toUpper())) {
+            continue;
+        }
+        for (const QString &keyword : keywords) {
+            if (param.value().contains(keyword, Qt::CaseInsensitive)) {
+                return param.value();
+            }
+        }
+        if (first.isEmpty()) {
+            first = param.value();
+        }
+    }
+    return first;
+}
+
+QString phoneLabel(const vCardParameterList &params, const Texts &texts)
+{
+    static const QStringList ignored{QStringLiteral("PREF")};
+    static const QStringList places{QStringLiteral("cell"), QStringLiteral("home"),
+                                    QStringLiteral("work")};
+    const QString type = decidingType(params, ignored, places);
+    if (type.isEmpty() || type.contains(QLatin1String("cell"), Qt::CaseInsensitive)) {
+        return texts.mobile;
+    }
+    if (type.contains(QLatin1String("home"), Qt::CaseInsensitive)) {
+        return texts.home;
+    }
+    return texts.work;
+}
+
+QString addressLabel(const vCardParameterList &params, const Texts &texts)
+{
+    // Delivery kinds say nothing about home or work.
+    static const QStringList ignored{QStringLiteral("PREF"), QStringLiteral("DOM"),
+                                     QStringLiteral("INTL"), QStringLiteral("POSTAL"),
+                                     QStringLiteral("PARCEL")};
+    static const QStringList places{QStringLiteral("home"), QStringLiteral("work")};
+    const QString type = decidingType(params, ignored, places);
+    if (type.isEmpty() || type.contains(QLatin1String("home"), Qt::CaseInsensitive)) {
+        return texts.home;
+    }
+    return texts.work;
+}
+
+bool hasParameter(const vCardParameterList &params, const QString &text)
+{
+    for (const vCardParameter &param : params) {
+        if (param.value().compare(text, Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void appendLine(QString &text, const QString &line)
+{
+    if (!text.isEmpty()) {
+        text += QLatin1Char('\n');
+    }
+    text += line;
+}
+
+// Magic numbers of the image formats that address books put into PHOTO.
+bool looksLikeImage(const QByteArray &base64)
+{
+    const QByteArray head = QByteArray::fromBase64(base64.left(32));
+    static const QByteArray signatures[] = {
+            QByteArray("\x89PNG", 4),    QByteArray("\xFF\xD8\xFF", 3), QByteArray("GIF8", 4),
+            QByteArray("BM", 2),         QByteArray("II*\0", 4),        QByteArray("MM\0*", 4),
+            QByteArray("\0\0\1\0", 4)};
+    for (const QByteArray &signature : signatures) {
+        if (head.startsWith(signature)) {
+            return true;
+        }
+    }
+    return head.startsWith("RIFF") && head.mid(8, 4) == "WEBP";
+}
+
+// The Base64 image of a PHOTO property, or nothing: a version 4.0 data: URI
+// keeps only its Base64 part, a link (the photo lives elsewhere) is not
+// stored, and data that is not an image is dropped.
+QByteArray photoFrom(const vCardProperty &property)
+{
+    QString value = property.value().trimmed();
+    if (value.startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) {
+        const int marker = value.indexOf(QLatin1String("base64,"), 0, Qt::CaseInsensitive);
+        if (marker < 0) {
+            return QByteArray();
+        }
+        value = value.mid(marker + 7);
+    } else if (value.contains(QLatin1String("://"))) {
+        return QByteArray();
+    }
+    QByteArray base64;
+    base64.reserve(value.size());
+    for (const QChar c : qAsConst(value)) {
+        if (!c.isSpace()) {
+            base64 += char(c.unicode());
+        }
+    }
+    if (base64.isEmpty() || !looksLikeImage(base64)) {
+        return QByteArray();
+    }
+    return base64;
+}
+
+// Maps one card onto a new record.
+Contact *contactFromCard(const vCard &card, int index, const Texts &texts)
+{
+    auto *contact = new Contact;
+    contact->id = QString::number(QDateTime::currentMSecsSinceEpoch()) + QString::number(index);
+    QString formattedName;
+    QStringList labels;
+    QStringList labelGroups;
+
+    for (const vCardProperty &property : card.properties()) {
+        const QString name = property.name();
+        const QStringList values = property.values();
+        if (name == QLatin1String("N")) {
+            contact->surname = values.value(0).trimmed();
+            contact->name = values.value(1).trimmed();
+            contact->middlename = values.value(2).trimmed();
+            const QString prefix = values.value(3).trimmed();
+            const QString suffix = values.value(4).trimmed();
+            if (!prefix.isEmpty()) {
+                contact->surname.prepend(prefix + QLatin1String(", "));
+            }
+            if (!suffix.isEmpty()) {
+                contact->middlename += QLatin1String(", ") + suffix;
+            }
+        } else if (name == QLatin1String("FN")) {
+            formattedName = property.value().trimmed();
+        } else if (name == QLatin1String("NICKNAME")) {
+            const QString nickname = property.value().trimmed();
+            if (!nickname.isEmpty()) {
+                contact->middlename += QLatin1String(", ") + nickname;
+            }
+        } else if (name == QLatin1String("ORG")) {
+            QStringList parts = values;
+            while (!parts.isEmpty() && parts.last().trimmed().isEmpty()) {
+                parts.removeLast();
+            }
+            contact->organization = parts.join(QLatin1Char(';'));
+        } else if (name == QLatin1String("BDAY")) {
+            // A text alternative (VALUE=text) does not replace a date.
+            const QString value = property.value().trimmed();
+            if (!value.isEmpty()
+                && (contact->dateOfBirth.isEmpty()
+                    || !hasParameter(property.params(), QStringLiteral("VALUE=text")))) {
+                contact->dateOfBirth = value;
+            }
+        } else if (name == QLatin1String("NOTE")) {
+            const QString note = property.value();
+            if (!note.isEmpty()) {
+                appendLine(contact->comment, note);
+            }
+        } else if (name == QLatin1String("ROLE")) {
+            const QString role = property.value();
+            if (!role.isEmpty()) {
+                appendLine(contact->comment, texts.occupation + role);
+            }
+        } else if (name == QLatin1String("TITLE")) {
+            const QString title = property.value();
+            if (!title.isEmpty()) {
+                appendLine(contact->comment, texts.title + title);
+            }
+        } else if (name == QLatin1String("CATEGORIES")) {
+            if (property.value().contains(QLatin1String("starred"), Qt::CaseInsensitive)) {
+                contact->isFavorite = true;
+            }
+        } else if (name == QLatin1String("TEL")) {
+            QString number = property.value().trimmed();
+            if (number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive)) {
+                // A tel: URI (RFC 3966): the number, and an extension as
+                // people write it.
+                number = number.mid(4).trimmed();
+                number.replace(QLatin1String(";ext="), QLatin1String(" ext. "), Qt::CaseInsensitive);
+            }
+            if (!number.isEmpty()) {
+                contact->phoneList.append(number);
+                contact->phoneGroupList.append(phoneLabel(property.params(), texts));
+            }
+        } else if (name == QLatin1String("EMAIL")) {
+            const QString address = property.value().trimmed();
+            if (!address.isEmpty()) {
+                contact->emailList.append(address);
+                contact->emailGroupList.append(texts.home);
+            }
+        } else if (name == QLatin1String("ADR")) {
+            QStringList parts;
+            for (const QString &component : values) {
+                if (!component.trimmed().isEmpty()) {
+                    parts.append(component.trimmed());
+                }
+            }
+            if (!parts.isEmpty()) {
+                contact->addressList.append(parts.join(QLatin1String(", ")));
+                contact->addressGroupList.append(addressLabel(property.params(), texts));
+            }
+        } else if (name == QLatin1String("LABEL")) {
+            const QString address = property.value().trimmed();
+            if (!address.isEmpty()) {
+                labels.append(address);
+                labelGroups.append(addressLabel(property.params(), texts));
+            }
+        } else if (name == QLatin1String("URL")) {
+            const QString link = property.value().trimmed();
+            if (!link.isEmpty()) {
+                contact->linkList.append(link);
+            }
+        } else if (name == QLatin1String("PHOTO")) {
+            const QByteArray photo = photoFrom(property);
+            if (!photo.isEmpty()) {
+                contact->photoData = photo;
+            }
+        }
+    }
+
+    // LABEL is the printable form of an ADR of the same card; it is taken
+    // only for addresses that no ADR gave (cards of this program's export
+    // carry LABEL alone).
+    for (int i = 0; i < labels.size(); ++i) {
+        if (!contact->addressGroupList.contains(labelGroups.at(i))) {
+            contact->addressList.append(labels.at(i));
+            contact->addressGroupList.append(labelGroups.at(i));
+        }
+    }
+
+    if ((contact->name + contact->surname + contact->middlename).trimmed().isEmpty()) {
+        // A record without a name would be dropped by the stores: the
+        // formatted name, else the e-mail's local part, names it.
+        contact->surname.clear();
+        contact->middlename.clear();
+        contact->name = formattedName;
+        if (contact->name.isEmpty() && !contact->emailList.isEmpty()) {
+            const QStringList parts = contact->emailList.first().split(QLatin1Char('@'));
+            if (parts.size() == 2) {
+                contact->name = parts.first();
+            }
+        }
+    }
+    return contact;
+}
+
+QVariantList contactsFrom(const QByteArray &data, vCardReader::Mode mode, const QString &codecName)
+{
+    QVariantList result;
+    int index = 0;
+    const Texts texts;
+    vCard::readCards(data, mode, codecName.toLatin1(), [&result, &index, &texts](const vCard &card) {
+        result.append(QVariant::fromValue(contactFromCard(card, index++, texts)));
+    });
+    return result;
+}
+
+} // namespace
+
 QVariantList ContactsFileParser::parseVCard(const QString &text)
 {
-    Q_UNUSED(text)
-    return QVariantList();
+    return contactsFrom(text.toUtf8(), vCardReader::Utf8Text, QString());
 }
 
 QVariantList ContactsFileParser::parseVCardData(const QByteArray &data, const QString &codecName)
 {
-    Q_UNUSED(data)
-    Q_UNUSED(codecName)
-    return QVariantList();
+    int markLength = 0;
+    TextDecoding::Unicode unicode = TextDecoding::byteOrderMark(data, &markLength);
+    if (unicode == TextDecoding::Unicode::None) {
+        unicode = TextDecoding::guessUtf16(data);
+    }
+    if (unicode != TextDecoding::Unicode::None && unicode != TextDecoding::Unicode::Utf8) {
+        // UTF-16 and UTF-32 are decoded first; then the text is unfolded.
+        return contactsFrom(TextDecoding::decode(data, codecName).toUtf8(), vCardReader::Utf8Text,
+                            codecName);
+    }
+    return contactsFrom(QByteArray::fromRawData(data.constData() + markLength,
+                                                data.size() - markLength),
+                        vCardReader::RawBytes, codecName);
 }

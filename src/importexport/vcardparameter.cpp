@@ -2,7 +2,6 @@
 
 #include "vcardtext.h"
 
-#include <QStringList>
 
 namespace {
 
@@ -58,7 +57,7 @@ QByteArray vCardParameter::toByteArray(vCardVersion version) const
     return text.toUtf8().toUpper();
 }
 
-QByteArray vCardParameter::listToByteArray(const QList<vCardParameter> &params,
+QByteArray vCardParameter::listToByteArray(const vCardParameterList &params,
                                            vCardVersion version)
 {
     if (!isKnownVersion(version)) {
@@ -112,50 +111,53 @@ QByteArray vCardParameter::listToByteArray(const QList<vCardParameter> &params,
     return result.toUpper();
 }
 
-QList<vCardParameter> vCardParameter::fromByteArray(const QByteArray &data)
+vCardParameterList vCardParameter::fromByteArray(const QByteArray &data)
 {
-    QList<vCardParameter> result;
-    const QString text = QString::fromUtf8(data);
-    const QStringList parts = vCardText::splitOutsideQuotes(text, QLatin1Char(';'));
-    for (const QString &rawPart : parts) {
-        const QString part = rawPart.trimmed();
+    vCardParameterList result;
+    const char *bytes = data.constData();
+    const int size = data.size();
+    int start = 0;
+    while (start <= size) {
+        // One part runs to the next semicolon outside double quotes.
+        int end = start;
+        bool quoted = false;
+        while (end < size && (quoted || bytes[end] != ';')) {
+            if (bytes[end] == '"') {
+                quoted = !quoted;
+            }
+            ++end;
+        }
+        const QByteArray part = QByteArray(bytes + start, end - start).trimmed();
+        start = end + 1;
         if (part.isEmpty()) {
             continue;
         }
-        const int equals = part.indexOf(QLatin1Char('='));
+        const int equals = part.indexOf('=');
         if (equals < 0) {
-            if (isBareEncoding(part)) {
-                result.append(vCardParameter(part, Encoding));
-            } else {
-                result.append(vCardParameter(part, Undefined));
+            const QString word = QString::fromUtf8(part);
+            result.append(vCardParameter(word, isBareEncoding(word) ? Encoding : Undefined));
+            continue;
+        }
+        const QByteArray name = part.left(equals).trimmed().toUpper();
+        QByteArray value = part.mid(equals + 1).trimmed();
+        if (name == "TYPE") {
+            // TYPE=work,voice and TYPE="work,voice" both give two types.
+            value.replace('"', QByteArray());
+            for (const QByteArray &type : value.split(',')) {
+                const QByteArray trimmed = type.trimmed();
+                if (!trimmed.isEmpty()) {
+                    result.append(vCardParameter(QString::fromUtf8(trimmed), Type));
+                }
             }
             continue;
         }
-        const QString name = part.left(equals).trimmed().toUpper();
-        const QString value = part.mid(equals + 1).trimmed();
-        if (name == QLatin1String("TYPE")) {
-            // TYPE=work,voice and TYPE="work,voice" both give two types.
-            QString unquoted = value;
-            unquoted.remove(QLatin1Char('"'));
-            const QStringList types = unquoted.split(QLatin1Char(','));
-            for (const QString &type : types) {
-                const QString trimmed = type.trimmed();
-                if (!trimmed.isEmpty()) {
-                    result.append(vCardParameter(trimmed, Type));
-                }
-            }
-        } else if (name == QLatin1String("ENCODING")) {
-            const QString unquoted = vCardText::unquote(value);
-            if (!unquoted.isEmpty()) {
-                result.append(vCardParameter(unquoted, Encoding));
-            }
-        } else if (name == QLatin1String("CHARSET")) {
-            const QString unquoted = vCardText::unquote(value);
-            if (!unquoted.isEmpty()) {
-                result.append(vCardParameter(unquoted, Charset));
+        const QString text = vCardText::unquote(QString::fromUtf8(value));
+        if (name == "ENCODING" || name == "CHARSET") {
+            if (!text.isEmpty()) {
+                result.append(vCardParameter(text, name == "ENCODING" ? Encoding : Charset));
             }
         } else {
-            result.append(vCardParameter(name + QLatin1Char('=') + vCardText::unquote(value),
+            result.append(vCardParameter(QString::fromUtf8(name) + QLatin1Char('=') + text,
                                          Undefined));
         }
     }

@@ -3,10 +3,13 @@
 #include "vcardversion.h"
 
 #include <QByteArray>
-#include <QList>
+#include <QVector>
 #include <QString>
 
 // One parameter of a vCard content line, such as TYPE=HOME or CHARSET=UTF-8.
+class vCardParameter;
+using vCardParameterList = QVector<vCardParameter>;
+
 class vCardParameter
 {
 public:
@@ -24,14 +27,14 @@ public:
     bool operator!=(const vCardParameter &other) const { return !(*this == other); }
 
     QByteArray toByteArray(vCardVersion version) const;
-    static QByteArray listToByteArray(const QList<vCardParameter> &params, vCardVersion version);
+    static QByteArray listToByteArray(const vCardParameterList &params, vCardVersion version);
     // Reads the parameter part of a content line (the text between the
     // property name and the colon, without the leading semicolon).
-    static QList<vCardParameter> fromByteArray(const QByteArray &data);
+    static vCardParameterList fromByteArray(const QByteArray &data);
 
 private:
     Group m_group = Undefined;
     QString m_value;
 };
 
-using vCardParameterList = QList<vCardParameter>;
+Q_DECLARE_TYPEINFO(vCardParameter, Q_MOVABLE_TYPE);

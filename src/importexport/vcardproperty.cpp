@@ -97,7 +97,17 @@ QByteArray vCardProperty::toByteArray(vCardVersion version) const
         if (i > 0) {
             value += QLatin1Char(';');
         }
-        value += verbatim ? m_values.at(i) : vCardText::escape(m_values.at(i));
+        if (verbatim) {
+            // Links and data stay as they are, but a line break would end
+            // the content line and turn the rest into a line of its own.
+            QString component = m_values.at(i);
+            component.replace(QLatin1String("\r\n"), QLatin1String("\\n"));
+            component.replace(QLatin1Char('\r'), QLatin1String("\\n"));
+            component.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+            value += component;
+        } else {
+            value += vCardText::escape(m_values.at(i));
+        }
     }
 
     vCardParameterList params = m_params;
@@ -135,9 +145,9 @@ QByteArray vCardProperty::toByteArray(vCardVersion version) const
     return line;
 }
 
-QList<vCardProperty> vCardProperty::fromByteArray(const QByteArray &data)
+vCardPropertyList vCardProperty::fromByteArray(const QByteArray &data)
 {
-    QList<vCardProperty> result;
+    vCardPropertyList result;
     vCardReader reader(data, vCardReader::Utf8Text);
     vCardReader::Line line;
     while (reader.next(&line)) {

@@ -6,12 +6,15 @@
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
-#include <QList>
+#include <QVector>
 #include <QString>
 #include <QStringList>
 
 // One property of a vCard: a name such as TEL, its values (the components of
 // a structured value such as N or ADR) and its parameters.
+class vCardProperty;
+using vCardPropertyList = QVector<vCardProperty>;
+
 class vCardProperty
 {
 public:
@@ -43,7 +46,7 @@ public:
     QByteArray toByteArray(vCardVersion version) const;
     // Reads content lines (unfolded, decoded and unescaped as vCard::fromByteArray
     // does); BEGIN, END and VERSION lines give nothing.
-    static QList<vCardProperty> fromByteArray(const QByteArray &data);
+    static vCardPropertyList fromByteArray(const QByteArray &data);
 
     static vCardProperty nameProperty(const QString &givenName, const QString &familyName,
                                       const QString &additionalNames, const QString &prefix,
@@ -70,4 +73,4 @@ private:
     vCardParameterList m_params;
 };
 
-using vCardPropertyList = QList<vCardProperty>;
+Q_DECLARE_TYPEINFO(vCardProperty, Q_MOVABLE_TYPE);

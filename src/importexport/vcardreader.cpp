@@ -4,6 +4,8 @@
 
 #include <QTextCodec>
 
+#include <cstring>
+
 namespace {
 
 bool isBlankByte(char c)
@@ -76,6 +78,16 @@ QByteArray withoutTrailingBlanks(QByteArray text)
     }
     text.truncate(end);
     return text;
+}
+
+// True when the text ends in "=", trailing blanks aside.
+bool endsWithSoftBreak(const QByteArray &text)
+{
+    int end = text.size();
+    while (end > 0 && isBlankByte(text.at(end - 1))) {
+        --end;
+    }
+    return end > 0 && text.at(end - 1) == '=';
 }
 
 bool isAscii(const QByteArray &bytes)
@@ -168,7 +180,7 @@ vCardReader::Span vCardReader::lineAt(int pos, int *after) const
 {
     const char *data = m_data.constData();
     const int size = m_data.size();
-    const char *found = static_cast<const char *>(memchr(data + pos, m_lineBreak, size - pos));
+    const char *found = static_cast<const char *>(std::memchr(data + pos, m_lineBreak, size - pos));
     const int end = found ? int(found - data) : size;
     *after = found ? end + 1 : size;
     int lineEnd = end;
@@ -228,20 +240,37 @@ bool vCardReader::next(Line *line)
             continue;
         }
 
-        const QByteArray head = logical.left(colon);
-        const int semicolon = head.indexOf(';');
-        QByteArray name = (semicolon < 0 ? head : head.left(semicolon)).trimmed();
-        const int dot = name.lastIndexOf('.');
-        if (dot >= 0) {
-            name = name.mid(dot + 1);
+        // The name: up to the first semicolon, without a group prefix
+        // (item1.TEL is TEL), in upper case.
+        const char *headBytes = logical.constData();
+        int semicolon = -1;
+        for (int i = 0; i < colon; ++i) {
+            if (headBytes[i] == ';') {
+                semicolon = i;
+                break;
+            }
         }
-        name = name.toUpper();
-        if (name.isEmpty()) {
+        int nameEnd = semicolon < 0 ? colon : semicolon;
+        int nameStart = 0;
+        while (nameStart < nameEnd && isBlankByte(headBytes[nameStart])) {
+            ++nameStart;
+        }
+        while (nameEnd > nameStart && isBlankByte(headBytes[nameEnd - 1])) {
+            --nameEnd;
+        }
+        for (int i = nameEnd - 1; i >= nameStart; --i) {
+            if (headBytes[i] == '.') {
+                nameStart = i + 1;
+                break;
+            }
+        }
+        if (nameStart >= nameEnd) {
             continue;
         }
+        const QByteArray name = QByteArray(headBytes + nameStart, nameEnd - nameStart).toUpper();
         vCardParameterList params;
         if (semicolon >= 0) {
-            params = vCardParameter::fromByteArray(head.mid(semicolon + 1));
+            params = parameters(logical.mid(semicolon + 1, colon - semicolon - 1));
         }
 
         bool quotedPrintable = false;
@@ -274,6 +303,11 @@ bool vCardReader::next(Line *line)
             }
             line->kind = name == "BEGIN" ? Line::Begin : Line::End;
             line->property = vCardProperty();
+            // The card's own charset is looked for only when unmarked 8-bit
+            // text needs it.
+            m_cardStart = line->kind == Line::Begin ? m_pos : -1;
+            m_cardCodecKnown = false;
+            m_cardCodec = nullptr;
             return true;
         }
         if (name == "VERSION") {
@@ -292,16 +326,18 @@ bool vCardReader::next(Line *line)
 
         // The value is text now: charset and quoted-printable are spent.
         vCardParameterList kept;
-        kept.reserve(params.size());
-        for (const vCardParameter &param : qAsConst(params)) {
-            if (param.group() == vCardParameter::Charset
-                || (param.group() == vCardParameter::Encoding && !base64)) {
-                continue;
+        if (!params.isEmpty()) {
+            kept.reserve(params.size());
+            for (const vCardParameter &param : qAsConst(params)) {
+                if (param.group() == vCardParameter::Charset
+                    || (param.group() == vCardParameter::Encoding && !base64)) {
+                    continue;
+                }
+                kept.append(param);
             }
-            kept.append(param);
         }
         line->kind = Line::Property;
-        line->property = vCardProperty(QString::fromLatin1(name),
+        line->property = vCardProperty(internedName(name),
                                        base64 ? QStringList{text} : vCardText::splitComponents(text),
                                        kept);
         return true;
@@ -393,8 +429,7 @@ QByteArray vCardReader::readQuotedPrintable(const QByteArray &firstSegment)
     int softBreaks = 0;
     const int size = m_data.size();
     for (;;) {
-        const QByteArray last = withoutTrailingBlanks(segments.last());
-        if (last.endsWith('=')) {
+        if (endsWithSoftBreak(segments.last())) {
             Span continuation;
             if (!nextSoftBreakLine(&continuation)) {
                 break;
@@ -435,6 +470,78 @@ QByteArray vCardReader::readQuotedPrintable(const QByteArray &firstSegment)
     return encoded;
 }
 
+// Writers that leave raw 8-bit text unmarked (Outlook, some phones) still
+// name their code page on the properties they encode; that charset, found
+// between here and the card's END, is the best guess for the unmarked text
+// of this card. UTF-8 is no guess: such text is not valid UTF-8.
+QTextCodec *vCardReader::declaredCardCodec(int pos)
+{
+    const int size = m_data.size();
+    while (pos < size) {
+        int after = 0;
+        const Span line = lineAt(pos, &after);
+        if (isCardBoundary(line.begin, line.size)) {
+            break;
+        }
+        const QByteArray text = QByteArray::fromRawData(line.begin, line.size);
+        int head = text.indexOf(':');
+        if (head < 0) {
+            head = text.size();
+        }
+        for (const char *key : {"CHARSET=", "charset=", "Charset="}) {
+            int found = text.indexOf(key);
+            if (found < 0 || found >= head) {
+                continue;
+            }
+            found += 8;
+            int end = found;
+            while (end < head && text.at(end) != ';' && text.at(end) != ':') {
+                ++end;
+            }
+            const QString name =
+                    QString::fromLatin1(text.mid(found, end - found)).remove(QLatin1Char('"')).toUpper();
+            if (name == QLatin1String("UTF-8") || name == QLatin1String("US-ASCII")
+                || name == QLatin1String("ASCII")) {
+                continue;
+            }
+            if (QTextCodec *named = codec(name)) {
+                return named;
+            }
+        }
+        pos = after;
+    }
+    return nullptr;
+}
+
+// Parameter texts repeat on every card (TYPE=CELL, CHARSET=UTF-8;...): each
+// distinct text is read once.
+vCardParameterList vCardReader::parameters(const QByteArray &text)
+{
+    auto it = m_parameters.constFind(text);
+    if (it != m_parameters.constEnd()) {
+        return it.value();
+    }
+    const vCardParameterList params = vCardParameter::fromByteArray(text);
+    if (m_parameters.size() < 1000) {
+        m_parameters.insert(text, params);
+    }
+    return params;
+}
+
+// Property names repeat on every card: one shared string for each.
+QString vCardReader::internedName(const QByteArray &name)
+{
+    auto it = m_names.constFind(name);
+    if (it != m_names.constEnd()) {
+        return it.value();
+    }
+    const QString text = QString::fromLatin1(name);
+    if (m_names.size() < 1000) {
+        m_names.insert(name, text);
+    }
+    return text;
+}
+
 QTextCodec *vCardReader::codec(const QString &name)
 {
     const QString key = name.toUpper();
@@ -471,6 +578,13 @@ QString vCardReader::decodeText(const QByteArray &bytes, const QString &charset,
     }
     if (isValidUtf8(bytes)) {
         return QString::fromUtf8(bytes);
+    }
+    if (!m_cardCodecKnown && m_cardStart >= 0) {
+        m_cardCodec = declaredCardCodec(m_cardStart);
+        m_cardCodecKnown = true;
+    }
+    if (m_cardCodec) {
+        return withoutReplacementCharacters(m_cardCodec->toUnicode(bytes));
     }
     if (m_fallback) {
         return withoutReplacementCharacters(m_fallback->toUnicode(bytes));

@@ -47,11 +47,19 @@ private:
     void readBase64Run(QByteArray *value);
     QString decodeText(const QByteArray &bytes, const QString &charset, bool decoded);
     QTextCodec *codec(const QString &name);
+    QString internedName(const QByteArray &name);
+    vCardParameterList parameters(const QByteArray &text);
+    QTextCodec *declaredCardCodec(int pos);
 
     QByteArray m_data;
     Mode m_mode;
     QTextCodec *m_fallback = nullptr;
+    QTextCodec *m_cardCodec = nullptr;
+    bool m_cardCodecKnown = false;
+    int m_cardStart = -1;
     QHash<QString, QTextCodec *> m_codecs;
+    QHash<QByteArray, QString> m_names;
+    QHash<QByteArray, vCardParameterList> m_parameters;
     char m_lineBreak = '\n';
     int m_pos = 0;
 };

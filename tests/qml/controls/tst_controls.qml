@@ -62,6 +62,33 @@ Rectangle {
             showClearButton: false
         }
 
+        Row {
+            height: root.itemHeight
+
+            MenuButton {
+                id: menuButton
+
+                text: ""
+                imagePath: "qrc:///qml/images/user_48.png"
+                imageSub: "qrc:///qml/images/add.png"
+            }
+
+            MenuFilterButton {
+                id: whiteFilter
+
+                text: "All"
+                imagePath: "qrc:///qml/images/user_48.png"
+                imageColor: "#ffffff"
+            }
+
+            MenuFilterButton {
+                id: plainFilter
+
+                text: "Plain"
+                imagePath: "qrc:///qml/images/user_48.png"
+            }
+        }
+
         ComboBox {
             id: labelPicker
 
@@ -326,6 +353,13 @@ Rectangle {
             compare(clear.visible, false)
             compare(clear.width, 15)
             compare(input.width, lineEditWithoutClear.width - 30)
+        }
+
+        // Reduced effects draw the icons as they are, without colour overlays.
+        function test_overlaysFollowLowEffects() {
+            compare(findChild(menuButton, "iconOverlay").visible, !lowEffects)
+            compare(findChild(whiteFilter, "iconOverlay").visible, !lowEffects)
+            compare(findChild(plainFilter, "iconOverlay").visible, false, "black means no overlay")
         }
 
         function test_messageFormCallsBackOnlyOnOk() {

@@ -1,0 +1,112 @@
+import QtQuick 2.0
+import QtGraphicalEffects 1.0
+
+// Filter button of the header bar ("All", "Favorites"): icon and label, with
+// a highlight while checked.
+Rectangle {
+    id: filterButton
+
+    property alias text: label.text
+    property alias fontBold: label.font.bold
+    property alias imagePath: icon.source
+    property alias imageColor: iconOverlay.color
+    property bool checked: false
+
+    readonly property bool overlaid: !lowEffects && String(iconOverlay.color) !== "#000000"
+
+    signal clicked
+    signal pressAndHold
+
+    width: label.x + label.width + 15
+    height: parent ? parent.height : root.itemHeight
+    color: "transparent"
+    enabled: filterButton.opacity !== 0
+    Accessible.role: Accessible.Button
+    Accessible.name: label.text
+    Accessible.checkable: true
+    Accessible.checked: filterButton.checked
+    Accessible.onPressAction: filterButton.clicked()
+
+    Rectangle {
+        anchors.fill: parent
+        color: styles.highlightColor
+        opacity: filterButton.checked ? 0.3 : 0
+
+        Behavior on opacity { NumberAnimation {} }
+    }
+
+    Rectangle {
+        anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
+        height: filterButton.height * 0.1
+        color: styles.highlightColor
+        opacity: filterButton.checked ? 1 : 0
+
+        Behavior on opacity { NumberAnimation {} }
+    }
+
+    Rectangle {
+        anchors { right: parent.right; top: parent.top; bottom: parent.bottom }
+        width: tabletMode ? 2 : 1
+        color: styles.lineColor
+    }
+
+    Shadow {
+        target: iconBox
+        horizontalOffset: -1
+        verticalOffset: 1
+        radius: 2
+        samples: 4
+    }
+
+    Item {
+        id: iconBox
+
+        x: 10
+        anchors.verticalCenter: parent.verticalCenter
+        width: filterButton.height * 0.7
+        height: iconBox.width
+
+        Image {
+            id: icon
+
+            anchors.fill: parent
+            fillMode: Image.PreserveAspectFit
+            smooth: true
+            visible: !filterButton.overlaid
+        }
+
+        ColorOverlay {
+            id: iconOverlay
+
+            objectName: "iconOverlay"
+            anchors.fill: icon
+            source: icon
+            visible: filterButton.overlaid
+            color: "#000000"
+        }
+    }
+
+    Text {
+        id: label
+
+        anchors.verticalCenter: parent.verticalCenter
+        x: iconBox.x + iconBox.width + filterButton.height * 0.2
+        color: "white"
+        font { pointSize: 13; bold: true }
+        style: Text.Sunken
+        styleColor: "#999999"
+    }
+
+    Shadow {
+        target: label
+        horizontalOffset: -1
+        verticalOffset: 1
+        color: "#bb000000"
+    }
+
+    MouseArea {
+        anchors.fill: parent
+        onClicked: filterButton.clicked()
+        onPressAndHold: filterButton.pressAndHold()
+    }
+}
