@@ -24,7 +24,7 @@ Item {
     ContactDetailsView {
         id: view
 
-        objectName: "contactDetailsView"
+        objectName: "detailsView"
         anchors {
             fill: parent
             margins: 30
@@ -37,7 +37,7 @@ Item {
     ContactDetailsEdit {
         id: edit
 
-        objectName: "contactDetailsEdit"
+        objectName: "detailsEditor"
         anchors {
             fill: parent
             leftMargin: 30

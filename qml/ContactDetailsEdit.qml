@@ -183,7 +183,7 @@ Item {
             LineEdit {
                 id: nameEdit
 
-                objectName: "nameEdit"
+                objectName: "nameField"
                 width: column.width
                 placeholderText: qsTr("Name")
             }
@@ -191,7 +191,7 @@ Item {
             LineEdit {
                 id: surnameEdit
 
-                objectName: "surnameEdit"
+                objectName: "surnameField"
                 width: column.width
                 placeholderText: qsTr("Surname")
             }
@@ -199,7 +199,7 @@ Item {
             LineEdit {
                 id: middlenameEdit
 
-                objectName: "middlenameEdit"
+                objectName: "middlenameField"
                 width: column.width
                 placeholderText: qsTr("Middlename")
             }

@@ -295,32 +295,29 @@ void SceneDriver::answerFileDialog(const QString &path)
     auto *poll = new QTimer(this);
     m_dialogPoll = poll;
     poll->setInterval(20);
-    auto answered = std::make_shared<int>(0);
-    connect(poll, &QTimer::timeout, this, [this, poll, path, answered] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (*answered > 0) {
-            // A question from the dialog (overwrite, missing folder) would
-            // block the test: note it and close it.
-            if (modal && modal->isVisible() && modal->inherits("QMessageBox")) {
-                recordedWarnings().append(QStringLiteral("unexpected dialog: ")
-                                          + modal->windowTitle());
-                modal->close();
-            }
-            if (++*answered > 50) {
-                poll->stop();
-            }
-            return;
-        }
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
+    connect(poll, &QTimer::timeout, this, [this, poll, path] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         if (!dialog || !dialog->isVisible()) {
             return;
         }
-        *answered = 1;
+        poll->stop();
         m_dialogAnswered = true;
         if (path.isEmpty()) {
             dialog->reject();
             return;
         }
+        // A question of the dialog (replace a file, missing folder) would
+        // block the test: note it and close it.
+        auto *guard = new QTimer(poll);
+        guard->setInterval(50);
+        connect(guard, &QTimer::timeout, guard, [] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (box && box->isVisible()) {
+                recordedWarnings().append(QStringLiteral("unexpected dialog: ") + box->text());
+                box->reject();
+            }
+        });
+        guard->start();
         // Entered as a user would, in the dialog's name field.
         if (auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))) {
             edit->setText(path);
@@ -328,6 +325,7 @@ void SceneDriver::answerFileDialog(const QString &path)
             dialog->selectFile(path);
         }
         static_cast<QDialog *>(dialog)->accept();
+        guard->stop();
     });
     poll->start();
 }

@@ -92,17 +92,17 @@ void tst_DetailsScene::cleanup()
 void tst_DetailsScene::selectContact(const QString &id)
 {
     QVERIFY(m_scene->click(m_scene->listRow(id)));
-    QTRY_VERIFY(SceneDriver::isShown(m_scene->item(QStringLiteral("contactDetailsView"))));
+    QTRY_VERIFY(SceneDriver::isShown(m_scene->item(QStringLiteral("detailsView"))));
 }
 
 QQuickItem *tst_DetailsScene::group(const QString &name) const
 {
-    return m_scene->item(name, m_scene->item(QStringLiteral("contactDetailsView")));
+    return m_scene->item(name, m_scene->item(QStringLiteral("detailsView")));
 }
 
 QQuickItem *tst_DetailsScene::editGroup(const QString &name) const
 {
-    return m_scene->item(name, m_scene->item(QStringLiteral("contactDetailsEdit")));
+    return m_scene->item(name, m_scene->item(QStringLiteral("detailsEditor")));
 }
 
 QQuickItem *tst_DetailsScene::editRow(const QString &groupName, int row) const
@@ -250,7 +250,7 @@ void tst_DetailsScene::unstarInFavouritesClearsSelection()
     QVERIFY(m_scene->click(star));
 
     QTRY_COMPARE(m_scene->eval(QStringLiteral("contactsProxyModel.currentIndex")).toInt(), -1);
-    QVERIFY(!m_scene->item(QStringLiteral("contactDetailsView"))->isVisible());
+    QVERIFY(!m_scene->item(QStringLiteral("detailsView"))->isVisible());
     QCOMPARE(m_scene->listedNames(), QStringList { QStringLiteral("Adams Ann") });
     const QList<Contact *> stored = SceneDriver::storedContacts();
     for (Contact *s : stored) {
@@ -268,9 +268,9 @@ void tst_DetailsScene::addContactStoresEverything()
     QVERIFY(m_scene->start());
 
     QVERIFY(m_scene->click(QStringLiteral("addButton")));
-    QTRY_VERIFY(m_scene->item(QStringLiteral("contactDetailsEdit"))->isVisible());
-    QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("nameEdit")), QStringLiteral("Mary")));
-    QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("surnameEdit")),
+    QTRY_VERIFY(m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
+    QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("nameField")), QStringLiteral("Mary")));
+    QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("surnameField")),
                               QStringLiteral("Miller")));
 
     // Two labelled phones: the first keeps "Mobile", the second becomes "Work";
@@ -341,7 +341,7 @@ void tst_DetailsScene::addContactStoresEverything()
     QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("commentEdit")),
                               QStringLiteral("Met at the conference")));
     QVERIFY(m_scene->click(QStringLiteral("okButton"), m_scene->item(QStringLiteral("headerOkCancel"))));
-    QTRY_VERIFY(!m_scene->item(QStringLiteral("contactDetailsEdit"))->isVisible());
+    QTRY_VERIFY(!m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
 
     QCOMPARE(m_scene->listedNames(),
              (QStringList { QStringLiteral("Adams Ann"), QStringLiteral("Miller Mary"),
@@ -376,7 +376,7 @@ void tst_DetailsScene::plusFollowsLastRow()
 {
     QVERIFY(m_scene->start());
     QVERIFY(m_scene->click(QStringLiteral("addButton")));
-    QTRY_VERIFY(m_scene->item(QStringLiteral("contactDetailsEdit"))->isVisible());
+    QTRY_VERIFY(m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
     const QString emails = QStringLiteral("emailEdit");
     QVERIFY(plusShown(emails));
 
@@ -395,7 +395,7 @@ void tst_DetailsScene::plusFollowsLastRow()
 
     QVERIFY(m_scene->click(QStringLiteral("cancelButton"),
                            m_scene->item(QStringLiteral("headerOkCancel"))));
-    QTRY_VERIFY(!m_scene->item(QStringLiteral("contactDetailsEdit"))->isVisible());
+    QTRY_VERIFY(!m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
     QVERIFY(SceneDriver::storedContacts().isEmpty());
 }
 
@@ -403,7 +403,7 @@ void tst_DetailsScene::newGroupLabelSurvivesRestart()
 {
     QVERIFY(m_scene->start());
     QVERIFY(m_scene->click(QStringLiteral("addButton")));
-    QTRY_VERIFY(m_scene->item(QStringLiteral("contactDetailsEdit"))->isVisible());
+    QTRY_VERIFY(m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
     const QString phones = QStringLiteral("phoneEdit");
     QVERIFY(m_scene->click(QStringLiteral("groupLabelButton"), editGroup(phones)));
     QTRY_VERIFY(editRow(phones, 0));
@@ -433,7 +433,7 @@ void tst_DetailsScene::newGroupLabelSurvivesRestart()
              (QStringList { QStringLiteral("Mobile"), QStringLiteral("Home"), QStringLiteral("Work"),
                             QStringLiteral("Dacha"), QStringLiteral("Create new") }));
     QVERIFY(m_scene->click(QStringLiteral("addButton")));
-    QTRY_VERIFY(m_scene->item(QStringLiteral("contactDetailsEdit"))->isVisible());
+    QTRY_VERIFY(m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
     QVERIFY(m_scene->click(QStringLiteral("groupLabelButton"), editGroup(phones)));
     QTRY_VERIFY(editRow(phones, 0));
     QVERIFY(m_scene->click(QStringLiteral("label"), editRow(phones, 0)));
@@ -453,7 +453,7 @@ void tst_DetailsScene::editChangesRecordAndCancelDiscards()
     selectContact(c->id);
 
     QVERIFY(m_scene->click(QStringLiteral("editButton")));
-    QTRY_VERIFY(m_scene->item(QStringLiteral("contactDetailsEdit"))->isVisible());
+    QTRY_VERIFY(m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
     QQuickItem *organization = m_scene->item(QStringLiteral("organizationEdit"));
     QCOMPARE(organization->property("text").toString(), QStringLiteral("Acme"));
     QVERIFY(m_scene->typeInto(organization, QStringLiteral(" Ltd")));
@@ -461,7 +461,7 @@ void tst_DetailsScene::editChangesRecordAndCancelDiscards()
     QVERIFY(m_scene->click(QStringLiteral("removeMark"), editRow(QStringLiteral("phoneEdit"), 0)));
     QTRY_VERIFY(!editRow(QStringLiteral("phoneEdit"), 0));
     QVERIFY(m_scene->click(QStringLiteral("okButton"), m_scene->item(QStringLiteral("headerOkCancel"))));
-    QTRY_VERIFY(m_scene->item(QStringLiteral("contactDetailsView"))->isVisible());
+    QTRY_VERIFY(m_scene->item(QStringLiteral("detailsView"))->isVisible());
     QCOMPARE(m_scene->item(QStringLiteral("organization"))->property("text").toString(),
              QStringLiteral("Acme Ltd"));
     QVERIFY(!group(QStringLiteral("phoneGroup"))->isVisible());
@@ -473,14 +473,14 @@ void tst_DetailsScene::editChangesRecordAndCancelDiscards()
     qDeleteAll(stored);
 
     QVERIFY(m_scene->click(QStringLiteral("editButton")));
-    QTRY_VERIFY(m_scene->item(QStringLiteral("contactDetailsEdit"))->isVisible());
-    QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("nameEdit")), QStringLiteral("bel")));
-    QCOMPARE(m_scene->item(QStringLiteral("nameEdit"))->property("text").toString(),
+    QTRY_VERIFY(m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
+    QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("nameField")), QStringLiteral("bel")));
+    QCOMPARE(m_scene->item(QStringLiteral("nameField"))->property("text").toString(),
              QStringLiteral("Annbel"));
     QVERIFY(m_scene->click(QStringLiteral("cancelButton"),
                            m_scene->item(QStringLiteral("headerOkCancel"))));
-    QTRY_VERIFY(m_scene->item(QStringLiteral("contactDetailsView"))->isVisible());
-    QCOMPARE(m_scene->item(QStringLiteral("nameEdit"))->property("text").toString(),
+    QTRY_VERIFY(m_scene->item(QStringLiteral("detailsView"))->isVisible());
+    QCOMPARE(m_scene->item(QStringLiteral("nameField"))->property("text").toString(),
              QStringLiteral("Ann"));
     QCOMPARE(m_scene->item(QStringLiteral("fullName"))->property("text").toString(),
              QStringLiteral("Adams Ann"));
@@ -536,11 +536,11 @@ void tst_DetailsScene::pictureWhileAddingStoredOnSave()
         QTRY_COMPARE(m_scene->colourAt(m_scene->item(QStringLiteral("bigPhoto"))),
                      QColor(Qt::blue));
         QVERIFY(SceneDriver::storedContacts().isEmpty());
-        QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("nameEdit")),
+        QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("nameField")),
                                   QStringLiteral("Bella")));
         QVERIFY(m_scene->click(save ? QStringLiteral("okButton") : QStringLiteral("cancelButton"),
                                m_scene->item(QStringLiteral("headerOkCancel"))));
-        QTRY_VERIFY(!m_scene->item(QStringLiteral("contactDetailsEdit"))->isVisible());
+        QTRY_VERIFY(!m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
     }
 
     const QList<Contact *> stored = SceneDriver::storedContacts();

@@ -357,7 +357,8 @@ void tst_FormsScene::errorDuringRunReturnsToChoosing()
     // form must not stay in the running state with every control disabled.
     SceneDriver::storeContacts({ contact(QStringLiteral("Adams"), QStringLiteral("Ann")) });
     QVERIFY(m_scene->start());
-    const QString file = QDir::homePath() + QStringLiteral("/out.vcf");
+    const QString file = QDir::homePath() + QStringLiteral("/interrupted.vcf");
+    QFile::remove(file);
     exportTo(QStringLiteral("vCard format"), file);
     QVERIFY(m_scene->waitShown(QStringLiteral("importExportForm")));
     QObject *backend = m_scene->object(QStringLiteral("importExport"));

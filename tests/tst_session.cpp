@@ -52,7 +52,7 @@ QHash<QString, QString> tst_Session::idsByName()
 void tst_Session::select(const QString &id)
 {
     QVERIFY(m_scene->click(m_scene->listRow(id)));
-    QTRY_VERIFY(SceneDriver::isShown(m_scene->item(QStringLiteral("contactDetailsView"))));
+    QTRY_VERIFY(SceneDriver::isShown(m_scene->item(QStringLiteral("detailsView"))));
     QTRY_COMPARE(m_scene->eval(QStringLiteral("contactsProxyModel.currentData(257)")).toString(),
                  id);
 }
@@ -116,12 +116,12 @@ void tst_Session::wholeSession()
     QTRY_COMPARE(m_scene->listedNames(), (QStringList { olga, petr }));
     select(ids.value(olga));
     QVERIFY(m_scene->click(QStringLiteral("editButton")));
-    QTRY_VERIFY(m_scene->item(QStringLiteral("contactDetailsEdit"))->isVisible());
+    QTRY_VERIFY(m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
     QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("organizationEdit")),
                               QStringLiteral("Kim & Co")));
     QVERIFY(m_scene->click(QStringLiteral("okButton"),
                            m_scene->item(QStringLiteral("headerOkCancel"))));
-    QTRY_VERIFY(m_scene->item(QStringLiteral("contactDetailsView"))->isVisible());
+    QTRY_VERIFY(m_scene->item(QStringLiteral("detailsView"))->isVisible());
     QCOMPARE(m_scene->item(QStringLiteral("organization"))->property("text").toString(),
              QStringLiteral("Kim & Co"));
 
