@@ -26,6 +26,7 @@ QString initialOf(const QString &text)
                        : 1;
     return text.left(length).toUpper();
 }
+
 // The text with every code point folded on its own (simple case folding),
 // which is how QString compares and searches case-insensitively; a text's
 // toCaseFolded() can differ (it applies the multi-character foldings).
