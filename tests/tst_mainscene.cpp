@@ -271,6 +271,8 @@ void tst_MainScene::listIsSortedAndIndexEnablesInitials()
     QCOMPARE(fullNameAt(2), QStringLiteral("Miller Bob"));
     QCOMPARE(fullNameAt(3), QStringLiteral("Zorin Ivan"));
 
+    QCOMPARE(contactRow(QStringLiteral("1"))->height(), m_tablet ? 80.0 : 50.0);
+
     const QStringList alphabet = item("alphabetScroll")->property("alphabetModel").toStringList();
     QCOMPARE(alphabet.size(), 27);
     const QStringList present = {QStringLiteral("#"), QStringLiteral("A"), QStringLiteral("M"),
