@@ -1,1 +1,2 @@
 # Benchmarks of this area: kiv_add_bench(<name>).
+kiv_add_bench(model)

@@ -7,6 +7,9 @@
 #include "testmain.h"
 
 #include <QAbstractItemModelTester>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQmlExpression>
 #include <QImage>
 #include <QRandomGenerator>
 #include <QSettings>
@@ -47,6 +50,11 @@ private slots:
     void operationsWithoutCurrentRowDoNothing();
     void indexOfContact();
     void passesModelTesterThroughEveryChange();
+    void agreesWithPlainProxy_data();
+    void agreesWithPlainProxy();
+    void sceneSearchReachesTheViewsOwnSlot();
+    void otherPatternsUseTheBaseRowTest();
+    void searchFindsDottedCapitalI();
 
 private:
     // A new list model on a fresh store holding one contact per name, each
@@ -596,6 +604,213 @@ void tst_ContactsProxyModel::passesModelTesterThroughEveryChange()
     m_proxy->setContactsToRemove({"0", "1", "2", "3"});
     m_proxy->removeContacts();
     QCOMPARE(m_proxy->rowCount(), 0);
+}
+
+namespace {
+QStringList rowsOf(const QAbstractItemModel *model, int role)
+{
+    QStringList rows;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        rows << model->index(row, 0).data(role).toString();
+    }
+    return rows;
+}
+
+// Distinct names, so that the order has no ties to settle.
+QStringList generatedNames(int count)
+{
+    const QStringList parts{"Anna", "Joanne", "Олег", "Ольга", "ivanov", "Иванова", "Straße",
+                            "STRASSE", "Σίσυφος", "ΣΊΣΥΦΟΣ", "İnci", "inci", "Ǆuro", "ǆuro",
+                            "𝐀ngle", "Zoë", "zoe", "Hanna", "Ёлкин", "елкин"};
+    QStringList names;
+    QRandomGenerator random(7);
+    for (int i = 0; i < count; ++i) {
+        names << QStringLiteral("%1 %2 %3")
+                         .arg(parts.at(random.bounded(parts.size())),
+                              parts.at(random.bounded(parts.size())))
+                         .arg(i);
+    }
+    return names;
+}
+} // namespace
+
+void tst_ContactsProxyModel::agreesWithPlainProxy_data()
+{
+    QTest::addColumn<int>("count");
+    // Few rows change row by row; thousands of changed rows re-map the view.
+    QTest::newRow("small list") << 40;
+    QTest::newRow("large list") << 3000;
+}
+
+void tst_ContactsProxyModel::agreesWithPlainProxy()
+{
+    QFETCH(int, count);
+    m_model.reset(new ContactsModel);
+    const QStringList names = generatedNames(count);
+    for (int i = 0; i < names.size(); ++i) {
+        Contact contact;
+        contact.surname = names.at(i);
+        contact.isFavorite = i % 3 == 0;
+        m_model->addContact(&contact, QString());
+    }
+    m_proxy.reset(new ContactsProxyModel);
+    m_proxy->setSourceModel(m_model.get());
+    QAbstractItemModelTester tester(m_proxy.get(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    m_proxy->sort();
+
+    // The literal view: the base class sorting with localeAwareCompare and
+    // testing the full name for the fixed text in any case.
+    QSortFilterProxyModel plain;
+    plain.setSortRole(ContactsModel::FullNameRole);
+    plain.setSortLocaleAware(true);
+    plain.setFilterRole(ContactsModel::FullNameRole);
+    plain.setFilterCaseSensitivity(Qt::CaseInsensitive);
+    plain.setSourceModel(m_model.get());
+    plain.sort(0);
+    QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::IdRole), rowsOf(&plain, ContactsModel::IdRole));
+
+    // The same rows in the same order as the literal view would show, with
+    // the favourites-only flag applied on top.
+    auto expectedRows = [this](const QString &text) {
+        QSortFilterProxyModel reference;
+        reference.setSortRole(ContactsModel::FullNameRole);
+        reference.setSortLocaleAware(true);
+        reference.setFilterRole(ContactsModel::FullNameRole);
+        reference.setFilterCaseSensitivity(Qt::CaseInsensitive);
+        reference.setSourceModel(m_model.get());
+        reference.setFilterFixedString(text);
+        reference.sort(0);
+        QStringList expected;
+        for (int row = 0; row < reference.rowCount(); ++row) {
+            const QModelIndex index = reference.index(row, 0);
+            if (!m_proxy->favouritesOnly() || index.data(ContactsModel::FavoriteRole).toBool()) {
+                expected << index.data(ContactsModel::IdRole).toString();
+            }
+        }
+        return expected;
+    };
+
+    const QStringList keystrokes{"a", "an", "ann", "an", "a", "", "ß", "ss", "SS", "σ", "Σ",
+                                 "ς", "i", "ǅ", "ǆ", "𝐀", "о", "ол", "олег", "о", "z",
+                                 "3", "", "1", "12"};
+    int step = 0;
+    for (const QString &text : keystrokes) {
+        m_proxy->setFilterFixedString(text);
+        QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::IdRole), expectedRows(text));
+        // Now and then the favourites, an edit and an addition in between.
+        switch (++step % 5) {
+        case 1:
+            m_proxy->showFavouriteGroup(!m_proxy->favouritesOnly());
+            break;
+        case 2:
+            m_proxy->setCurrentIndex(m_proxy->rowCount() / 2);
+            m_proxy->newContact()->surname = QStringLiteral("Edited %1").arg(step);
+            m_proxy->saveContactChanges(QString());
+            break;
+        case 3: {
+            Contact added;
+            added.surname = QStringLiteral("Anna Added %1").arg(step);
+            added.isFavorite = true;
+            m_model->addContact(&added, QString());
+            break;
+        }
+        default:
+            m_proxy->setCurrentIndex(0);
+            m_proxy->toggleFavorite();
+            break;
+        }
+        QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::IdRole), expectedRows(text));
+
+        // The letter index, rebuilt from the rows as the view shows them.
+        m_proxy->sort();
+        QStringList letters{QStringLiteral("#")};
+        QHash<QString, int> firstRows;
+        const QStringList shown = rowsOf(m_proxy.get(), ContactsModel::FullNameRole);
+        for (int row = 0; row < shown.size(); ++row) {
+            const QString letter = shown.at(row).left(shown.at(row).at(0).isSurrogate() ? 2 : 1)
+                                           .toUpper();
+            if (!firstRows.contains(letter)) {
+                firstRows.insert(letter, row);
+                letters << letter;
+            }
+        }
+        QCOMPARE(m_proxy->existingLetters(), letters);
+        for (auto it = firstRows.cbegin(); it != firstRows.cend(); ++it) {
+            QCOMPARE(m_proxy->indexOfLetter(it.key()), it.value());
+        }
+    }
+}
+
+void tst_ContactsProxyModel::sceneSearchReachesTheViewsOwnSlot()
+{
+    m_model.reset(new ContactsModel);
+    const QStringList names = generatedNames(3000);
+    for (const QString &name : names) {
+        Contact contact;
+        contact.surname = name;
+        m_model->addContact(&contact, QString());
+    }
+    m_proxy.reset(new ContactsProxyModel);
+    m_proxy->setSourceModel(m_model.get());
+    m_proxy->sort();
+    int removed = 0;
+    int layoutChanged = 0;
+    connect(m_proxy.get(), &QAbstractItemModel::rowsRemoved, this, [&] { ++removed; });
+    connect(m_proxy.get(), &QAbstractItemModel::layoutChanged, this, [&] { ++layoutChanged; });
+
+    // Thousands of rows leave the view: this class re-maps it in one layout
+    // change, where the base class would announce every run of rows.
+    QQmlEngine engine;
+    engine.rootContext()->setContextProperty(QStringLiteral("contactsProxyModel"), m_proxy.get());
+    QQmlExpression search(engine.rootContext(), nullptr,
+                          QStringLiteral("contactsProxyModel.setFilterFixedString(\"Олег\")"));
+    search.evaluate();
+    QVERIFY(!search.hasError());
+
+    QCOMPARE(removed, 0);
+    QCOMPARE(layoutChanged, 1);
+    QVERIFY(m_proxy->rowCount() > 0);
+    QVERIFY(m_proxy->rowCount() < 1000);
+    for (const QString &name : rowsOf(m_proxy.get(), ContactsModel::FullNameRole)) {
+        QVERIFY2(name.contains(QStringLiteral("олег"), Qt::CaseInsensitive), qPrintable(name));
+    }
+    QCOMPARE(m_proxy->filterRegExp().pattern(), QStringLiteral("Олег"));
+}
+
+void tst_ContactsProxyModel::otherPatternsUseTheBaseRowTest()
+{
+    makeModel({{"Anna", "A"}, {"Bob", "B"}, {"Hanna", "H"}, {"Jo", "J"}});
+    m_proxy->sort();
+    m_proxy->setFilterFixedString(QStringLiteral("ann"));
+    QCOMPARE(m_proxy->rowCount(), 2);
+
+    m_proxy->setFilterRegExp(QStringLiteral("^(Bob|Jo) "));
+    QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::FullNameRole), (QStringList{"Bob B", "Jo J"}));
+    m_proxy->setFilterWildcard(QStringLiteral("*nna*"));
+    QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::FullNameRole), (QStringList{"Anna A", "Hanna H"}));
+    m_proxy->setFilterRegularExpression(QStringLiteral("^H"));
+    QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::FullNameRole), (QStringList{"Hanna H"}));
+    m_proxy->setFilterFixedString(QStringLiteral("o"));
+    QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::FullNameRole), (QStringList{"Bob B", "Jo J"}));
+    m_proxy->setFilterCaseSensitivity(Qt::CaseSensitive);
+    m_proxy->setFilterFixedString(QStringLiteral("A"));
+    QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::FullNameRole), (QStringList{"Anna A"}));
+}
+
+void tst_ContactsProxyModel::searchFindsDottedCapitalI()
+{
+    // The base class's fixed-text pattern lower-cases İ to two characters
+    // (i and a combining dot) and then finds it in no name at all; the
+    // search finds the names that hold the letter.
+    makeModel({{"İnci", "A"}, {"inci", "B"}, {"Inci", "C"}, {"Aydın", "D"}});
+    m_proxy->sort();
+    m_proxy->setFilterFixedString(QStringLiteral("İ"));
+    QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::FullNameRole), (QStringList{"İnci A"}));
+    m_proxy->setFilterFixedString(QStringLiteral("ın"));
+    QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::FullNameRole), (QStringList{"Aydın D"}));
+    m_proxy->setFilterFixedString(QStringLiteral("INCI"));
+    QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::FullNameRole), (QStringList{"inci B", "Inci C"}));
 }
 
 KIV_TEST_GUILESS_MAIN(tst_ContactsProxyModel)

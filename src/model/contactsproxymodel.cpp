@@ -26,6 +26,31 @@ QString initialOf(const QString &text)
                        : 1;
     return text.left(length).toUpper();
 }
+// The text with every code point folded on its own (simple case folding),
+// which is how QString compares and searches case-insensitively; a text's
+// toCaseFolded() can differ (it applies the multi-character foldings).
+QString foldedText(const QString &text)
+{
+    QString folded;
+    folded.reserve(text.size());
+    const int size = text.size();
+    for (int i = 0; i < size; ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < size && text.at(i + 1).isLowSurrogate()) {
+            const uint code = QChar::toCaseFolded(QChar::surrogateToUcs4(c, text.at(i + 1)));
+            if (QChar::requiresSurrogates(code)) {
+                folded += QChar(QChar::highSurrogate(code));
+                folded += QChar(QChar::lowSurrogate(code));
+            } else {
+                folded += QChar(code);
+            }
+            ++i;
+        } else {
+            folded += QChar(QChar::toCaseFolded(c.unicode()));
+        }
+    }
+    return folded;
+}
 } // namespace
 
 bool modelIndexRowLessThan(const QModelIndex &a, const QModelIndex &b)
@@ -107,7 +132,7 @@ void ContactsProxyModel::setSortRoleValue(ContactsModel::ContactRoles role)
         return;
     }
     m_sortRole = role;
-    resetKeys();
+    invalidateKeys();
     emit sortRoleChanged();
 }
 
@@ -124,125 +149,328 @@ void ContactsProxyModel::setSourceModel(ContactsModel *sourceModel)
     if (sourceModel == m_source) {
         return;
     }
-    resetKeys();
-    // The key cache follows the source's rows; its handlers are connected
-    // before the base class's so that a re-sort after a source change never
-    // reads a stale key.
-    connectKeyCache(sourceModel);
+    clearRowStates();
+    // The row states follow the source's rows; their handlers are connected
+    // before the base class's, so that the base class's own re-sorting and
+    // re-filtering after a source change never reads a stale state.
+    connectRowStates(sourceModel);
     m_source = sourceModel;
     QSortFilterProxyModel::setSourceModel(sourceModel);
 }
 
-void ContactsProxyModel::connectKeyCache(ContactsModel *model)
+void ContactsProxyModel::connectRowStates(ContactsModel *model)
 {
-    for (const QMetaObject::Connection &connection : qAsConst(m_keyConnections)) {
+    for (const QMetaObject::Connection &connection : qAsConst(m_rowConnections)) {
         disconnect(connection);
     }
-    m_keyConnections.clear();
+    m_rowConnections.clear();
     if (!model) {
         return;
     }
-    m_keyConnections
+    m_rowConnections
             << connect(model, &QAbstractItemModel::rowsInserted, this,
                        [this](const QModelIndex &parent, int first, int last) {
-                           if (parent.isValid() || first > int(m_keys.size())) {
-                               resetKeys();
+                           if (parent.isValid() || first > int(m_rows.size())) {
+                               clearRowStates();
                                return;
                            }
-                           m_keys.insert(m_keys.begin() + first, size_t(last - first + 1),
-                                         RowKey());
+                           m_rows.insert(m_rows.begin() + first, size_t(last - first + 1),
+                                         RowState());
+                           m_ranks.clear();
                        })
             << connect(model, &QAbstractItemModel::rowsRemoved, this,
                        [this](const QModelIndex &parent, int first, int last) {
-                           if (parent.isValid() || last >= int(m_keys.size())) {
-                               resetKeys();
+                           if (parent.isValid() || last >= int(m_rows.size())) {
+                               clearRowStates();
                                return;
                            }
-                           m_keys.erase(m_keys.begin() + first, m_keys.begin() + last + 1);
+                           // The ranks of the rows that stay keep their order.
+                           if (m_ranks.size() == m_rows.size()) {
+                               m_ranks.erase(m_ranks.begin() + first, m_ranks.begin() + last + 1);
+                           } else {
+                               m_ranks.clear();
+                           }
+                           m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
                        })
             << connect(model, &QAbstractItemModel::dataChanged, this,
                        [this](const QModelIndex &topLeft, const QModelIndex &bottomRight,
                               const QVector<int> &roles) {
-                           if (!roles.isEmpty() && !roles.contains(m_sortRole)) {
-                               return;
-                           }
-                           const int last = qMin(bottomRight.row(), int(m_keys.size()) - 1);
+                           const bool sortText = roles.isEmpty() || roles.contains(m_sortRole);
+                           const bool name = roles.isEmpty()
+                                             || roles.contains(ContactsModel::FullNameRole);
+                           const int last = qMin(bottomRight.row(), int(m_rows.size()) - 1);
                            for (int row = qMax(0, topLeft.row()); row <= last; ++row) {
-                               m_keys[size_t(row)] = RowKey();
+                               RowState &state = m_rows[size_t(row)];
+                               if (sortText) {
+                                   state.keyReady = false;
+                                   m_ranks.clear();
+                               }
+                               if (name) {
+                                   state.foldReady = false;
+                                   state.match = -1;
+                               }
                            }
                        })
             << connect(model, &QAbstractItemModel::modelReset, this,
-                       &ContactsProxyModel::resetKeys)
+                       &ContactsProxyModel::clearRowStates)
             << connect(model, &QAbstractItemModel::layoutChanged, this,
-                       &ContactsProxyModel::resetKeys)
+                       &ContactsProxyModel::clearRowStates)
             << connect(model, &QAbstractItemModel::rowsMoved, this,
-                       &ContactsProxyModel::resetKeys);
+                       &ContactsProxyModel::clearRowStates);
 }
 
-void ContactsProxyModel::resetKeys()
+void ContactsProxyModel::clearRowStates()
 {
-    m_keys.clear();
+    m_rows.clear();
+    m_ranks.clear();
 }
 
-// A cache that lost step with the source's rows starts afresh.
-void ContactsProxyModel::ensureKeyStorage() const
+void ContactsProxyModel::invalidateKeys()
 {
-    const int rows = m_source->rowCount();
-    if (int(m_keys.size()) != rows) {
-        m_keys.assign(size_t(rows), RowKey());
+    for (RowState &state : m_rows) {
+        state.keyReady = false;
+    }
+    m_ranks.clear();
+}
+
+// States that lost step with the source's rows start afresh.
+void ContactsProxyModel::syncRowStates() const
+{
+    const size_t rows = size_t(m_source->rowCount());
+    if (m_rows.size() != rows) {
+        m_rows.assign(rows, RowState());
+        m_ranks.clear();
     }
 }
 
-const ContactsProxyModel::RowKey &ContactsProxyModel::rowKey(int sourceRow) const
+const ContactsProxyModel::RowState &ContactsProxyModel::keyedRow(int sourceRow) const
 {
-    RowKey &entry = m_keys[size_t(sourceRow)];
-    if (!entry.ready) {
-        entry.text = m_source->data(m_source->index(sourceRow, 0), m_sortRole).toString();
-        if (!m_plainOrder && !entry.text.isEmpty()) {
-            entry.key = m_collator.sortKey(entry.text);
+    RowState &state = m_rows[size_t(sourceRow)];
+    if (!state.keyReady) {
+        state.sortText = m_source->data(m_source->index(sourceRow, 0), m_sortRole).toString();
+        if (!m_plainOrder && !state.sortText.isEmpty()) {
+            state.key = m_collator.sortKey(state.sortText);
         } else {
-            entry.key.reset();
+            state.key.reset();
         }
-        entry.ready = true;
+        state.keyReady = true;
     }
-    return entry;
+    return state;
 }
 
-// Same result as QString::localeAwareCompare(left, right) < 0: an empty text
-// compares plainly, and so does every text in the C locale.
-bool ContactsProxyModel::keyLess(const RowKey &left, const RowKey &right) const
+// The sign of QString::localeAwareCompare(left text, right text): an empty
+// text compares plainly, and so does every text in the C locale.
+int ContactsProxyModel::compareRows(int left, int right) const
 {
-    if (!left.key || !right.key) {
-        return QString::compare(left.text, right.text, Qt::CaseSensitive) < 0;
+    const RowState &a = keyedRow(left);
+    const RowState &b = keyedRow(right);
+    if (!a.key || !b.key) {
+        return QString::compare(a.sortText, b.sortText, Qt::CaseSensitive);
     }
-    return left.key->compare(*right.key) < 0;
+    return a.key->compare(*b.key);
+}
+
+void ContactsProxyModel::ensureRanks() const
+{
+    if (!m_source) {
+        return;
+    }
+    syncRowStates();
+    if (m_ranks.size() == m_rows.size()) {
+        return;
+    }
+    const int rows = int(m_rows.size());
+    std::vector<int> order(size_t(rows), 0);
+    for (int row = 0; row < rows; ++row) {
+        order[size_t(row)] = row;
+        keyedRow(row);
+    }
+    std::sort(order.begin(), order.end(), [this](int a, int b) {
+        const int result = compareRows(a, b);
+        return result < 0 || (result == 0 && a < b);
+    });
+    m_ranks.assign(size_t(rows), 0);
+    for (int position = 0; position < rows; ++position) {
+        m_ranks[size_t(order[size_t(position)])] = position;
+    }
 }
 
 bool ContactsProxyModel::lessThan(const QModelIndex &left, const QModelIndex &right) const
 {
-    if (m_source && left.model() == m_source && right.model() == m_source) {
-        ensureKeyStorage();
-        return keyLess(rowKey(left.row()), rowKey(right.row()));
+    const ContactsModel *source = m_source.data();
+    if (source && left.model() == source && right.model() == source) {
+        const size_t leftRow = size_t(left.row());
+        const size_t rightRow = size_t(right.row());
+        if (m_ranks.size() == m_rows.size() && leftRow < m_ranks.size()
+            && rightRow < m_ranks.size()) {
+            return m_ranks[leftRow] < m_ranks[rightRow];
+        }
+        syncRowStates();
+        return compareRows(left.row(), right.row()) < 0;
     }
     const QString leftText = left.data(m_sortRole).toString();
     const QString rightText = right.data(m_sortRole).toString();
     return QString::localeAwareCompare(leftText, rightText) < 0;
 }
 
+// The row test of the base class with a case-insensitive fixed text on the
+// full name is a case-folded substring test, which the row states cache.
+bool ContactsProxyModel::fastSearchUsable() const
+{
+    return m_fastSearch && filterRole() == ContactsModel::FullNameRole && filterKeyColumn() == 0
+           && filterCaseSensitivity() == Qt::CaseInsensitive;
+}
+
+bool ContactsProxyModel::searchMatches(int sourceRow) const
+{
+    if (m_searchFold.isEmpty()) {
+        return true;
+    }
+    RowState &state = m_rows[size_t(sourceRow)];
+    if (state.match < 0) {
+        if (!state.foldReady) {
+            state.foldedName = foldedText(m_source->contactAt(sourceRow)->fullname);
+            state.foldReady = true;
+        }
+        state.match = state.foldedName.contains(m_searchFold, Qt::CaseSensitive) ? 1 : 0;
+    }
+    return state.match == 1;
+}
+
+bool ContactsProxyModel::acceptsRow(int sourceRow) const
+{
+    const Contact *contact = m_source->contactAt(sourceRow);
+    if (!contact) {
+        return false;
+    }
+    if (m_favouritesOnly && !contact->isFavorite) {
+        return false;
+    }
+    if (!fastSearchUsable()) {
+        return QSortFilterProxyModel::filterAcceptsRow(sourceRow, QModelIndex());
+    }
+    return searchMatches(sourceRow);
+}
+
 bool ContactsProxyModel::filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const
 {
-    if (m_favouritesOnly) {
-        const QModelIndex source = sourceModel()->index(sourceRow, 0, sourceParent);
-        if (!source.data(ContactsModel::FavoriteRole).toBool()) {
-            return false;
+    if (!m_source || sourceParent.isValid()) {
+        return QSortFilterProxyModel::filterAcceptsRow(sourceRow, sourceParent);
+    }
+    syncRowStates();
+    RowState &state = m_rows[size_t(sourceRow)];
+    if (!m_frozen) {
+        state.accepted = acceptsRow(sourceRow);
+    }
+    return state.accepted;
+}
+
+// Moves the known search results to a new search text. When the new text
+// holds the old one, a row without the old one cannot have the new one; when
+// the old text holds the new one, a row with the old one has the new one.
+// Only the other rows are tested again, when the filter asks for them.
+void ContactsProxyModel::updateSearch(const QString &text)
+{
+    const QString fold = foldedText(text);
+    if (fold == m_searchFold) {
+        return;
+    }
+    const bool narrower = !m_searchFold.isEmpty() && fold.contains(m_searchFold);
+    const bool wider = !fold.isEmpty() && m_searchFold.contains(fold);
+    for (RowState &state : m_rows) {
+        if ((state.match == 0 && narrower) || (state.match == 1 && wider)) {
+            continue;
+        }
+        state.match = -1;
+    }
+    m_searchFold = fold;
+}
+
+// Brings the view to the rows that acceptsRow() now gives. A few changed
+// rows go through the base class's row-by-row update, which announces each
+// run of rows; many go through one re-mapping (a layout change), because the
+// base class rebuilds its whole row map for every run it removes or inserts.
+// For the re-mapping the base class first takes its new pattern while the
+// filter repeats its last answers, so that it changes no rows itself.
+void ContactsProxyModel::refilter(const std::function<void()> &changeBase)
+{
+    if (!m_source) {
+        changeBase();
+        return;
+    }
+    syncRowStates();
+    const int rows = int(m_rows.size());
+    const int limit = qMax(8, 1000000 / qMax(1, rows));
+    int changes = 0;
+    for (int row = 0; row < rows && changes <= limit; ++row) {
+        if (acceptsRow(row) != m_rows[size_t(row)].accepted) {
+            ++changes;
         }
     }
-    return QSortFilterProxyModel::filterAcceptsRow(sourceRow, sourceParent);
+    if (changes <= limit) {
+        changeBase();
+        return;
+    }
+    m_frozen = true;
+    changeBase();
+    m_frozen = false;
+    ensureRanks();
+    invalidate();
+}
+
+void ContactsProxyModel::setFilterFixedString(const QString &pattern)
+{
+    m_fastSearch = true;
+    updateSearch(pattern);
+    refilter([this, &pattern] { QSortFilterProxyModel::setFilterFixedString(pattern); });
+}
+
+void ContactsProxyModel::setFilterRegExp(const QString &pattern)
+{
+    m_fastSearch = false;
+    QSortFilterProxyModel::setFilterRegExp(pattern);
+}
+
+void ContactsProxyModel::setFilterRegExp(const QRegExp &regExp)
+{
+    m_fastSearch = false;
+    QSortFilterProxyModel::setFilterRegExp(regExp);
+}
+
+void ContactsProxyModel::setFilterWildcard(const QString &pattern)
+{
+    m_fastSearch = false;
+    QSortFilterProxyModel::setFilterWildcard(pattern);
+}
+
+void ContactsProxyModel::setFilterRegularExpression(const QString &pattern)
+{
+    m_fastSearch = false;
+    QSortFilterProxyModel::setFilterRegularExpression(pattern);
+}
+
+void ContactsProxyModel::setFilterRegularExpression(const QRegularExpression &regularExpression)
+{
+    m_fastSearch = false;
+    QSortFilterProxyModel::setFilterRegularExpression(regularExpression);
 }
 
 void ContactsProxyModel::sort()
 {
+    const bool ranked = m_source && m_ranks.size() == size_t(m_source->rowCount());
     QSortFilterProxyModel::sort(0, Qt::AscendingOrder);
+    // Sorting by the keys leaves every shown row in key order; when all
+    // rows are shown that order gives the ranks for free, and later
+    // re-mappings compare integers.
+    if (!ranked && m_source && rowCount() == m_source->rowCount()) {
+        syncRowStates();
+        const int rows = rowCount();
+        std::vector<int> ranks(size_t(rows), 0);
+        for (int row = 0; row < rows; ++row) {
+            ranks[size_t(mapToSource(index(row, 0)).row())] = row;
+        }
+        m_ranks = std::move(ranks);
+    }
     updateExistingLetters();
 }
 
@@ -250,18 +478,60 @@ void ContactsProxyModel::updateExistingLetters()
 {
     QHash<QString, int> letterIndex;
     QStringList letters;
-    const int rows = rowCount();
-    for (int row = 0; row < rows; ++row) {
-        const QString text = data(index(row, 0), m_sortRole).toString();
+    QString previousText;
+    auto note = [&](const QString &text, int row) {
         if (text.isEmpty()) {
-            continue;
+            return;
         }
+        // Sorted rows share their initials in long runs: a row that starts
+        // like the one before it cannot add a letter.
+        if (!previousText.isEmpty() && text.at(0) == previousText.at(0)
+            && !text.at(0).isSurrogate()) {
+            return;
+        }
+        previousText = text;
         const QString letter = initialOf(text);
         if (!letterIndex.contains(letter)) {
             letterIndex.insert(letter, row);
             letters.append(letter);
         }
+    };
+
+    const int rows = rowCount();
+    if (m_source && sortColumn() == 0) {
+        syncRowStates();
     }
+    const bool ranked = m_source && sortColumn() == 0 && m_ranks.size() == m_rows.size();
+    std::vector<int> byRank;
+    if (ranked) {
+        // The view shows the accepted rows in rank order; read it from the
+        // row states instead of asking the view row by row.
+        int accepted = 0;
+        byRank.assign(m_rows.size(), -1);
+        for (size_t row = 0; row < m_rows.size(); ++row) {
+            const size_t rank = size_t(m_ranks[row]);
+            if (m_rows[row].accepted && rank < byRank.size()) {
+                byRank[rank] = int(row);
+                ++accepted;
+            }
+        }
+        if (accepted != rows) {
+            byRank.clear();
+        }
+    }
+    if (!byRank.empty()) {
+        int viewRow = 0;
+        for (int sourceRow : byRank) {
+            if (sourceRow >= 0) {
+                note(keyedRow(sourceRow).sortText, viewRow++);
+            }
+        }
+    } else {
+        for (int row = 0; row < rows; ++row) {
+            note(data(index(row, 0), m_sortRole).toString(), row);
+        }
+    }
+
     letters.prepend(QStringLiteral("#"));
     const bool changed = letters != m_existingLetters || letterIndex != m_letterIndex;
     m_letterIndex = letterIndex;
@@ -296,7 +566,7 @@ void ContactsProxyModel::showFavouriteGroup(bool show)
     }
     m_favouritesOnly = show;
     m_letterIndex.clear();
-    invalidateFilter();
+    refilter([this] { invalidateFilter(); });
     updateExistingLetters();
 }
 
@@ -307,7 +577,7 @@ void ContactsProxyModel::setSortRole(int role)
         return;
     }
     m_sortRole = ContactsModel::ContactRoles(role);
-    resetKeys();
+    invalidateKeys();
     QSettings().setValue(sortRoleKey, role);
     QSortFilterProxyModel::setSortRole(role);
     emit sortRoleChanged();

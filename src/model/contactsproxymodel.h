@@ -8,6 +8,7 @@
 #include <QSortFilterProxyModel>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -73,6 +74,19 @@ public slots:
     void toggleFavorite();
     void savePhoto(const QString &photoPath);
 
+    // The search field's slot. It hides the base class's, so that a search
+    // tests only the rows it can change and a large change re-maps the view
+    // once instead of row run by row run. The other pattern setters below
+    // only forward, and switch the row test back to the base class's.
+    void setFilterFixedString(const QString &pattern);
+    void setFilterRegExp(const QString &pattern);
+    void setFilterWildcard(const QString &pattern);
+    void setFilterRegularExpression(const QString &pattern);
+
+public:
+    void setFilterRegExp(const QRegExp &regExp);
+    void setFilterRegularExpression(const QRegularExpression &regularExpression);
+
 signals:
     void currentIndexChanged();
     void existingLettersChanged();
@@ -84,13 +98,20 @@ protected:
     bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
 
 private:
-    // The collation key of one source row in the sort role, made once per
-    // row so that sorting compares keys instead of collating texts.
-    struct RowKey
+    // What the view keeps about one source row, in step with the source's
+    // rows: the collation key of its sort text (made once, so that sorting
+    // compares keys instead of collating texts), its case-folded full name
+    // and whether that holds the search text, and the answer last given to
+    // the base class's filter.
+    struct RowState
     {
-        bool ready = false;
-        QString text;
+        QString sortText;
         std::optional<QCollatorSortKey> key;
+        QString foldedName;
+        bool keyReady = false;
+        bool foldReady = false;
+        signed char match = -1; // -1 unknown, 0 no, 1 yes
+        bool accepted = false;
     };
 
     void updateExistingLetters();
@@ -98,11 +119,18 @@ private:
     void composeNewContactName();
     void saveGroupLabels();
 
-    void ensureKeyStorage() const;
-    const RowKey &rowKey(int sourceRow) const;
-    bool keyLess(const RowKey &left, const RowKey &right) const;
-    void resetKeys();
-    void connectKeyCache(ContactsModel *model);
+    void connectRowStates(ContactsModel *model);
+    void clearRowStates();
+    void invalidateKeys();
+    void syncRowStates() const;
+    const RowState &keyedRow(int sourceRow) const;
+    int compareRows(int left, int right) const;
+    void ensureRanks() const;
+    bool fastSearchUsable() const;
+    bool searchMatches(int sourceRow) const;
+    bool acceptsRow(int sourceRow) const;
+    void updateSearch(const QString &text);
+    void refilter(const std::function<void()> &changeBase);
 
     QPointer<ContactsModel> m_source;
     ContactsModel::ContactRoles m_sortRole = ContactsModel::FullNameRole;
@@ -116,6 +144,16 @@ private:
 
     QCollator m_collator;
     bool m_plainOrder = false;
-    mutable std::vector<RowKey> m_keys;
-    QList<QMetaObject::Connection> m_keyConnections;
+    QList<QMetaObject::Connection> m_rowConnections;
+    mutable std::vector<RowState> m_rows;
+    // Position of each source row in the order of (sort text, source row);
+    // empty while a row has none. Sorting by it gives the same order as a
+    // stable sort by the sort text.
+    mutable std::vector<int> m_ranks;
+    // The case-folded search text that RowState::match answers for.
+    QString m_searchFold;
+    // The search text was set through setFilterFixedString of this class.
+    bool m_fastSearch = true;
+    // While set, the filter repeats its last answers (see refilter()).
+    bool m_frozen = false;
 };
