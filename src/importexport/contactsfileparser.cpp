@@ -56,11 +56,20 @@ QVariantList ContactsFileParser::parseFile(const QString &fileName, const QStrin
     // tokenizer finds the separator in the header line.
     if (type.inherits(QStringLiteral("text/csv"))
         || type.inherits(QStringLiteral("text/tab-separated-values"))) {
-        QByteArray data;
-        if (!readWhole(fileName, &data)) {
-            return QVariantList();
+        // The bytes and then the text are released as soon as they are used:
+        // a large file is held only once at a time besides its rows.
+        {
+            QString text;
+            {
+                QByteArray data;
+                if (!readWhole(fileName, &data)) {
+                    return QVariantList();
+                }
+                text = TextDecoding::decode(data, codecName);
+            }
+            plainContactList = CsvTokenizer::tokenize(text, CsvTokenizer::detectSeparator(text));
         }
-        return parseCsv(TextDecoding::decode(data, codecName));
+        return contactsFromRows();
     }
     if (type.inherits(QStringLiteral("text/vcard"))) {
         // Raw bytes: vCard lines are unfolded before they are decoded.
@@ -80,8 +89,13 @@ QVariantList ContactsFileParser::parseFile(const QString &fileName, const QStrin
 
 QVariantList ContactsFileParser::parseCsv(const QString &text)
 {
-    QVariantList result;
     plainContactList = CsvTokenizer::tokenize(text, CsvTokenizer::detectSeparator(text));
+    return contactsFromRows();
+}
+
+QVariantList ContactsFileParser::contactsFromRows()
+{
+    QVariantList result;
     if (plainContactList.size() < 2) {
         return result;
     }

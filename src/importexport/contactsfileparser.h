@@ -34,4 +34,8 @@ public:
 
     // Error text of the last parse; set only for an unsupported file type.
     static QString errorString;
+
+private:
+    // The contacts of the rows in plainContactList; row 0 is the header.
+    static QVariantList contactsFromRows();
 };
