@@ -231,6 +231,38 @@ int measureSize(int count, int runs)
                 count, Bench::peakMemoryMiB(), "", "",
                 small ? "<= 60" : "<= 400");
     std::fflush(stdout);
+
+    // Removal writes to the store: each run gets its own copy of it.
+    const QString copyPath = QDir::homePath() + QStringLiteral("/remove-copy.sqlite");
+    std::unique_ptr<SqliteDatabase> copy;
+    Bench::printRow(QStringLiteral("removing 1,000 marked rows"), count,
+                    Bench::measure(runs, [&] {
+                        view.proxy->removeContacts();
+                        shown();
+                    }, [&] {
+                        view.reset();
+                        copy.reset();
+                        QFile::remove(copyPath);
+                        QFile::copy(storePath(count), copyPath);
+                        copy.reset(new SqliteDatabase);
+                        copy->open(copyPath);
+                        view.model.reset(new ContactsModel);
+                        view.model->setDataBase(copy.get());
+                        view.model->loadModel();
+                        view.proxy.reset(new ContactsProxyModel);
+                        view.proxy->setSourceModel(view.model.get());
+                        view.proxy->sort();
+                        QStringList marked;
+                        for (int row = 0; row < count; row += count / 1000) {
+                            marked << QString::number(row);
+                        }
+                        view.proxy->setContactsToRemove(marked);
+                        shown();
+                    }));
+    view.reset();
+    copy.reset();
+    QFile::remove(copyPath);
+
     return 0;
 }
 

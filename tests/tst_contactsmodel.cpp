@@ -1,6 +1,7 @@
 #include "contactsmodel.h"
 
 #include "contact.h"
+#include "contactsproxymodel.h"
 #include "defaultdatabase.h"
 #include "sqlitedatabase.h"
 
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 // A store that records every call in order and passes it on to a real store,
@@ -106,6 +108,7 @@ private slots:
     void rowsOutliveTheStoreThatLoadedThem();
     void passesModelTesterThroughEveryChange_data();
     void passesModelTesterThroughEveryChange();
+    void viewOrdersPlainlyInTheCLocale();
 
 private:
     void addStoreRows();
@@ -714,6 +717,39 @@ void tst_ContactsModel::passesModelTesterThroughEveryChange()
     QCOMPARE(model.rowCount(), 0);
     model.loadModel();
     QCOMPARE(model.rowCount(), 0);
+}
+
+void tst_ContactsModel::viewOrdersPlainlyInTheCLocale()
+{
+    // QString::localeAwareCompare takes its locale on first use in a
+    // process; here that is the C locale set by init(), which orders by
+    // UTF-16 code units (so a surrogate pair sorts before U+FFE0, unlike
+    // in UTF-8). The view's own keys must agree.
+    ContactsModel model;
+    const QStringList names{"zoe", "Zoë", "ivan", "Ivan", "Иван", "иван", "𝐀bc", "\uffe0",
+                            "ﬁ", "fi", "", "Ёлка", "Елка", "1st", "#hash", "e\u0301clair"};
+    for (const QString &name : names) {
+        Contact contact;
+        contact.name = name;
+        contact.surname = QStringLiteral("S");
+        model.addContact(&contact, QString());
+    }
+    ContactsProxyModel proxy;
+    proxy.setSourceModel(&model);
+    proxy.setSortRole(ContactsModel::NameRole);
+    proxy.sort();
+
+    QStringList expected = names;
+    std::stable_sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) {
+        return QString::localeAwareCompare(a, b) < 0;
+    });
+    QStringList shown;
+    for (int row = 0; row < proxy.rowCount(); ++row) {
+        shown << proxy.index(row, 0).data(ContactsModel::NameRole).toString();
+    }
+    QCOMPARE(shown, expected);
+    QVERIFY(expected.indexOf(QStringLiteral("𝐀bc")) < expected.indexOf(QStringLiteral("\uffe0")));
+    QCOMPARE(expected.first(), QString());
 }
 
 KIV_TEST_GUILESS_MAIN(tst_ContactsModel)

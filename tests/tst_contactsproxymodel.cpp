@@ -55,6 +55,8 @@ private slots:
     void sceneSearchReachesTheViewsOwnSlot();
     void otherPatternsUseTheBaseRowTest();
     void searchFindsDottedCapitalI();
+    void sourceAttachedAsPlainModelKeepsInStep();
+    void survivesItsSourceModel();
 
 private:
     // A new list model on a fresh store holding one contact per name, each
@@ -811,6 +813,43 @@ void tst_ContactsProxyModel::searchFindsDottedCapitalI()
     QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::FullNameRole), (QStringList{"Aydın D"}));
     m_proxy->setFilterFixedString(QStringLiteral("INCI"));
     QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::FullNameRole), (QStringList{"inci B", "Inci C"}));
+}
+
+void tst_ContactsProxyModel::sourceAttachedAsPlainModelKeepsInStep()
+{
+    makeModel({{"Brown", "B"}, {"Adams", "A"}});
+    m_proxy.reset(new ContactsProxyModel);
+    // Through the base class, as a sourceModel binding would.
+    static_cast<QSortFilterProxyModel *>(m_proxy.get())->setSourceModel(m_model.get());
+    m_proxy->sort();
+    addOne(QStringLiteral("Aaron"), QStringLiteral("Z"));
+    m_proxy->setCurrentIndex(2);
+    m_proxy->newContact()->surname = QStringLiteral("Abbot");
+    m_proxy->saveContactChanges(QString());
+    QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::FullNameRole),
+             (QStringList{"Aaron Z", "Abbot", "Adams A"}));
+    m_proxy->setFilterFixedString(QStringLiteral("ab"));
+    QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::FullNameRole), (QStringList{"Abbot"}));
+}
+
+void tst_ContactsProxyModel::survivesItsSourceModel()
+{
+    makeModel({{"Brown", "B"}, {"Adams", "A"}});
+    m_proxy->sort();
+    m_proxy->setCurrentIndex(0);
+    m_model.reset();
+
+    QCOMPARE(m_proxy->rowCount(), 0);
+    m_proxy->toggleFavorite();
+    m_proxy->saveContactChanges(QString());
+    m_proxy->addNewContact(QString());
+    m_proxy->setContactsToRemove({QStringLiteral("0")});
+    m_proxy->removeContacts();
+    m_proxy->setFilterFixedString(QStringLiteral("a"));
+    m_proxy->showFavouriteGroup(true);
+    m_proxy->sort();
+    QCOMPARE(m_proxy->existingLetters(), QStringList{"#"});
+    QCOMPARE(m_proxy->currentData(ContactsModel::IdRole), QVariant());
 }
 
 KIV_TEST_GUILESS_MAIN(tst_ContactsProxyModel)

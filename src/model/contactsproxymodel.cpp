@@ -146,15 +146,21 @@ QVariant ContactsProxyModel::currentData(int role) const
 
 void ContactsProxyModel::setSourceModel(ContactsModel *sourceModel)
 {
-    if (sourceModel == m_source) {
+    setSourceModel(static_cast<QAbstractItemModel *>(sourceModel));
+}
+
+void ContactsProxyModel::setSourceModel(QAbstractItemModel *sourceModel)
+{
+    if (sourceModel == QSortFilterProxyModel::sourceModel()) {
         return;
     }
+    auto *contacts = qobject_cast<ContactsModel *>(sourceModel);
     clearRowStates();
     // The row states follow the source's rows; their handlers are connected
     // before the base class's, so that the base class's own re-sorting and
     // re-filtering after a source change never reads a stale state.
-    connectRowStates(sourceModel);
-    m_source = sourceModel;
+    connectRowStates(contacts);
+    m_source = contacts;
     QSortFilterProxyModel::setSourceModel(sourceModel);
 }
 

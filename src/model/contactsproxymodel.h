@@ -56,6 +56,11 @@ public:
 
     bool favouritesOnly() const { return m_favouritesOnly; }
 
+    // Any route that attaches a source keeps the row states in step; a
+    // source that is not a ContactsModel gets the base class's row tests
+    // and localeAwareCompare on its data.
+    void setSourceModel(QAbstractItemModel *sourceModel) override;
+
     static QStringList defaultGroupLabels();
 
 public slots:
