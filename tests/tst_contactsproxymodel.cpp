@@ -498,6 +498,13 @@ void tst_ContactsProxyModel::setSortRoleResortsAndSavesButKeepsLetters()
     m_proxy->setProperty("sortRole", 260);
     QCOMPARE(roleChanged.count(), 2);
     QCOMPARE(QSettings().value(QStringLiteral("sortRole")).toInt(), 259);
+    QCOMPARE(m_proxy->QSortFilterProxyModel::sortRole(), 259);
+    // The next sort() orders by the written role.
+    m_proxy->setProperty("sortRole", 263);
+    m_proxy->setProperty("sortRole", 260);
+    m_proxy->sort();
+    QCOMPARE(viewColumn(ContactsModel::SurnameRole), (QStringList{"Adams", "Brown", "Clark"}));
+    QCOMPARE(m_proxy->existingLetters(), letters);
 }
 
 void tst_ContactsProxyModel::saveContactChangesEditsCurrentRow()

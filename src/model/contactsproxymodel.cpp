@@ -464,6 +464,12 @@ void ContactsProxyModel::setFilterRegularExpression(const QRegularExpression &re
 void ContactsProxyModel::sort()
 {
     const bool ranked = m_source && m_ranks.size() == size_t(m_source->rowCount());
+    if (sortColumn() == 0 && m_sortedRole != m_sortRole) {
+        // The sortRole property was written without re-sorting; the base
+        // class would take the view as sorted and do nothing.
+        invalidate();
+    }
+    m_sortedRole = m_sortRole;
     QSortFilterProxyModel::sort(0, Qt::AscendingOrder);
     // Sorting by the keys leaves every shown row in key order; when all
     // rows are shown that order gives the ranks for free, and later
@@ -586,6 +592,9 @@ void ContactsProxyModel::setSortRole(int role)
     invalidateKeys();
     QSettings().setValue(sortRoleKey, role);
     QSortFilterProxyModel::setSortRole(role);
+    if (sortColumn() == 0) {
+        m_sortedRole = m_sortRole;
+    }
     emit sortRoleChanged();
 }
 

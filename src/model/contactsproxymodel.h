@@ -139,6 +139,8 @@ private:
 
     QPointer<ContactsModel> m_source;
     ContactsModel::ContactRoles m_sortRole = ContactsModel::FullNameRole;
+    // The role the shown order was last sorted by.
+    ContactsModel::ContactRoles m_sortedRole = ContactsModel::FullNameRole;
     QPointer<Contact> m_newContact;
     QHash<QString, int> m_letterIndex;
     QStringList m_existingLetters;
