@@ -3,6 +3,7 @@
 #include "testmain.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QImage>
 #include <QSettings>
@@ -26,11 +27,13 @@ QString settingsFile()
     return QSettings().fileName();
 }
 
-// The keys of the settings file as written on disk ("section/key" with the
-// INI file's backslashes read as group separators), read without QSettings
-// so that its in-process cache cannot hide a missing write.
+// The keys of the settings file as written on disk once the event loop has
+// run ("section/key" with the INI file's backslashes read as group
+// separators), read without QSettings so that its in-process cache cannot
+// hide a missing write.
 QMap<QString, QString> keysOnDisk()
 {
+    QCoreApplication::processEvents();
     QMap<QString, QString> keys;
     QFile file(settingsFile());
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
@@ -121,6 +124,7 @@ private slots:
     void photoIsScaled();
     void unreadableImageKeepsEarlierPhoto();
     void importedPhotoIsNormalized();
+    void changesReachFileWhenEventLoopRuns();
 
 private:
     QTemporaryDir m_files;
@@ -392,6 +396,23 @@ void tst_DefaultDatabase::importedPhotoIsNormalized()
     QVERIFY(photo.startsWith("\x89PNG\r\n"));
     QCOMPARE(QImage::fromData(photo, "PNG").size(), QSize(200, 400));
     QVERIFY(!keysOfGroup(QStringLiteral("contacts/2")).contains(QStringLiteral("photoData")));
+}
+
+void tst_DefaultDatabase::changesReachFileWhenEventLoopRuns()
+{
+    const QString nameKey = QStringLiteral("contacts/17/name");
+    auto store = std::make_unique<DefaultDatabase>();
+    store->insertContact(makeContact(QStringLiteral("17"), QStringLiteral("Anna")).get());
+    // Other settings objects of the process see the change at once ...
+    QCOMPARE(QSettings().value(nameKey).toString(), QStringLiteral("Anna"));
+    // ... and the file gets it when the event loop runs.
+    QCOMPARE(keysOnDisk().value(nameKey), QStringLiteral("Anna"));
+
+    store->toggleFavorite(QStringLiteral("17"));
+    store.reset();
+    QFile file(settingsFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("17\\isFavorite=true"));
 }
 
 KIV_TEST_GUILESS_MAIN(tst_DefaultDatabase)

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -173,6 +174,11 @@ private slots:
 
     void connectionNamesAreUniqueAndReleased();
     void operationsBeforeOpenDoNothing();
+
+    void writesAreCommittedWhenEventLoopRuns();
+    void storesOfOneProcessSeeEachOthersWrites();
+    void killedImportLeavesPrefix_data();
+    void killedImportLeavesPrefix();
 
 private:
     QTemporaryDir m_files;
@@ -761,6 +767,114 @@ void tst_SqliteDatabase::operationsBeforeOpenDoNothing()
     QVERIFY(store.loadPhoto(QStringLiteral("1")).isEmpty());
     QVERIFY(store.connectionName().isEmpty());
     QVERIFY(!QFileInfo::exists(defaultFile()));
+}
+
+void tst_SqliteDatabase::writesAreCommittedWhenEventLoopRuns()
+{
+    auto store = openStore();
+    QVERIFY(store);
+    const QString countRows = QStringLiteral("select count(*) from contact");
+    for (int i = 1; i <= 100; ++i) {
+        store->insertContact(makeContact(QString::number(i), QStringLiteral("Anna")).get());
+    }
+    // Another connection sees the batch only once it is committed.
+    QCOMPARE(rawRows(defaultFile(), countRows).first().first().toInt(), 0);
+    QCoreApplication::processEvents();
+    QCOMPARE(rawRows(defaultFile(), countRows).first().first().toInt(), 100);
+
+    store->removeContacts(QStringList{QStringLiteral("1")});
+    QCOMPARE(store->loadContacts().size(), 99);
+    QCOMPARE(rawRows(defaultFile(), countRows).first().first().toInt(), 99);
+
+    store->toggleFavorite(QStringLiteral("2"));
+    store.reset();
+    QCOMPARE(rawRows(defaultFile(), QStringLiteral("select isFavorite from contact where id = 2"))
+                     .first().first().toInt(), 1);
+}
+
+void tst_SqliteDatabase::storesOfOneProcessSeeEachOthersWrites()
+{
+    auto first = openStore();
+    QVERIFY(first);
+    first->insertContact(makeContact(QStringLiteral("1"), QStringLiteral("Anna")).get());
+
+    auto second = openStore();
+    QVERIFY(second);
+    const QList<Contact *> loaded = second->loadContacts();
+    QCOMPARE(loaded.size(), 1);
+    qDeleteAll(loaded);
+    // The first store still holds no lock that would make this write wait.
+    second->insertContact(makeContact(QStringLiteral("2"), QStringLiteral("Boris")).get());
+    first->toggleFavorite(QStringLiteral("2"));
+
+    const QList<Contact *> both = first->loadContacts();
+    QCOMPARE(both.size(), 2);
+    QCOMPARE(both.at(1)->isFavorite, true);
+    qDeleteAll(both);
+}
+
+void tst_SqliteDatabase::killedImportLeavesPrefix_data()
+{
+    QTest::addColumn<QString>("mode");
+
+    QTest::newRow("killed while importing") << "import";
+    QTest::newRow("killed inside a large open transaction") << "pending";
+}
+
+// A child process imports into the store in a home of its own and is killed
+// with SIGKILL; the file must be intact and hold a prefix of the import.
+void tst_SqliteDatabase::killedImportLeavesPrefix()
+{
+    QFETCH(QString, mode);
+
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.path());
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.start(QStringLiteral(CRASH_CHILD), QStringList{mode});
+    QVERIFY(child.waitForStarted());
+
+    int committed = -1;
+    while (committed < 0) {
+        if (!child.canReadLine()) {
+            QVERIFY2(child.waitForReadyRead(60000), "the child reported nothing");
+            continue;
+        }
+        const QByteArray line = child.readLine().trimmed();
+        QVERIFY2(line != "done", "the import ended before the child was killed");
+        if (mode == QLatin1String("pending")) {
+            QVERIFY(line.startsWith("pending "));
+            committed = line.mid(8).toInt();
+        } else if (line.toInt() >= 2000) {
+            committed = line.toInt();
+        }
+    }
+    const QString file = home.path() + QStringLiteral("/.config/kiv-phone.sqlite");
+    child.kill();
+    QVERIFY(child.waitForFinished());
+    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+    if (mode == QLatin1String("pending")) {
+        // The transaction had written pages: the journal is hot.
+        QVERIFY(QFileInfo(file + QStringLiteral("-journal")).size() > 0);
+    }
+
+    const auto check = rawRows(file, QStringLiteral("pragma integrity_check"));
+    QCOMPARE(check.size(), 1);
+    QCOMPARE(check.first().first().toString(), QStringLiteral("ok"));
+
+    const auto rows = rawRows(file, QStringLiteral("select id from contact order by id"));
+    QVERIFY(rows.size() >= committed);
+    QVERIFY(rows.size() < 20000);
+    if (mode == QLatin1String("pending")) {
+        QCOMPARE(rows.size(), committed);
+    }
+    for (int i = 0; i < rows.size(); ++i) {
+        if (rows.at(i).first().toInt() != i + 1) {
+            QFAIL(qPrintable(QStringLiteral("row %1 holds id %2").arg(i).arg(rows.at(i).first().toInt())));
+        }
+    }
 }
 
 KIV_TEST_GUILESS_MAIN(tst_SqliteDatabase)

@@ -871,6 +871,10 @@ void tst_vCardImport::survivesBadInput_data()
     QTest::newRow("only END lines") << QByteArray("END:VCARD\nEND:VCARD\n") << 0;
     QTest::newRow("folds without a line") << QByteArray(" a\n b\n\tc\n") << 0;
     QTest::newRow("empty card") << QByteArray("BEGIN:VCARD\nEND:VCARD\n") << 1;
+    QTest::newRow("quoted-printable value folded 200,000 times")
+            << QByteArray("BEGIN:VCARD\nNOTE;QUOTED-PRINTABLE:a" + QByteArray(200000 * 3, ' ').replace("   ", "\n b")
+                          + "\nEND:VCARD\n")
+            << 1;
     QTest::newRow("endless soft breaks")
             << QByteArray("BEGIN:VCARD\nNOTE;QUOTED-PRINTABLE:=\n" + QByteArray(100000, '=').replace("=", "=\n"))
             << 0;
@@ -918,6 +922,13 @@ void tst_vCardImport::parsesLargeFileInBoundedMemory()
         }
         return qint64(-1);
     };
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("AddressSanitizer keeps freed memory in quarantine: peaks say nothing here");
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    QSKIP("AddressSanitizer keeps freed memory in quarantine: peaks say nothing here");
+#endif
+#endif
     // Resets the peak to the current use (Linux 4.0 and later).
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
     if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1) {

@@ -42,8 +42,10 @@ public:
     // Writes the card as version 2.1; false when the file cannot be opened.
     bool saveToFile(const QString &fileName) const;
 
-    // Every complete card (BEGIN:VCARD to END:VCARD) of the data, which is
-    // taken as UTF-8. A card that is cut off or interrupted by another
+    // Every complete card (BEGIN:VCARD to END:VCARD) of the data, read as
+    // vCardReader describes; values that are not valid UTF-8 and name no
+    // charset lose the bytes that do not decode. Property names come out in
+    // upper case. A card that is cut off or interrupted by another
     // BEGIN:VCARD is dropped; the cards around it are still read.
     static QList<vCard> fromByteArray(const QByteArray &data);
     static QList<vCard> fromFile(const QString &fileName);

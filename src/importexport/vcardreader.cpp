@@ -4,6 +4,8 @@
 
 #include <QTextCodec>
 
+#include <cstring>
+
 namespace {
 
 bool isBlankByte(char c)
@@ -76,6 +78,16 @@ QByteArray withoutTrailingBlanks(QByteArray text)
     }
     text.truncate(end);
     return text;
+}
+
+// True when the text ends in "=", trailing blanks aside.
+bool endsWithSoftBreak(const QByteArray &text)
+{
+    int end = text.size();
+    while (end > 0 && isBlankByte(text.at(end - 1))) {
+        --end;
+    }
+    return end > 0 && text.at(end - 1) == '=';
 }
 
 bool isAscii(const QByteArray &bytes)
@@ -168,7 +180,7 @@ vCardReader::Span vCardReader::lineAt(int pos, int *after) const
 {
     const char *data = m_data.constData();
     const int size = m_data.size();
-    const char *found = static_cast<const char *>(memchr(data + pos, m_lineBreak, size - pos));
+    const char *found = static_cast<const char *>(std::memchr(data + pos, m_lineBreak, size - pos));
     const int end = found ? int(found - data) : size;
     *after = found ? end + 1 : size;
     int lineEnd = end;
@@ -258,7 +270,7 @@ bool vCardReader::next(Line *line)
         const QByteArray name = QByteArray(headBytes + nameStart, nameEnd - nameStart).toUpper();
         vCardParameterList params;
         if (semicolon >= 0) {
-            params = vCardParameter::fromByteArray(logical.mid(semicolon + 1, colon - semicolon - 1));
+            params = parameters(logical.mid(semicolon + 1, colon - semicolon - 1));
         }
 
         bool quotedPrintable = false;
@@ -417,8 +429,7 @@ QByteArray vCardReader::readQuotedPrintable(const QByteArray &firstSegment)
     int softBreaks = 0;
     const int size = m_data.size();
     for (;;) {
-        const QByteArray last = withoutTrailingBlanks(segments.last());
-        if (last.endsWith('=')) {
+        if (endsWithSoftBreak(segments.last())) {
             Span continuation;
             if (!nextSoftBreakLine(&continuation)) {
                 break;
@@ -500,6 +511,21 @@ QTextCodec *vCardReader::declaredCardCodec(int pos)
         pos = after;
     }
     return nullptr;
+}
+
+// Parameter texts repeat on every card (TYPE=CELL, CHARSET=UTF-8;...): each
+// distinct text is read once.
+vCardParameterList vCardReader::parameters(const QByteArray &text)
+{
+    auto it = m_parameters.constFind(text);
+    if (it != m_parameters.constEnd()) {
+        return it.value();
+    }
+    const vCardParameterList params = vCardParameter::fromByteArray(text);
+    if (m_parameters.size() < 1000) {
+        m_parameters.insert(text, params);
+    }
+    return params;
 }
 
 // Property names repeat on every card: one shared string for each.

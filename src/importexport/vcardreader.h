@@ -48,6 +48,7 @@ private:
     QString decodeText(const QByteArray &bytes, const QString &charset, bool decoded);
     QTextCodec *codec(const QString &name);
     QString internedName(const QByteArray &name);
+    vCardParameterList parameters(const QByteArray &text);
     QTextCodec *declaredCardCodec(int pos);
 
     QByteArray m_data;
@@ -58,6 +59,7 @@ private:
     int m_cardStart = -1;
     QHash<QString, QTextCodec *> m_codecs;
     QHash<QByteArray, QString> m_names;
+    QHash<QByteArray, vCardParameterList> m_parameters;
     char m_lineBreak = '\n';
     int m_pos = 0;
 };

@@ -42,25 +42,6 @@ void appendUnescaped(QString &out, QChar c)
 
 } // namespace
 
-QStringList splitOutsideQuotes(const QString &text, QChar separator)
-{
-    QStringList parts;
-    QString current;
-    bool quoted = false;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('"')) {
-            quoted = !quoted;
-        } else if (c == separator && !quoted) {
-            parts.append(current);
-            current.clear();
-            continue;
-        }
-        current += c;
-    }
-    parts.append(current);
-    return parts;
-}
-
 QString unquote(const QString &text)
 {
     if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"'))) {
@@ -71,26 +52,28 @@ QString unquote(const QString &text)
 
 QStringList splitComponents(const QString &value)
 {
-    QStringList components;
     const int size = value.size();
-    // Fast path: nothing escaped and nothing to split.
-    bool special = false;
-    for (const QChar c : value) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char(';')) {
-            special = true;
+    const QChar *data = value.constData();
+    bool escaped = false;
+    bool separated = false;
+    for (int i = 0; i < size; ++i) {
+        if (data[i] == QLatin1Char('\\')) {
+            escaped = true;
             break;
         }
+        separated = separated || data[i] == QLatin1Char(';');
     }
-    if (!special) {
-        components.append(value);
-        return components;
+    // Fast paths: nothing escaped.
+    if (!escaped) {
+        return separated ? value.split(QLatin1Char(';')) : QStringList{value};
     }
+    QStringList components;
     QString current;
     current.reserve(size);
     for (int i = 0; i < size; ++i) {
-        const QChar c = value.at(i);
+        const QChar c = data[i];
         if (c == QLatin1Char('\\') && i + 1 < size) {
-            appendUnescaped(current, value.at(++i));
+            appendUnescaped(current, data[++i]);
         } else if (c == QLatin1Char(';')) {
             components.append(current);
             current.clear();
@@ -100,24 +83,6 @@ QStringList splitComponents(const QString &value)
     }
     components.append(current);
     return components;
-}
-
-QString unescape(const QString &text)
-{
-    if (!text.contains(QLatin1Char('\\'))) {
-        return text;
-    }
-    QString out;
-    out.reserve(text.size());
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\\') && i + 1 < text.size()) {
-            appendUnescaped(out, text.at(++i));
-        } else {
-            out += c;
-        }
-    }
-    return out;
 }
 
 QString escape(const QString &text)

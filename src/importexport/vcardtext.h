@@ -8,15 +8,12 @@
 // component splitting and quoted-printable (RFC 2045 6.7).
 namespace vCardText {
 
-// Splits at every separator that is not inside double quotes.
-QStringList splitOutsideQuotes(const QString &text, QChar separator);
 // The text without one pair of surrounding double quotes.
 QString unquote(const QString &text);
 // Splits a value at the semicolons that are not escaped and unescapes each
 // component: \n and \N give a line feed; \, \; \: \" and \\ the character
 // after the backslash; any other backslash stays as it is.
 QStringList splitComponents(const QString &value);
-QString unescape(const QString &text);
 // Escapes one component for writing: backslash, line break, comma, semicolon.
 QString escape(const QString &text);
 // Decodes quoted-printable text whose soft line breaks are already removed;

@@ -4,6 +4,7 @@
 #include "photoencoding.h"
 
 #include <QSettings>
+#include <QTimer>
 
 namespace {
 
@@ -17,6 +18,11 @@ bool isUsableId(const QString &id)
     return !id.isEmpty() && !id.contains(QLatin1Char('/')) && !id.contains(QLatin1Char('\\'));
 }
 
+QString photoKey(const QString &id)
+{
+    return ContactsGroup + QLatin1Char('/') + id + QLatin1Char('/') + PhotoKey;
+}
+
 } // namespace
 
 DefaultDatabase::DefaultDatabase(QObject *parent)
@@ -24,7 +30,34 @@ DefaultDatabase::DefaultDatabase(QObject *parent)
 {
 }
 
-DefaultDatabase::~DefaultDatabase() = default;
+DefaultDatabase::~DefaultDatabase()
+{
+    flush();
+}
+
+QSettings &DefaultDatabase::settings()
+{
+    if (!m_settings) {
+        m_settings = std::make_unique<QSettings>();
+    }
+    return *m_settings;
+}
+
+void DefaultDatabase::scheduleFlush()
+{
+    if (!m_flushScheduled) {
+        m_flushScheduled = true;
+        QTimer::singleShot(0, this, &DefaultDatabase::flush);
+    }
+}
+
+void DefaultDatabase::flush()
+{
+    m_flushScheduled = false;
+    if (m_settings) {
+        m_settings->sync();
+    }
+}
 
 bool DefaultDatabase::open(const QString &path)
 {
@@ -35,7 +68,7 @@ bool DefaultDatabase::open(const QString &path)
 QList<Contact *> DefaultDatabase::loadContacts()
 {
     QList<Contact *> contacts;
-    QSettings settings;
+    QSettings &settings = this->settings();
     settings.beginGroup(ContactsGroup);
     const QStringList ids = settings.childGroups();
     for (const QString &id : ids) {
@@ -80,7 +113,7 @@ void DefaultDatabase::writeContact(const Contact *contact, const QByteArray &pho
     if (!isUsableId(contact->id)) {
         return;
     }
-    QSettings settings;
+    QSettings &settings = this->settings();
     settings.beginGroup(ContactsGroup);
     settings.beginGroup(contact->id);
     settings.setValue(QStringLiteral("isFavorite"), contact->isFavorite);
@@ -102,6 +135,7 @@ void DefaultDatabase::writeContact(const Contact *contact, const QByteArray &pho
     }
     settings.endGroup();
     settings.endGroup();
+    scheduleFlush();
 }
 
 // A record imported with a photo keeps it: the photo is prepared as every
@@ -127,7 +161,7 @@ void DefaultDatabase::removeContacts(const QStringList &ids)
     if (ids.isEmpty()) {
         return;
     }
-    QSettings settings;
+    QSettings &settings = this->settings();
     settings.beginGroup(ContactsGroup);
     for (const QString &id : ids) {
         if (isUsableId(id)) {
@@ -135,6 +169,7 @@ void DefaultDatabase::removeContacts(const QStringList &ids)
         }
     }
     settings.endGroup();
+    scheduleFlush();
 }
 
 void DefaultDatabase::toggleFavorite(const QString &id)
@@ -142,13 +177,14 @@ void DefaultDatabase::toggleFavorite(const QString &id)
     if (!isUsableId(id)) {
         return;
     }
-    QSettings settings;
+    QSettings &settings = this->settings();
     settings.beginGroup(ContactsGroup);
     settings.beginGroup(id);
     const QString key = QStringLiteral("isFavorite");
     settings.setValue(key, !settings.value(key, false).toBool());
     settings.endGroup();
     settings.endGroup();
+    scheduleFlush();
 }
 
 QByteArray DefaultDatabase::loadPhoto(const QString &id)
@@ -156,10 +192,9 @@ QByteArray DefaultDatabase::loadPhoto(const QString &id)
     if (!isUsableId(id)) {
         return QByteArray();
     }
-    QSettings settings;
-    settings.beginGroup(ContactsGroup);
-    settings.beginGroup(id);
-    return QByteArray::fromBase64(settings.value(PhotoKey).toByteArray());
+    QSettings &settings = this->settings();
+    const QByteArray photo = settings.value(photoKey(id)).toByteArray();
+    return QByteArray::fromBase64(photo);
 }
 
 void DefaultDatabase::savePhoto(const QString &id, const QString &imagePath)
@@ -171,11 +206,7 @@ void DefaultDatabase::savePhoto(const QString &id, const QString &imagePath)
     if (photo.isEmpty()) {
         return;
     }
-    QSettings settings;
-    settings.beginGroup(ContactsGroup);
-    settings.beginGroup(id);
-    settings.setValue(PhotoKey, photo);
-    settings.endGroup();
-    settings.endGroup();
-    settings.sync();
+    QSettings &settings = this->settings();
+    settings.setValue(photoKey(id), photo);
+    flush();
 }

@@ -2,9 +2,19 @@
 
 #include "database.h"
 
+#include <memory>
+
+class QSettings;
+
 // The fallback contact store: the group "contacts" of the application's
 // settings file, one child group per record named by its id. Used for a run
 // whose SQLite database cannot be opened.
+//
+// The settings facility parses and rewrites the whole file, so the store
+// keeps one settings object (the parsed file) and writes the changes made
+// until the event loop next runs to the file together; the store's
+// destruction writes them too. Other settings objects of the process see
+// every change at once, since they share the parsed file.
 class DefaultDatabase : public DataBase
 {
     Q_OBJECT
@@ -24,5 +34,12 @@ public:
     void savePhoto(const QString &id, const QString &imagePath) override;
 
 private:
+    QSettings &settings();
+    // Writes the changes to the file when the event loop next runs.
+    void scheduleFlush();
+    void flush();
     void writeContact(const Contact *contact, const QByteArray &photo);
+
+    std::unique_ptr<QSettings> m_settings;
+    bool m_flushScheduled = false;
 };

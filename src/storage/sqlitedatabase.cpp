@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
+#include <QTimer>
 #include <QVariant>
 
 #include <atomic>
@@ -47,6 +48,14 @@ QString newConnectionName()
     return QStringLiteral("sql_connection_%1_%2")
             .arg(QDateTime::currentMSecsSinceEpoch())
             .arg(++sequence);
+}
+
+// The stores of this process that hold an open transaction; all stores live
+// on the GUI thread.
+QList<SqliteDatabase *> &storesWithOpenTransaction()
+{
+    static QList<SqliteDatabase *> stores;
+    return stores;
 }
 
 } // namespace
@@ -89,8 +98,44 @@ bool SqliteDatabase::isOpen() const
     return m_db.isValid() && m_db.isOpen();
 }
 
+void SqliteDatabase::commitOpenTransactions(const SqliteDatabase *except)
+{
+    const QList<SqliteDatabase *> stores = storesWithOpenTransaction();
+    for (SqliteDatabase *store : stores) {
+        if (store != except) {
+            store->commit();
+        }
+    }
+}
+
+// Joins the open transaction, or opens one whose commit runs when the event
+// loop next gets control.
+void SqliteDatabase::beginWrite()
+{
+    commitOpenTransactions(this);
+    if (m_transactionOpen || !m_db.transaction()) {
+        return;
+    }
+    m_transactionOpen = true;
+    storesWithOpenTransaction().append(this);
+    QTimer::singleShot(0, this, &SqliteDatabase::commit);
+}
+
+void SqliteDatabase::commit()
+{
+    if (!m_transactionOpen) {
+        return;
+    }
+    m_transactionOpen = false;
+    storesWithOpenTransaction().removeOne(this);
+    if (!m_db.commit()) {
+        m_db.rollback();
+    }
+}
+
 void SqliteDatabase::close()
 {
+    commit();
     if (!m_db.isValid()) {
         return;
     }
@@ -107,6 +152,7 @@ void SqliteDatabase::close()
 bool SqliteDatabase::open(const QString &path)
 {
     close();
+    commitOpenTransactions(nullptr);
 
     const QString home = QDir::homePath();
     if (!QFileInfo(home + QStringLiteral("/.config")).isDir()) {
@@ -171,6 +217,7 @@ QList<Contact *> SqliteDatabase::loadContacts()
     if (!isOpen()) {
         return contacts;
     }
+    commitOpenTransactions(nullptr);
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral(
@@ -217,6 +264,7 @@ void SqliteDatabase::insertContact(Contact *contact)
     if (!contact || !isOpen()) {
         return;
     }
+    beginWrite();
     QSqlQuery query(m_db);
     query.prepare(QStringLiteral(
             "insert into contact (id, name, surname, middlename, isFavorite, organization, "
@@ -237,6 +285,7 @@ void SqliteDatabase::updateContact(Contact *contact)
     if (!contact || !isOpen()) {
         return;
     }
+    beginWrite();
     QSqlQuery query(m_db);
     query.prepare(QStringLiteral(
             "update contact set name = :name, surname = :surname, middlename = :middlename, "
@@ -256,17 +305,12 @@ void SqliteDatabase::removeContacts(const QStringList &ids)
     if (ids.isEmpty() || !isOpen()) {
         return;
     }
-    const bool ownTransaction = m_db.transaction();
-    {
-        QSqlQuery query(m_db);
-        query.prepare(QStringLiteral("delete from contact where id = :id"));
-        for (const QString &id : ids) {
-            query.bindValue(QStringLiteral(":id"), key(id));
-            query.exec();
-        }
-    }
-    if (ownTransaction) {
-        m_db.commit();
+    beginWrite();
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("delete from contact where id = :id"));
+    for (const QString &id : ids) {
+        query.bindValue(QStringLiteral(":id"), key(id));
+        query.exec();
     }
 }
 
@@ -275,6 +319,7 @@ void SqliteDatabase::toggleFavorite(const QString &id)
     if (!isOpen()) {
         return;
     }
+    beginWrite();
     QSqlQuery query(m_db);
     query.prepare(QStringLiteral("select isFavorite from contact where id = :id"));
     query.bindValue(QStringLiteral(":id"), key(id));
@@ -294,6 +339,7 @@ QByteArray SqliteDatabase::loadPhoto(const QString &id)
     if (!isOpen()) {
         return QByteArray();
     }
+    commitOpenTransactions(nullptr);
     QSqlQuery query(m_db);
     query.prepare(QStringLiteral("select photoData from contact where id = :id"));
     query.bindValue(QStringLiteral(":id"), key(id));
@@ -312,6 +358,7 @@ void SqliteDatabase::savePhoto(const QString &id, const QString &imagePath)
     if (photo.isEmpty()) {
         return;
     }
+    beginWrite();
     QSqlQuery query(m_db);
     query.prepare(QStringLiteral("update contact set photoData = :photoData where id = :id"));
     query.bindValue(QStringLiteral(":id"), key(id));

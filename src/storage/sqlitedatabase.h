@@ -8,6 +8,14 @@ class QSqlQuery;
 
 // The main contact store: the table `contact` in an SQLite database file.
 // The same class reads and writes the database files of import and export.
+//
+// Writes are batched: the first write opens a transaction and posts its
+// commit to the event loop, so that everything written until the event loop
+// next runs (an import lets it run every few dozen milliseconds) is one
+// transaction. Reads, open, close and destruction commit first, and so does
+// any operation of another store of this process, so that within the process
+// every store sees every write at once. A process killed half-way loses only
+// the writes since the last turn of its event loop.
 class SqliteDatabase : public DataBase
 {
     Q_OBJECT
@@ -38,9 +46,15 @@ public:
     QString connectionName() const;
 
 private:
+    void beginWrite();
+    void commit();
+    // Commits the open transactions of every store of this process except
+    // `except` (none: all of them).
+    static void commitOpenTransactions(const SqliteDatabase *except);
     void close();
     bool isOpen() const;
     void bindFields(QSqlQuery &query, const Contact *contact) const;
 
     QSqlDatabase m_db;
+    bool m_transactionOpen = false;
 };
