@@ -48,13 +48,19 @@ build: $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # Without a display the program runs on a virtual X server instead of failing.
+# Status 255 means another instance was running and got the request instead.
 run: deps build
 	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
-		./$(BUILD_DIR)/kiv-contacts; \
+		./$(BUILD_DIR)/kiv-contacts; status=$$?; \
 	else \
 		echo "No display found (DISPLAY and WAYLAND_DISPLAY are unset):"; \
 		echo "starting Kiv Contacts on a virtual X server (xvfb-run). Stop it with Ctrl+C."; \
-		xvfb-run -a -s "-screen 0 1280x1024x24" ./$(BUILD_DIR)/kiv-contacts; \
+		xvfb-run -a -s "-screen 0 1280x1024x24" ./$(BUILD_DIR)/kiv-contacts; status=$$?; \
+	fi; \
+	if [ $$status -eq 255 ]; then \
+		echo "Kiv Contacts is already running for this user; its window was brought forward."; \
+	else \
+		exit $$status; \
 	fi
 
 test: deps build

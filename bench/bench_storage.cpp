@@ -182,6 +182,12 @@ void benchSqlite()
             store = std::make_unique<SqliteDatabase>();
             store->open(databaseFile());
         };
+        if (count == 10000) {
+            Bench::printRow(QStringLiteral("insert: store, one transaction (no event loop)"),
+                            count,
+                            Bench::measure(Runs, [&] { importLoop(store.get(), contacts, 1 << 30); },
+                                           setup));
+        }
         Bench::printRow(QStringLiteral("insert: store, event loop every 30 ms"), count,
                         Bench::measure(Runs, [&] { importLoop(store.get(), contacts, 30); },
                                        setup),

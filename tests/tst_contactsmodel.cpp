@@ -168,7 +168,8 @@ QStringList tst_ContactsModel::fill(DataBase *store, int count)
         contact.id = QString::number(1000 + i);
         contact.surname = QStringLiteral("Surname%1").arg(i);
         contact.name = QStringLiteral("Name%1").arg(i);
-        contact.phoneList = QStringList{QStringLiteral("+7 900 000 00 %1").arg(i, 2, 10, QLatin1Char('0'))};
+        contact.phoneList =
+                QStringList{QStringLiteral("+7 900 000 00 %1").arg(i, 2, 10, QLatin1Char('0'))};
         contact.phoneGroupList = QStringList{QStringLiteral("Mobile")};
         store->insertContact(&contact);
         ids << contact.id;
@@ -354,8 +355,9 @@ void tst_ContactsModel::importAppendsCopiesWithNewIds()
         const QString id = index.data(ContactsModel::IdRole).toString();
         QVERIFY2(!ids.contains(id), qPrintable(id));
         ids.insert(id);
-        QCOMPARE(index.data(ContactsModel::NameRole).toString(), QStringLiteral("Imported%1").arg(i));
-        QCOMPARE(index.data(ContactsModel::FullNameRole).toString(), QStringLiteral("Imported%1").arg(i));
+        const QString name = QStringLiteral("Imported%1").arg(i);
+        QCOMPARE(index.data(ContactsModel::NameRole).toString(), name);
+        QCOMPARE(index.data(ContactsModel::FullNameRole).toString(), name);
         // The parsed record is neither kept nor changed.
         QCOMPARE(parsed.at(i)->id, QStringLiteral("parsed%1").arg(i));
         expectedLog << QStringLiteral("insert ") + id << QStringLiteral("photo %1 []").arg(id);
@@ -638,10 +640,8 @@ void tst_ContactsModel::reloadReleasesOldRows()
     connect(&model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
             [&](const QModelIndex &, int first, int last) {
                 // Still readable while the removal is being announced.
-                signalLog << QStringLiteral("remove %1-%2 %3")
-                                     .arg(first)
-                                     .arg(last)
-                                     .arg(model.index(last).data(ContactsModel::NameRole).toString());
+                const QString name = model.index(last).data(ContactsModel::NameRole).toString();
+                signalLog << QStringLiteral("remove %1-%2 %3").arg(first).arg(last).arg(name);
             });
     connect(&model, &QAbstractItemModel::rowsInserted, this,
             [&](const QModelIndex &, int first, int last) {

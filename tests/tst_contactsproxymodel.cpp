@@ -522,7 +522,8 @@ void tst_ContactsProxyModel::saveContactChangesEditsCurrentRow()
 
     m_proxy->saveContactChanges(QString());
 
-    QCOMPARE(viewColumn(ContactsModel::FullNameRole), (QStringList{"Brown B", "Clark C", "Zed Zoe"}));
+    QCOMPARE(viewColumn(ContactsModel::FullNameRole),
+             (QStringList{"Brown B", "Clark C", "Zed Zoe"}));
     QCOMPARE(m_proxy->indexOfContact(id), 2);
     QCOMPARE(m_proxy->existingLetters(), (QStringList{"#", "B", "C", "Z"}));
     QCOMPARE(edit->fullname, QStringLiteral("Zed Zoe"));
@@ -797,7 +798,8 @@ void tst_ContactsProxyModel::otherPatternsUseTheBaseRowTest()
     m_proxy->setFilterRegExp(QStringLiteral("^(Bob|Jo) "));
     QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::FullNameRole), (QStringList{"Bob B", "Jo J"}));
     m_proxy->setFilterWildcard(QStringLiteral("*nna*"));
-    QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::FullNameRole), (QStringList{"Anna A", "Hanna H"}));
+    QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::FullNameRole),
+             (QStringList{"Anna A", "Hanna H"}));
     m_proxy->setFilterRegularExpression(QStringLiteral("^H"));
     QCOMPARE(rowsOf(m_proxy.get(), ContactsModel::FullNameRole), (QStringList{"Hanna H"}));
     m_proxy->setFilterFixedString(QStringLiteral("o"));

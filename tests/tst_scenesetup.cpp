@@ -2,6 +2,8 @@
 
 #include "contact.h"
 #include "contactsimageprovider.h"
+#include "contactsmodel.h"
+#include "contactsproxymodel.h"
 #include "customqtquick2applicationviewer.h"
 #include "database.h"
 #include "defaultdatabase.h"
@@ -31,7 +33,6 @@ private slots:
     void cleanup();
     void opensDatabaseFileAndPublishesIt();
     void unopenableDatabaseUsesSettingsStore();
-    void settingsStoreContactsSurviveRestart();
     void publishesContextProperties_data();
     void publishesContextProperties();
     void windowTitleAndTitleBarButtons();
@@ -40,9 +41,16 @@ private slots:
     void registersSceneTypes();
     void installsPhotoProviderOnActiveStore();
     void teardownOrder();
+    void showContactSelectsContactAfterLoad();
+    void sceneContactsSurviveRestart_data();
+    void sceneContactsSurviveRestart();
+    void sceneSeesTabletMode();
 
 private:
     QString databasePath() const;
+    void seedDatabase();
+    static ContactsProxyModel *sceneView(const SceneSetup &setup);
+    static ContactsModel *sceneModel(const SceneSetup &setup);
 };
 
 void tst_SceneSetup::init()
@@ -87,29 +95,6 @@ void tst_SceneSetup::unopenableDatabaseUsesSettingsStore()
     QCOMPARE(setup.viewer()->status(), QQuickView::Ready);
     // The directory is left alone.
     QVERIFY(QFileInfo(databasePath()).isDir());
-}
-
-void tst_SceneSetup::settingsStoreContactsSurviveRestart()
-{
-    QVERIFY(QDir().mkpath(databasePath()));
-    {
-        SceneSetup setup(nullptr, QString(), false, false);
-        QCOMPARE(setup.activeStore(), setup.settingsStore());
-        Contact contact;
-        contact.id = Contact::makeId();
-        contact.name = QStringLiteral("Olga");
-        contact.surname = QStringLiteral("Petrova");
-        contact.phoneList = QStringList { QStringLiteral("+7 900 000 00 00") };
-        contact.phoneGroupList = QStringList { QStringLiteral("Mobile") };
-        setup.activeStore()->insertContact(&contact);
-    }
-    SceneSetup again(nullptr, QString(), false, false);
-    QCOMPARE(again.activeStore(), again.settingsStore());
-    const QList<Contact *> contacts = again.activeStore()->loadContacts();
-    QCOMPARE(contacts.size(), 1);
-    QCOMPARE(contacts.first()->surname, QStringLiteral("Petrova"));
-    QCOMPARE(contacts.first()->phoneList, QStringList { QStringLiteral("+7 900 000 00 00") });
-    qDeleteAll(contacts);
 }
 
 void tst_SceneSetup::publishesContextProperties_data()
@@ -231,6 +216,102 @@ void tst_SceneSetup::teardownOrder()
     QCOMPARE(destroyed, (QStringList { "window", "sqlite", "settings" }));
     // The SQLite store closed and removed its connection.
     QVERIFY(!QSqlDatabase::contains(connection));
+}
+
+// Three contacts in the default database file, sorted Anna, Boris, Clara.
+void tst_SceneSetup::seedDatabase()
+{
+    SqliteDatabase store;
+    QVERIFY(store.open(QString()));
+    const QList<QStringList> rows {
+        { "41", "Anna", "Alpha" }, { "43", "Clara", "Gamma" }, { "42", "Boris", "Beta" }
+    };
+    for (const QStringList &row : rows) {
+        Contact contact;
+        contact.id = row.at(0);
+        contact.name = row.at(1);
+        contact.surname = row.at(2);
+        store.insertContact(&contact);
+    }
+}
+
+ContactsProxyModel *tst_SceneSetup::sceneView(const SceneSetup &setup)
+{
+    QQuickItem *root = setup.viewer()->rootObject();
+    return root ? root->findChild<ContactsProxyModel *>() : nullptr;
+}
+
+ContactsModel *tst_SceneSetup::sceneModel(const SceneSetup &setup)
+{
+    QQuickItem *root = setup.viewer()->rootObject();
+    return root ? root->findChild<ContactsModel *>() : nullptr;
+}
+
+void tst_SceneSetup::showContactSelectsContactAfterLoad()
+{
+    seedDatabase();
+    SceneSetup setup(nullptr, QStringLiteral("42"), false, false);
+    ContactsProxyModel *view = sceneView(setup);
+    QVERIFY(view);
+    // The scene had loaded and sorted its contacts, and then selected the
+    // requested one, which is not the first row.
+    QCOMPARE(view->rowCount(), 3);
+    QCOMPARE(view->data(view->index(0, 0), ContactsModel::IdRole).toString(),
+             QStringLiteral("41"));
+    QTRY_COMPARE(view->currentIndex(), 1);
+    QCOMPARE(view->currentData(ContactsModel::IdRole).toString(), QStringLiteral("42"));
+
+    // A later message through the window selects another contact.
+    setup.viewer()->processAppMessage(QStringLiteral("contactId 43"));
+    QTRY_COMPARE(view->currentData(ContactsModel::IdRole).toString(), QStringLiteral("43"));
+}
+
+void tst_SceneSetup::sceneContactsSurviveRestart_data()
+{
+    QTest::addColumn<bool>("databaseUnopenable");
+    QTest::newRow("SQLite file") << false;
+    QTest::newRow("settings store, directory in place of the file") << true;
+}
+
+void tst_SceneSetup::sceneContactsSurviveRestart()
+{
+    QFETCH(bool, databaseUnopenable);
+    if (databaseUnopenable) {
+        QVERIFY(QDir().mkpath(databasePath()));
+    }
+    {
+        SceneSetup setup(nullptr, QString(), false, false);
+        QCOMPARE(setup.activeStore() == setup.settingsStore(), databaseUnopenable);
+        ContactsModel *model = sceneModel(setup);
+        QVERIFY(model);
+        QCOMPARE(model->rowCount(), 0);
+        Contact contact;
+        contact.name = QStringLiteral("Olga");
+        contact.surname = QStringLiteral("Petrova");
+        contact.emailList = QStringList { QStringLiteral("olga@example.org") };
+        contact.emailGroupList = QStringList { QStringLiteral("Work") };
+        model->addContact(&contact, QString());
+        QCOMPARE(model->rowCount(), 1);
+    }
+    SceneSetup again(nullptr, QString(), false, false);
+    QCOMPARE(again.activeStore() == again.settingsStore(), databaseUnopenable);
+    ContactsProxyModel *view = sceneView(again);
+    QVERIFY(view);
+    QCOMPARE(view->rowCount(), 1);
+    const QModelIndex row = view->index(0, 0);
+    QCOMPARE(view->data(row, ContactsModel::FullNameRole).toString(),
+             QStringLiteral("Petrova Olga"));
+    QCOMPARE(view->data(row, ContactsModel::EmailListRole).toStringList(),
+             QStringList { QStringLiteral("olga@example.org") });
+    QCOMPARE(QFileInfo(databasePath()).isDir(), databaseUnopenable);
+}
+
+void tst_SceneSetup::sceneSeesTabletMode()
+{
+    SceneSetup desktop(nullptr, QString(), false, false);
+    QCOMPARE(desktop.viewer()->rootObject()->property("itemHeight").toReal(), 50.0);
+    SceneSetup tablet(nullptr, QString(), false, true);
+    QCOMPARE(tablet.viewer()->rootObject()->property("itemHeight").toReal(), 80.0);
 }
 
 KIV_TEST_MAIN(tst_SceneSetup)

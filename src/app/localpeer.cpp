@@ -1,7 +1,6 @@
 #include "localpeer.h"
 
 #include <QCryptographicHash>
-#include <QDataStream>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -173,7 +172,7 @@ void LocalPeer::acceptConnections()
 
 void LocalPeer::readFrom(QLocalSocket *socket)
 {
-    if (socket->property("kivDone").toBool() || socket->bytesAvailable() < frameHeaderBytes) {
+    if (socket->bytesAvailable() < frameHeaderBytes) {
         return;
     }
     char header[frameHeaderBytes];
@@ -188,7 +187,8 @@ void LocalPeer::readFrom(QLocalSocket *socket)
     }
     socket->read(frameHeaderBytes);
     const QString message = QString::fromUtf8(socket->read(length));
-    socket->setProperty("kivDone", true);
+    // One message per connection: anything after it is not read.
+    disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
     socket->write(&ackByte, 1);
     socket->flush();
     emit messageReceived(message);

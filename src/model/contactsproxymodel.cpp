@@ -26,6 +26,7 @@ QString initialOf(const QString &text)
                        : 1;
     return text.left(length).toUpper();
 }
+
 // The text with every code point folded on its own (simple case folding),
 // which is how QString compares and searches case-insensitively; a text's
 // toCaseFolded() can differ (it applies the multi-character foldings).
@@ -50,6 +51,14 @@ QString foldedText(const QString &text)
         }
     }
     return folded;
+}
+quint64 characterBits(const QString &text)
+{
+    quint64 bits = 0;
+    for (const QChar c : text) {
+        bits |= quint64(1) << (c.unicode() % 64);
+    }
+    return bits;
 }
 } // namespace
 
@@ -264,6 +273,17 @@ const ContactsProxyModel::RowState &ContactsProxyModel::keyedRow(int sourceRow) 
     return state;
 }
 
+const ContactsProxyModel::RowState &ContactsProxyModel::foldedRow(int sourceRow) const
+{
+    RowState &state = m_rows[size_t(sourceRow)];
+    if (!state.foldReady) {
+        state.foldedName = foldedText(m_source->contactAt(sourceRow)->fullname);
+        state.characters = characterBits(state.foldedName);
+        state.foldReady = true;
+    }
+    return state;
+}
+
 // The sign of QString::localeAwareCompare(left text, right text): an empty
 // text compares plainly, and so does every text in the C locale.
 int ContactsProxyModel::compareRows(int left, int right) const
@@ -334,11 +354,10 @@ bool ContactsProxyModel::searchMatches(int sourceRow) const
     }
     RowState &state = m_rows[size_t(sourceRow)];
     if (state.match < 0) {
-        if (!state.foldReady) {
-            state.foldedName = foldedText(m_source->contactAt(sourceRow)->fullname);
-            state.foldReady = true;
-        }
-        state.match = state.foldedName.contains(m_searchFold, Qt::CaseSensitive) ? 1 : 0;
+        foldedRow(sourceRow);
+        const bool found = (m_searchCharacters & ~state.characters) == 0
+                           && state.foldedName.contains(m_searchFold, Qt::CaseSensitive);
+        state.match = found ? 1 : 0;
     }
     return state.match == 1;
 }
@@ -390,6 +409,7 @@ void ContactsProxyModel::updateSearch(const QString &text)
         state.match = -1;
     }
     m_searchFold = fold;
+    m_searchCharacters = characterBits(fold);
 }
 
 // Brings the view to the rows that acceptsRow() now gives. A few changed
@@ -470,6 +490,14 @@ void ContactsProxyModel::sort()
         invalidate();
     }
     m_sortedRole = m_sortRole;
+    if (m_source) {
+        // The first keystroke of a search should find the folded names
+        // ready; sorting is where a pause is expected anyway.
+        syncRowStates();
+        for (int row = 0; row < int(m_rows.size()); ++row) {
+            foldedRow(row);
+        }
+    }
     QSortFilterProxyModel::sort(0, Qt::AscendingOrder);
     // Sorting by the keys leaves every shown row in key order; when all
     // rows are shown that order gives the ranks for free, and later

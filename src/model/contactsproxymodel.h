@@ -113,6 +113,9 @@ private:
         QString sortText;
         std::optional<QCollatorSortKey> key;
         QString foldedName;
+        // One bit per character of the folded name (code unit modulo 64):
+        // a search text with a bit that the name lacks cannot be in it.
+        quint64 characters = 0;
         bool keyReady = false;
         bool foldReady = false;
         signed char match = -1; // -1 unknown, 0 no, 1 yes
@@ -129,6 +132,7 @@ private:
     void invalidateKeys();
     void syncRowStates() const;
     const RowState &keyedRow(int sourceRow) const;
+    const RowState &foldedRow(int sourceRow) const;
     int compareRows(int left, int right) const;
     void ensureRanks() const;
     bool fastSearchUsable() const;
@@ -159,6 +163,7 @@ private:
     mutable std::vector<int> m_ranks;
     // The case-folded search text that RowState::match answers for.
     QString m_searchFold;
+    quint64 m_searchCharacters = 0;
     // The search text was set through setFilterFixedString of this class.
     bool m_fastSearch = true;
     // While set, the filter repeats its last answers (see refilter()).

@@ -140,6 +140,7 @@ void SqliteDatabase::close()
         return;
     }
     const QString name = m_db.connectionName();
+    m_insertQuery.reset();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(name);
@@ -258,26 +259,34 @@ QList<Contact *> SqliteDatabase::loadContacts()
 
 // One statement writes the record and its imported photo, so that a record
 // whose id is already taken changes nothing at all. The photo is prepared as
-// every stored photo is; a photo that is no image is dropped.
+// every stored photo is; a photo that is no image is dropped. The statement
+// is prepared once per connection: an import runs it for every contact.
 void SqliteDatabase::insertContact(Contact *contact)
 {
     if (!contact || !isOpen()) {
         return;
     }
     beginWrite();
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral(
-            "insert into contact (id, name, surname, middlename, isFavorite, organization, "
-            "dateOfBirth, comment, phoneList, phoneGroupList, emailList, emailGroupList, "
-            "addressList, addressGroupList, linkList, photoData) values (:id, :name, :surname, "
-            ":middlename, :isFavorite, :organization, :dateOfBirth, :comment, :phoneList, "
-            ":phoneGroupList, :emailList, :emailGroupList, :addressList, :addressGroupList, "
-            ":linkList, :photoData)"));
+    if (!m_insertQuery) {
+        m_insertQuery = std::make_unique<QSqlQuery>(m_db);
+        if (!m_insertQuery->prepare(QStringLiteral(
+                    "insert into contact (id, name, surname, middlename, isFavorite, "
+                    "organization, dateOfBirth, comment, phoneList, phoneGroupList, emailList, "
+                    "emailGroupList, addressList, addressGroupList, linkList, photoData) values "
+                    "(:id, :name, :surname, :middlename, :isFavorite, :organization, "
+                    ":dateOfBirth, :comment, :phoneList, :phoneGroupList, :emailList, "
+                    ":emailGroupList, :addressList, :addressGroupList, :linkList, :photoData)"))) {
+            m_insertQuery.reset();
+            return;
+        }
+    }
+    QSqlQuery &query = *m_insertQuery;
     bindFields(query, contact);
     const QByteArray photo = PhotoEncoding::normalizeBase64(contact->photoData);
     query.bindValue(QStringLiteral(":photoData"),
                     photo.isEmpty() ? QVariant(QVariant::ByteArray) : QVariant(photo));
     query.exec();
+    query.finish();
 }
 
 void SqliteDatabase::updateContact(Contact *contact)

@@ -3,8 +3,9 @@
 #include "database.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 
-class QSqlQuery;
+#include <memory>
 
 // The main contact store: the table `contact` in an SQLite database file.
 // The same class reads and writes the database files of import and export.
@@ -57,4 +58,6 @@ private:
 
     QSqlDatabase m_db;
     bool m_transactionOpen = false;
+    // The prepared insert statement of the current connection.
+    std::unique_ptr<QSqlQuery> m_insertQuery;
 };
