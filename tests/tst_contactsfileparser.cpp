@@ -79,6 +79,7 @@ private slots:
     void byteOrderMarkDecidesEncoding_data();
     void byteOrderMarkDecidesEncoding();
     void refusesPlainText();
+    void readsTabSeparatedFile();
     void missingFileGivesNothing();
 
     void readsDatabaseWrittenByStore();
@@ -545,6 +546,17 @@ void tst_ContactsFileParser::refusesPlainText()
     const Parsed next(ContactsFileParser::parseFile(dataFile("outlook-en.csv"), "UTF-8"));
     QVERIFY(ContactsFileParser::errorString.isEmpty());
     QCOMPARE(next.size(), 1);
+}
+
+void tst_ContactsFileParser::readsTabSeparatedFile()
+{
+    const QString path = writeFile(QStringLiteral("contacts.tsv"),
+                                   "First Name\tLast Name\tHome Phone\nAnna\tSmith, Jr.\t12\n");
+    const Parsed parsed(ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")));
+    QVERIFY(ContactsFileParser::errorString.isEmpty());
+    QCOMPARE(parsed.size(), 1);
+    QCOMPARE(parsed.at(0)->surname, QStringLiteral("Smith, Jr."));
+    QCOMPARE(parsed.at(0)->phoneList, QStringList{"12"});
 }
 
 void tst_ContactsFileParser::missingFileGivesNothing()

@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QCryptographicHash>
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -121,6 +122,47 @@ QStringList ids(const QList<std::shared_ptr<Contact>> &contacts)
     return result;
 }
 
+// The CRC-32 of PNG chunks (ISO 3309, as in RFC 2083).
+quint32 crc32(const QByteArray &bytes)
+{
+    quint32 crc = 0xffffffffu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = crc & 1 ? (crc >> 1) ^ 0xedb88320u : crc >> 1;
+        }
+    }
+    return ~crc;
+}
+
+// A valid PNG of a black 1-bit image: a few kilobytes that claim any size.
+QByteArray blackPng(int width, int height)
+{
+    auto chunk = [](const QByteArray &type, const QByteArray &data) {
+        QByteArray bytes;
+        QDataStream stream(&bytes, QIODevice::WriteOnly);
+        stream << quint32(data.size());
+        const QByteArray body = type + data;
+        stream.writeRawData(body.constData(), body.size());
+        stream << crc32(body);
+        return bytes;
+    };
+    QByteArray header;
+    QDataStream stream(&header, QIODevice::WriteOnly);
+    stream << quint32(width) << quint32(height) << quint8(1) << quint8(0) << quint8(0)
+           << quint8(0) << quint8(0);
+    QByteArray row(1 + (width + 7) / 8, '\0');
+    QByteArray pixels;
+    pixels.reserve(row.size() * height);
+    for (int i = 0; i < height; ++i) {
+        pixels += row;
+    }
+    // qCompress writes the zlib stream after four bytes of length.
+    const QByteArray compressed = qCompress(pixels, 9).mid(4);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header)
+            + chunk("IDAT", compressed) + chunk("IEND", QByteArray());
+}
+
 QString writeImage(const QString &dir, int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
@@ -171,6 +213,8 @@ private slots:
     void unreadableImageKeepsEarlierPhoto();
     void importedPhotoIsNormalized();
     void importedPhotoThatIsNoImageIsDropped();
+    void hugeImportedPhotoIsNotDecoded_data();
+    void hugeImportedPhotoIsNotDecoded();
 
     void connectionNamesAreUniqueAndReleased();
     void operationsBeforeOpenDoNothing();
@@ -636,6 +680,8 @@ void tst_SqliteDatabase::photoIsScaled_data()
     QTest::newRow("small") << QSize(300, 200) << QSize(300, 200);
     QTest::newRow("exactly 400") << QSize(400, 400) << QSize(400, 400);
     QTest::newRow("only height too big") << QSize(100, 401) << QSize(100, 400);
+    QTest::newRow("long thin line") << QSize(1000, 1) << QSize(400, 1);
+    QTest::newRow("tall thin line") << QSize(1, 1000) << QSize(1, 400);
 }
 
 void tst_SqliteDatabase::photoIsScaled()
@@ -721,6 +767,35 @@ void tst_SqliteDatabase::importedPhotoThatIsNoImageIsDropped()
     const auto raw = rawRows(defaultFile(), QStringLiteral("select id, photoData from contact"));
     QCOMPARE(raw.size(), 1);
     QVERIFY(raw.first().at(1).isNull());
+}
+
+void tst_SqliteDatabase::hugeImportedPhotoIsNotDecoded_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("stored");
+
+    QTest::newRow("100 megapixels") << QSize(10000, 10000) << true;
+    QTest::newRow("more than 100 megapixels") << QSize(10000, 10001) << false;
+}
+
+// An imported photo is untrusted: a small file must not make the store
+// decode an image of gigabytes.
+void tst_SqliteDatabase::hugeImportedPhotoIsNotDecoded()
+{
+    QFETCH(QSize, size);
+    QFETCH(bool, stored);
+
+    auto contact = makeContact(QStringLiteral("6"), QStringLiteral("Anna"));
+    contact->photoData = blackPng(size.width(), size.height()).toBase64();
+    QVERIFY(contact->photoData.size() < 100000);
+    auto store = openStore();
+    QVERIFY(store);
+    store->insertContact(contact.get());
+    const QByteArray photo = store->loadPhoto(QStringLiteral("6"));
+    QCOMPARE(!photo.isEmpty(), stored);
+    if (stored) {
+        QCOMPARE(QImage::fromData(photo, "PNG").size(), QSize(400, 400));
+    }
 }
 
 void tst_SqliteDatabase::connectionNamesAreUniqueAndReleased()
@@ -874,6 +949,13 @@ void tst_SqliteDatabase::killedImportLeavesPrefix()
         if (rows.at(i).first().toInt() != i + 1) {
             QFAIL(qPrintable(QStringLiteral("row %1 holds id %2").arg(i).arg(rows.at(i).first().toInt())));
         }
+    }
+    if (mode == QLatin1String("import")) {
+        // Every fourth contact came with a photo, written with its row.
+        const auto photos = rawRows(file, QStringLiteral(
+                "select count(*), sum(id % 4 = 1) from contact where photoData is not null"));
+        QCOMPARE(photos.first().at(0).toInt(), (rows.size() + 3) / 4);
+        QCOMPARE(photos.first().at(1).toInt(), (rows.size() + 3) / 4);
     }
 }
 

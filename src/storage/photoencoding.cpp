@@ -2,8 +2,27 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 
 namespace PhotoEncoding {
+
+namespace {
+
+// Images larger than this are not decoded at all: a small file can claim a
+// huge image (an imported photo is untrusted input), and decoding it would
+// take gigabytes. Photos of today's cameras stay well below.
+constexpr qint64 MaxPixels = 100 * 1000 * 1000;
+
+QImage readImage(QImageReader &reader)
+{
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > MaxPixels) {
+        return QImage();
+    }
+    return reader.read();
+}
+
+} // namespace
 
 QByteArray encodeImage(const QImage &image)
 {
@@ -15,6 +34,13 @@ QByteArray encodeImage(const QImage &image)
         scaled = image.width() > image.height()
                 ? image.scaledToWidth(MaxSide, Qt::FastTransformation)
                 : image.scaledToHeight(MaxSide, Qt::FastTransformation);
+        if (scaled.isNull()) {
+            // A very long and thin image would round its short side to
+            // nothing; keep one pixel of it.
+            const QSize size = image.size().scaled(MaxSide, MaxSide, Qt::KeepAspectRatio);
+            scaled = image.scaled(size.expandedTo(QSize(1, 1)), Qt::IgnoreAspectRatio,
+                                  Qt::FastTransformation);
+        }
     }
     QByteArray png;
     QBuffer buffer(&png);
@@ -30,7 +56,8 @@ QByteArray encodeFile(const QString &path)
     if (path.isEmpty()) {
         return QByteArray();
     }
-    return encodeImage(QImage(path));
+    QImageReader reader(path);
+    return encodeImage(readImage(reader));
 }
 
 QByteArray normalizeBase64(const QByteArray &base64)
@@ -38,7 +65,11 @@ QByteArray normalizeBase64(const QByteArray &base64)
     if (base64.isEmpty()) {
         return QByteArray();
     }
-    return encodeImage(QImage::fromData(QByteArray::fromBase64(base64)));
+    QByteArray bytes = QByteArray::fromBase64(base64);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    return encodeImage(readImage(reader));
 }
 
 } // namespace PhotoEncoding
