@@ -2,7 +2,8 @@
 // store in $HOME and reports its progress on stdout, until it is killed.
 //
 //   sqlitecrashchild import   inserts 20,000 contacts as an import does (the
-//                             event loop runs every 30 ms) and prints the
+//                             event loop runs every 30 ms; every fourth
+//                             contact carries a photo) and prints the
 //                             number inserted after each turn of it
 //   sqlitecrashchild pending  commits 5,000 contacts, then inserts 8,000 more
 //                             without letting the event loop run, prints
@@ -11,8 +12,10 @@
 #include "contact.h"
 #include "sqlitedatabase.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QImage>
 
 #include <cstdio>
 
@@ -20,7 +23,18 @@ namespace {
 
 const int Total = 20000;
 
-void insert(SqliteDatabase &store, int i)
+QByteArray photo()
+{
+    QImage image(64, 64, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png.toBase64();
+}
+
+void insert(SqliteDatabase &store, int i, const QByteArray &photoData = QByteArray())
 {
     Contact contact(nullptr);
     contact.id = QString::number(i + 1);
@@ -32,6 +46,7 @@ void insert(SqliteDatabase &store, int i)
     contact.phoneGroupList = QStringList{QStringLiteral("Mobile"), QStringLiteral("Work")};
     contact.emailList = QStringList{QStringLiteral("name%1@example.org").arg(i)};
     contact.emailGroupList = QStringList{QStringLiteral("Home")};
+    contact.photoData = photoData;
     store.insertContact(&contact);
 }
 
@@ -54,10 +69,11 @@ int main(int argc, char *argv[])
     }
 
     if (mode == QLatin1String("import")) {
+        const QByteArray photoData = photo();
         QElapsedTimer timer;
         timer.start();
         for (int i = 0; i < Total; ++i) {
-            insert(store, i);
+            insert(store, i, i % 4 ? QByteArray() : photoData);
             if (timer.elapsed() >= 30) {
                 QCoreApplication::processEvents();
                 std::printf("%d\n", i + 1);

@@ -950,6 +950,13 @@ void tst_SqliteDatabase::killedImportLeavesPrefix()
             QFAIL(qPrintable(QStringLiteral("row %1 holds id %2").arg(i).arg(rows.at(i).first().toInt())));
         }
     }
+    if (mode == QLatin1String("import")) {
+        // Every fourth contact came with a photo, written with its row.
+        const auto photos = rawRows(file, QStringLiteral(
+                "select count(*), sum(id % 4 = 1) from contact where photoData is not null"));
+        QCOMPARE(photos.first().at(0).toInt(), (rows.size() + 3) / 4);
+        QCOMPARE(photos.first().at(1).toInt(), (rows.size() + 3) / 4);
+    }
 }
 
 KIV_TEST_GUILESS_MAIN(tst_SqliteDatabase)
