@@ -10,7 +10,7 @@ DEB_PACKAGES = cmake make g++ python3 \
 	qtbase5-dev qtdeclarative5-dev libqt5sql5-sqlite \
 	qml-module-qtquick2 qml-module-qtquick-window2 qml-module-qtgraphicaleffects \
 	qml-module-qttest qt5-image-formats-plugins \
-	xvfb xauth fonts-dejavu-core desktop-file-utils python3-vobject \
+	xvfb xauth libx11-dev fonts-dejavu-core desktop-file-utils python3-vobject \
 	librsvg2-bin
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

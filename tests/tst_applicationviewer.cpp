@@ -25,6 +25,8 @@ private slots:
     void messages_data();
     void messages();
     void messageBeforeShowShowsWindow();
+    void messageRestoresMinimisedWindow_data();
+    void messageRestoresMinimisedWindow();
     void f1OpensHelpAndReachesScene();
     void startsDetachedProcessWithUnchangedArguments();
     void sceneFollowsWindowSizeAndQuitCloses();
@@ -130,6 +132,28 @@ void tst_ApplicationViewer::messageBeforeShowShowsWindow()
     QCOMPARE(shown.at(0).at(0).toString(), QStringLiteral("4"));
     QVERIFY(viewer.isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+}
+
+void tst_ApplicationViewer::messageRestoresMinimisedWindow_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::newRow("raise") << QStringLiteral("raise");
+    QTest::newRow("contact id") << QStringLiteral("contactId 5");
+}
+
+void tst_ApplicationViewer::messageRestoresMinimisedWindow()
+{
+    QFETCH(QString, message);
+    CustomQtQuick2ApplicationViewer viewer;
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    viewer.setWindowStates(Qt::WindowMinimized);
+    viewer.processAppMessage(QStringLiteral("Raise"));
+    QVERIFY(viewer.windowStates().testFlag(Qt::WindowMinimized));
+
+    viewer.processAppMessage(message);
+    QVERIFY(!viewer.windowStates().testFlag(Qt::WindowMinimized));
+    QVERIFY(viewer.isVisible());
 }
 
 void tst_ApplicationViewer::f1OpensHelpAndReachesScene()

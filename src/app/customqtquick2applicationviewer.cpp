@@ -13,8 +13,7 @@ CustomQtQuick2ApplicationViewer::CustomQtQuick2ApplicationViewer(QWindow *parent
 void CustomQtQuick2ApplicationViewer::processAppMessage(QString message)
 {
     if (message == QLatin1String("raise")) {
-        show();
-        raise();
+        bringForward();
         return;
     }
     if (message.startsWith(QLatin1String("contactId"))) {
@@ -22,9 +21,20 @@ void CustomQtQuick2ApplicationViewer::processAppMessage(QString message)
         if (pieces.size() >= 2) {
             emit showContact(pieces.at(1));
         }
-        show();
-        raise();
+        bringForward();
     }
+}
+
+void CustomQtQuick2ApplicationViewer::bringForward()
+{
+    // A minimised window would stay invisible after show() and raise(): the
+    // user started the program again to see it, so restore it (keeping a
+    // maximised window maximised).
+    if (windowStates().testFlag(Qt::WindowMinimized)) {
+        setWindowStates(windowStates() & ~Qt::WindowMinimized);
+    }
+    show();
+    raise();
 }
 
 void CustomQtQuick2ApplicationViewer::startDetachedProcess(QString program, QStringList arguments)

@@ -20,7 +20,7 @@ signals:
     void showContact(QString contactId);
 
 public slots:
-    // "raise" shows and raises the window; "contactId <id>" also emits
+    // "raise" shows, restores and raises the window; "contactId <id>" also emits
     // showContact with the text between the first and second blank. Anything
     // else is ignored.
     void processAppMessage(QString message);
@@ -29,4 +29,8 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    // Shows the window, restored if it was minimised, and puts it on top.
+    void bringForward();
 };
