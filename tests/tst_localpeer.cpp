@@ -22,6 +22,7 @@ private slots:
     void deliversMessagesUnchanged();
     void sendGivesUpWhenPrimaryDoesNotListen();
     void badClientsDoNotBlockTheChannel();
+    void unusableLockDirectoryStillStarts();
 
 private:
     QString uniqueKey();
@@ -168,6 +169,34 @@ void tst_LocalPeer::badClientsDoNotBlockTheChannel()
     QTRY_COMPARE(primary.received, QStringList { QStringLiteral("contactId 17") });
     // The liar has been dropped.
     QTRY_COMPARE(liar.state(), QLocalSocket::UnconnectedState);
+}
+
+void tst_LocalPeer::unusableLockDirectoryStillStarts()
+{
+    // No lock file can be made: the process must still become a primary
+    // rather than wait for one that can never exist.
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    // A file where the directory should be: nothing can be created in it,
+    // not even by the superuser.
+    const QString notADirectory = QDir::homePath() + QStringLiteral("/not-a-directory");
+    QFile(notADirectory).open(QIODevice::WriteOnly);
+    qputenv("TMPDIR", notADirectory.toUtf8());
+    LocalPeer peer(uniqueKey());
+    const bool client = peer.isClient();
+    qputenv("TMPDIR", tmp);
+    if (runtime.isNull()) {
+        qunsetenv("XDG_RUNTIME_DIR");
+    } else {
+        qputenv("XDG_RUNTIME_DIR", runtime);
+    }
+    if (tmp.isNull()) {
+        qunsetenv("TMPDIR");
+    }
+    QVERIFY2(peer.lockPath().startsWith(notADirectory + QLatin1Char('/')),
+             qPrintable(peer.lockPath()));
+    QVERIFY(!client);
 }
 
 KIV_TEST_GUILESS_MAIN(tst_LocalPeer)

@@ -113,6 +113,14 @@ QList<std::shared_ptr<Contact>> reload(const QString &path = QString())
     return result;
 }
 
+// The number of records a store loads; the records are released.
+int loadedCount(SqliteDatabase &store)
+{
+    const QList<Contact *> contacts = store.loadContacts();
+    qDeleteAll(contacts);
+    return contacts.size();
+}
+
 QStringList ids(const QList<std::shared_ptr<Contact>> &contacts)
 {
     QStringList result;
@@ -814,7 +822,7 @@ void tst_SqliteDatabase::connectionNamesAreUniqueAndReleased()
 
         a.insertContact(makeContact(QStringLiteral("1"), QStringLiteral("Anna")).get());
         b.insertContact(makeContact(QStringLiteral("2"), QStringLiteral("Boris")).get());
-        QCOMPARE(a.loadContacts().size(), 1);
+        QCOMPARE(loadedCount(a), 1);
 
         const QString oldName = a.connectionName();
         QVERIFY(a.open(second));
@@ -858,7 +866,7 @@ void tst_SqliteDatabase::writesAreCommittedWhenEventLoopRuns()
     QCOMPARE(rawRows(defaultFile(), countRows).first().first().toInt(), 100);
 
     store->removeContacts(QStringList{QStringLiteral("1")});
-    QCOMPARE(store->loadContacts().size(), 99);
+    QCOMPARE(loadedCount(*store), 99);
     QCOMPARE(rawRows(defaultFile(), countRows).first().first().toInt(), 99);
 
     store->toggleFavorite(QStringLiteral("2"));

@@ -36,7 +36,9 @@ QString peerDirectory()
             return info.absoluteFilePath();
         }
     }
-    return QDir::tempPath();
+    // QDir::tempPath() is empty when TMPDIR names a missing directory.
+    const QString temp = QDir::tempPath();
+    return temp.isEmpty() ? QStringLiteral("/tmp") : temp;
 }
 
 QString canonicalOrClean(const QString &path)
@@ -97,11 +99,14 @@ bool LocalPeer::isClient()
         // A lock whose process is gone is still recognised as stale.
         m_lock->setStaleLockTime(0);
     }
-    if (!m_lock->tryLock(0)) {
+    if (!m_lock->tryLock(0) && m_lock->error() == QLockFile::LockFailedError) {
         return true;
     }
-    // We hold the lock, so any socket left at our path belongs to a primary
-    // that died without cleaning up.
+    // Either we hold the lock, or no lock can be made at all (for example an
+    // unusable directory). Refusing to start would leave the user with no
+    // program, so in the second case this process runs as the primary too.
+    // Any socket left at our path belongs to a primary that died without
+    // cleaning up.
     QLocalServer::removeServer(socketPath());
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
