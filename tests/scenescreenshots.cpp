@@ -134,7 +134,7 @@ public:
 
         s.click(QStringLiteral("settingsButton"));
         s.waitShown(QStringLiteral("settingsForm"));
-        shoot(QStringLiteral("settings"));
+        shoot(QStringLiteral("settings-form"));
 
         const QString file = QDir::homePath() + QStringLiteral("/contacts.csv");
         QFile::remove(file);
