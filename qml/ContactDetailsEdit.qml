@@ -20,6 +20,8 @@ Item {
     property alias addressNames: addressGroup.detailsName
     property alias links: linkGroup.detailsData
     property alias comments: commentEdit.text
+    // Id of the contact being edited: a new name can move it to another row.
+    property string editedId: ""
 
     function listOf(value) {
         var list = []
@@ -141,17 +143,28 @@ Item {
         target: root
 
         function onShowEditDetails(add) {
+            detailsEdit.editedId = ""
             if (add) {
                 detailsEdit.clear()
             } else {
                 detailsEdit.load()
+                detailsEdit.editedId =
+                        detailsEdit.textOf(contactsProxyModel.currentData(ContactsModel.IdRole))
             }
             detailsEdit.visible = true
         }
 
         function onHideEditDetails() {
             detailsEdit.visible = false
-            contactsProxyModel.currentIndexChanged()
+            var row = detailsEdit.editedId === ""
+                    ? -1 : contactsProxyModel.indexOfContact(detailsEdit.editedId)
+            detailsEdit.editedId = ""
+            if (row >= 0 && row !== contactsProxyModel.currentIndex) {
+                // The edited contact moved in the sorted list: keep it selected.
+                contactList.currentIndex = row
+            } else {
+                contactsProxyModel.currentIndexChanged()
+            }
         }
 
         function onSaveEditDetails() {

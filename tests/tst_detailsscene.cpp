@@ -32,6 +32,7 @@ private slots:
     void plusFollowsLastRow();
     void newGroupLabelSurvivesRestart();
     void editChangesRecordAndCancelDiscards();
+    void renamedContactStaysShown();
     void pictureWhileBrowsingUpdatesAtOnce();
     void pictureWhileAddingStoredOnSave();
 
@@ -488,6 +489,34 @@ void tst_DetailsScene::editChangesRecordAndCancelDiscards()
     QCOMPARE(stored.at(0)->name, QStringLiteral("Ann"));
     qDeleteAll(stored);
     delete c;
+}
+
+void tst_DetailsScene::renamedContactStaysShown()
+{
+    Contact *a = contact(QStringLiteral("Adams"), QStringLiteral("Ann"));
+    Contact *b = contact(QStringLiteral("Brown"), QStringLiteral("Bob"));
+    SceneDriver::storeContacts({ a, b });
+    QVERIFY(m_scene->start());
+    selectContact(a->id);
+
+    // The new surname sorts the contact after Brown: the details still show it.
+    QVERIFY(m_scene->click(QStringLiteral("editButton")));
+    QTRY_VERIFY(m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
+    QQuickItem *surname = m_scene->item(QStringLiteral("surnameField"));
+    QVERIFY(m_scene->click(surname));
+    QTest::keyClick(m_scene->window(), Qt::Key_End);
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(m_scene->window(), Qt::Key_Backspace);
+    }
+    QVERIFY(m_scene->typeInto(surname, QStringLiteral("Young")));
+    QVERIFY(m_scene->click(QStringLiteral("okButton"), m_scene->item(QStringLiteral("headerOkCancel"))));
+    QTRY_VERIFY(m_scene->item(QStringLiteral("detailsView"))->isVisible());
+    QCOMPARE(m_scene->listedNames(),
+             (QStringList { QStringLiteral("Brown Bob"), QStringLiteral("Young Ann") }));
+    QCOMPARE(m_scene->item(QStringLiteral("fullName"))->property("text").toString(),
+             QStringLiteral("Young Ann"));
+    QCOMPARE(m_scene->eval(QStringLiteral("contactsProxyModel.currentData(257)")).toString(), a->id);
+    qDeleteAll(QList<Contact *> { a, b });
 }
 
 void tst_DetailsScene::pictureWhileBrowsingUpdatesAtOnce()
