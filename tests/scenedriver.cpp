@@ -85,6 +85,8 @@ SceneDriver::~SceneDriver()
 bool SceneDriver::start(bool tabletMode)
 {
     stop();
+    // The scene tests also run in the touch layout (see tests/scenes.cmake).
+    tabletMode = tabletMode || qEnvironmentVariableIntValue("KIV_TEST_TABLET_MODE") != 0;
     m_setup = std::make_unique<SceneSetup>(nullptr, QString(), false, tabletMode);
     QQmlEngine *engine = m_setup->viewer()->engine();
     connect(engine, &QQmlEngine::warnings, this, [](const QList<QQmlError> &list) {
