@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,7 +20,12 @@ public:
         qputenv("XDG_CONFIG_HOME", (path + QStringLiteral("/.config")).toUtf8());
         qputenv("XDG_DATA_HOME", (path + QStringLiteral("/.local/share")).toUtf8());
         qputenv("XDG_CACHE_HOME", (path + QStringLiteral("/.cache")).toUtf8());
+        qputenv("XDG_RUNTIME_DIR", (path + QStringLiteral("/runtime")).toUtf8());
         QDir(path).mkpath(QStringLiteral(".config"));
+        QDir(path).mkpath(QStringLiteral("runtime"));
+        QFile::setPermissions(path + QStringLiteral("/runtime"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                      | QFileDevice::ExeOwner);
     }
     QString path() const { return m_dir.path(); }
 

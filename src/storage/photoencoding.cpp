@@ -8,16 +8,23 @@ namespace PhotoEncoding {
 
 namespace {
 
-// Images larger than this are not decoded at all: a small file can claim a
-// huge image (an imported photo is untrusted input), and decoding it would
-// take gigabytes. Photos of today's cameras stay well below.
+// A small file can claim a huge image (an imported photo is untrusted input),
+// and decoding it whole would take gigabytes. Larger images are decoded at a
+// reduced size when they are JPEG (its decoder scales while decoding, so
+// camera photos of any size still work) and refused otherwise: other
+// decoders would build the whole image before scaling it.
 constexpr qint64 MaxPixels = 100 * 1000 * 1000;
+constexpr int ReducedSide = 4 * MaxSide;
 
 QImage readImage(QImageReader &reader)
 {
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() > MaxPixels) {
-        return QImage();
+        if (reader.format() != "jpeg") {
+            return QImage();
+        }
+        reader.setScaledSize(size.scaled(ReducedSide, ReducedSide, Qt::KeepAspectRatio)
+                                     .expandedTo(QSize(1, 1)));
     }
     return reader.read();
 }
