@@ -1,0 +1,2 @@
+# Benchmarks of the application shell.
+kiv_add_bench(photos)
