@@ -148,6 +148,8 @@ private slots:
     void missingDirectoryReportsOpenError();
     void failedWriteLeavesTargetUnchanged_data();
     void failedWriteLeavesTargetUnchanged();
+    void killedExportLeavesTargetUnchanged_data();
+    void killedExportLeavesTargetUnchanged();
     void csvIsUtf8WithoutMark();
     void csvRoundTrip();
     void databaseRoundTrip();
@@ -327,6 +329,42 @@ void tst_Export::failedWriteLeavesTargetUnchanged()
     QCOMPARE(QDir(m_dir.path()).entryList(QStringList{QStringLiteral("*") + name + QStringLiteral("*")},
                                           QDir::Files | QDir::Hidden),
              QStringList{name});
+}
+
+void tst_Export::killedExportLeavesTargetUnchanged_data()
+{
+    QTest::addColumn<int>("method");
+    QTest::newRow("Google CSV") << int(ImportExport::GOOGLE_CSV_METHOD);
+    QTest::newRow("vCard") << int(ImportExport::VCARD_METHOD);
+    QTest::newRow("database") << int(ImportExport::SQLITE_METHOD);
+}
+
+// A process killed in the middle of an export (power cut, crash) must not
+// leave a half-written file where the user's earlier export was.
+void tst_Export::killedExportLeavesTargetUnchanged()
+{
+    QFETCH(int, method);
+    const QString target = m_dir.filePath(QStringLiteral("killed-%1.out").arg(method));
+    const QByteArray old("the earlier export\n");
+    {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(old);
+    }
+
+    QProcess child;
+    child.start(QStringLiteral(EXPORT_CRASH_CHILD), {QString::number(method), target});
+    QVERIFY(child.waitForStarted(10000));
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += child.readAllStandardOutput()).contains("progress 1000"),
+                             30000);
+    child.kill();
+    QVERIFY(child.waitForFinished(10000));
+    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), old);
 }
 
 void tst_Export::csvIsUtf8WithoutMark()
