@@ -69,7 +69,7 @@ test: deps build
 # The benchmarks draw nothing on screen: they run on the offscreen platform.
 bench: deps build
 	@for b in $(BUILD_DIR)/bench/bench_*; do \
-		if [ -x "$$b" ]; then QT_QPA_PLATFORM=offscreen "$$b" || exit 1; fi; \
+		if [ -f "$$b" ] && [ -x "$$b" ]; then QT_QPA_PLATFORM=offscreen "$$b" || exit 1; fi; \
 	done
 
 # The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
