@@ -186,23 +186,21 @@ QString ImportExport::writeErrorText() const
     return tr("Unable to write file: ") + m_exportFile;
 }
 
-// Google CSV, UTF-8 without a byte-order mark. The file is written beside the
-// target and replaces it only once complete.
-bool ImportExport::exportGoogleCsv(const QList<Contact *> &contacts)
+// Writes a text export: the head, then one piece per contact with progress,
+// into a file beside the target that replaces it only once complete. An open
+// or write failure is reported and leaves the target as it was.
+bool ImportExport::writeTextExport(const QByteArray &head, int count,
+                                   const std::function<QByteArray(int)> &piece)
 {
     QSaveFile file(m_exportFile);
     if (!file.open(QIODevice::WriteOnly)) {
         emit error(openErrorText());
         return false;
     }
-    const GoogleCsv::Counts counts = GoogleCsv::countsOf(contacts);
-    const QByteArray header = (GoogleCsv::header(counts) + QLatin1Char('\n')).toUtf8();
-    bool ok = file.write(header) == header.size();
-    ok = ok && runWithProgress(contacts.size(), [&](int i) {
-        const QByteArray line = (contacts.at(i)->toGoogleCsvLine(counts.emails, counts.phones,
-                                                                 counts.addresses, counts.links)
-                                 + QLatin1Char('\n')).toUtf8();
-        return file.write(line) == line.size();
+    bool ok = file.write(head) == head.size();
+    ok = ok && runWithProgress(count, [&](int i) {
+        const QByteArray bytes = piece(i);
+        return file.write(bytes) == bytes.size();
     });
     if (!ok || !file.commit()) {
         file.cancelWriting();
@@ -212,26 +210,25 @@ bool ImportExport::exportGoogleCsv(const QList<Contact *> &contacts)
     return true;
 }
 
+// Google CSV, UTF-8 without a byte-order mark, whatever the locale.
+bool ImportExport::exportGoogleCsv(const QList<Contact *> &contacts)
+{
+    const GoogleCsv::Counts counts = GoogleCsv::countsOf(contacts);
+    return writeTextExport((GoogleCsv::header(counts) + QLatin1Char('\n')).toUtf8(),
+                           contacts.size(), [&](int i) {
+        return (contacts.at(i)->toGoogleCsvLine(counts.emails, counts.phones, counts.addresses,
+                                                counts.links)
+                + QLatin1Char('\n')).toUtf8();
+    });
+}
+
 // vCard 3.0, one card per contact each followed by a line feed, UTF-8
-// whatever the locale. Written beside the target and swapped in when complete.
+// whatever the locale.
 bool ImportExport::exportVCard(const QList<Contact *> &contacts)
 {
-    QSaveFile file(m_exportFile);
-    if (!file.open(QIODevice::WriteOnly)) {
-        emit error(openErrorText());
-        return false;
-    }
-    const bool ok = runWithProgress(contacts.size(), [&](int i) {
-        QByteArray card = contacts.at(i)->toVCard().toByteArray(vCardVersion::Version3_0);
-        card.append('\n');
-        return file.write(card) == card.size();
+    return writeTextExport(QByteArray(), contacts.size(), [&](int i) {
+        return contacts.at(i)->toVCard().toByteArray(vCardVersion::Version3_0) + '\n';
     });
-    if (!ok || !file.commit()) {
-        file.cancelWriting();
-        emit error(writeErrorText());
-        return false;
-    }
-    return true;
 }
 
 // A database file of this program's own format. It is built under a

@@ -58,6 +58,8 @@ private:
     // every 30 ms of work. Stops early and returns false when a step fails.
     bool runWithProgress(int count, const std::function<bool(int)> &step);
 
+    bool writeTextExport(const QByteArray &head, int count,
+                         const std::function<QByteArray(int)> &piece);
     bool exportGoogleCsv(const QList<Contact *> &contacts);
     bool exportVCard(const QList<Contact *> &contacts);
     bool exportSqlite(const QList<Contact *> &contacts);
