@@ -6,7 +6,7 @@ ASAN_DIR    ?= build-asan
 BUILD_TYPE  ?= RelWithDebInfo
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 
-DEB_PACKAGES = cmake make g++ python3 \
+DEB_PACKAGES = cmake make g++ ccache python3 \
 	qtbase5-dev qtdeclarative5-dev libqt5sql5-sqlite \
 	qml-module-qtquick2 qml-module-qtquick-window2 qml-module-qtgraphicaleffects \
 	qml-module-qttest qt5-image-formats-plugins \

@@ -3,12 +3,12 @@
 // import backend into the list model on an SQLite store.
 #include "benchutil.h"
 
-#include "contact.h"
-#include "contactsfileparser.h"
-#include "contactsmodel.h"
-#include "contactsproxymodel.h"
-#include "importexport.h"
-#include "sqlitedatabase.h"
+#include "record/contact.h"
+#include "importexport/contactsfileparser.h"
+#include "model/contactsmodel.h"
+#include "model/contactsproxymodel.h"
+#include "importexport/importexport.h"
+#include "storage/sqlitedatabase.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,9 +2,9 @@
 // database file through the import/export backend.
 #include "benchutil.h"
 
-#include "contact.h"
-#include "contactsfileparser.h"
-#include "importexport.h"
+#include "record/contact.h"
+#include "importexport/contactsfileparser.h"
+#include "importexport/importexport.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -7,10 +7,10 @@
 
 #include "benchutil.h"
 
-#include "contact.h"
-#include "contactsmodel.h"
-#include "contactsproxymodel.h"
-#include "sqlitedatabase.h"
+#include "record/contact.h"
+#include "model/contactsmodel.h"
+#include "model/contactsproxymodel.h"
+#include "storage/sqlitedatabase.h"
 
 #include <QCoreApplication>
 #include <QDir>

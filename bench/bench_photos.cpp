@@ -1,9 +1,9 @@
 // Photo provider at scale: how long the scenes wait for 100 contact photos
 // (the rows of a screen or two) in an SQLite store of N contacts.
 
-#include "contact.h"
-#include "contactsimageprovider.h"
-#include "sqlitedatabase.h"
+#include "record/contact.h"
+#include "app/contactsimageprovider.h"
+#include "storage/sqlitedatabase.h"
 
 #include "benchutil.h"
 

@@ -1,9 +1,9 @@
 // Contact stores at scale: SQLite insert strategies for imports, and the
 // settings-file store at 1,000 and 10,000 contacts.
 
-#include "contact.h"
-#include "defaultdatabase.h"
-#include "sqlitedatabase.h"
+#include "record/contact.h"
+#include "storage/defaultdatabase.h"
+#include "storage/sqlitedatabase.h"
 
 #include "benchutil.h"
 

@@ -1,7 +1,7 @@
 #include "benchutil.h"
 
-#include "contact.h"
-#include "contactsfileparser.h"
+#include "record/contact.h"
+#include "importexport/contactsfileparser.h"
 
 #include <QFile>
 #include <QCoreApplication>

@@ -4,8 +4,8 @@
 //
 //   exportcrashchild <method number> <target file>
 
-#include "contact.h"
-#include "importexport.h"
+#include "record/contact.h"
+#include "importexport/importexport.h"
 
 #include <QCoreApplication>
 #include <QVariantList>

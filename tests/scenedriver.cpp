@@ -1,10 +1,10 @@
 #include "scenedriver.h"
 
-#include "contact.h"
-#include "contactsmodel.h"
-#include "customqtquick2applicationviewer.h"
-#include "scenesetup.h"
-#include "sqlitedatabase.h"
+#include "record/contact.h"
+#include "model/contactsmodel.h"
+#include "app/customqtquick2applicationviewer.h"
+#include "app/scenesetup.h"
+#include "storage/sqlitedatabase.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

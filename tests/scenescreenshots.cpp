@@ -4,7 +4,7 @@
 //   kiv-scene-screenshots <output directory>
 // It drives the real main scene on a temporary home with a made-up contact.
 
-#include "contact.h"
+#include "record/contact.h"
 #include "scenedriver.h"
 #include "testmain.h"
 

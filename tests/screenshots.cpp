@@ -6,10 +6,10 @@
 
 #include "testmain.h"
 
-#include "contact.h"
-#include "customqtquick2applicationviewer.h"
-#include "scenesetup.h"
-#include "sqlitedatabase.h"
+#include "record/contact.h"
+#include "app/customqtquick2applicationviewer.h"
+#include "app/scenesetup.h"
+#include "storage/sqlitedatabase.h"
 
 #include <QDir>
 #include <QImage>

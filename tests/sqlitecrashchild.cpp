@@ -9,8 +9,8 @@
 //                             without letting the event loop run, prints
 //                             "pending 5000" and waits
 
-#include "contact.h"
-#include "sqlitedatabase.h"
+#include "record/contact.h"
+#include "storage/sqlitedatabase.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

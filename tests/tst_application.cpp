@@ -1,5 +1,5 @@
 #include "appx11.h"
-#include "localpeer.h"
+#include "app/localpeer.h"
 #include "testmain.h"
 
 #include <QDir>

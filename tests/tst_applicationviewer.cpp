@@ -1,4 +1,4 @@
-#include "customqtquick2applicationviewer.h"
+#include "app/customqtquick2applicationviewer.h"
 
 #include "appx11.h"
 #include "testmain.h"

@@ -1,7 +1,7 @@
-#include "contact.h"
-#include "contactsfileparser.h"
-#include "csvtokenizer.h"
-#include "sqlitedatabase.h"
+#include "record/contact.h"
+#include "importexport/contactsfileparser.h"
+#include "importexport/csvtokenizer.h"
+#include "storage/sqlitedatabase.h"
 
 #include "testmain.h"
 

@@ -1,8 +1,8 @@
-#include "contactsimageprovider.h"
+#include "app/contactsimageprovider.h"
 
-#include "contact.h"
-#include "database.h"
-#include "sqlitedatabase.h"
+#include "record/contact.h"
+#include "storage/database.h"
+#include "storage/sqlitedatabase.h"
 #include "testmain.h"
 
 #include <QBuffer>

@@ -1,9 +1,9 @@
-#include "contactsmodel.h"
+#include "model/contactsmodel.h"
 
-#include "contact.h"
-#include "contactsproxymodel.h"
-#include "defaultdatabase.h"
-#include "sqlitedatabase.h"
+#include "record/contact.h"
+#include "model/contactsproxymodel.h"
+#include "storage/defaultdatabase.h"
+#include "storage/sqlitedatabase.h"
 
 #include "testmain.h"
 

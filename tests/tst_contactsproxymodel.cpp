@@ -1,8 +1,8 @@
-#include "contactsproxymodel.h"
+#include "model/contactsproxymodel.h"
 
-#include "contact.h"
-#include "contactsmodel.h"
-#include "sqlitedatabase.h"
+#include "record/contact.h"
+#include "model/contactsmodel.h"
+#include "storage/sqlitedatabase.h"
 
 #include "testmain.h"
 

@@ -1,5 +1,5 @@
-#include "contact.h"
-#include "defaultdatabase.h"
+#include "record/contact.h"
+#include "storage/defaultdatabase.h"
 #include "testmain.h"
 
 #include <QBuffer>

@@ -1,7 +1,7 @@
 // The contact details view and the contact editor, driven through the real
 // main scene with the SQLite store in a temporary home directory.
 
-#include "contact.h"
+#include "record/contact.h"
 #include "scenedriver.h"
 #include "testmain.h"
 

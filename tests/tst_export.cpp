@@ -1,6 +1,6 @@
-#include "contact.h"
-#include "contactsfileparser.h"
-#include "importexport.h"
+#include "record/contact.h"
+#include "importexport/contactsfileparser.h"
+#include "importexport/importexport.h"
 
 #include "testmain.h"
 

@@ -1,7 +1,7 @@
 // The settings form and the import/export form, driven through the real main
 // scene with the SQLite store in a temporary home directory.
 
-#include "contact.h"
+#include "record/contact.h"
 #include "scenedriver.h"
 #include "testmain.h"
 

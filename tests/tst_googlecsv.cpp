@@ -1,6 +1,6 @@
-#include "contact.h"
-#include "csvtokenizer.h"
-#include "googlecsv.h"
+#include "record/contact.h"
+#include "importexport/csvtokenizer.h"
+#include "importexport/googlecsv.h"
 
 #include "testmain.h"
 

@@ -1,7 +1,7 @@
-#include "contact.h"
-#include "contactsmodel.h"
-#include "importexport.h"
-#include "sqlitedatabase.h"
+#include "record/contact.h"
+#include "model/contactsmodel.h"
+#include "importexport/importexport.h"
+#include "storage/sqlitedatabase.h"
 
 #include "testmain.h"
 

@@ -1,4 +1,4 @@
-#include "kivintegration.h"
+#include "app/kivintegration.h"
 
 #include "testmain.h"
 

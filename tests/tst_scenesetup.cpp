@@ -1,13 +1,13 @@
-#include "scenesetup.h"
+#include "app/scenesetup.h"
 
-#include "contact.h"
-#include "contactsimageprovider.h"
-#include "contactsmodel.h"
-#include "contactsproxymodel.h"
-#include "customqtquick2applicationviewer.h"
-#include "database.h"
-#include "defaultdatabase.h"
-#include "sqlitedatabase.h"
+#include "record/contact.h"
+#include "app/contactsimageprovider.h"
+#include "model/contactsmodel.h"
+#include "model/contactsproxymodel.h"
+#include "app/customqtquick2applicationviewer.h"
+#include "storage/database.h"
+#include "storage/defaultdatabase.h"
+#include "storage/sqlitedatabase.h"
 #include "testmain.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // with the SQLite store in a temporary home directory: import, star, filter,
 // edit, delete, export, quit and start again.
 
-#include "contact.h"
+#include "record/contact.h"
 #include "scenedriver.h"
 #include "testmain.h"
 

@@ -1,5 +1,5 @@
-#include "contact.h"
-#include "sqlitedatabase.h"
+#include "record/contact.h"
+#include "storage/sqlitedatabase.h"
 #include "testmain.h"
 
 #include <QBuffer>

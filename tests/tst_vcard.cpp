@@ -1,4 +1,4 @@
-#include "vcard.h"
+#include "importexport/vcard.h"
 
 #include "testmain.h"
 

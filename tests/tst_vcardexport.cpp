@@ -1,7 +1,7 @@
-#include "contact.h"
-#include "contactsfileparser.h"
+#include "record/contact.h"
+#include "importexport/contactsfileparser.h"
 #include "testmain.h"
-#include "vcard.h"
+#include "importexport/vcard.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,7 +1,7 @@
-#include "contactsfileparser.h"
+#include "importexport/contactsfileparser.h"
 
-#include "contact.h"
-#include "photoencoding.h"
+#include "record/contact.h"
+#include "storage/photoencoding.h"
 #include "testmain.h"
 
 #include <QDateTime>

@@ -1,6 +1,6 @@
-#include "contactsimageprovider.h"
+#include "app/contactsimageprovider.h"
 
-#include "database.h"
+#include "storage/database.h"
 
 #include <QImage>
 

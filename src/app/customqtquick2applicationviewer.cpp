@@ -1,6 +1,6 @@
-#include "customqtquick2applicationviewer.h"
+#include "app/customqtquick2applicationviewer.h"
 
-#include "kivintegration.h"
+#include "app/kivintegration.h"
 
 #include <QKeyEvent>
 #include <QProcess>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "qtquick2applicationviewer.h"
+#include "app/qtquick2applicationviewer.h"
 
 #include <QString>
 #include <QStringList>

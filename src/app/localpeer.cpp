@@ -1,4 +1,4 @@
-#include "localpeer.h"
+#include "app/localpeer.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>

@@ -1,5 +1,5 @@
-#include "qtsingleapplication.h"
-#include "startup.h"
+#include "app/qtsingleapplication.h"
+#include "app/startup.h"
 
 int main(int argc, char *argv[])
 {

@@ -1,4 +1,4 @@
-#include "qtquick2applicationviewer.h"
+#include "app/qtquick2applicationviewer.h"
 
 #include <QQmlEngine>
 

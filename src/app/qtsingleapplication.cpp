@@ -1,6 +1,6 @@
-#include "qtsingleapplication.h"
+#include "app/qtsingleapplication.h"
 
-#include "localpeer.h"
+#include "app/localpeer.h"
 
 #include <QDir>
 

@@ -1,8 +1,8 @@
-#include "startup.h"
+#include "app/startup.h"
 
-#include "kivintegration.h"
-#include "qtsingleapplication.h"
-#include "scenesetup.h"
+#include "app/kivintegration.h"
+#include "app/qtsingleapplication.h"
+#include "app/scenesetup.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

@@ -1,10 +1,10 @@
-#include "contactsfileparser.h"
+#include "importexport/contactsfileparser.h"
 
-#include "contact.h"
-#include "csvcontactreader.h"
-#include "csvtokenizer.h"
-#include "sqlitedatabase.h"
-#include "textdecoding.h"
+#include "record/contact.h"
+#include "importexport/csvcontactreader.h"
+#include "importexport/csvtokenizer.h"
+#include "storage/sqlitedatabase.h"
+#include "importexport/textdecoding.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,6 +1,6 @@
-#include "contact.h"
+#include "record/contact.h"
 
-#include "vcard.h"
+#include "importexport/vcard.h"
 
 #include <QDate>
 

@@ -1,6 +1,6 @@
-#include "csvcontactreader.h"
+#include "importexport/csvcontactreader.h"
 
-#include "contact.h"
+#include "record/contact.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

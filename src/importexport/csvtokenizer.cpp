@@ -1,4 +1,4 @@
-#include "csvtokenizer.h"
+#include "importexport/csvtokenizer.h"
 
 QChar CsvTokenizer::detectSeparator(const QString &text)
 {

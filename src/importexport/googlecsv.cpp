@@ -1,6 +1,6 @@
-#include "googlecsv.h"
+#include "importexport/googlecsv.h"
 
-#include "contact.h"
+#include "record/contact.h"
 
 #include <QCoreApplication>
 

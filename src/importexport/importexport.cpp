@@ -1,10 +1,10 @@
-#include "importexport.h"
+#include "importexport/importexport.h"
 
-#include "contact.h"
-#include "contactsfileparser.h"
-#include "googlecsv.h"
-#include "sqlitedatabase.h"
-#include "vcard.h"
+#include "record/contact.h"
+#include "importexport/contactsfileparser.h"
+#include "importexport/googlecsv.h"
+#include "storage/sqlitedatabase.h"
+#include "importexport/vcard.h"
 
 #include <QCoreApplication>
 #include <QDir>

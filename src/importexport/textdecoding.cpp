@@ -1,4 +1,4 @@
-#include "textdecoding.h"
+#include "importexport/textdecoding.h"
 
 #include <QTextCodec>
 

@@ -1,4 +1,4 @@
-#include "vcard.h"
+#include "importexport/vcard.h"
 
 #include <QFile>
 
@@ -136,4 +136,19 @@ void vCard::readCards(const QByteArray &data, vCardReader::Mode mode,
             break;
         }
     }
+}
+
+// Property lines without BEGIN/END, read by the card reader; defined here so that
+// the property file does not depend on the reader.
+vCardPropertyList vCardProperty::fromByteArray(const QByteArray &data)
+{
+    vCardPropertyList result;
+    vCardReader reader(data, vCardReader::Utf8Text);
+    vCardReader::Line line;
+    while (reader.next(&line)) {
+        if (line.kind == vCardReader::Line::Property) {
+            result.append(line.property);
+        }
+    }
+    return result;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "vcardproperty.h"
-#include "vcardreader.h"
-#include "vcardversion.h"
+#include "importexport/vcardproperty.h"
+#include "importexport/vcardreader.h"
+#include "importexport/vcardversion.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,8 +1,8 @@
-#include "contactsfileparser.h"
+#include "importexport/contactsfileparser.h"
 
-#include "contact.h"
-#include "textdecoding.h"
-#include "vcard.h"
+#include "record/contact.h"
+#include "importexport/textdecoding.h"
+#include "importexport/vcard.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

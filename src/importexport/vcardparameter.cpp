@@ -1,6 +1,6 @@
-#include "vcardparameter.h"
+#include "importexport/vcardparameter.h"
 
-#include "vcardtext.h"
+#include "importexport/vcardtext.h"
 
 
 namespace {

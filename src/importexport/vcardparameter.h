@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vcardversion.h"
+#include "importexport/vcardversion.h"
 
 #include <QByteArray>
 #include <QVector>

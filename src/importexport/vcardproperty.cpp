@@ -1,7 +1,6 @@
-#include "vcardproperty.h"
+#include "importexport/vcardproperty.h"
 
-#include "vcardreader.h"
-#include "vcardtext.h"
+#include "importexport/vcardtext.h"
 
 #include <QLocale>
 
@@ -143,19 +142,6 @@ QByteArray vCardProperty::toByteArray(vCardVersion version) const
     line += ':';
     line += valueBytes;
     return line;
-}
-
-vCardPropertyList vCardProperty::fromByteArray(const QByteArray &data)
-{
-    vCardPropertyList result;
-    vCardReader reader(data, vCardReader::Utf8Text);
-    vCardReader::Line line;
-    while (reader.next(&line)) {
-        if (line.kind == vCardReader::Line::Property) {
-            result.append(line.property);
-        }
-    }
-    return result;
 }
 
 vCardProperty vCardProperty::nameProperty(const QString &givenName, const QString &familyName,

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "vcardparameter.h"
-#include "vcardversion.h"
+#include "importexport/vcardparameter.h"
+#include "importexport/vcardversion.h"
 
 #include <QByteArray>
 #include <QDate>

@@ -1,6 +1,6 @@
-#include "vcardreader.h"
+#include "importexport/vcardreader.h"
 
-#include "vcardtext.h"
+#include "importexport/vcardtext.h"
 
 #include <QTextCodec>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vcardproperty.h"
+#include "importexport/vcardproperty.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "vcardtext.h"
+#include "importexport/vcardtext.h"
 
 namespace vCardText {
 

@@ -1,7 +1,7 @@
-#include "contactsmodel.h"
+#include "model/contactsmodel.h"
 
-#include "contact.h"
-#include "database.h"
+#include "record/contact.h"
+#include "storage/database.h"
 
 #include <QLocale>
 #include <QSettings>

@@ -1,6 +1,6 @@
-#include "contactsproxymodel.h"
+#include "model/contactsproxymodel.h"
 
-#include "contact.h"
+#include "record/contact.h"
 
 #include <QLocale>
 #include <QSettings>

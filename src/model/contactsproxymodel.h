@@ -1,6 +1,6 @@
 #pragma once
 
-#include "contactsmodel.h"
+#include "model/contactsmodel.h"
 
 #include <QCollator>
 #include <QHash>

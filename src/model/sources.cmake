@@ -1,7 +1,5 @@
-# Contact record and the list models.
+# The list model and the sorted, filtered view.
 list(APPEND KIV_SOURCES
-    src/model/contact.h
-    src/model/contact.cpp
     src/model/contactsmodel.h
     src/model/contactsmodel.cpp
     src/model/contactsproxymodel.h

@@ -1,7 +1,7 @@
-#include "defaultdatabase.h"
+#include "storage/defaultdatabase.h"
 
-#include "contact.h"
-#include "photoencoding.h"
+#include "record/contact.h"
+#include "storage/photoencoding.h"
 
 #include <QSettings>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "photoencoding.h"
+#include "storage/photoencoding.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,7 +1,7 @@
-#include "sqlitedatabase.h"
+#include "storage/sqlitedatabase.h"
 
-#include "contact.h"
-#include "photoencoding.h"
+#include "record/contact.h"
+#include "storage/photoencoding.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "contactsfileparser.h"
+#include "importexport/contactsfileparser.h"
 #include "fuzzsupport.h"
-#include "textdecoding.h"
+#include "importexport/textdecoding.h"
 
 // The CSV tokenizer and the header mapping on arbitrary bytes, decoded the
 // way an import decodes them.

@@ -1,4 +1,4 @@
-#include "contactsfileparser.h"
+#include "importexport/contactsfileparser.h"
 #include "fuzzsupport.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "contactsfileparser.h"
+#include "importexport/contactsfileparser.h"
 #include "fuzzsupport.h"
-#include "vcard.h"
+#include "importexport/vcard.h"
 
 // The vCard reader (document model) and the vCard-to-contact mapping on
 // arbitrary bytes.

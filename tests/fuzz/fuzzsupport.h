@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QVariantList>
 
-#include "contact.h"
+#include "record/contact.h"
 
 // The readers hand out records that the caller owns; the fuzzers delete them
 // so that LeakSanitizer only reports leaks of the readers themselves.

@@ -1,4 +1,4 @@
-#include "contact.h"
+#include "record/contact.h"
 
 #include <QDateTime>
 
