@@ -3,11 +3,11 @@
 // import backend into the list model on an SQLite store.
 #include "benchutil.h"
 
-#include "record/contact.h"
 #include "importexport/contactsfileparser.h"
+#include "importexport/importexport.h"
 #include "model/contactsmodel.h"
 #include "model/contactsproxymodel.h"
-#include "importexport/importexport.h"
+#include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 
 #include <QDir>
@@ -72,8 +72,9 @@ void benchParse(const QString &label, const QString &format, int count, const QS
     plainContactList.clear();
     Bench::printRow(label, count, stats, target);
     const Bench::Stats scan = plainScan(path);
-    Bench::printRow(QStringLiteral("  plain scan (read + count LF), %1 MB").arg(megabytes, 0, 'f', 1),
-                    count, scan);
+    Bench::printRow(
+            QStringLiteral("  plain scan (read + count LF), %1 MB").arg(megabytes, 0, 'f', 1),
+            count, scan);
     std::printf("  %d contacts, %.0f contacts/s, %.1fx plain scan, peak memory %.0f MiB\n",
                 contacts, contacts / (stats.median / 1000.0), stats.median / scan.median,
                 Bench::peakMemoryMiB());

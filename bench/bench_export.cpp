@@ -2,13 +2,13 @@
 // database file through the import/export backend.
 #include "benchutil.h"
 
-#include "record/contact.h"
 #include "importexport/contactsfileparser.h"
 #include "importexport/importexport.h"
+#include "record/contact.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -23,8 +23,7 @@ void benchExport(const QString &label, ImportExport::ExportMethod method, const 
     bool failed = false;
     QObject::connect(&backend, &ImportExport::error, [&](const QString &) { failed = true; });
     const Bench::Stats stats = Bench::measure(
-            5,
-            [&] { backend.exportContacts(); },
+            5, [&] { backend.exportContacts(); },
             [&] {
                 backend.setContactsForExport(contacts);
                 backend.setExportFileAndMethod(path, method);

@@ -7,9 +7,9 @@
 
 #include "benchutil.h"
 
-#include "record/contact.h"
 #include "model/contactsmodel.h"
 #include "model/contactsproxymodel.h"
+#include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 
 #include <QCoreApplication>
@@ -62,8 +62,8 @@ void fillContact(Contact &contact, const QJsonObject &json)
     const QJsonArray phones = json.value(QStringLiteral("phones")).toArray();
     contact.phoneList = texts(phones, QStringLiteral("number"));
     for (const QJsonValue &phone : phones) {
-        contact.phoneGroupList << phone.toObject().value(QStringLiteral("types")).toArray()
-                                          .at(0).toString();
+        contact.phoneGroupList
+                << phone.toObject().value(QStringLiteral("types")).toArray().at(0).toString();
     }
     const QJsonArray emails = json.value(QStringLiteral("emails")).toArray();
     contact.emailList = texts(emails, QStringLiteral("address"));
@@ -135,11 +135,14 @@ void measureRow(const QString &operation, int count, int runs, const std::functi
                 const std::function<void()> &setup, const QString &target)
 {
     QVector<double> cpu;
-    const Bench::Stats wall = Bench::measure(runs, [&] {
-        const double start = threadCpuMs();
-        fn();
-        cpu.append(threadCpuMs() - start);
-    }, setup);
+    const Bench::Stats wall = Bench::measure(
+            runs,
+            [&] {
+                const double start = threadCpuMs();
+                fn();
+                cpu.append(threadCpuMs() - start);
+            },
+            setup);
     std::sort(cpu.begin(), cpu.end());
     Bench::Stats cpuStats;
     cpuStats.min = cpu.first();
@@ -195,29 +198,40 @@ int measureSize(int count, int runs)
         shown();
     };
 
-    measureRow(QStringLiteral("loadModel"), count, runs, [&] {
-        view.model->setDataBase(&store);
-        view.model->loadModel();
-    }, [&] {
-        view.reset();
-        view.model.reset(new ContactsModel);
-    }, QString());
-    measureRow(QStringLiteral("first sort() after setSourceModel"), count, runs, [&] {
-        view.proxy->setSourceModel(view.model.get());
-        view.proxy->sort();
-        shown();
-    }, loaded, QString());
-    measureRow(QStringLiteral("start-up: loadModel + setSourceModel + sort"), count, runs, [&] {
-        view.model->setDataBase(&store);
-        view.model->loadModel();
-        view.proxy->setSourceModel(view.model.get());
-        view.proxy->sort();
-        shown();
-    }, [&] {
-        view.reset();
-        view.model.reset(new ContactsModel);
-        view.proxy.reset(new ContactsProxyModel);
-    }, small ? QStringLiteral("<= 150") : QStringLiteral("<= 1500"));
+    measureRow(
+            QStringLiteral("loadModel"), count, runs,
+            [&] {
+                view.model->setDataBase(&store);
+                view.model->loadModel();
+            },
+            [&] {
+                view.reset();
+                view.model.reset(new ContactsModel);
+            },
+            QString());
+    measureRow(
+            QStringLiteral("first sort() after setSourceModel"), count, runs,
+            [&] {
+                view.proxy->setSourceModel(view.model.get());
+                view.proxy->sort();
+                shown();
+            },
+            loaded, QString());
+    measureRow(
+            QStringLiteral("start-up: loadModel + setSourceModel + sort"), count, runs,
+            [&] {
+                view.model->setDataBase(&store);
+                view.model->loadModel();
+                view.proxy->setSourceModel(view.model.get());
+                view.proxy->sort();
+                shown();
+            },
+            [&] {
+                view.reset();
+                view.model.reset(new ContactsModel);
+                view.proxy.reset(new ContactsProxyModel);
+            },
+            small ? QStringLiteral("<= 150") : QStringLiteral("<= 1500"));
 
     const QString keystrokeTarget = small ? QStringLiteral("<= 5") : QStringLiteral("<= 16");
     sorted();
@@ -225,19 +239,27 @@ int measureSize(int count, int runs)
     // leaves; both are followed by a list view's look at the rows.
     auto step = [&](const QString &operation, const std::function<void()> &change,
                     const std::function<void()> &from, const QString &target) {
-        measureRow(operation, count, runs, [&] {
-            change();
-            shown();
-        }, [&] {
-            from();
-            shown();
-        }, target);
+        measureRow(
+                operation, count, runs,
+                [&] {
+                    change();
+                    shown();
+                },
+                [&] {
+                    from();
+                    shown();
+                },
+                target);
     };
     auto search = [&](const QString &text) {
-        return [&view, text] { view.proxy->setFilterFixedString(text); };
+        return [&view, text] {
+            view.proxy->setFilterFixedString(text);
+        };
     };
     auto favourites = [&](bool show) {
-        return [&view, show] { view.proxy->showFavouriteGroup(show); };
+        return [&view, show] {
+            view.proxy->showFavouriteGroup(show);
+        };
     };
     step(QStringLiteral("search keystroke \"\" -> \"a\""), search(QStringLiteral("a")),
          search(QString()), keystrokeTarget);
@@ -256,36 +278,39 @@ int measureSize(int count, int runs)
     step(QStringLiteral("showFavouriteGroup(false)"), favourites(false), favourites(true),
          QString());
     std::printf("%-48s %9d %12.1f %12s %12s %10s\n", "peak memory, list loaded and sorted (MiB)",
-                count, Bench::peakMemoryMiB(), "", "",
-                small ? "<= 60" : "<= 400");
+                count, Bench::peakMemoryMiB(), "", "", small ? "<= 60" : "<= 400");
     std::fflush(stdout);
 
     // Removal writes to the store: each run gets its own copy of it.
     const QString copyPath = QDir::homePath() + QStringLiteral("/remove-copy.sqlite");
     std::unique_ptr<SqliteDatabase> copy;
-    measureRow(QStringLiteral("removing 1,000 marked rows"), count, runs, [&] {
-                        view.proxy->removeContacts();
-                        shown();
-                    }, [&] {
-                        view.reset();
-                        copy.reset();
-                        QFile::remove(copyPath);
-                        QFile::copy(storePath(count), copyPath);
-                        copy.reset(new SqliteDatabase);
-                        copy->open(copyPath);
-                        view.model.reset(new ContactsModel);
-                        view.model->setDataBase(copy.get());
-                        view.model->loadModel();
-                        view.proxy.reset(new ContactsProxyModel);
-                        view.proxy->setSourceModel(view.model.get());
-                        view.proxy->sort();
-                        QStringList marked;
-                        for (int row = 0; row < count; row += count / 1000) {
-                            marked << QString::number(row);
-                        }
-                        view.proxy->setContactsToRemove(marked);
-                        shown();
-                    }, QString());
+    measureRow(
+            QStringLiteral("removing 1,000 marked rows"), count, runs,
+            [&] {
+                view.proxy->removeContacts();
+                shown();
+            },
+            [&] {
+                view.reset();
+                copy.reset();
+                QFile::remove(copyPath);
+                QFile::copy(storePath(count), copyPath);
+                copy.reset(new SqliteDatabase);
+                copy->open(copyPath);
+                view.model.reset(new ContactsModel);
+                view.model->setDataBase(copy.get());
+                view.model->loadModel();
+                view.proxy.reset(new ContactsProxyModel);
+                view.proxy->setSourceModel(view.model.get());
+                view.proxy->sort();
+                QStringList marked;
+                for (int row = 0; row < count; row += count / 1000) {
+                    marked << QString::number(row);
+                }
+                view.proxy->setContactsToRemove(marked);
+                shown();
+            },
+            QString());
     view.reset();
     copy.reset();
     QFile::remove(copyPath);
@@ -334,9 +359,9 @@ int main(int argc, char *argv[])
     environment.remove(QStringLiteral("LC_COLLATE"));
     environment.insert(QStringLiteral("LANG"), QStringLiteral("ru_RU.UTF-8"));
     for (int count : qAsConst(counts)) {
-        for (const QStringList &step : {QStringList{"--store", QString::number(count)},
-                                        QStringList{"--size", QString::number(count), "--runs",
-                                                    QString::number(runs)}}) {
+        for (const QStringList &step :
+             {QStringList{"--store", QString::number(count)},
+              QStringList{"--size", QString::number(count), "--runs", QString::number(runs)}}) {
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedChannels);
             child.setProcessEnvironment(environment);

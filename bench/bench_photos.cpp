@@ -1,8 +1,8 @@
 // Photo provider at scale: how long the scenes wait for 100 contact photos
 // (the rows of a screen or two) in an SQLite store of N contacts.
 
-#include "record/contact.h"
 #include "app/contactsimageprovider.h"
+#include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 
 #include "benchutil.h"
@@ -74,8 +74,8 @@ int main(int argc, char *argv[])
             decoded = 0;
             for (int i = 0; i < Photos; ++i) {
                 QSize size;
-                const QImage image = provider.requestImage(QString::number(1000000 + i), &size,
-                                                           QSize(80, 80));
+                const QImage image =
+                        provider.requestImage(QString::number(1000000 + i), &size, QSize(80, 80));
                 decoded += image.width() == 400;
             }
         });

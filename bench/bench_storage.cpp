@@ -41,11 +41,12 @@ std::unique_ptr<Contact> makeContact(int i)
     contact->isFavorite = i % 7 == 0;
     contact->organization = QStringLiteral("ACME Corporation, Sales");
     contact->dateOfBirth = QStringLiteral("01.02.1980");
-    contact->comment = QStringLiteral("Met at the conference; call back, about the offer.\nSecond line.");
+    contact->comment =
+            QStringLiteral("Met at the conference; call back, about the offer.\nSecond line.");
     contact->phoneList = QStringList{QStringLiteral("+1 555 %1").arg(i, 6, 10, QLatin1Char('0')),
                                      QStringLiteral("+1 555 0100"), QStringLiteral("123")};
-    contact->phoneGroupList = QStringList{QStringLiteral("Mobile"), QStringLiteral("Home"),
-                                          QStringLiteral("Work")};
+    contact->phoneGroupList =
+            QStringList{QStringLiteral("Mobile"), QStringLiteral("Home"), QStringLiteral("Work")};
     contact->emailList = QStringList{QStringLiteral("anna%1@example.org").arg(i),
                                      QStringLiteral("a.smith@example.com")};
     contact->emailGroupList = QStringList{QStringLiteral("Home"), QStringLiteral("Work")};
@@ -67,8 +68,7 @@ std::vector<std::unique_ptr<Contact>> makeContacts(int count)
 
 // Inserts as the import loop does: the event loop runs when `everyMs` of
 // work have passed (0: after every contact), and once at the end.
-void importLoop(DataBase *store, const std::vector<std::unique_ptr<Contact>> &contacts,
-                int everyMs)
+void importLoop(DataBase *store, const std::vector<std::unique_ptr<Contact>> &contacts, int everyMs)
 {
     QElapsedTimer timer;
     timer.start();
@@ -89,8 +89,8 @@ QString databaseFile()
 
 void removeDatabaseFiles()
 {
-    for (const QString &suffix : {QString(), QStringLiteral("-journal"), QStringLiteral("-wal"),
-                                  QStringLiteral("-shm")}) {
+    for (const QString &suffix :
+         {QString(), QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
         QFile::remove(databaseFile() + suffix);
     }
 }
@@ -122,8 +122,14 @@ void rawInsert(const std::vector<std::unique_ptr<Contact>> &contacts, bool wal)
                 "addressList, addressGroupList, linkList) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
                 "?, ?, ?, ?, ?)"));
         for (const auto &c : contacts) {
-            const QVariantList values{c->id.toLongLong(), c->name, c->surname, c->middlename,
-                                      c->isFavorite, c->organization, c->dateOfBirth, c->comment,
+            const QVariantList values{c->id.toLongLong(),
+                                      c->name,
+                                      c->surname,
+                                      c->middlename,
+                                      c->isFavorite,
+                                      c->organization,
+                                      c->dateOfBirth,
+                                      c->comment,
                                       SqliteDatabase::encodeList(c->phoneList),
                                       SqliteDatabase::encodeList(c->phoneGroupList),
                                       SqliteDatabase::encodeList(c->emailList),
@@ -150,15 +156,14 @@ void benchSqlite()
     for (int count : {200}) {
         const auto contacts = makeContacts(count);
         Bench::printRow(QStringLiteral("insert: plain autocommit, rollback journal"), count,
-                        Bench::measure(Runs, [&] { rawInsert(contacts, false); },
-                                       removeDatabaseFiles));
+                        Bench::measure(
+                                Runs, [&] { rawInsert(contacts, false); }, removeDatabaseFiles));
     }
     for (int count : {1000, 10000}) {
         const auto contacts = makeContacts(count);
-        Bench::printRow(QStringLiteral("insert: plain autocommit, WAL + synchronous=NORMAL"),
-                        count,
-                        Bench::measure(Runs, [&] { rawInsert(contacts, true); },
-                                       removeDatabaseFiles));
+        Bench::printRow(QStringLiteral("insert: plain autocommit, WAL + synchronous=NORMAL"), count,
+                        Bench::measure(
+                                Runs, [&] { rawInsert(contacts, true); }, removeDatabaseFiles));
     }
     {
         const auto contacts = makeContacts(200);
@@ -170,8 +175,8 @@ void benchSqlite()
             store->open(databaseFile());
         };
         Bench::printRow(QStringLiteral("insert: store, event loop after every contact"), 200,
-                        Bench::measure(Runs, [&] { importLoop(store.get(), contacts, 0); },
-                                       setup));
+                        Bench::measure(
+                                Runs, [&] { importLoop(store.get(), contacts, 0); }, setup));
     }
     for (int count : {10000, 100000}) {
         const auto contacts = makeContacts(count);
@@ -183,32 +188,35 @@ void benchSqlite()
             store->open(databaseFile());
         };
         if (count == 10000) {
-            Bench::printRow(QStringLiteral("insert: store, one transaction (no event loop)"),
-                            count,
-                            Bench::measure(Runs, [&] { importLoop(store.get(), contacts, 1 << 30); },
-                                           setup));
+            Bench::printRow(
+                    QStringLiteral("insert: store, one transaction (no event loop)"), count,
+                    Bench::measure(
+                            Runs, [&] { importLoop(store.get(), contacts, 1 << 30); }, setup));
         }
         Bench::printRow(QStringLiteral("insert: store, event loop every 30 ms"), count,
-                        Bench::measure(Runs, [&] { importLoop(store.get(), contacts, 30); },
-                                       setup),
+                        Bench::measure(
+                                Runs, [&] { importLoop(store.get(), contacts, 30); }, setup),
                         count == 10000 ? QStringLiteral("<= 1000") : QStringLiteral("<= 10000"));
-        Bench::printRow(QStringLiteral("loadContacts"), count, Bench::measure(Runs, [&] {
-                            qDeleteAll(store->loadContacts());
-                        }));
+        Bench::printRow(QStringLiteral("loadContacts"), count,
+                        Bench::measure(Runs, [&] { qDeleteAll(store->loadContacts()); }));
         QStringList ids;
         for (int i = 0; i < 1000; ++i) {
             ids << contacts.at(size_t(i) * (count / 1000))->id;
         }
         Bench::printRow(QStringLiteral("removeContacts of 1,000 ids"), count,
-                        Bench::measure(Runs, [&] {
-                            store->removeContacts(ids);
-                            QCoreApplication::processEvents();
-                        }, [&] {
-                            for (int i = 0; i < 1000; ++i) {
-                                store->insertContact(contacts.at(size_t(i) * (count / 1000)).get());
-                            }
-                            QCoreApplication::processEvents();
-                        }));
+                        Bench::measure(
+                                Runs,
+                                [&] {
+                                    store->removeContacts(ids);
+                                    QCoreApplication::processEvents();
+                                },
+                                [&] {
+                                    for (int i = 0; i < 1000; ++i) {
+                                        store->insertContact(
+                                                contacts.at(size_t(i) * (count / 1000)).get());
+                                    }
+                                    QCoreApplication::processEvents();
+                                }));
     }
     removeDatabaseFiles();
 }
@@ -240,7 +248,9 @@ void benchSettings(const QString &imagePath)
         Bench::printRow(QStringLiteral("loadContacts"), count,
                         Bench::measure(Runs, [&] { qDeleteAll(store.loadContacts()); }));
         Contact *middle = contacts.at(size_t(count / 2)).get();
-        auto turn = [] { QCoreApplication::processEvents(); };
+        auto turn = [] {
+            QCoreApplication::processEvents();
+        };
         Bench::printRow(QStringLiteral("updateContact of one contact"), count,
                         Bench::measure(Runs, [&] {
                             store.updateContact(middle);
@@ -259,22 +269,28 @@ void benchSettings(const QString &imagePath)
         Bench::printRow(QStringLiteral("loadPhoto of one contact"), count,
                         Bench::measure(Runs, [&] { store.loadPhoto(middle->id); }));
         Bench::printRow(QStringLiteral("removeContacts of one id"), count,
-                        Bench::measure(Runs, [&] {
-                            store.removeContacts(QStringList{middle->id});
-                            turn();
-                        }, [&] {
-                            store.insertContact(middle);
-                            turn();
-                        }));
+                        Bench::measure(
+                                Runs,
+                                [&] {
+                                    store.removeContacts(QStringList{middle->id});
+                                    turn();
+                                },
+                                [&] {
+                                    store.insertContact(middle);
+                                    turn();
+                                }));
         QStringList ids;
         for (const auto &contact : contacts) {
             ids << contact->id;
         }
         Bench::printRow(QStringLiteral("removeContacts of all ids"), count,
-                        Bench::measure(Runs, [&] {
-                            store.removeContacts(ids);
-                            turn();
-                        }, fill));
+                        Bench::measure(
+                                Runs,
+                                [&] {
+                                    store.removeContacts(ids);
+                                    turn();
+                                },
+                                fill));
     }
     clearSettings();
 }

@@ -1,10 +1,10 @@
 #include "benchutil.h"
 
-#include "record/contact.h"
 #include "importexport/contactsfileparser.h"
+#include "record/contact.h"
 
-#include <QFile>
 #include <QCoreApplication>
+#include <QFile>
 
 #include <algorithm>
 #include <cstdio>
@@ -64,11 +64,12 @@ int main(int argc, char *argv[])
     // KIV_BENCH_QUICK=1 leaves out the 100,000-contact files.
     const bool quick = qEnvironmentVariableIntValue("KIV_BENCH_QUICK") == 1;
 
-    Bench::printHeader(QStringLiteral("vCard import (median of 5 runs; contacts/s and MB/s from the "
-                                      "median wall time; cpu ms: median processor time of a run; "
-                                      "peak MiB: resident peak while the file is read and parsed)"));
-    std::printf("%-48s %9s %12s %12s %12s %12s %12s\n", "file", "N", "MB", "cpu ms",
-                "contacts/s", "MB/s", "peak MiB");
+    Bench::printHeader(
+            QStringLiteral("vCard import (median of 5 runs; contacts/s and MB/s from the "
+                           "median wall time; cpu ms: median processor time of a run; "
+                           "peak MiB: resident peak while the file is read and parsed)"));
+    std::printf("%-48s %9s %12s %12s %12s %12s %12s\n", "file", "N", "MB", "cpu ms", "contacts/s",
+                "MB/s", "peak MiB");
     const QList<int> counts = quick ? QList<int>{10000} : QList<int>{10000, 100000};
     const QStringList formats{QStringLiteral("vcard21"), QStringLiteral("vcard30"),
                               QStringLiteral("vcard40")};
@@ -85,15 +86,14 @@ int main(int argc, char *argv[])
                 const double megabytes = data.size() / 1e6;
 
                 int lines = 0;
-                const Bench::Stats scan = Bench::measure(5, [&data, &lines] {
-                    lines = data.count('\n');
-                });
+                const Bench::Stats scan =
+                        Bench::measure(5, [&data, &lines] { lines = data.count('\n'); });
                 int parsed = 0;
                 QVector<double> cpu;
                 const Bench::Stats parse = Bench::measure(5, [&data, &parsed, &cpu] {
                     const double start = cpuMilliseconds();
-                    const QVariantList contacts =
-                            ContactsFileParser::parseVCardData(data, QStringLiteral("Windows-1251"));
+                    const QVariantList contacts = ContactsFileParser::parseVCardData(
+                            data, QStringLiteral("Windows-1251"));
                     cpu.append(cpuMilliseconds() - start);
                     parsed = contacts.size();
                     release(contacts);
@@ -109,8 +109,8 @@ int main(int argc, char *argv[])
                     target = count == 10000 ? QStringLiteral("150 ms") : QStringLiteral("1500 ms");
                 }
                 Bench::printRow(QStringLiteral("parse ") + name, count, parse, target);
-                Bench::printRow(QStringLiteral("plain scan ") + name + QStringLiteral(" (") +
-                                        QString::number(lines) + QStringLiteral(" lines)"),
+                Bench::printRow(QStringLiteral("plain scan ") + name + QStringLiteral(" (")
+                                        + QString::number(lines) + QStringLiteral(" lines)"),
                                 count, scan);
                 std::printf("%-48s %9d %12.1f %12.1f %12.0f %12.1f %12.1f\n", qPrintable(name),
                             count, megabytes, median(cpu), count / (parse.median / 1000.0),

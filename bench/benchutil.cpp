@@ -65,20 +65,25 @@ QString generatedFile(const QString &format, int count, const QStringList &extra
     const QString cacheDir = QDir::tempPath() + QStringLiteral("/kiv-bench-data");
     QDir().mkpath(cacheDir);
     const QString key = QString::fromLatin1(
-            QCryptographicHash::hash((format + QString::number(count) + extraArgs.join(QLatin1Char(' '))).toUtf8(),
-                                     QCryptographicHash::Md5).toHex().left(12));
+            QCryptographicHash::hash(
+                    (format + QString::number(count) + extraArgs.join(QLatin1Char(' '))).toUtf8(),
+                    QCryptographicHash::Md5)
+                    .toHex()
+                    .left(12));
     const QString path = QStringLiteral("%1/%2-%3-%4").arg(cacheDir, format).arg(count).arg(key);
     if (QFileInfo::exists(path)) {
         return path;
     }
-    QStringList args{QStringLiteral(GEN_CONTACTS), QStringLiteral("--format"), format,
-                     QStringLiteral("--count"), QString::number(count), QStringLiteral("-o"),
-                     path + QStringLiteral(".part")};
+    QStringList args{
+            QStringLiteral(GEN_CONTACTS),  QStringLiteral("--format"), format,
+            QStringLiteral("--count"),     QString::number(count),     QStringLiteral("-o"),
+            path + QStringLiteral(".part")};
     args += extraArgs;
     QProcess gen;
     gen.start(QStringLiteral("python3"), args);
     if (!gen.waitForFinished(-1) || gen.exitCode() != 0) {
-        std::fprintf(stderr, "gen_contacts.py failed: %s\n", gen.readAllStandardError().constData());
+        std::fprintf(stderr, "gen_contacts.py failed: %s\n",
+                     gen.readAllStandardError().constData());
         std::exit(2);
     }
     QFile::rename(path + QStringLiteral(".part"), path);
@@ -94,8 +99,8 @@ void printHeader(const QString &title)
 
 void printRow(const QString &operation, int count, const Stats &stats, const QString &target)
 {
-    std::printf("%-48s %9d %12.2f %12.2f %12.2f %10s\n", qPrintable(operation), count,
-                stats.median, stats.min, stats.max, qPrintable(target));
+    std::printf("%-48s %9d %12.2f %12.2f %12.2f %10s\n", qPrintable(operation), count, stats.median,
+                stats.min, stats.max, qPrintable(target));
     std::fflush(stdout);
 }
 

@@ -27,8 +27,8 @@ QByteArray property(Display *dpy, unsigned long window, const char *name, Atom t
     unsigned long bytesAfter = 0;
     unsigned char *data = nullptr;
     QByteArray result;
-    if (XGetWindowProperty(dpy, window, atom(dpy, name), 0, 1024, False, type, &actualType,
-                           &format, &items, &bytesAfter, &data)
+    if (XGetWindowProperty(dpy, window, atom(dpy, name), 0, 1024, False, type, &actualType, &format,
+                           &items, &bytesAfter, &data)
                 == Success
         && data) {
         const int itemSize = format == 32 ? int(sizeof(long)) : format / 8;
@@ -40,7 +40,10 @@ QByteArray property(Display *dpy, unsigned long window, const char *name, Atom t
 
 } // namespace
 
-X11Windows::X11Windows() : m_display(XOpenDisplay(nullptr)) { }
+X11Windows::X11Windows()
+    : m_display(XOpenDisplay(nullptr))
+{
+}
 
 X11Windows::~X11Windows()
 {
@@ -67,7 +70,7 @@ QList<unsigned long> X11Windows::stackingOrder() const
         for (unsigned int i = 0; i < count; ++i) {
             XWindowAttributes attributes;
             if (XGetWindowAttributes(dpy, children[i], &attributes)
-                    && attributes.map_state == IsViewable) {
+                && attributes.map_state == IsViewable) {
                 result.append(children[i]);
             }
         }
@@ -82,7 +85,7 @@ unsigned long X11Windows::windowOfProcess(qint64 pid) const
     for (unsigned long window : windows) {
         const QByteArray value = property(display(m_display), window, "_NET_WM_PID", XA_CARDINAL);
         if (value.size() >= int(sizeof(long))
-                && *reinterpret_cast<const long *>(value.constData()) == pid) {
+            && *reinterpret_cast<const long *>(value.constData()) == pid) {
             return window;
         }
     }

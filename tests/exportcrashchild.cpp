@@ -4,8 +4,8 @@
 //
 //   exportcrashchild <method number> <target file>
 
-#include "record/contact.h"
 #include "importexport/importexport.h"
+#include "record/contact.h"
 
 #include <QCoreApplication>
 #include <QVariantList>
@@ -36,8 +36,7 @@ int main(int argc, char *argv[])
             std::printf("progress %d\n", written);
             std::fflush(stdout);
             char buffer[16];
-            while (std::fgets(buffer, sizeof buffer, stdin)) {
-            }
+            while (std::fgets(buffer, sizeof buffer, stdin)) { }
         }
     });
     backend.setContactsForExport(contacts);

@@ -1,19 +1,18 @@
 #include "scenedriver.h"
 
-#include "record/contact.h"
-#include "model/contactsmodel.h"
 #include "app/customqtquick2applicationviewer.h"
 #include "app/scenesetup.h"
+#include "model/contactsmodel.h"
+#include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QImage>
-#include <QSettings>
-#include <QDesktopServices>
 #include <QFileDialog>
+#include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QQmlContext>
@@ -21,8 +20,9 @@
 #include <QQmlExpression>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QTest>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 
 #include <memory>
@@ -46,9 +46,9 @@ bool isSceneMessage(const QMessageLogContext &context, const QString &text)
         return true;
     }
     return text.contains(QLatin1String("qrc:/")) || text.contains(QLatin1String("QML"))
-            || text.contains(QLatin1String("QQmlExpression"))
-            || text.contains(QLatin1String("non-NOTIFYable"))
-            || text.contains(QLatin1String("Binding loop"));
+           || text.contains(QLatin1String("QQmlExpression"))
+           || text.contains(QLatin1String("non-NOTIFYable"))
+           || text.contains(QLatin1String("Binding loop"));
 }
 
 void messageHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
@@ -69,14 +69,14 @@ SceneDriver::SceneDriver(QObject *parent)
     if (!previousHandler) {
         previousHandler = qInstallMessageHandler(messageHandler);
     }
-    for (const char *scheme : { "mailto", "http", "https", "tel" }) {
+    for (const char *scheme : {"mailto", "http", "https", "tel"}) {
         QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "openUrl");
     }
 }
 
 SceneDriver::~SceneDriver()
 {
-    for (const char *scheme : { "mailto", "http", "https", "tel" }) {
+    for (const char *scheme : {"mailto", "http", "https", "tel"}) {
         QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
     }
     stop();
@@ -192,8 +192,8 @@ static void scrollIntoView(QQuickItem *item)
         if (!content) {
             continue;
         }
-        const QRectF box = item->mapRectToItem(content, QRectF(0, 0, item->width(),
-                                                                 item->height()));
+        const QRectF box =
+                item->mapRectToItem(content, QRectF(0, 0, item->width(), item->height()));
         const qreal top = it->property("contentY").toReal();
         if (box.top() >= top && box.bottom() <= top + it->height()) {
             continue;
@@ -242,8 +242,8 @@ bool SceneDriver::typeInto(QQuickItem *target, const QString &text)
         return false;
     }
     for (const QChar c : text) {
-        const Qt::Key key = c.unicode() < 128 ? QTest::asciiToKey(char(c.unicode()))
-                                              : Qt::Key_unknown;
+        const Qt::Key key =
+                c.unicode() < 128 ? QTest::asciiToKey(char(c.unicode())) : Qt::Key_unknown;
         QTest::sendKeyEvent(QTest::Click, window(), key, QString(c), Qt::NoModifier);
     }
     return true;
@@ -264,8 +264,7 @@ bool SceneDriver::waitHidden(const QString &formName)
     if (!form) {
         return false;
     }
-    return QTest::qWaitFor([form] { return form->opacity() == 0.0 && !form->isVisible(); },
-                           3000);
+    return QTest::qWaitFor([form] { return form->opacity() == 0.0 && !form->isVisible(); }, 3000);
 }
 
 bool SceneDriver::chooseInList(const QString &text)

@@ -2,11 +2,11 @@
 
 #include <QColor>
 #include <QObject>
-#include <QPointer>
-#include <QTimer>
 #include <QPointF>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QUrl>
 #include <QVariant>
 

@@ -54,19 +54,18 @@ void seed()
     anna->organization = QStringLiteral("Northwind Traders");
     anna->dateOfBirth = QStringLiteral("05.03.1990");
     anna->isFavorite = true;
-    anna->phoneList = QStringList { QStringLiteral("+7 912 345-67-89"),
-                                    QStringLiteral("8 495 123-45-67"),
-                                    QStringLiteral("555-01-01") };
-    anna->phoneGroupList = QStringList { QStringLiteral("Mobile"), QStringLiteral("Work") };
-    anna->emailList = QStringList { QStringLiteral("ann.adams@example.com") };
-    anna->emailGroupList = QStringList { QStringLiteral("Home") };
-    anna->addressList = QStringList { QStringLiteral("12 Harbour Street, Flat 4, Bristol BS1 4QA") };
-    anna->addressGroupList = QStringList { QStringLiteral("Home") };
-    anna->linkList = QStringList { QStringLiteral("https://example.com/ann") };
+    anna->phoneList = QStringList{QStringLiteral("+7 912 345-67-89"),
+                                  QStringLiteral("8 495 123-45-67"), QStringLiteral("555-01-01")};
+    anna->phoneGroupList = QStringList{QStringLiteral("Mobile"), QStringLiteral("Work")};
+    anna->emailList = QStringList{QStringLiteral("ann.adams@example.com")};
+    anna->emailGroupList = QStringList{QStringLiteral("Home")};
+    anna->addressList = QStringList{QStringLiteral("12 Harbour Street, Flat 4, Bristol BS1 4QA")};
+    anna->addressGroupList = QStringList{QStringLiteral("Home")};
+    anna->linkList = QStringList{QStringLiteral("https://example.com/ann")};
     anna->comment = QStringLiteral("Prefers calls after six. Allergic to cats.");
-    QList<Contact *> all { anna, person(QStringLiteral("Baker"), QStringLiteral("Olivia")),
-                           person(QStringLiteral("Carter"), QStringLiteral("Emily")),
-                           person(QStringLiteral("Davis"), QStringLiteral("Michael")) };
+    QList<Contact *> all{anna, person(QStringLiteral("Baker"), QStringLiteral("Olivia")),
+                         person(QStringLiteral("Carter"), QStringLiteral("Emily")),
+                         person(QStringLiteral("Davis"), QStringLiteral("Michael"))};
     SceneDriver::storeContacts(all);
     qDeleteAll(all);
 }
@@ -75,7 +74,8 @@ class Shooter
 {
 public:
     Shooter(const QString &directory, bool tablet)
-        : m_directory(directory), m_mode(tablet ? QStringLiteral("tablet") : QStringLiteral("desktop"))
+        : m_directory(directory),
+          m_mode(tablet ? QStringLiteral("tablet") : QStringLiteral("desktop"))
     {
         seed();
         if (!m_scene.start(tablet)) {
@@ -138,8 +138,7 @@ public:
 
         const QString file = QDir::homePath() + QStringLiteral("/contacts.csv");
         QFile::remove(file);
-        QFile::copy(QStringLiteral(TEST_DATA_DIR "/scenes/outlook-ru-cp1251-semicolon.csv"),
-                    file);
+        QFile::copy(QStringLiteral(TEST_DATA_DIR "/scenes/outlook-ru-cp1251-semicolon.csv"), file);
         s.answerFileDialog(file);
         s.click(QStringLiteral("importRow"));
         s.waitShown(QStringLiteral("importExportForm"));
@@ -177,10 +176,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     app.setOrganizationName(QStringLiteral("kiv"));
     app.setApplicationName(QStringLiteral("Contacts"));
-    const QString directory = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                       : QStringLiteral("screenshots");
+    const QString directory =
+            argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     QDir().mkpath(directory);
-    for (bool tablet : { false, true }) {
+    for (bool tablet : {false, true}) {
         Shooter shooter(directory, tablet);
         shooter.run();
     }

@@ -6,9 +6,9 @@
 
 #include "testmain.h"
 
-#include "record/contact.h"
 #include "app/customqtquick2applicationviewer.h"
 #include "app/scenesetup.h"
+#include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 
 #include <QDir>
@@ -32,27 +32,27 @@ struct Person
 };
 
 const Person people[] = {
-    {"Adams", "Ann", "Northwind Traders", true},
-    {"Abbott", "Carl", "", false},
-    {"Baker", "Olivia", "City Library", false},
-    {"Brown", "James", "Brown & Sons", true},
-    {"Carter", "Emily", "", false},
-    {"Davis", "Michael", "Harbour Clinic", false},
-    {"Evans", "Sophie", "", true},
-    {"Fischer", "Lukas", "Fischer Bakery", false},
-    {"Garcia", "Maria", "", false},
-    {"Hughes", "Thomas", "Hughes Engineering Consultants International", false},
-    {"Ivanova", "Natalia", "", false},
-    {"Jensen", "Freja", "", true},
-    {"Kowalski", "Piotr", "", false},
-    {"Miller", "Bob", "", false},
-    {"Nakamura", "Yuki", "", false},
-    {"Olsen", "Ingrid", "", false},
-    {"Petrov", "Sergei", "", false},
-    {"Smith", "John", "", false},
-    {"Thompson", "Grace", "", false},
-    {"Williams", "Henry", "", false},
-    {"Zimmermann", "Klaus", "", false},
+        {"Adams", "Ann", "Northwind Traders", true},
+        {"Abbott", "Carl", "", false},
+        {"Baker", "Olivia", "City Library", false},
+        {"Brown", "James", "Brown & Sons", true},
+        {"Carter", "Emily", "", false},
+        {"Davis", "Michael", "Harbour Clinic", false},
+        {"Evans", "Sophie", "", true},
+        {"Fischer", "Lukas", "Fischer Bakery", false},
+        {"Garcia", "Maria", "", false},
+        {"Hughes", "Thomas", "Hughes Engineering Consultants International", false},
+        {"Ivanova", "Natalia", "", false},
+        {"Jensen", "Freja", "", true},
+        {"Kowalski", "Piotr", "", false},
+        {"Miller", "Bob", "", false},
+        {"Nakamura", "Yuki", "", false},
+        {"Olsen", "Ingrid", "", false},
+        {"Petrov", "Sergei", "", false},
+        {"Smith", "John", "", false},
+        {"Thompson", "Grace", "", false},
+        {"Williams", "Henry", "", false},
+        {"Zimmermann", "Klaus", "", false},
 };
 
 QString makePhoto(const QString &directory, int index)
@@ -101,7 +101,8 @@ class Shooter
 {
 public:
     Shooter(const QString &directory, const QString &mode, bool tablet)
-        : m_directory(directory), m_mode(mode),
+        : m_directory(directory),
+          m_mode(mode),
           m_setup(nullptr, QString(), false, tablet)
     {
         viewer()->resize(tablet ? QSize(1280, 800) : QSize(1000, 700));
@@ -213,7 +214,8 @@ void shootAll(const QString &directory, bool tablet)
     shooter.shoot(QStringLiteral("text-prompt"));
     shooter.call(shooter.object("lineEditForm"), "close");
 
-    shooter.call(shooter.object("calendarForm"), "show", {QStringLiteral("05.03.1990"), QVariant()});
+    shooter.call(shooter.object("calendarForm"), "show",
+                 {QStringLiteral("05.03.1990"), QVariant()});
     shooter.shoot(QStringLiteral("calendar"));
     shooter.call(shooter.object("calendarForm"), "close");
 
@@ -229,8 +231,8 @@ void shootAll(const QString &directory, bool tablet)
                       " model: [\"Windows-1251\", \"UTF-8\", \"UTF-16\", \"UTF-32\","
                       " \"Apple Roman\", \"KOI8-R\", \"ISO-8859-5\", \"IBM 866\"] }",
                       QUrl(QStringLiteral("qrc:///qml/screenshot.qml")));
-    QQuickItem *dropDown = qobject_cast<QQuickItem *>(
-        component.create(QQmlEngine::contextForObject(root)));
+    QQuickItem *dropDown =
+            qobject_cast<QQuickItem *>(component.create(QQmlEngine::contextForObject(root)));
     if (dropDown) {
         dropDown->setParentItem(root);
         dropDown->setPosition(QPointF(root->width() * 0.5, root->height() * 0.6));
@@ -253,8 +255,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     app.setOrganizationName(QStringLiteral("kiv"));
     app.setApplicationName(QStringLiteral("Contacts"));
-    const QString directory = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                       : QStringLiteral("screenshots");
+    const QString directory =
+            argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     QDir().mkpath(directory);
     seed(home.path());
     shootAll(directory, false);

@@ -53,8 +53,7 @@ void insert(SqliteDatabase &store, int i, const QByteArray &photoData = QByteArr
 void waitForKill()
 {
     char buffer[16];
-    while (std::fgets(buffer, sizeof buffer, stdin)) {
-    }
+    while (std::fgets(buffer, sizeof buffer, stdin)) { }
 }
 
 } // namespace

@@ -23,9 +23,9 @@ public:
         qputenv("XDG_RUNTIME_DIR", (path + QStringLiteral("/runtime")).toUtf8());
         QDir(path).mkpath(QStringLiteral(".config"));
         QDir(path).mkpath(QStringLiteral("runtime"));
-        QFile::setPermissions(path + QStringLiteral("/runtime"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                      | QFileDevice::ExeOwner);
+        QFile::setPermissions(path + QStringLiteral("/runtime"), QFileDevice::ReadOwner
+                                                                         | QFileDevice::WriteOwner
+                                                                         | QFileDevice::ExeOwner);
     }
     QString path() const { return m_dir.path(); }
 
@@ -33,16 +33,16 @@ private:
     QTemporaryDir m_dir;
 };
 
-#define KIV_TEST_MAIN_WITH(TestObject, AppClass)                                                   \
-    int main(int argc, char *argv[])                                                               \
-    {                                                                                              \
-        TestHome home;                                                                             \
-        AppClass app(argc, argv);                                                                  \
-        app.setOrganizationName(QStringLiteral("kiv"));                                            \
-        app.setApplicationName(QStringLiteral("Contacts"));                                        \
-        TestObject tc;                                                                             \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
-        return QTest::qExec(&tc, argc, argv);                                                      \
+#define KIV_TEST_MAIN_WITH(TestObject, AppClass) \
+    int main(int argc, char *argv[]) \
+    { \
+        TestHome home; \
+        AppClass app(argc, argv); \
+        app.setOrganizationName(QStringLiteral("kiv")); \
+        app.setApplicationName(QStringLiteral("Contacts")); \
+        TestObject tc; \
+        QTEST_SET_MAIN_SOURCE_PATH \
+        return QTest::qExec(&tc, argc, argv); \
     }
 
 // For tests of plain objects (no windows): a QGuiApplication is enough for

@@ -1,5 +1,5 @@
-#include "appx11.h"
 #include "app/localpeer.h"
+#include "appx11.h"
 #include "testmain.h"
 
 #include <QDir>
@@ -112,7 +112,7 @@ bool tst_Application::finishes(QProcess *process)
 
 void tst_Application::firstStartShowsWindowAndCreatesDatabase()
 {
-    QProcess *program = start({ QStringLiteral("-c"), QStringLiteral("42") });
+    QProcess *program = start({QStringLiteral("-c"), QStringLiteral("42")});
     const unsigned long window = waitForWindow(program);
     QVERIFY(window);
     QCOMPARE(X11Windows().title(window), QStringLiteral("Contacts"));
@@ -124,7 +124,8 @@ void tst_Application::secondStartRaisesRunningWindow_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("raise") << QStringList();
-    QTest::newRow("contact id") << QStringList { QStringLiteral("--contact-id"), QStringLiteral("42") };
+    QTest::newRow("contact id") << QStringList{QStringLiteral("--contact-id"),
+                                               QStringLiteral("42")};
 }
 
 void tst_Application::secondStartRaisesRunningWindow()

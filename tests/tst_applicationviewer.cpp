@@ -72,15 +72,14 @@ void tst_ApplicationViewer::messages_data()
     QTest::newRow("trailing blank ignored") << QStringLiteral("raise ") << QStringList() << false;
     QTest::newRow("leading blank ignored") << QStringLiteral(" raise") << QStringList() << false;
     QTest::newRow("empty ignored") << QString() << QStringList() << false;
-    QTest::newRow("contact id") << QStringLiteral("contactId 17") << QStringList { "17" } << true;
+    QTest::newRow("contact id") << QStringLiteral("contactId 17") << QStringList{"17"} << true;
     QTest::newRow("further word dropped")
-            << QStringLiteral("contactId 17 x") << QStringList { "17" } << true;
+            << QStringLiteral("contactId 17 x") << QStringList{"17"} << true;
     QTest::newRow("two blanks give empty id")
-            << QStringLiteral("contactId  17") << QStringList { "" } << true;
+            << QStringLiteral("contactId  17") << QStringList{""} << true;
     QTest::newRow("no blank, no id") << QStringLiteral("contactId17") << QStringList() << true;
     QTest::newRow("word alone") << QStringLiteral("contactId") << QStringList() << true;
-    QTest::newRow("nothing after blank")
-            << QStringLiteral("contactId ") << QStringList { "" } << true;
+    QTest::newRow("nothing after blank") << QStringLiteral("contactId ") << QStringList{""} << true;
     QTest::newRow("lower-case word ignored")
             << QStringLiteral("contactid 17") << QStringList() << false;
 }
@@ -103,11 +102,10 @@ void tst_ApplicationViewer::messages()
 
     QStringList ids;
     QList<bool> topmostAtEmit;
-    connect(&viewer, &CustomQtQuick2ApplicationViewer::showContact, this,
-            [&](const QString &id) {
-                ids.append(id);
-                topmostAtEmit.append(x11.isTopmost(viewer.winId()));
-            });
+    connect(&viewer, &CustomQtQuick2ApplicationViewer::showContact, this, [&](const QString &id) {
+        ids.append(id);
+        topmostAtEmit.append(x11.isTopmost(viewer.winId()));
+    });
     viewer.processAppMessage(message);
     QCOMPARE(ids, shownIds);
     // The contact is asked for before the window comes forward.
@@ -199,9 +197,9 @@ void tst_ApplicationViewer::startsDetachedProcessWithUnchangedArguments()
             "printf '%s|%s|%s' \"$2\" \"$3\" \"$PPID\" > \"$1.tmp\" && mv \"$1.tmp\" \"$1\"");
 
     CustomQtQuick2ApplicationViewer viewer;
-    viewer.startDetachedProcess(QStringLiteral("/bin/sh"),
-                                { QStringLiteral("-c"), script, go, out,
-                                  QStringLiteral("--send-sms"), QStringLiteral("+7 (900) 'x' \"y\"") });
+    viewer.startDetachedProcess(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, go, out,
+                                                            QStringLiteral("--send-sms"),
+                                                            QStringLiteral("+7 (900) 'x' \"y\"")});
     QVERIFY(!QFile::exists(out));
     QFile(go).open(QIODevice::WriteOnly);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 10000);

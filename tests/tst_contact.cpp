@@ -37,10 +37,22 @@ void tst_Contact::composesFullName_data()
     QTest::addColumn<QString>("middlename");
     QTest::addColumn<QString>("fullname");
 
-    QTest::newRow("surname and name") << "Smith" << "Anna" << "" << "Smith Anna";
-    QTest::newRow("name alone") << "" << "Anna" << "" << "Anna";
-    QTest::newRow("all empty") << "" << "" << "" << "";
-    QTest::newRow("inner white space") << " Smith\t" << "\nAnna " << "  Maria" << "Smith Anna Maria";
+    QTest::newRow("surname and name") << "Smith"
+                                      << "Anna"
+                                      << ""
+                                      << "Smith Anna";
+    QTest::newRow("name alone") << ""
+                                << "Anna"
+                                << ""
+                                << "Anna";
+    QTest::newRow("all empty") << ""
+                               << ""
+                               << ""
+                               << "";
+    QTest::newRow("inner white space") << " Smith\t"
+                                       << "\nAnna "
+                                       << "  Maria"
+                                       << "Smith Anna Maria";
 }
 
 void tst_Contact::composesFullName()

@@ -1,6 +1,6 @@
-#include "record/contact.h"
 #include "importexport/contactsfileparser.h"
 #include "importexport/csvtokenizer.h"
+#include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 
 #include "testmain.h"
@@ -115,19 +115,26 @@ void tst_ContactsFileParser::fixtureContactCounts_data()
     QTest::addColumn<QString>("codec");
     QTest::addColumn<int>("count");
 
-    QTest::newRow("google old, multi-line address") << "google-old-multiline.csv" << "UTF-8" << 1;
-    QTest::newRow("google old, IM and relation") << "google-old-im-relation.csv" << "UTF-8" << 1;
-    QTest::newRow("google current layout") << "google-current-layout.csv" << "UTF-8" << 3;
-    QTest::newRow("outlook english, short row") << "outlook-en.csv" << "Windows-1252" << 1;
-    QTest::newRow("outlook german, cp1252") << "outlook2013-de-cp1252.csv" << "Windows-1252" << 2;
-    QTest::newRow("outlook russian, cp1251, semicolons")
-            << "outlook-ru-cp1251-semicolon.csv" << "Windows-1251" << 3;
-    QTest::newRow("semicolons, cp1252") << "semicolon-cp1252.csv" << "Windows-1252" << 4;
-    QTest::newRow("thunderbird, embedded line breaks")
-            << "thunderbird-export-embedded-newlines.csv" << "UTF-8" << 2;
-    QTest::newRow("thunderbird, trailing comma") << "thunderbird-trailing-comma.csv" << "UTF-8" << 1;
-    QTest::newRow("thunderbird, UTF-16 with mark, cp1251 chosen")
-            << "thunderbird-utf16le-bom.csv" << "Windows-1251" << 1;
+    QTest::newRow("google old, multi-line address") << "google-old-multiline.csv"
+                                                    << "UTF-8" << 1;
+    QTest::newRow("google old, IM and relation") << "google-old-im-relation.csv"
+                                                 << "UTF-8" << 1;
+    QTest::newRow("google current layout") << "google-current-layout.csv"
+                                           << "UTF-8" << 3;
+    QTest::newRow("outlook english, short row") << "outlook-en.csv"
+                                                << "Windows-1252" << 1;
+    QTest::newRow("outlook german, cp1252") << "outlook2013-de-cp1252.csv"
+                                            << "Windows-1252" << 2;
+    QTest::newRow("outlook russian, cp1251, semicolons") << "outlook-ru-cp1251-semicolon.csv"
+                                                         << "Windows-1251" << 3;
+    QTest::newRow("semicolons, cp1252") << "semicolon-cp1252.csv"
+                                        << "Windows-1252" << 4;
+    QTest::newRow("thunderbird, embedded line breaks") << "thunderbird-export-embedded-newlines.csv"
+                                                       << "UTF-8" << 2;
+    QTest::newRow("thunderbird, trailing comma") << "thunderbird-trailing-comma.csv"
+                                                 << "UTF-8" << 1;
+    QTest::newRow("thunderbird, UTF-16 with mark, cp1251 chosen") << "thunderbird-utf16le-bom.csv"
+                                                                  << "Windows-1251" << 1;
 }
 
 void tst_ContactsFileParser::fixtureContactCounts()
@@ -163,55 +170,66 @@ void tst_ContactsFileParser::readsFixture_data()
     QTest::addColumn<QStringList>("links");
 
     QTest::newRow("google old: prefix, suffix, nickname, 7 phones")
-            << "google-old-multiline.csv" << "UTF-8" << 0
-            << QStringList{"Firstname nick", "Prefix, Lastname", "Middle, Suffix"} << "company"
+            << "google-old-multiline.csv"
+            << "UTF-8" << 0 << QStringList{"Firstname nick", "Prefix, Lastname", "Middle, Suffix"}
+            << "company"
             << "1975-12-12" << false
-            << QStringList{"pager=Pager", "mainphone=Main", "homephone=Home", "homefax=Home Fax",
+            << QStringList{"pager=Pager",   "mainphone=Main", "homephone=Home",  "homefax=Home Fax",
                            "mobile=Mobile", "workphone=Work", "workfax=Work Fax"}
             << QStringList{"home@aaa.pl", "work@email.pl", "unknown@email.com", "other@email.com"}
-            << QStringList{"home_street\nhome_pobox\nhome_city, home_state home_zip\nhome_country=Home",
+            << QStringList{"home_street\nhome_pobox\nhome_city, home_state "
+                           "home_zip\nhome_country=Home",
                            "work_street\nwork_city work_zip\nwork_country=Work"}
             << QStringList{"test.com", "home.page.com"};
     QTest::newRow("google old: IM columns ignored, quoted address")
-            << "google-old-im-relation.csv" << "UTF-8" << 0
-            << QStringList{"Zack", "McCracken", ""} << "Alien mindbender's company" << "" << false
-            << QStringList{"66667=Home", "12345=Mobile", "54321=Work Fax"}
+            << "google-old-im-relation.csv"
+            << "UTF-8" << 0 << QStringList{"Zack", "McCracken", ""} << "Alien mindbender's company"
+            << "" << false << QStringList{"66667=Home", "12345=Mobile", "54321=Work Fax"}
             << QStringList{"zack@mccracken.com"} << QStringList{"Space=Work"} << QStringList{};
     QTest::newRow("google current: starred label, * Mobile, ::: joined phones")
-            << "google-current-layout.csv" << "UTF-8" << 0
-            << QStringList{"Maria", "Schmidt", ""} << "Acme GmbH" << "1985-03-02" << true
+            << "google-current-layout.csv"
+            << "UTF-8" << 0 << QStringList{"Maria", "Schmidt", ""} << "Acme GmbH"
+            << "1985-03-02" << true
             << QStringList{"+49 170 1234567=Mobile", "+49 30 987654=Work", "+49 30 987655=Work"}
             << QStringList{"maria@example.de", "m.schmidt@acme.example"}
             << QStringList{"Hauptstr. 5\n10115 Berlin\nGermany=Home"}
             << QStringList{"https://maria.example.de"};
     QTest::newRow("google current: File As names a nameless row")
-            << "google-current-layout.csv" << "UTF-8" << 1
-            << QStringList{"Hausmeister Krause", "", ""} << "" << "" << false
-            << QStringList{"+49 171 7654321=Mobile"} << QStringList{} << QStringList{}
-            << QStringList{};
+            << "google-current-layout.csv"
+            << "UTF-8" << 1 << QStringList{"Hausmeister Krause", "", ""} << ""
+            << "" << false << QStringList{"+49 171 7654321=Mobile"} << QStringList{}
+            << QStringList{} << QStringList{};
     QTest::newRow("google current: Cyrillic, birthday without year")
-            << "google-current-layout.csv" << "UTF-8" << 2
+            << "google-current-layout.csv"
+            << "UTF-8" << 2
             << QStringList{QString::fromUtf8("Дмитрий"), QString::fromUtf8("Петров"),
                            QString::fromUtf8("Олегович")}
-            << "" << "--05-17" << false << QStringList{"+7 495 765-43-21=Home"}
+            << ""
+            << "--05-17" << false << QStringList{"+7 495 765-43-21=Home"}
             << QStringList{"dmitry@example.ru"} << QStringList{} << QStringList{};
     QTest::newRow("outlook english: initials kept out of the name, 0.0.00 dates")
-            << "outlook-en.csv" << "Windows-1252" << 0 << QStringList{"John", "Wayne", ""}
-            << "Wild West" << "" << false << QStringList{"5555=Home", "5555=Work"}
-            << QStringList{"john@wayne.com"} << QStringList{} << QStringList{};
+            << "outlook-en.csv"
+            << "Windows-1252" << 0 << QStringList{"John", "Wayne", ""} << "Wild West"
+            << "" << false << QStringList{"5555=Home", "5555=Work"} << QStringList{"john@wayne.com"}
+            << QStringList{} << QStringList{};
     QTest::newRow("outlook german: business address")
-            << "outlook2013-de-cp1252.csv" << "Windows-1252" << 0
-            << QStringList{"Christian", "Baumann", ""} << "unittest" << "" << false
-            << QStringList{"+49 (0) 40 6432131-550=Work"} << QStringList{"c.baumann@unittest.de"}
-            << QStringList{"Country: Deutschland  Street: Pickhuben 2 City: Hamburg Postal: 20457=Work"}
+            << "outlook2013-de-cp1252.csv"
+            << "Windows-1252" << 0 << QStringList{"Christian", "Baumann", ""} << "unittest"
+            << "" << false << QStringList{"+49 (0) 40 6432131-550=Work"}
+            << QStringList{"c.baumann@unittest.de"}
+            << QStringList{"Country: Deutschland  Street: Pickhuben 2 City: Hamburg Postal: "
+                           "20457=Work"}
             << QStringList{};
     QTest::newRow("outlook german: sharp s in cp1252, three phones")
-            << "outlook2013-de-cp1252.csv" << "Windows-1252" << 1
-            << QStringList{"Cornelius", QString::fromUtf8("Weiß"), ""} << "unittest" << "" << false
+            << "outlook2013-de-cp1252.csv"
+            << "Windows-1252" << 1 << QStringList{"Cornelius", QString::fromUtf8("Weiß"), ""}
+            << "unittest"
+            << "" << false
             << QStringList{"040 6432131545=Work", "040 6432131545=Home", "0176 164321545=Mobile"}
             << QStringList{"c.weiss@unittest.de"} << QStringList{} << QStringList{};
     QTest::newRow("outlook russian: Marked category, quoted semicolon, 0.0.00")
-            << "outlook-ru-cp1251-semicolon.csv" << "Windows-1251" << 0
+            << "outlook-ru-cp1251-semicolon.csv"
+            << "Windows-1251" << 0
             << QStringList{QString::fromUtf8("Анна"), QString::fromUtf8("Иванова"),
                            QString::fromUtf8("Сергеевна")}
             << QString::fromUtf8("ООО \"Ромашка\"") << "" << true
@@ -221,39 +239,47 @@ void tst_ContactsFileParser::readsFixture_data()
                                              "Postal: 101000=Home")}
             << QStringList{};
     QTest::newRow("outlook russian: business phone and birthday")
-            << "outlook-ru-cp1251-semicolon.csv" << "Windows-1251" << 1
+            << "outlook-ru-cp1251-semicolon.csv"
+            << "Windows-1251" << 1
             << QStringList{QString::fromUtf8("Пётр"), QString::fromUtf8("Сидоров"), ""} << ""
             << "17.05.1990" << false << QStringList{"+7 812 555-66-77=Work"} << QStringList{}
             << QStringList{} << QStringList{};
     QTest::newRow("semicolons: umlauts in cp1252")
-            << "semicolon-cp1252.csv" << "Windows-1252" << 2
+            << "semicolon-cp1252.csv"
+            << "Windows-1252" << 2
             << QStringList{QString::fromUtf8("ÖzdemirÖ"), QString::fromUtf8("Üglü"), ""} << ""
             << "" << false << QStringList{} << QStringList{"oezdemir@ueglue.tu"} << QStringList{}
             << QStringList{};
     QTest::newRow("semicolons: plain row")
-            << "semicolon-cp1252.csv" << "Windows-1252" << 0 << QStringList{"Peter", "Pan", ""}
-            << "" << "" << false << QStringList{} << QStringList{"peter.pan@ecologic.eu"}
-            << QStringList{} << QStringList{};
+            << "semicolon-cp1252.csv"
+            << "Windows-1252" << 0 << QStringList{"Peter", "Pan", ""} << ""
+            << "" << false << QStringList{} << QStringList{"peter.pan@ecologic.eu"} << QStringList{}
+            << QStringList{};
     QTest::newRow("thunderbird: plain row before a multi-line one")
-            << "thunderbird-export-embedded-newlines.csv" << "UTF-8" << 0
-            << QStringList{"contact", "one", ""} << "" << "" << false << QStringList{}
-            << QStringList{"contact1@invalid"} << QStringList{} << QStringList{};
+            << "thunderbird-export-embedded-newlines.csv"
+            << "UTF-8" << 0 << QStringList{"contact", "one", ""} << ""
+            << "" << false << QStringList{} << QStringList{"contact1@invalid"} << QStringList{}
+            << QStringList{};
     QTest::newRow("thunderbird: doubled quotes, custom columns ignored")
-            << "thunderbird-export-embedded-newlines.csv" << "UTF-8" << 1
-            << QStringList{"contact", "two", ""} << "" << "" << false << QStringList{}
-            << QStringList{"contact2@invalid"} << QStringList{} << QStringList{};
+            << "thunderbird-export-embedded-newlines.csv"
+            << "UTF-8" << 1 << QStringList{"contact", "two", ""} << ""
+            << "" << false << QStringList{} << QStringList{"contact2@invalid"} << QStringList{}
+            << QStringList{};
     QTest::newRow("thunderbird: every column")
-            << "thunderbird-trailing-comma.csv" << "UTF-8" << 0
-            << QStringList{"Firstname Nick", "Lastname", ""} << "Organization" << "15.11.1970"
-            << false << QStringList{"phone work=Work", "phone home=Home", "mobile=Mobile"}
+            << "thunderbird-trailing-comma.csv"
+            << "UTF-8" << 0 << QStringList{"Firstname Nick", "Lastname", ""} << "Organization"
+            << "15.11.1970" << false
+            << QStringList{"phone work=Work", "phone home=Home", "mobile=Mobile"}
             << QStringList{"test@domain.tld", "next@domain.tld"}
             << QStringList{"Country: USA Priv address City: City State: region Postal: xx-xxx=Home",
-                           "Country: Poland Addr work City: Wcity State: Wstate Postal: 33-333=Work"}
+                           "Country: Poland Addr work City: Wcity State: Wstate Postal: "
+                           "33-333=Work"}
             << QStringList{"http://page.com", "http://webpage.tld"};
     QTest::newRow("thunderbird: UTF-16 mark wins over the chosen codec")
-            << "thunderbird-utf16le-bom.csv" << "Windows-1251" << 0 << QStringList{"John", "Doe", ""}
-            << "" << "" << false << QStringList{} << QStringList{"johndoe@host.invalid"}
-            << QStringList{} << QStringList{};
+            << "thunderbird-utf16le-bom.csv"
+            << "Windows-1251" << 0 << QStringList{"John", "Doe", ""} << ""
+            << "" << false << QStringList{} << QStringList{"johndoe@host.invalid"} << QStringList{}
+            << QStringList{};
 }
 
 void tst_ContactsFileParser::readsFixture()
@@ -310,8 +336,8 @@ void tst_ContactsFileParser::tokenizes_data()
     QTest::newRow("short row") << "a,b,c\n1\n" << Rows{{"a", "b", "c"}, {"1"}};
     QTest::newRow("no final line feed") << "a,b\n1,2" << Rows{{"a", "b"}, {"1", "2"}};
     QTest::newRow("final row ending in a comma is dropped") << "a,b\n1," << Rows{{"a", "b"}};
-    QTest::newRow("open quote runs to the end and is dropped")
-            << "a,b\n1,2\n\"open,3\n4,5\n" << Rows{{"a", "b"}, {"1", "2"}};
+    QTest::newRow("open quote runs to the end and is dropped") << "a,b\n1,2\n\"open,3\n4,5\n"
+                                                               << Rows{{"a", "b"}, {"1", "2"}};
     QTest::newRow("values are not trimmed") << " a , b \n" << Rows{{" a ", " b "}};
     QTest::newRow("semicolon header") << "First Name;Last Name\nAnna;Smith, Jr.\n"
                                       << Rows{{"First Name", "Last Name"}, {"Anna", "Smith, Jr."}};
@@ -370,31 +396,34 @@ void tst_ContactsFileParser::mapsRow_data()
     QTest::addColumn<QVariant>("value");
 
     QTest::newRow("home address composition")
-            << "Home Street,Home City,Home Country\nMain 1,Town,Land\n" << "addressList"
-            << QVariant(QStringList{"Country: Land  Street: Main 1 City: Town"});
+            << "Home Street,Home City,Home Country\nMain 1,Town,Land\n"
+            << "addressList" << QVariant(QStringList{"Country: Land  Street: Main 1 City: Town"});
     QTest::newRow("home address label") << "Home Street,Home City,Home Country\nMain 1,Town,Land\n"
                                         << "addressGroupList" << QVariant(QStringList{"Home"});
     QTest::newRow("e-mail only row named after local part")
-            << "Given Name,E-mail 1 - Value\n,anna@example.com\n" << "name" << QVariant("anna");
+            << "Given Name,E-mail 1 - Value\n,anna@example.com\n"
+            << "name" << QVariant("anna");
     QTest::newRow("e-mail only row keeps address labelled Home")
-            << "Given Name,E-mail 1 - Value\n,anna@example.com\n" << "emailGroupList"
-            << QVariant(QStringList{"Home"});
+            << "Given Name,E-mail 1 - Value\n,anna@example.com\n"
+            << "emailGroupList" << QVariant(QStringList{"Home"});
     QTest::newRow("pager type splits values")
-            << "Given Name,Phone 1 - Type,Phone 1 - Value\nA,Pager,1 ::: 2\n" << "phoneList"
-            << QVariant(QStringList{"1", "2"});
+            << "Given Name,Phone 1 - Type,Phone 1 - Value\nA,Pager,1 ::: 2\n"
+            << "phoneList" << QVariant(QStringList{"1", "2"});
     QTest::newRow("pager type labels every part")
-            << "Given Name,Phone 1 - Type,Phone 1 - Value\nA,Pager,1 ::: 2\n" << "phoneGroupList"
-            << QVariant(QStringList{"Pager", "Pager"});
+            << "Given Name,Phone 1 - Type,Phone 1 - Value\nA,Pager,1 ::: 2\n"
+            << "phoneGroupList" << QVariant(QStringList{"Pager", "Pager"});
     QTest::newRow("group membership starred")
-            << "Given Name,Group Membership\nA,* My Contacts ::: * Starred\n" << "isFavorite"
-            << QVariant(true);
+            << "Given Name,Group Membership\nA,* My Contacts ::: * Starred\n"
+            << "isFavorite" << QVariant(true);
     QTest::newRow("group membership starred lower case")
-            << "Given Name,Group Membership\nA,* my contacts ::: * starred\n" << "isFavorite"
-            << QVariant(true);
+            << "Given Name,Group Membership\nA,* my contacts ::: * starred\n"
+            << "isFavorite" << QVariant(true);
     QTest::newRow("group membership without star")
-            << "Given Name,Group Membership\nA,* My Contacts\n" << "isFavorite" << QVariant(false);
+            << "Given Name,Group Membership\nA,* My Contacts\n"
+            << "isFavorite" << QVariant(false);
     QTest::newRow("current layout labels starred")
-            << "First Name,Labels\nA,* myContacts ::: * starred\n" << "isFavorite" << QVariant(true);
+            << "First Name,Labels\nA,* myContacts ::: * starred\n"
+            << "isFavorite" << QVariant(true);
     QTest::newRow("outlook Marked category") << "First Name,Categories\nA,Friends;marked\n"
                                              << "isFavorite" << QVariant(true);
     QTest::newRow("outlook empty birthday 0.0.00") << "First Name,Birthday\nA,0.0.00\n"
@@ -404,31 +433,34 @@ void tst_ContactsFileParser::mapsRow_data()
     QTest::newRow("birthday text unchanged") << "First Name,Birthday\nA,11/3/1979\n"
                                              << "dateOfBirth" << QVariant("11/3/1979");
     QTest::newRow("thunderbird birthday parts")
-            << "First Name,Birth Year,Birth Month,Birth Day\nA,1970,3,5\n" << "dateOfBirth"
-            << QVariant("05.03.1970");
+            << "First Name,Birth Year,Birth Month,Birth Day\nA,1970,3,5\n"
+            << "dateOfBirth" << QVariant("05.03.1970");
     QTest::newRow("thunderbird birthday needs all parts")
-            << "First Name,Birth Month,Birth Day\nA,3,5\n" << "dateOfBirth" << QVariant(QString());
+            << "First Name,Birth Month,Birth Day\nA,3,5\n"
+            << "dateOfBirth" << QVariant(QString());
     QTest::newRow("display name names a nameless row")
-            << "First Name,Display Name,Primary Email\n,Anna Smith,a@b.c\n" << "name"
-            << QVariant("Anna Smith");
+            << "First Name,Display Name,Primary Email\n,Anna Smith,a@b.c\n"
+            << "name" << QVariant("Anna Smith");
     QTest::newRow("display name ignored when a name part exists")
-            << "Name,Family Name\nAnna Smith,Smith\n" << "name" << QVariant(QString());
+            << "Name,Family Name\nAnna Smith,Smith\n"
+            << "name" << QVariant(QString());
     QTest::newRow("organisation names a row without name or e-mail")
-            << "Company,Mobile Phone\nAcme,123\n" << "name" << QVariant("Acme");
-    QTest::newRow("title before surname") << "Title,Last Name\nDr.,Smith\n" << "surname"
-                                          << QVariant("Dr., Smith");
-    QTest::newRow("nickname appended to name") << "First Name,Nickname\nAnna,Ann\n" << "name"
-                                               << QVariant("Anna Ann");
+            << "Company,Mobile Phone\nAcme,123\n"
+            << "name" << QVariant("Acme");
+    QTest::newRow("title before surname") << "Title,Last Name\nDr.,Smith\n"
+                                          << "surname" << QVariant("Dr., Smith");
+    QTest::newRow("nickname appended to name") << "First Name,Nickname\nAnna,Ann\n"
+                                               << "name" << QVariant("Anna Ann");
     QTest::newRow("organisation names joined") << "First Name,Organization 1 - Name,"
                                                   "Organization 2 - Name\nA,X,Y\n"
                                                << "organization" << QVariant("X, Y");
     QTest::newRow("comment lines in column order")
-            << "First Name,Notes,Job Title\nA,hello,boss\n" << "comment"
-            << QVariant("hello\nJob Title: boss\n");
-    QTest::newRow("columns beyond the header are ignored") << "First Name\nA,B,C\n" << "surname"
-                                                          << QVariant(QString());
-    QTest::newRow("blank values are skipped") << "First Name,Last Name\nA,   \n" << "surname"
-                                              << QVariant(QString());
+            << "First Name,Notes,Job Title\nA,hello,boss\n"
+            << "comment" << QVariant("hello\nJob Title: boss\n");
+    QTest::newRow("columns beyond the header are ignored") << "First Name\nA,B,C\n"
+                                                           << "surname" << QVariant(QString());
+    QTest::newRow("blank values are skipped") << "First Name,Last Name\nA,   \n"
+                                              << "surname" << QVariant(QString());
     QTest::newRow("current layout address label")
             << "First Name,Address 1 - Label,Address 1 - Formatted\nA,* Work,Street 1\n"
             << "addressGroupList" << QVariant(QStringList{"Work"});
@@ -506,18 +538,18 @@ void tst_ContactsFileParser::byteOrderMarkDecidesEncoding_data()
     QTextCodec *be = QTextCodec::codecForName("UTF-16BE");
     QTextCodec *le = QTextCodec::codecForName("UTF-16LE");
     QTextCodec *le32 = QTextCodec::codecForName("UTF-32LE");
-    QTest::newRow("UTF-8 mark, cp1251 chosen") << QByteArray("\xEF\xBB\xBF") + text.toUtf8()
-                                               << "Windows-1251";
-    QTest::newRow("UTF-16LE mark, cp1251 chosen") << QByteArray("\xFF\xFE") + le->fromUnicode(text)
-                                                  << "Windows-1251";
-    QTest::newRow("UTF-16BE mark, UTF-8 chosen") << QByteArray("\xFE\xFF") + be->fromUnicode(text)
-                                                 << "UTF-8";
-    QTest::newRow("UTF-32LE mark") << QByteArray("\xFF\xFE\x00\x00", 4) + le32->fromUnicode(text)
-                                   << "UTF-8";
+    QTest::newRow("UTF-8 mark, cp1251 chosen")
+            << QByteArray("\xEF\xBB\xBF") + text.toUtf8() << "Windows-1251";
+    QTest::newRow("UTF-16LE mark, cp1251 chosen")
+            << QByteArray("\xFF\xFE") + le->fromUnicode(text) << "Windows-1251";
+    QTest::newRow("UTF-16BE mark, UTF-8 chosen")
+            << QByteArray("\xFE\xFF") + be->fromUnicode(text) << "UTF-8";
+    QTest::newRow("UTF-32LE mark")
+            << QByteArray("\xFF\xFE\x00\x00", 4) + le32->fromUnicode(text) << "UTF-8";
     QTest::newRow("UTF-16LE without mark") << le->fromUnicode(text) << "Windows-1251";
     QTest::newRow("no mark, right codec")
-            << QTextCodec::codecForName("Windows-1251")->fromUnicode(
-                       QString::fromUtf8("First Name,Last Name\nАнна,Muller\n"))
+            << QTextCodec::codecForName("Windows-1251")
+                       ->fromUnicode(QString::fromUtf8("First Name,Last Name\nАнна,Muller\n"))
             << "Windows-1251";
 }
 
@@ -667,13 +699,12 @@ void tst_ContactsFileParser::survivesBadInput_data()
     QTest::newRow("binary named vcf") << "binary.vcf" << binary << "UTF-8";
     QTest::newRow("0-byte csv") << "zero.csv" << QByteArray() << "UTF-8";
     QTest::newRow("header only") << "header.csv" << QByteArray("First Name,Last Name\n") << "UTF-8";
-    QTest::newRow("wrong codec") << "wrong.csv"
-                                 << QString::fromUtf8("First Name\nАнна\n").toUtf8()
+    QTest::newRow("wrong codec") << "wrong.csv" << QString::fromUtf8("First Name\nАнна\n").toUtf8()
                                  << "ISO-8859-5";
-    QTest::newRow("unknown codec") << "unknown.csv" << QByteArray("First Name\nAnna\n")
-                                   << "No-Such-Codec";
-    QTest::newRow("50 MB single line") << "long.csv" << QByteArray(50 * 1024 * 1024, 'x')
-                                       << "Windows-1251";
+    QTest::newRow("unknown codec")
+            << "unknown.csv" << QByteArray("First Name\nAnna\n") << "No-Such-Codec";
+    QTest::newRow("50 MB single line")
+            << "long.csv" << QByteArray(50 * 1024 * 1024, 'x') << "Windows-1251";
     QTest::newRow("50 MB single line with open quote")
             << "longquote.csv" << QByteArray("\"") + QByteArray(50 * 1024 * 1024, ',') << "UTF-8";
 }
@@ -692,7 +723,8 @@ void tst_ContactsFileParser::survivesBadInput()
     QVERIFY2(timer.elapsed() < 1000 * megabytes,
              qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
     QVERIFY(ContactsFileParser::errorString.isEmpty()
-            || ContactsFileParser::errorString.startsWith(QLatin1String("Unsupported file type: ")));
+            || ContactsFileParser::errorString.startsWith(
+                    QLatin1String("Unsupported file type: ")));
     for (const auto &contact : parsed.contacts) {
         QVERIFY(contact->id.size() > 0);
     }

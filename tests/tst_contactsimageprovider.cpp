@@ -112,7 +112,7 @@ void tst_ContactsImageProvider::returnsStoredPhotoAtItsOwnSize()
     const QImage image = provider.requestImage(QStringLiteral("7"), &size, QSize());
     QCOMPARE(image.size(), QSize(40, 90));
     QCOMPARE(image.pixelColor(20, 45), QColor(Qt::blue));
-    QCOMPARE(store.asked, QStringList { QStringLiteral("7") });
+    QCOMPARE(store.asked, QStringList{QStringLiteral("7")});
 }
 
 void tst_ContactsImageProvider::placeholderForUnusablePhotos_data()
@@ -140,7 +140,7 @@ void tst_ContactsImageProvider::placeholderForUnusablePhotos()
     QCOMPARE(image, m_placeholder);
     QCOMPARE(size, QSize(100, 100));
     // The store was asked for exactly this id.
-    QCOMPARE(store.asked, QStringList { id });
+    QCOMPARE(store.asked, QStringList{id});
 }
 
 void tst_ContactsImageProvider::placeholderWithoutStore()

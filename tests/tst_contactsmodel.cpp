@@ -1,7 +1,7 @@
 #include "model/contactsmodel.h"
 
-#include "record/contact.h"
 #include "model/contactsproxymodel.h"
+#include "record/contact.h"
 #include "storage/defaultdatabase.h"
 #include "storage/sqlitedatabase.h"
 
@@ -195,11 +195,13 @@ void tst_ContactsModel::alphabetFollowsLocale()
 
     ContactsModel model;
     QCOMPARE(model.englishAlphabet(), english);
-    const QStringList expected = english
-            ? QStringList{"#", "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M",
-                          "N", "O", "P", "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z"}
-            : QStringList{"#", "А", "Б", "В", "Г", "Д", "Е", "Ж", "З", "И", "К", "Л", "М", "Н",
-                          "О", "П", "Р", "С", "Т", "У", "Ф", "Х", "Ц", "Ч", "Ш", "Э", "Ю", "Я"};
+    const QStringList expected =
+            english ? QStringList{"#", "A", "B", "C", "D", "E", "F", "G", "H",
+                                  "I", "J", "K", "L", "M", "N", "O", "P", "Q",
+                                  "R", "S", "T", "U", "V", "W", "X", "Y", "Z"}
+                    : QStringList{"#", "А", "Б", "В", "Г", "Д", "Е", "Ж", "З", "И",
+                                  "К", "Л", "М", "Н", "О", "П", "Р", "С", "Т", "У",
+                                  "Ф", "Х", "Ц", "Ч", "Ш", "Э", "Ю", "Я"};
     QCOMPARE(model.alphabet(), expected);
     // Construction reads the setting but never writes it.
     QVERIFY(!QSettings().contains(QStringLiteral("englishAlphabet")));
@@ -470,8 +472,8 @@ void tst_ContactsModel::removeContactsIgnoresRepeatedAndForeignRows()
 
     // A repeated row must not take its neighbour along, and an index of
     // another model names no row here.
-    model.removeContacts({model.index(4), model.index(2), model.index(4), other.index(0),
-                          QModelIndex()});
+    model.removeContacts(
+            {model.index(4), model.index(2), model.index(4), other.index(0), QModelIndex()});
 
     QCOMPARE(model.rowCount(), 4);
     QCOMPARE(db->log, QStringList{QStringLiteral("remove %1,%2").arg(id4, id2)});
@@ -525,8 +527,8 @@ void tst_ContactsModel::saveContactChangesCopiesFieldsAndKeepsIdAndStar()
     QCOMPARE(index.data(ContactsModel::FullNameRole).toString(), QStringLiteral("Иванова Анна"));
     QCOMPARE(index.data(ContactsModel::PhoneGroupListRole).toStringList(), edited.phoneGroupList);
     QCOMPARE(index.data(ContactsModel::LinkListRole).toStringList(), edited.linkList);
-    QCOMPARE(db->log, (QStringList{QStringLiteral("update ") + id,
-                                   QStringLiteral("photo %1 []").arg(id)}));
+    QCOMPARE(db->log,
+             (QStringList{QStringLiteral("update ") + id, QStringLiteral("photo %1 []").arg(id)}));
     QCOMPARE(changed.count(), 1);
     QCOMPARE(changed.at(0).at(0).toModelIndex(), index);
     QCOMPARE(changed.at(0).at(1).toModelIndex(), index);
@@ -600,10 +602,10 @@ void tst_ContactsModel::dataAnswersExactlyTheContactRoles()
     const QHash<int, QByteArray> names = model.roleNames();
     QCOMPARE(names.size(), 16);
     const QList<QPair<int, QByteArray>> expected{
-        {257, "idString"},    {258, "isFavorite"},  {259, "name"},          {260, "surname"},
-        {261, "middlename"},  {262, "fullname"},    {263, "organization"},  {264, "dateOfBirth"},
-        {265, "comment"},     {266, "phones"},      {267, "phoneGroups"},   {268, "emails"},
-        {269, "emailGroups"}, {270, "addresses"},   {271, "addressGroups"}, {272, "links"}};
+            {257, "idString"},    {258, "isFavorite"}, {259, "name"},          {260, "surname"},
+            {261, "middlename"},  {262, "fullname"},   {263, "organization"},  {264, "dateOfBirth"},
+            {265, "comment"},     {266, "phones"},     {267, "phoneGroups"},   {268, "emails"},
+            {269, "emailGroups"}, {270, "addresses"},  {271, "addressGroups"}, {272, "links"}};
     for (const auto &role : expected) {
         QCOMPARE(names.value(role.first), role.second);
         // Each role reads the property of the same name (the two list
@@ -726,8 +728,8 @@ void tst_ContactsModel::viewOrdersPlainlyInTheCLocale()
     // UTF-16 code units (so a surrogate pair sorts before U+FFE0, unlike
     // in UTF-8). The view's own keys must agree.
     ContactsModel model;
-    const QStringList names{"zoe", "Zoë", "ivan", "Ivan", "Иван", "иван", "𝐀bc", "\uffe0",
-                            "ﬁ", "fi", "", "Ёлка", "Елка", "1st", "#hash", "e\u0301clair"};
+    const QStringList names{"zoe", "Zoë", "ivan", "Ivan", "Иван", "иван", "𝐀bc",   "\uffe0",
+                            "ﬁ",   "fi",  "",     "Ёлка", "Елка", "1st",  "#hash", "e\u0301clair"};
     for (const QString &name : names) {
         Contact contact;
         contact.name = name;

@@ -1,16 +1,16 @@
 #include "model/contactsproxymodel.h"
 
-#include "record/contact.h"
 #include "model/contactsmodel.h"
+#include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 
 #include "testmain.h"
 
 #include <QAbstractItemModelTester>
+#include <QImage>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQmlExpression>
-#include <QImage>
 #include <QRandomGenerator>
 #include <QSettings>
 #include <QSignalSpy>
@@ -223,12 +223,14 @@ void tst_ContactsProxyModel::ordersLikeLocaleAwareCompare_data()
     QTest::addColumn<int>("role");
     QTest::addColumn<QStringList>("surnames");
 
-    const QStringList mixed{
-            "Иванов", "иванов", "ИВАНОВ", "Ivanov", "ivanov", "IVANOV", "Ёлкин", "Елкин",
-            "елкин", "Ælfric", "Zoë", "zoe", "Zoe", "Ånström", "Anström", "Яковлев", "Щукин",
-            "Шукин", "éclair", "Eclair", "eclair", "e\u0301clair", "O'Brien", "OBrien",
-            "de la Cruz", "De La Cruz", "1st Avenue", "#hash", "Ülker", "Uelker", "Straße",
-            "Strasse", "Ґалич", "Галич", "Їжак", "Іваненко", "Ivanenko", "𝐀ngle", "Angle"};
+    const QStringList mixed{"Иванов",     "иванов",       "ИВАНОВ",  "Ivanov",  "ivanov",
+                            "IVANOV",     "Ёлкин",        "Елкин",   "елкин",   "Ælfric",
+                            "Zoë",        "zoe",          "Zoe",     "Ånström", "Anström",
+                            "Яковлев",    "Щукин",        "Шукин",   "éclair",  "Eclair",
+                            "eclair",     "e\u0301clair", "O'Brien", "OBrien",  "de la Cruz",
+                            "De La Cruz", "1st Avenue",   "#hash",   "Ülker",   "Uelker",
+                            "Straße",     "Strasse",      "Ґалич",   "Галич",   "Їжак",
+                            "Іваненко",   "Ivanenko",     "𝐀ngle",   "Angle"};
     QTest::newRow("Latin, Cyrillic, upper and lower case, accents") << 262 << mixed;
 
     // The first-name column is empty for contacts with a surname only: an
@@ -288,8 +290,8 @@ void tst_ContactsProxyModel::staysInOrderThroughChanges()
     m_proxy->sort();
     addOne(QStringLiteral("Аксёнов"), QStringLiteral("Иван"));
     addOne(QStringLiteral("zimmer"), QStringLiteral("Kurt"));
-    m_proxy->setCurrentIndex(m_proxy->indexOfContact(
-            m_model->index(0).data(ContactsModel::IdRole).toString()));
+    m_proxy->setCurrentIndex(
+            m_proxy->indexOfContact(m_model->index(0).data(ContactsModel::IdRole).toString()));
     m_proxy->newContact()->surname = QStringLiteral("Ягодкин");
     m_proxy->newContact()->name = QStringLiteral("Пётр");
     m_proxy->saveContactChanges(QString());
@@ -318,8 +320,13 @@ void tst_ContactsProxyModel::upperAndLowerInitialShareOneLetter()
 
 void tst_ContactsProxyModel::letterIndexPointsAtFirstRowOfEachLetter()
 {
-    makeModel({{"Смирнов", "Иван"}, {"Adams", "John"}, {"Brown", "Bob"}, {"смирнова", "Анна"},
-               {"Алексеев", "Пётр"}, {"Bell", "Ann"}, {"ёжиков", "Олег"}});
+    makeModel({{"Смирнов", "Иван"},
+               {"Adams", "John"},
+               {"Brown", "Bob"},
+               {"смирнова", "Анна"},
+               {"Алексеев", "Пётр"},
+               {"Bell", "Ann"},
+               {"ёжиков", "Олег"}});
     QSignalSpy lettersChanged(m_proxy.get(), &ContactsProxyModel::existingLettersChanged);
     m_proxy->sort();
 
@@ -389,8 +396,14 @@ void tst_ContactsProxyModel::favouritesOnlyShowsStarredAndAddsStarred()
 
 void tst_ContactsProxyModel::searchMatchesAnyCase()
 {
-    makeModel({{"Karenina", "Anna"}, {"Joanne", "Smith"}, {"ANNETTE", "Bell"}, {"Ana", "Lopez"},
-               {"Hanna", "Kowalski"}, {"Bob", "Ward"}, {"Жанна", "Анна"}, {"an", "Na"}});
+    makeModel({{"Karenina", "Anna"},
+               {"Joanne", "Smith"},
+               {"ANNETTE", "Bell"},
+               {"Ana", "Lopez"},
+               {"Hanna", "Kowalski"},
+               {"Bob", "Ward"},
+               {"Жанна", "Анна"},
+               {"an", "Na"}});
     m_proxy->sort();
     m_proxy->setFilterFixedString(QStringLiteral("ann"));
     QCOMPARE(viewColumn(ContactsModel::FullNameRole),
@@ -407,8 +420,8 @@ void tst_ContactsProxyModel::searchThenFavouritesThenClear()
 {
     makeModel({{"Karenina", "Anna"}, {"Joanne", "Smith"}, {"Bob", "Ward"}, {"Hanna", "Kowalski"}});
     m_proxy->sort();
-    m_proxy->setCurrentIndex(m_proxy->indexOfContact(
-            m_model->index(1).data(ContactsModel::IdRole).toString()));
+    m_proxy->setCurrentIndex(
+            m_proxy->indexOfContact(m_model->index(1).data(ContactsModel::IdRole).toString()));
     m_proxy->toggleFavorite();
 
     m_proxy->setFilterFixedString(QStringLiteral("an"));
@@ -429,8 +442,14 @@ void tst_ContactsProxyModel::searchThenFavouritesThenClear()
 void tst_ContactsProxyModel::removeContactsByViewRows()
 {
     // Stored out of order, so that view rows and source rows differ.
-    makeModel({{"Hill", "H"}, {"Clark", "C"}, {"Adams", "A"}, {"Gray", "G"}, {"Evans", "E"},
-               {"Brown", "B"}, {"Fox", "F"}, {"Dean", "D"}});
+    makeModel({{"Hill", "H"},
+               {"Clark", "C"},
+               {"Adams", "A"},
+               {"Gray", "G"},
+               {"Evans", "E"},
+               {"Brown", "B"},
+               {"Fox", "F"},
+               {"Dean", "D"}});
     m_proxy->sort();
     const QStringList ids = viewColumn(ContactsModel::IdRole);
     QCOMPARE(viewColumn(ContactsModel::FullNameRole).value(5), QStringLiteral("Fox F"));
@@ -579,7 +598,10 @@ void tst_ContactsProxyModel::indexOfContact()
 
 void tst_ContactsProxyModel::passesModelTesterThroughEveryChange()
 {
-    makeModel({{"Борисов", "Пётр"}, {"adams", "John"}, {"Юрьев", "Олег"}, {"Smith", "Ann"},
+    makeModel({{"Борисов", "Пётр"},
+               {"adams", "John"},
+               {"Юрьев", "Олег"},
+               {"Smith", "Ann"},
                {"Ivanova", "Anna"}});
     QAbstractItemModelTester sourceTester(m_model.get(),
                                           QAbstractItemModelTester::FailureReportingMode::Fatal);
@@ -629,9 +651,9 @@ QStringList rowsOf(const QAbstractItemModel *model, int role)
 // Distinct names, so that the order has no ties to settle.
 QStringList generatedNames(int count)
 {
-    const QStringList parts{"Anna", "Joanne", "Олег", "Ольга", "ivanov", "Иванова", "Straße",
-                            "STRASSE", "Σίσυφος", "ΣΊΣΥΦΟΣ", "İnci", "inci", "Ǆuro", "ǆuro",
-                            "𝐀ngle", "Zoë", "zoe", "Hanna", "Ёлкин", "елкин"};
+    const QStringList parts{"Anna",    "Joanne",  "Олег",    "Ольга", "ivanov", "Иванова", "Straße",
+                            "STRASSE", "Σίσυφος", "ΣΊΣΥΦΟΣ", "İnci",  "inci",   "Ǆuro",    "ǆuro",
+                            "𝐀ngle",   "Zoë",     "zoe",     "Hanna", "Ёлкин",  "елкин"};
     QStringList names;
     QRandomGenerator random(7);
     for (int i = 0; i < count; ++i) {
@@ -701,9 +723,9 @@ void tst_ContactsProxyModel::agreesWithPlainProxy()
         return expected;
     };
 
-    const QStringList keystrokes{"a", "an", "ann", "an", "a", "", "ß", "ss", "SS", "σ", "Σ",
-                                 "ς", "i", "ǅ", "ǆ", "𝐀", "о", "ол", "олег", "о", "z",
-                                 "3", "", "1", "12"};
+    const QStringList keystrokes{"a",    "an", "ann", "an", "a", "",  "ß", "ss", "SS",
+                                 "σ",    "Σ",  "ς",   "i",  "ǅ", "ǆ", "𝐀", "о",  "ол",
+                                 "олег", "о",  "z",   "3",  "",  "1", "12"};
     int step = 0;
     for (const QString &text : keystrokes) {
         m_proxy->setFilterFixedString(text);
@@ -738,8 +760,8 @@ void tst_ContactsProxyModel::agreesWithPlainProxy()
         QHash<QString, int> firstRows;
         const QStringList shown = rowsOf(m_proxy.get(), ContactsModel::FullNameRole);
         for (int row = 0; row < shown.size(); ++row) {
-            const QString letter = shown.at(row).left(shown.at(row).at(0).isSurrogate() ? 2 : 1)
-                                           .toUpper();
+            const QString letter =
+                    shown.at(row).left(shown.at(row).at(0).isSurrogate() ? 2 : 1).toUpper();
             if (!firstRows.contains(letter)) {
                 firstRows.insert(letter, row);
                 letters << letter;

@@ -13,14 +13,13 @@
 
 namespace {
 
-const QStringList StoredKeys{
-    QStringLiteral("addressGroupList"), QStringLiteral("addressList"),
-    QStringLiteral("comment"), QStringLiteral("dateOfBirth"),
-    QStringLiteral("emailGroupList"), QStringLiteral("emailList"),
-    QStringLiteral("isFavorite"), QStringLiteral("linkList"),
-    QStringLiteral("middlename"), QStringLiteral("name"),
-    QStringLiteral("organization"), QStringLiteral("phoneGroupList"),
-    QStringLiteral("phoneList"), QStringLiteral("surname")};
+const QStringList StoredKeys{QStringLiteral("addressGroupList"), QStringLiteral("addressList"),
+                             QStringLiteral("comment"),          QStringLiteral("dateOfBirth"),
+                             QStringLiteral("emailGroupList"),   QStringLiteral("emailList"),
+                             QStringLiteral("isFavorite"),       QStringLiteral("linkList"),
+                             QStringLiteral("middlename"),       QStringLiteral("name"),
+                             QStringLiteral("organization"),     QStringLiteral("phoneGroupList"),
+                             QStringLiteral("phoneList"),        QStringLiteral("surname")};
 
 QString settingsFile()
 {
@@ -180,8 +179,8 @@ void tst_DefaultDatabase::roundTripsAllFields()
     contact.dateOfBirth = QStringLiteral("01.02.1990");
     contact.comment = QStringLiteral("line one\nline two\\");
     contact.phoneList = QStringList{QStringLiteral("+1 555 0100"), QString(), QStringLiteral("3")};
-    contact.phoneGroupList = QStringList{QStringLiteral("Mobile"), QStringLiteral("Home"),
-                                         QStringLiteral("Work")};
+    contact.phoneGroupList =
+            QStringList{QStringLiteral("Mobile"), QStringLiteral("Home"), QStringLiteral("Work")};
     contact.emailList = QStringList{QStringLiteral("anna@example.org")};
     contact.emailGroupList = QStringList{QStringLiteral("Home, sweet")};
     contact.addressList = QStringList{QStringLiteral("1 Main St, Springfield")};
@@ -261,7 +260,8 @@ void tst_DefaultDatabase::removeContactsRemovesGroupWithPhoto()
     const QString image = writeImage(m_files.path(), 10, 10);
     DefaultDatabase store;
     for (int i = 1; i <= 4; ++i) {
-        store.insertContact(makeContact(QString::number(i), QStringLiteral("Name %1").arg(i)).get());
+        store.insertContact(
+                makeContact(QString::number(i), QStringLiteral("Name %1").arg(i)).get());
         store.savePhoto(QString::number(i), image);
     }
     store.removeContacts(QStringList{"4", "2", "77"});

@@ -71,8 +71,7 @@ void tst_DetailsScene::initTestCase()
     script.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$HOME/kiv-sms.tmp\"\n"
                  "mv \"$HOME/kiv-sms.tmp\" \"$HOME/kiv-sms.log\"\n");
     script.close();
-    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                          | QFileDevice::ExeOwner);
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("PATH", bin.toUtf8() + ':' + qgetenv("PATH"));
 }
 
@@ -120,12 +119,12 @@ bool tst_DetailsScene::plusShown(const QString &groupName) const
 void tst_DetailsScene::viewHidesEmptyBlocks()
 {
     Contact *plain = contact(QStringLiteral("Adams"), QStringLiteral("Ann"));
-    plain->phoneList = QStringList { QStringLiteral("+7 912 000-11-22") };
-    plain->phoneGroupList = QStringList { QStringLiteral("Mobile") };
+    plain->phoneList = QStringList{QStringLiteral("+7 912 000-11-22")};
+    plain->phoneGroupList = QStringList{QStringLiteral("Mobile")};
     Contact *full = contact(QStringLiteral("Brown"), QStringLiteral("Bob"));
-    full->linkList = QStringList { QStringLiteral("https://example.com/bob") };
+    full->linkList = QStringList{QStringLiteral("https://example.com/bob")};
     full->comment = QStringLiteral("Plays the cello");
-    SceneDriver::storeContacts({ plain, full });
+    SceneDriver::storeContacts({plain, full});
     QVERIFY(m_scene->start());
 
     selectContact(plain->id);
@@ -140,19 +139,19 @@ void tst_DetailsScene::viewHidesEmptyBlocks()
     QVERIFY(!group(QStringLiteral("phoneGroup"))->isVisible());
     QVERIFY(group(QStringLiteral("linkGroup"))->isVisible());
     QVERIFY(group(QStringLiteral("commentGroup"))->isVisible());
-    QQuickItem *comment = m_scene->item(QStringLiteral("detailsRow0"),
-                                        group(QStringLiteral("commentGroup")));
+    QQuickItem *comment =
+            m_scene->item(QStringLiteral("detailsRow0"), group(QStringLiteral("commentGroup")));
     QCOMPARE(comment->property("value").toString(), QStringLiteral("Plays the cello"));
-    qDeleteAll(QList<Contact *> { plain, full });
+    qDeleteAll(QList<Contact *>{plain, full});
 }
 
 void tst_DetailsScene::valueAlignmentFollowsLabel()
 {
     Contact *c = contact(QStringLiteral("Adams"), QStringLiteral("Ann"));
     // The second number has no label: the label list is one short.
-    c->phoneList = QStringList { QStringLiteral("+7 912 000-11-22"), QStringLiteral("555-12-12") };
-    c->phoneGroupList = QStringList { QStringLiteral("Work") };
-    SceneDriver::storeContacts({ c });
+    c->phoneList = QStringList{QStringLiteral("+7 912 000-11-22"), QStringLiteral("555-12-12")};
+    c->phoneGroupList = QStringList{QStringLiteral("Work")};
+    SceneDriver::storeContacts({c});
     QVERIFY(m_scene->start());
     selectContact(c->id);
 
@@ -170,22 +169,22 @@ void tst_DetailsScene::valueAlignmentFollowsLabel()
 void tst_DetailsScene::clicksOnValues()
 {
     Contact *c = contact(QStringLiteral("Adams"), QStringLiteral("Ann"));
-    c->phoneList = QStringList { QString(), QStringLiteral("+7 912 000-11-22") };
-    c->phoneGroupList = QStringList { QStringLiteral("Mobile"), QStringLiteral("Work") };
-    c->emailList = QStringList { QStringLiteral("ann@example.com") };
-    c->emailGroupList = QStringList { QStringLiteral("Home") };
-    c->addressList = QStringList { QStringLiteral("Moscow, Tverskaya 1") };
-    c->addressGroupList = QStringList { QStringLiteral("Home") };
-    c->linkList = QStringList { QStringLiteral("https://example.com/Ann?tab=1#top") };
+    c->phoneList = QStringList{QString(), QStringLiteral("+7 912 000-11-22")};
+    c->phoneGroupList = QStringList{QStringLiteral("Mobile"), QStringLiteral("Work")};
+    c->emailList = QStringList{QStringLiteral("ann@example.com")};
+    c->emailGroupList = QStringList{QStringLiteral("Home")};
+    c->addressList = QStringList{QStringLiteral("Moscow, Tverskaya 1")};
+    c->addressGroupList = QStringList{QStringLiteral("Home")};
+    c->linkList = QStringList{QStringLiteral("https://example.com/Ann?tab=1#top")};
     c->comment = QStringLiteral("Call after six");
-    SceneDriver::storeContacts({ c });
+    SceneDriver::storeContacts({c});
     QVERIFY(m_scene->start());
     selectContact(c->id);
     QQuickItem *chooser = m_scene->item(QStringLiteral("listViewForm"));
 
     // Nothing happens for an empty value, an address or the comment.
-    for (const QString &name : { QStringLiteral("phoneGroup"), QStringLiteral("addressGroup"),
-                                 QStringLiteral("commentGroup") }) {
+    for (const QString &name : {QStringLiteral("phoneGroup"), QStringLiteral("addressGroup"),
+                                QStringLiteral("commentGroup")}) {
         QVERIFY(m_scene->click(QStringLiteral("detailsRow0"), group(name)));
         QTest::qWait(50);
         QCOMPARE(chooser->opacity(), 0.0);
@@ -206,13 +205,13 @@ void tst_DetailsScene::clicksOnValues()
 void tst_DetailsScene::phoneChoices()
 {
     Contact *c = contact(QStringLiteral("Adams"), QStringLiteral("Ann"));
-    c->phoneList = QStringList { QStringLiteral("+7 912 000-11-22") };
-    c->phoneGroupList = QStringList { QStringLiteral("Mobile") };
-    SceneDriver::storeContacts({ c });
+    c->phoneList = QStringList{QStringLiteral("+7 912 000-11-22")};
+    c->phoneGroupList = QStringList{QStringLiteral("Mobile")};
+    SceneDriver::storeContacts({c});
     QVERIFY(m_scene->start());
     selectContact(c->id);
-    QQuickItem *phone = m_scene->item(QStringLiteral("detailsRow0"),
-                                      group(QStringLiteral("phoneGroup")));
+    QQuickItem *phone =
+            m_scene->item(QStringLiteral("detailsRow0"), group(QStringLiteral("phoneGroup")));
 
     QFile::remove(m_smsLog);
     QVERIFY(m_scene->click(phone));
@@ -220,8 +219,7 @@ void tst_DetailsScene::phoneChoices()
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(m_smsLog), 10000);
     QFile log(m_smsLog);
     QVERIFY(log.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(log.readAll()),
-             QStringLiteral("--send-sms\n+7 912 000-11-22\n"));
+    QCOMPARE(QString::fromUtf8(log.readAll()), QStringLiteral("--send-sms\n+7 912 000-11-22\n"));
 
     // No dialling service is published: the number goes to the desktop as a
     // tel: address, without a script error.
@@ -240,7 +238,7 @@ void tst_DetailsScene::unstarInFavouritesClearsSelection()
     a->isFavorite = true;
     Contact *b = contact(QStringLiteral("Brown"), QStringLiteral("Bob"));
     b->isFavorite = true;
-    SceneDriver::storeContacts({ a, b });
+    SceneDriver::storeContacts({a, b});
     QVERIFY(m_scene->start());
 
     QVERIFY(m_scene->click(QStringLiteral("favoritesButton")));
@@ -252,20 +250,20 @@ void tst_DetailsScene::unstarInFavouritesClearsSelection()
 
     QTRY_COMPARE(m_scene->eval(QStringLiteral("contactsProxyModel.currentIndex")).toInt(), -1);
     QVERIFY(!m_scene->item(QStringLiteral("detailsView"))->isVisible());
-    QCOMPARE(m_scene->listedNames(), QStringList { QStringLiteral("Adams Ann") });
+    QCOMPARE(m_scene->listedNames(), QStringList{QStringLiteral("Adams Ann")});
     const QList<Contact *> stored = SceneDriver::storedContacts();
     for (Contact *s : stored) {
         QCOMPARE(s->isFavorite, s->id == a->id);
     }
     qDeleteAll(stored);
-    qDeleteAll(QList<Contact *> { a, b });
+    qDeleteAll(QList<Contact *>{a, b});
 }
 
 void tst_DetailsScene::addContactStoresEverything()
 {
     Contact *a = contact(QStringLiteral("Adams"), QStringLiteral("Ann"));
     Contact *z = contact(QStringLiteral("Zimmer"), QStringLiteral("Zoe"));
-    SceneDriver::storeContacts({ a, z });
+    SceneDriver::storeContacts({a, z});
     QVERIFY(m_scene->start());
 
     QVERIFY(m_scene->click(QStringLiteral("addButton")));
@@ -280,7 +278,9 @@ void tst_DetailsScene::addContactStoresEverything()
     QVERIFY(m_scene->click(QStringLiteral("groupLabelButton"), editGroup(phones)));
     QTRY_VERIFY(editRow(phones, 0));
     QCOMPARE(m_scene->item(QStringLiteral("label"), editRow(phones, 0))
-                     ->property("currentString").toString(), QStringLiteral("Mobile"));
+                     ->property("currentString")
+                     .toString(),
+             QStringLiteral("Mobile"));
     QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("field"), editRow(phones, 0)),
                               QStringLiteral("+7 912 345-67-89")));
     QVERIFY(m_scene->click(QStringLiteral("groupLabelButton"), editGroup(phones)));
@@ -290,7 +290,9 @@ void tst_DetailsScene::addContactStoresEverything()
     QVERIFY(m_scene->click(QStringLiteral("label"), editRow(phones, 1)));
     QVERIFY(m_scene->chooseInList(QStringLiteral("Work")));
     QTRY_COMPARE(m_scene->item(QStringLiteral("label"), editRow(phones, 1))
-                         ->property("currentString").toString(), QStringLiteral("Work"));
+                         ->property("currentString")
+                         .toString(),
+                 QStringLiteral("Work"));
     QVERIFY(m_scene->waitHidden(QStringLiteral("listViewForm")));
     QVERIFY(m_scene->click(QStringLiteral("groupLabelButton"), editGroup(phones)));
     QTRY_VERIFY(editRow(phones, 2));
@@ -299,7 +301,9 @@ void tst_DetailsScene::addContactStoresEverything()
     QVERIFY(m_scene->click(QStringLiteral("groupLabelButton"), editGroup(emails)));
     QTRY_VERIFY(editRow(emails, 0));
     QCOMPARE(m_scene->item(QStringLiteral("label"), editRow(emails, 0))
-                     ->property("currentString").toString(), QStringLiteral("Home"));
+                     ->property("currentString")
+                     .toString(),
+             QStringLiteral("Home"));
     QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("field"), editRow(emails, 0)),
                               QStringLiteral("mary@example.com")));
 
@@ -308,7 +312,9 @@ void tst_DetailsScene::addContactStoresEverything()
     QVERIFY(m_scene->click(QStringLiteral("groupLabelButton"), editGroup(addresses)));
     QTRY_VERIFY(editRow(addresses, 0));
     QCOMPARE(m_scene->item(QStringLiteral("label"), editRow(addresses, 0))
-                     ->property("currentString").toString(), QStringLiteral("Home"));
+                     ->property("currentString")
+                     .toString(),
+             QStringLiteral("Home"));
     QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("field"), editRow(addresses, 0)),
                               QStringLiteral("Moscow, Tverskaya 1")));
     QVERIFY(m_scene->click(QStringLiteral("groupLabelButton"), editGroup(addresses)));
@@ -341,12 +347,13 @@ void tst_DetailsScene::addContactStoresEverything()
 
     QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("commentEdit")),
                               QStringLiteral("Met at the conference")));
-    QVERIFY(m_scene->click(QStringLiteral("okButton"), m_scene->item(QStringLiteral("headerOkCancel"))));
+    QVERIFY(m_scene->click(QStringLiteral("okButton"),
+                           m_scene->item(QStringLiteral("headerOkCancel"))));
     QTRY_VERIFY(!m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
 
     QCOMPARE(m_scene->listedNames(),
-             (QStringList { QStringLiteral("Adams Ann"), QStringLiteral("Miller Mary"),
-                            QStringLiteral("Zimmer Zoe") }));
+             (QStringList{QStringLiteral("Adams Ann"), QStringLiteral("Miller Mary"),
+                          QStringLiteral("Zimmer Zoe")}));
     const QList<Contact *> stored = SceneDriver::storedContacts();
     QCOMPARE(stored.size(), 3);
     Contact *mary = nullptr;
@@ -358,19 +365,19 @@ void tst_DetailsScene::addContactStoresEverything()
     QVERIFY(mary);
     QCOMPARE(mary->name, QStringLiteral("Mary"));
     QCOMPARE(mary->middlename, QString());
-    QCOMPARE(mary->phoneList, (QStringList { QStringLiteral("+7 912 345-67-89"),
-                                             QStringLiteral("8 495 123-45-67") }));
-    QCOMPARE(mary->phoneGroupList, (QStringList { QStringLiteral("Mobile"), QStringLiteral("Work") }));
-    QCOMPARE(mary->emailList, QStringList { QStringLiteral("mary@example.com") });
-    QCOMPARE(mary->emailGroupList, QStringList { QStringLiteral("Home") });
-    QCOMPARE(mary->addressList, QStringList { QStringLiteral("Moscow, Tverskaya 1") });
-    QCOMPARE(mary->addressGroupList, QStringList { QStringLiteral("Home") });
-    QCOMPARE(mary->linkList, QStringList { QStringLiteral("https://example.com/mary") });
+    QCOMPARE(mary->phoneList,
+             (QStringList{QStringLiteral("+7 912 345-67-89"), QStringLiteral("8 495 123-45-67")}));
+    QCOMPARE(mary->phoneGroupList, (QStringList{QStringLiteral("Mobile"), QStringLiteral("Work")}));
+    QCOMPARE(mary->emailList, QStringList{QStringLiteral("mary@example.com")});
+    QCOMPARE(mary->emailGroupList, QStringList{QStringLiteral("Home")});
+    QCOMPARE(mary->addressList, QStringList{QStringLiteral("Moscow, Tverskaya 1")});
+    QCOMPARE(mary->addressGroupList, QStringList{QStringLiteral("Home")});
+    QCOMPARE(mary->linkList, QStringList{QStringLiteral("https://example.com/mary")});
     QCOMPARE(mary->dateOfBirth, QStringLiteral("05.03.1990"));
     QCOMPARE(mary->comment, QStringLiteral("Met at the conference"));
     QCOMPARE(mary->organization, QString());
     qDeleteAll(stored);
-    qDeleteAll(QList<Contact *> { a, z });
+    qDeleteAll(QList<Contact *>{a, z});
 }
 
 void tst_DetailsScene::plusFollowsLastRow()
@@ -415,24 +422,29 @@ void tst_DetailsScene::newGroupLabelSurvivesRestart()
                               QStringLiteral("Dacha")));
     QVERIFY(m_scene->click(QStringLiteral("lineEditOkButton")));
     QTRY_COMPARE(m_scene->item(QStringLiteral("label"), editRow(phones, 0))
-                         ->property("currentString").toString(), QStringLiteral("Dacha"));
+                         ->property("currentString")
+                         .toString(),
+                 QStringLiteral("Dacha"));
 
     // Offered from then on, in front of "Create new".
     QVERIFY(m_scene->waitHidden(QStringLiteral("lineEditForm")));
-    QVERIFY(m_scene->click(QStringLiteral("groupLabelButton"), editGroup(QStringLiteral("emailEdit"))));
+    QVERIFY(m_scene->click(QStringLiteral("groupLabelButton"),
+                           editGroup(QStringLiteral("emailEdit"))));
     QTRY_VERIFY(editRow(QStringLiteral("emailEdit"), 0));
     QVERIFY(m_scene->click(QStringLiteral("label"), editRow(QStringLiteral("emailEdit"), 0)));
     QVERIFY(m_scene->chooseInList(QStringLiteral("Dacha")));
     QTRY_COMPARE(m_scene->item(QStringLiteral("label"), editRow(QStringLiteral("emailEdit"), 0))
-                         ->property("currentString").toString(), QStringLiteral("Dacha"));
+                         ->property("currentString")
+                         .toString(),
+                 QStringLiteral("Dacha"));
     QVERIFY(m_scene->click(QStringLiteral("cancelButton"),
                            m_scene->item(QStringLiteral("headerOkCancel"))));
 
     m_scene->stop();
     QVERIFY(m_scene->start());
     QCOMPARE(m_scene->eval(QStringLiteral("contactsProxyModel.groupLabels")).toStringList(),
-             (QStringList { QStringLiteral("Mobile"), QStringLiteral("Home"), QStringLiteral("Work"),
-                            QStringLiteral("Dacha"), QStringLiteral("Create new") }));
+             (QStringList{QStringLiteral("Mobile"), QStringLiteral("Home"), QStringLiteral("Work"),
+                          QStringLiteral("Dacha"), QStringLiteral("Create new")}));
     QVERIFY(m_scene->click(QStringLiteral("addButton")));
     QTRY_VERIFY(m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
     QVERIFY(m_scene->click(QStringLiteral("groupLabelButton"), editGroup(phones)));
@@ -447,9 +459,9 @@ void tst_DetailsScene::editChangesRecordAndCancelDiscards()
 {
     Contact *c = contact(QStringLiteral("Adams"), QStringLiteral("Ann"));
     c->organization = QStringLiteral("Acme");
-    c->phoneList = QStringList { QStringLiteral("+7 912 000-11-22") };
-    c->phoneGroupList = QStringList { QStringLiteral("Mobile") };
-    SceneDriver::storeContacts({ c });
+    c->phoneList = QStringList{QStringLiteral("+7 912 000-11-22")};
+    c->phoneGroupList = QStringList{QStringLiteral("Mobile")};
+    SceneDriver::storeContacts({c});
     QVERIFY(m_scene->start());
     selectContact(c->id);
 
@@ -461,7 +473,8 @@ void tst_DetailsScene::editChangesRecordAndCancelDiscards()
     // Removing the only phone row stores no phone at all.
     QVERIFY(m_scene->click(QStringLiteral("removeMark"), editRow(QStringLiteral("phoneEdit"), 0)));
     QTRY_VERIFY(!editRow(QStringLiteral("phoneEdit"), 0));
-    QVERIFY(m_scene->click(QStringLiteral("okButton"), m_scene->item(QStringLiteral("headerOkCancel"))));
+    QVERIFY(m_scene->click(QStringLiteral("okButton"),
+                           m_scene->item(QStringLiteral("headerOkCancel"))));
     QTRY_VERIFY(m_scene->item(QStringLiteral("detailsView"))->isVisible());
     QCOMPARE(m_scene->item(QStringLiteral("organization"))->property("text").toString(),
              QStringLiteral("Acme Ltd"));
@@ -495,7 +508,7 @@ void tst_DetailsScene::renamedContactStaysShown()
 {
     Contact *a = contact(QStringLiteral("Adams"), QStringLiteral("Ann"));
     Contact *b = contact(QStringLiteral("Brown"), QStringLiteral("Bob"));
-    SceneDriver::storeContacts({ a, b });
+    SceneDriver::storeContacts({a, b});
     QVERIFY(m_scene->start());
     selectContact(a->id);
 
@@ -509,20 +522,22 @@ void tst_DetailsScene::renamedContactStaysShown()
         QTest::keyClick(m_scene->window(), Qt::Key_Backspace);
     }
     QVERIFY(m_scene->typeInto(surname, QStringLiteral("Young")));
-    QVERIFY(m_scene->click(QStringLiteral("okButton"), m_scene->item(QStringLiteral("headerOkCancel"))));
+    QVERIFY(m_scene->click(QStringLiteral("okButton"),
+                           m_scene->item(QStringLiteral("headerOkCancel"))));
     QTRY_VERIFY(m_scene->item(QStringLiteral("detailsView"))->isVisible());
     QCOMPARE(m_scene->listedNames(),
-             (QStringList { QStringLiteral("Brown Bob"), QStringLiteral("Young Ann") }));
+             (QStringList{QStringLiteral("Brown Bob"), QStringLiteral("Young Ann")}));
     QCOMPARE(m_scene->item(QStringLiteral("fullName"))->property("text").toString(),
              QStringLiteral("Young Ann"));
-    QCOMPARE(m_scene->eval(QStringLiteral("contactsProxyModel.currentData(257)")).toString(), a->id);
-    qDeleteAll(QList<Contact *> { a, b });
+    QCOMPARE(m_scene->eval(QStringLiteral("contactsProxyModel.currentData(257)")).toString(),
+             a->id);
+    qDeleteAll(QList<Contact *>{a, b});
 }
 
 void tst_DetailsScene::pictureWhileBrowsingUpdatesAtOnce()
 {
     Contact *c = contact(QStringLiteral("Adams"), QStringLiteral("Ann"));
-    SceneDriver::storeContacts({ c });
+    SceneDriver::storeContacts({c});
     const QString picture = SceneDriver::writePicture(QStringLiteral("red.png"), Qt::red);
     QVERIFY(m_scene->start());
     selectContact(c->id);
@@ -555,7 +570,7 @@ void tst_DetailsScene::pictureWhileAddingStoredOnSave()
     const QString picture = SceneDriver::writePicture(QStringLiteral("blue.png"), Qt::blue);
     QVERIFY(m_scene->start());
 
-    for (bool save : { false, true }) {
+    for (bool save : {false, true}) {
         QVERIFY(m_scene->click(QStringLiteral("addButton")));
         QTRY_VERIFY(m_scene->item(QStringLiteral("bigPhotoRect"))->isVisible());
         QVERIFY(m_scene->click(QStringLiteral("bigPhoto")));

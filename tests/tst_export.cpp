@@ -1,6 +1,6 @@
-#include "record/contact.h"
 #include "importexport/contactsfileparser.h"
 #include "importexport/importexport.h"
+#include "record/contact.h"
 
 #include "testmain.h"
 
@@ -47,14 +47,15 @@ std::vector<ContactPtr> awkwardContacts()
     anna->middlename = QString::fromUtf8("Сергеевна");
     anna->organization = QString::fromUtf8("ООО \"Рога, копыта; и Ко\" \\ филиал");
     anna->dateOfBirth = QStringLiteral("17.05.1990");
-    anna->comment = QString::fromUtf8("first line, with \"quotes\"; and \\backslash\nвторая строка\n\nlast");
+    anna->comment = QString::fromUtf8(
+            "first line, with \"quotes\"; and \\backslash\nвторая строка\n\nlast");
     anna->isFavorite = true;
     anna->phoneList = QStringList{"+7 916 123-45-67", "+7 (495) 1, ext. 2", "555;1"};
     anna->phoneGroupList = QStringList{"Mobile", "Home", "Work"};
     anna->emailList = QStringList{QString::fromUtf8("anna@пример.рф"), "a.b+c@example.org"};
     anna->emailGroupList = QStringList{"Home", "Work"};
-    anna->addressList = QStringList{QString::fromUtf8("ул. Ленина, 1; кв. \"5\"\nМосква"),
-                                    "Work street 5\\7"};
+    anna->addressList =
+            QStringList{QString::fromUtf8("ул. Ленина, 1; кв. \"5\"\nМосква"), "Work street 5\\7"};
     anna->addressGroupList = QStringList{"Home", "Work"};
     anna->linkList = QStringList{"https://a.example/x?y=1,2;3", "http://b.example/\"q\""};
     list.push_back(std::move(anna));
@@ -321,13 +322,15 @@ void tst_Export::failedWriteLeavesTargetUnchanged()
         FileSizeLimit limit(64 * 1024);
         exportTo(name, ImportExport::ExportMethod(method), contacts, &log);
     }
-    QVERIFY2(!log.isEmpty() && log.first() == QLatin1String("started 2000"), qPrintable(log.join('|')));
+    QVERIFY2(!log.isEmpty() && log.first() == QLatin1String("started 2000"),
+             qPrintable(log.join('|')));
     QCOMPARE(log.last(), QStringLiteral("error Unable to write file: ") + path);
     QVERIFY(!log.contains(QStringLiteral("ended")));
     QCOMPARE(fileBytes(path), old);
     // No temporary file is left behind.
-    QCOMPARE(QDir(m_dir.path()).entryList(QStringList{QStringLiteral("*") + name + QStringLiteral("*")},
-                                          QDir::Files | QDir::Hidden),
+    QCOMPARE(QDir(m_dir.path())
+                     .entryList(QStringList{QStringLiteral("*") + name + QStringLiteral("*")},
+                                QDir::Files | QDir::Hidden),
              QStringList{name});
 }
 
@@ -370,8 +373,8 @@ void tst_Export::killedExportLeavesTargetUnchanged()
 void tst_Export::csvIsUtf8WithoutMark()
 {
     const std::vector<ContactPtr> contacts = awkwardContacts();
-    const QString path = exportTo(QStringLiteral("utf8.csv"), ImportExport::GOOGLE_CSV_METHOD,
-                                  contacts);
+    const QString path =
+            exportTo(QStringLiteral("utf8.csv"), ImportExport::GOOGLE_CSV_METHOD, contacts);
     const QByteArray bytes = fileBytes(path);
     QVERIFY(bytes.startsWith("\"Name\""));
     QVERIFY(bytes.contains(QString::fromUtf8("Сергеевна").toUtf8()));
@@ -382,8 +385,8 @@ void tst_Export::csvIsUtf8WithoutMark()
 void tst_Export::csvRoundTrip()
 {
     const std::vector<ContactPtr> contacts = awkwardContacts();
-    const QString path = exportTo(QStringLiteral("roundtrip.csv"), ImportExport::GOOGLE_CSV_METHOD,
-                                  contacts);
+    const QString path =
+            exportTo(QStringLiteral("roundtrip.csv"), ImportExport::GOOGLE_CSV_METHOD, contacts);
     // The codec offered by default must not matter: the file is UTF-8 and
     // read as such when the user picks UTF-8.
     const Parsed parsed(ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")));
@@ -396,13 +399,13 @@ void tst_Export::csvRoundTrip()
         QCOMPARE(back->organization, original->organization);
         QCOMPARE(back->dateOfBirth, original->dateOfBirth);
         QCOMPARE(back->isFavorite, original->isFavorite);
-        QCOMPARE(back->comment, original->comment.isEmpty() ? QString()
-                                                            : original->comment + QLatin1Char('\n'));
+        QCOMPARE(back->comment,
+                 original->comment.isEmpty() ? QString() : original->comment + QLatin1Char('\n'));
         QCOMPARE(back->phoneList, original->phoneList);
         QCOMPARE(back->phoneGroupList, original->phoneGroupList);
         QCOMPARE(back->emailList, original->emailList);
-        QCOMPARE(back->emailGroupList, QStringList(QVector<QString>(original->emailList.size(),
-                                                                    "Home").toList()));
+        QCOMPARE(back->emailGroupList,
+                 QStringList(QVector<QString>(original->emailList.size(), "Home").toList()));
         QCOMPARE(back->addressList, original->addressList);
         QCOMPARE(back->addressGroupList, original->addressGroupList);
         QCOMPARE(back->linkList, original->linkList);
@@ -412,8 +415,8 @@ void tst_Export::csvRoundTrip()
 void tst_Export::databaseRoundTrip()
 {
     const std::vector<ContactPtr> contacts = awkwardContacts();
-    const QString path = exportTo(QStringLiteral("roundtrip.sqlite"), ImportExport::SQLITE_METHOD,
-                                  contacts);
+    const QString path =
+            exportTo(QStringLiteral("roundtrip.sqlite"), ImportExport::SQLITE_METHOD, contacts);
     const Parsed parsed(ContactsFileParser::parseFile(path, QStringLiteral("Windows-1251")));
     QCOMPARE(int(parsed.contacts.size()), 3);
     for (const ContactPtr &original : contacts) {
@@ -443,8 +446,8 @@ void tst_Export::pythonCsvModuleReadsExport()
         QSKIP("python3 is not installed");
     }
     const std::vector<ContactPtr> contacts = awkwardContacts();
-    const QString path = exportTo(QStringLiteral("python.csv"), ImportExport::GOOGLE_CSV_METHOD,
-                                  contacts);
+    const QString path =
+            exportTo(QStringLiteral("python.csv"), ImportExport::GOOGLE_CSV_METHOD, contacts);
     const QString script = QStringLiteral(R"(
 import csv, json, sys
 with open(sys.argv[1], newline='', encoding='utf-8') as f:

@@ -117,7 +117,7 @@ void tst_FileDialog::imageDialogParameters()
                [this](QFileDialog *dialog) {
                    QCOMPARE(dialog->windowTitle(), QStringLiteral("Choose image file"));
                    QCOMPARE(dialog->nameFilters(),
-                            QStringList { QStringLiteral("Image Files (*.jpeg *.jpg *.png *.gif)") });
+                            QStringList{QStringLiteral("Image Files (*.jpeg *.jpg *.png *.gif)")});
                    QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
                    QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
                    QCOMPARE(dialog->directory().absolutePath(), m_home);
@@ -129,10 +129,12 @@ void tst_FileDialog::importDialogParameters()
     FileDialog backend;
     withDialog([&] { backend.showImport(); },
                [this](QFileDialog *dialog) {
-                   QCOMPARE(dialog->windowTitle(), QStringLiteral("Choose csv, vcard or sqlite file"));
+                   QCOMPARE(dialog->windowTitle(),
+                            QStringLiteral("Choose csv, vcard or sqlite file"));
                    // No filter: every file is listed.
                    const QStringList filters = dialog->nameFilters();
-                   QVERIFY2(filters.isEmpty() || filters == QStringList { QStringLiteral("All Files (*)") },
+                   QVERIFY2(filters.isEmpty()
+                                    || filters == QStringList{QStringLiteral("All Files (*)")},
                             qPrintable(filters.join(QLatin1Char(','))));
                    QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
                    QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
@@ -150,7 +152,7 @@ void tst_FileDialog::exportProposesNameInHome()
                    QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
                    QCOMPARE(dialog->directory().absolutePath(), m_home);
                    QCOMPARE(dialog->selectedFiles(),
-                            QStringList { m_home + QStringLiteral("/contacts.vcf") });
+                            QStringList{m_home + QStringLiteral("/contacts.vcf")});
                    static_cast<QDialog *>(dialog)->accept();
                });
     QCOMPARE(chosen.count(), 1);

@@ -180,11 +180,11 @@ void tst_FormsScene::importThroughForm_data()
     QTest::addColumn<bool>("codecMatters");
     QTest::newRow("vCard 3.0, UTF-16LE with BOM")
             << QStringLiteral("google-30-utf16le-bom.vcf")
-            << QStringList { QStringLiteral("Kinzel Folker"), QStringLiteral("KMS WSF") } << false;
+            << QStringList{QStringLiteral("Kinzel Folker"), QStringLiteral("KMS WSF")} << false;
     QTest::newRow("Outlook CSV, Windows-1251")
             << QStringLiteral("outlook-ru-cp1251-semicolon.csv")
-            << QStringList { QString::fromUtf8("Иванова Анна Сергеевна"),
-                             QString::fromUtf8("Сидоров Пётр"), QString::fromUtf8("Ким Ольга") }
+            << QStringList{QString::fromUtf8("Иванова Анна Сергеевна"),
+                           QString::fromUtf8("Сидоров Пётр"), QString::fromUtf8("Ким Ольга")}
             << true;
 }
 
@@ -209,7 +209,8 @@ void tst_FormsScene::importThroughForm()
     const int n = names.size();
     for (int i = 0; i < n; ++i) {
         QVERIFY(row(i)->property("checked").toBool());
-        QVERIFY(m_scene->eval(QStringLiteral("importExport.contacts[%1].importMe").arg(i)).toBool());
+        QVERIFY(m_scene->eval(QStringLiteral("importExport.contacts[%1].importMe").arg(i))
+                        .toBool());
     }
 
     // Unticking the master box unticks every row; ticking one row leaves the
@@ -218,7 +219,8 @@ void tst_FormsScene::importThroughForm()
     QVERIFY(!master->property("on").toBool());
     for (int i = 0; i < n; ++i) {
         QVERIFY(!row(i)->property("checked").toBool());
-        QVERIFY(!m_scene->eval(QStringLiteral("importExport.contacts[%1].importMe").arg(i)).toBool());
+        QVERIFY(!m_scene->eval(QStringLiteral("importExport.contacts[%1].importMe").arg(i))
+                         .toBool());
     }
     QVERIFY(m_scene->click(row(0)));
     QVERIFY(row(0)->property("checked").toBool());
@@ -270,8 +272,7 @@ void tst_FormsScene::exportThroughForm_data()
 {
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("fileName");
-    QTest::newRow("Google CSV") << QStringLiteral("Google CSV format")
-                                << QStringLiteral("out.csv");
+    QTest::newRow("Google CSV") << QStringLiteral("Google CSV format") << QStringLiteral("out.csv");
     QTest::newRow("vCard") << QStringLiteral("vCard format") << QStringLiteral("out.vcf");
     QTest::newRow("own database") << QStringLiteral("kiv-contacts format")
                                   << QStringLiteral("out.sqlite");
@@ -282,14 +283,14 @@ void tst_FormsScene::exportThroughForm()
     QFETCH(QString, format);
     QFETCH(QString, fileName);
     Contact *a = contact(QStringLiteral("Adams"), QStringLiteral("Ann"));
-    a->phoneList = QStringList { QStringLiteral("+7 912 000-11-22") };
-    a->phoneGroupList = QStringList { QStringLiteral("Mobile") };
-    a->emailList = QStringList { QStringLiteral("ann@example.com") };
-    a->emailGroupList = QStringList { QStringLiteral("Home") };
+    a->phoneList = QStringList{QStringLiteral("+7 912 000-11-22")};
+    a->phoneGroupList = QStringList{QStringLiteral("Mobile")};
+    a->emailList = QStringList{QStringLiteral("ann@example.com")};
+    a->emailGroupList = QStringList{QStringLiteral("Home")};
     Contact *b = contact(QStringLiteral("Brown"), QStringLiteral("Bob"));
     Contact *c = contact(QStringLiteral("Clark"), QStringLiteral("Cid"));
-    SceneDriver::storeContacts({ a, b, c });
-    qDeleteAll(QList<Contact *> { a, b, c });
+    SceneDriver::storeContacts({a, b, c});
+    qDeleteAll(QList<Contact *>{a, b, c});
     const QString file = QDir::homePath() + QLatin1Char('/') + fileName;
     QFile::remove(file);
     QVERIFY(m_scene->start());
@@ -300,8 +301,8 @@ void tst_FormsScene::exportThroughForm()
     QCOMPARE(status->property("text").toString(), QStringLiteral("Choose contacts to export:"));
     QVERIFY(!m_scene->item(QStringLiteral("codecComboBox"))->isVisible());
     QVERIFY(!m_scene->item(QStringLiteral("codecLabel"))->isVisible());
-    QCOMPARE(formNames(), (QStringList { QStringLiteral("Adams Ann"), QStringLiteral("Brown Bob"),
-                                         QStringLiteral("Clark Cid") }));
+    QCOMPARE(formNames(), (QStringList{QStringLiteral("Adams Ann"), QStringLiteral("Brown Bob"),
+                                       QStringLiteral("Clark Cid")}));
     QVERIFY(m_scene->click(row(1)));
 
     StatusRecorder recorder(status);
@@ -319,7 +320,7 @@ void tst_FormsScene::exportThroughForm()
     QVERIFY(m_scene->waitShown(QStringLiteral("importExportForm")));
     QStringList names = formNames();
     names.sort();
-    QCOMPARE(names, (QStringList { QStringLiteral("Adams Ann"), QStringLiteral("Clark Cid") }));
+    QCOMPARE(names, (QStringList{QStringLiteral("Adams Ann"), QStringLiteral("Clark Cid")}));
     QVERIFY(m_scene->click(QStringLiteral("importExportCancelButton")));
     QVERIFY(m_scene->waitHidden(QStringLiteral("importExportForm")));
     const QList<Contact *> stored = SceneDriver::storedContacts();
@@ -329,7 +330,7 @@ void tst_FormsScene::exportThroughForm()
 
 void tst_FormsScene::failedExportLeavesFormChoosing()
 {
-    SceneDriver::storeContacts({ contact(QStringLiteral("Adams"), QStringLiteral("Ann")) });
+    SceneDriver::storeContacts({contact(QStringLiteral("Adams"), QStringLiteral("Ann"))});
     QVERIFY(m_scene->start());
     // The chosen folder is gone by the time the export runs.
     const QString folder = QDir::homePath() + QStringLiteral("/gone");
@@ -355,7 +356,7 @@ void tst_FormsScene::errorDuringRunReturnsToChoosing()
 {
     // A writer that fails half-way has already announced its count: the
     // form must not stay in the running state with every control disabled.
-    SceneDriver::storeContacts({ contact(QStringLiteral("Adams"), QStringLiteral("Ann")) });
+    SceneDriver::storeContacts({contact(QStringLiteral("Adams"), QStringLiteral("Ann"))});
     QVERIFY(m_scene->start());
     const QString file = QDir::homePath() + QStringLiteral("/interrupted.vcf");
     QFile::remove(file);
@@ -369,7 +370,8 @@ void tst_FormsScene::errorDuringRunReturnsToChoosing()
     QVERIFY(!ok->isEnabled());
     QVERIFY(!master->isEnabled());
 
-    QVERIFY(QMetaObject::invokeMethod(backend, "error", Q_ARG(QString, QStringLiteral("Disk full"))));
+    QVERIFY(QMetaObject::invokeMethod(backend, "error",
+                                      Q_ARG(QString, QStringLiteral("Disk full"))));
     QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
     QVERIFY(m_scene->click(QStringLiteral("messageOkButton")));
     QVERIFY(m_scene->waitHidden(QStringLiteral("messageForm")));

@@ -1,6 +1,6 @@
-#include "record/contact.h"
 #include "importexport/csvtokenizer.h"
 #include "importexport/googlecsv.h"
+#include "record/contact.h"
 
 #include "testmain.h"
 
@@ -98,12 +98,18 @@ void tst_GoogleCsv::typeOfLabel_data()
 {
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("type");
-    QTest::newRow("Home") << "Home" << "Home";
-    QTest::newRow("home inside a longer label") << "my HOME phone" << "Home";
-    QTest::newRow("work in capitals") << "WORK" << "Work";
-    QTest::newRow("Mobile") << "Mobile" << "Mobile";
-    QTest::newRow("own label") << "Office" << "Mobile";
-    QTest::newRow("home wins over work") << "Work from home" << "Home";
+    QTest::newRow("Home") << "Home"
+                          << "Home";
+    QTest::newRow("home inside a longer label") << "my HOME phone"
+                                                << "Home";
+    QTest::newRow("work in capitals") << "WORK"
+                                      << "Work";
+    QTest::newRow("Mobile") << "Mobile"
+                            << "Mobile";
+    QTest::newRow("own label") << "Office"
+                               << "Mobile";
+    QTest::newRow("home wins over work") << "Work from home"
+                                         << "Home";
 }
 
 void tst_GoogleCsv::typeOfLabel()
@@ -134,7 +140,8 @@ void tst_GoogleCsv::emptyValueQuotedMissingValueEmpty()
 {
     auto anna = makeContact("Anna", "Smith");
     const QString line = lineOf(*anna, {});
-    QVERIFY(line.startsWith(QLatin1String("\"Smith Anna\",\"Anna\",\"\",\"Smith\",,,,,,,,,,,\"\",,")));
+    QVERIFY(line.startsWith(
+            QLatin1String("\"Smith Anna\",\"Anna\",\"\",\"Smith\",,,,,,,,,,,\"\",,")));
     QVERIFY(line.endsWith(QLatin1String(",\"\",,,,,,")));
 }
 

@@ -1,6 +1,6 @@
-#include "record/contact.h"
-#include "model/contactsmodel.h"
 #include "importexport/importexport.h"
+#include "model/contactsmodel.h"
+#include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 
 #include "testmain.h"
@@ -69,7 +69,8 @@ void tst_ImportExport::parsingUnsupportedTypeReportsIt()
     backend.parseContactsFromFile(QStringLiteral("UTF-8"),
                                   writeFile(QStringLiteral("notes.txt"), "just text\n"));
     QCOMPARE(errors.count(), 1);
-    QCOMPARE(errors.first().first().toString(), QStringLiteral("Unsupported file type: text/plain"));
+    QCOMPARE(errors.first().first().toString(),
+             QStringLiteral("Unsupported file type: text/plain"));
 }
 
 void tst_ImportExport::reparsingWithAnotherCodecReplacesList()
@@ -127,7 +128,8 @@ void tst_ImportExport::importWithNothingTickedEmitsNothing()
 
 void tst_ImportExport::importEmitsSignalsInOrder()
 {
-    const QString path = writeFile(QStringLiteral("four.csv"), "First Name\nAnna\nBob\nCleo\nDan\n");
+    const QString path =
+            writeFile(QStringLiteral("four.csv"), "First Name\nAnna\nBob\nCleo\nDan\n");
     ImportExport backend;
     backend.parseContactsFromFile(QStringLiteral("UTF-8"), path);
     QCOMPARE(backend.contacts().size(), 4);
@@ -201,12 +203,13 @@ void tst_ImportExport::parsedContactsAreReleasedWithBackend()
 
 void tst_ImportExport::importedContactsReachTheStore()
 {
-    const QString path = writeFile(QStringLiteral("store.csv"),
-                                   QString::fromUtf8("First Name,Last Name,Mobile Phone,Categories\n"
-                                                     "Анна,Иванова,+7 916 1,Marked\n"
-                                                     "Bob,Brown,,\n"
-                                                     "Cleo,Stone,555,\n")
-                                           .toUtf8());
+    const QString path =
+            writeFile(QStringLiteral("store.csv"),
+                      QString::fromUtf8("First Name,Last Name,Mobile Phone,Categories\n"
+                                        "Анна,Иванова,+7 916 1,Marked\n"
+                                        "Bob,Brown,,\n"
+                                        "Cleo,Stone,555,\n")
+                              .toUtf8());
     const QString storeFile = m_dir.filePath(QStringLiteral("contacts.sqlite"));
     SqliteDatabase store;
     QVERIFY(store.open(storeFile));

@@ -23,8 +23,8 @@ void tst_Install::installsExecutableAndDesktopEntry()
     QVERIFY(prefix.isValid());
     QProcess install;
     install.start(QStringLiteral(KIV_CMAKE_COMMAND),
-                  { QStringLiteral("--install"), QStringLiteral(TEST_BINARY_DIR),
-                    QStringLiteral("--prefix"), prefix.path() });
+                  {QStringLiteral("--install"), QStringLiteral(TEST_BINARY_DIR),
+                   QStringLiteral("--prefix"), prefix.path()});
     QVERIFY(install.waitForFinished(60000));
     QVERIFY2(install.exitStatus() == QProcess::NormalExit && install.exitCode() == 0,
              install.readAllStandardError().constData());
@@ -33,14 +33,16 @@ void tst_Install::installsExecutableAndDesktopEntry()
     QVERIFY(program.isFile());
     QVERIFY(program.isExecutable());
 
-    const QString entry = prefix.filePath(QStringLiteral("share/applications/kiv-contacts.desktop"));
+    const QString entry =
+            prefix.filePath(QStringLiteral("share/applications/kiv-contacts.desktop"));
     QVERIFY(QFileInfo(entry).isFile());
 
-    const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    const QString validator =
+            QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     QVERIFY2(!validator.isEmpty(), "desktop-file-validate (desktop-file-utils) is missing");
     QProcess validate;
     validate.setProcessChannelMode(QProcess::MergedChannels);
-    validate.start(validator, { entry });
+    validate.start(validator, {entry});
     QVERIFY(validate.waitForFinished(30000));
     const QByteArray report = validate.readAll();
     QVERIFY2(validate.exitCode() == 0, report.constData());

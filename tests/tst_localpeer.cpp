@@ -69,7 +69,8 @@ QString tst_LocalPeer::uniqueKey()
 {
     static int counter = 0;
     return LocalPeer::keyFor(QCoreApplication::applicationFilePath(),
-                             QDir::homePath() + QStringLiteral("/peer") + QString::number(++counter));
+                             QDir::homePath() + QStringLiteral("/peer")
+                                     + QString::number(++counter));
 }
 
 void tst_LocalPeer::keyDependsOnExecutableUserAndHome()
@@ -125,10 +126,10 @@ void tst_LocalPeer::deliversMessagesUnchanged()
 
     LocalPeer sender(key);
     QVERIFY(sender.sendMessage(message, 5000));
-    QTRY_COMPARE(primary.received, QStringList { message });
+    QTRY_COMPARE(primary.received, QStringList{message});
     // A second message on a new connection arrives as well.
     QVERIFY(sender.sendMessage(QStringLiteral("raise"), 5000));
-    QTRY_COMPARE(primary.received, (QStringList { message, QStringLiteral("raise") }));
+    QTRY_COMPARE(primary.received, (QStringList{message, QStringLiteral("raise")}));
 }
 
 void tst_LocalPeer::sendGivesUpWhenPrimaryDoesNotListen()
@@ -166,7 +167,7 @@ void tst_LocalPeer::badClientsDoNotBlockTheChannel()
 
     LocalPeer sender(key);
     QVERIFY(sender.sendMessage(QStringLiteral("contactId 17"), 5000));
-    QTRY_COMPARE(primary.received, QStringList { QStringLiteral("contactId 17") });
+    QTRY_COMPARE(primary.received, QStringList{QStringLiteral("contactId 17")});
     // The liar has been dropped.
     QTRY_COMPARE(liar.state(), QLocalSocket::UnconnectedState);
 }

@@ -5,9 +5,9 @@
 
 #include "testmain.h"
 
-#include "record/contact.h"
 #include "app/customqtquick2applicationviewer.h"
 #include "app/scenesetup.h"
+#include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 
 #include <QAbstractItemModel>
@@ -16,9 +16,9 @@
 #include <QQmlContext>
 #include <QQmlProperty>
 #include <QQuickItem>
-#include <QTemporaryDir>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include <memory>
 
@@ -203,7 +203,7 @@ QQuickItem *tst_MainScene::contactRow(const QString &id) const
 QAbstractItemModel *tst_MainScene::proxy() const
 {
     return m_setup->viewer()->rootObject()->findChild<QAbstractItemModel *>(
-        QStringLiteral("contactsProxyModel"));
+            QStringLiteral("contactsProxyModel"));
 }
 
 QString tst_MainScene::fullNameAt(int row) const
@@ -314,7 +314,8 @@ void tst_MainScene::draggingMovesIndex()
     startScene();
     QQuickItem *list = item("contactListView");
     QCOMPARE(item("alphabetScroll")->property("currentLetter").toString(), QString());
-    const QPoint start = list->mapToScene(QPointF(list->width() / 2, list->height() - 20)).toPoint();
+    const QPoint start =
+            list->mapToScene(QPointF(list->width() / 2, list->height() - 20)).toPoint();
     QWindow *window = m_setup->viewer();
     QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, start);
     for (int step = 1; step <= 20; ++step) {
@@ -336,7 +337,9 @@ void tst_MainScene::draggingMovesIndex()
 
 void tst_MainScene::filterButtonsClearSelection()
 {
-    seed({{"1", "Zorin", "Ivan", false}, {"2", "Adams", "Ann", true}, {"3", "Miller", "Bob", true}});
+    seed({{"1", "Zorin", "Ivan", false},
+          {"2", "Adams", "Ann", true},
+          {"3", "Miller", "Bob", true}});
     startScene();
     QQuickItem *list = item("contactListView");
     click(contactRow(QStringLiteral("1")));
@@ -360,7 +363,9 @@ void tst_MainScene::filterButtonsClearSelection()
 
 void tst_MainScene::searchFiltersList()
 {
-    seed({{"1", "Zorin", "Ivan", false}, {"2", "Adams", "Ann", true}, {"3", "Joanna", "Bob", false}});
+    seed({{"1", "Zorin", "Ivan", false},
+          {"2", "Adams", "Ann", true},
+          {"3", "Joanna", "Bob", false}});
     startScene();
     click(item("searchField"));
     typeText(QStringLiteral("ANN"));
@@ -518,8 +523,7 @@ void tst_MainScene::showContactSelectsKnownId()
     emit m_setup->viewer()->showContact(QStringLiteral("17"));
     QCOMPARE(proxy()->property("currentIndex").toInt(), row);
     QCOMPARE(list->property("currentIndex").toInt(), row);
-    QCOMPARE(item("alphabetScroll")->property("currentLetter").toString(),
-             fullNameAt(row).left(1));
+    QCOMPARE(item("alphabetScroll")->property("currentLetter").toString(), fullNameAt(row).left(1));
     QQuickItem *selected = contactRow(QStringLiteral("17"));
     QVERIFY(selected);
     const qreal top = selected->y() - list->property("contentY").toReal();
@@ -576,26 +580,27 @@ void tst_MainScene::clickableItemsAreAccessible()
         QString name;
     };
     const QList<Expected> expected = {
-        {item("allButton"), QStringLiteral("All")},
-        {item("favoritesButton"), QStringLiteral("Favorites")},
-        {item("addButton"), QStringLiteral("Add contact")},
-        {item("editButton"), QStringLiteral("Edit contact")},
-        {item("deleteButton"), QStringLiteral("Delete contacts")},
-        {item("settingsButton"), QStringLiteral("Settings")},
-        {item("okButton"), QStringLiteral("OK")},
-        {item("cancelButton"), QStringLiteral("Cancel")},
-        {findItem(item("letterList"), QStringLiteral("letter_I")), QStringLiteral("I")},
-        {contactRow(QStringLiteral("1")), QStringLiteral("ivanov petr")},
-        {item("messageOkButton"), QStringLiteral("OK")},
+            {item("allButton"), QStringLiteral("All")},
+            {item("favoritesButton"), QStringLiteral("Favorites")},
+            {item("addButton"), QStringLiteral("Add contact")},
+            {item("editButton"), QStringLiteral("Edit contact")},
+            {item("deleteButton"), QStringLiteral("Delete contacts")},
+            {item("settingsButton"), QStringLiteral("Settings")},
+            {item("okButton"), QStringLiteral("OK")},
+            {item("cancelButton"), QStringLiteral("Cancel")},
+            {findItem(item("letterList"), QStringLiteral("letter_I")), QStringLiteral("I")},
+            {contactRow(QStringLiteral("1")), QStringLiteral("ivanov petr")},
+            {item("messageOkButton"), QStringLiteral("OK")},
     };
     for (const Expected &entry : expected) {
         QVERIFY(entry.item);
         QQmlContext *context = qmlContext(entry.item);
         QVERIFY(context);
         const QString name =
-            QQmlProperty::read(entry.item, QStringLiteral("Accessible.name"), context).toString();
+                QQmlProperty::read(entry.item, QStringLiteral("Accessible.name"), context)
+                        .toString();
         const int role =
-            QQmlProperty::read(entry.item, QStringLiteral("Accessible.role"), context).toInt();
+                QQmlProperty::read(entry.item, QStringLiteral("Accessible.role"), context).toInt();
         QCOMPARE(name, entry.name);
         QVERIFY2(role != 0, qPrintable(entry.item->objectName()));
     }
@@ -611,8 +616,8 @@ void tst_MainScene::importAddsContactsAndSorts()
     csv.write("Given Name,Family Name\nAnn,Adams\nBob,Miller\n");
     csv.close();
     startScene();
-    QObject *importExport = m_setup->viewer()->rootObject()->findChild<QObject *>(
-        QStringLiteral("importExport"));
+    QObject *importExport =
+            m_setup->viewer()->rootObject()->findChild<QObject *>(QStringLiteral("importExport"));
     QVERIFY(importExport);
     QVERIFY(QMetaObject::invokeMethod(importExport, "parseContactsFromFile",
                                       Q_ARG(QString, QStringLiteral("UTF-8")),
@@ -635,8 +640,8 @@ void tst_MainScene::importErrorIsShown()
 {
     seed({{"1", "Zorin", "Ivan", false}});
     startScene();
-    QObject *importExport = m_setup->viewer()->rootObject()->findChild<QObject *>(
-        QStringLiteral("importExport"));
+    QObject *importExport =
+            m_setup->viewer()->rootObject()->findChild<QObject *>(QStringLiteral("importExport"));
     QVERIFY(QMetaObject::invokeMethod(importExport, "parseContactsFromFile",
                                       Q_ARG(QString, QStringLiteral("UTF-8")),
                                       Q_ARG(QString, QStringLiteral("/nonexistent/file.vcf"))));

@@ -1,10 +1,10 @@
 #include "app/scenesetup.h"
 
-#include "record/contact.h"
 #include "app/contactsimageprovider.h"
+#include "app/customqtquick2applicationviewer.h"
 #include "model/contactsmodel.h"
 #include "model/contactsproxymodel.h"
-#include "app/customqtquick2applicationviewer.h"
+#include "record/contact.h"
 #include "storage/database.h"
 #include "storage/defaultdatabase.h"
 #include "storage/sqlitedatabase.h"
@@ -162,9 +162,10 @@ void tst_SceneSetup::registersSceneTypes_data()
 {
     QTest::addColumn<QByteArray>("import");
     QTest::addColumn<QByteArray>("type");
-    QTest::newRow("list model") << QByteArray("ContactsModelBackend") << QByteArray("ContactsModel");
-    QTest::newRow("sorted view")
-            << QByteArray("ContactsProxyModelBackend") << QByteArray("ContactsProxyModel");
+    QTest::newRow("list model") << QByteArray("ContactsModelBackend")
+                                << QByteArray("ContactsModel");
+    QTest::newRow("sorted view") << QByteArray("ContactsProxyModelBackend")
+                                 << QByteArray("ContactsProxyModel");
     QTest::newRow("file dialog") << QByteArray("FileDialogBackend") << QByteArray("FileDialog");
     QTest::newRow("import and export")
             << QByteArray("ImportExportBackend") << QByteArray("ImportExport");
@@ -210,10 +211,11 @@ void tst_SceneSetup::teardownOrder()
     connect(setup->viewer(), &QObject::destroyed, this, [&] { destroyed << "window"; });
     connect(setup->sqliteStore(), &QObject::destroyed, this, [&] { destroyed << "sqlite"; });
     connect(setup->settingsStore(), &QObject::destroyed, this, [&] { destroyed << "settings"; });
-    const QString connection = static_cast<SqliteDatabase *>(setup->sqliteStore())->connectionName();
+    const QString connection =
+            static_cast<SqliteDatabase *>(setup->sqliteStore())->connectionName();
     QVERIFY(!connection.isEmpty());
     setup.reset();
-    QCOMPARE(destroyed, (QStringList { "window", "sqlite", "settings" }));
+    QCOMPARE(destroyed, (QStringList{"window", "sqlite", "settings"}));
     // The SQLite store closed and removed its connection.
     QVERIFY(!QSqlDatabase::contains(connection));
 }
@@ -223,9 +225,8 @@ void tst_SceneSetup::seedDatabase()
 {
     SqliteDatabase store;
     QVERIFY(store.open(QString()));
-    const QList<QStringList> rows {
-        { "41", "Anna", "Alpha" }, { "43", "Clara", "Gamma" }, { "42", "Boris", "Beta" }
-    };
+    const QList<QStringList> rows{
+            {"41", "Anna", "Alpha"}, {"43", "Clara", "Gamma"}, {"42", "Boris", "Beta"}};
     for (const QStringList &row : rows) {
         Contact contact;
         contact.id = row.at(0);
@@ -256,8 +257,7 @@ void tst_SceneSetup::showContactSelectsContactAfterLoad()
     // The scene had loaded and sorted its contacts, and then selected the
     // requested one, which is not the first row.
     QCOMPARE(view->rowCount(), 3);
-    QCOMPARE(view->data(view->index(0, 0), ContactsModel::IdRole).toString(),
-             QStringLiteral("41"));
+    QCOMPARE(view->data(view->index(0, 0), ContactsModel::IdRole).toString(), QStringLiteral("41"));
     QTRY_COMPARE(view->currentIndex(), 1);
     QCOMPARE(view->currentData(ContactsModel::IdRole).toString(), QStringLiteral("42"));
 
@@ -288,8 +288,8 @@ void tst_SceneSetup::sceneContactsSurviveRestart()
         Contact contact;
         contact.name = QStringLiteral("Olga");
         contact.surname = QStringLiteral("Petrova");
-        contact.emailList = QStringList { QStringLiteral("olga@example.org") };
-        contact.emailGroupList = QStringList { QStringLiteral("Work") };
+        contact.emailList = QStringList{QStringLiteral("olga@example.org")};
+        contact.emailGroupList = QStringList{QStringLiteral("Work")};
         model->addContact(&contact, QString());
         QCOMPARE(model->rowCount(), 1);
     }
@@ -302,7 +302,7 @@ void tst_SceneSetup::sceneContactsSurviveRestart()
     QCOMPARE(view->data(row, ContactsModel::FullNameRole).toString(),
              QStringLiteral("Petrova Olga"));
     QCOMPARE(view->data(row, ContactsModel::EmailListRole).toStringList(),
-             QStringList { QStringLiteral("olga@example.org") });
+             QStringList{QStringLiteral("olga@example.org")});
     QCOMPARE(QFileInfo(databasePath()).isDir(), databaseUnopenable);
 }
 

@@ -93,7 +93,7 @@ void tst_Session::wholeSession()
                  QStringLiteral("Contacts successfully imported."));
     QVERIFY(m_scene->click(QStringLiteral("importExportOkButton")));
     QVERIFY(m_scene->waitHidden(QStringLiteral("importExportForm")));
-    QCOMPARE(m_scene->listedNames(), (QStringList { anna, olga, petr }));
+    QCOMPARE(m_scene->listedNames(), (QStringList{anna, olga, petr}));
     const QHash<QString, QString> ids = idsByName();
     QCOMPARE(ids.size(), 3);
 
@@ -104,7 +104,7 @@ void tst_Session::wholeSession()
     QVERIFY(star->property("favourite").toBool());
     QVERIFY(m_scene->click(star));
     QTRY_VERIFY(!star->property("favourite").toBool());
-    for (const QString &name : { olga, petr }) {
+    for (const QString &name : {olga, petr}) {
         select(ids.value(name));
         QVERIFY(!star->property("favourite").toBool());
         QVERIFY(m_scene->click(star));
@@ -113,7 +113,7 @@ void tst_Session::wholeSession()
 
     // Only the favourites, and edit one of them there.
     QVERIFY(m_scene->click(QStringLiteral("favoritesButton")));
-    QTRY_COMPARE(m_scene->listedNames(), (QStringList { olga, petr }));
+    QTRY_COMPARE(m_scene->listedNames(), (QStringList{olga, petr}));
     select(ids.value(olga));
     QVERIFY(m_scene->click(QStringLiteral("editButton")));
     QTRY_VERIFY(m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
@@ -134,7 +134,7 @@ void tst_Session::wholeSession()
                            m_scene->item(QStringLiteral("headerOkCancel"))));
     QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
     QVERIFY(m_scene->click(QStringLiteral("messageOkButton")));
-    QTRY_COMPARE(m_scene->listedNames(), (QStringList { olga, petr }));
+    QTRY_COMPARE(m_scene->listedNames(), (QStringList{olga, petr}));
 
     // Export to vCard.
     const QString exported = QDir::homePath() + QStringLiteral("/session.vcf");
@@ -154,9 +154,9 @@ void tst_Session::wholeSession()
     // Quit and start again: the list is as it was left.
     m_scene->stop();
     QVERIFY(m_scene->start());
-    QCOMPARE(m_scene->listedNames(), (QStringList { olga, petr }));
+    QCOMPARE(m_scene->listedNames(), (QStringList{olga, petr}));
     QVERIFY(m_scene->click(QStringLiteral("favoritesButton")));
-    QTRY_COMPARE(m_scene->listedNames(), (QStringList { olga, petr }));
+    QTRY_COMPARE(m_scene->listedNames(), (QStringList{olga, petr}));
     select(ids.value(olga));
     QCOMPARE(m_scene->item(QStringLiteral("organization"))->property("text").toString(),
              QStringLiteral("Kim & Co"));

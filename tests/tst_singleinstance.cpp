@@ -126,16 +126,17 @@ void tst_SingleInstance::secondStartSendsItsRequest_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
-    QTest::newRow("long option") << QStringList { QStringLiteral("--contact-id"), QStringLiteral("42") }
+    QTest::newRow("long option") << QStringList{QStringLiteral("--contact-id"),
+                                                QStringLiteral("42")}
                                  << QStringLiteral("contactId 42");
-    QTest::newRow("short option") << QStringList { QStringLiteral("-c"), QStringLiteral("42") }
+    QTest::newRow("short option") << QStringList{QStringLiteral("-c"), QStringLiteral("42")}
                                   << QStringLiteral("contactId 42");
-    QTest::newRow("option with =") << QStringList { QStringLiteral("--contact-id=42") }
-                                   << QStringLiteral("contactId 42");
+    QTest::newRow("option with =")
+            << QStringList{QStringLiteral("--contact-id=42")} << QStringLiteral("contactId 42");
     QTest::newRow("no option") << QStringList() << QStringLiteral("raise");
-    QTest::newRow("empty value") << QStringList { QStringLiteral("--contact-id"), QString() }
+    QTest::newRow("empty value") << QStringList{QStringLiteral("--contact-id"), QString()}
                                  << QStringLiteral("raise");
-    QTest::newRow("blank in the value") << QStringList { QStringLiteral("-c"), QStringLiteral("4 2") }
+    QTest::newRow("blank in the value") << QStringList{QStringLiteral("-c"), QStringLiteral("4 2")}
                                         << QStringLiteral("contactId 4 2");
 }
 
@@ -167,9 +168,8 @@ void tst_SingleInstance::twoSimultaneousStartsElectOnePrimary()
     QVERIFY(b->waitForStarted(10000));
 
     // The loser hands over and ends; the winner keeps running.
-    QTRY_VERIFY_WITH_TIMEOUT(a->state() == QProcess::NotRunning
-                                     || b->state() == QProcess::NotRunning,
-                             20000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+            a->state() == QProcess::NotRunning || b->state() == QProcess::NotRunning, 20000);
     QProcess *loser = a->state() == QProcess::NotRunning ? a : b;
     QProcess *winner = loser == a ? b : a;
     QCOMPARE(loser->exitStatus(), QProcess::NormalExit);
@@ -199,7 +199,7 @@ void tst_SingleInstance::killedPrimaryDoesNotBlockNextStart()
     QProcess *next = start({});
     QTRY_VERIFY_WITH_TIMEOUT(primaryListens(), 20000);
     QCOMPARE(next->state(), QProcess::Running);
-    QProcess *another = start({ QStringLiteral("-c"), QStringLiteral("7") });
+    QProcess *another = start({QStringLiteral("-c"), QStringLiteral("7")});
     QVERIFY(finishes(another));
     QCOMPARE(another->exitCode(), 255);
     QCOMPARE(next->state(), QProcess::Running);
@@ -207,7 +207,7 @@ void tst_SingleInstance::killedPrimaryDoesNotBlockNextStart()
 
 void tst_SingleInstance::helpPrintsDescriptionAndOption()
 {
-    QProcess *process = start({ QStringLiteral("-h") });
+    QProcess *process = start({QStringLiteral("-h")});
     QVERIFY(finishes(process));
     QCOMPARE(process->exitStatus(), QProcess::NormalExit);
     QCOMPARE(process->exitCode(), 0);
@@ -223,7 +223,7 @@ void tst_SingleInstance::helpPrintsDescriptionAndOption()
 
 void tst_SingleInstance::unknownOptionEndsBeforeAnyStore()
 {
-    QProcess *process = start({ QStringLiteral("--frobnicate") });
+    QProcess *process = start({QStringLiteral("--frobnicate")});
     QVERIFY(finishes(process));
     QCOMPARE(process->exitStatus(), QProcess::NormalExit);
     QCOMPARE(process->exitCode(), 1);

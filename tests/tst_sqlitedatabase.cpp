@@ -157,8 +157,8 @@ QByteArray blackPng(int width, int height)
     };
     QByteArray header;
     QDataStream stream(&header, QIODevice::WriteOnly);
-    stream << quint32(width) << quint32(height) << quint8(1) << quint8(0) << quint8(0)
-           << quint8(0) << quint8(0);
+    stream << quint32(width) << quint32(height) << quint8(1) << quint8(0) << quint8(0) << quint8(0)
+           << quint8(0);
     QByteArray row(1 + (width + 7) / 8, '\0');
     QByteArray pixels;
     pixels.reserve(row.size() * height);
@@ -167,8 +167,8 @@ QByteArray blackPng(int width, int height)
     }
     // qCompress writes the zlib stream after four bytes of length.
     const QByteArray compressed = qCompress(pixels, 9).mid(4);
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header)
-            + chunk("IDAT", compressed) + chunk("IEND", QByteArray());
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", compressed)
+           + chunk("IEND", QByteArray());
 }
 
 QString writeImage(const QString &dir, int width, int height)
@@ -252,7 +252,8 @@ void tst_SqliteDatabase::firstOpenCreatesFileWithTable()
     QVERIFY(store->loadContacts().isEmpty());
     store.reset();
 
-    const auto schema = rawRows(defaultFile(), QStringLiteral("select type, name, sql from sqlite_master"));
+    const auto schema =
+            rawRows(defaultFile(), QStringLiteral("select type, name, sql from sqlite_master"));
     QCOMPARE(schema.size(), 2); // the table and the automatic index of its primary key
     QCOMPARE(schema.at(0).at(0).toString(), QStringLiteral("table"));
     QCOMPARE(schema.at(0).at(1).toString(), QStringLiteral("contact"));
@@ -377,7 +378,8 @@ void tst_SqliteDatabase::unusableFileIsLeftUntouched()
     QVERIFY(store.loadContacts().isEmpty());
 
     QCOMPARE(fileBytes(defaultFile()), bytes);
-    QCOMPARE(QDir(configDir()).entryList(QDir::Files), QStringList{QStringLiteral("kiv-phone.sqlite")});
+    QCOMPARE(QDir(configDir()).entryList(QDir::Files),
+             QStringList{QStringLiteral("kiv-phone.sqlite")});
 }
 
 void tst_SqliteDatabase::missingDirectoryFails()
@@ -456,7 +458,8 @@ void tst_SqliteDatabase::roundTripsAllFields()
     QCOMPARE(loaded->importMe, true);
     QVERIFY(loaded->photoData.isEmpty());
 
-    const auto raw = rawRows(defaultFile(), QStringLiteral("select isFavorite, photoData from contact"));
+    const auto raw =
+            rawRows(defaultFile(), QStringLiteral("select isFavorite, photoData from contact"));
     QCOMPARE(raw.size(), 1);
     QCOMPARE(raw.first().at(0).toInt(), 1);
     QVERIFY(raw.first().at(1).isNull());
@@ -494,7 +497,8 @@ void tst_SqliteDatabase::listEncoding()
     store->insertContact(contact.get());
     store.reset();
 
-    const auto raw = rawRows(defaultFile(), QStringLiteral("select phoneList, linkList from contact"));
+    const auto raw =
+            rawRows(defaultFile(), QStringLiteral("select phoneList, linkList from contact"));
     QCOMPARE(raw.size(), 1);
     QVERIFY(!raw.first().at(0).isNull());
     QCOMPARE(raw.first().at(0).toString(), column);
@@ -508,9 +512,9 @@ void tst_SqliteDatabase::listEncoding()
 void tst_SqliteDatabase::emptyEntriesKeepPairs()
 {
     QVERIFY(openStore());
-    rawRows(defaultFile(), QStringLiteral(
-            "insert into contact (id, name, phoneList, phoneGroupList, emailList) "
-            "values (9, 'Anna', 'a;;;;;;b', 'Home;;;Work;;;Mobile', NULL)"));
+    rawRows(defaultFile(),
+            QStringLiteral("insert into contact (id, name, phoneList, phoneGroupList, emailList) "
+                           "values (9, 'Anna', 'a;;;;;;b', 'Home;;;Work;;;Mobile', NULL)"));
     const auto contacts = reload();
     QCOMPARE(contacts.size(), 1);
     QCOMPARE(contacts.first()->phoneList, (QStringList{"a", "", "b"}));
@@ -590,9 +594,15 @@ void tst_SqliteDatabase::namelessRecordsAreSkipped_data()
     QTest::addColumn<QString>("surname");
     QTest::addColumn<QString>("middlename");
 
-    QTest::newRow("all empty") << "" << "" << "";
-    QTest::newRow("blanks") << "  " << " " << "";
-    QTest::newRow("tabs and line breaks") << "\t" << "\n" << " \r\n";
+    QTest::newRow("all empty") << ""
+                               << ""
+                               << "";
+    QTest::newRow("blanks") << "  "
+                            << " "
+                            << "";
+    QTest::newRow("tabs and line breaks") << "\t"
+                                          << "\n"
+                                          << " \r\n";
 }
 
 void tst_SqliteDatabase::namelessRecordsAreSkipped()
@@ -659,7 +669,8 @@ void tst_SqliteDatabase::removeContactsRemovesRowsAndPhotos()
     auto store = openStore();
     QVERIFY(store);
     for (int i = 1; i <= 4; ++i) {
-        store->insertContact(makeContact(QString::number(i), QStringLiteral("Name %1").arg(i)).get());
+        store->insertContact(
+                makeContact(QString::number(i), QStringLiteral("Name %1").arg(i)).get());
         store->savePhoto(QString::number(i), image);
     }
 
@@ -673,8 +684,12 @@ void tst_SqliteDatabase::removeContactsRemovesRowsAndPhotos()
     QVERIFY(!store->loadPhoto(QStringLiteral("3")).isEmpty());
     store.reset();
     QCOMPARE(ids(reload()), (QStringList{"1", "3"}));
-    QCOMPARE(rawRows(defaultFile(), QStringLiteral("select count(*) from contact where photoData is not null"))
-                     .first().first().toInt(), 2);
+    QCOMPARE(rawRows(defaultFile(),
+                     QStringLiteral("select count(*) from contact where photoData is not null"))
+                     .first()
+                     .first()
+                     .toInt(),
+             2);
 }
 
 void tst_SqliteDatabase::photoIsScaled_data()
@@ -784,8 +799,7 @@ void tst_SqliteDatabase::hugeImportedPhotoIsNotDecoded_data()
     QTest::addColumn<bool>("stored");
 
     QTest::newRow("100 megapixels") << QSize(10000, 10000) << QByteArray("png") << true;
-    QTest::newRow("more than 100 megapixels")
-            << QSize(10000, 10001) << QByteArray("png") << false;
+    QTest::newRow("more than 100 megapixels") << QSize(10000, 10001) << QByteArray("png") << false;
     // JPEG decodes at a reduced size, so a big camera photo still arrives.
     QTest::newRow("JPEG of more than 100 megapixels")
             << QSize(10001, 10001) << QByteArray("jpeg") << true;
@@ -888,7 +902,10 @@ void tst_SqliteDatabase::writesAreCommittedWhenEventLoopRuns()
     store->toggleFavorite(QStringLiteral("2"));
     store.reset();
     QCOMPARE(rawRows(defaultFile(), QStringLiteral("select isFavorite from contact where id = 2"))
-                     .first().first().toInt(), 1);
+                     .first()
+                     .first()
+                     .toInt(),
+             1);
 }
 
 void tst_SqliteDatabase::storesOfOneProcessSeeEachOthersWrites()
@@ -971,13 +988,14 @@ void tst_SqliteDatabase::killedImportLeavesPrefix()
     }
     for (int i = 0; i < rows.size(); ++i) {
         if (rows.at(i).first().toInt() != i + 1) {
-            QFAIL(qPrintable(QStringLiteral("row %1 holds id %2").arg(i).arg(rows.at(i).first().toInt())));
+            QFAIL(qPrintable(
+                    QStringLiteral("row %1 holds id %2").arg(i).arg(rows.at(i).first().toInt())));
         }
     }
     if (mode == QLatin1String("import")) {
         // Every fourth contact came with a photo, written with its row.
-        const auto photos = rawRows(file, QStringLiteral(
-                "select count(*), sum(id % 4 = 1) from contact where photoData is not null"));
+        const auto photos = rawRows(file, QStringLiteral("select count(*), sum(id % 4 = 1) from "
+                                                         "contact where photoData is not null"));
         QCOMPARE(photos.first().at(0).toInt(), (rows.size() + 3) / 4);
         QCOMPARE(photos.first().at(1).toInt(), (rows.size() + 3) / 4);
     }

@@ -48,16 +48,16 @@ void tst_vCard::readsCards_data()
     QTest::newRow("CR CR LF") << QByteArray("BEGIN:VCARD\r\r\nN:One\r\r\nEND:VCARD\r\r\n")
                               << QStringList{"One"};
     QTest::newRow("CR only") << QByteArray("BEGIN:VCARD\rN:One\rEND:VCARD\r") << QStringList{"One"};
-    QTest::newRow("lower-case begin") << QByteArray("begin:vCard\nn:One\nend:vcard")
-                                      << QStringList{"One"};
+    QTest::newRow("lower-case begin")
+            << QByteArray("begin:vCard\nn:One\nend:vcard") << QStringList{"One"};
     QTest::newRow("no END") << QByteArray("BEGIN:VCARD\nN:One\n") << QStringList();
     QTest::newRow("no END before next card")
             << QByteArray("BEGIN:VCARD\nN:Lost\nBEGIN:VCARD\nN:Two\nEND:VCARD\n")
             << QStringList{"Two"};
-    QTest::newRow("nested cards")
-            << QByteArray("BEGIN:VCARD\nN:parent\nBEGIN:VCARD\nN:nest1\nEND:VCARD\n"
-                          "BEGIN:VCARD\nN:nest2\nEND:VCARD\nTEL:1\nEND:VCARD\n")
-            << QStringList{"nest1", "nest2"};
+    QTest::newRow("nested cards") << QByteArray(
+            "BEGIN:VCARD\nN:parent\nBEGIN:VCARD\nN:nest1\nEND:VCARD\n"
+            "BEGIN:VCARD\nN:nest2\nEND:VCARD\nTEL:1\nEND:VCARD\n")
+                                  << QStringList{"nest1", "nest2"};
     QTest::newRow("junk between cards")
             << QByteArray("BEGIN:VCARD\nN:One\ngarbage without colon\nEND:VCARD\n\x01\x02\xff\n"
                           "BEGIN:VCARD\nN:Two\nEND:VCARD")
@@ -85,12 +85,12 @@ void tst_vCard::readsGroupedPropertyWithTypes()
     QCOMPARE(properties.size(), 1);
     QCOMPARE(properties.first().name(), QStringLiteral("TEL"));
     QCOMPARE(properties.first().value(), QStringLiteral("+1 555"));
-    const vCardParameterList expected{vCardParameter(QStringLiteral("CELL"), vCardParameter::Type),
-                                      vCardParameter(QStringLiteral("VOICE"), vCardParameter::Type)};
+    const vCardParameterList expected{
+            vCardParameter(QStringLiteral("CELL"), vCardParameter::Type),
+            vCardParameter(QStringLiteral("VOICE"), vCardParameter::Type)};
     QCOMPARE(properties.first().params(), expected);
 
-    const vCardPropertyList url =
-            vCardProperty::fromByteArray("URL:http://www.example.com:8080/a");
+    const vCardPropertyList url = vCardProperty::fromByteArray("URL:http://www.example.com:8080/a");
     QCOMPARE(url.first().value(), QStringLiteral("http://www.example.com:8080/a"));
 }
 
@@ -99,15 +99,15 @@ void tst_vCard::readsParameters_data()
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QStringList>("params"); // group:value
 
-    QTest::newRow("bare 2.1 types") << QByteArray("TEL;HOME;VOICE:123")
-                                    << QStringList{"3:HOME", "3:VOICE"};
+    QTest::newRow("bare 2.1 types")
+            << QByteArray("TEL;HOME;VOICE:123") << QStringList{"3:HOME", "3:VOICE"};
     QTest::newRow("lower-case type") << QByteArray("TEL;type=home:1") << QStringList{"0:home"};
-    QTest::newRow("repeated type") << QByteArray("TEL;TYPE=HOME;TYPE=FAX:1")
-                                   << QStringList{"0:HOME", "0:FAX"};
+    QTest::newRow("repeated type")
+            << QByteArray("TEL;TYPE=HOME;TYPE=FAX:1") << QStringList{"0:HOME", "0:FAX"};
     QTest::newRow("quoted type list") << QByteArray("TEL;VALUE=uri;TYPE=\"work,voice\":tel:1")
                                       << QStringList{"3:VALUE=uri", "0:work", "0:voice"};
-    QTest::newRow("empty trailing parameter") << QByteArray("ADR;HOME;PREF;:;;x")
-                                              << QStringList{"3:HOME", "3:PREF"};
+    QTest::newRow("empty trailing parameter")
+            << QByteArray("ADR;HOME;PREF;:;;x") << QStringList{"3:HOME", "3:PREF"};
     QTest::newRow("base64 kept") << QByteArray("PHOTO;encoding=b;TYPE=PNG:AAAA")
                                  << QStringList{"1:b", "0:PNG"};
     QTest::newRow("charset spent") << QByteArray("FN;CHARSET=UTF-8:x") << QStringList();
@@ -160,12 +160,13 @@ void tst_vCard::unescapesValues_data()
 
     QTest::newRow("escapes") << QByteArray("NOTE:a\\nb\\Nc\\,d\\;e\\:f\\\"g\\\\h")
                              << QStringList{"a\nb\nc,d;e:f\"g\\h"};
-    QTest::newRow("unknown escape kept") << QByteArray("NOTE:C:\\Users\\share")
-                                         << QStringList{"C:\\Users\\share"};
+    QTest::newRow("unknown escape kept")
+            << QByteArray("NOTE:C:\\Users\\share") << QStringList{"C:\\Users\\share"};
     QTest::newRow("escaped semicolon does not split")
-            << QByteArray("ORG:Shrimp Co.;Sales\\;Manager") << QStringList{"Shrimp Co.", "Sales;Manager"};
-    QTest::newRow("empty components kept") << QByteArray("N:Doe;John;;;")
-                                           << QStringList{"Doe", "John", "", "", ""};
+            << QByteArray("ORG:Shrimp Co.;Sales\\;Manager")
+            << QStringList{"Shrimp Co.", "Sales;Manager"};
+    QTest::newRow("empty components kept")
+            << QByteArray("N:Doe;John;;;") << QStringList{"Doe", "John", "", "", ""};
     QTest::newRow("escaped backslash before semicolon")
             << QByteArray("N:a\\\\;b") << QStringList{"a\\", "b"};
 }
@@ -193,9 +194,9 @@ void tst_vCard::decodesQuotedPrintable_data()
             << QByteArray("NOTE;ENCODING=QUOTED-PRINTABLE:Now's the time =\r\nfor all folk to "
                           "come=\r\n to the aid.\r\n")
             << "Now's the time for all folk to come to the aid.";
-    QTest::newRow("indented continuation lines")
-            << QByteArray("NOTE;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=C3=A4=\r\n =C3=B6=\r\n =C3=BC\r\n")
-            << QString::fromUtf8("äöü");
+    QTest::newRow("indented continuation lines") << QByteArray(
+            "NOTE;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=C3=A4=\r\n =C3=B6=\r\n =C3=BC\r\n")
+                                                 << QString::fromUtf8("äöü");
     QTest::newRow("empty line inside value")
             << QByteArray("NOTE;CHARSET=utf-8;ENCODING=QUOTED-PRINTABLE:x =C3=\r\n\r\n=A4y\r\n")
             << QString::fromUtf8("x äy");
@@ -207,7 +208,8 @@ void tst_vCard::decodesQuotedPrintable_data()
     QTest::newRow("trailing transport blanks")
             << QByteArray("NOTE;ENCODING=QUOTED-PRINTABLE:ab  \r\n") << "ab";
     QTest::newRow("euro split across soft break")
-            << QByteArray("NOTE;ENCODING=QUOTED-PRINTABLE;CHARSET=utf-8:1 =E2=82=\n=AC") << QString::fromUtf8("1 €");
+            << QByteArray("NOTE;ENCODING=QUOTED-PRINTABLE;CHARSET=utf-8:1 =E2=82=\n=AC")
+            << QString::fromUtf8("1 €");
     QTest::newRow("escaped text inside quoted-printable")
             << QByteArray("ADR;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Evil \\\\ way;New\\nline")
             << "Evil \\ way;New\nline";
@@ -228,8 +230,9 @@ void tst_vCard::decodesQuotedPrintable()
 
 void tst_vCard::joinsBase64RunUpToEmptyLine()
 {
-    const QByteArray data = "BEGIN:VCARD\r\nPHOTO;ENCODING=BASE64;JPEG:AAAA\r\n    BBBB\r\nCCCC==\r\n"
-                            "\r\nTEL:1\r\nPHOTO;BASE64:\r\n\r\nEND:VCARD\r\n";
+    const QByteArray data =
+            "BEGIN:VCARD\r\nPHOTO;ENCODING=BASE64;JPEG:AAAA\r\n    BBBB\r\nCCCC==\r\n"
+            "\r\nTEL:1\r\nPHOTO;BASE64:\r\n\r\nEND:VCARD\r\n";
     const QList<vCard> cards = vCard::fromByteArray(data);
     QCOMPARE(cards.size(), 1);
     const vCardPropertyList properties = cards.first().properties();
@@ -246,7 +249,8 @@ void tst_vCard::decodesCharsets_data()
     QTest::addColumn<QString>("value");
 
     QTest::newRow("valid UTF-8 without charset")
-            << QByteArray("FN:J\xc3\xbcrgen") << QByteArray("Windows-1251") << QString::fromUtf8("Jürgen");
+            << QByteArray("FN:J\xc3\xbcrgen") << QByteArray("Windows-1251")
+            << QString::fromUtf8("Jürgen");
     QTest::newRow("import codec for other bytes")
             << QByteArray("FN:\xcf\xe5\xf2\xf0\xee") << QByteArray("Windows-1251")
             << QString::fromUtf8("Петро");
@@ -284,9 +288,10 @@ void tst_vCard::writesCards()
 
 void tst_vCard::writesTelTypes()
 {
-    const vCardProperty tel(QStringLiteral("tel"), QStringLiteral("123"),
-                            vCardParameterList{vCardParameter(QStringLiteral("home"), vCardParameter::Type),
-                                               vCardParameter(QStringLiteral("cell"), vCardParameter::Type)});
+    const vCardProperty tel(
+            QStringLiteral("tel"), QStringLiteral("123"),
+            vCardParameterList{vCardParameter(QStringLiteral("home"), vCardParameter::Type),
+                               vCardParameter(QStringLiteral("cell"), vCardParameter::Type)});
     QCOMPARE(tel.toByteArray(vCardVersion::Version3_0), QByteArray("TEL;TYPE=HOME,CELL:123"));
     QCOMPARE(tel.toByteArray(vCardVersion::Version2_1), QByteArray("TEL;HOME;CELL:123"));
 }
@@ -315,7 +320,8 @@ void tst_vCard::escapesTextButNotLinks()
     QCOMPARE(url.toByteArray(vCardVersion::Version3_0), QByteArray("URL:http://x.org/a,b?c=\\d"));
 
     // What is written reads back unchanged.
-    const vCardPropertyList back = vCardProperty::fromByteArray(note.toByteArray(vCardVersion::Version3_0));
+    const vCardPropertyList back =
+            vCardProperty::fromByteArray(note.toByteArray(vCardVersion::Version3_0));
     QCOMPARE(back.first().values(), QStringList{QStringLiteral("a,b;c\\d\ne\nf")});
 }
 
@@ -335,7 +341,9 @@ void tst_vCard::rejectsUnknownVersion()
     const vCardProperty tel(QStringLiteral("TEL"), QStringLiteral("1"));
     QVERIFY(tel.toByteArray(unknown).isEmpty());
     QVERIFY(vCard(vCardPropertyList{tel}).toByteArray(unknown).isEmpty());
-    QVERIFY(vCardParameter(QStringLiteral("x"), vCardParameter::Type).toByteArray(unknown).isEmpty());
+    QVERIFY(vCardParameter(QStringLiteral("x"), vCardParameter::Type)
+                    .toByteArray(unknown)
+                    .isEmpty());
 }
 
 void tst_vCard::factoriesOrderValues()
@@ -343,17 +351,19 @@ void tst_vCard::factoriesOrderValues()
     QCOMPARE(vCardProperty::nameProperty("Anna", "Smith", "Maria", "Dr.", "Jr.").values(),
              (QStringList{"Smith", "Anna", "Maria", "Dr.", "Jr."}));
     QCOMPARE(vCardProperty::addressProperty("Main St 1", "Town", "Region", "123", "Land", "PO 5",
-                                            "Apt 2").values(),
+                                            "Apt 2")
+                     .values(),
              (QStringList{"PO 5", "Apt 2", "Main St 1", "Town", "Region", "123", "Land"}));
     QCOMPARE(vCardProperty::organizationProperty("Co", QStringList{"Sales", "East"}).values(),
              (QStringList{"Co", "Sales", "East"}));
     QCOMPARE(vCardProperty::geoProperty(37.386013, -122.082932).value(),
              QStringLiteral("37.386013;-122.082932"));
-    QCOMPARE(vCardProperty::birthdayProperty(QDate(1990, 5, 17)).toByteArray(vCardVersion::Version3_0),
+    QCOMPARE(vCardProperty::birthdayProperty(QDate(1990, 5, 17))
+                     .toByteArray(vCardVersion::Version3_0),
              QByteArray("BDAY:1990-05-17"));
-    QCOMPARE(vCardProperty::birthdayProperty(QDateTime(QDate(1990, 5, 17), QTime(8, 30, 5)))
-                     .value(),
-             QStringLiteral("1990-05-17T08:30:05Z"));
+    QCOMPARE(
+            vCardProperty::birthdayProperty(QDateTime(QDate(1990, 5, 17), QTime(8, 30, 5))).value(),
+            QStringLiteral("1990-05-17T08:30:05Z"));
 }
 
 void tst_vCard::findsProperties()

@@ -1,7 +1,7 @@
-#include "record/contact.h"
 #include "importexport/contactsfileparser.h"
-#include "testmain.h"
 #include "importexport/vcard.h"
+#include "record/contact.h"
+#include "testmain.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -50,17 +50,20 @@ QByteArrayList cardLines(const Contact &contact)
 std::vector<ContactPtr> trickyContacts()
 {
     std::vector<ContactPtr> contacts;
-    ContactPtr anna = makeContact(QStringLiteral("Smith, \"Jr\"; \\Esq"), QStringLiteral("Anna\nMaria"));
+    ContactPtr anna =
+            makeContact(QStringLiteral("Smith, \"Jr\"; \\Esq"), QStringLiteral("Anna\nMaria"));
     anna->middlename = QStringLiteral("Lou;ise");
     anna->organization = QStringLiteral("Acme, Inc.; R&D \\ \"West\"");
     anna->dateOfBirth = QStringLiteral("17.05.1990");
-    anna->comment = QStringLiteral("First line, with comma; semicolon\nSecond \"quoted\" \\ line\n\nC:\\new\\table");
+    anna->comment = QStringLiteral(
+            "First line, with comma; semicolon\nSecond \"quoted\" \\ line\n\nC:\\new\\table");
     anna->isFavorite = true;
     anna->phoneList = QStringList{QStringLiteral("+1 555 0100"), QStringLiteral("+1 555, 0101; 2"),
                                   QStringLiteral("0102")};
     anna->phoneGroupList = QStringList{QStringLiteral("Home"), QStringLiteral("Work"),
                                        QStringLiteral("Dacha; \"old\"")};
-    anna->emailList = QStringList{QStringLiteral("anna@example.com"), QStringLiteral("a.smith@work.example")};
+    anna->emailList =
+            QStringList{QStringLiteral("anna@example.com"), QStringLiteral("a.smith@work.example")};
     anna->emailGroupList = QStringList{QStringLiteral("Home"), QStringLiteral("Work")};
     anna->addressList = QStringList{QStringLiteral("Main St 1, Apt 2; back door\nTown \\ Land"),
                                     QStringLiteral("Office Park 3")};
@@ -91,7 +94,8 @@ QString python()
 {
     // The system interpreter carries Debian's python3-vobject; a python3 of
     // a private installation earlier in PATH may not.
-    for (const QString &candidate : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
+    for (const QString &candidate :
+         {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
         QProcess probe;
         probe.start(candidate, QStringList{QStringLiteral("-c"), QStringLiteral("import vobject")});
         if (probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit
@@ -162,7 +166,8 @@ void tst_vCardExport::mapsPhoneLabelsToTypes()
     ContactPtr contact = makeContact(QStringLiteral("X"), QString());
     contact->phoneList = QStringList{QStringLiteral("1")};
     contact->phoneGroupList = QStringList{label};
-    QVERIFY2(cardLines(*contact).contains(line), contact->toVCard().toByteArray(vCardVersion::Version3_0));
+    QVERIFY2(cardLines(*contact).contains(line),
+             contact->toVCard().toByteArray(vCardVersion::Version3_0));
 }
 
 void tst_vCardExport::writesEveryPhoneAndAddress()
@@ -174,8 +179,9 @@ void tst_vCardExport::writesEveryPhoneAndAddress()
     contact->addressList = QStringList{QStringLiteral("A"), QStringLiteral("B")};
     contact->addressGroupList = QStringList{QStringLiteral("Work")};
     const QByteArrayList lines = cardLines(*contact);
-    QCOMPARE(lines.mid(4, 5), (QByteArrayList{"TEL;TYPE=HOME:1", "TEL;TYPE=WORK:2", "TEL;TYPE=CELL:3",
-                                              "LABEL;TYPE=WORK:A", "LABEL;TYPE=HOME:B"}));
+    QCOMPARE(lines.mid(4, 5),
+             (QByteArrayList{"TEL;TYPE=HOME:1", "TEL;TYPE=WORK:2", "TEL;TYPE=CELL:3",
+                             "LABEL;TYPE=WORK:A", "LABEL;TYPE=HOME:B"}));
 }
 
 void tst_vCardExport::mapsAddressLabels_data()
@@ -250,8 +256,9 @@ void tst_vCardExport::writesOnlyWhatTheRecordHas()
     contact->emailList = QStringList{QStringLiteral("a@example.com")};
     contact->photoData = "iVBORw0KGgo=";
     QCOMPARE(contact->toVCard().toByteArray(vCardVersion::Version3_0),
-             QByteArray("BEGIN:VCARD\nVERSION:3.0\nN:;;;;\nFN:  \nEMAIL;TYPE=INTERNET:a@example.com\n"
-                        "END:VCARD"));
+             QByteArray(
+                     "BEGIN:VCARD\nVERSION:3.0\nN:;;;;\nFN:  \nEMAIL;TYPE=INTERNET:a@example.com\n"
+                     "END:VCARD"));
 }
 
 void tst_vCardExport::separatesCardsByOneLineFeed()
@@ -273,8 +280,8 @@ void tst_vCardExport::separatesCardsByOneLineFeed()
 void tst_vCardExport::readsBackThroughImporter()
 {
     const std::vector<ContactPtr> contacts = trickyContacts();
-    const QVariantList parsed =
-            ContactsFileParser::parseVCardData(exportCards(contacts), QStringLiteral("Windows-1251"));
+    const QVariantList parsed = ContactsFileParser::parseVCardData(exportCards(contacts),
+                                                                   QStringLiteral("Windows-1251"));
     QCOMPARE(parsed.size(), int(contacts.size()));
     for (int i = 0; i < parsed.size(); ++i) {
         std::unique_ptr<Contact> back(parsed.at(i).value<Contact *>());
@@ -305,8 +312,9 @@ void tst_vCardExport::readsBackThroughImporter()
         }
         QCOMPARE(back->phoneGroupList, phoneLabels);
         QCOMPARE(back->addressGroupList, original.addressGroupList);
-        QCOMPARE(back->emailGroupList, QStringList(QVector<QString>(original.emailList.size(),
-                                                                    QStringLiteral("Home")).toList()));
+        QCOMPARE(back->emailGroupList,
+                 QStringList(QVector<QString>(original.emailList.size(), QStringLiteral("Home"))
+                                     .toList()));
     }
 }
 

@@ -10,9 +10,9 @@ FileDialog::FileDialog(QObject *parent)
 
 void FileDialog::show()
 {
-    const QString fileName = QFileDialog::getOpenFileName(
-            nullptr, tr("Choose image file"), QDir::homePath(),
-            tr("Image Files (*.jpeg *.jpg *.png *.gif)"));
+    const QString fileName =
+            QFileDialog::getOpenFileName(nullptr, tr("Choose image file"), QDir::homePath(),
+                                         tr("Image Files (*.jpeg *.jpg *.png *.gif)"));
     emit fileChosen(fileName);
 }
 

@@ -19,7 +19,7 @@ bool kivInTabletMode()
 {
     const QString value = QString::fromUtf8(qgetenv("KIV_TABLET_MODE")).trimmed().toLower();
     return value == QLatin1String("1") || value == QLatin1String("true")
-            || value == QLatin1String("yes");
+           || value == QLatin1String("yes");
 }
 
 QWidget *kivHelpLookForWidget()

@@ -50,7 +50,9 @@ QString canonicalOrClean(const QString &path)
 } // namespace
 
 LocalPeer::LocalPeer(const QString &key, QObject *parent)
-    : QObject(parent), m_key(key), m_directory(peerDirectory())
+    : QObject(parent),
+      m_key(key),
+      m_directory(peerDirectory())
 {
 }
 
@@ -67,8 +69,8 @@ LocalPeer::~LocalPeer()
 QString LocalPeer::keyFor(const QString &executablePath, const QString &homePath)
 {
     const QByteArray identity = canonicalOrClean(executablePath).toUtf8() + '\n'
-            + QByteArray::number(static_cast<qulonglong>(::getuid())) + '\n'
-            + canonicalOrClean(homePath).toUtf8();
+                                + QByteArray::number(static_cast<qulonglong>(::getuid())) + '\n'
+                                + canonicalOrClean(homePath).toUtf8();
     const QByteArray hash = QCryptographicHash::hash(identity, QCryptographicHash::Sha1).toHex();
     return QStringLiteral("kiv-single-") + QString::fromLatin1(hash.left(24));
 }
@@ -146,13 +148,13 @@ bool LocalPeer::sendMessage(const QString &message, int timeoutMs)
     socket.write(frame);
     while (socket.bytesToWrite() > 0) {
         if (deadline.hasExpired()
-                || !socket.waitForBytesWritten(qMax(1, int(deadline.remainingTime())))) {
+            || !socket.waitForBytesWritten(qMax(1, int(deadline.remainingTime())))) {
             return false;
         }
     }
     while (socket.bytesAvailable() < 1) {
         if (deadline.hasExpired()
-                || !socket.waitForReadyRead(qMax(1, int(deadline.remainingTime())))) {
+            || !socket.waitForReadyRead(qMax(1, int(deadline.remainingTime())))) {
             return false;
         }
     }

@@ -1,16 +1,16 @@
 #include "app/scenesetup.h"
 
-#include "record/contact.h"
 #include "app/contactsimageprovider.h"
-#include "model/contactsmodel.h"
-#include "model/contactsproxymodel.h"
 #include "app/customqtquick2applicationviewer.h"
-#include "storage/database.h"
-#include "storage/defaultdatabase.h"
 #include "app/filedialog.h"
-#include "importexport/importexport.h"
 #include "app/kivintegration.h"
 #include "app/qtsingleapplication.h"
+#include "importexport/importexport.h"
+#include "model/contactsmodel.h"
+#include "model/contactsproxymodel.h"
+#include "record/contact.h"
+#include "storage/database.h"
+#include "storage/defaultdatabase.h"
 #include "storage/sqlitedatabase.h"
 
 #include <QCoreApplication>
@@ -45,9 +45,8 @@ SceneSetup::SceneSetup(QtSingleApplication *app, const QString &contactId, bool 
     m_viewer = std::make_unique<CustomQtQuick2ApplicationViewer>();
     m_viewer->setTitle(QCoreApplication::translate("QObject", "Contacts"));
     m_viewer->setIcon(QIcon::fromTheme(QStringLiteral("view-pim-contacts")));
-    m_viewer->setFlags(m_viewer->flags() | Qt::WindowSystemMenuHint
-                       | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
-                       | Qt::WindowCloseButtonHint);
+    m_viewer->setFlags(m_viewer->flags() | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                       | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
 
     QQmlContext *context = m_viewer->rootContext();
     context->setContextProperty(QStringLiteral("tabletMode"), tabletMode);

@@ -39,7 +39,7 @@ int run(QtSingleApplication &app)
     parser.setApplicationDescription(QStringLiteral("Kiv Contacts"));
     parser.addHelpOption();
     const QCommandLineOption contactIdOption(
-            { QStringLiteral("c"), QStringLiteral("contact-id") },
+            {QStringLiteral("c"), QStringLiteral("contact-id")},
             QCoreApplication::translate("main", "Show contact with <contactId>."),
             QCoreApplication::translate("main", "contactId"));
     parser.addOption(contactIdOption);

@@ -1,10 +1,10 @@
 #include "importexport/contactsfileparser.h"
 
-#include "record/contact.h"
 #include "importexport/csvcontactreader.h"
 #include "importexport/csvtokenizer.h"
-#include "storage/sqlitedatabase.h"
 #include "importexport/textdecoding.h"
+#include "record/contact.h"
+#include "storage/sqlitedatabase.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -26,13 +26,13 @@ public:
         SetName,
         PrependMiddleName,
         AppendSurname,
-        PrependSurnamePrefix,    // value and ", " in front of the surname
-        AppendMiddleNameSuffix,  // ", " and the value after the middle name
-        AppendNickname,          // one space and the value after the name
+        PrependSurnamePrefix,   // value and ", " in front of the surname
+        AppendMiddleNameSuffix, // ", " and the value after the middle name
+        AppendNickname,         // one space and the value after the name
         AppendLink,
         SplitLinks,
         CommentLine,
-        DateCommentLine,         // a comment line unless Outlook's empty-date placeholder
+        DateCommentLine, // a comment line unless Outlook's empty-date placeholder
         AppendNotes,
         SetBirthday,
         BirthDay,
@@ -55,7 +55,7 @@ public:
         CategoriesMarked,
         Starred,
         TypeLabel,
-        PrefixedTypeLabel,       // "* Mobile" in Google's current layout
+        PrefixedTypeLabel, // "* Mobile" in Google's current layout
         DisplayName,
     };
 

@@ -9,22 +9,46 @@ namespace GoogleCsv {
 namespace {
 
 const char *const fixedColumns[] = {
-    "Name", "Given Name", "Additional Name", "Family Name", "Yomi Name", "Given Name Yomi",
-    "Additional Name Yomi", "Family Name Yomi", "Name Prefix", "Name Suffix", "Initials",
-    "Nickname", "Short Name", "Maiden Name", "Birthday", "Gender", "Location",
-    "Billing Information", "Directory Server", "Mileage", "Occupation", "Hobby", "Sensitivity",
-    "Priority", "Subject", "Notes", "Group Membership",
+        "Name",
+        "Given Name",
+        "Additional Name",
+        "Family Name",
+        "Yomi Name",
+        "Given Name Yomi",
+        "Additional Name Yomi",
+        "Family Name Yomi",
+        "Name Prefix",
+        "Name Suffix",
+        "Initials",
+        "Nickname",
+        "Short Name",
+        "Maiden Name",
+        "Birthday",
+        "Gender",
+        "Location",
+        "Billing Information",
+        "Directory Server",
+        "Mileage",
+        "Occupation",
+        "Hobby",
+        "Sensitivity",
+        "Priority",
+        "Subject",
+        "Notes",
+        "Group Membership",
 };
 
 const char *const addressColumns[] = {
-    " - Type", " - Formatted", " - Street", " - City", " - PO Box", " - Region",
-    " - Postal Code", " - Country", " - Extended Address",
+        " - Type",        " - Formatted", " - Street",
+        " - City",        " - PO Box",    " - Region",
+        " - Postal Code", " - Country",   " - Extended Address",
 };
 
 const char *const organizationColumns[] = {
-    "Organization 1 - Type", "Organization 1 - Name", "Organization 1 - Yomi Name",
-    "Organization 1 - Title", "Organization 1 - Department", "Organization 1 - Symbol",
-    "Organization 1 - Location", "Organization 1 - Job Description",
+        "Organization 1 - Type",       "Organization 1 - Name",
+        "Organization 1 - Yomi Name",  "Organization 1 - Title",
+        "Organization 1 - Department", "Organization 1 - Symbol",
+        "Organization 1 - Location",   "Organization 1 - Job Description",
 };
 
 // Appends count empty fields, each followed by a comma.
@@ -142,7 +166,8 @@ QString Contact::toGoogleCsvLine(int emails, int phones, int addresses, int link
 
     for (int i = 0; i < phoneList.size(); ++i) {
         const QString label = phoneGroupList.value(i);
-        appendValue(line, label.isEmpty() ? QStringLiteral("Mobile") : GoogleCsv::typeOfLabel(label));
+        appendValue(line,
+                    label.isEmpty() ? QStringLiteral("Mobile") : GoogleCsv::typeOfLabel(label));
         appendValue(line, phoneList.at(i));
     }
     appendEmpty(line, 2 * (qMax(phones, phoneList.size()) - phoneList.size()));

@@ -1,10 +1,10 @@
 #include "importexport/importexport.h"
 
-#include "record/contact.h"
 #include "importexport/contactsfileparser.h"
 #include "importexport/googlecsv.h"
-#include "storage/sqlitedatabase.h"
 #include "importexport/vcard.h"
+#include "record/contact.h"
+#include "storage/sqlitedatabase.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -199,9 +199,9 @@ bool ImportExport::writeTextExport(const QByteArray &head, int count,
     }
     bool ok = file.write(head) == head.size();
     ok = ok && runWithProgress(count, [&](int i) {
-        const QByteArray bytes = piece(i);
-        return file.write(bytes) == bytes.size();
-    });
+             const QByteArray bytes = piece(i);
+             return file.write(bytes) == bytes.size();
+         });
     if (!ok || !file.commit()) {
         file.cancelWriting();
         emit error(writeErrorText());
@@ -214,12 +214,13 @@ bool ImportExport::writeTextExport(const QByteArray &head, int count,
 bool ImportExport::exportGoogleCsv(const QList<Contact *> &contacts)
 {
     const GoogleCsv::Counts counts = GoogleCsv::countsOf(contacts);
-    return writeTextExport((GoogleCsv::header(counts) + QLatin1Char('\n')).toUtf8(),
-                           contacts.size(), [&](int i) {
-        return (contacts.at(i)->toGoogleCsvLine(counts.emails, counts.phones, counts.addresses,
-                                                counts.links)
-                + QLatin1Char('\n')).toUtf8();
-    });
+    return writeTextExport(
+            (GoogleCsv::header(counts) + QLatin1Char('\n')).toUtf8(), contacts.size(), [&](int i) {
+                return (contacts.at(i)->toGoogleCsvLine(counts.emails, counts.phones,
+                                                        counts.addresses, counts.links)
+                        + QLatin1Char('\n'))
+                        .toUtf8();
+            });
 }
 
 // vCard 3.0, one card per contact each followed by a line feed, UTF-8
@@ -239,8 +240,8 @@ bool ImportExport::exportSqlite(const QList<Contact *> &contacts)
     const QFileInfo target(m_exportFile);
     QString temporaryName;
     {
-        QTemporaryFile reserve(target.absolutePath() + QStringLiteral("/.")
-                               + target.fileName() + QStringLiteral(".XXXXXX"));
+        QTemporaryFile reserve(target.absolutePath() + QStringLiteral("/.") + target.fileName()
+                               + QStringLiteral(".XXXXXX"));
         if (!reserve.open()) {
             emit error(openErrorText());
             return false;

@@ -37,11 +37,9 @@ Unicode byteOrderMark(const QByteArray &data, int *markLength)
     };
     // UTF-32 LE must be tested before UTF-16 LE: its mark begins with the same bytes.
     static const Mark marks[] = {
-        {"\x00\x00\xFE\xFF", 4, Unicode::Utf32BE},
-        {"\xFF\xFE\x00\x00", 4, Unicode::Utf32LE},
-        {"\xEF\xBB\xBF", 3, Unicode::Utf8},
-        {"\xFE\xFF", 2, Unicode::Utf16BE},
-        {"\xFF\xFE", 2, Unicode::Utf16LE},
+            {"\x00\x00\xFE\xFF", 4, Unicode::Utf32BE}, {"\xFF\xFE\x00\x00", 4, Unicode::Utf32LE},
+            {"\xEF\xBB\xBF", 3, Unicode::Utf8},        {"\xFE\xFF", 2, Unicode::Utf16BE},
+            {"\xFF\xFE", 2, Unicode::Utf16LE},
     };
     for (const Mark &mark : marks) {
         if (data.startsWith(QByteArray::fromRawData(mark.bytes, mark.length))) {

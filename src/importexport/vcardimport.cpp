@@ -1,8 +1,8 @@
 #include "importexport/contactsfileparser.h"
 
-#include "record/contact.h"
 #include "importexport/textdecoding.h"
 #include "importexport/vcard.h"
+#include "record/contact.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -23,13 +23,13 @@ struct Texts
 bool isBareTypeWord(const QString &word)
 {
     static const QStringList words{
-            QStringLiteral("HOME"),   QStringLiteral("WORK"),     QStringLiteral("CELL"),
-            QStringLiteral("VOICE"),  QStringLiteral("FAX"),      QStringLiteral("PAGER"),
-            QStringLiteral("MSG"),    QStringLiteral("BBS"),      QStringLiteral("MODEM"),
-            QStringLiteral("CAR"),    QStringLiteral("ISDN"),     QStringLiteral("VIDEO"),
-            QStringLiteral("PCS"),    QStringLiteral("PREF"),     QStringLiteral("DOM"),
-            QStringLiteral("INTL"),   QStringLiteral("POSTAL"),   QStringLiteral("PARCEL"),
-            QStringLiteral("MAIN"),   QStringLiteral("OTHER"),    QStringLiteral("TEXT"),
+            QStringLiteral("HOME"),   QStringLiteral("WORK"),    QStringLiteral("CELL"),
+            QStringLiteral("VOICE"),  QStringLiteral("FAX"),     QStringLiteral("PAGER"),
+            QStringLiteral("MSG"),    QStringLiteral("BBS"),     QStringLiteral("MODEM"),
+            QStringLiteral("CAR"),    QStringLiteral("ISDN"),    QStringLiteral("VIDEO"),
+            QStringLiteral("PCS"),    QStringLiteral("PREF"),    QStringLiteral("DOM"),
+            QStringLiteral("INTL"),   QStringLiteral("POSTAL"),  QStringLiteral("PARCEL"),
+            QStringLiteral("MAIN"),   QStringLiteral("OTHER"),   QStringLiteral("TEXT"),
             QStringLiteral("IPHONE"), QStringLiteral("INTERNET")};
     return words.contains(word.toUpper());
 }
@@ -45,9 +45,9 @@ QString decidingType(const vCardParameterList &params, const QStringList &ignore
 {
     QString first;
     for (const vCardParameter &param : params) {
-        const bool named = param.group() == vCardParameter::Type
-                           || (param.group() == vCardParameter::Undefined
-                               && isBareTypeWord(param.value()));
+        const bool named =
+                param.group() == vCardParameter::Type
+                || (param.group() == vCardParameter::Undefined && isBareTypeWord(param.value()));
         if (!named || ignored.contains(param.value().toUpper())) {
             continue;
         }
@@ -114,10 +114,10 @@ void appendLine(QString &text, const QString &line)
 bool looksLikeImage(const QByteArray &base64)
 {
     const QByteArray head = QByteArray::fromBase64(base64.left(32));
-    static const QByteArray signatures[] = {
-            QByteArray("\x89PNG", 4),    QByteArray("\xFF\xD8\xFF", 3), QByteArray("GIF8", 4),
-            QByteArray("BM", 2),         QByteArray("II*\0", 4),        QByteArray("MM\0*", 4),
-            QByteArray("\0\0\1\0", 4)};
+    static const QByteArray signatures[] = {QByteArray("\x89PNG", 4), QByteArray("\xFF\xD8\xFF", 3),
+                                            QByteArray("GIF8", 4),    QByteArray("BM", 2),
+                                            QByteArray("II*\0", 4),   QByteArray("MM\0*", 4),
+                                            QByteArray("\0\0\1\0", 4)};
     for (const QByteArray &signature : signatures) {
         if (head.startsWith(signature)) {
             return true;
@@ -224,7 +224,8 @@ Contact *contactFromCard(const vCard &card, int index, const Texts &texts)
                 // A tel: URI (RFC 3966): the number, and an extension as
                 // people write it.
                 number = number.mid(4).trimmed();
-                number.replace(QLatin1String(";ext="), QLatin1String(" ext. "), Qt::CaseInsensitive);
+                number.replace(QLatin1String(";ext="), QLatin1String(" ext. "),
+                               Qt::CaseInsensitive);
             }
             if (!number.isEmpty()) {
                 contact->phoneList.append(number);
@@ -297,9 +298,10 @@ QVariantList contactsFrom(const QByteArray &data, vCardReader::Mode mode, const 
     QVariantList result;
     int index = 0;
     const Texts texts;
-    vCard::readCards(data, mode, codecName.toLatin1(), [&result, &index, &texts](const vCard &card) {
-        result.append(QVariant::fromValue(contactFromCard(card, index++, texts)));
-    });
+    vCard::readCards(data, mode, codecName.toLatin1(),
+                     [&result, &index, &texts](const vCard &card) {
+                         result.append(QVariant::fromValue(contactFromCard(card, index++, texts)));
+                     });
     return result;
 }
 
@@ -322,7 +324,7 @@ QVariantList ContactsFileParser::parseVCardData(const QByteArray &data, const QS
         return contactsFrom(TextDecoding::decode(data, codecName).toUtf8(), vCardReader::Utf8Text,
                             codecName);
     }
-    return contactsFrom(QByteArray::fromRawData(data.constData() + markLength,
-                                                data.size() - markLength),
-                        vCardReader::RawBytes, codecName);
+    return contactsFrom(
+            QByteArray::fromRawData(data.constData() + markLength, data.size() - markLength),
+            vCardReader::RawBytes, codecName);
 }

@@ -2,7 +2,6 @@
 
 #include "importexport/vcardtext.h"
 
-
 namespace {
 
 bool isKnownVersion(vCardVersion version)
@@ -22,8 +21,8 @@ bool isBareEncoding(const QString &word)
 } // namespace
 
 vCardParameter::vCardParameter(const QString &value, Group group)
-    : m_group(group)
-    , m_value(value)
+    : m_group(group),
+      m_value(value)
 {
 }
 
@@ -57,8 +56,7 @@ QByteArray vCardParameter::toByteArray(vCardVersion version) const
     return text.toUtf8().toUpper();
 }
 
-QByteArray vCardParameter::listToByteArray(const vCardParameterList &params,
-                                           vCardVersion version)
+QByteArray vCardParameter::listToByteArray(const vCardParameterList &params, vCardVersion version)
 {
     if (!isKnownVersion(version)) {
         return QByteArray();
@@ -157,8 +155,8 @@ vCardParameterList vCardParameter::fromByteArray(const QByteArray &data)
                 result.append(vCardParameter(text, name == "ENCODING" ? Encoding : Charset));
             }
         } else {
-            result.append(vCardParameter(QString::fromUtf8(name) + QLatin1Char('=') + text,
-                                         Undefined));
+            result.append(
+                    vCardParameter(QString::fromUtf8(name) + QLatin1Char('=') + text, Undefined));
         }
     }
     return result;

@@ -3,8 +3,8 @@
 #include "importexport/vcardversion.h"
 
 #include <QByteArray>
-#include <QVector>
 #include <QString>
+#include <QVector>
 
 // One parameter of a vCard content line, such as TYPE=HOME or CHARSET=UTF-8.
 class vCardParameter;

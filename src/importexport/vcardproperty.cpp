@@ -42,17 +42,17 @@ bool needsQuotedPrintable(const QString &text)
 
 vCardProperty::vCardProperty(const QString &name, const QString &value,
                              const vCardParameterList &params)
-    : m_name(name)
-    , m_values(value.split(QLatin1Char(';')))
-    , m_params(params)
+    : m_name(name),
+      m_values(value.split(QLatin1Char(';'))),
+      m_params(params)
 {
 }
 
 vCardProperty::vCardProperty(const QString &name, const QStringList &values,
                              const vCardParameterList &params)
-    : m_name(name)
-    , m_values(values)
-    , m_params(params)
+    : m_name(name),
+      m_values(values),
+      m_params(params)
 {
 }
 
@@ -61,8 +61,7 @@ vCardProperty::vCardProperty(const QString &name, const QString &value, const QS
 {
 }
 
-vCardProperty::vCardProperty(const QString &name, const QStringList &values,
-                             const QString &params)
+vCardProperty::vCardProperty(const QString &name, const QStringList &values, const QString &params)
     : vCardProperty(name, values, vCardParameter::fromByteArray(params.toUtf8()))
 {
 }
@@ -174,10 +173,11 @@ vCardProperty vCardProperty::organizationProperty(const QString &name, const QSt
 vCardProperty vCardProperty::geoProperty(double latitude, double longitude,
                                          const vCardParameterList &params)
 {
-    return vCardProperty(QStringLiteral("GEO"),
-                         QStringList{QString::number(latitude, 'g', QLocale::FloatingPointShortest),
-                                     QString::number(longitude, 'g', QLocale::FloatingPointShortest)},
-                         params);
+    return vCardProperty(
+            QStringLiteral("GEO"),
+            QStringList{QString::number(latitude, 'g', QLocale::FloatingPointShortest),
+                        QString::number(longitude, 'g', QLocale::FloatingPointShortest)},
+            params);
 }
 
 vCardProperty vCardProperty::birthdayProperty(const QDate &date, const vCardParameterList &params)

@@ -6,9 +6,9 @@
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
-#include <QVector>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 // One property of a vCard: a name such as TEL, its values (the components of
 // a structured value such as N or ADR) and its parameters.
@@ -57,9 +57,9 @@ public:
                                          const QString &country, const QString &postOfficeBox,
                                          const QString &extendedAddress,
                                          const vCardParameterList &params = vCardParameterList());
-    static vCardProperty organizationProperty(const QString &name,
-                                              const QStringList &units = QStringList(),
-                                              const vCardParameterList &params = vCardParameterList());
+    static vCardProperty
+    organizationProperty(const QString &name, const QStringList &units = QStringList(),
+                         const vCardParameterList &params = vCardParameterList());
     static vCardProperty geoProperty(double latitude, double longitude,
                                      const vCardParameterList &params = vCardParameterList());
     static vCardProperty birthdayProperty(const QDate &date,

@@ -164,8 +164,8 @@ QString normalizedLineBreaks(QString text)
 } // namespace
 
 vCardReader::vCardReader(const QByteArray &data, Mode mode, const QByteArray &fallbackCodec)
-    : m_data(data)
-    , m_mode(mode)
+    : m_data(data),
+      m_mode(mode)
 {
     if (!fallbackCodec.isEmpty()) {
         m_fallback = QTextCodec::codecForName(fallbackCodec);
@@ -337,9 +337,9 @@ bool vCardReader::next(Line *line)
             }
         }
         line->kind = Line::Property;
-        line->property = vCardProperty(internedName(name),
-                                       base64 ? QStringList{text} : vCardText::splitComponents(text),
-                                       kept);
+        line->property =
+                vCardProperty(internedName(name),
+                              base64 ? QStringList{text} : vCardText::splitComponents(text), kept);
         return true;
     }
     return false;
@@ -498,8 +498,9 @@ QTextCodec *vCardReader::declaredCardCodec(int pos)
             while (end < head && text.at(end) != ';' && text.at(end) != ':') {
                 ++end;
             }
-            const QString name =
-                    QString::fromLatin1(text.mid(found, end - found)).remove(QLatin1Char('"')).toUpper();
+            const QString name = QString::fromLatin1(text.mid(found, end - found))
+                                         .remove(QLatin1Char('"'))
+                                         .toUpper();
             if (name == QLatin1String("UTF-8") || name == QLatin1String("US-ASCII")
                 || name == QLatin1String("ASCII")) {
                 continue;

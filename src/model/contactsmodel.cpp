@@ -85,22 +85,22 @@ QVariant ContactsModel::data(const QModelIndex &index, int role) const
 QHash<int, QByteArray> ContactsModel::roleNames() const
 {
     return {
-        {IdRole, QByteArrayLiteral("idString")},
-        {FavoriteRole, QByteArrayLiteral("isFavorite")},
-        {NameRole, QByteArrayLiteral("name")},
-        {SurnameRole, QByteArrayLiteral("surname")},
-        {MiddleNameRole, QByteArrayLiteral("middlename")},
-        {FullNameRole, QByteArrayLiteral("fullname")},
-        {OrganizationRole, QByteArrayLiteral("organization")},
-        {BirthDateRole, QByteArrayLiteral("dateOfBirth")},
-        {CommentRole, QByteArrayLiteral("comment")},
-        {PhoneListRole, QByteArrayLiteral("phones")},
-        {PhoneGroupListRole, QByteArrayLiteral("phoneGroups")},
-        {EmailListRole, QByteArrayLiteral("emails")},
-        {EmailGroupListRole, QByteArrayLiteral("emailGroups")},
-        {AddressListRole, QByteArrayLiteral("addresses")},
-        {AddressGroupListRole, QByteArrayLiteral("addressGroups")},
-        {LinkListRole, QByteArrayLiteral("links")},
+            {IdRole, QByteArrayLiteral("idString")},
+            {FavoriteRole, QByteArrayLiteral("isFavorite")},
+            {NameRole, QByteArrayLiteral("name")},
+            {SurnameRole, QByteArrayLiteral("surname")},
+            {MiddleNameRole, QByteArrayLiteral("middlename")},
+            {FullNameRole, QByteArrayLiteral("fullname")},
+            {OrganizationRole, QByteArrayLiteral("organization")},
+            {BirthDateRole, QByteArrayLiteral("dateOfBirth")},
+            {CommentRole, QByteArrayLiteral("comment")},
+            {PhoneListRole, QByteArrayLiteral("phones")},
+            {PhoneGroupListRole, QByteArrayLiteral("phoneGroups")},
+            {EmailListRole, QByteArrayLiteral("emails")},
+            {EmailGroupListRole, QByteArrayLiteral("emailGroups")},
+            {AddressListRole, QByteArrayLiteral("addresses")},
+            {AddressGroupListRole, QByteArrayLiteral("addressGroups")},
+            {LinkListRole, QByteArrayLiteral("links")},
     };
 }
 

@@ -16,8 +16,8 @@ class ContactsModel : public QAbstractListModel
 {
     Q_OBJECT
     Q_PROPERTY(QStringList alphabet READ alphabet WRITE setAlphabet NOTIFY alphabetChanged)
-    Q_PROPERTY(bool englishAlphabet READ englishAlphabet WRITE setEnglishAlphabet
-                       NOTIFY englishAlphabetChanged)
+    Q_PROPERTY(bool englishAlphabet READ englishAlphabet WRITE setEnglishAlphabet NOTIFY
+                       englishAlphabetChanged)
 
 public:
     enum ContactRoles {

@@ -20,10 +20,8 @@ bool isContactRole(int role)
 // character (a whole surrogate pair when there is one), upper-cased.
 QString initialOf(const QString &text)
 {
-    const int length = text.size() > 1 && text.at(0).isHighSurrogate()
-                               && text.at(1).isLowSurrogate()
-                       ? 2
-                       : 1;
+    const int length =
+            text.size() > 1 && text.at(0).isHighSurrogate() && text.at(1).isLowSurrogate() ? 2 : 1;
     return text.left(length).toUpper();
 }
 
@@ -68,9 +66,9 @@ bool modelIndexRowLessThan(const QModelIndex &a, const QModelIndex &b)
 }
 
 ContactsProxyModel::ContactsProxyModel(QObject *parent)
-    : QSortFilterProxyModel(parent)
-    , m_newContact(new Contact(this))
-    , m_collator(QLocale())
+    : QSortFilterProxyModel(parent),
+      m_newContact(new Contact(this)),
+      m_collator(QLocale())
 {
     // QString::localeAwareCompare collates with a collator made from the
     // default locale on its first use; touching it now makes it and the
@@ -211,8 +209,8 @@ void ContactsProxyModel::connectRowStates(ContactsModel *model)
                        [this](const QModelIndex &topLeft, const QModelIndex &bottomRight,
                               const QVector<int> &roles) {
                            const bool sortText = roles.isEmpty() || roles.contains(m_sortRole);
-                           const bool name = roles.isEmpty()
-                                             || roles.contains(ContactsModel::FullNameRole);
+                           const bool name =
+                                   roles.isEmpty() || roles.contains(ContactsModel::FullNameRole);
                            const int last = qMin(bottomRight.row(), int(m_rows.size()) - 1);
                            for (int row = qMax(0, topLeft.row()); row <= last; ++row) {
                                RowState &state = m_rows[size_t(row)];

@@ -26,14 +26,14 @@ class ContactsProxyModel : public QSortFilterProxyModel
 {
     Q_OBJECT
     Q_PROPERTY(int currentIndex READ currentIndex WRITE setCurrentIndex NOTIFY currentIndexChanged)
-    Q_PROPERTY(QStringList existingLetters READ existingLetters WRITE setExistingLetters
-                       NOTIFY existingLettersChanged)
+    Q_PROPERTY(QStringList existingLetters READ existingLetters WRITE setExistingLetters NOTIFY
+                       existingLettersChanged)
     Q_PROPERTY(QStringList contactsToRemove READ contactsToRemove WRITE setContactsToRemove)
-    Q_PROPERTY(QStringList groupLabels READ groupLabels WRITE setGroupLabels
-                       NOTIFY groupLabelsChanged)
+    Q_PROPERTY(
+            QStringList groupLabels READ groupLabels WRITE setGroupLabels NOTIFY groupLabelsChanged)
     Q_PROPERTY(Contact *newContact READ newContact WRITE setNewContact)
-    Q_PROPERTY(ContactsModel::ContactRoles sortRole READ sortRole WRITE setSortRoleValue
-                       NOTIFY sortRoleChanged)
+    Q_PROPERTY(ContactsModel::ContactRoles sortRole READ sortRole WRITE setSortRoleValue NOTIFY
+                       sortRoleChanged)
 
 public:
     explicit ContactsProxyModel(QObject *parent = nullptr);

@@ -10,24 +10,24 @@ Contact::Contact(QObject *parent)
 }
 
 Contact::Contact(const Contact *source, QObject *parent)
-    : QObject(parent)
-    , isFavorite(source->isFavorite)
-    , id(makeId())
-    , name(source->name)
-    , surname(source->surname)
-    , middlename(source->middlename)
-    , fullname(source->fullname)
-    , organization(source->organization)
-    , dateOfBirth(source->dateOfBirth)
-    , comment(source->comment)
-    , phoneList(source->phoneList)
-    , phoneGroupList(source->phoneGroupList)
-    , emailList(source->emailList)
-    , emailGroupList(source->emailGroupList)
-    , addressList(source->addressList)
-    , addressGroupList(source->addressGroupList)
-    , linkList(source->linkList)
-    , photoData(source->photoData)
+    : QObject(parent),
+      isFavorite(source->isFavorite),
+      id(makeId()),
+      name(source->name),
+      surname(source->surname),
+      middlename(source->middlename),
+      fullname(source->fullname),
+      organization(source->organization),
+      dateOfBirth(source->dateOfBirth),
+      comment(source->comment),
+      phoneList(source->phoneList),
+      phoneGroupList(source->phoneGroupList),
+      emailList(source->emailList),
+      emailGroupList(source->emailGroupList),
+      addressList(source->addressList),
+      addressGroupList(source->addressGroupList),
+      linkList(source->linkList),
+      photoData(source->photoData)
 {
     if (fullname.isEmpty()) {
         fullname = composedFullName();

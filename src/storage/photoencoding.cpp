@@ -23,8 +23,8 @@ QImage readImage(QImageReader &reader)
         if (reader.format() != "jpeg") {
             return QImage();
         }
-        reader.setScaledSize(size.scaled(ReducedSide, ReducedSide, Qt::KeepAspectRatio)
-                                     .expandedTo(QSize(1, 1)));
+        reader.setScaledSize(
+                size.scaled(ReducedSide, ReducedSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
     }
     return reader.read();
 }
@@ -39,8 +39,8 @@ QByteArray encodeImage(const QImage &image)
     QImage scaled = image;
     if (image.width() > MaxSide || image.height() > MaxSide) {
         scaled = image.width() > image.height()
-                ? image.scaledToWidth(MaxSide, Qt::FastTransformation)
-                : image.scaledToHeight(MaxSide, Qt::FastTransformation);
+                         ? image.scaledToWidth(MaxSide, Qt::FastTransformation)
+                         : image.scaledToHeight(MaxSide, Qt::FastTransformation);
         if (scaled.isNull()) {
             // A very long and thin image would round its short side to
             // nothing; keep one pixel of it.

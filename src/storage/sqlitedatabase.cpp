@@ -163,8 +163,8 @@ bool SqliteDatabase::open(const QString &path)
     QString file = path;
     if (path.trimmed().isEmpty()) {
         file = defaultPath();
-        const QString oldFile = QDir::toNativeSeparators(
-                home + QStringLiteral("/.config/kiv-contacts.sqlite"));
+        const QString oldFile =
+                QDir::toNativeSeparators(home + QStringLiteral("/.config/kiv-contacts.sqlite"));
         if (!QFileInfo::exists(file) && QFileInfo::exists(oldFile)) {
             QFile::rename(oldFile, file);
         }

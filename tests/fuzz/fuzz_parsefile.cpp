@@ -1,5 +1,5 @@
-#include "importexport/contactsfileparser.h"
 #include "fuzzsupport.h"
+#include "importexport/contactsfileparser.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
-#include "importexport/contactsfileparser.h"
 #include "fuzzsupport.h"
+#include "importexport/contactsfileparser.h"
 #include "importexport/vcard.h"
 
 // The vCard reader (document model) and the vCard-to-contact mapping on
