@@ -372,6 +372,13 @@ SqliteDatabase::FileState SqliteDatabase::prepareFile()
     return FileState::Ready;
 }
 
+void SqliteDatabase::startWaiting()
+{
+    m_waitingForFile = true;
+    setStatusMessage(tr("The address book is in use by another program: waiting…"));
+    m_retryTimer.start();
+}
+
 // Tries the locked file again; once it can be read, the writes made while
 // waiting are saved and the contacts announced.
 void SqliteDatabase::waitForFile()
@@ -428,9 +435,7 @@ bool SqliteDatabase::open(const QString &path)
         return true;
     }
     if (state == FileState::Busy && existed) {
-        m_waitingForFile = true;
-        setStatusMessage(tr("The address book is in use by another program: waiting…"));
-        m_retryTimer.start();
+        startWaiting();
         return false;
     }
     close();
@@ -473,6 +478,10 @@ QList<Contact *> SqliteDatabase::loadContacts()
                 "select id, name, surname, middlename, isFavorite, organization, dateOfBirth, "
                 "comment, phoneList, phoneGroupList, emailList, emailGroupList, addressList, "
                 "addressGroupList, linkList from contact"))) {
+        // Locked since the open: the contacts are announced once readable.
+        if (isBusy(query.lastError())) {
+            startWaiting();
+        }
         return contacts;
     }
     while (query.next()) {

@@ -47,7 +47,7 @@ public:
     bool hasUnsavedChanges() const override;
     void retry() override;
 
-    // True after an open that found the existing file locked by another
+    // True after an open or a read that found the existing file locked by another
     // program: the store then waits for it, and emits contactsAvailable()
     // once it can be read.
     bool isWaitingForFile() const;
@@ -71,6 +71,7 @@ private:
     enum class FileState { Ready, Busy, Unusable };
 
     FileState prepareFile();
+    void startWaiting();
     void waitForFile();
     void write(Write write);
     // Runs a statement of a write: a constraint refusal is no failure.
