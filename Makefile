@@ -7,7 +7,7 @@ BUILD_TYPE  ?= RelWithDebInfo
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 
 DEB_PACKAGES = cmake make g++ ccache python3 \
-	qtbase5-dev qtdeclarative5-dev libqt5sql5-sqlite \
+	qtbase5-dev qtdeclarative5-dev libqt5sql5-sqlite libsqlite3-dev zlib1g-dev \
 	qml-module-qtquick2 qml-module-qtquick-window2 qml-module-qtgraphicaleffects \
 	qml-module-qttest qt5-image-formats-plugins \
 	xvfb xauth libx11-dev fonts-dejavu-core desktop-file-utils python3-vobject \
