@@ -16,6 +16,9 @@ namespace {
 // image before it can be scaled. An image whose header tells no size is
 // refused as well.
 constexpr qint64 MaxPixels = 16 * 1000 * 1000;
+// More than any PNG of the photo's size needs: a larger one carries other
+// data, which is dropped by encoding the image again.
+constexpr int MaxPreparedBytes = 4 * 1024 * 1024;
 
 QSize photoSize(const QSize &size)
 {
@@ -84,7 +87,8 @@ QByteArray normalizeBase64(const QByteArray &base64)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "png");
     const QSize size = reader.size();
-    if (reader.canRead() && size.isValid() && size == photoSize(size)) {
+    if (bytes.size() <= MaxPreparedBytes && reader.canRead() && size.isValid()
+        && size == photoSize(size)) {
         if (!reader.read().isNull()) {
             return bytes.toBase64();
         }
