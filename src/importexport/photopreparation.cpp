@@ -9,6 +9,9 @@ PhotoPreparation::PhotoPreparation(const QList<QByteArray> &photos)
     : m_photos(photos.cbegin(), photos.cend()),
       m_ready(m_photos.size(), false)
 {
+    for (size_t i = 0; i < m_photos.size(); ++i) {
+        m_ready[i] = m_photos[i].isEmpty();
+    }
     m_worker = std::thread([this] { run(); });
 }
 
@@ -28,6 +31,9 @@ void PhotoPreparation::run()
         QByteArray source;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
+            if (m_ready[i]) {
+                continue;
+            }
             m_changed.wait(lock, [&] { return m_stop || int(i) < m_taken + Lookahead; });
             if (m_stop) {
                 return;
@@ -47,6 +53,12 @@ void PhotoPreparation::run()
 QByteArray PhotoPreparation::take(int i, EventLoopTurns &turns)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_photos[size_t(i)].isEmpty() && m_ready[size_t(i)]) {
+        m_taken = i + 1;
+        lock.unlock();
+        m_changed.notify_all();
+        return QByteArray();
+    }
     while (!m_ready[size_t(i)]) {
         const bool ready = m_changed.wait_for(lock, std::chrono::milliseconds(turns.IntervalMs),
                                               [&] { return bool(m_ready[size_t(i)]); });

@@ -20,12 +20,17 @@ constexpr qint64 MaxPixels = 16 * 1000 * 1000;
 // data, which is dropped by encoding the image again.
 constexpr int MaxPreparedBytes = 4 * 1024 * 1024;
 
+// The size of the photo of an image of this size: at most MaxSide on the
+// longer side, the shorter side rounded and at least one pixel.
 QSize photoSize(const QSize &size)
 {
     if (size.width() <= MaxSide && size.height() <= MaxSide) {
         return size;
     }
-    return size.scaled(MaxSide, MaxSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    if (size.width() >= size.height()) {
+        return QSize(MaxSide, qMax(1, qRound(size.height() * qreal(MaxSide) / size.width())));
+    }
+    return QSize(qMax(1, qRound(size.width() * qreal(MaxSide) / size.height())), MaxSide);
 }
 
 QImage readImage(QImageReader &reader)
