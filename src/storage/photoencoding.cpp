@@ -90,10 +90,10 @@ QByteArray normalizeBase64(const QByteArray &base64)
     QByteArray bytes = QByteArray::fromBase64(base64);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
+    const bool png = bytes.startsWith("\x89PNG\r\n\x1a\n");
     QImageReader reader(&buffer, "png");
-    const QSize size = reader.size();
-    if (bytes.size() <= MaxPreparedBytes && reader.canRead() && size.isValid()
-        && size == photoSize(size)) {
+    const QSize size = png ? reader.size() : QSize();
+    if (png && bytes.size() <= MaxPreparedBytes && size.isValid() && size == photoSize(size)) {
         if (!reader.read().isNull()) {
             return bytes.toBase64();
         }
