@@ -11,3 +11,4 @@ target_compile_options(exportcrashchild PRIVATE -Wall -Wextra)
 add_dependencies(tst_export exportcrashchild)
 target_compile_definitions(tst_export PRIVATE
     EXPORT_CRASH_CHILD="$<TARGET_FILE:exportcrashchild>")
+kiv_add_test(importrules)

@@ -1,5 +1,6 @@
 #include "importexport/csvcontactreader.h"
 
+#include "importexport/importedname.h"
 #include "record/contact.h"
 
 #include <QCoreApplication>
@@ -581,26 +582,7 @@ Contact *CsvContactReader::readRow(const QStringList &row, int rowNumber, qint64
                                        .arg(birthYear.trimmed().toUInt(), 4, 10, QLatin1Char('0'));
     }
 
-    // A record without any name part would be dropped by the stores the next
-    // time they load, so it is named after what the row offers instead.
-    auto nameless = [contact] {
-        return (contact->name + contact->surname + contact->middlename).trimmed().isEmpty();
-    };
-    if (nameless() && !displayName.isEmpty()) {
-        contact->name = displayName;
-    }
-    if (nameless() && !contact->emailList.isEmpty()) {
-        const QStringList parts = contact->emailList.first().split(QLatin1Char('@'));
-        if (parts.size() == 2) {
-            contact->name = parts.first();
-        }
-    }
-    if (nameless() && !contact->organization.trimmed().isEmpty()) {
-        contact->name = contact->organization.trimmed();
-    }
-    if (nameless() && !contact->phoneList.isEmpty()) {
-        contact->name = contact->phoneList.first();
-    }
+    ImportedName::nameIfNameless(contact, displayName);
     if (!hasData(contact) && !contact->isFavorite) {
         delete contact;
         return nullptr;

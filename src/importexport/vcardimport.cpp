@@ -1,5 +1,6 @@
 #include "importexport/contactsfileparser.h"
 
+#include "importexport/importedname.h"
 #include "importexport/textdecoding.h"
 #include "importexport/vcard.h"
 #include "record/contact.h"
@@ -277,19 +278,7 @@ Contact *contactFromCard(const vCard &card, int index, const Texts &texts)
         }
     }
 
-    if ((contact->name + contact->surname + contact->middlename).trimmed().isEmpty()) {
-        // A record without a name would be dropped by the stores: the
-        // formatted name, else the e-mail's local part, names it.
-        contact->surname.clear();
-        contact->middlename.clear();
-        contact->name = formattedName;
-        if (contact->name.isEmpty() && !contact->emailList.isEmpty()) {
-            const QStringList parts = contact->emailList.first().split(QLatin1Char('@'));
-            if (parts.size() == 2) {
-                contact->name = parts.first();
-            }
-        }
-    }
+    ImportedName::nameIfNameless(contact, formattedName);
     return contact;
 }
 

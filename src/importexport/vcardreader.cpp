@@ -1,5 +1,6 @@
 #include "importexport/vcardreader.h"
 
+#include "importexport/textdecoding.h"
 #include "importexport/vcardtext.h"
 
 #include <QTextCodec>
@@ -100,49 +101,6 @@ bool isAscii(const QByteArray &bytes)
     return true;
 }
 
-// Strict UTF-8 check (no overlong forms, no surrogates, at most U+10FFFF).
-bool isValidUtf8(const QByteArray &bytes)
-{
-    const uchar *p = reinterpret_cast<const uchar *>(bytes.constData());
-    const uchar *end = p + bytes.size();
-    while (p < end) {
-        const uchar c = *p;
-        if (c < 0x80) {
-            ++p;
-            continue;
-        }
-        int length = 0;
-        uint code = 0;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-            code = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            code = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            code = c & 0x07;
-        } else {
-            return false;
-        }
-        if (end - p < length) {
-            return false;
-        }
-        for (int i = 1; i < length; ++i) {
-            if ((p[i] & 0xC0) != 0x80) {
-                return false;
-            }
-            code = (code << 6) | (p[i] & 0x3F);
-        }
-        if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF)))
-            || (length == 4 && (code < 0x10000 || code > 0x10FFFF))) {
-            return false;
-        }
-        p += length;
-    }
-    return true;
-}
-
 // Bytes that a codec could not map become U+FFFD; such characters are
 // dropped rather than shown as boxes.
 QString withoutReplacementCharacters(QString text)
@@ -167,9 +125,7 @@ vCardReader::vCardReader(const QByteArray &data, Mode mode, const QByteArray &fa
     : m_data(data),
       m_mode(mode)
 {
-    if (!fallbackCodec.isEmpty()) {
-        m_fallback = QTextCodec::codecForName(fallbackCodec);
-    }
+    m_fallback = TextDecoding::codecOrUtf8(QString::fromLatin1(fallbackCodec));
     // Files from old Macs end their lines with CR alone.
     if (!m_data.contains('\n') && m_data.contains('\r')) {
         m_lineBreak = '\r';
@@ -550,10 +506,7 @@ QTextCodec *vCardReader::codec(const QString &name)
     if (it != m_codecs.constEnd()) {
         return it.value();
     }
-    QTextCodec *found = QTextCodec::codecForName(key.toLatin1());
-    if (!found && (key == QLatin1String("US-ASCII") || key == QLatin1String("ASCII"))) {
-        found = QTextCodec::codecForMib(106);
-    }
+    QTextCodec *found = TextDecoding::codecForName(key);
     m_codecs.insert(key, found);
     return found;
 }
@@ -577,7 +530,7 @@ QString vCardReader::decodeText(const QByteArray &bytes, const QString &charset,
             return withoutReplacementCharacters(named->toUnicode(bytes));
         }
     }
-    if (isValidUtf8(bytes)) {
+    if (TextDecoding::isValidUtf8(bytes)) {
         return QString::fromUtf8(bytes);
     }
     if (!m_cardCodecKnown && m_cardStart >= 0) {
@@ -587,8 +540,5 @@ QString vCardReader::decodeText(const QByteArray &bytes, const QString &charset,
     if (m_cardCodec) {
         return withoutReplacementCharacters(m_cardCodec->toUnicode(bytes));
     }
-    if (m_fallback) {
-        return withoutReplacementCharacters(m_fallback->toUnicode(bytes));
-    }
-    return withoutReplacementCharacters(QString::fromUtf8(bytes));
+    return withoutReplacementCharacters(m_fallback->toUnicode(bytes));
 }
