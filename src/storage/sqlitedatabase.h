@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
+#include <functional>
 #include <memory>
 
 // The main contact store: the table `contact` in an SQLite database file.
@@ -33,6 +34,14 @@ public:
     void toggleFavorite(const QString &id) override;
     QByteArray loadPhoto(const QString &id) override;
     void savePhoto(const QString &id, const QString &imagePath) override;
+
+    // Inserts the contacts in one transaction of their own, calling afterEach
+    // with the index of each contact written; it stops when afterEach answers
+    // false. True when the transaction was committed.
+    bool insertContacts(const QList<Contact *> &contacts,
+                        const std::function<bool(int)> &afterEach = nullptr);
+    // The number of records in the table, or -1 when it cannot be read.
+    qint64 contactCount();
 
     // The file an empty path opens: ~/.config/kiv-phone.sqlite.
     static QString defaultPath();
