@@ -4,4 +4,8 @@ list(APPEND KIV_SOURCES
     src/model/contactsmodel.cpp
     src/model/contactsproxymodel.h
     src/model/contactsproxymodel.cpp
+    src/model/phonevalidator.h
+    src/model/phonevalidator.cpp
+    src/model/birthdayvalidator.h
+    src/model/birthdayvalidator.cpp
 )
