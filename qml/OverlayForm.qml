@@ -21,7 +21,7 @@ Item {
 
     anchors.fill: parent
     opacity: 0
-    visible: form.opacity > 0
+    visible: form.opened || form.opacity > 0
     enabled: form.opened
     Accessible.role: Accessible.Dialog
 
