@@ -24,6 +24,12 @@ Rectangle {
 
     readonly property real lineWidth: tabletMode ? 2 : 1
 
+    // Gives the keyboard to the text itself (this rectangle is no focus
+    // scope, so focus on it would stop at the rectangle).
+    function takeFocus() {
+        input.forceActiveFocus()
+    }
+
     width: 500
     height: root.itemHeight
     color: "transparent"

@@ -289,7 +289,7 @@ void tst_Export::missingDirectoryReportsOpenError()
     backend.exportContacts();
     QCOMPARE(log, QStringList{QStringLiteral("Unable to open file for writing: ") + path
                               + QStringLiteral(" (No such file or directory)")});
-    QVERIFY(backend.contacts().isEmpty());
+    QCOMPARE(backend.contacts().size(), int(contacts.size()));
     QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("missing"))));
 }
 

@@ -115,9 +115,12 @@ void ImportExport::exportContacts()
         written = exportSqlite(ticked);
         break;
     }
-    if (written) {
-        emit importContactEnded();
+    // A failed export keeps its contacts, so that it can be tried again once
+    // the target is mended.
+    if (!written) {
+        return;
     }
+    emit importContactEnded();
     releaseParsedContacts();
     m_contacts.clear();
 }
