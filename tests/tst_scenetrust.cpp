@@ -21,14 +21,15 @@ const int fullNameRole = Qt::UserRole + 6;
 // Cyrillic ones are the only names holding a Cyrillic "о".
 const QList<std::tuple<QString, QString, QString, bool>> people = [] {
     QList<std::tuple<QString, QString, QString, bool>> list{
-            {"901", "Zorin", "Anton", false},       {"902", "Young", "Mary", true},
-            {"911", "Иванов", "Пётр", false},      {"912", "Сидорова", "Анна", false},
-            {"913", "Бобров", "Олег", true},       {"914", "Орлова", "Вера", false},
-            {"915", "Соколов", "Борис", false},    {"916", "Петров", "Иван", false}};
-    const QStringList surnames{"Adams", "Baker", "Clark", "Evans", "Fisher", "Green", "Hill",
+            {"901", "Zorin", "Anton", false},   {"902", "Young", "Mary", true},
+            {"911", "Иванов", "Пётр", false},   {"912", "Сидорова", "Анна", false},
+            {"913", "Бобров", "Олег", true},    {"914", "Орлова", "Вера", false},
+            {"915", "Соколов", "Борис", false}, {"916", "Петров", "Иван", false}};
+    const QStringList surnames{"Adams", "Baker", "Clark", "Evans", "Fisher", "Green",  "Hill",
                                "Jones", "King",  "Lewis", "Moore", "Nash",   "Parker", "Reed"};
     for (int i = 0; i < surnames.size(); ++i) {
-        list.append({QString::number(100 + i), surnames.at(i), surnames.at(13 - i) + "a", i % 3 == 0});
+        list.append(
+                {QString::number(100 + i), surnames.at(i), surnames.at(13 - i) + "a", i % 3 == 0});
     }
     return list;
 }();
@@ -144,12 +145,18 @@ void tst_SceneTrust::selectionFollowsContact_data()
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("action");
     QTest::addColumn<bool>("kept");
-    QTest::newRow("sort by first name") << "901" << "eval:contactsProxyModel.setSortRole(259)" << true;
-    QTest::newRow("alphabet") << "902" << "eval:contactsModel.changeAlphabet(true)" << true;
-    QTest::newRow("favourites hide it") << "901" << "click:favoritesButton" << false;
-    QTest::newRow("favourites keep it") << "902" << "click:favoritesButton" << true;
-    QTest::newRow("search keeps it") << "901" << "search:ori" << true;
-    QTest::newRow("search hides it") << "901" << "search:Young" << false;
+    QTest::newRow("sort by first name") << "901"
+                                        << "eval:contactsProxyModel.setSortRole(259)" << true;
+    QTest::newRow("alphabet") << "902"
+                              << "eval:contactsModel.changeAlphabet(true)" << true;
+    QTest::newRow("favourites hide it") << "901"
+                                        << "click:favoritesButton" << false;
+    QTest::newRow("favourites keep it") << "902"
+                                        << "click:favoritesButton" << true;
+    QTest::newRow("search keeps it") << "901"
+                                     << "search:ori" << true;
+    QTest::newRow("search hides it") << "901"
+                                     << "search:Young" << false;
 }
 
 void tst_SceneTrust::selectionFollowsContact()
@@ -250,7 +257,8 @@ void tst_SceneTrust::letterIndexMatchesList()
     QQuickItem *first = m_scene->listRow(QStringLiteral("913"));
     QCOMPARE(first->property("fullName").toString(),
              sortRole == nameRole ? QStringLiteral("Олег Бобров") : QStringLiteral("Бобров Олег"));
-    const QStringList alphabet = m_scene->eval(QStringLiteral("contactsModel.alphabet")).toStringList();
+    const QStringList alphabet =
+            m_scene->eval(QStringLiteral("contactsModel.alphabet")).toStringList();
     for (const QString &letter : alphabet.mid(1)) {
         QQuickItem *cell = m_scene->item(QStringLiteral("letter_") + letter);
         QTRY_COMPARE(cell->isEnabled(), initials.contains(letter));
@@ -259,8 +267,10 @@ void tst_SceneTrust::letterIndexMatchesList()
         }
         QVERIFY(m_scene->click(cell));
         m_scene->waitForFrame();
-        QQuickItem *top = list->property("contentItem").value<QQuickItem *>()->childAt(
-                list->width() / 2, list->property("contentY").toReal() + 1);
+        QQuickItem *top =
+                list->property("contentItem")
+                        .value<QQuickItem *>()
+                        ->childAt(list->width() / 2, list->property("contentY").toReal() + 1);
         const QString shown = top ? top->property("fullName").toString() : QString();
         QVERIFY2(shown.startsWith(letter) || list->property("atYEnd").toBool(), qPrintable(shown));
     }
@@ -272,13 +282,27 @@ void tst_SceneTrust::editorTakesRealValues_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");
     QTest::addColumn<bool>("saved");
-    QTest::newRow("German phone") << "phone" << "+49 30 1234567" << "+49 30 1234567" << true;
-    QTest::newRow("extension") << "phone" << "(555) 0149 ext. 059" << "(555) 0149 ext. 059" << true;
-    QTest::newRow("placeholder form") << "phone" << "+7 012 345-67-89" << "+7 012 345-67-89" << true;
-    QTest::newRow("other letters") << "phone" << "12ab3" << "123" << true;
-    QTest::newRow("real birthday") << "birthday" << "05.03.1990" << "05.03.1990" << true;
-    QTest::newRow("no such day") << "birthday" << "31.02.1990" << "31.02.1990" << false;
-    QTest::newRow("partial date") << "birthday" << "12.1" << "12.1" << false;
+    QTest::newRow("German phone") << "phone"
+                                  << "+49 30 1234567"
+                                  << "+49 30 1234567" << true;
+    QTest::newRow("extension") << "phone"
+                               << "(555) 0149 ext. 059"
+                               << "(555) 0149 ext. 059" << true;
+    QTest::newRow("placeholder form") << "phone"
+                                      << "+7 012 345-67-89"
+                                      << "+7 012 345-67-89" << true;
+    QTest::newRow("other letters") << "phone"
+                                   << "12ab3"
+                                   << "123" << true;
+    QTest::newRow("real birthday") << "birthday"
+                                   << "05.03.1990"
+                                   << "05.03.1990" << true;
+    QTest::newRow("no such day") << "birthday"
+                                 << "31.02.1990"
+                                 << "31.02.1990" << false;
+    QTest::newRow("partial date") << "birthday"
+                                  << "12.1"
+                                  << "12.1" << false;
 }
 
 void tst_SceneTrust::editorTakesRealValues()
@@ -345,10 +369,11 @@ void tst_SceneTrust::failedExportCanBeRetried()
 {
     const QString folder = QDir::homePath() + QStringLiteral("/missing");
     const QString target = folder + QStringLiteral("/out.vcf");
-    m_scene->eval(QStringLiteral("importExport.setContactsForExport(contactsModel.getAllContacts());"
-                                 "importExport.setExportFileAndMethod('%1', 1);"
-                                 "importExportForm.show(true)")
-                          .arg(target));
+    m_scene->eval(
+            QStringLiteral("importExport.setContactsForExport(contactsModel.getAllContacts());"
+                           "importExport.setExportFileAndMethod('%1', 1);"
+                           "importExportForm.show(true)")
+                    .arg(target));
     QVERIFY(m_scene->waitShown(QStringLiteral("importExportForm")));
     QVERIFY(m_scene->click(QStringLiteral("importExportOkButton")));
     QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
@@ -359,7 +384,8 @@ void tst_SceneTrust::failedExportCanBeRetried()
 
     // The wheel over the list behind the forms scrolls nothing.
     QQuickItem *list = m_scene->item(QStringLiteral("contactListView"));
-    const QPoint centre = list->mapToScene(QPointF(list->width() / 2, list->height() / 2)).toPoint();
+    const QPoint centre =
+            list->mapToScene(QPointF(list->width() / 2, list->height() / 2)).toPoint();
     QWheelEvent wheel(centre, m_scene->window()->mapToGlobal(centre), QPoint(), QPoint(0, -360),
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(m_scene->window(), &wheel);
