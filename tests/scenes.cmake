@@ -18,3 +18,6 @@ target_link_libraries(kiv-scene-screenshots PRIVATE kivcontacts Qt5::Test)
 target_compile_options(kiv-scene-screenshots PRIVATE -Wall -Wextra)
 target_compile_definitions(kiv-scene-screenshots PRIVATE
     TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
+
+# The address book file locked, full, read-only or of an older version.
+kiv_add_test(storefailures GUI QML SOURCES scenedriver.cpp)
