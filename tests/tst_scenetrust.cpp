@@ -254,7 +254,8 @@ void tst_SceneTrust::letterIndexMatchesList()
     QQuickItem *list = m_scene->item(QStringLiteral("contactListView"));
     QTRY_COMPARE(list->property("count").toInt(), 6);
     // Rows read in the order they are sorted by.
-    QQuickItem *first = m_scene->listRow(QStringLiteral("913"));
+    QQuickItem *first = nullptr;
+    QTRY_VERIFY((first = m_scene->listRow(QStringLiteral("913"))));
     QCOMPARE(first->property("fullName").toString(),
              sortRole == nameRole ? QStringLiteral("Олег Бобров") : QStringLiteral("Бобров Олег"));
     const QStringList alphabet =
