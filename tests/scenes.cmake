@@ -3,6 +3,7 @@
 kiv_add_test(detailsscene GUI QML SOURCES scenedriver.cpp)
 kiv_add_test(formsscene GUI QML SOURCES scenedriver.cpp)
 kiv_add_test(session GUI QML SOURCES scenedriver.cpp)
+kiv_add_test(scenetrust GUI QML SOURCES scenedriver.cpp)
 # The same scenes in the touch layout of tablet mode.
 foreach(_name detailsscene formsscene)
     add_test(NAME tst_${_name}_tablet

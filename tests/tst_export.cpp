@@ -287,8 +287,9 @@ void tst_Export::missingDirectoryReportsOpenError()
     backend.setContactsForExport(variants(contacts));
     backend.setExportFileAndMethod(path, ImportExport::ExportMethod(method));
     backend.exportContacts();
-    QCOMPARE(log, QStringList{QStringLiteral("Unable to open file for writing: ") + path});
-    QVERIFY(backend.contacts().isEmpty());
+    QCOMPARE(log, QStringList{QStringLiteral("Unable to open file for writing: ") + path
+                              + QStringLiteral(" (No such file or directory)")});
+    QCOMPARE(backend.contacts().size(), int(contacts.size()));
     QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("missing"))));
 }
 

@@ -343,7 +343,8 @@ void tst_FormsScene::failedExportLeavesFormChoosing()
 
     QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
     QCOMPARE(m_scene->item(QStringLiteral("messageText"))->property("text").toString(),
-             QStringLiteral("Unable to open file for writing: ") + file);
+             QStringLiteral("Unable to open file for writing: ") + file
+                     + QStringLiteral(" (No such file or directory)"));
     QVERIFY(m_scene->click(QStringLiteral("messageOkButton")));
     QVERIFY(m_scene->waitHidden(QStringLiteral("messageForm")));
     QCOMPARE(form()->property("count").toInt(), 0);
