@@ -140,7 +140,7 @@ void tst_vCardExport::writesFavoriteWithOnePhoneExactly()
                                                "VERSION:3.0\n"
                                                "CATEGORIES:Starred\n"
                                                "N:Smith;Anna;;;\n"
-                                               "FN:Smith Anna \n"
+                                               "FN:Smith Anna\n"
                                                "TEL;TYPE=CELL:+49 170 1234567\n"
                                                "END:VCARD\n"));
 }
@@ -240,7 +240,7 @@ void tst_vCardExport::escapesTextValues()
                                     QStringLiteral("http://example.com/\nx")};
     const QByteArrayList lines = cardLines(*contact);
     QCOMPARE(lines.at(2), QByteArray("N:O'Neil\\; Jr;Anna\\, Maria;;;"));
-    QCOMPARE(lines.at(3), QByteArray("FN:O'Neil\\; Jr Anna\\, Maria "));
+    QCOMPARE(lines.at(3), QByteArray("FN:O'Neil\\; Jr Anna\\, Maria"));
     QCOMPARE(lines.at(4), QByteArray("ORG:A\\;B"));
     // A multi-line comment stays one NOTE line.
     QCOMPARE(lines.at(5), QByteArray("NOTE:Line one\\, with comma\\nLine two\\; \\\\ end"));
@@ -256,9 +256,8 @@ void tst_vCardExport::writesOnlyWhatTheRecordHas()
     contact->emailList = QStringList{QStringLiteral("a@example.com")};
     contact->photoData = "iVBORw0KGgo=";
     QCOMPARE(contact->toVCard().toByteArray(vCardVersion::Version3_0),
-             QByteArray(
-                     "BEGIN:VCARD\nVERSION:3.0\nN:;;;;\nFN:  \nEMAIL;TYPE=INTERNET:a@example.com\n"
-                     "END:VCARD"));
+             QByteArray("BEGIN:VCARD\nVERSION:3.0\nN:;;;;\nFN:\nEMAIL;TYPE=INTERNET:a@example.com\n"
+                        "END:VCARD"));
 }
 
 void tst_vCardExport::separatesCardsByOneLineFeed()

@@ -36,9 +36,8 @@ vCard Contact::toVCard() const
                                        QStringList{QStringLiteral("Starred")}));
     }
     card.addProperty(vCardProperty::nameProperty(name, surname, middlename, QString(), QString()));
-    card.addProperty(vCardProperty(
-            QStringLiteral("FN"),
-            QStringList{surname + QLatin1Char(' ') + name + QLatin1Char(' ') + middlename}));
+    // The name parts that are set, one blank between them.
+    card.addProperty(vCardProperty(QStringLiteral("FN"), QStringList{composedFullName()}));
     if (!organization.isEmpty()) {
         card.addProperty(vCardProperty::organizationProperty(organization));
     }
@@ -65,12 +64,17 @@ vCard Contact::toVCard() const
         card.addProperty(vCardProperty(QStringLiteral("TEL"), QStringList{phoneList.at(i)},
                                        typeParameter(typeForLabel(label, QStringLiteral("cell")))));
     }
-    for (const QString &email : emailList) {
-        if (email.isEmpty()) {
+    // A work address is typed as such; every other one reads back as "Home".
+    for (int i = 0; i < emailList.size(); ++i) {
+        if (emailList.at(i).isEmpty()) {
             continue;
         }
-        card.addProperty(vCardProperty(QStringLiteral("EMAIL"), QStringList{email},
-                                       typeParameter(QStringLiteral("internet"))));
+        vCardParameterList types = typeParameter(QStringLiteral("internet"));
+        if (typeForLabel(emailGroupList.value(i), QString()) == QLatin1String("work")) {
+            types += typeParameter(QStringLiteral("work"));
+        }
+        card.addProperty(
+                vCardProperty(QStringLiteral("EMAIL"), QStringList{emailList.at(i)}, types));
     }
     for (int i = 0; i < addressList.size(); ++i) {
         if (addressList.at(i).isEmpty()) {

@@ -33,19 +33,26 @@ QChar CsvTokenizer::detectSeparator(const QString &text)
 
 QString CsvTokenizer::fieldValue(const QChar *begin, int length)
 {
-    if (length >= 2 && begin[0] == QLatin1Char('"') && begin[length - 1] == QLatin1Char('"')) {
-        ++begin;
-        length -= 2;
+    const QChar *end = begin + length;
+    if (length == 0 || *begin != QLatin1Char('"')) {
+        // Not a quoted field (RFC 4180 forbids quotes here): the text as written.
+        return QString(begin, length);
     }
     QString value;
     value.reserve(length);
-    const QChar *end = begin + length;
-    for (const QChar *p = begin; p < end; ++p) {
-        value.append(*p);
-        if (*p == QLatin1Char('"')) {
-            while (p + 1 < end && p[1] == QLatin1Char('"')) {
-                ++p;
-            }
+    bool quoted = true;
+    for (const QChar *p = begin + 1; p < end; ++p) {
+        if (*p != QLatin1Char('"')) {
+            value.append(*p);
+        } else if (quoted && p + 1 < end && p[1] == QLatin1Char('"')) {
+            // A doubled quote inside quotes is one quote.
+            value.append(*p);
+            ++p;
+        } else if (quoted) {
+            quoted = false;
+        } else {
+            // Text after the closing quote is kept; a quote there reopens.
+            quoted = true;
         }
     }
     return value;

@@ -9,10 +9,10 @@
 //
 // Carriage returns are dropped first, so only line feeds end rows. A
 // separator or line feed inside a field holding an odd number of double
-// quotes belongs to the value. A finished field loses one enclosing pair of
-// quotes, and every run of two or more quotes in it becomes one (RFC 4180
-// doubling). A last row that the text leaves unfinished (ending after a
-// separator, or inside an open quote) is dropped.
+// quotes belongs to the value. A finished field that starts with a quote is
+// read as RFC 4180 quoted text: inside the quotes "" is one quote; a field
+// that does not start with a quote is taken as written. A last row that the text leaves unfinished
+// (ending after a separator, or inside an open quote) is dropped.
 //
 // The quote count is kept while reading, so a quote left open costs one pass
 // over the text, not one per separator.
@@ -26,7 +26,7 @@ public:
     // All rows of the text, separated by the given character.
     static QList<QStringList> tokenize(const QString &text, QChar separator = QLatin1Char(','));
 
-    // Removes one enclosing pair of quotes and collapses runs of quotes: the
-    // text of a finished raw field.
+    // The text of a finished raw field: the quotes of a quoted field removed
+    // and each doubled quote inside them read as one.
     static QString fieldValue(const QChar *begin, int length);
 };

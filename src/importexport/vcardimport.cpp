@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QSet>
+#include <QVector>
 
 namespace {
 
@@ -93,6 +95,30 @@ QString addressLabel(const vCardParameterList &params, const Texts &texts)
     return texts.work;
 }
 
+// E-mail addresses follow the address rule with their own neutral words:
+// "Work" when the deciding type names work, else "Home".
+QString emailLabel(const vCardParameterList &params, const Texts &texts)
+{
+    static const QStringList ignored{QStringLiteral("PREF"), QStringLiteral("INTERNET"),
+                                     QStringLiteral("X400")};
+    static const QStringList places{QStringLiteral("home"), QStringLiteral("work")};
+    const QString type = decidingType(params, ignored, places);
+    return type.contains(QLatin1String("work"), Qt::CaseInsensitive) ? texts.work : texts.home;
+}
+
+// The text an ADR gives: its non-empty components joined with ", ". A
+// LABEL is compared after the same joining of its lines.
+QString joinedAddress(const QStringList &parts)
+{
+    QStringList kept;
+    for (const QString &part : parts) {
+        if (!part.trimmed().isEmpty()) {
+            kept.append(part.trimmed());
+        }
+    }
+    return kept.join(QLatin1String(", "));
+}
+
 bool hasParameter(const vCardParameterList &params, const QString &text)
 {
     for (const vCardParameter &param : params) {
@@ -176,7 +202,7 @@ private:
     void setBirthday(const vCardProperty &property);
     void addComment(const QString &prefix, const QString &text);
     void addPhone(const vCardProperty &property);
-    void addEmail(const QString &address);
+    void addEmail(const vCardProperty &property);
     void addAddress(const vCardProperty &property);
     void addLabel(const vCardProperty &property);
     void addLink(const QString &link);
@@ -185,8 +211,15 @@ private:
     Contact *m_contact;
     const Texts &m_texts;
     QString m_formattedName;
-    QStringList m_labels;
-    QStringList m_labelGroups;
+    // Addresses in card order; a LABEL is kept unless it repeats an ADR.
+    struct Address
+    {
+        QString text;
+        QString group;
+        QString labelKey; // empty for an ADR
+    };
+    QVector<Address> m_addresses;
+    QSet<QString> m_adrTexts;
 };
 
 void CardMapper::apply(const vCardProperty &property)
@@ -215,7 +248,7 @@ void CardMapper::apply(const vCardProperty &property)
     } else if (name == QLatin1String("TEL")) {
         addPhone(property);
     } else if (name == QLatin1String("EMAIL")) {
-        addEmail(property.value().trimmed());
+        addEmail(property);
     } else if (name == QLatin1String("ADR")) {
         addAddress(property);
     } else if (name == QLatin1String("LABEL")) {
@@ -300,25 +333,21 @@ void CardMapper::addPhone(const vCardProperty &property)
     }
 }
 
-void CardMapper::addEmail(const QString &address)
+void CardMapper::addEmail(const vCardProperty &property)
 {
+    const QString address = property.value().trimmed();
     if (!address.isEmpty()) {
         m_contact->emailList.append(address);
-        m_contact->emailGroupList.append(m_texts.home);
+        m_contact->emailGroupList.append(emailLabel(property.params(), m_texts));
     }
 }
 
 void CardMapper::addAddress(const vCardProperty &property)
 {
-    QStringList parts;
-    for (const QString &component : property.values()) {
-        if (!component.trimmed().isEmpty()) {
-            parts.append(component.trimmed());
-        }
-    }
-    if (!parts.isEmpty()) {
-        m_contact->addressList.append(parts.join(QLatin1String(", ")));
-        m_contact->addressGroupList.append(addressLabel(property.params(), m_texts));
+    const QString address = joinedAddress(property.values());
+    if (!address.isEmpty()) {
+        m_addresses.append({address, addressLabel(property.params(), m_texts), QString()});
+        m_adrTexts.insert(address);
     }
 }
 
@@ -326,8 +355,8 @@ void CardMapper::addLabel(const vCardProperty &property)
 {
     const QString address = property.value().trimmed();
     if (!address.isEmpty()) {
-        m_labels.append(address);
-        m_labelGroups.append(addressLabel(property.params(), m_texts));
+        m_addresses.append({address, addressLabel(property.params(), m_texts),
+                            joinedAddress(address.split(QLatin1Char('\n')))});
     }
 }
 
@@ -338,15 +367,16 @@ void CardMapper::addLink(const QString &link)
     }
 }
 
-// LABEL is the printable form of an ADR of the same card; it is taken only
-// for addresses that no ADR gave (cards of this program's export carry
-// LABEL alone).
+// A LABEL is often the printable form of an ADR of the same card: it is
+// dropped when its lines, joined like ADR components, give the text of an
+// ADR. Every other LABEL is an address of its own (this program's export
+// writes LABEL alone, several of one type included).
 void CardMapper::addLabelledAddresses()
 {
-    for (int i = 0; i < m_labels.size(); ++i) {
-        if (!m_contact->addressGroupList.contains(m_labelGroups.at(i))) {
-            m_contact->addressList.append(m_labels.at(i));
-            m_contact->addressGroupList.append(m_labelGroups.at(i));
+    for (const Address &address : qAsConst(m_addresses)) {
+        if (address.labelKey.isEmpty() || !m_adrTexts.contains(address.labelKey)) {
+            m_contact->addressList.append(address.text);
+            m_contact->addressGroupList.append(address.group);
         }
     }
 }
