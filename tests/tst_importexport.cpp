@@ -70,7 +70,7 @@ void tst_ImportExport::parsingUnsupportedTypeReportsIt()
                                   writeFile(QStringLiteral("notes.txt"), "just text\n"));
     QCOMPARE(errors.count(), 1);
     QCOMPARE(errors.first().first().toString(),
-             QStringLiteral("Unsupported file type: text/plain"));
+             QStringLiteral("This file is not a contact file (a plain text document)"));
 }
 
 void tst_ImportExport::reparsingWithAnotherCodecReplacesList()

@@ -27,14 +27,43 @@ QStringList &rowUnderConstruction()
     return row;
 }
 
-bool readWhole(const QString &fileName, QByteArray *data)
+bool readWhole(const QString &fileName, QByteArray *data, QString *reason)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
+        *reason = file.errorString();
         return false;
     }
     *data = file.readAll();
-    return file.error() == QFileDevice::NoError;
+    if (file.error() != QFileDevice::NoError) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+// The system's reason after the file name ("Permission denied").
+QString readErrorText(const QString &fileName, const QString &reason)
+{
+    return QCoreApplication::translate("ContactsFileParser", "Unable to read file: %1 (%2)")
+            .arg(fileName, reason);
+}
+
+// What the file is, in the words of the system's type catalogue: "This file
+// is not a contact file (a shell script)".
+QString notContactsText(const QMimeType &type)
+{
+    const QString comment = type.comment();
+    if (type.isDefault() || comment.isEmpty()) {
+        return QCoreApplication::translate("ContactsFileParser",
+                                           "This file is not a contact file.");
+    }
+    const bool vowel = QStringLiteral("aeiouAEIOU").contains(comment.at(0));
+    return (vowel ? QCoreApplication::translate("ContactsFileParser",
+                                                "This file is not a contact file (an %1)")
+                  : QCoreApplication::translate("ContactsFileParser",
+                                                "This file is not a contact file (a %1)"))
+            .arg(comment);
 }
 
 QString tooLargeText()
@@ -75,46 +104,112 @@ QVariantList ContactsFileParser::parseExistingFile(const QString &fileName,
                                                    const QString &codecName)
 {
     const QMimeType type = QMimeDatabase().mimeTypeForFile(fileName);
-    // Thunderbird and spreadsheets also write tab-separated files; the
-    // tokenizer finds the separator in the header line.
-    const bool text = type.inherits(QStringLiteral("text/csv"))
-                      || type.inherits(QStringLiteral("text/tab-separated-values"))
-                      || type.inherits(QStringLiteral("text/vcard"));
-    if (text && QFileInfo(fileName).size() > ImportLimits::MaxFileBytes) {
+    QString reason;
+    Kind kind = kindByContent(fileName, codecName, &reason);
+    if (!reason.isEmpty()) {
+        errorString = readErrorText(fileName, reason);
+        return QVariantList();
+    }
+    if (kind == Kind::Unknown) {
+        kind = kindByType(type);
+    }
+    if ((kind == Kind::Csv || kind == Kind::VCard)
+        && QFileInfo(fileName).size() > ImportLimits::MaxFileBytes) {
         errorString = tooLargeText();
         return QVariantList();
     }
-    if (type.inherits(QStringLiteral("text/csv"))
-        || type.inherits(QStringLiteral("text/tab-separated-values"))) {
-        // The bytes and then the text are released as soon as they are used:
-        // a large file is held only once at a time besides its rows.
-        {
-            QString text;
-            {
-                QByteArray data;
-                if (!readWhole(fileName, &data)) {
-                    return QVariantList();
-                }
-                text = TextDecoding::decode(data, codecName);
-            }
-            plainContactList = CsvTokenizer::tokenize(text, CsvTokenizer::detectSeparator(text));
-        }
-        return contactsFromRows();
-    }
-    if (type.inherits(QStringLiteral("text/vcard"))) {
+    switch (kind) {
+    case Kind::Csv:
+        return parseCsvFile(fileName, codecName);
+    case Kind::VCard: {
         // Raw bytes: vCard lines are unfolded before they are decoded.
         QByteArray data;
-        if (!readWhole(fileName, &data)) {
+        if (!readWhole(fileName, &data, &reason)) {
+            errorString = readErrorText(fileName, reason);
             return QVariantList();
         }
         return parseVCardData(data, codecName);
     }
-    if (type.inherits(QStringLiteral("application/x-sqlite3"))) {
+    case Kind::Database:
         return parseSqlite(fileName);
+    case Kind::Unknown:
+        break;
     }
-    errorString = QCoreApplication::translate("ContactsFileParser", "Unsupported file type: ")
-                  + type.name();
+    errorString = notContactsText(type);
     return QVariantList();
+}
+
+QVariantList ContactsFileParser::parseCsvFile(const QString &fileName, const QString &codecName)
+{
+    // The bytes and then the text are released as soon as they are used: a
+    // large file is held only once at a time besides its rows.
+    {
+        QString text;
+        {
+            QByteArray data;
+            QString reason;
+            if (!readWhole(fileName, &data, &reason)) {
+                errorString = readErrorText(fileName, reason);
+                return QVariantList();
+            }
+            text = TextDecoding::decode(data, codecName);
+        }
+        plainContactList = CsvTokenizer::tokenize(text, CsvTokenizer::detectSeparator(text));
+    }
+    return contactsFromRows();
+}
+
+ContactsFileParser::Kind ContactsFileParser::kindByType(const QMimeType &type)
+{
+    // Thunderbird and spreadsheets also write tab-separated files; the
+    // tokenizer finds the separator in the header line.
+    if (type.inherits(QStringLiteral("text/csv"))
+        || type.inherits(QStringLiteral("text/tab-separated-values"))) {
+        return Kind::Csv;
+    }
+    if (type.inherits(QStringLiteral("text/vcard"))) {
+        return Kind::VCard;
+    }
+    if (type.inherits(QStringLiteral("application/x-sqlite3"))) {
+        return Kind::Database;
+    }
+    return Kind::Unknown;
+}
+
+// Whatever its name: a file whose first text is BEGIN:VCARD (after a
+// byte-order mark or blank lines) is a vCard, one whose first line is a
+// header of known contact columns is CSV.
+ContactsFileParser::Kind ContactsFileParser::kindByContent(const QString &fileName,
+                                                           const QString &codecName,
+                                                           QString *reason)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *reason = file.errorString();
+        return Kind::Unknown;
+    }
+    const QByteArray head = file.read(HeadBytes);
+    if (file.error() != QFileDevice::NoError) {
+        *reason = file.errorString();
+        return Kind::Unknown;
+    }
+    const QString text = TextDecoding::decode(head, codecName);
+    int start = 0;
+    while (start < text.size() && text.at(start).isSpace()) {
+        ++start;
+    }
+    if (text.midRef(start, 11).compare(QLatin1String("BEGIN:VCARD"), Qt::CaseInsensitive) == 0) {
+        return Kind::VCard;
+    }
+    const int lineEnd = text.indexOf(QLatin1Char('\n'));
+    // The line feed ends the row: a header with a trailing separator counts.
+    const QString firstLine = (lineEnd < 0 ? text : text.left(lineEnd)) + QLatin1Char('\n');
+    const QList<QStringList> rows =
+            CsvTokenizer::tokenize(firstLine, CsvTokenizer::detectSeparator(firstLine));
+    if (!rows.isEmpty() && CsvContactReader::isContactsHeader(rows.first())) {
+        return Kind::Csv;
+    }
+    return Kind::Unknown;
 }
 
 QVariantList ContactsFileParser::parseCsv(const QString &text)

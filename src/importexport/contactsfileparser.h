@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QChar>
 #include <QList>
+#include <QMimeType>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -32,13 +33,22 @@ public:
     static QVariantList parseSqlite(const QString &fileName);
     static void appendCsvField(QString &field, QChar terminator);
 
-    // Error text of the last parse; set only for an unsupported file type or
-    // a file too large to import.
+    // Error text of the last parse: a file that is not a contact file, one
+    // too large to import, or one that cannot be read (with the reason).
     static QString errorString;
 
 private:
+    enum class Kind { Unknown, Csv, VCard, Database };
+    // The bytes at the start of a file that decide its kind by content.
+    static constexpr int HeadBytes = 64 * 1024;
+
     // parseFile for a file that exists.
     static QVariantList parseExistingFile(const QString &fileName, const QString &codecName);
+    static QVariantList parseCsvFile(const QString &fileName, const QString &codecName);
+    // The kind by the first line of the file, Unknown when that says
+    // nothing; reason is set when the file cannot be read.
+    static Kind kindByContent(const QString &fileName, const QString &codecName, QString *reason);
+    static Kind kindByType(const QMimeType &type);
     // The contacts of the rows in plainContactList; row 0 is the header.
     static QVariantList contactsFromRows();
 };

@@ -269,6 +269,7 @@ const Entry table[] = {
          QT_TRANSLATE_NOOP("QObject", "Business Fax: ")},
         {Match::Exact, "Haupttelefon", Action::Phone, QT_TRANSLATE_NOOP("QObject", "Work")},
         {Match::Pattern, "^Telefon \\(privat", Action::Phone, QT_TRANSLATE_NOOP("QObject", "Home")},
+        {Match::Pattern, "^Telefon privat", Action::Phone, QT_TRANSLATE_NOOP("QObject", "Home")},
         {Match::Exact, "Weiteres Telefon", Action::Phone, QT_TRANSLATE_NOOP("QObject", "Home")},
         {Match::Exact, "Autotelefon", Action::Phone, QT_TRANSLATE_NOOP("QObject", "Home")},
         {Match::Pattern, "^Mobiltelefon", Action::Phone, QT_TRANSLATE_NOOP("QObject", "Mobile")},
@@ -362,7 +363,9 @@ bool isNumber(const QString &text)
 // only up to the length of its digit runs (digits occur in the patterns only
 // as \d* and \d+), so the pattern answer of a header is kept under its
 // normalised name, every digit run collapsed to one "0". The expressions are
-// compiled once, and tried one by one only when their union matches.
+// compiled once, and tried one by one only when their union matches. A name
+// with letters outside ASCII is also known with U+FFFD in their place, as
+// files that went through a lossy conversion carry it.
 class HeaderRules
 {
 public:
@@ -402,18 +405,34 @@ private:
         const int entries = int(sizeof(table) / sizeof(table[0]));
         for (int i = 0; i < entries; ++i) {
             const QString text = QString::fromUtf8(table[i].header);
-            if (table[i].match == Match::Exact) {
-                if (!m_exact.contains(text)) {
-                    m_exact.insert(text, i);
+            const QString damaged = withReplacementCharacters(text);
+            for (const QString &variant :
+                 damaged == text ? QStringList{text} : QStringList{text, damaged}) {
+                if (table[i].match == Match::Exact) {
+                    if (!m_exact.contains(variant)) {
+                        m_exact.insert(variant, i);
+                    }
+                    continue;
                 }
-                continue;
+                m_patterns.append({i, QRegularExpression(variant)});
+                m_patterns.last().expression.optimize();
+                alternatives.append(QStringLiteral("(?:%1)").arg(variant));
             }
-            m_patterns.append({i, QRegularExpression(text)});
-            m_patterns.last().expression.optimize();
-            alternatives.append(QStringLiteral("(?:%1)").arg(text));
         }
         m_anyPattern.setPattern(alternatives.join(QLatin1Char('|')));
         m_anyPattern.optimize();
+    }
+
+    // The header as a lossy conversion leaves it: each letter outside ASCII
+    // replaced by U+FFFD ("Telefon gesch\uFFFDftlich").
+    static QString withReplacementCharacters(QString text)
+    {
+        for (QChar &ch : text) {
+            if (ch.unicode() > 0x7f) {
+                ch = QChar::ReplacementCharacter;
+            }
+        }
+        return text;
     }
 
     static QString normalisedName(const QString &header)
@@ -734,6 +753,23 @@ CsvContactReader::Rule CsvContactReader::ruleFor(const QString &header)
 {
     QHash<QString, int> patterns;
     return ruleOfEntry(HeaderRules::instance().entryFor(header, &patterns));
+}
+
+bool CsvContactReader::isContactsHeader(const QStringList &header)
+{
+    if (header.size() < 2) {
+        return false;
+    }
+    const HeaderRules &rules = HeaderRules::instance();
+    QHash<QString, int> patterns;
+    const int needed = qMin(3, header.size());
+    int known = 0;
+    for (const QString &text : header) {
+        if (rules.entryFor(text.trimmed(), &patterns) >= 0 && ++known >= needed) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Files repeat header texts (an export with hundreds of empty columns, the

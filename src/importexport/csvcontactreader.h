@@ -65,6 +65,11 @@ public:
         QString text; // the label, comment prefix or address prefix of the action
     };
 
+    // True when the header row names columns of an address-book export: at
+    // least three known column names (every one of a shorter row, which
+    // must have two or more cells).
+    static bool isContactsHeader(const QStringList &header);
+
     // The rule that a header text selects; exposed for tests.
     static Rule ruleFor(const QString &header);
 
