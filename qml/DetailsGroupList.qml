@@ -40,7 +40,8 @@ Item {
 
     // "Call" goes to the desktop's dialling service when one is published,
     // else to whatever handles tel: addresses; any other choice sends a
-    // text message through the message program.
+    // text message through the message program. When nothing on the system
+    // can do it, the window says so.
     function onPhoneItemClick(name) {
         var number = groupList.phoneClicked
         if (name === groupList.phoneClickModel[0]) {
@@ -49,14 +50,17 @@ Item {
             }
             if (typeof callDbusNotifier !== "undefined" && callDbusNotifier) {
                 callDbusNotifier.emitDial(number)
-            } else {
-                Qt.openUrlExternally("tel:" + number.replace(/\s+/g, ""))
+            } else if (!Qt.openUrlExternally("tel:" + number.replace(/\s+/g, ""))) {
+                messageForm.show(qsTr("No program on this system can make calls."), false)
             }
         } else {
             if (debug) {
                 console.log("SMS on " + number)
             }
-            viewer.startDetachedProcess("kiv-sms", ["--send-sms", number])
+            if (!viewer.startDetachedProcess("kiv-sms", ["--send-sms", number])) {
+                messageForm.show(qsTr("No program on this system can send text messages."),
+                                 false)
+            }
         }
     }
 

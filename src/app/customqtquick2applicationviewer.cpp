@@ -37,9 +37,9 @@ void CustomQtQuick2ApplicationViewer::bringForward()
     raise();
 }
 
-void CustomQtQuick2ApplicationViewer::startDetachedProcess(QString program, QStringList arguments)
+bool CustomQtQuick2ApplicationViewer::startDetachedProcess(QString program, QStringList arguments)
 {
-    QProcess::startDetached(program, arguments);
+    return QProcess::startDetached(program, arguments);
 }
 
 void CustomQtQuick2ApplicationViewer::keyPressEvent(QKeyEvent *event)

@@ -24,8 +24,9 @@ public slots:
     // showContact with the text between the first and second blank. Anything
     // else is ignored.
     void processAppMessage(QString message);
-    // Starts program with arguments as a detached process; failures are silent.
-    void startDetachedProcess(QString program, QStringList arguments);
+    // Starts program with arguments as a detached process; false when it
+    // could not be started (not installed, not executable).
+    bool startDetachedProcess(QString program, QStringList arguments);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
