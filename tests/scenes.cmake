@@ -21,3 +21,5 @@ target_compile_definitions(kiv-scene-screenshots PRIVATE
 
 # The address book file locked, full, read-only or of an older version.
 kiv_add_test(storefailures GUI QML SOURCES scenedriver.cpp)
+# Call and text message with no program for them on the system.
+kiv_add_test(phonehandlers GUI QML SOURCES scenedriver.cpp)
