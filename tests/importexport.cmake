@@ -21,5 +21,4 @@ target_link_libraries(tst_hostilefiles PRIVATE ZLIB::ZLIB)
 set_tests_properties(tst_hostilefiles PROPERTIES TIMEOUT 600)
 kiv_add_test(importrules)
 # Exports read back whole, and files of other programs by content.
-kiv_add_test(roundtrip)
 kiv_add_test(peerfiles)

@@ -1,10 +1,15 @@
 #include "importexport/contactsfileparser.h"
-#include "importexport/vcard.h"
+#include "importexport/importexport.h"
 #include "record/contact.h"
 
 #include "testmain.h"
 
+#include <QDate>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,10 +19,10 @@ namespace {
 
 using Contacts = std::vector<std::unique_ptr<Contact>>;
 
-Contacts parse(const QString &path, const QString &codec = QStringLiteral("UTF-8"))
+Contacts parse(const QString &path)
 {
     Contacts contacts;
-    for (const QVariant &value : ContactsFileParser::parseFile(path, codec)) {
+    for (const QVariant &value : ContactsFileParser::parseFile(path, QStringLiteral("UTF-8"))) {
         contacts.emplace_back(value.value<Contact *>());
     }
     return contacts;
@@ -29,58 +34,100 @@ QByteArray fixture(const QString &name)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QString pairs(const QStringList &values, const QStringList &labels)
+// A label as a file with only home, work and one other type keeps it.
+QStringList kept(QStringList labels, const QString &other)
 {
-    QStringList result;
-    for (int i = 0; i < values.size(); ++i) {
-        result << values.at(i) + QLatin1Char('/') + labels.value(i);
+    for (QString &label : labels) {
+        label = label.contains("Home") ? "Home" : label.contains("Work") ? "Work" : other;
     }
-    return result.join(QLatin1Char('|'));
+    return labels;
 }
 
-// Names, phones, e-mails and addresses with their labels, in one line.
+// The fields a format carries, each as the format carries it: CSV and vCard
+// keep label kinds (CSV e-mails all "Home"), vCard the date as yyyy-MM-dd.
+QStringList carried(const Contact &c, const QString &format)
+{
+    const bool exact = format == "sqlite", csv = format == "csv";
+    const QDate date = QDate::fromString(c.dateOfBirth, "dd.MM.yyyy");
+    const auto labels = [&](const QStringList &list, const QString &other) {
+        return (exact ? list : kept(list, other)).join('|');
+    };
+    return {c.name,
+            c.surname,
+            c.middlename,
+            c.organization,
+            format == "vcf" && date.isValid() ? date.toString(Qt::ISODate) : c.dateOfBirth,
+            csv && c.comment.endsWith('\n') ? c.comment.chopped(1) : c.comment,
+            QString::number(c.isFavorite),
+            (c.phoneList + c.emailList + c.addressList).join('|'),
+            labels(c.phoneGroupList, "Mobile"),
+            labels(csv ? QStringList() : c.emailGroupList, "Home"),
+            labels(c.addressGroupList, csv ? "Mobile" : "Work"),
+            c.linkList.join('|'),
+            exact ? c.id : QString()};
+}
+
+// Names, phones, e-mails and addresses with their labels.
 QString summary(const Contacts &contacts)
 {
     QStringList lines;
     for (const auto &c : contacts) {
-        lines << c->surname + QLatin1Char(',') + c->name + QLatin1Char(' ')
-                         + pairs(c->phoneList, c->phoneGroupList) + QLatin1Char(' ')
-                         + pairs(c->emailList, c->emailGroupList) + QLatin1Char(' ')
-                         + pairs(c->addressList, c->addressGroupList);
+        QStringList values = c->phoneList + c->emailList + c->addressList;
+        const QStringList labels = c->phoneGroupList + c->emailGroupList + c->addressGroupList;
+        for (int i = 0; i < values.size(); ++i) {
+            values[i] += '/' + labels.value(i);
+        }
+        lines << c->surname + ',' + c->name + ' ' + values.join('|');
     }
-    return lines.join(QLatin1Char('\n'));
+    return lines.join('\n');
 }
 
 } // namespace
 
-// Files of other programs: recognised by content, German Outlook headers,
-// e-mail and address labels of vCards, and what an unsupported file is.
+// Files of other programs read whatever their name, and this program's own
+// exports read back whole by this program and by other readers.
 class tst_PeerFiles : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void initTestCase();
     void recognisesByContent_data();
     void recognisesByContent();
-    void readsGermanOutlookHeaders_data();
-    void readsGermanOutlookHeaders();
-    void labelsEmailsByType_data();
-    void labelsEmailsByType();
-    void keepsLabelUnlessItRepeatsAdr_data();
-    void keepsLabelUnlessItRepeatsAdr();
-    void namesWhatAFileIs();
+    void readsPeerLabels_data();
+    void readsPeerLabels();
+    void exportReadsBack_data();
+    void exportReadsBack();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
     QTemporaryDir m_dir;
+    Contacts m_awkward;
 };
 
 QString tst_PeerFiles::write(const QString &name, const QByteArray &bytes)
 {
-    const QString path = m_dir.filePath(name);
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
+    QFile file(m_dir.filePath(name));
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? file.fileName()
+                                                                                : QString();
+}
+
+// Contacts with quotes in pairs and at both ends, separators, line breaks,
+// backslashes, Cyrillic, CJK and emoji, two addresses of one label, custom
+// labels and an empty middle name.
+void tst_PeerFiles::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QFile file(QStringLiteral(TEST_DATA_DIR "/awkward-contacts.json"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    for (const QJsonValue &object : QJsonDocument::fromJson(file.readAll()).array()) {
+        m_awkward.emplace_back(new Contact);
+        const QVariantMap fields = object.toObject().toVariantMap();
+        for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
+            QVERIFY(m_awkward.back()->setProperty(qPrintable(it.key()), it.value()));
+        }
+        m_awkward.back()->fullname = m_awkward.back()->composedFullName();
+    }
 }
 
 void tst_PeerFiles::recognisesByContent_data()
@@ -88,19 +135,18 @@ void tst_PeerFiles::recognisesByContent_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("twin");
     QTest::addColumn<QString>("name");
-    QByteArray tabs = fixture("csv/thunderbird-trailing-comma.csv");
-    tabs.replace(',', '\t');
-    QTest::newRow("Thunderbird tab export as .txt") << tabs << "tb.csv"
-                                                    << "export.txt";
-    QTest::newRow("Google CSV as .txt") << fixture("csv/google-current-layout.csv") << "google.csv"
+    QTest::newRow("Thunderbird tab export as .txt")
+            << fixture("csv/thunderbird-trailing-comma.csv").replace(',', '\t') << "a.csv"
+            << "export.txt";
+    QTest::newRow("Google CSV as .txt") << fixture("csv/google-current-layout.csv") << "b.csv"
                                         << "contacts.txt";
-    QTest::newRow("German Outlook, semicolons, wrong extension")
-            << fixture("csv/outlook2013-de-cp1252.csv").replace(',', ';') << "de.csv"
-            << "de.vcf";
-    QTest::newRow("vCard as .dat") << fixture("vcard/gmail-30-custom-labels.vcf") << "gmail.vcf"
+    QTest::newRow("German Outlook, semicolons, as .vcf")
+            << fixture("csv/outlook2013-de-cp1252.csv").replace(',', ';') << "c.csv"
+            << "c.vcf";
+    QTest::newRow("vCard as .dat") << fixture("vcard/gmail-30-custom-labels.vcf") << "d.vcf"
                                    << "card.dat";
     QTest::newRow("vCard after a mark and blank lines, no extension")
-            << "\xEF\xBB\xBF\r\n\n" + fixture("vcard/thunderbird-40-export.vcf") << "tb.vcf"
+            << "\xEF\xBB\xBF\r\n\n" + fixture("vcard/thunderbird-40-export.vcf") << "e.vcf"
             << "card";
 }
 
@@ -109,112 +155,110 @@ void tst_PeerFiles::recognisesByContent()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, twin);
     QFETCH(QString, name);
-    const Contacts expected = parse(write(twin, bytes));
-    QVERIFY(!expected.empty());
-    const Contacts contacts = parse(write(name, bytes));
+    const QString expected = summary(parse(write(twin, bytes)));
+    QVERIFY(!expected.isEmpty());
+    QCOMPARE(summary(parse(write(name, bytes))), expected);
     QCOMPARE(ContactsFileParser::errorString, QString());
-    QCOMPARE(summary(contacts), summary(expected));
-}
 
-void tst_PeerFiles::readsGermanOutlookHeaders_data()
-{
-    QTest::addColumn<bool>("damaged");
-    QTest::newRow("umlauts") << false;
-    QTest::newRow("U+FFFD for each umlaut") << true;
-}
-
-void tst_PeerFiles::readsGermanOutlookHeaders()
-{
-    QFETCH(bool, damaged);
-    QString header = QString::fromUtf8(
-            "Vorname,Nachname,Telefon privat,Telefon geschäftlich,Telefon geschäftlich 2,"
-            "Fax geschäftlich,Fax privat,Mobiltelefon,Autotelefon,Pager,E-Mail-Adresse,"
-            "E-Mail 2: Adresse,E-Mail 3: Adresse,Webseite,Geburtstag,Notizen,Straße privat,"
-            "Ort privat,Postleitzahl privat,Land/Region privat,Straße geschäftlich,"
-            "Ort geschäftlich,Postleitzahl geschäftlich,Land/Region geschäftlich");
-    if (damaged) {
-        for (QChar &ch : header) {
-            ch = ch.unicode() > 0x7f ? QChar::ReplacementCharacter : ch;
-        }
-    }
-    const QString row = QString::fromUtf8(
-            "Jörg,Weiß,1,2,3,4,5,6,7,8,a@x.de,b@x.de,c@x.de,http://x.de,01.02.1980,Hallo,"
-            "Hauptstr. 1,Berlin,10115,DE,Werkstr. 2,Köln,50667,DE");
-    const Contacts contacts = parse(write("de.csv", (header + '\n' + row + '\n').toUtf8()));
-    QCOMPARE(summary(contacts),
-             QString::fromUtf8("Weiß,Jörg 1/Home|2/Work|3/Work|6/Mobile|7/Home "
-                               "a@x.de/Home|b@x.de/Home|c@x.de/Home "
-                               "Country: DE  Fax: 5 Street: Hauptstr. 1 City: Berlin "
-                               "Postal: 10115/Home|Country: DE  Street: Werkstr. 2 City: Köln "
-                               "Postal: 50667/Work"));
-    const Contact &c = *contacts.front();
-    QCOMPARE(c.linkList, QStringList{"http://x.de"});
-    QCOMPARE(c.dateOfBirth, QStringLiteral("01.02.1980"));
-    QCOMPARE(c.comment, QStringLiteral("Business Fax: 4\nPager: 8\nHallo\n"));
-}
-
-void tst_PeerFiles::labelsEmailsByType_data()
-{
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QByteArray>("exported");
-    QTest::newRow("internet and work") << QByteArray("EMAIL;TYPE=INTERNET,WORK:a@x.org") << "Work"
-                                       << QByteArray("EMAIL;TYPE=INTERNET,WORK:a@x.org");
-    QTest::newRow("work, preferred") << QByteArray("EMAIL;TYPE=pref;TYPE=work:a@x.org") << "Work"
-                                     << QByteArray("EMAIL;TYPE=INTERNET,WORK:a@x.org");
-    QTest::newRow("version 2.1 bare words") << QByteArray("EMAIL;INTERNET;WORK:a@x.org") << "Work"
-                                            << QByteArray("EMAIL;TYPE=INTERNET,WORK:a@x.org");
-    QTest::newRow("home") << QByteArray("EMAIL;TYPE=HOME:a@x.org") << "Home"
-                          << QByteArray("EMAIL;TYPE=INTERNET:a@x.org");
-    QTest::newRow("no type") << QByteArray("EMAIL:a@x.org") << "Home"
-                             << QByteArray("EMAIL;TYPE=INTERNET:a@x.org");
-}
-
-void tst_PeerFiles::labelsEmailsByType()
-{
-    QFETCH(QByteArray, line);
-    QFETCH(QString, label);
-    QFETCH(QByteArray, exported);
-    const Contacts contacts =
-            parse(write("mail.vcf", "BEGIN:VCARD\nVERSION:3.0\nN:A;B\n" + line + "\nEND:VCARD\n"));
-    QCOMPARE(int(contacts.size()), 1);
-    QCOMPARE(contacts.front()->emailGroupList, QStringList{label});
-    const QByteArray card = contacts.front()->toVCard().toByteArray(vCardVersion::Version3_0);
-    QVERIFY2(card.split('\n').contains(exported), card.constData());
-}
-
-void tst_PeerFiles::keepsLabelUnlessItRepeatsAdr_data()
-{
-    QTest::addColumn<QByteArray>("lines");
-    QTest::addColumn<QString>("addresses");
-    QTest::newRow("two home labels")
-            << QByteArray("LABEL;TYPE=HOME:A 1\nLABEL;TYPE=HOME:B 2\nLABEL;TYPE=WORK:C\n")
-            << "A 1/Home|B 2/Home|C/Work";
-    QTest::newRow("label repeats adr") << QByteArray("ADR;TYPE=HOME:;;Main St 1;Town;;123;\n"
-                                                     "LABEL;TYPE=HOME:Main St 1\\nTown\\n123\n")
-                                       << "Main St 1, Town, 123/Home";
-    QTest::newRow("label of its own beside adr")
-            << QByteArray("ADR;TYPE=HOME:;;Main St 1;Town;;;\nLABEL;TYPE=HOME:Lane 2\n")
-            << "Main St 1, Town/Home|Lane 2/Home";
-    QTest::newRow("card order") << QByteArray("LABEL;TYPE=WORK:X\nADR;TYPE=HOME:;;Y;;;;\n")
-                                << "X/Work|Y/Home";
-}
-
-void tst_PeerFiles::keepsLabelUnlessItRepeatsAdr()
-{
-    QFETCH(QByteArray, lines);
-    QFETCH(QString, addresses);
-    const Contacts contacts =
-            parse(write("adr.vcf", "BEGIN:VCARD\nVERSION:3.0\nN:A;B\n" + lines + "END:VCARD\n"));
-    QCOMPARE(int(contacts.size()), 1);
-    QCOMPARE(pairs(contacts.front()->addressList, contacts.front()->addressGroupList), addresses);
-}
-
-void tst_PeerFiles::namesWhatAFileIs()
-{
     QVERIFY(parse(write("run.sh", "#!/bin/sh\necho hi\n")).empty());
-    QCOMPARE(ContactsFileParser::errorString,
-             QStringLiteral("This file is not a contact file (a shell script)"));
+    QCOMPARE(ContactsFileParser::errorString, "This file is not a contact file (a shell script)");
+}
+
+void tst_PeerFiles::readsPeerLabels_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+    QByteArray outlook = fixture("csv/outlook-de-headers.csv");
+    const QString outlookRead = QString::fromUtf8(
+            "Weiß,Jörg 1/Home|2/Work|3/Work|6/Mobile|7/Home|a@x.de/Home|b@x.de/Home|c@x.de/Home|"
+            "Country: DE  Fax: 5 Street: Hauptstr. 1 City: Berlin Postal: 10115/Home|"
+            "Country: DE  Street: Werkstr. 2 City: Köln Postal: 50667/Work");
+    QTest::newRow("German Outlook") << outlook << outlookRead;
+    QString damaged = QString::fromUtf8(outlook.left(outlook.indexOf('\n')));
+    for (QChar &ch : damaged) {
+        ch = ch.unicode() > 0x7f ? QChar::ReplacementCharacter : ch;
+    }
+    QTest::newRow("German Outlook, U+FFFD for each umlaut")
+            << damaged.toUtf8() + outlook.mid(outlook.indexOf('\n')) << outlookRead;
+    const QByteArray card = "BEGIN:VCARD\nVERSION:3.0\nN:A;B\n";
+    QTest::newRow("vCard e-mails by first type")
+            << card
+                       + "EMAIL;TYPE=INTERNET,WORK:a\nEMAIL;INTERNET;WORK:b\nEMAIL;TYPE=pref,home:"
+                         "c\n"
+                         "EMAIL:d\nEND:VCARD\n"
+            << "A,B a/Work|b/Work|c/Home|d/Home";
+    QTest::newRow("vCard LABEL dropped only when it repeats an ADR")
+            << card
+                       + "LABEL;TYPE=WORK:X\nADR;TYPE=HOME:;;Main 1;Town;;;\nLABEL;TYPE=HOME:Main "
+                         "1\\n"
+                         "Town\nLABEL;TYPE=HOME:Lane 2\nLABEL;TYPE=HOME:Lane 3\nEND:VCARD\n"
+            << "A,B X/Work|Main 1, Town/Home|Lane 2/Home|Lane 3/Home";
+}
+
+void tst_PeerFiles::readsPeerLabels()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    QCOMPARE(summary(parse(write("peer.txt", bytes))), expected);
+}
+
+void tst_PeerFiles::exportReadsBack_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("reader"); // a Python program that prints the values as JSON
+    QTest::newRow("Google CSV") << "csv" << int(ImportExport::GOOGLE_CSV_METHOD) << R"(
+import csv, sys, json
+rows = list(csv.reader(open(sys.argv[1], newline='', encoding='utf-8'), strict=True))
+out = []
+for r in rows[1:]:
+    v = lambda *p: [x for h, x in zip(rows[0], r) if x and h.startswith(p) and h.endswith(p[-1])]
+    out.append([v('Name')[0], r[1], r[3], v('Organization 1 - Name')[0], ''.join(v('Notes')),
+                v('Phone', 'Value') + v('E-mail', 'Value') + v('Address', 'Formatted')])
+print(json.dumps(out)))";
+    QTest::newRow("vCard") << "vcf" << int(ImportExport::VCARD_METHOD) << R"(
+import sys, json, vobject
+out = []
+for c in vobject.readComponents(open(sys.argv[1], encoding='utf-8').read()):
+    v = lambda n: [x.value for x in c.contents.get(n, [])]
+    out.append([c.fn.value, c.n.value.given, c.n.value.family, ';'.join(c.org.value),
+                ''.join(v('note')), v('tel') + v('email') + v('label')])
+print(json.dumps(out)))";
+    QTest::newRow("database") << "sqlite" << int(ImportExport::SQLITE_METHOD) << QString();
+}
+
+void tst_PeerFiles::exportReadsBack()
+{
+    QFETCH(QString, format);
+    QFETCH(int, method);
+    QFETCH(QString, reader);
+    ImportExport backend;
+    QVariantList list;
+    for (const auto &contact : m_awkward) {
+        list << QVariant::fromValue(contact.get());
+    }
+    backend.setContactsForExport(list);
+    backend.setExportFileAndMethod(m_dir.filePath("out." + format),
+                                   ImportExport::ExportMethod(method));
+    backend.exportContacts();
+    const Contacts back = parse(m_dir.filePath("out." + format));
+    QCOMPARE(back.size(), m_awkward.size());
+    QJsonArray expected;
+    for (size_t i = 0; i < back.size(); ++i) {
+        const Contact &c = *m_awkward.at(i);
+        QCOMPARE(carried(*back.at(i), format), carried(c, format));
+        expected << QJsonArray{
+                c.fullname, c.name,
+                c.surname,  c.organization,
+                c.comment,  QJsonArray::fromStringList(c.phoneList + c.emailList + c.addressList)};
+    }
+    if (!reader.isEmpty()) {
+        QProcess python;
+        python.start("/usr/bin/python3", {"-c", reader, m_dir.filePath("out." + format)});
+        QVERIFY(python.waitForFinished(30000));
+        QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+        QCOMPARE(QJsonDocument::fromJson(python.readAllStandardOutput()).array(), expected);
+    }
 }
 
 KIV_TEST_GUILESS_MAIN(tst_PeerFiles)

@@ -723,7 +723,7 @@ void tst_vCardImport::mapsOtherProperties()
              QStringLiteral("first\nsecond\nOccupation: Engineer\nTitle: Boss\nthird"));
     QVERIFY(contact->isFavorite);
     QCOMPARE(contact->emailList, QStringList{QStringLiteral("anna@example.com")});
-    QCOMPARE(contact->emailGroupList, QStringList{QStringLiteral("Home")});
+    QCOMPARE(contact->emailGroupList, QStringList{QStringLiteral("Work")});
     QCOMPARE(contact->linkList, QStringList{QStringLiteral("http://example.com:8080/a")});
     // Empty values give no entries.
     QVERIFY(contact->phoneList.isEmpty());

@@ -7,8 +7,11 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QSet>
 #include <QVector>
+
+#include <algorithm>
 
 namespace {
 
@@ -106,8 +109,7 @@ QString emailLabel(const vCardParameterList &params, const Texts &texts)
     return type.contains(QLatin1String("work"), Qt::CaseInsensitive) ? texts.work : texts.home;
 }
 
-// The text an ADR gives: its non-empty components joined with ", ". A
-// LABEL is compared after the same joining of its lines.
+// The text an ADR gives: its non-empty components joined with ", ".
 QString joinedAddress(const QStringList &parts)
 {
     QStringList kept;
@@ -117,6 +119,16 @@ QString joinedAddress(const QStringList &parts)
         }
     }
     return kept.join(QLatin1String(", "));
+}
+
+// The words of an address, whatever separates them (blanks, line breaks,
+// commas, semicolons) and in any letter case: a LABEL prints the parts of
+// its ADR in the order of the country's postal custom.
+QSet<QString> addressWords(const QString &text)
+{
+    static const QRegularExpression separators(QStringLiteral("[\\s,;]+"));
+    const QStringList words = text.toCaseFolded().split(separators, Qt::SkipEmptyParts);
+    return QSet<QString>(words.cbegin(), words.cend());
 }
 
 bool hasParameter(const vCardParameterList &params, const QString &text)
@@ -216,10 +228,10 @@ private:
     {
         QString text;
         QString group;
-        QString labelKey; // empty for an ADR
+        bool label;
     };
     QVector<Address> m_addresses;
-    QSet<QString> m_adrTexts;
+    QVector<QSet<QString>> m_adrWords;
 };
 
 void CardMapper::apply(const vCardProperty &property)
@@ -346,8 +358,8 @@ void CardMapper::addAddress(const vCardProperty &property)
 {
     const QString address = joinedAddress(property.values());
     if (!address.isEmpty()) {
-        m_addresses.append({address, addressLabel(property.params(), m_texts), QString()});
-        m_adrTexts.insert(address);
+        m_addresses.append({address, addressLabel(property.params(), m_texts), false});
+        m_adrWords.append(addressWords(address));
     }
 }
 
@@ -355,8 +367,7 @@ void CardMapper::addLabel(const vCardProperty &property)
 {
     const QString address = property.value().trimmed();
     if (!address.isEmpty()) {
-        m_addresses.append({address, addressLabel(property.params(), m_texts),
-                            joinedAddress(address.split(QLatin1Char('\n')))});
+        m_addresses.append({address, addressLabel(property.params(), m_texts), true});
     }
 }
 
@@ -368,16 +379,23 @@ void CardMapper::addLink(const QString &link)
 }
 
 // A LABEL is often the printable form of an ADR of the same card: it is
-// dropped when its lines, joined like ADR components, give the text of an
-// ADR. Every other LABEL is an address of its own (this program's export
-// writes LABEL alone, several of one type included).
+// dropped when each of its words is a word of one ADR. Every other LABEL is
+// an address of its own (this program's export writes LABEL alone, several
+// of one type included), kept in card order.
 void CardMapper::addLabelledAddresses()
 {
     for (const Address &address : qAsConst(m_addresses)) {
-        if (address.labelKey.isEmpty() || !m_adrTexts.contains(address.labelKey)) {
-            m_contact->addressList.append(address.text);
-            m_contact->addressGroupList.append(address.group);
+        if (address.label) {
+            const QSet<QString> words = addressWords(address.text);
+            const auto repeats = [&words](const QSet<QString> &adr) {
+                return adr.contains(words);
+            };
+            if (std::any_of(m_adrWords.cbegin(), m_adrWords.cend(), repeats)) {
+                continue;
+            }
         }
+        m_contact->addressList.append(address.text);
+        m_contact->addressGroupList.append(address.group);
     }
 }
 
