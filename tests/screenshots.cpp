@@ -4,7 +4,7 @@
 //   kiv-screenshots <output directory>
 // It runs on a temporary home with a made-up address book.
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include "app/customqtquick2applicationviewer.h"
 #include "app/scenesetup.h"

@@ -1,7 +1,7 @@
 #include "app/customqtquick2applicationviewer.h"
 
 #include "appx11.h"
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "record/contact.h"
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QTest>
 

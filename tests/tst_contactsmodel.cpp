@@ -5,7 +5,7 @@
 #include "storage/defaultdatabase.h"
 #include "storage/sqlitedatabase.h"
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>

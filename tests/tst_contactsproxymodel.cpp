@@ -4,7 +4,7 @@
 #include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QAbstractItemModelTester>
 #include <QImage>

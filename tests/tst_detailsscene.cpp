@@ -3,7 +3,7 @@
 
 #include "record/contact.h"
 #include "scenedriver.h"
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "app/filedialog.h"
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 #include "importexport/googlecsv.h"
 #include "record/contact.h"
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QTest>
 

@@ -3,7 +3,7 @@
 #include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QFile>
 #include <QPointer>

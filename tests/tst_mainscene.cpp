@@ -3,7 +3,7 @@
 // removal with confirmation, the name check of the editor and remote
 // selection. Any warning or console line of the scenes fails the test.
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include "app/customqtquick2applicationviewer.h"
 #include "app/scenesetup.h"

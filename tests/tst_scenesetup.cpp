@@ -8,7 +8,7 @@
 #include "storage/database.h"
 #include "storage/defaultdatabase.h"
 #include "storage/sqlitedatabase.h"
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFileInfo>

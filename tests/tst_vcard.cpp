@@ -1,6 +1,6 @@
 #include "importexport/vcard.h"
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 #include "importexport/contactsfileparser.h"
 #include "importexport/vcard.h"
 #include "record/contact.h"
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QFile>
 #include <QJsonArray>
