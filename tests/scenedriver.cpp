@@ -5,6 +5,7 @@
 #include "model/contactsmodel.h"
 #include "record/contact.h"
 #include "storage/sqlitedatabase.h"
+#include "testsupport.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -82,12 +83,12 @@ SceneDriver::~SceneDriver()
     stop();
 }
 
-bool SceneDriver::start(bool tabletMode)
+bool SceneDriver::start(bool tabletMode, const QString &contactId)
 {
     stop();
     // The scene tests also run in the touch layout (see tests/scenes.cmake).
     tabletMode = tabletMode || qEnvironmentVariableIntValue("KIV_TEST_TABLET_MODE") != 0;
-    m_setup = std::make_unique<SceneSetup>(nullptr, QString(), false, tabletMode);
+    m_setup = std::make_unique<SceneSetup>(nullptr, contactId, false, tabletMode);
     QQmlEngine *engine = m_setup->viewer()->engine();
     connect(engine, &QQmlEngine::warnings, this, [](const QList<QQmlError> &list) {
         for (const QQmlError &error : list) {
@@ -370,6 +371,29 @@ void SceneDriver::storeContacts(const QList<Contact *> &contacts)
     for (Contact *contact : contacts) {
         store.insertContact(contact);
     }
+}
+
+void SceneDriver::storeContacts(const QString &compact)
+{
+    QList<Contact *> contacts;
+    for (auto &contact : makeContacts(compact)) {
+        contact->fullname = contact->composedFullName();
+        contacts << contact.release();
+    }
+    storeContacts(contacts);
+    qDeleteAll(contacts);
+}
+
+QStringList SceneDriver::storedTexts()
+{
+    QStringList texts;
+    const QList<Contact *> contacts = storedContacts();
+    for (Contact *contact : contacts) {
+        texts << contact->id + QLatin1Char(' ') + contactText(contact);
+    }
+    qDeleteAll(contacts);
+    texts.sort();
+    return texts;
 }
 
 QList<Contact *> SceneDriver::storedContacts()

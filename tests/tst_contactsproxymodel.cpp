@@ -149,7 +149,8 @@ void tst_ContactsProxyModel::follows_data()
 {
     QTest::addColumn<QString>("contacts");
     // Steps: sort, fav, all, search:TEXT, current:ROW, star, edit:NAME (the
-    // current row), add:NAME, remove:ROWS, role:ROLE, plain (base-class
+    // current row), add:NAME, remove:ROWS, role:ROLE, property:ROLE
+    // (the property write), plain (base-class
     // source attachment), reload.
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("view");
@@ -240,6 +241,12 @@ void tst_ContactsProxyModel::follows_data()
                                           << "Clark Xena|Brown Yuri|Adams Zack"
                                           << "#,X=0,Y=1,Z=2"
                                           << "Adams Zack|Brown Yuri|Clark Xena";
+    QTest::newRow("sort after a written sortRole property orders by it")
+            << "Adams Zack|Brown Yuri|Clark Xena"
+            << "role:259;property:260;sort"
+            << "Adams Zack|Brown Yuri|Clark Xena"
+            << "#,A=0,B=1,C=2"
+            << "Adams Zack|Brown Yuri|Clark Xena";
     QTest::newRow("edit moves the row and is stored") << "Adams A|Brown B|Clark C"
                                                       << "current:0;edit:  Zed |Zoe\t"
                                                       << "Brown B|Clark C|Zed Zoe"
@@ -306,6 +313,8 @@ void tst_ContactsProxyModel::follows()
             m_proxy->removeContacts();
         } else if (command == QLatin1String("role")) {
             m_proxy->setSortRole(argument.toInt());
+        } else if (command == QLatin1String("property")) {
+            m_proxy->setProperty("sortRole", argument.toInt());
         } else if (command == QLatin1String("reload")) {
             m_model->loadModel();
         }
