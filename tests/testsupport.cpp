@@ -97,6 +97,35 @@ QJsonObject contactJson(const Contact *contact)
     return object;
 }
 
+ContactPtr contactFromJson(const QByteArray &json)
+{
+    const QJsonObject object = QJsonDocument::fromJson(json).object();
+    auto contact = std::make_unique<Contact>(nullptr);
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (it.value().isArray()) {
+            // "value / label" entries fill a list and its labels.
+            const QByteArray key =
+                    it.key().chopped(it.key() == QLatin1String("addresses") ? 2 : 1).toLatin1();
+            QStringList values;
+            QStringList labels;
+            for (const QJsonValue &entry : it.value().toArray()) {
+                values << entry.toString().section(QStringLiteral(" / "), 0, 0);
+                labels << entry.toString().section(QStringLiteral(" / "), 1);
+            }
+            contact->setProperty(key + "List", values);
+            contact->setProperty(key + "GroupList", labels);
+        } else if (it.key() == QLatin1String("favorite")) {
+            contact->isFavorite = it.value().toBool();
+        } else {
+            contact->setProperty(it.key().toLatin1(), it.value().toString());
+        }
+    }
+    if (contact->id.isEmpty()) {
+        contact->id = QStringLiteral("1");
+    }
+    return contact;
+}
+
 QString contactText(const Contact *contact)
 {
     return QString::fromUtf8(QJsonDocument(contactJson(contact)).toJson(QJsonDocument::Compact));

@@ -55,6 +55,8 @@ std::vector<ContactPtr> makeContacts(const QString &compact);
 // The record as JSON with only its non-empty fields, as the expectation files
 // write it: lists as "value / label", a photo as its image size "WxH".
 QJsonObject contactJson(const Contact *contact);
+// The inverse: a record from such JSON (id "1" unless the JSON names one).
+ContactPtr contactFromJson(const QByteArray &json);
 // The same, compact, with sorted keys (a row of a data-driven test).
 QString contactText(const Contact *contact);
 // Normalises a compact JSON object text to the form contactText() gives.
