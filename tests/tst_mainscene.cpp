@@ -5,11 +5,13 @@
 #include "app/customqtquick2applicationviewer.h"
 #include "app/scenesetup.h"
 #include "scenedriver.h"
+#include "storage/sqlitedatabase.h"
 #include "testsupport.h"
 
 #include <QApplication>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSqlDatabase>
 
 class tst_MainScene : public QObject
 {
@@ -20,6 +22,7 @@ private slots:
     void cleanup();
     void listFlow();
     void longListFollowsLettersAndRequests();
+    void quitClosesWindowBeforeStores();
 
 private:
     QVariant proxy(const char *property) const
@@ -150,6 +153,23 @@ void tst_MainScene::longListFollowsLettersAndRequests()
     m_scene->rootItem()->setProperty("loaded", true);
     QCOMPARE(proxy("currentIndex").toInt(), rowOf(QStringLiteral("40")));
     QTRY_VERIFY(SceneDriver::isShown(m_scene->listRow(QStringLiteral("40"))));
+}
+
+// Quitting tears the window down before the stores it shows, and the SQLite
+// store releases its connection.
+void tst_MainScene::quitClosesWindowBeforeStores()
+{
+    QVERIFY(m_scene->start());
+    QStringList destroyed;
+    SceneSetup *setup = m_scene->setup();
+    connect(setup->viewer(), &QObject::destroyed, this, [&] { destroyed << "window"; });
+    connect(setup->sqliteStore(), &QObject::destroyed, this, [&] { destroyed << "sqlite"; });
+    connect(setup->settingsStore(), &QObject::destroyed, this, [&] { destroyed << "settings"; });
+    const QString connection =
+            static_cast<SqliteDatabase *>(setup->sqliteStore())->connectionName();
+    m_scene->stop();
+    QCOMPARE(destroyed, (QStringList{"window", "sqlite", "settings"}));
+    QVERIFY(!connection.isEmpty() && !QSqlDatabase::contains(connection));
 }
 
 KIV_TEST_MAIN(tst_MainScene)

@@ -246,26 +246,6 @@ Rectangle {
             compare(lineEditForm.opacity, 0)
         }
 
-        function test_dropDownIsCutAtSceneBottom() {
-            var entries = []
-            for (var i = 0; i < 20; ++i) {
-                entries.push("Codec " + i)
-            }
-            dropDown.model = entries
-            mouseClick(dropDown)
-            compare(dropDown.opened, true)
-            verify(comboBoxList.visible)
-            var rect = findChild(comboBoxList, "comboBoxListRect")
-            var list = findChild(comboBoxList, "comboBoxListView")
-            compare(rect.y, dropDown.y + dropDown.height - 5 + 1)
-            compare(rect.y + rect.height, root.height)
-            verify(list.contentHeight > list.height)
-            compare(list.contentY, 0)
-            mouseDrag(list, list.width / 2, list.height - 5, 0, -list.height + 10)
-            tryVerify(function() { return list.contentY > 0 })
-            tryCompare(list, "moving", false)
-        }
-
         function test_dropDownSameRowEmitsNothing() {
             dropDown.y = 300
             dropDown.model = ["Windows-1251", "UTF-8", "UTF-16"]
@@ -332,30 +312,6 @@ Rectangle {
             compare(checkBox.onAtClick, [true, false])
         }
 
-        function test_clearButtonKeepsItsSpace() {
-            var clear = findChild(lineEdit, "clearButton")
-            var input = findChild(lineEdit, "input")
-            lineEdit.text = ""
-            tryCompare(clear, "opacity", 0)
-            compare(clear.width, tabletMode ? 60 : 30)
-            compare(input.width, lineEdit.width - 15 - clear.width)
-            lineEdit.text = "Ann"
-            tryCompare(clear, "opacity", 1)
-            compare(input.width, lineEdit.width - 15 - clear.width)
-            mouseClick(clear)
-            compare(lineEdit.text, "")
-        }
-
-        function test_spacerReplacesClearButton() {
-            var clear = findChild(lineEditWithoutClear, "clearButton")
-            var input = findChild(lineEditWithoutClear, "input")
-            lineEditWithoutClear.text = "Ann"
-            compare(clear.visible, false)
-            compare(clear.width, 15)
-            compare(input.width, lineEditWithoutClear.width - 30)
-        }
-
-        // Reduced effects draw the icons as they are, without colour overlays.
         function test_overlaysFollowLowEffects() {
             compare(findChild(menuButton, "iconOverlay").visible, !lowEffects)
             compare(findChild(whiteFilter, "iconOverlay").visible, !lowEffects)
