@@ -52,12 +52,15 @@ QString letters(const ContactsProxyModel &proxy)
     return result.join(QLatin1Char(','));
 }
 
-// Distinct names, so that the order has no ties to settle.
+// Distinct names in many scripts and cases, so that the order has no ties
+// to settle and differs from code order.
 QStringList generatedNames(int count)
 {
-    const QStringList parts{"Anna",    "Joanne",  "Олег",    "Ольга", "ivanov", "Иванова", "Straße",
-                            "STRASSE", "Σίσυφος", "ΣΊΣΥΦΟΣ", "İnci",  "inci",   "Ǆuro",    "ǆuro",
-                            "𝐀ngle",   "Zoë",     "zoe",     "Hanna", "Ёлкин",  "елкин"};
+    const QStringList parts{"Anna",    "Joanne",     "Олег",    "Ольга",   "ivanov", "Иванова",
+                            "Straße",  "STRASSE",    "Σίσυφος", "ΣΊΣΥΦΟΣ", "İnci",   "inci",
+                            "Ǆuro",    "ǆuro",       "𝐀ngle",   "Zoë",     "zoe",    "Hanna",
+                            "Ёлкин",   "елкин",      "Ælfric",  "Ånström", "éclair", "e\u0301clair",
+                            "O'Brien", "de la Cruz", "1st",     "Ґалич",   "Їжак"};
     QStringList result;
     QRandomGenerator random(7);
     for (int i = 0; i < count; ++i) {
@@ -81,7 +84,6 @@ private slots:
     void cleanup();
     void follows_data();
     void follows();
-    void ordersLikeLocaleAwareCompare();
     void agreesWithPlainProxyThroughChanges_data();
     void agreesWithPlainProxyThroughChanges();
     void sceneSearchReMapsOnce();
@@ -327,44 +329,6 @@ void tst_ContactsProxyModel::follows()
     QTEST(names(m_proxy.get()), "view");
     QTEST(letters(*m_proxy), "letters");
     QTEST(stored.join(QLatin1Char('|')), "stored");
-}
-
-void tst_ContactsProxyModel::ordersLikeLocaleAwareCompare()
-{
-    QStringList surnames{"Иванов",     "иванов",     "ИВАНОВ", "Ivanov", "ivanov",       "Ёлкин",
-                         "Елкин",      "Ælfric",     "Zoë",    "zoe",    "Ånström",      "Anström",
-                         "Щукин",      "Шукин",      "éclair", "Eclair", "e\u0301clair", "O'Brien",
-                         "de la Cruz", "1st Avenue", "#hash",  "Ülker",  "Straße",       "Strasse",
-                         "Ґалич",      "Галич",      "Їжак",   "𝐀ngle",  "Angle"};
-    QRandomGenerator random(20261206);
-    const QString letters = QStringLiteral("aAbBeEéÉiIoOАаБбЕеЁёИиЯяЖж -'");
-    for (int i = 0; i < 1500; ++i) {
-        QString name;
-        for (int c = 1 + random.bounded(5); c > 0; --c) {
-            name += letters.at(random.bounded(letters.size()));
-        }
-        surnames << name;
-    }
-    // In memory only: the order is the view's business, not the store's.
-    m_model = std::make_unique<ContactsModel>();
-    for (int i = 0; i < surnames.size(); ++i) {
-        Contact contact;
-        contact.surname = surnames.at(i);
-        // The first names are empty for every third: empty sorts first.
-        contact.name = i % 3 ? surnames.at((i * 7) % surnames.size()) : QString();
-        m_model->addContact(&contact, QString());
-    }
-    m_proxy = std::make_unique<ContactsProxyModel>();
-    m_proxy->setSourceModel(m_model.get());
-    for (int role : {int(ContactsModel::FullNameRole), int(ContactsModel::NameRole)}) {
-        m_proxy->setSortRole(role);
-        m_proxy->sort();
-        QStringList expected = column(m_model.get(), role);
-        std::stable_sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) {
-            return QString::localeAwareCompare(a, b) < 0;
-        });
-        QCOMPARE(column(m_proxy.get(), role), expected);
-    }
 }
 
 void tst_ContactsProxyModel::agreesWithPlainProxyThroughChanges_data()
