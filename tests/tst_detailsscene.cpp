@@ -31,7 +31,8 @@ private:
     {
         if (!item(QStringLiteral("editRow%1").arg(row), group)) {
             m_scene->click(QStringLiteral("groupLabelButton"), item(group));
-            QTest::qWaitFor([&] { return item(QStringLiteral("editRow%1").arg(row), group); });
+            (void)QTest::qWaitFor(
+                    [&] { return item(QStringLiteral("editRow%1").arg(row), group); });
         }
         return item(QStringLiteral("editRow%1").arg(row), group);
     }

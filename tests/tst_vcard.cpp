@@ -142,8 +142,8 @@ void tst_vCard::writes_data()
     QTest::newRow("text escaped, 2.1 as quoted-printable")
             << QString::fromUtf8("NOTE:a\\,b\\;c\\\\d\\nПр")
             << QString::fromUtf8("NOTE:a\\,b\\;c\\\\d\\nПр").toUtf8()
-            << QByteArray(
-                       "NOTE;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:a,b\\;c\\\\d=0D=0A=D0=9F=D1=80");
+            << QByteArray("NOTE;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:a,b\\;c\\\\d=0D=0A=D0=9F="
+                          "D1=80");
     QTest::newRow("links not escaped")
             << "URL:http://x.org/a,b?c=\\d" << QByteArray("URL:http://x.org/a,b?c=\\d")
             << QByteArray("URL:http://x.org/a,b?c=\\d");
