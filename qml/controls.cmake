@@ -11,6 +11,7 @@ list(APPEND KIV_QML_FILES
     ComboBoxList.qml
     OverlayForm.qml
     MessageForm.qml
+    StoreStatus.qml
     LineEditForm.qml
     ListViewForm.qml
     HeaderOkCancel.qml

@@ -173,11 +173,20 @@ Rectangle {
     MessageForm { id: messageForm; objectName: "messageForm" }
     ComboBoxList { id: comboBoxList; objectName: "comboBoxList" }
 
+    StoreStatus {
+        id: storeStatus
+
+        objectName: "storeStatus"
+        anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
+        z: 10
+        store: db
+    }
+
     ContactList {
         id: contactList
 
         objectName: "contactList"
-        anchors { left: parent.left; top: header.bottom; bottom: parent.bottom }
+        anchors { left: parent.left; top: header.bottom; bottom: storeStatus.top }
         width: root.width * 0.4
     }
 
@@ -208,7 +217,7 @@ Rectangle {
         id: contactDetails
 
         objectName: "contactDetails"
-        anchors { left: contactList.right; right: parent.right; top: header.bottom; bottom: parent.bottom }
+        anchors { left: contactList.right; right: parent.right; top: header.bottom; bottom: storeStatus.top }
     }
 
     HeaderMain {
@@ -225,6 +234,16 @@ Rectangle {
 
         objectName: "headerOkCancel"
         anchors.fill: header
+    }
+
+    Connections {
+        target: db
+
+        // The address book was locked by another program at start.
+        function onContactsAvailable() {
+            contactsModel.loadModel()
+            contactsProxyModel.sort()
+        }
     }
 
     Connections {

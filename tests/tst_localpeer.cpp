@@ -111,8 +111,8 @@ void tst_LocalPeer::badClientsDoNotBlockTheChannel()
 
 void tst_LocalPeer::unusableLockDirectoryStillStarts()
 {
-    // No lock file can be made: the process must still become a primary
-    // rather than wait for one that can never exist.
+    // No lock file can be made in the temporary directory: the process must
+    // still become a primary rather than wait for one that can never exist.
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     const QByteArray tmp = qgetenv("TMPDIR");
     qunsetenv("XDG_RUNTIME_DIR");
@@ -132,8 +132,6 @@ void tst_LocalPeer::unusableLockDirectoryStillStarts()
     if (tmp.isNull()) {
         qunsetenv("TMPDIR");
     }
-    QVERIFY2(peer.lockPath().startsWith(notADirectory + QLatin1Char('/')),
-             qPrintable(peer.lockPath()));
     QVERIFY(!client);
 }
 

@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -10,6 +11,8 @@
 #include <QTimer>
 #include <QtEndian>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -26,19 +29,74 @@ const int idleClientTimeoutMs = 10000;
 // Pause between two connection attempts while the primary is starting.
 const int reconnectPauseMs = 20;
 
-// A per-user directory when the session provides one, else the temporary one.
+// True when path is a real directory (not a link) of this user that nobody
+// else can enter: only then may the lock and the socket live in it.
+bool isPrivateDirectory(const QString &path)
+{
+    struct stat info;
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode)
+           && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+}
+
+// Creates the directory with mode 0700 when it is missing; true when it is
+// then private. A directory someone else made under that name is refused.
+bool makePrivateDirectory(const QString &path)
+{
+    ::mkdir(QFile::encodeName(path).constData(), 0700);
+    return isPrivateDirectory(path);
+}
+
+// The session's runtime directory when it is private, else a per-user
+// directory in the temporary one, else one in the home directory; empty when
+// none of them can be used.
 QString peerDirectory()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty()) {
-        const QFileInfo info(runtime);
-        if (info.isDir() && info.isWritable()) {
-            return info.absoluteFilePath();
-        }
+    if (!runtime.isEmpty() && isPrivateDirectory(runtime)) {
+        return QFileInfo(runtime).absoluteFilePath();
     }
+    const QString user = QString::number(static_cast<qulonglong>(::geteuid()));
     // QDir::tempPath() is empty when TMPDIR names a missing directory.
-    const QString temp = QDir::tempPath();
-    return temp.isEmpty() ? QStringLiteral("/tmp") : temp;
+    const QString temp = QDir::tempPath().isEmpty() ? QStringLiteral("/tmp") : QDir::tempPath();
+    const QString perUser = temp + QStringLiteral("/kiv-contacts-") + user;
+    if (makePrivateDirectory(perUser)) {
+        return perUser;
+    }
+    const QString cache = QDir::homePath() + QStringLiteral("/.cache");
+    QDir().mkpath(cache);
+    const QString inHome = cache + QStringLiteral("/kiv-contacts-runtime-") + user;
+    return makePrivateDirectory(inHome) ? inHome : QString();
+}
+
+// Removes a file at path that is not this user's own or not of the expected
+// type: something planted there is never obeyed.
+void removeIfForeign(const QString &path, mode_t type)
+{
+    struct stat info;
+    const QByteArray name = QFile::encodeName(path);
+    if (::lstat(name.constData(), &info) == 0
+        && (info.st_uid != ::geteuid() || (info.st_mode & S_IFMT) != type)) {
+        ::unlink(name.constData());
+    }
+}
+
+// True when the process at the other end of a connected local socket runs as
+// this user.
+bool peerIsSameUser(const QLocalSocket &socket)
+{
+    struct ucred credentials;
+    socklen_t size = sizeof(credentials);
+    return ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &credentials,
+                        &size)
+                   == 0
+           && credentials.uid == ::geteuid();
+}
+
+// Closes a connection at once and frees what it buffered.
+void drop(QLocalSocket *socket)
+{
+    socket->abort();
+    socket->deleteLater();
 }
 
 QString canonicalOrClean(const QString &path)
@@ -92,10 +150,13 @@ QString LocalPeer::lockPath() const
 
 bool LocalPeer::isClient()
 {
-    if (m_server) {
+    if (m_server || m_directory.isEmpty()) {
+        // Without a private directory there is no safe place for a lock:
+        // this process runs on its own rather than not at all.
         return false;
     }
     if (!m_lock) {
+        removeIfForeign(lockPath(), S_IFREG);
         m_lock = std::make_unique<QLockFile>(lockPath());
         // The primary may run for days: its lock must never expire by age.
         // A lock whose process is gone is still recognised as stale.
@@ -130,9 +191,13 @@ bool LocalPeer::sendMessage(const QString &message, int timeoutMs)
     QDeadlineTimer deadline(qMax(0, timeoutMs));
     QLocalSocket socket;
     for (;;) {
+        removeIfForeign(socketPath(), S_IFSOCK);
         socket.connectToServer(socketPath());
         if (socket.waitForConnected(qMax(1, int(deadline.remainingTime())))) {
-            break;
+            if (peerIsSameUser(socket)) {
+                break;
+            }
+            return false;
         }
         socket.abort();
         if (deadline.hasExpired()) {
@@ -167,9 +232,15 @@ bool LocalPeer::sendMessage(const QString &message, int timeoutMs)
 void LocalPeer::acceptConnections()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        if (!peerIsSameUser(*socket)) {
+            drop(socket);
+            continue;
+        }
+        // The longest message is buffered, never more.
+        socket->setReadBufferSize(frameHeaderBytes + maxMessageBytes);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        QTimer::singleShot(idleClientTimeoutMs, socket, [socket] { socket->abort(); });
+        QTimer::singleShot(idleClientTimeoutMs, socket, [socket] { drop(socket); });
         // Data may have arrived together with the connection.
         if (socket->bytesAvailable() > 0) {
             readFrom(socket);
@@ -186,7 +257,7 @@ void LocalPeer::readFrom(QLocalSocket *socket)
     socket->peek(header, frameHeaderBytes);
     const quint32 length = qFromBigEndian<quint32>(header);
     if (length > maxMessageBytes) {
-        socket->abort();
+        drop(socket);
         return;
     }
     if (socket->bytesAvailable() < frameHeaderBytes + qint64(length)) {
@@ -194,9 +265,11 @@ void LocalPeer::readFrom(QLocalSocket *socket)
     }
     socket->read(frameHeaderBytes);
     const QString message = QString::fromUtf8(socket->read(length));
-    // One message per connection: anything after it is not read.
+    // One message per connection: the connection closes once the
+    // acknowledgement is out, and anything sent after the message is dropped.
     disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
+    connect(socket, &QLocalSocket::readyRead, socket, [socket] { socket->readAll(); });
     socket->write(&ackByte, 1);
-    socket->flush();
+    socket->disconnectFromServer();
     emit messageReceived(message);
 }

@@ -12,8 +12,10 @@ class QLocalSocket;
 // One end of the single-instance channel. All processes that share a key
 // compete for a lock file; the one holding it is the primary and listens on a
 // local socket, every other one is a client that can send it text messages.
-// A primary that died leaves a stale lock and socket behind; both are taken
-// over by the next process, so a crash never blocks later starts.
+// Lock and socket live in a directory that only the user can enter, and a
+// lock, socket or peer process of another user is never obeyed. A primary
+// that died leaves a stale lock and socket behind; both are taken over by the
+// next process, so a crash never blocks later starts.
 class LocalPeer : public QObject
 {
     Q_OBJECT

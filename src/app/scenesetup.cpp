@@ -25,12 +25,18 @@ SceneSetup::SceneSetup(QtSingleApplication *app, const QString &contactId, bool 
 {
     m_settingsStore = std::make_unique<DefaultDatabase>();
     m_sqliteStore = std::make_unique<SqliteDatabase>();
-    // An empty name opens the default database file; when that fails the
-    // settings file holds the contacts for this run.
-    if (m_sqliteStore->open(QString())) {
+    // An empty name opens the default database file. A file locked by
+    // another program is waited for (the store says so); only a file that
+    // cannot be created or opened at all leaves the contacts of this run to
+    // the settings file, and the window says that too.
+    if (m_sqliteStore->open(QString()) || m_sqliteStore->isWaitingForFile()) {
         m_activeStore = m_sqliteStore.get();
     } else {
         m_activeStore = m_settingsStore.get();
+        m_settingsStore->setStatusMessage(QCoreApplication::translate(
+                "SceneSetup",
+                "The address book file cannot be opened: contacts are kept in the settings "
+                "file for now."));
     }
 
     auto provider = std::make_unique<ContactsImageProvider>();

@@ -18,6 +18,7 @@
 #include <QTemporaryFile>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -25,6 +26,37 @@ namespace {
 // event loop: often enough for the progress text to repaint smoothly, rarely
 // enough that the loops are not tied to the screen's frame rate.
 constexpr qint64 eventLoopIntervalMs = 30;
+
+// Contacts are personal: a new export file is readable by its owner only,
+// like the address book itself.
+constexpr QFileDevice::Permissions newFilePermissions =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// True when both paths name one existing file, by canonical path or by
+// device and inode (a hard link).
+bool sameFile(const QString &a, const QString &b)
+{
+    const QString canonicalA = QFileInfo(a).canonicalFilePath();
+    if (canonicalA.isEmpty()) {
+        return false;
+    }
+    if (canonicalA == QFileInfo(b).canonicalFilePath()) {
+        return true;
+    }
+    struct stat statA;
+    struct stat statB;
+    return ::stat(QFile::encodeName(a).constData(), &statA) == 0
+           && ::stat(QFile::encodeName(b).constData(), &statB) == 0 && statA.st_dev == statB.st_dev
+           && statA.st_ino == statB.st_ino;
+}
+
+// The permissions a finished export gets: those of the file it replaces, or
+// owner-only for a new file.
+QFileDevice::Permissions exportPermissions(const QString &target)
+{
+    const QFileInfo info(target);
+    return info.exists() ? info.permissions() : newFilePermissions;
+}
 
 } // namespace
 
@@ -101,6 +133,12 @@ void ImportExport::exportContacts()
 {
     const QList<Contact *> ticked = tickedContacts();
     if (ticked.isEmpty()) {
+        return;
+    }
+    // Replacing the address book in use would throw away every contact and
+    // every later change of this run.
+    if (sameFile(m_exportFile, SqliteDatabase::defaultPath())) {
+        emit error(tr("Unable to export into the address book in use: ") + m_exportFile);
         return;
     }
     bool written = false;
@@ -192,11 +230,13 @@ QString ImportExport::writeErrorText() const
 bool ImportExport::writeTextExport(const QByteArray &head, int count,
                                    const std::function<QByteArray(int)> &piece)
 {
+    const QFileDevice::Permissions permissions = exportPermissions(m_exportFile);
     QSaveFile file(m_exportFile);
     if (!file.open(QIODevice::WriteOnly)) {
         emit error(openErrorText());
         return false;
     }
+    file.setPermissions(permissions);
     bool ok = file.write(head) == head.size();
     ok = ok && runWithProgress(count, [&](int i) {
              const QByteArray bytes = piece(i);
@@ -282,6 +322,7 @@ bool ImportExport::exportSqlite(const QList<Contact *> &contacts)
     }
     delete store;
 
+    ok = ok && QFile::setPermissions(temporaryName, exportPermissions(m_exportFile));
     if (ok) {
         ok = std::rename(QFile::encodeName(temporaryName).constData(),
                          QFile::encodeName(m_exportFile).constData())

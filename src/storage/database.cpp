@@ -7,3 +7,26 @@ DataBase::DataBase(QObject *parent)
 }
 
 DataBase::~DataBase() = default;
+
+QString DataBase::statusMessage() const
+{
+    return m_statusMessage;
+}
+
+void DataBase::setStatusMessage(const QString &text)
+{
+    if (m_statusMessage == text) {
+        return;
+    }
+    m_statusMessage = text;
+    emit statusMessageChanged();
+}
+
+bool DataBase::hasUnsavedChanges() const
+{
+    return false;
+}
+
+void DataBase::retry()
+{
+}

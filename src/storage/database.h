@@ -11,9 +11,14 @@ class Contact;
 // The contact store: the one interface through which contacts and their
 // photos are read and written. Implemented by the SQLite store and by the
 // fallback store inside the settings file.
+//
+// A store also says what the main window must tell the user about it: that it
+// waits for its file, or that changes could not be saved yet.
 class DataBase : public QObject
 {
     Q_OBJECT
+    Q_PROPERTY(QString statusMessage READ statusMessage NOTIFY statusMessageChanged)
+    Q_PROPERTY(bool hasUnsavedChanges READ hasUnsavedChanges NOTIFY statusMessageChanged)
 
 public:
     explicit DataBase(QObject *parent = nullptr);
@@ -31,6 +36,23 @@ public:
     virtual QByteArray loadPhoto(const QString &id) = 0;
     // Stores the image at imagePath, scaled and re-encoded, as the id's photo.
     virtual void savePhoto(const QString &id, const QString &imagePath) = 0;
+
+    // The text the main window shows about this store; empty while all is
+    // well.
+    QString statusMessage() const;
+    void setStatusMessage(const QString &text);
+    // True while changes made in this run are not yet in the file.
+    virtual bool hasUnsavedChanges() const;
+    // Tries to save the unsaved changes now.
+    Q_INVOKABLE virtual void retry();
+
+signals:
+    void statusMessageChanged();
+    // The stored contacts became readable after a wait: lists load again.
+    void contactsAvailable();
+
+private:
+    QString m_statusMessage;
 };
 
 Q_DECLARE_METATYPE(DataBase *)

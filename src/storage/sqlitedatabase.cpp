@@ -25,6 +25,42 @@ const char CreateTable[] =
         "phoneGroupList text, emailList text, emailGroupList text, addressList text, "
         "addressGroupList text, linkList text, photoData text)";
 
+// Every column of the table, in the order of the create statement.
+const char *const Columns[] = {
+        "id",           "name",           "surname",     "middlename",       "isFavorite",
+        "organization", "dateOfBirth",    "comment",     "phoneList",        "phoneGroupList",
+        "emailList",    "emailGroupList", "addressList", "addressGroupList", "linkList",
+        "photoData"};
+
+// How long one statement waits for a lock held by another program before it
+// fails; the store then retries from the event loop, so the window never
+// waits longer than this.
+const char BusyTimeoutOption[] = "QSQLITE_BUSY_TIMEOUT=25";
+// The pause before a failed transaction or a busy open is tried again.
+constexpr int RetryIntervalMs = 300;
+
+// SQLite's primary result codes that tell why a statement failed.
+enum SqliteCode { Busy = 5, Locked = 6, ReadOnly = 8, Full = 13, Constraint = 19 };
+
+int sqliteCode(const QSqlError &error)
+{
+    return error.nativeErrorCode().toInt() & 0xff;
+}
+
+bool isBusy(const QSqlError &error)
+{
+    const int code = sqliteCode(error);
+    return code == Busy || code == Locked;
+}
+
+// A copy of the record's stored fields, id included, for the journal.
+std::shared_ptr<const Contact> storedCopy(const Contact *contact)
+{
+    auto copy = std::make_shared<Contact>(contact, nullptr);
+    copy->id = contact->id;
+    return copy;
+}
+
 // The key of a record: its id as a base-10 integer; text that is not a
 // number is 0.
 qint64 key(const QString &id)
@@ -63,6 +99,15 @@ QList<SqliteDatabase *> &storesWithOpenTransaction()
 SqliteDatabase::SqliteDatabase(QObject *parent)
     : DataBase(parent)
 {
+    m_retryTimer.setSingleShot(true);
+    m_retryTimer.setInterval(RetryIntervalMs);
+    connect(&m_retryTimer, &QTimer::timeout, this, [this] {
+        if (m_waitingForFile) {
+            waitForFile();
+        } else {
+            flush();
+        }
+    });
 }
 
 SqliteDatabase::~SqliteDatabase()
@@ -95,7 +140,17 @@ QString SqliteDatabase::connectionName() const
 
 bool SqliteDatabase::isOpen() const
 {
-    return m_db.isValid() && m_db.isOpen();
+    return m_db.isValid() && m_db.isOpen() && !m_waitingForFile;
+}
+
+bool SqliteDatabase::isWaitingForFile() const
+{
+    return m_waitingForFile;
+}
+
+bool SqliteDatabase::hasUnsavedChanges() const
+{
+    return m_failed || m_waitingForFile;
 }
 
 void SqliteDatabase::commitOpenTransactions(const SqliteDatabase *except)
@@ -108,17 +163,110 @@ void SqliteDatabase::commitOpenTransactions(const SqliteDatabase *except)
     }
 }
 
-// Joins the open transaction, or opens one whose commit runs when the event
-// loop next gets control.
-void SqliteDatabase::beginWrite()
+QSqlError SqliteDatabase::run(QSqlQuery &query)
 {
+    if (query.exec() || sqliteCode(query.lastError()) == Constraint) {
+        return QSqlError();
+    }
+    return query.lastError();
+}
+
+// Journals the write and runs it in the open transaction, or opens one whose
+// commit runs when the event loop next gets control. After a failure the
+// write only joins the journal, which is replayed whole by the next attempt.
+void SqliteDatabase::write(Write write)
+{
+    if (!m_db.isValid() || !m_db.isOpen()) {
+        return;
+    }
     commitOpenTransactions(this);
-    if (m_transactionOpen || !m_db.transaction()) {
+    for (const QString &column : qAsConst(m_missingColumns)) {
+        m_journal.append([this, column] {
+            QSqlQuery query(m_db);
+            // The name is one of the fixed column names, never data.
+            query.prepare(QStringLiteral("alter table contact add column %1 text").arg(column));
+            return run(query);
+        });
+    }
+    m_missingColumns.clear();
+    m_journal.append(write);
+    if (m_waitingForFile) {
+        return;
+    }
+    if (m_failed) {
+        if (!m_retryTimer.isActive()) {
+            m_retryTimer.start();
+        }
+        return;
+    }
+    if (m_transactionOpen) {
+        const QSqlError error = m_journal.last()();
+        if (error.isValid()) {
+            fail(error);
+        }
+        return;
+    }
+    if (!m_db.transaction()) {
+        // A transaction of the caller's own is open on this connection: the
+        // write is part of it.
+        m_journal.takeLast()();
         return;
     }
     m_transactionOpen = true;
     storesWithOpenTransaction().append(this);
     QTimer::singleShot(0, this, &SqliteDatabase::commit);
+    const QSqlError error = replayJournal();
+    if (error.isValid()) {
+        fail(error);
+    }
+}
+
+// Runs every journalled write in the open transaction; stops at the first
+// failure.
+QSqlError SqliteDatabase::replayJournal()
+{
+    for (const Write &write : qAsConst(m_journal)) {
+        const QSqlError error = write();
+        if (error.isValid()) {
+            return error;
+        }
+    }
+    return QSqlError();
+}
+
+// Rolls the transaction back, keeps the journal and says why. A busy file
+// is tried again from the event loop; any other failure on the next write or
+// on retry().
+void SqliteDatabase::fail(const QSqlError &error)
+{
+    if (m_transactionOpen) {
+        m_transactionOpen = false;
+        storesWithOpenTransaction().removeOne(this);
+    }
+    m_db.rollback();
+    // A rolled back schema change invalidates the prepared insert.
+    m_insertQuery.reset();
+    m_failed = true;
+    QString reason;
+    switch (sqliteCode(error)) {
+    case Busy:
+    case Locked:
+        reason = tr("the address book is in use by another program");
+        break;
+    case Full:
+        reason = tr("the disk is full");
+        break;
+    case ReadOnly:
+        reason = tr("the file is read-only");
+        break;
+    default:
+        reason = error.databaseText();
+        break;
+    }
+    setStatusMessage(tr("Unable to save changes: ") + reason);
+    if (isBusy(error)) {
+        m_retryTimer.start();
+    }
 }
 
 void SqliteDatabase::commit()
@@ -126,16 +274,59 @@ void SqliteDatabase::commit()
     if (!m_transactionOpen) {
         return;
     }
+    // Run as a statement, so that a failure carries SQLite's own code.
+    QSqlQuery query(m_db);
+    if (!query.exec(QStringLiteral("commit"))) {
+        fail(query.lastError());
+        return;
+    }
     m_transactionOpen = false;
     storesWithOpenTransaction().removeOne(this);
-    if (!m_db.commit()) {
-        m_db.rollback();
+    m_journal.clear();
+    if (m_failed) {
+        m_failed = false;
+        setStatusMessage(QString());
+    }
+}
+
+// Replays the journal of a failed attempt in a new transaction and commits
+// it at once.
+void SqliteDatabase::flush()
+{
+    if (m_waitingForFile || m_transactionOpen || m_journal.isEmpty()) {
+        commit();
+        return;
+    }
+    if (!m_db.isValid() || !m_db.transaction()) {
+        return;
+    }
+    m_transactionOpen = true;
+    storesWithOpenTransaction().append(this);
+    const QSqlError error = replayJournal();
+    if (error.isValid()) {
+        fail(error);
+        return;
+    }
+    commit();
+}
+
+void SqliteDatabase::retry()
+{
+    if (m_waitingForFile) {
+        waitForFile();
+    } else {
+        flush();
     }
 }
 
 void SqliteDatabase::close()
 {
-    commit();
+    flush();
+    m_retryTimer.stop();
+    m_journal.clear();
+    m_failed = false;
+    m_waitingForFile = false;
+    m_missingColumns.clear();
     if (!m_db.isValid()) {
         return;
     }
@@ -146,10 +337,74 @@ void SqliteDatabase::close()
     QSqlDatabase::removeDatabase(name);
 }
 
-// Opens the file and checks with a query that it is an SQLite database. A
-// database without any schema object (a new or empty file) gets the contact
-// table; a database with other tables is left as it is and reads as empty.
-// A file that is not a database is never written to.
+// Checks with a query that the file is an SQLite database. A database
+// without any schema object (a new or empty file) gets the contact table; a
+// contact table of an older version gets its missing columns with the first
+// write, so that a file that is only read is never changed.
+SqliteDatabase::FileState SqliteDatabase::prepareFile()
+{
+    QSqlQuery query(m_db);
+    if (!query.exec(QStringLiteral("select count(*) from sqlite_master")) || !query.next()) {
+        return isBusy(query.lastError()) ? FileState::Busy : FileState::Unusable;
+    }
+    if (query.value(0).toLongLong() == 0) {
+        query.finish();
+        if (!query.exec(QLatin1String(CreateTable))) {
+            return isBusy(query.lastError()) ? FileState::Busy : FileState::Unusable;
+        }
+    }
+    query.finish();
+    QStringList present;
+    if (!query.exec(QStringLiteral("pragma table_info(contact)"))) {
+        return isBusy(query.lastError()) ? FileState::Busy : FileState::Unusable;
+    }
+    while (query.next()) {
+        present.append(query.value(1).toString());
+    }
+    m_missingColumns.clear();
+    if (!present.isEmpty()) {
+        for (const char *column : Columns) {
+            if (!present.contains(QLatin1String(column), Qt::CaseInsensitive)) {
+                m_missingColumns.append(QLatin1String(column));
+            }
+        }
+    }
+    return FileState::Ready;
+}
+
+void SqliteDatabase::startWaiting()
+{
+    m_waitingForFile = true;
+    setStatusMessage(tr("The address book is in use by another program: waiting…"));
+    m_retryTimer.start();
+}
+
+// Tries the locked file again; once it can be read, the writes made while
+// waiting are saved and the contacts announced.
+void SqliteDatabase::waitForFile()
+{
+    switch (prepareFile()) {
+    case FileState::Busy:
+        m_retryTimer.start();
+        return;
+    case FileState::Unusable:
+        m_waitingForFile = false;
+        m_failed = true;
+        setStatusMessage(tr("Unable to open the address book: ") + m_db.lastError().text());
+        return;
+    case FileState::Ready:
+        break;
+    }
+    m_waitingForFile = false;
+    setStatusMessage(QString());
+    flush();
+    emit contactsAvailable();
+}
+
+// Opens the file and prepares it. A file that did not exist and cannot be
+// used is removed again; an existing file that is not a database is never
+// written to. An existing file locked by another program makes open return
+// false with isWaitingForFile() true.
 bool SqliteDatabase::open(const QString &path)
 {
     close();
@@ -173,26 +428,24 @@ bool SqliteDatabase::open(const QString &path)
     const bool existed = QFileInfo::exists(file);
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), newConnectionName());
     m_db.setDatabaseName(file);
+    m_db.setConnectOptions(QLatin1String(BusyTimeoutOption));
 
-    bool usable = m_db.open();
-    if (usable) {
-        QSqlQuery query(m_db);
-        usable = query.exec(QStringLiteral("select count(*) from sqlite_master")) && query.next();
-        if (usable && query.value(0).toLongLong() == 0) {
-            query.finish();
-            usable = query.exec(QLatin1String(CreateTable));
-        }
+    const FileState state = m_db.open() ? prepareFile() : FileState::Unusable;
+    if (state == FileState::Ready) {
+        return true;
     }
-    if (!usable) {
-        close();
-        if (!existed) {
-            QFile::remove(file);
-        }
+    if (state == FileState::Busy && existed) {
+        startWaiting();
+        return false;
     }
-    return usable;
+    close();
+    if (!existed) {
+        QFile::remove(file);
+    }
+    return false;
 }
 
-void SqliteDatabase::bindFields(QSqlQuery &query, const Contact *contact) const
+void SqliteDatabase::bindFields(QSqlQuery &query, const Contact *contact)
 {
     query.bindValue(QStringLiteral(":id"), key(contact->id));
     query.bindValue(QStringLiteral(":name"), text(contact->name));
@@ -225,6 +478,10 @@ QList<Contact *> SqliteDatabase::loadContacts()
                 "select id, name, surname, middlename, isFavorite, organization, dateOfBirth, "
                 "comment, phoneList, phoneGroupList, emailList, emailGroupList, addressList, "
                 "addressGroupList, linkList from contact"))) {
+        // Locked since the open: the contacts are announced once readable.
+        if (isBusy(query.lastError())) {
+            startWaiting();
+        }
         return contacts;
     }
     while (query.next()) {
@@ -263,84 +520,94 @@ QList<Contact *> SqliteDatabase::loadContacts()
 // is prepared once per connection: an import runs it for every contact.
 void SqliteDatabase::insertContact(Contact *contact)
 {
-    if (!contact || !isOpen()) {
+    if (!contact) {
         return;
     }
-    beginWrite();
-    if (!m_insertQuery) {
-        m_insertQuery = std::make_unique<QSqlQuery>(m_db);
-        if (!m_insertQuery->prepare(QStringLiteral(
-                    "insert into contact (id, name, surname, middlename, isFavorite, "
-                    "organization, dateOfBirth, comment, phoneList, phoneGroupList, emailList, "
-                    "emailGroupList, addressList, addressGroupList, linkList, photoData) values "
-                    "(:id, :name, :surname, :middlename, :isFavorite, :organization, "
-                    ":dateOfBirth, :comment, :phoneList, :phoneGroupList, :emailList, "
-                    ":emailGroupList, :addressList, :addressGroupList, :linkList, :photoData)"))) {
-            m_insertQuery.reset();
-            return;
-        }
-    }
-    QSqlQuery &query = *m_insertQuery;
-    bindFields(query, contact);
+    std::shared_ptr<const Contact> record = storedCopy(contact);
     const QByteArray photo = PhotoEncoding::normalizeBase64(contact->photoData);
-    query.bindValue(QStringLiteral(":photoData"),
-                    photo.isEmpty() ? QVariant(QVariant::ByteArray) : QVariant(photo));
-    query.exec();
-    query.finish();
+    write([this, record, photo] {
+        if (!m_insertQuery) {
+            auto query = std::make_unique<QSqlQuery>(m_db);
+            if (!query->prepare(QStringLiteral(
+                        "insert into contact (id, name, surname, middlename, isFavorite, "
+                        "organization, dateOfBirth, comment, phoneList, phoneGroupList, "
+                        "emailList, emailGroupList, addressList, addressGroupList, linkList, "
+                        "photoData) values (:id, :name, :surname, :middlename, :isFavorite, "
+                        ":organization, :dateOfBirth, :comment, :phoneList, :phoneGroupList, "
+                        ":emailList, :emailGroupList, :addressList, :addressGroupList, "
+                        ":linkList, :photoData)"))) {
+                return query->lastError();
+            }
+            m_insertQuery = std::move(query);
+        }
+        QSqlQuery &query = *m_insertQuery;
+        bindFields(query, record.get());
+        query.bindValue(QStringLiteral(":photoData"),
+                        photo.isEmpty() ? QVariant(QVariant::ByteArray) : QVariant(photo));
+        const QSqlError error = run(query);
+        query.finish();
+        return error;
+    });
 }
 
 void SqliteDatabase::updateContact(Contact *contact)
 {
-    if (!contact || !isOpen()) {
+    if (!contact) {
         return;
     }
-    beginWrite();
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral(
-            "update contact set name = :name, surname = :surname, middlename = :middlename, "
-            "isFavorite = :isFavorite, organization = :organization, dateOfBirth = :dateOfBirth, "
-            "comment = :comment, phoneList = :phoneList, phoneGroupList = :phoneGroupList, "
-            "emailList = :emailList, emailGroupList = :emailGroupList, "
-            "addressList = :addressList, addressGroupList = :addressGroupList, "
-            "linkList = :linkList where id = :id"));
-    bindFields(query, contact);
-    query.exec();
+    std::shared_ptr<const Contact> record = storedCopy(contact);
+    write([this, record] {
+        QSqlQuery query(m_db);
+        query.prepare(QStringLiteral(
+                "update contact set name = :name, surname = :surname, middlename = :middlename, "
+                "isFavorite = :isFavorite, organization = :organization, "
+                "dateOfBirth = :dateOfBirth, comment = :comment, phoneList = :phoneList, "
+                "phoneGroupList = :phoneGroupList, emailList = :emailList, "
+                "emailGroupList = :emailGroupList, addressList = :addressList, "
+                "addressGroupList = :addressGroupList, linkList = :linkList where id = :id"));
+        bindFields(query, record.get());
+        return run(query);
+    });
 }
 
 // The ids are bound one at a time to one prepared statement, all in one
 // transaction, so that a long selection is removed at once or not at all.
 void SqliteDatabase::removeContacts(const QStringList &ids)
 {
-    if (ids.isEmpty() || !isOpen()) {
+    if (ids.isEmpty()) {
         return;
     }
-    beginWrite();
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("delete from contact where id = :id"));
-    for (const QString &id : ids) {
-        query.bindValue(QStringLiteral(":id"), key(id));
-        query.exec();
-    }
+    write([this, ids] {
+        QSqlQuery query(m_db);
+        query.prepare(QStringLiteral("delete from contact where id = :id"));
+        for (const QString &id : ids) {
+            query.bindValue(QStringLiteral(":id"), key(id));
+            const QSqlError error = run(query);
+            if (error.isValid()) {
+                return error;
+            }
+        }
+        return QSqlError();
+    });
 }
 
 void SqliteDatabase::toggleFavorite(const QString &id)
 {
-    if (!isOpen()) {
-        return;
-    }
-    beginWrite();
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("select isFavorite from contact where id = :id"));
-    query.bindValue(QStringLiteral(":id"), key(id));
-    if (!query.exec()) {
-        return;
-    }
-    const bool favorite = query.next() && query.value(0).toBool();
-    query.finish();
-    query.prepare(QStringLiteral("update contact set isFavorite = :isFavorite where id = :id"));
-    query.bindValue(QStringLiteral(":id"), key(id));
-    query.bindValue(QStringLiteral(":isFavorite"), !favorite);
-    query.exec();
+    write([this, id] {
+        QSqlQuery query(m_db);
+        query.prepare(QStringLiteral("select isFavorite from contact where id = :id"));
+        query.bindValue(QStringLiteral(":id"), key(id));
+        QSqlError error = run(query);
+        if (error.isValid()) {
+            return error;
+        }
+        const bool favorite = query.next() && query.value(0).toBool();
+        query.finish();
+        query.prepare(QStringLiteral("update contact set isFavorite = :isFavorite where id = :id"));
+        query.bindValue(QStringLiteral(":id"), key(id));
+        query.bindValue(QStringLiteral(":isFavorite"), !favorite);
+        return run(query);
+    });
 }
 
 QByteArray SqliteDatabase::loadPhoto(const QString &id)
@@ -360,17 +627,18 @@ QByteArray SqliteDatabase::loadPhoto(const QString &id)
 
 void SqliteDatabase::savePhoto(const QString &id, const QString &imagePath)
 {
-    if (!isOpen()) {
+    if (!m_db.isValid()) {
         return;
     }
     const QByteArray photo = PhotoEncoding::encodeFile(imagePath);
     if (photo.isEmpty()) {
         return;
     }
-    beginWrite();
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("update contact set photoData = :photoData where id = :id"));
-    query.bindValue(QStringLiteral(":id"), key(id));
-    query.bindValue(QStringLiteral(":photoData"), photo);
-    query.exec();
+    write([this, id, photo] {
+        QSqlQuery query(m_db);
+        query.prepare(QStringLiteral("update contact set photoData = :photoData where id = :id"));
+        query.bindValue(QStringLiteral(":id"), key(id));
+        query.bindValue(QStringLiteral(":photoData"), photo);
+        return run(query);
+    });
 }

@@ -3,8 +3,11 @@
 #include "storage/database.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 
 // The main contact store: the table `contact` in an SQLite database file.
@@ -17,6 +20,14 @@
 // any operation of another store of this process, so that within the process
 // every store sees every write at once. A process killed half-way loses only
 // the writes since the last turn of its event loop.
+//
+// No write is dropped: each one stays in a journal until its transaction is
+// committed. A transaction that fails (the file locked by another program
+// past a short busy timeout, a full disk, a read-only file) is rolled back,
+// reported through the status message and replayed whole later: from the
+// event loop while the file is busy, and on the next write or retry()
+// otherwise. An existing file that is locked at open is waited for in the
+// same way, without blocking the event loop.
 class SqliteDatabase : public DataBase
 {
     Q_OBJECT
@@ -33,6 +44,13 @@ public:
     void toggleFavorite(const QString &id) override;
     QByteArray loadPhoto(const QString &id) override;
     void savePhoto(const QString &id, const QString &imagePath) override;
+    bool hasUnsavedChanges() const override;
+    void retry() override;
+
+    // True after an open or a read that found the existing file locked by another
+    // program: the store then waits for it, and emits contactsAvailable()
+    // once it can be read.
+    bool isWaitingForFile() const;
 
     // The file an empty path opens: ~/.config/kiv-phone.sqlite.
     static QString defaultPath();
@@ -47,17 +65,39 @@ public:
     QString connectionName() const;
 
 private:
-    void beginWrite();
+    // One journalled write; answers the error that made it fail (an invalid
+    // error when it was stored or was refused by a constraint).
+    using Write = std::function<QSqlError()>;
+    enum class FileState { Ready, Busy, Unusable };
+
+    FileState prepareFile();
+    void startWaiting();
+    void waitForFile();
+    void write(Write write);
+    // Runs a statement of a write: a constraint refusal is no failure.
+    static QSqlError run(QSqlQuery &query);
+    QSqlError replayJournal();
+    void fail(const QSqlError &error);
     void commit();
+    void flush();
     // Commits the open transactions of every store of this process except
     // `except` (none: all of them).
     static void commitOpenTransactions(const SqliteDatabase *except);
     void close();
     bool isOpen() const;
-    void bindFields(QSqlQuery &query, const Contact *contact) const;
+    static void bindFields(QSqlQuery &query, const Contact *contact);
 
     QSqlDatabase m_db;
     bool m_transactionOpen = false;
+    // Writes not yet committed, in order.
+    QList<Write> m_journal;
+    // The last transaction failed; the journal waits for a retry.
+    bool m_failed = false;
+    bool m_waitingForFile = false;
+    // Columns of the current table that a file of an older version lacks;
+    // added by the first write.
+    QStringList m_missingColumns;
+    QTimer m_retryTimer;
     // The prepared insert statement of the current connection.
     std::unique_ptr<QSqlQuery> m_insertQuery;
 };
