@@ -30,17 +30,9 @@
 
 namespace {
 
-QStringList &recordedWarnings()
-{
-    static QStringList list;
-    return list;
-}
-
-QtMessageHandler previousHandler = nullptr;
-
 // Scene engine messages come through the categories "qml" and "js", or as
 // default-category warnings that name a scene file or a QML type.
-bool isSceneMessage(const QMessageLogContext &context, const QString &text)
+bool isSceneMessage(QtMsgType, const QMessageLogContext &context, const QString &text)
 {
     const QString category = QString::fromLatin1(context.category ? context.category : "");
     if (category == QLatin1String("qml") || category == QLatin1String("js")) {
@@ -52,14 +44,11 @@ bool isSceneMessage(const QMessageLogContext &context, const QString &text)
            || text.contains(QLatin1String("Binding loop"));
 }
 
-void messageHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
+// Every warning of the scenes since the first driver of the process.
+MessageRecorder &recorder()
 {
-    if (type != QtDebugMsg && type != QtInfoMsg && isSceneMessage(context, text)) {
-        recordedWarnings().append(text);
-    }
-    if (previousHandler) {
-        previousHandler(type, context, text);
-    }
+    static MessageRecorder instance(isSceneMessage);
+    return instance;
 }
 
 } // namespace
@@ -67,9 +56,7 @@ void messageHandler(QtMsgType type, const QMessageLogContext &context, const QSt
 SceneDriver::SceneDriver(QObject *parent)
     : QObject(parent)
 {
-    if (!previousHandler) {
-        previousHandler = qInstallMessageHandler(messageHandler);
-    }
+    recorder();
     for (const char *scheme : {"mailto", "http", "https", "tel"}) {
         QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "openUrl");
     }
@@ -92,9 +79,7 @@ bool SceneDriver::start(bool tabletMode, const QString &contactId)
     QQmlEngine *engine = m_setup->viewer()->engine();
     connect(engine, &QQmlEngine::warnings, this, [](const QList<QQmlError> &list) {
         for (const QQmlError &error : list) {
-            if (!recordedWarnings().contains(error.toString())) {
-                recordedWarnings().append(error.toString());
-            }
+            recorder().append(error.toString());
         }
     });
     if (!m_setup->viewer()->rootObject()) {
@@ -315,7 +300,7 @@ void SceneDriver::answerFileDialog(const QString &path)
         connect(guard, &QTimer::timeout, guard, [] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (box && box->isVisible()) {
-                recordedWarnings().append(QStringLiteral("unexpected dialog: ") + box->text());
+                recorder().append(QStringLiteral("unexpected dialog: ") + box->text());
                 box->reject();
             }
         });
@@ -432,12 +417,12 @@ QString SceneDriver::writePicture(const QString &name, const QColor &colour)
 
 QStringList SceneDriver::warnings()
 {
-    return recordedWarnings();
+    return recorder().messages();
 }
 
 void SceneDriver::clearWarnings()
 {
-    recordedWarnings().clear();
+    recorder().clear();
 }
 
 void SceneDriver::openUrl(const QUrl &url)

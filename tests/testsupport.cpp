@@ -199,14 +199,13 @@ QStringList Parsed::texts() const
 namespace {
 
 QStringList recorded;
-bool recordConsole = false;
+MessageRecorder::Filter recordFilter;
 QtMessageHandler previousHandler = nullptr;
 
 void recordMessage(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
-    const QByteArray category(context.category ? context.category : "");
-    const bool console = type == QtDebugMsg && (category == "qml" || category == "js");
-    if ((type != QtDebugMsg && type != QtInfoMsg) || (recordConsole && console)) {
+    const bool warning = type != QtDebugMsg && type != QtInfoMsg;
+    if (warning && (!recordFilter || recordFilter(type, context, text))) {
         recorded.append(text);
     }
     if (previousHandler) {
@@ -216,10 +215,10 @@ void recordMessage(QtMsgType type, const QMessageLogContext &context, const QStr
 
 } // namespace
 
-MessageRecorder::MessageRecorder(bool console)
+MessageRecorder::MessageRecorder(Filter filter)
 {
     recorded.clear();
-    recordConsole = console;
+    recordFilter = std::move(filter);
     previousHandler = qInstallMessageHandler(recordMessage);
 }
 
@@ -234,11 +233,16 @@ QStringList MessageRecorder::messages() const
     return recorded;
 }
 
-QStringList MessageRecorder::take()
+void MessageRecorder::append(const QString &message)
 {
-    QStringList result;
-    result.swap(recorded);
-    return result;
+    if (!recorded.contains(message)) {
+        recorded.append(message);
+    }
+}
+
+void MessageRecorder::clear()
+{
+    recorded.clear();
 }
 
 void SignalLog::append(const QString &name, const QVariantList &args)

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -88,16 +89,18 @@ private:
     QList<Contact *> m_contacts;
 };
 
-// Records the warnings (and, with console, the console lines) of the process
-// while it lives; the previous handler still prints everything.
+// Records the warnings of the process that the filter keeps (by default all
+// warnings) while it lives; the previous handler still prints everything.
 class MessageRecorder
 {
 public:
-    explicit MessageRecorder(bool console = false);
+    using Filter = std::function<bool(QtMsgType, const QMessageLogContext &, const QString &)>;
+    explicit MessageRecorder(Filter filter = Filter());
     ~MessageRecorder();
     QStringList messages() const;
-    // The recorded messages, cleared.
-    QStringList take();
+    // Adds a message from another source (an engine's error list).
+    void append(const QString &message);
+    void clear();
 };
 
 // One log of the signals of several objects, in the order they came:

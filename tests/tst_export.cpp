@@ -85,7 +85,7 @@ private slots:
 private:
     QString exportTo(const QString &name, int method, const std::vector<ContactPtr> &contacts);
     QTemporaryDir m_dir;
-    QStringList m_log;
+    SignalLog m_log;
 };
 
 QString tst_Export::exportTo(const QString &name, int method,
@@ -93,13 +93,10 @@ QString tst_Export::exportTo(const QString &name, int method,
 {
     const QString path = m_dir.filePath(name);
     ImportExport backend;
-    connect(&backend, &ImportExport::importContactStarted, this,
-            [this](int n) { m_log << QStringLiteral("started %1").arg(n); });
-    connect(&backend, &ImportExport::importContactProgress, this,
-            [this](int p) { m_log << QStringLiteral("progress %1").arg(p); });
-    connect(&backend, &ImportExport::importContactEnded, this, [this] { m_log << "ended"; });
-    connect(&backend, &ImportExport::error, this,
-            [this](const QString &text) { m_log << QStringLiteral("error ") + text; });
+    m_log.watch(&backend, &ImportExport::importContactStarted, QStringLiteral("started"));
+    m_log.watch(&backend, &ImportExport::importContactProgress, QStringLiteral("progress"));
+    m_log.watch(&backend, &ImportExport::importContactEnded, QStringLiteral("ended"));
+    m_log.watch(&backend, &ImportExport::error, QStringLiteral("error"));
     QVariantList list;
     for (const ContactPtr &contact : contacts) {
         list << QVariant::fromValue(contact.get());
@@ -145,11 +142,11 @@ void tst_Export::exports()
 {
     QFETCH(int, method);
     QFETCH(QString, file);
-    m_log.clear();
+    m_log.entries.clear();
     writeFile(m_dir.filePath(file), "old content");
     const auto contacts = awkwardContacts();
     const QString path = exportTo(file, method, contacts);
-    QCOMPARE(m_log.join(' '), QStringLiteral("started 2 progress 1 progress 2 ended"));
+    QCOMPARE(m_log.entries.join(' '), QStringLiteral("started(2) progress(1) progress(2) ended()"));
     // The exported records belong to the caller and stay as they were.
     QCOMPARE(contactText(contacts[0].get()), contactText(awkwardContacts()[0].get()));
     const Parsed parsed(ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")));
@@ -162,12 +159,12 @@ void tst_Export::exports()
     }
 
     // Nothing ticked: no signal, and the file is left alone.
-    m_log.clear();
+    m_log.entries.clear();
     for (const ContactPtr &contact : contacts) {
         contact->importMe = false;
     }
     exportTo(file, method, contacts);
-    QCOMPARE(m_log, QStringList());
+    QCOMPARE(m_log.entries, QStringList());
     QCOMPARE(readFile(path), bytes);
 }
 
@@ -189,7 +186,7 @@ void tst_Export::failureLeavesEarlierFile()
 {
     QFETCH(int, method);
     QFETCH(QString, failure);
-    m_log.clear();
+    m_log.entries.clear();
     const QString name = QStringLiteral("target-%1").arg(method);
     const QString path = m_dir.filePath(name);
     const QByteArray old("the earlier export\n");
@@ -197,8 +194,8 @@ void tst_Export::failureLeavesEarlierFile()
     if (failure == QLatin1String("missing folder")) {
         const QString missing = QStringLiteral("missing/") + name;
         exportTo(missing, method, awkwardContacts());
-        QCOMPARE(m_log.join('|'), QStringLiteral("error Unable to open file for writing: ")
-                                          + m_dir.filePath(missing));
+        QCOMPARE(m_log.entries.join('|'), QStringLiteral("error(Unable to open file for writing: ")
+                                                  + m_dir.filePath(missing) + ')');
         QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("missing"))));
     } else if (failure == QLatin1String("full disk")) {
         // Enough data that the writer hits the limit after it started.
@@ -212,8 +209,8 @@ void tst_Export::failureLeavesEarlierFile()
             FileSizeLimit limit(64 * 1024);
             exportTo(name, method, contacts);
         }
-        QCOMPARE(m_log.first(), QStringLiteral("started 2000"));
-        QCOMPARE(m_log.last(), QStringLiteral("error Unable to write file: ") + path);
+        QCOMPARE(m_log.entries.first(), QStringLiteral("started(2000)"));
+        QCOMPARE(m_log.entries.last(), QStringLiteral("error(Unable to write file: ") + path + ')');
     } else {
         // A process killed in the middle of an export (power cut, crash).
         QProcess child;
