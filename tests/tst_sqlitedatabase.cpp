@@ -798,11 +798,11 @@ void tst_SqliteDatabase::hugeImportedPhotoIsNotDecoded_data()
     QTest::addColumn<QByteArray>("format");
     QTest::addColumn<bool>("stored");
 
-    QTest::newRow("100 megapixels") << QSize(10000, 10000) << QByteArray("png") << true;
-    QTest::newRow("more than 100 megapixels") << QSize(10000, 10001) << QByteArray("png") << false;
+    QTest::newRow("16 megapixels") << QSize(4000, 4000) << QByteArray("png") << true;
+    QTest::newRow("more than 16 megapixels") << QSize(4000, 4001) << QByteArray("png") << false;
     // JPEG decodes at a reduced size, so a big camera photo still arrives.
-    QTest::newRow("JPEG of more than 100 megapixels")
-            << QSize(10001, 10001) << QByteArray("jpeg") << true;
+    QTest::newRow("JPEG of more than 16 megapixels")
+            << QSize(4001, 4001) << QByteArray("jpeg") << true;
 }
 
 // An imported photo is untrusted: a small file must not make the store

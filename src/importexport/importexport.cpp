@@ -1,14 +1,15 @@
 #include "importexport/importexport.h"
 
 #include "importexport/contactsfileparser.h"
+#include "importexport/eventloopturns.h"
 #include "importexport/googlecsv.h"
+#include "importexport/photopreparation.h"
 #include "importexport/vcard.h"
 #include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -20,6 +21,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 
+<<<<<<< HEAD
 namespace {
 
 // How much work the import and export loops do between two turns of the
@@ -60,6 +62,8 @@ QFileDevice::Permissions exportPermissions(const QString &target)
 
 } // namespace
 
+=======
+>>>>>>> hostile
 ImportExport::ImportExport(QObject *parent)
     : QObject(parent)
 {
@@ -117,7 +121,14 @@ bool ImportExport::importParsedContacts()
     const QList<Contact *> ticked = tickedContacts();
     bool imported = false;
     if (!ticked.isEmpty()) {
-        runWithProgress(ticked.size(), [this, &ticked](int i) {
+        QList<QByteArray> photos;
+        photos.reserve(ticked.size());
+        for (const Contact *contact : ticked) {
+            photos.append(contact->photoData);
+        }
+        PhotoPreparation preparation(photos);
+        runWithProgress(ticked.size(), [&](int i) {
+            ticked.at(i)->photoData = preparation.take(i, m_turns);
             emit importContact(ticked.at(i));
             return true;
         });
@@ -198,18 +209,13 @@ void ImportExport::releaseParsedContacts()
 bool ImportExport::runWithProgress(int count, const std::function<bool(int)> &step)
 {
     emit importContactStarted(count);
-    QCoreApplication::processEvents();
-    QElapsedTimer sinceEvents;
-    sinceEvents.start();
+    m_turns.turn();
     for (int i = 0; i < count; ++i) {
         if (!step(i)) {
             return false;
         }
         emit importContactProgress(i + 1);
-        if (sinceEvents.elapsed() >= eventLoopIntervalMs) {
-            QCoreApplication::processEvents();
-            sinceEvents.restart();
-        }
+        m_turns.maybeTurn();
     }
     return true;
 }
