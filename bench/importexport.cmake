@@ -1,3 +1,4 @@
 # Benchmarks of this area: kiv_add_bench(<name>).
 kiv_add_bench(csv)
 kiv_add_bench(export)
+kiv_add_bench(import)

@@ -12,3 +12,10 @@ target_compile_options(exportcrashchild PRIVATE -Wall -Wextra)
 add_dependencies(tst_export exportcrashchild)
 target_compile_definitions(tst_export PRIVATE
     EXPORT_CRASH_CHILD="$<TARGET_FILE:exportcrashchild>")
+
+# Photo bombs, endless databases and oversized files; the photo rows run
+# this test program again as a child to measure its memory.
+kiv_add_test(hostilefiles)
+find_package(ZLIB REQUIRED)
+target_link_libraries(tst_hostilefiles PRIVATE ZLIB::ZLIB)
+set_tests_properties(tst_hostilefiles PROPERTIES TIMEOUT 600)

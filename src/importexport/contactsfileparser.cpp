@@ -2,16 +2,18 @@
 
 #include "importexport/csvcontactreader.h"
 #include "importexport/csvtokenizer.h"
+#include "importexport/databaseimport.h"
+#include "importexport/importlimits.h"
 #include "importexport/textdecoding.h"
 #include "record/contact.h"
-#include "storage/sqlitedatabase.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
-#include <QTemporaryDir>
+
+#include <new>
 
 QList<QStringList> plainContactList;
 QString ContactsFileParser::errorString;
@@ -35,6 +37,13 @@ bool readWhole(const QString &fileName, QByteArray *data)
     return file.error() == QFileDevice::NoError;
 }
 
+QString tooLargeText()
+{
+    return QCoreApplication::translate("ContactsFileParser",
+                                       "The file is too large to import (the limit is %1 MB).")
+            .arg(ImportLimits::MaxFileBytes / (1024 * 1024));
+}
+
 } // namespace
 
 ContactsFileParser::ContactsFileParser(QObject *parent)
@@ -50,10 +59,31 @@ QVariantList ContactsFileParser::parseFile(const QString &fileName, const QStrin
     if (fileName.isEmpty() || !QFileInfo(fileName).isFile()) {
         return QVariantList();
     }
+    // The limits keep every import within memory; should memory still run
+    // out, the import is refused instead of ending the program.
+    try {
+        return parseExistingFile(fileName, codecName);
+    } catch (const std::bad_alloc &) {
+        plainContactList.clear();
+        rowUnderConstruction().clear();
+        errorString = tooLargeText();
+        return QVariantList();
+    }
+}
 
+QVariantList ContactsFileParser::parseExistingFile(const QString &fileName,
+                                                   const QString &codecName)
+{
     const QMimeType type = QMimeDatabase().mimeTypeForFile(fileName);
     // Thunderbird and spreadsheets also write tab-separated files; the
     // tokenizer finds the separator in the header line.
+    const bool text = type.inherits(QStringLiteral("text/csv"))
+                      || type.inherits(QStringLiteral("text/tab-separated-values"))
+                      || type.inherits(QStringLiteral("text/vcard"));
+    if (text && QFileInfo(fileName).size() > ImportLimits::MaxFileBytes) {
+        errorString = tooLargeText();
+        return QVariantList();
+    }
     if (type.inherits(QStringLiteral("text/csv"))
         || type.inherits(QStringLiteral("text/tab-separated-values"))) {
         // The bytes and then the text are released as soon as they are used:
@@ -113,27 +143,15 @@ QVariantList ContactsFileParser::contactsFromRows()
 
 QVariantList ContactsFileParser::parseSqlite(const QString &fileName)
 {
+    QList<Contact *> contacts;
+    if (DatabaseImport::read(fileName, &contacts) == DatabaseImport::TooLarge) {
+        errorString = tooLargeText();
+    }
     QVariantList result;
-    // The store reads a copy: SQLite may write to a file it opens (a hot
-    // journal is rolled back, for example), and the user's file must stay as
-    // it is whatever it holds.
-    QTemporaryDir dir;
-    if (!dir.isValid()) {
-        return result;
+    result.reserve(contacts.size());
+    for (Contact *contact : qAsConst(contacts)) {
+        result.append(QVariant::fromValue(contact));
     }
-    const QString copy = dir.filePath(QStringLiteral("import.sqlite"));
-    if (!QFile::copy(fileName, copy)) {
-        return result;
-    }
-    auto *store = new SqliteDatabase;
-    if (store->open(copy)) {
-        const QList<Contact *> contacts = store->loadContacts();
-        result.reserve(contacts.size());
-        for (Contact *contact : contacts) {
-            result.append(QVariant::fromValue(contact));
-        }
-    }
-    delete store;
     return result;
 }
 

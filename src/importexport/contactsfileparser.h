@@ -32,10 +32,13 @@ public:
     static QVariantList parseSqlite(const QString &fileName);
     static void appendCsvField(QString &field, QChar terminator);
 
-    // Error text of the last parse; set only for an unsupported file type.
+    // Error text of the last parse; set only for an unsupported file type or
+    // a file too large to import.
     static QString errorString;
 
 private:
+    // parseFile for a file that exists.
+    static QVariantList parseExistingFile(const QString &fileName, const QString &codecName);
     // The contacts of the rows in plainContactList; row 0 is the header.
     static QVariantList contactsFromRows();
 };

@@ -1,14 +1,15 @@
 #include "importexport/importexport.h"
 
 #include "importexport/contactsfileparser.h"
+#include "importexport/eventloopturns.h"
 #include "importexport/googlecsv.h"
+#include "importexport/photopreparation.h"
 #include "importexport/vcard.h"
 #include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -21,11 +22,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-// How much work the import and export loops do between two turns of the
-// event loop: often enough for the progress text to repaint smoothly, rarely
-// enough that the loops are not tied to the screen's frame rate.
-constexpr qint64 eventLoopIntervalMs = 30;
 
 // Contacts are personal: a new export file is readable by its owner only,
 // like the address book itself.
@@ -117,7 +113,14 @@ bool ImportExport::importParsedContacts()
     const QList<Contact *> ticked = tickedContacts();
     bool imported = false;
     if (!ticked.isEmpty()) {
-        runWithProgress(ticked.size(), [this, &ticked](int i) {
+        QList<QByteArray> photos;
+        photos.reserve(ticked.size());
+        for (const Contact *contact : ticked) {
+            photos.append(contact->photoData);
+        }
+        PhotoPreparation preparation(photos);
+        runWithProgress(ticked.size(), [&](int i) {
+            ticked.at(i)->photoData = preparation.take(i, m_turns);
             emit importContact(ticked.at(i));
             return true;
         });
@@ -198,18 +201,13 @@ void ImportExport::releaseParsedContacts()
 bool ImportExport::runWithProgress(int count, const std::function<bool(int)> &step)
 {
     emit importContactStarted(count);
-    QCoreApplication::processEvents();
-    QElapsedTimer sinceEvents;
-    sinceEvents.start();
+    m_turns.turn();
     for (int i = 0; i < count; ++i) {
         if (!step(i)) {
             return false;
         }
         emit importContactProgress(i + 1);
-        if (sinceEvents.elapsed() >= eventLoopIntervalMs) {
-            QCoreApplication::processEvents();
-            sinceEvents.restart();
-        }
+        m_turns.maybeTurn();
     }
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "importexport/eventloopturns.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -54,8 +56,8 @@ private:
     // Releases, by deferred deletion, the parsed contacts still owned.
     void releaseParsedContacts();
     // The progress frame of an import or export: started(n), then for each
-    // contact step(i) and progress(i + 1), letting the event loop run about
-    // every 30 ms of work. Stops early and returns false when a step fails.
+    // contact step(i) and progress(i + 1), letting the event loop run at the
+    // pace of m_turns. Stops early and returns false when a step fails.
     bool runWithProgress(int count, const std::function<bool(int)> &step);
 
     bool writeTextExport(const QByteArray &head, int count,
@@ -71,4 +73,5 @@ private:
     QString m_importFile;
     QString m_exportFile;
     ExportMethod m_exportMethod = GOOGLE_CSV_METHOD;
+    EventLoopTurns m_turns;
 };

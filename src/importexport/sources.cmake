@@ -2,6 +2,13 @@
 list(APPEND KIV_SOURCES
     src/importexport/contactsfileparser.h
     src/importexport/contactsfileparser.cpp
+    src/importexport/databaseimport.h
+    src/importexport/databaseimport.cpp
+    src/importexport/importlimits.h
+    src/importexport/eventloopturns.h
+    src/importexport/eventloopturns.cpp
+    src/importexport/photopreparation.h
+    src/importexport/photopreparation.cpp
     src/importexport/csvtokenizer.h
     src/importexport/csvtokenizer.cpp
     src/importexport/csvcontactreader.h

@@ -9,22 +9,42 @@ namespace PhotoEncoding {
 namespace {
 
 // A small file can claim a huge image (an imported photo is untrusted input),
-// and decoding it whole would take gigabytes. Larger images are decoded at a
-// reduced size when they are JPEG (its decoder scales while decoding, so
-// camera photos of any size still work) and refused otherwise: other
-// decoders would build the whole image before scaling it.
-constexpr qint64 MaxPixels = 100 * 1000 * 1000;
-constexpr int ReducedSide = 4 * MaxSide;
+// and decoding it whole would take gigabytes. The size is read from the
+// header first. JPEG is decoded straight at the photo's size (its decoder
+// scales while decoding, so camera photos of any size work); other formats
+// are refused above this many pixels, because their decoders build the whole
+// image before it can be scaled. An image whose header tells no size is
+// refused as well.
+constexpr qint64 MaxPixels = 16 * 1000 * 1000;
+// More than any PNG of the photo's size needs: a larger one carries other
+// data, which is dropped by encoding the image again.
+constexpr int MaxPreparedBytes = 4 * 1024 * 1024;
+
+// The size of the photo of an image of this size: at most MaxSide on the
+// longer side, the shorter side rounded and at least one pixel.
+QSize photoSize(const QSize &size)
+{
+    if (size.width() <= MaxSide && size.height() <= MaxSide) {
+        return size;
+    }
+    if (size.width() >= size.height()) {
+        return QSize(MaxSide, qMax(1, qRound(size.height() * qreal(MaxSide) / size.width())));
+    }
+    return QSize(qMax(1, qRound(size.width() * qreal(MaxSide) / size.height())), MaxSide);
+}
 
 QImage readImage(QImageReader &reader)
 {
     const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() > MaxPixels) {
-        if (reader.format() != "jpeg") {
-            return QImage();
+    if (!size.isValid()) {
+        return QImage();
+    }
+    if (reader.format() == "jpeg") {
+        if (size != photoSize(size)) {
+            reader.setScaledSize(photoSize(size));
         }
-        reader.setScaledSize(
-                size.scaled(ReducedSide, ReducedSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    } else if (qint64(size.width()) * size.height() > MaxPixels) {
+        return QImage();
     }
     return reader.read();
 }
@@ -37,17 +57,9 @@ QByteArray encodeImage(const QImage &image)
         return QByteArray();
     }
     QImage scaled = image;
-    if (image.width() > MaxSide || image.height() > MaxSide) {
-        scaled = image.width() > image.height()
-                         ? image.scaledToWidth(MaxSide, Qt::FastTransformation)
-                         : image.scaledToHeight(MaxSide, Qt::FastTransformation);
-        if (scaled.isNull()) {
-            // A very long and thin image would round its short side to
-            // nothing; keep one pixel of it.
-            const QSize size = image.size().scaled(MaxSide, MaxSide, Qt::KeepAspectRatio);
-            scaled = image.scaled(size.expandedTo(QSize(1, 1)), Qt::IgnoreAspectRatio,
-                                  Qt::FastTransformation);
-        }
+    if (image.size() != photoSize(image.size())) {
+        scaled = image.scaled(photoSize(image.size()), Qt::IgnoreAspectRatio,
+                              Qt::FastTransformation);
     }
     QByteArray png;
     QBuffer buffer(&png);
@@ -67,6 +79,9 @@ QByteArray encodeFile(const QString &path)
     return encodeImage(readImage(reader));
 }
 
+// A photo that already is a PNG of at most the photo's size (one this
+// function prepared before, on another thread during an import) is kept as
+// it is once it decodes, instead of being encoded a second time.
 QByteArray normalizeBase64(const QByteArray &base64)
 {
     if (base64.isEmpty()) {
@@ -75,8 +90,18 @@ QByteArray normalizeBase64(const QByteArray &base64)
     QByteArray bytes = QByteArray::fromBase64(base64);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    return encodeImage(readImage(reader));
+    const bool png = bytes.startsWith("\x89PNG\r\n\x1a\n");
+    QImageReader reader(&buffer, "png");
+    const QSize size = png ? reader.size() : QSize();
+    if (png && bytes.size() <= MaxPreparedBytes && size.isValid() && size == photoSize(size)) {
+        if (!reader.read().isNull()) {
+            return bytes.toBase64();
+        }
+        return QByteArray();
+    }
+    buffer.seek(0);
+    QImageReader anyFormat(&buffer);
+    return encodeImage(readImage(anyFormat));
 }
 
 } // namespace PhotoEncoding

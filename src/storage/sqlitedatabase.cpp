@@ -465,6 +465,42 @@ void SqliteDatabase::bindFields(QSqlQuery &query, const Contact *contact)
     query.bindValue(QStringLiteral(":linkList"), text(encodeList(contact->linkList)));
 }
 
+QString SqliteDatabase::selectContacts()
+{
+    return QStringLiteral("select id, name, surname, middlename, isFavorite, organization, "
+                          "dateOfBirth, comment, phoneList, phoneGroupList, emailList, "
+                          "emailGroupList, addressList, addressGroupList, linkList from contact");
+}
+
+Contact *SqliteDatabase::readContact(const QSqlQuery &query)
+{
+    const QString name = query.value(1).toString();
+    const QString surname = query.value(2).toString();
+    const QString middlename = query.value(3).toString();
+    const QString fullname = Contact::composeFullName(surname, name, middlename);
+    if (fullname.isEmpty()) {
+        return nullptr;
+    }
+    auto contact = new Contact(nullptr);
+    contact->id = QString::number(query.value(0).toLongLong());
+    contact->name = name;
+    contact->surname = surname;
+    contact->middlename = middlename;
+    contact->isFavorite = query.value(4).toBool();
+    contact->fullname = fullname;
+    contact->organization = query.value(5).toString();
+    contact->dateOfBirth = query.value(6).toString();
+    contact->comment = query.value(7).toString();
+    contact->phoneList = decodeList(query.value(8).toString());
+    contact->phoneGroupList = decodeList(query.value(9).toString());
+    contact->emailList = decodeList(query.value(10).toString());
+    contact->emailGroupList = decodeList(query.value(11).toString());
+    contact->addressList = decodeList(query.value(12).toString());
+    contact->addressGroupList = decodeList(query.value(13).toString());
+    contact->linkList = decodeList(query.value(14).toString());
+    return contact;
+}
+
 QList<Contact *> SqliteDatabase::loadContacts()
 {
     QList<Contact *> contacts;
@@ -474,10 +510,7 @@ QList<Contact *> SqliteDatabase::loadContacts()
     commitOpenTransactions(nullptr);
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral(
-                "select id, name, surname, middlename, isFavorite, organization, dateOfBirth, "
-                "comment, phoneList, phoneGroupList, emailList, emailGroupList, addressList, "
-                "addressGroupList, linkList from contact"))) {
+    if (!query.exec(selectContacts())) {
         // Locked since the open: the contacts are announced once readable.
         if (isBusy(query.lastError())) {
             startWaiting();
@@ -485,31 +518,9 @@ QList<Contact *> SqliteDatabase::loadContacts()
         return contacts;
     }
     while (query.next()) {
-        const QString name = query.value(1).toString();
-        const QString surname = query.value(2).toString();
-        const QString middlename = query.value(3).toString();
-        const QString fullname = Contact::composeFullName(surname, name, middlename);
-        if (fullname.isEmpty()) {
-            continue;
+        if (Contact *contact = readContact(query)) {
+            contacts.append(contact);
         }
-        auto contact = new Contact(nullptr);
-        contact->id = QString::number(query.value(0).toLongLong());
-        contact->name = name;
-        contact->surname = surname;
-        contact->middlename = middlename;
-        contact->isFavorite = query.value(4).toBool();
-        contact->fullname = fullname;
-        contact->organization = query.value(5).toString();
-        contact->dateOfBirth = query.value(6).toString();
-        contact->comment = query.value(7).toString();
-        contact->phoneList = decodeList(query.value(8).toString());
-        contact->phoneGroupList = decodeList(query.value(9).toString());
-        contact->emailList = decodeList(query.value(10).toString());
-        contact->emailGroupList = decodeList(query.value(11).toString());
-        contact->addressList = decodeList(query.value(12).toString());
-        contact->addressGroupList = decodeList(query.value(13).toString());
-        contact->linkList = decodeList(query.value(14).toString());
-        contacts.append(contact);
     }
     return contacts;
 }

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class Contact;
+
+// Reads the contacts of a database file of this program's own format for an
+// import. The file is untrusted: it is opened read-only and never written
+// (not even a journal is rolled back), only a real table named `contact` is
+// read (a view could run an endless query), and rows, field sizes and the
+// total amount of text are bounded. The window keeps repainting meanwhile.
+class DatabaseImport
+{
+public:
+    enum Result {
+        Read,
+        NoContacts,
+        TooLarge,
+    };
+
+    static constexpr int MaxRows = 1000 * 1000;
+    static constexpr int MaxFieldBytes = 1024 * 1024;
+
+    // Appends the contacts of the file to contacts (the caller owns them);
+    // on any result but Read nothing is appended.
+    static Result read(const QString &fileName, QList<Contact *> *contacts);
+};

@@ -1,0 +1,339 @@
+#include "importexport/importexport.h"
+#include "record/contact.h"
+#include "storage/sqlitedatabase.h"
+
+#include "testsupport.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#include <zlib.h>
+
+// Files made to hurt the import: images that claim gigapixels, databases
+// whose contact table is an endless query, text files beyond what fits in
+// memory. Each must end soon, in bounded memory, with the file refused or
+// imported.
+class tst_HostileFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void photoBombsImportWithoutPhoto_data();
+    void photoBombsImportWithoutPhoto();
+    void databaseImportReadsOnlyARealTable_data();
+    void databaseImportReadsOnlyARealTable();
+    void hugeTextFileIsRefused_data();
+    void hugeTextFileIsRefused();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+namespace {
+
+quint32 crc32(const QByteArray &bytes)
+{
+    quint32 crc = 0xffffffffu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+QByteArray pngChunk(const QByteArray &type, const QByteArray &data)
+{
+    QByteArray chunk(4, '\0');
+    qToBigEndian<quint32>(quint32(data.size()), chunk.data());
+    const QByteArray body = type + data;
+    QByteArray crc(4, '\0');
+    qToBigEndian<quint32>(crc32(body), crc.data());
+    return chunk + body + crc;
+}
+
+// The zlib stream of size zero bytes: about a thousandth of their size.
+QByteArray deflatedZeros(qint64 size)
+{
+    z_stream stream = {};
+    deflateInit(&stream, Z_BEST_SPEED);
+    const QByteArray zeros(1 << 20, '\0');
+    QByteArray out;
+    char buffer[1 << 16];
+    qint64 left = size;
+    int flush = Z_NO_FLUSH;
+    while (flush != Z_FINISH) {
+        const qint64 take = qMin<qint64>(left, zeros.size());
+        left -= take;
+        flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
+        stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(zeros.constData()));
+        stream.avail_in = uInt(take);
+        do {
+            stream.next_out = reinterpret_cast<Bytef *>(buffer);
+            stream.avail_out = sizeof(buffer);
+            deflate(&stream, flush);
+            out.append(buffer, int(sizeof(buffer) - stream.avail_out));
+        } while (stream.avail_out == 0);
+    }
+    deflateEnd(&stream);
+    return out;
+}
+
+// A PNG whose header claims side x side RGBA pixels of the bit depth, all of
+// them present as compressed zero rows: decoded whole it takes gigabytes.
+QByteArray pngBomb(int side, int depth)
+{
+    QByteArray header(13, '\0');
+    qToBigEndian<quint32>(quint32(side), header.data());
+    qToBigEndian<quint32>(quint32(side), header.data() + 4);
+    header[8] = char(depth);
+    header[9] = 6;
+    const QByteArray rows = deflatedZeros(qint64(side) * (1 + qint64(side) * depth / 2));
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", rows)
+           + pngChunk("IEND", QByteArray());
+}
+
+// A GIF whose screen and only image claim side x side pixels, with one byte
+// of image data.
+QByteArray gifBomb(int side)
+{
+    QByteArray size(4, '\0');
+    qToLittleEndian<quint16>(quint16(side), size.data());
+    qToLittleEndian<quint16>(quint16(side), size.data() + 2);
+    return "GIF89a" + size + QByteArray("\x80\x00\x00\x00\x00\x00\xff\xff\xff", 9) + ','
+           + QByteArray(4, '\0') + size + QByteArray("\x00\x02\x02\x44\x01\x00;", 8);
+}
+
+QByteArray photoCard(const QByteArray &image, int count)
+{
+    QByteArray cards;
+    for (int i = 0; i < count; ++i) {
+        cards += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Bomb " + QByteArray::number(i) + "\r\nN:Bomb;"
+                 + QByteArray::number(i) + ";;;\r\nPHOTO;ENCODING=b;TYPE=PNG:" + image.toBase64()
+                 + "\r\nEND:VCARD\r\n";
+    }
+    return cards;
+}
+
+qint64 peakMemoryKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+        }
+    }
+    return -1;
+}
+
+// The child process of the photo test: imports the file into the database
+// store and prints how many photos were stored and its peak memory.
+int importInChild(const QString &file)
+{
+    TestHome home;
+    int argc = 1;
+    char name[] = "child";
+    char *argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    SqliteDatabase store;
+    if (!store.open(QString())) {
+        return 2;
+    }
+    ImportExport backend;
+    QStringList ids;
+    QObject::connect(&backend, &ImportExport::importContact, [&](Contact *contact) {
+        store.insertContact(contact);
+        ids.append(contact->id);
+    });
+    backend.parseContactsFromFile(QStringLiteral("UTF-8"), file);
+    backend.importParsedContacts();
+    int photos = 0;
+    for (const QString &id : qAsConst(ids)) {
+        photos += store.loadPhoto(id).isEmpty() ? 0 : 1;
+    }
+    std::printf("contacts=%d photos=%d peak=%lld\n", int(ids.size()), photos, peakMemoryKiB());
+    return 0;
+}
+
+} // namespace
+
+void tst_HostileFiles::photoBombsImportWithoutPhoto_data()
+{
+    QTest::addColumn<QByteArray>("image");
+    QTest::addColumn<int>("photos");
+
+    QImage small(64, 48, QImage::Format_RGB32);
+    small.fill(Qt::darkCyan);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    small.save(&buffer, "PNG");
+
+    QTest::newRow("GIF 9999x9999") << gifBomb(9999) << 0;
+    QTest::newRow("PNG 8-bit 9999x9999") << pngBomb(9999, 8) << 0;
+    QTest::newRow("PNG 16-bit 9999x9999") << pngBomb(9999, 16) << 0;
+    QTest::newRow("PNG 8-bit 5000x5000 (just over the limit)") << pngBomb(5000, 8) << 0;
+    QTest::newRow("small PNG is kept") << png << 3;
+}
+
+// Three cards with the same photo, imported in a child process that reports
+// its peak memory.
+void tst_HostileFiles::photoBombsImportWithoutPhoto()
+{
+    QFETCH(QByteArray, image);
+    QFETCH(int, photos);
+    const QString file = m_dir.filePath(QStringLiteral("bombs.vcf"));
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(photoCard(image, 3));
+    out.close();
+
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--import-child"), file});
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE(child.exitCode(), 0);
+    const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
+    QCOMPARE(fields.size(), 3);
+    QCOMPARE(fields.at(0), QByteArray("contacts=3"));
+    QCOMPARE(fields.at(1), "photos=" + QByteArray::number(photos));
+    const qint64 peak = fields.at(2).mid(5).toLongLong();
+    QVERIFY2(peak > 0 && peak < 200 * 1024, fields.at(2));
+}
+
+void tst_HostileFiles::databaseImportReadsOnlyARealTable_data()
+{
+    QTest::addColumn<QString>("schema");
+    QTest::addColumn<int>("count");
+
+    const QString columns = QStringLiteral(
+            "name, surname, middlename, isFavorite, organization, dateOfBirth, comment, "
+            "phoneList, phoneGroupList, emailList, emailGroupList, addressList, "
+            "addressGroupList, linkList, photoData");
+    const QString table =
+            QStringLiteral("create table contact (id bigint primary key, %1)").arg(columns);
+    QTest::newRow("real table")
+            << table
+                       + QStringLiteral(
+                               "; insert into contact (id, name) values (1, 'Ann'), (2, 'Bob')")
+            << 2;
+    QTest::newRow("endless recursive view")
+            << QStringLiteral("create view contact as with recursive r(x) as (select 1 union "
+                              "all select x + 1 from r) select x as id, 'Ann' as %1 from r")
+                       .arg(columns.split(QStringLiteral(", ")).join(QStringLiteral(", 'x' as ")))
+            << 0;
+    QTest::newRow("virtual table")
+            << QStringLiteral("create virtual table contact using fts4(id, %1)").arg(columns) << 0;
+    QTest::newRow("field over 1 MB")
+            << table
+                       + QStringLiteral("; insert into contact (id, name, comment) values (1, "
+                                        "'Ann', zeroblob(2000000))")
+            << 0;
+    QTest::newRow("no contact table") << QStringLiteral("create table people (id)") << 0;
+}
+
+// The file is read, never written, whatever it holds.
+void tst_HostileFiles::databaseImportReadsOnlyARealTable()
+{
+    QFETCH(QString, schema);
+    QFETCH(int, count);
+    const QString file = m_dir.filePath(QStringLiteral("%1.sqlite").arg(QTest::currentDataTag()));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), file);
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        for (const QString &statement : schema.split(QStringLiteral("; "))) {
+            QVERIFY2(query.exec(statement), qPrintable(statement));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(file);
+    QFile read(file);
+    QVERIFY(read.open(QIODevice::ReadOnly));
+    const QByteArray before = QCryptographicHash::hash(read.readAll(), QCryptographicHash::Sha1);
+    read.close();
+
+    ImportExport backend;
+    QSignalSpy errors(&backend, &ImportExport::error);
+    backend.parseContactsFromFile(QStringLiteral("UTF-8"), file);
+    QCOMPARE(backend.contacts().size(), count);
+    QCOMPARE(errors.size(), count ? 0 : 1);
+    if (!count) {
+        QCOMPARE(errors.at(0).at(0).toString(), QStringLiteral("Can't find any contacts in file."));
+    }
+    QVERIFY(read.open(QIODevice::ReadOnly));
+    QCOMPARE(QCryptographicHash::hash(read.readAll(), QCryptographicHash::Sha1), before);
+    QVERIFY(!QFile::exists(file + QStringLiteral("-journal")));
+}
+
+void tst_HostileFiles::hugeTextFileIsRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("head");
+
+    QTest::newRow("CSV 1.1 GB") << "huge.csv"
+                                << QByteArray("First Name,Last Name,E-mail Address\n"
+                                              "Ann,Smith,ann@example.com\n");
+    QTest::newRow("vCard 1.1 GB") << "huge.vcf"
+                                  << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\n"
+                                                "N:Smith;Ann;;;\r\nEND:VCARD\r\n");
+}
+
+// Beyond the size an import can hold the file is refused with a message; it
+// never ends the program.
+void tst_HostileFiles::hugeTextFileIsRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, head);
+    const qint64 size = qint64(1100) * 1000 * 1000;
+    QTemporaryDir disk;
+    QVERIFY(disk.isValid());
+    if (QStorageInfo(disk.path()).bytesAvailable() < size + (qint64(100) << 20)) {
+        QSKIP("not enough free space for the file");
+    }
+    QFile file(disk.filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QByteArray block;
+    while (block.size() < (1 << 20)) {
+        block += head;
+    }
+    for (qint64 written = 0; written < size; written += block.size()) {
+        QCOMPARE(file.write(block), qint64(block.size()));
+    }
+    file.close();
+
+    ImportExport backend;
+    QSignalSpy errors(&backend, &ImportExport::error);
+    backend.parseContactsFromFile(QStringLiteral("UTF-8"), file.fileName());
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(errors.at(0).at(0).toString(),
+             QStringLiteral("The file is too large to import (the limit is 512 MB)."));
+    QVERIFY(backend.contacts().isEmpty());
+}
+
+int main(int argc, char *argv[])
+{
+    if (argc == 3 && qstrcmp(argv[1], "--import-child") == 0) {
+        return importInChild(QString::fromLocal8Bit(argv[2]));
+    }
+    TestHome home;
+    QGuiApplication app(argc, argv);
+    tst_HostileFiles tc;
+    return QTest::qExec(&tc, argc, argv);
+}
+
+#include "tst_hostilefiles.moc"
