@@ -136,6 +136,80 @@ void benchImport(int count, const QString &target)
     std::fflush(stdout);
 }
 
+// Parsing text that is built in memory, three runs; the records are
+// released outside the clock.
+void benchText(const QString &label, int count, const QString &text, const QString &target)
+{
+    QVariantList parsed;
+    int contacts = 0;
+    const Bench::Stats stats = Bench::measure(
+            3,
+            [&] {
+                parsed = ContactsFileParser::parseCsv(text);
+                contacts = parsed.size();
+            },
+            [&] {
+                releaseAll(parsed);
+                plainContactList.clear();
+            });
+    releaseAll(parsed);
+    plainContactList.clear();
+    Bench::printRow(label, count, stats, target);
+    std::printf("  %.1f MB, %d contacts, peak memory %.0f MiB\n", text.size() / (1024.0 * 1024.0),
+                contacts, Bench::peakMemoryMiB());
+    std::fflush(stdout);
+}
+
+// A spreadsheet with thousands of extra columns: the header names the
+// usual Google columns, then repeated, numbered and unknown ones.
+void benchWideHeader(int rows, int columns)
+{
+    QStringList header{QStringLiteral("Given Name"), QStringLiteral("Family Name"),
+                       QStringLiteral("E-mail 1 - Value"), QStringLiteral("Phone 1 - Type"),
+                       QStringLiteral("Phone 1 - Value")};
+    for (int i = header.size(); i < columns; ++i) {
+        switch (i % 4) {
+        case 0:
+            header.append(QStringLiteral("Home Address"));
+            break;
+        case 1:
+            header.append(QStringLiteral("Custom %1").arg(i));
+            break;
+        case 2:
+            header.append(QStringLiteral("Phone %1 - Value").arg(i));
+            break;
+        default:
+            header.append(QString());
+        }
+    }
+    QString text = header.join(QLatin1Char(',')) + QLatin1Char('\n');
+    for (int row = 0; row < rows; ++row) {
+        text += QStringLiteral("Anna%1,Smith,anna%1@example.org,Mobile,+49 30 %1\n").arg(row);
+    }
+    benchText(QStringLiteral("parse CSV, %1-column header").arg(columns), rows, text,
+              QStringLiteral("<= 1.5 s"));
+}
+
+// One data row under a header of about ten megabytes of one shape.
+void benchLongHeader(const QString &label, const QString &column, const QString &value)
+{
+    const int bytes = 10 * 1024 * 1024;
+    const int columns = bytes / (column.size() + 1);
+    QString header;
+    QString row;
+    header.reserve(bytes + 16);
+    row.reserve(columns * (value.size() + 1) + 16);
+    for (int i = 0; i < columns; ++i) {
+        header += column;
+        header += QLatin1Char(',');
+        row += value;
+        row += QLatin1Char(',');
+    }
+    benchText(QStringLiteral("parse CSV, 10 MB header: %1").arg(label), 1,
+              header + QStringLiteral("Given Name\n") + row + QStringLiteral("Anna\n"),
+              QStringLiteral("<= 1 s"));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -155,5 +229,11 @@ int main(int argc, char *argv[])
                100000, QStringLiteral("<= 0.8 s"));
     benchParse(QStringLiteral("parse Outlook CSV, incl. records"), QStringLiteral("outlook-csv"),
                100000, QString());
+    benchWideHeader(100000, 10000);
+    benchLongHeader(QStringLiteral("commas"), QString(), QString());
+    benchLongHeader(QStringLiteral("\"Home Address\" repeated"), QStringLiteral("Home Address"),
+                    QStringLiteral("x"));
+    benchLongHeader(QStringLiteral("\"Phone 7 - Value\" repeated"),
+                    QStringLiteral("Phone 7 - Value"), QStringLiteral("1"));
     return 0;
 }

@@ -1,8 +1,10 @@
 #include "importexport/csvcontactreader.h"
 
+#include "importexport/importedname.h"
 #include "record/contact.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QRegularExpression>
 
 namespace {
@@ -354,49 +356,406 @@ bool isNumber(const QString &text)
     return ok;
 }
 
+// The rules of the table, ready for lookup. An exact rule is found by a
+// hash lookup of the header text. A pattern rule matches wherever its
+// expression is found in the header; whether it does depends on the header
+// only up to the length of its digit runs (digits occur in the patterns only
+// as \d* and \d+), so the pattern answer of a header is kept under its
+// normalised name, every digit run collapsed to one "0". The expressions are
+// compiled once, and tried one by one only when their union matches.
+class HeaderRules
+{
+public:
+    static const HeaderRules &instance()
+    {
+        static const HeaderRules rules;
+        return rules;
+    }
+
+    // The table row of the first rule that matches header, or -1; patterns
+    // caches the pattern answers of normalised names.
+    int entryFor(const QString &header, QHash<QString, int> *patterns) const
+    {
+        const int exact = m_exact.value(header, -1);
+        const QString normalised = normalisedName(header);
+        auto cached = patterns->constFind(normalised);
+        if (cached == patterns->constEnd()) {
+            cached = patterns->insert(normalised, firstPattern(normalised));
+        }
+        const int pattern = cached.value();
+        if (exact < 0 || (pattern >= 0 && pattern < exact)) {
+            return pattern;
+        }
+        return exact;
+    }
+
+private:
+    struct Pattern
+    {
+        int entry;
+        QRegularExpression expression;
+    };
+
+    HeaderRules()
+    {
+        QStringList alternatives;
+        const int entries = int(sizeof(table) / sizeof(table[0]));
+        for (int i = 0; i < entries; ++i) {
+            const QString text = QString::fromUtf8(table[i].header);
+            if (table[i].match == Match::Exact) {
+                if (!m_exact.contains(text)) {
+                    m_exact.insert(text, i);
+                }
+                continue;
+            }
+            m_patterns.append({i, QRegularExpression(text)});
+            m_patterns.last().expression.optimize();
+            alternatives.append(QStringLiteral("(?:%1)").arg(text));
+        }
+        m_anyPattern.setPattern(alternatives.join(QLatin1Char('|')));
+        m_anyPattern.optimize();
+    }
+
+    static QString normalisedName(const QString &header)
+    {
+        QString name;
+        name.reserve(header.size());
+        bool inDigits = false;
+        for (const QChar ch : header) {
+            const bool digit = ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
+            if (!digit) {
+                name += ch;
+            } else if (!inDigits) {
+                name += QLatin1Char('0');
+            }
+            inDigits = digit;
+        }
+        return name;
+    }
+
+    int firstPattern(const QString &name) const
+    {
+        if (!m_anyPattern.match(name).hasMatch()) {
+            return -1;
+        }
+        for (const Pattern &pattern : m_patterns) {
+            if (pattern.expression.match(name).hasMatch()) {
+                return pattern.entry;
+            }
+        }
+        return -1;
+    }
+
+    QHash<QString, int> m_exact;
+    QVector<Pattern> m_patterns;
+    QRegularExpression m_anyPattern;
+};
+
+CsvContactReader::Rule ruleOfEntry(int entry)
+{
+    CsvContactReader::Rule rule;
+    if (entry >= 0) {
+        rule.action = table[entry].action;
+        if (table[entry].text) {
+            rule.text = trQ(table[entry].text);
+        }
+    }
+    return rule;
+}
+
+// A text built by prepending and appending pieces in any order, joined once
+// at the end, so that many pieces cost linear time.
+class PieceText
+{
+public:
+    void prepend(const QString &piece) { m_front.append(piece); }
+    void append(const QString &piece) { m_back.append(piece); }
+    bool isEmpty() const { return m_front.isEmpty() && m_back.isEmpty(); }
+
+    QString text() const
+    {
+        QString result;
+        for (auto it = m_front.crbegin(); it != m_front.crend(); ++it) {
+            result += *it;
+        }
+        for (const QString &piece : m_back) {
+            result += piece;
+        }
+        return result;
+    }
+
+private:
+    QStringList m_front;
+    QStringList m_back;
+};
+
+// One data row on its way to a contact: applies the rules of its columns,
+// then finishes the texts that several columns build.
+class RowReader
+{
+public:
+    explicit RowReader(Contact *contact)
+        : m_contact(contact)
+    {
+    }
+
+    void apply(const CsvContactReader::Rule &rule, const QString &value)
+    {
+        applyName(rule, value) || applyList(rule, value) || applyAddress(rule, value)
+                || applyOther(rule, value);
+    }
+
+    void finish()
+    {
+        m_contact->surname = m_surname.text();
+        m_contact->middlename = m_middlename.text();
+        addAddressTexts();
+        setBirthdayFromParts();
+        ImportedName::nameIfNameless(m_contact, m_displayName);
+    }
+
+private:
+    bool applyName(const CsvContactReader::Rule &rule, const QString &value);
+    bool applyList(const CsvContactReader::Rule &rule, const QString &value);
+    bool applyAddress(const CsvContactReader::Rule &rule, const QString &value);
+    bool applyOther(const CsvContactReader::Rule &rule, const QString &value);
+    void addAddressTexts();
+    void setBirthdayFromParts();
+
+    void addPhone(const QString &value, const QString &group)
+    {
+        m_contact->phoneList.append(value);
+        m_contact->phoneGroupList.append(group);
+    }
+    void addEmail(const QString &value, const QString &group)
+    {
+        m_contact->emailList.append(value);
+        m_contact->emailGroupList.append(group);
+    }
+    void addAddress(const QString &value, const QString &group)
+    {
+        m_contact->addressList.append(value);
+        m_contact->addressGroupList.append(group);
+    }
+
+    Contact *m_contact;
+    PieceText m_surname;
+    PieceText m_middlename;
+    PieceText m_home;
+    PieceText m_work;
+    QString m_label;
+    QString m_displayName;
+    QString m_birthDay;
+    QString m_birthMonth;
+    QString m_birthYear;
+};
+
+bool RowReader::applyName(const CsvContactReader::Rule &rule, const QString &value)
+{
+    switch (rule.action) {
+    case Action::SetName:
+        m_contact->name = value;
+        return true;
+    case Action::PrependMiddleName:
+        m_middlename.prepend(value);
+        return true;
+    case Action::AppendSurname:
+        m_surname.append(value);
+        return true;
+    case Action::PrependSurnamePrefix:
+        m_surname.prepend(value + QStringLiteral(", "));
+        return true;
+    case Action::AppendMiddleNameSuffix:
+        m_middlename.append(QStringLiteral(", ") + value);
+        return true;
+    case Action::AppendNickname:
+        m_contact->name.append(QLatin1Char(' ') + value);
+        return true;
+    case Action::DisplayName:
+        if (m_displayName.isEmpty()) {
+            m_displayName = value.trimmed();
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Phones, e-mail addresses, whole addresses and links, and the type label
+// that the following phone or address column of Google's layout takes.
+bool RowReader::applyList(const CsvContactReader::Rule &rule, const QString &value)
+{
+    switch (rule.action) {
+    case Action::AppendLink:
+        m_contact->linkList.append(value);
+        return true;
+    case Action::SplitLinks:
+        m_contact->linkList.append(splitValues(value));
+        return true;
+    case Action::Email:
+        addEmail(value, rule.text);
+        return true;
+    case Action::SplitEmails:
+        for (const QString &part : splitValues(value)) {
+            addEmail(part, rule.text);
+        }
+        return true;
+    case Action::Phone:
+        addPhone(value, rule.text);
+        return true;
+    case Action::SplitPhones:
+        for (const QString &part : splitValues(value)) {
+            addPhone(part, m_label);
+        }
+        return true;
+    case Action::AddressNow:
+        addAddress(value, rule.text);
+        return true;
+    case Action::SplitAddresses:
+        for (const QString &part : splitValues(value)) {
+            addAddress(part, m_label);
+        }
+        return true;
+    case Action::TypeLabel:
+        m_label = typeLabel(value);
+        return true;
+    case Action::PrefixedTypeLabel:
+        m_label = typeLabel(value.startsWith(QLatin1String("* ")) ? value.mid(2) : value);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The parts of the home and work address texts.
+bool RowReader::applyAddress(const CsvContactReader::Rule &rule, const QString &value)
+{
+    switch (rule.action) {
+    case Action::HomeAppend:
+        m_home.append(rule.text + value);
+        return true;
+    case Action::HomePrepend:
+        m_home.prepend(value);
+        return true;
+    case Action::HomeCountry:
+        m_home.prepend(rule.text + value + QLatin1Char(' '));
+        return true;
+    case Action::WorkAppend:
+        m_work.append(rule.text + value);
+        return true;
+    case Action::WorkPrepend:
+        m_work.prepend(value);
+        return true;
+    case Action::WorkCountry:
+        m_work.prepend(rule.text + value + QLatin1Char(' '));
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Comment lines, dates, the organisation and the favourite mark.
+bool RowReader::applyOther(const CsvContactReader::Rule &rule, const QString &value)
+{
+    switch (rule.action) {
+    case Action::CommentLine:
+        m_contact->comment.append(rule.text + value + QLatin1Char('\n'));
+        return true;
+    case Action::DateCommentLine:
+        if (!isEmptyDatePlaceholder(value)) {
+            m_contact->comment.append(rule.text + value + QLatin1Char('\n'));
+        }
+        return true;
+    case Action::AppendNotes:
+        m_contact->comment.append(value + QLatin1Char('\n'));
+        return true;
+    case Action::SetBirthday:
+        if (!isEmptyDatePlaceholder(value)) {
+            m_contact->dateOfBirth = value;
+        }
+        return true;
+    case Action::BirthDay:
+        m_birthDay = value;
+        return true;
+    case Action::BirthMonth:
+        m_birthMonth = value;
+        return true;
+    case Action::BirthYear:
+        m_birthYear = value;
+        return true;
+    case Action::SetOrganization:
+        m_contact->organization = value;
+        return true;
+    case Action::AppendOrganization:
+        if (!m_contact->organization.isEmpty()) {
+            m_contact->organization.append(QStringLiteral(", "));
+        }
+        m_contact->organization.append(value);
+        return true;
+    case Action::CategoriesMarked:
+        m_contact->isFavorite =
+                m_contact->isFavorite || value.contains(rule.text, Qt::CaseInsensitive);
+        return true;
+    case Action::Starred:
+        m_contact->isFavorite = m_contact->isFavorite
+                                || value.contains(QLatin1String("Starred"), Qt::CaseInsensitive);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The home and work texts come after the addresses that columns added whole.
+void RowReader::addAddressTexts()
+{
+    if (!m_home.isEmpty()) {
+        addAddress(m_home.text(), trQ("Home"));
+    }
+    if (!m_work.isEmpty()) {
+        addAddress(m_work.text(), trQ("Work"));
+    }
+}
+
+// Thunderbird's separate day, month and year columns.
+void RowReader::setBirthdayFromParts()
+{
+    if (isNumber(m_birthDay) && isNumber(m_birthMonth) && isNumber(m_birthYear)) {
+        m_contact->dateOfBirth =
+                QStringLiteral("%1.%2.%3")
+                        .arg(m_birthDay.trimmed().toUInt(), 2, 10, QLatin1Char('0'))
+                        .arg(m_birthMonth.trimmed().toUInt(), 2, 10, QLatin1Char('0'))
+                        .arg(m_birthYear.trimmed().toUInt(), 4, 10, QLatin1Char('0'));
+    }
+}
+
 } // namespace
 
 CsvContactReader::Rule CsvContactReader::ruleFor(const QString &header)
 {
-    struct Compiled
-    {
-        const Entry *entry;
-        QString header;
-        QRegularExpression pattern;
-    };
-    // Compiled once: a file is resolved column by column against every row.
-    static const QVector<Compiled> compiled = [] {
-        QVector<Compiled> result;
-        for (const Entry &entry : table) {
-            const QString text = QString::fromUtf8(entry.header);
-            result.append({&entry, text,
-                           entry.match == Match::Pattern ? QRegularExpression(text)
-                                                         : QRegularExpression()});
-        }
-        return result;
-    }();
-
-    for (const Compiled &candidate : compiled) {
-        const bool matches = candidate.entry->match == Match::Exact
-                                     ? header == candidate.header
-                                     : candidate.pattern.match(header).hasMatch();
-        if (matches) {
-            Rule rule;
-            rule.action = candidate.entry->action;
-            if (candidate.entry->text) {
-                rule.text = trQ(candidate.entry->text);
-            }
-            return rule;
-        }
-    }
-    return Rule();
+    QHash<QString, int> patterns;
+    return ruleOfEntry(HeaderRules::instance().entryFor(header, &patterns));
 }
 
+// Files repeat header texts (an export with hundreds of empty columns, the
+// same column many times): each distinct text is looked up once.
 CsvContactReader::CsvContactReader(const QStringList &header)
 {
+    const HeaderRules &rules = HeaderRules::instance();
+    QHash<QString, int> patterns;
+    QHash<int, Rule> ruleOf;
+    QHash<QString, Rule> known;
     m_rules.reserve(header.size());
     for (const QString &text : header) {
-        m_rules.append(ruleFor(text));
+        auto found = known.constFind(text);
+        if (found == known.constEnd()) {
+            const int entry = rules.entryFor(text, &patterns);
+            auto rule = ruleOf.constFind(entry);
+            if (rule == ruleOf.constEnd()) {
+                rule = ruleOf.insert(entry, ruleOfEntry(entry));
+            }
+            found = known.insert(text, rule.value());
+        }
+        m_rules.append(found.value());
     }
 }
 
@@ -413,194 +772,14 @@ Contact *CsvContactReader::readRow(const QStringList &row, int rowNumber, qint64
 
     auto *contact = new Contact;
     contact->id = QString::number(stamp) + QString::number(rowNumber);
-
-    QString home;
-    QString work;
-    QString label;
-    QString displayName;
-    QString birthDay;
-    QString birthMonth;
-    QString birthYear;
-
-    auto addPhone = [contact](const QString &value, const QString &group) {
-        contact->phoneList.append(value);
-        contact->phoneGroupList.append(group);
-    };
-    auto addEmail = [contact](const QString &value, const QString &group) {
-        contact->emailList.append(value);
-        contact->emailGroupList.append(group);
-    };
-    auto addAddress = [contact](const QString &value, const QString &group) {
-        contact->addressList.append(value);
-        contact->addressGroupList.append(group);
-    };
-
+    RowReader reader(contact);
     for (int j = 0; j < columns; ++j) {
-        const QString &value = row.at(j);
         const Rule &rule = m_rules.at(j);
-        if (rule.action == Action::Ignore || isBlank(value)) {
-            continue;
-        }
-        switch (rule.action) {
-        case Action::Ignore:
-            break;
-        case Action::SetName:
-            contact->name = value;
-            break;
-        case Action::PrependMiddleName:
-            contact->middlename.prepend(value);
-            break;
-        case Action::AppendSurname:
-            contact->surname.append(value);
-            break;
-        case Action::PrependSurnamePrefix:
-            contact->surname.prepend(value + QStringLiteral(", "));
-            break;
-        case Action::AppendMiddleNameSuffix:
-            contact->middlename.append(QStringLiteral(", ") + value);
-            break;
-        case Action::AppendNickname:
-            contact->name.append(QLatin1Char(' ') + value);
-            break;
-        case Action::AppendLink:
-            contact->linkList.append(value);
-            break;
-        case Action::SplitLinks:
-            contact->linkList.append(splitValues(value));
-            break;
-        case Action::CommentLine:
-            contact->comment.append(rule.text + value + QLatin1Char('\n'));
-            break;
-        case Action::DateCommentLine:
-            if (!isEmptyDatePlaceholder(value)) {
-                contact->comment.append(rule.text + value + QLatin1Char('\n'));
-            }
-            break;
-        case Action::AppendNotes:
-            contact->comment.append(value + QLatin1Char('\n'));
-            break;
-        case Action::SetBirthday:
-            if (!isEmptyDatePlaceholder(value)) {
-                contact->dateOfBirth = value;
-            }
-            break;
-        case Action::BirthDay:
-            birthDay = value;
-            break;
-        case Action::BirthMonth:
-            birthMonth = value;
-            break;
-        case Action::BirthYear:
-            birthYear = value;
-            break;
-        case Action::Email:
-            addEmail(value, rule.text);
-            break;
-        case Action::SplitEmails:
-            for (const QString &part : splitValues(value)) {
-                addEmail(part, rule.text);
-            }
-            break;
-        case Action::Phone:
-            addPhone(value, rule.text);
-            break;
-        case Action::SplitPhones:
-            for (const QString &part : splitValues(value)) {
-                addPhone(part, label);
-            }
-            break;
-        case Action::AddressNow:
-            addAddress(value, rule.text);
-            break;
-        case Action::SplitAddresses:
-            for (const QString &part : splitValues(value)) {
-                addAddress(part, label);
-            }
-            break;
-        case Action::HomeAppend:
-            home.append(rule.text + value);
-            break;
-        case Action::HomePrepend:
-            home.prepend(value);
-            break;
-        case Action::HomeCountry:
-            home.prepend(rule.text + value + QLatin1Char(' '));
-            break;
-        case Action::WorkAppend:
-            work.append(rule.text + value);
-            break;
-        case Action::WorkPrepend:
-            work.prepend(value);
-            break;
-        case Action::WorkCountry:
-            work.prepend(rule.text + value + QLatin1Char(' '));
-            break;
-        case Action::SetOrganization:
-            contact->organization = value;
-            break;
-        case Action::AppendOrganization:
-            if (!contact->organization.isEmpty()) {
-                contact->organization.append(QStringLiteral(", "));
-            }
-            contact->organization.append(value);
-            break;
-        case Action::CategoriesMarked:
-            if (value.contains(rule.text, Qt::CaseInsensitive)) {
-                contact->isFavorite = true;
-            }
-            break;
-        case Action::Starred:
-            if (value.contains(QLatin1String("Starred"), Qt::CaseInsensitive)) {
-                contact->isFavorite = true;
-            }
-            break;
-        case Action::TypeLabel:
-            label = typeLabel(value);
-            break;
-        case Action::PrefixedTypeLabel:
-            label = typeLabel(value.startsWith(QLatin1String("* ")) ? value.mid(2) : value);
-            break;
-        case Action::DisplayName:
-            if (displayName.isEmpty()) {
-                displayName = value.trimmed();
-            }
-            break;
+        if (rule.action != Action::Ignore && !isBlank(row.at(j))) {
+            reader.apply(rule, row.at(j));
         }
     }
-
-    if (!home.isEmpty()) {
-        addAddress(home, trQ("Home"));
-    }
-    if (!work.isEmpty()) {
-        addAddress(work, trQ("Work"));
-    }
-    if (isNumber(birthDay) && isNumber(birthMonth) && isNumber(birthYear)) {
-        contact->dateOfBirth = QStringLiteral("%1.%2.%3")
-                                       .arg(birthDay.trimmed().toUInt(), 2, 10, QLatin1Char('0'))
-                                       .arg(birthMonth.trimmed().toUInt(), 2, 10, QLatin1Char('0'))
-                                       .arg(birthYear.trimmed().toUInt(), 4, 10, QLatin1Char('0'));
-    }
-
-    // A record without any name part would be dropped by the stores the next
-    // time they load, so it is named after what the row offers instead.
-    auto nameless = [contact] {
-        return (contact->name + contact->surname + contact->middlename).trimmed().isEmpty();
-    };
-    if (nameless() && !displayName.isEmpty()) {
-        contact->name = displayName;
-    }
-    if (nameless() && !contact->emailList.isEmpty()) {
-        const QStringList parts = contact->emailList.first().split(QLatin1Char('@'));
-        if (parts.size() == 2) {
-            contact->name = parts.first();
-        }
-    }
-    if (nameless() && !contact->organization.trimmed().isEmpty()) {
-        contact->name = contact->organization.trimmed();
-    }
-    if (nameless() && !contact->phoneList.isEmpty()) {
-        contact->name = contact->phoneList.first();
-    }
+    reader.finish();
     if (!hasData(contact) && !contact->isFavorite) {
         delete contact;
         return nullptr;

@@ -14,8 +14,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryFile>
 
 #include <cstdio>
@@ -200,16 +198,26 @@ void ImportExport::releaseParsedContacts()
 
 bool ImportExport::runWithProgress(int count, const std::function<bool(int)> &step)
 {
+    return runLoopWithProgress(count, [&](const std::function<void(int)> &done) {
+        for (int i = 0; i < count; ++i) {
+            if (!step(i)) {
+                return false;
+            }
+            done(i);
+        }
+        return true;
+    });
+}
+
+bool ImportExport::runLoopWithProgress(
+        int count, const std::function<bool(const std::function<void(int)> &)> &loop)
+{
     emit importContactStarted(count);
     m_turns.turn();
-    for (int i = 0; i < count; ++i) {
-        if (!step(i)) {
-            return false;
-        }
+    return loop([&](int i) {
         emit importContactProgress(i + 1);
         m_turns.maybeTurn();
-    }
-    return true;
+    });
 }
 
 QString ImportExport::openErrorText() const
@@ -297,27 +305,19 @@ bool ImportExport::exportSqlite(const QList<Contact *> &contacts)
         return false;
     }
 
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::database(store->connectionName(), false);
-        const bool inTransaction = db.transaction();
-        ok = runWithProgress(contacts.size(), [&](int i) {
-            store->insertContact(contacts.at(i));
+    // Failed inserts leave no trace but a missing row: the rows are counted
+    // against the distinct ids that were written.
+    QSet<qint64> ids;
+    for (const Contact *contact : contacts) {
+        ids.insert(contact->id.toLongLong());
+    }
+    bool ok = runLoopWithProgress(contacts.size(), [&](const std::function<void(int)> &done) {
+        return store->insertContacts(contacts, [&done](int i) {
+            done(i);
             return true;
         });
-        if (inTransaction) {
-            ok = db.commit() && ok;
-        }
-        // Failed inserts leave no trace but a missing row: count the rows
-        // against the distinct ids that were written.
-        QSet<qint64> ids;
-        for (const Contact *contact : contacts) {
-            ids.insert(contact->id.toLongLong());
-        }
-        QSqlQuery count(db);
-        ok = ok && count.exec(QStringLiteral("select count(*) from contact")) && count.next()
-             && count.value(0).toLongLong() == ids.size();
-    }
+    });
+    ok = ok && store->contactCount() == ids.size();
     delete store;
 
     ok = ok && QFile::setPermissions(temporaryName, exportPermissions(m_exportFile));

@@ -59,6 +59,10 @@ private:
     // contact step(i) and progress(i + 1), letting the event loop run at the
     // pace of m_turns. Stops early and returns false when a step fails.
     bool runWithProgress(int count, const std::function<bool(int)> &step);
+    // The same frame around a loop that runs elsewhere: loop calls the
+    // function it is given after each item i it has done.
+    bool runLoopWithProgress(int count,
+                             const std::function<bool(const std::function<void(int)> &)> &loop);
 
     bool writeTextExport(const QByteArray &head, int count,
                          const std::function<QByteArray(int)> &piece);

@@ -15,6 +15,8 @@ list(APPEND KIV_SOURCES
     src/importexport/csvcontactreader.cpp
     src/importexport/googlecsv.h
     src/importexport/googlecsv.cpp
+    src/importexport/importedname.h
+    src/importexport/importedname.cpp
     src/importexport/importexport.h
     src/importexport/importexport.cpp
     src/importexport/textdecoding.h

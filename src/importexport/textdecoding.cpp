@@ -77,11 +77,76 @@ Unicode guessUtf16(const QByteArray &data)
     return Unicode::None;
 }
 
+// Strict UTF-8 (RFC 3629): no overlong forms, no surrogates, nothing above
+// U+10FFFF, no sequence cut off at the end.
 bool isValidUtf8(const QByteArray &data)
 {
-    QTextCodec::ConverterState state;
-    QTextCodec::codecForMib(106)->toUnicode(data.constData(), data.size(), &state);
-    return state.invalidChars == 0 && state.remainingChars == 0;
+    const uchar *p = reinterpret_cast<const uchar *>(data.constData());
+    const uchar *end = p + data.size();
+    while (p < end) {
+        const uchar c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        int length = 0;
+        uint code = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+            code = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            code = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            code = c & 0x07;
+        } else {
+            return false;
+        }
+        if (end - p < length) {
+            return false;
+        }
+        for (int i = 1; i < length; ++i) {
+            if ((p[i] & 0xC0) != 0x80) {
+                return false;
+            }
+            code = (code << 6) | (p[i] & 0x3F);
+        }
+        if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF)))
+            || (length == 4 && (code < 0x10000 || code > 0x10FFFF))) {
+            return false;
+        }
+        p += length;
+    }
+    return true;
+}
+
+QTextCodec *codecForName(const QString &name)
+{
+    const QByteArray key = name.trimmed().toLatin1();
+    if (key.isEmpty()) {
+        return nullptr;
+    }
+    if (QTextCodec *codec = QTextCodec::codecForName(key)) {
+        return codec;
+    }
+    // ASCII is a subset of UTF-8; Qt has no codec of its own for it.
+    if (key.compare("US-ASCII", Qt::CaseInsensitive) == 0
+        || key.compare("ASCII", Qt::CaseInsensitive) == 0) {
+        return utf8Codec();
+    }
+    return nullptr;
+}
+
+QTextCodec *codecOrUtf8(const QString &name)
+{
+    QTextCodec *codec = codecForName(name);
+    return codec ? codec : utf8Codec();
+}
+
+QTextCodec *utf8Codec()
+{
+    return QTextCodec::codecForMib(106);
 }
 
 QString decode(const QByteArray &data, const QString &codecName)
@@ -91,15 +156,8 @@ QString decode(const QByteArray &data, const QString &codecName)
     if (unicode == Unicode::None) {
         unicode = guessUtf16(data);
     }
-    QTextCodec *codec = nullptr;
-    if (unicode != Unicode::None) {
-        codec = QTextCodec::codecForName(codecNameFor(unicode));
-    } else {
-        codec = QTextCodec::codecForName(codecName.toUtf8());
-    }
-    if (!codec) {
-        codec = QTextCodec::codecForMib(106);
-    }
+    QTextCodec *codec = unicode != Unicode::None ? codecOrUtf8(QLatin1String(codecNameFor(unicode)))
+                                                 : codecOrUtf8(codecName);
     return codec->toUnicode(data.constData() + markLength, data.size() - markLength);
 }
 

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QTextCodec;
+
 // Turning the bytes of an import file into text.
 namespace TextDecoding {
 
@@ -14,6 +16,12 @@ Unicode byteOrderMark(const QByteArray &data, int *markLength = nullptr);
 Unicode guessUtf16(const QByteArray &data);
 // True when the bytes are valid UTF-8 (plain ASCII included).
 bool isValidUtf8(const QByteArray &data);
+// The codec of a name as a user or a file gives it (any letter case;
+// "ASCII" and "US-ASCII" read as UTF-8), or null when there is none.
+QTextCodec *codecForName(const QString &name);
+// codecForName(), with UTF-8 for an empty or unknown name.
+QTextCodec *codecOrUtf8(const QString &name);
+QTextCodec *utf8Codec();
 // Decodes data: a byte-order mark (or unmarked UTF-16) decides the encoding
 // whatever codec was chosen and is never part of the text; otherwise the
 // named codec (UTF-8 when the name is unknown).

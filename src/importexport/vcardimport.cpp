@@ -1,5 +1,6 @@
 #include "importexport/contactsfileparser.h"
 
+#include "importexport/importedname.h"
 #include "importexport/textdecoding.h"
 #include "importexport/vcard.h"
 #include "record/contact.h"
@@ -154,142 +155,212 @@ QByteArray photoFrom(const vCardProperty &property)
     return base64;
 }
 
+// One card on its way to a new record: its properties are applied in their
+// order, then what needs the whole card is settled.
+class CardMapper
+{
+public:
+    CardMapper(Contact *contact, const Texts &texts)
+        : m_contact(contact),
+          m_texts(texts)
+    {
+    }
+
+    void apply(const vCardProperty &property);
+    void finish();
+
+private:
+    void setNames(const QStringList &values);
+    void appendNickname(const QString &nickname);
+    void setOrganization(QStringList parts);
+    void setBirthday(const vCardProperty &property);
+    void addComment(const QString &prefix, const QString &text);
+    void addPhone(const vCardProperty &property);
+    void addEmail(const QString &address);
+    void addAddress(const vCardProperty &property);
+    void addLabel(const vCardProperty &property);
+    void addLink(const QString &link);
+    void addLabelledAddresses();
+
+    Contact *m_contact;
+    const Texts &m_texts;
+    QString m_formattedName;
+    QStringList m_labels;
+    QStringList m_labelGroups;
+};
+
+void CardMapper::apply(const vCardProperty &property)
+{
+    const QString name = property.name();
+    if (name == QLatin1String("N")) {
+        setNames(property.values());
+    } else if (name == QLatin1String("FN")) {
+        m_formattedName = property.value().trimmed();
+    } else if (name == QLatin1String("NICKNAME")) {
+        appendNickname(property.value().trimmed());
+    } else if (name == QLatin1String("ORG")) {
+        setOrganization(property.values());
+    } else if (name == QLatin1String("BDAY")) {
+        setBirthday(property);
+    } else if (name == QLatin1String("NOTE")) {
+        addComment(QString(), property.value());
+    } else if (name == QLatin1String("ROLE")) {
+        addComment(m_texts.occupation, property.value());
+    } else if (name == QLatin1String("TITLE")) {
+        addComment(m_texts.title, property.value());
+    } else if (name == QLatin1String("CATEGORIES")) {
+        if (property.value().contains(QLatin1String("starred"), Qt::CaseInsensitive)) {
+            m_contact->isFavorite = true;
+        }
+    } else if (name == QLatin1String("TEL")) {
+        addPhone(property);
+    } else if (name == QLatin1String("EMAIL")) {
+        addEmail(property.value().trimmed());
+    } else if (name == QLatin1String("ADR")) {
+        addAddress(property);
+    } else if (name == QLatin1String("LABEL")) {
+        addLabel(property);
+    } else if (name == QLatin1String("URL")) {
+        addLink(property.value().trimmed());
+    } else if (name == QLatin1String("PHOTO")) {
+        const QByteArray photo = photoFrom(property);
+        if (!photo.isEmpty()) {
+            m_contact->photoData = photo;
+        }
+    }
+}
+
+void CardMapper::finish()
+{
+    addLabelledAddresses();
+    ImportedName::nameIfNameless(m_contact, m_formattedName);
+}
+
+// N: family; given; additional; prefix; suffix.
+void CardMapper::setNames(const QStringList &values)
+{
+    m_contact->surname = values.value(0).trimmed();
+    m_contact->name = values.value(1).trimmed();
+    m_contact->middlename = values.value(2).trimmed();
+    const QString prefix = values.value(3).trimmed();
+    const QString suffix = values.value(4).trimmed();
+    if (!prefix.isEmpty()) {
+        m_contact->surname.prepend(prefix + QLatin1String(", "));
+    }
+    if (!suffix.isEmpty()) {
+        m_contact->middlename += QLatin1String(", ") + suffix;
+    }
+}
+
+void CardMapper::appendNickname(const QString &nickname)
+{
+    if (!nickname.isEmpty()) {
+        m_contact->middlename += QLatin1String(", ") + nickname;
+    }
+}
+
+void CardMapper::setOrganization(QStringList parts)
+{
+    while (!parts.isEmpty() && parts.last().trimmed().isEmpty()) {
+        parts.removeLast();
+    }
+    m_contact->organization = parts.join(QLatin1Char(';'));
+}
+
+// A text alternative (VALUE=text) does not replace a date.
+void CardMapper::setBirthday(const vCardProperty &property)
+{
+    const QString value = property.value().trimmed();
+    if (!value.isEmpty()
+        && (m_contact->dateOfBirth.isEmpty()
+            || !hasParameter(property.params(), QStringLiteral("VALUE=text")))) {
+        m_contact->dateOfBirth = value;
+    }
+}
+
+void CardMapper::addComment(const QString &prefix, const QString &text)
+{
+    if (!text.isEmpty()) {
+        appendLine(m_contact->comment, prefix + text);
+    }
+}
+
+void CardMapper::addPhone(const vCardProperty &property)
+{
+    QString number = property.value().trimmed();
+    if (number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive)) {
+        // A tel: URI (RFC 3966): the number, and an extension as people
+        // write it.
+        number = number.mid(4).trimmed();
+        number.replace(QLatin1String(";ext="), QLatin1String(" ext. "), Qt::CaseInsensitive);
+    }
+    if (!number.isEmpty()) {
+        m_contact->phoneList.append(number);
+        m_contact->phoneGroupList.append(phoneLabel(property.params(), m_texts));
+    }
+}
+
+void CardMapper::addEmail(const QString &address)
+{
+    if (!address.isEmpty()) {
+        m_contact->emailList.append(address);
+        m_contact->emailGroupList.append(m_texts.home);
+    }
+}
+
+void CardMapper::addAddress(const vCardProperty &property)
+{
+    QStringList parts;
+    for (const QString &component : property.values()) {
+        if (!component.trimmed().isEmpty()) {
+            parts.append(component.trimmed());
+        }
+    }
+    if (!parts.isEmpty()) {
+        m_contact->addressList.append(parts.join(QLatin1String(", ")));
+        m_contact->addressGroupList.append(addressLabel(property.params(), m_texts));
+    }
+}
+
+void CardMapper::addLabel(const vCardProperty &property)
+{
+    const QString address = property.value().trimmed();
+    if (!address.isEmpty()) {
+        m_labels.append(address);
+        m_labelGroups.append(addressLabel(property.params(), m_texts));
+    }
+}
+
+void CardMapper::addLink(const QString &link)
+{
+    if (!link.isEmpty()) {
+        m_contact->linkList.append(link);
+    }
+}
+
+// LABEL is the printable form of an ADR of the same card; it is taken only
+// for addresses that no ADR gave (cards of this program's export carry
+// LABEL alone).
+void CardMapper::addLabelledAddresses()
+{
+    for (int i = 0; i < m_labels.size(); ++i) {
+        if (!m_contact->addressGroupList.contains(m_labelGroups.at(i))) {
+            m_contact->addressList.append(m_labels.at(i));
+            m_contact->addressGroupList.append(m_labelGroups.at(i));
+        }
+    }
+}
+
 // Maps one card onto a new record.
 Contact *contactFromCard(const vCard &card, int index, const Texts &texts)
 {
     auto *contact = new Contact;
     contact->id = QString::number(QDateTime::currentMSecsSinceEpoch()) + QString::number(index);
-    QString formattedName;
-    QStringList labels;
-    QStringList labelGroups;
-
+    CardMapper mapper(contact, texts);
     for (const vCardProperty &property : card.properties()) {
-        const QString name = property.name();
-        const QStringList values = property.values();
-        if (name == QLatin1String("N")) {
-            contact->surname = values.value(0).trimmed();
-            contact->name = values.value(1).trimmed();
-            contact->middlename = values.value(2).trimmed();
-            const QString prefix = values.value(3).trimmed();
-            const QString suffix = values.value(4).trimmed();
-            if (!prefix.isEmpty()) {
-                contact->surname.prepend(prefix + QLatin1String(", "));
-            }
-            if (!suffix.isEmpty()) {
-                contact->middlename += QLatin1String(", ") + suffix;
-            }
-        } else if (name == QLatin1String("FN")) {
-            formattedName = property.value().trimmed();
-        } else if (name == QLatin1String("NICKNAME")) {
-            const QString nickname = property.value().trimmed();
-            if (!nickname.isEmpty()) {
-                contact->middlename += QLatin1String(", ") + nickname;
-            }
-        } else if (name == QLatin1String("ORG")) {
-            QStringList parts = values;
-            while (!parts.isEmpty() && parts.last().trimmed().isEmpty()) {
-                parts.removeLast();
-            }
-            contact->organization = parts.join(QLatin1Char(';'));
-        } else if (name == QLatin1String("BDAY")) {
-            // A text alternative (VALUE=text) does not replace a date.
-            const QString value = property.value().trimmed();
-            if (!value.isEmpty()
-                && (contact->dateOfBirth.isEmpty()
-                    || !hasParameter(property.params(), QStringLiteral("VALUE=text")))) {
-                contact->dateOfBirth = value;
-            }
-        } else if (name == QLatin1String("NOTE")) {
-            const QString note = property.value();
-            if (!note.isEmpty()) {
-                appendLine(contact->comment, note);
-            }
-        } else if (name == QLatin1String("ROLE")) {
-            const QString role = property.value();
-            if (!role.isEmpty()) {
-                appendLine(contact->comment, texts.occupation + role);
-            }
-        } else if (name == QLatin1String("TITLE")) {
-            const QString title = property.value();
-            if (!title.isEmpty()) {
-                appendLine(contact->comment, texts.title + title);
-            }
-        } else if (name == QLatin1String("CATEGORIES")) {
-            if (property.value().contains(QLatin1String("starred"), Qt::CaseInsensitive)) {
-                contact->isFavorite = true;
-            }
-        } else if (name == QLatin1String("TEL")) {
-            QString number = property.value().trimmed();
-            if (number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive)) {
-                // A tel: URI (RFC 3966): the number, and an extension as
-                // people write it.
-                number = number.mid(4).trimmed();
-                number.replace(QLatin1String(";ext="), QLatin1String(" ext. "),
-                               Qt::CaseInsensitive);
-            }
-            if (!number.isEmpty()) {
-                contact->phoneList.append(number);
-                contact->phoneGroupList.append(phoneLabel(property.params(), texts));
-            }
-        } else if (name == QLatin1String("EMAIL")) {
-            const QString address = property.value().trimmed();
-            if (!address.isEmpty()) {
-                contact->emailList.append(address);
-                contact->emailGroupList.append(texts.home);
-            }
-        } else if (name == QLatin1String("ADR")) {
-            QStringList parts;
-            for (const QString &component : values) {
-                if (!component.trimmed().isEmpty()) {
-                    parts.append(component.trimmed());
-                }
-            }
-            if (!parts.isEmpty()) {
-                contact->addressList.append(parts.join(QLatin1String(", ")));
-                contact->addressGroupList.append(addressLabel(property.params(), texts));
-            }
-        } else if (name == QLatin1String("LABEL")) {
-            const QString address = property.value().trimmed();
-            if (!address.isEmpty()) {
-                labels.append(address);
-                labelGroups.append(addressLabel(property.params(), texts));
-            }
-        } else if (name == QLatin1String("URL")) {
-            const QString link = property.value().trimmed();
-            if (!link.isEmpty()) {
-                contact->linkList.append(link);
-            }
-        } else if (name == QLatin1String("PHOTO")) {
-            const QByteArray photo = photoFrom(property);
-            if (!photo.isEmpty()) {
-                contact->photoData = photo;
-            }
-        }
+        mapper.apply(property);
     }
-
-    // LABEL is the printable form of an ADR of the same card; it is taken
-    // only for addresses that no ADR gave (cards of this program's export
-    // carry LABEL alone).
-    for (int i = 0; i < labels.size(); ++i) {
-        if (!contact->addressGroupList.contains(labelGroups.at(i))) {
-            contact->addressList.append(labels.at(i));
-            contact->addressGroupList.append(labelGroups.at(i));
-        }
-    }
-
-    if ((contact->name + contact->surname + contact->middlename).trimmed().isEmpty()) {
-        // A record without a name would be dropped by the stores: the
-        // formatted name, else the e-mail's local part, names it.
-        contact->surname.clear();
-        contact->middlename.clear();
-        contact->name = formattedName;
-        if (contact->name.isEmpty() && !contact->emailList.isEmpty()) {
-            const QStringList parts = contact->emailList.first().split(QLatin1Char('@'));
-            if (parts.size() == 2) {
-                contact->name = parts.first();
-            }
-        }
-    }
+    mapper.finish();
     return contact;
 }
 

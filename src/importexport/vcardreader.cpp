@@ -1,5 +1,6 @@
 #include "importexport/vcardreader.h"
 
+#include "importexport/textdecoding.h"
 #include "importexport/vcardtext.h"
 
 #include <QTextCodec>
@@ -100,49 +101,6 @@ bool isAscii(const QByteArray &bytes)
     return true;
 }
 
-// Strict UTF-8 check (no overlong forms, no surrogates, at most U+10FFFF).
-bool isValidUtf8(const QByteArray &bytes)
-{
-    const uchar *p = reinterpret_cast<const uchar *>(bytes.constData());
-    const uchar *end = p + bytes.size();
-    while (p < end) {
-        const uchar c = *p;
-        if (c < 0x80) {
-            ++p;
-            continue;
-        }
-        int length = 0;
-        uint code = 0;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-            code = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            code = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            code = c & 0x07;
-        } else {
-            return false;
-        }
-        if (end - p < length) {
-            return false;
-        }
-        for (int i = 1; i < length; ++i) {
-            if ((p[i] & 0xC0) != 0x80) {
-                return false;
-            }
-            code = (code << 6) | (p[i] & 0x3F);
-        }
-        if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF)))
-            || (length == 4 && (code < 0x10000 || code > 0x10FFFF))) {
-            return false;
-        }
-        p += length;
-    }
-    return true;
-}
-
 // Bytes that a codec could not map become U+FFFD; such characters are
 // dropped rather than shown as boxes.
 QString withoutReplacementCharacters(QString text)
@@ -167,9 +125,7 @@ vCardReader::vCardReader(const QByteArray &data, Mode mode, const QByteArray &fa
     : m_data(data),
       m_mode(mode)
 {
-    if (!fallbackCodec.isEmpty()) {
-        m_fallback = QTextCodec::codecForName(fallbackCodec);
-    }
+    m_fallback = TextDecoding::codecOrUtf8(QString::fromLatin1(fallbackCodec));
     // Files from old Macs end their lines with CR alone.
     if (!m_data.contains('\n') && m_data.contains('\r')) {
         m_lineBreak = '\r';
@@ -200,149 +156,187 @@ bool vCardReader::next(Line *line)
         if (isBlankLine(first.begin, first.size)) {
             continue;
         }
-
-        // Unfold until the colon that ends the name and parameters is found;
-        // quoted parameter values may hold colons.
         QByteArray logical(first.begin, first.size);
-        int colon = -1;
-        int firstColon = -1;
-        bool quoted = false;
-        int scanned = 0;
-        for (;;) {
-            for (; scanned < logical.size(); ++scanned) {
-                const char c = logical.at(scanned);
-                if (c == '"') {
-                    quoted = !quoted;
-                } else if (c == ':') {
-                    if (firstColon < 0) {
-                        firstColon = scanned;
-                    }
-                    if (!quoted) {
-                        colon = scanned;
-                        break;
-                    }
-                }
-            }
-            if (colon >= 0 || m_pos >= size) {
-                break;
-            }
-            const Span fold = lineAt(m_pos, &after);
-            if (!startsWithBlank(fold.begin, fold.size)) {
-                break;
-            }
-            logical.append(fold.begin + 1, fold.size - 1);
-            m_pos = after;
-        }
-        if (colon < 0) {
-            colon = firstColon;
-        }
-        if (colon < 0) {
-            continue;
-        }
-
-        // The name: up to the first semicolon, without a group prefix
-        // (item1.TEL is TEL), in upper case.
-        const char *headBytes = logical.constData();
+        const int colon = unfoldHead(&logical);
         int semicolon = -1;
-        for (int i = 0; i < colon; ++i) {
-            if (headBytes[i] == ';') {
-                semicolon = i;
-                break;
-            }
-        }
-        int nameEnd = semicolon < 0 ? colon : semicolon;
-        int nameStart = 0;
-        while (nameStart < nameEnd && isBlankByte(headBytes[nameStart])) {
-            ++nameStart;
-        }
-        while (nameEnd > nameStart && isBlankByte(headBytes[nameEnd - 1])) {
-            --nameEnd;
-        }
-        for (int i = nameEnd - 1; i >= nameStart; --i) {
-            if (headBytes[i] == '.') {
-                nameStart = i + 1;
-                break;
-            }
-        }
-        if (nameStart >= nameEnd) {
+        QByteArray name;
+        if (colon < 0 || !readName(logical, colon, &name, &semicolon)) {
             continue;
         }
-        const QByteArray name = QByteArray(headBytes + nameStart, nameEnd - nameStart).toUpper();
         vCardParameterList params;
         if (semicolon >= 0) {
             params = parameters(logical.mid(semicolon + 1, colon - semicolon - 1));
         }
-
-        bool quotedPrintable = false;
-        bool base64 = false;
-        QString charset;
-        for (const vCardParameter &param : qAsConst(params)) {
-            if (param.group() == vCardParameter::Encoding) {
-                const QString encoding = param.value().toUpper();
-                quotedPrintable = quotedPrintable || encoding == QLatin1String("QUOTED-PRINTABLE");
-                base64 = base64 || encoding == QLatin1String("BASE64")
-                         || encoding == QLatin1String("B");
-            } else if (param.group() == vCardParameter::Charset && charset.isEmpty()) {
-                charset = param.value();
-            }
-        }
-
-        QByteArray value = logical.mid(colon + 1);
-        if (quotedPrintable) {
-            value = readQuotedPrintable(value);
-        } else {
-            readFolds(&value);
-            if (base64) {
-                readBase64Run(&value);
-            }
-        }
+        const Encoding encoding = encodingOf(params);
+        const QByteArray value = readValue(logical.mid(colon + 1), encoding);
 
         if (name == "BEGIN" || name == "END") {
-            if (value.trimmed().toUpper() != "VCARD") {
-                continue;
+            if (setBoundary(name, value, line)) {
+                return true;
             }
-            line->kind = name == "BEGIN" ? Line::Begin : Line::End;
-            line->property = vCardProperty();
-            // The card's own charset is looked for only when unmarked 8-bit
-            // text needs it.
-            m_cardStart = line->kind == Line::Begin ? m_pos : -1;
-            m_cardCodecKnown = false;
-            m_cardCodec = nullptr;
-            return true;
+            continue;
         }
         if (name == "VERSION") {
             continue;
         }
-
-        QString text;
-        if (quotedPrintable) {
-            text = decodeText(vCardText::decodeQuotedPrintable(value), charset, true);
-        } else if (base64) {
-            text = QString::fromLatin1(value);
-        } else {
-            text = decodeText(value, charset, false);
-        }
-        text = normalizedLineBreaks(text);
-
-        // The value is text now: charset and quoted-printable are spent.
-        vCardParameterList kept;
-        if (!params.isEmpty()) {
-            kept.reserve(params.size());
-            for (const vCardParameter &param : qAsConst(params)) {
-                if (param.group() == vCardParameter::Charset
-                    || (param.group() == vCardParameter::Encoding && !base64)) {
-                    continue;
-                }
-                kept.append(param);
-            }
-        }
+        const QString text = normalizedLineBreaks(valueText(value, encoding));
         line->kind = Line::Property;
-        line->property =
-                vCardProperty(internedName(name),
-                              base64 ? QStringList{text} : vCardText::splitComponents(text), kept);
+        line->property = vCardProperty(internedName(name),
+                                       encoding.base64 ? QStringList{text}
+                                                       : vCardText::splitComponents(text),
+                                       keptParameters(params, encoding));
         return true;
     }
     return false;
+}
+
+// Unfolds the logical line until the colon that ends the name and
+// parameters is found; quoted parameter values may hold colons. The
+// position of that colon, else of the first colon, else -1.
+int vCardReader::unfoldHead(QByteArray *logical)
+{
+    const int size = m_data.size();
+    int colon = -1;
+    int firstColon = -1;
+    bool quoted = false;
+    int scanned = 0;
+    for (;;) {
+        for (; scanned < logical->size(); ++scanned) {
+            const char c = logical->at(scanned);
+            if (c == '"') {
+                quoted = !quoted;
+            } else if (c == ':') {
+                if (firstColon < 0) {
+                    firstColon = scanned;
+                }
+                if (!quoted) {
+                    colon = scanned;
+                    break;
+                }
+            }
+        }
+        if (colon >= 0 || m_pos >= size) {
+            break;
+        }
+        int after = 0;
+        const Span fold = lineAt(m_pos, &after);
+        if (!startsWithBlank(fold.begin, fold.size)) {
+            break;
+        }
+        logical->append(fold.begin + 1, fold.size - 1);
+        m_pos = after;
+    }
+    return colon >= 0 ? colon : firstColon;
+}
+
+// The name: up to the first semicolon, without a group prefix (item1.TEL
+// is TEL), in upper case. False when there is none.
+bool vCardReader::readName(const QByteArray &logical, int colon, QByteArray *name, int *semicolon)
+{
+    const char *headBytes = logical.constData();
+    *semicolon = -1;
+    for (int i = 0; i < colon; ++i) {
+        if (headBytes[i] == ';') {
+            *semicolon = i;
+            break;
+        }
+    }
+    int nameEnd = *semicolon < 0 ? colon : *semicolon;
+    int nameStart = 0;
+    while (nameStart < nameEnd && isBlankByte(headBytes[nameStart])) {
+        ++nameStart;
+    }
+    while (nameEnd > nameStart && isBlankByte(headBytes[nameEnd - 1])) {
+        --nameEnd;
+    }
+    for (int i = nameEnd - 1; i >= nameStart; --i) {
+        if (headBytes[i] == '.') {
+            nameStart = i + 1;
+            break;
+        }
+    }
+    if (nameStart >= nameEnd) {
+        return false;
+    }
+    *name = QByteArray(headBytes + nameStart, nameEnd - nameStart).toUpper();
+    return true;
+}
+
+vCardReader::Encoding vCardReader::encodingOf(const vCardParameterList &params)
+{
+    Encoding encoding;
+    for (const vCardParameter &param : params) {
+        if (param.group() == vCardParameter::Encoding) {
+            const QString name = param.value().toUpper();
+            encoding.quotedPrintable =
+                    encoding.quotedPrintable || name == QLatin1String("QUOTED-PRINTABLE");
+            encoding.base64 = encoding.base64 || name == QLatin1String("BASE64")
+                              || name == QLatin1String("B");
+        } else if (param.group() == vCardParameter::Charset && encoding.charset.isEmpty()) {
+            encoding.charset = param.value();
+        }
+    }
+    return encoding;
+}
+
+// The raw value with its continuation lines.
+QByteArray vCardReader::readValue(const QByteArray &firstSegment, const Encoding &encoding)
+{
+    if (encoding.quotedPrintable) {
+        return readQuotedPrintable(firstSegment);
+    }
+    QByteArray value = firstSegment;
+    readFolds(&value);
+    if (encoding.base64) {
+        readBase64Run(&value);
+    }
+    return value;
+}
+
+// BEGIN:VCARD or END:VCARD; other BEGIN and END lines are not boundaries.
+bool vCardReader::setBoundary(const QByteArray &name, const QByteArray &value, Line *line)
+{
+    if (value.trimmed().toUpper() != "VCARD") {
+        return false;
+    }
+    line->kind = name == "BEGIN" ? Line::Begin : Line::End;
+    line->property = vCardProperty();
+    // The card's own charset is looked for only when unmarked 8-bit text
+    // needs it.
+    m_cardStart = line->kind == Line::Begin ? m_pos : -1;
+    m_cardCodecKnown = false;
+    m_cardCodec = nullptr;
+    return true;
+}
+
+QString vCardReader::valueText(const QByteArray &value, const Encoding &encoding)
+{
+    if (encoding.quotedPrintable) {
+        return decodeText(vCardText::decodeQuotedPrintable(value), encoding.charset, true);
+    }
+    if (encoding.base64) {
+        return QString::fromLatin1(value);
+    }
+    return decodeText(value, encoding.charset, false);
+}
+
+// The value is text now: charset and quoted-printable are spent.
+vCardParameterList vCardReader::keptParameters(const vCardParameterList &params,
+                                               const Encoding &encoding)
+{
+    vCardParameterList kept;
+    if (params.isEmpty()) {
+        return kept;
+    }
+    kept.reserve(params.size());
+    for (const vCardParameter &param : params) {
+        if (param.group() == vCardParameter::Charset
+            || (param.group() == vCardParameter::Encoding && !encoding.base64)) {
+            continue;
+        }
+        kept.append(param);
+    }
+    return kept;
 }
 
 // Standard folding: each following line that starts with a blank or a tab
@@ -550,10 +544,7 @@ QTextCodec *vCardReader::codec(const QString &name)
     if (it != m_codecs.constEnd()) {
         return it.value();
     }
-    QTextCodec *found = QTextCodec::codecForName(key.toLatin1());
-    if (!found && (key == QLatin1String("US-ASCII") || key == QLatin1String("ASCII"))) {
-        found = QTextCodec::codecForMib(106);
-    }
+    QTextCodec *found = TextDecoding::codecForName(key);
     m_codecs.insert(key, found);
     return found;
 }
@@ -577,7 +568,7 @@ QString vCardReader::decodeText(const QByteArray &bytes, const QString &charset,
             return withoutReplacementCharacters(named->toUnicode(bytes));
         }
     }
-    if (isValidUtf8(bytes)) {
+    if (TextDecoding::isValidUtf8(bytes)) {
         return QString::fromUtf8(bytes);
     }
     if (!m_cardCodecKnown && m_cardStart >= 0) {
@@ -587,8 +578,5 @@ QString vCardReader::decodeText(const QByteArray &bytes, const QString &charset,
     if (m_cardCodec) {
         return withoutReplacementCharacters(m_cardCodec->toUnicode(bytes));
     }
-    if (m_fallback) {
-        return withoutReplacementCharacters(m_fallback->toUnicode(bytes));
-    }
-    return withoutReplacementCharacters(QString::fromUtf8(bytes));
+    return withoutReplacementCharacters(m_fallback->toUnicode(bytes));
 }

@@ -40,7 +40,23 @@ private:
         int size = 0;
     };
 
+    // How a value is encoded, from its parameters.
+    struct Encoding
+    {
+        bool quotedPrintable = false;
+        bool base64 = false;
+        QString charset;
+    };
+
     Span lineAt(int pos, int *after) const;
+    int unfoldHead(QByteArray *logical);
+    static bool readName(const QByteArray &logical, int colon, QByteArray *name, int *semicolon);
+    static Encoding encodingOf(const vCardParameterList &params);
+    QByteArray readValue(const QByteArray &firstSegment, const Encoding &encoding);
+    bool setBoundary(const QByteArray &name, const QByteArray &value, Line *line);
+    QString valueText(const QByteArray &value, const Encoding &encoding);
+    static vCardParameterList keptParameters(const vCardParameterList &params,
+                                             const Encoding &encoding);
     bool nextSoftBreakLine(Span *line);
     QByteArray readQuotedPrintable(const QByteArray &firstSegment);
     void readFolds(QByteArray *value);

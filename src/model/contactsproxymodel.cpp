@@ -25,39 +25,35 @@ QString initialOf(const QString &text)
     return text.left(length).toUpper();
 }
 
-// The text with every code point folded on its own (simple case folding),
-// which is how QString compares and searches case-insensitively; a text's
-// toCaseFolded() can differ (it applies the multi-character foldings).
-QString foldedText(const QString &text)
+// The letters of the letter index and the first view row of each, from the
+// sort texts of the rows in view order.
+class LetterCollector
 {
-    QString folded;
-    folded.reserve(text.size());
-    const int size = text.size();
-    for (int i = 0; i < size; ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < size && text.at(i + 1).isLowSurrogate()) {
-            const uint code = QChar::toCaseFolded(QChar::surrogateToUcs4(c, text.at(i + 1)));
-            if (QChar::requiresSurrogates(code)) {
-                folded += QChar(QChar::highSurrogate(code));
-                folded += QChar(QChar::lowSurrogate(code));
-            } else {
-                folded += QChar(code);
-            }
-            ++i;
-        } else {
-            folded += QChar(QChar::toCaseFolded(c.unicode()));
+public:
+    void note(const QString &text, int row)
+    {
+        if (text.isEmpty()) {
+            return;
+        }
+        // Sorted rows share their initials in long runs: a row that starts
+        // like the one before it cannot add a letter.
+        if (!m_previous.isEmpty() && text.at(0) == m_previous.at(0) && !text.at(0).isSurrogate()) {
+            return;
+        }
+        m_previous = text;
+        const QString letter = initialOf(text);
+        if (!index.contains(letter)) {
+            index.insert(letter, row);
+            letters.append(letter);
         }
     }
-    return folded;
-}
-quint64 characterBits(const QString &text)
-{
-    quint64 bits = 0;
-    for (const QChar c : text) {
-        bits |= quint64(1) << (c.unicode() % 64);
-    }
-    return bits;
-}
+
+    QHash<QString, int> index;
+    QStringList letters;
+
+private:
+    QString m_previous;
+};
 } // namespace
 
 bool modelIndexRowLessThan(const QModelIndex &a, const QModelIndex &b)
@@ -67,15 +63,8 @@ bool modelIndexRowLessThan(const QModelIndex &a, const QModelIndex &b)
 
 ContactsProxyModel::ContactsProxyModel(QObject *parent)
     : QSortFilterProxyModel(parent),
-      m_newContact(new Contact(this)),
-      m_collator(QLocale())
+      m_newContact(new Contact(this))
 {
-    // QString::localeAwareCompare collates with a collator made from the
-    // default locale on its first use; touching it now makes it and the
-    // collator above follow the same locale.
-    QString::localeAwareCompare(QStringLiteral("a"), QStringLiteral("b"));
-    m_plainOrder = m_collator.locale().language() == QLocale::C;
-
     QSettings settings;
     const int savedRole = settings.value(sortRoleKey, int(ContactsModel::FullNameRole)).toInt();
     // A value that names no contact role (a damaged settings file) would
@@ -84,6 +73,7 @@ ContactsProxyModel::ContactsProxyModel(QObject *parent)
                                           : ContactsModel::FullNameRole;
     m_groupLabels = settings.value(groupLabelsKey, defaultGroupLabels()).toStringList();
 
+    m_filter.setSortRole(m_sortRole);
     QSortFilterProxyModel::setSortRole(m_sortRole);
     setFilterRole(ContactsModel::FullNameRole);
     setFilterCaseSensitivity(Qt::CaseInsensitive);
@@ -139,7 +129,7 @@ void ContactsProxyModel::setSortRoleValue(ContactsModel::ContactRoles role)
         return;
     }
     m_sortRole = role;
-    invalidateKeys();
+    m_filter.setSortRole(role);
     emit sortRoleChanged();
 }
 
@@ -162,175 +152,16 @@ void ContactsProxyModel::setSourceModel(QAbstractItemModel *sourceModel)
         return;
     }
     auto *contacts = qobject_cast<ContactsModel *>(sourceModel);
-    clearRowStates();
-    // The row states follow the source's rows; their handlers are connected
-    // before the base class's, so that the base class's own re-sorting and
-    // re-filtering after a source change never reads a stale state.
-    connectRowStates(contacts);
+    m_filter.attach(contacts);
     m_source = contacts;
     QSortFilterProxyModel::setSourceModel(sourceModel);
-}
-
-void ContactsProxyModel::connectRowStates(ContactsModel *model)
-{
-    for (const QMetaObject::Connection &connection : qAsConst(m_rowConnections)) {
-        disconnect(connection);
-    }
-    m_rowConnections.clear();
-    if (!model) {
-        return;
-    }
-    m_rowConnections
-            << connect(model, &QAbstractItemModel::rowsInserted, this,
-                       [this](const QModelIndex &parent, int first, int last) {
-                           if (parent.isValid() || first > int(m_rows.size())) {
-                               clearRowStates();
-                               return;
-                           }
-                           m_rows.insert(m_rows.begin() + first, size_t(last - first + 1),
-                                         RowState());
-                           m_ranks.clear();
-                       })
-            << connect(model, &QAbstractItemModel::rowsRemoved, this,
-                       [this](const QModelIndex &parent, int first, int last) {
-                           if (parent.isValid() || last >= int(m_rows.size())) {
-                               clearRowStates();
-                               return;
-                           }
-                           // The ranks of the rows that stay keep their order.
-                           if (m_ranks.size() == m_rows.size()) {
-                               m_ranks.erase(m_ranks.begin() + first, m_ranks.begin() + last + 1);
-                           } else {
-                               m_ranks.clear();
-                           }
-                           m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
-                       })
-            << connect(model, &QAbstractItemModel::dataChanged, this,
-                       [this](const QModelIndex &topLeft, const QModelIndex &bottomRight,
-                              const QVector<int> &roles) {
-                           const bool sortText = roles.isEmpty() || roles.contains(m_sortRole);
-                           const bool name =
-                                   roles.isEmpty() || roles.contains(ContactsModel::FullNameRole);
-                           const int last = qMin(bottomRight.row(), int(m_rows.size()) - 1);
-                           for (int row = qMax(0, topLeft.row()); row <= last; ++row) {
-                               RowState &state = m_rows[size_t(row)];
-                               if (sortText) {
-                                   state.keyReady = false;
-                                   m_ranks.clear();
-                               }
-                               if (name) {
-                                   state.foldReady = false;
-                                   state.match = -1;
-                               }
-                           }
-                       })
-            << connect(model, &QAbstractItemModel::modelReset, this,
-                       &ContactsProxyModel::clearRowStates)
-            << connect(model, &QAbstractItemModel::layoutChanged, this,
-                       &ContactsProxyModel::clearRowStates)
-            << connect(model, &QAbstractItemModel::rowsMoved, this,
-                       &ContactsProxyModel::clearRowStates);
-}
-
-void ContactsProxyModel::clearRowStates()
-{
-    m_rows.clear();
-    m_ranks.clear();
-}
-
-void ContactsProxyModel::invalidateKeys()
-{
-    for (RowState &state : m_rows) {
-        state.keyReady = false;
-    }
-    m_ranks.clear();
-}
-
-// States that lost step with the source's rows start afresh.
-void ContactsProxyModel::syncRowStates() const
-{
-    const size_t rows = size_t(m_source->rowCount());
-    if (m_rows.size() != rows) {
-        m_rows.assign(rows, RowState());
-        m_ranks.clear();
-    }
-}
-
-const ContactsProxyModel::RowState &ContactsProxyModel::keyedRow(int sourceRow) const
-{
-    RowState &state = m_rows[size_t(sourceRow)];
-    if (!state.keyReady) {
-        state.sortText = m_source->data(m_source->index(sourceRow, 0), m_sortRole).toString();
-        if (!m_plainOrder && !state.sortText.isEmpty()) {
-            state.key = m_collator.sortKey(state.sortText);
-        } else {
-            state.key.reset();
-        }
-        state.keyReady = true;
-    }
-    return state;
-}
-
-const ContactsProxyModel::RowState &ContactsProxyModel::foldedRow(int sourceRow) const
-{
-    RowState &state = m_rows[size_t(sourceRow)];
-    if (!state.foldReady) {
-        state.foldedName = foldedText(m_source->contactAt(sourceRow)->fullname);
-        state.characters = characterBits(state.foldedName);
-        state.foldReady = true;
-    }
-    return state;
-}
-
-// The sign of QString::localeAwareCompare(left text, right text): an empty
-// text compares plainly, and so does every text in the C locale.
-int ContactsProxyModel::compareRows(int left, int right) const
-{
-    const RowState &a = keyedRow(left);
-    const RowState &b = keyedRow(right);
-    if (!a.key || !b.key) {
-        return QString::compare(a.sortText, b.sortText, Qt::CaseSensitive);
-    }
-    return a.key->compare(*b.key);
-}
-
-void ContactsProxyModel::ensureRanks() const
-{
-    if (!m_source) {
-        return;
-    }
-    syncRowStates();
-    if (m_ranks.size() == m_rows.size()) {
-        return;
-    }
-    const int rows = int(m_rows.size());
-    std::vector<int> order(size_t(rows), 0);
-    for (int row = 0; row < rows; ++row) {
-        order[size_t(row)] = row;
-        keyedRow(row);
-    }
-    std::sort(order.begin(), order.end(), [this](int a, int b) {
-        const int result = compareRows(a, b);
-        return result < 0 || (result == 0 && a < b);
-    });
-    m_ranks.assign(size_t(rows), 0);
-    for (int position = 0; position < rows; ++position) {
-        m_ranks[size_t(order[size_t(position)])] = position;
-    }
 }
 
 bool ContactsProxyModel::lessThan(const QModelIndex &left, const QModelIndex &right) const
 {
     const ContactsModel *source = m_source.data();
     if (source && left.model() == source && right.model() == source) {
-        const size_t leftRow = size_t(left.row());
-        const size_t rightRow = size_t(right.row());
-        if (m_ranks.size() == m_rows.size() && leftRow < m_ranks.size()
-            && rightRow < m_ranks.size()) {
-            return m_ranks[leftRow] < m_ranks[rightRow];
-        }
-        syncRowStates();
-        return compareRows(left.row(), right.row()) < 0;
+        return m_filter.lessThan(left.row(), right.row());
     }
     const QString leftText = left.data(m_sortRole).toString();
     const QString rightText = right.data(m_sortRole).toString();
@@ -345,21 +176,6 @@ bool ContactsProxyModel::fastSearchUsable() const
            && filterCaseSensitivity() == Qt::CaseInsensitive;
 }
 
-bool ContactsProxyModel::searchMatches(int sourceRow) const
-{
-    if (m_searchFold.isEmpty()) {
-        return true;
-    }
-    RowState &state = m_rows[size_t(sourceRow)];
-    if (state.match < 0) {
-        foldedRow(sourceRow);
-        const bool found = (m_searchCharacters & ~state.characters) == 0
-                           && state.foldedName.contains(m_searchFold, Qt::CaseSensitive);
-        state.match = found ? 1 : 0;
-    }
-    return state.match == 1;
-}
-
 bool ContactsProxyModel::acceptsRow(int sourceRow) const
 {
     const Contact *contact = m_source->contactAt(sourceRow);
@@ -372,7 +188,7 @@ bool ContactsProxyModel::acceptsRow(int sourceRow) const
     if (!fastSearchUsable()) {
         return QSortFilterProxyModel::filterAcceptsRow(sourceRow, QModelIndex());
     }
-    return searchMatches(sourceRow);
+    return m_filter.searchMatches(sourceRow);
 }
 
 bool ContactsProxyModel::filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const
@@ -380,72 +196,19 @@ bool ContactsProxyModel::filterAcceptsRow(int sourceRow, const QModelIndex &sour
     if (!m_source || sourceParent.isValid()) {
         return QSortFilterProxyModel::filterAcceptsRow(sourceRow, sourceParent);
     }
-    syncRowStates();
-    RowState &state = m_rows[size_t(sourceRow)];
-    if (!m_frozen) {
-        state.accepted = acceptsRow(sourceRow);
-    }
-    return state.accepted;
+    return m_filter.filterRow(sourceRow, [this](int row) { return acceptsRow(row); });
 }
 
-// Moves the known search results to a new search text. When the new text
-// holds the old one, a row without the old one cannot have the new one; when
-// the old text holds the new one, a row with the old one has the new one.
-// Only the other rows are tested again, when the filter asks for them.
-void ContactsProxyModel::updateSearch(const QString &text)
-{
-    const QString fold = foldedText(text);
-    if (fold == m_searchFold) {
-        return;
-    }
-    const bool narrower = !m_searchFold.isEmpty() && fold.contains(m_searchFold);
-    const bool wider = !fold.isEmpty() && m_searchFold.contains(fold);
-    for (RowState &state : m_rows) {
-        if ((state.match == 0 && narrower) || (state.match == 1 && wider)) {
-            continue;
-        }
-        state.match = -1;
-    }
-    m_searchFold = fold;
-    m_searchCharacters = characterBits(fold);
-}
-
-// Brings the view to the rows that acceptsRow() now gives. A few changed
-// rows go through the base class's row-by-row update, which announces each
-// run of rows; many go through one re-mapping (a layout change), because the
-// base class rebuilds its whole row map for every run it removes or inserts.
-// For the re-mapping the base class first takes its new pattern while the
-// filter repeats its last answers, so that it changes no rows itself.
 void ContactsProxyModel::refilter(const std::function<void()> &changeBase)
 {
-    if (!m_source) {
-        changeBase();
-        return;
-    }
-    syncRowStates();
-    const int rows = int(m_rows.size());
-    const int limit = qMax(8, 1000000 / qMax(1, rows));
-    int changes = 0;
-    for (int row = 0; row < rows && changes <= limit; ++row) {
-        if (acceptsRow(row) != m_rows[size_t(row)].accepted) {
-            ++changes;
-        }
-    }
-    if (changes <= limit) {
-        changeBase();
-        return;
-    }
-    m_frozen = true;
-    changeBase();
-    m_frozen = false;
-    ensureRanks();
-    invalidate();
+    m_filter.refilter([this](int row) { return acceptsRow(row); }, changeBase,
+                      [this] { invalidate(); });
 }
 
 void ContactsProxyModel::setFilterFixedString(const QString &pattern)
 {
     m_fastSearch = true;
-    updateSearch(pattern);
+    m_filter.setSearchText(pattern);
     refilter([this, &pattern] { QSortFilterProxyModel::setFilterFixedString(pattern); });
 }
 
@@ -481,101 +244,59 @@ void ContactsProxyModel::setFilterRegularExpression(const QRegularExpression &re
 
 void ContactsProxyModel::sort()
 {
-    const bool ranked = m_source && m_ranks.size() == size_t(m_source->rowCount());
+    const bool ranked = m_filter.ranked();
     if (sortColumn() == 0 && m_sortedRole != m_sortRole) {
         // The sortRole property was written without re-sorting; the base
         // class would take the view as sorted and do nothing.
         invalidate();
     }
     m_sortedRole = m_sortRole;
-    if (m_source) {
-        // The first keystroke of a search should find the folded names
-        // ready; sorting is where a pause is expected anyway.
-        syncRowStates();
-        for (int row = 0; row < int(m_rows.size()); ++row) {
-            foldedRow(row);
-        }
-    }
+    // The first keystroke of a search should find the folded names ready;
+    // sorting is where a pause is expected anyway.
+    m_filter.foldAll();
     QSortFilterProxyModel::sort(0, Qt::AscendingOrder);
     // Sorting by the keys leaves every shown row in key order; when all
     // rows are shown that order gives the ranks for free, and later
     // re-mappings compare integers.
     if (!ranked && m_source && rowCount() == m_source->rowCount()) {
-        syncRowStates();
-        const int rows = rowCount();
-        std::vector<int> ranks(size_t(rows), 0);
-        for (int row = 0; row < rows; ++row) {
-            ranks[size_t(mapToSource(index(row, 0)).row())] = row;
+        std::vector<int> order(size_t(rowCount()), 0);
+        for (int row = 0; row < rowCount(); ++row) {
+            order[size_t(row)] = mapToSource(index(row, 0)).row();
         }
-        m_ranks = std::move(ranks);
+        m_filter.setRanksFromOrder(order);
     }
     updateExistingLetters();
 }
 
 void ContactsProxyModel::updateExistingLetters()
 {
-    QHash<QString, int> letterIndex;
-    QStringList letters;
-    QString previousText;
-    auto note = [&](const QString &text, int row) {
-        if (text.isEmpty()) {
-            return;
-        }
-        // Sorted rows share their initials in long runs: a row that starts
-        // like the one before it cannot add a letter.
-        if (!previousText.isEmpty() && text.at(0) == previousText.at(0)
-            && !text.at(0).isSurrogate()) {
-            return;
-        }
-        previousText = text;
-        const QString letter = initialOf(text);
-        if (!letterIndex.contains(letter)) {
-            letterIndex.insert(letter, row);
-            letters.append(letter);
-        }
-    };
-
+    LetterCollector collector;
     const int rows = rowCount();
-    if (m_source && sortColumn() == 0) {
-        syncRowStates();
-    }
-    const bool ranked = m_source && sortColumn() == 0 && m_ranks.size() == m_rows.size();
-    std::vector<int> byRank;
-    if (ranked) {
+    const std::vector<int> shown =
+            sortColumn() == 0 ? m_filter.acceptedInRankOrder(rows) : std::vector<int>();
+    if (!shown.empty()) {
         // The view shows the accepted rows in rank order; read it from the
-        // row states instead of asking the view row by row.
-        int accepted = 0;
-        byRank.assign(m_rows.size(), -1);
-        for (size_t row = 0; row < m_rows.size(); ++row) {
-            const size_t rank = size_t(m_ranks[row]);
-            if (m_rows[row].accepted && rank < byRank.size()) {
-                byRank[rank] = int(row);
-                ++accepted;
-            }
-        }
-        if (accepted != rows) {
-            byRank.clear();
-        }
-    }
-    if (!byRank.empty()) {
+        // row cache instead of asking the view row by row.
         int viewRow = 0;
-        for (int sourceRow : byRank) {
-            if (sourceRow >= 0) {
-                note(keyedRow(sourceRow).sortText, viewRow++);
-            }
+        for (int sourceRow : shown) {
+            collector.note(m_filter.sortText(sourceRow), viewRow++);
         }
     } else {
         for (int row = 0; row < rows; ++row) {
-            note(data(index(row, 0), m_sortRole).toString(), row);
+            collector.note(data(index(row, 0), m_sortRole).toString(), row);
         }
     }
+    publishLetters(QStringList{QStringLiteral("#")} + collector.letters, collector.index);
+}
 
-    letters.prepend(QStringLiteral("#"));
+// The rows of the letters can move while the letters stay the same; either
+// change is announced, an unchanged index is not.
+void ContactsProxyModel::publishLetters(const QStringList &letters,
+                                        const QHash<QString, int> &letterIndex)
+{
     const bool changed = letters != m_existingLetters || letterIndex != m_letterIndex;
     m_letterIndex = letterIndex;
     m_existingLetters = letters;
-    // The rows of the letters can move while the letters stay the same;
-    // either change is announced, an unchanged index is not.
     if (changed) {
         emit existingLettersChanged();
     }
@@ -615,7 +336,7 @@ void ContactsProxyModel::setSortRole(int role)
         return;
     }
     m_sortRole = ContactsModel::ContactRoles(role);
-    invalidateKeys();
+    m_filter.setSortRole(m_sortRole);
     QSettings().setValue(sortRoleKey, role);
     QSortFilterProxyModel::setSortRole(role);
     if (sortColumn() == 0) {

@@ -1,16 +1,14 @@
 #pragma once
 
+#include "model/contactsfilter.h"
 #include "model/contactsmodel.h"
 
-#include <QCollator>
 #include <QHash>
 #include <QPointer>
 #include <QSortFilterProxyModel>
 #include <QStringList>
 
 #include <functional>
-#include <optional>
-#include <vector>
 
 class Contact;
 
@@ -103,42 +101,14 @@ protected:
     bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
 
 private:
-    // What the view keeps about one source row, in step with the source's
-    // rows: the collation key of its sort text (made once, so that sorting
-    // compares keys instead of collating texts), its case-folded full name
-    // and whether that holds the search text, and the answer last given to
-    // the base class's filter.
-    struct RowState
-    {
-        QString sortText;
-        std::optional<QCollatorSortKey> key;
-        QString foldedName;
-        // One bit per character of the folded name (code unit modulo 64):
-        // a search text with a bit that the name lacks cannot be in it.
-        quint64 characters = 0;
-        bool keyReady = false;
-        bool foldReady = false;
-        signed char match = -1; // -1 unknown, 0 no, 1 yes
-        bool accepted = false;
-    };
-
     void updateExistingLetters();
+    void publishLetters(const QStringList &letters, const QHash<QString, int> &letterIndex);
     QModelIndex currentSourceIndex() const;
     void composeNewContactName();
     void saveGroupLabels();
 
-    void connectRowStates(ContactsModel *model);
-    void clearRowStates();
-    void invalidateKeys();
-    void syncRowStates() const;
-    const RowState &keyedRow(int sourceRow) const;
-    const RowState &foldedRow(int sourceRow) const;
-    int compareRows(int left, int right) const;
-    void ensureRanks() const;
     bool fastSearchUsable() const;
-    bool searchMatches(int sourceRow) const;
     bool acceptsRow(int sourceRow) const;
-    void updateSearch(const QString &text);
     void refilter(const std::function<void()> &changeBase);
 
     QPointer<ContactsModel> m_source;
@@ -153,19 +123,7 @@ private:
     int m_currentIndex = 0;
     bool m_favouritesOnly = false;
 
-    QCollator m_collator;
-    bool m_plainOrder = false;
-    QList<QMetaObject::Connection> m_rowConnections;
-    mutable std::vector<RowState> m_rows;
-    // Position of each source row in the order of (sort text, source row);
-    // empty while a row has none. Sorting by it gives the same order as a
-    // stable sort by the sort text.
-    mutable std::vector<int> m_ranks;
-    // The case-folded search text that RowState::match answers for.
-    QString m_searchFold;
-    quint64 m_searchCharacters = 0;
+    ContactsFilter m_filter;
     // The search text was set through setFilterFixedString of this class.
     bool m_fastSearch = true;
-    // While set, the filter repeats its last answers (see refilter()).
-    bool m_frozen = false;
 };

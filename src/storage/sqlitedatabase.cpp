@@ -561,6 +561,43 @@ void SqliteDatabase::insertContact(Contact *contact)
     });
 }
 
+// A bulk write (an export) is one transaction from its first insert to its
+// end, not one per turn of the event loop that afterEach may run.
+bool SqliteDatabase::insertContacts(const QList<Contact *> &contacts,
+                                    const std::function<bool(int)> &afterEach)
+{
+    if (!isOpen()) {
+        return false;
+    }
+    commitOpenTransactions(nullptr);
+    if (!m_db.transaction()) {
+        return false;
+    }
+    bool ok = true;
+    for (int i = 0; ok && i < contacts.size(); ++i) {
+        insertContact(contacts.at(i));
+        ok = !afterEach || afterEach(i);
+    }
+    if (ok && m_db.commit()) {
+        return true;
+    }
+    m_db.rollback();
+    return false;
+}
+
+qint64 SqliteDatabase::contactCount()
+{
+    if (!isOpen()) {
+        return -1;
+    }
+    commitOpenTransactions(nullptr);
+    QSqlQuery query(m_db);
+    if (!query.exec(QStringLiteral("select count(*) from contact")) || !query.next()) {
+        return -1;
+    }
+    return query.value(0).toLongLong();
+}
+
 void SqliteDatabase::updateContact(Contact *contact)
 {
     if (!contact) {

@@ -52,6 +52,14 @@ public:
     // once it can be read.
     bool isWaitingForFile() const;
 
+    // Inserts the contacts in one transaction of their own, calling afterEach
+    // with the index of each contact written; it stops when afterEach answers
+    // false. True when the transaction was committed.
+    bool insertContacts(const QList<Contact *> &contacts,
+                        const std::function<bool(int)> &afterEach = nullptr);
+    // The number of records in the table, or -1 when it cannot be read.
+    qint64 contactCount();
+
     // The file an empty path opens: ~/.config/kiv-phone.sqlite.
     static QString defaultPath();
     // The column text of a list: entries joined with ";;;".
