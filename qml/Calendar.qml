@@ -54,11 +54,30 @@ Rectangle {
         return index >= calendar.startDay
     }
 
+    function isCurrentMonth(year, month) {
+        var now = new Date()
+        return year === now.getFullYear() && month === now.getMonth()
+    }
+
+    // Keeps day and month in the chosen year; the 29th of February becomes
+    // the 28th in other years, and a day after today becomes today.
     function onShowYear(year) {
-        var date = new Date(calendar.today.getTime())
-        date.setFullYear(parseInt(year, 10))
+        var day = calendar.today.getDate()
+        var month = calendar.today.getMonth()
+        var chosen = parseInt(year, 10)
+        var date = new Date(chosen, month, Math.min(day, new Date(chosen, month + 1, 0).getDate()),
+                            calendar.today.getHours())
+        var now = new Date()
+        if (date > now) {
+            date = now
+        }
         calendar.today = date
         calendar.updatePosition()
+    }
+
+    // The year chooser opens on the shown year.
+    function chooseYear(year) {
+        listViewForm.show(calendar.allYears, calendar.onShowYear, calendar.allYears.indexOf(String(year)))
     }
 
     function previousPage() {
@@ -170,7 +189,7 @@ Rectangle {
                         gradient: yearMouse.pressed ? pressedYearGradient : yearGradient
                         Accessible.role: Accessible.Button
                         Accessible.name: yearText.text
-                        Accessible.onPressAction: listViewForm.show(calendar.allYears, calendar.onShowYear)
+                        Accessible.onPressAction: calendar.chooseYear(page.year)
 
                         Text {
                             id: yearText
@@ -184,7 +203,7 @@ Rectangle {
                             id: yearMouse
 
                             anchors.fill: parent
-                            onClicked: listViewForm.show(calendar.allYears, calendar.onShowYear)
+                            onClicked: calendar.chooseYear(page.year)
                         }
                     }
                 }
@@ -276,8 +295,12 @@ Rectangle {
                                                          && calendar.today.getFullYear() === page.year
                                                          && calendar.today.getMonth() === page.month
                                                          && calendar.today.getDate() === cell.day
-                        readonly property bool future: !cell.outside
-                                                       && calendar.isFutureDay(cell.day - 1, cell.date)
+                        // The days after today: in the current month and, on
+                        // its page, the next month's cells.
+                        readonly property bool future: cell.nextMonth
+                                                       ? calendar.isCurrentMonth(page.year, page.month)
+                                                       : !cell.outside
+                                                         && calendar.isFutureDay(cell.day - 1, cell.date)
                         readonly property bool weekend: index % 7 >= 5
                         readonly property string dayText: {
                             if (!cell.outside) {
@@ -328,6 +351,7 @@ Rectangle {
                         }
 
                         objectName: "day" + index
+                        enabled: !cell.future
                         width: dayGrid.width / 7
                         height: dayGrid.height / 6
                         Accessible.role: Accessible.Button

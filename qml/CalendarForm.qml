@@ -7,8 +7,13 @@ OverlayForm {
 
     property var selectFunction
 
-    // Reads day.month.year; anything else gives null.
+    // Reads day.month.year, or year-month-day as imports store it; anything
+    // else gives null.
     function strToDate(str) {
+        var iso = /^(\d{4})-(\d{2})-(\d{2})$/.exec(String(str))
+        if (iso) {
+            return new Date(parseInt(iso[1], 10), parseInt(iso[2], 10) - 1, parseInt(iso[3], 10))
+        }
         var parts = String(str).split(".")
         if (parts.length !== 3) {
             return null
@@ -33,7 +38,8 @@ OverlayForm {
         var date = new Date()
         if (strDate) {
             var parsed = calendarForm.strToDate(strDate)
-            if (calendarForm.isValidDate(parsed)) {
+            // A stored date after today opens on today.
+            if (calendarForm.isValidDate(parsed) && parsed <= date) {
                 date = parsed
             }
         }

@@ -1,16 +1,21 @@
 import QtQuick 2.0
 
 // The one drop-down list of the scene, opened by a ComboBoxStandart right
-// under its face and cut at the bottom of the scene.
+// under its face and cut at the bottom of the scene, or right above it.
 Item {
     id: comboBoxList
 
     property Item comboBox: null
+    property real listTop: 0
+    property real faceTop: 0
+    readonly property bool upwards: comboBoxList.comboBox ? comboBoxList.comboBox.opensUpwards
+                                                          : false
 
     function show(item, xywh) {
         comboBoxList.comboBox = item
         listRect.x = xywh.x
-        listRect.y = xywh.y
+        comboBoxList.listTop = xywh.y
+        comboBoxList.faceTop = xywh.faceTop !== undefined ? xywh.faceTop : xywh.y
         listRect.width = xywh.width
         item.opened = true
     }
@@ -54,7 +59,11 @@ Item {
                                              + (listRect.buttonText !== "" ? root.itemHeight + 12 : 0)
 
         objectName: "comboBoxListRect"
-        height: Math.max(0, Math.min(listRect.wantedHeight, root.height - listRect.y))
+        // Downwards it is cut at the bottom of the scene, upwards at the top.
+        y: comboBoxList.upwards ? comboBoxList.faceTop - 1 - listRect.height : comboBoxList.listTop
+        height: Math.max(0, Math.min(listRect.wantedHeight,
+                                     comboBoxList.upwards ? comboBoxList.faceTop - 1
+                                                          : root.height - comboBoxList.listTop))
         color: comboBoxList.comboBox ? comboBoxList.comboBox.colorDark : "white"
         border { width: 1; color: Qt.darker(listRect.color) }
         radius: 2

@@ -13,6 +13,9 @@ Item {
     property bool opened: false
     property color colorLight: "white"
     property color colorDark: "black"
+    // The list opens above the face (for a face near the bottom of a form,
+    // whose buttons the list must not cover).
+    property bool opensUpwards: false
 
     readonly property string currentText: comboBox.currentIndex >= 0
                                           && comboBox.currentIndex < comboBox.count()
@@ -48,7 +51,8 @@ Item {
             "x": point.x,
             "y": point.y + face.height + 1,
             "width": face.width,
-            "height": face.height
+            "height": face.height,
+            "faceTop": point.y
         })
     }
 

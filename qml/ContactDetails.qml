@@ -34,6 +34,17 @@ Item {
         enabled: view.visible
     }
 
+    Text {
+        objectName: "removalHint"
+        anchors { fill: parent; margins: 30 }
+        visible: root.removeMode
+        text: qsTr("Tap contacts to mark them, then press the tick button above to delete them.")
+        color: styles.foreground.textColor
+        font.pointSize: 14
+        wrapMode: Text.Wrap
+        horizontalAlignment: Text.AlignHCenter
+    }
+
     ContactDetailsEdit {
         id: edit
 

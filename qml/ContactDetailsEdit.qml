@@ -22,6 +22,20 @@ Item {
     property alias comments: commentEdit.text
     // Id of the contact being edited: a new name can move it to another row.
     property string editedId: ""
+    // The birthday as stored: a text in another form (from an import) is kept
+    // as it is unless the person edits it.
+    property string storedBirthday: ""
+    // Set by an OK that was refused; wrong fields show their message from then.
+    property bool triedSave: false
+    readonly property string birthdayProblem: detailsEdit.dateOfBirthText === detailsEdit.storedBirthday
+                                              ? "" : birthdayValidator.problemOf(detailsEdit.dateOfBirthText)
+
+    // True when every field holds a value that can be saved; otherwise the
+    // wrong fields show why.
+    function validate() {
+        detailsEdit.triedSave = true
+        return detailsEdit.birthdayProblem === ""
+    }
 
     function listOf(value) {
         var list = []
@@ -38,8 +52,7 @@ Item {
     }
 
     function load() {
-        if (contactsProxyModel.currentIndex < 0
-                || contactsProxyModel.currentIndex >= contactsProxyModel.rowCount()) {
+        if (contactsProxyModel.currentId === "") {
             return
         }
         var model = contactsProxyModel
@@ -49,8 +62,10 @@ Item {
                 detailsEdit.textOf(model.currentData(ContactsModel.MiddleNameRole))
         detailsEdit.organizationText =
                 detailsEdit.textOf(model.currentData(ContactsModel.OrganizationRole))
-        detailsEdit.dateOfBirthText =
+        detailsEdit.storedBirthday =
                 detailsEdit.textOf(model.currentData(ContactsModel.BirthDateRole))
+        detailsEdit.dateOfBirthText = detailsEdit.storedBirthday
+        detailsEdit.triedSave = false
         detailsEdit.comments = detailsEdit.textOf(model.currentData(ContactsModel.CommentRole))
         detailsEdit.phoneNameList =
                 detailsEdit.listOf(model.currentData(ContactsModel.PhoneGroupListRole))
@@ -71,7 +86,9 @@ Item {
         detailsEdit.surnameText = ""
         detailsEdit.middlenameText = ""
         detailsEdit.organizationText = ""
+        detailsEdit.storedBirthday = ""
         detailsEdit.dateOfBirthText = ""
+        detailsEdit.triedSave = false
         detailsEdit.comments = ""
         detailsEdit.phoneNameList = []
         detailsEdit.phoneList = []
@@ -134,8 +151,11 @@ Item {
     Connections {
         target: contactsProxyModel
 
-        function onCurrentIndexChanged() {
-            detailsEdit.load()
+        // What is being typed is never replaced.
+        function onCurrentIdChanged() {
+            if (!detailsEdit.visible) {
+                detailsEdit.load()
+            }
         }
     }
 
@@ -154,17 +174,11 @@ Item {
             detailsEdit.visible = true
         }
 
+        // The editor drops unsaved input and shows the stored contact again.
         function onHideEditDetails() {
             detailsEdit.visible = false
-            var row = detailsEdit.editedId === ""
-                    ? -1 : contactsProxyModel.indexOfContact(detailsEdit.editedId)
             detailsEdit.editedId = ""
-            if (row >= 0 && row !== contactsProxyModel.currentIndex) {
-                // The edited contact moved in the sorted list: keep it selected.
-                contactList.currentIndex = row
-            } else {
-                contactsProxyModel.currentIndexChanged()
-            }
+            detailsEdit.load()
         }
 
         function onSaveEditDetails() {
@@ -199,6 +213,7 @@ Item {
                 objectName: "nameField"
                 width: column.width
                 placeholderText: qsTr("Name")
+                caption: qsTr("Name")
             }
 
             LineEdit {
@@ -207,6 +222,7 @@ Item {
                 objectName: "surnameField"
                 width: column.width
                 placeholderText: qsTr("Surname")
+                caption: qsTr("Surname")
             }
 
             LineEdit {
@@ -215,6 +231,7 @@ Item {
                 objectName: "middlenameField"
                 width: column.width
                 placeholderText: qsTr("Middlename")
+                caption: qsTr("Middlename")
             }
 
             DetailsGroupEdit {
@@ -243,7 +260,12 @@ Item {
                     objectName: "dateOfBirthEdit"
                     width: column.width - calendarButton.width - 10
                     placeholderText: qsTr("Date of birth (01.12.1980)")
-                    regExp: /^(0[1-9]|[12][0-9]|3[01])\.(0[1-9]|1[012])\.(19|20)\d\d$/
+                    caption: qsTr("Birthday")
+                    validator: birthdayValidator
+                    errorText: detailsEdit.triedSave || !dateOfBirthEdit.inputFocus
+                               ? detailsEdit.birthdayProblem : ""
+
+                    BirthdayValidator { id: birthdayValidator }
                 }
 
                 ImageButton {
@@ -264,6 +286,7 @@ Item {
                 objectName: "organizationEdit"
                 width: column.width
                 placeholderText: qsTr("Organization")
+                caption: qsTr("Organization")
             }
 
             DetailsGroupEdit {
@@ -308,6 +331,7 @@ Item {
                 objectName: "commentEdit"
                 width: column.width
                 placeholderText: qsTr("Additional info")
+                caption: qsTr("Additional info")
             }
 
             Rectangle {

@@ -37,8 +37,7 @@ Item {
     }
 
     function load() {
-        if (contactsProxyModel.currentIndex < 0
-                || contactsProxyModel.currentIndex >= contactsProxyModel.rowCount()) {
+        if (contactsProxyModel.currentId === "") {
             return
         }
         var model = contactsProxyModel
@@ -64,8 +63,6 @@ Item {
         photo.photoSource = "image://ContactsImageProvider/" + id
         var comment = detailsView.textOf(model.currentData(ContactsModel.CommentRole))
         detailsView.comments = comment === "" ? [] : [comment]
-        titleArea.contentY = 0
-        groups.contentY = 0
     }
 
     function updatePhoto() {
@@ -74,38 +71,24 @@ Item {
 
     function toggleFavourite() {
         star.favourite = !star.favourite
+        // A contact unstarred while only favourites are listed leaves the
+        // list, and the selection with it.
         contactsProxyModel.toggleFavorite()
-        if (!header.allContacts) {
-            contactList.currentIndex = -1
-        }
     }
 
+    // Reloads for another contact (from the top) or for a change of the
+    // shown contact itself (keeping the scroll position); changes of other
+    // contacts leave the view alone.
     Connections {
         target: contactsProxyModel
 
-        function onCurrentIndexChanged() {
+        function onCurrentIdChanged() {
             detailsView.load()
+            titleArea.contentY = 0
+            groups.contentY = 0
         }
 
-        // The row under the current index may hold another contact after a
-        // re-sort, a reload or a change of the contact itself.
-        function onLayoutChanged() {
-            detailsView.load()
-        }
-
-        function onModelReset() {
-            detailsView.load()
-        }
-
-        function onRowsInserted() {
-            detailsView.load()
-        }
-
-        function onRowsRemoved() {
-            detailsView.load()
-        }
-
-        function onDataChanged() {
+        function onCurrentContactDataChanged() {
             detailsView.load()
         }
     }

@@ -19,29 +19,47 @@ Item {
         listView.positionViewAtIndex(index, ListView.Beginning)
     }
 
+    // The name in the order the list is sorted by first name.
+    function nameFirst(name, middlename, surname) {
+        return [name, middlename, surname].join(" ").replace(/\s+/g, " ").trim()
+    }
+
     function firstLetter(name) {
         return name ? String(name).charAt(0).toUpperCase() : ""
     }
 
+    // Selects the contact with this id and scrolls it into view. A contact
+    // hidden by the favourites filter or the search is shown by clearing
+    // them: the caller asked to see it. False for an unknown id.
+    function revealContact(id) {
+        if (!contactsProxyModel.hasContact(id)) {
+            return false
+        }
+        if (!contactsProxyModel.selectContact(id)) {
+            header.allContacts = true
+            header.searchText = ""
+            contactsProxyModel.selectContact(id)
+        }
+        var letter = contactList.firstLetter(listView.currentItem ? listView.currentItem.fullName : "")
+        if (letter !== "") {
+            contactList.setAlphabetLetter(letter)
+        }
+        listView.positionViewAtIndex(contactsProxyModel.currentIndex, ListView.Contain)
+        return true
+    }
+
     // Selects the contact whose id was asked for. The request waits while
-    // the scene is still loading its contacts and is dropped for an unknown id.
+    // the scene is loading its contacts and while the editor, the removal
+    // mode or a form is open, and is dropped for an unknown id.
     function selectRemoteContact() {
         var id = contactList.showContactRemotely
-        if (id === "" || !root.loaded) {
+        if (id === "" || !root.loaded || root.busy) {
             return
         }
         if (debug) {
             console.log("showContactRemotely:", id)
         }
-        var index = contactsProxyModel.indexOfContact(id)
-        if (index >= 0) {
-            listView.currentIndex = index
-            var letter = contactList.firstLetter(contactsProxyModel.currentData(ContactsModel.FullNameRole))
-            if (letter !== "") {
-                contactList.setAlphabetLetter(letter)
-            }
-            listView.positionViewAtIndex(index, ListView.Contain)
-        }
+        contactList.revealContact(id)
         contactList.showContactRemotely = ""
     }
 
@@ -89,7 +107,9 @@ Item {
                 width: listView.width
                 height: root.itemHeight
                 baseColor: listRect.color
-                fullName: model.fullname
+                fullName: contactsProxyModel.sortRole === ContactsModel.NameRole
+                          ? contactList.nameFirst(model.name, model.middlename, model.surname)
+                          : model.fullname
                 image: "image://ContactsImageProvider/" + model.idString
                 contactId: model.idString
                 row: index
@@ -121,10 +141,30 @@ Item {
         value: listView.currentIndex
     }
 
+    // The list follows the chosen contact when the model finds it on
+    // another row (after a sort, a filter, a search, an edit or an import).
+    Connections {
+        target: contactsProxyModel
+
+        function onCurrentIndexChanged() {
+            var row = contactsProxyModel.currentIndex
+            if (listView.currentIndex !== row) {
+                listView.currentIndex = row
+            }
+            if (row >= 0) {
+                listView.positionViewAtIndex(row, ListView.Contain)
+            }
+        }
+    }
+
     Connections {
         target: root
 
         function onLoadedChanged() {
+            contactList.selectRemoteContact()
+        }
+
+        function onBusyChanged() {
             contactList.selectRemoteContact()
         }
     }

@@ -1,4 +1,5 @@
 import QtQuick 2.0
+import ContactsModelBackend 1.0
 
 // Editable list of one kind of entry (phones, e-mails, addresses or links):
 // a title with "+", then one text field per value with its group label and
@@ -19,6 +20,8 @@ Column {
     property bool lastRowEmpty: false
 
     signal saveYourself
+
+    PhoneValidator { id: phoneValidator }
 
     function copyOf(list) {
         var copy = []
@@ -116,8 +119,7 @@ Column {
                 text: modelData
                 showClearButton: false
                 inputMethodHints: groupEdit.inputMethodHints
-                regExp: groupEdit.isPhone
-                        ? /^((8|\+7)[\- ]?)?(\(?\d{3}\)?[\- ]?)?[\d\- ]{7,10}$/ : /.*/
+                validator: groupEdit.isPhone ? phoneValidator : null
                 onTextChanged: groupEdit.updateLastRow()
             }
 

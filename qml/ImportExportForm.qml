@@ -84,6 +84,7 @@ OverlayForm {
     Accessible.name: status.text
 
     // A failed run must not leave the form with every control disabled.
+
     Connections {
         target: importExport
 
@@ -305,6 +306,7 @@ OverlayForm {
             currentIndex: 0
             colorLight: codec.enabled ? "#f9f9f9" : "lightgrey"
             colorDark: codec.enabled ? "#eeeeee" : "lightgrey"
+            opensUpwards: true
             onClicked: importExportForm.changeCodec(text)
         }
 

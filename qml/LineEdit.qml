@@ -7,14 +7,28 @@ Rectangle {
 
     property alias text: input.text
     property alias inputMethodHints: input.inputMethodHints
-    property alias regExp: validator.regExp
+    property alias regExp: regExpValidator.regExp
+    // A validator from the native side replaces the regular expression.
+    property QtObject validator: regExpValidator
     property string placeholderText: ""
+    // Shown small above the text once the field holds text, so that a filled
+    // field still says what it is.
+    property string caption: ""
+    // A short message under a wrong value; the underline turns red with it.
+    property string errorText: ""
+    readonly property alias inputFocus: input.activeFocus
     property color textColor: styles.lineedit.textColor
     property color placeholderTextColor: styles.lineedit.placeholderColor
     property int fontSize: 14
     property bool showClearButton: true
 
     readonly property real lineWidth: tabletMode ? 2 : 1
+
+    // Gives the keyboard to the text itself (this rectangle is no focus
+    // scope, so focus on it would stop at the rectangle).
+    function takeFocus() {
+        input.forceActiveFocus()
+    }
 
     width: 500
     height: root.itemHeight
@@ -38,14 +52,39 @@ Rectangle {
         focus: true
         selectByMouse: !tabletMode
         clip: true
-        validator: RegExpValidator {
-            id: validator
-
-            regExp: /.*/
-        }
+        validator: lineEdit.validator
         Accessible.role: Accessible.EditableText
         Accessible.name: qsTr("Text")
         Accessible.description: lineEdit.placeholderText
+    }
+
+    RegExpValidator {
+        id: regExpValidator
+
+        regExp: /.*/
+    }
+
+    Text {
+        id: captionText
+
+        objectName: "caption"
+        anchors { left: input.left; top: parent.top; topMargin: 1 }
+        visible: lineEdit.caption !== "" && input.text !== "" && lineEdit.errorText === ""
+        text: lineEdit.caption
+        color: lineEdit.placeholderTextColor
+        font.pixelSize: Math.max(8, lineEdit.height * 0.22)
+    }
+
+    Text {
+        id: errorMessage
+
+        objectName: "errorText"
+        anchors { left: input.left; right: input.right; top: parent.top; topMargin: 1 }
+        visible: lineEdit.errorText !== ""
+        text: lineEdit.errorText
+        color: "red"
+        font.pixelSize: Math.max(8, lineEdit.height * 0.22)
+        elide: Text.ElideRight
     }
 
     Text {
@@ -99,8 +138,8 @@ Rectangle {
         id: underline
 
         anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
-        height: lineEdit.lineWidth
-        color: styles.lineedit.borderColor
+        height: lineEdit.errorText === "" ? lineEdit.lineWidth : lineEdit.lineWidth * 2
+        color: lineEdit.errorText === "" ? styles.lineedit.borderColor : "red"
     }
 
     Rectangle {

@@ -10,7 +10,7 @@ OverlayForm {
         lineEdit.text = text
         lineEditForm.okFunction = _okFunction
         lineEditForm.open()
-        focusScope.forceActiveFocus()
+        lineEdit.takeFocus()
     }
 
     z: 999

@@ -9,14 +9,19 @@ OverlayForm {
     property var selectFunction
     property bool groupMode: false
 
-    function show(_model, _selectFunction) {
+    // `shownIndex`, when given, is the entry scrolled into the middle.
+    function show(_model, _selectFunction, shownIndex) {
         var copy = []
         for (var i = 0; i < _model.length; ++i) {
             copy.push(_model[i])
         }
         listViewForm.model = copy
         listViewForm.selectFunction = _selectFunction
-        listView.positionViewAtBeginning()
+        if (shownIndex !== undefined && shownIndex >= 0) {
+            listView.positionViewAtIndex(shownIndex, ListView.Center)
+        } else {
+            listView.positionViewAtBeginning()
+        }
         listViewForm.open()
     }
 

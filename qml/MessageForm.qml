@@ -5,14 +5,16 @@ OverlayForm {
     id: messageForm
 
     property var selectFunction
+    property var cancelFunction: null
     property bool showCancel: false
 
-    function show(text, cancel, _selectFunction) {
+    function show(text, cancel, _selectFunction, _cancelFunction) {
         message.text = text
         messageForm.showCancel = cancel ? true : false
         if (_selectFunction !== undefined) {
             messageForm.selectFunction = _selectFunction
         }
+        messageForm.cancelFunction = _cancelFunction !== undefined ? _cancelFunction : null
         messageForm.open()
     }
 
@@ -76,7 +78,12 @@ OverlayForm {
             height: root.itemHeight * 0.8
             visible: messageForm.showCancel
             buttonText: qsTr("Cancel")
-            onClicked: messageForm.close()
+            onClicked: {
+                messageForm.close()
+                if (messageForm.cancelFunction) {
+                    messageForm.cancelFunction()
+                }
+            }
         }
     }
 }

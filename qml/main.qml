@@ -15,6 +15,12 @@ Rectangle {
     property string photoToSave: ""
     // True once the contacts are loaded and sorted.
     property bool loaded: false
+    // True while the editor, the removal mode or a form is open: requests
+    // from outside wait until it closes.
+    readonly property bool busy: bigPhotoRect.visible || root.removeMode || listViewForm.visible
+                                 || lineEditForm.visible || calendarForm.visible
+                                 || settingsForm.visible || importExportForm.visible
+                                 || messageForm.visible
 
     signal showEditDetails(bool add)
     signal hideEditDetails
@@ -39,12 +45,14 @@ Rectangle {
     function closeEditDetails(save) {
         if (save) {
             root.saveEditDetails()
-            if (!root.validateNewContact()) {
+            if (!root.validateNewContact() || !contactDetails.detailsToSave.validate()) {
                 headerOkCancel.show(root.closeEditDetails)
                 return
             }
+            var savedId = contactsProxyModel.currentId
             if (header.addingContact) {
                 contactsProxyModel.addNewContact(root.photoToSave)
+                savedId = contactsProxyModel.lastAddedId()
             } else {
                 contactsProxyModel.saveContactChanges(root.photoToSave)
                 contactDetails.detailsToView.updatePhoto()
@@ -55,6 +63,10 @@ Rectangle {
         }
         bigPhotoRect.visible = false
         root.hideEditDetails()
+        if (save) {
+            // The saved contact is selected and in view wherever it sorts.
+            contactList.revealContact(savedId)
+        }
     }
 
     function showRemoveMode() {
@@ -63,17 +75,25 @@ Rectangle {
         headerOkCancel.show(root.closeRemoveMode)
     }
 
+    // The marks stay (and the details stay hidden) while the deletion is
+    // being confirmed.
     function closeRemoveMode(remove) {
-        root.removeMode = false
         var marked = contactsProxyModel.contactsToRemove.length
         if (remove && marked > 0) {
             messageForm.show(qsTr("Are you really want to delete ") + marked + qsTr(" contact.?"),
-                             true, root.closeRemoveModeAndRemove)
+                             true, root.closeRemoveModeAndRemove, root.endRemoveMode)
+            return
         }
+        root.endRemoveMode()
     }
 
     function closeRemoveModeAndRemove() {
         contactsProxyModel.removeContacts()
+        root.endRemoveMode()
+    }
+
+    function endRemoveMode() {
+        root.removeMode = false
     }
 
     function validateNewContact() {
@@ -107,12 +127,11 @@ Rectangle {
 
     function showFilter() {
         contactsProxyModel.showFavouriteGroup(!header.allContacts)
-        contactList.currentIndex = -1
         contactList.setAlphabetLetter("#")
     }
 
     function showCurrentPhoto() {
-        if (contactsProxyModel.currentIndex < 0) {
+        if (contactsProxyModel.currentId === "") {
             return
         }
         var id = contactsProxyModel.currentData(ContactsModel.IdRole)
@@ -151,7 +170,7 @@ Rectangle {
         id: contactsProxyModel
 
         objectName: "contactsProxyModel"
-        onCurrentIndexChanged: root.showCurrentPhoto()
+        onCurrentIdChanged: root.showCurrentPhoto()
         Component.onCompleted: root.bindNewContact()
     }
 

@@ -2,6 +2,7 @@
 # forms, each driving the real main scene under xvfb.
 kiv_add_test(detailsscene GUI QML SOURCES scenedriver.cpp)
 kiv_add_test(formsscene GUI QML SOURCES scenedriver.cpp)
+kiv_add_test(scenetrust GUI QML SOURCES scenedriver.cpp)
 
 # The address book file locked, full, read-only or of an older version.
 kiv_add_test(storefailures GUI QML SOURCES scenedriver.cpp)

@@ -198,7 +198,7 @@ void tst_FormsScene::failedExportReturnsToChoosing()
     QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
     QCOMPARE(m_scene->item(QStringLiteral("messageText"))->property("text").toString(),
              QStringLiteral("Unable to open file for writing: ") + folder
-                     + QStringLiteral("/out.csv"));
+                     + QStringLiteral("/out.csv (No such file or directory)"));
     QVERIFY(m_scene->click(QStringLiteral("messageOkButton")));
     QVERIFY(m_scene->waitHidden(QStringLiteral("messageForm")));
     QCOMPARE(status(), QStringLiteral("Choose contacts to export:"));

@@ -6,8 +6,10 @@
 #include "app/kivintegration.h"
 #include "app/qtsingleapplication.h"
 #include "importexport/importexport.h"
+#include "model/birthdayvalidator.h"
 #include "model/contactsmodel.h"
 #include "model/contactsproxymodel.h"
+#include "model/phonevalidator.h"
 #include "record/contact.h"
 #include "storage/database.h"
 #include "storage/defaultdatabase.h"
@@ -45,6 +47,8 @@ SceneSetup::SceneSetup(QtSingleApplication *app, const QString &contactId, bool 
     qRegisterMetaType<Contact *>("Contact");
     qmlRegisterType<ContactsModel>("ContactsModelBackend", 1, 0, "ContactsModel");
     qmlRegisterType<ContactsProxyModel>("ContactsProxyModelBackend", 1, 0, "ContactsProxyModel");
+    qmlRegisterType<PhoneValidator>("ContactsModelBackend", 1, 0, "PhoneValidator");
+    qmlRegisterType<BirthdayValidator>("ContactsModelBackend", 1, 0, "BirthdayValidator");
     qmlRegisterType<FileDialog>("FileDialogBackend", 1, 0, "FileDialog");
     qmlRegisterType<ImportExport>("ImportExportBackend", 1, 0, "ImportExport");
 

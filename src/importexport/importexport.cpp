@@ -154,9 +154,12 @@ void ImportExport::exportContacts()
         written = exportSqlite(ticked);
         break;
     }
-    if (written) {
-        emit importContactEnded();
+    // A failed export keeps its contacts, so that it can be tried again once
+    // the target is mended.
+    if (!written) {
+        return;
     }
+    emit importContactEnded();
     releaseParsedContacts();
     m_contacts.clear();
 }
@@ -220,14 +223,24 @@ bool ImportExport::runLoopWithProgress(
     });
 }
 
-QString ImportExport::openErrorText() const
+QString ImportExport::openErrorText(const QString &reason) const
 {
-    return tr("Unable to open file for writing: ") + m_exportFile;
+    return withReason(tr("Unable to open file for writing: ") + m_exportFile, reason);
 }
 
-QString ImportExport::writeErrorText() const
+QString ImportExport::writeErrorText(const QString &reason) const
 {
-    return tr("Unable to write file: ") + m_exportFile;
+    return withReason(tr("Unable to write file: ") + m_exportFile, reason);
+}
+
+// The system's reason after the program's text, so that the person can
+// mend the target ("Permission denied", "No such file or directory").
+QString ImportExport::withReason(const QString &text, const QString &reason)
+{
+    if (reason.isEmpty() || reason == QLatin1String("Unknown error")) {
+        return text;
+    }
+    return text + QStringLiteral(" (") + reason + QLatin1Char(')');
 }
 
 // Writes a text export: the head, then one piece per contact with progress,
@@ -239,7 +252,7 @@ bool ImportExport::writeTextExport(const QByteArray &head, int count,
     const QFileDevice::Permissions permissions = exportPermissions(m_exportFile);
     QSaveFile file(m_exportFile);
     if (!file.open(QIODevice::WriteOnly)) {
-        emit error(openErrorText());
+        emit error(openErrorText(file.errorString()));
         return false;
     }
     file.setPermissions(permissions);
@@ -249,8 +262,10 @@ bool ImportExport::writeTextExport(const QByteArray &head, int count,
              return file.write(bytes) == bytes.size();
          });
     if (!ok || !file.commit()) {
+        const QString reason =
+                file.error() == QFileDevice::NoError ? QString() : file.errorString();
         file.cancelWriting();
-        emit error(writeErrorText());
+        emit error(writeErrorText(reason));
         return false;
     }
     return true;
@@ -289,7 +304,7 @@ bool ImportExport::exportSqlite(const QList<Contact *> &contacts)
         QTemporaryFile reserve(target.absolutePath() + QStringLiteral("/.") + target.fileName()
                                + QStringLiteral(".XXXXXX"));
         if (!reserve.open()) {
-            emit error(openErrorText());
+            emit error(openErrorText(reserve.errorString()));
             return false;
         }
         temporaryName = reserve.fileName();

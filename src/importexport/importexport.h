@@ -69,8 +69,9 @@ private:
     bool exportGoogleCsv(const QList<Contact *> &contacts);
     bool exportVCard(const QList<Contact *> &contacts);
     bool exportSqlite(const QList<Contact *> &contacts);
-    QString openErrorText() const;
-    QString writeErrorText() const;
+    QString openErrorText(const QString &reason = QString()) const;
+    QString writeErrorText(const QString &reason = QString()) const;
+    static QString withReason(const QString &text, const QString &reason);
 
     QVariantList m_contacts;
     QList<Contact *> m_parsed;

@@ -77,6 +77,7 @@ ContactsProxyModel::ContactsProxyModel(QObject *parent)
     QSortFilterProxyModel::setSortRole(m_sortRole);
     setFilterRole(ContactsModel::FullNameRole);
     setFilterCaseSensitivity(Qt::CaseInsensitive);
+    connectSelection();
 }
 
 ContactsProxyModel::~ContactsProxyModel() = default;
@@ -88,6 +89,12 @@ QStringList ContactsProxyModel::defaultGroupLabels()
 
 void ContactsProxyModel::setCurrentIndex(int index)
 {
+    // A row chosen while the rows are not changing names the contact chosen.
+    if (!m_selectionHeld && m_source) {
+        setCurrentId(index >= 0 && index < rowCount()
+                             ? data(this->index(index, 0), ContactsModel::IdRole).toString()
+                             : QString());
+    }
     if (m_currentIndex == index) {
         return;
     }
@@ -135,6 +142,10 @@ void ContactsProxyModel::setSortRoleValue(ContactsModel::ContactRoles role)
 
 QVariant ContactsProxyModel::currentData(int role) const
 {
+    if (m_source && !m_currentId.isEmpty()) {
+        const QModelIndex source = currentSourceIndex();
+        return source.isValid() ? m_source->data(source, role) : QVariant();
+    }
     if (m_currentIndex < 0 || m_currentIndex >= rowCount()) {
         return QVariant();
     }
@@ -373,6 +384,11 @@ void ContactsProxyModel::removeGroupLabel(const QString &label)
 
 QModelIndex ContactsProxyModel::currentSourceIndex() const
 {
+    // The chosen contact, wherever the rows have moved it.
+    if (m_source && !m_currentId.isEmpty()) {
+        const int row = sourceRowOfContact(m_currentId);
+        return row < 0 ? QModelIndex() : m_source->index(row, 0);
+    }
     if (!m_source || m_currentIndex < 0 || m_currentIndex >= rowCount()) {
         return QModelIndex();
     }
@@ -403,6 +419,9 @@ void ContactsProxyModel::addNewContact(const QString &photoPath)
     m_newContact->isFavorite = m_favouritesOnly;
     composeNewContactName();
     m_source->addContact(m_newContact.data(), photoPath);
+    m_lastAddedId =
+            m_source->data(m_source->index(m_source->rowCount() - 1, 0), ContactsModel::IdRole)
+                    .toString();
     updateExistingLetters();
 }
 
@@ -441,4 +460,126 @@ void ContactsProxyModel::savePhoto(const QString &photoPath)
     if (source.isValid()) {
         m_source->savePhoto(source, photoPath);
     }
+}
+
+// The selection is kept as the chosen contact's id. Every change of the
+// shown rows (filter, search, sort, adds, edits, removals, imports) holds it
+// while the views adjust their rows, then finds the contact's new row, or
+// clears the selection when it is no longer shown, and rebuilds the letter
+// index for the rows now shown.
+void ContactsProxyModel::connectSelection()
+{
+    const auto hold = [this] {
+        holdSelection();
+    };
+    connect(this, &QAbstractItemModel::rowsAboutToBeInserted, this, hold);
+    connect(this, &QAbstractItemModel::rowsAboutToBeRemoved, this, hold);
+    connect(this, &QAbstractItemModel::rowsInserted, this, hold);
+    connect(this, &QAbstractItemModel::rowsRemoved, this, hold);
+    connect(this, &QAbstractItemModel::layoutAboutToBeChanged, this, hold);
+    connect(this, &QAbstractItemModel::layoutChanged, this, hold);
+    connect(this, &QAbstractItemModel::modelAboutToBeReset, this, hold);
+    connect(this, &QAbstractItemModel::modelReset, this, hold);
+    // Views connect to the rows of this model before any handler below runs
+    // on the source, so the source's data changes are watched directly.
+    connect(this, &QAbstractProxyModel::sourceModelChanged, this, [this] {
+        if (m_source) {
+            connect(m_source.data(), &QAbstractItemModel::dataChanged, this,
+                    &ContactsProxyModel::noteSourceDataChanged, Qt::UniqueConnection);
+        }
+    });
+}
+
+// The views answer a change of the rows by moving their current row
+// themselves and writing it back; the contact is found again only once
+// they are done, on the next turn of the event loop.
+void ContactsProxyModel::holdSelection()
+{
+    m_selectionHeld = true;
+    if (m_followQueued) {
+        return;
+    }
+    m_followQueued = true;
+    QMetaObject::invokeMethod(
+            this, [this] { followCurrentContact(); }, Qt::QueuedConnection);
+}
+
+void ContactsProxyModel::followCurrentContact()
+{
+    m_followQueued = false;
+    m_selectionHeld = false;
+    if (m_source) {
+        if (m_currentId.isEmpty()) {
+            // A row chosen while nothing was known (the first row a view
+            // selects by itself) names the contact from now on.
+            setCurrentIndex(m_currentIndex);
+        } else {
+            const int sourceRow = sourceRowOfContact(m_currentId);
+            const int row = sourceRow < 0 ? -1 : mapFromSource(m_source->index(sourceRow, 0)).row();
+            if (row < 0) {
+                setCurrentId(QString());
+            }
+            if (row != m_currentIndex) {
+                m_currentIndex = row;
+                emit currentIndexChanged();
+            }
+        }
+    }
+    updateExistingLetters();
+}
+
+void ContactsProxyModel::setCurrentId(const QString &id)
+{
+    if (m_currentId == id) {
+        return;
+    }
+    m_currentId = id;
+    emit currentIdChanged();
+}
+
+int ContactsProxyModel::sourceRowOfContact(const QString &contactId) const
+{
+    if (!m_source || contactId.isEmpty()) {
+        return -1;
+    }
+    const int rows = m_source->rowCount();
+    for (int row = 0; row < rows; ++row) {
+        const Contact *contact = m_source->contactAt(row);
+        if (contact && contact->id == contactId) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+void ContactsProxyModel::noteSourceDataChanged(const QModelIndex &topLeft,
+                                               const QModelIndex &bottomRight)
+{
+    const int row = sourceRowOfContact(m_currentId);
+    if (row >= 0 && row >= topLeft.row() && row <= bottomRight.row()) {
+        emit currentContactDataChanged();
+    }
+}
+
+bool ContactsProxyModel::selectContact(const QString &contactId)
+{
+    const int sourceRow = sourceRowOfContact(contactId);
+    if (sourceRow < 0) {
+        return false;
+    }
+    const int row = mapFromSource(m_source->index(sourceRow, 0)).row();
+    if (row < 0) {
+        return false;
+    }
+    setCurrentId(contactId);
+    if (row != m_currentIndex) {
+        m_currentIndex = row;
+        emit currentIndexChanged();
+    }
+    return true;
+}
+
+bool ContactsProxyModel::hasContact(const QString &contactId) const
+{
+    return sourceRowOfContact(contactId) >= 0;
 }

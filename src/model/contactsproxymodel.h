@@ -32,6 +32,7 @@ class ContactsProxyModel : public QSortFilterProxyModel
     Q_PROPERTY(Contact *newContact READ newContact WRITE setNewContact)
     Q_PROPERTY(ContactsModel::ContactRoles sortRole READ sortRole WRITE setSortRoleValue NOTIFY
                        sortRoleChanged)
+    Q_PROPERTY(QString currentId READ currentId NOTIFY currentIdChanged)
 
 public:
     explicit ContactsProxyModel(QObject *parent = nullptr);
@@ -53,6 +54,9 @@ public:
     void setSortRoleValue(ContactsModel::ContactRoles role);
 
     bool favouritesOnly() const { return m_favouritesOnly; }
+    // The id of the selected contact; the selection follows it (see
+    // followCurrentContact()).
+    QString currentId() const { return m_currentId; }
 
     // Any route that attaches a source keeps the row states in step; a
     // source that is not a ContactsModel gets the base class's row tests
@@ -77,6 +81,14 @@ public slots:
     void toggleFavorite();
     void savePhoto(const QString &photoPath);
 
+    // Selects the contact with this id when the view shows it; false (and
+    // nothing changes) for an unknown or hidden contact.
+    bool selectContact(const QString &contactId);
+    // True when the source holds a contact with this id, shown or not.
+    bool hasContact(const QString &contactId) const;
+    // The id of the contact that addNewContact() stored last.
+    QString lastAddedId() const { return m_lastAddedId; }
+
     // The search field's slot. It hides the base class's, so that a search
     // tests only the rows it can change and a large change re-maps the view
     // once instead of row run by row run. The other pattern setters below
@@ -95,6 +107,9 @@ signals:
     void existingLettersChanged();
     void sortRoleChanged();
     void groupLabelsChanged();
+    void currentIdChanged();
+    // The selected contact's own data changed (not another contact's).
+    void currentContactDataChanged();
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
@@ -104,6 +119,15 @@ private:
     void updateExistingLetters();
     void publishLetters(const QStringList &letters, const QHash<QString, int> &letterIndex);
     QModelIndex currentSourceIndex() const;
+
+    // Selection by id and the letter index after a change of the shown rows.
+    void connectSelection();
+    void holdSelection();
+    void followCurrentContact();
+    void setCurrentId(const QString &id);
+    int sourceRowOfContact(const QString &contactId) const;
+    void noteSourceDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight);
+
     void composeNewContactName();
     void saveGroupLabels();
 
@@ -122,6 +146,12 @@ private:
     QStringList m_groupLabels;
     int m_currentIndex = 0;
     bool m_favouritesOnly = false;
+    QString m_currentId;
+    QString m_lastAddedId;
+    // While set, the shown rows are changing and a row written to
+    // currentIndex says nothing about which contact is chosen.
+    bool m_selectionHeld = false;
+    bool m_followQueued = false;
 
     ContactsFilter m_filter;
     // The search text was set through setFilterFixedString of this class.

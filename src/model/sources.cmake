@@ -6,4 +6,8 @@ list(APPEND KIV_SOURCES
     src/model/contactsfilter.cpp
     src/model/contactsproxymodel.h
     src/model/contactsproxymodel.cpp
+    src/model/phonevalidator.h
+    src/model/phonevalidator.cpp
+    src/model/birthdayvalidator.h
+    src/model/birthdayvalidator.cpp
 )

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDate>
+#include <QValidator>
+
+// The birthday field of the editor. Typing is allowed while the text can
+// still become a date written day.month.year (two, two and four digits);
+// only a real calendar date from firstYear up to today is acceptable, so
+// "31.02.1990" and "12.1" can be typed but not saved. The day.month form
+// without a year is a separate shape to add here when birthdays without a
+// year are supported.
+class BirthdayValidator : public QValidator
+{
+    Q_OBJECT
+
+public:
+    static constexpr int firstYear = 1900;
+
+    explicit BirthdayValidator(QObject *parent = nullptr);
+
+    State validate(QString &input, int &position) const override;
+    static State check(const QString &text);
+    // The date of an acceptable text, else an invalid date.
+    static QDate dateOf(const QString &text);
+    // Why a text cannot be saved: empty for an empty or acceptable text,
+    // else a short message for the person typing.
+    Q_INVOKABLE static QString problemOf(const QString &text);
+};

@@ -1,0 +1,417 @@
+// The main scene acts on the contact the user chose, its letter index
+// matches the list, and the editor takes every real value while refusing
+// wrong ones; each driven through the real scene in a temporary home.
+#include "record/contact.h"
+#include "scenedriver.h"
+#include "testsupport.h"
+
+#include <QDate>
+#include <QDir>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+const int nameRole = Qt::UserRole + 3;
+const int fullNameRole = Qt::UserRole + 6;
+
+// Id, surname, name, starred. Enough rows that the list scrolls; the
+// Cyrillic ones are the only names holding a Cyrillic "о".
+const QList<std::tuple<QString, QString, QString, bool>> people = [] {
+    QList<std::tuple<QString, QString, QString, bool>> list{
+            {"901", "Zorin", "Anton", false},   {"902", "Young", "Mary", true},
+            {"911", "Иванов", "Пётр", false},   {"912", "Сидорова", "Анна", false},
+            {"913", "Бобров", "Олег", true},    {"914", "Орлова", "Вера", false},
+            {"915", "Соколов", "Борис", false}, {"916", "Петров", "Иван", false}};
+    const QStringList surnames{"Adams", "Baker", "Clark", "Evans", "Fisher", "Green",  "Hill",
+                               "Jones", "King",  "Lewis", "Moore", "Nash",   "Parker", "Reed"};
+    for (int i = 0; i < surnames.size(); ++i) {
+        list.append(
+                {QString::number(100 + i), surnames.at(i), surnames.at(13 - i) + "a", i % 3 == 0});
+    }
+    return list;
+}();
+} // namespace
+
+class tst_SceneTrust : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void selectionFollowsContact_data();
+    void selectionFollowsContact();
+    void savedAndImportedKeepSelection();
+    void showContactWaitsAndReveals();
+    void letterIndexMatchesList_data();
+    void letterIndexMatchesList();
+    void editorTakesRealValues_data();
+    void editorTakesRealValues();
+    void calendarNeverOffersFuture();
+    void failedExportCanBeRetried();
+    void promptTakesKeysAtOnce();
+
+private:
+    void act(const QString &action);
+    // Scrolls the contact's row into view and clicks it, as a person would.
+    void choose(const QString &id);
+    // The contact is selected, its row in view and its details shown; an
+    // empty id: nothing is selected and no details are shown.
+    void verifySelected(const QString &id);
+    QVariant proxy(const QString &expression) const
+    {
+        return m_scene->eval(QStringLiteral("contactsProxyModel.") + expression);
+    }
+
+    std::unique_ptr<SceneDriver> m_scene;
+};
+
+void tst_SceneTrust::init()
+{
+    SceneDriver::resetHome();
+    SceneDriver::clearWarnings();
+    QList<Contact *> contacts;
+    for (const auto &[id, surname, name, starred] : people) {
+        auto *c = new Contact(nullptr);
+        c->id = id;
+        c->surname = surname;
+        c->name = name;
+        c->fullname = Contact::composeFullName(surname, name, QString());
+        c->isFavorite = starred;
+        contacts.append(c);
+    }
+    SceneDriver::storeContacts(contacts);
+    qDeleteAll(contacts);
+    m_scene = std::make_unique<SceneDriver>();
+    QVERIFY(m_scene->start());
+}
+
+void tst_SceneTrust::cleanup()
+{
+    m_scene.reset();
+    const QStringList warnings = SceneDriver::warnings();
+    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
+}
+
+// "eval:<expression>", "click:<object name>" or "search:<text>".
+void tst_SceneTrust::act(const QString &action)
+{
+    const QString argument = action.section(QLatin1Char(':'), 1);
+    if (action.startsWith(QLatin1String("eval:"))) {
+        m_scene->eval(argument);
+    } else if (action.startsWith(QLatin1String("click:"))) {
+        QVERIFY(m_scene->click(argument));
+    } else {
+        QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("searchField")), argument));
+    }
+}
+
+void tst_SceneTrust::choose(const QString &id)
+{
+    QQuickItem *list = m_scene->item(QStringLiteral("contactListView"));
+    const int row = proxy(QStringLiteral("indexOfContact('%1')").arg(id)).toInt();
+    QMetaObject::invokeMethod(list, "positionViewAtIndex", Q_ARG(int, row), Q_ARG(int, 1));
+    m_scene->waitForFrame();
+    QVERIFY(m_scene->click(m_scene->listRow(id)));
+}
+
+void tst_SceneTrust::verifySelected(const QString &id)
+{
+    QQuickItem *list = m_scene->item(QStringLiteral("contactListView"));
+    QQuickItem *details = m_scene->item(QStringLiteral("detailsView"));
+    QTRY_COMPARE(proxy(QStringLiteral("currentId")).toString(), id);
+    QTRY_COMPARE(list->property("currentIndex").toInt(),
+                 proxy(QStringLiteral("indexOfContact('%1')").arg(id)).toInt());
+    if (id.isEmpty()) {
+        QVERIFY(!details->isVisible());
+        return;
+    }
+    QTRY_VERIFY(SceneDriver::isShown(details));
+    QCOMPARE(m_scene->item(QStringLiteral("fullName"), details)->property("text"),
+             proxy(QStringLiteral("currentData(%1)").arg(fullNameRole)));
+    m_scene->waitForFrame();
+    QQuickItem *row = m_scene->listRow(id);
+    QVERIFY(row);
+    const qreal top = list->property("contentY").toReal();
+    QVERIFY(row->y() >= top - 1 && row->y() + row->height() <= top + list->height() + 1);
+}
+
+void tst_SceneTrust::selectionFollowsContact_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("sort by first name") << "901"
+                                        << "eval:contactsProxyModel.setSortRole(259)" << true;
+    QTest::newRow("alphabet") << "902"
+                              << "eval:contactsModel.changeAlphabet(true)" << true;
+    QTest::newRow("favourites hide it") << "901"
+                                        << "click:favoritesButton" << false;
+    QTest::newRow("favourites keep it") << "902"
+                                        << "click:favoritesButton" << true;
+    QTest::newRow("search keeps it") << "901"
+                                     << "search:ori" << true;
+    QTest::newRow("search hides it") << "901"
+                                     << "search:Young" << false;
+}
+
+void tst_SceneTrust::selectionFollowsContact()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, action);
+    QFETCH(bool, kept);
+    choose(chosen);
+    verifySelected(chosen);
+    act(action);
+    verifySelected(kept ? chosen : QString());
+}
+
+void tst_SceneTrust::savedAndImportedKeepSelection()
+{
+    QVERIFY(m_scene->click(QStringLiteral("addButton")));
+    QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("nameField")), "Quentin"));
+    QVERIFY(m_scene->click(QStringLiteral("okButton")));
+    const QString added = proxy(QStringLiteral("lastAddedId()")).toString();
+    QVERIFY(!added.isEmpty());
+    verifySelected(added);
+
+    // Many imported names sort in front of the selected one.
+    QFile file(QDir::homePath() + QStringLiteral("/many.vcf"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 30; ++i) {
+        file.write(QStringLiteral("BEGIN:VCARD\nVERSION:3.0\nN:Aaron%1;Al;;;\nFN:Al\nEND:VCARD\n")
+                           .arg(i)
+                           .toUtf8());
+    }
+    file.close();
+    m_scene->eval(QStringLiteral("importExport.parseContactsFromFile('UTF-8', '%1')")
+                          .arg(file.fileName()));
+    QVERIFY(m_scene->waitShown(QStringLiteral("importExportForm")));
+    QVERIFY(m_scene->click(QStringLiteral("importExportOkButton")));
+    QTRY_VERIFY(m_scene->item(QStringLiteral("importExportForm"))->property("completed").toBool());
+    QVERIFY(m_scene->click(QStringLiteral("importExportOkButton")));
+    QVERIFY(m_scene->waitHidden(QStringLiteral("importExportForm")));
+    verifySelected(added);
+}
+
+void tst_SceneTrust::showContactWaitsAndReveals()
+{
+    choose(QStringLiteral("902"));
+    QVERIFY(m_scene->click(QStringLiteral("editButton")));
+    QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("surnameField")), "X"));
+    m_scene->answerFileDialog(SceneDriver::writePicture("red.png", Qt::red));
+    QVERIFY(m_scene->click(QStringLiteral("bigPhoto")));
+    QVERIFY(m_scene->chooseInList(QStringLiteral("Choose existing picture...")));
+    QTRY_VERIFY(m_scene->fileDialogAnswered());
+    m_scene->eval(QStringLiteral("viewer.showContact('901')"));
+    m_scene->waitForFrame();
+    QCOMPARE(proxy(QStringLiteral("currentId")).toString(), QStringLiteral("902"));
+    QCOMPARE(m_scene->item(QStringLiteral("surnameField"))->property("text").toString(),
+             QStringLiteral("YoungX"));
+    QVERIFY(m_scene->click(QStringLiteral("okButton")));
+    verifySelected(QStringLiteral("901"));
+    QVERIFY(!SceneDriver::storedPhoto(QStringLiteral("902")).isEmpty());
+    QVERIFY(SceneDriver::storedPhoto(QStringLiteral("901")).isEmpty());
+    const QList<Contact *> stored = SceneDriver::storedContacts();
+    QVERIFY(std::any_of(stored.begin(), stored.end(),
+                        [](Contact *c) { return c->id == "902" && c->surname == "YoungX"; }));
+    qDeleteAll(stored);
+
+    // A contact hidden by the search or the favourites filter is shown.
+    act(QStringLiteral("search:Young"));
+    act(QStringLiteral("click:favoritesButton"));
+    m_scene->eval(QStringLiteral("viewer.showContact('901')"));
+    verifySelected(QStringLiteral("901"));
+    QCOMPARE(m_scene->eval(QStringLiteral("header.searchText")).toString(), QString());
+    QVERIFY(m_scene->eval(QStringLiteral("header.allContacts")).toBool());
+}
+
+void tst_SceneTrust::letterIndexMatchesList_data()
+{
+    QTest::addColumn<int>("sortRole");
+    QTest::newRow("surname") << fullNameRole;
+    QTest::newRow("first name") << nameRole;
+}
+
+void tst_SceneTrust::letterIndexMatchesList()
+{
+    QFETCH(int, sortRole);
+    const QString search = QStringLiteral("о");
+    QSet<QString> initials;
+    for (const auto &[id, surname, name, starred] : people) {
+        if ((surname + name).contains(search, Qt::CaseInsensitive)) {
+            initials.insert((sortRole == nameRole ? name : surname).left(1).toUpper());
+        }
+    }
+    m_scene->eval(QStringLiteral("contactsModel.changeAlphabet(false)"));
+    m_scene->eval(QStringLiteral("contactsProxyModel.setSortRole(%1)").arg(sortRole));
+    act(QStringLiteral("search:") + search);
+    QCOMPARE(m_scene->eval(QStringLiteral("header.searchText")).toString(), search);
+    QQuickItem *list = m_scene->item(QStringLiteral("contactListView"));
+    QTRY_COMPARE(list->property("count").toInt(), 6);
+    // Rows read in the order they are sorted by.
+    QQuickItem *first = nullptr;
+    QTRY_VERIFY((first = m_scene->listRow(QStringLiteral("913"))));
+    QCOMPARE(first->property("fullName").toString(),
+             sortRole == nameRole ? QStringLiteral("Олег Бобров") : QStringLiteral("Бобров Олег"));
+    const QStringList alphabet =
+            m_scene->eval(QStringLiteral("contactsModel.alphabet")).toStringList();
+    for (const QString &letter : alphabet.mid(1)) {
+        QQuickItem *cell = m_scene->item(QStringLiteral("letter_") + letter);
+        QTRY_COMPARE(cell->isEnabled(), initials.contains(letter));
+        if (!cell->isEnabled()) {
+            continue;
+        }
+        QVERIFY(m_scene->click(cell));
+        m_scene->waitForFrame();
+        QQuickItem *top =
+                list->property("contentItem")
+                        .value<QQuickItem *>()
+                        ->childAt(list->width() / 2, list->property("contentY").toReal() + 1);
+        const QString shown = top ? top->property("fullName").toString() : QString();
+        QVERIFY2(shown.startsWith(letter) || list->property("atYEnd").toBool(), qPrintable(shown));
+    }
+}
+
+void tst_SceneTrust::editorTakesRealValues_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("German phone") << "phone"
+                                  << "+49 30 1234567"
+                                  << "+49 30 1234567" << true;
+    QTest::newRow("extension") << "phone"
+                               << "(555) 0149 ext. 059"
+                               << "(555) 0149 ext. 059" << true;
+    QTest::newRow("placeholder form") << "phone"
+                                      << "+7 012 345-67-89"
+                                      << "+7 012 345-67-89" << true;
+    QTest::newRow("other letters") << "phone"
+                                   << "12ab3"
+                                   << "123" << true;
+    QTest::newRow("real birthday") << "birthday"
+                                   << "05.03.1990"
+                                   << "05.03.1990" << true;
+    QTest::newRow("no such day") << "birthday"
+                                 << "31.02.1990"
+                                 << "31.02.1990" << false;
+    QTest::newRow("partial date") << "birthday"
+                                  << "12.1"
+                                  << "12.1" << false;
+}
+
+void tst_SceneTrust::editorTakesRealValues()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    QFETCH(bool, saved);
+    QVERIFY(m_scene->click(QStringLiteral("addButton")));
+    QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("nameField")), "Val"));
+    QQuickItem *input = m_scene->item(QStringLiteral("dateOfBirthEdit"));
+    if (field == QLatin1String("phone")) {
+        QQuickItem *phones = m_scene->item(QStringLiteral("phoneEdit"));
+        QVERIFY(m_scene->click(QStringLiteral("groupLabelButton"), phones));
+        QTRY_VERIFY(m_scene->item(QStringLiteral("editRow0"), phones));
+        input = m_scene->item(QStringLiteral("field"), m_scene->item("editRow0", phones));
+    }
+    QVERIFY(m_scene->typeInto(input, typed));
+    QCOMPARE(input->property("text").toString(), kept);
+    QVERIFY(m_scene->click(QStringLiteral("okButton")));
+    QQuickItem *editor = m_scene->item(QStringLiteral("detailsEditor"));
+    if (saved) {
+        QTRY_VERIFY(!editor->isVisible());
+        const QString role = field == QLatin1String("phone") ? "PhoneListRole" : "BirthDateRole";
+        const QVariant value = proxy(QStringLiteral("currentData(ContactsModel.%1)").arg(role));
+        QCOMPARE(field == QLatin1String("phone") ? value.toStringList().value(0) : value.toString(),
+                 kept);
+    } else {
+        m_scene->waitForFrame();
+        QVERIFY(editor->isVisible());
+        QVERIFY(!input->property("errorText").toString().isEmpty());
+    }
+}
+
+void tst_SceneTrust::calendarNeverOffersFuture()
+{
+    QVERIFY(m_scene->click(QStringLiteral("addButton")));
+    QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("dateOfBirthEdit")), "31.12.1990"));
+    QVERIFY(m_scene->click(QStringLiteral("calendarButton")));
+    QVERIFY(m_scene->waitShown(QStringLiteral("calendarForm")));
+    QQuickItem *calendar = m_scene->item(QStringLiteral("calendar"));
+    QQuickItem *page = m_scene->item(QStringLiteral("calendarPage%1").arg((1990 - 1930) * 12 + 11));
+    QVERIFY(m_scene->click(QStringLiteral("yearButton"), page));
+    QVERIFY(m_scene->waitShown(QStringLiteral("listViewForm")));
+    // The chooser opens on the shown year.
+    QQuickItem *years = m_scene->item(QStringLiteral("listViewFormList"));
+    QQuickItem *shown = m_scene->item(QStringLiteral("listViewFormRow%1").arg(1990 - 1930), years);
+    QVERIFY(shown);
+    const qreal top = years->property("contentY").toReal();
+    QVERIFY(shown->y() >= top && shown->y() + shown->height() <= top + years->height());
+    // Choosing this year keeps no day after today.
+    const QDate today = QDate::currentDate();
+    m_scene->eval(QStringLiteral("listViewForm.choose('%1')").arg(today.year()));
+    QTRY_COMPARE(calendar->property("today").toDateTime().date(), today);
+    const int pages = (today.year() - 1930) * 12 + today.month();
+    QQuickItem *current = m_scene->item(QStringLiteral("calendarPage%1").arg(pages - 1));
+    const int next = current->property("firstWeekday").toInt() + today.daysInMonth();
+    for (int cell = next; cell < 42; ++cell) {
+        QVERIFY(!m_scene->item(QStringLiteral("day%1").arg(cell), current)->isEnabled());
+    }
+}
+
+void tst_SceneTrust::failedExportCanBeRetried()
+{
+    const QString folder = QDir::homePath() + QStringLiteral("/missing");
+    const QString target = folder + QStringLiteral("/out.vcf");
+    m_scene->eval(
+            QStringLiteral("importExport.setContactsForExport(contactsModel.getAllContacts());"
+                           "importExport.setExportFileAndMethod('%1', 1);"
+                           "importExportForm.show(true)")
+                    .arg(target));
+    QVERIFY(m_scene->waitShown(QStringLiteral("importExportForm")));
+    QVERIFY(m_scene->click(QStringLiteral("importExportOkButton")));
+    QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
+    QVERIFY(m_scene->item(QStringLiteral("messageText"))
+                    ->property("text")
+                    .toString()
+                    .endsWith(QLatin1String("(No such file or directory)")));
+
+    // The wheel over the list behind the forms scrolls nothing.
+    QQuickItem *list = m_scene->item(QStringLiteral("contactListView"));
+    const QPoint centre =
+            list->mapToScene(QPointF(list->width() / 2, list->height() / 2)).toPoint();
+    QWheelEvent wheel(centre, m_scene->window()->mapToGlobal(centre), QPoint(), QPoint(0, -360),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(m_scene->window(), &wheel);
+    m_scene->waitForFrame();
+    QCOMPARE(list->property("contentY").toReal(), 0.0);
+
+    QVERIFY(m_scene->click(QStringLiteral("messageOkButton")));
+    QVERIFY(m_scene->waitHidden(QStringLiteral("messageForm")));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(m_scene->click(QStringLiteral("importExportOkButton")));
+    QTRY_VERIFY(m_scene->item(QStringLiteral("importExportForm"))->property("completed").toBool());
+    QVERIFY(QFile::exists(target));
+    QVERIFY(!m_scene->item(QStringLiteral("messageForm"))->isVisible());
+}
+
+void tst_SceneTrust::promptTakesKeysAtOnce()
+{
+    m_scene->eval(QStringLiteral("lineEditForm.show('', function(text) {})"));
+    for (const char key : {'C', 'a', 'r'}) {
+        QTest::sendKeyEvent(QTest::Click, m_scene->window(), QTest::asciiToKey(key),
+                            QString(QLatin1Char(key)), Qt::NoModifier);
+    }
+    QCOMPARE(m_scene->item(QStringLiteral("lineEditFormInput"))->property("text").toString(),
+             QStringLiteral("Car"));
+}
+
+KIV_TEST_MAIN_WITH(tst_SceneTrust, QApplication)
+#include "tst_scenetrust.moc"
