@@ -2,7 +2,7 @@
 #include "importexport/importexport.h"
 #include "record/contact.h"
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QDate>
 #include <QFile>

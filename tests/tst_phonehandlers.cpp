@@ -2,7 +2,7 @@
 
 #include "record/contact.h"
 #include "scenedriver.h"
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -9,8 +9,9 @@
 #include <QStringList>
 #include <QVariantList>
 
-// Rows of the last CSV file read, each a list of field texts with the quotes
-// removed; row 0 is the header row.
+// Rows of CSV text, each a list of field texts with the quotes removed; row 0
+// is the header row. A parse keeps only the header row of its file here (the
+// other rows become contacts as they are read); appendCsvField builds rows.
 extern QList<QStringList> plainContactList;
 
 // Turns a file picked for import into new, unsaved Contact records: detects
@@ -49,6 +50,4 @@ private:
     // nothing; reason is set when the file cannot be read.
     static Kind kindByContent(const QString &fileName, const QString &codecName, QString *reason);
     static Kind kindByType(const QMimeType &type);
-    // The contacts of the rows in plainContactList; row 0 is the header.
-    static QVariantList contactsFromRows();
 };
