@@ -212,9 +212,9 @@ void tst_PeerFiles::exportReadsBack()
     const Parsed back(ContactsFileParser::parseFile(m_dir.filePath("out." + format), "UTF-8"));
     QCOMPARE(size_t(back.size()), m_awkward.size());
     QJsonArray expected;
-    for (size_t i = 0; i < back.size(); ++i) {
-        const Contact &c = *m_awkward.at(i);
-        QCOMPARE(carried(*back.at(int(i)), format), carried(c, format));
+    for (int i = 0; i < back.size(); ++i) {
+        const Contact &c = *m_awkward.at(size_t(i));
+        QCOMPARE(carried(*back.at(i), format), carried(c, format));
         expected << QJsonArray{
                 c.fullname, c.name,
                 c.surname,  c.organization,
