@@ -40,8 +40,9 @@ public:
 
 private:
     enum class Kind { Unknown, Csv, VCard, Database };
-    // The bytes at the start of a file that decide its kind by content.
-    static constexpr int HeadBytes = 64 * 1024;
+    // The bytes at the start of a file that decide its kind by content; a
+    // longer header line is judged by its first columns.
+    static constexpr int HeadBytes = 16 * 1024;
 
     // parseFile for a file that exists.
     static QVariantList parseExistingFile(const QString &fileName, const QString &codecName);

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 
 namespace {
 
@@ -778,9 +779,16 @@ bool CsvContactReader::isContactsHeader(const QStringList &header)
     const HeaderRules &rules = HeaderRules::instance();
     QHash<QString, int> patterns;
     const int needed = qMin(3, header.size());
+    // Each distinct name counts once: a row of empty cells is no header.
+    QSet<QString> seen;
     int known = 0;
     for (const QString &text : header) {
-        if (rules.entryFor(text.trimmed(), &patterns) >= 0 && ++known >= needed) {
+        const QString name = text.trimmed();
+        if (seen.contains(name)) {
+            continue;
+        }
+        seen.insert(name);
+        if (rules.entryFor(name, &patterns) >= 0 && ++known >= needed) {
             return true;
         }
     }

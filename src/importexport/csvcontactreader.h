@@ -68,8 +68,7 @@ public:
     };
 
     // True when the header row names columns of an address-book export: at
-    // least three known column names (every one of a shorter row, which
-    // must have two or more cells).
+    // least three distinct known column names (all of a row of two).
     static bool isContactsHeader(const QStringList &header);
 
     // The rule that a header text selects; exposed for tests.
