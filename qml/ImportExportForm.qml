@@ -100,6 +100,10 @@ OverlayForm {
             importExportForm.current = 0
             importExportForm.completed = false
         }
+
+        function onCodecChanged() {
+            importExportForm.showCodec()
+        }
     }
 
     Rectangle {

@@ -82,18 +82,19 @@ void tst_ImportExport::reparsingWithAnotherCodecReplacesList()
     backend.parseContactsFromFile(QStringLiteral("UTF-8"), path);
     QCOMPARE(completed.count(), 1);
     QCOMPARE(backend.contacts().size(), 1);
+    // A new file's 8-bit text is read in the encoding detected for it.
     QPointer<Contact> first = backend.contacts().first().value<Contact *>();
-    QVERIFY(first->name != QString::fromUtf8("Анна"));
+    QCOMPARE(first->name, QString::fromUtf8("Анна"));
 
     QSignalSpy changed(&backend, &ImportExport::contactsChanged);
     QList<int> sizes;
     connect(&backend, &ImportExport::contactsChanged, this,
             [&] { sizes.append(backend.contacts().size()); });
-    backend.parseContactsFromFile(QStringLiteral("Windows-1251"));
+    backend.parseContactsFromFile(QStringLiteral("UTF-8"));
     QCOMPARE(changed.count(), 2);
     QCOMPARE(sizes, (QList<int>{0, 1}));
     QCOMPARE(completed.count(), 2);
-    QCOMPARE(backend.contacts().first().value<Contact *>()->name, QString::fromUtf8("Анна"));
+    QVERIFY(backend.contacts().first().value<Contact *>()->name != QString::fromUtf8("Анна"));
     // The list of the first parse is released.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(first.isNull());
