@@ -99,7 +99,7 @@ QVariantList ContactsFileParser::parseExistingFile(const QString &fileName,
                     return QVariantList();
                 }
                 usedCodec = TextDecoding::encodingOf(data, codecName, detectCodec);
-                text = TextDecoding::decode(data, usedCodec);
+                text = TextDecoding::decodeIn(data, usedCodec);
             }
             plainContactList = CsvTokenizer::tokenize(text, CsvTokenizer::detectSeparator(text));
         }

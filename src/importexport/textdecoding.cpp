@@ -5,6 +5,7 @@
 
 #include <unicode/ucsdet.h>
 
+#include <cstring>
 #include <memory>
 
 namespace TextDecoding {
@@ -121,6 +122,15 @@ bool isValidUtf8(const QByteArray &data)
     const uchar *p = reinterpret_cast<const uchar *>(data.constData());
     const uchar *end = p + data.size();
     while (p < end) {
+        // Most text is ASCII: eight bytes at a time while none has its top bit.
+        if (end - p >= 8) {
+            quint64 block;
+            std::memcpy(&block, p, 8);
+            if ((block & 0x8080808080808080ULL) == 0) {
+                p += 8;
+                continue;
+            }
+        }
         const uchar c = *p;
         if (c < 0x80) {
             ++p;
@@ -188,10 +198,15 @@ QTextCodec *utf8Codec()
 
 QString decode(const QByteArray &data, const QString &codecName)
 {
+    return decodeIn(data, encodingOf(data, codecName, false));
+}
+
+QString decodeIn(const QByteArray &data, const QString &encoding)
+{
     int markLength = 0;
     byteOrderMark(data, &markLength);
-    QTextCodec *codec = codecOrUtf8(encodingOf(data, codecName, false));
-    return codec->toUnicode(data.constData() + markLength, data.size() - markLength);
+    return codecOrUtf8(encoding)->toUnicode(data.constData() + markLength,
+                                            data.size() - markLength);
 }
 
 QString encodingOf(const QByteArray &data, const QString &codecName, bool detect)

@@ -27,6 +27,8 @@ QTextCodec *utf8Codec();
 // whatever codec was chosen and is never part of the text; else bytes that
 // are valid UTF-8 are UTF-8; otherwise the named codec (UTF-8 when unknown).
 QString decode(const QByteArray &data, const QString &codecName);
+// Decodes data in the named encoding (as encodingOf gives it), without a mark.
+QString decodeIn(const QByteArray &data, const QString &encoding);
 // The name of the encoding decode() reads data in; with detect, bytes that
 // are neither marked nor valid UTF-8 take the confidently detected 8-bit
 // encoding (detectedCodecName) before the named codec.

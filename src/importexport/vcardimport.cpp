@@ -394,7 +394,7 @@ QVariantList ContactsFileParser::parseVCardData(const QByteArray &data, const QS
     if (unicode != TextDecoding::Unicode::None && unicode != TextDecoding::Unicode::Utf8) {
         // UTF-16 and UTF-32 are decoded first; then the text is unfolded.
         usedCodec = TextDecoding::encodingOf(data, codecName, false);
-        return contactsFrom(TextDecoding::decode(data, codecName).toUtf8(), vCardReader::Utf8Text,
+        return contactsFrom(TextDecoding::decodeIn(data, usedCodec).toUtf8(), vCardReader::Utf8Text,
                             codecName);
     }
     const QByteArray body =
