@@ -2,4 +2,5 @@
 kiv_add_bench(csv)
 kiv_add_bench(export)
 kiv_add_bench(import)
+kiv_add_bench(largeimport)
 kiv_add_bench(encodings)

@@ -3,7 +3,7 @@
 #include "importexport/textdecoding.h"
 #include "record/contact.h"
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QSignalSpy>
 #include <QTest>
