@@ -22,3 +22,4 @@ set_tests_properties(tst_hostilefiles PROPERTIES TIMEOUT 600)
 kiv_add_test(importrules)
 # Exports read back whole, and files of other programs by content.
 kiv_add_test(peerfiles)
+kiv_add_test(encodings)

@@ -18,6 +18,7 @@
 
 QList<QStringList> plainContactList;
 QString ContactsFileParser::errorString;
+QString ContactsFileParser::usedCodec;
 
 namespace {
 
@@ -81,18 +82,20 @@ ContactsFileParser::ContactsFileParser(QObject *parent)
 {
 }
 
-QVariantList ContactsFileParser::parseFile(const QString &fileName, const QString &codecName)
+QVariantList ContactsFileParser::parseFile(const QString &fileName, const QString &codecName,
+                                           bool detectCodec)
 {
     plainContactList.clear();
     rowUnderConstruction().clear();
     errorString.clear();
+    usedCodec.clear();
     if (fileName.isEmpty() || !QFileInfo(fileName).isFile()) {
         return QVariantList();
     }
     // The limits keep every import within memory; should memory still run
     // out, the import is refused instead of ending the program.
     try {
-        return parseExistingFile(fileName, codecName);
+        return parseExistingFile(fileName, codecName, detectCodec);
     } catch (const std::bad_alloc &) {
         plainContactList.clear();
         rowUnderConstruction().clear();
@@ -102,7 +105,7 @@ QVariantList ContactsFileParser::parseFile(const QString &fileName, const QStrin
 }
 
 QVariantList ContactsFileParser::parseExistingFile(const QString &fileName,
-                                                   const QString &codecName)
+                                                   const QString &codecName, bool detectCodec)
 {
     const QMimeType type = QMimeDatabase().mimeTypeForFile(fileName);
     QString reason;
@@ -121,7 +124,7 @@ QVariantList ContactsFileParser::parseExistingFile(const QString &fileName,
     }
     switch (kind) {
     case Kind::Csv:
-        return parseCsvFile(fileName, codecName);
+        return parseCsvFile(fileName, codecName, detectCodec);
     case Kind::VCard: {
         // Raw bytes: vCard lines are unfolded before they are decoded.
         QByteArray data;
@@ -129,7 +132,7 @@ QVariantList ContactsFileParser::parseExistingFile(const QString &fileName,
             errorString = readErrorText(fileName, reason);
             return QVariantList();
         }
-        return parseVCardData(data, codecName);
+        return parseVCardData(data, codecName, detectCodec);
     }
     case Kind::Database:
         return parseSqlite(fileName);
@@ -140,7 +143,8 @@ QVariantList ContactsFileParser::parseExistingFile(const QString &fileName,
     return QVariantList();
 }
 
-QVariantList ContactsFileParser::parseCsvFile(const QString &fileName, const QString &codecName)
+QVariantList ContactsFileParser::parseCsvFile(const QString &fileName, const QString &codecName,
+                                              bool detectCodec)
 {
     // The bytes and then the text are released as soon as they are used: a
     // large file is held only once at a time besides its rows.
@@ -152,7 +156,8 @@ QVariantList ContactsFileParser::parseCsvFile(const QString &fileName, const QSt
             errorString = readErrorText(fileName, reason);
             return QVariantList();
         }
-        text = TextDecoding::decode(data, codecName);
+        usedCodec = TextDecoding::encodingOf(data, codecName, detectCodec);
+        text = TextDecoding::decodeIn(data, usedCodec);
     }
     return parseCsv(text);
 }

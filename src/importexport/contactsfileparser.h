@@ -25,18 +25,26 @@ public:
     explicit ContactsFileParser(QObject *parent = nullptr);
 
     // The entry point: detects the type and reads the file in the codec.
-    static QVariantList parseFile(const QString &fileName, const QString &codecName);
+    // Text that is neither marked nor valid UTF-8 is read in the named codec;
+    // with detectCodec, in the encoding detected for the file when the
+    // detection is confident.
+    static QVariantList parseFile(const QString &fileName, const QString &codecName,
+                                  bool detectCodec = false);
     static QVariantList parseCsv(const QString &text);
     static QVariantList parseVCard(const QString &text);
     // vCard from raw file bytes: unfolds before decoding, so that folds
     // inside multi-byte characters and escapes survive.
-    static QVariantList parseVCardData(const QByteArray &data, const QString &codecName);
+    static QVariantList parseVCardData(const QByteArray &data, const QString &codecName,
+                                       bool detectCodec = false);
     static QVariantList parseSqlite(const QString &fileName);
     static void appendCsvField(QString &field, QChar terminator);
 
     // Error text of the last parse: a file that is not a contact file, one
     // too large to import, or one that cannot be read (with the reason).
     static QString errorString;
+    // The encoding the text of the last CSV or vCard file was read in (for a
+    // vCard: its values without a CHARSET); empty for other files.
+    static QString usedCodec;
 
 private:
     enum class Kind { Unknown, Csv, VCard, Database };
@@ -45,8 +53,10 @@ private:
     static constexpr int HeadBytes = 16 * 1024;
 
     // parseFile for a file that exists.
-    static QVariantList parseExistingFile(const QString &fileName, const QString &codecName);
-    static QVariantList parseCsvFile(const QString &fileName, const QString &codecName);
+    static QVariantList parseExistingFile(const QString &fileName, const QString &codecName,
+                                          bool detectCodec);
+    static QVariantList parseCsvFile(const QString &fileName, const QString &codecName,
+                                     bool detectCodec);
     // The kind by the first line of the file, Unknown when that says
     // nothing; reason is set when the file cannot be read.
     static Kind kindByContent(const QString &fileName, const QString &codecName, QString *reason);
