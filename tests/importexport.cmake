@@ -3,7 +3,6 @@ kiv_add_test(parsers)
 kiv_add_test(importexport)
 kiv_add_test(googlecsv)
 kiv_add_test(export)
-kiv_add_test(exporttarget)
 
 # The export test kills this helper in the middle of an export.
 add_executable(exportcrashchild exportcrashchild.cpp)

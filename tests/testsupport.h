@@ -71,6 +71,12 @@ QByteArray imageBytes(QSize size, const char *format = "PNG",
                       Qt::GlobalColor colour = Qt::darkCyan);
 QString writeImage(const QString &dir, QSize size, const char *format = "PNG");
 
+// Adds the rows of a data-driven test from a file of JSON arrays, one a line:
+// ["tag", "first column", ...]; lines that are no array are comments. `types`
+// names each column's type: S QString (the default), B QByteArray (UTF-8, or
+// {"latin1": "..."} for other bytes), I int, T bool.
+void addRowsFromFile(const QString &path, const char *types = "");
+
 // Takes over the records of a parse (a list of Contact*) and releases them.
 class Parsed
 {

@@ -145,60 +145,7 @@ void tst_ContactsModel::operations_data()
     QTest::addColumn<QString>("log");
     QTest::addColumn<QString>("rows");
     QTest::addColumn<QString>("stored");
-
-    QTest::newRow("loading an empty store announces nothing") << ""
-                                                              << ""
-                                                              << "load"
-                                                              << ""
-                                                              << "";
-    QTest::newRow("loading inserts all rows at once, in store order") << "A|B*|C"
-                                                                      << ""
-                                                                      << "load; inserted 0-2"
-                                                                      << "A|B*|C"
-                                                                      << "A|B*|C";
-    QTest::newRow("adding appends copies with new ids")
-            << "A"
-            << "add:X;add:Y"
-            << "load; inserted 0-0; insert X; photo X []; inserted 1-1; "
-               "insert Y; photo Y []; inserted 2-2"
-            << "A|X|Y"
-            << "A|X|Y";
-    QTest::newRow("starring announces only the star")
-            << "A|B|C"
-            << "star:1"
-            << "load; inserted 0-2; favorite B; changed 1-1 [258]"
-            << "A|B*|C"
-            << "A|B*|C";
-    QTest::newRow("editing keeps id and star")
-            << "A|B*"
-            << "edit:1=Zed"
-            << "load; inserted 0-1; update B=Zed; photo B []; changed 1-1 []"
-            << "A|Zed*"
-            << "A|Zed*";
-    QTest::newRow("removal goes from the highest row, one store call")
-            << "A|B|C|D|E"
-            << "remove:1,3,4"
-            << "load; inserted 0-4; removing 4-4; removing 3-3; removing 1-1; remove E,D,B"
-            << "A|C"
-            << "A|C";
-    QTest::newRow("removal ignores repeated and foreign rows")
-            << "A|B|C|D"
-            << "remove:3,1,3,o,n"
-            << "load; inserted 0-3; removing 3-3; removing 1-1; remove D,B"
-            << "A|C"
-            << "A|C";
-    QTest::newRow("operations outside the list do nothing")
-            << "A|B"
-            << "remove:;star:o;star:n;edit:o=X;edit:n=X;photo:n"
-            << "load; inserted 0-1"
-            << "A|B"
-            << "A|B";
-    QTest::newRow("rows outlive their store")
-            << "A|B"
-            << "drop;star:0;remove:1"
-            << "load; inserted 0-1; changed 0-0 [258]; removing 1-1"
-            << "A*"
-            << "A|B";
+    addRowsFromFile(TEST_DATA_DIR "/model/model-operations.jsonl");
 }
 
 void tst_ContactsModel::operations()

@@ -1,6 +1,7 @@
 #include "importexport/contactsfileparser.h"
 #include "importexport/importexport.h"
 #include "record/contact.h"
+#include "storage/sqlitedatabase.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -12,6 +13,8 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // The export half of the backend in its three formats: signals, the round
 // trip through this program's importer and another reader, and failures that
@@ -81,6 +84,8 @@ private slots:
     void failureLeavesEarlierFile_data();
     void failureLeavesEarlierFile();
     void pythonCsvModuleReadsExport();
+    void target_data();
+    void target();
 
 private:
     QString exportTo(const QString &name, int method, const std::vector<ContactPtr> &contacts);
@@ -93,7 +98,7 @@ private:
 QString tst_Export::exportTo(const QString &name, int method,
                              const std::vector<ContactPtr> &contacts)
 {
-    const QString path = m_dir.filePath(name);
+    const QString path = QDir::isAbsolutePath(name) ? name : m_dir.filePath(name);
     ImportExport backend;
     m_log.watch(&backend, &ImportExport::importContactStarted, QStringLiteral("started"));
     m_log.watch(&backend, &ImportExport::importContactProgress, QStringLiteral("progress"));
@@ -118,25 +123,7 @@ void tst_Export::exports_data()
     // visible here: CSV and vCard read every e-mail back as "Home", a CSV
     // note gains a line break, vCard writes the birthday as an ISO date.
     QTest::addColumn<QString>("readBack");
-
-    QTest::newRow("Google CSV")
-            << int(ImportExport::GOOGLE_CSV_METHOD) << "out.csv"
-            << QString::fromUtf8(
-                       R"({"addresses":["ул. Ленина, 1; кв. \"5\"\nМосква / Home","W 5\\7 / Work"],"comment":"first, \"quotes\"; \\backslash\nвторая строка\n\nlast\n","dateOfBirth":"17.05.1990","emails":["anna@пример.рф / Home","a.b+c@example.org / Home"],"favorite":true,"links":["https://a.example/x?y=1,2;3","http://b.example/\"q\""],"middlename":"Сергеевна","name":"Анна \"Аня\", тест; \\","organization":"ООО \"Рога, копыта; и Ко\" \\ филиал","phones":["+7 916 123-45-67 / Mobile","+7 (495) 1, ext. 2 / Home","555;1 / Work"],"surname":"Иванова-Петрова\nвторая"})"
-                       "\n"
-                       R"({"dateOfBirth":"01.01.2000","name":"Cleo"})");
-    QTest::newRow("vCard")
-            << int(ImportExport::VCARD_METHOD) << "out.vcf"
-            << QString::fromUtf8(
-                       R"({"addresses":["ул. Ленина, 1; кв. \"5\"\nМосква / Home","W 5\\7 / Work"],"comment":"first, \"quotes\"; \\backslash\nвторая строка\n\nlast","dateOfBirth":"1990-05-17","emails":["anna@пример.рф / Home","a.b+c@example.org / Home"],"favorite":true,"links":["https://a.example/x?y=1,2;3","http://b.example/\"q\""],"middlename":"Сергеевна","name":"Анна \"Аня\", тест; \\","organization":"ООО \"Рога, копыта; и Ко\" \\ филиал","phones":["+7 916 123-45-67 / Mobile","+7 (495) 1, ext. 2 / Home","555;1 / Work"],"surname":"Иванова-Петрова\nвторая"})"
-                       "\n"
-                       R"({"dateOfBirth":"2000-01-01","name":"Cleo"})");
-    QTest::newRow("database")
-            << int(ImportExport::SQLITE_METHOD) << "out.sqlite"
-            << QString::fromUtf8(
-                       R"({"addresses":["ул. Ленина, 1; кв. \"5\"\nМосква / Home","W 5\\7 / Work"],"comment":"first, \"quotes\"; \\backslash\nвторая строка\n\nlast","dateOfBirth":"17.05.1990","emails":["anna@пример.рф / Home","a.b+c@example.org / Work"],"favorite":true,"fullname":"Иванова-Петрова вторая Анна \"Аня\", тест; \\ Сергеевна","links":["https://a.example/x?y=1,2;3","http://b.example/\"q\""],"middlename":"Сергеевна","name":"Анна \"Аня\", тест; \\","organization":"ООО \"Рога, копыта; и Ко\" \\ филиал","phones":["+7 916 123-45-67 / Mobile","+7 (495) 1, ext. 2 / Home","555;1 / Work"],"surname":"Иванова-Петрова\nвторая"})"
-                       "\n"
-                       R"({"dateOfBirth":"01.01.2000","fullname":"Cleo","name":"Cleo"})");
+    addRowsFromFile(TEST_DATA_DIR "/export/read-back.jsonl", "I");
 }
 
 void tst_Export::exports()
@@ -265,6 +252,59 @@ print(json.dumps([[row[rows[0].index('Given Name')], row[rows[0].index('Family N
         const Contact *c = contacts[size_t(i)].get();
         QCOMPARE(rows.at(i).toVariant().toStringList(),
                  QStringList({c->name, c->surname, c->comment}) + c->phoneList + c->emailList);
+    }
+}
+
+void tst_Export::target_data()
+{
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("target"); // the active database, a link to it, or a file mode
+    QTest::addColumn<int>("mode");       // of the written file; -1: the export is refused
+    QTest::newRow("active database, database") << 2 << "active" << -1;
+    QTest::newRow("active database, CSV") << 0 << "active" << -1;
+    QTest::newRow("symbolic link to it") << 2 << "symlink" << -1;
+    QTest::newRow("hard link to it") << 1 << "hardlink" << -1;
+    for (int method : {0, 1, 2}) {
+        QTest::addRow("%d, new file owner-only", method) << method << "" << 0600;
+        QTest::addRow("%d, replaced file keeps its mode", method) << method << "640" << 0640;
+    }
+}
+
+// An export never writes onto the address book in use, however it is named,
+// and keeps the permissions of the file it replaces.
+void tst_Export::target()
+{
+    QFETCH(int, method);
+    QFETCH(QString, target);
+    QFETCH(int, mode);
+    const QString database = SqliteDatabase::defaultPath();
+    if (!QFileInfo::exists(database)) {
+        SqliteDatabase store;
+        QVERIFY(store.open(QString()));
+        store.insertContact(makeContact("11", "Adams").get());
+    }
+    const QByteArray before = readFile(database);
+    QString path = m_dir.filePath("target.out");
+    QFile::remove(path);
+    if (target == "active")
+        path = database;
+    else if (target == "symlink")
+        QVERIFY(QFile::link(database, path));
+    else if (target == "hardlink")
+        QCOMPARE(::link(QFile::encodeName(database), QFile::encodeName(path)), 0);
+    else if (!target.isEmpty())
+        QCOMPARE(::chmod(QFile::encodeName(writeFile(path, "")), target.toInt(nullptr, 8)), 0);
+    m_log.entries.clear();
+    exportTo(path, method, makeContacts("Adams"));
+    struct stat info;
+    QCOMPARE(::stat(QFile::encodeName(path), &info), 0);
+    if (mode < 0) {
+        QVERIFY2(m_log.entries.join(' ').contains("address book in use"),
+                 qPrintable(m_log.entries.join(' ')));
+        QCOMPARE(readFile(database), before);
+    } else {
+        QCOMPARE(m_log.entries.filter("error"), QStringList());
+        QCOMPARE(int(info.st_mode & 0777), mode);
     }
 }
 

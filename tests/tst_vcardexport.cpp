@@ -23,36 +23,7 @@ void tst_vCardExport::writesCard_data()
 {
     QTest::addColumn<QByteArray>("contact");
     QTest::addColumn<QByteArray>("card"); // between VERSION and END
-
-    QTest::newRow("favourite with one phone")
-            << QByteArray(R"({"surname":"Smith","name":"Anna","favorite":true,)"
-                          R"("phones":["+49 170 1234567 / Mobile"]})")
-            << QByteArray("CATEGORIES:Starred\nN:Smith;Anna;;;\nFN:Smith Anna \n"
-                          "TEL;TYPE=CELL:+49 170 1234567");
-    QTest::newRow("phone and address labels; entries without a label")
-            << QByteArray(R"({"surname":"X","phones":["1 / Home","2 / WORK","3 / home phone",)"
-                          R"("4 / Office","5 / "],"addresses":["A / Work","B / Cottage","C / "]})")
-            << QByteArray("N:X;;;;\nFN:X  \nTEL;TYPE=HOME:1\nTEL;TYPE=WORK:2\nTEL;TYPE=HOME:3\n"
-                          "TEL;TYPE=CELL:4\nTEL;TYPE=CELL:5\nLABEL;TYPE=WORK:A\n"
-                          "LABEL;TYPE=WORK:B\nLABEL;TYPE=HOME:C");
-    QTest::newRow("birthday in the editor's form") << QByteArray(R"({"dateOfBirth":"17.05.1990"})")
-                                                   << QByteArray("N:;;;;\nFN:  \nBDAY:1990-05-17");
-    QTest::newRow("birthday without year") << QByteArray(R"({"dateOfBirth":"--05-17"})")
-                                           << QByteArray("N:;;;;\nFN:  \nBDAY:--05-17");
-    QTest::newRow("no real date") << QByteArray(R"({"dateOfBirth":"31.02.1990"})")
-                                  << QByteArray("N:;;;;\nFN:  \nBDAY:31.02.1990");
-    QTest::newRow("free-text birthday") << QByteArray(R"({"dateOfBirth":"spring, 1990"})")
-                                        << QByteArray("N:;;;;\nFN:  \nBDAY:spring\\, 1990");
-    QTest::newRow("escaping; a link keeps to its line")
-            << QByteArray(R"({"surname":"O'Neil; Jr","name":"Anna, Maria","organization":"A;B",)"
-                          R"("comment":"Line one, with comma\nLine two; \\ end",)"
-                          R"("links":["http://example.com/a,b;c\\d","http://example.com/\nx"]})")
-            << QByteArray("N:O'Neil\\; Jr;Anna\\, Maria;;;\nFN:O'Neil\\; Jr Anna\\, Maria \n"
-                          "ORG:A\\;B\nNOTE:Line one\\, with comma\\nLine two\\; \\\\ end\n"
-                          "URL:http://example.com/a,b;c\\d\nURL:http://example.com/\\nx");
-    QTest::newRow("only what the record has; no photo")
-            << QByteArray(R"({"emails":["a@example.com / Work"]})")
-            << QByteArray("N:;;;;\nFN:  \nEMAIL;TYPE=INTERNET:a@example.com");
+    addRowsFromFile(TEST_DATA_DIR "/vcard-rows/export.jsonl", "BB");
 }
 
 void tst_vCardExport::writesCard()
