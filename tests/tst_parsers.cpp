@@ -82,9 +82,6 @@ void tst_Parsers::readsFixture()
         for (int i = 0; i < parsed.size(); ++i) {
             QVERIFY2(parsed.at(i)->importMe && !parsed.at(i)->id.isEmpty(), qPrintable(file));
             const QString where = codec.toString() + QStringLiteral(" #%1 ").arg(i);
-            QEXPECT_FAIL("quirk-pager-type-splits-and-labels-values-type-carries-over.csv",
-                         "an address without a type column takes the type of the last phone",
-                         Continue);
             QCOMPARE(where + contactText(parsed.at(i)),
                      where
                              + QJsonDocument(contacts.at(i).toObject())

@@ -71,6 +71,12 @@ public:
 
 public slots:
     void addContact(Contact *contact, const QString &photoPath);
+    // An import's way to add: the copy goes to the store at once, its row
+    // waits for addQueuedContacts(), which adds every waiting row in one
+    // insertion, so that a large import costs the views one change instead
+    // of one per contact. Any other change of the rows adds them first.
+    void queueContact(Contact *contact);
+    void addQueuedContacts();
     void setDataBase(DataBase *db);
     void loadModel();
     void changeAlphabet(bool englishAlphabet);
@@ -82,12 +88,14 @@ signals:
 
 private:
     bool isRow(const QModelIndex &index) const;
+    Contact *storedCopy(Contact *contact, const QString &photoPath);
     void buildAlphabet();
     // Deferred deletion of a record that left the list.
     static void release(Contact *contact);
 
     QPointer<DataBase> m_store;
     QVector<Contact *> m_contacts;
+    QVector<Contact *> m_queued;
     QStringList m_alphabet;
     bool m_englishAlphabet = false;
 };
