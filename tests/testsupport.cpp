@@ -131,16 +131,6 @@ QString contactText(const Contact *contact)
     return QString::fromUtf8(QJsonDocument(contactJson(contact)).toJson(QJsonDocument::Compact));
 }
 
-QString normalizedJson(const QByteArray &json)
-{
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError) {
-        return QStringLiteral("bad JSON: ") + error.errorString();
-    }
-    return QString::fromUtf8(document.toJson(QJsonDocument::Compact));
-}
-
 void addRowsFromFile(const QString &path, const char *types)
 {
     const QList<QByteArray> lines = readFile(path).split('\n');

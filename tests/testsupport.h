@@ -60,8 +60,6 @@ QJsonObject contactJson(const Contact *contact);
 ContactPtr contactFromJson(const QByteArray &json);
 // The same, compact, with sorted keys (a row of a data-driven test).
 QString contactText(const Contact *contact);
-// Normalises a compact JSON object text to the form contactText() gives.
-QString normalizedJson(const QByteArray &json);
 
 // Writes the bytes; returns the path, empty on failure.
 QString writeFile(const QString &path, const QByteArray &bytes);
