@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QSettings>
+#include <QSignalSpy>
 
 // A store that logs every call by contact name into one log with the
 // model's signals, and passes it on to a real store.
@@ -87,6 +88,7 @@ private slots:
     void rolesAnswerTheContactFields();
     void reloadReleasesOldRows();
     void viewOrdersPlainlyInTheCLocale();
+    void queuedContactsJoinInOneInsertion();
 
 private:
     std::unique_ptr<RecordingStore> makeStore(const QString &contacts);
@@ -341,6 +343,27 @@ void tst_ContactsModel::viewOrdersPlainlyInTheCLocale()
     QCOMPARE(shown.join('|'),
              QString::fromUtf8("|#hash|1st|Ivan|Zoë|e\u0301clair|fi|ivan|zoe|Ёлка|Елка|Иван|иван|"
                                "𝐀bc|ﬁ|\uffe0"));
+}
+
+// An import's contacts reach the store at once and the list in one insertion,
+// even when a contact added by hand comes in between.
+void tst_ContactsModel::queuedContactsJoinInOneInsertion()
+{
+    auto store = makeStore(QString());
+    ContactsModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.setDataBase(store.get());
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    for (const auto &contact : makeContacts(QStringLiteral("Smith Anna|Brown Bob|Cole Cy")))
+        model.queueContact(contact.get());
+    QCOMPARE(model.rowCount(), 0);
+    QCOMPARE(m_log.filter("insert"), (QStringList{"insert Anna", "insert Bob", "insert Cy"}));
+    model.addContact(makeContact(QStringLiteral("9"), QStringLiteral("Dale Di")).get(), QString());
+    QCOMPARE(inserted.size(), 2);
+    QCOMPARE(inserted.at(0).mid(1), (QVariantList{0, 2}));
+    QCOMPARE(model.contactAt(3)->surname, QStringLiteral("Dale"));
+    model.addQueuedContacts();
+    QCOMPARE(inserted.size(), 2);
 }
 
 KIV_TEST_GUILESS_MAIN(tst_ContactsModel)
