@@ -10,13 +10,11 @@
 #include <QQuickWindow>
 #include <QSignalSpy>
 
-class tst_FormsScene : public QObject
+class tst_FormsScene : public SceneTest
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void settingsSurviveRestart();
     void importThroughForm();
     void exportThroughForm_data();
@@ -65,23 +63,7 @@ private:
                && QTest::qWaitFor([&] { return SceneDriver::isShown(m_scene->item(name)); })
                && m_scene->click(name);
     }
-
-    std::unique_ptr<SceneDriver> m_scene;
 };
-
-void tst_FormsScene::init()
-{
-    SceneDriver::resetHome();
-    SceneDriver::clearWarnings();
-    m_scene = std::make_unique<SceneDriver>();
-}
-
-void tst_FormsScene::cleanup()
-{
-    m_scene.reset();
-    const QStringList warnings = SceneDriver::warnings();
-    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
-}
 
 void tst_FormsScene::settingsSurviveRestart()
 {

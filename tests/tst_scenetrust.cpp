@@ -35,13 +35,12 @@ const QList<std::tuple<QString, QString, QString, bool>> people = [] {
 }();
 } // namespace
 
-class tst_SceneTrust : public QObject
+class tst_SceneTrust : public SceneTest
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
 
     void selectionFollowsContact_data();
     void selectionFollowsContact();
@@ -65,14 +64,11 @@ private:
     {
         return m_scene->eval(QStringLiteral("contactsProxyModel.") + expression);
     }
-
-    std::unique_ptr<SceneDriver> m_scene;
 };
 
 void tst_SceneTrust::init()
 {
-    SceneDriver::resetHome();
-    SceneDriver::clearWarnings();
+    SceneTest::init();
     QList<Contact *> contacts;
     for (const auto &[id, surname, name, starred] : people) {
         auto *c = new Contact(nullptr);
@@ -85,15 +81,7 @@ void tst_SceneTrust::init()
     }
     SceneDriver::storeContacts(contacts);
     qDeleteAll(contacts);
-    m_scene = std::make_unique<SceneDriver>();
     QVERIFY(m_scene->start());
-}
-
-void tst_SceneTrust::cleanup()
-{
-    m_scene.reset();
-    const QStringList warnings = SceneDriver::warnings();
-    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
 }
 
 // "eval:<expression>", "click:<object name>" or "search:<text>".
