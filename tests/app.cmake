@@ -1,19 +1,10 @@
 # Tests of this area: kiv_add_test(<name> [GUI] [QML] [SOURCES ...]).
-kiv_add_test(kivintegration)
-kiv_add_test(startup)
 kiv_add_test(localpeer)
-kiv_add_test(peersecurity)
-kiv_add_test(singleinstance GUI)
-# The start-up tests run the real program.
-add_dependencies(tst_singleinstance kiv-contacts)
-find_package(X11 REQUIRED)
-kiv_add_test(applicationviewer GUI SOURCES appx11.h appx11.cpp)
-target_link_libraries(tst_applicationviewer PRIVATE X11::X11)
 kiv_add_test(contactsimageprovider QML)
 kiv_add_test(filedialog GUI)
-kiv_add_test(install)
-target_compile_definitions(tst_install PRIVATE KIV_CMAKE_COMMAND="${CMAKE_COMMAND}")
-add_dependencies(tst_install kiv-contacts)
+# The real program, started from outside and seen through the X server.
+find_package(X11 REQUIRED)
 kiv_add_test(application GUI SOURCES appx11.h appx11.cpp)
 target_link_libraries(tst_application PRIVATE X11::X11)
+target_compile_definitions(tst_application PRIVATE KIV_CMAKE_COMMAND="${CMAKE_COMMAND}")
 add_dependencies(tst_application kiv-contacts)

@@ -2,15 +2,13 @@
 kiv_add_test(parsers)
 kiv_add_test(importexport)
 kiv_add_test(googlecsv)
-kiv_add_test(export)
-kiv_add_test(exporttarget)
 
-# The export test kills this helper in the middle of an export.
+# The import/export test kills this helper in the middle of an export.
 add_executable(exportcrashchild exportcrashchild.cpp)
 target_link_libraries(exportcrashchild PRIVATE kivcontacts)
 target_compile_options(exportcrashchild PRIVATE -Wall -Wextra)
-add_dependencies(tst_export exportcrashchild)
-target_compile_definitions(tst_export PRIVATE
+add_dependencies(tst_importexport exportcrashchild)
+target_compile_definitions(tst_importexport PRIVATE
     EXPORT_CRASH_CHILD="$<TARGET_FILE:exportcrashchild>")
 
 # Photo bombs, endless databases and oversized files; the photo rows run

@@ -429,3 +429,17 @@ void SceneDriver::openUrl(const QUrl &url)
 {
     m_urls.append(url);
 }
+
+void SceneTest::init()
+{
+    SceneDriver::resetHome();
+    SceneDriver::clearWarnings();
+    m_scene = std::make_unique<SceneDriver>();
+}
+
+void SceneTest::cleanup()
+{
+    m_scene.reset();
+    const QStringList warnings = SceneDriver::warnings();
+    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
+}

@@ -102,3 +102,17 @@ private:
     bool m_dialogAnswered = false;
     QPointer<QTimer> m_dialogPoll;
 };
+
+// The base of a scene test program: every test function gets a first-start
+// home and a driver (not started), and fails on any warning of the scenes.
+class SceneTest : public QObject
+{
+    Q_OBJECT
+
+protected slots:
+    void init();
+    void cleanup();
+
+protected:
+    std::unique_ptr<SceneDriver> m_scene;
+};

@@ -131,14 +131,33 @@ QString contactText(const Contact *contact)
     return QString::fromUtf8(QJsonDocument(contactJson(contact)).toJson(QJsonDocument::Compact));
 }
 
-QString normalizedJson(const QByteArray &json)
+void addRowsFromFile(const QString &path, const char *types)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError) {
-        return QStringLiteral("bad JSON: ") + error.errorString();
+    const QList<QByteArray> lines = readFile(path).split('\n');
+    QVERIFY2(lines.size() > 1, qPrintable(path));
+    for (const QByteArray &line : lines) {
+        const QJsonArray row = QJsonDocument::fromJson(line).array();
+        if (row.isEmpty())
+            continue;
+        QTestData &data = QTest::newRow(qPrintable(row.at(0).toString()));
+        for (int i = 1; i < row.size(); ++i) {
+            const QJsonValue value = row.at(i);
+            switch (i <= int(qstrlen(types)) ? types[i - 1] : 'S') {
+            case 'B':
+                data << (value.isObject() ? value[QLatin1String("latin1")].toString().toLatin1()
+                                          : value.toString().toUtf8());
+                break;
+            case 'I':
+                data << value.toInt();
+                break;
+            case 'T':
+                data << value.toBool();
+                break;
+            default:
+                data << value.toString();
+            }
+        }
     }
-    return QString::fromUtf8(document.toJson(QJsonDocument::Compact));
 }
 
 QString writeFile(const QString &path, const QByteArray &bytes)

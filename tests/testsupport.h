@@ -60,8 +60,6 @@ QJsonObject contactJson(const Contact *contact);
 ContactPtr contactFromJson(const QByteArray &json);
 // The same, compact, with sorted keys (a row of a data-driven test).
 QString contactText(const Contact *contact);
-// Normalises a compact JSON object text to the form contactText() gives.
-QString normalizedJson(const QByteArray &json);
 
 // Writes the bytes; returns the path, empty on failure.
 QString writeFile(const QString &path, const QByteArray &bytes);
@@ -70,6 +68,12 @@ QByteArray readFile(const QString &path);
 QByteArray imageBytes(QSize size, const char *format = "PNG",
                       Qt::GlobalColor colour = Qt::darkCyan);
 QString writeImage(const QString &dir, QSize size, const char *format = "PNG");
+
+// Adds the rows of a data-driven test from a file of JSON arrays, one a line:
+// ["tag", "first column", ...]; lines that are no array are comments. `types`
+// names each column's type: S QString (the default), B QByteArray (UTF-8, or
+// {"latin1": "..."} for other bytes), I int, T bool.
+void addRowsFromFile(const QString &path, const char *types = "");
 
 // Takes over the records of a parse (a list of Contact*) and releases them.
 class Parsed

@@ -1,39 +1,51 @@
+#include "app/customqtquick2applicationviewer.h"
+#include "app/kivintegration.h"
 #include "app/localpeer.h"
+#include "app/startup.h"
 #include "appx11.h"
 #include "testsupport.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QDirIterator>
 #include <QLocalSocket>
+#include <QLoggingCategory>
 #include <QProcess>
+#include <QQuickItem>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QStandardPaths>
 #include <QWidget>
 
 // The real program in a temporary home, seen from outside through the X
-// server: its window, its state and how it answers a second start.
+// server and the single-instance channel; and the window's own reactions.
 class tst_Application : public QObject
 {
     Q_OBJECT
 
 private slots:
     void initTestCase();
-    void init();
+    void init() { m_home = std::make_unique<QTemporaryDir>(); }
     void cleanup();
-    void firstStartShowsWindowAndCreatesDatabase();
-    void secondStartRaisesRunningWindow_data();
-    void secondStartRaisesRunningWindow();
-    void tabletModeMaximisesWindow_data();
-    void tabletModeMaximisesWindow();
+    void commandLine_data();
+    void commandLine();
+    void startsOnceAndRaises_data();
+    void startsOnceAndRaises();
+    void twoStartsElectOnePrimaryAndSurviveAKill();
     void unopenableDatabaseFallsBackToSettings();
+    void windowAnswersMessagesAndKeys();
+    void startsDetachedProcessWithUnchangedArguments();
+    void startUpRules();
+    void installsValidDesktopEntry();
 
 private:
-    QProcess *start(const QStringList &arguments,
-                    const QProcessEnvironment &extra = QProcessEnvironment());
-    unsigned long waitForWindow(QProcess *process);
+    QProcess *start(const QStringList &arguments, const QString &tablet = QString());
     bool finishes(QProcess *process);
-    QString databasePath() const;
+    unsigned long waitForWindow(QProcess *process);
+    bool primaryListens() const;
+    QString key() const { return LocalPeer::keyFor(executable(), m_home->path()); }
+    static QString executable() { return QStringLiteral(TEST_BINARY_DIR "/kiv-contacts"); }
+    QString databasePath() const { return m_home->path() + "/.config/kiv-phone.sqlite"; }
+    QStringList filesInHome() const;
 
     std::unique_ptr<QTemporaryDir> m_home;
     QList<QProcess *> m_processes;
@@ -45,144 +57,257 @@ void tst_Application::initTestCase()
     QVERIFY(X11Windows().isValid());
 }
 
-void tst_Application::init()
-{
-    m_home = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_home->isValid());
-    QVERIFY(QDir(m_home->path()).mkpath(QStringLiteral(".config")));
-}
-
 void tst_Application::cleanup()
 {
     for (QProcess *process : qAsConst(m_processes)) {
-        if (process->state() != QProcess::NotRunning) {
-            process->kill();
-            process->waitForFinished(5000);
-        }
+        process->kill();
+        process->waitForFinished(5000);
         delete process;
     }
     m_processes.clear();
-    m_home.reset();
 }
 
-QString tst_Application::databasePath() const
-{
-    return m_home->path() + QStringLiteral("/.config/kiv-phone.sqlite");
-}
-
-QProcess *tst_Application::start(const QStringList &arguments, const QProcessEnvironment &extra)
+QProcess *tst_Application::start(const QStringList &arguments, const QString &tablet)
 {
     auto *process = new QProcess;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     const QString home = m_home->path();
-    env.insert(QStringLiteral("HOME"), home);
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
-    env.remove(QStringLiteral("KIV_TABLET_MODE"));
-    env.insert(extra);
+    env.insert("HOME", home);
+    env.insert("XDG_CONFIG_HOME", home + "/.config");
+    env.insert("XDG_DATA_HOME", home + "/.local/share");
+    env.insert("XDG_CACHE_HOME", home + "/.cache");
+    env.insert("KIV_TABLET_MODE", tablet);
     process->setProcessEnvironment(env);
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->start(QStringLiteral(TEST_BINARY_DIR "/kiv-contacts"), arguments);
+    process->start(executable(), arguments);
     m_processes.append(process);
     return process;
+}
+
+bool tst_Application::finishes(QProcess *process)
+{
+    // Keeps the event loop running: the test may be the primary that answers.
+    QSignalSpy finished(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished));
+    return process->state() == QProcess::NotRunning || finished.wait(20000);
 }
 
 unsigned long tst_Application::waitForWindow(QProcess *process)
 {
     X11Windows x11;
     unsigned long window = 0;
-    const bool done = QTest::qWaitFor(
-            [&] {
-                window = x11.windowOfProcess(process->processId());
-                return window != 0 || process->state() == QProcess::NotRunning;
-            },
-            20000);
-    return done ? window : 0;
+    QTest::qWaitFor([&] { return (window = x11.windowOfProcess(process->processId())) != 0; },
+                    20000);
+    return window;
 }
 
-bool tst_Application::finishes(QProcess *process)
+// A bare socket never takes the lock itself, unlike a LocalPeer.
+bool tst_Application::primaryListens() const
 {
-    if (process->state() == QProcess::NotRunning) {
-        return true;
-    }
-    QSignalSpy finished(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished));
-    return process->state() == QProcess::NotRunning || finished.wait(20000);
+    QLocalSocket socket;
+    socket.connectToServer(LocalPeer(key()).socketPath());
+    return socket.waitForConnected(200);
 }
 
-void tst_Application::firstStartShowsWindowAndCreatesDatabase()
+QStringList tst_Application::filesInHome() const
 {
-    QProcess *program = start({QStringLiteral("-c"), QStringLiteral("42")});
-    const unsigned long window = waitForWindow(program);
-    QVERIFY(window);
-    QCOMPARE(X11Windows().title(window), QStringLiteral("Contacts"));
-    QVERIFY(QFileInfo(databasePath()).isFile());
-    QCOMPARE(program->state(), QProcess::Running);
+    QStringList files;
+    QDirIterator it(m_home->path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(it.next());
+    return files;
 }
 
-void tst_Application::secondStartRaisesRunningWindow_data()
+// A start while the test holds the primary's place: what it sends, how it
+// ends and what it prints; none of them writes anything into the home.
+void tst_Application::commandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("raise") << QStringList();
-    QTest::newRow("contact id") << QStringList{QStringLiteral("--contact-id"),
-                                               QStringLiteral("42")};
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("long option") << QStringList{"--contact-id", "42"} << 255 << "contactId 42"
+                                 << "";
+    QTest::newRow("short option") << QStringList{"-c", "4 2"} << 255 << "contactId 4 2"
+                                  << "";
+    QTest::newRow("option with =") << QStringList{"--contact-id=42"} << 255 << "contactId 42"
+                                   << "";
+    QTest::newRow("no option") << QStringList() << 255 << "raise"
+                               << "";
+    QTest::newRow("empty value") << QStringList{"-c", ""} << 255 << "raise"
+                                 << "";
+    QTest::newRow("help") << QStringList{"-h"} << 0 << ""
+                          << "Show contact with <contactId>.";
+    QTest::newRow("unknown") << QStringList{"--frob"} << 1 << ""
+                             << "Unknown option 'frob'.";
 }
 
-void tst_Application::secondStartRaisesRunningWindow()
+void tst_Application::commandLine()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    QFETCH(QString, output);
+    auto primary = std::make_unique<LocalPeer>(key());
+    QVERIFY(!primary->isClient());
+    QSignalSpy received(primary.get(), &LocalPeer::messageReceived);
+    const QString lockPath = primary->lockPath();
+    if (message.isEmpty())
+        primary.reset(); // help and errors end before taking the lock
+    QProcess *process = start(arguments);
+    QVERIFY(finishes(process));
+    QCOMPARE(process->exitCode(), exitCode);
+    QCOMPARE(primary ? received.value(0).value(0).toString() : QString(), message);
+    QVERIFY(QString::fromUtf8(process->readAllStandardOutput() + process->readAllStandardError())
+                    .contains(output));
+    QCOMPARE(filesInHome(), QStringList());
+    QCOMPARE(QFileInfo::exists(lockPath), !message.isEmpty());
+}
+
+void tst_Application::startsOnceAndRaises_data()
+{
+    QTest::addColumn<QString>("tablet");
+    QTest::addColumn<bool>("maximised");
+    QTest::newRow("desktop") << "0" << false;
+    QTest::newRow("tablet") << " Yes " << true;
+}
+
+// The first start shows its window and creates the database; a second start
+// raises that window over another one and ends.
+void tst_Application::startsOnceAndRaises()
+{
+    QFETCH(QString, tablet);
+    QFETCH(bool, maximised);
     X11Windows x11;
-    QProcess *primary = start({});
+    QProcess *primary = start({"-c", "42"}, tablet);
     const unsigned long window = waitForWindow(primary);
     QVERIFY(window);
-
+    QCOMPARE(x11.title(window), QStringLiteral("Contacts"));
+    QVERIFY(QFileInfo(databasePath()).isFile());
+    QCOMPARE(x11.netWmState(window).contains("_NET_WM_STATE_MAXIMIZED_VERT"), maximised);
     QWidget cover;
-    cover.setWindowTitle(QStringLiteral("cover"));
     cover.resize(1280, 1024);
     cover.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&cover));
     QTRY_VERIFY(x11.isTopmost(cover.winId()));
-
-    QProcess *second = start(arguments);
+    QProcess *second = start({"--contact-id", "42"});
     QVERIFY(finishes(second));
     QCOMPARE(second->exitCode(), 255);
     QTRY_VERIFY_WITH_TIMEOUT(x11.isTopmost(window), 10000);
     QCOMPARE(primary->state(), QProcess::Running);
 }
 
-void tst_Application::tabletModeMaximisesWindow_data()
+void tst_Application::twoStartsElectOnePrimaryAndSurviveAKill()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<bool>("maximised");
-    QTest::newRow("tablet") << QStringLiteral("1") << true;
-    QTest::newRow("tablet, words") << QStringLiteral(" Yes ") << true;
-    QTest::newRow("desktop") << QStringLiteral("0") << false;
-}
-
-void tst_Application::tabletModeMaximisesWindow()
-{
-    QFETCH(QString, value);
-    QFETCH(bool, maximised);
-    QProcessEnvironment extra;
-    extra.insert(QStringLiteral("KIV_TABLET_MODE"), value);
-    QProcess *program = start({}, extra);
-    const unsigned long window = waitForWindow(program);
-    QVERIFY(window);
-    const QStringList state = X11Windows().netWmState(window);
-    QCOMPARE(state.contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_VERT")), maximised);
-    QCOMPARE(state.contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_HORZ")), maximised);
+    QProcess *a = start({});
+    QProcess *b = start({});
+    QTRY_VERIFY_WITH_TIMEOUT(
+            a->state() == QProcess::NotRunning || b->state() == QProcess::NotRunning, 20000);
+    QProcess *loser = a->state() == QProcess::NotRunning ? a : b;
+    QProcess *winner = loser == a ? b : a;
+    QCOMPARE(loser->exitCode(), 255);
+    QTRY_VERIFY_WITH_TIMEOUT(primaryListens(), 20000);
+    // A killed primary leaves lock and socket behind; the next start still leads.
+    winner->kill();
+    QVERIFY(finishes(winner));
+    QVERIFY(QFileInfo::exists(LocalPeer(key()).socketPath()));
+    QVERIFY(!primaryListens());
+    QProcess *next = start({});
+    QTRY_VERIFY_WITH_TIMEOUT(primaryListens(), 20000);
+    QProcess *another = start({"-c", "7"});
+    QVERIFY(finishes(another));
+    QCOMPARE(another->exitCode(), 255);
+    QCOMPARE(next->state(), QProcess::Running);
 }
 
 void tst_Application::unopenableDatabaseFallsBackToSettings()
 {
-    // A directory where the database file should be: SQLite cannot open it.
-    QVERIFY(QDir().mkpath(databasePath()));
+    QVERIFY(QDir().mkpath(databasePath())); // SQLite cannot open a directory
     QProcess *program = start({});
     QVERIFY(waitForWindow(program));
     QCOMPARE(program->state(), QProcess::Running);
-    QVERIFY(QFileInfo(databasePath()).isDir());
     QVERIFY(QDir(databasePath()).isEmpty());
 }
 
+// A message asks for the contact before the window comes forward, and brings
+// back a minimised window; an unknown one does neither. F1 asks for help and
+// still reaches the scene.
+void tst_Application::windowAnswersMessagesAndKeys()
+{
+    X11Windows x11;
+    CustomQtQuick2ApplicationViewer viewer;
+    viewer.setSource(QUrl::fromLocalFile(TEST_DATA_DIR "/app/KeyScene.qml"));
+    viewer.show();
+    viewer.requestActivate();
+    QVERIFY(QTest::qWaitForWindowActive(&viewer));
+    QStringList log;
+    connect(&viewer, &CustomQtQuick2ApplicationViewer::showContact, this,
+            [&](const QString &id) { log << id + (x11.isTopmost(viewer.winId()) ? " top" : ""); });
+    QWidget cover;
+    cover.show();
+    QTRY_VERIFY(x11.isTopmost(cover.winId()));
+    viewer.processAppMessage("Raise");
+    viewer.processAppMessage("contactId 17");
+    QTRY_VERIFY(x11.isTopmost(viewer.winId()));
+    QCOMPARE(log, QStringList{"17"});
+    viewer.setWindowStates(Qt::WindowMinimized);
+    viewer.processAppMessage("raise");
+    QVERIFY(!viewer.windowStates().testFlag(Qt::WindowMinimized));
+
+    viewer.requestActivate();
+    QVERIFY(QTest::qWaitForWindowActive(&viewer));
+    QLoggingCategory::setFilterRules("kiv.integration.debug=true");
+    QTest::ignoreMessage(QtDebugMsg, "kivHelpLookForWidget");
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^kivHelpShow "));
+    QTest::keyClick(&viewer, Qt::Key_A);
+    QTest::keyClick(&viewer, Qt::Key_F1);
+    QLoggingCategory::setFilterRules(QString());
+    QCOMPARE(viewer.rootObject()->property("f1Presses").toInt(), 1);
+    QCOMPARE(viewer.rootObject()->property("otherPresses").toInt(), 1);
+}
+
+void tst_Application::startsDetachedProcessWithUnchangedArguments()
+{
+    const QString out = m_home->filePath("out");
+    // Writes its arguments and its parent's pid once the call has returned.
+    const QString script = "while [ ! -e \"$0\" ]; do sleep 0.05; done; "
+                           "printf '%s|%s|%s' \"$2\" \"$3\" \"$PPID\" > \"$1.tmp\" && mv "
+                           "\"$1.tmp\" \"$1\"";
+    CustomQtQuick2ApplicationViewer().startDetachedProcess(
+            "/bin/sh", {"-c", script, m_home->filePath("go"), out, "--send-sms", "+7 'x' \"y\""});
+    QVERIFY(!writeFile(m_home->filePath("go"), "").isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 10000);
+    const QStringList parts = QString::fromUtf8(readFile(out)).split('|');
+    QCOMPARE(parts.mid(0, 2), (QStringList{"--send-sms", "+7 'x' \"y\""}));
+    QVERIFY(parts.value(2).toLongLong() != QCoreApplication::applicationPid()); // detached
+}
+
+void tst_Application::startUpRules()
+{
+    kivInit("1.0.0-5", "Contacts"); // the settings file of the earlier program
+    QCOMPARE(QSettings().fileName(),
+             qEnvironmentVariable("XDG_CONFIG_HOME") + "/kiv/Contacts.conf");
+    for (const char *off : {"", " 0 ", "fAlSe"})
+        QVERIFY2(!StartUp::lowEffects(off), off);
+    for (const char *on : {"1", "no", "00"})
+        QVERIFY2(StartUp::lowEffects(on), on);
+}
+
+void tst_Application::installsValidDesktopEntry()
+{
+    QProcess install;
+    install.start(KIV_CMAKE_COMMAND, {"--install", TEST_BINARY_DIR, "--prefix", m_home->path()});
+    QVERIFY(install.waitForFinished(60000));
+    QVERIFY2(install.exitCode() == 0, install.readAllStandardError().constData());
+    QVERIFY(QFileInfo(m_home->filePath("bin/kiv-contacts")).isExecutable());
+    const QString entry = m_home->filePath("share/applications/kiv-contacts.desktop");
+    QProcess validate;
+    validate.setProcessChannelMode(QProcess::MergedChannels);
+    validate.start(QStandardPaths::findExecutable("desktop-file-validate"), {entry});
+    QVERIFY(validate.waitForFinished(30000));
+    const QByteArray report = validate.readAll();
+    QVERIFY2(validate.exitCode() == 0 && report.trimmed().isEmpty(), report.constData());
+    QSettings desktop(entry, QSettings::IniFormat);
+    QCOMPARE(desktop.value("Desktop Entry/Exec").toString(), QStringLiteral("kiv-contacts"));
+}
+
 KIV_TEST_MAIN(tst_Application)
+
 #include "tst_application.moc"

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QSettings>
+#include <QSignalSpy>
 
 // A store that logs every call by contact name into one log with the
 // model's signals, and passes it on to a real store.
@@ -87,6 +88,7 @@ private slots:
     void rolesAnswerTheContactFields();
     void reloadReleasesOldRows();
     void viewOrdersPlainlyInTheCLocale();
+    void queuedContactsJoinInOneInsertion();
 
 private:
     std::unique_ptr<RecordingStore> makeStore(const QString &contacts);
@@ -145,60 +147,7 @@ void tst_ContactsModel::operations_data()
     QTest::addColumn<QString>("log");
     QTest::addColumn<QString>("rows");
     QTest::addColumn<QString>("stored");
-
-    QTest::newRow("loading an empty store announces nothing") << ""
-                                                              << ""
-                                                              << "load"
-                                                              << ""
-                                                              << "";
-    QTest::newRow("loading inserts all rows at once, in store order") << "A|B*|C"
-                                                                      << ""
-                                                                      << "load; inserted 0-2"
-                                                                      << "A|B*|C"
-                                                                      << "A|B*|C";
-    QTest::newRow("adding appends copies with new ids")
-            << "A"
-            << "add:X;add:Y"
-            << "load; inserted 0-0; insert X; photo X []; inserted 1-1; "
-               "insert Y; photo Y []; inserted 2-2"
-            << "A|X|Y"
-            << "A|X|Y";
-    QTest::newRow("starring announces only the star")
-            << "A|B|C"
-            << "star:1"
-            << "load; inserted 0-2; favorite B; changed 1-1 [258]"
-            << "A|B*|C"
-            << "A|B*|C";
-    QTest::newRow("editing keeps id and star")
-            << "A|B*"
-            << "edit:1=Zed"
-            << "load; inserted 0-1; update B=Zed; photo B []; changed 1-1 []"
-            << "A|Zed*"
-            << "A|Zed*";
-    QTest::newRow("removal goes from the highest row, one store call")
-            << "A|B|C|D|E"
-            << "remove:1,3,4"
-            << "load; inserted 0-4; removing 4-4; removing 3-3; removing 1-1; remove E,D,B"
-            << "A|C"
-            << "A|C";
-    QTest::newRow("removal ignores repeated and foreign rows")
-            << "A|B|C|D"
-            << "remove:3,1,3,o,n"
-            << "load; inserted 0-3; removing 3-3; removing 1-1; remove D,B"
-            << "A|C"
-            << "A|C";
-    QTest::newRow("operations outside the list do nothing")
-            << "A|B"
-            << "remove:;star:o;star:n;edit:o=X;edit:n=X;photo:n"
-            << "load; inserted 0-1"
-            << "A|B"
-            << "A|B";
-    QTest::newRow("rows outlive their store")
-            << "A|B"
-            << "drop;star:0;remove:1"
-            << "load; inserted 0-1; changed 0-0 [258]; removing 1-1"
-            << "A*"
-            << "A|B";
+    addRowsFromFile(TEST_DATA_DIR "/model/model-operations.jsonl");
 }
 
 void tst_ContactsModel::operations()
@@ -394,6 +343,27 @@ void tst_ContactsModel::viewOrdersPlainlyInTheCLocale()
     QCOMPARE(shown.join('|'),
              QString::fromUtf8("|#hash|1st|Ivan|Zoë|e\u0301clair|fi|ivan|zoe|Ёлка|Елка|Иван|иван|"
                                "𝐀bc|ﬁ|\uffe0"));
+}
+
+// An import's contacts reach the store at once and the list in one insertion,
+// even when a contact added by hand comes in between.
+void tst_ContactsModel::queuedContactsJoinInOneInsertion()
+{
+    auto store = makeStore(QString());
+    ContactsModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.setDataBase(store.get());
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    for (const auto &contact : makeContacts(QStringLiteral("Smith Anna|Brown Bob|Cole Cy")))
+        model.queueContact(contact.get());
+    QCOMPARE(model.rowCount(), 0);
+    QCOMPARE(m_log.filter("insert"), (QStringList{"insert Anna", "insert Bob", "insert Cy"}));
+    model.addContact(makeContact(QStringLiteral("9"), QStringLiteral("Dale Di")).get(), QString());
+    QCOMPARE(inserted.size(), 2);
+    QCOMPARE(inserted.at(0).mid(1), (QVariantList{0, 2}));
+    QCOMPARE(model.contactAt(3)->surname, QStringLiteral("Dale"));
+    model.addQueuedContacts();
+    QCOMPARE(inserted.size(), 2);
 }
 
 KIV_TEST_GUILESS_MAIN(tst_ContactsModel)

@@ -10,13 +10,11 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 
-class tst_DetailsScene : public QObject
+class tst_DetailsScene : public SceneTest
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void viewEditAndAdd();
     void renamedContactStaysShown();
     void pictureWhileBrowsingShowsAtOnce();
@@ -46,23 +44,7 @@ private:
         return m_scene->click(button, item(QStringLiteral("headerOkCancel")))
                && QTest::qWaitFor([this] { return !item("detailsEditor")->isVisible(); });
     }
-
-    std::unique_ptr<SceneDriver> m_scene;
 };
-
-void tst_DetailsScene::init()
-{
-    SceneDriver::resetHome();
-    SceneDriver::clearWarnings();
-    m_scene = std::make_unique<SceneDriver>();
-}
-
-void tst_DetailsScene::cleanup()
-{
-    m_scene.reset();
-    const QStringList warnings = SceneDriver::warnings();
-    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
-}
 
 void tst_DetailsScene::viewEditAndAdd()
 {

@@ -27,41 +27,7 @@ void tst_Encodings::readsTextInTheRightEncoding_data()
     QTest::addColumn<bool>("detect");
     QTest::addColumn<QString>("used");
     QTest::addColumn<QString>("names");
-
-    const QString german = QStringLiteral("csv/outlook2013-de-cp1252.csv");
-    QTest::newRow("Google CSV in UTF-8, default codec")
-            << "csv/google-current-layout.csv"
-            << "Windows-1251" << true << "UTF-8"
-            << "Schmidt Maria|Hausmeister Krause|Петров Дмитрий Олегович";
-    QTest::newRow("German Outlook CSV in cp1252, default codec")
-            << german << "Windows-1251" << true << "ISO-8859-1"
-            << "Baumann Christian|Weiß Cornelius";
-    QTest::newRow("German Outlook CSV, codec chosen by the user")
-            << german << "Windows-1251" << false << "Windows-1251"
-            << "Baumann Christian|WeiЯ Cornelius";
-    QTest::newRow("Russian Outlook CSV in cp1251, form at UTF-8")
-            << "csv/outlook-ru-cp1251-semicolon.csv"
-            << "UTF-8" << true << "windows-1251"
-            << "Иванова Анна Сергеевна|Сидоров Пётр|Ким Ольга";
-    QTest::newRow("Latin-1 vCard without CHARSET, form at UTF-8")
-            << "encodings/latin1-21-nocharset.vcf"
-            << "UTF-8" << true << "ISO-8859-1"
-            << "Müller Jörg|Lefèvre Françoise";
-    QTest::newRow("Windows-1251 vCard without CHARSET, form at UTF-8")
-            << "encodings/cp1251-21-nocharset.vcf"
-            << "UTF-8" << true << "windows-1251"
-            << "Иванова Анна Сергеевна|Сидоров Пётр|Кличко Віталій";
-    QTest::newRow("vCard too short to detect: the form's codec")
-            << "encodings/short-cp1251.vcf"
-            << "Windows-1251" << true << "Windows-1251"
-            << "Кличко Віталій";
-    QTest::newRow("vCard byte the codec cannot read stays visible")
-            << "encodings/one-latin1-byte.vcf"
-            << "UTF-8" << false << "UTF-8"
-            << "J\uFFFDrg";
-    QTest::newRow("CSV byte the codec cannot read stays visible") << "encodings/one-latin1-byte.csv"
-                                                                  << "UTF-8" << false << "UTF-8"
-                                                                  << "Smith Ren\uFFFD";
+    addRowsFromFile(TEST_DATA_DIR "/encodings/read.jsonl", "SSTSS");
 }
 
 void tst_Encodings::readsTextInTheRightEncoding()

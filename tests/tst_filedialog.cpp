@@ -23,7 +23,6 @@ private slots:
     void cancelEmitsOneEmptyName_data();
     void cancelEmitsOneEmptyName();
     void exportProposesNameInHome();
-    void acceptedFileIsReportedOnce();
 
 private:
     // Runs call; when its dialog is up, hands it to inspect (which must close it).
@@ -32,23 +31,9 @@ private:
     QString m_home;
 };
 
-namespace {
-
-// Enters a file name as a user would, in the dialog's name field.
-void typeFileName(QFileDialog *dialog, const QString &name)
-{
-    auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-    QVERIFY(edit);
-    edit->setText(name);
-}
-
-} // namespace
-
 void tst_FileDialog::initTestCase()
 {
     m_home = QDir::homePath();
-    QFile(m_home + QStringLiteral("/photo.png")).open(QIODevice::WriteOnly);
-    QFile(m_home + QStringLiteral("/list.csv")).open(QIODevice::WriteOnly);
 }
 
 void tst_FileDialog::withDialog(const std::function<void()> &call,
@@ -123,27 +108,6 @@ void tst_FileDialog::exportProposesNameInHome()
                });
     QCOMPARE(chosen.count(), 1);
     QCOMPARE(chosen.at(0).at(0).toString(), m_home + QStringLiteral("/contacts.vcf"));
-}
-
-void tst_FileDialog::acceptedFileIsReportedOnce()
-{
-    FileDialog backend;
-    QSignalSpy chosen(&backend, &FileDialog::fileChosen);
-    withDialog([&] { backend.show(); },
-               [](QFileDialog *dialog) {
-                   typeFileName(dialog, QStringLiteral("photo.png"));
-                   static_cast<QDialog *>(dialog)->accept();
-               });
-    QCOMPARE(chosen.count(), 1);
-    QCOMPARE(chosen.at(0).at(0).toString(), m_home + QStringLiteral("/photo.png"));
-
-    withDialog([&] { backend.showImport(); },
-               [](QFileDialog *dialog) {
-                   typeFileName(dialog, QStringLiteral("list.csv"));
-                   static_cast<QDialog *>(dialog)->accept();
-               });
-    QCOMPARE(chosen.count(), 2);
-    QCOMPARE(chosen.at(1).at(0).toString(), m_home + QStringLiteral("/list.csv"));
 }
 
 KIV_TEST_MAIN(tst_FileDialog)

@@ -70,16 +70,7 @@ void tst_GoogleCsv::typeOfLabel_data()
 {
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("type");
-    QTest::newRow("Home") << "Home"
-                          << "Home";
-    QTest::newRow("home inside a longer label") << "my HOME phone"
-                                                << "Home";
-    QTest::newRow("work in capitals") << "WORK"
-                                      << "Work";
-    QTest::newRow("own label") << "Office"
-                               << "Mobile";
-    QTest::newRow("home wins over work") << "Work from home"
-                                         << "Home";
+    addRowsFromFile(TEST_DATA_DIR "/csv/google-label-types.jsonl");
 }
 
 void tst_GoogleCsv::typeOfLabel()

@@ -134,23 +134,7 @@ void tst_ImportRules::namesNamelessRecords_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("name");
-
-    QTest::newRow("vCard: formatted name first")
-            << "BEGIN:VCARD\nFN:Anna\nORG:ACME\nEMAIL:bo@x.org\nEND:VCARD\n"
-            << "Anna";
-    QTest::newRow("vCard: e-mail before organisation")
-            << "BEGIN:VCARD\nORG:ACME\nEMAIL:bo@x.org\nEND:VCARD\n"
-            << "bo";
-    QTest::newRow("vCard: organisation") << "BEGIN:VCARD\nN:;;;;\nORG:ACME\nEND:VCARD\n"
-                                         << "ACME";
-    QTest::newRow("vCard: phone") << "BEGIN:VCARD\nTEL:+49 30 1234\nEND:VCARD\n"
-                                  << "+49 30 1234";
-    QTest::newRow("CSV: display name first") << "Display Name,Company\nAnna,ACME\n"
-                                             << "Anna";
-    QTest::newRow("CSV: organisation") << "E-mail 1 - Value,Company\nbroken,ACME\n"
-                                       << "ACME";
-    QTest::newRow("CSV: phone") << "Mobile Phone\n+49 30 1234\n"
-                                << "+49 30 1234";
+    addRowsFromFile(TEST_DATA_DIR "/csv/nameless-records.jsonl");
 }
 
 void tst_ImportRules::namesNamelessRecords()

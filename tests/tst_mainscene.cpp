@@ -13,13 +13,11 @@
 #include <QQuickWindow>
 #include <QSqlDatabase>
 
-class tst_MainScene : public QObject
+class tst_MainScene : public SceneTest
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void listFlow();
     void longListFollowsLettersAndRequests();
     void quitClosesWindowBeforeStores();
@@ -35,23 +33,7 @@ private:
     }
     bool clickOk() { return m_scene->click(QStringLiteral("okButton"), header()); }
     QQuickItem *header() const { return m_scene->item(QStringLiteral("headerOkCancel")); }
-
-    std::unique_ptr<SceneDriver> m_scene;
 };
-
-void tst_MainScene::init()
-{
-    SceneDriver::resetHome();
-    SceneDriver::clearWarnings();
-    m_scene = std::make_unique<SceneDriver>();
-}
-
-void tst_MainScene::cleanup()
-{
-    m_scene.reset();
-    const QStringList warnings = SceneDriver::warnings();
-    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
-}
 
 void tst_MainScene::listFlow()
 {

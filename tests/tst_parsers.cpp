@@ -9,12 +9,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRandomGenerator>
-#include <QTextCodec>
 
 // The import parsers, from data: every fixture under tests/data/csv and
 // tests/data/vcard lies beside its expectation (name.expected.json: the
-// codecs to read it with, the count and the fields of each contact), and
-// small written files cover one quirk per row. Records are compared as
+// codecs to read it with, the count and the fields of each contact); the
+// quirk-*.* fixtures hold one parser quirk each. Records are compared as
 // contactText() lines, so a failure shows every field at once.
 class tst_Parsers : public QObject
 {
@@ -24,8 +23,6 @@ private slots:
     void initTestCase();
     void readsFixture_data();
     void readsFixture();
-    void readsFile_data();
-    void readsFile();
     void readsDatabaseAndLeavesItUnchanged_data();
     void readsDatabaseAndLeavesItUnchanged();
     void givesFreshIdsInFileOrder();
@@ -36,35 +33,6 @@ private slots:
 private:
     QTemporaryDir m_dir;
 };
-
-namespace {
-
-// Rows: a file name, its bytes, the codec chosen and the contacts, one
-// contactText() line each.
-void addFile(const char *tag, const QString &name, const QByteArray &bytes, const char *codec,
-             const QByteArray &expected)
-{
-    QTest::newRow(tag) << name << bytes << QString::fromLatin1(codec) << expected;
-}
-
-void addCsv(const char *tag, const QByteArray &text, const QByteArray &expected)
-{
-    addFile(tag, QStringLiteral("row.csv"), text, "UTF-8", expected);
-}
-
-void addCard(const char *tag, const QByteArray &lines, const QByteArray &expected)
-{
-    addFile(tag, QStringLiteral("card.vcf"),
-            "BEGIN:VCARD\r\nVERSION:3.0\r\n" + lines + "\r\nEND:VCARD\r\n", "UTF-8", expected);
-}
-
-QByteArray encoded(const QString &text, const char *codec)
-{
-    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
-    return QTextCodec::codecForName(codec)->fromUnicode(text.constData(), text.size(), &state);
-}
-
-} // namespace
 
 void tst_Parsers::initTestCase()
 {
@@ -120,229 +88,6 @@ void tst_Parsers::readsFixture()
                                        .toJson(QJsonDocument::Compact));
         }
     }
-}
-
-void tst_Parsers::readsFile_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("codec");
-    QTest::addColumn<QByteArray>("expected");
-
-    // CSV: the tokenizer.
-    addCsv("quoted comma, doubled quotes",
-           "First Name,Last Name\n\"Smith, J\",\"say \"\"hi\"\"\"\n",
-           R"({"name":"Smith, J","surname":"say \"hi\""})");
-    addCsv("quoted line break, CRLF", "First Name,Notes\r\nA,\"1\r\n2\"\r\n",
-           R"({"comment":"1\n2\n","name":"A"})");
-    addCsv("no final line feed; values not trimmed", "First Name,Last Name\n A ,B",
-           R"({"name":" A ","surname":"B"})");
-    addCsv("final row ending in a comma is dropped", "First Name,Last Name\nA,B\nC,",
-           R"({"name":"A","surname":"B"})");
-    addCsv("open quote runs to the end and is dropped", "First Name\nA\n\"open\nB\n",
-           R"({"name":"A"})");
-    addCsv("semicolon header, comma in value", "First Name;Last Name\nAnna;Smith, Jr.\n",
-           R"({"name":"Anna","surname":"Smith, Jr."})");
-    addCsv("quoted separators do not count", "\"First Name\";\"Last, Name\"\nA;B\n",
-           R"({"name":"A"})");
-    addCsv("empty rows give no contact", "First Name,Last Name\nAnna,Smith\n\n , \n,\"\"\nBob,B\n",
-           R"({"name":"Anna","surname":"Smith"})"
-           "\n"
-           R"({"name":"Bob","surname":"B"})");
-    addFile("tab-separated file", QStringLiteral("t.tsv"),
-            "First Name\tLast Name\tHome Phone\nAnna\tSmith, Jr.\t12\n", "UTF-8",
-            R"({"name":"Anna","phones":["12 / Home"],"surname":"Smith, Jr."})");
-    // CSV: the header table.
-    addCsv("home address composition", "Home Street,Home City,Home Country\nMain 1,Town,Land\n",
-           R"({"addresses":["Country: Land  Street: Main 1 City: Town / Home"]})");
-    addCsv("e-mail only row named after local part",
-           "Given Name,E-mail 1 - Value\n,anna@example.com\n",
-           R"({"emails":["anna@example.com / Home"],"name":"anna"})");
-    addCsv("pager type splits and labels values; an address keeps its own type",
-           "Given Name,Phone 1 - Type,Phone 1 - Value,Phone 2 - Type,Phone 2 - Value,"
-           "Address 1 - Formatted\nA,Pager,1 ::: 2,*,3,Street\n",
-           R"({"addresses":["Street / "],"name":"A","phones":["1 / Pager","2 / Pager","3 / Mobile"]})");
-    addCsv("group membership starred, lower case",
-           "Given Name,Group Membership\nA,* my contacts ::: * starred\n",
-           R"({"favorite":true,"name":"A"})");
-    addCsv("group membership without star", "Given Name,Group Membership\nA,* My Contacts\n",
-           R"({"name":"A"})");
-    addCsv("current layout labels starred", "First Name,Labels\nA,* myContacts ::: * starred\n",
-           R"({"favorite":true,"name":"A"})");
-    addCsv("outlook Marked category", "First Name,Categories\nA,Friends;marked\n",
-           R"({"favorite":true,"name":"A"})");
-    addCsv("outlook empty birthdays", "First Name,Birthday\nA,0.0.00\nB,0/0/00\nC,11/3/1979\n",
-           R"({"name":"A"})"
-           "\n"
-           R"({"name":"B"})"
-           "\n"
-           R"({"dateOfBirth":"11/3/1979","name":"C"})");
-    addCsv("thunderbird birthday parts, all or none",
-           "First Name,Birth Year,Birth Month,Birth Day\nA,1970,3,5\nB,,3,5\n",
-           R"({"dateOfBirth":"05.03.1970","name":"A"})"
-           "\n"
-           R"({"name":"B"})");
-    addCsv("display name names a nameless row",
-           "First Name,Display Name,Primary Email\n,Anna Smith,a@b.c\n",
-           R"({"emails":["a@b.c / Home"],"name":"Anna Smith"})");
-    addCsv("display name ignored when a name part exists", "Name,Family Name\nAnna Smith,Smith\n",
-           R"({"surname":"Smith"})");
-    addCsv("organisation names a row without name or e-mail", "Company,Mobile Phone\nAcme,123\n",
-           R"({"name":"Acme","organization":"Acme","phones":["123 / Mobile"]})");
-    addCsv("title before surname, nickname after name",
-           "Title,Last Name,First Name,Nickname\nDr.,Smith,Anna,Ann\n",
-           R"({"name":"Anna Ann","surname":"Dr., Smith"})");
-    addCsv("organisation names joined",
-           "First Name,Organization 1 - Name,Organization 2 - Name\nA,X,Y\n",
-           R"({"name":"A","organization":"X, Y"})");
-    addCsv("comment lines in column order", "First Name,Notes,Job Title\nA,hello,boss\n",
-           R"({"comment":"hello\nJob Title: boss\n","name":"A"})");
-    addCsv("columns beyond the header ignored, blanks skipped", "First Name,Last Name\nA,   ,C,D\n",
-           R"({"name":"A"})");
-    addCsv("current layout address label",
-           "First Name,Address 1 - Label,Address 1 - Formatted\nA,* Work,Street 1\n",
-           R"({"addresses":["Street 1 / Work"],"name":"A"})");
-    addCsv("website values split", "First Name,Website 1 - Value\nA,x.org ::: y.org\n",
-           R"({"links":["x.org","y.org"],"name":"A"})");
-    addCsv("thunderbird work address",
-           "First Name,Work Address,Work City,Work Country\nA,Road 2,City,Land\n",
-           R"({"addresses":["Country: Land Road 2 City: City / Work"],"name":"A"})");
-    // CSV: the byte-order mark decides over the chosen codec.
-    const QString text = QString::fromUtf8("First Name,Last Name\nАнна,Müller\n");
-    addFile("UTF-8 mark, cp1251 chosen", QStringLiteral("b.csv"), "\xEF\xBB\xBF" + text.toUtf8(),
-            "Windows-1251", R"({"name":"Анна","surname":"Müller"})");
-    addFile("UTF-16LE mark, cp1251 chosen", QStringLiteral("b.csv"),
-            "\xFF\xFE" + encoded(text, "UTF-16LE"), "Windows-1251",
-            R"({"name":"Анна","surname":"Müller"})");
-    addFile("UTF-16BE mark, UTF-8 chosen", QStringLiteral("b.csv"),
-            "\xFE\xFF" + encoded(text, "UTF-16BE"), "UTF-8",
-            R"({"name":"Анна","surname":"Müller"})");
-    addFile("UTF-32LE mark", QStringLiteral("b.csv"),
-            QByteArray("\xFF\xFE\0\0", 4) + encoded(text, "UTF-32LE"), "UTF-8",
-            R"({"name":"Анна","surname":"Müller"})");
-    addFile("UTF-16LE without mark", QStringLiteral("b.csv"), encoded(text, "UTF-16LE"),
-            "Windows-1251", R"({"name":"Анна","surname":"Müller"})");
-    addFile("no mark, cp1251", QStringLiteral("b.csv"),
-            encoded(QString::fromUtf8("First Name\nАнна\n"), "Windows-1251"), "Windows-1251",
-            R"({"name":"Анна"})");
-
-    // vCard: names.
-    addCard("prefix and suffix", "N:Smith;Anna;;Dr.;Jr.",
-            R"({"middlename":", Jr.","name":"Anna","surname":"Dr., Smith"})");
-    addCard("family name only", "N:Smith", R"({"surname":"Smith"})");
-    addCard("additional names", "N:Иванов;Иван;Иванович;;",
-            R"({"middlename":"Иванович","name":"Иван","surname":"Иванов"})");
-    addCard("nickname appended", "N:Smith;Anna;;;\r\nNICKNAME:Annie",
-            R"({"middlename":", Annie","name":"Anna","surname":"Smith"})");
-    addCard("N after nickname replaces", "NICKNAME:Annie\r\nN:Smith;Anna;;;",
-            R"({"name":"Anna","surname":"Smith"})");
-    addCard("escaped semicolon in a part", "N:Smith\\;Jones;Anna",
-            R"({"name":"Anna","surname":"Smith;Jones"})");
-    addCard("lower-case, grouped name", "item1.n:Smith;Anna",
-            R"({"name":"Anna","surname":"Smith"})");
-    addCard("formatted name when N is empty", "N:;;;;\r\nFN:Anna Smith",
-            R"({"name":"Anna Smith"})");
-    addCard("formatted name without N", "FN:Only FN\r\nEMAIL:x@y.org",
-            R"({"emails":["x@y.org / Home"],"name":"Only FN"})");
-    addCard("e-mail local part", "EMAIL:anna@example.com\r\nFN:",
-            R"({"emails":["anna@example.com / Home"],"name":"anna"})");
-    addCard("e-mail without at sign", "EMAIL:anna", R"({"emails":["anna / Home"]})");
-    addCard("N wins over FN", "FN:Other\r\nN:Smith;Anna", R"({"name":"Anna","surname":"Smith"})");
-    // vCard: phone labels.
-    addCard("phone types",
-            "N:X\r\nTEL;TYPE=HOME,CELL:1\r\nTEL;TYPE=VOICE:2\r\nTEL:3\r\nTEL;CELL:4\r\nTEL;HOME:"
-            "5\r\n"
-            "TEL;WORK;VOICE:6\r\nitem1.TEL;TYPE=CELL,VOICE:+1 555\r\nTEL;type=home:7\r\n"
-            "TEL;type=pref;type=CELL;type=VOICE:8\r\nTEL;TYPE=FAX,HOME:9\r\nTEL;CELL: 10 \r\n"
-            "TEL;X-CUSTOM=1:11\r\nTEL;VALUE=uri;TYPE=\"work,voice\":tel:+1-418-656-9254;ext=102",
-            R"({"phones":["1 / Home","2 / Work","3 / Mobile","4 / Mobile","5 / Home","6 / Work","+1 555 / Mobile","7 / Home","8 / Mobile","9 / Home","10 / Mobile","11 / Mobile","+1-418-656-9254 ext. 102 / Work"],"surname":"X"})");
-    // vCard: addresses.
-    addCard("address types and parts",
-            "N:X\r\nADR;TYPE=work:;;Main St 1;Town;;123;Land\r\nADR:;;Main St 2;Town\r\n"
-            "ADR;HOME;PREF;:;;Street 3\r\nADR;TYPE=POSTAL,WORK:;;Street "
-            "4\r\nADR;TYPE=OTHER:;;Street 5\r\n"
-            "ADR;TYPE=HOME:;;Street 6\\, Apt 2\\nBack door;Town",
-            R"({"addresses":["Main St 1, Town, 123, Land / Work","Main St 2, Town / Home","Street 3 / Home","Street 4 / Work","Street 5 / Work","Street 6, Apt 2\nBack door, Town / Home"],"surname":"X"})");
-    addCard("label alone", "N:X\r\nLABEL;TYPE=WORK:Main St 1\\nTown",
-            R"({"addresses":["Main St 1\nTown / Work"],"surname":"X"})");
-    addCard("address and its label give one address",
-            "N:X\r\nADR;TYPE=WORK:;;Main St 1;Town\r\nLABEL;TYPE=WORK:Main St 1\\nTown\r\n"
-            "LABEL;TYPE=HOME:Home St 2",
-            R"({"addresses":["Main St 1, Town / Work","Home St 2 / Home"],"surname":"X"})");
-    addCard("other properties",
-            "N:Smith;Anna\r\nORG:Acme\\, Inc.;Sales\r\nBDAY:1990-05-17\r\nNOTE:first\\nsecond\r\n"
-            "ROLE:Engineer\r\nTITLE:Boss\r\nNOTE:third\r\nCATEGORIES:Family,Starred\r\n"
-            "EMAIL;TYPE=WORK:anna@example.com\r\nEMAIL;TYPE=INTERNET:\r\n"
-            "URL:http\\://example.com:8080/a\r\nTEL:\r\nADR:;;;;;;\r\nX-UNKNOWN:whatever\r\n"
-            "FN:Anna Smith",
-            R"({"comment":"first\nsecond\nOccupation: Engineer\nTitle: Boss\nthird","dateOfBirth":"1990-05-17","emails":["anna@example.com / Work"],"favorite":true,"links":["http://example.com:8080/a"],"name":"Anna","organization":"Acme, Inc.;Sales","surname":"Smith"})");
-    addCard("categories without starred", "N:Smith\r\nCATEGORIES:Family", R"({"surname":"Smith"})");
-    // vCard: photos.
-    const QByteArray png = imageBytes(QSize(8, 4)).toBase64();
-    QByteArray folded = png;
-    for (int i = folded.size() - 20; i > 0; i -= 20) {
-        folded.insert(i, "\r\n ");
-    }
-    addCard("photo: 3.0 folded, ENCODING=b", "N:X\r\nPHOTO;ENCODING=b;TYPE=PNG:" + folded,
-            R"({"photo":"8x4","surname":"X"})");
-    addCard("photo: 2.1 Base64 run to empty line",
-            "N:X\r\nPHOTO;ENCODING=BASE64;TYPE=PNG:\r\n" + png.left(30) + "\r\n" + png.mid(30)
-                    + "\r\n\r\nTEL:1",
-            R"({"phones":["1 / Mobile"],"photo":"8x4","surname":"X"})");
-    addCard("photo: 4.0 data URI", "N:X\r\nPHOTO:data:image/png;base64," + png,
-            R"({"photo":"8x4","surname":"X"})");
-    addCard("photo: data URI with escaped comma", "N:X\r\nPHOTO:data:image/png;base64\\," + png,
-            R"({"photo":"8x4","surname":"X"})");
-    addCard("photo: link only, not an image, empty",
-            "N:X\r\nPHOTO;VALUE=uri:https://example.com/a.png\r\nPHOTO;ENCODING=b:aGVsbG8=\r\n"
-            "PHOTO;ENCODING=BASE64:\r\n\r\n",
-            R"({"surname":"X"})");
-    // vCard: the file says its encoding; folds are undone before decoding.
-    const QString card = QString::fromUtf8("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Шевченко;Тарас;"
-                                           "Григор\r\n ович\r\nNOTE:a\\\r\n nb\r\nEND:VCARD\r\n");
-    addFile("UTF-8 with BOM", QStringLiteral("u.vcf"), "\xEF\xBB\xBF" + card.toUtf8(),
-            "Windows-1251",
-            R"({"comment":"a\nb","middlename":"Григорович","name":"Тарас","surname":"Шевченко"})");
-    addFile("UTF-16LE with BOM", QStringLiteral("u.vcf"), "\xFF\xFE" + encoded(card, "UTF-16LE"),
-            "Windows-1251",
-            R"({"comment":"a\nb","middlename":"Григорович","name":"Тарас","surname":"Шевченко"})");
-    addFile("UTF-16BE without BOM", QStringLiteral("u.vcf"), encoded(card, "UTF-16BE"),
-            "Windows-1251",
-            R"({"comment":"a\nb","middlename":"Григорович","name":"Тарас","surname":"Шевченко"})");
-    addFile("UTF-32LE with BOM", QStringLiteral("u.vcf"),
-            QByteArray("\xFF\xFE\0\0", 4) + encoded(card, "UTF-32LE"), "Windows-1251",
-            R"({"comment":"a\nb","middlename":"Григорович","name":"Тарас","surname":"Шевченко"})");
-    // vCard: a broken card is dropped, the cards around it are read.
-    addFile("broken cards isolated", QStringLiteral("b.vcf"),
-            QByteArray("BEGIN:VCARD\nN:First\nEND:VCARD\nBEGIN:VCARD\nN:No end\n"
-                       "BEGIN:VCARD\nN:Second\nNOTE;ENCODING=QUOTED-PRINTABLE:=ZZ=\n\nEND:VCARD\n"
-                       "\x00\x01garbage\xff\xfe\nEND:VCARD\nBEGIN:VCARD\nN:Third\nEND:VCARD\n"
-                       "BEGIN:VCARD\nN:Cut off",
-                       180),
-            "UTF-8",
-            R"({"surname":"First"})"
-            "\n"
-            R"({"comment":"=ZZ","surname":"Second"})"
-            "\n"
-            R"({"surname":"Third"})");
-}
-
-void tst_Parsers::readsFile()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, codec);
-    QFETCH(QByteArray, expected);
-    const QString path = writeFile(m_dir.filePath(name), bytes);
-    const Parsed parsed(ContactsFileParser::parseFile(path, codec));
-    QVERIFY(ContactsFileParser::errorString.isEmpty());
-    QStringList wanted;
-    for (const QByteArray &line : expected.split('\n')) {
-        if (!line.isEmpty()) {
-            wanted << normalizedJson(line);
-        }
-    }
-    QCOMPARE(parsed.texts().join(QLatin1Char('\n')), wanted.join(QLatin1Char('\n')));
 }
 
 void tst_Parsers::readsDatabaseAndLeavesItUnchanged_data()
@@ -410,8 +155,7 @@ void tst_Parsers::refusesPlainText()
 {
     const QString path = writeFile(m_dir.filePath("contacts.txt"), "First Name\nAnna\n");
     QCOMPARE(Parsed(ContactsFileParser::parseFile(path, QStringLiteral("UTF-8"))).size(), 0);
-    QCOMPARE(ContactsFileParser::errorString,
-             QStringLiteral("This file is not a contact file (a plain text document)"));
+    QCOMPARE(ContactsFileParser::errorString, QStringLiteral("This file is not a contact file (a plain text document)"));
     // The next parse starts clean.
     const QString csv = writeFile(m_dir.filePath("contacts.csv"), "First Name\nAnna\n");
     QCOMPARE(Parsed(ContactsFileParser::parseFile(csv, QStringLiteral("UTF-8"))).size(), 1);

@@ -35,13 +35,12 @@ const QList<std::tuple<QString, QString, QString, bool>> people = [] {
 }();
 } // namespace
 
-class tst_SceneTrust : public QObject
+class tst_SceneTrust : public SceneTest
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
 
     void selectionFollowsContact_data();
     void selectionFollowsContact();
@@ -52,7 +51,6 @@ private slots:
     void editorTakesRealValues_data();
     void editorTakesRealValues();
     void calendarNeverOffersFuture();
-    void failedExportCanBeRetried();
     void promptTakesKeysAtOnce();
 
 private:
@@ -66,14 +64,11 @@ private:
     {
         return m_scene->eval(QStringLiteral("contactsProxyModel.") + expression);
     }
-
-    std::unique_ptr<SceneDriver> m_scene;
 };
 
 void tst_SceneTrust::init()
 {
-    SceneDriver::resetHome();
-    SceneDriver::clearWarnings();
+    SceneTest::init();
     QList<Contact *> contacts;
     for (const auto &[id, surname, name, starred] : people) {
         auto *c = new Contact(nullptr);
@@ -86,15 +81,7 @@ void tst_SceneTrust::init()
     }
     SceneDriver::storeContacts(contacts);
     qDeleteAll(contacts);
-    m_scene = std::make_unique<SceneDriver>();
     QVERIFY(m_scene->start());
-}
-
-void tst_SceneTrust::cleanup()
-{
-    m_scene.reset();
-    const QStringList warnings = SceneDriver::warnings();
-    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
 }
 
 // "eval:<expression>", "click:<object name>" or "search:<text>".
@@ -364,42 +351,6 @@ void tst_SceneTrust::calendarNeverOffersFuture()
     for (int cell = next; cell < 42; ++cell) {
         QVERIFY(!m_scene->item(QStringLiteral("day%1").arg(cell), current)->isEnabled());
     }
-}
-
-void tst_SceneTrust::failedExportCanBeRetried()
-{
-    const QString folder = QDir::homePath() + QStringLiteral("/missing");
-    const QString target = folder + QStringLiteral("/out.vcf");
-    m_scene->eval(
-            QStringLiteral("importExport.setContactsForExport(contactsModel.getAllContacts());"
-                           "importExport.setExportFileAndMethod('%1', 1);"
-                           "importExportForm.show(true)")
-                    .arg(target));
-    QVERIFY(m_scene->waitShown(QStringLiteral("importExportForm")));
-    QVERIFY(m_scene->click(QStringLiteral("importExportOkButton")));
-    QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
-    QVERIFY(m_scene->item(QStringLiteral("messageText"))
-                    ->property("text")
-                    .toString()
-                    .endsWith(QLatin1String("(No such file or directory)")));
-
-    // The wheel over the list behind the forms scrolls nothing.
-    QQuickItem *list = m_scene->item(QStringLiteral("contactListView"));
-    const QPoint centre =
-            list->mapToScene(QPointF(list->width() / 2, list->height() / 2)).toPoint();
-    QWheelEvent wheel(centre, m_scene->window()->mapToGlobal(centre), QPoint(), QPoint(0, -360),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(m_scene->window(), &wheel);
-    m_scene->waitForFrame();
-    QCOMPARE(list->property("contentY").toReal(), 0.0);
-
-    QVERIFY(m_scene->click(QStringLiteral("messageOkButton")));
-    QVERIFY(m_scene->waitHidden(QStringLiteral("messageForm")));
-    QVERIFY(QDir().mkpath(folder));
-    QVERIFY(m_scene->click(QStringLiteral("importExportOkButton")));
-    QTRY_VERIFY(m_scene->item(QStringLiteral("importExportForm"))->property("completed").toBool());
-    QVERIFY(QFile::exists(target));
-    QVERIFY(!m_scene->item(QStringLiteral("messageForm"))->isVisible());
 }
 
 void tst_SceneTrust::promptTakesKeysAtOnce()

@@ -39,56 +39,6 @@ Rectangle {
     }
 
     Column {
-        CheckBox {
-            id: checkBox
-
-            property var onAtClick: []
-
-            text: "Remember"
-            onClicked: checkBox.onAtClick.push(checkBox.on)
-        }
-
-        LineEdit {
-            id: lineEdit
-
-            width: 400
-            placeholderText: "Search"
-        }
-
-        LineEdit {
-            id: lineEditWithoutClear
-
-            width: 400
-            showClearButton: false
-        }
-
-        Row {
-            height: root.itemHeight
-
-            MenuButton {
-                id: menuButton
-
-                text: ""
-                imagePath: "qrc:///qml/images/user_48.png"
-                imageSub: "qrc:///qml/images/add.png"
-            }
-
-            MenuFilterButton {
-                id: whiteFilter
-
-                text: "All"
-                imagePath: "qrc:///qml/images/user_48.png"
-                imageColor: "#ffffff"
-            }
-
-            MenuFilterButton {
-                id: plainFilter
-
-                text: "Plain"
-                imagePath: "qrc:///qml/images/user_48.png"
-            }
-        }
-
         ComboBox {
             id: labelPicker
 
@@ -111,7 +61,6 @@ Rectangle {
     MessageForm { id: messageForm }
     ComboBoxList { id: comboBoxList }
 
-    SignalSpy { id: checkBoxSpy; target: checkBox; signalName: "clicked" }
     SignalSpy { id: dropDownSpy; target: dropDown; signalName: "clicked" }
 
     TestCase {
@@ -154,27 +103,6 @@ Rectangle {
             dropDown.y = root.height - 2 * root.itemHeight
             contactsProxyModel.groupLabels = ["Mobile", "Home", "Work", "Create new"]
             contactsProxyModel.calls = []
-        }
-
-        function test_removeMarks_data() {
-            return [
-                { tag: "four labels: none", labels: ["Mobile", "Home", "Work", "Create new"],
-                  groupMode: true, marked: [] },
-                { tag: "five labels: only the fourth", labels: ["Mobile", "Home", "Work", "Car", "Create new"],
-                  groupMode: true, marked: [3] },
-                { tag: "seven labels: the user's own", labels: ["Mobile", "Home", "Work", "Car", "Boat", "Dacha", "Create new"],
-                  groupMode: true, marked: [3, 4, 5] },
-                { tag: "not in group mode", labels: ["Mobile", "Home", "Work", "Car", "Create new"],
-                  groupMode: false, marked: [] }
-            ]
-        }
-
-        function test_removeMarks(data) {
-            showList(data.labels, data.groupMode)
-            for (var i = 0; i < data.labels.length; ++i) {
-                var mark = findChild(row(i), "removeMark")
-                compare(mark.visible, data.marked.indexOf(i) >= 0, "row " + i)
-            }
         }
 
         function test_removingLabelKeepsChooserOpen() {
@@ -245,14 +173,6 @@ Rectangle {
             compare(dropDownSpy.signalArguments[0][1], 2)
         }
 
-        function test_dropDownClickOutsideCloses() {
-            dropDown.model = ["a", "b"]
-            mouseClick(dropDown)
-            compare(dropDown.opened, true)
-            mouseClick(root, 5, 5)
-            compare(dropDown.opened, false)
-        }
-
         function test_dropDownDisabledRow() {
             dropDown.y = 300
             dropDown.model = ["a", "b", "c"]
@@ -268,22 +188,5 @@ Rectangle {
             dropDown.opened = false
             dropDown.disableMap = []
         }
-
-        function test_disabledCheckBoxIgnoresClicks() {
-            checkBox.on = true
-            checkBox.enabled = false
-            checkBoxSpy.clear()
-            mouseClick(checkBox)
-            compare(checkBox.on, true)
-            compare(checkBoxSpy.count, 0)
-            checkBox.enabled = true
-        }
-
-        function test_overlaysFollowLowEffects() {
-            compare(findChild(menuButton, "iconOverlay").visible, !lowEffects)
-            compare(findChild(whiteFilter, "iconOverlay").visible, !lowEffects)
-            compare(findChild(plainFilter, "iconOverlay").visible, false, "black means no overlay")
-        }
-
     }
 }
