@@ -10,6 +10,10 @@ Item {
     property bool addingContact: false
     property alias searchText: searchField.text
 
+    function focusSearch() {
+        searchField.takeFocus()
+    }
+
     Shadow {
         target: bar
     }

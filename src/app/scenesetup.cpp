@@ -5,6 +5,7 @@
 #include "app/filedialog.h"
 #include "app/kivintegration.h"
 #include "app/qtsingleapplication.h"
+#include "app/windowgeometry.h"
 #include "importexport/importexport.h"
 #include "model/birthdayvalidator.h"
 #include "model/contactsmodel.h"
@@ -82,7 +83,12 @@ SceneSetup::SceneSetup(QtSingleApplication *app, const QString &contactId, bool 
     }
 }
 
-SceneSetup::~SceneSetup() = default;
+SceneSetup::~SceneSetup()
+{
+    if (m_viewer && m_placeRestored) {
+        WindowGeometry::save(m_viewer.get());
+    }
+}
 
 CustomQtQuick2ApplicationViewer *SceneSetup::viewer() const
 {
@@ -109,7 +115,8 @@ void SceneSetup::showWindow()
     if (kivInTabletMode()) {
         m_viewer->showMaximized();
     } else {
-        m_viewer->show();
+        WindowGeometry::restoreAndShow(m_viewer.get());
+        m_placeRestored = true;
     }
 }
 

@@ -32,7 +32,8 @@ public:
     DataBase *sqliteStore() const;
     DataBase *settingsStore() const;
 
-    // Shows the window, maximised when the desktop is in tablet mode.
+    // Shows the window, maximised when the desktop is in tablet mode, else
+    // where it was last time.
     void showWindow();
     // Shows the window and runs the event loop until the window closes.
     int exec();
@@ -44,4 +45,7 @@ private:
     std::unique_ptr<SqliteDatabase> m_sqliteStore;
     DataBase *m_activeStore = nullptr;
     std::unique_ptr<CustomQtQuick2ApplicationViewer> m_viewer;
+    // The window was placed as saved (desktop mode): its place is saved on
+    // the way out.
+    bool m_placeRestored = false;
 };
