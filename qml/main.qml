@@ -63,6 +63,7 @@ Rectangle {
         }
         bigPhotoRect.visible = false
         root.hideEditDetails()
+        contactList.takeFocus()
         if (save) {
             // The saved contact is selected and in view wherever it sorts.
             contactList.revealContact(savedId)
@@ -94,6 +95,7 @@ Rectangle {
 
     function endRemoveMode() {
         root.removeMode = false
+        contactList.takeFocus()
     }
 
     // Delete on the list: the removal mode's question for the selected
@@ -186,6 +188,7 @@ Rectangle {
         contactsProxyModel.setSourceModel(contactsModel)
         contactsProxyModel.sort()
         root.loaded = true
+        contactList.takeFocus()
     }
 
     Style { id: styles }

@@ -83,12 +83,7 @@ SceneSetup::SceneSetup(QtSingleApplication *app, const QString &contactId, bool 
     }
 }
 
-SceneSetup::~SceneSetup()
-{
-    if (m_viewer && m_placeRestored) {
-        WindowGeometry::save(m_viewer.get());
-    }
-}
+SceneSetup::~SceneSetup() = default;
 
 CustomQtQuick2ApplicationViewer *SceneSetup::viewer() const
 {
@@ -116,7 +111,6 @@ void SceneSetup::showWindow()
         m_viewer->showMaximized();
     } else {
         WindowGeometry::restoreAndShow(m_viewer.get());
-        m_placeRestored = true;
     }
 }
 

@@ -45,7 +45,4 @@ private:
     std::unique_ptr<SqliteDatabase> m_sqliteStore;
     DataBase *m_activeStore = nullptr;
     std::unique_ptr<CustomQtQuick2ApplicationViewer> m_viewer;
-    // The window was placed as saved (desktop mode): its place is saved on
-    // the way out.
-    bool m_placeRestored = false;
 };

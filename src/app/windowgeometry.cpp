@@ -36,13 +36,25 @@ void WindowGeometry::restoreAndShow(QWindow *window)
     const QRect saved = settings.value(geometryKey).toRect();
     const QScreen *screen = window->screen();
     const QRect available = screen ? screen->availableGeometry() : QRect();
-    const QRect place = fitted(saved, available, window->minimumSize(), QSize(900, 650));
+    const QRect place = fitted(saved, available, window->minimumSize(), window->size());
     window->setGeometry(place);
     if (settings.value(maximizedKey, false).toBool()) {
         window->showMaximized();
     } else {
         window->show();
     }
+    // Every move, resize and change of state while shown is remembered: a
+    // closing window can report its place no longer.
+    const auto remember = [window] {
+        if (window->isVisible()) {
+            save(window);
+        }
+    };
+    QObject::connect(window, &QWindow::xChanged, window, remember);
+    QObject::connect(window, &QWindow::yChanged, window, remember);
+    QObject::connect(window, &QWindow::widthChanged, window, remember);
+    QObject::connect(window, &QWindow::heightChanged, window, remember);
+    QObject::connect(window, &QWindow::windowStateChanged, window, remember);
 }
 
 void WindowGeometry::save(const QWindow *window)

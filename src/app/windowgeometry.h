@@ -14,7 +14,8 @@ public:
     // (centred on it) when nothing was saved; both at least `minimum`.
     static QRect fitted(const QRect &saved, const QRect &available, const QSize &minimum,
                         const QSize &fallback);
-    // Places the window as saved and shows it (maximised when it was).
+    // Places the window as saved and shows it (maximised when it was); from
+    // then on its place is saved whenever it changes.
     static void restoreAndShow(QWindow *window);
     // Remembers the window's place; a maximised window keeps the place it
     // had before.
