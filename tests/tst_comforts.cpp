@@ -17,12 +17,11 @@
 
 namespace {
 // Id, surname, name, organisation, phone, e-mail; the first three have photos.
-const QList<QStringList> people{
-        {"1", "Adams", "Ann", "", "+49 171 2345678", ""},
-        {"2", "Baker", "Bob", "Acme Tools", "", "bob.baker@example.org"},
-        {"3", "Clark", "Mäx", "", "", ""},
-        {"4", "Ёлкина", "Вера", "", "", ""},
-        {"5", "Evans", "Eve", "", "030 9876", ""}};
+const QList<QStringList> people{{"1", "Adams", "Ann", "", "+49 171 2345678", ""},
+                                {"2", "Baker", "Bob", "Acme Tools", "", "bob.baker@example.org"},
+                                {"3", "Clark", "Mäx", "", "", ""},
+                                {"4", "Ёлкина", "Вера", "", "", ""},
+                                {"5", "Evans", "Eve", "", "030 9876", ""}};
 
 // The WCAG relative luminance of a colour.
 double luminance(const QColor &colour)
@@ -79,7 +78,8 @@ void tst_Comforts::init()
         c->phoneList = person.at(4).isEmpty() ? QStringList() : QStringList{person.at(4)};
         c->emailList = person.at(5).isEmpty() ? QStringList() : QStringList{person.at(5)};
         if (c->id.toInt() <= 3) {
-            QFile picture(SceneDriver::writePicture(c->id + ".png", QColor(40 * c->id.toInt(), 90, 0)));
+            QFile picture(
+                    SceneDriver::writePicture(c->id + ".png", QColor(40 * c->id.toInt(), 90, 0)));
             QVERIFY(picture.open(QIODevice::ReadOnly));
             c->photoData = picture.readAll().toBase64();
         }
@@ -160,7 +160,8 @@ void tst_Comforts::undoBringsRemovedBack()
         QVERIFY(m_scene->click(QStringLiteral("undoButton")));
     }
     QTRY_VERIFY(!bar->isVisible());
-    const QStringList expected = undo ? QStringList{"1", "2", "3", "4", "5"} : QStringList{"4", "5"};
+    const QStringList expected =
+            undo ? QStringList{"1", "2", "3", "4", "5"} : QStringList{"4", "5"};
     QTRY_COMPARE(storedIds(), expected);
     QCOMPARE(eval("contactsModel.count").toInt(), expected.size());
     for (const QString id : {"1", "2", "3"}) {
@@ -190,8 +191,7 @@ void tst_Comforts::searchFindsWhatIsTyped()
     for (const QString &id : qAsConst(ids)) {
         QVERIFY(eval(QString("contactsProxyModel.indexOfContact('%1') >= 0").arg(id)).toBool());
     }
-    QTRY_COMPARE(SceneDriver::isShown(m_scene->item(QStringLiteral("noMatchText"))),
-                 ids.isEmpty());
+    QTRY_COMPARE(SceneDriver::isShown(m_scene->item(QStringLiteral("noMatchText"))), ids.isEmpty());
 }
 
 void tst_Comforts::keyboardDrivesTheList_data()
@@ -205,7 +205,7 @@ void tst_Comforts::keyboardDrivesTheList_data()
             << "bigPhotoRect.visible && contactDetails.detailsToSave.nameText === 'Mäx'" << all;
     QTest::newRow("Escape closes the editor unchanged")
             << "Home Down Down F2 =zz Escape"
-            << "!bigPhotoRect.visible && contactsProxyModel.currentData(258) === 'Mäx'" << all;
+            << "!bigPhotoRect.visible && contactsProxyModel.currentData(259) === 'Mäx'" << all;
     QTest::newRow("Ctrl+N, a name, Ctrl+S adds")
             << "Ctrl+N =Quentin Ctrl+S"
             << "!bigPhotoRect.visible && contactsModel.count === 6" << QStringList();
@@ -214,10 +214,10 @@ void tst_Comforts::keyboardDrivesTheList_data()
             << "contactsModel.count === 4 && contactsProxyModel.indexOfContact('1') < 0"
             << QStringList{"2", "3", "4", "5"};
     QTest::newRow("typing on the list searches")
-            << "Home =ac" << "header.searchText === 'ac' && contactsProxyModel.rowCount() === 1"
-            << all;
-    QTest::newRow("Ctrl+F, Escape clears the search")
-            << "Ctrl+F =bob Escape" << "header.searchText === ''" << all;
+            << "Home =ac"
+            << "header.searchText === 'ac' && contactsProxyModel.rowCount() === 1" << all;
+    QTest::newRow("Ctrl+F, Escape clears the search") << "Ctrl+F =bob Escape"
+                                                      << "header.searchText === ''" << all;
 }
 
 void tst_Comforts::keyboardDrivesTheList()
@@ -225,6 +225,8 @@ void tst_Comforts::keyboardDrivesTheList()
     QFETCH(QString, keys);
     QFETCH(QString, check);
     QFETCH(QStringList, stored);
+    m_scene->window()->requestActivate();
+    QVERIFY(QTest::qWaitForWindowActive(m_scene->window()));
     press(keys);
     if (keys.endsWith(QLatin1String("Return")) && keys.contains(QLatin1String("Delete"))) {
         QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
@@ -254,8 +256,8 @@ void tst_Comforts::windowPlaceSurvivesRestart_data()
     QTest::addColumn<QRect>("place");
     QTest::addColumn<QRect>("expected");
     QTest::newRow("on screen") << QRect(120, 90, 700, 640) << QRect(120, 90, 700, 640);
-    QTest::newRow("screen got smaller") << QRect(5000, 4000, 700, 640)
-                                        << QRect(1280 - 700, 1024 - 640, 700, 640);
+    QTest::newRow("screen got smaller")
+            << QRect(5000, 4000, 700, 640) << QRect(1280 - 700, 1024 - 640, 700, 640);
 }
 
 void tst_Comforts::windowPlaceSurvivesRestart()
