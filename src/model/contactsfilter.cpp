@@ -426,6 +426,18 @@ void ContactsFilter::setSearchText(const QString &text)
     m_searchCharacters = characterBits(fold);
 }
 
+qint64 ContactsFilter::searchTextBytes() const
+{
+    qint64 bytes = 0;
+    for (const RowState &state : m_rows) {
+        if (state.foldReady) {
+            bytes += qint64(state.searchText.capacity() + state.phoneDigits.capacity())
+                     * qint64(sizeof(QChar));
+        }
+    }
+    return bytes;
+}
+
 bool ContactsFilter::searchMatches(int sourceRow) const
 {
     if (m_searchFold.isEmpty()) {

@@ -48,6 +48,8 @@ public:
     // Searching: the folded search text (and its digits when it reads as a
     // phone number), and whether a row's search text or phones hold it.
     void setSearchText(const QString &text);
+    // The bytes the folded search texts and phone digits of all rows hold.
+    qint64 searchTextBytes() const;
     bool searchMatches(int sourceRow) const;
 
     // The view's row test: asks accepts, or repeats the last answer while

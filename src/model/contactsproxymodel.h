@@ -89,6 +89,8 @@ public slots:
     // Every contact of the source (shown or not) in the list's sort order,
     // for the export form.
     QVariantList contactsInListOrder() const;
+    // The bytes the row cache's folded search texts hold (for the benchmark).
+    qint64 searchTextBytes() const { return m_filter.searchTextBytes(); }
     // The id of the contact that addNewContact() stored last.
     QString lastAddedId() const { return m_lastAddedId; }
 
