@@ -107,8 +107,7 @@ fuzz: deps-fuzz
 # virtual X server from a made-up address book.
 screenshots: deps build
 	rm -rf $(BUILD_DIR)/screenshots
-	xvfb-run -a -s "-screen 0 1600x1200x24" ./$(BUILD_DIR)/tests/kiv-screenshots $(BUILD_DIR)/screenshots
-	xvfb-run -a -s "-screen 0 1600x1200x24" ./$(BUILD_DIR)/tests/kiv-scene-screenshots $(BUILD_DIR)/screenshots
+	xvfb-run -a -s "-screen 0 1600x1200x24" ./$(BUILD_DIR)/tools/kiv-screenshots $(BUILD_DIR)/screenshots
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

@@ -2,3 +2,4 @@
 kiv_add_bench(csv)
 kiv_add_bench(export)
 kiv_add_bench(import)
+kiv_add_bench(largeimport)

@@ -37,7 +37,7 @@ Item {
     Text {
         objectName: "removalHint"
         anchors { fill: parent; margins: 30 }
-        visible: root.removeMode
+        visible: root.removeMode && !edit.visible
         text: qsTr("Tap contacts to mark them, then press the tick button above to delete them.")
         color: styles.foreground.textColor
         font.pointSize: 14

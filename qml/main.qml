@@ -218,11 +218,12 @@ Rectangle {
         objectName: "importExport"
         onError: messageForm.show(text, false)
         onParsingCompleted: importExportForm.show(false)
-        onImportContact: contactsModel.addContact(contact, "")
+        onImportContact: contactsModel.queueContact(contact)
         onImportContactStarted: importExportForm.count = count
         onImportContactProgress: importExportForm.current = p
         onImportContactEnded: {
             importExportForm.completed = true
+            contactsModel.addQueuedContacts()
             contactsProxyModel.sort()
         }
     }

@@ -12,12 +12,7 @@ set_tests_properties(tst_controls_tablet PROPERTIES
 
 # Flows of the main scene through the real scene set-up, in desktop and in
 # tablet layout.
-kiv_add_test(mainscene GUI QML)
+kiv_add_test(mainscene GUI QML SOURCES scenedriver.cpp)
 add_test(NAME tst_mainscene_tablet
     COMMAND ${XVFB_RUN} -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:tst_mainscene>)
 set_tests_properties(tst_mainscene_tablet PROPERTIES ENVIRONMENT "KIV_TEST_TABLET_MODE=1")
-
-# Pictures of the scenes for `make screenshots`; not a test.
-add_executable(kiv-screenshots screenshots.cpp $<TARGET_OBJECTS:kivqml>)
-target_link_libraries(kiv-screenshots PRIVATE kivcontacts Qt5::Test)
-target_compile_options(kiv-screenshots PRIVATE -Wall -Wextra)

@@ -5,6 +5,7 @@
 #include "model/contactsmodel.h"
 #include "record/contact.h"
 #include "storage/sqlitedatabase.h"
+#include "testsupport.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -29,17 +30,9 @@
 
 namespace {
 
-QStringList &recordedWarnings()
-{
-    static QStringList list;
-    return list;
-}
-
-QtMessageHandler previousHandler = nullptr;
-
 // Scene engine messages come through the categories "qml" and "js", or as
 // default-category warnings that name a scene file or a QML type.
-bool isSceneMessage(const QMessageLogContext &context, const QString &text)
+bool isSceneMessage(QtMsgType, const QMessageLogContext &context, const QString &text)
 {
     const QString category = QString::fromLatin1(context.category ? context.category : "");
     if (category == QLatin1String("qml") || category == QLatin1String("js")) {
@@ -51,14 +44,11 @@ bool isSceneMessage(const QMessageLogContext &context, const QString &text)
            || text.contains(QLatin1String("Binding loop"));
 }
 
-void messageHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
+// Every warning of the scenes since the first driver of the process.
+MessageRecorder &recorder()
 {
-    if (type != QtDebugMsg && type != QtInfoMsg && isSceneMessage(context, text)) {
-        recordedWarnings().append(text);
-    }
-    if (previousHandler) {
-        previousHandler(type, context, text);
-    }
+    static MessageRecorder instance(isSceneMessage);
+    return instance;
 }
 
 } // namespace
@@ -66,9 +56,7 @@ void messageHandler(QtMsgType type, const QMessageLogContext &context, const QSt
 SceneDriver::SceneDriver(QObject *parent)
     : QObject(parent)
 {
-    if (!previousHandler) {
-        previousHandler = qInstallMessageHandler(messageHandler);
-    }
+    recorder();
     for (const char *scheme : {"mailto", "http", "https", "tel"}) {
         QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "openUrl");
     }
@@ -82,18 +70,16 @@ SceneDriver::~SceneDriver()
     stop();
 }
 
-bool SceneDriver::start(bool tabletMode)
+bool SceneDriver::start(bool tabletMode, const QString &contactId)
 {
     stop();
     // The scene tests also run in the touch layout (see tests/scenes.cmake).
     tabletMode = tabletMode || qEnvironmentVariableIntValue("KIV_TEST_TABLET_MODE") != 0;
-    m_setup = std::make_unique<SceneSetup>(nullptr, QString(), false, tabletMode);
+    m_setup = std::make_unique<SceneSetup>(nullptr, contactId, false, tabletMode);
     QQmlEngine *engine = m_setup->viewer()->engine();
     connect(engine, &QQmlEngine::warnings, this, [](const QList<QQmlError> &list) {
         for (const QQmlError &error : list) {
-            if (!recordedWarnings().contains(error.toString())) {
-                recordedWarnings().append(error.toString());
-            }
+            recorder().append(error.toString());
         }
     });
     if (!m_setup->viewer()->rootObject()) {
@@ -314,7 +300,7 @@ void SceneDriver::answerFileDialog(const QString &path)
         connect(guard, &QTimer::timeout, guard, [] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (box && box->isVisible()) {
-                recordedWarnings().append(QStringLiteral("unexpected dialog: ") + box->text());
+                recorder().append(QStringLiteral("unexpected dialog: ") + box->text());
                 box->reject();
             }
         });
@@ -372,6 +358,29 @@ void SceneDriver::storeContacts(const QList<Contact *> &contacts)
     }
 }
 
+void SceneDriver::storeContacts(const QString &compact)
+{
+    QList<Contact *> contacts;
+    for (auto &contact : makeContacts(compact)) {
+        contact->fullname = contact->composedFullName();
+        contacts << contact.release();
+    }
+    storeContacts(contacts);
+    qDeleteAll(contacts);
+}
+
+QStringList SceneDriver::storedTexts()
+{
+    QStringList texts;
+    const QList<Contact *> contacts = storedContacts();
+    for (Contact *contact : contacts) {
+        texts << contact->id + QLatin1Char(' ') + contactText(contact);
+    }
+    qDeleteAll(contacts);
+    texts.sort();
+    return texts;
+}
+
 QList<Contact *> SceneDriver::storedContacts()
 {
     SqliteDatabase store;
@@ -408,12 +417,12 @@ QString SceneDriver::writePicture(const QString &name, const QColor &colour)
 
 QStringList SceneDriver::warnings()
 {
-    return recordedWarnings();
+    return recorder().messages();
 }
 
 void SceneDriver::clearWarnings()
 {
-    recordedWarnings().clear();
+    recorder().clear();
 }
 
 void SceneDriver::openUrl(const QUrl &url)

@@ -29,12 +29,14 @@ public:
     explicit SceneDriver(QObject *parent = nullptr);
     ~SceneDriver() override;
 
-    // Starts the program's scene (again) and waits until the window is shown.
-    bool start(bool tabletMode = false);
+    // Starts the program's scene (again), as a start with the contact id on
+    // the command line would, and waits until the window is shown.
+    bool start(bool tabletMode = false, const QString &contactId = QString());
     // Closes the window and tears the scene down, as quitting the program does.
     void stop();
 
     QQuickWindow *window() const;
+    SceneSetup *setup() const { return m_setup.get(); }
     QQuickItem *rootItem() const;
     // The first object below `parent` (the scene root when null) with this name.
     QObject *object(const QString &name, QObject *parent = nullptr) const;
@@ -76,7 +78,11 @@ public:
     // The database file of the program, read and written outside the scene
     // (only while the scene is stopped, or for reading).
     static void storeContacts(const QList<Contact *> &contacts);
+    // Stores "Surname Name|Other*" (a star marks a favourite) under ids 1, 2, ...
+    static void storeContacts(const QString &compact);
     static QList<Contact *> storedContacts();
+    // The stored records as "id contactText()" lines, sorted.
+    static QStringList storedTexts();
     static QByteArray storedPhoto(const QString &id);
     // Removes the database file and the settings: a first start.
     static void resetHome();

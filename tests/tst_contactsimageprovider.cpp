@@ -3,7 +3,7 @@
 #include "record/contact.h"
 #include "storage/database.h"
 #include "storage/sqlitedatabase.h"
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -17,14 +17,10 @@ class tst_ContactsImageProvider : public QObject
 
 private slots:
     void initTestCase();
-    void reportsRequestedOrDefaultSize_data();
-    void reportsRequestedOrDefaultSize();
     void returnsStoredPhotoAtItsOwnSize();
     void placeholderForUnusablePhotos_data();
     void placeholderForUnusablePhotos();
     void placeholderWithoutStore();
-    void nullStoreKeepsPreviousStore();
-    void newPhotoIsServedAtOnce();
 
 private:
     QImage m_placeholder;
@@ -70,36 +66,6 @@ void tst_ContactsImageProvider::initTestCase()
 {
     m_placeholder = QImage(QStringLiteral(":/qml/images/user_128.png"));
     QCOMPARE(m_placeholder.size(), QSize(128, 128));
-}
-
-void tst_ContactsImageProvider::reportsRequestedOrDefaultSize_data()
-{
-    QTest::addColumn<QSize>("requested");
-    QTest::addColumn<QSize>("reported");
-    QTest::newRow("no request") << QSize() << QSize(100, 100);
-    QTest::newRow("zero width") << QSize(0, 50) << QSize(100, 50);
-    QTest::newRow("zero height") << QSize(64, 0) << QSize(64, 100);
-    QTest::newRow("both given") << QSize(32, 48) << QSize(32, 48);
-    QTest::newRow("negative") << QSize(-5, -1) << QSize(100, 100);
-    QTest::newRow("one pixel") << QSize(1, 1) << QSize(1, 1);
-}
-
-void tst_ContactsImageProvider::reportsRequestedOrDefaultSize()
-{
-    QFETCH(QSize, requested);
-    QFETCH(QSize, reported);
-    PhotoTable store;
-    store.photos.insert(QStringLiteral("1"), png(QSize(300, 200), Qt::red));
-    ContactsImageProvider provider;
-    provider.setDataBase(&store);
-    QSize size;
-    const QImage image = provider.requestImage(QStringLiteral("1"), &size, requested);
-    QCOMPARE(size, reported);
-    // The image itself is never scaled to the request.
-    QCOMPARE(image.size(), QSize(300, 200));
-    // Without an out-parameter the image is the same.
-    QCOMPARE(provider.requestImage(QStringLiteral("1"), nullptr, requested).size(),
-             QSize(300, 200));
 }
 
 void tst_ContactsImageProvider::returnsStoredPhotoAtItsOwnSize()
@@ -149,45 +115,6 @@ void tst_ContactsImageProvider::placeholderWithoutStore()
     QSize size;
     QCOMPARE(provider.requestImage(QStringLiteral("1"), &size, QSize(0, 50)), m_placeholder);
     QCOMPARE(size, QSize(100, 50));
-}
-
-void tst_ContactsImageProvider::nullStoreKeepsPreviousStore()
-{
-    PhotoTable store;
-    store.photos.insert(QStringLiteral("1"), png(QSize(10, 20), Qt::green));
-    ContactsImageProvider provider;
-    provider.setDataBase(&store);
-    provider.setDataBase(nullptr);
-    QCOMPARE(provider.requestImage(QStringLiteral("1"), nullptr, QSize()).size(), QSize(10, 20));
-}
-
-void tst_ContactsImageProvider::newPhotoIsServedAtOnce()
-{
-    QTemporaryDir dir;
-    SqliteDatabase store;
-    QVERIFY(store.open(dir.filePath(QStringLiteral("photos.sqlite"))));
-    Contact contact;
-    contact.id = QStringLiteral("1234");
-    contact.name = QStringLiteral("Anna");
-    store.insertContact(&contact);
-
-    ContactsImageProvider provider;
-    provider.setDataBase(&store);
-    QCOMPARE(provider.requestImage(contact.id, nullptr, QSize()), m_placeholder);
-
-    const QString first = dir.filePath(QStringLiteral("first.png"));
-    QVERIFY(QImage::fromData(png(QSize(300, 200), Qt::red)).save(first));
-    store.savePhoto(contact.id, first);
-    QImage image = provider.requestImage(contact.id, nullptr, QSize());
-    QCOMPARE(image.size(), QSize(300, 200));
-    QCOMPARE(image.pixelColor(5, 5), QColor(Qt::red));
-
-    const QString second = dir.filePath(QStringLiteral("second.png"));
-    QVERIFY(QImage::fromData(png(QSize(120, 160), Qt::yellow)).save(second));
-    store.savePhoto(contact.id, second);
-    image = provider.requestImage(contact.id, nullptr, QSize());
-    QCOMPARE(image.size(), QSize(120, 160));
-    QCOMPARE(image.pixelColor(5, 5), QColor(Qt::yellow));
 }
 
 KIV_TEST_GUILESS_MAIN(tst_ContactsImageProvider)

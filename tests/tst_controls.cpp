@@ -2,7 +2,7 @@
 // (tests/qml/controls/tst_*.qml) against the compiled-in scene files.
 // Any warning of the scene engine fails the run.
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QQmlContext>
 #include <QQmlEngine>

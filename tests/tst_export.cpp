@@ -1,113 +1,50 @@
 #include "importexport/contactsfileparser.h"
 #include "importexport/importexport.h"
 #include "record/contact.h"
+#include "testsupport.h"
 
-#include "testmain.h"
-
-#include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <csignal>
-#include <memory>
 #include <sys/resource.h>
 
+// The export half of the backend in its three formats: signals, the round
+// trip through this program's importer and another reader, and failures that
+// must leave the earlier file as it was.
 namespace {
 
-using ContactPtr = std::unique_ptr<Contact>;
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// Contacts with every awkward character in every text field.
+// Contacts with awkward characters in every text field; the second is not ticked.
 std::vector<ContactPtr> awkwardContacts()
 {
-    std::vector<ContactPtr> list;
-    auto anna = std::make_unique<Contact>();
-    anna->id = QStringLiteral("1700000000001");
-    anna->name = QString::fromUtf8("Анна \"Аня\", тест; \\");
-    anna->surname = QString::fromUtf8("Иванова-Петрова\nвторая строка");
+    auto contacts =
+            makeContacts(QString::fromUtf8("Иванова-Петрова\nвторая Анна \"Аня\", тест; \\*|"
+                                           "O'Neil, Jr. John|Cleo"));
+    Contact *anna = contacts[0].get();
     anna->middlename = QString::fromUtf8("Сергеевна");
     anna->organization = QString::fromUtf8("ООО \"Рога, копыта; и Ко\" \\ филиал");
     anna->dateOfBirth = QStringLiteral("17.05.1990");
-    anna->comment = QString::fromUtf8(
-            "first line, with \"quotes\"; and \\backslash\nвторая строка\n\nlast");
-    anna->isFavorite = true;
+    anna->comment = QString::fromUtf8("first, \"quotes\"; \\backslash\nвторая строка\n\nlast");
     anna->phoneList = QStringList{"+7 916 123-45-67", "+7 (495) 1, ext. 2", "555;1"};
     anna->phoneGroupList = QStringList{"Mobile", "Home", "Work"};
     anna->emailList = QStringList{QString::fromUtf8("anna@пример.рф"), "a.b+c@example.org"};
     anna->emailGroupList = QStringList{"Home", "Work"};
     anna->addressList =
-            QStringList{QString::fromUtf8("ул. Ленина, 1; кв. \"5\"\nМосква"), "Work street 5\\7"};
+            QStringList{QString::fromUtf8("ул. Ленина, 1; кв. \"5\"\nМосква"), "W 5\\7"};
     anna->addressGroupList = QStringList{"Home", "Work"};
     anna->linkList = QStringList{"https://a.example/x?y=1,2;3", "http://b.example/\"q\""};
-    list.push_back(std::move(anna));
-
-    auto john = std::make_unique<Contact>();
-    john->id = QStringLiteral("1700000000002");
-    john->name = QStringLiteral("John \"Johnny\"");
-    john->surname = QStringLiteral("O'Neil, Jr.");
-    john->comment = QStringLiteral("single line");
-    john->phoneList = QStringList{"123"};
-    john->phoneGroupList = QStringList{"Mobile"};
-    list.push_back(std::move(john));
-
-    auto cleo = std::make_unique<Contact>();
-    cleo->id = QStringLiteral("1700000000003");
-    cleo->name = QStringLiteral("Cleo");
-    cleo->dateOfBirth = QStringLiteral("01.01.2000");
-    list.push_back(std::move(cleo));
-    for (ContactPtr &contact : list) {
+    contacts[1]->importMe = false;
+    contacts[2]->dateOfBirth = QStringLiteral("01.01.2000");
+    for (auto &contact : contacts) {
+        contact->id = QStringLiteral("170000000000") + contact->id;
         contact->fullname = contact->composedFullName();
     }
-    return list;
+    return contacts;
 }
-
-QVariantList variants(const std::vector<ContactPtr> &list)
-{
-    QVariantList result;
-    for (const ContactPtr &contact : list) {
-        result.append(QVariant::fromValue(contact.get()));
-    }
-    return result;
-}
-
-struct Parsed
-{
-    explicit Parsed(const QVariantList &list)
-    {
-        for (const QVariant &value : list) {
-            contacts.emplace_back(value.value<Contact *>());
-        }
-    }
-    const Contact *byName(const QString &name) const
-    {
-        for (const ContactPtr &contact : contacts) {
-            if (contact->name == name) {
-                return contact.get();
-            }
-        }
-        return nullptr;
-    }
-    std::vector<ContactPtr> contacts;
-};
 
 // Makes writes beyond a size fail (EFBIG) while it lives, like a full disk.
 class FileSizeLimit
@@ -134,358 +71,200 @@ private:
 
 } // namespace
 
-// The export half of the backend: the writers, their signals and failures,
-// and round trips through this program's importer and other readers.
 class tst_Export : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void exportEmitsSignalsInOrder_data();
-    void exportEmitsSignalsInOrder();
-    void nothingTickedLeavesTargetUntouched();
-    void missingDirectoryReportsOpenError_data();
-    void missingDirectoryReportsOpenError();
-    void failedWriteLeavesTargetUnchanged_data();
-    void failedWriteLeavesTargetUnchanged();
-    void killedExportLeavesTargetUnchanged_data();
-    void killedExportLeavesTargetUnchanged();
-    void csvIsUtf8WithoutMark();
-    void csvRoundTrip();
-    void databaseRoundTrip();
+    void exports_data();
+    void exports();
+    void failureLeavesEarlierFile_data();
+    void failureLeavesEarlierFile();
     void pythonCsvModuleReadsExport();
 
 private:
-    QString exportTo(const QString &name, ImportExport::ExportMethod method,
-                     const std::vector<ContactPtr> &contacts, QStringList *log = nullptr);
+    QString exportTo(const QString &name, int method, const std::vector<ContactPtr> &contacts);
     QTemporaryDir m_dir;
+    SignalLog m_log;
+    // The contacts the backend still holds after the last export.
+    int m_leftOver = -1;
 };
 
-void tst_Export::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-}
-
-QString tst_Export::exportTo(const QString &name, ImportExport::ExportMethod method,
-                             const std::vector<ContactPtr> &contacts, QStringList *log)
+QString tst_Export::exportTo(const QString &name, int method,
+                             const std::vector<ContactPtr> &contacts)
 {
     const QString path = m_dir.filePath(name);
     ImportExport backend;
-    if (log) {
-        connect(&backend, &ImportExport::importContactStarted, this,
-                [log](int n) { *log << QStringLiteral("started %1").arg(n); });
-        connect(&backend, &ImportExport::importContactProgress, this,
-                [log](int p) { *log << QStringLiteral("progress %1").arg(p); });
-        connect(&backend, &ImportExport::importContactEnded, this, [log] { *log << "ended"; });
-        connect(&backend, &ImportExport::error, this,
-                [log](const QString &text) { *log << QStringLiteral("error ") + text; });
+    m_log.watch(&backend, &ImportExport::importContactStarted, QStringLiteral("started"));
+    m_log.watch(&backend, &ImportExport::importContactProgress, QStringLiteral("progress"));
+    m_log.watch(&backend, &ImportExport::importContactEnded, QStringLiteral("ended"));
+    m_log.watch(&backend, &ImportExport::error, QStringLiteral("error"));
+    QVariantList list;
+    for (const ContactPtr &contact : contacts) {
+        list << QVariant::fromValue(contact.get());
     }
-    backend.setContactsForExport(variants(contacts));
-    backend.setExportFileAndMethod(path, method);
+    backend.setContactsForExport(list);
+    backend.setExportFileAndMethod(path, ImportExport::ExportMethod(method));
     backend.exportContacts();
+    m_leftOver = backend.contacts().size();
     return path;
 }
 
-void tst_Export::exportEmitsSignalsInOrder_data()
+void tst_Export::exports_data()
 {
     QTest::addColumn<int>("method");
-    QTest::newRow("Google CSV") << int(ImportExport::GOOGLE_CSV_METHOD);
-    QTest::newRow("vCard") << int(ImportExport::VCARD_METHOD);
-    QTest::newRow("database") << int(ImportExport::SQLITE_METHOD);
+    QTest::addColumn<QString>("file");
+    // The ticked contacts as the importer reads them back. Known losses, kept
+    // visible here: CSV and vCard read every e-mail back as "Home", a CSV
+    // note gains a line break, vCard writes the birthday as an ISO date.
+    QTest::addColumn<QString>("readBack");
+
+    QTest::newRow("Google CSV")
+            << int(ImportExport::GOOGLE_CSV_METHOD) << "out.csv"
+            << QString::fromUtf8(
+                       R"({"addresses":["ул. Ленина, 1; кв. \"5\"\nМосква / Home","W 5\\7 / Work"],"comment":"first, \"quotes\"; \\backslash\nвторая строка\n\nlast\n","dateOfBirth":"17.05.1990","emails":["anna@пример.рф / Home","a.b+c@example.org / Home"],"favorite":true,"links":["https://a.example/x?y=1,2;3","http://b.example/\"q\""],"middlename":"Сергеевна","name":"Анна \"Аня\", тест; \\","organization":"ООО \"Рога, копыта; и Ко\" \\ филиал","phones":["+7 916 123-45-67 / Mobile","+7 (495) 1, ext. 2 / Home","555;1 / Work"],"surname":"Иванова-Петрова\nвторая"})"
+                       "\n"
+                       R"({"dateOfBirth":"01.01.2000","name":"Cleo"})");
+    QTest::newRow("vCard")
+            << int(ImportExport::VCARD_METHOD) << "out.vcf"
+            << QString::fromUtf8(
+                       R"({"addresses":["ул. Ленина, 1; кв. \"5\"\nМосква / Home","W 5\\7 / Work"],"comment":"first, \"quotes\"; \\backslash\nвторая строка\n\nlast","dateOfBirth":"1990-05-17","emails":["anna@пример.рф / Home","a.b+c@example.org / Home"],"favorite":true,"links":["https://a.example/x?y=1,2;3","http://b.example/\"q\""],"middlename":"Сергеевна","name":"Анна \"Аня\", тест; \\","organization":"ООО \"Рога, копыта; и Ко\" \\ филиал","phones":["+7 916 123-45-67 / Mobile","+7 (495) 1, ext. 2 / Home","555;1 / Work"],"surname":"Иванова-Петрова\nвторая"})"
+                       "\n"
+                       R"({"dateOfBirth":"2000-01-01","name":"Cleo"})");
+    QTest::newRow("database")
+            << int(ImportExport::SQLITE_METHOD) << "out.sqlite"
+            << QString::fromUtf8(
+                       R"({"addresses":["ул. Ленина, 1; кв. \"5\"\nМосква / Home","W 5\\7 / Work"],"comment":"first, \"quotes\"; \\backslash\nвторая строка\n\nlast","dateOfBirth":"17.05.1990","emails":["anna@пример.рф / Home","a.b+c@example.org / Work"],"favorite":true,"fullname":"Иванова-Петрова вторая Анна \"Аня\", тест; \\ Сергеевна","links":["https://a.example/x?y=1,2;3","http://b.example/\"q\""],"middlename":"Сергеевна","name":"Анна \"Аня\", тест; \\","organization":"ООО \"Рога, копыта; и Ко\" \\ филиал","phones":["+7 916 123-45-67 / Mobile","+7 (495) 1, ext. 2 / Home","555;1 / Work"],"surname":"Иванова-Петрова\nвторая"})"
+                       "\n"
+                       R"({"dateOfBirth":"01.01.2000","fullname":"Cleo","name":"Cleo"})");
 }
 
-void tst_Export::exportEmitsSignalsInOrder()
+void tst_Export::exports()
 {
     QFETCH(int, method);
-    std::vector<ContactPtr> contacts = awkwardContacts();
-    contacts.at(1)->importMe = false;
-    const char *const extensions[] = {"csv", "vcf", "sqlite"};
-    const QString path = m_dir.filePath(QStringLiteral("order.") + extensions[method]);
-    QVERIFY(writeBytes(path, "old content"));
-
-    ImportExport backend;
-    QStringList log;
-    connect(&backend, &ImportExport::importContactStarted, this,
-            [&](int n) { log << QStringLiteral("started %1").arg(n); });
-    connect(&backend, &ImportExport::importContactProgress, this,
-            [&](int p) { log << QStringLiteral("progress %1").arg(p); });
-    connect(&backend, &ImportExport::importContactEnded, this, [&] { log << "ended"; });
-    QSignalSpy errors(&backend, &ImportExport::error);
-    QSignalSpy changed(&backend, &ImportExport::contactsChanged);
-    backend.setContactsForExport(variants(contacts));
-    QCOMPARE(changed.count(), 1);
-    backend.setContactsForExport(variants(contacts));
-    QCOMPARE(changed.count(), 2);
-    backend.setExportFileAndMethod(path, ImportExport::ExportMethod(method));
-    backend.exportContacts();
-    QCOMPARE(errors.count(), 0);
-    QCOMPARE(log, (QStringList{"started 2", "progress 1", "progress 2", "ended"}));
-    QVERIFY(backend.contacts().isEmpty());
-    QCOMPARE(changed.count(), 2);
-    QVERIFY(fileBytes(path) != "old content");
-
-    // The exported contacts belong to the caller and stay as they were.
-    QCOMPARE(contacts.at(0)->name, awkwardContacts().at(0)->name);
-    // The list was emptied: a second export does nothing.
-    log.clear();
-    backend.exportContacts();
-    QVERIFY(log.isEmpty());
-
-    if (method == ImportExport::VCARD_METHOD) {
-        const QByteArray bytes = fileBytes(path);
-        QCOMPARE(bytes.count("BEGIN:VCARD\n"), 2);
-        QVERIFY(bytes.contains("END:VCARD\nBEGIN:VCARD\n"));
-        QVERIFY(bytes.contains(QString::fromUtf8("Сергеевна").toUtf8()));
-        QVERIFY(bytes.endsWith("END:VCARD\n"));
-    }
+    QFETCH(QString, file);
+    m_log.entries.clear();
+    writeFile(m_dir.filePath(file), "old content");
+    const auto contacts = awkwardContacts();
+    const QString path = exportTo(file, method, contacts);
+    QCOMPARE(m_log.entries.join(' '), QStringLiteral("started(2) progress(1) progress(2) ended()"));
+    QCOMPARE(m_leftOver, 0);
+    // The exported records belong to the caller and stay as they were.
+    QCOMPARE(contactText(contacts[0].get()), contactText(awkwardContacts()[0].get()));
     const Parsed parsed(ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")));
-    QCOMPARE(int(parsed.contacts.size()), 2);
-    QVERIFY(parsed.byName(contacts.at(0)->name));
-    QVERIFY(parsed.byName(contacts.at(2)->name));
-}
+    QTEST(parsed.texts().join('\n'), "readBack");
+    const QByteArray bytes = readFile(path);
+    if (method != ImportExport::SQLITE_METHOD) {
+        // UTF-8 without a mark, line feeds only, the last line ended.
+        QVERIFY(bytes.contains(QString::fromUtf8("Сергеевна").toUtf8()));
+        QVERIFY(!bytes.startsWith("\xEF\xBB\xBF") && bytes.endsWith('\n'));
+    }
 
-void tst_Export::nothingTickedLeavesTargetUntouched()
-{
-    std::vector<ContactPtr> contacts = awkwardContacts();
-    for (ContactPtr &contact : contacts) {
+    // Nothing ticked: no signal, and the file is left alone.
+    m_log.entries.clear();
+    for (const ContactPtr &contact : contacts) {
         contact->importMe = false;
     }
-    const QString path = m_dir.filePath(QStringLiteral("untouched.csv"));
-    QVERIFY(writeBytes(path, "keep me"));
-    QStringList log;
-    ImportExport backend;
-    QSignalSpy errors(&backend, &ImportExport::error);
-    QSignalSpy started(&backend, &ImportExport::importContactStarted);
-    backend.setContactsForExport(variants(contacts));
-    backend.setExportFileAndMethod(path, ImportExport::GOOGLE_CSV_METHOD);
-    backend.exportContacts();
-    QCOMPARE(errors.count() + started.count(), 0);
-    QCOMPARE(fileBytes(path), QByteArray("keep me"));
-    QCOMPARE(backend.contacts().size(), 3);
+    exportTo(file, method, contacts);
+    QCOMPARE(m_log.entries, QStringList());
+    QCOMPARE(readFile(path), bytes);
 }
 
-void tst_Export::missingDirectoryReportsOpenError_data()
+void tst_Export::failureLeavesEarlierFile_data()
 {
     QTest::addColumn<int>("method");
-    QTest::newRow("Google CSV") << int(ImportExport::GOOGLE_CSV_METHOD);
-    QTest::newRow("vCard") << int(ImportExport::VCARD_METHOD);
-    QTest::newRow("database") << int(ImportExport::SQLITE_METHOD);
-}
-
-void tst_Export::missingDirectoryReportsOpenError()
-{
-    QFETCH(int, method);
-    const std::vector<ContactPtr> contacts = awkwardContacts();
-    const QString path = m_dir.filePath(QStringLiteral("missing/dir/out.file"));
-    ImportExport backend;
-    QStringList log;
-    connect(&backend, &ImportExport::importContactStarted, this, [&](int) { log << "started"; });
-    connect(&backend, &ImportExport::importContactProgress, this, [&](int) { log << "progress"; });
-    connect(&backend, &ImportExport::importContactEnded, this, [&] { log << "ended"; });
-    connect(&backend, &ImportExport::error, this, [&](const QString &text) { log << text; });
-    backend.setContactsForExport(variants(contacts));
-    backend.setExportFileAndMethod(path, ImportExport::ExportMethod(method));
-    backend.exportContacts();
-    QCOMPARE(log, QStringList{QStringLiteral("Unable to open file for writing: ") + path
-                              + QStringLiteral(" (No such file or directory)")});
-    QCOMPARE(backend.contacts().size(), int(contacts.size()));
-    QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("missing"))));
-}
-
-void tst_Export::failedWriteLeavesTargetUnchanged_data()
-{
-    QTest::addColumn<int>("method");
-    QTest::newRow("Google CSV") << int(ImportExport::GOOGLE_CSV_METHOD);
-    QTest::newRow("vCard") << int(ImportExport::VCARD_METHOD);
-    QTest::newRow("database") << int(ImportExport::SQLITE_METHOD);
-}
-
-void tst_Export::failedWriteLeavesTargetUnchanged()
-{
-    QFETCH(int, method);
-    // Enough data that the writer hits the size limit after it started.
-    std::vector<ContactPtr> contacts;
-    for (int i = 0; i < 2000; ++i) {
-        auto contact = std::make_unique<Contact>();
-        contact->id = QString::number(1700000000000LL + i);
-        contact->name = QStringLiteral("Name %1").arg(i);
-        contact->comment = QString(200, QLatin1Char('c'));
-        contacts.push_back(std::move(contact));
+    QTest::addColumn<QString>("failure");
+    const char *names[] = {"Google CSV", "vCard", "database"};
+    for (int method = 0; method < 3; ++method) {
+        for (const char *failure : {"missing folder", "full disk", "killed"}) {
+            QTest::addRow("%s, %s", names[method], failure) << method << failure;
+        }
     }
-    const QString name = QStringLiteral("full-%1").arg(method);
+}
+
+// Whatever happens to the export, the earlier file stays as it was and no
+// temporary file is left behind.
+void tst_Export::failureLeavesEarlierFile()
+{
+    QFETCH(int, method);
+    QFETCH(QString, failure);
+    m_log.entries.clear();
+    const QString name = QStringLiteral("target-%1").arg(method);
     const QString path = m_dir.filePath(name);
-    const QByteArray old(1000, 'o');
-    QVERIFY(writeBytes(path, old));
-
-    QStringList log;
-    {
-        FileSizeLimit limit(64 * 1024);
-        exportTo(name, ImportExport::ExportMethod(method), contacts, &log);
-    }
-    QVERIFY2(!log.isEmpty() && log.first() == QLatin1String("started 2000"),
-             qPrintable(log.join('|')));
-    QCOMPARE(log.last(), QStringLiteral("error Unable to write file: ") + path);
-    QVERIFY(!log.contains(QStringLiteral("ended")));
-    QCOMPARE(fileBytes(path), old);
-    // No temporary file is left behind.
-    QCOMPARE(QDir(m_dir.path())
-                     .entryList(QStringList{QStringLiteral("*") + name + QStringLiteral("*")},
-                                QDir::Files | QDir::Hidden),
-             QStringList{name});
-}
-
-void tst_Export::killedExportLeavesTargetUnchanged_data()
-{
-    QTest::addColumn<int>("method");
-    QTest::newRow("Google CSV") << int(ImportExport::GOOGLE_CSV_METHOD);
-    QTest::newRow("vCard") << int(ImportExport::VCARD_METHOD);
-    QTest::newRow("database") << int(ImportExport::SQLITE_METHOD);
-}
-
-// A process killed in the middle of an export (power cut, crash) must not
-// leave a half-written file where the user's earlier export was.
-void tst_Export::killedExportLeavesTargetUnchanged()
-{
-    QFETCH(int, method);
-    const QString target = m_dir.filePath(QStringLiteral("killed-%1.out").arg(method));
     const QByteArray old("the earlier export\n");
-    {
-        QFile file(target);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(old);
+    writeFile(path, old);
+    if (failure == QLatin1String("missing folder")) {
+        const QString missing = QStringLiteral("missing/") + name;
+        exportTo(missing, method, awkwardContacts());
+        QCOMPARE(m_log.entries.join('|'),
+                 QStringLiteral("error(Unable to open file for writing: ") + m_dir.filePath(missing)
+                         + QStringLiteral(" (No such file or directory))"));
+        // A failed export keeps its contacts for a retry.
+        QCOMPARE(m_leftOver, 3);
+        QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("missing"))));
+    } else if (failure == QLatin1String("full disk")) {
+        // Enough data that the writer hits the limit after it started.
+        std::vector<ContactPtr> contacts;
+        for (int i = 0; i < 2000; ++i) {
+            contacts.push_back(makeContact(QString::number(1700000000000LL + i),
+                                           QStringLiteral("Name %1").arg(i)));
+            contacts.back()->comment = QString(200, QLatin1Char('c'));
+        }
+        {
+            FileSizeLimit limit(64 * 1024);
+            exportTo(name, method, contacts);
+        }
+        QCOMPARE(m_log.entries.first(), QStringLiteral("started(2000)"));
+        QCOMPARE(m_log.entries.last(), QStringLiteral("error(Unable to write file: ") + path + ')');
+    } else {
+        // A process killed in the middle of an export (power cut, crash).
+        QProcess child;
+        child.start(QStringLiteral(EXPORT_CRASH_CHILD), {QString::number(method), path});
+        QVERIFY(child.waitForStarted(10000));
+        QByteArray output;
+        QTRY_VERIFY_WITH_TIMEOUT(
+                (output += child.readAllStandardOutput()).contains("progress 1000"), 30000);
+        child.kill();
+        QVERIFY(child.waitForFinished(10000));
     }
-
-    QProcess child;
-    child.start(QStringLiteral(EXPORT_CRASH_CHILD), {QString::number(method), target});
-    QVERIFY(child.waitForStarted(10000));
-    QByteArray output;
-    QTRY_VERIFY_WITH_TIMEOUT((output += child.readAllStandardOutput()).contains("progress 1000"),
-                             30000);
-    child.kill();
-    QVERIFY(child.waitForFinished(10000));
-    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-
-    QFile file(target);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), old);
-}
-
-void tst_Export::csvIsUtf8WithoutMark()
-{
-    const std::vector<ContactPtr> contacts = awkwardContacts();
-    const QString path =
-            exportTo(QStringLiteral("utf8.csv"), ImportExport::GOOGLE_CSV_METHOD, contacts);
-    const QByteArray bytes = fileBytes(path);
-    QVERIFY(bytes.startsWith("\"Name\""));
-    QVERIFY(bytes.contains(QString::fromUtf8("Сергеевна").toUtf8()));
-    QVERIFY(!bytes.contains('\r'));
-    QVERIFY(bytes.endsWith('\n'));
-}
-
-void tst_Export::csvRoundTrip()
-{
-    const std::vector<ContactPtr> contacts = awkwardContacts();
-    const QString path =
-            exportTo(QStringLiteral("roundtrip.csv"), ImportExport::GOOGLE_CSV_METHOD, contacts);
-    // The codec offered by default must not matter: the file is UTF-8 and
-    // read as such when the user picks UTF-8.
-    const Parsed parsed(ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")));
-    QCOMPARE(int(parsed.contacts.size()), 3);
-    for (const ContactPtr &original : contacts) {
-        const Contact *back = parsed.byName(original->name);
-        QVERIFY2(back, qPrintable(original->name));
-        QCOMPARE(back->surname, original->surname);
-        QCOMPARE(back->middlename, original->middlename);
-        QCOMPARE(back->organization, original->organization);
-        QCOMPARE(back->dateOfBirth, original->dateOfBirth);
-        QCOMPARE(back->isFavorite, original->isFavorite);
-        QCOMPARE(back->comment,
-                 original->comment.isEmpty() ? QString() : original->comment + QLatin1Char('\n'));
-        QCOMPARE(back->phoneList, original->phoneList);
-        QCOMPARE(back->phoneGroupList, original->phoneGroupList);
-        QCOMPARE(back->emailList, original->emailList);
-        QCOMPARE(back->emailGroupList,
-                 QStringList(QVector<QString>(original->emailList.size(), "Home").toList()));
-        QCOMPARE(back->addressList, original->addressList);
-        QCOMPARE(back->addressGroupList, original->addressGroupList);
-        QCOMPARE(back->linkList, original->linkList);
+    QCOMPARE(readFile(path), old);
+    if (failure != QLatin1String("killed")) {
+        QCOMPARE(QDir(m_dir.path())
+                         .entryList({QLatin1Char('*') + name + QLatin1Char('*')},
+                                    QDir::Files | QDir::Hidden),
+                 QStringList{name});
     }
 }
 
-void tst_Export::databaseRoundTrip()
-{
-    const std::vector<ContactPtr> contacts = awkwardContacts();
-    const QString path =
-            exportTo(QStringLiteral("roundtrip.sqlite"), ImportExport::SQLITE_METHOD, contacts);
-    const Parsed parsed(ContactsFileParser::parseFile(path, QStringLiteral("Windows-1251")));
-    QCOMPARE(int(parsed.contacts.size()), 3);
-    for (const ContactPtr &original : contacts) {
-        const Contact *back = parsed.byName(original->name);
-        QVERIFY2(back, qPrintable(original->name));
-        QCOMPARE(back->id, original->id);
-        QCOMPARE(back->surname, original->surname);
-        QCOMPARE(back->middlename, original->middlename);
-        QCOMPARE(back->organization, original->organization);
-        QCOMPARE(back->dateOfBirth, original->dateOfBirth);
-        QCOMPARE(back->isFavorite, original->isFavorite);
-        QCOMPARE(back->comment, original->comment);
-        QCOMPARE(back->phoneList, original->phoneList);
-        QCOMPARE(back->phoneGroupList, original->phoneGroupList);
-        QCOMPARE(back->emailList, original->emailList);
-        QCOMPARE(back->emailGroupList, original->emailGroupList);
-        QCOMPARE(back->addressList, original->addressList);
-        QCOMPARE(back->addressGroupList, original->addressGroupList);
-        QCOMPARE(back->linkList, original->linkList);
-    }
-}
-
+// Another reader: Python's csv module in strict mode reads every field back.
 void tst_Export::pythonCsvModuleReadsExport()
 {
     const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
     if (python.isEmpty()) {
         QSKIP("python3 is not installed");
     }
-    const std::vector<ContactPtr> contacts = awkwardContacts();
-    const QString path =
-            exportTo(QStringLiteral("python.csv"), ImportExport::GOOGLE_CSV_METHOD, contacts);
-    const QString script = QStringLiteral(R"(
-import csv, json, sys
-with open(sys.argv[1], newline='', encoding='utf-8') as f:
-    rows = list(csv.reader(f, strict=True))
-header = rows[0]
-out = []
-for row in rows[1:]:
-    assert len(row) == len(header), (len(row), len(header))
-    get = lambda name: row[header.index(name)]
-    phones = [row[i + 1] for i, h in enumerate(header) if h.endswith(' - Type') and h.startswith('Phone') and row[i]]
-    emails = [row[i + 1] for i, h in enumerate(header) if h.endswith(' - Type') and h.startswith('E-mail') and row[i]]
-    out.append({'given': get('Given Name'), 'family': get('Family Name'), 'notes': get('Notes'),
-                'phones': phones, 'emails': emails})
-print(json.dumps(out))
-)");
+    auto contacts = awkwardContacts();
+    contacts[1]->importMe = true;
+    const QString path = exportTo(QStringLiteral("python.csv"), 0, contacts);
     QProcess process;
-    process.start(python, {QStringLiteral("-c"), script, path});
+    process.start(python, {QStringLiteral("-c"), QStringLiteral(R"(
+import csv, json, sys
+rows = list(csv.reader(open(sys.argv[1], newline='', encoding='utf-8'), strict=True))
+values = lambda row, kind: [row[i + 1] for i, h in enumerate(rows[0])
+                            if h.startswith(kind) and h.endswith(' - Type') and row[i]]
+print(json.dumps([[row[rows[0].index('Given Name')], row[rows[0].index('Family Name')],
+                   row[rows[0].index('Notes')]] + values(row, 'Phone') + values(row, 'E-mail')
+                  for row in rows[1:] if len(row) == len(rows[0])]))
+)"),
+                           path});
     QVERIFY(process.waitForFinished(30000));
     QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
     const QJsonArray rows = QJsonDocument::fromJson(process.readAllStandardOutput()).array();
     QCOMPARE(rows.size(), 3);
     for (int i = 0; i < 3; ++i) {
-        const QJsonObject row = rows.at(i).toObject();
-        const Contact &original = *contacts.at(size_t(i));
-        QCOMPARE(row.value("given").toString(), original.name);
-        QCOMPARE(row.value("family").toString(), original.surname);
-        QCOMPARE(row.value("notes").toString(), original.comment);
-        QStringList phones;
-        for (const QJsonValue &phone : row.value("phones").toArray()) {
-            phones << phone.toString();
-        }
-        QCOMPARE(phones, original.phoneList);
-        QStringList emails;
-        for (const QJsonValue &email : row.value("emails").toArray()) {
-            emails << email.toString();
-        }
-        QCOMPARE(emails, original.emailList);
+        const Contact *c = contacts[size_t(i)].get();
+        QCOMPARE(rows.at(i).toVariant().toStringList(),
+                 QStringList({c->name, c->surname, c->comment}) + c->phoneList + c->emailList);
     }
 }
 

@@ -1,6 +1,6 @@
 #include "app/filedialog.h"
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,8 +22,6 @@ private slots:
     void initTestCase();
     void cancelEmitsOneEmptyName_data();
     void cancelEmitsOneEmptyName();
-    void imageDialogParameters();
-    void importDialogParameters();
     void exportProposesNameInHome();
     void acceptedFileIsReportedOnce();
 
@@ -108,38 +106,6 @@ void tst_FileDialog::cancelEmitsOneEmptyName()
             [](QFileDialog *dialog) { dialog->reject(); });
     QCOMPARE(chosen.count(), 1);
     QCOMPARE(chosen.at(0).at(0).toString(), QString());
-}
-
-void tst_FileDialog::imageDialogParameters()
-{
-    FileDialog backend;
-    withDialog([&] { backend.show(); },
-               [this](QFileDialog *dialog) {
-                   QCOMPARE(dialog->windowTitle(), QStringLiteral("Choose image file"));
-                   QCOMPARE(dialog->nameFilters(),
-                            QStringList{QStringLiteral("Image Files (*.jpeg *.jpg *.png *.gif)")});
-                   QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
-                   QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
-                   QCOMPARE(dialog->directory().absolutePath(), m_home);
-               });
-}
-
-void tst_FileDialog::importDialogParameters()
-{
-    FileDialog backend;
-    withDialog([&] { backend.showImport(); },
-               [this](QFileDialog *dialog) {
-                   QCOMPARE(dialog->windowTitle(),
-                            QStringLiteral("Choose csv, vcard or sqlite file"));
-                   // No filter: every file is listed.
-                   const QStringList filters = dialog->nameFilters();
-                   QVERIFY2(filters.isEmpty()
-                                    || filters == QStringList{QStringLiteral("All Files (*)")},
-                            qPrintable(filters.join(QLatin1Char(','))));
-                   QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
-                   QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
-                   QCOMPARE(dialog->directory().absolutePath(), m_home);
-               });
 }
 
 void tst_FileDialog::exportProposesNameInHome()

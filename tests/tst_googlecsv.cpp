@@ -1,97 +1,69 @@
-#include "importexport/csvtokenizer.h"
 #include "importexport/googlecsv.h"
 #include "record/contact.h"
+#include "testsupport.h"
 
-#include "testmain.h"
+#include <QGuiApplication>
 
-#include <QTest>
-
-#include <memory>
-
-namespace {
-
-std::unique_ptr<Contact> makeContact(const QString &name, const QString &surname)
-{
-    auto contact = std::make_unique<Contact>();
-    contact->name = name;
-    contact->surname = surname;
-    contact->fullname = Contact::composeFullName(surname, name, QString());
-    return contact;
-}
-
-QStringList fields(const QString &line)
-{
-    const QList<QStringList> rows = CsvTokenizer::tokenize(line + QLatin1Char('\n'));
-    return rows.isEmpty() ? QStringList() : rows.first();
-}
-
-QString lineOf(const Contact &contact, const GoogleCsv::Counts &counts)
-{
-    return contact.toGoogleCsvLine(counts.emails, counts.phones, counts.addresses, counts.links);
-}
-
-} // namespace
-
-// The Google CSV layout of the export: header, lines, padding and types.
+// The Google CSV layout of the export, as Google's own import reads it:
+// header, padding of short lists, types, group membership and quoting.
 class tst_GoogleCsv : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void noListsGive35Columns();
-    void shortContactIsPadded();
-    void groupMembershipMarksFavourites();
+    void writesGoogleLayout();
     void typeOfLabel_data();
     void typeOfLabel();
-    void emailAndLinkTypes();
-    void emptyValueQuotedMissingValueEmpty();
-    void unlabelledEntriesKeepLineLength();
-    void quotesAreDoubled();
 };
 
-void tst_GoogleCsv::noListsGive35Columns()
+void tst_GoogleCsv::writesGoogleLayout()
 {
-    auto anna = makeContact("Anna", "Smith");
-    const QList<Contact *> list{anna.get()};
+    auto contacts = makeContacts(QStringLiteral("Smith Anna \"Ann\"*|Brown Bob|Stone"));
+    Contact *anna = contacts[0].get();
+    anna->emailList = QStringList{"a@x.org", "b@y.org"};
+    anna->emailGroupList = QStringList{"Work", "Home"};
+    anna->linkList = QStringList{"https://x.org"};
+    anna->organization = QStringLiteral("Acme");
+    // Three phones with two labels; an address without a label.
+    anna->phoneList = QStringList{"1", "2", "3"};
+    anna->phoneGroupList = QStringList{"Home", "Work"};
+    anna->addressList = QStringList{"Street 1"};
+    contacts[1]->phoneList = QStringList{"9"};
+    contacts[1]->phoneGroupList = QStringList{"Work"};
+    QList<Contact *> list;
+    for (const auto &contact : contacts) {
+        contact->fullname = contact->composedFullName();
+        list << contact.get();
+    }
     const GoogleCsv::Counts counts = GoogleCsv::countsOf(list);
-    const QString header = GoogleCsv::header(counts);
-    QCOMPARE(fields(header).size(), 35);
-    QVERIFY(header.startsWith(QLatin1String("\"Name\",\"Given Name\",\"Additional Name\"")));
-    QVERIFY(header.endsWith(QLatin1String("\"Organization 1 - Job Description\"")));
-    const QString line = lineOf(*anna, counts);
-    // 35 fields: the last (empty) field is not followed by another comma.
-    QCOMPARE(fields(line).size(), 35);
-    QCOMPARE(line.count(QLatin1Char(',')), 34);
-}
-
-void tst_GoogleCsv::shortContactIsPadded()
-{
-    auto three = makeContact("Anna", "Smith");
-    three->phoneList = QStringList{"1", "2", "3"};
-    three->phoneGroupList = QStringList{"Mobile", "Home", "Work"};
-    auto one = makeContact("Bob", "Brown");
-    one->phoneList = QStringList{"9"};
-    one->phoneGroupList = QStringList{"Work"};
-    const GoogleCsv::Counts counts = GoogleCsv::countsOf({three.get(), one.get()});
-    QCOMPARE(counts.phones, 3);
-    const QStringList header = fields(GoogleCsv::header(counts));
-    QCOMPARE(header.size(), 35 + 6);
-    QCOMPARE(header.at(27), QStringLiteral("Phone 1 - Type"));
-    QCOMPARE(header.at(31), QStringLiteral("Phone 3 - Type"));
-    const QString line = lineOf(*one, counts);
-    QVERIFY(line.contains(QLatin1String("\"Work\",\"9\",,,,,,\"")));
-    QCOMPARE(fields(line).size(), header.size());
-    QCOMPARE(fields(lineOf(*three, counts)).mid(27, 6),
-             (QStringList{"Mobile", "1", "Home", "2", "Work", "3"}));
-}
-
-void tst_GoogleCsv::groupMembershipMarksFavourites()
-{
-    auto anna = makeContact("Anna", "Smith");
-    anna->isFavorite = true;
-    QCOMPARE(fields(lineOf(*anna, {})).at(26), QStringLiteral("* My Contacts ::: * Starred"));
-    anna->isFavorite = false;
-    QCOMPARE(fields(lineOf(*anna, {})).at(26), QStringLiteral("* My Contacts"));
+    QStringList lines{GoogleCsv::header(counts)};
+    for (const Contact *contact : list) {
+        lines << contact->toGoogleCsvLine(counts.emails, counts.phones, counts.addresses,
+                                          counts.links);
+    }
+    const QString expected =
+            R"("Name","Given Name","Additional Name","Family Name","Yomi Name",)"
+            R"("Given Name Yomi","Additional Name Yomi","Family Name Yomi","Name Prefix",)"
+            R"("Name Suffix","Initials","Nickname","Short Name","Maiden Name","Birthday",)"
+            R"("Gender","Location","Billing Information","Directory Server","Mileage",)"
+            R"("Occupation","Hobby","Sensitivity","Priority","Subject","Notes",)"
+            R"("Group Membership","E-mail 1 - Type","E-mail 1 - Value","E-mail 2 - Type",)"
+            R"("E-mail 2 - Value","Phone 1 - Type","Phone 1 - Value","Phone 2 - Type",)"
+            R"("Phone 2 - Value","Phone 3 - Type","Phone 3 - Value","Address 1 - Type",)"
+            R"("Address 1 - Formatted","Address 1 - Street","Address 1 - City",)"
+            R"("Address 1 - PO Box","Address 1 - Region","Address 1 - Postal Code",)"
+            R"("Address 1 - Country","Address 1 - Extended Address","Organization 1 - Type",)"
+            R"("Organization 1 - Name","Organization 1 - Yomi Name","Organization 1 - Title",)"
+            R"("Organization 1 - Department","Organization 1 - Symbol",)"
+            R"("Organization 1 - Location","Organization 1 - Job Description",)"
+            R"("Website 1 - Type","Website 1 - Value")"
+            "\n"
+            R"("Smith Anna ""Ann""","Anna ""Ann""","","Smith",,,,,,,,,,,"",,,,,,,,,,,"","* My Contacts ::: * Starred","*","a@x.org","*","b@y.org","Home","1","Work","2","Mobile","3","Home","Street 1","Street 1",,,,,,,,"Acme",,,,,,,"Profile","https://x.org")"
+            "\n"
+            R"("Brown Bob","Bob","","Brown",,,,,,,,,,,"",,,,,,,,,,,"","* My Contacts",,,,,"Work","9",,,,,,,,,,,,,,,"",,,,,,,,)"
+            "\n"
+            R"("Stone","Stone","","",,,,,,,,,,,"",,,,,,,,,,,"","* My Contacts",,,,,,,,,,,,,,,,,,,,,"",,,,,,,,)";
+    QCOMPARE(lines.join(QLatin1Char('\n')), expected);
 }
 
 void tst_GoogleCsv::typeOfLabel_data()
@@ -104,8 +76,6 @@ void tst_GoogleCsv::typeOfLabel_data()
                                                 << "Home";
     QTest::newRow("work in capitals") << "WORK"
                                       << "Work";
-    QTest::newRow("Mobile") << "Mobile"
-                            << "Mobile";
     QTest::newRow("own label") << "Office"
                                << "Mobile";
     QTest::newRow("home wins over work") << "Work from home"
@@ -115,60 +85,7 @@ void tst_GoogleCsv::typeOfLabel_data()
 void tst_GoogleCsv::typeOfLabel()
 {
     QFETCH(QString, label);
-    QFETCH(QString, type);
-    QCOMPARE(GoogleCsv::typeOfLabel(label), type);
-}
-
-void tst_GoogleCsv::emailAndLinkTypes()
-{
-    auto anna = makeContact("Anna", "Smith");
-    anna->emailList = QStringList{"a@x.org", "b@y.org"};
-    anna->emailGroupList = QStringList{"Work", "Home"};
-    anna->linkList = QStringList{"https://x.org"};
-    anna->organization = QStringLiteral("Acme");
-    const GoogleCsv::Counts counts = GoogleCsv::countsOf({anna.get()});
-    const QStringList header = fields(GoogleCsv::header(counts));
-    const QStringList line = fields(lineOf(*anna, counts));
-    QCOMPARE(line.size(), header.size());
-    QCOMPARE(line.mid(27, 4), (QStringList{"*", "a@x.org", "*", "b@y.org"}));
-    QCOMPARE(header.at(32), QStringLiteral("Organization 1 - Name"));
-    QCOMPARE(line.at(32), QStringLiteral("Acme"));
-    QCOMPARE(line.mid(header.size() - 2), (QStringList{"Profile", "https://x.org"}));
-}
-
-void tst_GoogleCsv::emptyValueQuotedMissingValueEmpty()
-{
-    auto anna = makeContact("Anna", "Smith");
-    const QString line = lineOf(*anna, {});
-    QVERIFY(line.startsWith(
-            QLatin1String("\"Smith Anna\",\"Anna\",\"\",\"Smith\",,,,,,,,,,,\"\",,")));
-    QVERIFY(line.endsWith(QLatin1String(",\"\",,,,,,")));
-}
-
-void tst_GoogleCsv::unlabelledEntriesKeepLineLength()
-{
-    auto anna = makeContact("Anna", "Smith");
-    anna->phoneList = QStringList{"1", "2", "3"};
-    anna->phoneGroupList = QStringList{"Home", "Work"};
-    anna->addressList = QStringList{"Street 1"};
-    const GoogleCsv::Counts counts = GoogleCsv::countsOf({anna.get()});
-    const QStringList header = fields(GoogleCsv::header(counts));
-    const QStringList line = fields(lineOf(*anna, counts));
-    QCOMPARE(line.size(), header.size());
-    QCOMPARE(line.mid(27, 6), (QStringList{"Home", "1", "Work", "2", "Mobile", "3"}));
-    QCOMPARE(line.mid(33, 3), (QStringList{"Home", "Street 1", "Street 1"}));
-}
-
-void tst_GoogleCsv::quotesAreDoubled()
-{
-    auto anna = makeContact("Anna \"Ann\"", "Smith, Jr.");
-    anna->comment = QStringLiteral("line 1\n\"line\" 2");
-    const QString line = lineOf(*anna, {});
-    QVERIFY(line.contains(QLatin1String("\"Anna \"\"Ann\"\"\"")));
-    const QStringList parsed = fields(line);
-    QCOMPARE(parsed.at(1), anna->name);
-    QCOMPARE(parsed.at(3), anna->surname);
-    QCOMPARE(parsed.at(25), anna->comment);
+    QTEST(GoogleCsv::typeOfLabel(label), "type");
 }
 
 KIV_TEST_GUILESS_MAIN(tst_GoogleCsv)

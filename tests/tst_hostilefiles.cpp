@@ -2,7 +2,7 @@
 #include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>

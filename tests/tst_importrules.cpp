@@ -2,7 +2,7 @@
 #include "importexport/csvcontactreader.h"
 #include "record/contact.h"
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QTest>
 
@@ -12,15 +12,6 @@
 namespace {
 
 using Action = CsvContactReader::Action;
-
-std::vector<std::unique_ptr<Contact>> owned(const QVariantList &parsed)
-{
-    std::vector<std::unique_ptr<Contact>> contacts;
-    for (const QVariant &value : parsed) {
-        contacts.emplace_back(value.value<Contact *>());
-    }
-    return contacts;
-}
 
 // A header of `count` columns named by `column(i)` and one data row whose
 // column i holds `value(i)`, then "Given Name" and "Anna" to end both.
@@ -127,9 +118,9 @@ void tst_ImportRules::readsLongHeaders()
 {
     QFETCH(QString, csv);
     QFETCH(QString, field);
-    const auto contacts = owned(ContactsFileParser::parseCsv(csv));
-    QCOMPARE(int(contacts.size()), 1);
-    const Contact &contact = *contacts.front();
+    const Parsed contacts(ContactsFileParser::parseCsv(csv));
+    QCOMPARE(contacts.size(), 1);
+    const Contact &contact = *contacts.at(0);
     QCOMPARE(contact.name, QStringLiteral("Anna"));
     if (field == QLatin1String("address")) {
         QCOMPARE(contact.addressList.size(), 1);
@@ -165,12 +156,12 @@ void tst_ImportRules::namesNamelessRecords_data()
 void tst_ImportRules::namesNamelessRecords()
 {
     QFETCH(QString, text);
-    const auto contacts =
-            owned(text.startsWith(QLatin1String("BEGIN")) ? ContactsFileParser::parseVCard(text)
-                                                          : ContactsFileParser::parseCsv(text));
-    QCOMPARE(int(contacts.size()), 1);
-    QTEST(contacts.front()->name, "name");
-    QCOMPARE(contacts.front()->surname, QString());
+    const Parsed contacts(text.startsWith(QLatin1String("BEGIN"))
+                                  ? ContactsFileParser::parseVCard(text)
+                                  : ContactsFileParser::parseCsv(text));
+    QCOMPARE(contacts.size(), 1);
+    QTEST(contacts.at(0)->name, "name");
+    QCOMPARE(contacts.at(0)->surname, QString());
 }
 
 KIV_TEST_GUILESS_MAIN(tst_ImportRules)

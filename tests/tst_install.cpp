@@ -1,4 +1,4 @@
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QFileInfo>
 #include <QProcess>

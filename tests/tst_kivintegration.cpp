@@ -1,6 +1,6 @@
 #include "app/kivintegration.h"
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QLoggingCategory>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #include "app/localpeer.h"
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QElapsedTimer>
 #include <QLocalSocket>
@@ -16,10 +16,6 @@ class tst_LocalPeer : public QObject
     Q_OBJECT
 
 private slots:
-    void keyDependsOnExecutableUserAndHome();
-    void onePrimaryPerKey();
-    void deliversMessagesUnchanged_data();
-    void deliversMessagesUnchanged();
     void sendGivesUpWhenPrimaryDoesNotListen();
     void badClientsDoNotBlockTheChannel();
     void unusableLockDirectoryStillStarts();
@@ -71,65 +67,6 @@ QString tst_LocalPeer::uniqueKey()
     return LocalPeer::keyFor(QCoreApplication::applicationFilePath(),
                              QDir::homePath() + QStringLiteral("/peer")
                                      + QString::number(++counter));
-}
-
-void tst_LocalPeer::keyDependsOnExecutableUserAndHome()
-{
-    QTemporaryDir homeA;
-    QTemporaryDir homeB;
-    const QString exe = QCoreApplication::applicationFilePath();
-    const QString key = LocalPeer::keyFor(exe, homeA.path());
-    QVERIFY(!key.isEmpty());
-    QCOMPARE(LocalPeer::keyFor(exe, homeA.path()), key);
-    // The same home written differently is the same home.
-    QCOMPARE(LocalPeer::keyFor(exe, homeA.path() + QStringLiteral("/")), key);
-    QCOMPARE(LocalPeer::keyFor(exe, homeA.path() + QStringLiteral("/./")), key);
-    QVERIFY(LocalPeer::keyFor(exe, homeB.path()) != key);
-    QVERIFY(LocalPeer::keyFor(exe + QStringLiteral("-other"), homeA.path()) != key);
-    // The key names a socket: it must be short and free of separators.
-    QVERIFY(key.size() < 64);
-    QVERIFY(!key.contains(QLatin1Char('/')));
-}
-
-void tst_LocalPeer::onePrimaryPerKey()
-{
-    const QString key = uniqueKey();
-    auto first = std::make_unique<LocalPeer>(key);
-    LocalPeer second(key);
-    QVERIFY(!first->isClient());
-    QVERIFY(!first->isClient()); // asking again changes nothing
-    QVERIFY(second.isClient());
-    QVERIFY(second.isClient());
-    // When the primary goes away, the next one to ask takes over.
-    first.reset();
-    QVERIFY(!second.isClient());
-    LocalPeer third(key);
-    QVERIFY(third.isClient());
-}
-
-void tst_LocalPeer::deliversMessagesUnchanged_data()
-{
-    QTest::addColumn<QString>("message");
-    QTest::newRow("raise") << QStringLiteral("raise");
-    QTest::newRow("blank in the id") << QStringLiteral("contactId 4 2");
-    QTest::newRow("empty") << QString();
-    QTest::newRow("non-ASCII") << QStringLiteral("contactId \u00c4rger \u260e");
-    QTest::newRow("long text") << QString(100000, QLatin1Char('x'));
-}
-
-void tst_LocalPeer::deliversMessagesUnchanged()
-{
-    QFETCH(QString, message);
-    const QString key = uniqueKey();
-    ThreadedPrimary primary(key);
-    QVERIFY(!primary.client);
-
-    LocalPeer sender(key);
-    QVERIFY(sender.sendMessage(message, 5000));
-    QTRY_COMPARE(primary.received, QStringList{message});
-    // A second message on a new connection arrives as well.
-    QVERIFY(sender.sendMessage(QStringLiteral("raise"), 5000));
-    QTRY_COMPARE(primary.received, (QStringList{message, QStringLiteral("raise")}));
 }
 
 void tst_LocalPeer::sendGivesUpWhenPrimaryDoesNotListen()

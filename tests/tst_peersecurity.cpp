@@ -4,7 +4,7 @@
 
 #include "app/localpeer.h"
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 // wrong ones; each driven through the real scene in a temporary home.
 #include "record/contact.h"
 #include "scenedriver.h"
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QDate>
 #include <QDir>

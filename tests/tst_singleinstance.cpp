@@ -1,6 +1,6 @@
 #include "app/localpeer.h"
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,6 +1,6 @@
 #include "app/startup.h"
 
-#include "testmain.h"
+#include "testsupport.h"
 
 #include <QTest>
 

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QMimeDatabase>
 
+#include <memory>
 #include <new>
 
 QList<QStringList> plainContactList;
@@ -88,18 +89,15 @@ QVariantList ContactsFileParser::parseExistingFile(const QString &fileName,
         || type.inherits(QStringLiteral("text/tab-separated-values"))) {
         // The bytes and then the text are released as soon as they are used:
         // a large file is held only once at a time besides its rows.
+        QString text;
         {
-            QString text;
-            {
-                QByteArray data;
-                if (!readWhole(fileName, &data)) {
-                    return QVariantList();
-                }
-                text = TextDecoding::decode(data, codecName);
+            QByteArray data;
+            if (!readWhole(fileName, &data)) {
+                return QVariantList();
             }
-            plainContactList = CsvTokenizer::tokenize(text, CsvTokenizer::detectSeparator(text));
+            text = TextDecoding::decode(data, codecName);
         }
-        return contactsFromRows();
+        return parseCsv(text);
     }
     if (type.inherits(QStringLiteral("text/vcard"))) {
         // Raw bytes: vCard lines are unfolded before they are decoded.
@@ -117,27 +115,26 @@ QVariantList ContactsFileParser::parseExistingFile(const QString &fileName,
     return QVariantList();
 }
 
+// Each row becomes a contact as soon as it is read: only the header row is
+// kept in plainContactList, so a large file never holds all its rows.
 QVariantList ContactsFileParser::parseCsv(const QString &text)
 {
-    plainContactList = CsvTokenizer::tokenize(text, CsvTokenizer::detectSeparator(text));
-    return contactsFromRows();
-}
-
-QVariantList ContactsFileParser::contactsFromRows()
-{
+    plainContactList.clear();
     QVariantList result;
-    if (plainContactList.size() < 2) {
-        return result;
-    }
-    const CsvContactReader reader(plainContactList.first());
-    result.reserve(plainContactList.size() - 1);
-    for (int i = 1; i < plainContactList.size(); ++i) {
-        Contact *contact =
-                reader.readRow(plainContactList.at(i), i, QDateTime::currentMSecsSinceEpoch());
+    std::unique_ptr<CsvContactReader> reader;
+    int rowNumber = 0;
+    CsvTokenizer::forEachRow(text, CsvTokenizer::detectSeparator(text), [&](QStringList &row) {
+        if (!reader) {
+            plainContactList.append(row);
+            reader = std::make_unique<CsvContactReader>(row);
+            rowNumber = 1;
+            return;
+        }
+        Contact *contact = reader->readRow(row, rowNumber++, QDateTime::currentMSecsSinceEpoch());
         if (contact) {
             result.append(QVariant::fromValue(contact));
         }
-    }
+    });
     return result;
 }
 

@@ -8,8 +8,9 @@
 #include <QStringList>
 #include <QVariantList>
 
-// Rows of the last CSV file read, each a list of field texts with the quotes
-// removed; row 0 is the header row.
+// Rows of CSV text, each a list of field texts with the quotes removed; row 0
+// is the header row. A parse keeps only the header row of its file here (the
+// other rows become contacts as they are read); appendCsvField builds rows.
 extern QList<QStringList> plainContactList;
 
 // Turns a file picked for import into new, unsaved Contact records: detects
@@ -39,6 +40,4 @@ public:
 private:
     // parseFile for a file that exists.
     static QVariantList parseExistingFile(const QString &fileName, const QString &codecName);
-    // The contacts of the rows in plainContactList; row 0 is the header.
-    static QVariantList contactsFromRows();
 };

@@ -152,9 +152,9 @@ const Entry table[] = {
         {Match::Pattern, "E-mail \\d* - Type", Action::Ignore, nullptr},
         {Match::Pattern, "E-mail \\d* - Value", Action::SplitEmails,
          QT_TRANSLATE_NOOP("QObject", "Home")},
-        {Match::Pattern, "Phone \\d* - Type", Action::TypeLabel, nullptr},
+        {Match::Pattern, "Phone \\d* - Type", Action::PhoneTypeLabel, nullptr},
         {Match::Pattern, "Phone \\d* - Value", Action::SplitPhones, nullptr},
-        {Match::Pattern, "Address \\d* - Type", Action::TypeLabel, nullptr},
+        {Match::Pattern, "Address \\d* - Type", Action::AddressTypeLabel, nullptr},
         {Match::Pattern, "Address \\d* - Formatted", Action::SplitAddresses, nullptr},
         {Match::Pattern, "Address \\d* - Street", Action::Ignore, nullptr},
         {Match::Pattern, "Address \\d* - City", Action::Ignore, nullptr},
@@ -180,8 +180,8 @@ const Entry table[] = {
         {Match::Pattern, "Website \\d* - Value", Action::SplitLinks, nullptr},
 
         // Google Contacts, current layout.
-        {Match::Pattern, "Phone \\d* - Label", Action::PrefixedTypeLabel, nullptr},
-        {Match::Pattern, "Address \\d* - Label", Action::PrefixedTypeLabel, nullptr},
+        {Match::Pattern, "Phone \\d* - Label", Action::PrefixedPhoneTypeLabel, nullptr},
+        {Match::Pattern, "Address \\d* - Label", Action::PrefixedAddressTypeLabel, nullptr},
         {Match::Pattern, "E-mail \\d* - Label", Action::Ignore, nullptr},
         {Match::Exact, "Organization Name", Action::SetOrganization, nullptr},
         {Match::Exact, "Organization Title", Action::CommentLine,
@@ -321,6 +321,12 @@ QStringList splitValues(const QString &value)
         part = part.trimmed();
     }
     return parts;
+}
+
+// Google's current layout marks the primary entry's label with "* ".
+QString unprefixed(const QString &value)
+{
+    return value.startsWith(QLatin1String("* ")) ? value.mid(2) : value;
 }
 
 QString typeLabel(const QString &value)
@@ -543,7 +549,10 @@ private:
     PieceText m_middlename;
     PieceText m_home;
     PieceText m_work;
-    QString m_label;
+    // Phones and addresses each keep their own current type label, so that an
+    // address without a type column is never labelled like the phone before it.
+    QString m_phoneLabel;
+    QString m_addressLabel;
     QString m_displayName;
     QString m_birthDay;
     QString m_birthMonth;
@@ -605,7 +614,7 @@ bool RowReader::applyList(const CsvContactReader::Rule &rule, const QString &val
         return true;
     case Action::SplitPhones:
         for (const QString &part : splitValues(value)) {
-            addPhone(part, m_label);
+            addPhone(part, m_phoneLabel);
         }
         return true;
     case Action::AddressNow:
@@ -613,14 +622,20 @@ bool RowReader::applyList(const CsvContactReader::Rule &rule, const QString &val
         return true;
     case Action::SplitAddresses:
         for (const QString &part : splitValues(value)) {
-            addAddress(part, m_label);
+            addAddress(part, m_addressLabel);
         }
         return true;
-    case Action::TypeLabel:
-        m_label = typeLabel(value);
+    case Action::PhoneTypeLabel:
+        m_phoneLabel = typeLabel(value);
         return true;
-    case Action::PrefixedTypeLabel:
-        m_label = typeLabel(value.startsWith(QLatin1String("* ")) ? value.mid(2) : value);
+    case Action::AddressTypeLabel:
+        m_addressLabel = typeLabel(value);
+        return true;
+    case Action::PrefixedPhoneTypeLabel:
+        m_phoneLabel = typeLabel(unprefixed(value));
+        return true;
+    case Action::PrefixedAddressTypeLabel:
+        m_addressLabel = typeLabel(unprefixed(value));
         return true;
     default:
         return false;

@@ -54,8 +54,10 @@ public:
         AppendOrganization,
         CategoriesMarked,
         Starred,
-        TypeLabel,
-        PrefixedTypeLabel, // "* Mobile" in Google's current layout
+        PhoneTypeLabel,
+        AddressTypeLabel,
+        PrefixedPhoneTypeLabel, // "* Mobile" in Google's current layout
+        PrefixedAddressTypeLabel,
         DisplayName,
     };
 

@@ -54,6 +54,13 @@ QString CsvTokenizer::fieldValue(const QChar *begin, int length)
 QList<QStringList> CsvTokenizer::tokenize(const QString &text, QChar separator)
 {
     QList<QStringList> rows;
+    forEachRow(text, separator, [&rows](QStringList &row) { rows.append(row); });
+    return rows;
+}
+
+void CsvTokenizer::forEachRow(const QString &text, QChar separator,
+                              const std::function<void(QStringList &)> &rowRead)
+{
     const QChar *data = text.constData();
     // Carriage returns count as if deleted beforehand: they are skipped here
     // and removed from the few fields that hold one, which saves a copy of
@@ -63,7 +70,7 @@ QList<QStringList> CsvTokenizer::tokenize(const QString &text, QChar separator)
         --size;
     }
     if (size == 0) {
-        return rows;
+        return;
     }
     const ushort sep = separator.unicode();
 
@@ -84,7 +91,7 @@ QList<QStringList> CsvTokenizer::tokenize(const QString &text, QChar separator)
             row.append(quotes ? fieldValue(raw.constData(), raw.size()) : raw);
         }
         if (endsRow) {
-            rows.append(row);
+            rowRead(row);
             const int columns = row.size();
             row = QStringList();
             row.reserve(columns);
@@ -112,5 +119,4 @@ QList<QStringList> CsvTokenizer::tokenize(const QString &text, QChar separator)
             finishField(size, true);
         }
     }
-    return rows;
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Splits the text of a CSV file into rows of fields.
 //
 // Carriage returns are dropped first, so only line feeds end rows. A
@@ -25,6 +27,10 @@ public:
 
     // All rows of the text, separated by the given character.
     static QList<QStringList> tokenize(const QString &text, QChar separator = QLatin1Char(','));
+    // The same rows handed over one at a time as they are read, so that a
+    // large file never holds all its rows at once; rowRead may take the row.
+    static void forEachRow(const QString &text, QChar separator,
+                           const std::function<void(QStringList &)> &rowRead);
 
     // Removes one enclosing pair of quotes and collapses runs of quotes: the
     // text of a finished raw field.

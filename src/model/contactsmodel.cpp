@@ -34,6 +34,7 @@ ContactsModel::~ContactsModel()
 {
     qDeleteAll(m_contacts);
     qDeleteAll(m_removed);
+    qDeleteAll(m_queued);
 }
 
 int ContactsModel::rowCount(const QModelIndex &parent) const
@@ -182,6 +183,9 @@ void ContactsModel::release(Contact *contact)
 void ContactsModel::loadModel()
 {
     dropUndo();
+    // Queued contacts are in the store already: the reload reads them back.
+    std::for_each(m_queued.begin(), m_queued.end(), &ContactsModel::release);
+    m_queued.clear();
     if (!m_contacts.isEmpty()) {
         beginRemoveRows(QModelIndex(), 0, m_contacts.size() - 1);
         const QVector<Contact *> dropped = std::exchange(m_contacts, {});
@@ -208,18 +212,43 @@ void ContactsModel::loadModel()
     endInsertRows();
 }
 
-void ContactsModel::addContact(Contact *contact, const QString &photoPath)
+Contact *ContactsModel::storedCopy(Contact *contact, const QString &photoPath)
 {
-    if (!contact) {
-        return;
-    }
     auto *copy = new Contact(contact, this);
     if (m_store) {
         m_store->insertContact(copy);
         m_store->savePhoto(copy->id, photoPath);
     }
+    return copy;
+}
+
+void ContactsModel::addContact(Contact *contact, const QString &photoPath)
+{
+    if (!contact) {
+        return;
+    }
+    addQueuedContacts();
+    Contact *copy = storedCopy(contact, photoPath);
     beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size());
     m_contacts.append(copy);
+    endInsertRows();
+}
+
+void ContactsModel::queueContact(Contact *contact)
+{
+    if (contact) {
+        m_queued.append(storedCopy(contact, QString()));
+    }
+}
+
+void ContactsModel::addQueuedContacts()
+{
+    if (m_queued.isEmpty()) {
+        return;
+    }
+    const QVector<Contact *> queued = std::exchange(m_queued, {});
+    beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size() + queued.size() - 1);
+    m_contacts += queued;
     endInsertRows();
 }
 
@@ -305,6 +334,7 @@ void ContactsModel::removeContacts(const QModelIndexList &indexes)
             rows.append(index.row());
         }
     }
+    addQueuedContacts();
     std::sort(rows.begin(), rows.end(), std::greater<int>());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     if (rows.isEmpty()) {

@@ -77,6 +77,12 @@ public:
 
 public slots:
     void addContact(Contact *contact, const QString &photoPath);
+    // An import's way to add: the copy goes to the store at once, its row
+    // waits for addQueuedContacts(), which adds every waiting row in one
+    // insertion, so that a large import costs the views one change instead
+    // of one per contact. Any other change of the rows adds them first.
+    void queueContact(Contact *contact);
+    void addQueuedContacts();
     void setDataBase(DataBase *db);
     void loadModel();
     void changeAlphabet(bool englishAlphabet);
@@ -95,6 +101,7 @@ signals:
 
 private:
     bool isRow(const QModelIndex &index) const;
+    Contact *storedCopy(Contact *contact, const QString &photoPath);
     void buildAlphabet();
     // Deferred deletion of a record that left the list.
     static void release(Contact *contact);
@@ -103,6 +110,7 @@ private:
     QVector<Contact *> m_contacts;
     // The records of the last removal, each with its photo in photoData.
     QVector<Contact *> m_removed;
+    QVector<Contact *> m_queued;
     QStringList m_alphabet;
     bool m_englishAlphabet = false;
 };

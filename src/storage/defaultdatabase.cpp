@@ -18,6 +18,14 @@ bool isUsableId(const QString &id)
     return !id.isEmpty() && !id.contains(QLatin1Char('/')) && !id.contains(QLatin1Char('\\'));
 }
 
+// Every stored record has a "name" key, so its presence tells whether the
+// id is stored (a lookup, not a scan of all groups).
+bool isStored(QSettings &settings, const QString &id)
+{
+    return isUsableId(id)
+           && settings.contains(ContactsGroup + QLatin1Char('/') + id + QStringLiteral("/name"));
+}
+
 QString photoKey(const QString &id)
 {
     return ContactsGroup + QLatin1Char('/') + id + QLatin1Char('/') + PhotoKey;
@@ -145,12 +153,20 @@ void DefaultDatabase::insertContact(Contact *contact)
     if (!contact) {
         return;
     }
+    // Like the SQLite store: an id that is already taken changes nothing.
+    if (isStored(settings(), contact->id)) {
+        return;
+    }
     writeContact(contact, PhotoEncoding::normalizeBase64(contact->photoData));
 }
 
 void DefaultDatabase::updateContact(Contact *contact)
 {
     if (!contact) {
+        return;
+    }
+    // An update of an unknown id must not create a record.
+    if (!isStored(settings(), contact->id)) {
         return;
     }
     writeContact(contact, QByteArray());
@@ -174,10 +190,10 @@ void DefaultDatabase::removeContacts(const QStringList &ids)
 
 void DefaultDatabase::toggleFavorite(const QString &id)
 {
-    if (!isUsableId(id)) {
+    QSettings &settings = this->settings();
+    if (!isStored(settings, id)) {
         return;
     }
-    QSettings &settings = this->settings();
     settings.beginGroup(ContactsGroup);
     settings.beginGroup(id);
     const QString key = QStringLiteral("isFavorite");
@@ -199,14 +215,14 @@ QByteArray DefaultDatabase::loadPhoto(const QString &id)
 
 void DefaultDatabase::savePhoto(const QString &id, const QString &imagePath)
 {
-    if (!isUsableId(id)) {
+    QSettings &settings = this->settings();
+    if (!isStored(settings, id)) {
         return;
     }
     const QByteArray photo = PhotoEncoding::encodeFile(imagePath);
     if (photo.isEmpty()) {
         return;
     }
-    QSettings &settings = this->settings();
     settings.setValue(photoKey(id), photo);
     flush();
 }

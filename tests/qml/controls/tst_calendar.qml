@@ -112,25 +112,6 @@ Rectangle {
             compare(view().currentIndex, view().count - 1, "no page after the current month")
         }
 
-        function test_everyPageHasSixWeeks() {
-            showDate("15.01.1990")
-            var january = page(pageIndex(1990, 0))
-            var cells = 0
-            for (var k = 0; k < 50; ++k) {
-                if (findChild(january, "day" + k)) {
-                    ++cells
-                }
-            }
-            compare(cells, 42)
-            // 1 January 1990 was a Monday: the first cell is day 1.
-            compare(cell(january, 0).dayText, "1")
-            compare(cell(january, 0).previousMonth, false)
-            compare(cell(january, 30).dayText, "31")
-            compare(cell(january, 31).nextMonth, true)
-            compare(cell(january, 31).dayText, "1")
-            compare(cell(january, 41).dayText, "11")
-        }
-
         function test_previousMonthDaySelectsAndPagesBack() {
             showDate("15.03.1990")
             // 1 March 1990 was a Thursday: cells 0 to 2 are 26 to 28 February.
@@ -153,14 +134,6 @@ Rectangle {
             compare(view().currentIndex, pageIndex(1990, 2))
         }
 
-        function test_ownDayClickSelects() {
-            showDate("15.03.1990")
-            var march = page(pageIndex(1990, 2))
-            mouseClick(cell(march, 3 + 19))
-            sameDay(calendar().today, 1990, 2, 20)
-            compare(view().currentIndex, pageIndex(1990, 2))
-        }
-
         function test_yearChooserKeepsDayAndMonth() {
             showDate("05.03.1990")
             var march = page(pageIndex(1990, 2))
@@ -179,39 +152,6 @@ Rectangle {
             sameDay(calendar().today, 2000, 2, 5)
             tryCompare(view(), "currentIndex", pageIndex(2000, 2))
             compare(calendarForm.opacity, 1.0)
-        }
-
-        function test_weekendColours() {
-            showDate("03.03.1990")
-            var march = page(pageIndex(1990, 2))
-            // March 1990: Thursday 1st, so Saturdays are the 3rd, 10th, ...
-            var red = String(styles.calendar.text.red)
-            compare(String(cell(march, 5).textColor), String(styles.calendar.text.header),
-                    "the selected Saturday")
-            compare(String(cell(march, 12).textColor), red, "Saturday 10th")
-            compare(String(cell(march, 13).textColor), red, "Sunday 11th")
-            compare(String(cell(march, 14).textColor), String(styles.calendar.text.normal), "Monday 12th")
-            compare(String(cell(march, 40).textColor), String(styles.calendar.text.grey),
-                    "a Saturday of April")
-        }
-
-        function test_futureWeekendIsGrey() {
-            showDate("")
-            var now = new Date()
-            var current = page(view().count - 1)
-            var first = (new Date(now.getFullYear(), now.getMonth(), 1).getDay() + 6) % 7
-            var days = new Date(now.getFullYear(), now.getMonth() + 1, 0).getDate()
-            var found = false
-            for (var day = now.getDate() + 1; day <= days; ++day) {
-                var k = first + day - 1
-                if (k % 7 >= 5) {
-                    compare(String(cell(current, k).textColor), String(styles.calendar.text.grey))
-                    found = true
-                }
-            }
-            if (!found) {
-                skip("no weekend day left in this month")
-            }
         }
 
         function test_cancelCallsNothing() {

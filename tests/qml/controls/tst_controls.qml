@@ -191,17 +191,6 @@ Rectangle {
             compare(findChild(row(4), "removeMark").visible, false)
         }
 
-        function test_choosingRowCallsBack() {
-            var chosen = []
-            showList(["Call", "SMS"], false, function(entry) { chosen.push(entry) })
-            mouseClick(row(1))
-            compare(chosen, ["SMS"])
-            tryCompare(listViewForm, "opacity", 0)
-            showList(["Call", "SMS"], false, function(entry) { chosen.push(entry) })
-            mouseClick(findChild(listViewForm, "listViewFormCancel"))
-            compare(chosen, ["SMS"], "Cancel calls nothing")
-        }
-
         function pickLastLabel() {
             mouseClick(labelPicker)
             tryCompare(listViewForm, "opacity", 1.0)
@@ -234,36 +223,6 @@ Rectangle {
             compare(labelPicker.currentString, "Car")
             compare(contactsProxyModel.calls, ["add Car"])
             compare(contactsProxyModel.groupLabels, ["Mobile", "Home", "Work", "Car", "Create new"])
-        }
-
-        function test_choosingLabel() {
-            labelPicker.currentString = ""
-            mouseClick(labelPicker)
-            tryCompare(listViewForm, "opacity", 1.0)
-            mouseClick(row(2))
-            compare(labelPicker.currentString, "Work")
-            compare(listViewForm.groupMode, false)
-            compare(lineEditForm.opacity, 0)
-        }
-
-        function test_dropDownIsCutAtSceneBottom() {
-            var entries = []
-            for (var i = 0; i < 20; ++i) {
-                entries.push("Codec " + i)
-            }
-            dropDown.model = entries
-            mouseClick(dropDown)
-            compare(dropDown.opened, true)
-            verify(comboBoxList.visible)
-            var rect = findChild(comboBoxList, "comboBoxListRect")
-            var list = findChild(comboBoxList, "comboBoxListView")
-            compare(rect.y, dropDown.y + dropDown.height - 5 + 1)
-            compare(rect.y + rect.height, root.height)
-            verify(list.contentHeight > list.height)
-            compare(list.contentY, 0)
-            mouseDrag(list, list.width / 2, list.height - 5, 0, -list.height + 10)
-            tryVerify(function() { return list.contentY > 0 })
-            tryCompare(list, "moving", false)
         }
 
         function test_dropDownSameRowEmitsNothing() {
@@ -320,66 +279,11 @@ Rectangle {
             checkBox.enabled = true
         }
 
-        function test_checkBoxEmitsAfterChange() {
-            checkBox.on = false
-            checkBox.onAtClick = []
-            checkBoxSpy.clear()
-            mouseClick(checkBox)
-            compare(checkBox.on, true)
-            compare(checkBoxSpy.count, 1)
-            compare(checkBox.onAtClick, [true])
-            mouseClick(checkBox)
-            compare(checkBox.onAtClick, [true, false])
-        }
-
-        function test_clearButtonKeepsItsSpace() {
-            var clear = findChild(lineEdit, "clearButton")
-            var input = findChild(lineEdit, "input")
-            lineEdit.text = ""
-            tryCompare(clear, "opacity", 0)
-            compare(clear.width, tabletMode ? 60 : 30)
-            compare(input.width, lineEdit.width - 15 - clear.width)
-            lineEdit.text = "Ann"
-            tryCompare(clear, "opacity", 1)
-            compare(input.width, lineEdit.width - 15 - clear.width)
-            mouseClick(clear)
-            compare(lineEdit.text, "")
-        }
-
-        function test_spacerReplacesClearButton() {
-            var clear = findChild(lineEditWithoutClear, "clearButton")
-            var input = findChild(lineEditWithoutClear, "input")
-            lineEditWithoutClear.text = "Ann"
-            compare(clear.visible, false)
-            compare(clear.width, 15)
-            compare(input.width, lineEditWithoutClear.width - 30)
-        }
-
-        // Reduced effects draw the icons as they are, without colour overlays.
         function test_overlaysFollowLowEffects() {
             compare(findChild(menuButton, "iconOverlay").visible, !lowEffects)
             compare(findChild(whiteFilter, "iconOverlay").visible, !lowEffects)
             compare(findChild(plainFilter, "iconOverlay").visible, false, "black means no overlay")
         }
 
-        function test_messageFormCallsBackOnlyOnOk() {
-            var calls = 0
-            messageForm.show("Delete?", true, function() { ++calls })
-            tryCompare(messageForm, "opacity", 1.0)
-            compare(findChild(messageForm, "messageCancelButton").visible, true)
-            mouseClick(findChild(messageForm, "messageCancelButton"))
-            compare(calls, 0)
-            tryCompare(messageForm, "opacity", 0)
-            messageForm.show("Delete?", true)
-            tryCompare(messageForm, "opacity", 1.0)
-            mouseClick(findChild(messageForm, "messageOkButton"))
-            compare(calls, 1, "the callback stays when none is given")
-            tryCompare(messageForm, "opacity", 0)
-            messageForm.show("Done.", false)
-            tryCompare(messageForm, "opacity", 1.0)
-            compare(findChild(messageForm, "messageCancelButton").visible, false)
-            mouseClick(findChild(messageForm, "messageOkButton"))
-            compare(calls, 1, "a message with OK only calls nothing")
-        }
     }
 }

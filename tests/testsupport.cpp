@@ -1,0 +1,255 @@
+#include "testsupport.h"
+
+#include "record/contact.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+TestHome::TestHome()
+{
+    const QString path = m_dir.path();
+    qputenv("HOME", path.toUtf8());
+    qputenv("XDG_CONFIG_HOME", (path + QStringLiteral("/.config")).toUtf8());
+    qputenv("XDG_DATA_HOME", (path + QStringLiteral("/.local/share")).toUtf8());
+    qputenv("XDG_CACHE_HOME", (path + QStringLiteral("/.cache")).toUtf8());
+    qputenv("XDG_RUNTIME_DIR", (path + QStringLiteral("/runtime")).toUtf8());
+    QDir(path).mkpath(QStringLiteral(".config"));
+    QDir(path).mkpath(QStringLiteral("runtime"));
+    QFile::setPermissions(path + QStringLiteral("/runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+ContactPtr makeContact(const QString &id, const QString &surnameAndName)
+{
+    auto contact = std::make_unique<Contact>(nullptr);
+    contact->id = id;
+    const int blank = surnameAndName.indexOf(QLatin1Char(' '));
+    if (blank < 0) {
+        contact->name = surnameAndName;
+    } else {
+        contact->surname = surnameAndName.left(blank);
+        contact->name = surnameAndName.mid(blank + 1);
+    }
+    return contact;
+}
+
+std::vector<ContactPtr> makeContacts(const QString &compact)
+{
+    std::vector<ContactPtr> result;
+    const QStringList entries = compact.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+    for (QString entry : entries) {
+        const bool favourite = entry.endsWith(QLatin1Char('*'));
+        if (favourite) {
+            entry.chop(1);
+        }
+        result.push_back(makeContact(QString::number(result.size() + 1), entry));
+        result.back()->isFavorite = favourite;
+    }
+    return result;
+}
+
+QJsonObject contactJson(const Contact *contact)
+{
+    QJsonObject object;
+    auto text = [&object](const char *key, const QString &value) {
+        if (!value.isEmpty()) {
+            object.insert(QLatin1String(key), value);
+        }
+    };
+    auto list = [&object](const char *key, const QStringList &values, const QStringList &labels,
+                          bool labelled) {
+        QJsonArray array;
+        for (int i = 0; i < values.size(); ++i) {
+            array.append(labelled ? values.at(i) + QStringLiteral(" / ") + labels.value(i)
+                                  : values.at(i));
+        }
+        if (!array.isEmpty()) {
+            object.insert(QLatin1String(key), array);
+        }
+    };
+    text("surname", contact->surname);
+    text("name", contact->name);
+    text("middlename", contact->middlename);
+    text("fullname", contact->fullname);
+    text("organization", contact->organization);
+    text("dateOfBirth", contact->dateOfBirth);
+    text("comment", contact->comment);
+    list("phones", contact->phoneList, contact->phoneGroupList, true);
+    list("emails", contact->emailList, contact->emailGroupList, true);
+    list("addresses", contact->addressList, contact->addressGroupList, true);
+    list("links", contact->linkList, QStringList(), false);
+    if (contact->isFavorite) {
+        object.insert(QStringLiteral("favorite"), true);
+    }
+    if (!contact->importMe) {
+        object.insert(QStringLiteral("importMe"), false);
+    }
+    if (!contact->photoData.isEmpty()) {
+        const QImage image = QImage::fromData(QByteArray::fromBase64(contact->photoData));
+        object.insert(QStringLiteral("photo"),
+                      image.isNull()
+                              ? QStringLiteral("no image")
+                              : QStringLiteral("%1x%2").arg(image.width()).arg(image.height()));
+    }
+    return object;
+}
+
+ContactPtr contactFromJson(const QByteArray &json)
+{
+    const QJsonObject object = QJsonDocument::fromJson(json).object();
+    auto contact = std::make_unique<Contact>(nullptr);
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (it.value().isArray()) {
+            // "value / label" entries fill a list and its labels.
+            const QByteArray key =
+                    it.key().chopped(it.key() == QLatin1String("addresses") ? 2 : 1).toLatin1();
+            QStringList values;
+            QStringList labels;
+            for (const QJsonValue &entry : it.value().toArray()) {
+                values << entry.toString().section(QStringLiteral(" / "), 0, 0);
+                labels << entry.toString().section(QStringLiteral(" / "), 1);
+            }
+            contact->setProperty(key + "List", values);
+            contact->setProperty(key + "GroupList", labels);
+        } else if (it.key() == QLatin1String("favorite")) {
+            contact->isFavorite = it.value().toBool();
+        } else {
+            contact->setProperty(it.key().toLatin1(), it.value().toString());
+        }
+    }
+    if (contact->id.isEmpty()) {
+        contact->id = QStringLiteral("1");
+    }
+    return contact;
+}
+
+QString contactText(const Contact *contact)
+{
+    return QString::fromUtf8(QJsonDocument(contactJson(contact)).toJson(QJsonDocument::Compact));
+}
+
+QString normalizedJson(const QByteArray &json)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError) {
+        return QStringLiteral("bad JSON: ") + error.errorString();
+    }
+    return QString::fromUtf8(document.toJson(QJsonDocument::Compact));
+}
+
+QString writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        return QString();
+    }
+    return path;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray imageBytes(QSize size, const char *format, Qt::GlobalColor colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QString writeImage(const QString &dir, QSize size, const char *format)
+{
+    return writeFile(dir + QStringLiteral("/image_%1x%2.").arg(size.width()).arg(size.height())
+                             + QString::fromLatin1(format).toLower(),
+                     imageBytes(size, format));
+}
+
+Parsed::Parsed(const QVariantList &list)
+{
+    for (const QVariant &value : list) {
+        m_contacts.append(value.value<Contact *>());
+    }
+}
+
+Parsed::~Parsed()
+{
+    qDeleteAll(m_contacts);
+}
+
+QStringList Parsed::texts() const
+{
+    QStringList result;
+    for (const Contact *contact : m_contacts) {
+        result << contactText(contact);
+    }
+    return result;
+}
+
+namespace {
+
+QStringList recorded;
+MessageRecorder::Filter recordFilter;
+QtMessageHandler previousHandler = nullptr;
+
+void recordMessage(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    const bool warning = type != QtDebugMsg && type != QtInfoMsg;
+    if (warning && (!recordFilter || recordFilter(type, context, text))) {
+        recorded.append(text);
+    }
+    if (previousHandler) {
+        previousHandler(type, context, text);
+    }
+}
+
+} // namespace
+
+MessageRecorder::MessageRecorder(Filter filter)
+{
+    recorded.clear();
+    recordFilter = std::move(filter);
+    previousHandler = qInstallMessageHandler(recordMessage);
+}
+
+MessageRecorder::~MessageRecorder()
+{
+    qInstallMessageHandler(previousHandler);
+    previousHandler = nullptr;
+}
+
+QStringList MessageRecorder::messages() const
+{
+    return recorded;
+}
+
+void MessageRecorder::append(const QString &message)
+{
+    if (!recorded.contains(message)) {
+        recorded.append(message);
+    }
+}
+
+void MessageRecorder::clear()
+{
+    recorded.clear();
+}
+
+void SignalLog::append(const QString &name, const QVariantList &args)
+{
+    QStringList texts;
+    for (const QVariant &arg : args) {
+        texts << arg.toString();
+    }
+    entries << name + QLatin1Char('(') + texts.join(QLatin1Char(',')) + QLatin1Char(')');
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QFile>
+#include <QJsonObject>
+#include <QObject>
+#include <QSize>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class Contact;
+
+// Shared helpers of the test programs: temporary homes, contact builders,
+// file writers, parsed-record owners, message recorders and a signal log.
+
+// Points HOME and the XDG paths into a temporary directory before the
+// application object exists, so that no test touches the real user's files.
+class TestHome
+{
+public:
+    TestHome();
+    QString path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+#define KIV_TEST_MAIN_WITH(TestObject, AppClass) \
+    int main(int argc, char *argv[]) \
+    { \
+        TestHome home; \
+        AppClass app(argc, argv); \
+        app.setOrganizationName(QStringLiteral("kiv")); \
+        app.setApplicationName(QStringLiteral("Contacts")); \
+        TestObject tc; \
+        QTEST_SET_MAIN_SOURCE_PATH \
+        return QTest::qExec(&tc, argc, argv); \
+    }
+
+// Plain objects (images and fonts need no more than a QGuiApplication).
+#define KIV_TEST_GUILESS_MAIN(TestObject) KIV_TEST_MAIN_WITH(TestObject, QGuiApplication)
+// Windows, dialogs and scenes.
+#define KIV_TEST_MAIN(TestObject) KIV_TEST_MAIN_WITH(TestObject, QApplication)
+
+using ContactPtr = std::unique_ptr<Contact>;
+
+// A record with an id and a name; "Surname Name" fills both parts.
+ContactPtr makeContact(const QString &id, const QString &surnameAndName);
+// Records from "Surname Name|Other Name*" (a star marks a favourite); ids 1, 2, ...
+std::vector<ContactPtr> makeContacts(const QString &compact);
+// The record as JSON with only its non-empty fields, as the expectation files
+// write it: lists as "value / label", a photo as its image size "WxH".
+QJsonObject contactJson(const Contact *contact);
+// The inverse: a record from such JSON (id "1" unless the JSON names one).
+ContactPtr contactFromJson(const QByteArray &json);
+// The same, compact, with sorted keys (a row of a data-driven test).
+QString contactText(const Contact *contact);
+// Normalises a compact JSON object text to the form contactText() gives.
+QString normalizedJson(const QByteArray &json);
+
+// Writes the bytes; returns the path, empty on failure.
+QString writeFile(const QString &path, const QByteArray &bytes);
+QByteArray readFile(const QString &path);
+// An image of one colour in the given format, as bytes or as a file.
+QByteArray imageBytes(QSize size, const char *format = "PNG",
+                      Qt::GlobalColor colour = Qt::darkCyan);
+QString writeImage(const QString &dir, QSize size, const char *format = "PNG");
+
+// Takes over the records of a parse (a list of Contact*) and releases them.
+class Parsed
+{
+public:
+    explicit Parsed(const QVariantList &list);
+    ~Parsed();
+    Parsed(const Parsed &) = delete;
+    Parsed &operator=(const Parsed &) = delete;
+    int size() const { return m_contacts.size(); }
+    Contact *at(int i) const { return m_contacts.at(i); }
+    const QList<Contact *> &all() const { return m_contacts; }
+    // The records as contactText() lines.
+    QStringList texts() const;
+
+private:
+    QList<Contact *> m_contacts;
+};
+
+// Records the warnings of the process that the filter keeps (by default all
+// warnings) while it lives; the previous handler still prints everything.
+class MessageRecorder
+{
+public:
+    using Filter = std::function<bool(QtMsgType, const QMessageLogContext &, const QString &)>;
+    explicit MessageRecorder(Filter filter = Filter());
+    ~MessageRecorder();
+    QStringList messages() const;
+    // Adds a message from another source (an engine's error list).
+    void append(const QString &message);
+    void clear();
+};
+
+// One log of the signals of several objects, in the order they came:
+// "name(arg,arg)".
+class SignalLog : public QObject
+{
+public:
+    template<typename Object, typename... Args>
+    void watch(const Object *sender, void (Object::*signal)(Args...), const QString &name)
+    {
+        connect(sender, signal, this, [this, name](Args... args) {
+            append(name, QVariantList{QVariant::fromValue(std::decay_t<Args>(args))...});
+        });
+    }
+    void append(const QString &name, const QVariantList &args);
+    QStringList entries;
+};
