@@ -3,8 +3,9 @@
 // real main scene in a temporary home.
 #include "record/contact.h"
 #include "scenedriver.h"
-#include "testmain.h"
+#include "testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QQuickItem>
 #include <QQuickWindow>
