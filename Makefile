@@ -11,7 +11,7 @@ DEB_PACKAGES = cmake make g++ ccache python3 \
 	qml-module-qtquick2 qml-module-qtquick-window2 qml-module-qtgraphicaleffects \
 	qml-module-qttest qt5-image-formats-plugins \
 	xvfb xauth libx11-dev fonts-dejavu-core desktop-file-utils python3-vobject \
-	librsvg2-bin
+	librsvg2-bin libicu-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

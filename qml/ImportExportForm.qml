@@ -12,7 +12,6 @@ OverlayForm {
     property int current: 0
 
     readonly property bool choosing: importExportForm.count === 0
-    readonly property var codecs: ["Windows-1251", "UTF-8", "UTF-16", "UTF-32", "Apple Roman"]
 
     signal masterClicked(bool on)
 
@@ -30,7 +29,7 @@ OverlayForm {
         importExportForm.count = 0
         importExportForm.current = 0
         listView.positionViewAtBeginning()
-        codec.currentIndex = 0
+        importExportForm.showCodec()
         importExportForm.open()
     }
 
@@ -68,9 +67,17 @@ OverlayForm {
         }
     }
 
-    function changeCodec(text) {
+    function changeCodec(index) {
         master.on = true
-        importExport.parseContactsFromFile(text)
+        importExport.parseContactsFromFile(importExport.codecNames[index])
+        importExportForm.showCodec()
+    }
+
+    // Selects the codec the file was read in: the one detected for it, or
+    // the one the file's own marks or UTF-8 bytes imposed over the choice.
+    function showCodec() {
+        var index = importExport.codecNames.indexOf(importExport.codec)
+        codec.currentIndex = index >= 0 ? index : 0
     }
 
     function nameOf(contact) {
@@ -92,6 +99,10 @@ OverlayForm {
             importExportForm.count = 0
             importExportForm.current = 0
             importExportForm.completed = false
+        }
+
+        function onCodecChanged() {
+            importExportForm.showCodec()
         }
     }
 
@@ -181,6 +192,7 @@ OverlayForm {
                 color: rowMouse.pressed ? "#bbbbbb" : "white"
                 Accessible.role: Accessible.CheckBox
                 Accessible.name: rowName.text
+                Accessible.description: rowMark.visible ? rowMark.text : ""
                 Accessible.checkable: true
                 Accessible.checked: rowCheck.on
                 Accessible.onPressAction: rowCheck.on = !rowCheck.on
@@ -217,10 +229,33 @@ OverlayForm {
                         leftMargin: 10
                         right: parent.right
                         top: parent.top
-                        bottom: parent.bottom
+                        bottom: rowMark.visible ? rowMark.top : parent.bottom
                     }
                     color: !row.enabled ? "grey" : rowMouse.pressed ? "white" : "#555555"
                     font.pointSize: 14
+                    fontSizeMode: Text.Fit
+                    minimumPointSize: 6
+                    verticalAlignment: Text.AlignVCenter
+                    elide: Text.ElideRight
+                }
+
+                // Bytes the codec could not read show as U+FFFD in the name
+                // or elsewhere in the contact: say so under the name.
+                Text {
+                    id: rowMark
+
+                    objectName: "unreadableMark"
+                    anchors {
+                        left: rowName.left
+                        right: parent.right
+                        bottom: parent.bottom
+                        bottomMargin: 2
+                    }
+                    height: row.height * 0.4
+                    visible: false
+                    text: qsTr("Some letters could not be read: try another encoding")
+                    color: !row.enabled ? "grey" : rowMouse.pressed ? "white" : "#c62828"
+                    font.pointSize: 11
                     fontSizeMode: Text.Fit
                     minimumPointSize: 6
                     verticalAlignment: Text.AlignVCenter
@@ -231,6 +266,7 @@ OverlayForm {
                 Component.onCompleted: {
                     rowCheck.on = modelData ? modelData.importMe : false
                     rowName.text = importExportForm.nameOf(modelData)
+                    rowMark.visible = importExport.hasUnreadableLetters(modelData)
                 }
 
                 Connections {
@@ -302,12 +338,12 @@ OverlayForm {
             height: root.itemHeight
             visible: !importExportForm.isExport
             enabled: importExportForm.choosing
-            model: importExportForm.codecs
+            model: importExport.codecLabels
             currentIndex: 0
             colorLight: codec.enabled ? "#f9f9f9" : "lightgrey"
             colorDark: codec.enabled ? "#eeeeee" : "lightgrey"
             opensUpwards: true
-            onClicked: importExportForm.changeCodec(text)
+            onClicked: importExportForm.changeCodec(index)
         }
 
         Button {

@@ -74,15 +74,16 @@ void tst_ImportExport::reparsingReplacesAndReleasesList()
         QCOMPARE(errors.value(0).value(0).toString(),
                  QStringLiteral("Unsupported file type: text/plain"));
         backend.parseContactsFromFile(QStringLiteral("UTF-8"), path);
+        // A new file's 8-bit text is read in the encoding detected for it.
         first = backend.contacts().value(0).value<Contact *>();
-        QVERIFY(first && first->name != QString::fromUtf8("Анна"));
+        QVERIFY(first && first->name == QString::fromUtf8("Анна"));
         QList<int> sizes;
         connect(&backend, &ImportExport::contactsChanged, this,
                 [&] { sizes << backend.contacts().size(); });
         // Without a file name the last file is read again in the new codec.
-        backend.parseContactsFromFile(QStringLiteral("Windows-1251"));
+        backend.parseContactsFromFile(QStringLiteral("UTF-8"));
         QCOMPARE(sizes, (QList<int>{0, 1}));
-        QCOMPARE(backend.contacts().first().value<Contact *>()->name, QString::fromUtf8("Анна"));
+        QVERIFY(backend.contacts().first().value<Contact *>()->name != QString::fromUtf8("Анна"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(first.isNull());
         first = backend.contacts().first().value<Contact *>();

@@ -111,8 +111,8 @@ void tst_vCard::reads_data()
         QString::fromUtf8("FN=Jürgen"));
     row("QP Shift_JIS", "FN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:=93=FA=96=7B",
         QString::fromUtf8("FN=日本"), "UTF-8");
-    row("stray byte in declared UTF-8 dropped",
-        "ORG;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=C3=91=80", QString::fromUtf8("ORG=Ñ"));
+    row("stray byte in declared UTF-8 stays visible",
+        "ORG;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=C3=91=80", QString::fromUtf8("ORG=Ñ\uFFFD"));
 }
 
 void tst_vCard::reads()

@@ -18,6 +18,7 @@
 
 QList<QStringList> plainContactList;
 QString ContactsFileParser::errorString;
+QString ContactsFileParser::usedCodec;
 
 namespace {
 
@@ -52,18 +53,20 @@ ContactsFileParser::ContactsFileParser(QObject *parent)
 {
 }
 
-QVariantList ContactsFileParser::parseFile(const QString &fileName, const QString &codecName)
+QVariantList ContactsFileParser::parseFile(const QString &fileName, const QString &codecName,
+                                           bool detectCodec)
 {
     plainContactList.clear();
     rowUnderConstruction().clear();
     errorString.clear();
+    usedCodec.clear();
     if (fileName.isEmpty() || !QFileInfo(fileName).isFile()) {
         return QVariantList();
     }
     // The limits keep every import within memory; should memory still run
     // out, the import is refused instead of ending the program.
     try {
-        return parseExistingFile(fileName, codecName);
+        return parseExistingFile(fileName, codecName, detectCodec);
     } catch (const std::bad_alloc &) {
         plainContactList.clear();
         rowUnderConstruction().clear();
@@ -73,7 +76,7 @@ QVariantList ContactsFileParser::parseFile(const QString &fileName, const QStrin
 }
 
 QVariantList ContactsFileParser::parseExistingFile(const QString &fileName,
-                                                   const QString &codecName)
+                                                   const QString &codecName, bool detectCodec)
 {
     const QMimeType type = QMimeDatabase().mimeTypeForFile(fileName);
     // Thunderbird and spreadsheets also write tab-separated files; the
@@ -95,7 +98,8 @@ QVariantList ContactsFileParser::parseExistingFile(const QString &fileName,
             if (!readWhole(fileName, &data)) {
                 return QVariantList();
             }
-            text = TextDecoding::decode(data, codecName);
+            usedCodec = TextDecoding::encodingOf(data, codecName, detectCodec);
+            text = TextDecoding::decodeIn(data, usedCodec);
         }
         return parseCsv(text);
     }
@@ -105,7 +109,7 @@ QVariantList ContactsFileParser::parseExistingFile(const QString &fileName,
         if (!readWhole(fileName, &data)) {
             return QVariantList();
         }
-        return parseVCardData(data, codecName);
+        return parseVCardData(data, codecName, detectCodec);
     }
     if (type.inherits(QStringLiteral("application/x-sqlite3"))) {
         return parseSqlite(fileName);

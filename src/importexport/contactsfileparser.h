@@ -24,20 +24,29 @@ public:
     explicit ContactsFileParser(QObject *parent = nullptr);
 
     // The entry point: detects the type and reads the file in the codec.
-    static QVariantList parseFile(const QString &fileName, const QString &codecName);
+    // Text that is neither marked nor valid UTF-8 is read in the named codec;
+    // with detectCodec, in the encoding detected for the file when the
+    // detection is confident.
+    static QVariantList parseFile(const QString &fileName, const QString &codecName,
+                                  bool detectCodec = false);
     static QVariantList parseCsv(const QString &text);
     static QVariantList parseVCard(const QString &text);
     // vCard from raw file bytes: unfolds before decoding, so that folds
     // inside multi-byte characters and escapes survive.
-    static QVariantList parseVCardData(const QByteArray &data, const QString &codecName);
+    static QVariantList parseVCardData(const QByteArray &data, const QString &codecName,
+                                       bool detectCodec = false);
     static QVariantList parseSqlite(const QString &fileName);
     static void appendCsvField(QString &field, QChar terminator);
 
     // Error text of the last parse; set only for an unsupported file type or
     // a file too large to import.
     static QString errorString;
+    // The encoding the text of the last CSV or vCard file was read in (for a
+    // vCard: its values without a CHARSET); empty for other files.
+    static QString usedCodec;
 
 private:
     // parseFile for a file that exists.
-    static QVariantList parseExistingFile(const QString &fileName, const QString &codecName);
+    static QVariantList parseExistingFile(const QString &fileName, const QString &codecName,
+                                          bool detectCodec);
 };

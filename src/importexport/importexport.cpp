@@ -4,6 +4,7 @@
 #include "importexport/eventloopturns.h"
 #include "importexport/googlecsv.h"
 #include "importexport/photopreparation.h"
+#include "importexport/textdecoding.h"
 #include "importexport/vcard.h"
 #include "record/contact.h"
 #include "storage/sqlitedatabase.h"
@@ -79,6 +80,56 @@ void ImportExport::setContacts(const QVariantList &contacts)
     emit contactsChanged();
 }
 
+QStringList ImportExport::codecNames() const
+{
+    QStringList names;
+    for (const TextDecoding::OfferedCodec &offered : TextDecoding::offeredCodecs()) {
+        names.append(QLatin1String(offered.name));
+    }
+    return names;
+}
+
+QStringList ImportExport::codecLabels() const
+{
+    QStringList labels;
+    for (const TextDecoding::OfferedCodec &offered : TextDecoding::offeredCodecs()) {
+        labels.append(QCoreApplication::translate("TextDecoding", offered.label));
+    }
+    return labels;
+}
+
+QString ImportExport::codec() const
+{
+    return m_codec;
+}
+
+bool ImportExport::hasUnreadableLetters(QObject *object) const
+{
+    const Contact *contact = qobject_cast<const Contact *>(object);
+    if (!contact) {
+        return false;
+    }
+    const QChar mark(QChar::ReplacementCharacter);
+    for (const QString &text :
+         {contact->name, contact->surname, contact->middlename, contact->fullname,
+          contact->organization, contact->dateOfBirth, contact->comment}) {
+        if (text.contains(mark)) {
+            return true;
+        }
+    }
+    for (const QStringList *list :
+         {&contact->phoneList, &contact->phoneGroupList, &contact->emailList,
+          &contact->emailGroupList, &contact->addressList, &contact->addressGroupList,
+          &contact->linkList}) {
+        for (const QString &text : *list) {
+            if (text.contains(mark)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 void ImportExport::parseContactsFromFile(const QString &codec, const QString &file)
 {
     releaseParsedContacts();
@@ -88,7 +139,14 @@ void ImportExport::parseContactsFromFile(const QString &codec, const QString &fi
     if (!file.isEmpty()) {
         m_importFile = file;
     }
-    const QVariantList parsed = ContactsFileParser::parseFile(m_importFile, codec);
+    const QVariantList parsed = ContactsFileParser::parseFile(m_importFile, codec, !file.isEmpty());
+    const QString used = ContactsFileParser::usedCodec.isEmpty()
+                                 ? codec
+                                 : TextDecoding::offeredCodecName(ContactsFileParser::usedCodec);
+    if (m_codec != used) {
+        m_codec = used;
+        emit codecChanged();
+    }
     for (const QVariant &value : parsed) {
         if (auto *contact = value.value<Contact *>()) {
             m_parsed.append(contact);

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 
 #include <functional>
@@ -20,6 +21,12 @@ class ImportExport : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QVariantList contacts READ contacts WRITE setContacts NOTIFY contactsChanged)
+    // The encodings the import form offers: codec names and what a person
+    // knows them by, in the same order.
+    Q_PROPERTY(QStringList codecNames READ codecNames CONSTANT)
+    Q_PROPERTY(QStringList codecLabels READ codecLabels CONSTANT)
+    // The offered codec the last import file's text was read in.
+    Q_PROPERTY(QString codec READ codec NOTIFY codecChanged)
 
 public:
     enum ExportMethod {
@@ -34,13 +41,23 @@ public:
 
     QVariantList contacts() const;
     void setContacts(const QVariantList &contacts);
+    QStringList codecNames() const;
+    QStringList codecLabels() const;
+    QString codec() const;
 
+    // A call with a file starts a new import: the codec is the form's
+    // default, and text that is neither marked nor UTF-8 is read in the
+    // encoding detected for the file when the detection is confident. A call
+    // without a file re-reads the last one in the codec the user chose.
     Q_INVOKABLE void parseContactsFromFile(const QString &codec = QStringLiteral("Windows-1251"),
                                            const QString &file = QString());
     Q_INVOKABLE bool importParsedContacts();
     Q_INVOKABLE void exportContacts();
     Q_INVOKABLE void setContactsForExport(const QVariantList &contacts);
     Q_INVOKABLE void setExportFileAndMethod(const QString &file, ExportMethod method);
+    // True when a text of the contact holds U+FFFD: bytes of the file that
+    // the codec could not read.
+    Q_INVOKABLE bool hasUnreadableLetters(QObject *contact) const;
 
 signals:
     void parsingCompleted();
@@ -50,6 +67,7 @@ signals:
     void importContactEnded();
     void error(const QString &text);
     void contactsChanged();
+    void codecChanged();
 
 private:
     QList<Contact *> tickedContacts() const;
@@ -76,6 +94,7 @@ private:
     QVariantList m_contacts;
     QList<Contact *> m_parsed;
     QString m_importFile;
+    QString m_codec;
     QString m_exportFile;
     ExportMethod m_exportMethod = GOOGLE_CSV_METHOD;
     EventLoopTurns m_turns;

@@ -1,6 +1,12 @@
 #include "importexport/textdecoding.h"
 
+#include <QCoreApplication>
 #include <QTextCodec>
+
+#include <unicode/ucsdet.h>
+
+#include <cstring>
+#include <memory>
 
 namespace TextDecoding {
 
@@ -24,6 +30,38 @@ const char *codecNameFor(Unicode unicode)
     }
     return nullptr;
 }
+
+// The lines of data that hold bytes outside ASCII, up to a sample size: the
+// detection weighs letter sequences, and lines of ASCII only (headers, e-mail
+// addresses, phone numbers, photos) would dilute the letters it tells by.
+QByteArray detectionSample(const QByteArray &data)
+{
+    const int maxSample = 16 * 1024;
+    QByteArray sample;
+    int pos = 0;
+    while (pos < data.size() && sample.size() < maxSample) {
+        int end = data.indexOf('\n', pos);
+        end = end < 0 ? data.size() : end + 1;
+        for (int i = pos; i < end; ++i) {
+            if (uchar(data.at(i)) >= 0x80) {
+                sample.append(data.constData() + pos, qMin(end - pos, maxSample));
+                break;
+            }
+        }
+        pos = end;
+    }
+    return sample;
+}
+
+bool isUnicodeName(const QByteArray &name)
+{
+    return name.startsWith("UTF-");
+}
+
+struct DetectorCloser
+{
+    void operator()(UCharsetDetector *detector) const { ucsdet_close(detector); }
+};
 
 } // namespace
 
@@ -84,6 +122,15 @@ bool isValidUtf8(const QByteArray &data)
     const uchar *p = reinterpret_cast<const uchar *>(data.constData());
     const uchar *end = p + data.size();
     while (p < end) {
+        // Most text is ASCII: eight bytes at a time while none has its top bit.
+        if (end - p >= 8) {
+            quint64 block;
+            std::memcpy(&block, p, 8);
+            if ((block & 0x8080808080808080ULL) == 0) {
+                p += 8;
+                continue;
+            }
+        }
         const uchar c = *p;
         if (c < 0x80) {
             ++p;
@@ -151,14 +198,114 @@ QTextCodec *utf8Codec()
 
 QString decode(const QByteArray &data, const QString &codecName)
 {
+    return decodeIn(data, encodingOf(data, codecName, false));
+}
+
+QString decodeIn(const QByteArray &data, const QString &encoding)
+{
     int markLength = 0;
-    Unicode unicode = byteOrderMark(data, &markLength);
+    byteOrderMark(data, &markLength);
+    return codecOrUtf8(encoding)->toUnicode(data.constData() + markLength,
+                                            data.size() - markLength);
+}
+
+QString encodingOf(const QByteArray &data, const QString &codecName, bool detect)
+{
+    Unicode unicode = byteOrderMark(data);
     if (unicode == Unicode::None) {
         unicode = guessUtf16(data);
     }
-    QTextCodec *codec = unicode != Unicode::None ? codecOrUtf8(QLatin1String(codecNameFor(unicode)))
-                                                 : codecOrUtf8(codecName);
-    return codec->toUnicode(data.constData() + markLength, data.size() - markLength);
+    if (unicode != Unicode::None) {
+        return QLatin1String(codecNameFor(unicode));
+    }
+    if (isValidUtf8(data)) {
+        return QStringLiteral("UTF-8");
+    }
+    if (detect) {
+        const QString detected = detectedCodecName(data);
+        if (!detected.isEmpty()) {
+            return detected;
+        }
+    }
+    return codecName;
+}
+
+// ICU lists its guesses best first; the UTF-16 and UTF-32 ones are what it
+// says for any text without evidence, and Unicode files were told apart
+// before. The first other guess counts when it is confident and Qt has a
+// codec for it.
+QString detectedCodecName(const QByteArray &data)
+{
+    const QByteArray sample = detectionSample(data);
+    if (sample.isEmpty()) {
+        return QString();
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UCharsetDetector, DetectorCloser> detector(ucsdet_open(&status));
+    ucsdet_setText(detector.get(), sample.constData(), sample.size(), &status);
+    int32_t count = 0;
+    const UCharsetMatch **matches = ucsdet_detectAll(detector.get(), &count, &status);
+    if (U_FAILURE(status)) {
+        return QString();
+    }
+    for (int i = 0; i < count; ++i) {
+        const QByteArray name = ucsdet_getName(matches[i], &status);
+        if (U_FAILURE(status) || isUnicodeName(name)) {
+            continue;
+        }
+        if (ucsdet_getConfidence(matches[i], &status) < MinDetectionConfidence
+            || !codecForName(QLatin1String(name))) {
+            return QString();
+        }
+        return QLatin1String(name);
+    }
+    return QString();
+}
+
+QList<OfferedCodec> offeredCodecs()
+{
+    // The first is the form's default.
+    return {
+            {"Windows-1251", QT_TRANSLATE_NOOP("TextDecoding", "Cyrillic (Windows-1251)")},
+            {"UTF-8", QT_TRANSLATE_NOOP("TextDecoding", "Unicode (UTF-8)")},
+            {"UTF-16", QT_TRANSLATE_NOOP("TextDecoding", "Unicode (UTF-16)")},
+            {"UTF-32", QT_TRANSLATE_NOOP("TextDecoding", "Unicode (UTF-32)")},
+            {"Windows-1252", QT_TRANSLATE_NOOP("TextDecoding", "Western European (Windows-1252)")},
+            {"ISO-8859-1", QT_TRANSLATE_NOOP("TextDecoding", "Western European (ISO-8859-1)")},
+            {"ISO-8859-15", QT_TRANSLATE_NOOP("TextDecoding", "Western European (ISO-8859-15)")},
+            {"Windows-1250", QT_TRANSLATE_NOOP("TextDecoding", "Central European (Windows-1250)")},
+            {"ISO-8859-2", QT_TRANSLATE_NOOP("TextDecoding", "Central European (ISO-8859-2)")},
+            {"KOI8-R", QT_TRANSLATE_NOOP("TextDecoding", "Cyrillic (KOI8-R)")},
+            {"KOI8-U", QT_TRANSLATE_NOOP("TextDecoding", "Ukrainian (KOI8-U)")},
+            {"IBM866", QT_TRANSLATE_NOOP("TextDecoding", "Cyrillic DOS (IBM866)")},
+            {"Windows-1253", QT_TRANSLATE_NOOP("TextDecoding", "Greek (Windows-1253)")},
+            {"Windows-1254", QT_TRANSLATE_NOOP("TextDecoding", "Turkish (Windows-1254)")},
+            {"Windows-1257", QT_TRANSLATE_NOOP("TextDecoding", "Baltic (Windows-1257)")},
+            {"Shift_JIS", QT_TRANSLATE_NOOP("TextDecoding", "Japanese (Shift_JIS)")},
+            {"EUC-JP", QT_TRANSLATE_NOOP("TextDecoding", "Japanese (EUC-JP)")},
+            {"GB18030", QT_TRANSLATE_NOOP("TextDecoding", "Chinese Simplified (GB18030)")},
+            {"Big5", QT_TRANSLATE_NOOP("TextDecoding", "Chinese Traditional (Big5)")},
+            {"EUC-KR", QT_TRANSLATE_NOOP("TextDecoding", "Korean (EUC-KR)")},
+            {"Apple Roman", QT_TRANSLATE_NOOP("TextDecoding", "Western European (Mac Roman)")},
+    };
+}
+
+QString offeredCodecName(const QString &encoding)
+{
+    for (const char *unicode : {"UTF-16", "UTF-32"}) {
+        if (encoding.startsWith(QLatin1String(unicode), Qt::CaseInsensitive)) {
+            return QLatin1String(unicode);
+        }
+    }
+    const QTextCodec *codec = codecForName(encoding);
+    if (codec) {
+        for (const OfferedCodec &offered : offeredCodecs()) {
+            if (codecForName(QLatin1String(offered.name)) == codec) {
+                return QLatin1String(offered.name);
+            }
+        }
+    }
+    return encoding;
 }
 
 } // namespace TextDecoding

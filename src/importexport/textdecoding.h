@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 class QTextCodec;
@@ -23,8 +24,31 @@ QTextCodec *codecForName(const QString &name);
 QTextCodec *codecOrUtf8(const QString &name);
 QTextCodec *utf8Codec();
 // Decodes data: a byte-order mark (or unmarked UTF-16) decides the encoding
-// whatever codec was chosen and is never part of the text; otherwise the
-// named codec (UTF-8 when the name is unknown).
+// whatever codec was chosen and is never part of the text; else bytes that
+// are valid UTF-8 are UTF-8; otherwise the named codec (UTF-8 when unknown).
 QString decode(const QByteArray &data, const QString &codecName);
+// Decodes data in the named encoding (as encodingOf gives it), without a mark.
+QString decodeIn(const QByteArray &data, const QString &encoding);
+// The name of the encoding decode() reads data in; with detect, bytes that
+// are neither marked nor valid UTF-8 take the confidently detected 8-bit
+// encoding (detectedCodecName) before the named codec.
+QString encodingOf(const QByteArray &data, const QString &codecName, bool detect);
+// The 8-bit or East Asian encoding that ICU's charset detection finds for
+// data with enough confidence, as a name codecForName() knows; else empty.
+QString detectedCodecName(const QByteArray &data);
+// The detection's answer is taken from this confidence (0 to 100) up.
+constexpr int MinDetectionConfidence = 20;
+
+// One encoding the import form offers: its codec name and the name a person
+// knows it by (translated in the context "TextDecoding").
+struct OfferedCodec
+{
+    const char *name;
+    const char *label;
+};
+QList<OfferedCodec> offeredCodecs();
+// The offered codec name that reads text like the named encoding (the
+// UTF-16 and UTF-32 byte orders are one entry each); else the name itself.
+QString offeredCodecName(const QString &encoding);
 
 } // namespace TextDecoding

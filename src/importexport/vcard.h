@@ -44,7 +44,7 @@ public:
 
     // Every complete card (BEGIN:VCARD to END:VCARD) of the data, read as
     // vCardReader describes; values that are not valid UTF-8 and name no
-    // charset lose the bytes that do not decode. Property names come out in
+    // charset keep the bytes that do not decode as U+FFFD. Property names come out in
     // upper case. A card that is cut off or interrupted by another
     // BEGIN:VCARD is dropped; the cards around it are still read.
     static QList<vCard> fromByteArray(const QByteArray &data);

@@ -383,7 +383,8 @@ QVariantList ContactsFileParser::parseVCard(const QString &text)
     return contactsFrom(text.toUtf8(), vCardReader::Utf8Text, QString());
 }
 
-QVariantList ContactsFileParser::parseVCardData(const QByteArray &data, const QString &codecName)
+QVariantList ContactsFileParser::parseVCardData(const QByteArray &data, const QString &codecName,
+                                                bool detectCodec)
 {
     int markLength = 0;
     TextDecoding::Unicode unicode = TextDecoding::byteOrderMark(data, &markLength);
@@ -392,10 +393,17 @@ QVariantList ContactsFileParser::parseVCardData(const QByteArray &data, const QS
     }
     if (unicode != TextDecoding::Unicode::None && unicode != TextDecoding::Unicode::Utf8) {
         // UTF-16 and UTF-32 are decoded first; then the text is unfolded.
-        return contactsFrom(TextDecoding::decode(data, codecName).toUtf8(), vCardReader::Utf8Text,
+        usedCodec = TextDecoding::encodingOf(data, codecName, false);
+        return contactsFrom(TextDecoding::decodeIn(data, usedCodec).toUtf8(), vCardReader::Utf8Text,
                             codecName);
     }
-    return contactsFrom(
-            QByteArray::fromRawData(data.constData() + markLength, data.size() - markLength),
-            vCardReader::RawBytes, codecName);
+    const QByteArray body =
+            QByteArray::fromRawData(data.constData() + markLength, data.size() - markLength);
+    // Values without a CHARSET that are not valid UTF-8 are read in this:
+    // the encoding detected in the file's 8-bit text, else the form's codec,
+    // which also stays for quoted-printable values of an ASCII file.
+    usedCodec = TextDecoding::isValidUtf8(body)
+                        ? codecName
+                        : TextDecoding::encodingOf(body, codecName, detectCodec);
+    return contactsFrom(body, vCardReader::RawBytes, usedCodec);
 }

@@ -101,14 +101,6 @@ bool isAscii(const QByteArray &bytes)
     return true;
 }
 
-// Bytes that a codec could not map become U+FFFD; such characters are
-// dropped rather than shown as boxes.
-QString withoutReplacementCharacters(QString text)
-{
-    text.remove(QChar(QChar::ReplacementCharacter));
-    return text;
-}
-
 // Line breaks inside values become single line feeds.
 QString normalizedLineBreaks(QString text)
 {
@@ -551,21 +543,19 @@ QTextCodec *vCardReader::codec(const QString &name)
 
 // Value bytes to text. decoded: the bytes came out of quoted-printable, so
 // they are in the value's own charset even when the file was text already.
+// A byte that the codec cannot map stays visible as U+FFFD: dropping it would
+// lose a letter without a trace.
 QString vCardReader::decodeText(const QByteArray &bytes, const QString &charset, bool decoded)
 {
     if (isAscii(bytes)) {
         return QString::fromLatin1(bytes);
     }
     if (m_mode == Utf8Text && !decoded) {
-        return withoutReplacementCharacters(QString::fromUtf8(bytes));
+        return QString::fromUtf8(bytes);
     }
     if (!charset.isEmpty()) {
         if (QTextCodec *named = codec(charset)) {
-            if (named->mibEnum() == 106) {
-                // Declared UTF-8: a stray invalid byte is dropped, the rest kept.
-                return withoutReplacementCharacters(QString::fromUtf8(bytes));
-            }
-            return withoutReplacementCharacters(named->toUnicode(bytes));
+            return named->toUnicode(bytes);
         }
     }
     if (TextDecoding::isValidUtf8(bytes)) {
@@ -576,7 +566,7 @@ QString vCardReader::decodeText(const QByteArray &bytes, const QString &charset,
         m_cardCodecKnown = true;
     }
     if (m_cardCodec) {
-        return withoutReplacementCharacters(m_cardCodec->toUnicode(bytes));
+        return m_cardCodec->toUnicode(bytes);
     }
-    return withoutReplacementCharacters(m_fallback->toUnicode(bytes));
+    return m_fallback->toUnicode(bytes);
 }
