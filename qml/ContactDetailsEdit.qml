@@ -172,6 +172,7 @@ Item {
                         detailsEdit.textOf(contactsProxyModel.currentData(ContactsModel.IdRole))
             }
             detailsEdit.visible = true
+            nameEdit.takeFocus()
         }
 
         // The editor drops unsaved input and shows the stored contact again.

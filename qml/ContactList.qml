@@ -1,4 +1,4 @@
-import QtQuick 2.0
+import QtQuick 2.9
 import ContactsModelBackend 1.0
 
 // The alphabetical contact list with its letter index. It keeps the proxy
@@ -9,6 +9,50 @@ Item {
 
     property alias currentIndex: listView.currentIndex
     property string showContactRemotely: ""
+
+    // Gives the keyboard to the list.
+    function takeFocus() {
+        listView.forceActiveFocus()
+    }
+
+    // Moves the selection by `step` rows (clamped), or to the first or last
+    // row, and keeps it in view.
+    function moveSelection(step) {
+        var count = listView.count
+        if (count === 0) {
+            return
+        }
+        var row = Math.max(0, Math.min(count - 1, listView.currentIndex + step))
+        listView.currentIndex = row
+        listView.positionViewAtIndex(row, ListView.Contain)
+    }
+
+    // The keys of the list: moving, editing, removing, and typing a
+    // printable character starts a search with it.
+    function handleKey(event) {
+        var page = Math.max(1, Math.floor(listView.height / root.itemHeight) - 1)
+        if (event.key === Qt.Key_PageDown) {
+            contactList.moveSelection(page)
+        } else if (event.key === Qt.Key_PageUp) {
+            contactList.moveSelection(-page)
+        } else if (event.key === Qt.Key_Home) {
+            contactList.moveSelection(-listView.count)
+        } else if (event.key === Qt.Key_End) {
+            contactList.moveSelection(listView.count)
+        } else if (event.key === Qt.Key_Return || event.key === Qt.Key_Enter
+                   || event.key === Qt.Key_F2) {
+            root.changeContact(false)
+        } else if (event.key === Qt.Key_Delete) {
+            root.askRemoveCurrent()
+        } else if (event.text.length > 0 && event.text.charCodeAt(0) > 32
+                   && !(event.modifiers & (Qt.ControlModifier | Qt.AltModifier))) {
+            header.searchText += event.text
+            header.focusSearch()
+        } else {
+            return
+        }
+        event.accepted = true
+    }
 
     function setAlphabetLetter(letter) {
         alphabetScroll.setLetter(letter)
@@ -101,6 +145,9 @@ Item {
             boundsBehavior: Flickable.StopAtBounds
             model: contactsProxyModel
             highlightMoveDuration: 0
+            focus: true
+            keyNavigationEnabled: true
+            Keys.onPressed: contactList.handleKey(event)
 
             delegate: ContactListItem {
                 objectName: "contact_" + model.idString
@@ -132,6 +179,57 @@ Item {
             }
 
             Component.onCompleted: contactList.selectRemoteContact()
+        }
+
+        // The keyboard is on the list.
+        Rectangle {
+            anchors.fill: parent
+            color: "transparent"
+            border { width: 2; color: styles.highlightColor }
+            visible: listView.activeFocus
+        }
+
+        Text {
+            objectName: "noMatchText"
+            anchors { fill: parent; margins: 20 }
+            visible: listView.count === 0 && header.searchText !== ""
+            text: qsTr("No contacts match")
+            color: styles.foreground.textColor
+            font.pointSize: 14
+            wrapMode: Text.Wrap
+            horizontalAlignment: Text.AlignHCenter
+        }
+
+        Column {
+            id: emptyHint
+
+            objectName: "emptyHint"
+            anchors { left: parent.left; right: parent.right; top: parent.top; margins: 20 }
+            spacing: 12
+            visible: root.loaded && contactsModel.count === 0 && !root.busy
+
+            Text {
+                width: parent.width
+                text: qsTr("No contacts yet. Import them from a file of another address book, "
+                           + "or add the first one.")
+                color: styles.foreground.textColor
+                font.pointSize: 12
+                wrapMode: Text.Wrap
+            }
+
+            Button {
+                objectName: "importHintButton"
+                width: parent.width
+                buttonText: qsTr("Import contacts…")
+                onClicked: settingsForm.startImport()
+            }
+
+            Button {
+                objectName: "addHintButton"
+                width: parent.width
+                buttonText: qsTr("Add a contact")
+                onClicked: root.changeContact(true)
+            }
         }
     }
 

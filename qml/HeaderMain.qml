@@ -10,6 +10,10 @@ Item {
     property bool addingContact: false
     property alias searchText: searchField.text
 
+    function focusSearch() {
+        searchField.takeFocus()
+    }
+
     Shadow {
         target: bar
     }
@@ -18,7 +22,7 @@ Item {
         id: bar
 
         anchors.fill: parent
-        color: "navajowhite"
+        color: styles.header.color
     }
 
     Row {
@@ -90,6 +94,8 @@ Item {
             bottomMargin: header.height * 0.1
         }
         placeholderText: qsTr("Search")
+        textColor: styles.header.textColor
+        placeholderTextColor: styles.header.placeholderColor
         onTextChanged: contactsProxyModel.setFilterFixedString(searchField.text)
     }
 

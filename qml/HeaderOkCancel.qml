@@ -27,7 +27,7 @@ Item {
 
     Rectangle {
         anchors.fill: parent
-        color: "navajowhite"
+        color: styles.header.color
     }
 
     Row {

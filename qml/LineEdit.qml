@@ -1,4 +1,4 @@
-import QtQuick 2.0
+import QtQuick 2.9
 
 // Single-line text field with a placeholder, an optional clear button and an
 // underline bracket.
@@ -50,6 +50,7 @@ Rectangle {
         font.pointSize: lineEdit.fontSize
         color: lineEdit.textColor
         focus: true
+        activeFocusOnTab: true
         selectByMouse: !tabletMode
         clip: true
         validator: lineEdit.validator
@@ -138,8 +139,11 @@ Rectangle {
         id: underline
 
         anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
-        height: lineEdit.errorText === "" ? lineEdit.lineWidth : lineEdit.lineWidth * 2
-        color: lineEdit.errorText === "" ? styles.lineedit.borderColor : "red"
+        height: lineEdit.errorText === "" && !input.activeFocus ? lineEdit.lineWidth
+                                                                : lineEdit.lineWidth * 2
+        color: lineEdit.errorText !== "" ? "red"
+                                         : input.activeFocus ? styles.highlightColor
+                                                             : styles.lineedit.borderColor
     }
 
     Rectangle {

@@ -91,7 +91,7 @@ Rectangle {
 
         anchors.verticalCenter: parent.verticalCenter
         x: iconBox.x + iconBox.width + filterButton.height * 0.2
-        color: "white"
+        color: styles.header.textColor
         font { pointSize: 13; bold: true }
         style: Text.Sunken
         styleColor: "#999999"

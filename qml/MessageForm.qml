@@ -18,6 +18,14 @@ OverlayForm {
         messageForm.open()
     }
 
+    // The Cancel button's action (or OK's, when there is no Cancel).
+    function cancel() {
+        messageForm.close()
+        if (messageForm.showCancel && messageForm.cancelFunction) {
+            messageForm.cancelFunction()
+        }
+    }
+
     z: 999
     Accessible.name: message.text
 
@@ -78,12 +86,7 @@ OverlayForm {
             height: root.itemHeight * 0.8
             visible: messageForm.showCancel
             buttonText: qsTr("Cancel")
-            onClicked: {
-                messageForm.close()
-                if (messageForm.cancelFunction) {
-                    messageForm.cancelFunction()
-                }
-            }
+            onClicked: messageForm.cancel()
         }
     }
 }

@@ -52,7 +52,7 @@ OverlayForm {
         if (!fileName) {
             return
         }
-        importExport.setContactsForExport(contactsModel.getAllContacts())
+        importExport.setContactsForExport(contactsProxyModel.contactsInListOrder())
         importExport.setExportFileAndMethod(fileName, exportRow.exportMethod)
         importExportForm.show(true)
     }

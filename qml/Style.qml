@@ -30,10 +30,12 @@ SystemPalette {
         }
     }
 
+    // The header bar: white icons and labels on a dark brown (7:1).
     property QtObject header: QtObject {
-        property color color
+        property color color: "saddlebrown"
         property color borderColor: palette.borderColor
-        property color textColor: "#333333"
+        property color textColor: "#ffffff"
+        property color placeholderColor: "#f0e0d0"
         property color myColor: palette.button
         property int radius: 0
         property int borderWidth: 1

@@ -1,4 +1,4 @@
-import QtQuick 2.0
+import QtQuick 2.9
 import ContactsModelBackend 1.0
 import ContactsProxyModelBackend 1.0
 import ImportExportBackend 1.0
@@ -63,6 +63,7 @@ Rectangle {
         }
         bigPhotoRect.visible = false
         root.hideEditDetails()
+        contactList.takeFocus()
         if (save) {
             // The saved contact is selected and in view wherever it sorts.
             contactList.revealContact(savedId)
@@ -94,6 +95,42 @@ Rectangle {
 
     function endRemoveMode() {
         root.removeMode = false
+        contactList.takeFocus()
+    }
+
+    // Delete on the list: the removal mode's question for the selected
+    // contact.
+    function askRemoveCurrent() {
+        if (root.busy || contactsProxyModel.currentIndex < 0) {
+            return
+        }
+        contactsProxyModel.contactsToRemove = [String(contactsProxyModel.currentIndex)]
+        root.removeMode = true
+        root.closeRemoveMode(true)
+    }
+
+    // Escape: Cancel on what is open (a question, a form, the editor or the
+    // removal mode), else the search is cleared and the list takes the keys.
+    function cancelOrClear() {
+        if (messageForm.opened) {
+            messageForm.cancel()
+        } else if (importExportForm.opened && !importExportForm.completed
+                   && importExportForm.count > 0) {
+            return
+        } else if (importExportForm.opened) {
+            importExportForm.close()
+        } else if (settingsForm.opened) {
+            settingsForm.close()
+        } else if (listViewForm.opened || lineEditForm.opened || calendarForm.opened) {
+            listViewForm.close()
+            lineEditForm.close()
+            calendarForm.close()
+        } else if (headerOkCancel.visible) {
+            headerOkCancel.finish(false)
+        } else {
+            header.searchText = ""
+            contactList.takeFocus()
+        }
     }
 
     function validateNewContact() {
@@ -140,7 +177,7 @@ Rectangle {
     }
 
     width: 900
-    height: 500
+    height: 650
     color: "white"
 
     Component.onCompleted: {
@@ -151,6 +188,7 @@ Rectangle {
         contactsProxyModel.setSourceModel(contactsModel)
         contactsProxyModel.sort()
         root.loaded = true
+        contactList.takeFocus()
     }
 
     Style { id: styles }
@@ -202,11 +240,20 @@ Rectangle {
         store: db
     }
 
+    UndoBar {
+        id: undoBar
+
+        objectName: "undoBar"
+        anchors { left: parent.left; right: parent.right; bottom: storeStatus.top }
+        z: 10
+        model: contactsModel
+    }
+
     ContactList {
         id: contactList
 
         objectName: "contactList"
-        anchors { left: parent.left; top: header.bottom; bottom: storeStatus.top }
+        anchors { left: parent.left; top: header.bottom; bottom: undoBar.top }
         width: root.width * 0.4
     }
 
@@ -237,7 +284,7 @@ Rectangle {
         id: contactDetails
 
         objectName: "contactDetails"
-        anchors { left: contactList.right; right: parent.right; top: header.bottom; bottom: storeStatus.top }
+        anchors { left: contactList.right; right: parent.right; top: header.bottom; bottom: undoBar.top }
     }
 
     HeaderMain {
@@ -254,6 +301,28 @@ Rectangle {
 
         objectName: "headerOkCancel"
         anchors.fill: header
+    }
+
+    Shortcut {
+        sequence: StandardKey.Find
+        onActivated: header.focusSearch()
+    }
+
+    Shortcut {
+        sequence: "Escape"
+        onActivated: root.cancelOrClear()
+    }
+
+    Shortcut {
+        sequence: StandardKey.New
+        enabled: !root.busy
+        onActivated: root.changeContact(true)
+    }
+
+    Shortcut {
+        sequences: [StandardKey.Save, "Ctrl+Return", "Ctrl+Enter"]
+        enabled: bigPhotoRect.visible && !messageForm.opened
+        onActivated: headerOkCancel.finish(true)
     }
 
     Connections {

@@ -10,4 +10,5 @@ list(APPEND KIV_QML_FILES
     ContactDetails.qml
     SettingsForm.qml
     ImportExportForm.qml
+    UndoBar.qml
 )

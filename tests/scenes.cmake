@@ -8,3 +8,6 @@ kiv_add_test(scenetrust GUI QML SOURCES scenedriver.cpp)
 kiv_add_test(storefailures GUI QML SOURCES scenedriver.cpp)
 # Call and text message with no program for them on the system.
 kiv_add_test(phonehandlers GUI QML SOURCES scenedriver.cpp)
+
+# Undo, the wider search, the keyboard, the first start, the window's place.
+kiv_add_test(comforts GUI QML SOURCES scenedriver.cpp)

@@ -240,19 +240,40 @@ void tst_ContactsProxyModel::agreesWithPlainProxyThroughChanges()
     QAbstractItemModelTester tester(m_proxy.get(),
                                     QAbstractItemModelTester::FailureReportingMode::Fatal);
     m_proxy->sort();
-    auto expectedRows = [this](const QString &text) {
+    // The search ignores case, the accents of Latin letters and the
+    // diaeresis of "ё": the full name and the text compared that way.
+    auto fold = [](const QString &text) {
+        const QString split = text.normalized(QString::NormalizationForm_D);
+        QString kept;
+        for (int i = 0; i < split.size(); ++i) {
+            const QChar c = split.at(i);
+            const QChar base = kept.isEmpty() ? QChar() : kept.back();
+            const bool mark = c.category() == QChar::Mark_NonSpacing;
+            if (mark
+                && (base.script() == QChar::Script_Latin
+                    || (c.unicode() == 0x0308 && base.toLower().unicode() == 0x0435))) {
+                continue;
+            }
+            kept += c;
+        }
+        QString folded;
+        for (const uint code : kept.normalized(QString::NormalizationForm_C).toUcs4()) {
+            const uint simple = QChar::toCaseFolded(code);
+            folded += QString::fromUcs4(&simple, 1);
+        }
+        return folded;
+    };
+    auto expectedRows = [this, fold](const QString &text) {
         QSortFilterProxyModel reference;
         reference.setSortRole(ContactsModel::FullNameRole);
         reference.setSortLocaleAware(true);
-        reference.setFilterRole(ContactsModel::FullNameRole);
-        reference.setFilterCaseSensitivity(Qt::CaseInsensitive);
         reference.setSourceModel(m_model.get());
-        reference.setFilterFixedString(text);
         reference.sort(0);
         QStringList expected;
         for (int row = 0; row < reference.rowCount(); ++row) {
             const QModelIndex index = reference.index(row, 0);
-            if (!m_proxy->favouritesOnly() || index.data(ContactsModel::FavoriteRole).toBool()) {
+            if ((!m_proxy->favouritesOnly() || index.data(ContactsModel::FavoriteRole).toBool())
+                && fold(index.data(ContactsModel::FullNameRole).toString()).contains(fold(text))) {
                 expected << index.data(ContactsModel::IdRole).toString();
             }
         }

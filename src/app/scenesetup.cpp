@@ -5,6 +5,7 @@
 #include "app/filedialog.h"
 #include "app/kivintegration.h"
 #include "app/qtsingleapplication.h"
+#include "app/windowgeometry.h"
 #include "importexport/importexport.h"
 #include "model/birthdayvalidator.h"
 #include "model/contactsmodel.h"
@@ -109,7 +110,7 @@ void SceneSetup::showWindow()
     if (kivInTabletMode()) {
         m_viewer->showMaximized();
     } else {
-        m_viewer->show();
+        WindowGeometry::restoreAndShow(m_viewer.get());
     }
 }
 

@@ -32,7 +32,8 @@ public:
     DataBase *sqliteStore() const;
     DataBase *settingsStore() const;
 
-    // Shows the window, maximised when the desktop is in tablet mode.
+    // Shows the window, maximised when the desktop is in tablet mode, else
+    // where it was last time.
     void showWindow();
     // Shows the window and runs the event loop until the window closes.
     int exec();

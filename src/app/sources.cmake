@@ -18,4 +18,6 @@ list(APPEND KIV_SOURCES
     src/app/scenesetup.cpp
     src/app/startup.h
     src/app/startup.cpp
+    src/app/windowgeometry.h
+    src/app/windowgeometry.cpp
 )

@@ -5,33 +5,139 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
-// The text with every code point folded on its own (simple case folding),
-// which is how QString compares and searches case-insensitively; a text's
-// toCaseFolded() can differ (it applies the multi-character foldings).
+// The folding of one BMP code unit for searching: simple case folding, then
+// a Latin letter loses its accents (its canonical decomposition's base) and
+// the Cyrillic "ё" becomes "е". Other scripts keep their marks ("й" stays).
+class SearchFolding
+{
+public:
+    SearchFolding()
+    {
+        for (uint code = 0; code < table.size(); ++code) {
+            uint folded = QChar::toCaseFolded(code);
+            while (QChar::script(folded) == QChar::Script_Latin
+                   && QChar::decompositionTag(folded) == QChar::Canonical) {
+                folded = QChar::decomposition(folded).at(0).unicode();
+            }
+            if (folded == 0x0451) {
+                folded = 0x0435;
+            }
+            table[code] = ushort(folded);
+        }
+    }
+
+    QChar fold(QChar c) const
+    {
+        return c.unicode() < table.size() ? QChar(table[c.unicode()])
+                                          : QChar(QChar::toCaseFolded(c.unicode()));
+    }
+
+    // The Latin and Cyrillic blocks and Latin Extended Additional.
+    std::array<ushort, 0x2000> table{};
+};
+
+const SearchFolding &searchFolding()
+{
+    static const SearchFolding folding;
+    return folding;
+}
+
+// The text as the search compares it (see SearchFolding), appended to out.
+// A surrogate pair is case-folded as one code point.
+void appendFolded(const QString &text, QString &out)
+{
+    const SearchFolding &folding = searchFolding();
+    const int size = text.size();
+    const QChar *data = text.constData();
+    for (int i = 0; i < size; ++i) {
+        const QChar c = data[i];
+        if (c.isHighSurrogate() && i + 1 < size && data[i + 1].isLowSurrogate()) {
+            const uint code = QChar::toCaseFolded(QChar::surrogateToUcs4(c, data[i + 1]));
+            out += QChar(QChar::highSurrogate(code));
+            out += QChar(QChar::lowSurrogate(code));
+            ++i;
+        } else {
+            out += folding.fold(c);
+        }
+    }
+}
+
 QString foldedText(const QString &text)
 {
     QString folded;
     folded.reserve(text.size());
-    const int size = text.size();
-    for (int i = 0; i < size; ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < size && text.at(i + 1).isLowSurrogate()) {
-            const uint code = QChar::toCaseFolded(QChar::surrogateToUcs4(c, text.at(i + 1)));
-            if (QChar::requiresSurrogates(code)) {
-                folded += QChar(QChar::highSurrogate(code));
-                folded += QChar(QChar::lowSurrogate(code));
-            } else {
-                folded += QChar(code);
-            }
-            ++i;
-        } else {
-            folded += QChar(QChar::toCaseFolded(c.unicode()));
+    appendFolded(text, folded);
+    return folded;
+}
+
+// Every field a search looks in, folded, one field per line: the full name,
+// the name parts it does not already hold, the organisation, the e-mails.
+QString searchTextOf(const Contact &contact)
+{
+    QString text;
+    text.reserve(contact.fullname.size() + contact.organization.size() + 32);
+    appendFolded(contact.fullname, text);
+    for (const QString *part : {&contact.surname, &contact.name, &contact.middlename}) {
+        if (!part->isEmpty() && !contact.fullname.contains(*part)) {
+            text += QLatin1Char('\n');
+            appendFolded(*part, text);
         }
     }
-    return folded;
+    for (const QString *field : {&contact.organization}) {
+        if (!field->isEmpty()) {
+            text += QLatin1Char('\n');
+            appendFolded(*field, text);
+        }
+    }
+    for (const QString &email : contact.emailList) {
+        text += QLatin1Char('\n');
+        appendFolded(email, text);
+    }
+    text.squeeze();
+    return text;
+}
+
+// The digits of every phone number, one number per line.
+QString phoneDigitsOf(const Contact &contact)
+{
+    QString digits;
+    for (const QString &phone : contact.phoneList) {
+        if (!digits.isEmpty()) {
+            digits += QLatin1Char('\n');
+        }
+        for (const QChar c : phone) {
+            if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+                digits += c;
+            }
+        }
+    }
+    digits.squeeze();
+    return digits;
+}
+
+// The digits a search names when it looks like a phone number (digits and
+// the usual separators only), without a leading trunk "0" or "00" (a "+"
+// is dropped with the separators): "0171 234" and "+49 171 234" both name
+// digits that sit in order inside "+49 171 2345678".
+QString searchDigitsOf(const QString &text)
+{
+    QString digits;
+    for (const QChar c : text) {
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            digits += c;
+        } else if (!QStringLiteral(" +-()./").contains(c)) {
+            return QString();
+        }
+    }
+    int zeros = 0;
+    while (zeros < digits.size() - 1 && digits.at(zeros) == QLatin1Char('0')) {
+        ++zeros;
+    }
+    return digits.mid(zeros);
 }
 
 quint64 characterBits(const QString &text)
@@ -126,7 +232,14 @@ void ContactsFilter::dataChanged(const QModelIndex &topLeft, const QModelIndex &
                                  const QVector<int> &roles)
 {
     const bool sortText = roles.isEmpty() || roles.contains(m_sortRole);
-    const bool name = roles.isEmpty() || roles.contains(ContactsModel::FullNameRole);
+    static const QVector<int> searchedRoles{
+            ContactsModel::FullNameRole,     ContactsModel::NameRole,
+            ContactsModel::SurnameRole,      ContactsModel::MiddleNameRole,
+            ContactsModel::OrganizationRole, ContactsModel::EmailListRole,
+            ContactsModel::PhoneListRole};
+    const bool name = roles.isEmpty() || std::any_of(roles.begin(), roles.end(), [](int role) {
+                          return searchedRoles.contains(role);
+                      });
     const int last = qMin(bottomRight.row(), int(m_rows.size()) - 1);
     for (int row = qMax(0, topLeft.row()); row <= last; ++row) {
         RowState &state = m_rows[size_t(row)];
@@ -170,8 +283,10 @@ const ContactsFilter::RowState &ContactsFilter::foldedRow(int sourceRow) const
 {
     RowState &state = m_rows[size_t(sourceRow)];
     if (!state.foldReady) {
-        state.foldedName = foldedText(m_source->contactAt(sourceRow)->fullname);
-        state.characters = characterBits(state.foldedName);
+        const Contact &contact = *m_source->contactAt(sourceRow);
+        state.searchText = searchTextOf(contact);
+        state.phoneDigits = phoneDigitsOf(contact);
+        state.characters = characterBits(state.searchText);
         state.foldReady = true;
     }
     return state;
@@ -288,11 +403,18 @@ std::vector<int> ContactsFilter::acceptedInRankOrder(int shown) const
 void ContactsFilter::setSearchText(const QString &text)
 {
     const QString fold = foldedText(text);
-    if (fold == m_searchFold) {
+    const QString digits = searchDigitsOf(text);
+    if (fold == m_searchFold && digits == m_searchDigits) {
         return;
     }
-    const bool narrower = !m_searchFold.isEmpty() && fold.contains(m_searchFold);
-    const bool wider = !fold.isEmpty() && m_searchFold.contains(fold);
+    // A row matches by its text or by its phone digits; both tests must
+    // narrow (or widen) for a known answer to stay.
+    const bool narrower =
+            !m_searchFold.isEmpty() && fold.contains(m_searchFold)
+            && (digits.isEmpty() || (!m_searchDigits.isEmpty() && digits.contains(m_searchDigits)));
+    const bool wider =
+            !fold.isEmpty() && m_searchFold.contains(fold)
+            && (m_searchDigits.isEmpty() || (!digits.isEmpty() && m_searchDigits.contains(digits)));
     for (RowState &state : m_rows) {
         if ((state.match == 0 && narrower) || (state.match == 1 && wider)) {
             continue;
@@ -300,7 +422,20 @@ void ContactsFilter::setSearchText(const QString &text)
         state.match = -1;
     }
     m_searchFold = fold;
+    m_searchDigits = digits;
     m_searchCharacters = characterBits(fold);
+}
+
+qint64 ContactsFilter::searchTextBytes() const
+{
+    qint64 bytes = 0;
+    for (const RowState &state : m_rows) {
+        if (state.foldReady) {
+            bytes += qint64(state.searchText.capacity() + state.phoneDigits.capacity())
+                     * qint64(sizeof(QChar));
+        }
+    }
+    return bytes;
 }
 
 bool ContactsFilter::searchMatches(int sourceRow) const
@@ -311,8 +446,10 @@ bool ContactsFilter::searchMatches(int sourceRow) const
     RowState &state = m_rows[size_t(sourceRow)];
     if (state.match < 0) {
         foldedRow(sourceRow);
-        const bool found = (m_searchCharacters & ~state.characters) == 0
-                           && state.foldedName.contains(m_searchFold, Qt::CaseSensitive);
+        const bool found = ((m_searchCharacters & ~state.characters) == 0
+                            && state.searchText.contains(m_searchFold, Qt::CaseSensitive))
+                           || (!m_searchDigits.isEmpty()
+                               && state.phoneDigits.contains(m_searchDigits, Qt::CaseSensitive));
         state.match = found ? 1 : 0;
     }
     return state.match == 1;

@@ -14,8 +14,9 @@
 // The row cache behind the sorted and searched contact list. For each row of
 // a ContactsModel it keeps, in step with the source's rows, the collation
 // key of its sort text (made once, so that sorting compares keys instead of
-// collating texts), its case-folded full name and whether that holds the
-// search text, and the answer last given to the view's filter. It ranks the
+// collating texts), its folded search text (names, organisation, e-mails;
+// case and Latin accents folded) and phone digits, whether they hold the
+// search, and the answer last given to the view's filter. It ranks the
 // rows by sort text, and brings a view to a new filter either row run by row
 // run or in one re-mapping, whichever costs less.
 class ContactsFilter : public QObject
@@ -36,16 +37,19 @@ public:
     bool ranked() const;
     bool lessThan(int left, int right) const;
     void setRanksFromOrder(const std::vector<int> &sourceRows);
-    // Folds every full name now, so that the first search finds them ready.
+    // Folds every row's search text now, so that the first search finds it
+    // ready.
     void foldAll() const;
     const QString &sortText(int sourceRow) const;
     // The accepted rows in rank order when they are `shown` many and every
     // row has its rank, else nothing: the view's rows without asking it.
     std::vector<int> acceptedInRankOrder(int shown) const;
 
-    // Searching: the case-folded search text, and whether a row's full name
-    // holds it.
+    // Searching: the folded search text (and its digits when it reads as a
+    // phone number), and whether a row's search text or phones hold it.
     void setSearchText(const QString &text);
+    // The bytes the folded search texts and phone digits of all rows hold.
+    qint64 searchTextBytes() const;
     bool searchMatches(int sourceRow) const;
 
     // The view's row test: asks accepts, or repeats the last answer while
@@ -65,9 +69,11 @@ private:
     {
         QString sortText;
         std::optional<QCollatorSortKey> key;
-        QString foldedName;
-        // One bit per character of the folded name (code unit modulo 64):
-        // a search text with a bit that the name lacks cannot be in it.
+        // The searched fields folded, and the phones' digits.
+        QString searchText;
+        QString phoneDigits;
+        // One bit per character of the search text (code unit modulo 64):
+        // a search with a bit that the row lacks cannot be in it.
         quint64 characters = 0;
         bool keyReady = false;
         bool foldReady = false;
@@ -98,6 +104,7 @@ private:
     // stable sort by the sort text.
     mutable std::vector<int> m_ranks;
     QString m_searchFold;
+    QString m_searchDigits;
     quint64 m_searchCharacters = 0;
     // While set, filterRow() repeats its last answers.
     bool m_frozen = false;

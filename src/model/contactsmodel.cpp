@@ -25,11 +25,15 @@ ContactsModel::ContactsModel(QObject *parent)
     buildAlphabet();
     emit englishAlphabetChanged();
     emit alphabetChanged();
+    connect(this, &QAbstractItemModel::rowsInserted, this, &ContactsModel::countChanged);
+    connect(this, &QAbstractItemModel::rowsRemoved, this, &ContactsModel::countChanged);
+    connect(this, &QAbstractItemModel::modelReset, this, &ContactsModel::countChanged);
 }
 
 ContactsModel::~ContactsModel()
 {
     qDeleteAll(m_contacts);
+    qDeleteAll(m_removed);
     qDeleteAll(m_queued);
 }
 
@@ -164,6 +168,10 @@ void ContactsModel::changeAlphabet(bool englishAlphabet)
 
 void ContactsModel::setDataBase(DataBase *db)
 {
+    // A removal is undone only into the store it was taken from.
+    if (db != m_store) {
+        dropUndo();
+    }
     m_store = db;
 }
 
@@ -174,6 +182,7 @@ void ContactsModel::release(Contact *contact)
 
 void ContactsModel::loadModel()
 {
+    dropUndo();
     // Queued contacts are in the store already: the reload reads them back.
     std::for_each(m_queued.begin(), m_queued.end(), &ContactsModel::release);
     m_queued.clear();
@@ -331,17 +340,52 @@ void ContactsModel::removeContacts(const QModelIndexList &indexes)
     if (rows.isEmpty()) {
         return;
     }
+    dropUndo();
     QStringList ids;
     ids.reserve(rows.size());
     for (int row : qAsConst(rows)) {
         Contact *contact = m_contacts.at(row);
         ids.append(contact->id);
+        if (m_store) {
+            contact->photoData = m_store->loadPhoto(contact->id).toBase64();
+        }
         beginRemoveRows(QModelIndex(), row, row);
         m_contacts.remove(row);
         endRemoveRows();
-        release(contact);
+        m_removed.append(contact);
     }
     if (m_store) {
         m_store->removeContacts(ids);
     }
+    emit undoableCountChanged();
+}
+
+void ContactsModel::undoRemoval()
+{
+    if (m_removed.isEmpty()) {
+        return;
+    }
+    const QVector<Contact *> restored = std::exchange(m_removed, {});
+    // Back in the order they were listed in, lowest row first.
+    beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size() + restored.size() - 1);
+    for (auto it = restored.rbegin(); it != restored.rend(); ++it) {
+        Contact *contact = *it;
+        if (m_store) {
+            m_store->insertContact(contact);
+        }
+        contact->photoData.clear();
+        m_contacts.append(contact);
+    }
+    endInsertRows();
+    emit undoableCountChanged();
+}
+
+void ContactsModel::dropUndo()
+{
+    if (m_removed.isEmpty()) {
+        return;
+    }
+    const QVector<Contact *> dropped = std::exchange(m_removed, {});
+    std::for_each(dropped.begin(), dropped.end(), &ContactsModel::release);
+    emit undoableCountChanged();
 }

@@ -16,6 +16,8 @@ class ContactsModel : public QAbstractListModel
 {
     Q_OBJECT
     Q_PROPERTY(QStringList alphabet READ alphabet WRITE setAlphabet NOTIFY alphabetChanged)
+    Q_PROPERTY(int count READ rowCount NOTIFY countChanged)
+    Q_PROPERTY(int undoableCount READ undoableCount NOTIFY undoableCountChanged)
     Q_PROPERTY(bool englishAlphabet READ englishAlphabet WRITE setEnglishAlphabet NOTIFY
                        englishAlphabetChanged)
 
@@ -59,7 +61,11 @@ public:
     void savePhoto(const QModelIndex &index, const QString &photoPath);
     // Removes the given rows (duplicates and foreign indexes are ignored),
     // highest row first, then deletes their ids from the store in one call.
+    // The removed records and their photos are kept until the next removal
+    // or undoRemoval().
     void removeContacts(const QModelIndexList &indexes);
+    // How many contacts the last removal took that can still come back.
+    int undoableCount() const { return m_removed.size(); }
 
     // The record of a row, for the view's fast sorting and searching; null
     // when the row is out of range.
@@ -81,10 +87,17 @@ public slots:
     void loadModel();
     void changeAlphabet(bool englishAlphabet);
     QVariantList getAllContacts() const;
+    // Puts the contacts of the last removal back, with their ids, fields,
+    // stars and photos, into the list and the store.
+    void undoRemoval();
+    // Forgets the last removal: it can no longer be undone.
+    void dropUndo();
 
 signals:
     void alphabetChanged();
     void englishAlphabetChanged();
+    void undoableCountChanged();
+    void countChanged();
 
 private:
     bool isRow(const QModelIndex &index) const;
@@ -95,6 +108,8 @@ private:
 
     QPointer<DataBase> m_store;
     QVector<Contact *> m_contacts;
+    // The records of the last removal, each with its photo in photoData.
+    QVector<Contact *> m_removed;
     QVector<Contact *> m_queued;
     QStringList m_alphabet;
     bool m_englishAlphabet = false;

@@ -583,3 +583,22 @@ bool ContactsProxyModel::hasContact(const QString &contactId) const
 {
     return sourceRowOfContact(contactId) >= 0;
 }
+
+QVariantList ContactsProxyModel::contactsInListOrder() const
+{
+    QVariantList list;
+    if (!m_source) {
+        return list;
+    }
+    std::vector<int> rows(size_t(m_source->rowCount()), 0);
+    for (size_t row = 0; row < rows.size(); ++row) {
+        rows[row] = int(row);
+    }
+    std::stable_sort(rows.begin(), rows.end(),
+                     [this](int a, int b) { return m_filter.lessThan(a, b); });
+    list.reserve(int(rows.size()));
+    for (int row : rows) {
+        list.append(QVariant::fromValue(const_cast<Contact *>(m_source->contactAt(row))));
+    }
+    return list;
+}

@@ -86,6 +86,11 @@ public slots:
     bool selectContact(const QString &contactId);
     // True when the source holds a contact with this id, shown or not.
     bool hasContact(const QString &contactId) const;
+    // Every contact of the source (shown or not) in the list's sort order,
+    // for the export form.
+    QVariantList contactsInListOrder() const;
+    // The bytes the row cache's folded search texts hold (for the benchmark).
+    qint64 searchTextBytes() const { return m_filter.searchTextBytes(); }
     // The id of the contact that addNewContact() stored last.
     QString lastAddedId() const { return m_lastAddedId; }
 
