@@ -127,9 +127,8 @@ void tst_ImportExport::exports_data()
 {
     QTest::addColumn<int>("method");
     QTest::addColumn<QString>("file");
-    // The ticked contacts as the importer reads them back. Known losses, kept
-    // visible here: CSV and vCard read every e-mail back as "Home", a CSV
-    // note gains a line break, vCard writes the birthday as an ISO date.
+    // The ticked contacts as the importer reads them back. A known loss, kept
+    // visible here: Google CSV reads every e-mail back as "Home".
     QTest::addColumn<QString>("readBack");
     addRowsFromFile(TEST_DATA_DIR "/export/read-back.jsonl", "I");
 }

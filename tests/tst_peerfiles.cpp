@@ -28,11 +28,10 @@ QStringList kept(QStringList labels, const QString &other)
 }
 
 // The fields a format carries, each as the format carries it: CSV and vCard
-// keep label kinds (CSV e-mails all "Home"), vCard the date as yyyy-MM-dd.
+// keep label kinds (CSV e-mails all "Home").
 QStringList carried(const Contact &c, const QString &format)
 {
     const bool exact = format == "sqlite", csv = format == "csv";
-    const QDate date = QDate::fromString(c.dateOfBirth, "dd.MM.yyyy");
     const auto labels = [&](const QStringList &list, const QString &other) {
         return (exact ? list : kept(list, other)).join('|');
     };
@@ -40,8 +39,8 @@ QStringList carried(const Contact &c, const QString &format)
             c.surname,
             c.middlename,
             c.organization,
-            format == "vcf" && date.isValid() ? date.toString(Qt::ISODate) : c.dateOfBirth,
-            csv && c.comment.endsWith('\n') ? c.comment.chopped(1) : c.comment,
+            c.dateOfBirth,
+            c.comment,
             QString::number(c.isFavorite),
             (c.phoneList + c.emailList + c.addressList).join('|'),
             labels(c.phoneGroupList, "Mobile"),
@@ -136,7 +135,7 @@ void tst_PeerFiles::readsPeerLabels_data()
     const QString outlookRead = QString::fromUtf8(
             R"({"addresses":["Country: DE  Fax: 5 Street: Hauptstr. 1 City: Berlin Postal: 10115 / )"
             R"(Home","Country: DE  Street: Werkstr. 2 City: Köln Postal: 50667 / Work"],)"
-            R"("comment":"Business Fax: 4\nPager: 8\nHallo\n","dateOfBirth":"01.02.1980",)"
+            R"("comment":"Business Fax: 4\nPager: 8\nHallo","dateOfBirth":"01.02.1980",)"
             R"("emails":["a@x.de / Home","b@x.de / Home","c@x.de / Home"],"links":["http://x.de"],)"
             R"("name":"Jörg","phones":["1 / Home","2 / Work","3 / Work","6 / Mobile","7 / Home"],)"
             R"("surname":"Weiß"})");

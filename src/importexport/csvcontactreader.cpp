@@ -537,6 +537,11 @@ public:
         m_contact->middlename = m_middlename.text();
         addAddressTexts();
         setBirthdayFromParts();
+        // Each comment line ends with a line feed while the row is read; the
+        // last one would otherwise grow the note by a line on every round trip.
+        if (m_contact->comment.endsWith(QLatin1Char('\n'))) {
+            m_contact->comment.chop(1);
+        }
         ImportedName::nameIfNameless(m_contact, m_displayName);
     }
 

@@ -312,10 +312,21 @@ void CardMapper::setOrganization(QStringList parts)
     m_contact->organization = parts.join(QLatin1Char(';'));
 }
 
-// A text alternative (VALUE=text) does not replace a date.
+// A full date (yyyy-MM-dd or yyyyMMdd, with or without a time) is kept in the
+// editor's dd.MM.yyyy, so that it reads and exports like a typed birthday; any
+// other text is kept as it is. A text alternative (VALUE=text) does not
+// replace a date.
 void CardMapper::setBirthday(const vCardProperty &property)
 {
-    const QString value = property.value().trimmed();
+    QString value = property.value().trimmed();
+    const QString datePart = value.section(QLatin1Char('T'), 0, 0);
+    QDate date = QDate::fromString(datePart, QStringLiteral("yyyy-MM-dd"));
+    if (!date.isValid()) {
+        date = QDate::fromString(datePart, QStringLiteral("yyyyMMdd"));
+    }
+    if (date.isValid()) {
+        value = date.toString(QStringLiteral("dd.MM.yyyy"));
+    }
     if (!value.isEmpty()
         && (m_contact->dateOfBirth.isEmpty()
             || !hasParameter(property.params(), QStringLiteral("VALUE=text")))) {
