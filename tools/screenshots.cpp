@@ -197,7 +197,7 @@ void shootAll(const QString &directory, bool tablet)
     shooter.shoot(QStringLiteral("removal"));
     shooter.call(shooter.object("headerOkCancel"), "finish", {true});
     shooter.shoot(QStringLiteral("removal-question"));
-    shooter.call(shooter.object("messageForm"), "close");
+    shooter.call(shooter.object("messageForm"), "cancel");
 
     contactList->setProperty("currentIndex", 2);
     shooter.call(root, "changeContact", {true});
