@@ -16,6 +16,7 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -26,6 +27,26 @@ void releaseAll(QVariantList &list)
         delete value.value<Contact *>();
     }
     list.clear();
+}
+
+// Times a parse; what the previous run left (its records and the rows the
+// parser keeps) is released before the clock starts.
+Bench::Stats measureParse(int runs, const std::function<QVariantList()> &parse, int *contacts)
+{
+    QVariantList parsed;
+    const Bench::Stats stats = Bench::measure(
+            runs,
+            [&] {
+                parsed = parse();
+                *contacts = parsed.size();
+            },
+            [&] {
+                releaseAll(parsed);
+                plainContactList.clear();
+            });
+    releaseAll(parsed);
+    plainContactList.clear();
+    return stats;
 }
 
 // The lower limit of any parser: read the file and count its line feeds.
@@ -54,22 +75,10 @@ void benchParse(const QString &label, const QString &format, int count, const QS
 {
     const QString path = csvFile(format, count);
     const double megabytes = QFileInfo(path).size() / (1024.0 * 1024.0);
-    QVariantList parsed;
     int contacts = 0;
-    const Bench::Stats stats = Bench::measure(
-            5,
-            [&] {
-                parsed = ContactsFileParser::parseFile(path, QStringLiteral("UTF-8"));
-                contacts = parsed.size();
-            },
-            [&] {
-                // What the previous run left is released before the clock
-                // starts: its records and the rows the parser keeps.
-                releaseAll(parsed);
-                plainContactList.clear();
-            });
-    releaseAll(parsed);
-    plainContactList.clear();
+    const Bench::Stats stats = measureParse(
+            5, [&] { return ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")); },
+            &contacts);
     Bench::printRow(label, count, stats, target);
     const Bench::Stats scan = plainScan(path);
     Bench::printRow(
@@ -140,20 +149,9 @@ void benchImport(int count, const QString &target)
 // released outside the clock.
 void benchText(const QString &label, int count, const QString &text, const QString &target)
 {
-    QVariantList parsed;
     int contacts = 0;
-    const Bench::Stats stats = Bench::measure(
-            3,
-            [&] {
-                parsed = ContactsFileParser::parseCsv(text);
-                contacts = parsed.size();
-            },
-            [&] {
-                releaseAll(parsed);
-                plainContactList.clear();
-            });
-    releaseAll(parsed);
-    plainContactList.clear();
+    const Bench::Stats stats = measureParse(
+            3, [&] { return ContactsFileParser::parseCsv(text); }, &contacts);
     Bench::printRow(label, count, stats, target);
     std::printf("  %.1f MB, %d contacts, peak memory %.0f MiB\n", text.size() / (1024.0 * 1024.0),
                 contacts, Bench::peakMemoryMiB());
