@@ -9,7 +9,7 @@ Rectangle {
     property date today
     property bool showAllDays: true
     property int startDay: new Date().getDate()
-    property int minYear: 1930
+    property int minYear: 1900
     property int maxYear: new Date().getFullYear()
     property int timeShift: 0
     property var allYears: []

@@ -109,7 +109,7 @@ void tst_DetailsScene::viewEditAndAdd()
                               QStringLiteral("15.03.1990")));
     QVERIFY(m_scene->click(QStringLiteral("calendarButton")));
     QVERIFY(m_scene->waitShown(QStringLiteral("calendarForm")));
-    QQuickItem *page = item(QStringLiteral("calendarPage%1").arg((1990 - 1930) * 12 + 2));
+    QQuickItem *page = item(QStringLiteral("calendarPage%1").arg((1990 - 1900) * 12 + 2));
     QVERIFY(m_scene->click(QStringLiteral("day%1").arg(page->property("firstWeekday").toInt() + 4),
                            page));
     QVERIFY(m_scene->click(QStringLiteral("calendarOkButton")));

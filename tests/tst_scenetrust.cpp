@@ -332,12 +332,12 @@ void tst_SceneTrust::calendarNeverOffersFuture()
     QVERIFY(m_scene->click(QStringLiteral("calendarButton")));
     QVERIFY(m_scene->waitShown(QStringLiteral("calendarForm")));
     QQuickItem *calendar = m_scene->item(QStringLiteral("calendar"));
-    QQuickItem *page = m_scene->item(QStringLiteral("calendarPage%1").arg((1990 - 1930) * 12 + 11));
+    QQuickItem *page = m_scene->item(QStringLiteral("calendarPage%1").arg((1990 - 1900) * 12 + 11));
     QVERIFY(m_scene->click(QStringLiteral("yearButton"), page));
     QVERIFY(m_scene->waitShown(QStringLiteral("listViewForm")));
     // The chooser opens on the shown year.
     QQuickItem *years = m_scene->item(QStringLiteral("listViewFormList"));
-    QQuickItem *shown = m_scene->item(QStringLiteral("listViewFormRow%1").arg(1990 - 1930), years);
+    QQuickItem *shown = m_scene->item(QStringLiteral("listViewFormRow%1").arg(1990 - 1900), years);
     QVERIFY(shown);
     const qreal top = years->property("contentY").toReal();
     QVERIFY(shown->y() >= top && shown->y() + shown->height() <= top + years->height());
@@ -345,7 +345,7 @@ void tst_SceneTrust::calendarNeverOffersFuture()
     const QDate today = QDate::currentDate();
     m_scene->eval(QStringLiteral("listViewForm.choose('%1')").arg(today.year()));
     QTRY_COMPARE(calendar->property("today").toDateTime().date(), today);
-    const int pages = (today.year() - 1930) * 12 + today.month();
+    const int pages = (today.year() - 1900) * 12 + today.month();
     QQuickItem *current = m_scene->item(QStringLiteral("calendarPage%1").arg(pages - 1));
     const int next = current->property("firstWeekday").toInt() + today.daysInMonth();
     for (int cell = next; cell < 42; ++cell) {

@@ -30,7 +30,7 @@ Rectangle {
         }
 
         function pageIndex(year, month) {
-            return (year - 1930) * 12 + month
+            return (year - 1900) * 12 + month
         }
 
         function page(index) {
@@ -124,13 +124,13 @@ Rectangle {
             var march = page(pageIndex(1990, 2))
             mouseClick(findChild(march, "yearButton"))
             tryCompare(listViewForm, "opacity", 1.0)
-            compare(listViewForm.model[0], "1930")
+            compare(listViewForm.model[0], "1900")
             compare(listViewForm.model[listViewForm.model.length - 1], String(new Date().getFullYear()))
             var list = findChild(listViewForm, "listViewFormList")
-            list.positionViewAtIndex(70, ListView.Beginning)
+            list.positionViewAtIndex(100, ListView.Beginning)
             var row = null
             tryVerify(function() {
-                row = findChild(listViewForm, "listViewFormRow70")
+                row = findChild(listViewForm, "listViewFormRow100")
                 return row !== null
             })
             mouseClick(row)
