@@ -21,34 +21,6 @@
 
 namespace {
 
-void releaseAll(QVariantList &list)
-{
-    for (const QVariant &value : list) {
-        delete value.value<Contact *>();
-    }
-    list.clear();
-}
-
-// Times a parse; what the previous run left (its records and the rows the
-// parser keeps) is released before the clock starts.
-Bench::Stats measureParse(int runs, const std::function<QVariantList()> &parse, int *contacts)
-{
-    QVariantList parsed;
-    const Bench::Stats stats = Bench::measure(
-            runs,
-            [&] {
-                parsed = parse();
-                *contacts = parsed.size();
-            },
-            [&] {
-                releaseAll(parsed);
-                plainContactList.clear();
-            });
-    releaseAll(parsed);
-    plainContactList.clear();
-    return stats;
-}
-
 // The lower limit of any parser: read the file and count its line feeds.
 Bench::Stats plainScan(const QString &path)
 {
@@ -76,7 +48,7 @@ void benchParse(const QString &label, const QString &format, int count, const QS
     const QString path = csvFile(format, count);
     const double megabytes = QFileInfo(path).size() / (1024.0 * 1024.0);
     int contacts = 0;
-    const Bench::Stats stats = measureParse(
+    const Bench::Stats stats = Bench::measureParse(
             5, [&] { return ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")); },
             &contacts);
     Bench::printRow(label, count, stats, target);
@@ -150,7 +122,7 @@ void benchImport(int count, const QString &target)
 void benchText(const QString &label, int count, const QString &text, const QString &target)
 {
     int contacts = 0;
-    const Bench::Stats stats = measureParse(
+    const Bench::Stats stats = Bench::measureParse(
             3, [&] { return ContactsFileParser::parseCsv(text); }, &contacts);
     Bench::printRow(label, count, stats, target);
     std::printf("  %.1f MB, %d contacts, peak memory %.0f MiB\n", text.size() / (1024.0 * 1024.0),

@@ -16,30 +16,12 @@
 
 namespace {
 
-void releaseAll(QVariantList &list)
-{
-    for (const QVariant &value : list) {
-        delete value.value<Contact *>();
-    }
-    list.clear();
-}
-
 Bench::Stats parse(const QString &path, bool detect, int runs, QString *used)
 {
-    QVariantList parsed;
-    const Bench::Stats stats = Bench::measure(
-            runs,
-            [&] {
-                parsed =
-                        ContactsFileParser::parseFile(path, QStringLiteral("Windows-1251"), detect);
-            },
-            [&] {
-                releaseAll(parsed);
-                plainContactList.clear();
-            });
+    const Bench::Stats stats = Bench::measureParse(runs, [&] {
+        return ContactsFileParser::parseFile(path, QStringLiteral("Windows-1251"), detect);
+    });
     *used = ContactsFileParser::usedCodec;
-    releaseAll(parsed);
-    plainContactList.clear();
     return stats;
 }
 

@@ -54,9 +54,7 @@ void benchCount(int count, const QString &target)
                 QStringLiteral("vcf"), contacts, target);
     benchExport(QStringLiteral("export database file"), ImportExport::SQLITE_METHOD,
                 QStringLiteral("sqlite"), contacts, target);
-    for (const QVariant &value : contacts) {
-        delete value.value<Contact *>();
-    }
+    Bench::releaseContacts(contacts);
 }
 
 } // namespace

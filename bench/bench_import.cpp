@@ -118,17 +118,13 @@ void benchDatabaseImport(int count, const QString &target)
     const Bench::Stats stats = Bench::measure(
             3, [&] { parsed = ContactsFileParser::parseFile(path, QString()); },
             [&] {
-                for (const QVariant &value : qAsConst(parsed)) {
-                    delete value.value<Contact *>();
-                }
+                Bench::releaseContacts(parsed);
                 parsed.clear();
             });
     Bench::printRow(QStringLiteral("database import (parse)"), count, stats, target);
     std::printf("  %d contacts read, peak memory %.0f MiB\n", int(parsed.size()),
                 Bench::peakMemoryMiB());
-    for (const QVariant &value : qAsConst(parsed)) {
-        delete value.value<Contact *>();
-    }
+    Bench::releaseContacts(parsed);
 }
 
 } // namespace

@@ -61,13 +61,6 @@ QString namedCopy(const QString &format, int count, const QString &suffix)
     return path;
 }
 
-void release(const QVariantList &contacts)
-{
-    for (const QVariant &value : contacts) {
-        delete value.value<Contact *>();
-    }
-}
-
 // Parse time of the whole file, and the peak memory of one parse above what
 // the process held before it, against the file's size and the memory the
 // parsed contacts hold once parsed.
@@ -84,15 +77,15 @@ double benchParse(const QString &label, const QString &path, int count, const QS
                      count);
         std::exit(1);
     }
-    release(parsed);
+    Bench::releaseContacts(parsed);
     parsed.clear();
     const Bench::Stats stats = Bench::measure(
             3, [&] { parsed = ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")); },
             [&] {
-                release(parsed);
+                Bench::releaseContacts(parsed);
                 parsed.clear();
             });
-    release(parsed);
+    Bench::releaseContacts(parsed);
     Bench::printRow(label, count, stats, target);
     std::printf("  file %.0f MiB, peak while parsing %.0f MiB (%.1fx the file), parsed "
                 "contacts hold %.0f MiB; limit 2x file + contacts = %.0f MiB\n",

@@ -48,13 +48,6 @@ void resetPeakMemory()
     }
 }
 
-void release(const QVariantList &contacts)
-{
-    for (const QVariant &value : contacts) {
-        delete value.value<Contact *>();
-    }
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -96,7 +89,7 @@ int main(int argc, char *argv[])
                             data, QStringLiteral("Windows-1251"));
                     cpu.append(cpuMilliseconds() - start);
                     parsed = contacts.size();
-                    release(contacts);
+                    Bench::releaseContacts(contacts);
                 });
                 if (parsed != count) {
                     std::fprintf(stderr, "%s: %d of %d contacts read\n", qPrintable(format), parsed,

@@ -1,5 +1,8 @@
 #include "benchutil.h"
 
+#include "importexport/contactsfileparser.h"
+#include "record/contact.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
@@ -102,6 +105,34 @@ void printRow(const QString &operation, int count, const Stats &stats, const QSt
     std::printf("%-48s %9d %12.2f %12.2f %12.2f %10s\n", qPrintable(operation), count, stats.median,
                 stats.min, stats.max, qPrintable(target));
     std::fflush(stdout);
+}
+
+void releaseContacts(const QVariantList &contacts)
+{
+    for (const QVariant &value : contacts) {
+        delete value.value<Contact *>();
+    }
+}
+
+Stats measureParse(int runs, const std::function<QVariantList()> &parse, int *contacts)
+{
+    QVariantList parsed;
+    const auto release = [&parsed] {
+        releaseContacts(parsed);
+        parsed.clear();
+        plainContactList.clear();
+    };
+    const Stats stats = measure(
+            runs,
+            [&] {
+                parsed = parse();
+                if (contacts) {
+                    *contacts = parsed.size();
+                }
+            },
+            release);
+    release();
+    return stats;
 }
 
 } // namespace Bench

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 #include <QVector>
 
 #include <functional>
@@ -20,6 +21,12 @@ struct Stats
 // setup runs before each measured run and is not timed.
 Stats measure(int runs, const std::function<void()> &fn,
               const std::function<void()> &setup = nullptr);
+// Deletes the parsed records of the list.
+void releaseContacts(const QVariantList &contacts);
+// Times parse `runs` times; the records of the previous run and the rows the
+// parser keeps are released before the clock starts. contacts, when given,
+// gets the number of records of the last run.
+Stats measureParse(int runs, const std::function<QVariantList()> &parse, int *contacts = nullptr);
 // Peak resident memory of this process so far, in MiB (VmHWM).
 double peakMemoryMiB();
 // Points HOME and the settings paths at a fresh temporary directory that
