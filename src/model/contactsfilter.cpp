@@ -332,9 +332,7 @@ void ContactsFilter::attach(ContactsModel *model)
 void ContactsFilter::setSortRole(ContactsModel::ContactRoles role)
 {
     m_sortRole = role;
-    for (RowFlags &flags : m_flags) {
-        flags.initial = -2;
-    }
+    std::fill(m_initials.begin(), m_initials.end(), -2);
     m_ordered = false;
     m_order.clear();
     m_ranks.clear();
@@ -349,7 +347,8 @@ void ContactsFilter::clear()
 void ContactsFilter::resetStates(int rows) const
 {
     m_rows.clear();
-    m_flags.clear();
+    m_marks.clear();
+    m_initials.clear();
     m_places.clear();
     m_characters.clear();
     m_pairs.clear();
@@ -366,10 +365,11 @@ void ContactsFilter::resetStates(int rows) const
 
 void ContactsFilter::insertStates(int first, int count) const
 {
-    insertDefaults(size_t(first), size_t(count), m_rows, m_flags, m_places, m_characters, m_pairs,
+    insertDefaults(size_t(first), size_t(count), m_rows, m_marks, m_places, m_characters, m_pairs,
                    m_digits);
+    m_initials.insert(m_initials.begin() + first, size_t(count), -2);
     for (int row = first; row < first + count; ++row) {
-        m_flags[size_t(row)].favourite = m_source->contactAt(row)->isFavorite;
+        m_marks[size_t(row)] = m_source->contactAt(row)->isFavorite ? Favourite : 0;
     }
 }
 
@@ -387,11 +387,11 @@ void ContactsFilter::applyRemovals() const
     for (size_t row = 0; row < newRows.size(); ++row) {
         if (newRows[row] >= 0) {
             newRows[row] = next++;
-        } else if (m_flags[row].folded) {
+        } else if (m_marks[row] & Folded) {
             m_unusedFolded += m_places[row].textLength + m_places[row].digitsLength;
         }
     }
-    keepRows(newRows, m_rows, m_flags, m_places, m_characters, m_pairs, m_digits);
+    keepRows(newRows, m_rows, m_marks, m_initials, m_places, m_characters, m_pairs, m_digits);
     if (m_ordered) {
         size_t kept = 0;
         for (int row : m_order) {
@@ -479,7 +479,9 @@ void ContactsFilter::dataChanged(const QModelIndex &topLeft, const QModelIndex &
     };
     if (changed(ContactsModel::FavoriteRole)) {
         for (int row = first; row <= last; ++row) {
-            m_flags[size_t(row)].favourite = m_source->contactAt(row)->isFavorite;
+            quint8 &marks = m_marks[size_t(row)];
+            marks = m_source->contactAt(row)->isFavorite ? (marks | Favourite)
+                                                         : (marks & ~Favourite);
         }
     }
     if (std::any_of(searchedRoles.begin(), searchedRoles.end(), changed)) {
@@ -495,7 +497,7 @@ void ContactsFilter::dataChanged(const QModelIndex &topLeft, const QModelIndex &
 void ContactsFilter::sortTextsChanged(int first, int last)
 {
     for (int row = first; row <= last; ++row) {
-        m_flags[size_t(row)].initial = -2;
+        m_initials[size_t(row)] = -2;
     }
     if (!m_ordered) {
         return;
@@ -517,21 +519,20 @@ void ContactsFilter::sortTextsChanged(int first, int last)
 void ContactsFilter::foldedTextsChanged(int first, int last)
 {
     for (int row = first; row <= last; ++row) {
-        RowFlags &flags = m_flags[size_t(row)];
-        if (flags.folded) {
+        quint8 &marks = m_marks[size_t(row)];
+        if (marks & Folded) {
             const TextPlace &place = m_places[size_t(row)];
             m_unusedFolded += place.textLength + place.digitsLength;
-            flags.folded = false;
         }
-        flags.match = -1;
+        marks &= Favourite;
     }
     compactFolded();
 }
 
 void ContactsFilter::keyRow(int sourceRow) const
 {
-    RowFlags &flags = m_flags[size_t(sourceRow)];
-    if (flags.initial != -2) {
+    int &initial = m_initials[size_t(sourceRow)];
+    if (initial != -2) {
         return;
     }
     RowState &state = m_rows[size_t(sourceRow)];
@@ -542,7 +543,7 @@ void ContactsFilter::keyRow(int sourceRow) const
         state.key.reset();
     }
     if (state.sortText.isEmpty()) {
-        flags.initial = -1;
+        initial = -1;
         return;
     }
     const QString letter = initialOf(state.sortText);
@@ -551,13 +552,13 @@ void ContactsFilter::keyRow(int sourceRow) const
         known = m_letterIds.insert(letter, m_letters.size());
         m_letters.append(letter);
     }
-    flags.initial = known.value();
+    initial = known.value();
 }
 
 void ContactsFilter::foldRow(int sourceRow) const
 {
-    RowFlags &flags = m_flags[size_t(sourceRow)];
-    if (flags.folded) {
+    quint8 &marks = m_marks[size_t(sourceRow)];
+    if (marks & Folded) {
         return;
     }
     const Contact &contact = *m_source->contactAt(sourceRow);
@@ -574,7 +575,7 @@ void ContactsFilter::foldRow(int sourceRow) const
     place.start = quint32(start);
     place.textLength = quint32(digitsStart - start);
     place.digitsLength = quint32(m_folded.size() - digitsStart);
-    flags.folded = true;
+    marks |= Folded;
 
     const size_t row = size_t(sourceRow);
     m_characters[row] = CharacterSet();
@@ -594,7 +595,7 @@ void ContactsFilter::compactFolded() const
     QString kept;
     kept.reserve(int(m_folded.size() - m_unusedFolded));
     for (size_t row = 0; row < m_places.size(); ++row) {
-        if (m_flags[row].folded) {
+        if (m_marks[row] & Folded) {
             TextPlace &place = m_places[row];
             const quint32 start = quint32(kept.size());
             kept.append(m_folded.constData() + place.start,
@@ -710,7 +711,7 @@ void ContactsFilter::forEachNewInitial(const std::vector<int> &rows,
     for (size_t position = 0; position < rows.size(); ++position) {
         const int row = rows[position];
         keyRow(row);
-        const int initial = m_flags[size_t(row)].initial;
+        const int initial = m_initials[size_t(row)];
         if (initial >= 0 && initial != previous) {
             previous = initial;
             note(m_letters.at(initial), int(position));
@@ -727,8 +728,8 @@ void ContactsFilter::foldAll() const
     // Room for the rows still to fold, as long as the folded ones are on
     // average, then no more than they take.
     const int rows = int(m_rows.size());
-    const int folded = int(std::count_if(m_flags.begin(), m_flags.end(),
-                                         [](const RowFlags &flags) { return flags.folded; }));
+    const int folded = int(std::count_if(m_marks.begin(), m_marks.end(),
+                                         [](quint8 marks) { return marks & Folded; }));
     const int average = folded > 0 ? int(m_folded.size() - m_unusedFolded) / folded : 96;
     m_folded.reserve(m_folded.size() + (rows - folded) * (average + 8));
     for (int row = 0; row < rows; ++row) {
@@ -766,11 +767,13 @@ void ContactsFilter::setSearchText(const QString &text)
     const bool wider =
             !fold.isEmpty() && m_searchFold.contains(fold)
             && (m_searchDigits.isEmpty() || (!digits.isEmpty() && m_searchDigits.contains(digits)));
-    for (RowFlags &flags : m_flags) {
-        if ((flags.match == 0 && narrower) || (flags.match == 1 && wider)) {
-            continue;
-        }
-        flags.match = -1;
+    // By what a row's answer is known as (unknown, no, -, yes): the marks
+    // it keeps.
+    const quint8 forget = quint8(~(Tested | Matches));
+    const quint8 keep[4] = {forget, narrower ? quint8(0xff) : forget, forget,
+                            wider ? quint8(0xff) : forget};
+    for (quint8 &marks : m_marks) {
+        marks &= keep[marks & (Tested | Matches)];
     }
     m_searchFold = fold;
     m_searchDigits = digits;
@@ -783,26 +786,85 @@ void ContactsFilter::setSearchText(const QString &text)
     m_needle.exactDigits = digits.size() <= 2;
 }
 
-// The bit sets rule a row out, or answer outright for a one-character text
-// or a one- or two-digit number; the text is read only when they cannot.
-bool ContactsFilter::matchRow(int sourceRow) const
+// The sets rule a row out, or answer outright for a one-character text or a
+// one- or two-digit number; else the row's text has to be read.
+ContactsFilter::Verdict ContactsFilter::setsVerdict(int sourceRow) const
 {
-    if (!m_flags[size_t(sourceRow)].folded) {
-        foldRow(sourceRow);
+    const size_t row = size_t(sourceRow);
+    bool read = false;
+    if (holdsAll(m_characters[row], m_needle.characters)) {
+        if (m_needle.exactText) {
+            return Verdict::Holds;
+        }
+        read = holdsAll(m_pairs[row], m_needle.pairs);
     }
+    if (!m_searchDigits.isEmpty() && holdsAll(m_digits[row], m_needle.digits)) {
+        if (m_needle.exactDigits) {
+            return Verdict::Holds;
+        }
+        read = true;
+    }
+    return read ? Verdict::Read : Verdict::Lacks;
+}
+
+// Reads the text and phone digits of a row whose sets let it pass.
+bool ContactsFilter::textHolds(int sourceRow) const
+{
     const size_t row = size_t(sourceRow);
     const TextPlace &place = m_places[row];
-    if (holdsAll(m_characters[row], m_needle.characters)
-        && (m_needle.exactText
-            || (holdsAll(m_pairs[row], m_needle.pairs)
-                && containsText(m_folded.constData() + place.start, int(place.textLength),
-                                m_searchFold)))) {
+    const QChar *text = m_folded.constData() + place.start;
+    if (holdsAll(m_characters[row], m_needle.characters) && holdsAll(m_pairs[row], m_needle.pairs)
+        && containsText(text, int(place.textLength), m_searchFold)) {
         return true;
     }
     return !m_searchDigits.isEmpty() && holdsAll(m_digits[row], m_needle.digits)
-           && (m_needle.exactDigits
-               || containsText(m_folded.constData() + place.start + place.textLength,
-                               int(place.digitsLength), m_searchDigits));
+           && containsText(text + place.textLength, int(place.digitsLength), m_searchDigits);
+}
+
+bool ContactsFilter::matchRow(int sourceRow) const
+{
+    if (!(m_marks[size_t(sourceRow)] & Folded)) {
+        foldRow(sourceRow);
+    }
+    const Verdict verdict = setsVerdict(sourceRow);
+    return verdict == Verdict::Holds || (verdict == Verdict::Read && textHolds(sourceRow));
+}
+
+// Tests every row whose answer is not known, in source order: first by the
+// sets, then by reading the texts that the sets let pass. Those lie far
+// apart in the buffer; each is asked for from memory a few rows ahead of
+// its turn, so that the reads overlap instead of waiting one after another.
+void ContactsFilter::testUntestedRows() const
+{
+    std::vector<int> toRead;
+    for (int row = 0; row < int(m_marks.size()); ++row) {
+        quint8 &marks = m_marks[size_t(row)];
+        if (marks & Tested) {
+            continue;
+        }
+        if (!(marks & Folded)) {
+            foldRow(row);
+        }
+        const Verdict verdict = setsVerdict(row);
+        if (verdict == Verdict::Read) {
+            toRead.push_back(row);
+        } else {
+            marks |= Tested | (verdict == Verdict::Holds ? Matches : 0);
+        }
+    }
+    constexpr size_t ahead = 8;
+    for (size_t i = 0; i < toRead.size(); ++i) {
+#if defined(__GNUC__)
+        if (i + ahead < toRead.size()) {
+            const char *text = reinterpret_cast<const char *>(
+                    m_folded.constData() + m_places[size_t(toRead[i + ahead])].start);
+            __builtin_prefetch(text);
+            __builtin_prefetch(text + 64);
+        }
+#endif
+        const int row = toRead[i];
+        m_marks[size_t(row)] |= Tested | (textHolds(row) ? Matches : 0);
+    }
 }
 
 bool ContactsFilter::searchMatches(int sourceRow) const
@@ -811,17 +873,17 @@ bool ContactsFilter::searchMatches(int sourceRow) const
         return true;
     }
     sync();
-    RowFlags &flags = m_flags[size_t(sourceRow)];
-    if (flags.match < 0) {
-        flags.match = matchRow(sourceRow) ? 1 : 0;
+    quint8 &marks = m_marks[size_t(sourceRow)];
+    if (!(marks & Tested)) {
+        marks |= Tested | (matchRow(sourceRow) ? Matches : 0);
     }
-    return flags.match == 1;
+    return marks & Matches;
 }
 
 bool ContactsFilter::isFavourite(int sourceRow) const
 {
     sync();
-    return m_flags[size_t(sourceRow)].favourite;
+    return m_marks[size_t(sourceRow)] & Favourite;
 }
 
 std::vector<int> ContactsFilter::acceptedRows(bool favouritesOnly, bool sorted) const
@@ -833,19 +895,13 @@ std::vector<int> ContactsFilter::acceptedRows(bool favouritesOnly, bool sorted) 
     const int rows = int(m_rows.size());
     const bool searching = !m_searchFold.isEmpty();
     if (searching) {
-        // In source order: the bit sets and texts are read front to back.
-        for (int row = 0; row < rows; ++row) {
-            RowFlags &flags = m_flags[size_t(row)];
-            if (flags.match < 0) {
-                flags.match = matchRow(row) ? 1 : 0;
-            }
-        }
+        testUntestedRows();
     }
+    const quint8 wanted = quint8((searching ? Matches : 0) | (favouritesOnly ? Favourite : 0));
     std::vector<int> accepted;
     accepted.reserve(size_t(rows));
     const auto take = [&](int row) {
-        const RowFlags &flags = m_flags[size_t(row)];
-        if ((!searching || flags.match == 1) && (!favouritesOnly || flags.favourite)) {
+        if ((m_marks[size_t(row)] & wanted) == wanted) {
             accepted.push_back(row);
         }
     };

@@ -75,13 +75,12 @@ private:
         QString sortText;
         std::optional<QCollatorSortKey> key;
     };
-    // What the loops over every row read, kept small.
-    struct RowFlags
-    {
-        int initial = -2;       // -2: sort text not read yet
-        signed char match = -1; // -1 unknown, 0 no, 1 yes
-        bool favourite = false;
-        bool folded = false;
+    // What the loops over every row read: one byte a row.
+    enum Mark : quint8 {
+        Tested = 1,  // whether the row holds the search is known,
+        Matches = 2, // and it does
+        Favourite = 4,
+        Folded = 8, // the row's folded text and sets are made
     };
     // Where a row's folded text and the phone digits after it are in m_folded.
     struct TextPlace
@@ -125,7 +124,11 @@ private:
     bool rowLess(int left, int right) const;
     void ensureOrder() const;
     void placeInOrder(const std::vector<int> &rows) const;
+    enum class Verdict { Lacks, Holds, Read };
+    Verdict setsVerdict(int sourceRow) const;
+    bool textHolds(int sourceRow) const;
     bool matchRow(int sourceRow) const;
+    void testUntestedRows() const;
 
     QPointer<ContactsModel> m_source;
     ContactsModel::ContactRoles m_sortRole = ContactsModel::FullNameRole;
@@ -133,7 +136,9 @@ private:
     bool m_plainOrder = false;
     QList<QMetaObject::Connection> m_connections;
     mutable std::vector<RowState> m_rows;
-    mutable std::vector<RowFlags> m_flags;
+    mutable std::vector<quint8> m_marks;
+    // The letter id of each row's initial; -2 while its sort text is unread.
+    mutable std::vector<int> m_initials;
     mutable std::vector<CharacterSet> m_characters;
     mutable std::vector<PairSet> m_pairs;
     mutable std::vector<DigitSet> m_digits;
