@@ -237,13 +237,23 @@ void keepRows(const std::vector<int> &newRows, Vectors &...vectors)
     const auto keep = [&newRows](auto &vector) {
         size_t kept = 0;
         for (size_t row = 0; row < newRows.size(); ++row) {
-            if (newRows[row] >= 0) {
-                vector[kept++] = std::move(vector[row]);
+            if (newRows[row] >= 0 && kept++ != row) {
+                vector[kept - 1] = std::move(vector[row]);
             }
         }
         vector.resize(kept);
     };
     (keep(vectors), ...);
+}
+
+// Asks for the memory at address to be read, where the compiler offers it.
+inline void prefetch(const void *address)
+{
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    Q_UNUSED(address);
+#endif
 }
 
 // Whether the needle's characters after its first and before its last one
@@ -707,10 +717,18 @@ void ContactsFilter::forEachNewInitial(const std::vector<int> &rows,
         return;
     }
     sync();
+    // The rows lie anywhere in the source: each row's initial is asked for
+    // from memory a few rows ahead.
+    constexpr size_t ahead = 16;
     int previous = -1;
     for (size_t position = 0; position < rows.size(); ++position) {
+        if (position + ahead < rows.size()) {
+            prefetch(&m_initials[size_t(rows[position + ahead])]);
+        }
         const int row = rows[position];
-        keyRow(row);
+        if (m_initials[size_t(row)] == -2) {
+            keyRow(row);
+        }
         const int initial = m_initials[size_t(row)];
         if (initial >= 0 && initial != previous) {
             previous = initial;
@@ -783,23 +801,25 @@ void ContactsFilter::setSearchText(const QString &text)
     noteDigits(digits.constData(), digits.size(), m_needle.digits);
     m_needle.exactText =
             fold.size() == 1 && characterBit(fold.at(0).unicode()) != sharedCharacterBit;
+    m_needle.searchesDigits = !digits.isEmpty();
     m_needle.exactDigits = digits.size() <= 2;
 }
 
 // The sets rule a row out, or answer outright for a one-character text or a
 // one- or two-digit number; else the row's text has to be read.
-ContactsFilter::Verdict ContactsFilter::setsVerdict(int sourceRow) const
+ContactsFilter::Verdict ContactsFilter::setsVerdict(const Needle &needle,
+                                                    const CharacterSet &characters,
+                                                    const PairSet &pairs, const DigitSet &digits)
 {
-    const size_t row = size_t(sourceRow);
     bool read = false;
-    if (holdsAll(m_characters[row], m_needle.characters)) {
-        if (m_needle.exactText) {
+    if (holdsAll(characters, needle.characters)) {
+        if (needle.exactText) {
             return Verdict::Holds;
         }
-        read = holdsAll(m_pairs[row], m_needle.pairs);
+        read = holdsAll(pairs, needle.pairs);
     }
-    if (!m_searchDigits.isEmpty() && holdsAll(m_digits[row], m_needle.digits)) {
-        if (m_needle.exactDigits) {
+    if (needle.searchesDigits && holdsAll(digits, needle.digits)) {
+        if (needle.exactDigits) {
             return Verdict::Holds;
         }
         read = true;
@@ -817,16 +837,17 @@ bool ContactsFilter::textHolds(int sourceRow) const
         && containsText(text, int(place.textLength), m_searchFold)) {
         return true;
     }
-    return !m_searchDigits.isEmpty() && holdsAll(m_digits[row], m_needle.digits)
+    return m_needle.searchesDigits && holdsAll(m_digits[row], m_needle.digits)
            && containsText(text + place.textLength, int(place.digitsLength), m_searchDigits);
 }
 
 bool ContactsFilter::matchRow(int sourceRow) const
 {
-    if (!(m_marks[size_t(sourceRow)] & Folded)) {
+    const size_t row = size_t(sourceRow);
+    if (!(m_marks[row] & Folded)) {
         foldRow(sourceRow);
     }
-    const Verdict verdict = setsVerdict(sourceRow);
+    const Verdict verdict = setsVerdict(m_needle, m_characters[row], m_pairs[row], m_digits[row]);
     return verdict == Verdict::Holds || (verdict == Verdict::Read && textHolds(sourceRow));
 }
 
@@ -836,34 +857,36 @@ bool ContactsFilter::matchRow(int sourceRow) const
 // its turn, so that the reads overlap instead of waiting one after another.
 void ContactsFilter::testUntestedRows() const
 {
-    std::vector<int> toRead;
-    for (int row = 0; row < int(m_marks.size()); ++row) {
-        quint8 &marks = m_marks[size_t(row)];
-        if (marks & Tested) {
+    const size_t rows = m_marks.size();
+    for (size_t row = 0; row < rows; ++row) {
+        if (!(m_marks[row] & (Tested | Folded))) {
+            foldRow(int(row));
+        }
+    }
+    quint8 *marks = m_marks.data();
+    const CharacterSet *characters = m_characters.data();
+    const PairSet *pairs = m_pairs.data();
+    const DigitSet *digits = m_digits.data();
+    std::vector<std::pair<int, const QChar *>> toRead;
+    for (size_t row = 0; row < rows; ++row) {
+        if (marks[row] & Tested) {
             continue;
         }
-        if (!(marks & Folded)) {
-            foldRow(row);
-        }
-        const Verdict verdict = setsVerdict(row);
+        const Verdict verdict = setsVerdict(m_needle, characters[row], pairs[row], digits[row]);
         if (verdict == Verdict::Read) {
-            toRead.push_back(row);
+            toRead.emplace_back(int(row), m_folded.constData() + m_places[row].start);
         } else {
-            marks |= Tested | (verdict == Verdict::Holds ? Matches : 0);
+            marks[row] |= Tested | (verdict == Verdict::Holds ? Matches : 0);
         }
     }
     constexpr size_t ahead = 8;
     for (size_t i = 0; i < toRead.size(); ++i) {
-#if defined(__GNUC__)
         if (i + ahead < toRead.size()) {
-            const char *text = reinterpret_cast<const char *>(
-                    m_folded.constData() + m_places[size_t(toRead[i + ahead])].start);
-            __builtin_prefetch(text);
-            __builtin_prefetch(text + 64);
+            prefetch(toRead[i + ahead].second);
+            prefetch(toRead[i + ahead].second + 32);
         }
-#endif
-        const int row = toRead[i];
-        m_marks[size_t(row)] |= Tested | (textHolds(row) ? Matches : 0);
+        const int row = toRead[i].first;
+        marks[row] |= Tested | (textHolds(row) ? Matches : 0);
     }
 }
 
@@ -898,12 +921,11 @@ std::vector<int> ContactsFilter::acceptedRows(bool favouritesOnly, bool sorted) 
         testUntestedRows();
     }
     const quint8 wanted = quint8((searching ? Matches : 0) | (favouritesOnly ? Favourite : 0));
-    std::vector<int> accepted;
-    accepted.reserve(size_t(rows));
+    std::vector<int> accepted(size_t(rows), 0);
+    size_t taken = 0;
     const auto take = [&](int row) {
-        if ((m_marks[size_t(row)] & wanted) == wanted) {
-            accepted.push_back(row);
-        }
+        accepted[taken] = row;
+        taken += (m_marks[size_t(row)] & wanted) == wanted ? 1 : 0;
     };
     if (sorted) {
         for (int row : order()) {
@@ -914,5 +936,6 @@ std::vector<int> ContactsFilter::acceptedRows(bool favouritesOnly, bool sorted) 
             take(row);
         }
     }
+    accepted.resize(taken);
     return accepted;
 }

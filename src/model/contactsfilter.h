@@ -103,6 +103,7 @@ private:
         PairSet pairs{};
         DigitSet digits{};
         bool exactText = false;
+        bool searchesDigits = false;
         bool exactDigits = false;
     };
 
@@ -125,7 +126,8 @@ private:
     void ensureOrder() const;
     void placeInOrder(const std::vector<int> &rows) const;
     enum class Verdict { Lacks, Holds, Read };
-    Verdict setsVerdict(int sourceRow) const;
+    static Verdict setsVerdict(const Needle &needle, const CharacterSet &characters,
+                               const PairSet &pairs, const DigitSet &digits);
     bool textHolds(int sourceRow) const;
     bool matchRow(int sourceRow) const;
     void testUntestedRows() const;
@@ -156,6 +158,7 @@ private:
     // below the one before it, and how many rows they hold.
     mutable std::vector<std::pair<int, int>> m_removed;
     mutable int m_removedCount = 0;
+    // The initials met so far; a row's initial is an index into m_letters.
     mutable QHash<QString, int> m_letterIds;
     mutable QStringList m_letters;
     QString m_searchFold;

@@ -394,6 +394,11 @@ std::vector<int> ContactsProxyModel::sortedSourceRows() const
     return order;
 }
 
+namespace {
+// Where a source row is: among the view's rows, among the wanted rows.
+enum RowPlace : char { Shown = 1, Wanted = 2 };
+} // namespace
+
 // Brings the view from its rows to `rows`. When both keep their common rows
 // in the same order and few rows differ, the difference goes out as runs
 // of removed, then inserted rows; otherwise as one layout change, because
@@ -409,23 +414,35 @@ void ContactsProxyModel::showRows(std::vector<int> rows)
         relayout(std::move(rows), QAbstractItemModel::NoLayoutChangeHint);
         return;
     }
-    enum : char { Old = 1, New = 2 };
-    std::vector<char> state(size_t(sourceRows), 0);
+    std::vector<char> places(size_t(sourceRows), 0);
     for (int row : m_rows) {
-        state[size_t(row)] |= Old;
+        places[size_t(row)] |= Shown;
     }
     for (int row : rows) {
-        state[size_t(row)] |= New;
+        places[size_t(row)] |= Wanted;
     }
     int changes = 0;
+    if (!keepsCommonOrder(rows, places, changes) || changes > limit) {
+        relayout(std::move(rows), changes == 0 ? QAbstractItemModel::VerticalSortHint
+                                               : QAbstractItemModel::NoLayoutChangeHint);
+        return;
+    }
+    changeRowRuns(rows, places);
+}
+
+// Whether the rows both lists hold come in the same order in both; counts
+// the rows only one of them holds.
+bool ContactsProxyModel::keepsCommonOrder(const std::vector<int> &rows,
+                                          const std::vector<char> &places, int &changes) const
+{
     bool sameOrder = true;
     size_t next = 0;
     for (int row : m_rows) {
-        if (!(state[size_t(row)] & New)) {
+        if (!(places[size_t(row)] & Wanted)) {
             ++changes;
             continue;
         }
-        while (next < rows.size() && !(state[size_t(rows[next])] & Old)) {
+        while (next < rows.size() && !(places[size_t(rows[next])] & Shown)) {
             ++changes;
             ++next;
         }
@@ -433,19 +450,23 @@ void ContactsProxyModel::showRows(std::vector<int> rows)
         ++next;
     }
     for (; next < rows.size(); ++next) {
-        changes += (state[size_t(rows[next])] & Old) ? 0 : 1;
+        changes += (places[size_t(rows[next])] & Shown) ? 0 : 1;
     }
-    if (!sameOrder || changes > limit) {
-        relayout(std::move(rows), changes == 0 ? QAbstractItemModel::VerticalSortHint
-                                               : QAbstractItemModel::NoLayoutChangeHint);
-        return;
-    }
+    return sameOrder;
+}
+
+// Removes the runs of rows that are no longer wanted, last run first, then
+// inserts each run of new rows where `rows` has it: the rows before it are
+// in place by then.
+void ContactsProxyModel::changeRowRuns(const std::vector<int> &rows,
+                                       const std::vector<char> &places)
+{
     for (int last = int(m_rows.size()) - 1; last >= 0; --last) {
-        if (state[size_t(m_rows[size_t(last)])] & New) {
+        if (places[size_t(m_rows[size_t(last)])] & Wanted) {
             continue;
         }
         int first = last;
-        while (first > 0 && !(state[size_t(m_rows[size_t(first - 1)])] & New)) {
+        while (first > 0 && !(places[size_t(m_rows[size_t(first - 1)])] & Wanted)) {
             --first;
         }
         beginRemoveRows(QModelIndex(), first, last);
@@ -454,14 +475,12 @@ void ContactsProxyModel::showRows(std::vector<int> rows)
         endRemoveRows();
         last = first;
     }
-    // What is left are the common rows; each inserted run goes where `rows`
-    // has it, the rows before it being in place already.
     for (size_t first = 0; first < rows.size(); ++first) {
-        if (state[size_t(rows[first])] & Old) {
+        if (places[size_t(rows[first])] & Shown) {
             continue;
         }
         size_t last = first;
-        while (last + 1 < rows.size() && !(state[size_t(rows[last + 1])] & Old)) {
+        while (last + 1 < rows.size() && !(places[size_t(rows[last + 1])] & Shown)) {
             ++last;
         }
         beginInsertRows(QModelIndex(), int(first), int(last));

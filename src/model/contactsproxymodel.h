@@ -166,6 +166,9 @@ private:
     void useBasePattern(const std::function<void()> &setPattern);
     std::vector<int> sortedSourceRows() const;
     void showRows(std::vector<int> rows);
+    bool keepsCommonOrder(const std::vector<int> &rows, const std::vector<char> &places,
+                          int &changes) const;
+    void changeRowRuns(const std::vector<int> &rows, const std::vector<char> &places);
     void relayout(std::vector<int> rows, QAbstractItemModel::LayoutChangeHint hint);
     int viewRowOf(int sourceRow) const;
     void callBase(const std::function<void()> &call);
