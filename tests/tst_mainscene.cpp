@@ -114,7 +114,6 @@ void tst_MainScene::longListFollowsRequests()
     QCOMPARE(proxy("currentIndex").toInt(), rowOf(QStringLiteral("17")));
     QVERIFY(SceneDriver::isShown(m_scene->listRow(QStringLiteral("17"))));
 
-
     CustomQtQuick2ApplicationViewer *viewer = m_scene->setup()->viewer();
     m_scene->rootItem()->setProperty("loaded", false);
     emit viewer->showContact(QStringLiteral("999"));

@@ -283,6 +283,7 @@ void tst_SceneTrust::calendarNeverOffersFuture()
     m_scene->eval(QStringLiteral("listViewForm.choose('%1')").arg(today.year()));
     QTRY_COMPARE(calendar->property("today").toDateTime().date(), today);
     const int pages = (today.year() - 1900) * 12 + today.month();
+    QCOMPARE(m_scene->item(QStringLiteral("calendarView"))->property("count").toInt(), pages);
     QQuickItem *current = m_scene->item(QStringLiteral("calendarPage%1").arg(pages - 1));
     const int next = current->property("firstWeekday").toInt() + today.daysInMonth();
     for (int cell = next; cell < 42; ++cell) {
