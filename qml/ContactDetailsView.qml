@@ -156,8 +156,16 @@ Item {
             }
 
             MouseArea {
+                id: starMouse
+
                 anchors.fill: parent
+                hoverEnabled: !tabletMode
                 onClicked: detailsView.toggleFavourite()
+            }
+
+            ToolTip {
+                area: starMouse
+                text: star.Accessible.name
             }
         }
 

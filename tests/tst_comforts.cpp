@@ -42,6 +42,8 @@ private slots:
     void windowPlaceSurvivesRestart();
     void headerMeetsContrast_data();
     void headerMeetsContrast();
+    void iconButtonsNameThemselves_data();
+    void iconButtonsNameThemselves();
 
 private:
     QVariant eval(const QString &expression) const { return m_scene->eval(expression); }
@@ -214,6 +216,40 @@ void tst_Comforts::headerMeetsContrast()
     const double b = luminance(eval("styles.header.color").value<QColor>());
     const double ratio = (qMax(a, b) + 0.05) / (qMin(a, b) + 0.05);
     QVERIFY2(ratio >= 4.5, qPrintable(QString::number(ratio)));
+}
+
+void tst_Comforts::iconButtonsNameThemselves_data()
+{
+    QTest::addColumn<QString>("opener"); // clicked first, when not empty
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("header") << ""
+                            << "settingsButton"
+                            << "Settings";
+    QTest::newRow("details") << "contact_2"
+                             << "star"
+                             << "Favourite";
+    QTest::newRow("editor") << "addButton"
+                            << "calendarButton"
+                            << "Choose date of birth";
+}
+
+void tst_Comforts::iconButtonsNameThemselves()
+{
+    QFETCH(QString, opener);
+    QFETCH(QString, button);
+    if (!opener.isEmpty())
+        QVERIFY(m_scene->click(opener));
+    QQuickItem *target = m_scene->item(button);
+    QTRY_VERIFY(SceneDriver::isShown(target));
+    m_scene->waitForFrame();
+    QTest::mouseMove(
+            m_scene->window(),
+            target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint());
+    QQuickItem *tip = m_scene->item(QStringLiteral("toolTip"), target);
+    QVERIFY(tip);
+    QTRY_VERIFY(tip->isVisible());
+    QTEST(tip->property("text").toString(), "name");
 }
 
 KIV_TEST_MAIN_WITH(tst_Comforts, QApplication)
