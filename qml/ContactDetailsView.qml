@@ -206,6 +206,7 @@ Item {
     Flickable {
         id: groups
 
+        objectName: "detailsGroups"
         anchors {
             left: parent.left
             right: parent.right

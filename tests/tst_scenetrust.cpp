@@ -1,5 +1,6 @@
 // The main scene acts on the chosen contact, its index matches the list, the editor
 // takes real values and refuses wrong ones.
+#include "model/contactsmodel.h"
 #include "record/contact.h"
 #include "scenedriver.h"
 #include "testsupport.h"
@@ -34,6 +35,8 @@ private slots:
     void editorTakesRealValues();
     void calendarNeverOffersFuture();
     void promptTakesKeysAtOnce();
+    void detailsKeepTheirPlace_data();
+    void detailsKeepTheirPlace();
 
 private:
     void act(const QString &action);
@@ -300,6 +303,36 @@ void tst_SceneTrust::promptTakesKeysAtOnce()
     }
     QCOMPARE(m_scene->item(QStringLiteral("lineEditFormInput"))->property("text").toString(),
              QStringLiteral("Car"));
+}
+
+void tst_SceneTrust::detailsKeepTheirPlace_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("another contact starred") << "other";
+    QTest::newRow("search keystroke keeping it") << "search:man";
+    QTest::newRow("the shown contact starred") << "click:star";
+}
+
+// The details reload only for the shown contact, and then keep their scroll position.
+void tst_SceneTrust::detailsKeepTheirPlace()
+{
+    QFETCH(QString, change);
+    choose(QStringLiteral("903"));
+    QQuickItem *groups = m_scene->item(QStringLiteral("detailsGroups"));
+    QTRY_VERIFY(groups->property("contentHeight").toReal() > groups->height() + 100);
+    groups->setProperty("contentY", 100);
+    if (change == QLatin1String("other")) {
+        auto *model =
+                qobject_cast<ContactsModel *>(m_scene->object(QStringLiteral("contactsModel")));
+        model->toggleFavorite(model->index(0));
+    } else {
+        act(change);
+    }
+    m_scene->waitForFrame();
+    verifySelected(QStringLiteral("903"));
+    QCOMPARE(groups->property("contentY").toReal(), 100.0);
+    QCOMPARE(m_scene->item(QStringLiteral("star"))->property("favourite").toBool(),
+             change == QLatin1String("click:star"));
 }
 
 KIV_TEST_MAIN_WITH(tst_SceneTrust, QApplication)
