@@ -1,4 +1,5 @@
 #include "importexport/contactsfileparser.h"
+#include "importexport/googlecsv.h"
 #include "importexport/importexport.h"
 #include "importexport/textdecoding.h"
 #include "record/contact.h"
@@ -105,6 +106,8 @@ private slots:
     void exports();
     void failureLeavesEarlierFile_data();
     void failureLeavesEarlierFile();
+    void typeOfLabel_data();
+    void typeOfLabel();
     void target_data();
     void target();
     void importEmitsSignalsInOrder_data();
@@ -160,6 +163,11 @@ void tst_ImportExport::exports()
     const Parsed parsed(ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")));
     QTEST(parsed.texts().join('\n'), "readBack");
     const QByteArray bytes = readFile(path);
+    if (method == ImportExport::GOOGLE_CSV_METHOD) {
+        // Google's layout: header, padding, types, group membership, quoting.
+        QCOMPARE(QString::fromUtf8(bytes),
+                 QString::fromUtf8(readFile(TEST_DATA_DIR "/export/google-layout.csv")));
+    }
     if (method == ImportExport::SQLITE_METHOD) {
         QCOMPARE(parsed.at(1)->id, contacts[2]->id);
     } else {
@@ -256,6 +264,19 @@ void tst_ImportExport::failureLeavesEarlierFile()
                                     QDir::Files | QDir::Hidden),
                  QStringList{name});
     }
+}
+
+void tst_ImportExport::typeOfLabel_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("type"); // in Google CSV
+    addRowsFromFile(TEST_DATA_DIR "/csv/google-label-types.jsonl");
+}
+
+void tst_ImportExport::typeOfLabel()
+{
+    QFETCH(QString, label);
+    QTEST(GoogleCsv::typeOfLabel(label), "type");
 }
 
 void tst_ImportExport::target_data()

@@ -1,4 +1,6 @@
 #include "importexport/contactsfileparser.h"
+#include "importexport/csvcontactreader.h"
+#include "importexport/importexport.h"
 #include "record/contact.h"
 #include "testsupport.h"
 
@@ -9,8 +11,14 @@
 #include <QJsonDocument>
 #include <QRandomGenerator>
 
-// The import parsers, from data: each fixture under tests/data/{csv,vcard}
-// beside its name.expected.json (codecs, count, every field of each contact).
+#include <algorithm>
+
+using Action = CsvContactReader::Action;
+Q_DECLARE_METATYPE(CsvContactReader::Action)
+
+// The import parsers: each fixture under tests/data/{csv,vcard} beside its
+// name.expected.json (codecs, count, every field of each contact); bad input;
+// the encodings; the CSV header rules and names for nameless records.
 class tst_Parsers : public QObject
 {
     Q_OBJECT
@@ -22,6 +30,14 @@ private slots:
     void refusesPlainText();
     void survivesBadInput_data();
     void survivesBadInput();
+    void readsTextInTheRightEncoding_data();
+    void readsTextInTheRightEncoding();
+    void selectsHeaderRule_data();
+    void selectsHeaderRule();
+    void readsLongHeaders_data();
+    void readsLongHeaders();
+    void namesNamelessRecords_data();
+    void namesNamelessRecords();
 
 private:
     QTemporaryDir m_dir;
@@ -157,6 +173,128 @@ void tst_Parsers::survivesBadInput()
     }
     QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
     QFile::remove(path);
+}
+
+void tst_Parsers::readsTextInTheRightEncoding_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("codec");
+    QTest::addColumn<bool>("detect");
+    QTest::addColumn<QString>("used");
+    QTest::addColumn<QString>("names");
+    addRowsFromFile(TEST_DATA_DIR "/encodings/read.jsonl", "SSTSS");
+}
+
+void tst_Parsers::readsTextInTheRightEncoding()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, codec);
+    QFETCH(bool, detect);
+    QFETCH(QString, used);
+    QFETCH(QString, names);
+
+    const QVariantList parsed =
+            ContactsFileParser::parseFile(QStringLiteral(TEST_DATA_DIR "/") + file, codec, detect);
+    QCOMPARE(ContactsFileParser::usedCodec, used);
+    QStringList read;
+    bool marked = false;
+    const ImportExport backend;
+    for (const QVariant &value : parsed) {
+        QScopedPointer<Contact> contact(value.value<Contact *>());
+        read.append(contact->composedFullName());
+        marked = marked || backend.hasUnreadableLetters(contact.data());
+    }
+    QCOMPARE(read.join(QLatin1Char('|')), names);
+    QCOMPARE(marked, names.contains(QChar::ReplacementCharacter));
+}
+
+void tst_Parsers::selectsHeaderRule_data()
+{
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("exact") << "Home Fax" << Action::HomeAppend << " Fax: ";
+    QTest::newRow("exact with a digit") << "Home Address 2" << Action::HomeAppend << " Street: ";
+    QTest::newRow("other digit, no exact rule") << "Home Address 3" << Action::Ignore << "";
+    QTest::newRow("numbered pattern") << "Phone 12 - Value" << Action::SplitPhones << "";
+    QTest::newRow("number left out") << "Phone  - Value" << Action::SplitPhones << "";
+    QTest::newRow("pattern found inside") << "Old Home Phone 2" << Action::Phone << "Home";
+    QTest::newRow("pattern with wildcard") << "E-mail 2 Address" << Action::Email << "Home";
+    QTest::newRow("anchored start") << "Mobiltelefon 2" << Action::Phone << "Mobile";
+    QTest::newRow("anchored start missed") << "Das Mobiltelefon" << Action::Ignore << "";
+    QTest::newRow("anchored end") << "E-Mail 3: Adresse" << Action::Email << "Home";
+    QTest::newRow("anchored end missed") << "E-Mail 3: Adresse 2" << Action::Ignore << "";
+    QTest::newRow("empty") << "" << Action::Ignore << "";
+    QTest::newRow("case differs") << "given name" << Action::Ignore << "";
+}
+
+void tst_Parsers::selectsHeaderRule()
+{
+    QFETCH(QString, header);
+    const CsvContactReader::Rule rule = CsvContactReader::ruleFor(header);
+    QTEST(rule.action, "action");
+    QTEST(rule.text, "text");
+}
+
+// Headers of 100,000 columns, one text repeated or numbered: each text is
+// looked up once and repeated columns append in linear time (these rows took
+// minutes when they did not).
+void tst_Parsers::readsLongHeaders_data()
+{
+    QTest::addColumn<QString>("column");  // every column's header; %1 its number
+    QTest::addColumn<QString>("address"); // the column digits: "reversed", or each after this
+    QTest::addColumn<int>("phones");
+    QTest::newRow("empty names") << ""
+                                 << "" << 0;
+    QTest::newRow("repeated Home Address") << "Home Address"
+                                           << "reversed" << 0;
+    QTest::newRow("repeated Home Street") << "Home Street"
+                                          << " Street: " << 0;
+    QTest::newRow("numbered columns") << "Phone %1 - Value"
+                                      << "" << 100000;
+    QTest::newRow("distinct unknown names") << "Custom %1"
+                                            << "" << 0;
+}
+
+void tst_Parsers::readsLongHeaders()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, address);
+    QString header, row, expected;
+    for (int i = 0; i < 100000; ++i) {
+        const QString digit = QString::number(i % 10);
+        header += QString(column).replace(QLatin1String("%1"), QString::number(i)) + ',';
+        row += digit + ',';
+        expected += (address == QLatin1String("reversed") ? QString() : address) + digit;
+    }
+    if (address == QLatin1String("reversed")) {
+        std::reverse(expected.begin(), expected.end());
+    }
+    const Parsed contacts(ContactsFileParser::parseCsv(header + "Given Name\n" + row + "Anna\n"));
+    QCOMPARE(contacts.size(), 1);
+    QCOMPARE(contacts.at(0)->name, QStringLiteral("Anna"));
+    QCOMPARE(contacts.at(0)->addressList,
+             address.isEmpty() ? QStringList() : QStringList{expected});
+    QTEST(int(contacts.at(0)->phoneList.size()), "phones");
+}
+
+void tst_Parsers::namesNamelessRecords_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("name");
+    addRowsFromFile(TEST_DATA_DIR "/csv/nameless-records.jsonl");
+}
+
+void tst_Parsers::namesNamelessRecords()
+{
+    QFETCH(QString, text);
+    const Parsed contacts(text.startsWith(QLatin1String("BEGIN"))
+                                  ? ContactsFileParser::parseVCard(text)
+                                  : ContactsFileParser::parseCsv(text));
+    QCOMPARE(contacts.size(), 1);
+    QTEST(contacts.at(0)->name, "name");
+    QCOMPARE(contacts.at(0)->surname, QString());
 }
 
 KIV_TEST_GUILESS_MAIN(tst_Parsers)
