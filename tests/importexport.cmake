@@ -1,8 +1,6 @@
 # Tests of this area: kiv_add_test(<name> [GUI] [QML] [SOURCES ...]).
 kiv_add_test(parsers)
 kiv_add_test(importexport)
-# Photo bombs, endless databases and oversized files; the photo rows run
-# this test program again as a child to measure its memory.
 kiv_add_test(hostilefiles)
 find_package(ZLIB REQUIRED)
 target_link_libraries(tst_hostilefiles PRIVATE ZLIB::ZLIB)
