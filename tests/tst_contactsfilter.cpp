@@ -66,8 +66,8 @@ void tst_ContactsFilter::viewFollowsEachStep_data()
 {
     QTest::addColumn<QString>("contacts");
     // "command argument = view [announcement]" steps, " / " between them.
-    // Commands: search TEXT, fav, all, role ROLE, edit ROW SURNAME, add
-    // CONTACT, remove ROW.
+    // Commands: search TEXT, fav, all, role ROLE, edit ROW SURNAME, star ROW,
+    // add CONTACT, remove ROWS.
     QTest::addColumn<QString>("steps");
     addRowsFromFile(TEST_DATA_DIR "/model/filter-steps.jsonl");
 }
@@ -108,6 +108,9 @@ void tst_ContactsFilter::viewFollowsEachStep()
             view.setCurrentIndex(argument.section(QLatin1Char(' '), 0, 0).toInt());
             view.newContact()->surname = argument.section(QLatin1Char(' '), 1);
             view.saveContactChanges(QString());
+        } else if (command.startsWith(QLatin1String("star"))) {
+            view.setCurrentIndex(argument.toInt());
+            view.toggleFavorite();
         } else if (command.startsWith(QLatin1String("add"))) {
             addContact(model, argument);
         } else if (command.startsWith(QLatin1String("remove"))) {

@@ -342,6 +342,7 @@ void ContactsFilter::attach(ContactsModel *model)
 void ContactsFilter::setSortRole(ContactsModel::ContactRoles role)
 {
     m_sortRole = role;
+    ++m_orderChanges;
     std::fill(m_initials.begin(), m_initials.end(), -2);
     m_ordered = false;
     m_order.clear();
@@ -350,6 +351,7 @@ void ContactsFilter::setSortRole(ContactsModel::ContactRoles role)
 
 void ContactsFilter::clear()
 {
+    ++m_orderChanges;
     resetStates(0);
 }
 
@@ -514,8 +516,10 @@ void ContactsFilter::sortTextsChanged(int first, int last)
     }
     if (last - first >= 32) {
         m_ordered = false;
+        ++m_orderChanges;
         return;
     }
+    const std::vector<int> before = m_order;
     m_order.erase(std::remove_if(m_order.begin(), m_order.end(),
                                  [first, last](int row) { return row >= first && row <= last; }),
                   m_order.end());
@@ -524,6 +528,9 @@ void ContactsFilter::sortTextsChanged(int first, int last)
         changed.push_back(row);
     }
     placeInOrder(changed);
+    if (m_order != before) {
+        ++m_orderChanges;
+    }
 }
 
 void ContactsFilter::foldedTextsChanged(int first, int last)

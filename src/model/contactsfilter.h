@@ -46,6 +46,9 @@ public:
     // made once and then kept in step; the order of two rows.
     const std::vector<int> &order() const;
     bool lessThan(int left, int right) const;
+    // Counts the changes that moved rows against each other in the order
+    // (a changed sort text, a new sort role, forgotten states).
+    quint64 orderChanges() const { return m_orderChanges; }
     // The initial of a sort text as the letter index shows it: the first
     // character (a whole surrogate pair when there is one), upper-cased.
     static QString initialOf(const QString &text);
@@ -154,6 +157,7 @@ private:
     mutable std::vector<int> m_order;
     mutable std::vector<int> m_ranks;
     mutable bool m_ordered = false;
+    quint64 m_orderChanges = 0;
     // Ranges of rows the source removed that the states still hold, each
     // below the one before it, and how many rows they hold.
     mutable std::vector<std::pair<int, int>> m_removed;

@@ -360,6 +360,7 @@ std::vector<int> ContactsProxyModel::wantedRows()
     std::vector<int> rows;
     if (m_source && fastSearchUsable()) {
         rows = m_filter.acceptedRows(m_favouritesOnly, sorted);
+        m_orderChangesSeen = m_filter.orderChanges();
     } else {
         std::vector<int> order = sorted ? sortedSourceRows() : std::vector<int>();
         if (!sorted) {
@@ -594,7 +595,9 @@ void ContactsProxyModel::sourceDataChanged(const QModelIndex &topLeft,
     if (!topLeft.isValid() || topLeft.parent().isValid()) {
         return;
     }
-    showRows(wantedRows());
+    if (!keepsChangedRows(topLeft.row(), bottomRight.row())) {
+        showRows(wantedRows());
+    }
     int first = -1;
     int last = -1;
     for (int sourceRow = topLeft.row(); sourceRow <= bottomRight.row(); ++sourceRow) {
@@ -607,6 +610,23 @@ void ContactsProxyModel::sourceDataChanged(const QModelIndex &topLeft,
     if (first >= 0) {
         emit dataChanged(index(first, topLeft.column()), index(last, bottomRight.column()), roles);
     }
+}
+
+// Whether a few changed rows stay as they are in the view (shown or
+// hidden, in the same order), so that an import that changes contacts one
+// by one does not cost a pass over every row each time.
+bool ContactsProxyModel::keepsChangedRows(int first, int last)
+{
+    if (!m_source || !fastSearchUsable() || last - first >= 8
+        || (sortColumn() == 0 && m_filter.orderChanges() != m_orderChangesSeen)) {
+        return false;
+    }
+    for (int row = first; row <= last; ++row) {
+        if ((viewRowOf(row) >= 0) != acceptsRow(row)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void ContactsProxyModel::sourceLayoutAboutToBeChanged()

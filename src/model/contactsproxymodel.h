@@ -178,6 +178,7 @@ private:
     void sourceRowsRemoved(const QModelIndex &parent, int first, int last);
     void sourceDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                            const QVector<int> &roles);
+    bool keepsChangedRows(int first, int last);
     void sourceLayoutAboutToBeChanged();
     void sourceLayoutChanged();
     void sourceAboutToBeReset();
@@ -234,6 +235,8 @@ private:
     // the source rows they stood for.
     QModelIndexList m_layoutIndexes;
     QList<QPersistentModelIndex> m_layoutSources;
+    // The row cache's count of order changes when the rows were last made.
+    quint64 m_orderChangesSeen = 0;
     // Where the selected contact was last found in the source.
     mutable int m_currentSourceRow = -1;
 };
