@@ -341,5 +341,21 @@ Rectangle {
         function onShowContact(contactId) {
             contactList.showContactRemotely = contactId
         }
+
+        // Quitting with the editor open would drop what was typed: OK saves and quits
+        // (a refused save keeps the editor open), Cancel goes back to the editor.
+        function onClosing(close) {
+            if (!bigPhotoRect.visible) {
+                return
+            }
+            close.accepted = false
+            messageForm.show(qsTr("Save the changes to this contact before quitting?"), true,
+                             function() {
+                                 headerOkCancel.finish(true)
+                                 if (!bigPhotoRect.visible) {
+                                     viewer.close()
+                                 }
+                             })
+        }
     }
 }
