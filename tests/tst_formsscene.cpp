@@ -133,12 +133,18 @@ void tst_FormsScene::exportThroughForm_data()
 {
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("fileName");
+    // Read back, contacts already here start unticked: the vCard and the
+    // database name them by id; the CSV rows share no phone or e-mail.
+    QTest::addColumn<QString>("reimported");
     QTest::newRow("Google CSV") << "Google CSV format"
-                                << "out.csv";
+                                << "out.csv"
+                                << "Adams Ann+|Clark Cid+";
     QTest::newRow("vCard") << "vCard format"
-                           << "out.vcf";
+                           << "out.vcf"
+                           << "Adams Ann|Clark Cid";
     QTest::newRow("own database") << "kiv-contacts format"
-                                  << "out.sqlite";
+                                  << "out.sqlite"
+                                  << "Adams Ann|Clark Cid";
 }
 
 // The unticked contact stays out; the file reads back through the import form.
@@ -161,7 +167,7 @@ void tst_FormsScene::exportThroughForm()
     QVERIFY(openFile(QString(), file));
     QStringList names = formNames();
     names.sort();
-    QCOMPARE(names, (QStringList{"Adams Ann+", "Clark Cid+"}));
+    QTEST(names.join('|'), "reimported");
     QVERIFY(m_scene->click(QStringLiteral("importExportCancelButton")));
     QVERIFY(m_scene->waitHidden(QStringLiteral("importExportForm")));
     QCOMPARE(SceneDriver::storedTexts().size(), 3);

@@ -58,7 +58,7 @@ void tst_GoogleCsv::writesGoogleLayout()
             R"("Organization 1 - Location","Organization 1 - Job Description",)"
             R"("Website 1 - Type","Website 1 - Value")"
             "\n"
-            R"("Smith Anna ""Ann""","Anna ""Ann""","","Smith",,,,,,,,,,,"",,,,,,,,,,,"","* My Contacts ::: * Starred","*","a@x.org","*","b@y.org","Home","1","Work","2","Mobile","3","Home","Street 1","Street 1",,,,,,,,"Acme",,,,,,,"Profile","https://x.org")"
+            R"("Smith Anna ""Ann""","Anna ""Ann""","","Smith",,,,,,,,,,,"",,,,,,,,,,,"","* My Contacts ::: * Starred","Work","a@x.org","Home","b@y.org","Home","1","Work","2","Mobile","3","Home","Street 1","Street 1",,,,,,,,"Acme",,,,,,,"Profile","https://x.org")"
             "\n"
             R"("Brown Bob","Bob","","Brown",,,,,,,,,,,"",,,,,,,,,,,"","* My Contacts",,,,,"Work","9",,,,,,,,,,,,,,,"",,,,,,,,)"
             "\n"

@@ -127,8 +127,7 @@ void tst_ImportExport::exports_data()
 {
     QTest::addColumn<int>("method");
     QTest::addColumn<QString>("file");
-    // The ticked contacts as the importer reads them back. A known loss, kept
-    // visible here: Google CSV reads every e-mail back as "Home".
+    // The ticked contacts as the importer reads them back.
     QTest::addColumn<QString>("readBack");
     addRowsFromFile(TEST_DATA_DIR "/export/read-back.jsonl", "I");
 }
