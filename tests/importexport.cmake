@@ -21,3 +21,6 @@ kiv_add_test(importrules)
 # Exports read back whole, and files of other programs by content.
 kiv_add_test(peerfiles)
 kiv_add_test(encodings)
+# Photos, custom labels, birthdays without a year through every export and
+# back; importing the same file twice.
+kiv_add_test(roundtrip)

@@ -17,8 +17,7 @@ QString linkKey(const QString &link)
 
 // The entries of one labelled list of imported whose key stored lacks,
 // appended with their labels to target when it is given; the number of
-// such entries. The stored label list is padded first, so that the new
-// entries keep their own labels.
+// such entries.
 int mergeList(const QStringList &values, const QStringList &importedValues,
               const QStringList &importedLabels, KeyOf keyOf, QStringList *targetValues,
               QStringList *targetLabels)
@@ -40,10 +39,16 @@ int mergeList(const QStringList &values, const QStringList &importedValues,
             continue;
         }
         if (targetLabels) {
-            while (targetLabels->size() < targetValues->size()) {
+            // Entry n is labelled by label n, whatever the lists held before.
+            const int n = targetValues->size();
+            while (targetLabels->size() < n) {
                 targetLabels->append(QString());
             }
-            targetLabels->append(importedLabels.value(i));
+            if (targetLabels->size() == n) {
+                targetLabels->append(importedLabels.value(i));
+            } else {
+                (*targetLabels)[n] = importedLabels.value(i);
+            }
         }
         targetValues->append(importedValues.at(i));
     }
