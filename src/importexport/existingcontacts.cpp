@@ -23,6 +23,7 @@ void ExistingContacts::setContacts(const QList<Contact *> &contacts)
         m_contacts.append(contact);
         m_byId.insert(contact->id, index);
         const QString fullName = contact->composedFullName();
+        m_byName.insert(qHash(fullName), index);
         for (const QString &phone : qAsConst(contact->phoneList)) {
             m_byNameAndEntry.insert(keyOf(fullName, PhoneKind, ContactMerge::phoneKey(phone)),
                                     index);
@@ -39,6 +40,7 @@ void ExistingContacts::clear()
     m_contacts.clear();
     m_byId.clear();
     m_byNameAndEntry.clear();
+    m_byName.clear();
 }
 
 Contact *ExistingContacts::find(const Contact &parsed) const
@@ -81,7 +83,28 @@ Contact *ExistingContacts::find(const Contact &parsed) const
             return contact;
         }
     }
+    if (!parsed.phoneList.isEmpty() || !parsed.emailList.isEmpty()) {
+        return nullptr;
+    }
+    const size_t key = qHash(fullName);
+    for (auto it = m_byName.constFind(key); it != m_byName.constEnd() && it.key() == key; ++it) {
+        Contact *contact = m_contacts.at(it.value());
+        if (contact && contact->composedFullName() == fullName && holdsAllOf(*contact, parsed)) {
+            return contact;
+        }
+    }
     return nullptr;
+}
+
+bool ExistingContacts::holdsAllOf(const Contact &stored, const Contact &parsed)
+{
+    const auto sameOrEmpty = [](const QString &storedText, const QString &parsedText) {
+        return parsedText.trimmed().isEmpty() || parsedText == storedText;
+    };
+    return sameOrEmpty(stored.organization, parsed.organization)
+           && sameOrEmpty(stored.dateOfBirth, parsed.dateOfBirth)
+           && sameOrEmpty(stored.comment, parsed.comment)
+           && !ContactMerge::bringsNew(stored, parsed);
 }
 
 size_t ExistingContacts::keyOf(const QString &fullName, QChar kind, const QString &entryKey)
