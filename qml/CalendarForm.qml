@@ -115,6 +115,7 @@ OverlayForm {
             height: root.itemHeight * 0.8
             text: qsTr("No year")
             textColor: styles.foreground.textColor
+            fontSize: 12
         }
 
         Button {

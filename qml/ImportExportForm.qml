@@ -33,9 +33,15 @@ OverlayForm {
     }
 
     // Ticks every contact on offer but those already in the address book.
+    // The master box is ticked when every row is.
     function tickNew() {
-        master.on = true
         importExport.tickNewContacts()
+        var contacts = importExport.contacts
+        var all = true
+        for (var i = 0; i < contacts.length; ++i) {
+            all = all && (!contacts[i] || contacts[i].importMe)
+        }
+        master.on = all
         importExportForm.ticksReset()
     }
 

@@ -135,17 +135,12 @@ void tst_FormsScene::exportThroughForm_data()
 {
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("fileName");
-    QTest::addColumn<QString>("reimported");
     QTest::newRow("Google CSV") << "Google CSV format"
-                                << "out.csv"
-                                << "Adams Ann+|Clark Cid+";
+                                << "out.csv";
     QTest::newRow("vCard") << "vCard format"
-                           << "out.vcf"
-                           << "Adams Ann: Already in contacts|Clark Cid: Already in contacts";
-    QTest::newRow("own database")
-            << "kiv-contacts format"
-            << "out.sqlite"
-            << "Adams Ann: Already in contacts|Clark Cid: Already in contacts";
+                           << "out.vcf";
+    QTest::newRow("own database") << "kiv-contacts format"
+                                  << "out.sqlite";
 }
 
 // The unticked contact stays out; the file reads back through the import form.
@@ -168,7 +163,8 @@ void tst_FormsScene::exportThroughForm()
     QVERIFY(openFile(QString(), file));
     QStringList names = formNames();
     names.sort();
-    QTEST(names.join('|'), "reimported");
+    QCOMPARE(names,
+             (QStringList{"Adams Ann: Already in contacts", "Clark Cid: Already in contacts"}));
     QVERIFY(m_scene->click(QStringLiteral("importExportCancelButton")));
     QVERIFY(m_scene->waitHidden(QStringLiteral("importExportForm")));
     QCOMPARE(SceneDriver::storedTexts().size(), 3);

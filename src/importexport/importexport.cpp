@@ -319,6 +319,8 @@ void ImportExport::exportContacts()
     if (ticked.isEmpty()) {
         return;
     }
+    // The end of an export is no import's: it brings no labels.
+    collectLabels(QList<Contact *>());
     // Replacing the address book in use would throw away every contact and
     // every later change of this run.
     if (sameFile(m_exportFile, SqliteDatabase::defaultPath())) {
