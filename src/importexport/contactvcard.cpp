@@ -70,24 +70,9 @@ QStringList addressTypes(const QString &label)
     return {QStringLiteral("work")};
 }
 
-// True when the label is not what the importer makes of the types alone:
-// such a label travels as X-ABLabel.
-bool needsName(const QString &label, const QStringList &readBack)
-{
-    if (label.trimmed().isEmpty()) {
-        return false;
-    }
-    for (const QString &builtInLabel : readBack) {
-        if (label == builtInLabel) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Adds a labelled entry: with a custom label as Google and Apple write it,
-// itemN.PROPERTY and itemN.X-ABLabel, the closest types beside it for
-// readers that ignore the label.
+// Adds the labelled entries of a record: those with a custom label as Google
+// and Apple write them, itemN.PROPERTY and itemN.X-ABLabel, the closest types
+// beside it for readers that ignore the label.
 class LabelledEntries
 {
 public:
@@ -96,12 +81,55 @@ public:
     {
     }
 
-    void add(const vCardPropertyList &properties, const QString &label, bool named)
+    void addPhones(const QStringList &phones, const QStringList &labels)
     {
-        QString group;
-        if (named) {
-            group = QStringLiteral("item%1").arg(++m_items);
+        const QStringList readBack{builtIn("Mobile"), builtIn("Home"), builtIn("Work")};
+        for (int i = 0; i < phones.size(); ++i) {
+            if (!phones.at(i).isEmpty()) {
+                add({vCardProperty(QStringLiteral("TEL"), QStringList{phones.at(i)},
+                                   typeParameters(phoneTypes(labels.value(i))))},
+                    labels.value(i), readBack);
+            }
         }
+    }
+
+    void addEmails(const QStringList &emails, const QStringList &labels)
+    {
+        for (int i = 0; i < emails.size(); ++i) {
+            if (!emails.at(i).isEmpty()) {
+                add({vCardProperty(QStringLiteral("EMAIL"), QStringList{emails.at(i)},
+                                   typeParameters(emailTypes(labels.value(i))))},
+                    labels.value(i), placeLabels());
+            }
+        }
+    }
+
+    // Each address as an ADR, the whole text as its street, for readers that
+    // ignore LABEL (Google, Android), and as the LABEL beside it; the
+    // importer reads the pair back as one address.
+    void addAddresses(const QStringList &addresses, const QStringList &labels)
+    {
+        for (int i = 0; i < addresses.size(); ++i) {
+            if (addresses.at(i).isEmpty()) {
+                continue;
+            }
+            const vCardParameterList types = typeParameters(addressTypes(labels.value(i)));
+            add({vCardProperty::addressProperty(addresses.at(i), QString(), QString(), QString(),
+                                                QString(), QString(), QString(), types),
+                 vCardProperty(QStringLiteral("LABEL"), QStringList{addresses.at(i)}, types)},
+                labels.value(i), placeLabels());
+        }
+    }
+
+private:
+    static QStringList placeLabels() { return {builtIn("Home"), builtIn("Work")}; }
+
+    // readBack: the labels the importer gives by type alone; any other
+    // label travels as X-ABLabel.
+    void add(const vCardPropertyList &properties, const QString &label, const QStringList &readBack)
+    {
+        const bool named = !label.trimmed().isEmpty() && !readBack.contains(label);
+        const QString group = named ? QStringLiteral("item%1").arg(++m_items) : QString();
         for (vCardProperty property : properties) {
             property.setGroup(group);
             m_card->addProperty(property);
@@ -113,7 +141,6 @@ public:
         }
     }
 
-private:
     vCard *m_card;
     int m_items = 0;
 };
@@ -131,6 +158,18 @@ QString imageType(const QByteArray &photo)
         return QStringLiteral("GIF");
     }
     return QString();
+}
+
+// PHOTO;ENCODING=b;TYPE=PNG with the Base64 of the image (RFC 2426 3.1.4).
+vCardProperty photoProperty(const QByteArray &photo)
+{
+    vCardParameterList params{vCardParameter(QStringLiteral("b"), vCardParameter::Encoding)};
+    const QString type = imageType(photo);
+    if (!type.isEmpty()) {
+        params.append(vCardParameter(type, vCardParameter::Type));
+    }
+    return vCardProperty(QStringLiteral("PHOTO"),
+                         QStringList{QString::fromLatin1(photo.toBase64())}, params);
 }
 
 vCardProperty birthdayOf(const QString &dateOfBirth)
@@ -184,41 +223,9 @@ vCard Contact::toVCard(const QByteArray &photo) const
         card.addProperty(vCardProperty(QStringLiteral("NOTE"), QStringList{comment}));
     }
     LabelledEntries entries(&card);
-    const QStringList phoneLabels{builtIn("Mobile"), builtIn("Home"), builtIn("Work")};
-    for (int i = 0; i < phoneList.size(); ++i) {
-        if (phoneList.at(i).isEmpty()) {
-            continue;
-        }
-        const QString label = phoneGroupList.value(i);
-        entries.add({vCardProperty(QStringLiteral("TEL"), QStringList{phoneList.at(i)},
-                                   typeParameters(phoneTypes(label)))},
-                    label, needsName(label, phoneLabels));
-    }
-    const QStringList placeLabels{builtIn("Home"), builtIn("Work")};
-    for (int i = 0; i < emailList.size(); ++i) {
-        if (emailList.at(i).isEmpty()) {
-            continue;
-        }
-        const QString label = emailGroupList.value(i);
-        entries.add({vCardProperty(QStringLiteral("EMAIL"), QStringList{emailList.at(i)},
-                                   typeParameters(emailTypes(label)))},
-                    label, needsName(label, placeLabels));
-    }
-    // Each address as an ADR, the whole text as its street, for readers that
-    // ignore LABEL (Google, Android), and as the LABEL beside it; the
-    // importer reads the pair back as one address.
-    for (int i = 0; i < addressList.size(); ++i) {
-        if (addressList.at(i).isEmpty()) {
-            continue;
-        }
-        const QString label = addressGroupList.value(i);
-        const vCardParameterList types = typeParameters(addressTypes(label));
-        entries.add(
-                {vCardProperty::addressProperty(addressList.at(i), QString(), QString(), QString(),
-                                                QString(), QString(), QString(), types),
-                 vCardProperty(QStringLiteral("LABEL"), QStringList{addressList.at(i)}, types)},
-                label, needsName(label, placeLabels));
-    }
+    entries.addPhones(phoneList, phoneGroupList);
+    entries.addEmails(emailList, emailGroupList);
+    entries.addAddresses(addressList, addressGroupList);
     for (const QString &link : linkList) {
         if (link.isEmpty()) {
             continue;
@@ -226,13 +233,7 @@ vCard Contact::toVCard(const QByteArray &photo) const
         card.addProperty(vCardProperty(QStringLiteral("URL"), QStringList{link}));
     }
     if (!photo.isEmpty()) {
-        vCardParameterList params{vCardParameter(QStringLiteral("b"), vCardParameter::Encoding)};
-        const QString type = imageType(photo);
-        if (!type.isEmpty()) {
-            params.append(vCardParameter(type, vCardParameter::Type));
-        }
-        card.addProperty(vCardProperty(QStringLiteral("PHOTO"),
-                                       QStringList{QString::fromLatin1(photo.toBase64())}, params));
+        card.addProperty(photoProperty(photo));
     }
     return card;
 }
