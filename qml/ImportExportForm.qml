@@ -24,7 +24,6 @@ OverlayForm {
         importExportForm.tickNew()
         importExportForm.isExport = _export ? true : false
         importExportForm.completed = false
-        master.on = true
         importExportForm.count = 0
         importExportForm.current = 0
         listView.positionViewAtBeginning()
