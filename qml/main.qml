@@ -216,14 +216,17 @@ Rectangle {
         id: importExport
 
         objectName: "importExport"
+        store: db
         onError: messageForm.show(text, false)
         onParsingCompleted: importExportForm.show(false)
         onImportContact: contactsModel.queueContact(contact)
+        onMergeContact: contactsModel.mergeContact(existingId, contact)
         onImportContactStarted: importExportForm.count = count
         onImportContactProgress: importExportForm.current = p
         onImportContactEnded: {
             importExportForm.completed = true
             contactsModel.addQueuedContacts()
+            contactsProxyModel.addGroupLabels(importExport.importedLabels)
             contactsProxyModel.sort()
         }
     }

@@ -5,3 +5,6 @@ kiv_add_test(hostilefiles)
 find_package(ZLIB REQUIRED)
 target_link_libraries(tst_hostilefiles PRIVATE ZLIB::ZLIB)
 set_tests_properties(tst_hostilefiles PROPERTIES TIMEOUT 600)
+# Photos, custom labels, birthdays without a year through every export and
+# back; importing the same file twice.
+kiv_add_test(roundtrip)
