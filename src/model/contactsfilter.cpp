@@ -777,6 +777,20 @@ qint64 ContactsFilter::searchTextBytes() const
 // holds the old one, a row without the old one cannot have the new one; when
 // the old text holds the new one, a row with the old one has the new one.
 // Only the other rows are tested again, when the rows are next asked for.
+bool ContactsFilter::contactMatches(const Contact &contact, const QString &search)
+{
+    const QString fold = foldedText(search);
+    const QString digits = searchDigitsOf(search);
+    QString text;
+    appendSearchText(contact, text);
+    if (text.contains(fold)) {
+        return true;
+    }
+    QString phones;
+    appendPhoneDigits(contact, phones);
+    return !digits.isEmpty() && phones.contains(digits);
+}
+
 void ContactsFilter::setSearchText(const QString &text)
 {
     const QString fold = foldedText(text);

@@ -52,6 +52,9 @@ public:
     // The initial of a sort text as the letter index shows it: the first
     // character (a whole surrogate pair when there is one), upper-cased.
     static QString initialOf(const QString &text);
+    // Whether a contact matches a search the way a row of the list does (for
+    // lists outside the model, such as the import and export form's).
+    static bool contactMatches(const Contact &contact, const QString &search);
     // For source rows listed in view order: calls note(initial, position) at
     // each row whose sort text starts with another letter than the row
     // before it; rows with an empty sort text are passed over.

@@ -1131,6 +1131,19 @@ bool ContactsProxyModel::hasContact(const QString &contactId) const
     return sourceRowOfContact(contactId) >= 0;
 }
 
+QVariantList ContactsProxyModel::contactsMatching(const QVariantList &contacts,
+                                                  const QString &search) const
+{
+    QVariantList found;
+    for (const QVariant &value : contacts) {
+        const auto *contact = value.value<Contact *>();
+        if (contact && ContactsFilter::contactMatches(*contact, search)) {
+            found << value;
+        }
+    }
+    return found;
+}
+
 QVariantList ContactsProxyModel::contactsInListOrder() const
 {
     QVariantList list;

@@ -124,6 +124,8 @@ public slots:
     // Every contact of the source (shown or not) in the list's sort order,
     // for the export form.
     QVariantList contactsInListOrder() const;
+    // The records of the list (Contact objects) that the search text finds, in their order.
+    QVariantList contactsMatching(const QVariantList &contacts, const QString &search) const;
     // The bytes the row cache's folded search texts hold (for the benchmark).
     qint64 searchTextBytes() const { return m_filter.searchTextBytes(); }
     // The id of the contact that addNewContact() stored last.
