@@ -13,3 +13,15 @@ target_compile_definitions(tst_carddavsync PRIVATE
     SYNC_CHILD="$<TARGET_FILE:synccrashchild>"
     GEN_CONTACTS="${CMAKE_SOURCE_DIR}/../shared/tools/gen_contacts.py")
 set_tests_properties(tst_carddavsync PROPERTIES TIMEOUT 1500)
+
+# The account runs once with a secret store of its own and once without any.
+find_program(DBUS_RUN_SESSION dbus-run-session)
+kiv_add_test(carddavaccount)
+target_link_libraries(tst_carddavaccount PRIVATE kivdavserver)
+set_tests_properties(tst_carddavaccount PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KIV_SECRET_STORE=0;DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent")
+add_test(NAME tst_carddavaccount_secretstore
+    COMMAND ${DBUS_RUN_SESSION} -- ${CMAKE_CURRENT_SOURCE_DIR}/keyringsession.sh
+            $<TARGET_FILE:tst_carddavaccount>)
+set_tests_properties(tst_carddavaccount_secretstore PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KIV_SECRET_STORE=1")

@@ -144,7 +144,9 @@ void CardDavAccount::setPassword(const QString &password)
 // none, or no store, the form asks for it.
 void CardDavAccount::readPassword()
 {
-    auto *job = new QKeychain::ReadPasswordJob(keychainService(), this);
+    // Jobs have no parent: the secret store's answer may come after the
+    // account is gone, and must then find its job still there.
+    auto *job = new QKeychain::ReadPasswordJob(keychainService());
     job->setKey(keychainKey());
     connect(job, &QKeychain::Job::finished, this, [this, job] {
         if (job->error() == QKeychain::NoError) {
@@ -164,10 +166,12 @@ void CardDavAccount::readPassword()
 
 void CardDavAccount::storePassword()
 {
-    auto *job = new QKeychain::WritePasswordJob(keychainService(), this);
+    auto *job = new QKeychain::WritePasswordJob(keychainService());
     job->setKey(keychainKey());
     job->setTextData(m_password);
+    ++m_storing;
     connect(job, &QKeychain::Job::finished, this, [this, job] {
+        --m_storing;
         if (job->error() != QKeychain::NoError) {
             setPasswordState(false, tr("No secret store is available (%1): the password is kept "
                                        "only until the program ends")

@@ -52,6 +52,9 @@ public:
     qreal progress() const;
     QString status() const { return m_status; }
 
+    // True while the password is on its way to the secret store.
+    bool isStoringPassword() const { return m_storing > 0; }
+
     // The service and key under which the password is kept.
     static QString keychainService();
     QString keychainKey() const;
@@ -97,6 +100,7 @@ private:
     bool m_needsPassword = false;
     bool m_discovering = false;
     bool m_runAgain = false;
+    int m_storing = 0;
     QString m_passwordNote;
     QString m_status;
     QTimer m_interval;
