@@ -1,10 +1,11 @@
 #include "davserver.h"
 
+#include "testsupport.h"
+
 #include "sync/davclient.h"
 #include "sync/davdiscovery.h"
 #include "sync/davmultistatus.h"
 
-#include <QFile>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -15,34 +16,17 @@ const QString DavServer::Password = QStringLiteral("s3cret-Pässword");
 
 namespace {
 
+QString script(const char *name)
+{
+    return QStringLiteral(TEST_DATA_DIR "/sync/") + QLatin1String(name);
+}
+
 int freePort()
 {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     return probe.serverPort();
 }
-
-const char FailingServer[] = R"(
-import http.server, sys
-class H(http.server.BaseHTTPRequestHandler):
-    def answer(self):
-        self.send_response(500)
-        self.send_header('Content-Length', '0')
-        self.end_headers()
-    do_GET = do_PUT = do_PROPFIND = do_REPORT = do_DELETE = do_MKCOL = answer
-    def log_message(self, *args):
-        pass
-http.server.HTTPServer(('127.0.0.1', int(sys.argv[1])), H).serve_forever()
-)";
-
-const char UntrustedServer[] = R"(
-import http.server, ssl, sys
-server = http.server.HTTPServer(('127.0.0.1', int(sys.argv[1])), http.server.BaseHTTPRequestHandler)
-context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-context.load_cert_chain(sys.argv[2], sys.argv[3])
-server.socket = context.wrap_socket(server.socket, server_side=True)
-server.serve_forever()
-)";
 
 } // namespace
 
@@ -65,53 +49,18 @@ bool DavServer::start()
     }
     const QString dir = m_dir.path();
     const QString port = QString::number(m_port);
-    switch (m_kind) {
-    case Radicale: {
-        QFile users(dir + QStringLiteral("/users"));
-        QFile config(dir + QStringLiteral("/config"));
-        if (!users.open(QIODevice::WriteOnly) || !config.open(QIODevice::WriteOnly)) {
-            return false;
-        }
-        users.write((User + QLatin1Char(':') + Password + QLatin1Char('\n')).toUtf8());
-        config.write(QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
-                                    "[auth]\ntype = htpasswd\nhtpasswd_filename = %2/users\n"
-                                    "htpasswd_encryption = plain\ndelay = 0\n"
-                                    "[storage]\nfilesystem_folder = %2/collections\n"
-                                    "[logging]\nlevel = error\n")
-                             .arg(port, dir)
-                             .toUtf8());
-        config.close();
-        m_process.start(QStringLiteral("radicale"),
-                        {QStringLiteral("--config"), config.fileName()});
-        break;
-    }
-    case Xandikos:
-        m_process.start(QStringLiteral("xandikos"),
-                        {QStringLiteral("--defaults"), QStringLiteral("-d"), dir,
-                         QStringLiteral("-l"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
-                         port});
-        break;
-    case Failing:
-        m_process.start(QStringLiteral("python3"),
-                        {QStringLiteral("-c"), QLatin1String(FailingServer), port});
-        break;
-    case Untrusted: {
-        const QString key = dir + QStringLiteral("/key.pem");
-        const QString cert = dir + QStringLiteral("/cert.pem");
-        if (QProcess::execute(
-                    QStringLiteral("openssl"),
-                    {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                     QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-subj"),
-                     QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-days"), QStringLiteral("2"),
-                     QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert})
-            != 0) {
-            return false;
-        }
-        m_process.start(QStringLiteral("python3"),
-                        {QStringLiteral("-c"), QLatin1String(UntrustedServer), port, cert, key});
-        break;
-    }
-    }
+    writeFile(dir + QStringLiteral("/users"), (User + QLatin1Char(':') + Password).toUtf8());
+    writeFile(dir + QStringLiteral("/config"),
+              QString::fromUtf8(readFile(script("radicale.conf"))).arg(port, dir).toUtf8());
+    const QStringList commands[] = {
+            {QStringLiteral("radicale"), QStringLiteral("--config"),
+             dir + QStringLiteral("/config")},
+            {QStringLiteral("xandikos"), QStringLiteral("--defaults"), QStringLiteral("-d"), dir,
+             QStringLiteral("-l"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), port},
+            {QStringLiteral("python3"), script("failing_server.py"), port},
+            {QStringLiteral("python3"), script("untrusted_server.py"), port, dir}};
+    const QStringList &command = commands[m_kind];
+    m_process.start(command.first(), command.mid(1));
     if (!m_process.waitForStarted()) {
         return false;
     }

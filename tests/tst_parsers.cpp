@@ -155,7 +155,8 @@ void tst_Parsers::refusesPlainText()
 {
     const QString path = writeFile(m_dir.filePath("contacts.txt"), "First Name\nAnna\n");
     QCOMPARE(Parsed(ContactsFileParser::parseFile(path, QStringLiteral("UTF-8"))).size(), 0);
-    QCOMPARE(ContactsFileParser::errorString, QStringLiteral("This file is not a contact file (a plain text document)"));
+    QCOMPARE(ContactsFileParser::errorString,
+             QStringLiteral("This file is not a contact file (a plain text document)"));
     // The next parse starts clean.
     const QString csv = writeFile(m_dir.filePath("contacts.csv"), "First Name\nAnna\n");
     QCOMPARE(Parsed(ContactsFileParser::parseFile(csv, QStringLiteral("UTF-8"))).size(), 1);
