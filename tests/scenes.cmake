@@ -3,6 +3,8 @@
 kiv_add_test(detailsscene GUI QML SOURCES scenedriver.cpp)
 kiv_add_test(formsscene GUI QML SOURCES scenedriver.cpp)
 kiv_add_test(scenetrust GUI QML SOURCES scenedriver.cpp)
+# Birthdays without a year; the import form and contacts already here.
+kiv_add_test(roundtripscene GUI QML SOURCES scenedriver.cpp)
 
 # The address book file locked, full, read-only or of an older version.
 kiv_add_test(storefailures GUI QML SOURCES scenedriver.cpp)

@@ -1,6 +1,4 @@
-// The contact details view and the editor, driven through the real main
-// scene with the SQLite store in a temporary home: one flow through view,
-// edit and add, plus the faults that were found.
+// The details view and the editor: one flow through view, edit and add, plus the faults found.
 
 #include "record/contact.h"
 #include "scenedriver.h"
@@ -18,6 +16,8 @@ private slots:
     void viewEditAndAdd();
     void renamedContactStaysShown();
     void pictureWhileBrowsingShowsAtOnce();
+    void quitWithOpenEditorAsks_data();
+    void quitWithOpenEditorAsks();
 
 private:
     QQuickItem *item(const QString &name, const QString &parent = QString()) const
@@ -170,6 +170,35 @@ void tst_DetailsScene::pictureWhileBrowsingShowsAtOnce()
     QVERIFY(m_scene->click(QStringLiteral("editButton")));
     QTRY_COMPARE(m_scene->colourAt(item(QStringLiteral("bigPhoto"))), QColor(Qt::red));
     QVERIFY(answer(QStringLiteral("cancelButton")));
+}
+
+void tst_DetailsScene::quitWithOpenEditorAsks_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("surname"); // stored after the answer
+    QTest::newRow("OK saves and quits") << "messageOkButton"
+                                        << "Adamsson";
+    QTest::newRow("Cancel keeps editing") << "messageCancelButton"
+                                          << "Adams";
+}
+
+// Closing the window with the editor open asks before anything typed is lost.
+void tst_DetailsScene::quitWithOpenEditorAsks()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, surname);
+    SceneDriver::storeContacts(QStringLiteral("Adams Ann"));
+    QVERIFY(m_scene->start());
+    QVERIFY(select(QStringLiteral("1")));
+    QVERIFY(m_scene->click(QStringLiteral("editButton")));
+    QVERIFY(m_scene->typeInto(item(QStringLiteral("surnameField")), QStringLiteral("son")));
+    QVERIFY(!m_scene->window()->close());
+    QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
+    QVERIFY(m_scene->click(button));
+    const bool closed = surname != QLatin1String("Adams");
+    QTRY_COMPARE(m_scene->window()->isVisible(), !closed);
+    QCOMPARE(item(QStringLiteral("detailsEditor"))->isVisible(), !closed);
+    QTRY_VERIFY(SceneDriver::storedTexts().value(0).contains("\"surname\":\"" + surname + '"'));
 }
 
 KIV_TEST_MAIN(tst_DetailsScene)

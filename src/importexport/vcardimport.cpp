@@ -3,10 +3,12 @@
 #include "importexport/importedname.h"
 #include "importexport/textdecoding.h"
 #include "importexport/vcard.h"
+#include "record/birthday.h"
 #include "record/contact.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <QVector>
@@ -21,6 +23,11 @@ struct Texts
     QString home = QCoreApplication::translate("QObject", "Home");
     QString work = QCoreApplication::translate("QObject", "Work");
     QString mobile = QCoreApplication::translate("QObject", "Mobile");
+    QString main = QCoreApplication::translate("QObject", "Main");
+    QString homeFax = QCoreApplication::translate("QObject", "Home fax");
+    QString workFax = QCoreApplication::translate("QObject", "Work fax");
+    QString pager = QCoreApplication::translate("QObject", "Pager");
+    QString other = QCoreApplication::translate("QObject", "Other");
     QString occupation = QCoreApplication::translate("QObject", "Occupation: ");
     QString title = QCoreApplication::translate("QObject", "Title: ");
 };
@@ -193,14 +200,68 @@ QByteArray photoFrom(const vCardProperty &property)
     return base64;
 }
 
+// The label an X-ABLabel gives (Google and Apple name custom labels so):
+// Apple's names of its own labels, such as _$!<Mobile>!$_, become this
+// program's labels; any other name in such brackets, and any other text, is
+// the label as it stands. Empty for a blank text.
+QString abLabel(const QString &text, const Texts &texts)
+{
+    const QString label = text.trimmed();
+    if (!label.startsWith(QLatin1String("_$!<")) || !label.endsWith(QLatin1String(">!$_"))) {
+        return label;
+    }
+    const QString name = label.mid(4, label.size() - 8).trimmed();
+    const std::pair<const char *, const QString *> known[] = {
+            {"Mobile", &texts.mobile},   {"iPhone", &texts.mobile}, {"Home", &texts.home},
+            {"Work", &texts.work},       {"Main", &texts.main},     {"HomeFAX", &texts.homeFax},
+            {"WorkFAX", &texts.workFax}, {"Pager", &texts.pager},   {"Other", &texts.other}};
+    for (const auto &entry : known) {
+        if (name.compare(QLatin1String(entry.first), Qt::CaseInsensitive) == 0) {
+            return *entry.second;
+        }
+    }
+    return name;
+}
+
+// The X-ABLabel of each group of the card (by the group's name in lower
+// case); it may stand before or after the entry it labels.
+QHash<QString, QString> groupLabels(const vCardPropertyList &properties, const Texts &texts)
+{
+    QHash<QString, QString> labels;
+    for (const vCardProperty &property : properties) {
+        if (!property.group().isEmpty() && property.name() == QLatin1String("X-ABLABEL")) {
+            const QString group = property.group().toLower();
+            const QString label = abLabel(property.value(), texts);
+            if (!label.isEmpty() && !labels.contains(group)) {
+                labels.insert(group, label);
+            }
+        }
+    }
+    return labels;
+}
+
+// The year that X-APPLE-OMIT-YEAR names, 0 when there is none.
+int omittedYear(const vCardParameterList &params)
+{
+    static const QString name = QStringLiteral("X-APPLE-OMIT-YEAR=");
+    for (const vCardParameter &param : params) {
+        if (param.group() == vCardParameter::Undefined
+            && param.value().startsWith(name, Qt::CaseInsensitive)) {
+            return param.value().mid(name.size()).toInt();
+        }
+    }
+    return 0;
+}
+
 // One card on its way to a new record: its properties are applied in their
 // order, then what needs the whole card is settled.
 class CardMapper
 {
 public:
-    CardMapper(Contact *contact, const Texts &texts)
+    CardMapper(Contact *contact, const Texts &texts, const QHash<QString, QString> &labels)
         : m_contact(contact),
-          m_texts(texts)
+          m_texts(texts),
+          m_labels(labels)
     {
     }
 
@@ -219,9 +280,12 @@ private:
     void addLabel(const vCardProperty &property);
     void addLink(const QString &link);
     void addLabelledAddresses();
+    // The X-ABLabel of the property's group, else the label its types give.
+    QString labelOf(const vCardProperty &property, const QString &byType) const;
 
     Contact *m_contact;
     const Texts &m_texts;
+    const QHash<QString, QString> &m_labels;
     QString m_formattedName;
     // Addresses in card order; a LABEL is kept unless it repeats an ADR.
     struct Address
@@ -241,6 +305,8 @@ void CardMapper::apply(const vCardProperty &property)
         setNames(property.values());
     } else if (name == QLatin1String("FN")) {
         m_formattedName = property.value().trimmed();
+    } else if (name == QLatin1String("UID")) {
+        m_contact->uid = property.value().trimmed();
     } else if (name == QLatin1String("NICKNAME")) {
         appendNickname(property.value().trimmed());
     } else if (name == QLatin1String("ORG")) {
@@ -313,19 +379,16 @@ void CardMapper::setOrganization(QStringList parts)
 }
 
 // A full date (yyyy-MM-dd or yyyyMMdd, with or without a time) is kept in the
-// editor's dd.MM.yyyy, so that it reads and exports like a typed birthday; any
-// other text is kept as it is. A text alternative (VALUE=text) does not
-// replace a date.
+// editor's dd.MM.yyyy, so that it reads and exports like a typed birthday; a
+// date without a year (--MMDD, --MM-DD, or the year that Apple's
+// X-APPLE-OMIT-YEAR names, 1604 even without it) as dd.MM; any other text is
+// kept as it is. A text alternative (VALUE=text) does not replace a date.
 void CardMapper::setBirthday(const vCardProperty &property)
 {
     QString value = property.value().trimmed();
-    const QString datePart = value.section(QLatin1Char('T'), 0, 0);
-    QDate date = QDate::fromString(datePart, QStringLiteral("yyyy-MM-dd"));
-    if (!date.isValid()) {
-        date = QDate::fromString(datePart, QStringLiteral("yyyyMMdd"));
-    }
-    if (date.isValid()) {
-        value = date.toString(QStringLiteral("dd.MM.yyyy"));
+    const QString stored = Birthday::fromIso(value, omittedYear(property.params()));
+    if (!stored.isEmpty()) {
+        value = stored;
     }
     if (!value.isEmpty()
         && (m_contact->dateOfBirth.isEmpty()
@@ -352,7 +415,7 @@ void CardMapper::addPhone(const vCardProperty &property)
     }
     if (!number.isEmpty()) {
         m_contact->phoneList.append(number);
-        m_contact->phoneGroupList.append(phoneLabel(property.params(), m_texts));
+        m_contact->phoneGroupList.append(labelOf(property, phoneLabel(property.params(), m_texts)));
     }
 }
 
@@ -361,7 +424,7 @@ void CardMapper::addEmail(const vCardProperty &property)
     const QString address = property.value().trimmed();
     if (!address.isEmpty()) {
         m_contact->emailList.append(address);
-        m_contact->emailGroupList.append(emailLabel(property.params(), m_texts));
+        m_contact->emailGroupList.append(labelOf(property, emailLabel(property.params(), m_texts)));
     }
 }
 
@@ -369,7 +432,8 @@ void CardMapper::addAddress(const vCardProperty &property)
 {
     const QString address = joinedAddress(property.values());
     if (!address.isEmpty()) {
-        m_addresses.append({address, addressLabel(property.params(), m_texts), false});
+        m_addresses.append(
+                {address, labelOf(property, addressLabel(property.params(), m_texts)), false});
         m_adrWords.append(addressWords(address));
     }
 }
@@ -378,8 +442,17 @@ void CardMapper::addLabel(const vCardProperty &property)
 {
     const QString address = property.value().trimmed();
     if (!address.isEmpty()) {
-        m_addresses.append({address, addressLabel(property.params(), m_texts), true});
+        m_addresses.append(
+                {address, labelOf(property, addressLabel(property.params(), m_texts)), true});
     }
+}
+
+QString CardMapper::labelOf(const vCardProperty &property, const QString &byType) const
+{
+    if (property.group().isEmpty() || m_labels.isEmpty()) {
+        return byType;
+    }
+    return m_labels.value(property.group().toLower(), byType);
 }
 
 void CardMapper::addLink(const QString &link)
@@ -415,8 +488,10 @@ Contact *contactFromCard(const vCard &card, int index, const Texts &texts)
 {
     auto *contact = new Contact;
     contact->id = QString::number(QDateTime::currentMSecsSinceEpoch()) + QString::number(index);
-    CardMapper mapper(contact, texts);
-    for (const vCardProperty &property : card.properties()) {
+    const vCardPropertyList properties = card.properties();
+    const QHash<QString, QString> labels = groupLabels(properties, texts);
+    CardMapper mapper(contact, texts, labels);
+    for (const vCardProperty &property : properties) {
         mapper.apply(property);
     }
     mapper.finish();
@@ -436,6 +511,11 @@ QVariantList contactsFrom(const QByteArray &data, vCardReader::Mode mode, const 
 }
 
 } // namespace
+
+Contact *ContactsFileParser::contactFromVCard(const vCard &card)
+{
+    return contactFromCard(card, 0, Texts());
+}
 
 QVariantList ContactsFileParser::parseVCard(const QString &text)
 {
