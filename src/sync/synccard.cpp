@@ -34,17 +34,15 @@ void appendFolded(QByteArray *out, const QByteArray &line)
 
 QByteArray SyncCard::write(const Contact &contact, const QString &uid, const QByteArray &photo)
 {
+    // The card's UID is the one the server knows it by, not the local id.
     vCard card;
-    for (const vCardProperty &property : contact.toVCard().properties()) {
-        if (property.name() != QLatin1String("UID") && property.name() != QLatin1String("PHOTO")) {
+    for (const vCardProperty &property :
+         contact.toVCard(QByteArray::fromBase64(photo)).properties()) {
+        if (property.name() != QLatin1String("UID")) {
             card.addProperty(property);
         }
     }
     card.addProperty(vCardProperty(QStringLiteral("UID"), QStringList{uid}));
-    if (!photo.isEmpty()) {
-        card.addProperty(vCardProperty(QStringLiteral("PHOTO"), QString::fromLatin1(photo),
-                                       QStringLiteral("ENCODING=b;TYPE=PNG")));
-    }
     QByteArray out;
     const QList<QByteArray> lines = card.toByteArray(vCardVersion::Version3_0).split('\n');
     for (const QByteArray &line : lines) {
@@ -66,9 +64,7 @@ std::unique_ptr<Contact> SyncCard::read(const QByteArray &card, QString *uid)
         }
     }
     if (contact && uid) {
-        const QList<vCard> cards = vCard::fromByteArray(card);
-        *uid = cards.isEmpty() ? QString()
-                               : cards.first().property(QStringLiteral("UID")).value().trimmed();
+        *uid = contact->uid;
     }
     return contact;
 }

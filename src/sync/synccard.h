@@ -9,8 +9,8 @@ class Contact;
 
 // One contact as one card on a CardDAV server, through the program's own
 // vCard writer and reader, plus what a server needs beyond a file export: the
-// card's UID (RFC 6350 6.7.6), the stored photo, CRLF line ends and folded
-// lines (RFC 6350 3.2).
+// card's own UID (RFC 6350 6.7.6) instead of the local id, CRLF line ends and
+// folded lines (RFC 6350 3.2).
 namespace SyncCard {
 
 // The card of a contact with its stored photo (Base64 PNG text, may be empty).
