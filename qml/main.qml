@@ -375,7 +375,7 @@ Rectangle {
             root.reloadAfterSync()
         }
 
-        function onNeedsPasswordChanged() {
+        function onPasswordStateChanged() {
             if (carddav.needsPassword) {
                 cardDavForm.show()
             }

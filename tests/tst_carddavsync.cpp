@@ -102,7 +102,6 @@ void tst_CardDavSync::everyChangeReachesTheOther()
     QCOMPARE(a.run(), QString());
     QCOMPARE(dav.cardCount(), 1000);
     QCOMPARE(b.run(), QString());
-    QCOMPARE(b.texts().size(), 1000);
     QCOMPARE(b.texts(), a.texts());
 
     QList<Contact *> mine = a.store.loadContacts();
@@ -134,18 +133,16 @@ void tst_CardDavSync::conflictKeepsBothEdits_data()
     QTest::addColumn<QString>("hereEdit");
     QTest::addColumn<QString>("thereEdit");
     QTest::addColumn<QString>("expected");
-    // Each edit: "comment" sets a comment, "delete" deletes the contact.
-    const QString both = QStringLiteral("Conflict copy|Here|There");
-    for (int server : {int(DavServer::Radicale), int(DavServer::Xandikos)}) {
-        const QByteArray name = server == DavServer::Radicale ? "Radicale " : "Xandikos ";
-        QTest::newRow(name + "both edit") << server << "Here"
-                                          << "There" << both;
-        QTest::newRow(name + "deleted here, edited there") << server << "delete"
-                                                           << "There"
-                                                           << "There";
-        QTest::newRow(name + "edited here, deleted there") << server << "Here"
-                                                           << "delete"
-                                                           << "Here";
+    // tag|edit here|edit there|texts expected on both sides; an edit sets the
+    // comment, "delete" deletes the contact.
+    for (const char *row : {"both edit|Here|There|Conflict copy,Here,There",
+                            "deleted here, edited there|delete|There|There",
+                            "edited here, deleted there|Here|delete|Here"}) {
+        const QStringList cells = QString::fromLatin1(row).split(QLatin1Char('|'));
+        for (int server : {int(DavServer::Radicale), int(DavServer::Xandikos)}) {
+            QTest::addRow("%s %s", server ? "Xandikos" : "Radicale", qPrintable(cells.at(0)))
+                    << server << cells.at(1) << cells.at(2) << cells.at(3);
+        }
     }
 }
 
@@ -177,7 +174,7 @@ void tst_CardDavSync::conflictKeepsBothEdits()
     QCOMPARE(b.run(), QString());
     QCOMPARE(a.texts(), b.texts());
     const QString all = a.texts().join(QLatin1Char('\n'));
-    for (const QString &part : expected.split(QLatin1Char('|'))) {
+    for (const QString &part : expected.split(QLatin1Char(','))) {
         QVERIFY2(all.contains(part), qPrintable(all));
     }
     QCOMPARE(dav.cardCount(), a.texts().size());

@@ -7,14 +7,16 @@
 #include "sync/synccard.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QUuid>
 
 namespace {
 
 // Small steps keep every turn of the event loop short.
-constexpr int LocalChunk = 500;
-constexpr int RegisterChunk = 500;
+constexpr int LocalChunk = 200;
+// Work that runs in one turn of the event loop stops after this long.
+constexpr qint64 TurnMs = 8;
 constexpr int MultigetBatch = 50;
 constexpr int ParallelDownloads = 2;
 constexpr int ParallelUploads = 4;
@@ -145,6 +147,7 @@ void CardDavSync::listChanges()
     m_local.clear();
     m_downloads.clear();
     m_uploads.clear();
+    m_cards.clear();
     m_remoteDeletes.clear();
     // The state of another address book is dropped only once this one has
     // been listed, so that a wrong address changes nothing.
@@ -343,12 +346,13 @@ void CardDavSync::registerNew(const QList<qint64> &fresh, int from)
     if (!m_running) {
         return;
     }
-    const int end = std::min<int>(fresh.size(), from + RegisterChunk);
-    for (int i = from; i < end; ++i) {
-        addNewUpload(fresh.at(i));
+    QElapsedTimer turn;
+    turn.start();
+    while (from < fresh.size() && !turn.hasExpired(TurnMs)) {
+        addNewUpload(fresh.at(from++));
     }
-    if (end < fresh.size()) {
-        QTimer::singleShot(0, this, [this, fresh, end] { registerNew(fresh, end); });
+    if (from < fresh.size()) {
+        QTimer::singleShot(0, this, [this, fresh, from] { registerNew(fresh, from); });
         return;
     }
     download();
@@ -392,17 +396,37 @@ void CardDavSync::download()
             const DavMultiStatus status = DavMultiStatus::parse(response.body, m_book);
             for (const DavResource &resource : status.resources) {
                 if (resource.has(DavNames::cardDav("address-data"))) {
-                    apply(resource.path, resource.text(DavNames::dav("getetag")).toUtf8(),
-                          resource.text(DavNames::cardDav("address-data")).toUtf8());
+                    m_cards.append({resource.path, resource.text(DavNames::dav("getetag")).toUtf8(),
+                                    resource.text(DavNames::cardDav("address-data")).toUtf8()});
                 }
             }
             step(batch.size());
-            download();
+            applyCards();
         });
     }
-    if (m_inFlight == 0 && m_downloads.isEmpty()) {
+    if (m_inFlight == 0 && m_downloads.isEmpty() && m_cards.isEmpty()) {
         upload();
     }
+}
+
+// Stores the fetched cards a few at a time, one turn of the event loop after
+// another, then fetches more.
+void CardDavSync::applyCards()
+{
+    if (!m_running) {
+        return;
+    }
+    QElapsedTimer turn;
+    turn.start();
+    while (!m_cards.isEmpty() && !turn.hasExpired(TurnMs)) {
+        const FetchedCard card = m_cards.takeFirst();
+        apply(card.href, card.etag, card.data);
+    }
+    if (!m_cards.isEmpty()) {
+        QTimer::singleShot(0, this, &CardDavSync::applyCards);
+        return;
+    }
+    download();
 }
 
 // Stores a server card: as a new contact, over its contact, or, when the

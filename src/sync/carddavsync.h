@@ -55,6 +55,13 @@ signals:
     void contactsChanged();
 
 private:
+    struct FetchedCard
+    {
+        QString href;
+        QByteArray etag;
+        QByteArray data;
+    };
+
     struct Upload
     {
         qint64 contactId;
@@ -73,6 +80,7 @@ private:
     void registerNew(const QList<qint64> &fresh, int from);
     void addNewUpload(qint64 contactId);
     void download();
+    void applyCards();
     void apply(const QString &href, const QByteArray &etag, const QByteArray &data);
     void keepConflictCopy(qint64 id);
     void upload();
@@ -108,6 +116,7 @@ private:
     QHash<qint64, QString> m_hrefOf;
     QHash<qint64, QByteArray> m_local;
     QStringList m_downloads;
+    QList<FetchedCard> m_cards;
     QList<Upload> m_uploads;
     QList<SyncItem> m_remoteDeletes;
     QStringList m_unreadable;

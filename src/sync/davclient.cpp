@@ -2,7 +2,6 @@
 
 #include <QAuthenticator>
 #include <QNetworkRequest>
-#include <QSslConfiguration>
 
 namespace {
 
@@ -63,7 +62,6 @@ void DavClient::send(const QByteArray &verb, const QUrl &url, const QByteArray &
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
     request.setTransferTimeout(TransferTimeoutMs);
-    request.setSslConfiguration(QSslConfiguration::defaultConfiguration());
     if (!m_authorization.isEmpty()) {
         request.setRawHeader("Authorization", m_authorization);
     }
