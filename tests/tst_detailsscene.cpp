@@ -48,13 +48,7 @@ private:
 
 void tst_DetailsScene::viewEditAndAdd()
 {
-    auto ann = makeContact(QStringLiteral("1"), QStringLiteral("Adams Ann"));
-    ann->organization = QStringLiteral("Acme");
-    ann->phoneList = QStringList{"+7 912 000-11-22"};
-    ann->phoneGroupList = QStringList{"Mobile"};
-    ann->emailList = QStringList{"ann@example.com"};
-    ann->emailGroupList = QStringList{"Home"};
-    SceneDriver::storeContacts({ann.get()});
+    SceneDriver::storeContactsFrom(TEST_DATA_DIR "/scenes/details-people.jsonl");
     const QString picture = SceneDriver::writePicture(QStringLiteral("blue.png"), Qt::blue);
     QVERIFY(m_scene->start());
 
