@@ -3,11 +3,11 @@
 #include "importexport/eventloopturns.h"
 #include "importexport/importlimits.h"
 #include "record/contact.h"
+#include "storage/contactrowreader.h"
 #include "storage/sqlitedatabase.h"
+#include "storage/sqlitestatement.h"
 
 #include <QSqlDatabase>
-#include <QSqlDriver>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QUuid>
@@ -29,11 +29,8 @@ QString readOnlyUri(const QString &fileName)
 // limit (a longer value is an error), and so is the statement text.
 void limitValueLength(const QSqlDatabase &db)
 {
-    const QVariant handle = db.driver()->handle();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
-        if (sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.constData())) {
-            sqlite3_limit(connection, SQLITE_LIMIT_LENGTH, DatabaseImport::MaxFieldBytes);
-        }
+    if (sqlite3 *connection = SqliteStatement::handle(db)) {
+        sqlite3_limit(connection, SQLITE_LIMIT_LENGTH, DatabaseImport::MaxFieldBytes);
     }
 }
 
@@ -75,19 +72,16 @@ DatabaseImport::Result readRows(const QSqlDatabase &db, QList<Contact *> *contac
     if (!hasContactTable(db)) {
         return DatabaseImport::NoContacts;
     }
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(SqliteDatabase::selectContacts() + QStringLiteral(" limit :rows"))) {
+    SqliteStatement query;
+    if (!query.prepare(db, SqliteDatabase::selectContacts() + QStringLiteral(" limit ?1"))) {
         return DatabaseImport::NoContacts;
     }
-    query.bindValue(QStringLiteral(":rows"), DatabaseImport::MaxRows);
-    if (!query.exec()) {
-        return DatabaseImport::NoContacts;
-    }
+    query.bindInt64(1, DatabaseImport::MaxRows);
     EventLoopTurns turns(QEventLoop::ExcludeUserInputEvents);
+    ContactRowReader reader;
     qint64 held = 0;
     while (query.next()) {
-        if (Contact *contact = SqliteDatabase::readContact(query)) {
+        if (Contact *contact = reader.read(query)) {
             contacts->append(contact);
             held += textSize(contact);
             if (held > ImportLimits::MaxFileBytes) {
@@ -98,7 +92,7 @@ DatabaseImport::Result readRows(const QSqlDatabase &db, QList<Contact *> *contac
     }
     // A row that SQLite could not read (a damaged file, a field over the
     // limit) ends the loop like the last row; nothing of such a file is taken.
-    return query.lastError().isValid() ? DatabaseImport::NoContacts : DatabaseImport::Read;
+    return query.error().isValid() ? DatabaseImport::NoContacts : DatabaseImport::Read;
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #include "storage/sqlitedatabase.h"
 
 #include "record/contact.h"
+#include "storage/contactrowreader.h"
 #include "storage/photoencoding.h"
+#include "storage/sqlitestatement.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -10,6 +12,8 @@
 #include <QSqlQuery>
 #include <QTimer>
 #include <QVariant>
+
+#include <sqlite3.h>
 
 #include <atomic>
 
@@ -472,35 +476,9 @@ QString SqliteDatabase::selectContacts()
                           "emailGroupList, addressList, addressGroupList, linkList from contact");
 }
 
-Contact *SqliteDatabase::readContact(const QSqlQuery &query)
-{
-    const QString name = query.value(1).toString();
-    const QString surname = query.value(2).toString();
-    const QString middlename = query.value(3).toString();
-    const QString fullname = Contact::composeFullName(surname, name, middlename);
-    if (fullname.isEmpty()) {
-        return nullptr;
-    }
-    auto contact = new Contact(nullptr);
-    contact->id = QString::number(query.value(0).toLongLong());
-    contact->name = name;
-    contact->surname = surname;
-    contact->middlename = middlename;
-    contact->isFavorite = query.value(4).toBool();
-    contact->fullname = fullname;
-    contact->organization = query.value(5).toString();
-    contact->dateOfBirth = query.value(6).toString();
-    contact->comment = query.value(7).toString();
-    contact->phoneList = decodeList(query.value(8).toString());
-    contact->phoneGroupList = decodeList(query.value(9).toString());
-    contact->emailList = decodeList(query.value(10).toString());
-    contact->emailGroupList = decodeList(query.value(11).toString());
-    contact->addressList = decodeList(query.value(12).toString());
-    contact->addressGroupList = decodeList(query.value(13).toString());
-    contact->linkList = decodeList(query.value(14).toString());
-    return contact;
-}
-
+// Every record in one statement read straight from SQLite; texts that
+// records repeat are shared (see ContactRowReader). SQLite's page cache is
+// given back once the records are read: the list holds them from now on.
 QList<Contact *> SqliteDatabase::loadContacts()
 {
     QList<Contact *> contacts;
@@ -508,19 +486,24 @@ QList<Contact *> SqliteDatabase::loadContacts()
         return contacts;
     }
     commitOpenTransactions(nullptr);
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    if (!query.exec(selectContacts())) {
-        // Locked since the open: the contacts are announced once readable.
-        if (isBusy(query.lastError())) {
-            startWaiting();
+    SqliteStatement query;
+    bool stepped = false;
+    if (query.prepare(m_db, selectContacts())) {
+        ContactRowReader reader;
+        while (query.next()) {
+            stepped = true;
+            if (Contact *contact = reader.read(query)) {
+                contacts.append(contact);
+            }
         }
-        return contacts;
     }
-    while (query.next()) {
-        if (Contact *contact = readContact(query)) {
-            contacts.append(contact);
-        }
+    // Locked since the open: the contacts are announced once readable.
+    if (!stepped && isBusy(query.error())) {
+        startWaiting();
+    }
+    query.finalize();
+    if (sqlite3 *connection = SqliteStatement::handle(m_db)) {
+        sqlite3_db_release_memory(connection);
     }
     return contacts;
 }

@@ -68,11 +68,10 @@ public:
     // lists stay paired, and the empty text is the empty list.
     static QStringList decodeList(const QString &text);
 
-    // The statement that reads every record, and the record of its current
-    // row (none for a row without any name part); shared with the database
-    // import, which reads other files of the same format.
+    // The statement that reads every record, in the columns that
+    // ContactRowReader reads; shared with the database import, which reads
+    // other files of the same format.
     static QString selectContacts();
-    static Contact *readContact(const QSqlQuery &query);
 
     // The name under which this store's connection is registered; empty
     // while the store has none.
