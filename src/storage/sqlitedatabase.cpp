@@ -16,6 +16,7 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <iterator>
 
 namespace {
 
@@ -57,14 +58,6 @@ bool isBusy(const QSqlError &error)
     return code == Busy || code == Locked;
 }
 
-// A copy of the record's stored fields, id included, for the journal.
-std::shared_ptr<const Contact> storedCopy(const Contact *contact)
-{
-    auto copy = std::make_shared<Contact>(contact, nullptr);
-    copy->id = contact->id;
-    return copy;
-}
-
 // The key of a record: its id as a base-10 integer; text that is not a
 // number is 0.
 qint64 key(const QString &id)
@@ -72,12 +65,51 @@ qint64 key(const QString &id)
     return id.toLongLong(nullptr, 10);
 }
 
-// Texts are bound as text even when empty, so that a column reads as the
-// empty text and not as NULL.
-QVariant text(const QString &value)
+// The stored fields of a record as its columns take them, numbered as the
+// parameters of the insert and update statements: ?1 the key, ?2 to ?15 the
+// fields. Kept in the journal until the write is committed; the texts are
+// shared with the record, not copied.
+struct StoredFields
 {
-    return value.isNull() ? QVariant(QLatin1String("")) : QVariant(value);
-}
+    explicit StoredFields(const Contact *contact)
+        : id(key(contact->id)),
+          isFavorite(contact->isFavorite),
+          texts{contact->name,
+                contact->surname,
+                contact->middlename,
+                QString(),
+                contact->organization,
+                contact->dateOfBirth,
+                contact->comment,
+                SqliteDatabase::encodeList(contact->phoneList),
+                SqliteDatabase::encodeList(contact->phoneGroupList),
+                SqliteDatabase::encodeList(contact->emailList),
+                SqliteDatabase::encodeList(contact->emailGroupList),
+                SqliteDatabase::encodeList(contact->addressList),
+                SqliteDatabase::encodeList(contact->addressGroupList),
+                SqliteDatabase::encodeList(contact->linkList)}
+    {
+    }
+
+    void bind(SqliteStatement &statement) const
+    {
+        statement.bindInt64(1, id);
+        for (int i = 0; i < int(std::size(texts)); ++i) {
+            const int parameter = i + 2;
+            if (parameter == IsFavoriteParameter) {
+                statement.bindInt64(parameter, isFavorite ? 1 : 0);
+            } else {
+                statement.bindText(parameter, texts[i]);
+            }
+        }
+    }
+
+    static constexpr int IsFavoriteParameter = 5;
+    qint64 id;
+    bool isFavorite;
+    // ?2 to ?15; the place of ?5 (isFavorite) stays empty.
+    QString texts[14];
+};
 
 // A connection name that no other store of this process uses: the
 // millisecond of the open plus a sequence number for opens within one
@@ -169,10 +201,20 @@ void SqliteDatabase::commitOpenTransactions(const SqliteDatabase *except)
 
 QSqlError SqliteDatabase::run(QSqlQuery &query)
 {
-    if (query.exec() || sqliteCode(query.lastError()) == Constraint) {
+    if (query.exec()) {
         return QSqlError();
     }
-    return query.lastError();
+    return constraintPasses(query.lastError());
+}
+
+QSqlError SqliteDatabase::run(SqliteStatement &statement)
+{
+    return constraintPasses(statement.exec());
+}
+
+QSqlError SqliteDatabase::constraintPasses(const QSqlError &error)
+{
+    return sqliteCode(error) == Constraint ? QSqlError() : error;
 }
 
 // Journals the write and runs it in the open transaction, or opens one whose
@@ -249,7 +291,7 @@ void SqliteDatabase::fail(const QSqlError &error)
     }
     m_db.rollback();
     // A rolled back schema change invalidates the prepared insert.
-    m_insertQuery.reset();
+    m_insertStatement.finalize();
     m_failed = true;
     QString reason;
     switch (sqliteCode(error)) {
@@ -335,7 +377,9 @@ void SqliteDatabase::close()
         return;
     }
     const QString name = m_db.connectionName();
-    m_insertQuery.reset();
+    // Every statement of SQLite's own must be gone before the connection
+    // can close.
+    m_insertStatement.finalize();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(name);
@@ -449,26 +493,6 @@ bool SqliteDatabase::open(const QString &path)
     return false;
 }
 
-void SqliteDatabase::bindFields(QSqlQuery &query, const Contact *contact)
-{
-    query.bindValue(QStringLiteral(":id"), key(contact->id));
-    query.bindValue(QStringLiteral(":name"), text(contact->name));
-    query.bindValue(QStringLiteral(":surname"), text(contact->surname));
-    query.bindValue(QStringLiteral(":middlename"), text(contact->middlename));
-    query.bindValue(QStringLiteral(":isFavorite"), contact->isFavorite);
-    query.bindValue(QStringLiteral(":organization"), text(contact->organization));
-    query.bindValue(QStringLiteral(":dateOfBirth"), text(contact->dateOfBirth));
-    query.bindValue(QStringLiteral(":comment"), text(contact->comment));
-    query.bindValue(QStringLiteral(":phoneList"), text(encodeList(contact->phoneList)));
-    query.bindValue(QStringLiteral(":phoneGroupList"), text(encodeList(contact->phoneGroupList)));
-    query.bindValue(QStringLiteral(":emailList"), text(encodeList(contact->emailList)));
-    query.bindValue(QStringLiteral(":emailGroupList"), text(encodeList(contact->emailGroupList)));
-    query.bindValue(QStringLiteral(":addressList"), text(encodeList(contact->addressList)));
-    query.bindValue(QStringLiteral(":addressGroupList"),
-                    text(encodeList(contact->addressGroupList)));
-    query.bindValue(QStringLiteral(":linkList"), text(encodeList(contact->linkList)));
-}
-
 QString SqliteDatabase::selectContacts()
 {
     return QStringLiteral("select id, name, surname, middlename, isFavorite, organization, "
@@ -517,30 +541,22 @@ void SqliteDatabase::insertContact(Contact *contact)
     if (!contact) {
         return;
     }
-    std::shared_ptr<const Contact> record = storedCopy(contact);
+    auto fields = std::make_shared<const StoredFields>(contact);
     const QByteArray photo = PhotoEncoding::normalizeBase64(contact->photoData);
-    write([this, record, photo] {
-        if (!m_insertQuery) {
-            auto query = std::make_unique<QSqlQuery>(m_db);
-            if (!query->prepare(QStringLiteral(
-                        "insert into contact (id, name, surname, middlename, isFavorite, "
-                        "organization, dateOfBirth, comment, phoneList, phoneGroupList, "
-                        "emailList, emailGroupList, addressList, addressGroupList, linkList, "
-                        "photoData) values (:id, :name, :surname, :middlename, :isFavorite, "
-                        ":organization, :dateOfBirth, :comment, :phoneList, :phoneGroupList, "
-                        ":emailList, :emailGroupList, :addressList, :addressGroupList, "
-                        ":linkList, :photoData)"))) {
-                return query->lastError();
-            }
-            m_insertQuery = std::move(query);
+    write([this, fields, photo] {
+        if (!m_insertStatement.isPrepared()
+            && !m_insertStatement.prepare(
+                    m_db,
+                    QStringLiteral("insert into contact (id, name, surname, middlename, "
+                                   "isFavorite, organization, dateOfBirth, comment, phoneList, "
+                                   "phoneGroupList, emailList, emailGroupList, addressList, "
+                                   "addressGroupList, linkList, photoData) values (?1, ?2, ?3, "
+                                   "?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16)"))) {
+            return m_insertStatement.error();
         }
-        QSqlQuery &query = *m_insertQuery;
-        bindFields(query, record.get());
-        query.bindValue(QStringLiteral(":photoData"),
-                        photo.isEmpty() ? QVariant(QVariant::ByteArray) : QVariant(photo));
-        const QSqlError error = run(query);
-        query.finish();
-        return error;
+        fields->bind(m_insertStatement);
+        m_insertStatement.bindBlob(16, photo.isEmpty() ? QByteArray() : photo);
+        return run(m_insertStatement);
     });
 }
 
@@ -586,18 +602,20 @@ void SqliteDatabase::updateContact(Contact *contact)
     if (!contact) {
         return;
     }
-    std::shared_ptr<const Contact> record = storedCopy(contact);
-    write([this, record] {
-        QSqlQuery query(m_db);
-        query.prepare(QStringLiteral(
-                "update contact set name = :name, surname = :surname, middlename = :middlename, "
-                "isFavorite = :isFavorite, organization = :organization, "
-                "dateOfBirth = :dateOfBirth, comment = :comment, phoneList = :phoneList, "
-                "phoneGroupList = :phoneGroupList, emailList = :emailList, "
-                "emailGroupList = :emailGroupList, addressList = :addressList, "
-                "addressGroupList = :addressGroupList, linkList = :linkList where id = :id"));
-        bindFields(query, record.get());
-        return run(query);
+    auto fields = std::make_shared<const StoredFields>(contact);
+    write([this, fields] {
+        SqliteStatement statement;
+        if (!statement.prepare(
+                    m_db,
+                    QStringLiteral("update contact set name = ?2, surname = ?3, middlename = ?4, "
+                                   "isFavorite = ?5, organization = ?6, dateOfBirth = ?7, "
+                                   "comment = ?8, phoneList = ?9, phoneGroupList = ?10, "
+                                   "emailList = ?11, emailGroupList = ?12, addressList = ?13, "
+                                   "addressGroupList = ?14, linkList = ?15 where id = ?1"))) {
+            return constraintPasses(statement.error());
+        }
+        fields->bind(statement);
+        return run(statement);
     });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/database.h"
+#include "storage/sqlitestatement.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -89,6 +90,8 @@ private:
     void write(Write write);
     // Runs a statement of a write: a constraint refusal is no failure.
     static QSqlError run(QSqlQuery &query);
+    static QSqlError run(SqliteStatement &statement);
+    static QSqlError constraintPasses(const QSqlError &error);
     QSqlError replayJournal();
     void fail(const QSqlError &error);
     void commit();
@@ -98,7 +101,6 @@ private:
     static void commitOpenTransactions(const SqliteDatabase *except);
     void close();
     bool isOpen() const;
-    static void bindFields(QSqlQuery &query, const Contact *contact);
 
     QSqlDatabase m_db;
     bool m_transactionOpen = false;
@@ -112,5 +114,5 @@ private:
     QStringList m_missingColumns;
     QTimer m_retryTimer;
     // The prepared insert statement of the current connection.
-    std::unique_ptr<QSqlQuery> m_insertQuery;
+    SqliteStatement m_insertStatement;
 };

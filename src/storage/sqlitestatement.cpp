@@ -49,28 +49,41 @@ void SqliteStatement::finalize()
         sqlite3_finalize(m_statement);
         m_statement = nullptr;
     }
+    m_bound.clear();
 }
 
-void SqliteStatement::bindText(int column, const QString &text)
+// Keeps the bytes for the statement's next run; SQLite reads them in place.
+const QByteArray &SqliteStatement::held(int parameter, QByteArray bytes)
 {
-    const QByteArray bytes = text.toUtf8();
-    // SQLite copies the bytes; a null pointer would bind NULL.
-    sqlite3_bind_text(m_statement, column, bytes.isEmpty() ? "" : bytes.constData(), bytes.size(),
-                      SQLITE_TRANSIENT);
+    if (m_bound.size() <= size_t(parameter)) {
+        m_bound.resize(size_t(parameter) + 1);
+    }
+    m_bound[size_t(parameter)] = std::move(bytes);
+    return m_bound[size_t(parameter)];
 }
 
-void SqliteStatement::bindInt64(int column, qint64 value)
+void SqliteStatement::bindText(int parameter, const QString &text)
 {
-    sqlite3_bind_int64(m_statement, column, value);
+    const QByteArray &bytes = held(parameter, text.toUtf8());
+    // A null pointer would bind NULL.
+    sqlite3_bind_text(m_statement, parameter, bytes.isEmpty() ? "" : bytes.constData(),
+                      bytes.size(), SQLITE_STATIC);
 }
 
-void SqliteStatement::bindBlob(int column, const QByteArray &bytes)
+void SqliteStatement::bindInt64(int parameter, qint64 value)
+{
+    sqlite3_bind_int64(m_statement, parameter, value);
+}
+
+void SqliteStatement::bindBlob(int parameter, const QByteArray &bytes)
 {
     if (bytes.isNull()) {
-        sqlite3_bind_null(m_statement, column);
-    } else {
-        sqlite3_bind_blob(m_statement, column, bytes.constData(), bytes.size(), SQLITE_TRANSIENT);
+        sqlite3_bind_null(m_statement, parameter);
+        return;
     }
+    const QByteArray &blob = held(parameter, bytes);
+    sqlite3_bind_blob(m_statement, parameter, blob.isEmpty() ? "" : blob.constData(), blob.size(),
+                      SQLITE_STATIC);
 }
 
 bool SqliteStatement::next()

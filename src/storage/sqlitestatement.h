@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <string_view>
+#include <vector>
 
 class QSqlDatabase;
 struct sqlite3;
@@ -36,12 +37,12 @@ public:
     // Releases the statement; it must be prepared again before use.
     void finalize();
 
-    // Columns count from 1. A null text is bound as the empty text, so that
-    // the column reads as text and not as NULL.
-    void bindText(int column, const QString &text);
-    void bindInt64(int column, qint64 value);
+    // Parameters count from 1. A null text is bound as the empty text, so
+    // that the column reads as text and not as NULL.
+    void bindText(int parameter, const QString &text);
+    void bindInt64(int parameter, qint64 value);
     // A null array binds NULL.
-    void bindBlob(int column, const QByteArray &bytes);
+    void bindBlob(int parameter, const QByteArray &bytes);
 
     // Steps to the next result row; false at the end or on a failure, which
     // error() then reports.
@@ -69,7 +70,11 @@ public:
 
 private:
     QSqlError makeError(int code) const;
+    const QByteArray &held(int parameter, QByteArray bytes);
 
+    // The bytes bound to each parameter, held until they are bound anew, so
+    // that SQLite need not copy them.
+    std::vector<QByteArray> m_bound;
     sqlite3 *m_connection = nullptr;
     sqlite3_stmt *m_statement = nullptr;
     int m_result = 0;
