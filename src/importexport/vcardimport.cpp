@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QRegularExpression>
 #include <QSet>
 #include <QVector>
 
@@ -126,9 +125,24 @@ QString joinedAddress(const QStringList &parts)
 // its ADR in the order of the country's postal custom.
 QSet<QString> addressWords(const QString &text)
 {
-    static const QRegularExpression separators(QStringLiteral("[\\s,;]+"));
-    const QStringList words = text.toCaseFolded().split(separators, Qt::SkipEmptyParts);
-    return QSet<QString>(words.cbegin(), words.cend());
+    // The separators are those of the pattern [\s,;]+ without Unicode
+    // properties: ASCII white space, commas and semicolons.
+    const auto separates = [](QChar c) {
+        return c == QLatin1Char(' ') || c == QLatin1Char(',') || c == QLatin1Char(';')
+               || (c >= QLatin1Char('\t') && c <= QLatin1Char('\r'));
+    };
+    const QString folded = text.toCaseFolded();
+    QSet<QString> words;
+    int start = 0;
+    for (int i = 0; i <= folded.size(); ++i) {
+        if (i == folded.size() || separates(folded.at(i))) {
+            if (i > start) {
+                words.insert(folded.mid(start, i - start));
+            }
+            start = i + 1;
+        }
+    }
+    return words;
 }
 
 bool hasParameter(const vCardParameterList &params, const QString &text)
