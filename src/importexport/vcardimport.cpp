@@ -384,7 +384,6 @@ void CardMapper::addAddress(const vCardProperty &property)
     const QString address = joinedAddress(property.values());
     if (!address.isEmpty()) {
         m_addresses.append({address, addressLabel(property.params(), m_texts), false});
-        m_adrWords.append(addressWords(address));
     }
 }
 
@@ -409,6 +408,17 @@ void CardMapper::addLink(const QString &link)
 // of one type included), kept in card order.
 void CardMapper::addLabelledAddresses()
 {
+    // The words of the ADRs, needed only on a card with a LABEL.
+    const auto isLabel = [](const Address &address) {
+        return address.label;
+    };
+    if (std::any_of(m_addresses.cbegin(), m_addresses.cend(), isLabel)) {
+        for (const Address &address : qAsConst(m_addresses)) {
+            if (!address.label) {
+                m_adrWords.append(addressWords(address.text));
+            }
+        }
+    }
     for (const Address &address : qAsConst(m_addresses)) {
         if (address.label) {
             const QSet<QString> words = addressWords(address.text);
