@@ -326,6 +326,41 @@ void CardMapper::setOrganization(QStringList parts)
     m_contact->organization = parts.join(QLatin1Char(';'));
 }
 
+// The date of yyyy-MM-dd or yyyyMMdd text, else an invalid date. The exact
+// forms are read digit by digit: Qt's date parser is slow, and every card of
+// a large file may carry a birthday.
+QDate fullDate(const QString &text)
+{
+    const auto number = [&text](int from, int count) {
+        int value = 0;
+        for (int i = from; i < from + count; ++i) {
+            const QChar c = text.at(i);
+            if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+                return -1;
+            }
+            value = value * 10 + (c.unicode() - '0');
+        }
+        return value;
+    };
+    const bool dashed =
+            text.size() == 10 && text.at(4) == QLatin1Char('-') && text.at(7) == QLatin1Char('-');
+    if (dashed || text.size() == 8) {
+        const int monthAt = dashed ? 5 : 4;
+        const int dayAt = dashed ? 8 : 6;
+        const int year = number(0, 4);
+        const int month = number(monthAt, 2);
+        const int day = number(dayAt, 2);
+        if (year >= 0 && month >= 0 && day >= 0 && QDate::isValid(year, month, day)) {
+            return QDate(year, month, day);
+        }
+    }
+    QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (!date.isValid()) {
+        date = QDate::fromString(text, QStringLiteral("yyyyMMdd"));
+    }
+    return date;
+}
+
 // A full date (yyyy-MM-dd or yyyyMMdd, with or without a time) is kept in the
 // editor's dd.MM.yyyy, so that it reads and exports like a typed birthday; any
 // other text is kept as it is. A text alternative (VALUE=text) does not
@@ -333,11 +368,7 @@ void CardMapper::setOrganization(QStringList parts)
 void CardMapper::setBirthday(const vCardProperty &property)
 {
     QString value = property.value().trimmed();
-    const QString datePart = value.section(QLatin1Char('T'), 0, 0);
-    QDate date = QDate::fromString(datePart, QStringLiteral("yyyy-MM-dd"));
-    if (!date.isValid()) {
-        date = QDate::fromString(datePart, QStringLiteral("yyyyMMdd"));
-    }
+    const QDate date = fullDate(value.section(QLatin1Char('T'), 0, 0));
     if (date.isValid()) {
         value = date.toString(QStringLiteral("dd.MM.yyyy"));
     }
