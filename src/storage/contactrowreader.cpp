@@ -12,11 +12,19 @@ namespace {
 constexpr size_t PooledTextBytes = 64;
 constexpr size_t PooledListBytes = 256;
 
-// Empty bytes are the shared empty text, without an allocation.
+// Empty bytes are the shared empty text, without an allocation. Decoding
+// reserves a character per byte; text that needs fewer (any letter beyond
+// ASCII) gives the rest back, since the record keeps it for long.
 QString decoded(std::string_view utf8)
 {
-    return utf8.empty() ? QString(QLatin1String(""))
-                        : QString::fromUtf8(utf8.data(), int(utf8.size()));
+    if (utf8.empty()) {
+        return QString(QLatin1String(""));
+    }
+    QString text = QString::fromUtf8(utf8.data(), int(utf8.size()));
+    if (text.size() < int(utf8.size())) {
+        text.squeeze();
+    }
+    return text;
 }
 
 // The position of the next list separator ";;;" (see
