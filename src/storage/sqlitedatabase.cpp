@@ -65,50 +65,44 @@ qint64 key(const QString &id)
     return id.toLongLong(nullptr, 10);
 }
 
-// The stored fields of a record as its columns take them, numbered as the
-// parameters of the insert and update statements: ?1 the key, ?2 to ?15 the
-// fields. Kept in the journal until the write is committed; the texts are
-// shared with the record, not copied.
+// The stored fields of a record, for the journal until the write is
+// committed: the texts and lists are shared with the record, not copied.
+// They are bound as the parameters of the insert and update statements: ?1
+// the key, ?2 to ?15 the columns from name to linkList.
 struct StoredFields
 {
     explicit StoredFields(const Contact *contact)
         : id(key(contact->id)),
           isFavorite(contact->isFavorite),
-          texts{contact->name,
-                contact->surname,
-                contact->middlename,
-                QString(),
-                contact->organization,
-                contact->dateOfBirth,
-                contact->comment,
-                SqliteDatabase::encodeList(contact->phoneList),
-                SqliteDatabase::encodeList(contact->phoneGroupList),
-                SqliteDatabase::encodeList(contact->emailList),
-                SqliteDatabase::encodeList(contact->emailGroupList),
-                SqliteDatabase::encodeList(contact->addressList),
-                SqliteDatabase::encodeList(contact->addressGroupList),
-                SqliteDatabase::encodeList(contact->linkList)}
+          texts{contact->name,         contact->surname,     contact->middlename,
+                contact->organization, contact->dateOfBirth, contact->comment},
+          lists{contact->phoneList,      contact->phoneGroupList, contact->emailList,
+                contact->emailGroupList, contact->addressList,    contact->addressGroupList,
+                contact->linkList}
     {
     }
 
     void bind(SqliteStatement &statement) const
     {
         statement.bindInt64(1, id);
-        for (int i = 0; i < int(std::size(texts)); ++i) {
-            const int parameter = i + 2;
-            if (parameter == IsFavoriteParameter) {
-                statement.bindInt64(parameter, isFavorite ? 1 : 0);
-            } else {
-                statement.bindText(parameter, texts[i]);
-            }
+        statement.bindText(2, texts[0]);
+        statement.bindText(3, texts[1]);
+        statement.bindText(4, texts[2]);
+        statement.bindInt64(5, isFavorite ? 1 : 0);
+        for (int i = 3; i < int(std::size(texts)); ++i) {
+            statement.bindText(i + 3, texts[i]);
+        }
+        for (int i = 0; i < int(std::size(lists)); ++i) {
+            statement.bindText(i + 9, SqliteDatabase::encodeList(lists[i]));
         }
     }
 
-    static constexpr int IsFavoriteParameter = 5;
     qint64 id;
     bool isFavorite;
-    // ?2 to ?15; the place of ?5 (isFavorite) stays empty.
-    QString texts[14];
+    // name, surname, middlename, organization, dateOfBirth, comment
+    QString texts[6];
+    // phoneList to linkList in column order
+    QStringList lists[7];
 };
 
 // A connection name that no other store of this process uses: the

@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTimer>
+#include <QVector>
 
 #include <functional>
 #include <memory>
@@ -105,7 +106,7 @@ private:
     QSqlDatabase m_db;
     bool m_transactionOpen = false;
     // Writes not yet committed, in order.
-    QList<Write> m_journal;
+    QVector<Write> m_journal;
     // The last transaction failed; the journal waits for a retry.
     bool m_failed = false;
     bool m_waitingForFile = false;
