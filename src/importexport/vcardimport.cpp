@@ -7,10 +7,12 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QSet>
 #include <QVector>
 
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
@@ -478,16 +480,65 @@ Contact *contactFromCard(const vCard &card, int index, const Texts &texts)
     return contact;
 }
 
+// Appends a record for each card of data to result; index counts the cards
+// of one file, across the pieces it is read in.
+void appendContacts(const QByteArray &data, vCardReader::Mode mode, const QString &codecName,
+                    QVariantList *result, int *index)
+{
+    const Texts texts;
+    vCard::readCards(data, mode, codecName.toLatin1(), [result, index, &texts](const vCard &card) {
+        result->append(QVariant::fromValue(contactFromCard(card, (*index)++, texts)));
+    });
+}
+
 QVariantList contactsFrom(const QByteArray &data, vCardReader::Mode mode, const QString &codecName)
 {
     QVariantList result;
     int index = 0;
-    const Texts texts;
-    vCard::readCards(data, mode, codecName.toLatin1(),
-                     [&result, &index, &texts](const vCard &card) {
-                         result.append(QVariant::fromValue(contactFromCard(card, index++, texts)));
-                     });
+    appendContacts(data, mode, codecName, &result, &index);
     return result;
+}
+
+// END:VCARD as the reader always takes it: no white space before it, only
+// blanks after it.
+bool isPlainCardEnd(std::string_view line)
+{
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
+        line.remove_suffix(1);
+    }
+    return line.size() == 9 && qstrnicmp(line.data(), "END:VCARD", 9) == 0;
+}
+
+// The length of the longest head of data that ends with a card: up to the
+// line after an END:VCARD line, when that line is no folded continuation
+// of it. Cards after that point are read the same on their own, since the
+// reader carries nothing from one card to the next. 0 when there is none.
+size_t cardsEnd(std::string_view data)
+{
+    if (data.size() < 2) {
+        return 0;
+    }
+    // Each candidate is a line feed with at least one byte after it.
+    size_t lineFeed = data.rfind('\n', data.size() - 2);
+    while (lineFeed != std::string_view::npos) {
+        const size_t next = lineFeed + 1;
+        const size_t previous =
+                lineFeed == 0 ? std::string_view::npos : data.rfind('\n', lineFeed - 1);
+        const size_t start = previous == std::string_view::npos ? 0 : previous + 1;
+        if (data[next] != ' ' && data[next] != '\t'
+            && isPlainCardEnd(data.substr(start, lineFeed - start))) {
+            return next;
+        }
+        lineFeed = previous;
+    }
+    return 0;
+}
+
+void release(const QVariantList &contacts)
+{
+    for (const QVariant &value : contacts) {
+        delete value.value<Contact *>();
+    }
 }
 
 } // namespace
@@ -520,4 +571,87 @@ QVariantList ContactsFileParser::parseVCardData(const QByteArray &data, const QS
                         ? codecName
                         : TextDecoding::encodingOf(body, codecName, detectCodec);
     return contactsFrom(body, vCardReader::RawBytes, usedCodec);
+}
+
+// The file is read in pieces that end after a card, and the cards of each
+// piece are read as soon as it is complete, so that a large file is never
+// held whole beside its records. The pieces are checked to be UTF-8 as
+// parseVCardData checks the whole file; a file in another encoding (rare,
+// and small: old phones) is read again whole, since its encoding is guessed
+// from all of its text.
+QVariantList ContactsFileParser::parseVCardFile(const QString &fileName, const QString &codecName,
+                                                bool detectCodec, QString *reason, int chunkBytes)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *reason = file.errorString();
+        return QVariantList();
+    }
+    const auto readMore = [&file, reason, chunkBytes](QByteArray *buffer) {
+        const QByteArray piece = file.read(chunkBytes);
+        if (file.error() != QFileDevice::NoError) {
+            *reason = file.errorString();
+            return false;
+        }
+        *buffer += piece;
+        return true;
+    };
+    QByteArray buffer;
+    if (!readMore(&buffer)) {
+        return QVariantList();
+    }
+    const auto readWhole = [&]() {
+        if (!file.seek(0)) {
+            *reason = file.errorString();
+            return QVariantList();
+        }
+        const QByteArray data = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            *reason = file.errorString();
+            return QVariantList();
+        }
+        return parseVCardData(data, codecName, detectCodec);
+    };
+    int markLength = 0;
+    TextDecoding::Unicode unicode = TextDecoding::byteOrderMark(buffer, &markLength);
+    if (unicode == TextDecoding::Unicode::None) {
+        unicode = TextDecoding::guessUtf16(buffer);
+    }
+    if (unicode != TextDecoding::Unicode::None && unicode != TextDecoding::Unicode::Utf8) {
+        return readWhole();
+    }
+    buffer.remove(0, markLength);
+
+    QVariantList result;
+    int index = 0;
+    bool split = false;
+    for (;;) {
+        const bool atEnd = file.atEnd();
+        const size_t end = atEnd ? size_t(buffer.size())
+                                 : cardsEnd(std::string_view(buffer.constData(), buffer.size()));
+        if (end > 0) {
+            QByteArray cards = QByteArray::fromRawData(buffer.constData(), int(end));
+            if (!TextDecoding::isValidUtf8(cards)) {
+                release(result);
+                return readWhole();
+            }
+            // The last piece of a file with line feeds may have none: the
+            // reader then still reads its lines as the file's lines.
+            if (atEnd && split && !cards.contains('\n')) {
+                cards += '\n';
+            }
+            appendContacts(cards, vCardReader::RawBytes, codecName, &result, &index);
+            buffer.remove(0, int(end));
+            split = true;
+        }
+        if (atEnd) {
+            break;
+        }
+        if (!readMore(&buffer)) {
+            release(result);
+            return QVariantList();
+        }
+    }
+    usedCodec = codecName;
+    return result;
 }
