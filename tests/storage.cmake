@@ -10,3 +10,4 @@ kiv_add_test(sqlitedatabase)
 add_dependencies(tst_sqlitedatabase sqlitecrashchild)
 target_compile_definitions(tst_sqlitedatabase PRIVATE
     CRASH_CHILD="$<TARGET_FILE:sqlitecrashchild>")
+kiv_add_test(sharedtexts)
