@@ -166,7 +166,13 @@ Rectangle {
                         anchors.centerIn: parent
                         width: parent.width * 2
                         height: parent.height * 2
+                        hoverEnabled: !tabletMode
                         onClicked: calendar.previousPage()
+                    }
+
+                    ToolTip {
+                        area: prevMouse
+                        text: prevArrow.Accessible.name
                     }
                 }
 
@@ -233,7 +239,13 @@ Rectangle {
                         anchors.centerIn: parent
                         width: parent.width * 2
                         height: parent.height * 2
+                        hoverEnabled: !tabletMode
                         onClicked: calendar.nextPage()
+                    }
+
+                    ToolTip {
+                        area: nextMouse
+                        text: nextArrow.Accessible.name
                     }
                 }
             }

@@ -156,8 +156,16 @@ Item {
             }
 
             MouseArea {
+                id: starMouse
+
                 anchors.fill: parent
+                hoverEnabled: !tabletMode
                 onClicked: detailsView.toggleFavourite()
+            }
+
+            ToolTip {
+                area: starMouse
+                text: star.Accessible.name
             }
         }
 
@@ -198,6 +206,7 @@ Item {
     Flickable {
         id: groups
 
+        objectName: "detailsGroups"
         anchors {
             left: parent.left
             right: parent.right

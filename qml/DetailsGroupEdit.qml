@@ -164,8 +164,16 @@ Column {
                 Accessible.onPressAction: groupEdit.removeRow(index)
 
                 MouseArea {
+                    id: removeMouse
+
                     anchors.fill: parent
+                    hoverEnabled: !tabletMode
                     onClicked: groupEdit.removeRow(index)
+                }
+
+                ToolTip {
+                    area: removeMouse
+                    text: qsTr("Remove")
                 }
             }
         }

@@ -75,7 +75,13 @@ Item {
 
             anchors.fill: parent
             enabled: groupLabel.withButton
+            hoverEnabled: !tabletMode
             onClicked: groupLabel.clicked()
+        }
+
+        ToolTip {
+            area: buttonMouse
+            text: button.Accessible.name
         }
     }
 }

@@ -44,6 +44,12 @@ Item {
         id: mouseArea
 
         anchors.fill: parent
+        hoverEnabled: !tabletMode
         onClicked: imageButton.clicked()
+    }
+
+    ToolTip {
+        area: mouseArea
+        text: imageButton.Accessible.name
     }
 }

@@ -130,8 +130,16 @@ Rectangle {
         }
 
         MouseArea {
+            id: clearMouse
+
             anchors.fill: parent
+            hoverEnabled: !tabletMode
             onClicked: input.text = ""
+        }
+
+        ToolTip {
+            area: clearMouse
+            text: qsTr("Clear")
         }
     }
 

@@ -150,7 +150,13 @@ OverlayForm {
 
                         anchors { fill: parent; margins: -5 }
                         enabled: removeMark.visible
+                        hoverEnabled: !tabletMode
                         onClicked: listViewForm.removeEntry(index)
+                    }
+
+                    ToolTip {
+                        area: markMouse
+                        text: removeMark.Accessible.name
                     }
                 }
             }

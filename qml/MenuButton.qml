@@ -151,57 +151,9 @@ Rectangle {
         onPressAndHold: menuButton.pressAndHold()
     }
 
-    // An icon without a label names itself on hover after a moment.
-    Timer {
-        id: hoverTimer
-
-        interval: 600
-        running: mouseArea.containsMouse && !mouseArea.pressed && label.text === ""
-                 && menuButton.Accessible.name !== ""
-    }
-
-    Rectangle {
-        objectName: "toolTip"
-        anchors { top: parent.bottom; topMargin: 4; right: parent.right; rightMargin: 4 }
-        width: tipText.implicitWidth + 12
-        height: tipText.implicitHeight + 8
-        z: 100
-        visible: hoverTimer.running === false && mouseArea.containsMouse && label.text === ""
-                 && menuButton.Accessible.name !== "" && tipShown.value
-        color: "#ffffe1"
-        border { width: 1; color: "#767676" }
-
-        Text {
-            id: tipText
-
-            anchors.centerIn: parent
-            text: menuButton.Accessible.name
-            color: "#000000"
-        }
-    }
-
-    // Set once the hover lasted long enough; cleared when the mouse leaves.
-    QtObject {
-        id: tipShown
-
-        property bool value: false
-    }
-
-    Connections {
-        target: hoverTimer
-
-        function onTriggered() {
-            tipShown.value = true
-        }
-    }
-
-    Connections {
-        target: mouseArea
-
-        function onContainsMouseChanged() {
-            if (!mouseArea.containsMouse) {
-                tipShown.value = false
-            }
-        }
+    // An icon without a label names itself on hover.
+    ToolTip {
+        area: mouseArea
+        text: label.text === "" ? menuButton.Accessible.name : ""
     }
 }

@@ -16,6 +16,7 @@ list(APPEND KIV_QML_FILES
     ListViewForm.qml
     HeaderOkCancel.qml
     MenuButton.qml
+    ToolTip.qml
     SettingsItem.qml
     Calendar.qml
     CalendarForm.qml

@@ -1,5 +1,4 @@
 # Tests of this area: kiv_add_test(<name> [GUI] [QML] [SOURCES ...]).
-kiv_add_test(localpeer)
 kiv_add_test(contactsimageprovider QML)
 kiv_add_test(filedialog GUI)
 # The real program, started from outside and seen through the X server.

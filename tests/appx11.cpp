@@ -1,120 +1,66 @@
 #include "appx11.h"
 
-#include <QByteArray>
+#include <QStringList>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 namespace {
-
-Display *display(void *handle)
+Display *display()
 {
-    return static_cast<Display *>(handle);
+    static Display *const dpy = XOpenDisplay(nullptr);
+    return dpy;
 }
-
-Atom atom(Display *dpy, const char *name)
-{
-    return XInternAtom(dpy, name, False);
-}
-
-// The raw items of a window property (longs and atoms as the client library
-// stores them: one C long each).
-QByteArray property(Display *dpy, unsigned long window, const char *name, Atom type)
-{
-    Atom actualType = 0;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long bytesAfter = 0;
-    unsigned char *data = nullptr;
-    QByteArray result;
-    if (XGetWindowProperty(dpy, window, atom(dpy, name), 0, 1024, False, type, &actualType, &format,
-                           &items, &bytesAfter, &data)
-                == Success
-        && data) {
-        const int itemSize = format == 32 ? int(sizeof(long)) : format / 8;
-        result = QByteArray(reinterpret_cast<const char *>(data), int(items) * itemSize);
-        XFree(data);
-    }
-    return result;
-}
-
 } // namespace
 
-X11Windows::X11Windows()
-    : m_display(XOpenDisplay(nullptr))
+bool X11::isAvailable()
 {
+    return display() != nullptr;
 }
 
-X11Windows::~X11Windows()
+QList<unsigned long> X11::windows()
 {
-    if (m_display) {
-        XCloseDisplay(display(m_display));
-    }
-}
-
-bool X11Windows::isValid() const
-{
-    return m_display != nullptr;
-}
-
-QList<unsigned long> X11Windows::stackingOrder() const
-{
-    Display *dpy = display(m_display);
     QList<unsigned long> result;
     Window root = 0;
     Window parent = 0;
     Window *children = nullptr;
     unsigned int count = 0;
-    XSync(dpy, False);
-    if (XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) {
+    XSync(display(), False);
+    if (XQueryTree(display(), DefaultRootWindow(display()), &root, &parent, &children, &count)) {
         for (unsigned int i = 0; i < count; ++i) {
             XWindowAttributes attributes;
-            if (XGetWindowAttributes(dpy, children[i], &attributes)
-                && attributes.map_state == IsViewable) {
+            if (XGetWindowAttributes(display(), children[i], &attributes)
+                && attributes.map_state == IsViewable)
                 result.append(children[i]);
-            }
         }
         XFree(children);
     }
     return result;
 }
 
-unsigned long X11Windows::windowOfProcess(qint64 pid) const
+QString X11::property(unsigned long window, const char *name)
 {
-    const QList<unsigned long> windows = stackingOrder();
-    for (unsigned long window : windows) {
-        const QByteArray value = property(display(m_display), window, "_NET_WM_PID", XA_CARDINAL);
-        if (value.size() >= int(sizeof(long))
-            && *reinterpret_cast<const long *>(value.constData()) == pid) {
-            return window;
-        }
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(display(), window, XInternAtom(display(), name, False), 0, 1024, False,
+                           AnyPropertyType, &type, &format, &items, &after, &data)
+                != Success
+        || !data)
+        return QString();
+    QStringList values;
+    for (unsigned long i = 0; format == 32 && i < items; ++i) {
+        const long value = reinterpret_cast<const long *>(data)[i];
+        char *atom = type == XA_ATOM ? XGetAtomName(display(), Atom(value)) : nullptr;
+        values << (atom ? QString::fromLatin1(atom) : QString::number(value));
+        if (atom)
+            XFree(atom);
     }
-    return 0;
-}
-
-bool X11Windows::isTopmost(unsigned long window) const
-{
-    const QList<unsigned long> windows = stackingOrder();
-    return !windows.isEmpty() && windows.last() == window;
-}
-
-QString X11Windows::title(unsigned long window) const
-{
-    Display *dpy = display(m_display);
-    return QString::fromUtf8(property(dpy, window, "_NET_WM_NAME", atom(dpy, "UTF8_STRING")));
-}
-
-QStringList X11Windows::netWmState(unsigned long window) const
-{
-    Display *dpy = display(m_display);
-    QStringList names;
-    const QByteArray value = property(dpy, window, "_NET_WM_STATE", XA_ATOM);
-    const auto *atoms = reinterpret_cast<const Atom *>(value.constData());
-    for (int i = 0; i < value.size() / int(sizeof(Atom)); ++i) {
-        if (char *name = XGetAtomName(dpy, atoms[i])) {
-            names.append(QString::fromLatin1(name));
-            XFree(name);
-        }
-    }
-    return names;
+    const QString text =
+            format == 8 ? QString::fromUtf8(reinterpret_cast<const char *>(data), int(items))
+                        : values.join(QLatin1Char(' '));
+    XFree(data);
+    return text;
 }

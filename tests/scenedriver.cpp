@@ -369,6 +369,29 @@ void SceneDriver::storeContacts(const QString &compact)
     qDeleteAll(contacts);
 }
 
+void SceneDriver::storeContactsFrom(const QString &jsonLinesPath)
+{
+    QList<Contact *> contacts;
+    for (const QByteArray &line : readFile(jsonLinesPath).split('\n')) {
+        if (line.startsWith('{')) {
+            contacts << contactFromJson(line).release();
+            contacts.last()->fullname = contacts.last()->composedFullName();
+        }
+    }
+    storeContacts(contacts);
+    qDeleteAll(contacts);
+}
+
+QStringList SceneDriver::storedIds()
+{
+    QStringList ids;
+    for (const QString &text : storedTexts()) {
+        ids << text.section(QLatin1Char(' '), 0, 0);
+    }
+    ids.sort();
+    return ids;
+}
+
 QStringList SceneDriver::storedTexts()
 {
     QStringList texts;

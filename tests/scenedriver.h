@@ -80,9 +80,13 @@ public:
     static void storeContacts(const QList<Contact *> &contacts);
     // Stores "Surname Name|Other*" (a star marks a favourite) under ids 1, 2, ...
     static void storeContacts(const QString &compact);
+    // Stores the records of a file of contact JSON lines (as contactJson writes them).
+    static void storeContactsFrom(const QString &jsonLinesPath);
     static QList<Contact *> storedContacts();
     // The stored records as "id contactText()" lines, sorted.
     static QStringList storedTexts();
+    // The stored ids, sorted.
+    static QStringList storedIds();
     static QByteArray storedPhoto(const QString &id);
     // Removes the database file and the settings: a first start.
     static void resetHome();

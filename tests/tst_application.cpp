@@ -6,7 +6,9 @@
 #include "testsupport.h"
 
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QLoggingCategory>
 #include <QProcess>
 #include <QQuickItem>
@@ -14,10 +16,16 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QWidget>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 // The real program in a temporary home, seen from outside through the X
-// server and the single-instance channel; and the window's own reactions.
+// server and the single-instance channel; the window's own reactions; and the
+// channel in this process against bad clients and planted locks.
 class tst_Application : public QObject
 {
     Q_OBJECT
@@ -36,16 +44,31 @@ private slots:
     void startsDetachedProcessWithUnchangedArguments();
     void startUpRules();
     void installsValidDesktopEntry();
+    void sendGivesUpWhenPrimaryDoesNotListen();
+    void unusableLockDirectoryStillStarts();
+    void foreignLockIsIgnored_data();
+    void foreignLockIsIgnored();
+    void greedyClientIsDropped_data();
+    void greedyClientIsDropped();
 
 private:
     QProcess *start(const QStringList &arguments, const QString &tablet = QString());
     bool finishes(QProcess *process);
     unsigned long waitForWindow(QProcess *process);
+    static bool isTopmost(unsigned long window);
     bool primaryListens() const;
     QString key() const { return LocalPeer::keyFor(executable(), m_home->path()); }
     static QString executable() { return QStringLiteral(TEST_BINARY_DIR "/kiv-contacts"); }
     QString databasePath() const { return m_home->path() + "/.config/kiv-phone.sqlite"; }
     QStringList filesInHome() const;
+    // Without XDG_RUNTIME_DIR, the lock lives in TMPDIR (until cleanup).
+    static void useTempDir(const QString &dir)
+    {
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", dir.toUtf8());
+    }
+    const QByteArray m_runtimeDir = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray m_tmpDir = qgetenv("TMPDIR");
 
     std::unique_ptr<QTemporaryDir> m_home;
     QList<QProcess *> m_processes;
@@ -54,7 +77,7 @@ private:
 void tst_Application::initTestCase()
 {
     qRegisterMetaType<QProcess::ExitStatus>();
-    QVERIFY(X11Windows().isValid());
+    QVERIFY(X11::isAvailable());
 }
 
 void tst_Application::cleanup()
@@ -65,6 +88,8 @@ void tst_Application::cleanup()
         delete process;
     }
     m_processes.clear();
+    m_runtimeDir.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", m_runtimeDir);
+    m_tmpDir.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", m_tmpDir);
 }
 
 QProcess *tst_Application::start(const QStringList &arguments, const QString &tablet)
@@ -92,11 +117,21 @@ bool tst_Application::finishes(QProcess *process)
 
 unsigned long tst_Application::waitForWindow(QProcess *process)
 {
-    X11Windows x11;
     unsigned long window = 0;
-    QTest::qWaitFor([&] { return (window = x11.windowOfProcess(process->processId())) != 0; },
-                    20000);
-    return window;
+    const auto found = [&] {
+        for (unsigned long w : X11::windows()) {
+            if (X11::property(w, "_NET_WM_PID").toLongLong() == process->processId())
+                window = w;
+        }
+        return window != 0;
+    };
+    return QTest::qWaitFor(found, 20000) ? window : 0;
+}
+
+bool tst_Application::isTopmost(unsigned long window)
+{
+    const QList<unsigned long> windows = X11::windows();
+    return !windows.isEmpty() && windows.last() == window;
 }
 
 // A bare socket never takes the lock itself, unlike a LocalPeer.
@@ -120,29 +155,19 @@ QStringList tst_Application::filesInHome() const
 // ends and what it prints; none of them writes anything into the home.
 void tst_Application::commandLine_data()
 {
-    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("output");
-    QTest::newRow("long option") << QStringList{"--contact-id", "42"} << 255 << "contactId 42"
-                                 << "";
-    QTest::newRow("short option") << QStringList{"-c", "4 2"} << 255 << "contactId 4 2"
-                                  << "";
-    QTest::newRow("option with =") << QStringList{"--contact-id=42"} << 255 << "contactId 42"
-                                   << "";
-    QTest::newRow("no option") << QStringList() << 255 << "raise"
-                               << "";
-    QTest::newRow("empty value") << QStringList{"-c", ""} << 255 << "raise"
-                                 << "";
-    QTest::newRow("help") << QStringList{"-h"} << 0 << ""
-                          << "Show contact with <contactId>.";
-    QTest::newRow("unknown") << QStringList{"--frob"} << 1 << ""
-                             << "Unknown option 'frob'.";
+    addRowsFromFile(TEST_DATA_DIR "/app/command-line.jsonl", "SIS");
 }
 
+// A start while the test is the primary and a silent client holds a
+// connection: what it sends, how it ends and what it prints; none of them
+// writes anything into the home.
 void tst_Application::commandLine()
 {
-    QFETCH(QStringList, arguments);
+    QFETCH(QString, arguments);
     QFETCH(int, exitCode);
     QFETCH(QString, message);
     QFETCH(QString, output);
@@ -150,12 +175,15 @@ void tst_Application::commandLine()
     QVERIFY(!primary->isClient());
     QSignalSpy received(primary.get(), &LocalPeer::messageReceived);
     const QString lockPath = primary->lockPath();
+    QLocalSocket silent;
+    silent.connectToServer(primary->socketPath());
+    QVERIFY(silent.waitForConnected(5000));
     if (message.isEmpty())
         primary.reset(); // help and errors end before taking the lock
-    QProcess *process = start(arguments);
+    QProcess *process = start(arguments.isEmpty() ? QStringList() : arguments.split('|'));
     QVERIFY(finishes(process));
     QCOMPARE(process->exitCode(), exitCode);
-    QCOMPARE(primary ? received.value(0).value(0).toString() : QString(), message);
+    QTRY_COMPARE(primary ? received.value(0).value(0).toString() : QString(), message);
     QVERIFY(QString::fromUtf8(process->readAllStandardOutput() + process->readAllStandardError())
                     .contains(output));
     QCOMPARE(filesInHome(), QStringList());
@@ -176,21 +204,21 @@ void tst_Application::startsOnceAndRaises()
 {
     QFETCH(QString, tablet);
     QFETCH(bool, maximised);
-    X11Windows x11;
     QProcess *primary = start({"-c", "42"}, tablet);
     const unsigned long window = waitForWindow(primary);
     QVERIFY(window);
-    QCOMPARE(x11.title(window), QStringLiteral("Contacts"));
+    QCOMPARE(X11::property(window, "_NET_WM_NAME"), QStringLiteral("Contacts"));
     QVERIFY(QFileInfo(databasePath()).isFile());
-    QCOMPARE(x11.netWmState(window).contains("_NET_WM_STATE_MAXIMIZED_VERT"), maximised);
+    QCOMPARE(X11::property(window, "_NET_WM_STATE").contains("_NET_WM_STATE_MAXIMIZED_VERT"),
+             maximised);
     QWidget cover;
     cover.resize(1280, 1024);
     cover.show();
-    QTRY_VERIFY(x11.isTopmost(cover.winId()));
+    QTRY_VERIFY(isTopmost(cover.winId()));
     QProcess *second = start({"--contact-id", "42"});
     QVERIFY(finishes(second));
     QCOMPARE(second->exitCode(), 255);
-    QTRY_VERIFY_WITH_TIMEOUT(x11.isTopmost(window), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(isTopmost(window), 10000);
     QCOMPARE(primary->state(), QProcess::Running);
 }
 
@@ -211,9 +239,6 @@ void tst_Application::twoStartsElectOnePrimaryAndSurviveAKill()
     QVERIFY(!primaryListens());
     QProcess *next = start({});
     QTRY_VERIFY_WITH_TIMEOUT(primaryListens(), 20000);
-    QProcess *another = start({"-c", "7"});
-    QVERIFY(finishes(another));
-    QCOMPARE(another->exitCode(), 255);
     QCOMPARE(next->state(), QProcess::Running);
 }
 
@@ -231,7 +256,6 @@ void tst_Application::unopenableDatabaseFallsBackToSettings()
 // still reaches the scene.
 void tst_Application::windowAnswersMessagesAndKeys()
 {
-    X11Windows x11;
     CustomQtQuick2ApplicationViewer viewer;
     viewer.setSource(QUrl::fromLocalFile(TEST_DATA_DIR "/app/KeyScene.qml"));
     viewer.show();
@@ -239,13 +263,13 @@ void tst_Application::windowAnswersMessagesAndKeys()
     QVERIFY(QTest::qWaitForWindowActive(&viewer));
     QStringList log;
     connect(&viewer, &CustomQtQuick2ApplicationViewer::showContact, this,
-            [&](const QString &id) { log << id + (x11.isTopmost(viewer.winId()) ? " top" : ""); });
+            [&](const QString &id) { log << id + (isTopmost(viewer.winId()) ? " top" : ""); });
     QWidget cover;
     cover.show();
-    QTRY_VERIFY(x11.isTopmost(cover.winId()));
+    QTRY_VERIFY(isTopmost(cover.winId()));
     viewer.processAppMessage("Raise");
     viewer.processAppMessage("contactId 17");
-    QTRY_VERIFY(x11.isTopmost(viewer.winId()));
+    QTRY_VERIFY(isTopmost(viewer.winId()));
     QCOMPARE(log, QStringList{"17"});
     viewer.setWindowStates(Qt::WindowMinimized);
     viewer.processAppMessage("raise");
@@ -306,6 +330,99 @@ void tst_Application::installsValidDesktopEntry()
     QVERIFY2(validate.exitCode() == 0 && report.trimmed().isEmpty(), report.constData());
     QSettings desktop(entry, QSettings::IniFormat);
     QCOMPARE(desktop.value("Desktop Entry/Exec").toString(), QStringLiteral("kiv-contacts"));
+}
+
+void tst_Application::sendGivesUpWhenPrimaryDoesNotListen()
+{
+    LocalPeer sender(key());
+    QLockFile lock(sender.lockPath()); // held by this live process, which never listens
+    lock.setStaleLockTime(0);
+    QVERIFY(lock.tryLock(0));
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!sender.sendMessage(QStringLiteral("raise"), 300));
+    QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(sender.isClient());
+}
+
+void tst_Application::unusableLockDirectoryStillStarts()
+{
+    // A file where the directory should be: nothing can be made in it, even by root.
+    useTempDir(writeFile(m_home->filePath("not-a-directory"), ""));
+    QVERIFY(!LocalPeer(key()).isClient());
+}
+
+void tst_Application::foreignLockIsIgnored_data()
+{
+    QTest::addColumn<bool>("squatDirectory");
+    QTest::newRow("lock in the shared directory") << false;
+    QTest::newRow("per-user directory made by someone else") << true;
+}
+
+// Another user plants a lock that names this live process.
+void tst_Application::foreignLockIsIgnored()
+{
+    QFETCH(bool, squatDirectory);
+    if (::geteuid() != 0)
+        QSKIP("needs root to act as a second user");
+    QTemporaryDir shared;
+    QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 01777) == 0);
+    useTempDir(shared.path());
+    const QByteArray dir =
+            QFile::encodeName(shared.path() + "/kiv-contacts-") + QByteArray::number(::geteuid());
+    const QByteArray lockDir = squatDirectory ? dir : QFile::encodeName(shared.path());
+    const QByteArray content = QByteArray::number(qint64(::getpid())) + '\n'
+                               + QCoreApplication::applicationName().toUtf8() + '\n'
+                               + QSysInfo::machineHostName().toUtf8() + '\n';
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0
+            || (squatDirectory && ::mkdir(dir.constData(), 0777) != 0))
+            ::_exit(1);
+        ::chmod(lockDir.constData(), squatDirectory ? 0777 : 01777);
+        QFile lock(QFile::decodeName(lockDir + '/' + key().toUtf8() + ".lock"));
+        ::_exit(lock.open(QIODevice::WriteOnly) && lock.write(content) == content.size() ? 0 : 2);
+    }
+    int status = 0;
+    QVERIFY(child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)
+            && WEXITSTATUS(status) == 0);
+    LocalPeer primary(key());
+    QVERIFY(!primary.isClient());
+    QVERIFY2(QFileInfo(primary.lockPath()).absolutePath() != QFile::decodeName(lockDir),
+             qPrintable(primary.lockPath()));
+    QVERIFY(LocalPeer(key()).isClient());
+}
+
+void tst_Application::greedyClientIsDropped_data()
+{
+    QTest::addColumn<QByteArray>("opening");
+    QTest::addColumn<int>("messages");
+    QTest::newRow("keeps sending after its message") << QByteArray("\0\0\0\5raise", 9) << 1;
+    QTest::newRow("announces more than the limit") << QByteArray("\0\40\0\0", 4) << 0;
+}
+
+void tst_Application::greedyClientIsDropped()
+{
+    QFETCH(QByteArray, opening);
+    QFETCH(int, messages);
+    LocalPeer primary(key());
+    QVERIFY(!primary.isClient());
+    QSignalSpy received(&primary, &LocalPeer::messageReceived);
+    QLocalSocket client;
+    client.connectToServer(primary.socketPath());
+    QVERIFY(client.waitForConnected(5000));
+    client.write(opening);
+    const QByteArray chunk(64 * 1024, 'x');
+    qint64 sent = 0;
+    // Up to 64 MiB more, as fast as the primary takes it.
+    while (client.state() == QLocalSocket::ConnectedState && sent < (64 << 20)) {
+        if (client.bytesToWrite() < chunk.size())
+            sent += client.write(chunk);
+        QCoreApplication::processEvents();
+    }
+    QTRY_COMPARE(client.state(), QLocalSocket::UnconnectedState);
+    QVERIFY2(sent < (64 << 20), "the primary kept reading");
+    QCOMPARE(received.count(), messages);
 }
 
 KIV_TEST_MAIN(tst_Application)

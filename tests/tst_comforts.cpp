@@ -1,8 +1,6 @@
-// Undo of a removal, the wider search, the keyboard, the first start, the
-// remembered window place and the header's contrast, each driven through the
-// real main scene in a temporary home.
-#include "record/contact.h"
+// Undo, the wider search, the keyboard, the first start, the window place and contrast.
 #include "scenedriver.h"
+#include "storage/sqlitedatabase.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -14,16 +12,8 @@
 #include <QTest>
 
 #include <cmath>
-#include <memory>
 
 namespace {
-// Id, surname, name, organisation, phone, e-mail; the first three have photos.
-const QList<QStringList> people{{"1", "Adams", "Ann", "", "+49 171 2345678", ""},
-                                {"2", "Baker", "Bob", "Acme Tools", "", "bob.baker@example.org"},
-                                {"3", "Clark", "Mäx", "", "", ""},
-                                {"4", "Ёлкина", "Вера", "", "", ""},
-                                {"5", "Evans", "Eve", "", "030 9876", ""}};
-
 // The WCAG relative luminance of a colour.
 double luminance(const QColor &colour)
 {
@@ -35,14 +25,12 @@ double luminance(const QColor &colour)
 }
 } // namespace
 
-class tst_Comforts : public QObject
+class tst_Comforts : public SceneTest
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
-
     void undoBringsRemovedBack_data();
     void undoBringsRemovedBack();
     void searchFindsWhatIsTyped_data();
@@ -54,79 +42,28 @@ private slots:
     void windowPlaceSurvivesRestart();
     void headerMeetsContrast_data();
     void headerMeetsContrast();
+    void iconButtonsNameThemselves_data();
+    void iconButtonsNameThemselves();
 
 private:
     QVariant eval(const QString &expression) const { return m_scene->eval(expression); }
-    QStringList storedIds() const;
-    // Keys separated by blanks ("Down", "Ctrl+N"); "=text" types the text.
-    void press(const QString &keys);
-
-    std::unique_ptr<SceneDriver> m_scene;
 };
 
+// Five people, the first three with photos; none at the first start.
 void tst_Comforts::init()
 {
-    SceneDriver::resetHome();
-    SceneDriver::clearWarnings();
-    QList<Contact *> contacts;
-    for (const QStringList &person : people) {
-        auto *c = new Contact(nullptr);
-        c->id = person.at(0);
-        c->surname = person.at(1);
-        c->name = person.at(2);
-        c->fullname = Contact::composeFullName(c->surname, c->name, QString());
-        c->organization = person.at(3);
-        c->phoneList = person.at(4).isEmpty() ? QStringList() : QStringList{person.at(4)};
-        c->emailList = person.at(5).isEmpty() ? QStringList() : QStringList{person.at(5)};
-        if (c->id.toInt() <= 3) {
-            QFile picture(
-                    SceneDriver::writePicture(c->id + ".png", QColor(40 * c->id.toInt(), 90, 0)));
-            QVERIFY(picture.open(QIODevice::ReadOnly));
-            c->photoData = picture.readAll().toBase64();
-        }
-        contacts.append(c);
-    }
+    SceneTest::init();
     if (QString(QTest::currentTestFunction()) != QLatin1String("firstStartOffersImport")) {
-        SceneDriver::storeContacts(contacts);
-    }
-    qDeleteAll(contacts);
-    m_scene = std::make_unique<SceneDriver>();
-    QVERIFY(m_scene->start());
-}
-
-void tst_Comforts::cleanup()
-{
-    m_scene.reset();
-    const QStringList warnings = SceneDriver::warnings();
-    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
-}
-
-QStringList tst_Comforts::storedIds() const
-{
-    QStringList ids;
-    const QList<Contact *> stored = SceneDriver::storedContacts();
-    for (const Contact *contact : stored) {
-        ids << contact->id;
-    }
-    qDeleteAll(stored);
-    ids.sort();
-    return ids;
-}
-
-void tst_Comforts::press(const QString &keys)
-{
-    for (const QString &key : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        if (key.startsWith(QLatin1Char('='))) {
-            for (const QChar c : key.mid(1)) {
-                QTest::sendKeyEvent(QTest::KeyAction::Click, m_scene->window(), Qt::Key_unknown,
-                                    QString(c), Qt::NoModifier);
-            }
-        } else {
-            const QKeySequence sequence(key);
-            QTest::keySequence(m_scene->window(), sequence);
+        SceneDriver::storeContactsFrom(TEST_DATA_DIR "/scenes/comforts-people.jsonl");
+        SqliteDatabase store;
+        QVERIFY(store.open(QString()));
+        for (int id = 1; id <= 3; ++id) {
+            store.savePhoto(QString::number(id),
+                            SceneDriver::writePicture(QStringLiteral("%1.png").arg(id),
+                                                      QColor(40 * id, 90, 0)));
         }
-        m_scene->waitForFrame();
     }
+    QVERIFY(m_scene->start());
 }
 
 void tst_Comforts::undoBringsRemovedBack_data()
@@ -152,7 +89,7 @@ void tst_Comforts::undoBringsRemovedBack()
     QVERIFY(m_scene->click(QStringLiteral("okButton")));
     QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
     QVERIFY(m_scene->click(QStringLiteral("messageOkButton")));
-    QTRY_COMPARE(storedIds(), QStringList({"4", "5"}));
+    QTRY_COMPARE(SceneDriver::storedIds(), QStringList({"4", "5"}));
     QQuickItem *bar = m_scene->item(QStringLiteral("undoBar"));
     QTRY_VERIFY(SceneDriver::isShown(bar));
     QCOMPARE(m_scene->item(QStringLiteral("undoText"))->property("text").toString(),
@@ -163,7 +100,7 @@ void tst_Comforts::undoBringsRemovedBack()
     QTRY_VERIFY(!bar->isVisible());
     const QStringList expected =
             undo ? QStringList{"1", "2", "3", "4", "5"} : QStringList{"4", "5"};
-    QTRY_COMPARE(storedIds(), expected);
+    QTRY_COMPARE(SceneDriver::storedIds(), expected);
     QCOMPARE(eval("contactsModel.count").toInt(), expected.size());
     for (const QString id : {"1", "2", "3"}) {
         QCOMPARE(SceneDriver::storedPhoto(id), undo ? photos.value(id) : QByteArray());
@@ -173,20 +110,15 @@ void tst_Comforts::undoBringsRemovedBack()
 void tst_Comforts::searchFindsWhatIsTyped_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("ids");
-    QTest::newRow("phone digits, other separators") << "0171-234" << QStringList{"1"};
-    QTest::newRow("phone with country code") << "+49171" << QStringList{"1"};
-    QTest::newRow("e-mail fragment") << "r@exam" << QStringList{"2"};
-    QTest::newRow("organisation") << "acme" << QStringList{"2"};
-    QTest::newRow("accent folded") << "max" << QStringList{"3"};
-    QTest::newRow("yo as ye") << "елкина" << QStringList{"4"};
-    QTest::newRow("no match") << "zzz" << QStringList();
+    QTest::addColumn<QString>("found");
+    addRowsFromFile(TEST_DATA_DIR "/scenes/comforts-search.jsonl");
 }
 
 void tst_Comforts::searchFindsWhatIsTyped()
 {
     QFETCH(QString, text);
-    QFETCH(QStringList, ids);
+    QFETCH(QString, found);
+    const QStringList ids = found.split(QLatin1Char(','), Qt::SkipEmptyParts);
     QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("searchField")), text));
     QTRY_COMPARE(eval("contactsProxyModel.rowCount()").toInt(), ids.size());
     for (const QString &id : qAsConst(ids)) {
@@ -199,43 +131,36 @@ void tst_Comforts::keyboardDrivesTheList_data()
 {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("check");
-    QTest::addColumn<QStringList>("stored");
-    const QStringList all{"1", "2", "3", "4", "5"};
-    QTest::newRow("Down twice, Enter edits the third")
-            << "Home Down Down Return"
-            << "bigPhotoRect.visible && contactDetails.detailsToSave.nameText === 'Mäx'" << all;
-    QTest::newRow("Escape closes the editor unchanged")
-            << "Home Down Down F2 =zz Escape"
-            << "!bigPhotoRect.visible && contactsProxyModel.currentData(259) === 'Mäx'" << all;
-    QTest::newRow("Ctrl+N, a name, Ctrl+S adds")
-            << "Ctrl+N =Quentin Ctrl+S"
-            << "!bigPhotoRect.visible && contactsModel.count === 6" << QStringList();
-    QTest::newRow("Delete, confirm removes the selected")
-            << "Home Delete Return"
-            << "contactsModel.count === 4 && contactsProxyModel.indexOfContact('1') < 0"
-            << QStringList{"2", "3", "4", "5"};
-    QTest::newRow("typing on the list searches")
-            << "Home =ac"
-            << "header.searchText === 'ac' && contactsProxyModel.rowCount() === 1" << all;
-    QTest::newRow("Ctrl+F, Escape clears the search") << "Ctrl+F =bob Escape"
-                                                      << "header.searchText === ''" << all;
+    QTest::addColumn<QString>("stored");
+    addRowsFromFile(TEST_DATA_DIR "/scenes/comforts-keys.jsonl");
 }
 
 void tst_Comforts::keyboardDrivesTheList()
 {
     QFETCH(QString, keys);
     QFETCH(QString, check);
-    QFETCH(QStringList, stored);
+    QFETCH(QString, stored);
     m_scene->window()->requestActivate();
     QVERIFY(QTest::qWaitForWindowActive(m_scene->window()));
-    press(keys);
+    // Keys separated by blanks ("Down", "Ctrl+N"); "=text" types the text.
+    for (const QString &key : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (key.startsWith(QLatin1Char('='))) {
+            for (const QChar c : key.mid(1)) {
+                QTest::sendKeyEvent(QTest::Click, m_scene->window(), Qt::Key_unknown, QString(c),
+                                    Qt::NoModifier);
+            }
+        } else {
+            QTest::keySequence(m_scene->window(), QKeySequence(key));
+        }
+        m_scene->waitForFrame();
+    }
     if (keys.endsWith(QLatin1String("Return")) && keys.contains(QLatin1String("Delete"))) {
         QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
         QVERIFY(m_scene->click(QStringLiteral("messageOkButton")));
     }
     QTRY_VERIFY2(eval(check).toBool(), qPrintable(check));
     if (!stored.isEmpty()) {
-        QTRY_COMPARE(storedIds(), stored);
+        QTRY_COMPARE(SceneDriver::storedIds().join(QLatin1Char(',')), stored);
     }
 }
 
@@ -291,6 +216,40 @@ void tst_Comforts::headerMeetsContrast()
     const double b = luminance(eval("styles.header.color").value<QColor>());
     const double ratio = (qMax(a, b) + 0.05) / (qMin(a, b) + 0.05);
     QVERIFY2(ratio >= 4.5, qPrintable(QString::number(ratio)));
+}
+
+void tst_Comforts::iconButtonsNameThemselves_data()
+{
+    QTest::addColumn<QString>("opener"); // clicked first, when not empty
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("header") << ""
+                            << "settingsButton"
+                            << "Settings";
+    QTest::newRow("details") << "contact_2"
+                             << "star"
+                             << "Favourite";
+    QTest::newRow("editor") << "addButton"
+                            << "calendarButton"
+                            << "Choose date of birth";
+}
+
+void tst_Comforts::iconButtonsNameThemselves()
+{
+    QFETCH(QString, opener);
+    QFETCH(QString, button);
+    if (!opener.isEmpty())
+        QVERIFY(m_scene->click(opener));
+    QQuickItem *target = m_scene->item(button);
+    QTRY_VERIFY(SceneDriver::isShown(target));
+    m_scene->waitForFrame();
+    QTest::mouseMove(
+            m_scene->window(),
+            target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint());
+    QQuickItem *tip = m_scene->item(QStringLiteral("toolTip"), target);
+    QVERIFY(tip);
+    QTRY_VERIFY(tip->isVisible());
+    QTEST(tip->property("text").toString(), "name");
 }
 
 KIV_TEST_MAIN_WITH(tst_Comforts, QApplication)

@@ -1,22 +1,15 @@
 #include "app/contactsimageprovider.h"
-#include "storage/database.h"
+#include "storage/defaultdatabase.h"
 #include "testsupport.h"
 
 #include <QImage>
 
 namespace {
 // A store that answers loadPhoto with one photo and records what was asked.
-class PhotoTable : public DataBase
+class PhotoTable : public DefaultDatabase
 {
 public:
-    bool open(const QString &) override { return true; }
-    QList<Contact *> loadContacts() override { return {}; }
-    void insertContact(Contact *) override { }
-    void updateContact(Contact *) override { }
-    void removeContacts(const QStringList &) override { }
-    void toggleFavorite(const QString &) override { }
     QByteArray loadPhoto(const QString &id) override { return asked.append(id), photo; }
-    void savePhoto(const QString &, const QString &) override { }
     QByteArray photo;
     QStringList asked;
 };

@@ -85,7 +85,6 @@ private slots:
     void alphabet_data();
     void alphabet();
     void changeAlphabetWritesAndSignalsInOrder();
-    void rolesAnswerTheContactFields();
     void reloadReleasesOldRows();
     void viewOrdersPlainlyInTheCLocale();
     void queuedContactsJoinInOneInsertion();
@@ -265,33 +264,6 @@ void tst_ContactsModel::changeAlphabetWritesAndSignalsInOrder()
     QCOMPARE(m_log,
              (QStringList{"englishAlphabetChanged", QString::fromUtf8("alphabetChanged А")}));
     QCOMPARE(ContactsModel().englishAlphabet(), false);
-}
-
-void tst_ContactsModel::rolesAnswerTheContactFields()
-{
-    ContactsModel model;
-    auto contact = makeContact(QString(), QStringLiteral("s n"));
-    contact->middlename = QStringLiteral("m");
-    contact->isFavorite = true;
-    contact->comment = QStringLiteral("c");
-    contact->phoneGroupList = QStringList{"pg"};
-    contact->linkList = QStringList{"l"};
-    model.addContact(contact.get(), QString());
-    const QModelIndex index = model.index(0);
-    QStringList answers;
-    const QHash<int, QByteArray> names = model.roleNames();
-    for (int role = 256; role <= 273; ++role) {
-        const QVariant value = index.data(role);
-        answers << names.value(role) + '='
-                           + (value.type() == QVariant::StringList ? value.toStringList().join(',')
-                                                                   : value.toString());
-    }
-    answers[1].clear(); // the id is new
-    QCOMPARE(answers.join(QLatin1Char(' ')),
-             QStringLiteral("=  isFavorite=true name=n surname=s middlename=m fullname=s n m "
-                            "organization= dateOfBirth= comment=c phones= phoneGroups=pg emails= "
-                            "emailGroups= addresses= addressGroups= links=l ="));
-    QVERIFY(!index.data(Qt::DisplayRole).isValid());
 }
 
 void tst_ContactsModel::reloadReleasesOldRows()

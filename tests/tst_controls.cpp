@@ -1,44 +1,32 @@
-// Runs the Qt Quick tests of the shared controls and the calendar
-// (tests/qml/controls/tst_*.qml) against the compiled-in scene files.
-// Any warning of the scene engine fails the run.
-
+// Runs the Qt Quick tests of the shared controls and the calendar (tests/qml/controls)
+// against the compiled-in scene files; any warning of the scene engine fails the run.
 #include "testsupport.h"
 
+#include <QApplication>
 #include <QQmlContext>
 #include <QQmlEngine>
-#include <QQmlError>
 #include <QtQuickTest>
 
-#include <cstdio>
-
-namespace {
-
-QStringList &engineWarnings()
-{
-    static QStringList warnings;
-    return warnings;
-}
-
-} // namespace
-
-// Publishes the context flags that the scene set-up publishes for the real
-// scene and records every warning of each engine that the test runner makes.
+// Publishes the context flags of the real scene and records each engine's warnings.
 class Setup : public QObject
 {
     Q_OBJECT
 
+public:
+    QStringList warnings;
+
 public slots:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
-        const bool tablet = qEnvironmentVariableIntValue("KIV_TEST_TABLET_MODE") != 0;
-        const bool lowEffects = qEnvironmentVariableIntValue("KIV_TEST_LOW_EFFECTS") != 0;
-        engine->rootContext()->setContextProperty(QStringLiteral("tabletMode"), tablet);
-        engine->rootContext()->setContextProperty(QStringLiteral("debug"), false);
-        engine->rootContext()->setContextProperty(QStringLiteral("lowEffects"), lowEffects);
-        connect(engine, &QQmlEngine::warnings, engine, [](const QList<QQmlError> &warnings) {
-            for (const QQmlError &warning : warnings) {
-                engineWarnings().append(warning.toString());
-            }
+        QQmlContext *context = engine->rootContext();
+        context->setContextProperty("tabletMode",
+                                    qEnvironmentVariableIntValue("KIV_TEST_TABLET_MODE") != 0);
+        context->setContextProperty("debug", false);
+        context->setContextProperty("lowEffects",
+                                    qEnvironmentVariableIntValue("KIV_TEST_LOW_EFFECTS") != 0);
+        connect(engine, &QQmlEngine::warnings, this, [this](const QList<QQmlError> &list) {
+            for (const QQmlError &warning : list)
+                warnings << warning.toString();
         });
     }
 };
@@ -50,18 +38,11 @@ int main(int argc, char *argv[])
     app.setOrganizationName(QStringLiteral("kiv"));
     app.setApplicationName(QStringLiteral("Contacts"));
     Setup setup;
-    int result = quick_test_main_with_setup(argc, argv, "controls", QUICK_TEST_SOURCE_DIR, &setup);
-    if (!engineWarnings().isEmpty()) {
-        std::fprintf(stderr, "FAIL: the scene engine printed %d warning(s):\n",
-                     int(engineWarnings().size()));
-        for (const QString &warning : engineWarnings()) {
-            std::fprintf(stderr, "  %s\n", qPrintable(warning));
-        }
-        if (result == 0) {
-            result = 1;
-        }
-    }
-    return result;
+    const int result =
+            quick_test_main_with_setup(argc, argv, "controls", QUICK_TEST_SOURCE_DIR, &setup);
+    for (const QString &warning : setup.warnings)
+        qCritical("FAIL: scene engine warning: %s", qPrintable(warning));
+    return result != 0 || !setup.warnings.isEmpty() ? 1 : 0;
 }
 
 #include "tst_controls.moc"

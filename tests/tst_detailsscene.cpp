@@ -1,6 +1,4 @@
-// The contact details view and the editor, driven through the real main
-// scene with the SQLite store in a temporary home: one flow through view,
-// edit and add, plus the faults that were found.
+// The details view and the editor: one flow through view, edit and add, plus the faults found.
 
 #include "record/contact.h"
 #include "scenedriver.h"

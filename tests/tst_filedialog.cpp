@@ -2,112 +2,66 @@
 
 #include "testsupport.h"
 
+#include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTimer>
 
-#include <functional>
-
-// The file-dialog backend with the real modal dialogs, driven from a timer
-// while the slot waits for them.
+// The file-dialog backend with the real modal dialogs, answered from a timer
+// while the slot waits for them: each answer is reported once.
 class tst_FileDialog : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cancelEmitsOneEmptyName_data();
-    void cancelEmitsOneEmptyName();
-    void exportProposesNameInHome();
-
-private:
-    // Runs call; when its dialog is up, hands it to inspect (which must close it).
-    void withDialog(const std::function<void()> &call,
-                    const std::function<void(QFileDialog *)> &inspect);
-    QString m_home;
+    void reportsAnswerOnce_data();
+    void reportsAnswerOnce();
 };
 
-void tst_FileDialog::initTestCase()
-{
-    m_home = QDir::homePath();
-}
-
-void tst_FileDialog::withDialog(const std::function<void()> &call,
-                                const std::function<void(QFileDialog *)> &inspect)
-{
-    bool seen = false;
-    QTimer poll;
-    poll.setInterval(20);
-    connect(&poll, &QTimer::timeout, this, [&] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible() || seen) {
-            return;
-        }
-        seen = true;
-        poll.stop();
-        inspect(dialog);
-        if (dialog->isVisible()) {
-            dialog->reject();
-        }
-    });
-    // A safety net: a dialog that never shows must not hang the test.
-    QTimer::singleShot(20000, &poll, [&] {
-        if (auto *widget = QApplication::activeModalWidget()) {
-            widget->close();
-        }
-    });
-    poll.start();
-    call();
-    QVERIFY(seen);
-}
-
-void tst_FileDialog::cancelEmitsOneEmptyName_data()
+void tst_FileDialog::reportsAnswerOnce_data()
 {
     QTest::addColumn<int>("slot");
-    QTest::newRow("image") << 0;
-    QTest::newRow("import") << 1;
-    QTest::newRow("export") << 2;
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("image cancelled") << 0 << false;
+    QTest::newRow("import cancelled") << 1 << false;
+    QTest::newRow("export cancelled") << 2 << false;
+    QTest::newRow("export proposes its name in the home") << 2 << true;
 }
 
-void tst_FileDialog::cancelEmitsOneEmptyName()
+void tst_FileDialog::reportsAnswerOnce()
 {
     QFETCH(int, slot);
+    QFETCH(bool, accept);
+    const QString proposed = QDir::homePath() + QStringLiteral("/contacts.vcf");
     FileDialog backend;
     QSignalSpy chosen(&backend, &FileDialog::fileChosen);
-    withDialog(
-            [&] {
-                if (slot == 0) {
-                    backend.show();
-                } else if (slot == 1) {
-                    backend.showImport();
-                } else {
-                    backend.showExport(QStringLiteral("contacts.csv"));
-                }
-            },
-            [](QFileDialog *dialog) { dialog->reject(); });
+    bool seen = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible() || seen)
+            return;
+        seen = true;
+        if (slot == 2) {
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Export contacts"));
+            QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+            QCOMPARE(dialog->selectedFiles(), QStringList{proposed});
+        }
+        accept ? static_cast<QDialog *>(dialog)->accept() : dialog->reject();
+    });
+    poll.start(20);
+    // A safety net: a dialog that never shows or closes must not hang the test.
+    QTimer::singleShot(20000, &poll, [] {
+        if (QWidget *widget = QApplication::activeModalWidget())
+            widget->close();
+    });
+    slot == 0   ? backend.show()
+    : slot == 1 ? backend.showImport()
+                : backend.showExport("contacts.vcf");
+    QVERIFY(seen);
     QCOMPARE(chosen.count(), 1);
-    QCOMPARE(chosen.at(0).at(0).toString(), QString());
-}
-
-void tst_FileDialog::exportProposesNameInHome()
-{
-    FileDialog backend;
-    QSignalSpy chosen(&backend, &FileDialog::fileChosen);
-    withDialog([&] { backend.showExport(QStringLiteral("contacts.vcf")); },
-               [this](QFileDialog *dialog) {
-                   QCOMPARE(dialog->windowTitle(), QStringLiteral("Export contacts"));
-                   QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
-                   QCOMPARE(dialog->directory().absolutePath(), m_home);
-                   QCOMPARE(dialog->selectedFiles(),
-                            QStringList{m_home + QStringLiteral("/contacts.vcf")});
-                   static_cast<QDialog *>(dialog)->accept();
-               });
-    QCOMPARE(chosen.count(), 1);
-    QCOMPARE(chosen.at(0).at(0).toString(), m_home + QStringLiteral("/contacts.vcf"));
+    QCOMPARE(chosen.at(0).at(0).toString(), accept ? proposed : QString());
 }
 
 KIV_TEST_MAIN(tst_FileDialog)

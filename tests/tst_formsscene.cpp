@@ -1,5 +1,4 @@
-// The settings form and the import/export form, driven through the real main
-// scene with the SQLite store in a temporary home directory.
+// The settings form and the import/export form, driven through the real main scene.
 
 #include "scenedriver.h"
 #include "testsupport.h"

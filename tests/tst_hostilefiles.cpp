@@ -9,17 +9,14 @@
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 
 #include <zlib.h>
 
-// Files made to hurt the import: images that claim gigapixels, databases
-// whose contact table is an endless query, text files beyond what fits in
-// memory. Each must end soon, in bounded memory, with the file refused or
-// imported.
+// Files made to hurt the import (photo bombs, endless database queries, huge
+// text): each ends soon, in bounded memory, refused or imported.
 class tst_HostileFiles : public QObject
 {
     Q_OBJECT
@@ -56,23 +53,15 @@ QByteArray deflatedZeros(qint64 size)
     z_stream stream = {};
     deflateInit(&stream, Z_BEST_SPEED);
     const QByteArray zeros(1 << 20, '\0');
-    QByteArray out;
-    char buffer[1 << 16];
-    qint64 left = size;
-    int flush = Z_NO_FLUSH;
-    while (flush != Z_FINISH) {
-        const qint64 take = qMin<qint64>(left, zeros.size());
-        left -= take;
-        flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
+    QByteArray out(int(size / 100 + 4096), 0); // zeros shrink far more
+    stream.next_out = reinterpret_cast<Bytef *>(out.data());
+    stream.avail_out = uInt(out.size());
+    for (qint64 left = size; left > 0; left -= zeros.size()) {
         stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(zeros.constData()));
-        stream.avail_in = uInt(take);
-        do {
-            stream.next_out = reinterpret_cast<Bytef *>(buffer);
-            stream.avail_out = sizeof(buffer);
-            deflate(&stream, flush);
-            out.append(buffer, int(sizeof(buffer) - stream.avail_out));
-        } while (stream.avail_out == 0);
+        stream.avail_in = uInt(qMin<qint64>(left, zeros.size()));
+        deflate(&stream, left <= zeros.size() ? Z_FINISH : Z_NO_FLUSH);
     }
+    out.truncate(int(stream.total_out));
     deflateEnd(&stream);
     return out;
 }
@@ -113,47 +102,17 @@ QByteArray photoCard(const QByteArray &image, int count)
     return cards;
 }
 
+// Peak resident memory since the last reset (VmHWM).
 qint64 peakMemoryKiB()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) {
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-        }
-    }
-    return -1;
-}
-
-// The child process of the photo test: imports the file into the database
-// store and prints how many photos were stored and its peak memory.
-int importInChild(const QString &file)
-{
-    TestHome home;
-    int argc = 1;
-    char name[] = "child";
-    char *argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
-    SqliteDatabase store;
-    if (!store.open(QString())) {
-        return 2;
-    }
-    ImportExport backend;
-    QStringList ids;
-    QObject::connect(&backend, &ImportExport::importContact, [&](Contact *contact) {
-        store.insertContact(contact);
-        ids.append(contact->id);
-    });
-    backend.parseContactsFromFile(QStringLiteral("UTF-8"), file);
-    backend.importParsedContacts();
-    int photos = 0;
-    for (const QString &id : qAsConst(ids)) {
-        photos += store.loadPhoto(id).isEmpty() ? 0 : 1;
-    }
-    std::printf("contacts=%d photos=%d peak=%lld\n", int(ids.size()), photos, peakMemoryKiB());
-    return 0;
+    const QByteArray status = readFile(QStringLiteral("/proc/self/status"));
+    const int at = status.indexOf("VmHWM:");
+    return at < 0 ? -1
+                  : status.mid(at + 6, status.indexOf('\n', at) - at - 6)
+                            .trimmed()
+                            .split(' ')
+                            .first()
+                            .toLongLong();
 }
 
 } // namespace
@@ -170,25 +129,34 @@ void tst_HostileFiles::photoBombsImportWithoutPhoto_data()
     QTest::newRow("small PNG is kept") << imageBytes(QSize(64, 48)) << 3;
 }
 
-// Three cards with the same photo, imported in a child process that reports
-// its peak memory.
+// Three cards with the same photo imported into the database store, which
+// must not decode the bombs.
 void tst_HostileFiles::photoBombsImportWithoutPhoto()
 {
     QFETCH(QByteArray, image);
     QFETCH(int, photos);
     const QString file =
             writeFile(m_dir.filePath(QStringLiteral("bombs.vcf")), photoCard(image, 3));
-
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--import-child"), file});
-    QVERIFY(child.waitForFinished(60000));
-    QCOMPARE(child.exitCode(), 0);
-    const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
-    QCOMPARE(fields.size(), 3);
-    QCOMPARE(fields.at(0), QByteArray("contacts=3"));
-    QCOMPARE(fields.at(1), "photos=" + QByteArray::number(photos));
-    const qint64 peak = fields.at(2).mid(5).toLongLong();
-    QVERIFY2(peak > 0 && peak < 200 * 1024, fields.at(2));
+    SqliteDatabase store;
+    QVERIFY(store.open(m_dir.filePath(QTest::currentDataTag() + QStringLiteral(".sqlite"))));
+    ImportExport backend;
+    QStringList ids;
+    connect(&backend, &ImportExport::importContact, this, [&](Contact *contact) {
+        store.insertContact(contact);
+        ids.append(contact->id);
+    });
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    QVERIFY(reset.open(QIODevice::WriteOnly) && reset.write("5") == 1);
+    reset.close();
+    const qint64 before = peakMemoryKiB();
+    backend.parseContactsFromFile(QStringLiteral("UTF-8"), file);
+    QVERIFY(backend.importParsedContacts());
+    const qint64 growth = peakMemoryKiB() - before;
+    QVERIFY2(before > 0 && growth < 64 * 1024, qPrintable(QString::number(growth)));
+    QCOMPARE(ids.size(), 3);
+    QTEST(int(std::count_if(ids.cbegin(), ids.cend(),
+                            [&](const QString &id) { return !store.loadPhoto(id).isEmpty(); })),
+          "photos");
 }
 
 void tst_HostileFiles::databaseImportReadsOnlyARealTable_data()
@@ -220,6 +188,8 @@ void tst_HostileFiles::databaseImportReadsOnlyARealTable_data()
                                         "'Ann', zeroblob(2000000))")
             << 0;
     QTest::newRow("no contact table") << QStringLiteral("create table people (id)") << 0;
+    QTest::newRow("garbage after the SQLite mark") << QStringLiteral("garbage") << 0;
+    QTest::newRow("empty file") << QString() << 0;
 }
 
 // The file is read, never written, whatever it holds.
@@ -228,7 +198,11 @@ void tst_HostileFiles::databaseImportReadsOnlyARealTable()
     QFETCH(QString, schema);
     QFETCH(int, count);
     const QString file = m_dir.filePath(QStringLiteral("%1.sqlite").arg(QTest::currentDataTag()));
-    {
+    if (schema.isEmpty() || schema == QLatin1String("garbage")) {
+        writeFile(file, schema.isEmpty()
+                                ? QByteArray()
+                                : QByteArray("SQLite format 3\0", 16) + QByteArray(5000, 'Z'));
+    } else {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), file);
         db.setDatabaseName(file);
         QVERIFY(db.open());
@@ -246,7 +220,7 @@ void tst_HostileFiles::databaseImportReadsOnlyARealTable()
     backend.parseContactsFromFile(QStringLiteral("UTF-8"), file);
     QCOMPARE(backend.contacts().size(), count);
     QCOMPARE(errors.size(), count ? 0 : 1);
-    if (!count) {
+    if (!count && !schema.isEmpty()) { // an empty file is refused by its type
         QCOMPARE(errors.at(0).at(0).toString(), QStringLiteral("Can't find any contacts in file."));
     }
     QVERIFY(readFile(file) == before);
@@ -266,47 +240,23 @@ void tst_HostileFiles::hugeTextFileIsRefused_data()
                                                 "N:Smith;Ann;;;\r\nEND:VCARD\r\n");
 }
 
-// Beyond the size an import can hold the file is refused with a message; it
-// never ends the program.
+// Beyond the size an import can hold the file is refused with a message.
 void tst_HostileFiles::hugeTextFileIsRefused()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, head);
-    const qint64 size = qint64(1100) * 1000 * 1000;
-    QTemporaryDir disk;
-    QVERIFY(disk.isValid());
-    if (QStorageInfo(disk.path()).bytesAvailable() < size + (qint64(100) << 20)) {
-        QSKIP("not enough free space for the file");
-    }
-    QFile file(disk.filePath(name));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QByteArray block;
-    while (block.size() < (1 << 20)) {
-        block += head;
-    }
-    for (qint64 written = 0; written < size; written += block.size()) {
-        QCOMPARE(file.write(block), qint64(block.size()));
-    }
+    QFile file(m_dir.filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(head) == head.size());
+    QVERIFY(file.resize(qint64(1100) * 1000 * 1000)); // sparse: no disk space needed
     file.close();
-
     ImportExport backend;
     QSignalSpy errors(&backend, &ImportExport::error);
     backend.parseContactsFromFile(QStringLiteral("UTF-8"), file.fileName());
-    QCOMPARE(errors.size(), 1);
-    QCOMPARE(errors.at(0).at(0).toString(),
+    QCOMPARE(errors.value(0).value(0).toString(),
              QStringLiteral("The file is too large to import (the limit is 512 MB)."));
+    QCOMPARE(errors.size(), 1);
     QVERIFY(backend.contacts().isEmpty());
 }
 
-int main(int argc, char *argv[])
-{
-    if (argc == 3 && qstrcmp(argv[1], "--import-child") == 0) {
-        return importInChild(QString::fromLocal8Bit(argv[2]));
-    }
-    TestHome home;
-    QGuiApplication app(argc, argv);
-    tst_HostileFiles tc;
-    return QTest::qExec(&tc, argc, argv);
-}
-
+KIV_TEST_GUILESS_MAIN(tst_HostileFiles)
 #include "tst_hostilefiles.moc"

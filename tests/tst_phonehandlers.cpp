@@ -7,9 +7,8 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QQuickItem>
-#include <QTest>
 
-class tst_PhoneHandlers : public QObject
+class tst_PhoneHandlers : public SceneTest
 {
     Q_OBJECT
 
@@ -35,22 +34,17 @@ void tst_PhoneHandlers::missingProgramIsShown()
     // Nothing on the search path: no message program, no xdg-open.
     qputenv("PATH", QDir::homePath().toUtf8() + "/none");
     qunsetenv("BROWSER");
-    SceneDriver::resetHome();
-    Contact c;
-    c.id = Contact::makeId();
-    c.name = "Ann";
-    c.phoneList = QStringList{"+7 912 000-11-22"};
-    c.phoneGroupList = QStringList{"Mobile"};
-    SceneDriver::storeContacts({&c});
-    SceneDriver scene;
     QDesktopServices::unsetUrlHandler("tel");
-    QVERIFY(scene.start() && scene.click(scene.listRow(c.id)));
-    QTRY_VERIFY(SceneDriver::isShown(scene.item("detailsView")));
-    QVERIFY(scene.click(
-            scene.item("detailsRow0", scene.item("phoneGroup", scene.item("detailsView")))));
-    QVERIFY(scene.chooseInList(choice) && scene.waitShown("messageForm"));
-    QCOMPARE(scene.item("messageText")->property("text").toString(), message);
-    QVERIFY2(SceneDriver::warnings().isEmpty(), qPrintable(SceneDriver::warnings().join('\n')));
+    auto contact = makeContact(Contact::makeId(), QStringLiteral("Ann"));
+    contact->phoneList = QStringList{"+7 912 000-11-22"};
+    contact->phoneGroupList = QStringList{"Mobile"};
+    SceneDriver::storeContacts({contact.get()});
+    QVERIFY(m_scene->start() && m_scene->click(m_scene->listRow(contact->id)));
+    QTRY_VERIFY(SceneDriver::isShown(m_scene->item("detailsView")));
+    QVERIFY(m_scene->click(m_scene->item(
+            "detailsRow0", m_scene->item("phoneGroup", m_scene->item("detailsView")))));
+    QVERIFY(m_scene->chooseInList(choice) && m_scene->waitShown("messageForm"));
+    QCOMPARE(m_scene->item("messageText")->property("text").toString(), message);
 }
 
 KIV_TEST_MAIN(tst_PhoneHandlers)

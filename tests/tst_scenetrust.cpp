@@ -1,6 +1,6 @@
-// The main scene acts on the contact the user chose, its letter index
-// matches the list, and the editor takes every real value while refusing
-// wrong ones; each driven through the real scene in a temporary home.
+// The main scene acts on the chosen contact, its index matches the list, the editor
+// takes real values and refuses wrong ones.
+#include "model/contactsmodel.h"
 #include "record/contact.h"
 #include "scenedriver.h"
 #include "testsupport.h"
@@ -16,23 +16,6 @@
 namespace {
 const int nameRole = Qt::UserRole + 3;
 const int fullNameRole = Qt::UserRole + 6;
-
-// Id, surname, name, starred. Enough rows that the list scrolls; the
-// Cyrillic ones are the only names holding a Cyrillic "о".
-const QList<std::tuple<QString, QString, QString, bool>> people = [] {
-    QList<std::tuple<QString, QString, QString, bool>> list{
-            {"901", "Zorin", "Anton", false},   {"902", "Young", "Mary", true},
-            {"911", "Иванов", "Пётр", false},   {"912", "Сидорова", "Анна", false},
-            {"913", "Бобров", "Олег", true},    {"914", "Орлова", "Вера", false},
-            {"915", "Соколов", "Борис", false}, {"916", "Петров", "Иван", false}};
-    const QStringList surnames{"Adams", "Baker", "Clark", "Evans", "Fisher", "Green",  "Hill",
-                               "Jones", "King",  "Lewis", "Moore", "Nash",   "Parker", "Reed"};
-    for (int i = 0; i < surnames.size(); ++i) {
-        list.append(
-                {QString::number(100 + i), surnames.at(i), surnames.at(13 - i) + "a", i % 3 == 0});
-    }
-    return list;
-}();
 } // namespace
 
 class tst_SceneTrust : public SceneTest
@@ -52,6 +35,8 @@ private slots:
     void editorTakesRealValues();
     void calendarNeverOffersFuture();
     void promptTakesKeysAtOnce();
+    void detailsKeepTheirPlace_data();
+    void detailsKeepTheirPlace();
 
 private:
     void act(const QString &action);
@@ -66,21 +51,11 @@ private:
     }
 };
 
+// Enough rows that the list scrolls; the Cyrillic ones are the only names with a Cyrillic "о".
 void tst_SceneTrust::init()
 {
     SceneTest::init();
-    QList<Contact *> contacts;
-    for (const auto &[id, surname, name, starred] : people) {
-        auto *c = new Contact(nullptr);
-        c->id = id;
-        c->surname = surname;
-        c->name = name;
-        c->fullname = Contact::composeFullName(surname, name, QString());
-        c->isFavorite = starred;
-        contacts.append(c);
-    }
-    SceneDriver::storeContacts(contacts);
-    qDeleteAll(contacts);
+    SceneDriver::storeContactsFrom(TEST_DATA_DIR "/scenes/trust-people.jsonl");
     QVERIFY(m_scene->start());
 }
 
@@ -132,18 +107,7 @@ void tst_SceneTrust::selectionFollowsContact_data()
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("action");
     QTest::addColumn<bool>("kept");
-    QTest::newRow("sort by first name") << "901"
-                                        << "eval:contactsProxyModel.setSortRole(259)" << true;
-    QTest::newRow("alphabet") << "902"
-                              << "eval:contactsModel.changeAlphabet(true)" << true;
-    QTest::newRow("favourites hide it") << "901"
-                                        << "click:favoritesButton" << false;
-    QTest::newRow("favourites keep it") << "902"
-                                        << "click:favoritesButton" << true;
-    QTest::newRow("search keeps it") << "901"
-                                     << "search:ori" << true;
-    QTest::newRow("search hides it") << "901"
-                                     << "search:Young" << false;
+    addRowsFromFile(TEST_DATA_DIR "/scenes/trust-selection.jsonl", "SST");
 }
 
 void tst_SceneTrust::selectionFollowsContact()
@@ -220,20 +184,16 @@ void tst_SceneTrust::showContactWaitsAndReveals()
 void tst_SceneTrust::letterIndexMatchesList_data()
 {
     QTest::addColumn<int>("sortRole");
-    QTest::newRow("surname") << fullNameRole;
-    QTest::newRow("first name") << nameRole;
+    QTest::addColumn<QString>("initials"); // of the contacts holding a Cyrillic "о"
+    QTest::newRow("surname") << fullNameRole << QString::fromUtf8("БИОПС");
+    QTest::newRow("first name") << nameRole << QString::fromUtf8("АБВИОП");
 }
 
 void tst_SceneTrust::letterIndexMatchesList()
 {
     QFETCH(int, sortRole);
+    QFETCH(QString, initials);
     const QString search = QStringLiteral("о");
-    QSet<QString> initials;
-    for (const auto &[id, surname, name, starred] : people) {
-        if ((surname + name).contains(search, Qt::CaseInsensitive)) {
-            initials.insert((sortRole == nameRole ? name : surname).left(1).toUpper());
-        }
-    }
     m_scene->eval(QStringLiteral("contactsModel.changeAlphabet(false)"));
     m_scene->eval(QStringLiteral("contactsProxyModel.setSortRole(%1)").arg(sortRole));
     act(QStringLiteral("search:") + search);
@@ -270,27 +230,7 @@ void tst_SceneTrust::editorTakesRealValues_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");
     QTest::addColumn<bool>("saved");
-    QTest::newRow("German phone") << "phone"
-                                  << "+49 30 1234567"
-                                  << "+49 30 1234567" << true;
-    QTest::newRow("extension") << "phone"
-                               << "(555) 0149 ext. 059"
-                               << "(555) 0149 ext. 059" << true;
-    QTest::newRow("placeholder form") << "phone"
-                                      << "+7 012 345-67-89"
-                                      << "+7 012 345-67-89" << true;
-    QTest::newRow("other letters") << "phone"
-                                   << "12ab3"
-                                   << "123" << true;
-    QTest::newRow("real birthday") << "birthday"
-                                   << "05.03.1990"
-                                   << "05.03.1990" << true;
-    QTest::newRow("no such day") << "birthday"
-                                 << "31.02.1990"
-                                 << "31.02.1990" << false;
-    QTest::newRow("partial date") << "birthday"
-                                  << "12.1"
-                                  << "12.1" << false;
+    addRowsFromFile(TEST_DATA_DIR "/scenes/trust-editor.jsonl", "SSST");
 }
 
 void tst_SceneTrust::editorTakesRealValues()
@@ -346,6 +286,7 @@ void tst_SceneTrust::calendarNeverOffersFuture()
     m_scene->eval(QStringLiteral("listViewForm.choose('%1')").arg(today.year()));
     QTRY_COMPARE(calendar->property("today").toDateTime().date(), today);
     const int pages = (today.year() - 1900) * 12 + today.month();
+    QCOMPARE(m_scene->item(QStringLiteral("calendarView"))->property("count").toInt(), pages);
     QQuickItem *current = m_scene->item(QStringLiteral("calendarPage%1").arg(pages - 1));
     const int next = current->property("firstWeekday").toInt() + today.daysInMonth();
     for (int cell = next; cell < 42; ++cell) {
@@ -362,6 +303,36 @@ void tst_SceneTrust::promptTakesKeysAtOnce()
     }
     QCOMPARE(m_scene->item(QStringLiteral("lineEditFormInput"))->property("text").toString(),
              QStringLiteral("Car"));
+}
+
+void tst_SceneTrust::detailsKeepTheirPlace_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("another contact starred") << "other";
+    QTest::newRow("search keystroke keeping it") << "search:man";
+    QTest::newRow("the shown contact starred") << "click:star";
+}
+
+// The details reload only for the shown contact, and then keep their scroll position.
+void tst_SceneTrust::detailsKeepTheirPlace()
+{
+    QFETCH(QString, change);
+    choose(QStringLiteral("903"));
+    QQuickItem *groups = m_scene->item(QStringLiteral("detailsGroups"));
+    QTRY_VERIFY(groups->property("contentHeight").toReal() > groups->height() + 100);
+    groups->setProperty("contentY", 100);
+    if (change == QLatin1String("other")) {
+        auto *model =
+                qobject_cast<ContactsModel *>(m_scene->object(QStringLiteral("contactsModel")));
+        model->toggleFavorite(model->index(0));
+    } else {
+        act(change);
+    }
+    m_scene->waitForFrame();
+    verifySelected(QStringLiteral("903"));
+    QCOMPARE(groups->property("contentY").toReal(), 100.0);
+    QCOMPARE(m_scene->item(QStringLiteral("star"))->property("favourite").toBool(),
+             change == QLatin1String("click:star"));
 }
 
 KIV_TEST_MAIN_WITH(tst_SceneTrust, QApplication)

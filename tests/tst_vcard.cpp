@@ -3,15 +3,9 @@
 #include "testsupport.h"
 
 #include <QGuiApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QProcess>
 
-// The vCard reader and writer. Reading: bytes in, each card's properties out
-// as "NAME[group:param,...]=value|value", cards joined by " // ". Writing:
-// a property out in vCard 3.0 and 2.1. A record's card (Contact::toVCard):
-// records as JSON in, cards out, and Python's vobject reading the export back.
-// The mapping of cards onto records is tst_parsers'.
+// The vCard reader and writer: bytes in, properties out as
+// "NAME[group:param,...]=value|value"; properties and records in, lines out.
 namespace {
 
 QString describe(const QList<vCard> &cards)
@@ -46,7 +40,6 @@ private slots:
     void writes();
     void writesCard_data();
     void writesCard();
-    void readsBackThroughVobject();
 };
 
 void tst_vCard::reads_data()
@@ -109,41 +102,6 @@ void tst_vCard::writesCard()
     record->photoData = "iVBORw0KGgo=";
     QCOMPARE(record->toVCard().toByteArray(vCardVersion::Version3_0),
              "BEGIN:VCARD\nVERSION:3.0\n" + card + "\nEND:VCARD");
-}
-
-// The round trip through this program's importer is tst_importexport's.
-void tst_vCard::readsBackThroughVobject()
-{
-    const auto contacts = {
-            contactFromJson(R"({"surname":"Smith, \"Jr\"; \\Esq","name":"Anna\nMaria",)"
-                            R"("middlename":"Lou;ise","comment":"First, comma; semi\n\nC:\\new",)"
-                            R"("phones":["+1 555, 0101; 2 / Work"],"emails":["a@b.c / Home"]})"),
-            contactFromJson(R"({"surname":"Іваненко","name":"Іван","middlename":"Петрович"})")};
-    QByteArray cards;
-    QJsonArray expected;
-    for (const ContactPtr &c : contacts) {
-        cards += c->toVCard().toByteArray(vCardVersion::Version3_0) + '\n';
-        expected.append(QJsonArray::fromStringList(
-                QStringList{c->surname, c->name, c->middlename, c->comment} + c->phoneList
-                + c->emailList));
-    }
-    QTemporaryDir dir;
-    const QString path = writeFile(dir.filePath(QStringLiteral("contacts.vcf")), cards);
-    // The system interpreter carries Debian's python3-vobject.
-    QProcess process;
-    process.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral(R"(
-import json, sys, vobject
-print(json.dumps([[c.n.value.family, c.n.value.given, c.n.value.additional,
-                   c.note.value if 'note' in c.contents else '']
-                  + [t.value for t in c.contents.get('tel', [])]
-                  + [e.value for e in c.contents.get('email', [])]
-                  for c in vobject.readComponents(open(sys.argv[1], encoding='utf-8').read())]))
-)"),
-                                                       path});
-    QVERIFY(process.waitForFinished(60000));
-    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
-    QCOMPARE(QJsonDocument::fromJson(process.readAllStandardOutput()).toJson(),
-             QJsonDocument(expected).toJson());
 }
 
 KIV_TEST_GUILESS_MAIN(tst_vCard)

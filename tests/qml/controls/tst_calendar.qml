@@ -88,26 +88,6 @@ Rectangle {
             compare(view().currentIndex, view().count - 1)
         }
 
-        function test_futureDaysAreGreyAndIgnoreClicks() {
-            showDate("")
-            var now = new Date()
-            compare(view().count, pageIndex(now.getFullYear(), now.getMonth()) + 1,
-                    "the current month is the last page")
-            var current = page(view().count - 1)
-            var first = (new Date(now.getFullYear(), now.getMonth(), 1).getDay() + 6) % 7
-            var days = new Date(now.getFullYear(), now.getMonth() + 1, 0).getDate()
-            if (now.getDate() === days) {
-                skip("today is the last day of the month: no future day to try")
-            }
-            var future = cell(current, first + now.getDate())
-            compare(String(future.textColor), String(styles.calendar.text.grey))
-            mouseClick(future)
-            sameDay(calendar().today, now.getFullYear(), now.getMonth(), now.getDate())
-
-            mouseClick(findChild(current, "nextMonth"))
-            compare(view().currentIndex, view().count - 1, "no page after the current month")
-        }
-
         function test_previousMonthDaySelectsAndPagesBack() {
             showDate("15.03.1990")
             // 1 March 1990 was a Thursday: cells 0 to 2 are 26 to 28 February.
