@@ -146,11 +146,6 @@ bool SqliteStatement::flag(int column) const
     }
 }
 
-bool SqliteStatement::isNull(int column) const
-{
-    return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
-}
-
 bool SqliteStatement::isText(int column) const
 {
     return sqlite3_column_type(m_statement, column) == SQLITE_TEXT;

@@ -56,7 +56,6 @@ public:
     // Values of the current row, columns counted from 0.
     qint64 int64(int column) const;
     bool flag(int column) const;
-    bool isNull(int column) const;
     // True for a column that holds text (not NULL, a number or a blob).
     bool isText(int column) const;
     // The UTF-8 bytes of a text column, valid until the next step (empty
