@@ -4,3 +4,5 @@ kiv_add_bench(export)
 kiv_add_bench(import)
 kiv_add_bench(largeimport)
 kiv_add_bench(encodings)
+# vCard export with photos; an import into a book that holds its contacts already.
+kiv_add_bench(roundtrip)

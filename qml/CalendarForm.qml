@@ -1,11 +1,31 @@
 import QtQuick 2.0
 
-// Date prompt: a calendar preset from a day.month.year text, with OK and
-// Cancel; OK hands the chosen date back.
+// Date prompt: a calendar preset from a day.month.year or day.month text,
+// with a "No year" choice, OK and Cancel; OK hands the chosen date back, and
+// whether its year is to be left out.
 OverlayForm {
     id: calendarForm
 
     property var selectFunction
+
+    // The last day and month (a day.month text) up to today, in the latest
+    // year that has it (29 February needs a leap year); null for other text.
+    function dayMonthToDate(str) {
+        var parts = /^(\d{2})\.(\d{2})$/.exec(String(str))
+        if (!parts) {
+            return null
+        }
+        var day = parseInt(parts[1], 10)
+        var month = parseInt(parts[2], 10) - 1
+        var today = new Date()
+        for (var year = today.getFullYear(); year > today.getFullYear() - 8; --year) {
+            var date = new Date(year, month, day)
+            if (date.getMonth() === month && date <= today) {
+                return date
+            }
+        }
+        return null
+    }
 
     // Reads day.month.year, or year-month-day as imports store it; anything
     // else gives null.
@@ -36,7 +56,11 @@ OverlayForm {
 
     function show(strDate, _selectFunction) {
         var date = new Date()
-        if (strDate) {
+        var dayMonth = calendarForm.dayMonthToDate(strDate)
+        noYear.on = dayMonth !== null
+        if (dayMonth) {
+            date = dayMonth
+        } else if (strDate) {
             var parsed = calendarForm.strToDate(strDate)
             // A stored date after today opens on today.
             if (calendarForm.isValidDate(parsed) && parsed <= date) {
@@ -77,9 +101,21 @@ OverlayForm {
                 left: parent.left
                 right: parent.right
                 top: parent.top
-                bottom: okButton.top
+                bottom: noYear.top
                 margins: panel.width * 0.05
             }
+        }
+
+        // A birthday whose year is not known keeps only day and month.
+        CheckBox {
+            id: noYear
+
+            objectName: "calendarNoYear"
+            anchors { left: calendar.left; bottom: okButton.top; bottomMargin: panel.height * 0.02 }
+            height: root.itemHeight * 0.8
+            text: qsTr("No year")
+            textColor: styles.foreground.textColor
+            fontSize: 12
         }
 
         Button {
@@ -94,7 +130,7 @@ OverlayForm {
             onClicked: {
                 calendarForm.close()
                 if (calendarForm.selectFunction) {
-                    calendarForm.selectFunction(calendar.today)
+                    calendarForm.selectFunction(calendar.today, noYear.on)
                 }
             }
         }

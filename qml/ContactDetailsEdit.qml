@@ -140,12 +140,13 @@ Item {
         detailsEdit.links = links.values
     }
 
-    // Day.month.year with two-digit day and month.
-    function onSelectDate(date) {
+    // Day.month.year with two-digit day and month; day.month alone for a
+    // birthday without a year.
+    function onSelectDate(date, withoutYear) {
         var day = date.getDate()
         var month = date.getMonth() + 1
-        detailsEdit.dateOfBirthText = (day < 10 ? "0" : "") + day + "."
-                + (month < 10 ? "0" : "") + month + "." + date.getFullYear()
+        var dayMonth = (day < 10 ? "0" : "") + day + "." + (month < 10 ? "0" : "") + month
+        detailsEdit.dateOfBirthText = withoutYear ? dayMonth : dayMonth + "." + date.getFullYear()
     }
 
     Connections {

@@ -14,23 +14,34 @@ OverlayForm {
     readonly property bool choosing: importExportForm.count === 0
 
     signal masterClicked(bool on)
+    // The rows read their ticks from the contacts again.
+    signal ticksReset
 
     function show(_export) {
         if (importExportForm.opacity === 1.0) {
             return
         }
-        if (!master.on) {
-            master.on = true
-        }
-        master.clicked()
+        importExportForm.tickNew()
         importExportForm.isExport = _export ? true : false
         importExportForm.completed = false
-        master.on = true
         importExportForm.count = 0
         importExportForm.current = 0
         listView.positionViewAtBeginning()
         importExportForm.showCodec()
         importExportForm.open()
+    }
+
+    // Ticks every contact on offer but those already in the address book.
+    // The master box is ticked when every row is.
+    function tickNew() {
+        importExport.tickNewContacts()
+        var contacts = importExport.contacts
+        var all = true
+        for (var i = 0; i < contacts.length; ++i) {
+            all = all && (!contacts[i] || contacts[i].importMe)
+        }
+        master.on = all
+        importExportForm.ticksReset()
     }
 
     // Gives every contact on offer the master's tick; the visible rows follow.
@@ -45,6 +56,10 @@ OverlayForm {
     }
 
     function statusText() {
+        if (importExportForm.completed && !importExportForm.isExport
+                && importExportForm.count === 0) {
+            return qsTr("Nothing new: these contacts are already in the address book.")
+        }
         if (importExportForm.completed) {
             return qsTr("Contacts successfully ")
                     + (importExportForm.isExport ? qsTr("exported.") : qsTr("imported."))
@@ -68,8 +83,8 @@ OverlayForm {
     }
 
     function changeCodec(index) {
-        master.on = true
         importExport.parseContactsFromFile(importExport.codecNames[index])
+        importExportForm.tickNew()
         importExportForm.showCodec()
     }
 
@@ -184,6 +199,7 @@ OverlayForm {
 
                 property alias checked: rowCheck.on
                 property alias contactName: rowName.text
+                property bool unreadable: false
 
                 objectName: "contactRow" + index
 
@@ -193,6 +209,19 @@ OverlayForm {
                 Accessible.role: Accessible.CheckBox
                 Accessible.name: rowName.text
                 Accessible.description: rowMark.visible ? rowMark.text : ""
+
+                // Marks under the name: a contact already in the address book,
+                // and bytes the codec could not read (U+FFFD in the contact).
+                function marks(contact) {
+                    var found = []
+                    if (importExport.isAlreadyThere(contact)) {
+                        found.push(qsTr("Already in contacts"))
+                    }
+                    if (row.unreadable) {
+                        found.push(qsTr("Some letters could not be read: try another encoding"))
+                    }
+                    return found.join(" · ")
+                }
                 Accessible.checkable: true
                 Accessible.checked: rowCheck.on
                 Accessible.onPressAction: rowCheck.on = !rowCheck.on
@@ -239,12 +268,10 @@ OverlayForm {
                     elide: Text.ElideRight
                 }
 
-                // Bytes the codec could not read show as U+FFFD in the name
-                // or elsewhere in the contact: say so under the name.
                 Text {
                     id: rowMark
 
-                    objectName: "unreadableMark"
+                    objectName: "rowMark"
                     anchors {
                         left: rowName.left
                         right: parent.right
@@ -252,9 +279,9 @@ OverlayForm {
                         bottomMargin: 2
                     }
                     height: row.height * 0.4
-                    visible: false
-                    text: qsTr("Some letters could not be read: try another encoding")
-                    color: !row.enabled ? "grey" : rowMouse.pressed ? "white" : "#c62828"
+                    visible: rowMark.text !== ""
+                    color: !row.enabled ? "grey" : rowMouse.pressed ? "white"
+                                                                    : row.unreadable ? "#c62828" : "#1565c0"
                     font.pointSize: 11
                     fontSizeMode: Text.Fit
                     minimumPointSize: 6
@@ -266,7 +293,8 @@ OverlayForm {
                 Component.onCompleted: {
                     rowCheck.on = modelData ? modelData.importMe : false
                     rowName.text = importExportForm.nameOf(modelData)
-                    rowMark.visible = importExport.hasUnreadableLetters(modelData)
+                    row.unreadable = importExport.hasUnreadableLetters(modelData)
+                    rowMark.text = row.marks(modelData)
                 }
 
                 Connections {
@@ -274,6 +302,10 @@ OverlayForm {
 
                     function onMasterClicked(on) {
                         rowCheck.on = on
+                    }
+
+                    function onTicksReset() {
+                        rowCheck.on = modelData ? modelData.importMe : false
                     }
                 }
             }

@@ -28,6 +28,8 @@ OverlayForm {
 
     function onImportFileChosen(fileName) {
         if (fileName) {
+            // The file's contacts are checked against those already here.
+            importExport.setExistingContacts(contactsModel.getAllContacts())
             importExport.parseContactsFromFile("Windows-1251", fileName)
         }
     }

@@ -216,14 +216,17 @@ Rectangle {
         id: importExport
 
         objectName: "importExport"
+        store: db
         onError: messageForm.show(text, false)
         onParsingCompleted: importExportForm.show(false)
         onImportContact: contactsModel.queueContact(contact)
+        onMergeContact: contactsModel.mergeContact(existingId, contact)
         onImportContactStarted: importExportForm.count = count
         onImportContactProgress: importExportForm.current = p
         onImportContactEnded: {
             importExportForm.completed = true
             contactsModel.addQueuedContacts()
+            contactsProxyModel.addGroupLabels(importExport.importedLabels)
             contactsProxyModel.sort()
         }
     }
@@ -340,6 +343,22 @@ Rectangle {
 
         function onShowContact(contactId) {
             contactList.showContactRemotely = contactId
+        }
+
+        // Quitting with the editor open would drop what was typed: OK saves and quits
+        // (a refused save keeps the editor open), Cancel goes back to the editor.
+        function onClosing(close) {
+            if (!bigPhotoRect.visible) {
+                return
+            }
+            close.accepted = false
+            messageForm.show(qsTr("Save the changes to this contact before quitting?"), true,
+                             function() {
+                                 headerOkCancel.finish(true)
+                                 if (!bigPhotoRect.visible) {
+                                     viewer.close()
+                                 }
+                             })
         }
     }
 }

@@ -13,11 +13,6 @@ Display *display()
 }
 } // namespace
 
-bool X11::isAvailable()
-{
-    return display() != nullptr;
-}
-
 QList<unsigned long> X11::windows()
 {
     QList<unsigned long> result;

@@ -7,7 +7,6 @@
 // window manager (Xvfb) the top-level windows are the root's children, listed
 // bottom to top. The X11 headers stay in appx11.cpp: their macros clash with Qt.
 namespace X11 {
-bool isAvailable();
 // The viewable top-level windows, bottom to top.
 QList<unsigned long> windows();
 // A property as text: a UTF-8 string, or the numbers or atom names it holds,

@@ -2,6 +2,4 @@
 kiv_add_test(parsers)
 kiv_add_test(importexport)
 kiv_add_test(hostilefiles)
-find_package(ZLIB REQUIRED)
-target_link_libraries(tst_hostilefiles PRIVATE ZLIB::ZLIB)
 set_tests_properties(tst_hostilefiles PROPERTIES TIMEOUT 600)

@@ -6,8 +6,8 @@ kiv_add_test(scenetrust GUI QML SOURCES scenedriver.cpp)
 
 # The address book file locked, full, read-only or of an older version.
 kiv_add_test(storefailures GUI QML SOURCES scenedriver.cpp)
-# Call and text message with no program for them on the system.
-kiv_add_test(phonehandlers GUI QML SOURCES scenedriver.cpp)
+# Call and text message with no program for them; birthdays without a year.
+kiv_add_test(detailsflows GUI QML SOURCES scenedriver.cpp)
 
 # Undo, the wider search, the keyboard, the first start, the window's place.
 kiv_add_test(comforts GUI QML SOURCES scenedriver.cpp)

@@ -23,9 +23,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// The real program in a temporary home, seen from outside through the X
-// server and the single-instance channel; the window's own reactions; and the
-// channel in this process against bad clients and planted locks.
+// The real program seen through the X server and its single-instance channel.
 class tst_Application : public QObject
 {
     Q_OBJECT
@@ -77,7 +75,6 @@ private:
 void tst_Application::initTestCase()
 {
     qRegisterMetaType<QProcess::ExitStatus>();
-    QVERIFY(X11::isAvailable());
 }
 
 void tst_Application::cleanup()
@@ -145,14 +142,12 @@ bool tst_Application::primaryListens() const
 QStringList tst_Application::filesInHome() const
 {
     QStringList files;
-    QDirIterator it(m_home->path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
+    for (QDirIterator it(m_home->path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext();)
         files.append(it.next());
     return files;
 }
 
-// A start while the test holds the primary's place: what it sends, how it
-// ends and what it prints; none of them writes anything into the home.
 void tst_Application::commandLine_data()
 {
     QTest::addColumn<QString>("arguments");
@@ -162,9 +157,7 @@ void tst_Application::commandLine_data()
     addRowsFromFile(TEST_DATA_DIR "/app/command-line.jsonl", "SIS");
 }
 
-// A start while the test is the primary and a silent client holds a
-// connection: what it sends, how it ends and what it prints; none of them
-// writes anything into the home.
+// A start while the test is primary and a silent client connected; nothing written.
 void tst_Application::commandLine()
 {
     QFETCH(QString, arguments);
@@ -194,12 +187,10 @@ void tst_Application::startsOnceAndRaises_data()
 {
     QTest::addColumn<QString>("tablet");
     QTest::addColumn<bool>("maximised");
-    QTest::newRow("desktop") << "0" << false;
-    QTest::newRow("tablet") << " Yes " << true;
+    addRowsFromFile(TEST_DATA_DIR "/app/starts.jsonl", "ST");
 }
 
-// The first start shows its window and creates the database; a second start
-// raises that window over another one and ends.
+// The first start shows the window and database; a second one raises it and ends.
 void tst_Application::startsOnceAndRaises()
 {
     QFETCH(QString, tablet);
@@ -251,9 +242,7 @@ void tst_Application::unopenableDatabaseFallsBackToSettings()
     QVERIFY(QDir(databasePath()).isEmpty());
 }
 
-// A message asks for the contact before the window comes forward, and brings
-// back a minimised window; an unknown one does neither. F1 asks for help and
-// still reaches the scene.
+// A message shows the contact, then raises or restores the window; F1 reaches help and scene.
 void tst_Application::windowAnswersMessagesAndKeys()
 {
     CustomQtQuick2ApplicationViewer viewer;
@@ -355,8 +344,7 @@ void tst_Application::unusableLockDirectoryStillStarts()
 void tst_Application::foreignLockIsIgnored_data()
 {
     QTest::addColumn<bool>("squatDirectory");
-    QTest::newRow("lock in the shared directory") << false;
-    QTest::newRow("per-user directory made by someone else") << true;
+    addRowsFromFile(TEST_DATA_DIR "/app/foreign-locks.jsonl", "T");
 }
 
 // Another user plants a lock that names this live process.
@@ -397,8 +385,7 @@ void tst_Application::greedyClientIsDropped_data()
 {
     QTest::addColumn<QByteArray>("opening");
     QTest::addColumn<int>("messages");
-    QTest::newRow("keeps sending after its message") << QByteArray("\0\0\0\5raise", 9) << 1;
-    QTest::newRow("announces more than the limit") << QByteArray("\0\40\0\0", 4) << 0;
+    addRowsFromFile(TEST_DATA_DIR "/app/greedy-clients.jsonl", "BI");
 }
 
 void tst_Application::greedyClientIsDropped()

@@ -3,8 +3,7 @@
 
 #include <QGuiApplication>
 
-// The record: its composed full name and its copy (the import's way of
-// making a new contact from a parsed one).
+// The record: its composed full name and its copy (how the import makes contacts).
 class tst_Contact : public QObject
 {
     Q_OBJECT
@@ -15,13 +14,10 @@ private slots:
     void copyCarriesDataUnderFreshIncreasingId();
 };
 
-// Surname, name and middle name in; the composed full name out.
 void tst_Contact::composesFullName_data()
 {
     QTest::addColumn<QString>("parts");
-    for (const char *row : {"Smith|Anna||Smith Anna", "|Anna||Anna", "|||",
-                            " Smith\t|\nAnna |  Maria|Smith Anna Maria"})
-        QTest::newRow(row) << QString(row);
+    addRowsFromFile(TEST_DATA_DIR "/model/full-names.jsonl");
 }
 
 void tst_Contact::composesFullName()
@@ -31,8 +27,7 @@ void tst_Contact::composesFullName()
     QCOMPARE(Contact::composeFullName(p[0], p[1], p[2]), p[3]);
 }
 
-// A copy has every field but a fresh id, is ticked for import and composes
-// its full name only when the source has none; ids never repeat, however fast.
+// A copy: every field, ticked, a fresh never-repeating id, a full name only if none.
 void tst_Contact::copyCarriesDataUnderFreshIncreasingId()
 {
     auto source = contactFromJson(R"({"id":"1","surname":"Smith","name":"Anna","favorite":true,)"

@@ -15,8 +15,7 @@ public:
 };
 } // namespace
 
-// Contact photos for the scenes: read fresh from the store at their own size,
-// the placeholder for anything unusable.
+// Photos for the scenes, fresh from the store at their size; else the placeholder.
 class tst_ContactsImageProvider : public QObject
 {
     Q_OBJECT

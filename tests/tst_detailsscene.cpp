@@ -16,6 +16,8 @@ private slots:
     void viewEditAndAdd();
     void renamedContactStaysShown();
     void pictureWhileBrowsingShowsAtOnce();
+    void quitWithOpenEditorAsks_data();
+    void quitWithOpenEditorAsks();
 
 private:
     QQuickItem *item(const QString &name, const QString &parent = QString()) const
@@ -46,13 +48,7 @@ private:
 
 void tst_DetailsScene::viewEditAndAdd()
 {
-    auto ann = makeContact(QStringLiteral("1"), QStringLiteral("Adams Ann"));
-    ann->organization = QStringLiteral("Acme");
-    ann->phoneList = QStringList{"+7 912 000-11-22"};
-    ann->phoneGroupList = QStringList{"Mobile"};
-    ann->emailList = QStringList{"ann@example.com"};
-    ann->emailGroupList = QStringList{"Home"};
-    SceneDriver::storeContacts({ann.get()});
+    SceneDriver::storeContactsFrom(TEST_DATA_DIR "/scenes/details-people.jsonl");
     const QString picture = SceneDriver::writePicture(QStringLiteral("blue.png"), Qt::blue);
     QVERIFY(m_scene->start());
 
@@ -168,6 +164,35 @@ void tst_DetailsScene::pictureWhileBrowsingShowsAtOnce()
     QVERIFY(m_scene->click(QStringLiteral("editButton")));
     QTRY_COMPARE(m_scene->colourAt(item(QStringLiteral("bigPhoto"))), QColor(Qt::red));
     QVERIFY(answer(QStringLiteral("cancelButton")));
+}
+
+void tst_DetailsScene::quitWithOpenEditorAsks_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("surname"); // stored after the answer
+    QTest::newRow("OK saves and quits") << "messageOkButton"
+                                        << "Adamsson";
+    QTest::newRow("Cancel keeps editing") << "messageCancelButton"
+                                          << "Adams";
+}
+
+// Closing the window with the editor open asks before anything typed is lost.
+void tst_DetailsScene::quitWithOpenEditorAsks()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, surname);
+    SceneDriver::storeContacts(QStringLiteral("Adams Ann"));
+    QVERIFY(m_scene->start());
+    QVERIFY(select(QStringLiteral("1")));
+    QVERIFY(m_scene->click(QStringLiteral("editButton")));
+    QVERIFY(m_scene->typeInto(item(QStringLiteral("surnameField")), QStringLiteral("son")));
+    QVERIFY(!m_scene->window()->close());
+    QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
+    QVERIFY(m_scene->click(button));
+    const bool closed = surname != QLatin1String("Adams");
+    QTRY_COMPARE(m_scene->window()->isVisible(), !closed);
+    QCOMPARE(item(QStringLiteral("detailsEditor"))->isVisible(), !closed);
+    QTRY_VERIFY(SceneDriver::storedTexts().value(0).contains("\"surname\":\"" + surname + '"'));
 }
 
 KIV_TEST_MAIN(tst_DetailsScene)

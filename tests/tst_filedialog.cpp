@@ -8,8 +8,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 
-// The file-dialog backend with the real modal dialogs, answered from a timer
-// while the slot waits for them: each answer is reported once.
+// The real modal file dialogs, answered from a timer: each answer reported once.
 class tst_FileDialog : public QObject
 {
     Q_OBJECT
@@ -23,10 +22,7 @@ void tst_FileDialog::reportsAnswerOnce_data()
 {
     QTest::addColumn<int>("slot");
     QTest::addColumn<bool>("accept");
-    QTest::newRow("image cancelled") << 0 << false;
-    QTest::newRow("import cancelled") << 1 << false;
-    QTest::newRow("export cancelled") << 2 << false;
-    QTest::newRow("export proposes its name in the home") << 2 << true;
+    addRowsFromFile(TEST_DATA_DIR "/app/file-dialogs.jsonl", "IT");
 }
 
 void tst_FileDialog::reportsAnswerOnce()

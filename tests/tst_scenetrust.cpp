@@ -131,16 +131,8 @@ void tst_SceneTrust::savedAndImportedKeepSelection()
     verifySelected(added);
 
     // Many imported names sort in front of the selected one.
-    QFile file(QDir::homePath() + QStringLiteral("/many.vcf"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    for (int i = 0; i < 30; ++i) {
-        file.write(QStringLiteral("BEGIN:VCARD\nVERSION:3.0\nN:Aaron%1;Al;;;\nFN:Al\nEND:VCARD\n")
-                           .arg(i)
-                           .toUtf8());
-    }
-    file.close();
     m_scene->eval(QStringLiteral("importExport.parseContactsFromFile('UTF-8', '%1')")
-                          .arg(file.fileName()));
+                          .arg(TEST_DATA_DIR "/scenes/thirty-aarons.vcf"));
     QVERIFY(m_scene->waitShown(QStringLiteral("importExportForm")));
     QVERIFY(m_scene->click(QStringLiteral("importExportOkButton")));
     QTRY_VERIFY(m_scene->item(QStringLiteral("importExportForm"))->property("completed").toBool());

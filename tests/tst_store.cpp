@@ -16,9 +16,7 @@
 
 #include <cstdio>
 
-// The contact stores, run as scripts on the SQLite store and on the
-// settings-file store (tests/data/store/operations.jsonl), and what only the
-// SQLite store does: writes before open, and crash safety.
+// Both contact stores run scripts of tests/data/store/operations.jsonl; SQLite crash safety.
 namespace {
 
 QString configDir()
@@ -49,9 +47,7 @@ QString raw(const QString &file, const QString &sql)
     return rows.join(QLatin1Char('|'));
 }
 
-// "ID Surname Name* tel:NUMBER/LABEL WxH": a record; WxH is an imported
-// photo of that size, "notimage" one that is no image, "nameless" a record
-// of blanks with only an organisation.
+// A record written as operations.jsonl's head explains ("ID Surname Name* tel:N/L WxH").
 ContactPtr parseContact(const QString &text)
 {
     QStringList words = text.split(QLatin1Char(' '));
@@ -84,10 +80,7 @@ ContactPtr parseContact(const QString &text)
     return contact;
 }
 
-// Imports into the SQLite store at `file` as the import does, until killed:
-// "import" lets the event loop run every 30 ms and prints the count inserted
-// so far; "pending" commits 5,000 records, then keeps 8,000 more in an open
-// transaction and prints 5000. Every fourth record has a photo.
+// Imports until killed, printing counts ("pending": 5,000 committed, 8,000 more open).
 int importUntilKilled(const QString &mode, const QString &file)
 {
     const bool pending = mode == QLatin1String("pending");
@@ -160,11 +153,8 @@ void tst_Store::init()
 std::unique_ptr<DataBase> tst_Store::open() const
 {
     QFETCH_GLOBAL(bool, sqlite);
-    std::unique_ptr<DataBase> store;
-    if (sqlite)
-        store = std::make_unique<SqliteDatabase>();
-    else
-        store = std::make_unique<DefaultDatabase>();
+    std::unique_ptr<DataBase> store(sqlite ? static_cast<DataBase *>(new SqliteDatabase)
+                                           : new DefaultDatabase);
     return store->open(QStringLiteral(" \t ")) ? std::move(store) : nullptr;
 }
 
@@ -347,8 +337,7 @@ void tst_Store::killedImportLeavesPrefix_data()
     QTest::newRow("killed inside a large open transaction") << "pending";
 }
 
-// A child process imports and is killed with SIGKILL: the file must be intact
-// and hold a prefix of the import, each photo written with its row.
+// A killed import leaves an intact file with a prefix, each photo with its row.
 void tst_Store::killedImportLeavesPrefix()
 {
     QFETCH_GLOBAL(bool, sqlite);

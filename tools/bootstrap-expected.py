@@ -65,9 +65,9 @@ def generated(jsonl, vcf, codec):
         comment = "\n".join(([("Title: " + c["title"])] if c["title"] else []) + ([c["note"]] if c["note"] else []))
         birthday = ""
         if c["birthday"]:
+            # The import keeps dd.MM.yyyy, and dd.MM for a birthday without a year.
             year, month, day = c["birthday"]
-            dash = "" if version4 else "-"
-            birthday = ("%04d" % year + dash if year else "--") + "%02d" % month + dash + "%02d" % day
+            birthday = "%02d.%02d" % (day, month) + (".%04d" % year if year else "")
         org = c["org"] + (";" + c["department"] if c["org"] and c["department"] else "")
         out = {"surname": surname, "name": c["given"], "middlename": middle, "organization": org,
                "dateOfBirth": birthday,

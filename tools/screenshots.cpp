@@ -360,8 +360,12 @@ public:
         s.click(QStringLiteral("calendarButton"));
         s.waitShown(QStringLiteral("calendarForm"));
         shoot(QStringLiteral("editor-calendar"));
-        s.click(QStringLiteral("calendarCancelButton"));
+        // A birthday without a year: the calendar's choice, then the field.
+        s.click(QStringLiteral("calendarNoYear"));
+        shoot(QStringLiteral("editor-calendar-no-year"));
+        s.click(QStringLiteral("calendarOkButton"));
         s.waitHidden(QStringLiteral("calendarForm"));
+        shoot(QStringLiteral("editor-birthday-without-year"));
         s.click(QStringLiteral("cancelButton"), s.item(QStringLiteral("headerOkCancel")));
 
         s.click(QStringLiteral("addButton"));
@@ -385,8 +389,8 @@ public:
         QMetaObject::invokeMethod(backend, "parseContactsFromFile", Q_ARG(QString, "UTF-8"),
                                   Q_ARG(QString, QString()));
         shoot(QStringLiteral("importexport-unreadable"));
-        QMetaObject::invokeMethod(backend, "parseContactsFromFile",
-                                  Q_ARG(QString, "Windows-1251"), Q_ARG(QString, QString()));
+        QMetaObject::invokeMethod(backend, "parseContactsFromFile", Q_ARG(QString, "Windows-1251"),
+                                  Q_ARG(QString, QString()));
 
         // The run is over in a blink; show its middle as the backend reports it.
         QQuickItem *form = s.item(QStringLiteral("importExportForm"));
@@ -402,6 +406,15 @@ public:
         }
         shoot(QStringLiteral("importexport-done"));
         s.click(QStringLiteral("importExportOkButton"));
+        s.waitHidden(QStringLiteral("importExportForm"));
+
+        // The same file again: its contacts are in the address book now.
+        s.eval(QStringLiteral("importExport.setExistingContacts(contactsModel.getAllContacts()),"
+                              "importExport.parseContactsFromFile('Windows-1251', '%1')")
+                       .arg(file));
+        s.waitShown(QStringLiteral("importExportForm"));
+        shoot(QStringLiteral("importexport-already-there"));
+        s.click(QStringLiteral("importExportCancelButton"));
         s.waitHidden(QStringLiteral("importExportForm"));
     }
 

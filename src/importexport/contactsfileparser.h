@@ -9,6 +9,9 @@
 #include <QStringList>
 #include <QVariantList>
 
+class Contact;
+class vCard;
+
 // Rows of CSV text, each a list of field texts with the quotes removed; row 0
 // is the header row. A parse keeps only the header row of its file here (the
 // other rows become contacts as they are read); appendCsvField builds rows.
@@ -45,6 +48,9 @@ public:
                                        bool detectCodec, QString *reason,
                                        int chunkBytes = VCardChunkBytes);
     static QVariantList parseSqlite(const QString &fileName);
+    // The new record that one card gives, as parseVCard maps every card (the
+    // caller owns it); Contact::toVCard is the way back.
+    static Contact *contactFromVCard(const vCard &card);
     static void appendCsvField(QString &field, QChar terminator);
 
     // Error text of the last parse: a file that is not a contact file, one

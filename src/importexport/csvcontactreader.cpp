@@ -1,6 +1,8 @@
 #include "importexport/csvcontactreader.h"
 
+#include "importexport/googlecsv.h"
 #include "importexport/importedname.h"
+#include "record/birthday.h"
 #include "record/contact.h"
 
 #include <QCoreApplication>
@@ -150,7 +152,7 @@ const Entry table[] = {
          QT_TRANSLATE_NOOP("QObject", "Occupation: ")},
         {Match::Exact, "Subject", Action::CommentLine, QT_TRANSLATE_NOOP("QObject", "Subject: ")},
         {Match::Exact, "Group Membership", Action::Starred, nullptr},
-        {Match::Pattern, "E-mail \\d* - Type", Action::Ignore, nullptr},
+        {Match::Pattern, "E-mail \\d* - Type", Action::EmailTypeLabel, nullptr},
         {Match::Pattern, "E-mail \\d* - Value", Action::SplitEmails,
          QT_TRANSLATE_NOOP("QObject", "Home")},
         {Match::Pattern, "Phone \\d* - Type", Action::PhoneTypeLabel, nullptr},
@@ -183,7 +185,7 @@ const Entry table[] = {
         // Google Contacts, current layout.
         {Match::Pattern, "Phone \\d* - Label", Action::PrefixedPhoneTypeLabel, nullptr},
         {Match::Pattern, "Address \\d* - Label", Action::PrefixedAddressTypeLabel, nullptr},
-        {Match::Pattern, "E-mail \\d* - Label", Action::Ignore, nullptr},
+        {Match::Pattern, "E-mail \\d* - Label", Action::EmailTypeLabel, nullptr},
         {Match::Exact, "Organization Name", Action::SetOrganization, nullptr},
         {Match::Exact, "Organization Title", Action::CommentLine,
          QT_TRANSLATE_NOOP("QObject", "Organization Title: ")},
@@ -346,7 +348,9 @@ QString typeLabel(const QString &value)
     if (value == star) {
         return trQ("Mobile");
     }
-    return value;
+    // Google's other words (Main, Home Fax, ...) name this program's labels;
+    // any other text is a label of its own.
+    return GoogleCsv::labelOfType(value);
 }
 
 bool hasData(const Contact *c)
@@ -578,6 +582,8 @@ private:
     // address without a type column is never labelled like the phone before it.
     QString m_phoneLabel;
     QString m_addressLabel;
+    // The label of the next e-mail group; empty gives the column's own.
+    QString m_emailLabel;
     QString m_displayName;
     QString m_birthDay;
     QString m_birthMonth;
@@ -631,9 +637,16 @@ bool RowReader::applyList(const CsvContactReader::Rule &rule, const QString &val
         return true;
     case Action::SplitEmails:
         for (const QString &part : splitValues(value)) {
-            addEmail(part, rule.text);
+            addEmail(part, m_emailLabel.isEmpty() ? rule.text : m_emailLabel);
         }
+        // A type column labels the addresses of its own group only.
+        m_emailLabel.clear();
         return true;
+    case Action::EmailTypeLabel: {
+        const QString type = unprefixed(value.trimmed()).trimmed();
+        m_emailLabel = type == QLatin1String("*") ? QString() : typeLabel(type);
+        return true;
+    }
     case Action::Phone:
         addPhone(value, rule.text);
         return true;
@@ -710,8 +723,11 @@ bool RowReader::applyOther(const CsvContactReader::Rule &rule, const QString &va
         m_contact->comment.append(value + QLatin1Char('\n'));
         return true;
     case Action::SetBirthday:
+        // Google writes yyyy-MM-dd, and --MM-DD for a birthday without a
+        // year: they are kept in the editor's forms.
         if (!isEmptyDatePlaceholder(value)) {
-            m_contact->dateOfBirth = value;
+            const QString date = Birthday::fromIso(value);
+            m_contact->dateOfBirth = date.isEmpty() ? value : date;
         }
         return true;
     case Action::BirthDay:

@@ -57,6 +57,7 @@ public:
         PhoneTypeLabel,
         AddressTypeLabel,
         PrefixedPhoneTypeLabel, // "* Mobile" in Google's current layout
+        EmailTypeLabel,         // the label of the next e-mail address, "* " marks the primary one
         PrefixedAddressTypeLabel,
         DisplayName,
     };

@@ -7,6 +7,7 @@
 #include "storage/sqlitedatabase.h"
 #include "storage/sqlitestatement.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QUrl>
@@ -67,6 +68,42 @@ qint64 textSize(const Contact *contact)
     return size * qint64(sizeof(QChar));
 }
 
+// The photos of the contacts read, by id, into their photoData (Base64 text
+// as the stores keep it); a file of an older version without the column has
+// none. held counts their bytes against the import's bound.
+DatabaseImport::Result readPhotos(const QSqlDatabase &db, const QList<Contact *> &contacts,
+                                  qint64 *held)
+{
+    QHash<QString, Contact *> byId;
+    byId.reserve(contacts.size());
+    for (Contact *contact : contacts) {
+        byId.insert(contact->id, contact);
+    }
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(QStringLiteral("select id, photoData from contact where photoData is not "
+                                      "null and length(photoData) > 0 limit :rows"))) {
+        return DatabaseImport::Read;
+    }
+    query.bindValue(QStringLiteral(":rows"), DatabaseImport::MaxRows);
+    if (!query.exec()) {
+        return DatabaseImport::Read;
+    }
+    EventLoopTurns turns(QEventLoop::ExcludeUserInputEvents);
+    while (query.next()) {
+        Contact *contact = byId.value(QString::number(query.value(0).toLongLong()));
+        if (contact && contact->photoData.isEmpty()) {
+            contact->photoData = query.value(1).toByteArray();
+            *held += contact->photoData.size();
+            if (*held > ImportLimits::MaxFileBytes) {
+                return DatabaseImport::TooLarge;
+            }
+        }
+        turns.maybeTurn();
+    }
+    return query.lastError().isValid() ? DatabaseImport::NoContacts : DatabaseImport::Read;
+}
+
 DatabaseImport::Result readRows(const QSqlDatabase &db, QList<Contact *> *contacts)
 {
     if (!hasContactTable(db)) {
@@ -82,6 +119,9 @@ DatabaseImport::Result readRows(const QSqlDatabase &db, QList<Contact *> *contac
     qint64 held = 0;
     while (query.next()) {
         if (Contact *contact = reader.read(query)) {
+            // The file's ids are this program's ids: an import of its own
+            // export knows its contacts again by them.
+            contact->uid = contact->id;
             contacts->append(contact);
             held += textSize(contact);
             if (held > ImportLimits::MaxFileBytes) {
@@ -92,7 +132,11 @@ DatabaseImport::Result readRows(const QSqlDatabase &db, QList<Contact *> *contac
     }
     // A row that SQLite could not read (a damaged file, a field over the
     // limit) ends the loop like the last row; nothing of such a file is taken.
-    return query.error().isValid() ? DatabaseImport::NoContacts : DatabaseImport::Read;
+    if (query.error().isValid()) {
+        return DatabaseImport::NoContacts;
+    }
+    query.finalize();
+    return readPhotos(db, *contacts, &held);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "importexport/googlecsv.h"
 
+#include "record/birthday.h"
 #include "record/contact.h"
 
 #include <QCoreApplication>
@@ -50,6 +51,32 @@ const char *const organizationColumns[] = {
         "Organization 1 - Department", "Organization 1 - Symbol",
         "Organization 1 - Location",   "Organization 1 - Job Description",
 };
+
+// This program's labels and Google's type words for them.
+const std::pair<const char *, const char *> knownLabels[] = {
+        {QT_TRANSLATE_NOOP("QObject", "Mobile"), "Mobile"},
+        {QT_TRANSLATE_NOOP("QObject", "Home"), "Home"},
+        {QT_TRANSLATE_NOOP("QObject", "Work"), "Work"},
+        {QT_TRANSLATE_NOOP("QObject", "Main"), "Main"},
+        {QT_TRANSLATE_NOOP("QObject", "Home fax"), "Home Fax"},
+        {QT_TRANSLATE_NOOP("QObject", "Work fax"), "Work Fax"},
+        {QT_TRANSLATE_NOOP("QObject", "Pager"), "Pager"},
+        {QT_TRANSLATE_NOOP("QObject", "Other"), "Other"},
+};
+
+// The Birthday column: a birthday without a year as Google writes it
+// (--MM-DD), any other as it is stored.
+QString birthdayColumn(const QString &dateOfBirth)
+{
+    int day = 0;
+    int month = 0;
+    if (Birthday::isWithoutYear(dateOfBirth, &day, &month)) {
+        return QStringLiteral("--%1-%2")
+                .arg(month, 2, 10, QLatin1Char('0'))
+                .arg(day, 2, 10, QLatin1Char('0'));
+    }
+    return dateOfBirth;
+}
 
 // Appends count empty fields, each followed by a comma.
 void appendEmpty(QString &line, int count)
@@ -126,21 +153,31 @@ QString quoted(const QString &value)
 
 QString typeOfLabel(const QString &label)
 {
-    if (label.contains(QCoreApplication::translate("Contact", "Home"), Qt::CaseInsensitive)) {
-        return QStringLiteral("Home");
+    for (const auto &known : knownLabels) {
+        if (label == QCoreApplication::translate("QObject", known.first)) {
+            return QLatin1String(known.second);
+        }
     }
-    if (label.contains(QCoreApplication::translate("Contact", "Work"), Qt::CaseInsensitive)) {
-        return QStringLiteral("Work");
+    return label;
+}
+
+QString labelOfType(const QString &type)
+{
+    for (const auto &known : knownLabels) {
+        if (type == QLatin1String(known.second)) {
+            return QCoreApplication::translate("QObject", known.first);
+        }
     }
-    return QStringLiteral("Mobile");
+    return type;
 }
 
 } // namespace GoogleCsv
 
 // One line of the Google CSV export, padded to the given group counts (each
 // at least the contact's own list size) so that it has as many fields as the
-// header. A phone without a label is written as "Mobile", an address without
-// one as "Home".
+// header. The type columns carry the labels (typeOfLabel); a phone without a
+// label is written as "Mobile", an e-mail address without one as "*" and an
+// address without one as "Home".
 QString Contact::toGoogleCsvLine(int emails, int phones, int addresses, int links) const
 {
     using GoogleCsv::appendEmpty;
@@ -152,15 +189,16 @@ QString Contact::toGoogleCsvLine(int emails, int phones, int addresses, int link
     appendValue(line, middlename);
     appendValue(line, surname);
     appendEmpty(line, 10);
-    appendValue(line, dateOfBirth);
+    appendValue(line, GoogleCsv::birthdayColumn(dateOfBirth));
     appendEmpty(line, 10);
     appendValue(line, comment);
     appendValue(line, isFavorite ? QStringLiteral("* My Contacts ::: * Starred")
                                  : QStringLiteral("* My Contacts"));
 
-    for (const QString &email : emailList) {
-        appendValue(line, QStringLiteral("*"));
-        appendValue(line, email);
+    for (int i = 0; i < emailList.size(); ++i) {
+        const QString label = emailGroupList.value(i);
+        appendValue(line, label.isEmpty() ? QStringLiteral("*") : GoogleCsv::typeOfLabel(label));
+        appendValue(line, emailList.at(i));
     }
     appendEmpty(line, 2 * (qMax(emails, emailList.size()) - emailList.size()));
 

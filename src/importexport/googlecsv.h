@@ -23,8 +23,12 @@ Counts countsOf(const QList<Contact *> &contacts);
 QString header(const Counts &counts);
 // A value as an RFC 4180 field: enclosed in double quotes, inner quotes doubled.
 QString quoted(const QString &value);
-// The CSV type of a phone or address label: "Home" or "Work" when the label
-// contains that word (ignoring case), otherwise "Mobile".
+// The type column text of a phone, e-mail or address label, as Google writes
+// it: this program's own labels (Mobile, Home, Work, Main, Home fax, Work
+// fax, Pager, Other) as Google's words for them, any other label as it is.
 QString typeOfLabel(const QString &label);
+// The label of a type column text: Google's words for the labels above as
+// those labels, any other text as it is.
+QString labelOfType(const QString &type);
 
 } // namespace GoogleCsv

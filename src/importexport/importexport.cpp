@@ -7,6 +7,8 @@
 #include "importexport/textdecoding.h"
 #include "importexport/vcard.h"
 #include "record/contact.h"
+#include "record/contactmerge.h"
+#include "storage/database.h"
 #include "storage/sqlitedatabase.h"
 
 #include <QCoreApplication>
@@ -103,6 +105,114 @@ QString ImportExport::codec() const
     return m_codec;
 }
 
+DataBase *ImportExport::store() const
+{
+    return m_store;
+}
+
+void ImportExport::setStore(DataBase *store)
+{
+    if (m_store == store) {
+        return;
+    }
+    m_store = store;
+    emit storeChanged();
+}
+
+QStringList ImportExport::importedLabels() const
+{
+    return m_importedLabels;
+}
+
+void ImportExport::setExistingContacts(const QVariantList &contacts)
+{
+    m_existingContacts.clear();
+    m_existingContacts.reserve(contacts.size());
+    for (const QVariant &value : contacts) {
+        if (auto *contact = value.value<Contact *>()) {
+            m_existingContacts.append(contact);
+        }
+    }
+}
+
+bool ImportExport::isAlreadyThere(QObject *contact) const
+{
+    const auto found = m_alreadyThere.constFind(qobject_cast<const Contact *>(contact));
+    return found != m_alreadyThere.constEnd() && found.value();
+}
+
+void ImportExport::tickNewContacts()
+{
+    for (const QVariant &value : qAsConst(m_contacts)) {
+        if (auto *contact = value.value<Contact *>()) {
+            contact->importMe = !isAlreadyThere(contact);
+        }
+    }
+}
+
+// The index lives for the look-ups of one parse only; the matches are
+// remembered, and each such contact starts unticked.
+void ImportExport::findExistingContacts()
+{
+    m_alreadyThere.clear();
+    QList<Contact *> existing;
+    existing.reserve(m_existingContacts.size());
+    for (const QPointer<Contact> &contact : qAsConst(m_existingContacts)) {
+        if (contact) {
+            existing.append(contact);
+        }
+    }
+    if (existing.isEmpty()) {
+        return;
+    }
+    m_existing.setContacts(existing);
+    for (Contact *parsed : qAsConst(m_parsed)) {
+        if (Contact *found = m_existing.find(*parsed)) {
+            m_alreadyThere.insert(parsed, found);
+            parsed->importMe = false;
+        }
+    }
+    m_existing.clear();
+}
+
+bool ImportExport::bringsNothingNew(const Contact *parsed) const
+{
+    const Contact *existing = m_alreadyThere.value(parsed);
+    if (!existing || ContactMerge::bringsNew(*existing, *parsed)) {
+        return false;
+    }
+    return parsed->photoData.isEmpty() || !m_store || !m_store->loadPhoto(existing->id).isEmpty();
+}
+
+void ImportExport::collectLabels(const QList<Contact *> &contacts)
+{
+    QStringList labels;
+    QSet<QString> seen;
+    for (const Contact *contact : contacts) {
+        for (const QStringList *list :
+             {&contact->phoneGroupList, &contact->emailGroupList, &contact->addressGroupList}) {
+            for (const QString &label : *list) {
+                if (!label.trimmed().isEmpty() && !seen.contains(label)) {
+                    seen.insert(label);
+                    labels.append(label);
+                }
+            }
+        }
+    }
+    if (m_importedLabels != labels) {
+        m_importedLabels = labels;
+        emit importedLabelsChanged();
+    }
+}
+
+QByteArray ImportExport::photoOf(const Contact *contact) const
+{
+    if (!contact->photoData.isEmpty()) {
+        return QByteArray::fromBase64(contact->photoData);
+    }
+    return m_store ? m_store->loadPhoto(contact->id) : QByteArray();
+}
+
 bool ImportExport::hasUnreadableLetters(QObject *object) const
 {
     const Contact *contact = qobject_cast<const Contact *>(object);
@@ -152,6 +262,7 @@ void ImportExport::parseContactsFromFile(const QString &codec, const QString &fi
             m_parsed.append(contact);
         }
     }
+    findExistingContacts();
     m_contacts = parsed;
     emit contactsChanged();
 
@@ -169,15 +280,29 @@ bool ImportExport::importParsedContacts()
     const QList<Contact *> ticked = tickedContacts();
     bool imported = false;
     if (!ticked.isEmpty()) {
+        QList<Contact *> running;
+        running.reserve(ticked.size());
+        for (Contact *contact : ticked) {
+            if (!bringsNothingNew(contact)) {
+                running.append(contact);
+            }
+        }
+        collectLabels(running);
         QList<QByteArray> photos;
-        photos.reserve(ticked.size());
-        for (const Contact *contact : ticked) {
+        photos.reserve(running.size());
+        for (const Contact *contact : qAsConst(running)) {
             photos.append(contact->photoData);
         }
         PhotoPreparation preparation(photos);
-        runWithProgress(ticked.size(), [&](int i) {
-            ticked.at(i)->photoData = preparation.take(i, m_turns);
-            emit importContact(ticked.at(i));
+        runWithProgress(running.size(), [&](int i) {
+            Contact *contact = running.at(i);
+            contact->photoData = preparation.take(i, m_turns);
+            const QPointer<Contact> existing = m_alreadyThere.value(contact);
+            if (existing) {
+                emit mergeContact(existing->id, contact);
+            } else {
+                emit importContact(contact);
+            }
             return true;
         });
         emit importContactEnded();
@@ -194,6 +319,8 @@ void ImportExport::exportContacts()
     if (ticked.isEmpty()) {
         return;
     }
+    // The end of an export is no import's: it brings no labels.
+    collectLabels(QList<Contact *>());
     // Replacing the address book in use would throw away every contact and
     // every later change of this run.
     if (sameFile(m_exportFile, SqliteDatabase::defaultPath())) {
@@ -251,6 +378,7 @@ QList<Contact *> ImportExport::tickedContacts() const
 
 void ImportExport::releaseParsedContacts()
 {
+    m_alreadyThere.clear();
     for (Contact *contact : qAsConst(m_parsed)) {
         contact->deleteLater();
     }
@@ -343,11 +471,13 @@ bool ImportExport::exportGoogleCsv(const QList<Contact *> &contacts)
 }
 
 // vCard 3.0, one card per contact each followed by a line feed, UTF-8
-// whatever the locale.
+// whatever the locale; each photo is read from the store as its card is
+// written.
 bool ImportExport::exportVCard(const QList<Contact *> &contacts)
 {
     return writeTextExport(QByteArray(), contacts.size(), [&](int i) {
-        return contacts.at(i)->toVCard().toByteArray(vCardVersion::Version3_0) + '\n';
+        const Contact *contact = contacts.at(i);
+        return contact->toVCard(photoOf(contact)).toByteArray(vCardVersion::Version3_0) + '\n';
     });
 }
 
@@ -385,10 +515,13 @@ bool ImportExport::exportSqlite(const QList<Contact *> &contacts)
         ids.insert(contact->id.toLongLong());
     }
     bool ok = runLoopWithProgress(contacts.size(), [&](const std::function<void(int)> &done) {
-        return store->insertContacts(contacts, [&done](int i) {
-            done(i);
-            return true;
-        });
+        return store->insertContacts(
+                contacts,
+                [&done](int i) {
+                    done(i);
+                    return true;
+                },
+                [this](const Contact *contact) { return photoOf(contact).toBase64(); });
     });
     ok = ok && store->contactCount() == ids.size();
     delete store;

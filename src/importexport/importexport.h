@@ -1,9 +1,12 @@
 #pragma once
 
 #include "importexport/eventloopturns.h"
+#include "importexport/existingcontacts.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -11,12 +14,19 @@
 #include <functional>
 
 class Contact;
+class DataBase;
 
 // The scenes' way to import contacts from a file and to export contacts to a
 // file. Import: a file is parsed into new contacts that the user ticks, then
 // each ticked contact is handed to the scene through importContact. Export:
 // the ticked contacts of a list are written as Google CSV, vCard 3.0 or a
 // database file. Both report progress through the same signals.
+//
+// An import knows the contacts that are already in the address book
+// (setExistingContacts): such rows start unticked, and a ticked one is
+// merged into its contact (mergeContact) instead of being added again; one
+// that brings nothing new is left out. The store gives the photos that the
+// exports write and that a merge needs to know of.
 class ImportExport : public QObject
 {
     Q_OBJECT
@@ -27,6 +37,11 @@ class ImportExport : public QObject
     Q_PROPERTY(QStringList codecLabels READ codecLabels CONSTANT)
     // The offered codec the last import file's text was read in.
     Q_PROPERTY(QString codec READ codec NOTIFY codecChanged)
+    // The address book's store: exports write its photos.
+    Q_PROPERTY(DataBase *store READ store WRITE setStore NOTIFY storeChanged)
+    // The distinct labels of the contacts of the last import, for the
+    // editor's label list.
+    Q_PROPERTY(QStringList importedLabels READ importedLabels NOTIFY importedLabelsChanged)
 
 public:
     enum ExportMethod {
@@ -44,6 +59,9 @@ public:
     QStringList codecNames() const;
     QStringList codecLabels() const;
     QString codec() const;
+    DataBase *store() const;
+    void setStore(DataBase *store);
+    QStringList importedLabels() const;
 
     // A call with a file starts a new import: the codec is the form's
     // default, and text that is neither marked nor UTF-8 is read in the
@@ -58,19 +76,40 @@ public:
     // True when a text of the contact holds U+FFFD: bytes of the file that
     // the codec could not read.
     Q_INVOKABLE bool hasUnreadableLetters(QObject *contact) const;
+    // The contacts of the address book (Contact*) that the next parses are
+    // checked against.
+    Q_INVOKABLE void setExistingContacts(const QVariantList &contacts);
+    // True when the parsed contact is already in the address book.
+    Q_INVOKABLE bool isAlreadyThere(QObject *contact) const;
+    // Ticks every contact on offer but those already in the address book.
+    Q_INVOKABLE void tickNewContacts();
 
 signals:
     void parsingCompleted();
     void importContact(Contact *contact);
+    // A ticked contact that is already in the address book, as the contact
+    // with existingId, and brings something new to it.
+    void mergeContact(const QString &existingId, Contact *contact);
     void importContactStarted(int count);
     void importContactProgress(int p);
     void importContactEnded();
     void error(const QString &text);
     void contactsChanged();
     void codecChanged();
+    void storeChanged();
+    void importedLabelsChanged();
 
 private:
     QList<Contact *> tickedContacts() const;
+    // Finds which parsed contacts are already in the address book.
+    void findExistingContacts();
+    // True for a parsed contact already in the address book that adds
+    // nothing to its contact there, photo included.
+    bool bringsNothingNew(const Contact *parsed) const;
+    void collectLabels(const QList<Contact *> &contacts);
+    // The image bytes an export writes for the contact: its own photoData,
+    // else the store's photo.
+    QByteArray photoOf(const Contact *contact) const;
     // Releases, by deferred deletion, the parsed contacts still owned.
     void releaseParsedContacts();
     // The progress frame of an import or export: started(n), then for each
@@ -93,6 +132,12 @@ private:
 
     QVariantList m_contacts;
     QList<Contact *> m_parsed;
+    QList<QPointer<Contact>> m_existingContacts;
+    ExistingContacts m_existing;
+    // Parsed contacts already in the address book: the contact each one is.
+    QHash<const Contact *, QPointer<Contact>> m_alreadyThere;
+    QPointer<DataBase> m_store;
+    QStringList m_importedLabels;
     QString m_importFile;
     QString m_codec;
     QString m_exportFile;

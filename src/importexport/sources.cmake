@@ -17,6 +17,8 @@ list(APPEND KIV_SOURCES
     src/importexport/googlecsv.cpp
     src/importexport/importedname.h
     src/importexport/importedname.cpp
+    src/importexport/existingcontacts.h
+    src/importexport/existingcontacts.cpp
     src/importexport/importexport.h
     src/importexport/importexport.cpp
     src/importexport/textdecoding.h

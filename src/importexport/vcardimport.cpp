@@ -3,11 +3,13 @@
 #include "importexport/importedname.h"
 #include "importexport/textdecoding.h"
 #include "importexport/vcard.h"
+#include "record/birthday.h"
 #include "record/contact.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
+#include <QHash>
 #include <QSet>
 #include <QVector>
 
@@ -22,6 +24,11 @@ struct Texts
     QString home = QCoreApplication::translate("QObject", "Home");
     QString work = QCoreApplication::translate("QObject", "Work");
     QString mobile = QCoreApplication::translate("QObject", "Mobile");
+    QString main = QCoreApplication::translate("QObject", "Main");
+    QString homeFax = QCoreApplication::translate("QObject", "Home fax");
+    QString workFax = QCoreApplication::translate("QObject", "Work fax");
+    QString pager = QCoreApplication::translate("QObject", "Pager");
+    QString other = QCoreApplication::translate("QObject", "Other");
     QString occupation = QCoreApplication::translate("QObject", "Occupation: ");
     QString title = QCoreApplication::translate("QObject", "Title: ");
 };
@@ -209,14 +216,68 @@ QByteArray photoFrom(const vCardProperty &property)
     return base64;
 }
 
+// The label an X-ABLabel gives (Google and Apple name custom labels so):
+// Apple's names of its own labels, such as _$!<Mobile>!$_, become this
+// program's labels; any other name in such brackets, and any other text, is
+// the label as it stands. Empty for a blank text.
+QString abLabel(const QString &text, const Texts &texts)
+{
+    const QString label = text.trimmed();
+    if (!label.startsWith(QLatin1String("_$!<")) || !label.endsWith(QLatin1String(">!$_"))) {
+        return label;
+    }
+    const QString name = label.mid(4, label.size() - 8).trimmed();
+    const std::pair<const char *, const QString *> known[] = {
+            {"Mobile", &texts.mobile},   {"iPhone", &texts.mobile}, {"Home", &texts.home},
+            {"Work", &texts.work},       {"Main", &texts.main},     {"HomeFAX", &texts.homeFax},
+            {"WorkFAX", &texts.workFax}, {"Pager", &texts.pager},   {"Other", &texts.other}};
+    for (const auto &entry : known) {
+        if (name.compare(QLatin1String(entry.first), Qt::CaseInsensitive) == 0) {
+            return *entry.second;
+        }
+    }
+    return name;
+}
+
+// The X-ABLabel of each group of the card (by the group's name in lower
+// case); it may stand before or after the entry it labels.
+QHash<QString, QString> groupLabels(const vCardPropertyList &properties, const Texts &texts)
+{
+    QHash<QString, QString> labels;
+    for (const vCardProperty &property : properties) {
+        if (!property.group().isEmpty() && property.name() == QLatin1String("X-ABLABEL")) {
+            const QString group = property.group().toLower();
+            const QString label = abLabel(property.value(), texts);
+            if (!label.isEmpty() && !labels.contains(group)) {
+                labels.insert(group, label);
+            }
+        }
+    }
+    return labels;
+}
+
+// The year that X-APPLE-OMIT-YEAR names, 0 when there is none.
+int omittedYear(const vCardParameterList &params)
+{
+    static const QString name = QStringLiteral("X-APPLE-OMIT-YEAR=");
+    for (const vCardParameter &param : params) {
+        if (param.group() == vCardParameter::Undefined
+            && param.value().startsWith(name, Qt::CaseInsensitive)) {
+            return param.value().mid(name.size()).toInt();
+        }
+    }
+    return 0;
+}
+
 // One card on its way to a new record: its properties are applied in their
 // order, then what needs the whole card is settled.
 class CardMapper
 {
 public:
-    CardMapper(Contact *contact, const Texts &texts)
+    CardMapper(Contact *contact, const Texts &texts, const QHash<QString, QString> &labels)
         : m_contact(contact),
-          m_texts(texts)
+          m_texts(texts),
+          m_labels(labels)
     {
     }
 
@@ -235,9 +296,12 @@ private:
     void addLabel(const vCardProperty &property);
     void addLink(const QString &link);
     void addLabelledAddresses();
+    // The X-ABLabel of the property's group, else the label its types give.
+    QString labelOf(const vCardProperty &property, const QString &byType) const;
 
     Contact *m_contact;
     const Texts &m_texts;
+    const QHash<QString, QString> &m_labels;
     QString m_formattedName;
     // Addresses in card order; a LABEL is kept unless it repeats an ADR.
     struct Address
@@ -257,6 +321,8 @@ void CardMapper::apply(const vCardProperty &property)
         setNames(property.values());
     } else if (name == QLatin1String("FN")) {
         m_formattedName = property.value().trimmed();
+    } else if (name == QLatin1String("UID")) {
+        m_contact->uid = property.value().trimmed();
     } else if (name == QLatin1String("NICKNAME")) {
         appendNickname(property.value().trimmed());
     } else if (name == QLatin1String("ORG")) {
@@ -328,51 +394,17 @@ void CardMapper::setOrganization(QStringList parts)
     m_contact->organization = parts.join(QLatin1Char(';'));
 }
 
-// The date of yyyy-MM-dd or yyyyMMdd text, else an invalid date. The exact
-// forms are read digit by digit: Qt's date parser is slow, and every card of
-// a large file may carry a birthday.
-QDate fullDate(const QString &text)
-{
-    const auto number = [&text](int from, int count) {
-        int value = 0;
-        for (int i = from; i < from + count; ++i) {
-            const QChar c = text.at(i);
-            if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
-                return -1;
-            }
-            value = value * 10 + (c.unicode() - '0');
-        }
-        return value;
-    };
-    const bool dashed =
-            text.size() == 10 && text.at(4) == QLatin1Char('-') && text.at(7) == QLatin1Char('-');
-    if (dashed || text.size() == 8) {
-        const int monthAt = dashed ? 5 : 4;
-        const int dayAt = dashed ? 8 : 6;
-        const int year = number(0, 4);
-        const int month = number(monthAt, 2);
-        const int day = number(dayAt, 2);
-        if (year >= 0 && month >= 0 && day >= 0 && QDate::isValid(year, month, day)) {
-            return QDate(year, month, day);
-        }
-    }
-    QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-    if (!date.isValid()) {
-        date = QDate::fromString(text, QStringLiteral("yyyyMMdd"));
-    }
-    return date;
-}
-
 // A full date (yyyy-MM-dd or yyyyMMdd, with or without a time) is kept in the
-// editor's dd.MM.yyyy, so that it reads and exports like a typed birthday; any
-// other text is kept as it is. A text alternative (VALUE=text) does not
-// replace a date.
+// editor's dd.MM.yyyy, so that it reads and exports like a typed birthday; a
+// date without a year (--MMDD, --MM-DD, or the year that Apple's
+// X-APPLE-OMIT-YEAR names, 1604 even without it) as dd.MM; any other text is
+// kept as it is. A text alternative (VALUE=text) does not replace a date.
 void CardMapper::setBirthday(const vCardProperty &property)
 {
     QString value = property.value().trimmed();
-    const QDate date = fullDate(value.section(QLatin1Char('T'), 0, 0));
-    if (date.isValid()) {
-        value = date.toString(QStringLiteral("dd.MM.yyyy"));
+    const QString stored = Birthday::fromIso(value, omittedYear(property.params()));
+    if (!stored.isEmpty()) {
+        value = stored;
     }
     if (!value.isEmpty()
         && (m_contact->dateOfBirth.isEmpty()
@@ -399,7 +431,7 @@ void CardMapper::addPhone(const vCardProperty &property)
     }
     if (!number.isEmpty()) {
         m_contact->phoneList.append(number);
-        m_contact->phoneGroupList.append(phoneLabel(property.params(), m_texts));
+        m_contact->phoneGroupList.append(labelOf(property, phoneLabel(property.params(), m_texts)));
     }
 }
 
@@ -408,7 +440,7 @@ void CardMapper::addEmail(const vCardProperty &property)
     const QString address = property.value().trimmed();
     if (!address.isEmpty()) {
         m_contact->emailList.append(address);
-        m_contact->emailGroupList.append(emailLabel(property.params(), m_texts));
+        m_contact->emailGroupList.append(labelOf(property, emailLabel(property.params(), m_texts)));
     }
 }
 
@@ -416,7 +448,8 @@ void CardMapper::addAddress(const vCardProperty &property)
 {
     const QString address = joinedAddress(property.values());
     if (!address.isEmpty()) {
-        m_addresses.append({address, addressLabel(property.params(), m_texts), false});
+        m_addresses.append(
+                {address, labelOf(property, addressLabel(property.params(), m_texts)), false});
     }
 }
 
@@ -424,8 +457,17 @@ void CardMapper::addLabel(const vCardProperty &property)
 {
     const QString address = property.value().trimmed();
     if (!address.isEmpty()) {
-        m_addresses.append({address, addressLabel(property.params(), m_texts), true});
+        m_addresses.append(
+                {address, labelOf(property, addressLabel(property.params(), m_texts)), true});
     }
+}
+
+QString CardMapper::labelOf(const vCardProperty &property, const QString &byType) const
+{
+    if (property.group().isEmpty() || m_labels.isEmpty()) {
+        return byType;
+    }
+    return m_labels.value(property.group().toLower(), byType);
 }
 
 void CardMapper::addLink(const QString &link)
@@ -472,8 +514,10 @@ Contact *contactFromCard(const vCard &card, int index, const Texts &texts)
 {
     auto *contact = new Contact;
     contact->id = QString::number(QDateTime::currentMSecsSinceEpoch()) + QString::number(index);
-    CardMapper mapper(contact, texts);
-    for (const vCardProperty &property : card.properties()) {
+    const vCardPropertyList properties = card.properties();
+    const QHash<QString, QString> labels = groupLabels(properties, texts);
+    CardMapper mapper(contact, texts, labels);
+    for (const vCardProperty &property : properties) {
         mapper.apply(property);
     }
     mapper.finish();
@@ -542,6 +586,11 @@ void release(const QVariantList &contacts)
 }
 
 } // namespace
+
+Contact *ContactsFileParser::contactFromVCard(const vCard &card)
+{
+    return contactFromCard(card, 0, Texts());
+}
 
 QVariantList ContactsFileParser::parseVCard(const QString &text)
 {

@@ -18,6 +18,12 @@ bool isBareEncoding(const QString &word)
            || word.compare(QLatin1String("7BIT"), Qt::CaseInsensitive) == 0;
 }
 
+bool isBase64(const QString &encoding)
+{
+    return encoding.compare(QLatin1String("B"), Qt::CaseInsensitive) == 0
+           || encoding.compare(QLatin1String("BASE64"), Qt::CaseInsensitive) == 0;
+}
+
 } // namespace
 
 vCardParameter::vCardParameter(const QString &value, Group group)
@@ -67,6 +73,8 @@ QByteArray vCardParameter::listToByteArray(const vCardParameterList &params, vCa
             entries.append(param.toByteArray(vCardVersion::Version2_1));
         }
     } else {
+        // Encodings first, as RFC 2426 writes them (ENCODING=b;TYPE=JPEG);
+        // version 3.0 knows only "b" for Base64 (5.2), written as such.
         QList<QByteArray> types, undefined, charsets, encodings;
         for (const vCardParameter &param : params) {
             const QByteArray text = param.toByteArray(vCardVersion::Version2_1);
@@ -81,10 +89,11 @@ QByteArray vCardParameter::listToByteArray(const vCardParameterList &params, vCa
                 charsets.append(text);
                 break;
             case Encoding:
-                encodings.append(text);
+                encodings.append(isBase64(param.value()) ? QByteArray("ENCODING=b") : text);
                 break;
             }
         }
+        entries += encodings;
         if (!types.isEmpty()) {
             QByteArray joined;
             for (const QByteArray &type : qAsConst(types)) {
@@ -97,8 +106,8 @@ QByteArray vCardParameter::listToByteArray(const vCardParameterList &params, vCa
         }
         entries += undefined;
         entries += charsets;
-        entries += encodings;
     }
+    // Every entry is upper case already (toByteArray), but for the "b".
     QByteArray result;
     for (const QByteArray &entry : qAsConst(entries)) {
         if (!result.isEmpty()) {
@@ -106,7 +115,7 @@ QByteArray vCardParameter::listToByteArray(const vCardParameterList &params, vCa
         }
         result += entry;
     }
-    return result.toUpper();
+    return result;
 }
 
 vCardParameterList vCardParameter::fromByteArray(const QByteArray &data)

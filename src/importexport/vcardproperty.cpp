@@ -28,6 +28,33 @@ bool isVerbatimProperty(const QString &name, const vCardParameterList &params)
     return false;
 }
 
+// Folds a content line for version 3.0: no physical line longer than 75
+// octets, each continuation starting with one blank. A fold never splits
+// the bytes of one UTF-8 character.
+QByteArray folded(const QByteArray &line)
+{
+    constexpr int MaxOctets = 75;
+    if (line.size() <= MaxOctets) {
+        return line;
+    }
+    QByteArray out;
+    out.reserve(line.size() + line.size() / (MaxOctets - 1) * 2 + 2);
+    int start = 0;
+    int room = MaxOctets;
+    while (line.size() - start > room) {
+        int end = start + room;
+        while (end > start + 1 && (uchar(line.at(end)) & 0xC0) == 0x80) {
+            --end;
+        }
+        out.append(line.constData() + start, end - start);
+        out.append("\n ", 2);
+        start = end;
+        room = MaxOctets - 1;
+    }
+    out.append(line.constData() + start, line.size() - start);
+    return out;
+}
+
 bool needsQuotedPrintable(const QString &text)
 {
     for (const QChar c : text) {
@@ -132,7 +159,13 @@ QByteArray vCardProperty::toByteArray(vCardVersion version) const
         valueBytes = value.toUtf8();
     }
 
-    QByteArray line = m_name.toUtf8().toUpper();
+    QByteArray line;
+    if (!m_group.isEmpty()) {
+        line = m_group.toUtf8() + '.';
+    }
+    // Extension names keep the case their inventors gave them (X-ABLabel).
+    line += m_name.startsWith(QLatin1String("X-"), Qt::CaseInsensitive) ? m_name.toUtf8()
+                                                                        : m_name.toUtf8().toUpper();
     const QByteArray paramText = vCardParameter::listToByteArray(params, version);
     if (!paramText.isEmpty()) {
         line += ';';
@@ -140,7 +173,7 @@ QByteArray vCardProperty::toByteArray(vCardVersion version) const
     }
     line += ':';
     line += valueBytes;
-    return line;
+    return version == vCardVersion::Version3_0 ? folded(line) : line;
 }
 
 vCardProperty vCardProperty::nameProperty(const QString &givenName, const QString &familyName,

@@ -29,6 +29,10 @@ public:
     vCardProperty(const QString &name, const QStringList &values, const QString &params);
 
     QString name() const { return m_name; }
+    // The group that ties properties of one entry together (item1 of
+    // item1.TEL and item1.X-ABLabel); empty for none.
+    QString group() const { return m_group; }
+    void setGroup(const QString &group) { m_group = group; }
     // The values joined with ";".
     QString value() const { return m_values.join(QLatin1Char(';')); }
     QStringList values() const { return m_values; }
@@ -42,7 +46,8 @@ public:
     // One content line. Text values are escaped (backslash, line break, comma
     // and semicolon inside a component); link and binary values are written
     // as they are. Version 2.1 writes values with line breaks or non-ASCII
-    // characters as quoted-printable UTF-8. No line folding.
+    // characters as quoted-printable UTF-8, unfolded; version 3.0 folds lines
+    // longer than 75 octets (RFC 2425 5.8.1), never inside a UTF-8 character.
     QByteArray toByteArray(vCardVersion version) const;
     // Reads content lines (unfolded, decoded and unescaped as vCard::fromByteArray
     // does); BEGIN, END and VERSION lines give nothing.
@@ -69,6 +74,7 @@ public:
 
 private:
     QString m_name;
+    QString m_group;
     QStringList m_values;
     vCardParameterList m_params;
 };

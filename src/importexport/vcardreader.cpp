@@ -152,7 +152,8 @@ bool vCardReader::next(Line *line)
         const int colon = unfoldHead(&logical);
         int semicolon = -1;
         QByteArray name;
-        if (colon < 0 || !readName(logical, colon, &name, &semicolon)) {
+        QByteArray group;
+        if (colon < 0 || !readName(logical, colon, &name, &group, &semicolon)) {
             continue;
         }
         vCardParameterList params;
@@ -177,6 +178,9 @@ bool vCardReader::next(Line *line)
                                        encoding.base64 ? QStringList{text}
                                                        : vCardText::splitComponents(text),
                                        keptParameters(params, encoding));
+        if (!group.isEmpty()) {
+            line->property.setGroup(internedName(group));
+        }
         return true;
     }
     return false;
@@ -222,8 +226,9 @@ int vCardReader::unfoldHead(QByteArray *logical)
 }
 
 // The name: up to the first semicolon, without a group prefix (item1.TEL
-// is TEL), in upper case. False when there is none.
-bool vCardReader::readName(const QByteArray &logical, int colon, QByteArray *name, int *semicolon)
+// is TEL), in upper case; the group as written. False when there is none.
+bool vCardReader::readName(const QByteArray &logical, int colon, QByteArray *name,
+                           QByteArray *group, int *semicolon)
 {
     const char *headBytes = logical.constData();
     *semicolon = -1;
@@ -243,6 +248,7 @@ bool vCardReader::readName(const QByteArray &logical, int colon, QByteArray *nam
     }
     for (int i = nameEnd - 1; i >= nameStart; --i) {
         if (headBytes[i] == '.') {
+            *group = QByteArray(headBytes + nameStart, i - nameStart);
             nameStart = i + 1;
             break;
         }

@@ -50,7 +50,8 @@ private:
 
     Span lineAt(int pos, int *after) const;
     int unfoldHead(QByteArray *logical);
-    static bool readName(const QByteArray &logical, int colon, QByteArray *name, int *semicolon);
+    static bool readName(const QByteArray &logical, int colon, QByteArray *name, QByteArray *group,
+                         int *semicolon);
     static Encoding encodingOf(const vCardParameterList &params);
     QByteArray readValue(const QByteArray &firstSegment, const Encoding &encoding);
     bool setBoundary(const QByteArray &name, const QByteArray &value, Line *line);

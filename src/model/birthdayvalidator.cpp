@@ -1,5 +1,7 @@
 #include "model/birthdayvalidator.h"
 
+#include "record/birthday.h"
+
 #include <QStringList>
 
 namespace {
@@ -44,7 +46,7 @@ QValidator::State BirthdayValidator::check(const QString &text)
             && (parts.at(1).toInt() < 1 || parts.at(1).toInt() > 12))) {
         return Invalid;
     }
-    return dateOf(text).isValid() ? Acceptable : Intermediate;
+    return dateOf(text).isValid() || Birthday::isWithoutYear(text) ? Acceptable : Intermediate;
 }
 
 QDate BirthdayValidator::dateOf(const QString &text)
@@ -72,7 +74,7 @@ QDate BirthdayValidator::dateOf(const QString &text)
 
 QString BirthdayValidator::problemOf(const QString &text)
 {
-    if (text.isEmpty() || dateOf(text).isValid()) {
+    if (text.isEmpty() || dateOf(text).isValid() || Birthday::isWithoutYear(text)) {
         return QString();
     }
     const QStringList parts = text.split(QLatin1Char('.'));

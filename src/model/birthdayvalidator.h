@@ -5,10 +5,9 @@
 
 // The birthday field of the editor. Typing is allowed while the text can
 // still become a date written day.month.year (two, two and four digits);
-// only a real calendar date from firstYear up to today is acceptable, so
-// "31.02.1990" and "12.1" can be typed but not saved. The day.month form
-// without a year is a separate shape to add here when birthdays without a
-// year are supported.
+// acceptable are a real calendar date from firstYear up to today, and a day
+// and month without a year ("17.05", a day that exists in some year), so
+// "31.02.1990" and "12.1" can be typed but not saved.
 class BirthdayValidator : public QValidator
 {
     Q_OBJECT

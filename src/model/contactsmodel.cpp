@@ -1,6 +1,7 @@
 #include "model/contactsmodel.h"
 
 #include "record/contact.h"
+#include "record/contactmerge.h"
 #include "storage/database.h"
 
 #include <QLocale>
@@ -28,6 +29,10 @@ ContactsModel::ContactsModel(QObject *parent)
     connect(this, &QAbstractItemModel::rowsInserted, this, &ContactsModel::countChanged);
     connect(this, &QAbstractItemModel::rowsRemoved, this, &ContactsModel::countChanged);
     connect(this, &QAbstractItemModel::modelReset, this, &ContactsModel::countChanged);
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved}) {
+        connect(this, signal, this, [this] { m_rowOfId.clear(); });
+    }
+    connect(this, &QAbstractItemModel::modelReset, this, [this] { m_rowOfId.clear(); });
 }
 
 ContactsModel::~ContactsModel()
@@ -243,6 +248,8 @@ void ContactsModel::queueContact(Contact *contact)
 
 void ContactsModel::addQueuedContacts()
 {
+    // The import is over: its merges need the rows' ids no longer.
+    m_rowOfId.clear();
     if (m_queued.isEmpty()) {
         return;
     }
@@ -250,6 +257,36 @@ void ContactsModel::addQueuedContacts()
     beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size() + queued.size() - 1);
     m_contacts += queued;
     endInsertRows();
+}
+
+int ContactsModel::rowOfId(const QString &id)
+{
+    if (m_rowOfId.isEmpty()) {
+        m_rowOfId.reserve(m_contacts.size());
+        for (int row = 0; row < m_contacts.size(); ++row) {
+            m_rowOfId.insert(m_contacts.at(row)->id, row);
+        }
+    }
+    return m_rowOfId.value(id, -1);
+}
+
+void ContactsModel::mergeContact(const QString &id, Contact *imported)
+{
+    const int row = imported ? rowOfId(id) : -1;
+    if (row < 0) {
+        return;
+    }
+    Contact *contact = m_contacts.at(row);
+    const bool changed = ContactMerge::mergeInto(contact, *imported);
+    if (m_store && changed) {
+        m_store->updateContact(contact);
+    }
+    if (m_store && !imported->photoData.isEmpty() && m_store->loadPhoto(id).isEmpty()) {
+        m_store->savePhotoData(id, imported->photoData);
+    }
+    if (changed) {
+        emit dataChanged(index(row), index(row), {});
+    }
 }
 
 QVariantList ContactsModel::getAllContacts() const

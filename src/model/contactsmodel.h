@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QHash>
 #include <QPointer>
 #include <QStringList>
 #include <QVector>
@@ -83,6 +84,11 @@ public slots:
     // of one per contact. Any other change of the rows adds them first.
     void queueContact(Contact *contact);
     void addQueuedContacts();
+    // An import's way to add to a contact that is already there: what the
+    // imported record has and the contact with this id lacks (phones,
+    // e-mails, addresses, links, empty texts, a missing photo) is added;
+    // nothing stored is replaced.
+    void mergeContact(const QString &id, Contact *imported);
     void setDataBase(DataBase *db);
     void loadModel();
     void changeAlphabet(bool englishAlphabet);
@@ -101,6 +107,7 @@ signals:
 
 private:
     bool isRow(const QModelIndex &index) const;
+    int rowOfId(const QString &id);
     Contact *storedCopy(Contact *contact, const QString &photoPath);
     void buildAlphabet();
     // Deferred deletion of a record that left the list.
@@ -111,6 +118,9 @@ private:
     // The records of the last removal, each with its photo in photoData.
     QVector<Contact *> m_removed;
     QVector<Contact *> m_queued;
+    // The row of each id, built for the merges of an import; any change of
+    // the rows drops it.
+    QHash<QString, int> m_rowOfId;
     QStringList m_alphabet;
     bool m_englishAlphabet = false;
 };

@@ -3,6 +3,7 @@
 #include "record/contact.h"
 
 #include <QLocale>
+#include <QSet>
 #include <QSettings>
 
 #include <algorithm>
@@ -369,6 +370,27 @@ void ContactsProxyModel::addGroupLabel(const QString &label)
         return;
     }
     m_groupLabels.insert(qMax(0, m_groupLabels.size() - 1), label);
+    saveGroupLabels();
+}
+
+void ContactsProxyModel::addGroupLabels(const QStringList &labels)
+{
+    QSet<QString> known(m_groupLabels.cbegin(), m_groupLabels.cend());
+    QStringList added;
+    for (const QString &label : labels) {
+        if (!label.trimmed().isEmpty() && !known.contains(label)) {
+            known.insert(label);
+            added.append(label);
+        }
+    }
+    if (added.isEmpty()) {
+        return;
+    }
+    // Before the action entry "Create new", which stays last.
+    const int position = qMax(0, m_groupLabels.size() - 1);
+    for (int i = 0; i < added.size(); ++i) {
+        m_groupLabels.insert(position + i, added.at(i));
+    }
     saveGroupLabels();
 }
 

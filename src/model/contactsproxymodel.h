@@ -74,6 +74,8 @@ public slots:
     void showFavouriteGroup(bool show);
     void setSortRole(int role);
     void addGroupLabel(const QString &label);
+    // Adds the labels the list lacks (an import's), saving once.
+    void addGroupLabels(const QStringList &labels);
     void removeGroupLabel(const QString &label);
     void saveContactChanges(const QString &photoPath);
     void addNewContact(const QString &photoPath);

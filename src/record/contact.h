@@ -45,8 +45,10 @@ public:
     // handed out in this process, so that fast copies never collide.
     static QString makeId();
 
-    // The record as a vCard 3.0 document (defined with the vCard export).
-    vCard toVCard() const;
+    // The record as a vCard 3.0 document (defined with the vCard export);
+    // photo is the image file's bytes (PNG as the stores keep it), written
+    // as PHOTO when not empty.
+    vCard toVCard(const QByteArray &photo = QByteArray()) const;
     // One line of the Google CSV export, padded to the given numbers of
     // e-mail, phone, address and website column groups.
     QString toGoogleCsvLine(int emails, int phones, int addresses, int links) const;
@@ -70,6 +72,11 @@ public:
     bool importMe = true;
     // Base64 text of an image carried by an imported vCard; not a property.
     QByteArray photoData;
+    // The id that an imported card (its UID) or database row gives the
+    // record: this program's id of the contact it was exported from, so that
+    // an import knows its own contacts again. Not a property, never stored,
+    // not copied.
+    QString uid;
 };
 
 Q_DECLARE_METATYPE(Contact *)

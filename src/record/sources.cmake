@@ -2,4 +2,8 @@
 list(APPEND KIV_SOURCES
     src/record/contact.h
     src/record/contact.cpp
+    src/record/birthday.h
+    src/record/birthday.cpp
+    src/record/contactmerge.h
+    src/record/contactmerge.cpp
 )

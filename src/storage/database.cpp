@@ -30,3 +30,9 @@ bool DataBase::hasUnsavedChanges() const
 void DataBase::retry()
 {
 }
+
+void DataBase::savePhotoData(const QString &id, const QByteArray &base64)
+{
+    Q_UNUSED(id)
+    Q_UNUSED(base64)
+}

@@ -36,6 +36,10 @@ public:
     virtual QByteArray loadPhoto(const QString &id) = 0;
     // Stores the image at imagePath, scaled and re-encoded, as the id's photo.
     virtual void savePhoto(const QString &id, const QString &imagePath) = 0;
+    // Stores an image given as Base64 text (an imported photo), prepared as
+    // every stored photo is, as the id's photo; a text that is no image
+    // stores nothing. A store that keeps no photos ignores it.
+    virtual void savePhotoData(const QString &id, const QByteArray &base64);
 
     // The text the main window shows about this store; empty while all is
     // well.

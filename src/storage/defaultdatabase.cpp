@@ -226,3 +226,17 @@ void DefaultDatabase::savePhoto(const QString &id, const QString &imagePath)
     settings.setValue(photoKey(id), photo);
     flush();
 }
+
+void DefaultDatabase::savePhotoData(const QString &id, const QByteArray &base64)
+{
+    QSettings &settings = this->settings();
+    if (!isStored(settings, id)) {
+        return;
+    }
+    const QByteArray photo = PhotoEncoding::normalizeBase64(base64);
+    if (photo.isEmpty()) {
+        return;
+    }
+    settings.setValue(photoKey(id), photo);
+    scheduleFlush();
+}

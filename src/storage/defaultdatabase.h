@@ -32,6 +32,7 @@ public:
     void toggleFavorite(const QString &id) override;
     QByteArray loadPhoto(const QString &id) override;
     void savePhoto(const QString &id, const QString &imagePath) override;
+    void savePhotoData(const QString &id, const QByteArray &base64) override;
 
 private:
     QSettings &settings();

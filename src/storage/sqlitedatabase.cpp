@@ -532,11 +532,15 @@ QList<Contact *> SqliteDatabase::loadContacts()
 // is prepared once per connection: an import runs it for every contact.
 void SqliteDatabase::insertContact(Contact *contact)
 {
-    if (!contact) {
-        return;
+    if (contact) {
+        insertRecord(contact, contact->photoData);
     }
+}
+
+void SqliteDatabase::insertRecord(const Contact *contact, const QByteArray &photoData)
+{
     auto fields = std::make_shared<const StoredFields>(contact);
-    const QByteArray photo = PhotoEncoding::normalizeBase64(contact->photoData);
+    const QByteArray photo = PhotoEncoding::normalizeBase64(photoData);
     write([this, fields, photo] {
         if (!m_insertStatement.isPrepared()
             && !m_insertStatement.prepare(
@@ -557,7 +561,8 @@ void SqliteDatabase::insertContact(Contact *contact)
 // A bulk write (an export) is one transaction from its first insert to its
 // end, not one per turn of the event loop that afterEach may run.
 bool SqliteDatabase::insertContacts(const QList<Contact *> &contacts,
-                                    const std::function<bool(int)> &afterEach)
+                                    const std::function<bool(int)> &afterEach,
+                                    const std::function<QByteArray(const Contact *)> &photoOf)
 {
     if (!isOpen()) {
         return false;
@@ -568,7 +573,9 @@ bool SqliteDatabase::insertContacts(const QList<Contact *> &contacts,
     }
     bool ok = true;
     for (int i = 0; ok && i < contacts.size(); ++i) {
-        insertContact(contacts.at(i));
+        if (const Contact *contact = contacts.at(i)) {
+            insertRecord(contact, photoOf ? photoOf(contact) : contact->photoData);
+        }
         ok = !afterEach || afterEach(i);
     }
     if (ok && m_db.commit()) {
@@ -673,7 +680,18 @@ void SqliteDatabase::savePhoto(const QString &id, const QString &imagePath)
     if (!m_db.isValid()) {
         return;
     }
-    const QByteArray photo = PhotoEncoding::encodeFile(imagePath);
+    writePhoto(id, PhotoEncoding::encodeFile(imagePath));
+}
+
+void SqliteDatabase::savePhotoData(const QString &id, const QByteArray &base64)
+{
+    if (m_db.isValid()) {
+        writePhoto(id, PhotoEncoding::normalizeBase64(base64));
+    }
+}
+
+void SqliteDatabase::writePhoto(const QString &id, const QByteArray &photo)
+{
     if (photo.isEmpty()) {
         return;
     }

@@ -46,6 +46,7 @@ public:
     void toggleFavorite(const QString &id) override;
     QByteArray loadPhoto(const QString &id) override;
     void savePhoto(const QString &id, const QString &imagePath) override;
+    void savePhotoData(const QString &id, const QByteArray &base64) override;
     bool hasUnsavedChanges() const override;
     void retry() override;
 
@@ -56,9 +57,11 @@ public:
 
     // Inserts the contacts in one transaction of their own, calling afterEach
     // with the index of each contact written; it stops when afterEach answers
-    // false. True when the transaction was committed.
+    // false. photoOf, when given, gives each record's photo (Base64 text)
+    // instead of its photoData. True when the transaction was committed.
     bool insertContacts(const QList<Contact *> &contacts,
-                        const std::function<bool(int)> &afterEach = nullptr);
+                        const std::function<bool(int)> &afterEach = nullptr,
+                        const std::function<QByteArray(const Contact *)> &photoOf = nullptr);
     // The number of records in the table, or -1 when it cannot be read.
     qint64 contactCount();
 
@@ -102,6 +105,8 @@ private:
     static void commitOpenTransactions(const SqliteDatabase *except);
     void close();
     bool isOpen() const;
+    void insertRecord(const Contact *contact, const QByteArray &photo);
+    void writePhoto(const QString &id, const QByteArray &photo);
 
     QSqlDatabase m_db;
     bool m_transactionOpen = false;

@@ -1,0 +1,81 @@
+// The details and the editor: call and text message with no program for either;
+// birthdays without a year through the calendar.
+
+#include "record/contact.h"
+#include "scenedriver.h"
+#include "testsupport.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QQuickItem>
+
+class tst_DetailsFlows : public SceneTest
+{
+    Q_OBJECT
+
+private slots:
+    void missingProgramIsShown_data();
+    void missingProgramIsShown();
+    void birthdayWithoutYear_data();
+    void birthdayWithoutYear();
+};
+
+void tst_DetailsFlows::missingProgramIsShown_data()
+{
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<QString>("message");
+    addRowsFromFile(TEST_DATA_DIR "/scenes/missing-programs.jsonl");
+}
+
+void tst_DetailsFlows::missingProgramIsShown()
+{
+    QFETCH(QString, choice);
+    QFETCH(QString, message);
+    // Nothing on the search path: no message program, no xdg-open.
+    qputenv("PATH", QDir::homePath().toUtf8() + "/none");
+    qunsetenv("BROWSER");
+    QDesktopServices::unsetUrlHandler("tel");
+    auto contact = makeContact(Contact::makeId(), QStringLiteral("Ann"));
+    contact->phoneList = QStringList{"+7 912 000-11-22"};
+    contact->phoneGroupList = QStringList{"Mobile"};
+    SceneDriver::storeContacts({contact.get()});
+    QVERIFY(m_scene->start() && m_scene->click(m_scene->listRow(contact->id)));
+    QTRY_VERIFY(SceneDriver::isShown(m_scene->item("detailsView")));
+    QVERIFY(m_scene->click(m_scene->item(
+            "detailsRow0", m_scene->item("phoneGroup", m_scene->item("detailsView")))));
+    QVERIFY(m_scene->chooseInList(choice) && m_scene->waitShown("messageForm"));
+    QCOMPARE(m_scene->item("messageText")->property("text").toString(), message);
+}
+
+void tst_DetailsFlows::birthdayWithoutYear_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("clickNoYear");
+    QTest::addColumn<QString>("saved");
+    addRowsFromFile(TEST_DATA_DIR "/scenes/birthdays-without-year.jsonl", "STS");
+}
+
+void tst_DetailsFlows::birthdayWithoutYear()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, clickNoYear);
+    QVERIFY(m_scene->start());
+    QVERIFY(m_scene->click(QStringLiteral("addButton")));
+    QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("nameField")), "Val"));
+    QQuickItem *birthday = m_scene->item(QStringLiteral("dateOfBirthEdit"));
+    QVERIFY(m_scene->typeInto(birthday, typed));
+    QVERIFY(m_scene->click(QStringLiteral("calendarButton")));
+    QVERIFY(m_scene->waitShown(QStringLiteral("calendarForm")));
+    QQuickItem *noYear = m_scene->item(QStringLiteral("calendarNoYear"));
+    QCOMPARE(noYear->property("on").toBool(), !clickNoYear);
+    QVERIFY(!clickNoYear || m_scene->click(noYear));
+    QVERIFY(m_scene->click(QStringLiteral("calendarOkButton")));
+    QTEST(birthday->property("text").toString(), "saved");
+    QVERIFY(m_scene->click(QStringLiteral("okButton")));
+    QTRY_VERIFY(!m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
+    QTEST(m_scene->eval("contactsProxyModel.currentData(ContactsModel.BirthDateRole)").toString(),
+          "saved");
+}
+
+KIV_TEST_MAIN(tst_DetailsFlows)
+#include "tst_detailsflows.moc"
