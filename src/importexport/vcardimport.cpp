@@ -689,7 +689,7 @@ QVariantList ContactsFileParser::parseVCardFile(const QString &fileName, const Q
             if (atEnd && split && !cards.contains('\n')) {
                 cards += '\n';
             }
-            appendContacts(cards, vCardReader::RawBytes, codecName, &result, &index);
+            appendContacts(cards, vCardReader::ValidUtf8Bytes, codecName, &result, &index);
             buffer.remove(0, int(end));
             split = true;
         }
