@@ -578,6 +578,38 @@ size_t cardsEnd(std::string_view data)
     return 0;
 }
 
+// Appends up to chunkBytes of the file to buffer, read into its room: the
+// buffer soon has the room for a piece and its rest, and a long import
+// allocates no new piece beside the records; false, with the reason, when
+// the file cannot be read.
+bool appendPiece(QFile &file, int chunkBytes, QByteArray *buffer, QString *reason)
+{
+    const int held = buffer->size();
+    buffer->resize(held + chunkBytes);
+    const qint64 read = file.read(buffer->data() + held, chunkBytes);
+    buffer->resize(held + int(qMax<qint64>(read, 0)));
+    if (read < 0) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+// The whole file, read again from its start.
+bool readAgain(QFile &file, QByteArray *data, QString *reason)
+{
+    if (!file.seek(0)) {
+        *reason = file.errorString();
+        return false;
+    }
+    *data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
 void release(const QVariantList &contacts)
 {
     for (const QVariant &value : contacts) {
@@ -636,30 +668,14 @@ QVariantList ContactsFileParser::parseVCardFile(const QString &fileName, const Q
         *reason = file.errorString();
         return QVariantList();
     }
-    const auto readMore = [&file, reason, chunkBytes](QByteArray *buffer) {
-        const QByteArray piece = file.read(chunkBytes);
-        if (file.error() != QFileDevice::NoError) {
-            *reason = file.errorString();
-            return false;
-        }
-        *buffer += piece;
-        return true;
-    };
     QByteArray buffer;
-    if (!readMore(&buffer)) {
+    if (!appendPiece(file, chunkBytes, &buffer, reason)) {
         return QVariantList();
     }
     const auto readWhole = [&]() {
-        if (!file.seek(0)) {
-            *reason = file.errorString();
-            return QVariantList();
-        }
-        const QByteArray data = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            *reason = file.errorString();
-            return QVariantList();
-        }
-        return parseVCardData(data, codecName, detectCodec);
+        QByteArray data;
+        return readAgain(file, &data, reason) ? parseVCardData(data, codecName, detectCodec)
+                                              : QVariantList();
     };
     int markLength = 0;
     TextDecoding::Unicode unicode = TextDecoding::byteOrderMark(buffer, &markLength);
@@ -696,7 +712,7 @@ QVariantList ContactsFileParser::parseVCardFile(const QString &fileName, const Q
         if (atEnd) {
             break;
         }
-        if (!readMore(&buffer)) {
+        if (!appendPiece(file, chunkBytes, &buffer, reason)) {
             release(result);
             return QVariantList();
         }
