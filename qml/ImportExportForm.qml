@@ -12,6 +12,11 @@ OverlayForm {
     property int current: 0
 
     readonly property bool choosing: importExportForm.count === 0
+    // The contacts on offer that the form's search finds (all without a search).
+    readonly property var shownContacts: formSearch.text === ""
+                                         ? importExport.contacts
+                                         : contactsProxyModel.contactsMatching(
+                                               importExport.contacts, formSearch.text)
 
     signal masterClicked(bool on)
     // The rows read their ticks from the contacts again.
@@ -26,6 +31,7 @@ OverlayForm {
         importExportForm.completed = false
         importExportForm.count = 0
         importExportForm.current = 0
+        formSearch.text = ""
         listView.positionViewAtBeginning()
         importExportForm.showCodec()
         importExportForm.open()
@@ -44,9 +50,9 @@ OverlayForm {
         importExportForm.ticksReset()
     }
 
-    // Gives every contact on offer the master's tick; the visible rows follow.
+    // Gives every contact the search shows the master's tick; the visible rows follow.
     function tickAll(on) {
-        var contacts = importExport.contacts
+        var contacts = importExportForm.shownContacts
         for (var i = 0; i < contacts.length; ++i) {
             if (contacts[i]) {
                 contacts[i].importMe = on
@@ -162,13 +168,29 @@ OverlayForm {
             elide: Text.ElideRight
         }
 
+        LineEdit {
+            id: formSearch
+
+            objectName: "formSearchField"
+            anchors {
+                left: parent.left
+                right: parent.right
+                top: master.bottom
+                leftMargin: 10
+                rightMargin: 10
+            }
+            height: root.itemHeight
+            enabled: importExportForm.choosing
+            placeholderText: qsTr("Search")
+        }
+
         Rectangle {
             id: topLine
 
             anchors {
                 left: parent.left
                 right: parent.right
-                top: master.bottom
+                top: formSearch.bottom
                 topMargin: 5
                 leftMargin: 10
                 rightMargin: 10
@@ -192,7 +214,7 @@ OverlayForm {
             enabled: importExportForm.choosing
             clip: true
             boundsBehavior: Flickable.StopAtBounds
-            model: importExport.contacts
+            model: importExportForm.shownContacts
 
             delegate: Rectangle {
                 id: row

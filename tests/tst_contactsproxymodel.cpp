@@ -72,6 +72,29 @@ QStringList generatedNames(int count)
     return result;
 }
 
+// "Surname Name*;org=Acme;email=a@acme.com;phone=+49 171 2" ("*": starred).
+void addContact(ContactsModel &model, const QString &compact)
+{
+    QStringList fields = compact.split(QLatin1Char(';'));
+    QString name = fields.takeFirst();
+    Contact contact;
+    contact.isFavorite = name.endsWith(QLatin1Char('*'));
+    name.remove(QLatin1Char('*'));
+    contact.surname = name.section(QLatin1Char(' '), 0, 0);
+    contact.name = name.section(QLatin1Char(' '), 1);
+    for (const QString &field : qAsConst(fields)) {
+        const QString value = field.section(QLatin1Char('='), 1);
+        if (field.startsWith(QLatin1String("org="))) {
+            contact.organization = value;
+        } else if (field.startsWith(QLatin1String("email="))) {
+            contact.emailList << value;
+        } else {
+            contact.phoneList << value;
+        }
+    }
+    model.addContact(&contact, QString());
+}
+
 } // namespace
 
 class tst_ContactsProxyModel : public QObject
@@ -89,6 +112,8 @@ private slots:
     void sceneSearchReMapsOnce();
     void settingsAndGroupLabels();
     void survivesItsSourceModel();
+    void viewFollowsEachStep_data();
+    void viewFollowsEachStep();
 
 private:
     void makeModel(const QString &contacts, bool plainSource = false);
@@ -397,6 +422,70 @@ void tst_ContactsProxyModel::survivesItsSourceModel()
     m_proxy->sort();
     QCOMPARE(m_proxy->existingLetters(), QStringList{"#"});
     QCOMPARE(m_proxy->currentData(ContactsModel::IdRole), QVariant());
+}
+
+// Each step names what the view shows and how the change was announced: "rows"
+// (removed or inserted), "layout" or nothing.
+void tst_ContactsProxyModel::viewFollowsEachStep_data()
+{
+    QTest::addColumn<QString>("contacts");
+    // "command argument = view [announcement]" steps, " / " between them.
+    // Commands: search TEXT, fav, all, role ROLE, edit ROW SURNAME, star ROW,
+    // add CONTACT, remove ROWS.
+    QTest::addColumn<QString>("steps");
+    addRowsFromFile(TEST_DATA_DIR "/model/filter-steps.jsonl");
+}
+
+void tst_ContactsProxyModel::viewFollowsEachStep()
+{
+    QFETCH(QString, contacts);
+    QFETCH(QString, steps);
+    ContactsModel model;
+    for (const QString &contact : contacts.split(QLatin1Char('|'))) {
+        addContact(model, contact);
+    }
+    ContactsProxyModel view;
+    QAbstractItemModelTester tester(&view, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    view.setSourceModel(&model);
+    view.sort();
+    QStringList announced;
+    const auto note = [&announced](const char *kind) {
+        return [&announced, kind] {
+            announced << QLatin1String(kind);
+        };
+    };
+    connect(&view, &QAbstractItemModel::rowsRemoved, this, note("rows"));
+    connect(&view, &QAbstractItemModel::rowsInserted, this, note("rows"));
+    connect(&view, &QAbstractItemModel::layoutChanged, this, note("layout"));
+    connect(&view, &QAbstractItemModel::modelReset, this, note("reset"));
+    for (const QString &step : steps.split(QLatin1String(" / "))) {
+        const QString command = step.section(QLatin1String(" = "), 0, 0);
+        const QString argument = command.section(QLatin1Char(' '), 1);
+        announced.clear();
+        if (command.startsWith(QLatin1String("search"))) {
+            view.setFilterFixedString(argument);
+        } else if (command == QLatin1String("fav") || command == QLatin1String("all")) {
+            view.showFavouriteGroup(command == QLatin1String("fav"));
+        } else if (command.startsWith(QLatin1String("role"))) {
+            view.setSortRole(argument.toInt());
+        } else if (command.startsWith(QLatin1String("edit"))) {
+            view.setCurrentIndex(argument.section(QLatin1Char(' '), 0, 0).toInt());
+            view.newContact()->surname = argument.section(QLatin1Char(' '), 1);
+            view.saveContactChanges(QString());
+        } else if (command.startsWith(QLatin1String("star"))) {
+            view.setCurrentIndex(argument.toInt());
+            view.toggleFavorite();
+        } else if (command.startsWith(QLatin1String("add"))) {
+            addContact(model, argument);
+        } else if (command.startsWith(QLatin1String("remove"))) {
+            view.setContactsToRemove(argument.split(QLatin1Char(',')));
+            view.removeContacts();
+        }
+        announced.removeDuplicates();
+        QCOMPARE(QStringLiteral("%1 [%2]").arg(column(&view, ContactsModel::FullNameRole).join(','),
+                                               announced.join(QLatin1Char(' '))),
+                 step.section(QLatin1String(" = "), 1));
+    }
 }
 
 KIV_TEST_GUILESS_MAIN(tst_ContactsProxyModel)

@@ -6,6 +6,11 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -76,47 +81,40 @@ QString foldedText(const QString &text)
 
 // Every field a search looks in, folded, one field per line: the full name,
 // the name parts it does not already hold, the organisation, the e-mails.
-QString searchTextOf(const Contact &contact)
+void appendSearchText(const Contact &contact, QString &out)
 {
-    QString text;
-    text.reserve(contact.fullname.size() + contact.organization.size() + 32);
-    appendFolded(contact.fullname, text);
+    appendFolded(contact.fullname, out);
     for (const QString *part : {&contact.surname, &contact.name, &contact.middlename}) {
         if (!part->isEmpty() && !contact.fullname.contains(*part)) {
-            text += QLatin1Char('\n');
-            appendFolded(*part, text);
+            out += QLatin1Char('\n');
+            appendFolded(*part, out);
         }
     }
-    for (const QString *field : {&contact.organization}) {
-        if (!field->isEmpty()) {
-            text += QLatin1Char('\n');
-            appendFolded(*field, text);
-        }
+    if (!contact.organization.isEmpty()) {
+        out += QLatin1Char('\n');
+        appendFolded(contact.organization, out);
     }
     for (const QString &email : contact.emailList) {
-        text += QLatin1Char('\n');
-        appendFolded(email, text);
+        out += QLatin1Char('\n');
+        appendFolded(email, out);
     }
-    text.squeeze();
-    return text;
 }
 
 // The digits of every phone number, one number per line.
-QString phoneDigitsOf(const Contact &contact)
+void appendPhoneDigits(const Contact &contact, QString &out)
 {
-    QString digits;
+    bool first = true;
     for (const QString &phone : contact.phoneList) {
-        if (!digits.isEmpty()) {
-            digits += QLatin1Char('\n');
+        if (!first) {
+            out += QLatin1Char('\n');
         }
+        first = false;
         for (const QChar c : phone) {
             if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
-                digits += c;
+                out += c;
             }
         }
     }
-    digits.squeeze();
-    return digits;
 }
 
 // The digits a search names when it looks like a phone number (digits and
@@ -140,13 +138,171 @@ QString searchDigitsOf(const QString &text)
     return digits.mid(zeros);
 }
 
-quint64 characterBits(const QString &text)
+// The bit of a folded character in a row's character set. The characters
+// of Latin and Cyrillic names, e-mails and numbers have a bit each, so that
+// a one-character search is answered by the set alone; every other
+// character shares the last bit, and a search with one is looked up in the
+// text.
+constexpr int sharedCharacterBit = 127;
+
+int characterBit(ushort c)
 {
-    quint64 bits = 0;
-    for (const QChar c : text) {
-        bits |= quint64(1) << (c.unicode() % 64);
+    if (c >= 0x20 && c <= 0x40) { // blank, punctuation, digits, "@"
+        return c - 0x20;
     }
-    return bits;
+    if (c >= 0x5b && c <= 0x7e) { // punctuation and the small Latin letters
+        return c - 0x5b + 33;
+    }
+    if (c >= 0x430 && c <= 0x45f) { // the small Cyrillic letters
+        return c - 0x430 + 69;
+    }
+    switch (c) {
+    case 0xdf: // ß
+        return 117;
+    case 0xe6: // æ
+        return 118;
+    case 0xf0: // ð
+        return 119;
+    case 0xf8: // ø
+        return 120;
+    case 0xfe: // þ
+        return 121;
+    case 0x491: // ґ
+        return 122;
+    default:
+        return sharedCharacterBit;
+    }
+}
+
+// Two neighbouring characters hashed onto 256 bits.
+int pairBit(ushort first, ushort second)
+{
+    return int((uint(first) * 2654435761u ^ uint(second) * 2246822507u) >> 24);
+}
+
+template<size_t N>
+void setBit(std::array<quint64, N> &bits, int bit)
+{
+    bits[size_t(bit / 64)] |= quint64(1) << (bit % 64);
+}
+
+template<size_t N>
+bool holdsAll(const std::array<quint64, N> &have, const std::array<quint64, N> &need)
+{
+    for (size_t i = 0; i < N; ++i) {
+        if ((have[i] & need[i]) != need[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Notes the characters and neighbouring characters of a folded text.
+void noteText(const QChar *text, int length, std::array<quint64, 2> &characters,
+              std::array<quint64, 4> &pairs)
+{
+    for (int i = 0; i < length; ++i) {
+        setBit(characters, characterBit(text[i].unicode()));
+        if (i > 0) {
+            setBit(pairs, pairBit(text[i - 1].unicode(), text[i].unicode()));
+        }
+    }
+}
+
+// Notes the digits and neighbouring digits of numbers, one a line.
+void noteDigits(const QChar *digits, int length, std::array<quint64, 2> &set)
+{
+    for (int i = 0; i < length; ++i) {
+        if (digits[i] == QLatin1Char('\n')) {
+            continue;
+        }
+        const int digit = digits[i].unicode() - '0';
+        setBit(set, digit);
+        if (i > 0 && digits[i - 1] != QLatin1Char('\n')) {
+            setBit(set, 10 + (digits[i - 1].unicode() - '0') * 10 + digit);
+        }
+    }
+}
+
+template<typename... Vectors>
+void insertDefaults(size_t first, size_t count, Vectors &...vectors)
+{
+    (vectors.insert(vectors.begin() + long(first), count, typename Vectors::value_type()), ...);
+}
+
+// Keeps the entries whose new row number is not -1, in order.
+template<typename... Vectors>
+void keepRows(const std::vector<int> &newRows, Vectors &...vectors)
+{
+    const auto keep = [&newRows](auto &vector) {
+        size_t kept = 0;
+        for (size_t row = 0; row < newRows.size(); ++row) {
+            if (newRows[row] >= 0 && kept++ != row) {
+                vector[kept - 1] = std::move(vector[row]);
+            }
+        }
+        vector.resize(kept);
+    };
+    (keep(vectors), ...);
+}
+
+// Asks for the memory at address to be read, where the compiler offers it.
+inline void prefetch(const void *address)
+{
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    Q_UNUSED(address);
+#endif
+}
+
+// Whether the needle's characters after its first and before its last one
+// follow at text.
+bool middleEquals(const ushort *text, const ushort *needle, int size)
+{
+    return size <= 2 || std::equal(needle + 1, needle + size - 1, text + 1);
+}
+
+// Whether text holds needle, comparing code units as QString::contains does
+// with Qt::CaseSensitive. Candidates are the places where the needle's first
+// and last characters both fit, found eight places at a time with SSE2.
+bool containsText(const QChar *haystack, int length, const QString &needle)
+{
+    const int size = needle.size();
+    if (size == 0 || size > length) {
+        return size == 0;
+    }
+    const auto *text = reinterpret_cast<const ushort *>(haystack);
+    const ushort *wanted = needle.utf16();
+    const ushort first = wanted[0];
+    const ushort last = wanted[size - 1];
+    const int lastStart = length - size;
+    int at = 0;
+#ifdef __SSE2__
+    const __m128i firsts = _mm_set1_epi16(short(first));
+    const __m128i lasts = _mm_set1_epi16(short(last));
+    for (; at + 7 <= lastStart; at += 8) {
+        const __m128i heads = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + at));
+        const __m128i tails =
+                _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + at + size - 1));
+        uint mask = uint(_mm_movemask_epi8(
+                _mm_and_si128(_mm_cmpeq_epi16(heads, firsts), _mm_cmpeq_epi16(tails, lasts))));
+        while (mask != 0) {
+            const int lane = qCountTrailingZeroBits(mask) / 2;
+            if (middleEquals(text + at + lane, wanted, size)) {
+                return true;
+            }
+            mask &= ~(3u << (2 * lane));
+        }
+    }
+#endif
+    for (; at <= lastStart; ++at) {
+        if (text[at] == first && text[at + size - 1] == last
+            && middleEquals(text + at, wanted, size)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -186,173 +342,406 @@ void ContactsFilter::attach(ContactsModel *model)
 void ContactsFilter::setSortRole(ContactsModel::ContactRoles role)
 {
     m_sortRole = role;
-    invalidateKeys();
+    ++m_orderChanges;
+    std::fill(m_initials.begin(), m_initials.end(), -2);
+    m_ordered = false;
+    m_order.clear();
+    m_ranks.clear();
 }
 
 void ContactsFilter::clear()
 {
+    ++m_orderChanges;
+    resetStates(0);
+}
+
+// Fresh states for every row of a source with `rows` rows.
+void ContactsFilter::resetStates(int rows) const
+{
     m_rows.clear();
+    m_marks.clear();
+    m_initials.clear();
+    m_places.clear();
+    m_characters.clear();
+    m_pairs.clear();
+    m_digits.clear();
+    m_folded.clear();
+    m_unusedFolded = 0;
+    m_order.clear();
     m_ranks.clear();
+    m_ordered = false;
+    m_removed.clear();
+    m_removedCount = 0;
+    insertStates(0, rows);
 }
 
-void ContactsFilter::invalidateKeys()
+void ContactsFilter::insertStates(int first, int count) const
 {
-    for (RowState &state : m_rows) {
-        state.keyReady = false;
+    insertDefaults(size_t(first), size_t(count), m_rows, m_marks, m_places, m_characters, m_pairs,
+                   m_digits);
+    m_initials.insert(m_initials.begin() + first, size_t(count), -2);
+    for (int row = first; row < first + count; ++row) {
+        m_marks[size_t(row)] = m_source->contactAt(row)->isFavorite ? Favourite : 0;
     }
-    m_ranks.clear();
 }
 
-void ContactsFilter::rowsInserted(const QModelIndex &parent, int first, int last)
+// Drops the rows that the source removed from every state, all in one pass.
+void ContactsFilter::applyRemovals() const
 {
-    if (parent.isValid() || first > int(m_rows.size())) {
-        clear();
+    if (m_removed.empty()) {
         return;
     }
-    m_rows.insert(m_rows.begin() + first, size_t(last - first + 1), RowState());
-    m_ranks.clear();
-}
-
-void ContactsFilter::rowsRemoved(const QModelIndex &parent, int first, int last)
-{
-    if (parent.isValid() || last >= int(m_rows.size())) {
-        clear();
-        return;
+    std::vector<int> newRows(m_rows.size(), 0);
+    for (const std::pair<int, int> &range : m_removed) {
+        std::fill(newRows.begin() + range.first, newRows.begin() + range.second + 1, -1);
     }
-    // The ranks of the rows that stay keep their order.
-    if (m_ranks.size() == m_rows.size()) {
-        m_ranks.erase(m_ranks.begin() + first, m_ranks.begin() + last + 1);
-    } else {
+    int next = 0;
+    for (size_t row = 0; row < newRows.size(); ++row) {
+        if (newRows[row] >= 0) {
+            newRows[row] = next++;
+        } else if (m_marks[row] & Folded) {
+            m_unusedFolded += m_places[row].textLength + m_places[row].digitsLength;
+        }
+    }
+    keepRows(newRows, m_rows, m_marks, m_initials, m_places, m_characters, m_pairs, m_digits);
+    if (m_ordered) {
+        size_t kept = 0;
+        for (int row : m_order) {
+            if (newRows[size_t(row)] >= 0) {
+                m_order[kept++] = newRows[size_t(row)];
+            }
+        }
+        m_order.resize(kept);
         m_ranks.clear();
     }
-    m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
-}
-
-void ContactsFilter::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
-                                 const QVector<int> &roles)
-{
-    const bool sortText = roles.isEmpty() || roles.contains(m_sortRole);
-    static const QVector<int> searchedRoles{
-            ContactsModel::FullNameRole,     ContactsModel::NameRole,
-            ContactsModel::SurnameRole,      ContactsModel::MiddleNameRole,
-            ContactsModel::OrganizationRole, ContactsModel::EmailListRole,
-            ContactsModel::PhoneListRole};
-    const bool name = roles.isEmpty() || std::any_of(roles.begin(), roles.end(), [](int role) {
-                          return searchedRoles.contains(role);
-                      });
-    const int last = qMin(bottomRight.row(), int(m_rows.size()) - 1);
-    for (int row = qMax(0, topLeft.row()); row <= last; ++row) {
-        RowState &state = m_rows[size_t(row)];
-        if (sortText) {
-            state.keyReady = false;
-            m_ranks.clear();
-        }
-        if (name) {
-            state.foldReady = false;
-            state.match = -1;
-        }
-    }
+    m_removed.clear();
+    m_removedCount = 0;
+    compactFolded();
 }
 
 // States that lost step with the source's rows start afresh.
 void ContactsFilter::sync() const
 {
-    const size_t rows = size_t(m_source->rowCount());
-    if (m_rows.size() != rows) {
-        m_rows.assign(rows, RowState());
-        m_ranks.clear();
+    applyRemovals();
+    const int rows = m_source->rowCount();
+    if (int(m_rows.size()) == rows) {
+        return;
     }
+    resetStates(rows);
 }
 
-const ContactsFilter::RowState &ContactsFilter::keyedRow(int sourceRow) const
+void ContactsFilter::rowsInserted(const QModelIndex &parent, int first, int last)
 {
-    RowState &state = m_rows[size_t(sourceRow)];
-    if (!state.keyReady) {
-        state.sortText = m_source->data(m_source->index(sourceRow, 0), m_sortRole).toString();
-        if (!m_plainOrder && !state.sortText.isEmpty()) {
-            state.key = m_collator.sortKey(state.sortText);
-        } else {
-            state.key.reset();
+    applyRemovals();
+    const int count = last - first + 1;
+    if (parent.isValid() || first > int(m_rows.size())
+        || int(m_rows.size()) + count != m_source->rowCount()) {
+        clear();
+        return;
+    }
+    insertStates(first, count);
+    if (!m_ordered) {
+        return;
+    }
+    for (int &row : m_order) {
+        if (row >= first) {
+            row += count;
         }
-        state.keyReady = true;
     }
-    return state;
+    std::vector<int> added(size_t(count), 0);
+    for (int i = 0; i < count; ++i) {
+        added[size_t(i)] = first + i;
+    }
+    placeInOrder(added);
 }
 
-const ContactsFilter::RowState &ContactsFilter::foldedRow(int sourceRow) const
+// The states keep removed rows until they are next needed: ContactsModel
+// removes marked rows one by one from the highest down, and dropping them
+// all at once costs one pass instead of one per row. A range below every
+// waiting one has the same numbers in the states as in the source.
+void ContactsFilter::rowsRemoved(const QModelIndex &parent, int first, int last)
 {
-    RowState &state = m_rows[size_t(sourceRow)];
-    if (!state.foldReady) {
-        const Contact &contact = *m_source->contactAt(sourceRow);
-        state.searchText = searchTextOf(contact);
-        state.phoneDigits = phoneDigitsOf(contact);
-        state.characters = characterBits(state.searchText);
-        state.foldReady = true;
+    if (!m_removed.empty() && last >= m_removed.back().first) {
+        applyRemovals();
     }
-    return state;
+    if (parent.isValid() || last >= int(m_rows.size()) - m_removedCount) {
+        clear();
+        return;
+    }
+    m_removed.emplace_back(first, last);
+    m_removedCount += last - first + 1;
+}
+
+void ContactsFilter::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                                 const QVector<int> &roles)
+{
+    applyRemovals();
+    const int first = qMax(0, topLeft.row());
+    const int last = qMin(bottomRight.row(), int(m_rows.size()) - 1);
+    if (topLeft.parent().isValid() || first > last) {
+        return;
+    }
+    static const QVector<int> searchedRoles{
+            ContactsModel::FullNameRole,     ContactsModel::NameRole,
+            ContactsModel::SurnameRole,      ContactsModel::MiddleNameRole,
+            ContactsModel::OrganizationRole, ContactsModel::EmailListRole,
+            ContactsModel::PhoneListRole};
+    const auto changed = [&roles](int role) {
+        return roles.isEmpty() || roles.contains(role);
+    };
+    if (changed(ContactsModel::FavoriteRole)) {
+        for (int row = first; row <= last; ++row) {
+            quint8 &marks = m_marks[size_t(row)];
+            marks = m_source->contactAt(row)->isFavorite ? (marks | Favourite)
+                                                         : (marks & ~Favourite);
+        }
+    }
+    if (std::any_of(searchedRoles.begin(), searchedRoles.end(), changed)) {
+        foldedTextsChanged(first, last);
+    }
+    if (changed(m_sortRole)) {
+        sortTextsChanged(first, last);
+    }
+}
+
+// A few rows move to their new places in the order; many make it again
+// when it is next needed.
+void ContactsFilter::sortTextsChanged(int first, int last)
+{
+    for (int row = first; row <= last; ++row) {
+        m_initials[size_t(row)] = -2;
+    }
+    if (!m_ordered) {
+        return;
+    }
+    if (last - first >= 32) {
+        m_ordered = false;
+        ++m_orderChanges;
+        return;
+    }
+    const std::vector<int> before = m_order;
+    m_order.erase(std::remove_if(m_order.begin(), m_order.end(),
+                                 [first, last](int row) { return row >= first && row <= last; }),
+                  m_order.end());
+    std::vector<int> changed;
+    for (int row = first; row <= last; ++row) {
+        changed.push_back(row);
+    }
+    placeInOrder(changed);
+    if (m_order != before) {
+        ++m_orderChanges;
+    }
+}
+
+void ContactsFilter::foldedTextsChanged(int first, int last)
+{
+    for (int row = first; row <= last; ++row) {
+        quint8 &marks = m_marks[size_t(row)];
+        if (marks & Folded) {
+            const TextPlace &place = m_places[size_t(row)];
+            m_unusedFolded += place.textLength + place.digitsLength;
+        }
+        marks &= Favourite;
+    }
+    compactFolded();
+}
+
+void ContactsFilter::keyRow(int sourceRow) const
+{
+    int &initial = m_initials[size_t(sourceRow)];
+    if (initial != -2) {
+        return;
+    }
+    RowState &state = m_rows[size_t(sourceRow)];
+    state.sortText = m_source->data(m_source->index(sourceRow, 0), m_sortRole).toString();
+    if (!m_plainOrder && !state.sortText.isEmpty()) {
+        state.key = m_collator.sortKey(state.sortText);
+    } else {
+        state.key.reset();
+    }
+    if (state.sortText.isEmpty()) {
+        initial = -1;
+        return;
+    }
+    const QString letter = initialOf(state.sortText);
+    auto known = m_letterIds.constFind(letter);
+    if (known == m_letterIds.constEnd()) {
+        known = m_letterIds.insert(letter, m_letters.size());
+        m_letters.append(letter);
+    }
+    initial = known.value();
+}
+
+void ContactsFilter::foldRow(int sourceRow) const
+{
+    quint8 &marks = m_marks[size_t(sourceRow)];
+    if (marks & Folded) {
+        return;
+    }
+    const Contact &contact = *m_source->contactAt(sourceRow);
+    // The buffer grows by an eighth at a time, not by doubling: it holds
+    // the texts of every row.
+    if (m_folded.capacity() - m_folded.size() < 1024) {
+        m_folded.reserve(m_folded.size() + m_folded.size() / 8 + 4096);
+    }
+    const int start = m_folded.size();
+    appendSearchText(contact, m_folded);
+    const int digitsStart = m_folded.size();
+    appendPhoneDigits(contact, m_folded);
+    TextPlace &place = m_places[size_t(sourceRow)];
+    place.start = quint32(start);
+    place.textLength = quint32(digitsStart - start);
+    place.digitsLength = quint32(m_folded.size() - digitsStart);
+    marks |= Folded;
+
+    const size_t row = size_t(sourceRow);
+    m_characters[row] = CharacterSet();
+    m_pairs[row] = PairSet();
+    m_digits[row] = DigitSet();
+    noteText(m_folded.constData() + start, int(place.textLength), m_characters[row], m_pairs[row]);
+    noteDigits(m_folded.constData() + digitsStart, int(place.digitsLength), m_digits[row]);
+}
+
+// Copies the folded texts that rows still use together once the unused ones
+// take more room than they do.
+void ContactsFilter::compactFolded() const
+{
+    if (m_unusedFolded < 4096 || m_unusedFolded * 2 < m_folded.size()) {
+        return;
+    }
+    QString kept;
+    kept.reserve(int(m_folded.size() - m_unusedFolded));
+    for (size_t row = 0; row < m_places.size(); ++row) {
+        if (m_marks[row] & Folded) {
+            TextPlace &place = m_places[row];
+            const quint32 start = quint32(kept.size());
+            kept.append(m_folded.constData() + place.start,
+                        int(place.textLength + place.digitsLength));
+            place.start = start;
+        }
+    }
+    m_folded = kept;
+    m_unusedFolded = 0;
 }
 
 // The sign of QString::localeAwareCompare(left text, right text): an empty
 // text compares plainly, and so does every text in the C locale.
 int ContactsFilter::compareRows(int left, int right) const
 {
-    const RowState &a = keyedRow(left);
-    const RowState &b = keyedRow(right);
+    keyRow(left);
+    keyRow(right);
+    const RowState &a = m_rows[size_t(left)];
+    const RowState &b = m_rows[size_t(right)];
     if (!a.key || !b.key) {
         return QString::compare(a.sortText, b.sortText, Qt::CaseSensitive);
     }
     return a.key->compare(*b.key);
 }
 
-void ContactsFilter::ensureRanks() const
+// The order of the sorted view: by sort text, equal texts by source row,
+// as a stable sort by the text alone leaves them.
+bool ContactsFilter::rowLess(int left, int right) const
+{
+    const int result = compareRows(left, right);
+    return result < 0 || (result == 0 && left < right);
+}
+
+void ContactsFilter::ensureOrder() const
 {
     if (!m_source) {
         return;
     }
     sync();
-    if (m_ranks.size() == m_rows.size()) {
+    if (m_ordered) {
         return;
     }
     const int rows = int(m_rows.size());
-    std::vector<int> order(size_t(rows), 0);
+    m_order.assign(size_t(rows), 0);
     for (int row = 0; row < rows; ++row) {
-        order[size_t(row)] = row;
-        keyedRow(row);
+        m_order[size_t(row)] = row;
+        keyRow(row);
     }
-    std::sort(order.begin(), order.end(), [this](int a, int b) {
-        const int result = compareRows(a, b);
-        return result < 0 || (result == 0 && a < b);
-    });
-    m_ranks.assign(size_t(rows), 0);
-    for (int position = 0; position < rows; ++position) {
-        m_ranks[size_t(order[size_t(position)])] = position;
-    }
+    std::sort(m_order.begin(), m_order.end(), [this](int a, int b) { return rowLess(a, b); });
+    m_ranks.clear();
+    m_ordered = true;
 }
 
-bool ContactsFilter::ranked() const
+// Puts rows that the order lacks into it: each by a binary search when
+// they are few, else by merging them in sorted.
+void ContactsFilter::placeInOrder(const std::vector<int> &rows) const
 {
-    return m_source && m_ranks.size() == size_t(m_source->rowCount());
+    const auto less = [this](int a, int b) {
+        return rowLess(a, b);
+    };
+    if (rows.size() < 32) {
+        for (int row : rows) {
+            m_order.insert(std::lower_bound(m_order.begin(), m_order.end(), row, less), row);
+        }
+    } else {
+        std::vector<int> added = rows;
+        std::sort(added.begin(), added.end(), less);
+        std::vector<int> merged;
+        merged.reserve(m_order.size() + added.size());
+        std::merge(m_order.begin(), m_order.end(), added.begin(), added.end(),
+                   std::back_inserter(merged), less);
+        m_order.swap(merged);
+    }
+    m_ranks.clear();
+}
+
+const std::vector<int> &ContactsFilter::order() const
+{
+    ensureOrder();
+    return m_order;
 }
 
 bool ContactsFilter::lessThan(int left, int right) const
 {
-    const size_t leftRow = size_t(left);
-    const size_t rightRow = size_t(right);
-    if (m_ranks.size() == m_rows.size() && leftRow < m_ranks.size() && rightRow < m_ranks.size()) {
-        return m_ranks[leftRow] < m_ranks[rightRow];
-    }
     sync();
-    return compareRows(left, right) < 0;
+    if (!m_ordered) {
+        return compareRows(left, right) < 0;
+    }
+    if (m_ranks.size() != m_order.size()) {
+        m_ranks.assign(m_order.size(), 0);
+        for (size_t position = 0; position < m_order.size(); ++position) {
+            m_ranks[size_t(m_order[position])] = int(position);
+        }
+    }
+    return m_ranks[size_t(left)] < m_ranks[size_t(right)];
 }
 
-void ContactsFilter::setRanksFromOrder(const std::vector<int> &sourceRows)
+QString ContactsFilter::initialOf(const QString &text)
 {
-    sync();
-    std::vector<int> ranks(sourceRows.size(), 0);
-    for (size_t position = 0; position < sourceRows.size(); ++position) {
-        ranks[size_t(sourceRows[position])] = int(position);
+    const int length =
+            text.size() > 1 && text.at(0).isHighSurrogate() && text.at(1).isLowSurrogate() ? 2 : 1;
+    return text.left(length).toUpper();
+}
+
+void ContactsFilter::forEachNewInitial(const std::vector<int> &rows,
+                                       const std::function<void(const QString &, int)> &note) const
+{
+    if (!m_source) {
+        return;
     }
-    m_ranks = std::move(ranks);
+    sync();
+    // The rows lie anywhere in the source: each row's initial is asked for
+    // from memory a few rows ahead.
+    constexpr size_t ahead = 16;
+    int previous = -1;
+    for (size_t position = 0; position < rows.size(); ++position) {
+        if (position + ahead < rows.size()) {
+            prefetch(&m_initials[size_t(rows[position + ahead])]);
+        }
+        const int row = rows[position];
+        if (m_initials[size_t(row)] == -2) {
+            keyRow(row);
+        }
+        const int initial = m_initials[size_t(row)];
+        if (initial >= 0 && initial != previous) {
+            previous = initial;
+            note(m_letters.at(initial), int(position));
+        }
+    }
 }
 
 void ContactsFilter::foldAll() const
@@ -361,45 +750,47 @@ void ContactsFilter::foldAll() const
         return;
     }
     sync();
-    for (int row = 0; row < int(m_rows.size()); ++row) {
-        foldedRow(row);
+    // Room for the rows still to fold, as long as the folded ones are on
+    // average, then no more than they take.
+    const int rows = int(m_rows.size());
+    const int folded = int(std::count_if(m_marks.begin(), m_marks.end(),
+                                         [](quint8 marks) { return marks & Folded; }));
+    const int average = folded > 0 ? int(m_folded.size() - m_unusedFolded) / folded : 96;
+    m_folded.reserve(m_folded.size() + (rows - folded) * (average + 8));
+    for (int row = 0; row < rows; ++row) {
+        foldRow(row);
+    }
+    if (m_folded.capacity() > m_folded.size() + m_folded.size() / 16 + 4096) {
+        m_folded.squeeze();
     }
 }
 
-const QString &ContactsFilter::sortText(int sourceRow) const
+qint64 ContactsFilter::searchTextBytes() const
 {
-    return keyedRow(sourceRow).sortText;
-}
-
-std::vector<int> ContactsFilter::acceptedInRankOrder(int shown) const
-{
-    if (!m_source) {
-        return {};
-    }
-    sync();
-    if (m_ranks.size() != m_rows.size()) {
-        return {};
-    }
-    std::vector<int> byRank(m_rows.size(), -1);
-    int accepted = 0;
-    for (size_t row = 0; row < m_rows.size(); ++row) {
-        const size_t rank = size_t(m_ranks[row]);
-        if (m_rows[row].accepted && rank < byRank.size()) {
-            byRank[rank] = int(row);
-            ++accepted;
-        }
-    }
-    if (accepted != shown) {
-        return {};
-    }
-    byRank.erase(std::remove(byRank.begin(), byRank.end(), -1), byRank.end());
-    return byRank;
+    return qint64(m_folded.capacity()) * qint64(sizeof(QChar))
+           + qint64(m_characters.capacity() * sizeof(CharacterSet))
+           + qint64(m_pairs.capacity() * sizeof(PairSet))
+           + qint64(m_digits.capacity() * sizeof(DigitSet));
 }
 
 // Moves the known search results to a new search text. When the new text
 // holds the old one, a row without the old one cannot have the new one; when
 // the old text holds the new one, a row with the old one has the new one.
-// Only the other rows are tested again, when the filter asks for them.
+// Only the other rows are tested again, when the rows are next asked for.
+bool ContactsFilter::contactMatches(const Contact &contact, const QString &search)
+{
+    const QString fold = foldedText(search);
+    const QString digits = searchDigitsOf(search);
+    QString text;
+    appendSearchText(contact, text);
+    if (text.contains(fold)) {
+        return true;
+    }
+    QString phones;
+    appendPhoneDigits(contact, phones);
+    return !digits.isEmpty() && phones.contains(digits);
+}
+
 void ContactsFilter::setSearchText(const QString &text)
 {
     const QString fold = foldedText(text);
@@ -415,27 +806,109 @@ void ContactsFilter::setSearchText(const QString &text)
     const bool wider =
             !fold.isEmpty() && m_searchFold.contains(fold)
             && (m_searchDigits.isEmpty() || (!digits.isEmpty() && m_searchDigits.contains(digits)));
-    for (RowState &state : m_rows) {
-        if ((state.match == 0 && narrower) || (state.match == 1 && wider)) {
-            continue;
-        }
-        state.match = -1;
+    // By what a row's answer is known as (unknown, no, -, yes): the marks
+    // it keeps.
+    const quint8 forget = quint8(~(Tested | Matches));
+    const quint8 keep[4] = {forget, narrower ? quint8(0xff) : forget, forget,
+                            wider ? quint8(0xff) : forget};
+    for (quint8 &marks : m_marks) {
+        marks &= keep[marks & (Tested | Matches)];
     }
     m_searchFold = fold;
     m_searchDigits = digits;
-    m_searchCharacters = characterBits(fold);
+
+    m_needle = Needle();
+    noteText(fold.constData(), fold.size(), m_needle.characters, m_needle.pairs);
+    noteDigits(digits.constData(), digits.size(), m_needle.digits);
+    m_needle.exactText =
+            fold.size() == 1 && characterBit(fold.at(0).unicode()) != sharedCharacterBit;
+    m_needle.searchesDigits = !digits.isEmpty();
+    m_needle.exactDigits = digits.size() <= 2;
 }
 
-qint64 ContactsFilter::searchTextBytes() const
+// The sets rule a row out, or answer outright for a one-character text or a
+// one- or two-digit number; else the row's text has to be read.
+ContactsFilter::Verdict ContactsFilter::setsVerdict(const Needle &needle,
+                                                    const CharacterSet &characters,
+                                                    const PairSet &pairs, const DigitSet &digits)
 {
-    qint64 bytes = 0;
-    for (const RowState &state : m_rows) {
-        if (state.foldReady) {
-            bytes += qint64(state.searchText.capacity() + state.phoneDigits.capacity())
-                     * qint64(sizeof(QChar));
+    bool read = false;
+    if (holdsAll(characters, needle.characters)) {
+        if (needle.exactText) {
+            return Verdict::Holds;
+        }
+        read = holdsAll(pairs, needle.pairs);
+    }
+    if (needle.searchesDigits && holdsAll(digits, needle.digits)) {
+        if (needle.exactDigits) {
+            return Verdict::Holds;
+        }
+        read = true;
+    }
+    return read ? Verdict::Read : Verdict::Lacks;
+}
+
+// Reads the text and phone digits of a row whose sets let it pass.
+bool ContactsFilter::textHolds(int sourceRow) const
+{
+    const size_t row = size_t(sourceRow);
+    const TextPlace &place = m_places[row];
+    const QChar *text = m_folded.constData() + place.start;
+    if (holdsAll(m_characters[row], m_needle.characters) && holdsAll(m_pairs[row], m_needle.pairs)
+        && containsText(text, int(place.textLength), m_searchFold)) {
+        return true;
+    }
+    return m_needle.searchesDigits && holdsAll(m_digits[row], m_needle.digits)
+           && containsText(text + place.textLength, int(place.digitsLength), m_searchDigits);
+}
+
+bool ContactsFilter::matchRow(int sourceRow) const
+{
+    const size_t row = size_t(sourceRow);
+    if (!(m_marks[row] & Folded)) {
+        foldRow(sourceRow);
+    }
+    const Verdict verdict = setsVerdict(m_needle, m_characters[row], m_pairs[row], m_digits[row]);
+    return verdict == Verdict::Holds || (verdict == Verdict::Read && textHolds(sourceRow));
+}
+
+// Tests every row whose answer is not known, in source order: first by the
+// sets, then by reading the texts that the sets let pass. Those lie far
+// apart in the buffer; each is asked for from memory a few rows ahead of
+// its turn, so that the reads overlap instead of waiting one after another.
+void ContactsFilter::testUntestedRows() const
+{
+    const size_t rows = m_marks.size();
+    for (size_t row = 0; row < rows; ++row) {
+        if (!(m_marks[row] & (Tested | Folded))) {
+            foldRow(int(row));
         }
     }
-    return bytes;
+    quint8 *marks = m_marks.data();
+    const CharacterSet *characters = m_characters.data();
+    const PairSet *pairs = m_pairs.data();
+    const DigitSet *digits = m_digits.data();
+    std::vector<std::pair<int, const QChar *>> toRead;
+    for (size_t row = 0; row < rows; ++row) {
+        if (marks[row] & Tested) {
+            continue;
+        }
+        const Verdict verdict = setsVerdict(m_needle, characters[row], pairs[row], digits[row]);
+        if (verdict == Verdict::Read) {
+            toRead.emplace_back(int(row), m_folded.constData() + m_places[row].start);
+        } else {
+            marks[row] |= Tested | (verdict == Verdict::Holds ? Matches : 0);
+        }
+    }
+    constexpr size_t ahead = 8;
+    for (size_t i = 0; i < toRead.size(); ++i) {
+        if (i + ahead < toRead.size()) {
+            prefetch(toRead[i + ahead].second);
+            prefetch(toRead[i + ahead].second + 32);
+        }
+        const int row = toRead[i].first;
+        marks[row] |= Tested | (textHolds(row) ? Matches : 0);
+    }
 }
 
 bool ContactsFilter::searchMatches(int sourceRow) const
@@ -443,52 +916,47 @@ bool ContactsFilter::searchMatches(int sourceRow) const
     if (m_searchFold.isEmpty()) {
         return true;
     }
-    RowState &state = m_rows[size_t(sourceRow)];
-    if (state.match < 0) {
-        foldedRow(sourceRow);
-        const bool found = ((m_searchCharacters & ~state.characters) == 0
-                            && state.searchText.contains(m_searchFold, Qt::CaseSensitive))
-                           || (!m_searchDigits.isEmpty()
-                               && state.phoneDigits.contains(m_searchDigits, Qt::CaseSensitive));
-        state.match = found ? 1 : 0;
+    sync();
+    quint8 &marks = m_marks[size_t(sourceRow)];
+    if (!(marks & Tested)) {
+        marks |= Tested | (matchRow(sourceRow) ? Matches : 0);
     }
-    return state.match == 1;
+    return marks & Matches;
 }
 
-bool ContactsFilter::filterRow(int sourceRow, const std::function<bool(int)> &accepts) const
+bool ContactsFilter::isFavourite(int sourceRow) const
 {
     sync();
-    RowState &state = m_rows[size_t(sourceRow)];
-    if (!m_frozen) {
-        state.accepted = accepts(sourceRow);
-    }
-    return state.accepted;
+    return m_marks[size_t(sourceRow)] & Favourite;
 }
 
-void ContactsFilter::refilter(const std::function<bool(int)> &accepts,
-                              const std::function<void()> &changeBase,
-                              const std::function<void()> &remap)
+std::vector<int> ContactsFilter::acceptedRows(bool favouritesOnly, bool sorted) const
 {
     if (!m_source) {
-        changeBase();
-        return;
+        return {};
     }
     sync();
     const int rows = int(m_rows.size());
-    const int limit = qMax(8, 1000000 / qMax(1, rows));
-    int changes = 0;
-    for (int row = 0; row < rows && changes <= limit; ++row) {
-        if (accepts(row) != m_rows[size_t(row)].accepted) {
-            ++changes;
+    const bool searching = !m_searchFold.isEmpty();
+    if (searching) {
+        testUntestedRows();
+    }
+    const quint8 wanted = quint8((searching ? Matches : 0) | (favouritesOnly ? Favourite : 0));
+    std::vector<int> accepted(size_t(rows), 0);
+    size_t taken = 0;
+    const auto take = [&](int row) {
+        accepted[taken] = row;
+        taken += (m_marks[size_t(row)] & wanted) == wanted ? 1 : 0;
+    };
+    if (sorted) {
+        for (int row : order()) {
+            take(row);
+        }
+    } else {
+        for (int row = 0; row < rows; ++row) {
+            take(row);
         }
     }
-    if (changes <= limit) {
-        changeBase();
-        return;
-    }
-    m_frozen = true;
-    changeBase();
-    m_frozen = false;
-    ensureRanks();
-    remap();
+    accepted.resize(taken);
+    return accepted;
 }

@@ -3,22 +3,30 @@
 #include "model/contactsmodel.h"
 
 #include <QCollator>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
+#include <array>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // The row cache behind the sorted and searched contact list. For each row of
-// a ContactsModel it keeps, in step with the source's rows, the collation
-// key of its sort text (made once, so that sorting compares keys instead of
-// collating texts), its folded search text (names, organisation, e-mails;
-// case and Latin accents folded) and phone digits, whether they hold the
-// search, and the answer last given to the view's filter. It ranks the
-// rows by sort text, and brings a view to a new filter either row run by row
-// run or in one re-mapping, whichever costs less.
+// a ContactsModel it keeps, in step with the source's rows, the collation key
+// of its sort text and the letter it starts with, its folded search text
+// (names, organisation, e-mails; case and Latin accents folded) and phone
+// digits, which characters they hold, whether they hold the search, and the
+// star. It keeps every row in sort order as it changes, so that the rows a
+// search or the favourites filter shows come out in order without sorting.
+//
+// The folded texts of all rows share one buffer, and each row has small bit
+// sets of its characters, character pairs and phone digits beside it: a
+// keystroke reads those sets in row order and looks into the text of a row
+// only when the sets cannot answer.
 class ContactsFilter : public QObject
 {
     Q_OBJECT
@@ -31,67 +39,104 @@ public:
     // view re-sorts or re-filters after a source change.
     void attach(ContactsModel *model);
     void setSortRole(ContactsModel::ContactRoles role);
+    // Forgets every row's state: each is read afresh when next needed.
+    void forget() { clear(); }
 
-    // Sorting: whether every row has its rank, the order of two source rows,
-    // the ranks taken from rows listed in sorted order.
-    bool ranked() const;
+    // Sorting: every source row in the order of (sort text, source row),
+    // made once and then kept in step; the order of two rows.
+    const std::vector<int> &order() const;
     bool lessThan(int left, int right) const;
-    void setRanksFromOrder(const std::vector<int> &sourceRows);
-    // Folds every row's search text now, so that the first search finds it
-    // ready.
-    void foldAll() const;
-    const QString &sortText(int sourceRow) const;
-    // The accepted rows in rank order when they are `shown` many and every
-    // row has its rank, else nothing: the view's rows without asking it.
-    std::vector<int> acceptedInRankOrder(int shown) const;
+    // Counts the changes that moved rows against each other in the order
+    // (a changed sort text, a new sort role, forgotten states).
+    quint64 orderChanges() const { return m_orderChanges; }
+    // The initial of a sort text as the letter index shows it: the first
+    // character (a whole surrogate pair when there is one), upper-cased.
+    static QString initialOf(const QString &text);
+    // Whether a contact matches a search the way a row of the list does (for
+    // lists outside the model, such as the import and export form's).
+    static bool contactMatches(const Contact &contact, const QString &search);
+    // For source rows listed in view order: calls note(initial, position) at
+    // each row whose sort text starts with another letter than the row
+    // before it; rows with an empty sort text are passed over.
+    void forEachNewInitial(const std::vector<int> &rows,
+                           const std::function<void(const QString &, int)> &note) const;
 
     // Searching: the folded search text (and its digits when it reads as a
     // phone number), and whether a row's search text or phones hold it.
     void setSearchText(const QString &text);
-    // The bytes the folded search texts and phone digits of all rows hold.
-    qint64 searchTextBytes() const;
     bool searchMatches(int sourceRow) const;
-
-    // The view's row test: asks accepts, or repeats the last answer while
-    // refilter() has frozen the answers.
-    bool filterRow(int sourceRow, const std::function<bool(int)> &accepts) const;
-    // Brings the view to the rows that accepts now gives. A few changed rows
-    // go through changeBase, the base class's row-by-row update, which
-    // announces each run of rows; many go through remap, one re-mapping,
-    // because the base class rebuilds its whole row map for every run it
-    // removes or inserts. For the re-mapping changeBase runs first while the
-    // answers are frozen, so that it changes no rows itself.
-    void refilter(const std::function<bool(int)> &accepts, const std::function<void()> &changeBase,
-                  const std::function<void()> &remap);
+    bool isFavourite(int sourceRow) const;
+    // The rows that hold the search (and are starred, when favouritesOnly),
+    // in sort order or in source order.
+    std::vector<int> acceptedRows(bool favouritesOnly, bool sorted) const;
+    // Folds every row's search text now, so that the first search finds it
+    // ready.
+    void foldAll() const;
+    // The bytes the folded texts and the search bit sets of all rows hold.
+    qint64 searchTextBytes() const;
 
 private:
     struct RowState
     {
         QString sortText;
         std::optional<QCollatorSortKey> key;
-        // The searched fields folded, and the phones' digits.
-        QString searchText;
-        QString phoneDigits;
-        // One bit per character of the search text (code unit modulo 64):
-        // a search with a bit that the row lacks cannot be in it.
-        quint64 characters = 0;
-        bool keyReady = false;
-        bool foldReady = false;
-        signed char match = -1; // -1 unknown, 0 no, 1 yes
-        bool accepted = false;
+    };
+    // What the loops over every row read: one byte a row.
+    enum Mark : quint8 {
+        Tested = 1,  // whether the row holds the search is known,
+        Matches = 2, // and it does
+        Favourite = 4,
+        Folded = 8, // the row's folded text and sets are made
+    };
+    // Where a row's folded text and the phone digits after it are in m_folded.
+    struct TextPlace
+    {
+        quint32 start = 0;
+        quint32 textLength = 0;
+        quint32 digitsLength = 0;
+    };
+    // The characters of a folded text (one bit per character class), its
+    // neighbouring characters (hashed), and the digits and neighbouring
+    // digits of phone numbers. Each has a vector of its own, so that a
+    // search reads only the sets it needs.
+    using CharacterSet = std::array<quint64, 2>;
+    using PairSet = std::array<quint64, 4>;
+    using DigitSet = std::array<quint64, 2>;
+    // The search as the sets test it.
+    struct Needle
+    {
+        CharacterSet characters{};
+        PairSet pairs{};
+        DigitSet digits{};
+        bool exactText = false;
+        bool searchesDigits = false;
+        bool exactDigits = false;
     };
 
     void clear();
-    void invalidateKeys();
+    void resetStates(int rows) const;
+    void insertStates(int first, int count) const;
+    void applyRemovals() const;
     void rowsInserted(const QModelIndex &parent, int first, int last);
     void rowsRemoved(const QModelIndex &parent, int first, int last);
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QVector<int> &roles);
+    void sortTextsChanged(int first, int last);
+    void foldedTextsChanged(int first, int last);
     void sync() const;
-    const RowState &keyedRow(int sourceRow) const;
-    const RowState &foldedRow(int sourceRow) const;
+    void keyRow(int sourceRow) const;
+    void foldRow(int sourceRow) const;
+    void compactFolded() const;
     int compareRows(int left, int right) const;
-    void ensureRanks() const;
+    bool rowLess(int left, int right) const;
+    void ensureOrder() const;
+    void placeInOrder(const std::vector<int> &rows) const;
+    enum class Verdict { Lacks, Holds, Read };
+    static Verdict setsVerdict(const Needle &needle, const CharacterSet &characters,
+                               const PairSet &pairs, const DigitSet &digits);
+    bool textHolds(int sourceRow) const;
+    bool matchRow(int sourceRow) const;
+    void testUntestedRows() const;
 
     QPointer<ContactsModel> m_source;
     ContactsModel::ContactRoles m_sortRole = ContactsModel::FullNameRole;
@@ -99,13 +144,31 @@ private:
     bool m_plainOrder = false;
     QList<QMetaObject::Connection> m_connections;
     mutable std::vector<RowState> m_rows;
-    // Position of each source row in the order of (sort text, source row);
-    // empty while a row has none. Sorting by it gives the same order as a
-    // stable sort by the sort text.
+    mutable std::vector<quint8> m_marks;
+    // The letter id of each row's initial; -2 while its sort text is unread.
+    mutable std::vector<int> m_initials;
+    mutable std::vector<CharacterSet> m_characters;
+    mutable std::vector<PairSet> m_pairs;
+    mutable std::vector<DigitSet> m_digits;
+    mutable std::vector<TextPlace> m_places;
+    // The folded texts of all rows; text that no row uses any more is
+    // dropped when it outgrows the rest.
+    mutable QString m_folded;
+    mutable qint64 m_unusedFolded = 0;
+    // Every source row in the order of (sort text, source row), valid while
+    // m_ordered, and each row's position in it, made when asked for.
+    mutable std::vector<int> m_order;
     mutable std::vector<int> m_ranks;
+    mutable bool m_ordered = false;
+    quint64 m_orderChanges = 0;
+    // Ranges of rows the source removed that the states still hold, each
+    // below the one before it, and how many rows they hold.
+    mutable std::vector<std::pair<int, int>> m_removed;
+    mutable int m_removedCount = 0;
+    // The initials met so far; a row's initial is an index into m_letters.
+    mutable QHash<QString, int> m_letterIds;
+    mutable QStringList m_letters;
     QString m_searchFold;
     QString m_searchDigits;
-    quint64 m_searchCharacters = 0;
-    // While set, filterRow() repeats its last answers.
-    bool m_frozen = false;
+    Needle m_needle;
 };

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 class Contact;
 
@@ -17,9 +18,20 @@ bool modelIndexRowLessThan(const QModelIndex &a, const QModelIndex &b);
 
 // The contact list as the scenes show it: the contacts of ContactsModel in
 // locale-aware alphabetical order, optionally only the starred ones and only
-// those whose full name contains the search text. It tracks the current row,
+// those the search text finds (in names, organisation, e-mails or phone
+// digits). It tracks the current row,
 // offers the editing operations on it, keeps the letter index beside the list
 // and the user's group labels for phones, e-mails and addresses.
+//
+// It is a QSortFilterProxyModel to its users (the filter pattern, filter role,
+// sort role, sort column and order are the base class's), but it maps its
+// rows itself: the shown rows are one vector of source rows, which a change
+// of the search, the favourites filter or the sort order replaces at once
+// (one layout change, or a few row insertions and removals), instead of the
+// base class re-sorting its row map after every such change. The rows follow
+// every change of the source, as with the base class's dynamic sorting and
+// filtering. Sources other than ContactsModel are sorted through lessThan()
+// and filtered by the base class's row test.
 class ContactsProxyModel : public QSortFilterProxyModel
 {
     Q_OBJECT
@@ -63,6 +75,27 @@ public:
     // and localeAwareCompare on its data.
     void setSourceModel(QAbstractItemModel *sourceModel) override;
 
+    // The row map: the base class's own is never built.
+    QModelIndex index(int row, int column,
+                      const QModelIndex &parent = QModelIndex()) const override;
+    QModelIndex parent(const QModelIndex &child) const override;
+    QModelIndex sibling(int row, int column, const QModelIndex &index) const override;
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    bool hasChildren(const QModelIndex &parent = QModelIndex()) const override;
+    QModelIndex mapToSource(const QModelIndex &proxyIndex) const override;
+    QModelIndex mapFromSource(const QModelIndex &sourceIndex) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant &value,
+                       int role = Qt::EditRole) override;
+    // Rows and columns come and go through the source's own operations.
+    bool insertRows(int row, int count, const QModelIndex &parent = QModelIndex()) override;
+    bool insertColumns(int column, int count, const QModelIndex &parent = QModelIndex()) override;
+    bool removeRows(int row, int count, const QModelIndex &parent = QModelIndex()) override;
+    bool removeColumns(int column, int count, const QModelIndex &parent = QModelIndex()) override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
     static QStringList defaultGroupLabels();
 
 public slots:
@@ -91,15 +124,22 @@ public slots:
     // Every contact of the source (shown or not) in the list's sort order,
     // for the export form.
     QVariantList contactsInListOrder() const;
+    // The records of the list (Contact objects) that the search text finds, in their order.
+    QVariantList contactsMatching(const QVariantList &contacts, const QString &search) const;
     // The bytes the row cache's folded search texts hold (for the benchmark).
     qint64 searchTextBytes() const { return m_filter.searchTextBytes(); }
     // The id of the contact that addNewContact() stored last.
     QString lastAddedId() const { return m_lastAddedId; }
 
-    // The search field's slot. It hides the base class's, so that a search
-    // tests only the rows it can change and a large change re-maps the view
-    // once instead of row run by row run. The other pattern setters below
-    // only forward, and switch the row test back to the base class's.
+    // Sorts and filters every row again, reading their texts afresh.
+    void invalidate();
+
+    // The search field's slot: a case-insensitive search of the folded
+    // names, organisation, e-mails and phone digits, answered from the row
+    // cache. The base class learns the text only when its own row test is
+    // needed (another filter role, key column or case sensitivity), so its
+    // filterRegExp() may lag behind until then. The other pattern setters
+    // switch the row test back to the base class's test of the filter role.
     void setFilterFixedString(const QString &pattern);
     void setFilterRegExp(const QString &pattern);
     void setFilterWildcard(const QString &pattern);
@@ -121,8 +161,33 @@ signals:
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
     bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
+    void invalidateFilter();
 
 private:
+    // The row map and how it follows a change.
+    std::vector<int> wantedRows();
+    void syncBasePattern();
+    void useBasePattern(const std::function<void()> &setPattern);
+    std::vector<int> sortedSourceRows() const;
+    void showRows(std::vector<int> rows);
+    bool keepsCommonOrder(const std::vector<int> &rows, const std::vector<char> &places,
+                          int &changes) const;
+    void changeRowRuns(const std::vector<int> &rows, const std::vector<char> &places);
+    void relayout(std::vector<int> rows, QAbstractItemModel::LayoutChangeHint hint);
+    int viewRowOf(int sourceRow) const;
+    void callBase(const std::function<void()> &call);
+    void connectSource(QAbstractItemModel *source);
+    void sourceRowsInserted(const QModelIndex &parent, int first, int last);
+    void sourceRowsAboutToBeRemoved(const QModelIndex &parent, int first, int last);
+    void sourceRowsRemoved(const QModelIndex &parent, int first, int last);
+    void sourceDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                           const QVector<int> &roles);
+    bool keepsChangedRows(int first, int last);
+    void sourceLayoutAboutToBeChanged();
+    void sourceLayoutChanged();
+    void sourceAboutToBeReset();
+    void sourceReset();
+
     void updateExistingLetters();
     void publishLetters(const QStringList &letters, const QHash<QString, int> &letterIndex);
     QModelIndex currentSourceIndex() const;
@@ -140,12 +205,9 @@ private:
 
     bool fastSearchUsable() const;
     bool acceptsRow(int sourceRow) const;
-    void refilter(const std::function<void()> &changeBase);
 
     QPointer<ContactsModel> m_source;
     ContactsModel::ContactRoles m_sortRole = ContactsModel::FullNameRole;
-    // The role the shown order was last sorted by.
-    ContactsModel::ContactRoles m_sortedRole = ContactsModel::FullNameRole;
     QPointer<Contact> m_newContact;
     QHash<QString, int> m_letterIndex;
     QStringList m_existingLetters;
@@ -161,6 +223,24 @@ private:
     bool m_followQueued = false;
 
     ContactsFilter m_filter;
-    // The search text was set through setFilterFixedString of this class.
+    // The search text was set through setFilterFixedString of this class,
+    // and the base class has not been told it yet.
     bool m_fastSearch = true;
+    QString m_searchPattern;
+    bool m_basePatternStale = false;
+
+    // The source row of each view row, and the inverse (-1 for a hidden
+    // row), rebuilt when asked for after a change.
+    std::vector<int> m_rows;
+    mutable std::vector<int> m_viewRows;
+    mutable bool m_viewRowsStale = true;
+    QList<QMetaObject::Connection> m_sourceConnections;
+    // Across a layout change of the source: the view's persistent indexes and
+    // the source rows they stood for.
+    QModelIndexList m_layoutIndexes;
+    QList<QPersistentModelIndex> m_layoutSources;
+    // The row cache's count of order changes when the rows were last made.
+    quint64 m_orderChangesSeen = 0;
+    // Where the selected contact was last found in the source.
+    mutable int m_currentSourceRow = -1;
 };
