@@ -7,6 +7,7 @@ Rectangle {
 
     property alias text: input.text
     property alias inputMethodHints: input.inputMethodHints
+    property alias echoMode: input.echoMode
     property alias regExp: regExpValidator.regExp
     // A validator from the native side replaces the regular expression.
     property QtObject validator: regExpValidator

@@ -39,6 +39,7 @@ Item {
         image.source = "file://" + fileName
         if (contactDetails.detailsToView.visible) {
             contactsProxyModel.savePhoto(fileName)
+            carddav.localChanged()
             root.updatePhoto(photo.internalId)
             bigPhoto.updatePhoto()
         } else {

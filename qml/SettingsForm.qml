@@ -137,6 +137,18 @@ OverlayForm {
                 }
 
                 SettingsItem {
+                    objectName: "cardDavRow"
+                    width: column.width
+                    itemText: qsTr("CardDAV account: ")
+                              + (carddav.configured ? carddav.addressBookName : qsTr("none"))
+                              + (carddav.status !== "" ? " · " + carddav.status : "")
+                    onClicked: {
+                        settingsForm.close()
+                        cardDavForm.show()
+                    }
+                }
+
+                SettingsItem {
                     id: exportRow
 
                     property var options: [qsTr("Google CSV format"), qsTr("vCard format"),

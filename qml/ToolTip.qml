@@ -8,6 +8,8 @@ Rectangle {
     property MouseArea area: null
     property string text
     property bool rested: false
+    // Pressed since the pointer came: the tip stays away until it leaves and comes back.
+    property bool pressed: false
 
     objectName: "toolTip"
     // Below the button, kept inside the window.
@@ -32,7 +34,7 @@ Rectangle {
     Timer {
         interval: 600
         running: !tabletMode && toolTip.area !== null && toolTip.area.containsMouse
-                 && !toolTip.area.pressed && toolTip.text !== ""
+                 && !toolTip.pressed && toolTip.text !== ""
         onTriggered: toolTip.rested = true
     }
 
@@ -42,6 +44,14 @@ Rectangle {
         function onContainsMouseChanged() {
             if (!toolTip.area.containsMouse) {
                 toolTip.rested = false
+                toolTip.pressed = false
+            }
+        }
+
+        function onPressedChanged() {
+            if (toolTip.area.pressed) {
+                toolTip.rested = false
+                toolTip.pressed = true
             }
         }
     }

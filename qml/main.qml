@@ -15,11 +15,18 @@ Rectangle {
     property string photoToSave: ""
     // True once the contacts are loaded and sorted.
     property bool loaded: false
+    // The sync changed stored contacts while something was being edited:
+    // the lists load again once it closes.
+    property bool syncReloadPending: false
+    // True while the lists load the sync's changes, which are no local
+    // changes to sync.
+    property bool reloadingForSync: false
     // True while the editor, the removal mode or a form is open: requests
     // from outside wait until it closes.
     readonly property bool busy: bigPhotoRect.visible || root.removeMode || listViewForm.visible
                                  || lineEditForm.visible || calendarForm.visible
-                                 || settingsForm.visible || importExportForm.visible
+                                 || settingsForm.visible || cardDavForm.visible
+                                 || importExportForm.visible
                                  || messageForm.visible
 
     signal showEditDetails(bool add)
@@ -68,6 +75,20 @@ Rectangle {
             // The saved contact is selected and in view wherever it sorts.
             contactList.revealContact(savedId)
         }
+    }
+
+    // The sync changed stored contacts: the lists load again once nothing
+    // is being edited.
+    function reloadAfterSync() {
+        if (root.busy) {
+            root.syncReloadPending = true
+            return
+        }
+        root.syncReloadPending = false
+        root.reloadingForSync = true
+        contactsModel.loadModel()
+        contactsProxyModel.sort()
+        root.reloadingForSync = false
     }
 
     function showRemoveMode() {
@@ -121,6 +142,8 @@ Rectangle {
             importExportForm.close()
         } else if (settingsForm.opened) {
             settingsForm.close()
+        } else if (cardDavForm.opened) {
+            cardDavForm.close()
         } else if (listViewForm.opened || lineEditForm.opened || calendarForm.opened) {
             listViewForm.close()
             lineEditForm.close()
@@ -180,6 +203,12 @@ Rectangle {
     height: 650
     color: "white"
 
+    onBusyChanged: {
+        if (!root.busy && root.syncReloadPending) {
+            root.reloadAfterSync()
+        }
+    }
+
     Component.onCompleted: {
         viewer.setMinimumWidth(root.minWidth)
         viewer.setMinimumHeight(root.minHeight)
@@ -196,6 +225,7 @@ Rectangle {
     LineEditForm { id: lineEditForm; objectName: "lineEditForm" }
     CalendarForm { id: calendarForm; objectName: "calendarForm" }
     SettingsForm { id: settingsForm; objectName: "settingsForm" }
+    CardDavForm { id: cardDavForm; objectName: "cardDavForm" }
     ImportExportForm { id: importExportForm; objectName: "importExportForm" }
 
     ContactsModel {
@@ -335,6 +365,37 @@ Rectangle {
         function onContactsAvailable() {
             contactsModel.loadModel()
             contactsProxyModel.sort()
+        }
+    }
+
+    Connections {
+        target: carddav
+
+        function onContactsChanged() {
+            root.reloadAfterSync()
+        }
+
+        function onPasswordStateChanged() {
+            if (carddav.needsPassword) {
+                cardDavForm.show()
+            }
+        }
+    }
+
+    Connections {
+        target: contactsModel
+        enabled: !root.reloadingForSync
+
+        function onDataChanged() {
+            carddav.localChanged()
+        }
+
+        function onRowsInserted() {
+            carddav.localChanged()
+        }
+
+        function onRowsRemoved() {
+            carddav.localChanged()
         }
     }
 

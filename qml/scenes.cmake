@@ -9,6 +9,7 @@ list(APPEND KIV_QML_FILES
     Photo.qml
     ContactDetails.qml
     SettingsForm.qml
+    CardDavForm.qml
     ImportExportForm.qml
     UndoBar.qml
 )

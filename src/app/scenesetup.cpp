@@ -15,6 +15,7 @@
 #include "storage/database.h"
 #include "storage/defaultdatabase.h"
 #include "storage/sqlitedatabase.h"
+#include "sync/carddavaccount.h"
 
 #include <QCoreApplication>
 #include <QIcon>
@@ -42,6 +43,11 @@ SceneSetup::SceneSetup(QtSingleApplication *app, const QString &contactId, bool 
                 "file for now."));
     }
 
+    // Sync works on the address book file; with the settings-file store the
+    // account only says that it cannot sync.
+    m_cardDavAccount = std::make_unique<CardDavAccount>(
+            m_activeStore == m_sqliteStore.get() ? m_sqliteStore.get() : nullptr);
+
     auto provider = std::make_unique<ContactsImageProvider>();
     provider->setDataBase(m_activeStore);
 
@@ -65,6 +71,7 @@ SceneSetup::SceneSetup(QtSingleApplication *app, const QString &contactId, bool 
     context->setContextProperty(QStringLiteral("viewer"), m_viewer.get());
     context->setContextProperty(QStringLiteral("db"), m_activeStore);
     context->setContextProperty(QStringLiteral("lowEffects"), lowEffects);
+    context->setContextProperty(QStringLiteral("carddav"), m_cardDavAccount.get());
 
     // The engine owns the provider from here on.
     m_viewer->engine()->addImageProvider(QStringLiteral("ContactsImageProvider"),

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class CardDavAccount;
 class CustomQtQuick2ApplicationViewer;
 class DataBase;
 class DefaultDatabase;
@@ -40,9 +41,12 @@ public:
 
 private:
     // Declared in creation order, so that members are destroyed in reverse:
-    // window first, then the SQLite store, then the settings store.
+    // window first, then the sync account, then the SQLite store, then the
+    // settings store.
     std::unique_ptr<DefaultDatabase> m_settingsStore;
     std::unique_ptr<SqliteDatabase> m_sqliteStore;
     DataBase *m_activeStore = nullptr;
+    // Destroyed after the window, whose scenes use it, and before the stores.
+    std::unique_ptr<CardDavAccount> m_cardDavAccount;
     std::unique_ptr<CustomQtQuick2ApplicationViewer> m_viewer;
 };

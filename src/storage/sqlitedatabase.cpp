@@ -168,6 +168,16 @@ QString SqliteDatabase::connectionName() const
     return m_db.isValid() ? m_db.connectionName() : QString();
 }
 
+QSqlDatabase SqliteDatabase::connection() const
+{
+    return isOpen() ? m_db : QSqlDatabase();
+}
+
+void SqliteDatabase::writeTable(const std::function<QSqlError(const QSqlDatabase &)> &write)
+{
+    this->write([this, write] { return write(m_db); });
+}
+
 bool SqliteDatabase::isOpen() const
 {
     return m_db.isValid() && m_db.isOpen() && !m_waitingForFile;

@@ -82,6 +82,15 @@ public:
     // while the store has none.
     QString connectionName() const;
 
+    // Other layers keep tables of their own in the same file (the sync
+    // state). They read through the store's connection, which sees the
+    // store's writes at once, and write through writeTable(): such a write
+    // is journalled like the store's own and commits in the same
+    // transaction as the contact writes made in the same turn of the event
+    // loop, so that a crash keeps both or neither.
+    QSqlDatabase connection() const;
+    void writeTable(const std::function<QSqlError(const QSqlDatabase &)> &write);
+
 private:
     // One journalled write; answers the error that made it fail (an invalid
     // error when it was stored or was refused by a constraint).

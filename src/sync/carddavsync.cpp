@@ -1,0 +1,602 @@
+#include "sync/carddavsync.h"
+
+#include "record/contact.h"
+#include "storage/photoencoding.h"
+#include "storage/sqlitedatabase.h"
+#include "sync/davmultistatus.h"
+#include "sync/synccard.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QUuid>
+
+namespace {
+
+// Small steps keep every turn of the event loop short.
+constexpr int LocalChunk = 200;
+// Work that runs in one turn of the event loop stops after this long.
+constexpr qint64 TurnMs = 8;
+constexpr int MultigetBatch = 50;
+constexpr int ParallelDownloads = 2;
+constexpr int ParallelUploads = 4;
+// A run whose uploads met newer server versions lists again at once, a few times.
+constexpr int MaxPasses = 3;
+
+const QByteArray CollectionBody =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?><d:propfind xmlns:d=\"DAV:\"><d:prop>"
+        "<d:sync-token/><d:resourcetype/></d:prop></d:propfind>";
+const QByteArray EtagBody =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?><d:propfind xmlns:d=\"DAV:\"><d:prop>"
+        "<d:getetag/><d:resourcetype/></d:prop></d:propfind>";
+
+QByteArray syncCollectionBody(const QString &token)
+{
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?><d:sync-collection xmlns:d=\"DAV:\">"
+           "<d:sync-token>"
+           + token.toHtmlEscaped().toUtf8()
+           + "</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop>"
+             "</d:sync-collection>";
+}
+
+bool isCollection(const DavResource &resource)
+{
+    return resource.properties.value(DavNames::dav("resourcetype"))
+            .children.contains(DavNames::dav("collection"));
+}
+
+QString withSlash(QString path)
+{
+    if (!path.endsWith(QLatin1Char('/'))) {
+        path += QLatin1Char('/');
+    }
+    return path;
+}
+
+} // namespace
+
+CardDavSync::CardDavSync(SqliteDatabase *store, QObject *parent)
+    : QObject(parent),
+      m_store(store),
+      m_table(store)
+{
+}
+
+CardDavSync::~CardDavSync() = default;
+
+void CardDavSync::setAccount(const QUrl &addressBook, const QString &user, const QString &password)
+{
+    m_book = addressBook;
+    m_book.setPath(withSlash(addressBook.path(QUrl::FullyDecoded)), QUrl::DecodedMode);
+    m_user = user;
+    m_password = password;
+}
+
+QUrl CardDavSync::urlOf(const QString &path) const
+{
+    QUrl url = m_book;
+    url.setPath(path, QUrl::DecodedMode);
+    return url;
+}
+
+void CardDavSync::start()
+{
+    if (m_running) {
+        return;
+    }
+    if (!m_store || !m_book.isValid() || !m_table.prepare()) {
+        emit finished(tr("Sync needs an address book on a server and the address book file"));
+        return;
+    }
+    m_running = true;
+    m_pass = 0;
+    m_again = false;
+    m_changedLocal = false;
+    m_unreadable.clear();
+    emit runningChanged();
+    listChanges();
+}
+
+void CardDavSync::stop()
+{
+    if (m_running) {
+        fail(tr("Sync stopped"));
+    }
+}
+
+void CardDavSync::fail(const QString &error)
+{
+    if (m_client) {
+        m_client->abortAll();
+    }
+    m_running = false;
+    if (m_changedLocal) {
+        emit contactsChanged();
+    }
+    emit runningChanged();
+    emit finished(error);
+}
+
+bool CardDavSync::storeFailed()
+{
+    if (m_store && !m_store->hasUnsavedChanges()) {
+        return false;
+    }
+    fail(m_store ? m_store->statusMessage() : tr("The address book file is closed"));
+    return true;
+}
+
+void CardDavSync::step(int count)
+{
+    m_done += count;
+    emit progressChanged();
+}
+
+// Starts a pass: what changed on the server since the saved sync token, or
+// every card's ETag when there is no token or the server refuses it.
+void CardDavSync::listChanges()
+{
+    delete m_client;
+    m_client = new DavClient(this);
+    m_client->setCredentials(m_user, m_password);
+    m_inFlight = 0;
+    m_done = 0;
+    m_total = 0;
+    m_remote.clear();
+    m_remoteGone.clear();
+    m_local.clear();
+    m_downloads.clear();
+    m_uploads.clear();
+    m_cards.clear();
+    m_remoteDeletes.clear();
+    // The state of another address book is dropped only once this one has
+    // been listed, so that a wrong address changes nothing.
+    m_sameBook = m_table.collectionUrl() == m_book.toString();
+    m_items = m_sameBook ? m_table.items() : QHash<QString, SyncItem>();
+    m_hrefOf.clear();
+    for (const SyncItem &item : qAsConst(m_items)) {
+        m_hrefOf.insert(item.contactId, item.href);
+    }
+    const QString token = m_sameBook && !m_again ? m_table.syncToken() : QString();
+    m_again = false;
+    if (token.isEmpty()) {
+        listAll();
+        return;
+    }
+    m_client->report(m_book, 1, syncCollectionBody(token), [this](const DavResponse &response) {
+        const DavMultiStatus status = DavMultiStatus::parse(response.body, m_book);
+        if (response.status == 0 || response.status == 401 || response.status == 404
+            || response.status >= 500) {
+            failListing(response);
+            return;
+        }
+        // An expired or unknown token: everything is listed instead.
+        if (!response.isSuccess() || !status.valid) {
+            listAll();
+            return;
+        }
+        m_fullListing = false;
+        m_token = status.syncToken;
+        const QString bookPath = m_book.path(QUrl::FullyDecoded);
+        for (const DavResource &resource : status.resources) {
+            if (withSlash(resource.path) == bookPath) {
+                continue;
+            }
+            if (resource.status == 404 || resource.status == 410) {
+                m_remoteGone.insert(resource.path);
+            } else if (resource.has(DavNames::dav("getetag"))) {
+                m_remote.insert(resource.path, resource.text(DavNames::dav("getetag")).toUtf8());
+            }
+        }
+        readLocal(0);
+    });
+}
+
+// An address book that is gone takes its sync token with it: if one is
+// made again at the same place, the next run lists it whole and uploads what
+// it lacks instead of trusting a token of the old one.
+void CardDavSync::failListing(const DavResponse &response)
+{
+    if ((response.status == 404 || response.status == 410) && m_sameBook) {
+        m_table.setCollection(m_book.toString(), QString());
+    }
+    fail(DavClient::errorMessage(response));
+}
+
+// The collection's token is read before the listing, so that a change made
+// while listing is listed again next time.
+void CardDavSync::listAll()
+{
+    m_client->propfind(m_book, 0, CollectionBody, [this](const DavResponse &response) {
+        if (!response.isSuccess()) {
+            failListing(response);
+            return;
+        }
+        const DavMultiStatus status = DavMultiStatus::parse(response.body, m_book);
+        listEtags(status.resources.isEmpty()
+                          ? QString()
+                          : status.resources.first().text(DavNames::dav("sync-token")));
+    });
+}
+
+void CardDavSync::listEtags(const QString &token)
+{
+    m_client->propfind(m_book, 1, EtagBody, [this, token](const DavResponse &response) {
+        if (!response.isSuccess()) {
+            failListing(response);
+            return;
+        }
+        if (!m_sameBook) {
+            m_table.setCollection(m_book.toString(), QString());
+        }
+        m_fullListing = true;
+        m_token = token;
+        const QString bookPath = m_book.path(QUrl::FullyDecoded);
+        for (const DavResource &resource : DavMultiStatus::parse(response.body, m_book).resources) {
+            if (withSlash(resource.path) != bookPath && !isCollection(resource)
+                && resource.has(DavNames::dav("getetag"))) {
+                m_remote.insert(resource.path, resource.text(DavNames::dav("getetag")).toUtf8());
+            }
+        }
+        readLocal(0);
+    });
+}
+
+// The fingerprints of the stored contacts, a chunk per turn of the event loop.
+void CardDavSync::readLocal(qint64 after)
+{
+    if (!m_running || storeFailed()) {
+        return;
+    }
+    const QList<QPair<qint64, QByteArray>> states = m_table.localStates(after, LocalChunk);
+    for (const auto &state : states) {
+        if (!state.second.isEmpty()) {
+            m_local.insert(state.first, state.second);
+        }
+    }
+    if (states.size() == LocalChunk) {
+        const qint64 last = states.last().first;
+        QTimer::singleShot(0, this, [this, last] { readLocal(last); });
+        return;
+    }
+    plan();
+}
+
+void CardDavSync::plan()
+{
+    // A full listing that has none of the cards synced before means a new
+    // address book at the same place (deleted and created again, or
+    // restored): nothing local is deleted for it; every card is uploaded
+    // again, at its old place, as one begun but not confirmed.
+    if (m_fullListing) {
+        bool anyConfirmed = false;
+        bool anyPresent = false;
+        for (const SyncItem &item : qAsConst(m_items)) {
+            anyConfirmed = anyConfirmed || !item.etag.isEmpty();
+            anyPresent = anyPresent || m_remote.contains(item.href);
+        }
+        if (anyConfirmed && !anyPresent) {
+            for (SyncItem &item : m_items) {
+                item.etag.clear();
+                m_table.putItem(item);
+            }
+        }
+    }
+    const QList<SyncItem> items = m_items.values();
+    for (const SyncItem &item : items) {
+        planItem(item);
+    }
+    for (auto it = m_remote.cbegin(); it != m_remote.cend(); ++it) {
+        if (!m_items.contains(it.key())) {
+            m_downloads.append(it.key());
+        }
+    }
+    QList<qint64> fresh;
+    for (auto it = m_local.cbegin(); it != m_local.cend(); ++it) {
+        if (!m_hrefOf.contains(it.key())) {
+            fresh.append(it.key());
+        }
+    }
+    std::sort(fresh.begin(), fresh.end());
+    m_total = m_downloads.size() + m_uploads.size() + m_remoteDeletes.size() + fresh.size();
+    emit progressChanged();
+    registerNew(fresh, 0);
+}
+
+void CardDavSync::planItem(const SyncItem &item)
+{
+    const bool exists = m_local.contains(item.contactId);
+    const bool localChanged = exists && m_local.value(item.contactId) != item.state;
+    const bool listed = m_remote.contains(item.href);
+    const QByteArray remoteEtag = m_remote.value(item.href);
+    const bool gone = m_fullListing ? !listed : m_remoteGone.contains(item.href);
+    if (item.etag.isEmpty()) {
+        // An upload that was begun: the card there, if any, is our own.
+        if (exists) {
+            m_uploads.append(
+                    {item.contactId, item.href, item.uid, listed ? remoteEtag : QByteArray()});
+        } else if (listed) {
+            m_remoteDeletes.append({item.href, item.contactId, item.uid, remoteEtag, item.state});
+        } else {
+            m_table.removeItem(item.href);
+        }
+    } else if (gone) {
+        if (!exists) {
+            m_table.removeItem(item.href);
+        } else if (localChanged) {
+            m_uploads.append({item.contactId, item.href, item.uid, QByteArray()});
+        } else {
+            m_table.removeContact(item);
+            m_changedLocal = true;
+        }
+    } else if (listed && remoteEtag != item.etag) {
+        m_downloads.append(item.href);
+    } else if (!exists) {
+        m_remoteDeletes.append(item);
+    } else if (localChanged) {
+        m_uploads.append({item.contactId, item.href, item.uid, item.etag});
+    }
+}
+
+// New local contacts get their card's place and UID written down before any
+// upload, a chunk per turn: an upload cut short is then repeated at the same
+// place, never duplicated.
+void CardDavSync::registerNew(const QList<qint64> &fresh, int from)
+{
+    if (!m_running) {
+        return;
+    }
+    QElapsedTimer turn;
+    turn.start();
+    while (from < fresh.size() && !turn.hasExpired(TurnMs)) {
+        addNewUpload(fresh.at(from++));
+    }
+    if (from < fresh.size()) {
+        QTimer::singleShot(0, this, [this, fresh, from] { registerNew(fresh, from); });
+        return;
+    }
+    download();
+}
+
+void CardDavSync::addNewUpload(qint64 contactId)
+{
+    const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const SyncItem item{m_book.path(QUrl::FullyDecoded) + uid + QStringLiteral(".vcf"), contactId,
+                        uid, QByteArray(), QByteArray()};
+    m_table.putItem(item);
+    m_items.insert(item.href, item);
+    m_hrefOf.insert(contactId, item.href);
+    m_uploads.append({contactId, item.href, uid, QByteArray()});
+}
+
+void CardDavSync::download()
+{
+    if (!m_running || storeFailed()) {
+        return;
+    }
+    while (m_inFlight < ParallelDownloads && !m_downloads.isEmpty()) {
+        const QStringList batch = m_downloads.mid(0, MultigetBatch);
+        m_downloads.erase(m_downloads.begin(), m_downloads.begin() + batch.size());
+        QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                          "<c:addressbook-multiget xmlns:d=\"DAV:\" "
+                          "xmlns:c=\"urn:ietf:params:xml:ns:carddav\">"
+                          "<d:prop><d:getetag/><c:address-data/></d:prop>";
+        for (const QString &href : batch) {
+            body += "<d:href>" + urlOf(href).path(QUrl::FullyEncoded).toHtmlEscaped().toUtf8()
+                    + "</d:href>";
+        }
+        body += "</c:addressbook-multiget>";
+        ++m_inFlight;
+        m_client->report(m_book, 1, body, [this, batch](const DavResponse &response) {
+            --m_inFlight;
+            if (!response.isSuccess()) {
+                fail(DavClient::errorMessage(response));
+                return;
+            }
+            const DavMultiStatus status = DavMultiStatus::parse(response.body, m_book);
+            for (const DavResource &resource : status.resources) {
+                if (resource.has(DavNames::cardDav("address-data"))) {
+                    m_cards.append({resource.path, resource.text(DavNames::dav("getetag")).toUtf8(),
+                                    resource.text(DavNames::cardDav("address-data")).toUtf8()});
+                }
+            }
+            step(batch.size());
+            applyCards();
+        });
+    }
+    if (m_inFlight == 0 && m_downloads.isEmpty() && m_cards.isEmpty()) {
+        upload();
+    }
+}
+
+// Stores the fetched cards a few at a time, one turn of the event loop after
+// another, then fetches more.
+void CardDavSync::applyCards()
+{
+    if (!m_running) {
+        return;
+    }
+    QElapsedTimer turn;
+    turn.start();
+    while (!m_cards.isEmpty() && !turn.hasExpired(TurnMs)) {
+        const FetchedCard card = m_cards.takeFirst();
+        apply(card.href, card.etag, card.data);
+    }
+    if (!m_cards.isEmpty()) {
+        QTimer::singleShot(0, this, &CardDavSync::applyCards);
+        return;
+    }
+    download();
+}
+
+// Stores a server card: as a new contact, over its contact, or, when the
+// contact was also changed here, over it with the local version kept as a
+// conflict copy. A contact deleted here comes back with the server's edit.
+void CardDavSync::apply(const QString &href, const QByteArray &etag, const QByteArray &data)
+{
+    QString uid;
+    const std::unique_ptr<Contact> contact = SyncCard::read(data, &uid);
+    if (!contact) {
+        m_unreadable.append(href);
+        return;
+    }
+    const QByteArray photo = PhotoEncoding::normalizeBase64(contact->photoData);
+    contact->photoData.clear();
+    if (uid.isEmpty()) {
+        uid = href.section(QLatin1Char('/'), -1).section(QLatin1Char('.'), 0, 0);
+    }
+    const QByteArray state = SyncCard::fingerprint(*contact, photo);
+    const auto known = m_items.constFind(href);
+    if (known == m_items.cend()) {
+        contact->id = Contact::makeId();
+    } else {
+        const QByteArray current = m_table.localState(known->contactId);
+        if (!current.isEmpty() && current != known->state && current != state) {
+            keepConflictCopy(known->contactId);
+        }
+        contact->id = QString::number(known->contactId);
+    }
+    m_table.storeContact(*contact, photo);
+    const SyncItem item{href, contact->id.toLongLong(), uid, etag, state};
+    m_table.putItem(item);
+    m_items.insert(href, item);
+    m_hrefOf.insert(item.contactId, href);
+    m_changedLocal = true;
+}
+
+void CardDavSync::keepConflictCopy(qint64 id)
+{
+    QByteArray photo;
+    const std::unique_ptr<Contact> local = m_table.loadContact(id, &photo);
+    if (!local) {
+        return;
+    }
+    Contact copy(local.get(), nullptr);
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    copy.comment = tr("Conflict copy") + QLatin1Char(' ') + stamp
+                   + (local->comment.isEmpty() ? QString() : QLatin1Char('\n') + local->comment);
+    m_table.storeContact(copy, photo);
+    addNewUpload(copy.id.toLongLong());
+    ++m_total;
+}
+
+void CardDavSync::upload()
+{
+    if (!m_running || storeFailed()) {
+        return;
+    }
+    while (m_inFlight < ParallelUploads && !m_uploads.isEmpty()) {
+        const Upload upload = m_uploads.takeFirst();
+        QByteArray photo;
+        const std::unique_ptr<Contact> contact = m_table.loadContact(upload.contactId, &photo);
+        if (!contact) {
+            // Deleted meanwhile: the next run deletes the card.
+            step();
+            continue;
+        }
+        const QByteArray state = SyncCard::fingerprint(*contact, photo);
+        ++m_inFlight;
+        m_client->put(urlOf(upload.href), SyncCard::write(*contact, upload.uid, photo),
+                      upload.ifMatch, [this, upload, state](const DavResponse &response) {
+                          --m_inFlight;
+                          uploaded(upload, state, response);
+                      });
+    }
+    if (m_inFlight == 0 && m_uploads.isEmpty()) {
+        deleteRemote();
+    }
+}
+
+// A server version newer than the one listed (412) is fetched by another
+// pass; any other failure ends the run.
+void CardDavSync::uploaded(const Upload &sent, const QByteArray &state, const DavResponse &response)
+{
+    if (response.status == 412) {
+        m_again = true;
+    } else if (!response.isSuccess()) {
+        fail(DavClient::errorMessage(response));
+        return;
+    } else {
+        recordEtag({sent.href, sent.contactId, sent.uid, QByteArray(), state}, response.etag);
+    }
+    step();
+    upload();
+}
+
+// A server that does not name the new version in its answer is asked for it.
+void CardDavSync::recordEtag(const SyncItem &item, const QByteArray &etag)
+{
+    if (!etag.isEmpty()) {
+        SyncItem stored = item;
+        stored.etag = etag;
+        m_table.putItem(stored);
+        m_items.insert(stored.href, stored);
+        return;
+    }
+    ++m_inFlight;
+    m_client->propfind(urlOf(item.href), 0, EtagBody, [this, item](const DavResponse &response) {
+        --m_inFlight;
+        const DavMultiStatus status = DavMultiStatus::parse(response.body, urlOf(item.href));
+        const QByteArray etag =
+                status.resources.isEmpty()
+                        ? QByteArray()
+                        : status.resources.first().text(DavNames::dav("getetag")).toUtf8();
+        if (!etag.isEmpty()) {
+            recordEtag(item, etag);
+        }
+        upload();
+    });
+}
+
+void CardDavSync::deleteRemote()
+{
+    if (!m_running || storeFailed()) {
+        return;
+    }
+    while (m_inFlight < ParallelUploads && !m_remoteDeletes.isEmpty()) {
+        const SyncItem item = m_remoteDeletes.takeFirst();
+        ++m_inFlight;
+        m_client->remove(urlOf(item.href), item.etag, [this, item](const DavResponse &response) {
+            --m_inFlight;
+            if (response.status == 412) {
+                m_again = true;
+            } else if (!response.isSuccess() && response.status != 404) {
+                fail(DavClient::errorMessage(response));
+                return;
+            } else {
+                m_table.removeItem(item.href);
+                m_items.remove(item.href);
+            }
+            step();
+            deleteRemote();
+        });
+    }
+    if (m_inFlight == 0 && m_remoteDeletes.isEmpty()) {
+        finish();
+    }
+}
+
+void CardDavSync::finish()
+{
+    if (storeFailed()) {
+        return;
+    }
+    // Another pass after newer server versions met an upload lists
+    // everything again (m_again makes it skip the token).
+    if (m_again && ++m_pass < MaxPasses) {
+        listChanges();
+        return;
+    }
+    if (!m_again) {
+        m_table.setCollection(m_book.toString(), m_token);
+    }
+    m_running = false;
+    if (m_changedLocal) {
+        emit contactsChanged();
+    }
+    emit runningChanged();
+    emit finished(m_unreadable.isEmpty() ? QString()
+                                         : tr("%n card(s) on the server cannot be read, first: %1",
+                                              nullptr, m_unreadable.size())
+                                                   .arg(m_unreadable.first()));
+}

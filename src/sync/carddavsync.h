@@ -1,0 +1,123 @@
+#pragma once
+
+#include "sync/davclient.h"
+#include "sync/syncstatetable.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QStringList>
+#include <QUrl>
+
+class SqliteDatabase;
+
+// Two-way sync of the contact store with one CardDAV address book, in small
+// asynchronous steps on the window's thread: list what changed on the
+// server (the sync token of RFC 6578 where offered, else every ETag from a
+// depth-1 PROPFIND), read the local fingerprints, fetch changed cards with
+// addressbook-multiget, upload local changes with If-Match or
+// If-None-Match: *, delete what was deleted. Each step's result is written
+// with the state of the card it concerns, so that a sync cut short by a
+// crash or a fault is completed by the next one without duplicates.
+//
+// Conflicts lose no edit: when both sides changed a contact the server's
+// version is stored and the local one kept as a new contact whose comment
+// begins with "Conflict copy" and the date; a contact deleted on one side
+// and edited on the other is kept with the edit.
+class CardDavSync : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CardDavSync(SqliteDatabase *store, QObject *parent = nullptr);
+    ~CardDavSync() override;
+
+    void setAccount(const QUrl &addressBook, const QString &user, const QString &password);
+
+    bool isRunning() const { return m_running; }
+    // Cards and contacts handled in this run, of how many.
+    int done() const { return m_done; }
+    int total() const { return m_total; }
+
+public slots:
+    // Does nothing while a run is under way.
+    void start();
+    // Ends a run at once; what was written so far stays.
+    void stop();
+
+signals:
+    void runningChanged();
+    void progressChanged();
+    // The end of a run: the failure in words, or empty after a success.
+    void finished(const QString &error);
+    // Contacts in the store were added, changed or removed by the sync.
+    void contactsChanged();
+
+private:
+    struct FetchedCard
+    {
+        QString href;
+        QByteArray etag;
+        QByteArray data;
+    };
+
+    struct Upload
+    {
+        qint64 contactId;
+        QString href;
+        QString uid;
+        QByteArray ifMatch;
+    };
+
+    void listChanges();
+    void listAll();
+    void failListing(const DavResponse &response);
+    void listEtags(const QString &token);
+    void readLocal(qint64 after);
+    void plan();
+    void planItem(const SyncItem &item);
+    void registerNew(const QList<qint64> &fresh, int from);
+    void addNewUpload(qint64 contactId);
+    void download();
+    void applyCards();
+    void apply(const QString &href, const QByteArray &etag, const QByteArray &data);
+    void keepConflictCopy(qint64 id);
+    void upload();
+    void uploaded(const Upload &sent, const QByteArray &state, const DavResponse &response);
+    void recordEtag(const SyncItem &item, const QByteArray &etag);
+    void deleteRemote();
+    void finish();
+    void fail(const QString &error);
+    void step(int count = 1);
+    QUrl urlOf(const QString &path) const;
+    bool storeFailed();
+
+    QPointer<SqliteDatabase> m_store;
+    SyncStateTable m_table;
+    DavClient *m_client = nullptr;
+    QUrl m_book;
+    QString m_user;
+    QString m_password;
+    bool m_running = false;
+    int m_done = 0;
+    int m_total = 0;
+    int m_pass = 0;
+    int m_inFlight = 0;
+    bool m_again = false;
+    bool m_sameBook = false;
+    bool m_changedLocal = false;
+
+    QString m_token;
+    bool m_fullListing = false;
+    QHash<QString, QByteArray> m_remote;
+    QSet<QString> m_remoteGone;
+    QHash<QString, SyncItem> m_items;
+    QHash<qint64, QString> m_hrefOf;
+    QHash<qint64, QByteArray> m_local;
+    QStringList m_downloads;
+    QList<FetchedCard> m_cards;
+    QList<Upload> m_uploads;
+    QList<SyncItem> m_remoteDeletes;
+    QStringList m_unreadable;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+// One property of a WebDAV answer: its text, the hrefs inside it (as in
+// current-user-principal) and the names of its child elements (as in
+// resourcetype), each name written "namespace|local".
+struct DavProperty
+{
+    QString text;
+    QStringList hrefs;
+    QStringList children;
+};
+
+// One <response> of a multistatus answer (RFC 4918 13): the resource's path
+// (percent-decoded, resolved against the request), its own status when it has
+// one (a member removed since a sync token, RFC 6578 3.5) and the properties
+// found (those under a 2xx propstat).
+struct DavResource
+{
+    QString path;
+    int status = 0;
+    QHash<QString, DavProperty> properties;
+
+    QString text(const QString &name) const { return properties.value(name).text; }
+    bool has(const QString &name) const { return properties.contains(name); }
+};
+
+// A multistatus body read with QXmlStreamReader.
+struct DavMultiStatus
+{
+    QList<DavResource> resources;
+    // The collection's new sync token of a sync-collection report.
+    QString syncToken;
+    bool valid = false;
+
+    static DavMultiStatus parse(const QByteArray &body, const QUrl &base);
+};
+
+// Namespaced names as the parser writes them.
+namespace DavNames {
+inline QString dav(const char *local)
+{
+    return QStringLiteral("DAV:|") + QLatin1String(local);
+}
+inline QString cardDav(const char *local)
+{
+    return QStringLiteral("urn:ietf:params:xml:ns:carddav|") + QLatin1String(local);
+}
+} // namespace DavNames

@@ -1,0 +1,199 @@
+#include "sync/syncstatetable.h"
+
+#include "record/contact.h"
+#include "storage/sqlitedatabase.h"
+#include "sync/synccard.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+QSqlError execute(QSqlQuery &query)
+{
+    return query.exec() ? QSqlError() : query.lastError();
+}
+
+QString selectWithPhoto()
+{
+    return SqliteDatabase::selectContacts().replace(QStringLiteral(" from contact"),
+                                                    QStringLiteral(", photoData from contact"));
+}
+
+} // namespace
+
+SyncStateTable::SyncStateTable(SqliteDatabase *store)
+    : m_store(store)
+{
+}
+
+bool SyncStateTable::prepare()
+{
+    if (!m_store->connection().isOpen()) {
+        return false;
+    }
+    m_store->writeTable([](const QSqlDatabase &db) {
+        QSqlQuery query(db);
+        for (const char *statement :
+             {"create table if not exists carddav_item (href text primary key, contactId bigint, "
+              "uid text, etag text, syncedState text)",
+              "create index if not exists carddav_item_contact on carddav_item (contactId)",
+              "create table if not exists carddav_collection (url text, syncToken text)"}) {
+            if (!query.exec(QLatin1String(statement))) {
+                return query.lastError();
+            }
+        }
+        return QSqlError();
+    });
+    return true;
+}
+
+QString SyncStateTable::collectionUrl() const
+{
+    QSqlQuery query(m_store->connection());
+    return query.exec(QStringLiteral("select url from carddav_collection")) && query.next()
+                   ? query.value(0).toString()
+                   : QString();
+}
+
+QString SyncStateTable::syncToken() const
+{
+    QSqlQuery query(m_store->connection());
+    return query.exec(QStringLiteral("select syncToken from carddav_collection")) && query.next()
+                   ? query.value(0).toString()
+                   : QString();
+}
+
+void SyncStateTable::setCollection(const QString &url, const QString &syncToken)
+{
+    const bool sameBook = collectionUrl() == url;
+    m_store->writeTable([url, syncToken, sameBook](const QSqlDatabase &db) {
+        QSqlQuery query(db);
+        if (!sameBook && !query.exec(QStringLiteral("delete from carddav_item"))) {
+            return query.lastError();
+        }
+        if (!query.exec(QStringLiteral("delete from carddav_collection"))) {
+            return query.lastError();
+        }
+        query.prepare(QStringLiteral(
+                "insert into carddav_collection (url, syncToken) values (:url, :token)"));
+        query.bindValue(QStringLiteral(":url"), url);
+        query.bindValue(QStringLiteral(":token"), syncToken);
+        return execute(query);
+    });
+}
+
+QHash<QString, SyncItem> SyncStateTable::items() const
+{
+    QHash<QString, SyncItem> items;
+    QSqlQuery query(m_store->connection());
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral(
+                "select href, contactId, uid, etag, syncedState from carddav_item"))) {
+        return items;
+    }
+    while (query.next()) {
+        SyncItem item{query.value(0).toString(), query.value(1).toLongLong(),
+                      query.value(2).toString(), query.value(3).toByteArray(),
+                      query.value(4).toByteArray()};
+        items.insert(item.href, item);
+    }
+    return items;
+}
+
+void SyncStateTable::putItem(const SyncItem &item)
+{
+    m_store->writeTable([item](const QSqlDatabase &db) {
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral(
+                "insert or replace into carddav_item (href, contactId, uid, etag, syncedState) "
+                "values (:href, :contactId, :uid, :etag, :state)"));
+        query.bindValue(QStringLiteral(":href"), item.href);
+        query.bindValue(QStringLiteral(":contactId"), item.contactId);
+        query.bindValue(QStringLiteral(":uid"), item.uid);
+        query.bindValue(QStringLiteral(":etag"), QString::fromUtf8(item.etag));
+        query.bindValue(QStringLiteral(":state"), QString::fromLatin1(item.state));
+        return execute(query);
+    });
+}
+
+void SyncStateTable::removeItem(const QString &href)
+{
+    m_store->writeTable([href](const QSqlDatabase &db) {
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("delete from carddav_item where href = :href"));
+        query.bindValue(QStringLiteral(":href"), href);
+        return execute(query);
+    });
+}
+
+void SyncStateTable::removeContact(const SyncItem &item)
+{
+    m_store->removeContacts({QString::number(item.contactId)});
+    removeItem(item.href);
+}
+
+QList<QPair<qint64, QByteArray>> SyncStateTable::localStates(qint64 after, int limit) const
+{
+    QList<QPair<qint64, QByteArray>> states;
+    QSqlQuery query(m_store->connection());
+    query.setForwardOnly(true);
+    query.prepare(selectWithPhoto()
+                  + QStringLiteral(" where id > :after order by id limit :limit"));
+    query.bindValue(QStringLiteral(":after"), after);
+    query.bindValue(QStringLiteral(":limit"), limit);
+    if (!query.exec()) {
+        return states;
+    }
+    while (query.next()) {
+        const std::unique_ptr<Contact> contact(SqliteDatabase::readContact(query));
+        const qint64 id = query.value(0).toLongLong();
+        // A record without a name is never listed, so it is not synced.
+        states.append({id, contact ? SyncCard::fingerprint(*contact, query.value(15).toByteArray())
+                                   : QByteArray()});
+    }
+    return states;
+}
+
+QByteArray SyncStateTable::localState(qint64 id) const
+{
+    QByteArray photo;
+    const std::unique_ptr<Contact> contact = loadContact(id, &photo);
+    return contact ? SyncCard::fingerprint(*contact, photo) : QByteArray();
+}
+
+std::unique_ptr<Contact> SyncStateTable::loadContact(qint64 id, QByteArray *photo) const
+{
+    QSqlQuery query(m_store->connection());
+    query.setForwardOnly(true);
+    query.prepare(selectWithPhoto() + QStringLiteral(" where id = :id"));
+    query.bindValue(QStringLiteral(":id"), id);
+    if (!query.exec() || !query.next()) {
+        return nullptr;
+    }
+    std::unique_ptr<Contact> contact(SqliteDatabase::readContact(query));
+    if (photo) {
+        *photo = query.value(15).toByteArray();
+    }
+    return contact;
+}
+
+// The insert does nothing for an existing id and the update nothing for a
+// missing one, so together they store the record either way.
+void SyncStateTable::storeContact(const Contact &contact, const QByteArray &photo)
+{
+    Contact record(&contact, nullptr);
+    record.id = contact.id;
+    m_store->insertContact(&record);
+    m_store->updateContact(&record);
+    const qint64 id = contact.id.toLongLong();
+    m_store->writeTable([id, photo](const QSqlDatabase &db) {
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("update contact set photoData = :photo where id = :id"));
+        query.bindValue(QStringLiteral(":id"), id);
+        query.bindValue(QStringLiteral(":photo"),
+                        photo.isEmpty() ? QVariant(QVariant::ByteArray) : QVariant(photo));
+        return execute(query);
+    });
+}

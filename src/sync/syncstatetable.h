@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+#include <memory>
+
+class Contact;
+class SqliteDatabase;
+
+// What the last sync left for one card: where it lives on the server, the
+// version seen there, the UID written into it, the contact it belongs to and
+// that contact's fingerprint as it was synced. An empty etag marks an upload
+// that was begun but not confirmed.
+struct SyncItem
+{
+    QString href;
+    qint64 contactId = 0;
+    QString uid;
+    QByteArray etag;
+    QByteArray state;
+};
+
+// The sync state in the address book file itself: the tables carddav_item
+// (one row per synced card) and carddav_collection (the address book synced
+// and its sync token). Every write goes through the contact store's journal,
+// so a state change commits together with the contact change it describes.
+class SyncStateTable
+{
+public:
+    explicit SyncStateTable(SqliteDatabase *store);
+
+    // Creates the tables when missing; false when the store is not open.
+    bool prepare();
+
+    // The address book the state belongs to and its sync token.
+    QString collectionUrl() const;
+    QString syncToken() const;
+    // Starting on another address book forgets the state of the previous one.
+    void setCollection(const QString &url, const QString &syncToken);
+
+    QHash<QString, SyncItem> items() const;
+    void putItem(const SyncItem &item);
+    void removeItem(const QString &href);
+    // Removes the contact and its card's state in one transaction.
+    void removeContact(const SyncItem &item);
+
+    // Fingerprints of stored contacts with ids above `after`, in id order, at
+    // most `limit` of them.
+    QList<QPair<qint64, QByteArray>> localStates(qint64 after, int limit) const;
+    // The fingerprint of one stored contact; empty when it is gone.
+    QByteArray localState(qint64 id) const;
+    // A stored contact and its photo (Base64 PNG), null when it is gone.
+    std::unique_ptr<Contact> loadContact(qint64 id, QByteArray *photo) const;
+    // Writes the contact's fields and photo, inserting the record when missing.
+    void storeContact(const Contact &contact, const QByteArray &photo);
+
+private:
+    SqliteDatabase *m_store;
+};

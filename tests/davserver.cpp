@@ -1,0 +1,119 @@
+#include "davserver.h"
+
+#include "testsupport.h"
+
+#include "sync/davclient.h"
+#include "sync/davdiscovery.h"
+#include "sync/davmultistatus.h"
+
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+const QString DavServer::User = QStringLiteral("anna");
+const QString DavServer::Password = QStringLiteral("s3cret-Pässword");
+
+namespace {
+
+QString script(const char *name)
+{
+    return QStringLiteral(TEST_DATA_DIR "/sync/") + QLatin1String(name);
+}
+
+int freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+} // namespace
+
+DavServer::DavServer(Kind kind)
+    : m_kind(kind)
+{
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+}
+
+DavServer::~DavServer()
+{
+    kill();
+}
+
+bool DavServer::start()
+{
+    // A restart keeps the port, so that clients find the server again.
+    if (m_port == 0) {
+        m_port = freePort();
+    }
+    const QString dir = m_dir.path();
+    const QString port = QString::number(m_port);
+    writeFile(dir + QStringLiteral("/users"), (User + QLatin1Char(':') + Password).toUtf8());
+    writeFile(dir + QStringLiteral("/config"),
+              QString::fromUtf8(readFile(script("radicale.conf"))).arg(port, dir).toUtf8());
+    const QStringList commands[] = {
+            {QStringLiteral("radicale"), QStringLiteral("--config"),
+             dir + QStringLiteral("/config")},
+            {QStringLiteral("xandikos"), QStringLiteral("--defaults"), QStringLiteral("-d"), dir,
+             QStringLiteral("-l"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), port},
+            {QStringLiteral("python3"), script("failing_server.py"), port},
+            {QStringLiteral("python3"), script("untrusted_server.py"), port, dir}};
+    const QStringList &command = commands[m_kind];
+    m_process.start(command.first(), command.mid(1));
+    return QTest::qWaitFor(
+                   [this] {
+                       if (m_process.state() == QProcess::NotRunning) {
+                           return true;
+                       }
+                       QTcpSocket socket;
+                       socket.connectToHost(QHostAddress::LocalHost, m_port);
+                       return socket.waitForConnected(100);
+                   },
+                   20000)
+           && m_process.state() == QProcess::Running;
+}
+
+void DavServer::kill()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+}
+
+QUrl DavServer::url() const
+{
+    return QUrl(QStringLiteral("%1://127.0.0.1:%2/")
+                        .arg(m_kind == Untrusted ? QStringLiteral("https") : QStringLiteral("http"))
+                        .arg(m_port));
+}
+
+QUrl DavServer::addressBook(bool again)
+{
+    if (m_book.isValid() && !again) {
+        return m_book;
+    }
+    DavDiscovery discovery;
+    QSignalSpy found(&discovery, &DavDiscovery::finished);
+    discovery.start(url(), User, Password);
+    if (found.wait(20000)) {
+        const auto books = found.first().first().value<QList<DavAddressBook>>();
+        m_book = books.isEmpty() ? QUrl() : books.first().url;
+    }
+    return m_book;
+}
+
+int DavServer::cardCount()
+{
+    DavClient client;
+    client.setCredentials(User, Password);
+    int count = -2;
+    const QUrl book = addressBook();
+    client.propfind(book, 1, "<propfind xmlns=\"DAV:\"><prop><getetag/></prop></propfind>",
+                    [&count, &book](const DavResponse &response) {
+                        const auto status = DavMultiStatus::parse(response.body, book);
+                        count = response.isSuccess() ? status.resources.size() - 1 : -1;
+                    });
+    return QTest::qWaitFor([&count] { return count > -2; }, 60000) ? count : -1;
+}

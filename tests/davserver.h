@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+#include <QUrl>
+
+// A real server for the sync tests on 127.0.0.1 and a free port, with its
+// storage in a temporary folder: Radicale with htpasswd users, Xandikos, a
+// server that answers every request with 500, or an HTTPS server whose
+// certificate nobody signed.
+class DavServer
+{
+public:
+    enum Kind { Radicale, Xandikos, Failing, Untrusted };
+
+    explicit DavServer(Kind kind);
+    ~DavServer();
+
+    // Starts the server and waits until it accepts connections.
+    bool start();
+    void kill();
+    QUrl url() const;
+    // The address book found (and when there is none created) by discovery;
+    // again, after the address book was deleted, creates it anew.
+    QUrl addressBook(bool again = false);
+    // The number of cards in the address book; -1 when it cannot be listed.
+    int cardCount();
+
+    static const QString User;
+    static const QString Password;
+
+private:
+    Kind m_kind;
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    int m_port = 0;
+    QUrl m_book;
+};

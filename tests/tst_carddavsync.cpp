@@ -1,0 +1,343 @@
+#include "davserver.h"
+#include "record/contact.h"
+#include "storage/sqlitedatabase.h"
+#include "sync/carddavsync.h"
+#include "sync/davclient.h"
+#include "testsupport.h"
+
+#include <QGuiApplication>
+#include <QProcess>
+#include <QSignalSpy>
+
+// Two-way sync against real servers: each instance is a store file of its
+// own with its own sync state, as two devices on one account are.
+namespace {
+
+struct Instance
+{
+    Instance(const QString &name, const QUrl &book, const QString &password = DavServer::Password)
+        : sync(&store)
+    {
+        store.open(QDir::homePath() + QLatin1Char('/') + name + QStringLiteral(".sqlite"));
+        sync.setAccount(book, DavServer::User, password);
+    }
+
+    // Runs one sync to its end; its error text.
+    QString run()
+    {
+        QSignalSpy finished(&sync, &CardDavSync::finished);
+        sync.start();
+        return finished.wait(3000 * 1000) ? finished.first().first().toString()
+                                          : QStringLiteral("no end");
+    }
+
+    // Every contact as a line without its id, its photo as its size, sorted.
+    QStringList texts()
+    {
+        QStringList lines;
+        for (Contact *contact : store.loadContacts()) {
+            contact->photoData = store.loadPhoto(contact->id).toBase64();
+            contact->id.clear();
+            lines << contactText(contact);
+            delete contact;
+        }
+        lines.sort();
+        return lines;
+    }
+
+    SqliteDatabase store;
+    CardDavSync sync;
+};
+
+// The sizes of the round trip and of the killed first sync: 1,000 and 5,000 in the full
+// run; `make test` sets smaller ones (Radicale checks every stored card on each upload).
+int sizeFromEnvironment(const char *name, int full)
+{
+    const int size = qEnvironmentVariableIntValue(name);
+    return size > 0 ? size : full;
+}
+
+// Contacts with every field the card mapping carries, a photo in every fifth.
+void fill(SqliteDatabase &store, int count)
+{
+    const QByteArray photo = imageBytes(QSize(64, 48)).toBase64();
+    for (int i = 0; i < count; ++i) {
+        auto contact = makeContact(Contact::makeId(), QStringLiteral("Surname%1 Name%1").arg(i));
+        contact->middlename = QStringLiteral("Мидл%1").arg(i % 7);
+        contact->organization = QStringLiteral("Firm %1, \"Ltd\"; Co").arg(i % 13);
+        contact->dateOfBirth =
+                i % 3 ? QStringLiteral("%1.05.19%2").arg(10 + i % 18).arg(50 + i % 50)
+                      : QStringLiteral("%1.12").arg(10 + i % 18);
+        contact->phoneList = QStringList{QStringLiteral("+49 171 %1").arg(1000000 + i), "030 1"};
+        contact->phoneGroupList = QStringList{"Mobile", "Dacha"};
+        contact->emailList = QStringList{QStringLiteral("n%1@example.org").arg(i)};
+        contact->emailGroupList = QStringList{"Work"};
+        contact->addressList = QStringList{QStringLiteral("Street %1\nTown").arg(i)};
+        contact->addressGroupList = QStringList{"Home"};
+        contact->linkList = QStringList{QStringLiteral("https://example.org/%1").arg(i)};
+        contact->comment = QStringLiteral("Line one\nline %1").arg(i);
+        contact->isFavorite = i % 4 == 0;
+        contact->fullname = contact->composedFullName();
+        if (i % 5 == 0) {
+            contact->photoData = photo;
+        }
+        store.insertContact(contact.get());
+    }
+}
+
+} // namespace
+
+class tst_CardDavSync : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everyChangeReachesTheOther_data();
+    void everyChangeReachesTheOther();
+    void conflictKeepsBothEdits_data();
+    void conflictKeepsBothEdits();
+    void faultLosesNothing_data();
+    void faultLosesNothing();
+    void killedFirstSyncCompletes();
+};
+
+void tst_CardDavSync::everyChangeReachesTheOther_data()
+{
+    QTest::addColumn<int>("server");
+    QTest::newRow("Radicale") << int(DavServer::Radicale);
+    QTest::newRow("Xandikos") << int(DavServer::Xandikos);
+}
+
+// Contacts up from one instance and down into a fresh one; then
+// edits, a star, a photo, a deletion and an addition on either side.
+void tst_CardDavSync::everyChangeReachesTheOther()
+{
+    QFETCH(int, server);
+    DavServer dav{DavServer::Kind(server)};
+    QVERIFY(dav.start());
+    Instance a(QStringLiteral("a") + QTest::currentDataTag(), dav.addressBook());
+    Instance b(QStringLiteral("b") + QTest::currentDataTag(), dav.addressBook());
+    const int count = sizeFromEnvironment("KIV_SYNC_TEST_CONTACTS", 1000);
+    fill(a.store, count);
+    QCOMPARE(a.run(), QString());
+    QCOMPARE(dav.cardCount(), count);
+    QCOMPARE(b.run(), QString());
+    QCOMPARE(b.texts(), a.texts());
+
+    QList<Contact *> mine = a.store.loadContacts();
+    QList<Contact *> theirs = b.store.loadContacts();
+    mine.at(0)->name = QStringLiteral("Edited here");
+    a.store.updateContact(mine.at(0));
+    a.store.toggleFavorite(mine.at(1)->id);
+    a.store.savePhoto(mine.at(2)->id, writeImage(QDir::homePath(), QSize(500, 300)));
+    a.store.removeContacts({mine.at(3)->id});
+    theirs.at(4)->comment = QStringLiteral("Edited there");
+    b.store.updateContact(theirs.at(4));
+    b.store.insertContact(makeContact(Contact::makeId(), QStringLiteral("Added There")).get());
+    qDeleteAll(mine);
+    qDeleteAll(theirs);
+    QCOMPARE(a.run(), QString());
+    QCOMPARE(b.run(), QString());
+    QCOMPARE(a.run(), QString());
+    QCOMPARE(b.texts(), a.texts());
+    QCOMPARE(a.texts().size(), count);
+    QCOMPARE(dav.cardCount(), count);
+    QVERIFY(a.texts().join(QString()).contains(QStringLiteral("Edited there")));
+    QVERIFY(b.texts().join(QString()).contains(QStringLiteral("Edited here")));
+    QVERIFY(b.texts().join(QString()).contains(QStringLiteral("400x240")));
+}
+
+void tst_CardDavSync::conflictKeepsBothEdits_data()
+{
+    QTest::addColumn<int>("server");
+    QTest::addColumn<QString>("hereEdit");
+    QTest::addColumn<QString>("thereEdit");
+    QTest::addColumn<QString>("expected");
+    // tag|edit here|edit there|texts expected on both sides; an edit sets the
+    // comment, "delete" deletes the contact.
+    for (const char *row : {"both edit|Here|There|Conflict copy,Here,There",
+                            "deleted here, edited there|delete|There|There",
+                            "edited here, deleted there|Here|delete|Here"}) {
+        const QStringList cells = QString::fromLatin1(row).split(QLatin1Char('|'));
+        for (int server : {int(DavServer::Radicale), int(DavServer::Xandikos)}) {
+            QTest::addRow("%s %s", server ? "Xandikos" : "Radicale", qPrintable(cells.at(0)))
+                    << server << cells.at(1) << cells.at(2) << cells.at(3);
+        }
+    }
+}
+
+void tst_CardDavSync::conflictKeepsBothEdits()
+{
+    QFETCH(int, server);
+    QFETCH(QString, hereEdit);
+    QFETCH(QString, thereEdit);
+    QFETCH(QString, expected);
+    DavServer dav{DavServer::Kind(server)};
+    QVERIFY(dav.start());
+    const QString tag = QString::fromLatin1(QTest::currentDataTag()).remove(QLatin1Char(' '));
+    Instance a(QStringLiteral("a") + tag, dav.addressBook());
+    Instance b(QStringLiteral("b") + tag, dav.addressBook());
+    a.store.insertContact(makeContact(Contact::makeId(), QStringLiteral("Smith Anna")).get());
+    QCOMPARE(a.run(), QString());
+    QCOMPARE(b.run(), QString());
+    for (auto [instance, edit] : {std::make_pair(&a, hereEdit), std::make_pair(&b, thereEdit)}) {
+        const std::unique_ptr<Contact> contact(instance->store.loadContacts().value(0));
+        contact->comment = edit;
+        if (edit == QLatin1String("delete")) {
+            instance->store.removeContacts({contact->id});
+        } else {
+            instance->store.updateContact(contact.get());
+        }
+    }
+    QCOMPARE(b.run(), QString());
+    QCOMPARE(a.run(), QString());
+    QCOMPARE(b.run(), QString());
+    QCOMPARE(a.texts(), b.texts());
+    const QString all = a.texts().join(QLatin1Char('\n'));
+    for (const QString &part : expected.split(QLatin1Char(','))) {
+        QVERIFY2(all.contains(part), qPrintable(all));
+    }
+    QCOMPARE(dav.cardCount(), a.texts().size());
+}
+
+void tst_CardDavSync::faultLosesNothing_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("wrong password") << "password"
+                                    << "Wrong user name or password (HTTP 401";
+    QTest::newRow("server killed") << "kill"
+                                   << "Server not reachable";
+    QTest::newRow("address book deleted") << "delete"
+                                          << "The address book was not found";
+    QTest::newRow("server error") << "500"
+                                  << "The server answered with an error (HTTP 500";
+    QTest::newRow("unreadable card") << "card"
+                                     << "1 card(s) on the server cannot be read";
+    QTest::newRow("untrusted certificate") << "tls"
+                                           << "Certificate not trusted";
+}
+
+// Each fault gives its message and leaves the contacts as they were; once it
+// is mended the next sync converges.
+void tst_CardDavSync::faultLosesNothing()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, message);
+    DavServer dav(DavServer::Radicale);
+    QVERIFY(dav.start());
+    const QUrl book = dav.addressBook();
+    Instance a(fault, book);
+    fill(a.store, 60);
+    QCOMPARE(a.run(), QString());
+    a.store.insertContact(makeContact(Contact::makeId(), QStringLiteral("Added Later")).get());
+    const QUrl card = book.resolved(QUrl(QStringLiteral("broken.vcf")));
+    const auto put = [&card](const QByteArray &verb, const QUrl &url, const QByteArray &name) {
+        DavClient client;
+        client.setCredentials(DavServer::User, DavServer::Password);
+        int status = 0;
+        client.send(verb, url,
+                    "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:b\r\nN:" + name + ";;;;\r\nFN:" + name
+                            + "\r\nEND:VCARD\r\n",
+                    {}, [&status](const DavResponse &response) { status = response.status; });
+        QTRY_VERIFY(status >= 200 && status < 300);
+    };
+    DavServer other(fault == QLatin1String("tls") ? DavServer::Untrusted : DavServer::Failing);
+    if (fault == QLatin1String("password")) {
+        a.sync.setAccount(book, DavServer::User, QStringLiteral("wrong"));
+    } else if (fault == QLatin1String("kill")) {
+        fill(a.store, 100);
+        QObject::connect(&a.sync, &CardDavSync::progressChanged, &a.sync,
+                         [&dav, &a, killed = false]() mutable {
+                             if (a.sync.done() == 50 && !std::exchange(killed, true)) {
+                                 dav.kill();
+                             }
+                         });
+    } else if (fault == QLatin1String("500") || fault == QLatin1String("tls")) {
+        QVERIFY(other.start());
+        a.sync.setAccount(other.url().resolved(QUrl(book.path())), DavServer::User,
+                          DavServer::Password);
+    } else {
+        put(fault == QLatin1String("delete") ? "DELETE" : "PUT",
+            fault == QLatin1String("delete") ? book : card, QByteArray());
+    }
+    const QStringList before = a.texts();
+    const QString error = a.run();
+    QVERIFY2(error.startsWith(message), qPrintable(error));
+    QCOMPARE(a.texts(), before);
+
+    a.sync.setAccount(book, DavServer::User, DavServer::Password);
+    if (fault == QLatin1String("kill")) {
+        QVERIFY(dav.start());
+    } else if (fault == QLatin1String("delete")) {
+        QCOMPARE(dav.addressBook(true), book);
+    } else if (fault == QLatin1String("card")) {
+        put("PUT", card, "Mended");
+    }
+    QCOMPARE(a.run(), QString());
+    QStringList after = a.texts();
+    QCOMPARE(after.removeAll(after.filter(QStringLiteral("Mended")).value(0)),
+             int(fault == QLatin1String("card")));
+    QCOMPARE(after, before);
+    QCOMPARE(dav.cardCount(), a.texts().size());
+}
+
+// A program killed in the middle of its first sync; the next start's sync ends with
+// exactly as many contacts on both sides.
+void tst_CardDavSync::killedFirstSyncCompletes()
+{
+    DavServer dav(DavServer::Radicale);
+    QVERIFY(dav.start());
+    const QString file = QDir::homePath() + QStringLiteral("/crash.sqlite");
+    const int count = sizeFromEnvironment("KIV_SYNC_TEST_CRASH_CONTACTS", 5000);
+    {
+        SqliteDatabase store;
+        QVERIFY(store.open(file));
+        fill(store, count);
+    }
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("child"), file, dav.addressBook().toString(), DavServer::User,
+                 DavServer::Password});
+    QVERIFY(child.waitForStarted());
+    QByteArray output;
+    QVERIFY(QTest::qWaitFor(
+            [&] {
+                child.waitForReadyRead(100);
+                output += child.readAll();
+                return output.trimmed().split('\n').last().toInt() >= count / 2;
+            },
+            600000));
+    child.kill();
+    QVERIFY(child.waitForFinished());
+    QVERIFY(dav.cardCount() > 0);
+
+    Instance again(QStringLiteral("crash"), dav.addressBook());
+    QCOMPARE(again.run(), QString());
+    QCOMPARE(again.texts().size(), count);
+    QCOMPARE(dav.cardCount(), count);
+}
+
+// With "child <store file> <address book> <user> <password>" the program is the
+// crash test's helper: it syncs and prints its progress until it is killed.
+int main(int argc, char *argv[])
+{
+    if (argc == 6 && qstrcmp(argv[1], "child") == 0) {
+        QCoreApplication app(argc, argv);
+        SqliteDatabase store;
+        store.open(app.arguments().at(2));
+        CardDavSync sync(&store);
+        sync.setAccount(QUrl(app.arguments().at(3)), app.arguments().at(4), app.arguments().at(5));
+        QObject::connect(&sync, &CardDavSync::progressChanged, [&sync] {
+            std::printf("%d\n", sync.done());
+            std::fflush(stdout);
+        });
+        sync.start();
+        return app.exec();
+    }
+    TestHome home;
+    QGuiApplication app(argc, argv);
+    tst_CardDavSync test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_carddavsync.moc"
