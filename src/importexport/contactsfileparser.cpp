@@ -127,12 +127,12 @@ QVariantList ContactsFileParser::parseExistingFile(const QString &fileName,
         return parseCsvFile(fileName, codecName, detectCodec);
     case Kind::VCard: {
         // Raw bytes: vCard lines are unfolded before they are decoded.
-        QByteArray data;
-        if (!readWhole(fileName, &data, &reason)) {
+        const QVariantList contacts = parseVCardFile(fileName, codecName, detectCodec, &reason);
+        if (!reason.isEmpty()) {
             errorString = readErrorText(fileName, reason);
             return QVariantList();
         }
-        return parseVCardData(data, codecName, detectCodec);
+        return contacts;
     }
     case Kind::Database:
         return parseSqlite(fileName);

@@ -39,6 +39,14 @@ public:
     // inside multi-byte characters and escapes survive.
     static QVariantList parseVCardData(const QByteArray &data, const QString &codecName,
                                        bool detectCodec = false);
+    // The pieces a vCard file is read in.
+    static constexpr int VCardChunkBytes = 1024 * 1024;
+    // parseVCardData on the bytes of a file, which is read in pieces of
+    // about chunkBytes that end after a card; reason is set when the file
+    // cannot be read.
+    static QVariantList parseVCardFile(const QString &fileName, const QString &codecName,
+                                       bool detectCodec, QString *reason,
+                                       int chunkBytes = VCardChunkBytes);
     static QVariantList parseSqlite(const QString &fileName);
     // The new record that one card gives, as parseVCard maps every card (the
     // caller owns it); Contact::toVCard is the way back.

@@ -3,12 +3,12 @@
 #include "importexport/eventloopturns.h"
 #include "importexport/importlimits.h"
 #include "record/contact.h"
+#include "storage/contactrowreader.h"
 #include "storage/sqlitedatabase.h"
+#include "storage/sqlitestatement.h"
 
 #include <QHash>
 #include <QSqlDatabase>
-#include <QSqlDriver>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QUuid>
@@ -30,11 +30,8 @@ QString readOnlyUri(const QString &fileName)
 // limit (a longer value is an error), and so is the statement text.
 void limitValueLength(const QSqlDatabase &db)
 {
-    const QVariant handle = db.driver()->handle();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
-        if (sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.constData())) {
-            sqlite3_limit(connection, SQLITE_LIMIT_LENGTH, DatabaseImport::MaxFieldBytes);
-        }
+    if (sqlite3 *connection = SqliteStatement::handle(db)) {
+        sqlite3_limit(connection, SQLITE_LIMIT_LENGTH, DatabaseImport::MaxFieldBytes);
     }
 }
 
@@ -112,19 +109,16 @@ DatabaseImport::Result readRows(const QSqlDatabase &db, QList<Contact *> *contac
     if (!hasContactTable(db)) {
         return DatabaseImport::NoContacts;
     }
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(SqliteDatabase::selectContacts() + QStringLiteral(" limit :rows"))) {
+    SqliteStatement query;
+    if (!query.prepare(db, SqliteDatabase::selectContacts() + QStringLiteral(" limit ?1"))) {
         return DatabaseImport::NoContacts;
     }
-    query.bindValue(QStringLiteral(":rows"), DatabaseImport::MaxRows);
-    if (!query.exec()) {
-        return DatabaseImport::NoContacts;
-    }
+    query.bindInt64(1, DatabaseImport::MaxRows);
     EventLoopTurns turns(QEventLoop::ExcludeUserInputEvents);
+    ContactRowReader reader;
     qint64 held = 0;
     while (query.next()) {
-        if (Contact *contact = SqliteDatabase::readContact(query)) {
+        if (Contact *contact = reader.read(query)) {
             // The file's ids are this program's ids: an import of its own
             // export knows its contacts again by them.
             contact->uid = contact->id;
@@ -138,10 +132,10 @@ DatabaseImport::Result readRows(const QSqlDatabase &db, QList<Contact *> *contac
     }
     // A row that SQLite could not read (a damaged file, a field over the
     // limit) ends the loop like the last row; nothing of such a file is taken.
-    if (query.lastError().isValid()) {
+    if (query.error().isValid()) {
         return DatabaseImport::NoContacts;
     }
-    query.finish();
+    query.finalize();
     return readPhotos(db, *contacts, &held);
 }
 

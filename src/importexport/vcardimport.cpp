@@ -8,12 +8,13 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QHash>
-#include <QRegularExpression>
 #include <QSet>
 #include <QVector>
 
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
@@ -133,9 +134,24 @@ QString joinedAddress(const QStringList &parts)
 // its ADR in the order of the country's postal custom.
 QSet<QString> addressWords(const QString &text)
 {
-    static const QRegularExpression separators(QStringLiteral("[\\s,;]+"));
-    const QStringList words = text.toCaseFolded().split(separators, Qt::SkipEmptyParts);
-    return QSet<QString>(words.cbegin(), words.cend());
+    // The separators are those of the pattern [\s,;]+ without Unicode
+    // properties: ASCII white space, commas and semicolons.
+    const auto separates = [](QChar c) {
+        return c == QLatin1Char(' ') || c == QLatin1Char(',') || c == QLatin1Char(';')
+               || (c >= QLatin1Char('\t') && c <= QLatin1Char('\r'));
+    };
+    const QString folded = text.toCaseFolded();
+    QSet<QString> words;
+    int start = 0;
+    for (int i = 0; i <= folded.size(); ++i) {
+        if (i == folded.size() || separates(folded.at(i))) {
+            if (i > start) {
+                words.insert(folded.mid(start, i - start));
+            }
+            start = i + 1;
+        }
+    }
+    return words;
 }
 
 bool hasParameter(const vCardParameterList &params, const QString &text)
@@ -434,7 +450,6 @@ void CardMapper::addAddress(const vCardProperty &property)
     if (!address.isEmpty()) {
         m_addresses.append(
                 {address, labelOf(property, addressLabel(property.params(), m_texts)), false});
-        m_adrWords.append(addressWords(address));
     }
 }
 
@@ -468,6 +483,17 @@ void CardMapper::addLink(const QString &link)
 // of one type included), kept in card order.
 void CardMapper::addLabelledAddresses()
 {
+    // The words of the ADRs, needed only on a card with a LABEL.
+    const auto isLabel = [](const Address &address) {
+        return address.label;
+    };
+    if (std::any_of(m_addresses.cbegin(), m_addresses.cend(), isLabel)) {
+        for (const Address &address : qAsConst(m_addresses)) {
+            if (!address.label) {
+                m_adrWords.append(addressWords(address.text));
+            }
+        }
+    }
     for (const Address &address : qAsConst(m_addresses)) {
         if (address.label) {
             const QSet<QString> words = addressWords(address.text);
@@ -498,16 +524,97 @@ Contact *contactFromCard(const vCard &card, int index, const Texts &texts)
     return contact;
 }
 
+// Appends a record for each card of data to result; index counts the cards
+// of one file, across the pieces it is read in.
+void appendContacts(const QByteArray &data, vCardReader::Mode mode, const QString &codecName,
+                    QVariantList *result, int *index)
+{
+    const Texts texts;
+    vCard::readCards(data, mode, codecName.toLatin1(), [result, index, &texts](const vCard &card) {
+        result->append(QVariant::fromValue(contactFromCard(card, (*index)++, texts)));
+    });
+}
+
 QVariantList contactsFrom(const QByteArray &data, vCardReader::Mode mode, const QString &codecName)
 {
     QVariantList result;
     int index = 0;
-    const Texts texts;
-    vCard::readCards(data, mode, codecName.toLatin1(),
-                     [&result, &index, &texts](const vCard &card) {
-                         result.append(QVariant::fromValue(contactFromCard(card, index++, texts)));
-                     });
+    appendContacts(data, mode, codecName, &result, &index);
     return result;
+}
+
+// END:VCARD as the reader always takes it: no white space before it, only
+// blanks after it.
+bool isPlainCardEnd(std::string_view line)
+{
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
+        line.remove_suffix(1);
+    }
+    return line.size() == 9 && qstrnicmp(line.data(), "END:VCARD", 9) == 0;
+}
+
+// The length of the longest head of data that ends with a card: up to the
+// line after an END:VCARD line, when that line is no folded continuation
+// of it. Cards after that point are read the same on their own, since the
+// reader carries nothing from one card to the next. 0 when there is none.
+size_t cardsEnd(std::string_view data)
+{
+    if (data.size() < 2) {
+        return 0;
+    }
+    // Each candidate is a line feed with at least one byte after it.
+    size_t lineFeed = data.rfind('\n', data.size() - 2);
+    while (lineFeed != std::string_view::npos) {
+        const size_t next = lineFeed + 1;
+        const size_t previous =
+                lineFeed == 0 ? std::string_view::npos : data.rfind('\n', lineFeed - 1);
+        const size_t start = previous == std::string_view::npos ? 0 : previous + 1;
+        if (data[next] != ' ' && data[next] != '\t'
+            && isPlainCardEnd(data.substr(start, lineFeed - start))) {
+            return next;
+        }
+        lineFeed = previous;
+    }
+    return 0;
+}
+
+// Appends up to chunkBytes of the file to buffer, read into its room: the
+// buffer soon has the room for a piece and its rest, and a long import
+// allocates no new piece beside the records; false, with the reason, when
+// the file cannot be read.
+bool appendPiece(QFile &file, int chunkBytes, QByteArray *buffer, QString *reason)
+{
+    const int held = buffer->size();
+    buffer->resize(held + chunkBytes);
+    const qint64 read = file.read(buffer->data() + held, chunkBytes);
+    buffer->resize(held + int(qMax<qint64>(read, 0)));
+    if (read < 0) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+// The whole file, read again from its start.
+bool readAgain(QFile &file, QByteArray *data, QString *reason)
+{
+    if (!file.seek(0)) {
+        *reason = file.errorString();
+        return false;
+    }
+    *data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void release(const QVariantList &contacts)
+{
+    for (const QVariant &value : contacts) {
+        delete value.value<Contact *>();
+    }
 }
 
 } // namespace
@@ -545,4 +652,71 @@ QVariantList ContactsFileParser::parseVCardData(const QByteArray &data, const QS
                         ? codecName
                         : TextDecoding::encodingOf(body, codecName, detectCodec);
     return contactsFrom(body, vCardReader::RawBytes, usedCodec);
+}
+
+// The file is read in pieces that end after a card, and the cards of each
+// piece are read as soon as it is complete, so that a large file is never
+// held whole beside its records. The pieces are checked to be UTF-8 as
+// parseVCardData checks the whole file; a file in another encoding (rare,
+// and small: old phones) is read again whole, since its encoding is guessed
+// from all of its text.
+QVariantList ContactsFileParser::parseVCardFile(const QString &fileName, const QString &codecName,
+                                                bool detectCodec, QString *reason, int chunkBytes)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *reason = file.errorString();
+        return QVariantList();
+    }
+    QByteArray buffer;
+    if (!appendPiece(file, chunkBytes, &buffer, reason)) {
+        return QVariantList();
+    }
+    const auto readWhole = [&]() {
+        QByteArray data;
+        return readAgain(file, &data, reason) ? parseVCardData(data, codecName, detectCodec)
+                                              : QVariantList();
+    };
+    int markLength = 0;
+    TextDecoding::Unicode unicode = TextDecoding::byteOrderMark(buffer, &markLength);
+    if (unicode == TextDecoding::Unicode::None) {
+        unicode = TextDecoding::guessUtf16(buffer);
+    }
+    if (unicode != TextDecoding::Unicode::None && unicode != TextDecoding::Unicode::Utf8) {
+        return readWhole();
+    }
+    buffer.remove(0, markLength);
+
+    QVariantList result;
+    int index = 0;
+    bool split = false;
+    for (;;) {
+        const bool atEnd = file.atEnd();
+        const size_t end = atEnd ? size_t(buffer.size())
+                                 : cardsEnd(std::string_view(buffer.constData(), buffer.size()));
+        if (end > 0) {
+            QByteArray cards = QByteArray::fromRawData(buffer.constData(), int(end));
+            if (!TextDecoding::isValidUtf8(cards)) {
+                release(result);
+                return readWhole();
+            }
+            // The last piece of a file with line feeds may have none: the
+            // reader then still reads its lines as the file's lines.
+            if (atEnd && split && !cards.contains('\n')) {
+                cards += '\n';
+            }
+            appendContacts(cards, vCardReader::ValidUtf8Bytes, codecName, &result, &index);
+            buffer.remove(0, int(end));
+            split = true;
+        }
+        if (atEnd) {
+            break;
+        }
+        if (!appendPiece(file, chunkBytes, &buffer, reason)) {
+            release(result);
+            return QVariantList();
+        }
+    }
+    usedCodec = codecName;
+    return result;
 }

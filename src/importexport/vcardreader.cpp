@@ -564,7 +564,9 @@ QString vCardReader::decodeText(const QByteArray &bytes, const QString &charset,
             return named->toUnicode(bytes);
         }
     }
-    if (TextDecoding::isValidUtf8(bytes)) {
+    // Undecoded bytes of valid UTF-8 data are valid: unfolding takes out
+    // ASCII only.
+    if ((m_mode == ValidUtf8Bytes && !decoded) || TextDecoding::isValidUtf8(bytes)) {
         return QString::fromUtf8(bytes);
     }
     if (!m_cardCodecKnown && m_cardStart >= 0) {

@@ -17,8 +17,10 @@ class vCardReader
 public:
     // Utf8Text: the data is UTF-8 text already (a decoded file); RawBytes: the
     // bytes of a file, whose values are decoded with their CHARSET parameter,
-    // else as UTF-8 when they are valid UTF-8, else with the fallback codec.
-    enum Mode { RawBytes, Utf8Text };
+    // else as UTF-8 when they are valid UTF-8, else with the fallback codec;
+    // ValidUtf8Bytes: RawBytes known to be valid UTF-8 throughout, so that a
+    // value without a CHARSET needs no check.
+    enum Mode { RawBytes, Utf8Text, ValidUtf8Bytes };
 
     struct Line
     {

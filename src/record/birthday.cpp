@@ -3,6 +3,40 @@
 #include <QDate>
 #include <QRegularExpression>
 
+namespace {
+
+// The number that count ASCII digits of text from `from` write, or -1.
+int digits(const QString &text, int from, int count)
+{
+    int value = 0;
+    for (int i = from; i < from + count; ++i) {
+        const ushort c = text.at(i).unicode();
+        if (c < '0' || c > '9') {
+            return -1;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// The two forms nearly every file writes, yyyy-MM-dd and yyyyMMdd, read
+// without the regular expressions (which give the same numbers): a large
+// import meets one on almost every card.
+bool plainDate(const QString &date, int *year, int *month, int *day)
+{
+    const bool dashed =
+            date.size() == 10 && date.at(4) == QLatin1Char('-') && date.at(7) == QLatin1Char('-');
+    if (!dashed && date.size() != 8) {
+        return false;
+    }
+    *year = digits(date, 0, 4);
+    *month = digits(date, dashed ? 5 : 4, 2);
+    *day = digits(date, dashed ? 8 : 6, 2);
+    return *year >= 0 && *month >= 0 && *day >= 0;
+}
+
+} // namespace
+
 namespace Birthday {
 
 QString withoutYear(int day, int month)
@@ -42,17 +76,22 @@ QString fromIso(const QString &text, int omittedYear)
     static const QRegularExpression yearless(QStringLiteral("^--(\\d\\d)-?(\\d\\d)$"));
     static const QRegularExpression full(QStringLiteral("^(\\d{4})-?(\\d\\d)-?(\\d\\d)$"));
     const QString date = text.trimmed().section(QLatin1Char('T'), 0, 0);
-    QRegularExpressionMatch match = yearless.match(date);
-    if (match.hasMatch()) {
-        return withoutYear(match.capturedRef(2).toInt(), match.capturedRef(1).toInt());
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    if (!plainDate(date, &year, &month, &day)) {
+        QRegularExpressionMatch match = yearless.match(date);
+        if (match.hasMatch()) {
+            return withoutYear(match.capturedRef(2).toInt(), match.capturedRef(1).toInt());
+        }
+        match = full.match(date);
+        if (!match.hasMatch()) {
+            return QString();
+        }
+        year = match.capturedRef(1).toInt();
+        month = match.capturedRef(2).toInt();
+        day = match.capturedRef(3).toInt();
     }
-    match = full.match(date);
-    if (!match.hasMatch()) {
-        return QString();
-    }
-    const int year = match.capturedRef(1).toInt();
-    const int month = match.capturedRef(2).toInt();
-    const int day = match.capturedRef(3).toInt();
     if (year == omittedYear || year == OmittedYear) {
         return withoutYear(day, month);
     }

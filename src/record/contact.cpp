@@ -34,10 +34,59 @@ Contact::Contact(const Contact *source, QObject *parent)
     }
 }
 
+namespace {
+
+// True when the text is its own simplified form: no white space at either
+// end, and inside only single blanks.
+bool isSimplified(const QString &text)
+{
+    bool afterBlank = true;
+    for (const QChar c : text) {
+        if (c == QLatin1Char(' ')) {
+            if (afterBlank) {
+                return false;
+            }
+            afterBlank = true;
+        } else if (c.isSpace()) {
+            return false;
+        } else {
+            afterBlank = false;
+        }
+    }
+    return text.isEmpty() || !afterBlank;
+}
+
+} // namespace
+
+// Parts that are simplified already are joined as they are: a name of one
+// part is that part itself, shared and not copied.
 QString Contact::composeFullName(const QString &surname, const QString &name,
                                  const QString &middlename)
 {
-    return (surname + QLatin1Char(' ') + name + QLatin1Char(' ') + middlename).simplified();
+    if (!isSimplified(surname) || !isSimplified(name) || !isSimplified(middlename)) {
+        return (surname + QLatin1Char(' ') + name + QLatin1Char(' ') + middlename).simplified();
+    }
+    const QString *parts[3];
+    int count = 0;
+    int size = 0;
+    for (const QString *part : {&surname, &name, &middlename}) {
+        if (!part->isEmpty()) {
+            parts[count++] = part;
+            size += part->size();
+        }
+    }
+    if (count < 2) {
+        return count == 0 ? QString() : *parts[0];
+    }
+    QString fullname;
+    fullname.reserve(size + count - 1);
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) {
+            fullname += QLatin1Char(' ');
+        }
+        fullname += *parts[i];
+    }
+    return fullname;
 }
 
 QString Contact::composedFullName() const

@@ -1,5 +1,7 @@
 # Contact stores.
 list(APPEND KIV_SOURCES
+    src/storage/contactrowreader.h
+    src/storage/contactrowreader.cpp
     src/storage/database.h
     src/storage/database.cpp
     src/storage/defaultdatabase.h
@@ -8,4 +10,6 @@ list(APPEND KIV_SOURCES
     src/storage/photoencoding.cpp
     src/storage/sqlitedatabase.h
     src/storage/sqlitedatabase.cpp
+    src/storage/sqlitestatement.h
+    src/storage/sqlitestatement.cpp
 )

@@ -1,7 +1,9 @@
 #include "storage/sqlitedatabase.h"
 
 #include "record/contact.h"
+#include "storage/contactrowreader.h"
 #include "storage/photoencoding.h"
+#include "storage/sqlitestatement.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -11,7 +13,10 @@
 #include <QTimer>
 #include <QVariant>
 
+#include <sqlite3.h>
+
 #include <atomic>
+#include <iterator>
 
 namespace {
 
@@ -53,14 +58,6 @@ bool isBusy(const QSqlError &error)
     return code == Busy || code == Locked;
 }
 
-// A copy of the record's stored fields, id included, for the journal.
-std::shared_ptr<const Contact> storedCopy(const Contact *contact)
-{
-    auto copy = std::make_shared<Contact>(contact, nullptr);
-    copy->id = contact->id;
-    return copy;
-}
-
 // The key of a record: its id as a base-10 integer; text that is not a
 // number is 0.
 qint64 key(const QString &id)
@@ -68,12 +65,45 @@ qint64 key(const QString &id)
     return id.toLongLong(nullptr, 10);
 }
 
-// Texts are bound as text even when empty, so that a column reads as the
-// empty text and not as NULL.
-QVariant text(const QString &value)
+// The stored fields of a record, for the journal until the write is
+// committed: the texts and lists are shared with the record, not copied.
+// They are bound as the parameters of the insert and update statements: ?1
+// the key, ?2 to ?15 the columns from name to linkList.
+struct StoredFields
 {
-    return value.isNull() ? QVariant(QLatin1String("")) : QVariant(value);
-}
+    explicit StoredFields(const Contact *contact)
+        : id(key(contact->id)),
+          isFavorite(contact->isFavorite),
+          texts{contact->name,         contact->surname,     contact->middlename,
+                contact->organization, contact->dateOfBirth, contact->comment},
+          lists{contact->phoneList,      contact->phoneGroupList, contact->emailList,
+                contact->emailGroupList, contact->addressList,    contact->addressGroupList,
+                contact->linkList}
+    {
+    }
+
+    void bind(SqliteStatement &statement) const
+    {
+        statement.bindInt64(1, id);
+        statement.bindText(2, texts[0]);
+        statement.bindText(3, texts[1]);
+        statement.bindText(4, texts[2]);
+        statement.bindInt64(5, isFavorite ? 1 : 0);
+        for (int i = 3; i < int(std::size(texts)); ++i) {
+            statement.bindText(i + 3, texts[i]);
+        }
+        for (int i = 0; i < int(std::size(lists)); ++i) {
+            statement.bindText(i + 9, SqliteDatabase::encodeList(lists[i]));
+        }
+    }
+
+    qint64 id;
+    bool isFavorite;
+    // name, surname, middlename, organization, dateOfBirth, comment
+    QString texts[6];
+    // phoneList to linkList in column order
+    QStringList lists[7];
+};
 
 // A connection name that no other store of this process uses: the
 // millisecond of the open plus a sequence number for opens within one
@@ -175,10 +205,20 @@ void SqliteDatabase::commitOpenTransactions(const SqliteDatabase *except)
 
 QSqlError SqliteDatabase::run(QSqlQuery &query)
 {
-    if (query.exec() || sqliteCode(query.lastError()) == Constraint) {
+    if (query.exec()) {
         return QSqlError();
     }
-    return query.lastError();
+    return constraintPasses(query.lastError());
+}
+
+QSqlError SqliteDatabase::run(SqliteStatement &statement)
+{
+    return constraintPasses(statement.exec());
+}
+
+QSqlError SqliteDatabase::constraintPasses(const QSqlError &error)
+{
+    return sqliteCode(error) == Constraint ? QSqlError() : error;
 }
 
 // Journals the write and runs it in the open transaction, or opens one whose
@@ -255,7 +295,7 @@ void SqliteDatabase::fail(const QSqlError &error)
     }
     m_db.rollback();
     // A rolled back schema change invalidates the prepared insert.
-    m_insertQuery.reset();
+    m_insertStatement.finalize();
     m_failed = true;
     QString reason;
     switch (sqliteCode(error)) {
@@ -341,7 +381,9 @@ void SqliteDatabase::close()
         return;
     }
     const QString name = m_db.connectionName();
-    m_insertQuery.reset();
+    // Every statement of SQLite's own must be gone before the connection
+    // can close.
+    m_insertStatement.finalize();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(name);
@@ -455,26 +497,6 @@ bool SqliteDatabase::open(const QString &path)
     return false;
 }
 
-void SqliteDatabase::bindFields(QSqlQuery &query, const Contact *contact)
-{
-    query.bindValue(QStringLiteral(":id"), key(contact->id));
-    query.bindValue(QStringLiteral(":name"), text(contact->name));
-    query.bindValue(QStringLiteral(":surname"), text(contact->surname));
-    query.bindValue(QStringLiteral(":middlename"), text(contact->middlename));
-    query.bindValue(QStringLiteral(":isFavorite"), contact->isFavorite);
-    query.bindValue(QStringLiteral(":organization"), text(contact->organization));
-    query.bindValue(QStringLiteral(":dateOfBirth"), text(contact->dateOfBirth));
-    query.bindValue(QStringLiteral(":comment"), text(contact->comment));
-    query.bindValue(QStringLiteral(":phoneList"), text(encodeList(contact->phoneList)));
-    query.bindValue(QStringLiteral(":phoneGroupList"), text(encodeList(contact->phoneGroupList)));
-    query.bindValue(QStringLiteral(":emailList"), text(encodeList(contact->emailList)));
-    query.bindValue(QStringLiteral(":emailGroupList"), text(encodeList(contact->emailGroupList)));
-    query.bindValue(QStringLiteral(":addressList"), text(encodeList(contact->addressList)));
-    query.bindValue(QStringLiteral(":addressGroupList"),
-                    text(encodeList(contact->addressGroupList)));
-    query.bindValue(QStringLiteral(":linkList"), text(encodeList(contact->linkList)));
-}
-
 QString SqliteDatabase::selectContacts()
 {
     return QStringLiteral("select id, name, surname, middlename, isFavorite, organization, "
@@ -482,35 +504,9 @@ QString SqliteDatabase::selectContacts()
                           "emailGroupList, addressList, addressGroupList, linkList from contact");
 }
 
-Contact *SqliteDatabase::readContact(const QSqlQuery &query)
-{
-    const QString name = query.value(1).toString();
-    const QString surname = query.value(2).toString();
-    const QString middlename = query.value(3).toString();
-    const QString fullname = Contact::composeFullName(surname, name, middlename);
-    if (fullname.isEmpty()) {
-        return nullptr;
-    }
-    auto contact = new Contact(nullptr);
-    contact->id = QString::number(query.value(0).toLongLong());
-    contact->name = name;
-    contact->surname = surname;
-    contact->middlename = middlename;
-    contact->isFavorite = query.value(4).toBool();
-    contact->fullname = fullname;
-    contact->organization = query.value(5).toString();
-    contact->dateOfBirth = query.value(6).toString();
-    contact->comment = query.value(7).toString();
-    contact->phoneList = decodeList(query.value(8).toString());
-    contact->phoneGroupList = decodeList(query.value(9).toString());
-    contact->emailList = decodeList(query.value(10).toString());
-    contact->emailGroupList = decodeList(query.value(11).toString());
-    contact->addressList = decodeList(query.value(12).toString());
-    contact->addressGroupList = decodeList(query.value(13).toString());
-    contact->linkList = decodeList(query.value(14).toString());
-    return contact;
-}
-
+// Every record in one statement read straight from SQLite; texts that
+// records repeat are shared (see ContactRowReader). SQLite's page cache is
+// given back once the records are read: the list holds them from now on.
 QList<Contact *> SqliteDatabase::loadContacts()
 {
     QList<Contact *> contacts;
@@ -518,19 +514,24 @@ QList<Contact *> SqliteDatabase::loadContacts()
         return contacts;
     }
     commitOpenTransactions(nullptr);
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    if (!query.exec(selectContacts())) {
-        // Locked since the open: the contacts are announced once readable.
-        if (isBusy(query.lastError())) {
-            startWaiting();
+    SqliteStatement query;
+    bool stepped = false;
+    if (query.prepare(m_db, selectContacts())) {
+        ContactRowReader reader;
+        while (query.next()) {
+            stepped = true;
+            if (Contact *contact = reader.read(query)) {
+                contacts.append(contact);
+            }
         }
-        return contacts;
     }
-    while (query.next()) {
-        if (Contact *contact = readContact(query)) {
-            contacts.append(contact);
-        }
+    // Locked since the open: the contacts are announced once readable.
+    if (!stepped && isBusy(query.error())) {
+        startWaiting();
+    }
+    query.finalize();
+    if (sqlite3 *connection = SqliteStatement::handle(m_db)) {
+        sqlite3_db_release_memory(connection);
     }
     return contacts;
 }
@@ -548,30 +549,22 @@ void SqliteDatabase::insertContact(Contact *contact)
 
 void SqliteDatabase::insertRecord(const Contact *contact, const QByteArray &photoData)
 {
-    std::shared_ptr<const Contact> record = storedCopy(contact);
+    auto fields = std::make_shared<const StoredFields>(contact);
     const QByteArray photo = PhotoEncoding::normalizeBase64(photoData);
-    write([this, record, photo] {
-        if (!m_insertQuery) {
-            auto query = std::make_unique<QSqlQuery>(m_db);
-            if (!query->prepare(QStringLiteral(
-                        "insert into contact (id, name, surname, middlename, isFavorite, "
-                        "organization, dateOfBirth, comment, phoneList, phoneGroupList, "
-                        "emailList, emailGroupList, addressList, addressGroupList, linkList, "
-                        "photoData) values (:id, :name, :surname, :middlename, :isFavorite, "
-                        ":organization, :dateOfBirth, :comment, :phoneList, :phoneGroupList, "
-                        ":emailList, :emailGroupList, :addressList, :addressGroupList, "
-                        ":linkList, :photoData)"))) {
-                return query->lastError();
-            }
-            m_insertQuery = std::move(query);
+    write([this, fields, photo] {
+        if (!m_insertStatement.isPrepared()
+            && !m_insertStatement.prepare(
+                    m_db,
+                    QStringLiteral("insert into contact (id, name, surname, middlename, "
+                                   "isFavorite, organization, dateOfBirth, comment, phoneList, "
+                                   "phoneGroupList, emailList, emailGroupList, addressList, "
+                                   "addressGroupList, linkList, photoData) values (?1, ?2, ?3, "
+                                   "?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16)"))) {
+            return m_insertStatement.error();
         }
-        QSqlQuery &query = *m_insertQuery;
-        bindFields(query, record.get());
-        query.bindValue(QStringLiteral(":photoData"),
-                        photo.isEmpty() ? QVariant(QVariant::ByteArray) : QVariant(photo));
-        const QSqlError error = run(query);
-        query.finish();
-        return error;
+        fields->bind(m_insertStatement);
+        m_insertStatement.bindBlob(16, photo.isEmpty() ? QByteArray() : photo);
+        return run(m_insertStatement);
     });
 }
 
@@ -620,18 +613,20 @@ void SqliteDatabase::updateContact(Contact *contact)
     if (!contact) {
         return;
     }
-    std::shared_ptr<const Contact> record = storedCopy(contact);
-    write([this, record] {
-        QSqlQuery query(m_db);
-        query.prepare(QStringLiteral(
-                "update contact set name = :name, surname = :surname, middlename = :middlename, "
-                "isFavorite = :isFavorite, organization = :organization, "
-                "dateOfBirth = :dateOfBirth, comment = :comment, phoneList = :phoneList, "
-                "phoneGroupList = :phoneGroupList, emailList = :emailList, "
-                "emailGroupList = :emailGroupList, addressList = :addressList, "
-                "addressGroupList = :addressGroupList, linkList = :linkList where id = :id"));
-        bindFields(query, record.get());
-        return run(query);
+    auto fields = std::make_shared<const StoredFields>(contact);
+    write([this, fields] {
+        SqliteStatement statement;
+        if (!statement.prepare(
+                    m_db,
+                    QStringLiteral("update contact set name = ?2, surname = ?3, middlename = ?4, "
+                                   "isFavorite = ?5, organization = ?6, dateOfBirth = ?7, "
+                                   "comment = ?8, phoneList = ?9, phoneGroupList = ?10, "
+                                   "emailList = ?11, emailGroupList = ?12, addressList = ?13, "
+                                   "addressGroupList = ?14, linkList = ?15 where id = ?1"))) {
+            return constraintPasses(statement.error());
+        }
+        fields->bind(statement);
+        return run(statement);
     });
 }
 

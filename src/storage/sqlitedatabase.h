@@ -1,11 +1,13 @@
 #pragma once
 
 #include "storage/database.h"
+#include "storage/sqlitestatement.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTimer>
+#include <QVector>
 
 #include <functional>
 #include <memory>
@@ -71,11 +73,10 @@ public:
     // lists stay paired, and the empty text is the empty list.
     static QStringList decodeList(const QString &text);
 
-    // The statement that reads every record, and the record of its current
-    // row (none for a row without any name part); shared with the database
-    // import, which reads other files of the same format.
+    // The statement that reads every record, in the columns that
+    // ContactRowReader reads; shared with the database import, which reads
+    // other files of the same format.
     static QString selectContacts();
-    static Contact *readContact(const QSqlQuery &query);
 
     // The name under which this store's connection is registered; empty
     // while the store has none.
@@ -102,6 +103,8 @@ private:
     void write(Write write);
     // Runs a statement of a write: a constraint refusal is no failure.
     static QSqlError run(QSqlQuery &query);
+    static QSqlError run(SqliteStatement &statement);
+    static QSqlError constraintPasses(const QSqlError &error);
     QSqlError replayJournal();
     void fail(const QSqlError &error);
     void commit();
@@ -111,14 +114,13 @@ private:
     static void commitOpenTransactions(const SqliteDatabase *except);
     void close();
     bool isOpen() const;
-    static void bindFields(QSqlQuery &query, const Contact *contact);
     void insertRecord(const Contact *contact, const QByteArray &photo);
     void writePhoto(const QString &id, const QByteArray &photo);
 
     QSqlDatabase m_db;
     bool m_transactionOpen = false;
     // Writes not yet committed, in order.
-    QList<Write> m_journal;
+    QVector<Write> m_journal;
     // The last transaction failed; the journal waits for a retry.
     bool m_failed = false;
     bool m_waitingForFile = false;
@@ -127,5 +129,5 @@ private:
     QStringList m_missingColumns;
     QTimer m_retryTimer;
     // The prepared insert statement of the current connection.
-    std::unique_ptr<QSqlQuery> m_insertQuery;
+    SqliteStatement m_insertStatement;
 };

@@ -1,0 +1,161 @@
+#include "storage/contactrowreader.h"
+
+#include "record/contact.h"
+#include "storage/sqlitedatabase.h"
+#include "storage/sqlitestatement.h"
+
+#include <cstring>
+
+namespace {
+
+// Texts and group lists longer than these are not worth a table entry.
+constexpr size_t PooledTextBytes = 64;
+constexpr size_t PooledListBytes = 256;
+
+// Empty bytes are the shared empty text, without an allocation. Decoding
+// reserves a character per byte; text that needs fewer (any letter beyond
+// ASCII) gives the rest back, since the record keeps it for long.
+QString decoded(std::string_view utf8)
+{
+    if (utf8.empty()) {
+        return QString(QLatin1String(""));
+    }
+    QString text = QString::fromUtf8(utf8.data(), int(utf8.size()));
+    if (text.size() < int(utf8.size())) {
+        text.squeeze();
+    }
+    return text;
+}
+
+// The position of the next list separator ";;;" (see
+// SqliteDatabase::encodeList) from `from`, or npos.
+size_t separatorAt(std::string_view text, size_t from)
+{
+    while (from + 3 <= text.size()) {
+        const void *found = std::memchr(text.data() + from, ';', text.size() - from - 2);
+        if (!found) {
+            break;
+        }
+        const size_t at = size_t(static_cast<const char *>(found) - text.data());
+        if (text[at + 1] == ';' && text[at + 2] == ';') {
+            return at;
+        }
+        from = at + 1;
+    }
+    return std::string_view::npos;
+}
+
+} // namespace
+
+Contact *ContactRowReader::read(const SqliteStatement &row, QObject *parent)
+{
+    const QString name = shared(m_names, row, 1);
+    const QString surname = shared(m_surnames, row, 2);
+    const QString middlename = shared(m_middlenames, row, 3);
+    const QString fullname = Contact::composeFullName(surname, name, middlename);
+    if (fullname.isEmpty()) {
+        return nullptr;
+    }
+    auto *contact = new Contact(parent);
+    contact->id = QString::number(row.int64(0));
+    contact->name = name;
+    contact->surname = surname;
+    contact->middlename = middlename;
+    contact->isFavorite = row.flag(4);
+    contact->fullname = fullname;
+    contact->organization = shared(m_organizations, row, 5);
+    contact->dateOfBirth = row.text(6);
+    contact->comment = row.text(7);
+    contact->phoneList = list(row, 8, nullptr);
+    contact->phoneGroupList = sharedList(row, 9);
+    contact->emailList = list(row, 10, nullptr);
+    contact->emailGroupList = sharedList(row, 11);
+    contact->addressList = list(row, 12, nullptr);
+    contact->addressGroupList = sharedList(row, 13);
+    contact->linkList = list(row, 14, nullptr);
+    return contact;
+}
+
+const QByteArray &ContactRowReader::key(std::string_view utf8)
+{
+    m_key.setRawData(utf8.data(), uint(utf8.size()));
+    return m_key;
+}
+
+QString ContactRowReader::shared(Pool<QString> &pool, const SqliteStatement &row, int column)
+{
+    if (!row.isText(column)) {
+        return row.text(column);
+    }
+    return sharedText(&pool, row.utf8(column));
+}
+
+QString ContactRowReader::sharedText(Pool<QString> *pool, std::string_view utf8)
+{
+    if (!pool || utf8.empty() || utf8.size() > PooledTextBytes) {
+        return decoded(utf8);
+    }
+    const auto it = pool->constFind(key(utf8));
+    if (it != pool->constEnd()) {
+        return it.value();
+    }
+    const QString text = decoded(utf8);
+    if (pool->size() < PoolLimit) {
+        pool->insert(QByteArray(utf8.data(), int(utf8.size())), text);
+    }
+    return text;
+}
+
+// A group list: the same column text gives the same shared list.
+QStringList ContactRowReader::sharedList(const SqliteStatement &row, int column)
+{
+    if (!row.isText(column)) {
+        return SqliteDatabase::decodeList(row.text(column));
+    }
+    const std::string_view utf8 = row.utf8(column);
+    if (utf8.empty() || utf8.size() > PooledListBytes) {
+        return split(utf8, &m_labels);
+    }
+    const auto it = m_groupLists.constFind(key(utf8));
+    if (it != m_groupLists.constEnd()) {
+        return it.value();
+    }
+    const QStringList entries = split(utf8, &m_labels);
+    if (m_groupLists.size() < PoolLimit) {
+        m_groupLists.insert(QByteArray(utf8.data(), int(utf8.size())), entries);
+    }
+    return entries;
+}
+
+QStringList ContactRowReader::list(const SqliteStatement &row, int column, Pool<QString> *pool)
+{
+    if (!row.isText(column)) {
+        return SqliteDatabase::decodeList(row.text(column));
+    }
+    return split(row.utf8(column), pool);
+}
+
+// SqliteDatabase::decodeList on the UTF-8 bytes: the separator is ASCII, so
+// splitting the bytes and decoding each entry gives the same entries as
+// decoding first. The list holds exactly its entries.
+QStringList ContactRowReader::split(std::string_view utf8, Pool<QString> *pool)
+{
+    QStringList entries;
+    if (utf8.empty()) {
+        return entries;
+    }
+    int count = 1;
+    for (size_t at = separatorAt(utf8, 0); at != std::string_view::npos;
+         at = separatorAt(utf8, at + 3)) {
+        ++count;
+    }
+    entries.reserve(count);
+    size_t start = 0;
+    for (size_t at = separatorAt(utf8, 0); at != std::string_view::npos;
+         at = separatorAt(utf8, start)) {
+        entries.append(sharedText(pool, utf8.substr(start, at - start)));
+        start = at + 3;
+    }
+    entries.append(sharedText(pool, utf8.substr(start)));
+    return entries;
+}
