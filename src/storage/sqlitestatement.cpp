@@ -183,6 +183,20 @@ QString SqliteStatement::text(int column) const
     return QString::fromUtf8(bytes, size);
 }
 
+QByteArray SqliteStatement::bytes(int column) const
+{
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_NULL:
+        return QByteArray();
+    case SQLITE_FLOAT:
+        return text(column).toUtf8();
+    default:
+        break;
+    }
+    const auto *data = static_cast<const char *>(sqlite3_column_blob(m_statement, column));
+    return QByteArray(data ? data : "", sqlite3_column_bytes(m_statement, column));
+}
+
 QSqlError SqliteStatement::error() const
 {
     if (m_result == SQLITE_OK || m_result == SQLITE_ROW || m_result == SQLITE_DONE) {

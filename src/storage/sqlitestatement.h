@@ -63,6 +63,8 @@ public:
     std::string_view utf8(int column) const;
     // A text column as text: NULL is the null text, an empty text is empty.
     QString text(int column) const;
+    // A blob column's bytes (a text column's UTF-8); NULL is the null array.
+    QByteArray bytes(int column) const;
 
     // The failure of the last prepare or step; invalid when there was none.
     QSqlError error() const;

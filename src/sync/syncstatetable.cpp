@@ -1,7 +1,9 @@
 #include "sync/syncstatetable.h"
 
 #include "record/contact.h"
+#include "storage/contactrowreader.h"
 #include "storage/sqlitedatabase.h"
+#include "storage/sqlitestatement.h"
 #include "sync/synccard.h"
 
 #include <QSqlError>
@@ -137,21 +139,20 @@ void SyncStateTable::removeContact(const SyncItem &item)
 QList<QPair<qint64, QByteArray>> SyncStateTable::localStates(qint64 after, int limit) const
 {
     QList<QPair<qint64, QByteArray>> states;
-    QSqlQuery query(m_store->connection());
-    query.setForwardOnly(true);
-    query.prepare(selectWithPhoto()
-                  + QStringLiteral(" where id > :after order by id limit :limit"));
-    query.bindValue(QStringLiteral(":after"), after);
-    query.bindValue(QStringLiteral(":limit"), limit);
-    if (!query.exec()) {
+    SqliteStatement query;
+    if (!query.prepare(m_store->connection(),
+                       selectWithPhoto() + QStringLiteral(" where id > ?1 order by id limit ?2"))) {
         return states;
     }
+    query.bindInt64(1, after);
+    query.bindInt64(2, limit);
+    ContactRowReader reader;
     while (query.next()) {
-        const std::unique_ptr<Contact> contact(SqliteDatabase::readContact(query));
-        const qint64 id = query.value(0).toLongLong();
+        const std::unique_ptr<Contact> contact(reader.read(query));
+        const qint64 id = query.int64(0);
         // A record without a name is never listed, so it is not synced.
-        states.append({id, contact ? SyncCard::fingerprint(*contact, query.value(15).toByteArray())
-                                   : QByteArray()});
+        states.append(
+                {id, contact ? SyncCard::fingerprint(*contact, query.bytes(15)) : QByteArray()});
     }
     return states;
 }
@@ -165,16 +166,18 @@ QByteArray SyncStateTable::localState(qint64 id) const
 
 std::unique_ptr<Contact> SyncStateTable::loadContact(qint64 id, QByteArray *photo) const
 {
-    QSqlQuery query(m_store->connection());
-    query.setForwardOnly(true);
-    query.prepare(selectWithPhoto() + QStringLiteral(" where id = :id"));
-    query.bindValue(QStringLiteral(":id"), id);
-    if (!query.exec() || !query.next()) {
+    SqliteStatement query;
+    if (!query.prepare(m_store->connection(),
+                       selectWithPhoto() + QStringLiteral(" where id = ?1"))) {
         return nullptr;
     }
-    std::unique_ptr<Contact> contact(SqliteDatabase::readContact(query));
+    query.bindInt64(1, id);
+    if (!query.next()) {
+        return nullptr;
+    }
+    std::unique_ptr<Contact> contact(ContactRowReader().read(query));
     if (photo) {
-        *photo = query.value(15).toByteArray();
+        *photo = query.bytes(15);
     }
     return contact;
 }
