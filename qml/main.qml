@@ -16,9 +16,9 @@ Rectangle {
     // True once the contacts are loaded and sorted.
     property bool loaded: false
     // The sync changed stored contacts while something was being edited:
-    // the lists load again once it closes.
+    // the lists take the changes once it closes.
     property bool syncReloadPending: false
-    // True while the lists load the sync's changes, which are no local
+    // True while the lists take the sync's changes, which are no local
     // changes to sync.
     property bool reloadingForSync: false
     // True while the editor, the removal mode or a form is open: requests
@@ -77,8 +77,9 @@ Rectangle {
         }
     }
 
-    // The sync changed stored contacts: the lists load again once nothing
-    // is being edited.
+    // The sync changed stored contacts: the lists take the changed contacts
+    // once nothing is being edited, a share at a time (the sync signals
+    // again while more are left), so that the window keeps repainting.
     function reloadAfterSync() {
         if (root.busy) {
             root.syncReloadPending = true
@@ -86,8 +87,7 @@ Rectangle {
         }
         root.syncReloadPending = false
         root.reloadingForSync = true
-        contactsModel.loadModel()
-        contactsProxyModel.sort()
+        contactsModel.takeStoredContacts(carddav.takeStoredContacts(), carddav.takeRemovedIds())
         root.reloadingForSync = false
     }
 

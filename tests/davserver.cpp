@@ -30,10 +30,14 @@ int freePort()
 
 } // namespace
 
-DavServer::DavServer(Kind kind)
+DavServer::DavServer(Kind kind, bool quiet)
     : m_kind(kind)
 {
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    if (quiet) {
+        m_process.setStandardErrorFile(QProcess::nullDevice());
+    } else {
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    }
 }
 
 DavServer::~DavServer()

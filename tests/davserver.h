@@ -14,7 +14,8 @@ class DavServer
 public:
     enum Kind { Radicale, Xandikos, Failing, Untrusted };
 
-    explicit DavServer(Kind kind);
+    // A quiet server's log is dropped (Xandikos logs every request).
+    explicit DavServer(Kind kind, bool quiet = false);
     ~DavServer();
 
     // Starts the server and waits until it accepts connections.

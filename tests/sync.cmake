@@ -16,6 +16,9 @@ add_test(NAME tst_carddavsync_full COMMAND tst_carddavsync)
 set_tests_properties(tst_carddavsync_full PROPERTIES TIMEOUT 7200 LABELS full
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTEST_FUNCTION_TIMEOUT=7000000")
 
+kiv_add_test(syncedlist)
+target_link_libraries(tst_syncedlist PRIVATE kivdavserver)
+
 # The account runs once with a secret store of its own and once without any.
 find_program(DBUS_RUN_SESSION dbus-run-session)
 kiv_add_test(carddavaccount)

@@ -259,6 +259,58 @@ void ContactsModel::addQueuedContacts()
     endInsertRows();
 }
 
+void ContactsModel::takeStoredContacts(const QVariantList &stored, const QStringList &removedIds)
+{
+    addQueuedContacts();
+    QVector<int> gone;
+    for (const QString &id : removedIds) {
+        const int row = rowOfId(id);
+        if (row >= 0) {
+            gone.append(row);
+        }
+    }
+    std::sort(gone.begin(), gone.end(), std::greater<int>());
+    gone.erase(std::unique(gone.begin(), gone.end()), gone.end());
+    // Runs of neighbouring rows go in one removal each, highest first.
+    for (int i = 0; i < gone.size();) {
+        const int last = gone.at(i);
+        int first = last;
+        while (++i < gone.size() && gone.at(i) == first - 1) {
+            first = gone.at(i);
+        }
+        beginRemoveRows(QModelIndex(), first, last);
+        const QVector<Contact *> dropped = m_contacts.mid(first, last - first + 1);
+        m_contacts.remove(first, last - first + 1);
+        endRemoveRows();
+        std::for_each(dropped.begin(), dropped.end(), &ContactsModel::release);
+    }
+    QVector<Contact *> added;
+    QHash<QString, int> addedAt;
+    for (const QVariant &value : stored) {
+        const auto *record = value.value<Contact *>();
+        if (!record) {
+            continue;
+        }
+        auto *copy = new Contact(record, this);
+        copy->id = record->id;
+        const int row = rowOfId(copy->id);
+        if (row >= 0) {
+            release(std::exchange(m_contacts[row], copy));
+            emit dataChanged(index(row), index(row), {});
+        } else if (addedAt.contains(copy->id)) {
+            release(std::exchange(added[addedAt.value(copy->id)], copy));
+        } else {
+            addedAt.insert(copy->id, added.size());
+            added.append(copy);
+        }
+    }
+    if (!added.isEmpty()) {
+        beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size() + added.size() - 1);
+        m_contacts += added;
+        endInsertRows();
+    }
+}
+
 int ContactsModel::rowOfId(const QString &id)
 {
     if (m_rowOfId.isEmpty()) {

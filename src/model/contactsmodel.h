@@ -84,6 +84,11 @@ public slots:
     // of one per contact. Any other change of the rows adds them first.
     void queueContact(Contact *contact);
     void addQueuedContacts();
+    // Takes contacts that were written to the store by someone else (a sync)
+    // into the list without reading the store again: each record's fields
+    // replace the row with its id, or come as a new row; the rows of
+    // removedIds go. The records (Contact objects) stay the caller's.
+    void takeStoredContacts(const QVariantList &stored, const QStringList &removedIds);
     // An import's way to add to a contact that is already there: what the
     // imported record has and the contact with this id lacks (phones,
     // e-mails, addresses, links, empty texts, a missing photo) is added;

@@ -1,5 +1,6 @@
 #include "sync/carddavaccount.h"
 
+#include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 #include "sync/carddavsync.h"
 
@@ -206,6 +207,26 @@ void CardDavAccount::localChanged()
     if (isConfigured()) {
         m_debounce.start();
     }
+}
+
+QVariantList CardDavAccount::takeStoredContacts()
+{
+    QVariantList records;
+    if (!m_sync) {
+        return records;
+    }
+    const QList<Contact *> taken = m_sync->takeStoredContacts();
+    for (Contact *contact : taken) {
+        contact->setParent(this);
+        contact->deleteLater();
+        records.append(QVariant::fromValue(contact));
+    }
+    return records;
+}
+
+QStringList CardDavAccount::takeRemovedIds()
+{
+    return m_sync ? m_sync->takeRemovedIds() : QStringList();
 }
 
 void CardDavAccount::onSyncFinished(const QString &error)

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <QVariantList>
 
 class CardDavSync;
 class SqliteDatabase;
@@ -71,12 +72,19 @@ public slots:
     // A contact was added, changed or removed here: sync in a moment.
     void localChanged();
 
+    // What the sync stored and removed since the last call, for the lists:
+    // a bounded share of the stored contacts (Contact objects that live until
+    // the event loop runs again; contactsChanged() comes again while more
+    // are left) and the ids of the removed ones.
+    QVariantList takeStoredContacts();
+    QStringList takeRemovedIds();
+
 signals:
     void accountChanged();
     void addressBooksChanged();
     void passwordStateChanged();
     void statusChanged();
-    // The sync changed the stored contacts: lists load again.
+    // The sync changed stored contacts: the lists take the changes.
     void contactsChanged();
     // A run ended; error is empty after a success.
     void syncFinished(const QString &error);

@@ -62,7 +62,10 @@ CardDavSync::CardDavSync(SqliteDatabase *store, QObject *parent)
 {
 }
 
-CardDavSync::~CardDavSync() = default;
+CardDavSync::~CardDavSync()
+{
+    qDeleteAll(m_storedContacts);
+}
 
 void CardDavSync::setAccount(const QUrl &addressBook, const QString &user, const QString &password)
 {
@@ -89,9 +92,9 @@ void CardDavSync::start()
         return;
     }
     m_running = true;
+    ++m_run;
     m_pass = 0;
     m_again = false;
-    m_changedLocal = false;
     m_unreadable.clear();
     emit runningChanged();
     listChanges();
@@ -110,9 +113,6 @@ void CardDavSync::fail(const QString &error)
         m_client->abortAll();
     }
     m_running = false;
-    if (m_changedLocal) {
-        emit contactsChanged();
-    }
     emit runningChanged();
     emit finished(error);
 }
@@ -124,6 +124,79 @@ bool CardDavSync::storeFailed()
     }
     fail(m_store ? m_store->statusMessage() : tr("The address book file is closed"));
     return true;
+}
+
+QList<Contact *> CardDavSync::takeStoredContacts(int max)
+{
+    const int count = qMin(max, m_storedContacts.size());
+    const QList<Contact *> taken = m_storedContacts.mid(0, count);
+    m_storedContacts.erase(m_storedContacts.begin(), m_storedContacts.begin() + count);
+    if (!m_storedContacts.isEmpty()) {
+        announceChanges();
+    }
+    return taken;
+}
+
+QStringList CardDavSync::takeRemovedIds()
+{
+    return std::exchange(m_removedIds, {});
+}
+
+void CardDavSync::noteStored(std::unique_ptr<Contact> contact)
+{
+    m_storedContacts.append(contact.release());
+    if (m_storedContacts.size() >= ChangesPerStep) {
+        announceChanges();
+    }
+}
+
+void CardDavSync::noteRemoved(qint64 contactId)
+{
+    const QString id = QString::number(contactId);
+    for (int i = m_storedContacts.size() - 1; i >= 0; --i) {
+        if (m_storedContacts.at(i)->id == id) {
+            delete m_storedContacts.takeAt(i);
+        }
+    }
+    m_removedIds.append(id);
+    announceChanges();
+}
+
+// Changes are announced once per turn of the event loop at most, after the
+// turn that made them.
+void CardDavSync::announceChanges()
+{
+    if (m_announced) {
+        return;
+    }
+    m_announced = true;
+    QTimer::singleShot(0, this, [this] {
+        m_announced = false;
+        if (!m_storedContacts.isEmpty() || !m_removedIds.isEmpty()) {
+            emit contactsChanged();
+        }
+    });
+}
+
+// Parses a multistatus answer a slice per turn of the event loop; done runs
+// only while the run that asked is still on.
+void CardDavSync::readMultiStatus(const QByteArray &body, const QUrl &base, const ReadDone &done)
+{
+    continueReading(std::make_shared<DavMultiStatusReader>(body, base), m_run, done);
+}
+
+void CardDavSync::continueReading(const std::shared_ptr<DavMultiStatusReader> &reader, int run,
+                                  const ReadDone &done)
+{
+    if (!m_running || run != m_run) {
+        return;
+    }
+    if (!reader->read(TurnMs)) {
+        QTimer::singleShot(0, this,
+                           [this, reader, run, done] { continueReading(reader, run, done); });
+        return;
+    }
+    done(reader->result());
 }
 
 void CardDavSync::step(int count)
@@ -164,32 +237,41 @@ void CardDavSync::listChanges()
         return;
     }
     m_client->report(m_book, 1, syncCollectionBody(token), [this](const DavResponse &response) {
-        const DavMultiStatus status = DavMultiStatus::parse(response.body, m_book);
         if (response.status == 0 || response.status == 401 || response.status == 404
             || response.status >= 500) {
             failListing(response);
             return;
         }
         // An expired or unknown token: everything is listed instead.
-        if (!response.isSuccess() || !status.valid) {
+        if (!response.isSuccess()) {
             listAll();
             return;
         }
-        m_fullListing = false;
-        m_token = status.syncToken;
-        const QString bookPath = m_book.path(QUrl::FullyDecoded);
-        for (const DavResource &resource : status.resources) {
-            if (withSlash(resource.path) == bookPath) {
-                continue;
-            }
-            if (resource.status == 404 || resource.status == 410) {
-                m_remoteGone.insert(resource.path);
-            } else if (resource.has(DavNames::dav("getetag"))) {
-                m_remote.insert(resource.path, resource.text(DavNames::dav("getetag")).toUtf8());
-            }
-        }
-        readLocal(0);
+        readMultiStatus(response.body, m_book,
+                        [this](const DavMultiStatus &status) { readChanges(status); });
     });
+}
+
+void CardDavSync::readChanges(const DavMultiStatus &status)
+{
+    if (!status.valid) {
+        listAll();
+        return;
+    }
+    m_fullListing = false;
+    m_token = status.syncToken;
+    const QString bookPath = m_book.path(QUrl::FullyDecoded);
+    for (const DavResource &resource : status.resources) {
+        if (withSlash(resource.path) == bookPath) {
+            continue;
+        }
+        if (resource.status == 404 || resource.status == 410) {
+            m_remoteGone.insert(resource.path);
+        } else if (resource.has(DavNames::dav("getetag"))) {
+            m_remote.insert(resource.path, resource.text(DavNames::dav("getetag")).toUtf8());
+        }
+    }
+    readLocal(0);
 }
 
 // An address book that is gone takes its sync token with it: if one is
@@ -226,20 +308,26 @@ void CardDavSync::listEtags(const QString &token)
             failListing(response);
             return;
         }
-        if (!m_sameBook) {
-            m_table.setCollection(m_book.toString(), QString());
-        }
-        m_fullListing = true;
-        m_token = token;
-        const QString bookPath = m_book.path(QUrl::FullyDecoded);
-        for (const DavResource &resource : DavMultiStatus::parse(response.body, m_book).resources) {
-            if (withSlash(resource.path) != bookPath && !isCollection(resource)
-                && resource.has(DavNames::dav("getetag"))) {
-                m_remote.insert(resource.path, resource.text(DavNames::dav("getetag")).toUtf8());
-            }
-        }
-        readLocal(0);
+        readMultiStatus(response.body, m_book,
+                        [this, token](const DavMultiStatus &status) { readEtags(token, status); });
     });
+}
+
+void CardDavSync::readEtags(const QString &token, const DavMultiStatus &status)
+{
+    if (!m_sameBook) {
+        m_table.setCollection(m_book.toString(), QString());
+    }
+    m_fullListing = true;
+    m_token = token;
+    const QString bookPath = m_book.path(QUrl::FullyDecoded);
+    for (const DavResource &resource : status.resources) {
+        if (withSlash(resource.path) != bookPath && !isCollection(resource)
+            && resource.has(DavNames::dav("getetag"))) {
+            m_remote.insert(resource.path, resource.text(DavNames::dav("getetag")).toUtf8());
+        }
+    }
+    readLocal(0);
 }
 
 // The fingerprints of the stored contacts, a chunk per turn of the event loop.
@@ -327,7 +415,7 @@ void CardDavSync::planItem(const SyncItem &item)
             m_uploads.append({item.contactId, item.href, item.uid, QByteArray()});
         } else {
             m_table.removeContact(item);
-            m_changedLocal = true;
+            noteRemoved(item.contactId);
         }
     } else if (listed && remoteEtag != item.etag) {
         m_downloads.append(item.href);
@@ -393,15 +481,17 @@ void CardDavSync::download()
                 fail(DavClient::errorMessage(response));
                 return;
             }
-            const DavMultiStatus status = DavMultiStatus::parse(response.body, m_book);
-            for (const DavResource &resource : status.resources) {
-                if (resource.has(DavNames::cardDav("address-data"))) {
-                    m_cards.append({resource.path, resource.text(DavNames::dav("getetag")).toUtf8(),
-                                    resource.text(DavNames::cardDav("address-data")).toUtf8()});
+            readMultiStatus(response.body, m_book, [this, batch](const DavMultiStatus &status) {
+                for (const DavResource &resource : status.resources) {
+                    if (resource.has(DavNames::cardDav("address-data"))) {
+                        m_cards.append({resource.path,
+                                        resource.text(DavNames::dav("getetag")).toUtf8(),
+                                        resource.text(DavNames::cardDav("address-data")).toUtf8()});
+                    }
                 }
-            }
-            step(batch.size());
-            applyCards();
+                step(batch.size());
+                applyCards();
+            });
         });
     }
     if (m_inFlight == 0 && m_downloads.isEmpty() && m_cards.isEmpty()) {
@@ -435,7 +525,7 @@ void CardDavSync::applyCards()
 void CardDavSync::apply(const QString &href, const QByteArray &etag, const QByteArray &data)
 {
     QString uid;
-    const std::unique_ptr<Contact> contact = SyncCard::read(data, &uid);
+    std::unique_ptr<Contact> contact = SyncCard::read(data, &uid);
     if (!contact) {
         m_unreadable.append(href);
         return;
@@ -461,7 +551,7 @@ void CardDavSync::apply(const QString &href, const QByteArray &etag, const QByte
     m_table.putItem(item);
     m_items.insert(href, item);
     m_hrefOf.insert(item.contactId, href);
-    m_changedLocal = true;
+    noteStored(std::move(contact));
 }
 
 void CardDavSync::keepConflictCopy(qint64 id)
@@ -477,6 +567,8 @@ void CardDavSync::keepConflictCopy(qint64 id)
                    + (local->comment.isEmpty() ? QString() : QLatin1Char('\n') + local->comment);
     m_table.storeContact(copy, photo);
     addNewUpload(copy.id.toLongLong());
+    noteStored(std::make_unique<Contact>(&copy, nullptr));
+    m_storedContacts.last()->id = copy.id;
     ++m_total;
 }
 
@@ -591,9 +683,7 @@ void CardDavSync::finish()
         m_table.setCollection(m_book.toString(), m_token);
     }
     m_running = false;
-    if (m_changedLocal) {
-        emit contactsChanged();
-    }
+    announceChanges();
     emit runningChanged();
     emit finished(m_unreadable.isEmpty() ? QString()
                                          : tr("%n card(s) on the server cannot be read, first: %1",

@@ -10,6 +10,12 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
+#include <memory>
+
+class Contact;
+class DavMultiStatusReader;
+struct DavMultiStatus;
 class SqliteDatabase;
 
 // Two-way sync of the contact store with one CardDAV address book, in small
@@ -30,6 +36,9 @@ class CardDavSync : public QObject
     Q_OBJECT
 
 public:
+    // Stored contacts handed to the lists in one step at most.
+    static constexpr int ChangesPerStep = 200;
+
     explicit CardDavSync(SqliteDatabase *store, QObject *parent = nullptr);
     ~CardDavSync() override;
 
@@ -39,6 +48,13 @@ public:
     // Cards and contacts handled in this run, of how many.
     int done() const { return m_done; }
     int total() const { return m_total; }
+
+    // The contacts the sync stored (added or changed) since the last call,
+    // at most `max` of them, oldest first; the caller owns them. When more
+    // are left, contactsChanged() comes again.
+    QList<Contact *> takeStoredContacts(int max = ChangesPerStep);
+    // The ids of the contacts the sync removed since the last call.
+    QStringList takeRemovedIds();
 
 public slots:
     // Does nothing while a run is under way.
@@ -51,7 +67,10 @@ signals:
     void progressChanged();
     // The end of a run: the failure in words, or empty after a success.
     void finished(const QString &error);
-    // Contacts in the store were added, changed or removed by the sync.
+    // Contacts in the store were added, changed or removed by the sync: what
+    // changed is taken with takeStoredContacts() and takeRemovedIds(). It
+    // comes while the sync runs, once per few steps, so that the lists can
+    // follow in small steps.
     void contactsChanged();
 
 private:
@@ -70,7 +89,17 @@ private:
         QByteArray ifMatch;
     };
 
+    using ReadDone = std::function<void(const DavMultiStatus &)>;
+
+    void readMultiStatus(const QByteArray &body, const QUrl &base, const ReadDone &done);
+    void continueReading(const std::shared_ptr<DavMultiStatusReader> &reader, int run,
+                         const ReadDone &done);
+    void noteStored(std::unique_ptr<Contact> contact);
+    void noteRemoved(qint64 contactId);
+    void announceChanges();
     void listChanges();
+    void readChanges(const DavMultiStatus &status);
+    void readEtags(const QString &token, const DavMultiStatus &status);
     void listAll();
     void failListing(const DavResponse &response);
     void listEtags(const QString &token);
@@ -106,7 +135,11 @@ private:
     int m_inFlight = 0;
     bool m_again = false;
     bool m_sameBook = false;
-    bool m_changedLocal = false;
+    // Counts the runs, so that a step queued by a run that ended does nothing.
+    int m_run = 0;
+    QList<Contact *> m_storedContacts;
+    QStringList m_removedIds;
+    bool m_announced = false;
 
     QString m_token;
     bool m_fullListing = false;

@@ -1,6 +1,6 @@
 #include "sync/davmultistatus.h"
 
-#include <QXmlStreamReader>
+#include <QElapsedTimer>
 
 namespace {
 
@@ -100,20 +100,44 @@ DavResource readResponse(QXmlStreamReader &xml, const QUrl &base)
 
 DavMultiStatus DavMultiStatus::parse(const QByteArray &body, const QUrl &base)
 {
-    DavMultiStatus result;
-    QXmlStreamReader xml(body);
-    if (!xml.readNextStartElement() || !isDav(xml, "multistatus")) {
-        return result;
+    DavMultiStatusReader reader(body, base);
+    reader.read(-1);
+    return reader.result();
+}
+
+DavMultiStatusReader::DavMultiStatusReader(const QByteArray &body, const QUrl &base)
+    : m_xml(body),
+      m_base(base)
+{
+}
+
+bool DavMultiStatusReader::read(qint64 budgetMs)
+{
+    if (m_done) {
+        return true;
     }
-    while (xml.readNextStartElement()) {
-        if (isDav(xml, "response")) {
-            result.resources.append(readResponse(xml, base));
-        } else if (isDav(xml, "sync-token")) {
-            result.syncToken = xml.readElementText().trimmed();
-        } else {
-            xml.skipCurrentElement();
+    if (!m_started) {
+        m_started = true;
+        if (!m_xml.readNextStartElement() || !isDav(m_xml, "multistatus")) {
+            m_done = true;
+            return true;
         }
     }
-    result.valid = !xml.hasError();
-    return result;
+    QElapsedTimer clock;
+    clock.start();
+    while (budgetMs < 0 || !clock.hasExpired(budgetMs)) {
+        if (!m_xml.readNextStartElement()) {
+            m_result.valid = !m_xml.hasError();
+            m_done = true;
+            return true;
+        }
+        if (isDav(m_xml, "response")) {
+            m_result.resources.append(readResponse(m_xml, m_base));
+        } else if (isDav(m_xml, "sync-token")) {
+            m_result.syncToken = m_xml.readElementText().trimmed();
+        } else {
+            m_xml.skipCurrentElement();
+        }
+    }
+    return false;
 }

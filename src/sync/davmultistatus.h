@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <QXmlStreamReader>
 
 // One property of a WebDAV answer: its text, the hrefs inside it (as in
 // current-user-principal) and the names of its child elements (as in
@@ -40,6 +41,26 @@ struct DavMultiStatus
     bool valid = false;
 
     static DavMultiStatus parse(const QByteArray &body, const QUrl &base);
+};
+
+// Reads a multistatus body a few responses at a time, so that a long answer
+// (the listing of thousands of cards) never holds the event loop for long.
+class DavMultiStatusReader
+{
+public:
+    DavMultiStatusReader(const QByteArray &body, const QUrl &base);
+
+    // Reads on until the body ends or budgetMs has passed (a negative
+    // budget reads it whole); true once the body is read.
+    bool read(qint64 budgetMs);
+    const DavMultiStatus &result() const { return m_result; }
+
+private:
+    QXmlStreamReader m_xml;
+    QUrl m_base;
+    DavMultiStatus m_result;
+    bool m_started = false;
+    bool m_done = false;
 };
 
 // Namespaced names as the parser writes them.

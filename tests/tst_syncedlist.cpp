@@ -1,0 +1,118 @@
+#include "davserver.h"
+#include "model/contactsmodel.h"
+#include "model/contactsproxymodel.h"
+#include "record/contact.h"
+#include "storage/sqlitedatabase.h"
+#include "sync/carddavsync.h"
+#include "testsupport.h"
+
+#include <QAbstractItemModelTester>
+#include <QGuiApplication>
+#include <QSignalSpy>
+
+// The contact list follows a sync while it runs: what the sync stores or
+// removes reaches the list as row changes of a bounded size, never as a
+// reload, and the list ends as the store is.
+class tst_SyncedList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void listFollowsTheSyncInSteps();
+};
+
+namespace {
+
+// Names and comments, sorted: what a list shows of the contacts.
+QStringList texts(const QList<const Contact *> &contacts)
+{
+    QStringList lines;
+    for (const Contact *contact : contacts) {
+        lines << contact->composedFullName() + QLatin1Char('|') + contact->comment;
+    }
+    lines.sort();
+    return lines;
+}
+
+} // namespace
+
+void tst_SyncedList::listFollowsTheSyncInSteps()
+{
+    DavServer dav(DavServer::Radicale);
+    QVERIFY(dav.start());
+    SqliteDatabase theirs;
+    SqliteDatabase mine;
+    theirs.open(QDir::homePath() + QStringLiteral("/theirs.sqlite"));
+    mine.open(QDir::homePath() + QStringLiteral("/mine.sqlite"));
+    const int count = CardDavSync::ChangesPerStep + 30;
+    for (int i = 0; i < count; ++i) {
+        theirs.insertContact(makeContact(Contact::makeId(), QStringLiteral("S%1 N").arg(i)).get());
+    }
+    CardDavSync up(&theirs);
+    CardDavSync down(&mine);
+    up.setAccount(dav.addressBook(), DavServer::User, DavServer::Password);
+    down.setAccount(dav.addressBook(), DavServer::User, DavServer::Password);
+    ContactsModel model;
+    model.setDataBase(&mine);
+    ContactsProxyModel view;
+    view.setSourceModel(&model);
+    QAbstractItemModelTester modelTester(&model);
+    QAbstractItemModelTester viewTester(&view);
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    connect(&down, &CardDavSync::contactsChanged, this, [&] {
+        const QList<Contact *> stored = down.takeStoredContacts();
+        QVariantList records;
+        for (Contact *contact : stored) {
+            records.append(QVariant::fromValue(contact));
+        }
+        model.takeStoredContacts(records, down.takeRemovedIds());
+        qDeleteAll(stored);
+    });
+    const auto syncBoth = [&] {
+        for (CardDavSync *sync : {&up, &down}) {
+            QSignalSpy finished(sync, &CardDavSync::finished);
+            sync->start();
+            QVERIFY(finished.wait(300000));
+            QCOMPARE(finished.first().first().toString(), QString());
+        }
+        QTRY_COMPARE(qint64(model.rowCount()), mine.contactCount());
+        QList<const Contact *> rows;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            rows << model.contactAt(row);
+        }
+        const QList<Contact *> stored = mine.loadContacts();
+        QCOMPARE(texts(rows), texts({stored.cbegin(), stored.cend()}));
+        qDeleteAll(stored);
+    };
+
+    syncBoth();
+    QVERIFY(!QTest::currentTestFailed());
+    QCOMPARE(model.rowCount(), count);
+    QVERIFY(inserted.size() > 1);
+    for (const QList<QVariant> &insertion : qAsConst(inserted)) {
+        QVERIFY(insertion.at(2).toInt() - insertion.at(1).toInt() < CardDavSync::ChangesPerStep);
+    }
+
+    QList<Contact *> contacts = theirs.loadContacts();
+    contacts.at(0)->comment = QStringLiteral("Edited there");
+    theirs.updateContact(contacts.at(0));
+    theirs.removeContacts({contacts.at(1)->id});
+    theirs.insertContact(makeContact(Contact::makeId(), QStringLiteral("Added There")).get());
+    qDeleteAll(contacts);
+    syncBoth();
+    QVERIFY(!QTest::currentTestFailed());
+    QCOMPARE(model.rowCount(), count);
+    QCOMPARE(resets.size(), 0);
+    QCOMPARE(removed.size(), 1);
+}
+
+int main(int argc, char *argv[])
+{
+    TestHome home;
+    QGuiApplication app(argc, argv);
+    tst_SyncedList test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_syncedlist.moc"
