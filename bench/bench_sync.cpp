@@ -1,13 +1,20 @@
-// CardDAV sync against local servers: the first sync of every contact up from
-// one address book and down into a fresh one, an incremental sync with 10
-// changed contacts, and the longest stall of the event loop (the time the
-// window could not repaint) during each run, with the contact list (model
-// and sorted view) taking the sync's changes as the window's does.
+// CardDAV sync against a local server, with the longest stall of the event
+// loop (the time the window could not repaint) during each run, while the
+// contact list (model and sorted view) takes the sync's changes as the
+// window's does.
 //
-// Radicale checks every stored card's UID on each new card, so uploading to
-// it grows with the square of the count: it syncs 1,000 contacts. Xandikos
-// grows linearly and syncs 10,000. KIV_BENCH_SYNC_SERVER (radicale or
-// xandikos) runs one of them, KIV_BENCH_SYNC_COUNT sets the count.
+// Round trip: the first sync of every contact up from one address book and
+// down into a fresh one, then incremental syncs with 10 changed contacts.
+// Both servers spend time on each new card that grows with the cards stored
+// (Radicale checks every stored UID, Xandikos commits the whole folder to
+// git), so uploads grow with the square of the count: the round trip runs
+// 1,000 contacts on Radicale (KIV_BENCH_SYNC_SERVER=xandikos and
+// KIV_BENCH_SYNC_COUNT choose others).
+//
+// Large address book: 10,000 cards (KIV_BENCH_SYNC_LARGE, 0 skips it) put
+// into Radicale's folder directly, as if uploaded over time, then the first
+// sync down into a fresh address book and incremental syncs of 10 cards
+// changed on the server and 10 contacts changed here.
 
 #include "benchutil.h"
 #include "davserver.h"
@@ -17,11 +24,14 @@
 #include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 #include "sync/carddavsync.h"
+#include "sync/synccard.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QUuid>
 
 #include <cstdio>
 #include <ctime>
@@ -113,15 +123,9 @@ struct Instance
     CardDavSync sync{&store};
 };
 
-bool benchServer(DavServer::Kind kind, int count, const QString &home)
+QList<Contact *> generatedContacts(int count, const QStringList &extraArgs = {})
 {
-    const char *name = kind == DavServer::Xandikos ? "Xandikos" : "Radicale";
-    DavServer dav(kind, true);
-    if (!dav.start() || !dav.addressBook().isValid()) {
-        std::fprintf(stderr, "%s did not start\n", name);
-        return false;
-    }
-    QFile file(Bench::generatedFile(QStringLiteral("vcard30"), count));
+    QFile file(Bench::generatedFile(QStringLiteral("vcard30"), count, extraArgs));
     file.open(QIODevice::ReadOnly);
     const QVariantList parsed =
             ContactsFileParser::parseVCardData(file.readAll(), QStringLiteral("UTF-8"));
@@ -130,13 +134,37 @@ bool benchServer(DavServer::Kind kind, int count, const QString &home)
         contacts.append(value.value<Contact *>());
         contacts.last()->id = Contact::makeId();
     }
+    return contacts;
+}
+
+// Changes the comment of 10 contacts of the list, spread over it.
+void changeTen(Instance &instance)
+{
+    for (int i = 0; i < Changes; ++i) {
+        const QModelIndex index = instance.model.index(i * (instance.model.rowCount() / Changes));
+        Contact changed(instance.model.contactAt(index.row()), &instance.model);
+        changed.comment = QStringLiteral("Changed %1").arg(i);
+        instance.model.saveContactChanges(index, &changed, QString());
+    }
+    QCoreApplication::processEvents();
+}
+
+bool roundTrip(DavServer::Kind kind, int count, const QString &home)
+{
+    const char *name = kind == DavServer::Xandikos ? "Xandikos" : "Radicale";
+    DavServer dav(kind, true);
+    if (!dav.start() || !dav.addressBook().isValid()) {
+        std::fprintf(stderr, "%s did not start\n", name);
+        return false;
+    }
+    const QList<Contact *> contacts = generatedContacts(count);
     const QString prefix = home + QLatin1Char('/') + QLatin1String(name);
     {
         SqliteDatabase seed;
         seed.open(prefix + QStringLiteral("-a.sqlite"));
         seed.insertContacts(contacts);
     }
-    Bench::releaseContacts(parsed);
+    qDeleteAll(contacts);
 
     Instance a(prefix + QStringLiteral("-a.sqlite"));
     Instance b(prefix + QStringLiteral("-b.sqlite"));
@@ -148,16 +176,60 @@ bool benchServer(DavServer::Kind kind, int count, const QString &home)
     std::printf("%-40s %9d of %d contacts\n", "contacts in the list after the first sync",
                 b.model.rowCount(), count);
 
-    for (int i = 0; i < Changes; ++i) {
-        const QModelIndex index = a.model.index(i * (a.model.rowCount() / Changes));
-        Contact changed(a.model.contactAt(index.row()), &a.model);
-        changed.comment = QStringLiteral("Changed %1").arg(i);
-        a.model.saveContactChanges(index, &changed, QString());
-    }
-    QCoreApplication::processEvents();
+    changeTen(a);
     print("incremental sync up, 10 changed", timedSync(a.sync), "< 1000 ms");
     print("incremental sync down, 10 changed", timedSync(b.sync), "< 1000 ms");
     print("incremental sync, nothing changed", timedSync(b.sync), "< 1000 ms");
+    return true;
+}
+
+// Writes the contacts as cards into the server's folder; the first `changed`
+// get a changed comment.
+void writeCards(const QString &folder, const QList<Contact *> &contacts, int changed)
+{
+    for (int i = 0; i < contacts.size(); ++i) {
+        Contact *contact = contacts.at(i);
+        if (i < changed) {
+            contact->comment = QStringLiteral("Changed on the server %1").arg(i);
+        }
+        QFile card(folder + QLatin1Char('/') + contact->id + QStringLiteral(".vcf"));
+        card.open(QIODevice::WriteOnly);
+        card.write(SyncCard::write(*contact, contact->id, contact->photoData));
+    }
+}
+
+bool largeAddressBook(int count, const QString &home)
+{
+    DavServer dav(DavServer::Radicale, true);
+    if (!dav.start() || !dav.addressBook().isValid()) {
+        std::fprintf(stderr, "Radicale did not start\n");
+        return false;
+    }
+    // Every tenth card with a photo.
+    QList<Contact *> contacts =
+            generatedContacts(count, {QStringLiteral("--photos"),
+                                      QStringLiteral("--photo-fraction"), QStringLiteral("0.1")});
+    for (Contact *contact : qAsConst(contacts)) {
+        contact->id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    }
+    writeCards(dav.cardFolder(), contacts, 0);
+    // The server reads the new files once, before any timing.
+    if (dav.cardCount() != count) {
+        std::fprintf(stderr, "Radicale does not list the %d cards\n", count);
+        return false;
+    }
+    Instance b(home + QStringLiteral("/large.sqlite"));
+    b.sync.setAccount(dav.addressBook(), DavServer::User, DavServer::Password);
+    std::printf("\nCardDAV sync with Radicale, %d cards put on the server\n", count);
+    print("first sync down (fresh address book)", timedSync(b.sync), "< 50 ms stall");
+    std::printf("%-40s %9d of %d contacts\n", "contacts in the list after the first sync",
+                b.model.rowCount(), count);
+    writeCards(dav.cardFolder(), contacts.mid(0, Changes), Changes);
+    print("incremental sync down, 10 changed there", timedSync(b.sync), "< 1000 ms");
+    changeTen(b);
+    print("incremental sync up, 10 changed here", timedSync(b.sync), "< 1000 ms");
+    print("incremental sync, nothing changed", timedSync(b.sync), "< 1000 ms");
+    qDeleteAll(contacts);
     return true;
 }
 
@@ -167,14 +239,14 @@ int main(int argc, char *argv[])
 {
     const QString home = Bench::useTemporaryHome();
     QCoreApplication app(argc, argv);
-    const QByteArray server = qgetenv("KIV_BENCH_SYNC_SERVER");
+    const bool xandikos = qgetenv("KIV_BENCH_SYNC_SERVER") == "xandikos";
     const int count = qEnvironmentVariableIntValue("KIV_BENCH_SYNC_COUNT");
-    bool ok = true;
-    if (server != "xandikos") {
-        ok = benchServer(DavServer::Radicale, count > 0 ? count : 1000, home) && ok;
-    }
-    if (server != "radicale") {
-        ok = benchServer(DavServer::Xandikos, count > 0 ? count : 10000, home) && ok;
+    bool large = false;
+    const int largeCount = qEnvironmentVariableIntValue("KIV_BENCH_SYNC_LARGE", &large);
+    bool ok = roundTrip(xandikos ? DavServer::Xandikos : DavServer::Radicale,
+                        count > 0 ? count : 1000, home);
+    if (!large || largeCount > 0) {
+        ok = largeAddressBook(large ? largeCount : 10000, home) && ok;
     }
     std::printf("peak memory %.0f MiB\n", Bench::peakMemoryMiB());
     return ok ? 0 : 1;

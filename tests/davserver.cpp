@@ -121,3 +121,9 @@ int DavServer::cardCount()
                     });
     return QTest::qWaitFor([&count] { return count > -2; }, 60000) ? count : -1;
 }
+
+QString DavServer::cardFolder()
+{
+    return m_dir.path() + QStringLiteral("/collections/collection-root")
+           + addressBook().path(QUrl::FullyDecoded);
+}

@@ -27,6 +27,9 @@ public:
     QUrl addressBook(bool again = false);
     // The number of cards in the address book; -1 when it cannot be listed.
     int cardCount();
+    // Radicale's folder of the address book's cards, one file each: cards
+    // written there are on the server as if uploaded.
+    QString cardFolder();
 
     static const QString User;
     static const QString Password;
