@@ -14,7 +14,7 @@
 namespace {
 
 // Small steps keep every turn of the event loop short.
-constexpr int LocalChunk = 200;
+constexpr int LocalChunk = 50;
 // Work that runs in one turn of the event loop stops after this long.
 constexpr qint64 TurnMs = 8;
 constexpr int MultigetBatch = 50;
@@ -182,21 +182,28 @@ void CardDavSync::announceChanges()
 // only while the run that asked is still on.
 void CardDavSync::readMultiStatus(const QByteArray &body, const QUrl &base, const ReadDone &done)
 {
-    continueReading(std::make_shared<DavMultiStatusReader>(body, base), m_run, done);
+    continueReading(std::make_shared<DavMultiStatusReader>(body, base), done);
 }
 
-void CardDavSync::continueReading(const std::shared_ptr<DavMultiStatusReader> &reader, int run,
+void CardDavSync::continueReading(const std::shared_ptr<DavMultiStatusReader> &reader,
                                   const ReadDone &done)
 {
-    if (!m_running || run != m_run) {
-        return;
-    }
     if (!reader->read(TurnMs)) {
-        QTimer::singleShot(0, this,
-                           [this, reader, run, done] { continueReading(reader, run, done); });
+        later([this, reader, done] { continueReading(reader, done); });
         return;
     }
     done(reader->result());
+}
+
+// Runs the step in a later turn of the event loop, when the run that asked
+// for it is still on: not after a stop, nor in the next run.
+void CardDavSync::later(const std::function<void()> &step)
+{
+    QTimer::singleShot(0, this, [this, run = m_run, step] {
+        if (m_running && run == m_run) {
+            step();
+        }
+    });
 }
 
 void CardDavSync::step(int count)
@@ -225,11 +232,8 @@ void CardDavSync::listChanges()
     // The state of another address book is dropped only once this one has
     // been listed, so that a wrong address changes nothing.
     m_sameBook = m_table.collectionUrl() == m_book.toString();
-    m_items = m_sameBook ? m_table.items() : QHash<QString, SyncItem>();
+    m_items.clear();
     m_hrefOf.clear();
-    for (const SyncItem &item : qAsConst(m_items)) {
-        m_hrefOf.insert(item.contactId, item.href);
-    }
     const QString token = m_sameBook && !m_again ? m_table.syncToken() : QString();
     m_again = false;
     if (token.isEmpty()) {
@@ -271,7 +275,7 @@ void CardDavSync::readChanges(const DavMultiStatus &status)
             m_remote.insert(resource.path, resource.text(DavNames::dav("getetag")).toUtf8());
         }
     }
-    readLocal(0);
+    readItems(QString());
 }
 
 // An address book that is gone takes its sync token with it: if one is
@@ -327,25 +331,59 @@ void CardDavSync::readEtags(const QString &token, const DavMultiStatus &status)
             m_remote.insert(resource.path, resource.text(DavNames::dav("getetag")).toUtf8());
         }
     }
+    readItems(QString());
+}
+
+// The synced state of each card of this address book, as many chunks per
+// turn of the event loop as fit in one.
+void CardDavSync::readItems(QString after)
+{
+    if (!m_running || storeFailed()) {
+        return;
+    }
+    QElapsedTimer turn;
+    turn.start();
+    while (m_sameBook) {
+        const QList<SyncItem> items = m_table.items(after, LocalChunk);
+        for (const SyncItem &item : items) {
+            m_items.insert(item.href, item);
+            m_hrefOf.insert(item.contactId, item.href);
+        }
+        if (items.size() < LocalChunk) {
+            break;
+        }
+        after = items.last().href;
+        if (turn.hasExpired(TurnMs)) {
+            later([this, after] { readItems(after); });
+            return;
+        }
+    }
     readLocal(0);
 }
 
-// The fingerprints of the stored contacts, a chunk per turn of the event loop.
+// The fingerprints of the stored contacts, likewise.
 void CardDavSync::readLocal(qint64 after)
 {
     if (!m_running || storeFailed()) {
         return;
     }
-    const QList<QPair<qint64, QByteArray>> states = m_table.localStates(after, LocalChunk);
-    for (const auto &state : states) {
-        if (!state.second.isEmpty()) {
-            m_local.insert(state.first, state.second);
+    QElapsedTimer turn;
+    turn.start();
+    for (;;) {
+        const QList<QPair<qint64, QByteArray>> states = m_table.localStates(after, LocalChunk);
+        for (const auto &state : states) {
+            if (!state.second.isEmpty()) {
+                m_local.insert(state.first, state.second);
+            }
         }
-    }
-    if (states.size() == LocalChunk) {
-        const qint64 last = states.last().first;
-        QTimer::singleShot(0, this, [this, last] { readLocal(last); });
-        return;
+        if (states.size() < LocalChunk) {
+            break;
+        }
+        after = states.last().first;
+        if (turn.hasExpired(TurnMs)) {
+            later([this, after] { readLocal(after); });
+            return;
+        }
     }
     plan();
 }
@@ -440,7 +478,7 @@ void CardDavSync::registerNew(const QList<qint64> &fresh, int from)
         addNewUpload(fresh.at(from++));
     }
     if (from < fresh.size()) {
-        QTimer::singleShot(0, this, [this, fresh, from] { registerNew(fresh, from); });
+        later([this, fresh, from] { registerNew(fresh, from); });
         return;
     }
     download();
@@ -513,7 +551,7 @@ void CardDavSync::applyCards()
         apply(card.href, card.etag, card.data);
     }
     if (!m_cards.isEmpty()) {
-        QTimer::singleShot(0, this, &CardDavSync::applyCards);
+        later([this] { applyCards(); });
         return;
     }
     download();

@@ -92,8 +92,8 @@ private:
     using ReadDone = std::function<void(const DavMultiStatus &)>;
 
     void readMultiStatus(const QByteArray &body, const QUrl &base, const ReadDone &done);
-    void continueReading(const std::shared_ptr<DavMultiStatusReader> &reader, int run,
-                         const ReadDone &done);
+    void continueReading(const std::shared_ptr<DavMultiStatusReader> &reader, const ReadDone &done);
+    void later(const std::function<void()> &step);
     void noteStored(std::unique_ptr<Contact> contact);
     void noteRemoved(qint64 contactId);
     void announceChanges();
@@ -103,6 +103,7 @@ private:
     void listAll();
     void failListing(const DavResponse &response);
     void listEtags(const QString &token);
+    void readItems(QString after);
     void readLocal(qint64 after);
     void plan();
     void planItem(const SyncItem &item);

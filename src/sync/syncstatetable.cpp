@@ -86,20 +86,20 @@ void SyncStateTable::setCollection(const QString &url, const QString &syncToken)
     });
 }
 
-QHash<QString, SyncItem> SyncStateTable::items() const
+QList<SyncItem> SyncStateTable::items(const QString &after, int limit) const
 {
-    QHash<QString, SyncItem> items;
-    QSqlQuery query(m_store->connection());
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral(
-                "select href, contactId, uid, etag, syncedState from carddav_item"))) {
+    QList<SyncItem> items;
+    SqliteStatement query;
+    if (!query.prepare(m_store->connection(),
+                       QStringLiteral("select href, contactId, uid, etag, syncedState from "
+                                      "carddav_item where href > ?1 order by href limit ?2"))) {
         return items;
     }
+    query.bindText(1, after);
+    query.bindInt64(2, limit);
     while (query.next()) {
-        SyncItem item{query.value(0).toString(), query.value(1).toLongLong(),
-                      query.value(2).toString(), query.value(3).toByteArray(),
-                      query.value(4).toByteArray()};
-        items.insert(item.href, item);
+        items.append(
+                {query.text(0), query.int64(1), query.text(2), query.bytes(3), query.bytes(4)});
     }
     return items;
 }

@@ -42,7 +42,8 @@ public:
     // Starting on another address book forgets the state of the previous one.
     void setCollection(const QString &url, const QString &syncToken);
 
-    QHash<QString, SyncItem> items() const;
+    // The items with hrefs after `after`, in href order, at most `limit`.
+    QList<SyncItem> items(const QString &after, int limit) const;
     void putItem(const SyncItem &item);
     void removeItem(const QString &href);
     // Removes the contact and its card's state in one transaction.
