@@ -239,13 +239,16 @@ bool largeAddressBook(int count, const QString &home)
     }
     // The server reads new files on the next listing, a thousand at a time
     // here, so that no listing outlasts the client's patience.
-    int listed = 0;
     for (int from = 0; from < count; from += 1000) {
         writeCards(dav.cardFolder(), contacts.mid(from, 1000), 0);
+        listedCards(dav);
+    }
+    // The listing and the first sync token of so many cards may take the
+    // server longer than the client waits: they are asked for until they come.
+    int listed = -1;
+    for (int attempt = 0; attempt < 20 && listed != count; ++attempt) {
         listed = listedCards(dav);
     }
-    // The first sync token of so many cards takes the server minutes to
-    // work out; it is asked for until it comes within the client's patience.
     for (int attempt = 0; attempt < 20 && listedCards(dav, 0) < 0; ++attempt) { }
     if (listed != count) {
         std::fprintf(stderr, "Radicale does not list the %d cards\n", count);
