@@ -39,10 +39,18 @@ QByteArray syncCollectionBody(const QString &token)
              "</d:sync-collection>";
 }
 
-bool isCollection(const DavResource &resource)
+// The names looked up in every resource of a listing, made once.
+struct ListingNames
 {
-    return resource.properties.value(DavNames::dav("resourcetype"))
-            .children.contains(DavNames::dav("collection"));
+    const QString etag = DavNames::dav("getetag");
+    const QString resourceType = DavNames::dav("resourcetype");
+    const QString collection = DavNames::dav("collection");
+};
+
+bool isCollection(const DavResource &resource, const ListingNames &names)
+{
+    const auto type = resource.properties.constFind(names.resourceType);
+    return type != resource.properties.cend() && type->children.contains(names.collection);
 }
 
 QString withSlash(QString path)
@@ -265,17 +273,18 @@ void CardDavSync::readChanges(const DavMultiStatus &status)
     m_fullListing = false;
     m_token = status.syncToken;
     const QString bookPath = m_book.path(QUrl::FullyDecoded);
+    const ListingNames names;
     for (const DavResource &resource : status.resources) {
         if (withSlash(resource.path) == bookPath) {
             continue;
         }
         if (resource.status == 404 || resource.status == 410) {
             m_remoteGone.insert(resource.path);
-        } else if (resource.has(DavNames::dav("getetag"))) {
-            m_remote.insert(resource.path, resource.text(DavNames::dav("getetag")).toUtf8());
+        } else if (resource.has(names.etag)) {
+            m_remote.insert(resource.path, resource.text(names.etag).toUtf8());
         }
     }
-    readItems(QString());
+    later([this] { readItems(QString()); });
 }
 
 // An address book that is gone takes its sync token with it: if one is
@@ -325,13 +334,15 @@ void CardDavSync::readEtags(const QString &token, const DavMultiStatus &status)
     m_fullListing = true;
     m_token = token;
     const QString bookPath = m_book.path(QUrl::FullyDecoded);
+    const ListingNames names;
+    m_remote.reserve(status.resources.size());
     for (const DavResource &resource : status.resources) {
-        if (withSlash(resource.path) != bookPath && !isCollection(resource)
-            && resource.has(DavNames::dav("getetag"))) {
-            m_remote.insert(resource.path, resource.text(DavNames::dav("getetag")).toUtf8());
+        if (withSlash(resource.path) != bookPath && !isCollection(resource, names)
+            && resource.has(names.etag)) {
+            m_remote.insert(resource.path, resource.text(names.etag).toUtf8());
         }
     }
-    readItems(QString());
+    later([this] { readItems(QString()); });
 }
 
 // The synced state of each card of this address book, as many chunks per
@@ -358,7 +369,7 @@ void CardDavSync::readItems(QString after)
             return;
         }
     }
-    readLocal(0);
+    later([this] { readLocal(0); });
 }
 
 // The fingerprints of the stored contacts, likewise.
@@ -385,7 +396,8 @@ void CardDavSync::readLocal(qint64 after)
             return;
         }
     }
-    plan();
+    // Planning looks at every card once: a turn of its own.
+    later([this] { plan(); });
 }
 
 void CardDavSync::plan()
