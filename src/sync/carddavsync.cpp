@@ -121,6 +121,8 @@ void CardDavSync::fail(const QString &error)
         m_client->abortAll();
     }
     m_running = false;
+    // What was stored before the failure stays, and the lists take it.
+    announceChanges();
     emit runningChanged();
     emit finished(error);
 }
