@@ -1,8 +1,9 @@
 #pragma once
 
 #include "model/contactsmodel.h"
+#include "model/sortkeymaker.h"
 
-#include <QCollator>
+#include <QByteArray>
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -11,7 +12,6 @@
 
 #include <array>
 #include <functional>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -23,7 +23,8 @@
 // star. It keeps every row in sort order as it changes, so that the rows a
 // search or the favourites filter shows come out in order without sorting.
 //
-// The folded texts of all rows share one buffer, and each row has small bit
+// The collation keys of all rows share one buffer of bytes, and so do the
+// folded texts (as UTF-8); each row has small bit
 // sets of its characters, character pairs and phone digits beside it: a
 // keystroke reads those sets in row order and looks into the text of a row
 // only when the sets cannot answer.
@@ -76,10 +77,11 @@ public:
     qint64 searchTextBytes() const;
 
 private:
-    struct RowState
+    // Where a row's collation key is in m_keyBytes.
+    struct KeyPlace
     {
-        QString sortText;
-        std::optional<QCollatorSortKey> key;
+        quint32 start = 0;
+        quint32 length = 0;
     };
     // What the loops over every row read: one byte a row.
     enum Mark : quint8 {
@@ -124,10 +126,14 @@ private:
     void sortTextsChanged(int first, int last);
     void foldedTextsChanged(int first, int last);
     void sync() const;
+    QString sortTextOf(int sourceRow) const;
     void keyRow(int sourceRow) const;
+    void dropKey(int sourceRow) const;
+    void compactKeys() const;
     void foldRow(int sourceRow) const;
     void compactFolded() const;
     int compareRows(int left, int right) const;
+    quint64 keyPrefix(int sourceRow) const;
     bool rowLess(int left, int right) const;
     void ensureOrder() const;
     void placeInOrder(const std::vector<int> &rows) const;
@@ -140,10 +146,13 @@ private:
 
     QPointer<ContactsModel> m_source;
     ContactsModel::ContactRoles m_sortRole = ContactsModel::FullNameRole;
-    QCollator m_collator;
-    bool m_plainOrder = false;
+    SortKeyMaker m_keyMaker;
     QList<QMetaObject::Connection> m_connections;
-    mutable std::vector<RowState> m_rows;
+    mutable std::vector<KeyPlace> m_keys;
+    // The collation keys of all rows; keys that no row uses any more are
+    // dropped when they outgrow the rest.
+    mutable std::vector<uchar> m_keyBytes;
+    mutable qint64 m_unusedKeyBytes = 0;
     mutable std::vector<quint8> m_marks;
     // The letter id of each row's initial; -2 while its sort text is unread.
     mutable std::vector<int> m_initials;
@@ -151,9 +160,11 @@ private:
     mutable std::vector<PairSet> m_pairs;
     mutable std::vector<DigitSet> m_digits;
     mutable std::vector<TextPlace> m_places;
-    // The folded texts of all rows; text that no row uses any more is
-    // dropped when it outgrows the rest.
-    mutable QString m_folded;
+    // The folded texts of all rows, as UTF-8; text that no row uses any
+    // more is dropped when it outgrows the rest.
+    mutable QByteArray m_folded;
+    // A row's texts while they are folded, before they go to m_folded.
+    mutable QString m_scratch;
     mutable qint64 m_unusedFolded = 0;
     // Every source row in the order of (sort text, source row), valid while
     // m_ordered, and each row's position in it, made when asked for.
@@ -170,5 +181,7 @@ private:
     mutable QStringList m_letters;
     QString m_searchFold;
     QString m_searchDigits;
+    QByteArray m_searchFoldBytes;
+    QByteArray m_searchDigitsBytes;
     Needle m_needle;
 };
