@@ -3,14 +3,19 @@
 #include "record/contact.h"
 
 #include <QLocale>
+#include <QThread>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <iterator>
+#include <memory>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
+#endif
+#ifdef __GLIBC__
+#include <malloc.h>
 #endif
 
 namespace {
@@ -391,9 +396,7 @@ void ContactsFilter::setSortRole(ContactsModel::ContactRoles role)
     m_sortRole = role;
     ++m_orderChanges;
     std::fill(m_initials.begin(), m_initials.end(), -2);
-    std::fill(m_keys.begin(), m_keys.end(), KeyPlace());
-    m_keyBytes.clear();
-    m_unusedKeyBytes = 0;
+    releaseKeys();
     m_ordered = false;
     m_order.clear();
     m_ranks.clear();
@@ -454,9 +457,11 @@ void ContactsFilter::applyRemovals() const
             continue;
         }
         if (m_marks[row] & Folded) {
-            m_unusedFolded += m_places[row].textLength + m_places[row].digitsLength;
+            m_unusedFolded += m_places[row].textLength;
         }
-        m_unusedKeyBytes += m_keys[row].length;
+        if (m_keys[row].length != KeyPlace::None) {
+            m_unusedKeyBytes += m_keys[row].length;
+        }
     }
     keepRows(newRows, m_keys, m_marks, m_initials, m_places, m_characters, m_pairs, m_digits);
     if (m_ordered) {
@@ -596,7 +601,7 @@ void ContactsFilter::foldedTextsChanged(int first, int last)
         quint8 &marks = m_marks[size_t(row)];
         if (marks & Folded) {
             const TextPlace &place = m_places[size_t(row)];
-            m_unusedFolded += place.textLength + place.digitsLength;
+            m_unusedFolded += place.textLength;
         }
         marks &= Favourite;
     }
@@ -626,14 +631,23 @@ QString ContactsFilter::sortTextOf(int sourceRow) const
 
 void ContactsFilter::keyRow(int sourceRow) const
 {
+    KeyPlace &place = m_keys[size_t(sourceRow)];
+    if (place.length != KeyPlace::None) {
+        return;
+    }
+    const QString text = sortTextOf(sourceRow);
+    place.start = quint32(m_keyBytes.size());
+    place.length = quint32(m_keyMaker.append(text, m_keyBytes));
+    noteInitial(sourceRow, text);
+}
+
+// The letter id of a row's initial, from its sort text.
+void ContactsFilter::noteInitial(int sourceRow, const QString &text) const
+{
     int &initial = m_initials[size_t(sourceRow)];
     if (initial != -2) {
         return;
     }
-    const QString text = sortTextOf(sourceRow);
-    KeyPlace &place = m_keys[size_t(sourceRow)];
-    place.start = quint32(m_keyBytes.size());
-    place.length = quint32(m_keyMaker.append(text, m_keyBytes));
     if (text.isEmpty()) {
         initial = -1;
         return;
@@ -650,12 +664,21 @@ void ContactsFilter::keyRow(int sourceRow) const
 // Forgets a row's key and initial: both are made afresh when next needed.
 void ContactsFilter::dropKey(int sourceRow) const
 {
-    int &initial = m_initials[size_t(sourceRow)];
-    if (initial != -2) {
-        m_unusedKeyBytes += m_keys[size_t(sourceRow)].length;
-        m_keys[size_t(sourceRow)] = KeyPlace();
-        initial = -2;
+    KeyPlace &place = m_keys[size_t(sourceRow)];
+    if (place.length != KeyPlace::None) {
+        m_unusedKeyBytes += place.length;
+        place = KeyPlace();
     }
+    m_initials[size_t(sourceRow)] = -2;
+}
+
+// Forgets every row's key. Once the order is made, a key is read again
+// only for the few rows that a changed or added row is compared with.
+void ContactsFilter::releaseKeys() const
+{
+    std::fill(m_keys.begin(), m_keys.end(), KeyPlace());
+    std::vector<uchar>().swap(m_keyBytes);
+    m_unusedKeyBytes = 0;
 }
 
 // Copies the keys that rows still use together once the unused ones take
@@ -667,9 +690,8 @@ void ContactsFilter::compactKeys() const
     }
     std::vector<uchar> kept;
     kept.reserve(m_keyBytes.size() - size_t(m_unusedKeyBytes));
-    for (size_t row = 0; row < m_keys.size(); ++row) {
-        KeyPlace &place = m_keys[row];
-        if (m_initials[row] != -2) {
+    for (KeyPlace &place : m_keys) {
+        if (place.length != KeyPlace::None) {
             const auto from = m_keyBytes.begin() + place.start;
             place.start = quint32(kept.size());
             kept.insert(kept.end(), from, from + place.length);
@@ -705,8 +727,6 @@ void ContactsFilter::foldRow(int sourceRow) const
     m_scratch.resize(0);
     appendPhoneDigits(contact, m_scratch);
     noteDigits(m_scratch.constData(), m_scratch.size(), m_digits[row]);
-    appendUtf8(m_scratch.constData(), m_scratch.size(), m_folded);
-    place.digitsLength = quint32(m_folded.size()) - place.start - place.textLength;
     marks |= Folded;
 }
 
@@ -723,8 +743,7 @@ void ContactsFilter::compactFolded() const
         if (m_marks[row] & Folded) {
             TextPlace &place = m_places[row];
             const quint32 start = quint32(kept.size());
-            kept.append(m_folded.constData() + place.start,
-                        int(place.textLength + place.digitsLength));
+            kept.append(m_folded.constData() + place.start, int(place.textLength));
             place.start = start;
         }
     }
@@ -797,6 +816,7 @@ void ContactsFilter::ensureOrder() const
     }
     m_ranks.clear();
     m_ordered = true;
+    releaseKeys();
 }
 
 // Puts rows that the order lacks into it: each by a binary search when
@@ -867,7 +887,7 @@ void ContactsFilter::forEachNewInitial(const std::vector<int> &rows,
         }
         const int row = rows[position];
         if (m_initials[size_t(row)] == -2) {
-            keyRow(row);
+            noteInitial(row, sortTextOf(row));
         }
         const int initial = m_initials[size_t(row)];
         if (initial >= 0 && initial != previous) {
@@ -883,13 +903,55 @@ void ContactsFilter::foldAll() const
         return;
     }
     sync();
-    // Room for the rows still to fold, as long as the folded ones are on
-    // average, then no more than they take.
+    reserveFolded();
+    foldRows();
+}
+
+// Folding and sorting read the records and write separate states of the
+// rows (the folded texts and sets; the keys, initials and order), so that
+// with many rows the texts are folded on a thread of their own meanwhile.
+void ContactsFilter::foldAllAndOrder() const
+{
+    if (!m_source) {
+        return;
+    }
+    sync();
+    if (m_keys.size() < 4096 || QThread::idealThreadCount() < 2) {
+        foldAll();
+        ensureOrder();
+        return;
+    }
+    reserveFolded();
+    std::unique_ptr<QThread> folder(QThread::create([this] { foldRows(); }));
+    folder->start();
+    ensureOrder();
+    folder->wait();
+    // Rows the thread did not fold (it could not start) are folded here.
+    foldRows();
+#ifdef __GLIBC__
+    // The heap gives back the pages that loading and sorting let go (the
+    // store's reading, the sort keys), so that they do not stay with the
+    // process for as long as the list.
+    malloc_trim(0);
+#endif
+}
+
+// Room for the rows still to fold, as long as the folded ones are on
+// average.
+void ContactsFilter::reserveFolded() const
+{
     const int rows = int(m_keys.size());
     const int folded = int(std::count_if(m_marks.begin(), m_marks.end(),
                                          [](quint8 marks) { return marks & Folded; }));
     const int average = folded > 0 ? int(m_folded.size() - m_unusedFolded) / folded : 96;
     m_folded.reserve(m_folded.size() + (rows - folded) * (average + 8));
+}
+
+// Folds every row that is not folded yet, then gives back the room the
+// texts did not take.
+void ContactsFilter::foldRows() const
+{
+    const int rows = int(m_keys.size());
     for (int row = 0; row < rows; ++row) {
         foldRow(row);
     }
@@ -949,7 +1011,6 @@ void ContactsFilter::setSearchText(const QString &text)
     m_searchFold = fold;
     m_searchDigits = digits;
     m_searchFoldBytes = utf8Of(fold);
-    m_searchDigitsBytes = digits.toLatin1();
 
     m_needle = Needle();
     noteText(fold.constData(), fold.size(), m_needle.characters, m_needle.pairs);
@@ -982,7 +1043,9 @@ ContactsFilter::Verdict ContactsFilter::setsVerdict(const Needle &needle,
     return read ? Verdict::Read : Verdict::Lacks;
 }
 
-// Reads the text and phone digits of a row whose sets let it pass.
+// Reads the text and phone digits of a row whose sets let it pass. The
+// digits are read from the record's phones: few rows get here for a
+// number, and their digits are not worth keeping for every row.
 bool ContactsFilter::textHolds(int sourceRow) const
 {
     const size_t row = size_t(sourceRow);
@@ -992,8 +1055,12 @@ bool ContactsFilter::textHolds(int sourceRow) const
         && containsText(text, int(place.textLength), m_searchFoldBytes)) {
         return true;
     }
-    return m_needle.searchesDigits && holdsAll(m_digits[row], m_needle.digits)
-           && containsText(text + place.textLength, int(place.digitsLength), m_searchDigitsBytes);
+    if (!m_needle.searchesDigits || !holdsAll(m_digits[row], m_needle.digits)) {
+        return false;
+    }
+    m_scratch.resize(0);
+    appendPhoneDigits(*m_source->contactAt(sourceRow), m_scratch);
+    return m_scratch.contains(m_searchDigits);
 }
 
 bool ContactsFilter::matchRow(int sourceRow) const

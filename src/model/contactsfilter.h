@@ -16,18 +16,19 @@
 #include <vector>
 
 // The row cache behind the sorted and searched contact list. For each row of
-// a ContactsModel it keeps, in step with the source's rows, the collation key
-// of its sort text and the letter it starts with, its folded search text
-// (names, organisation, e-mails; case and Latin accents folded) and phone
-// digits, which characters they hold, whether they hold the search, and the
-// star. It keeps every row in sort order as it changes, so that the rows a
-// search or the favourites filter shows come out in order without sorting.
+// a ContactsModel it keeps, in step with the source's rows, the letter its
+// sort text starts with, its folded search text (names, organisation,
+// e-mails; case and Latin accents folded), which characters it and the
+// row's phone digits hold, whether the row holds the search, and the star.
+// It keeps every row in sort order as it changes, so that the rows a search
+// or the favourites filter shows come out in order without sorting.
 //
-// The collation keys of all rows share one buffer of bytes, and so do the
-// folded texts (as UTF-8); each row has small bit
-// sets of its characters, character pairs and phone digits beside it: a
-// keystroke reads those sets in row order and looks into the text of a row
-// only when the sets cannot answer.
+// Sorting compares collation keys as bytes, all in one buffer; once the
+// order is made they are let go, and a key is made again only for a row that
+// a changed or added row is compared with. The folded texts (as UTF-8) share
+// one buffer too; each row has small bit sets of its characters, character
+// pairs and phone digits beside it: a keystroke reads those sets in row
+// order and looks into the text of a row only when the sets cannot answer.
 class ContactsFilter : public QObject
 {
     Q_OBJECT
@@ -73,15 +74,18 @@ public:
     // Folds every row's search text now, so that the first search finds it
     // ready.
     void foldAll() const;
+    // Makes the order and folds every row's search text.
+    void foldAllAndOrder() const;
     // The bytes the folded texts and the search bit sets of all rows hold.
     qint64 searchTextBytes() const;
 
 private:
-    // Where a row's collation key is in m_keyBytes.
+    // Where a row's collation key is in m_keyBytes, if it has one.
     struct KeyPlace
     {
+        static constexpr quint32 None = 0xffffffff;
         quint32 start = 0;
-        quint32 length = 0;
+        quint32 length = None;
     };
     // What the loops over every row read: one byte a row.
     enum Mark : quint8 {
@@ -90,12 +94,11 @@ private:
         Favourite = 4,
         Folded = 8, // the row's folded text and sets are made
     };
-    // Where a row's folded text and the phone digits after it are in m_folded.
+    // Where a row's folded text is in m_folded.
     struct TextPlace
     {
         quint32 start = 0;
         quint32 textLength = 0;
-        quint32 digitsLength = 0;
     };
     // The characters of a folded text (one bit per character class), its
     // neighbouring characters (hashed), and the digits and neighbouring
@@ -128,10 +131,14 @@ private:
     void sync() const;
     QString sortTextOf(int sourceRow) const;
     void keyRow(int sourceRow) const;
+    void noteInitial(int sourceRow, const QString &text) const;
     void dropKey(int sourceRow) const;
+    void releaseKeys() const;
     void compactKeys() const;
     void foldRow(int sourceRow) const;
     void compactFolded() const;
+    void reserveFolded() const;
+    void foldRows() const;
     int compareRows(int left, int right) const;
     quint64 keyPrefix(int sourceRow) const;
     bool rowLess(int left, int right) const;
@@ -182,6 +189,5 @@ private:
     QString m_searchFold;
     QString m_searchDigits;
     QByteArray m_searchFoldBytes;
-    QByteArray m_searchDigitsBytes;
     Needle m_needle;
 };

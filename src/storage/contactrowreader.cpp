@@ -66,7 +66,7 @@ Contact *ContactRowReader::read(const SqliteStatement &row, QObject *parent)
     contact->isFavorite = row.flag(4);
     contact->fullname = fullname;
     contact->organization = shared(m_organizations, row, 5);
-    contact->dateOfBirth = shared(m_dates, row, 6);
+    contact->dateOfBirth = row.text(6);
     contact->comment = shared(m_comments, row, 7, PooledCommentBytes);
     contact->phoneList = list(row, 8, nullptr);
     contact->phoneGroupList = sharedList(row, 9);

@@ -13,7 +13,7 @@ class SqliteStatement;
 
 // Turns the rows of the contact select (SqliteDatabase::selectContacts())
 // into records, straight from SQLite's UTF-8 texts. Texts that many records
-// repeat (name parts, organisations, birthdays, notes, the group labels and whole group lists)
+// repeat (name parts, organisations, notes, the group labels and whole group lists)
 // are decoded once per reader and then shared by every record that holds
 // them, so that a large address book keeps one copy of "Anna" and of
 // "Mobile;;;Home" instead of one per record.
@@ -49,7 +49,6 @@ private:
     Pool<QString> m_surnames;
     Pool<QString> m_middlenames;
     Pool<QString> m_organizations;
-    Pool<QString> m_dates;
     Pool<QString> m_comments;
     Pool<QString> m_labels;
     Pool<QStringList> m_groupLists;
