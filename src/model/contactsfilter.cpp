@@ -457,7 +457,7 @@ void ContactsFilter::applyRemovals() const
             continue;
         }
         if (m_marks[row] & Folded) {
-            m_unusedFolded += m_places[row].textLength;
+            m_unusedFolded += m_places[row].textLength + m_places[row].digitsLength;
         }
         if (m_keys[row].length != KeyPlace::None) {
             m_unusedKeyBytes += m_keys[row].length;
@@ -601,7 +601,7 @@ void ContactsFilter::foldedTextsChanged(int first, int last)
         quint8 &marks = m_marks[size_t(row)];
         if (marks & Folded) {
             const TextPlace &place = m_places[size_t(row)];
-            m_unusedFolded += place.textLength;
+            m_unusedFolded += place.textLength + place.digitsLength;
         }
         marks &= Favourite;
     }
@@ -727,6 +727,8 @@ void ContactsFilter::foldRow(int sourceRow) const
     m_scratch.resize(0);
     appendPhoneDigits(contact, m_scratch);
     noteDigits(m_scratch.constData(), m_scratch.size(), m_digits[row]);
+    appendUtf8(m_scratch.constData(), m_scratch.size(), m_folded);
+    place.digitsLength = quint32(m_folded.size()) - place.start - place.textLength;
     marks |= Folded;
 }
 
@@ -743,7 +745,8 @@ void ContactsFilter::compactFolded() const
         if (m_marks[row] & Folded) {
             TextPlace &place = m_places[row];
             const quint32 start = quint32(kept.size());
-            kept.append(m_folded.constData() + place.start, int(place.textLength));
+            kept.append(m_folded.constData() + place.start,
+                        int(place.textLength + place.digitsLength));
             place.start = start;
         }
     }
@@ -1011,6 +1014,7 @@ void ContactsFilter::setSearchText(const QString &text)
     m_searchFold = fold;
     m_searchDigits = digits;
     m_searchFoldBytes = utf8Of(fold);
+    m_searchDigitsBytes = digits.toLatin1();
 
     m_needle = Needle();
     noteText(fold.constData(), fold.size(), m_needle.characters, m_needle.pairs);
@@ -1043,9 +1047,7 @@ ContactsFilter::Verdict ContactsFilter::setsVerdict(const Needle &needle,
     return read ? Verdict::Read : Verdict::Lacks;
 }
 
-// Reads the text and phone digits of a row whose sets let it pass. The
-// digits are read from the record's phones: few rows get here for a
-// number, and their digits are not worth keeping for every row.
+// Reads the text and phone digits of a row whose sets let it pass.
 bool ContactsFilter::textHolds(int sourceRow) const
 {
     const size_t row = size_t(sourceRow);
@@ -1055,12 +1057,8 @@ bool ContactsFilter::textHolds(int sourceRow) const
         && containsText(text, int(place.textLength), m_searchFoldBytes)) {
         return true;
     }
-    if (!m_needle.searchesDigits || !holdsAll(m_digits[row], m_needle.digits)) {
-        return false;
-    }
-    m_scratch.resize(0);
-    appendPhoneDigits(*m_source->contactAt(sourceRow), m_scratch);
-    return m_scratch.contains(m_searchDigits);
+    return m_needle.searchesDigits && holdsAll(m_digits[row], m_needle.digits)
+           && containsText(text + place.textLength, int(place.digitsLength), m_searchDigitsBytes);
 }
 
 bool ContactsFilter::matchRow(int sourceRow) const

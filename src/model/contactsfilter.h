@@ -18,8 +18,8 @@
 // The row cache behind the sorted and searched contact list. For each row of
 // a ContactsModel it keeps, in step with the source's rows, the letter its
 // sort text starts with, its folded search text (names, organisation,
-// e-mails; case and Latin accents folded), which characters it and the
-// row's phone digits hold, whether the row holds the search, and the star.
+// e-mails; case and Latin accents folded) and phone digits, which
+// characters they hold, whether they hold the search, and the star.
 // It keeps every row in sort order as it changes, so that the rows a search
 // or the favourites filter shows come out in order without sorting.
 //
@@ -94,11 +94,12 @@ private:
         Favourite = 4,
         Folded = 8, // the row's folded text and sets are made
     };
-    // Where a row's folded text is in m_folded.
+    // Where a row's folded text and the phone digits after it are in m_folded.
     struct TextPlace
     {
         quint32 start = 0;
         quint32 textLength = 0;
+        quint32 digitsLength = 0;
     };
     // The characters of a folded text (one bit per character class), its
     // neighbouring characters (hashed), and the digits and neighbouring
@@ -189,5 +190,6 @@ private:
     QString m_searchFold;
     QString m_searchDigits;
     QByteArray m_searchFoldBytes;
+    QByteArray m_searchDigitsBytes;
     Needle m_needle;
 };
