@@ -2,6 +2,8 @@
 list(APPEND KIV_SOURCES
     src/model/contactsmodel.h
     src/model/contactsmodel.cpp
+    src/model/sortkeymaker.h
+    src/model/sortkeymaker.cpp
     src/model/contactsfilter.h
     src/model/contactsfilter.cpp
     src/model/contactsproxymodel.h
