@@ -1,5 +1,6 @@
 #include "model/contactsfilter.h"
 
+#include "model/textsort.h"
 #include "record/contact.h"
 
 #include <QLocale>
@@ -678,8 +679,7 @@ void ContactsFilter::placeInOrder(const std::vector<int> &rows) const
             m_order.insert(std::lower_bound(m_order.begin(), m_order.end(), row, less), row);
         }
     } else {
-        std::vector<int> added = rows;
-        std::sort(added.begin(), added.end(), less);
+        const std::vector<int> added = sortedRows(rows);
         std::vector<int> merged;
         merged.reserve(m_order.size() + added.size());
         std::merge(m_order.begin(), m_order.end(), added.begin(), added.end(),
@@ -687,6 +687,50 @@ void ContactsFilter::placeInOrder(const std::vector<int> &rows) const
         m_order.swap(merged);
     }
     m_ranks.clear();
+}
+
+// The rows in the order of rowLess. Their states are made first, in row
+// order; the sort then reads no row state: plain texts go through a radix
+// sort, collation keys are compared beside their rows. With many rows the
+// states lie far apart in memory, and reading them would make each
+// comparison cost more the more rows there are.
+std::vector<int> ContactsFilter::sortedRows(const std::vector<int> &rows) const
+{
+    for (int row : rows) {
+        keyRow(row);
+    }
+    std::vector<int> sorted;
+    sorted.reserve(rows.size());
+    if (m_plainOrder) {
+        std::vector<TextSort::Item> items;
+        items.reserve(rows.size());
+        for (int row : rows) {
+            items.push_back({m_rows[size_t(row)].sortText, row});
+        }
+        TextSort::sort(items);
+        for (const TextSort::Item &item : items) {
+            sorted.push_back(item.row);
+        }
+        return sorted;
+    }
+    // Only an empty text has no key; it comes first.
+    std::vector<std::pair<const QCollatorSortKey *, int>> keys;
+    keys.reserve(rows.size());
+    for (int row : rows) {
+        const std::optional<QCollatorSortKey> &key = m_rows[size_t(row)].key;
+        keys.emplace_back(key ? &*key : nullptr, row);
+    }
+    std::sort(keys.begin(), keys.end(), [](const auto &a, const auto &b) {
+        if (!a.first || !b.first) {
+            return a.first == b.first ? a.second < b.second : !a.first;
+        }
+        const int result = a.first->compare(*b.first);
+        return result < 0 || (result == 0 && a.second < b.second);
+    });
+    for (const auto &key : keys) {
+        sorted.push_back(key.second);
+    }
+    return sorted;
 }
 
 const std::vector<int> &ContactsFilter::order() const

@@ -4,6 +4,8 @@ list(APPEND KIV_SOURCES
     src/model/contactsmodel.cpp
     src/model/contactsfilter.h
     src/model/contactsfilter.cpp
+    src/model/textsort.h
+    src/model/textsort.cpp
     src/model/contactsproxymodel.h
     src/model/contactsproxymodel.cpp
     src/model/phonevalidator.h
