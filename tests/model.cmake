@@ -2,4 +2,3 @@
 kiv_add_test(contact)
 kiv_add_test(contactsmodel)
 kiv_add_test(contactsproxymodel)
-kiv_add_test(sortedbatches)
