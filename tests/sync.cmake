@@ -27,3 +27,9 @@ add_test(NAME tst_carddavaccount_secretstore
             $<TARGET_FILE:tst_carddavaccount>)
 set_tests_properties(tst_carddavaccount_secretstore PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KIV_SECRET_STORE=1")
+
+# The account form driven through the real main scene, without a secret store.
+kiv_add_test(carddavscene GUI QML SOURCES scenedriver.cpp)
+target_link_libraries(tst_carddavscene PRIVATE kivdavserver)
+set_tests_properties(tst_carddavscene PROPERTIES
+    ENVIRONMENT "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent")

@@ -227,6 +227,10 @@ void shootAll(const QString &directory, bool tablet)
     shooter.shoot(QStringLiteral("settings"));
     shooter.call(shooter.object("settingsForm"), "close");
 
+    shooter.call(shooter.object("cardDavForm"), "show");
+    shooter.shoot(QStringLiteral("carddav-account"));
+    shooter.call(shooter.object("cardDavForm"), "close");
+
     // A drop-down near the bottom of the scene: its list is cut at the edge.
     QQmlComponent component(shooter.viewer()->engine());
     component.setData("import QtQuick 2.0\nimport \"qrc:///qml\"\n"
