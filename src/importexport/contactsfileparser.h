@@ -49,9 +49,9 @@ public:
                                        int chunkBytes = VCardChunkBytes);
     // A CSV file, read in pieces of about pieceBytes that end after a row;
     // sets errorString when the file cannot be read.
+    static constexpr int CsvPieceBytes = 1024 * 1024;
     static QVariantList parseCsvFile(const QString &fileName, const QString &codecName,
                                      bool detectCodec, int pieceBytes = CsvPieceBytes);
-    static constexpr int CsvPieceBytes = 1024 * 1024;
     static QVariantList parseSqlite(const QString &fileName);
     // The new record that one card gives, as parseVCard maps every card (the
     // caller owns it); Contact::toVCard is the way back.

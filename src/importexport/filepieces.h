@@ -10,9 +10,6 @@ class QFile;
 // whole beside the records made from it.
 namespace FilePieces {
 
-// The pieces an import file is read in.
-constexpr int PieceBytes = 1024 * 1024;
-
 // Appends up to pieceBytes of the file to buffer, read into its room: the
 // buffer soon has the room for a piece and its rest, and a long import
 // allocates no new piece beside the records; false, with the reason, when

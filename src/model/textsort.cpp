@@ -25,9 +25,8 @@ void fillHeads(Entry *begin, Entry *end, int depth)
     for (Entry *entry = begin; entry != end; ++entry) {
         entry->head = {};
         const int units = qBound(0, int(entry->text.size()) - depth, HeadUnits);
-        const QChar *text = entry->text.data() + depth;
         for (int unit = 0; unit < units; ++unit) {
-            entry->head[size_t(unit / 4)] |= quint64(text[unit].unicode())
+            entry->head[size_t(unit / 4)] |= quint64(entry->text[depth + unit].unicode())
                                              << (48 - 16 * (unit % 4));
         }
     }
