@@ -2,3 +2,4 @@
 kiv_add_test(contact)
 kiv_add_test(contactsmodel)
 kiv_add_test(contactsproxymodel)
+kiv_add_test(sortkeymaker)

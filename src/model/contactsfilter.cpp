@@ -1,17 +1,22 @@
 #include "model/contactsfilter.h"
 
-#include "model/textsort.h"
 #include "record/contact.h"
 
 #include <QLocale>
+#include <QThread>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <iterator>
+#include <memory>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
+#endif
+#ifdef __GLIBC__
+#include <malloc.h>
 #endif
 
 namespace {
@@ -60,15 +65,19 @@ void appendFolded(const QString &text, QString &out)
     const SearchFolding &folding = searchFolding();
     const int size = text.size();
     const QChar *data = text.constData();
+    // Each code unit folds to one, and each surrogate pair to a pair.
+    const int start = out.size();
+    out.resize(start + size);
+    QChar *to = out.data() + start;
     for (int i = 0; i < size; ++i) {
         const QChar c = data[i];
         if (c.isHighSurrogate() && i + 1 < size && data[i + 1].isLowSurrogate()) {
             const uint code = QChar::toCaseFolded(QChar::surrogateToUcs4(c, data[i + 1]));
-            out += QChar(QChar::highSurrogate(code));
-            out += QChar(QChar::lowSurrogate(code));
+            *to++ = QChar(QChar::highSurrogate(code));
+            *to++ = QChar(QChar::lowSurrogate(code));
             ++i;
         } else {
-            out += folding.fold(c);
+            *to++ = folding.fold(c);
         }
     }
 }
@@ -258,43 +267,43 @@ inline void prefetch(const void *address)
 #endif
 }
 
-// Whether the needle's characters after its first and before its last one
+// Whether the needle's bytes after its first and before its last one
 // follow at text.
-bool middleEquals(const ushort *text, const ushort *needle, int size)
+bool middleEquals(const char *text, const char *needle, int size)
 {
-    return size <= 2 || std::equal(needle + 1, needle + size - 1, text + 1);
+    return size <= 2 || std::memcmp(needle + 1, text + 1, size_t(size - 2)) == 0;
 }
 
-// Whether text holds needle, comparing code units as QString::contains does
-// with Qt::CaseSensitive. Candidates are the places where the needle's first
-// and last characters both fit, found eight places at a time with SSE2.
-bool containsText(const QChar *haystack, int length, const QString &needle)
+// Whether text holds needle, both UTF-8: a character sequence sits in
+// another exactly when its bytes do. Candidates are the places where the
+// needle's first and last bytes both fit, found sixteen places at a time
+// with SSE2.
+bool containsText(const char *text, int length, const QByteArray &needle)
 {
     const int size = needle.size();
     if (size == 0 || size > length) {
         return size == 0;
     }
-    const auto *text = reinterpret_cast<const ushort *>(haystack);
-    const ushort *wanted = needle.utf16();
-    const ushort first = wanted[0];
-    const ushort last = wanted[size - 1];
+    const char *wanted = needle.constData();
+    const char first = wanted[0];
+    const char last = wanted[size - 1];
     const int lastStart = length - size;
     int at = 0;
 #ifdef __SSE2__
-    const __m128i firsts = _mm_set1_epi16(short(first));
-    const __m128i lasts = _mm_set1_epi16(short(last));
-    for (; at + 7 <= lastStart; at += 8) {
+    const __m128i firsts = _mm_set1_epi8(first);
+    const __m128i lasts = _mm_set1_epi8(last);
+    for (; at + 15 <= lastStart; at += 16) {
         const __m128i heads = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + at));
         const __m128i tails =
                 _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + at + size - 1));
         uint mask = uint(_mm_movemask_epi8(
-                _mm_and_si128(_mm_cmpeq_epi16(heads, firsts), _mm_cmpeq_epi16(tails, lasts))));
+                _mm_and_si128(_mm_cmpeq_epi8(heads, firsts), _mm_cmpeq_epi8(tails, lasts))));
         while (mask != 0) {
-            const int lane = qCountTrailingZeroBits(mask) / 2;
+            const int lane = qCountTrailingZeroBits(mask);
             if (middleEquals(text + at + lane, wanted, size)) {
                 return true;
             }
-            mask &= ~(3u << (2 * lane));
+            mask &= mask - 1;
         }
     }
 #endif
@@ -307,17 +316,59 @@ bool containsText(const QChar *haystack, int length, const QString &needle)
     return false;
 }
 
+// Appends text as UTF-8; a surrogate pair is one character, a lone
+// surrogate is written as if it were one (so that a text and a search with
+// it encode alike). The buffer grows by an eighth at a time, not by
+// doubling: it may hold the texts of every row.
+void appendUtf8(const QChar *text, int length, QByteArray &out)
+{
+    const int start = out.size();
+    if (start + length * 3 > out.capacity()) {
+        out.reserve(start + length * 3 + start / 8 + 4096);
+    }
+    out.resize(start + length * 3);
+    char *bytes = out.data() + start;
+    char *at = bytes;
+    for (int i = 0; i < length; ++i) {
+        uint code = text[i].unicode();
+        if (code < 0x80) {
+            *at++ = char(code);
+            continue;
+        }
+        if (QChar::isHighSurrogate(code) && i + 1 < length && text[i + 1].isLowSurrogate()) {
+            code = QChar::surrogateToUcs4(ushort(code), text[++i].unicode());
+            *at++ = char(0xf0 | (code >> 18));
+            *at++ = char(0x80 | ((code >> 12) & 0x3f));
+        } else if (code >= 0x800) {
+            *at++ = char(0xe0 | (code >> 12));
+        } else {
+            *at++ = char(0xc0 | (code >> 6));
+            *at++ = char(0x80 | (code & 0x3f));
+            continue;
+        }
+        *at++ = char(0x80 | ((code >> 6) & 0x3f));
+        *at++ = char(0x80 | (code & 0x3f));
+    }
+    out.resize(start + int(at - bytes));
+}
+
+QByteArray utf8Of(const QString &text)
+{
+    QByteArray bytes;
+    appendUtf8(text.constData(), text.size(), bytes);
+    return bytes;
+}
+
 } // namespace
 
 ContactsFilter::ContactsFilter(QObject *parent)
     : QObject(parent),
-      m_collator(QLocale())
+      m_keyMaker(QLocale())
 {
     // QString::localeAwareCompare collates with a collator made from the
     // default locale on its first use; touching it now makes it and the
-    // collator above follow the same locale.
+    // keys above follow the same locale.
     QString::localeAwareCompare(QStringLiteral("a"), QStringLiteral("b"));
-    m_plainOrder = m_collator.locale().language() == QLocale::C;
 }
 
 void ContactsFilter::attach(ContactsModel *model)
@@ -346,6 +397,7 @@ void ContactsFilter::setSortRole(ContactsModel::ContactRoles role)
     m_sortRole = role;
     ++m_orderChanges;
     std::fill(m_initials.begin(), m_initials.end(), -2);
+    releaseKeys();
     m_ordered = false;
     m_order.clear();
     m_ranks.clear();
@@ -360,7 +412,9 @@ void ContactsFilter::clear()
 // Fresh states for every row of a source with `rows` rows.
 void ContactsFilter::resetStates(int rows) const
 {
-    m_rows.clear();
+    m_keys.clear();
+    m_keyBytes.clear();
+    m_unusedKeyBytes = 0;
     m_marks.clear();
     m_initials.clear();
     m_places.clear();
@@ -379,7 +433,7 @@ void ContactsFilter::resetStates(int rows) const
 
 void ContactsFilter::insertStates(int first, int count) const
 {
-    insertDefaults(size_t(first), size_t(count), m_rows, m_marks, m_places, m_characters, m_pairs,
+    insertDefaults(size_t(first), size_t(count), m_keys, m_marks, m_places, m_characters, m_pairs,
                    m_digits);
     m_initials.insert(m_initials.begin() + first, size_t(count), -2);
     for (int row = first; row < first + count; ++row) {
@@ -393,7 +447,7 @@ void ContactsFilter::applyRemovals() const
     if (m_removed.empty()) {
         return;
     }
-    std::vector<int> newRows(m_rows.size(), 0);
+    std::vector<int> newRows(m_keys.size(), 0);
     for (const std::pair<int, int> &range : m_removed) {
         std::fill(newRows.begin() + range.first, newRows.begin() + range.second + 1, -1);
     }
@@ -401,11 +455,16 @@ void ContactsFilter::applyRemovals() const
     for (size_t row = 0; row < newRows.size(); ++row) {
         if (newRows[row] >= 0) {
             newRows[row] = next++;
-        } else if (m_marks[row] & Folded) {
+            continue;
+        }
+        if (m_marks[row] & Folded) {
             m_unusedFolded += m_places[row].textLength + m_places[row].digitsLength;
         }
+        if (m_keys[row].length != KeyPlace::None) {
+            m_unusedKeyBytes += m_keys[row].length;
+        }
     }
-    keepRows(newRows, m_rows, m_marks, m_initials, m_places, m_characters, m_pairs, m_digits);
+    keepRows(newRows, m_keys, m_marks, m_initials, m_places, m_characters, m_pairs, m_digits);
     if (m_ordered) {
         size_t kept = 0;
         for (int row : m_order) {
@@ -419,6 +478,7 @@ void ContactsFilter::applyRemovals() const
     m_removed.clear();
     m_removedCount = 0;
     compactFolded();
+    compactKeys();
 }
 
 // States that lost step with the source's rows start afresh.
@@ -426,7 +486,7 @@ void ContactsFilter::sync() const
 {
     applyRemovals();
     const int rows = m_source->rowCount();
-    if (int(m_rows.size()) == rows) {
+    if (int(m_keys.size()) == rows) {
         return;
     }
     resetStates(rows);
@@ -436,8 +496,8 @@ void ContactsFilter::rowsInserted(const QModelIndex &parent, int first, int last
 {
     applyRemovals();
     const int count = last - first + 1;
-    if (parent.isValid() || first > int(m_rows.size())
-        || int(m_rows.size()) + count != m_source->rowCount()) {
+    if (parent.isValid() || first > int(m_keys.size())
+        || int(m_keys.size()) + count != m_source->rowCount()) {
         clear();
         return;
     }
@@ -466,7 +526,7 @@ void ContactsFilter::rowsRemoved(const QModelIndex &parent, int first, int last)
     if (!m_removed.empty() && last >= m_removed.back().first) {
         applyRemovals();
     }
-    if (parent.isValid() || last >= int(m_rows.size()) - m_removedCount) {
+    if (parent.isValid() || last >= int(m_keys.size()) - m_removedCount) {
         clear();
         return;
     }
@@ -479,7 +539,7 @@ void ContactsFilter::dataChanged(const QModelIndex &topLeft, const QModelIndex &
 {
     applyRemovals();
     const int first = qMax(0, topLeft.row());
-    const int last = qMin(bottomRight.row(), int(m_rows.size()) - 1);
+    const int last = qMin(bottomRight.row(), int(m_keys.size()) - 1);
     if (topLeft.parent().isValid() || first > last) {
         return;
     }
@@ -511,7 +571,7 @@ void ContactsFilter::dataChanged(const QModelIndex &topLeft, const QModelIndex &
 void ContactsFilter::sortTextsChanged(int first, int last)
 {
     for (int row = first; row <= last; ++row) {
-        m_initials[size_t(row)] = -2;
+        dropKey(row);
     }
     if (!m_ordered) {
         return;
@@ -533,6 +593,7 @@ void ContactsFilter::sortTextsChanged(int first, int last)
     if (m_order != before) {
         ++m_orderChanges;
     }
+    compactKeys();
 }
 
 void ContactsFilter::foldedTextsChanged(int first, int last)
@@ -548,30 +609,97 @@ void ContactsFilter::foldedTextsChanged(int first, int last)
     compactFolded();
 }
 
+// The sort role's text of a row; the record's own text where the role
+// names one, without a QVariant.
+QString ContactsFilter::sortTextOf(int sourceRow) const
+{
+    const Contact &contact = *m_source->contactAt(sourceRow);
+    switch (m_sortRole) {
+    case ContactsModel::FullNameRole:
+        return contact.fullname;
+    case ContactsModel::NameRole:
+        return contact.name;
+    case ContactsModel::SurnameRole:
+        return contact.surname;
+    case ContactsModel::MiddleNameRole:
+        return contact.middlename;
+    case ContactsModel::OrganizationRole:
+        return contact.organization;
+    default:
+        return m_source->data(m_source->index(sourceRow, 0), m_sortRole).toString();
+    }
+}
+
 void ContactsFilter::keyRow(int sourceRow) const
+{
+    KeyPlace &place = m_keys[size_t(sourceRow)];
+    if (place.length != KeyPlace::None) {
+        return;
+    }
+    const QString text = sortTextOf(sourceRow);
+    place.start = quint32(m_keyBytes.size());
+    place.length = quint32(m_keyMaker.append(text, m_keyBytes));
+    noteInitial(sourceRow, text);
+}
+
+// The letter id of a row's initial, from its sort text.
+void ContactsFilter::noteInitial(int sourceRow, const QString &text) const
 {
     int &initial = m_initials[size_t(sourceRow)];
     if (initial != -2) {
         return;
     }
-    RowState &state = m_rows[size_t(sourceRow)];
-    state.sortText = m_source->data(m_source->index(sourceRow, 0), m_sortRole).toString();
-    if (!m_plainOrder && !state.sortText.isEmpty()) {
-        state.key = m_collator.sortKey(state.sortText);
-    } else {
-        state.key.reset();
-    }
-    if (state.sortText.isEmpty()) {
+    if (text.isEmpty()) {
         initial = -1;
         return;
     }
-    const QString letter = initialOf(state.sortText);
+    const QString letter = initialOf(text);
     auto known = m_letterIds.constFind(letter);
     if (known == m_letterIds.constEnd()) {
         known = m_letterIds.insert(letter, m_letters.size());
         m_letters.append(letter);
     }
     initial = known.value();
+}
+
+// Forgets a row's key and initial: both are made afresh when next needed.
+void ContactsFilter::dropKey(int sourceRow) const
+{
+    KeyPlace &place = m_keys[size_t(sourceRow)];
+    if (place.length != KeyPlace::None) {
+        m_unusedKeyBytes += place.length;
+        place = KeyPlace();
+    }
+    m_initials[size_t(sourceRow)] = -2;
+}
+
+// Forgets every row's key. Once the order is made, a key is read again
+// only for the few rows that a changed or added row is compared with.
+void ContactsFilter::releaseKeys() const
+{
+    std::fill(m_keys.begin(), m_keys.end(), KeyPlace());
+    std::vector<uchar>().swap(m_keyBytes);
+    m_unusedKeyBytes = 0;
+}
+
+// Copies the keys that rows still use together once the unused ones take
+// more room than they do.
+void ContactsFilter::compactKeys() const
+{
+    if (m_unusedKeyBytes < 4096 || m_unusedKeyBytes * 2 < qint64(m_keyBytes.size())) {
+        return;
+    }
+    std::vector<uchar> kept;
+    kept.reserve(m_keyBytes.size() - size_t(m_unusedKeyBytes));
+    for (KeyPlace &place : m_keys) {
+        if (place.length != KeyPlace::None) {
+            const auto from = m_keyBytes.begin() + place.start;
+            place.start = quint32(kept.size());
+            kept.insert(kept.end(), from, from + place.length);
+        }
+    }
+    m_keyBytes.swap(kept);
+    m_unusedKeyBytes = 0;
 }
 
 void ContactsFilter::foldRow(int sourceRow) const
@@ -581,27 +709,28 @@ void ContactsFilter::foldRow(int sourceRow) const
         return;
     }
     const Contact &contact = *m_source->contactAt(sourceRow);
-    // The buffer grows by an eighth at a time, not by doubling: it holds
-    // the texts of every row.
-    if (m_folded.capacity() - m_folded.size() < 1024) {
-        m_folded.reserve(m_folded.size() + m_folded.size() / 8 + 4096);
-    }
-    const int start = m_folded.size();
-    appendSearchText(contact, m_folded);
-    const int digitsStart = m_folded.size();
-    appendPhoneDigits(contact, m_folded);
-    TextPlace &place = m_places[size_t(sourceRow)];
-    place.start = quint32(start);
-    place.textLength = quint32(digitsStart - start);
-    place.digitsLength = quint32(m_folded.size() - digitsStart);
-    marks |= Folded;
-
     const size_t row = size_t(sourceRow);
     m_characters[row] = CharacterSet();
     m_pairs[row] = PairSet();
     m_digits[row] = DigitSet();
-    noteText(m_folded.constData() + start, int(place.textLength), m_characters[row], m_pairs[row]);
-    noteDigits(m_folded.constData() + digitsStart, int(place.digitsLength), m_digits[row]);
+    TextPlace &place = m_places[row];
+    place.start = quint32(m_folded.size());
+
+    if (m_scratch.capacity() < 512) {
+        m_scratch.reserve(512);
+    }
+    m_scratch.resize(0);
+    appendSearchText(contact, m_scratch);
+    noteText(m_scratch.constData(), m_scratch.size(), m_characters[row], m_pairs[row]);
+    appendUtf8(m_scratch.constData(), m_scratch.size(), m_folded);
+    place.textLength = quint32(m_folded.size()) - place.start;
+
+    m_scratch.resize(0);
+    appendPhoneDigits(contact, m_scratch);
+    noteDigits(m_scratch.constData(), m_scratch.size(), m_digits[row]);
+    appendUtf8(m_scratch.constData(), m_scratch.size(), m_folded);
+    place.digitsLength = quint32(m_folded.size()) - place.start - place.textLength;
+    marks |= Folded;
 }
 
 // Copies the folded texts that rows still use together once the unused ones
@@ -611,7 +740,7 @@ void ContactsFilter::compactFolded() const
     if (m_unusedFolded < 4096 || m_unusedFolded * 2 < m_folded.size()) {
         return;
     }
-    QString kept;
+    QByteArray kept;
     kept.reserve(int(m_folded.size() - m_unusedFolded));
     for (size_t row = 0; row < m_places.size(); ++row) {
         if (m_marks[row] & Folded) {
@@ -632,12 +761,23 @@ int ContactsFilter::compareRows(int left, int right) const
 {
     keyRow(left);
     keyRow(right);
-    const RowState &a = m_rows[size_t(left)];
-    const RowState &b = m_rows[size_t(right)];
-    if (!a.key || !b.key) {
-        return QString::compare(a.sortText, b.sortText, Qt::CaseSensitive);
+    const KeyPlace &a = m_keys[size_t(left)];
+    const KeyPlace &b = m_keys[size_t(right)];
+    return SortKeyMaker::compareKeys(m_keyBytes.data() + a.start, int(a.length),
+                                     m_keyBytes.data() + b.start, int(b.length));
+}
+
+// The first eight bytes of a row's key as a number, padded with zeros:
+// where two rows' numbers differ, they are in the order of their keys.
+quint64 ContactsFilter::keyPrefix(int sourceRow) const
+{
+    const KeyPlace &place = m_keys[size_t(sourceRow)];
+    const uchar *bytes = m_keyBytes.data() + place.start;
+    quint64 prefix = 0;
+    for (quint32 i = 0; i < 8; ++i) {
+        prefix = (prefix << 8) | (i < place.length ? bytes[i] : 0);
     }
-    return a.key->compare(*b.key);
+    return prefix;
 }
 
 // The order of the sorted view: by sort text, equal texts by source row,
@@ -657,15 +797,30 @@ void ContactsFilter::ensureOrder() const
     if (m_ordered) {
         return;
     }
-    const int rows = int(m_rows.size());
-    m_order.assign(size_t(rows), 0);
+    compactKeys();
+    // Each row is sorted with the first bytes of its key beside it, so that
+    // most comparisons read no key from the buffer.
+    struct Entry
+    {
+        quint64 prefix;
+        int row;
+    };
+    const int rows = int(m_keys.size());
+    std::vector<Entry> entries(static_cast<size_t>(rows));
     for (int row = 0; row < rows; ++row) {
-        m_order[size_t(row)] = row;
         keyRow(row);
+        entries[size_t(row)] = Entry{keyPrefix(row), row};
     }
-    std::sort(m_order.begin(), m_order.end(), [this](int a, int b) { return rowLess(a, b); });
+    std::sort(entries.begin(), entries.end(), [this](const Entry &a, const Entry &b) {
+        return a.prefix != b.prefix ? a.prefix < b.prefix : rowLess(a.row, b.row);
+    });
+    m_order.resize(size_t(rows));
+    for (int position = 0; position < rows; ++position) {
+        m_order[size_t(position)] = entries[size_t(position)].row;
+    }
     m_ranks.clear();
     m_ordered = true;
+    releaseKeys();
 }
 
 // Puts rows that the order lacks into it: each by a binary search when
@@ -706,46 +861,29 @@ void ContactsFilter::placeInOrder(const std::vector<int> &rows) const
     m_ranks.clear();
 }
 
-// The rows in the order of rowLess. Their states are made first, in row
-// order; the sort then reads no row state: plain texts go through a radix
-// sort, collation keys are compared beside their rows. With many rows the
-// states lie far apart in memory, and reading them would make each
-// comparison cost more the more rows there are.
+// The rows in the order of rowLess. Their keys are made first, in row
+// order; the sort then compares the first bytes of each key held beside its
+// row, so that most comparisons read no key from the buffer: with many rows
+// the keys lie far apart, and reading them would make each comparison cost
+// more the more rows there are.
 std::vector<int> ContactsFilter::sortedRows(const std::vector<int> &rows) const
 {
-    for (int row : rows) {
-        keyRow(row);
+    struct Entry
+    {
+        quint64 prefix;
+        int row;
+    };
+    std::vector<Entry> entries(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        keyRow(rows[i]);
+        entries[i] = Entry{keyPrefix(rows[i]), rows[i]};
     }
-    std::vector<int> sorted;
-    sorted.reserve(rows.size());
-    if (m_plainOrder) {
-        std::vector<TextSort::Item> items;
-        items.reserve(rows.size());
-        for (int row : rows) {
-            items.push_back({m_rows[size_t(row)].sortText, row});
-        }
-        TextSort::sort(items);
-        for (const TextSort::Item &item : items) {
-            sorted.push_back(item.row);
-        }
-        return sorted;
-    }
-    // Only an empty text has no key; it comes first.
-    std::vector<std::pair<const QCollatorSortKey *, int>> keys;
-    keys.reserve(rows.size());
-    for (int row : rows) {
-        const std::optional<QCollatorSortKey> &key = m_rows[size_t(row)].key;
-        keys.emplace_back(key ? &*key : nullptr, row);
-    }
-    std::sort(keys.begin(), keys.end(), [](const auto &a, const auto &b) {
-        if (!a.first || !b.first) {
-            return a.first == b.first ? a.second < b.second : !a.first;
-        }
-        const int result = a.first->compare(*b.first);
-        return result < 0 || (result == 0 && a.second < b.second);
+    std::sort(entries.begin(), entries.end(), [this](const Entry &a, const Entry &b) {
+        return a.prefix != b.prefix ? a.prefix < b.prefix : rowLess(a.row, b.row);
     });
-    for (const auto &key : keys) {
-        sorted.push_back(key.second);
+    std::vector<int> sorted(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        sorted[i] = entries[i].row;
     }
     return sorted;
 }
@@ -795,7 +933,7 @@ void ContactsFilter::forEachNewInitial(const std::vector<int> &rows,
         }
         const int row = rows[position];
         if (m_initials[size_t(row)] == -2) {
-            keyRow(row);
+            noteInitial(row, sortTextOf(row));
         }
         const int initial = m_initials[size_t(row)];
         if (initial >= 0 && initial != previous) {
@@ -811,13 +949,55 @@ void ContactsFilter::foldAll() const
         return;
     }
     sync();
-    // Room for the rows still to fold, as long as the folded ones are on
-    // average, then no more than they take.
-    const int rows = int(m_rows.size());
+    reserveFolded();
+    foldRows();
+}
+
+// Folding and sorting read the records and write separate states of the
+// rows (the folded texts and sets; the keys, initials and order), so that
+// with many rows the texts are folded on a thread of their own meanwhile.
+void ContactsFilter::foldAllAndOrder() const
+{
+    if (!m_source) {
+        return;
+    }
+    sync();
+    if (m_keys.size() < 4096 || QThread::idealThreadCount() < 2) {
+        foldAll();
+        ensureOrder();
+        return;
+    }
+    reserveFolded();
+    std::unique_ptr<QThread> folder(QThread::create([this] { foldRows(); }));
+    folder->start();
+    ensureOrder();
+    folder->wait();
+    // Rows the thread did not fold (it could not start) are folded here.
+    foldRows();
+#ifdef __GLIBC__
+    // The heap gives back the pages that loading and sorting let go (the
+    // store's reading, the sort keys), so that they do not stay with the
+    // process for as long as the list.
+    malloc_trim(0);
+#endif
+}
+
+// Room for the rows still to fold, as long as the folded ones are on
+// average.
+void ContactsFilter::reserveFolded() const
+{
+    const int rows = int(m_keys.size());
     const int folded = int(std::count_if(m_marks.begin(), m_marks.end(),
                                          [](quint8 marks) { return marks & Folded; }));
     const int average = folded > 0 ? int(m_folded.size() - m_unusedFolded) / folded : 96;
     m_folded.reserve(m_folded.size() + (rows - folded) * (average + 8));
+}
+
+// Folds every row that is not folded yet, then gives back the room the
+// texts did not take.
+void ContactsFilter::foldRows() const
+{
+    const int rows = int(m_keys.size());
     for (int row = 0; row < rows; ++row) {
         foldRow(row);
     }
@@ -828,8 +1008,7 @@ void ContactsFilter::foldAll() const
 
 qint64 ContactsFilter::searchTextBytes() const
 {
-    return qint64(m_folded.capacity()) * qint64(sizeof(QChar))
-           + qint64(m_characters.capacity() * sizeof(CharacterSet))
+    return qint64(m_folded.capacity()) + qint64(m_characters.capacity() * sizeof(CharacterSet))
            + qint64(m_pairs.capacity() * sizeof(PairSet))
            + qint64(m_digits.capacity() * sizeof(DigitSet));
 }
@@ -877,6 +1056,8 @@ void ContactsFilter::setSearchText(const QString &text)
     }
     m_searchFold = fold;
     m_searchDigits = digits;
+    m_searchFoldBytes = utf8Of(fold);
+    m_searchDigitsBytes = digits.toLatin1();
 
     m_needle = Needle();
     noteText(fold.constData(), fold.size(), m_needle.characters, m_needle.pairs);
@@ -914,13 +1095,13 @@ bool ContactsFilter::textHolds(int sourceRow) const
 {
     const size_t row = size_t(sourceRow);
     const TextPlace &place = m_places[row];
-    const QChar *text = m_folded.constData() + place.start;
+    const char *text = m_folded.constData() + place.start;
     if (holdsAll(m_characters[row], m_needle.characters) && holdsAll(m_pairs[row], m_needle.pairs)
-        && containsText(text, int(place.textLength), m_searchFold)) {
+        && containsText(text, int(place.textLength), m_searchFoldBytes)) {
         return true;
     }
     return m_needle.searchesDigits && holdsAll(m_digits[row], m_needle.digits)
-           && containsText(text + place.textLength, int(place.digitsLength), m_searchDigits);
+           && containsText(text + place.textLength, int(place.digitsLength), m_searchDigitsBytes);
 }
 
 bool ContactsFilter::matchRow(int sourceRow) const
@@ -949,7 +1130,7 @@ void ContactsFilter::testUntestedRows() const
     const CharacterSet *characters = m_characters.data();
     const PairSet *pairs = m_pairs.data();
     const DigitSet *digits = m_digits.data();
-    std::vector<std::pair<int, const QChar *>> toRead;
+    std::vector<std::pair<int, const char *>> toRead;
     for (size_t row = 0; row < rows; ++row) {
         if (marks[row] & Tested) {
             continue;
@@ -997,7 +1178,7 @@ std::vector<int> ContactsFilter::acceptedRows(bool favouritesOnly, bool sorted) 
         return {};
     }
     sync();
-    const int rows = int(m_rows.size());
+    const int rows = int(m_keys.size());
     const bool searching = !m_searchFold.isEmpty();
     if (searching) {
         testUntestedRows();

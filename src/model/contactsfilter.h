@@ -1,8 +1,9 @@
 #pragma once
 
 #include "model/contactsmodel.h"
+#include "model/sortkeymaker.h"
 
-#include <QCollator>
+#include <QByteArray>
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -11,22 +12,23 @@
 
 #include <array>
 #include <functional>
-#include <optional>
 #include <utility>
 #include <vector>
 
 // The row cache behind the sorted and searched contact list. For each row of
-// a ContactsModel it keeps, in step with the source's rows, the collation key
-// of its sort text and the letter it starts with, its folded search text
-// (names, organisation, e-mails; case and Latin accents folded) and phone
-// digits, which characters they hold, whether they hold the search, and the
-// star. It keeps every row in sort order as it changes, so that the rows a
-// search or the favourites filter shows come out in order without sorting.
+// a ContactsModel it keeps, in step with the source's rows, the letter its
+// sort text starts with, its folded search text (names, organisation,
+// e-mails; case and Latin accents folded) and phone digits, which
+// characters they hold, whether they hold the search, and the star.
+// It keeps every row in sort order as it changes, so that the rows a search
+// or the favourites filter shows come out in order without sorting.
 //
-// The folded texts of all rows share one buffer, and each row has small bit
-// sets of its characters, character pairs and phone digits beside it: a
-// keystroke reads those sets in row order and looks into the text of a row
-// only when the sets cannot answer.
+// Sorting compares collation keys as bytes, all in one buffer; once the
+// order is made they are let go, and a key is made again only for a row that
+// a changed or added row is compared with. The folded texts (as UTF-8) share
+// one buffer too; each row has small bit sets of its characters, character
+// pairs and phone digits beside it: a keystroke reads those sets in row
+// order and looks into the text of a row only when the sets cannot answer.
 class ContactsFilter : public QObject
 {
     Q_OBJECT
@@ -72,14 +74,18 @@ public:
     // Folds every row's search text now, so that the first search finds it
     // ready.
     void foldAll() const;
+    // Makes the order and folds every row's search text.
+    void foldAllAndOrder() const;
     // The bytes the folded texts and the search bit sets of all rows hold.
     qint64 searchTextBytes() const;
 
 private:
-    struct RowState
+    // Where a row's collation key is in m_keyBytes, if it has one.
+    struct KeyPlace
     {
-        QString sortText;
-        std::optional<QCollatorSortKey> key;
+        static constexpr quint32 None = 0xffffffff;
+        quint32 start = 0;
+        quint32 length = None;
     };
     // What the loops over every row read: one byte a row.
     enum Mark : quint8 {
@@ -124,10 +130,18 @@ private:
     void sortTextsChanged(int first, int last);
     void foldedTextsChanged(int first, int last);
     void sync() const;
+    QString sortTextOf(int sourceRow) const;
     void keyRow(int sourceRow) const;
+    void noteInitial(int sourceRow, const QString &text) const;
+    void dropKey(int sourceRow) const;
+    void releaseKeys() const;
+    void compactKeys() const;
     void foldRow(int sourceRow) const;
     void compactFolded() const;
+    void reserveFolded() const;
+    void foldRows() const;
     int compareRows(int left, int right) const;
+    quint64 keyPrefix(int sourceRow) const;
     bool rowLess(int left, int right) const;
     void ensureOrder() const;
     void placeInOrder(const std::vector<int> &rows) const;
@@ -141,10 +155,13 @@ private:
 
     QPointer<ContactsModel> m_source;
     ContactsModel::ContactRoles m_sortRole = ContactsModel::FullNameRole;
-    QCollator m_collator;
-    bool m_plainOrder = false;
+    SortKeyMaker m_keyMaker;
     QList<QMetaObject::Connection> m_connections;
-    mutable std::vector<RowState> m_rows;
+    mutable std::vector<KeyPlace> m_keys;
+    // The collation keys of all rows; keys that no row uses any more are
+    // dropped when they outgrow the rest.
+    mutable std::vector<uchar> m_keyBytes;
+    mutable qint64 m_unusedKeyBytes = 0;
     mutable std::vector<quint8> m_marks;
     // The letter id of each row's initial; -2 while its sort text is unread.
     mutable std::vector<int> m_initials;
@@ -152,9 +169,11 @@ private:
     mutable std::vector<PairSet> m_pairs;
     mutable std::vector<DigitSet> m_digits;
     mutable std::vector<TextPlace> m_places;
-    // The folded texts of all rows; text that no row uses any more is
-    // dropped when it outgrows the rest.
-    mutable QString m_folded;
+    // The folded texts of all rows, as UTF-8; text that no row uses any
+    // more is dropped when it outgrows the rest.
+    mutable QByteArray m_folded;
+    // A row's texts while they are folded, before they go to m_folded.
+    mutable QString m_scratch;
     mutable qint64 m_unusedFolded = 0;
     // Every source row in the order of (sort text, source row), valid while
     // m_ordered, and each row's position in it, made when asked for.
@@ -171,5 +190,7 @@ private:
     mutable QStringList m_letters;
     QString m_searchFold;
     QString m_searchDigits;
+    QByteArray m_searchFoldBytes;
+    QByteArray m_searchDigitsBytes;
     Needle m_needle;
 };

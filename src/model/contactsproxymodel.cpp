@@ -789,7 +789,7 @@ void ContactsProxyModel::sort()
     // The first keystroke of a search should find the folded names ready;
     // sorting is where a pause is expected anyway.
     if (m_source) {
-        m_filter.foldAll();
+        m_filter.foldAllAndOrder();
     }
     sort(0, Qt::AscendingOrder);
     updateExistingLetters();

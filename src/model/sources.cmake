@@ -2,10 +2,10 @@
 list(APPEND KIV_SOURCES
     src/model/contactsmodel.h
     src/model/contactsmodel.cpp
+    src/model/sortkeymaker.h
+    src/model/sortkeymaker.cpp
     src/model/contactsfilter.h
     src/model/contactsfilter.cpp
-    src/model/textsort.h
-    src/model/textsort.cpp
     src/model/contactsproxymodel.h
     src/model/contactsproxymodel.cpp
     src/model/phonevalidator.h

@@ -8,8 +8,10 @@
 
 namespace {
 
-// Texts and group lists longer than these are not worth a table entry.
-constexpr size_t PooledTextBytes = 64;
+// Notes that many records share (a door code, a title) are longer than
+// other shared texts; group lists longer than this are not worth a table
+// entry.
+constexpr size_t PooledCommentBytes = 256;
 constexpr size_t PooledListBytes = 256;
 
 // Empty bytes are the shared empty text, without an allocation. Decoding
@@ -65,7 +67,7 @@ Contact *ContactRowReader::read(const SqliteStatement &row, QObject *parent)
     contact->fullname = fullname;
     contact->organization = shared(m_organizations, row, 5);
     contact->dateOfBirth = row.text(6);
-    contact->comment = row.text(7);
+    contact->comment = shared(m_comments, row, 7, PooledCommentBytes);
     contact->phoneList = list(row, 8, nullptr);
     contact->phoneGroupList = sharedList(row, 9);
     contact->emailList = list(row, 10, nullptr);
@@ -82,17 +84,18 @@ const QByteArray &ContactRowReader::key(std::string_view utf8)
     return m_key;
 }
 
-QString ContactRowReader::shared(Pool<QString> &pool, const SqliteStatement &row, int column)
+QString ContactRowReader::shared(Pool<QString> &pool, const SqliteStatement &row, int column,
+                                 size_t maxBytes)
 {
     if (!row.isText(column)) {
         return row.text(column);
     }
-    return sharedText(&pool, row.utf8(column));
+    return sharedText(&pool, row.utf8(column), maxBytes);
 }
 
-QString ContactRowReader::sharedText(Pool<QString> *pool, std::string_view utf8)
+QString ContactRowReader::sharedText(Pool<QString> *pool, std::string_view utf8, size_t maxBytes)
 {
-    if (!pool || utf8.empty() || utf8.size() > PooledTextBytes) {
+    if (!pool || utf8.empty() || utf8.size() > maxBytes) {
         return decoded(utf8);
     }
     const auto it = pool->constFind(key(utf8));

@@ -13,7 +13,7 @@ class SqliteStatement;
 
 // Turns the rows of the contact select (SqliteDatabase::selectContacts())
 // into records, straight from SQLite's UTF-8 texts. Texts that many records
-// repeat (name parts, organisations, the group labels and whole group lists)
+// repeat (name parts, organisations, notes, the group labels and whole group lists)
 // are decoded once per reader and then shared by every record that holds
 // them, so that a large address book keeps one copy of "Anna" and of
 // "Mobile;;;Home" instead of one per record.
@@ -31,8 +31,13 @@ private:
     using Pool = QHash<QByteArray, T>;
     static constexpr int PoolLimit = 8192;
 
-    QString shared(Pool<QString> &pool, const SqliteStatement &row, int column);
-    QString sharedText(Pool<QString> *pool, std::string_view utf8);
+    // Texts longer than this are not worth a table entry.
+    static constexpr size_t PooledTextBytes = 64;
+
+    QString shared(Pool<QString> &pool, const SqliteStatement &row, int column,
+                   size_t maxBytes = PooledTextBytes);
+    QString sharedText(Pool<QString> *pool, std::string_view utf8,
+                       size_t maxBytes = PooledTextBytes);
     QStringList sharedList(const SqliteStatement &row, int column);
     QStringList list(const SqliteStatement &row, int column, Pool<QString> *pool);
     QStringList split(std::string_view utf8, Pool<QString> *pool);
@@ -44,6 +49,7 @@ private:
     Pool<QString> m_surnames;
     Pool<QString> m_middlenames;
     Pool<QString> m_organizations;
+    Pool<QString> m_comments;
     Pool<QString> m_labels;
     Pool<QStringList> m_groupLists;
 };
