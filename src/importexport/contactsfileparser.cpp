@@ -3,6 +3,7 @@
 #include "importexport/csvcontactreader.h"
 #include "importexport/csvtokenizer.h"
 #include "importexport/databaseimport.h"
+#include "importexport/filepieces.h"
 #include "importexport/importlimits.h"
 #include "importexport/textdecoding.h"
 #include "record/contact.h"
@@ -15,6 +16,7 @@
 
 #include <memory>
 #include <new>
+#include <utility>
 
 QList<QStringList> plainContactList;
 QString ContactsFileParser::errorString;
@@ -27,21 +29,6 @@ QStringList &rowUnderConstruction()
 {
     static QStringList row;
     return row;
-}
-
-bool readWhole(const QString &fileName, QByteArray *data, QString *reason)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *reason = file.errorString();
-        return false;
-    }
-    *data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        *reason = file.errorString();
-        return false;
-    }
-    return true;
 }
 
 // The system's reason after the file name ("Permission denied").
@@ -74,6 +61,83 @@ QString tooLargeText()
                                        "The file is too large to import (the limit is %1 MB).")
             .arg(ImportLimits::MaxFileBytes / (1024 * 1024));
 }
+
+// The contacts of CSV text read in pieces that each end after a row. Each
+// row becomes a contact as soon as it is read: only the header row is kept
+// in plainContactList, so a large file never holds all its rows.
+class CsvContacts
+{
+public:
+    CsvContacts() { plainContactList.clear(); }
+
+    void read(const QString &text)
+    {
+        if (!m_reader && !text.isEmpty()) {
+            m_separator = CsvTokenizer::detectSeparator(text);
+        }
+        CsvTokenizer::forEachRow(text, m_separator, [this](QStringList &row) {
+            if (!m_reader) {
+                plainContactList.append(row);
+                m_reader = std::make_unique<CsvContactReader>(row);
+                return;
+            }
+            Contact *contact =
+                    m_reader->readRow(row, m_rowNumber++, QDateTime::currentMSecsSinceEpoch());
+            if (contact) {
+                m_result.append(QVariant::fromValue(contact));
+            }
+        });
+    }
+
+    QVariantList take() { return std::exchange(m_result, {}); }
+
+    // Forgets what was read, for a file that is read again another way.
+    void release()
+    {
+        FilePieces::release(std::exchange(m_result, {}));
+        plainContactList.clear();
+    }
+
+private:
+    std::unique_ptr<CsvContactReader> m_reader;
+    QChar m_separator = QLatin1Char(',');
+    int m_rowNumber = 1;
+    QVariantList m_result;
+};
+
+// Where the complete rows of CSV bytes read so far end: after the last line
+// feed outside quotes. A field ends only after an even number of quotes,
+// so a line feed ends a row when the quotes since the last row's end are
+// even. Bytes already looked at are not looked at again as the buffer grows.
+class CsvRowEnds
+{
+public:
+    int scan(const QByteArray &buffer)
+    {
+        const char *data = buffer.constData();
+        for (; m_scanned < buffer.size(); ++m_scanned) {
+            const char c = data[m_scanned];
+            if (c == '"') {
+                m_oddQuotes = !m_oddQuotes;
+            } else if (c == '\n' && !m_oddQuotes) {
+                m_end = m_scanned + 1;
+            }
+        }
+        return m_end;
+    }
+
+    // The first bytes of the buffer were taken.
+    void consumed(int bytes)
+    {
+        m_scanned -= bytes;
+        m_end -= bytes;
+    }
+
+private:
+    int m_scanned = 0;
+    int m_end = 0;
+    bool m_oddQuotes = false;
+};
 
 } // namespace
 
@@ -143,16 +207,63 @@ QVariantList ContactsFileParser::parseExistingFile(const QString &fileName,
     return QVariantList();
 }
 
+// The file is read in pieces that end after a row, and the rows of each
+// piece become contacts as soon as it is read, so that a large file is never
+// held whole, as bytes or as text, beside its records. The pieces are checked
+// to be UTF-8 as encodingOf checks the whole file; a file in another encoding
+// is read again whole, since its encoding is guessed from all of its bytes.
 QVariantList ContactsFileParser::parseCsvFile(const QString &fileName, const QString &codecName,
-                                              bool detectCodec)
+                                              bool detectCodec, int pieceBytes)
 {
+    QFile file(fileName);
+    QString reason;
+    QByteArray buffer;
+    if (!file.open(QIODevice::ReadOnly)) {
+        errorString = readErrorText(fileName, file.errorString());
+        return QVariantList();
+    }
+    if (!FilePieces::appendPiece(file, pieceBytes, &buffer, &reason)) {
+        errorString = readErrorText(fileName, reason);
+        return QVariantList();
+    }
+    int markLength = 0;
+    TextDecoding::Unicode unicode = TextDecoding::byteOrderMark(buffer, &markLength);
+    if (unicode == TextDecoding::Unicode::None) {
+        unicode = TextDecoding::guessUtf16(buffer);
+    }
+    if (unicode == TextDecoding::Unicode::None || unicode == TextDecoding::Unicode::Utf8) {
+        buffer.remove(0, markLength);
+        CsvContacts contacts;
+        CsvRowEnds rowEnds;
+        for (;;) {
+            const bool atEnd = file.atEnd();
+            const int end = atEnd ? buffer.size() : rowEnds.scan(buffer);
+            const QByteArray rows = QByteArray::fromRawData(buffer.constData(), end);
+            if (!TextDecoding::isValidUtf8(rows)) {
+                contacts.release();
+                break;
+            }
+            contacts.read(QString::fromUtf8(rows.constData(), rows.size()));
+            buffer.remove(0, end);
+            rowEnds.consumed(end);
+            if (atEnd) {
+                usedCodec = QStringLiteral("UTF-8");
+                return contacts.take();
+            }
+            if (!FilePieces::appendPiece(file, pieceBytes, &buffer, &reason)) {
+                contacts.release();
+                errorString = readErrorText(fileName, reason);
+                return QVariantList();
+            }
+        }
+    }
     // The bytes and then the text are released as soon as they are used: a
-    // large file is held only once at a time besides its rows.
+    // file in another encoding is held only once at a time besides its rows.
     QString text;
     {
         QByteArray data;
-        QString reason;
-        if (!readWhole(fileName, &data, &reason)) {
+        buffer.clear();
+        if (!FilePieces::readAgain(file, &data, &reason)) {
             errorString = readErrorText(fileName, reason);
             return QVariantList();
         }
@@ -215,27 +326,11 @@ ContactsFileParser::Kind ContactsFileParser::kindByContent(const QString &fileNa
     return Kind::Unknown;
 }
 
-// Each row becomes a contact as soon as it is read: only the header row is
-// kept in plainContactList, so a large file never holds all its rows.
 QVariantList ContactsFileParser::parseCsv(const QString &text)
 {
-    plainContactList.clear();
-    QVariantList result;
-    std::unique_ptr<CsvContactReader> reader;
-    int rowNumber = 0;
-    CsvTokenizer::forEachRow(text, CsvTokenizer::detectSeparator(text), [&](QStringList &row) {
-        if (!reader) {
-            plainContactList.append(row);
-            reader = std::make_unique<CsvContactReader>(row);
-            rowNumber = 1;
-            return;
-        }
-        Contact *contact = reader->readRow(row, rowNumber++, QDateTime::currentMSecsSinceEpoch());
-        if (contact) {
-            result.append(QVariant::fromValue(contact));
-        }
-    });
-    return result;
+    CsvContacts contacts;
+    contacts.read(text);
+    return contacts.take();
 }
 
 QVariantList ContactsFileParser::parseSqlite(const QString &fileName)

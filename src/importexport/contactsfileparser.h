@@ -47,6 +47,11 @@ public:
     static QVariantList parseVCardFile(const QString &fileName, const QString &codecName,
                                        bool detectCodec, QString *reason,
                                        int chunkBytes = VCardChunkBytes);
+    // A CSV file, read in pieces of about pieceBytes that end after a row;
+    // sets errorString when the file cannot be read.
+    static constexpr int CsvPieceBytes = 1024 * 1024;
+    static QVariantList parseCsvFile(const QString &fileName, const QString &codecName,
+                                     bool detectCodec, int pieceBytes = CsvPieceBytes);
     static QVariantList parseSqlite(const QString &fileName);
     // The new record that one card gives, as parseVCard maps every card (the
     // caller owns it); Contact::toVCard is the way back.
@@ -69,8 +74,6 @@ private:
     // parseFile for a file that exists.
     static QVariantList parseExistingFile(const QString &fileName, const QString &codecName,
                                           bool detectCodec);
-    static QVariantList parseCsvFile(const QString &fileName, const QString &codecName,
-                                     bool detectCodec);
     // The kind by the first line of the file, Unknown when that says
     // nothing; reason is set when the file cannot be read.
     static Kind kindByContent(const QString &fileName, const QString &codecName, QString *reason);

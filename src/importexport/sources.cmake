@@ -7,6 +7,8 @@ list(APPEND KIV_SOURCES
     src/importexport/importlimits.h
     src/importexport/eventloopturns.h
     src/importexport/eventloopturns.cpp
+    src/importexport/filepieces.h
+    src/importexport/filepieces.cpp
     src/importexport/photopreparation.h
     src/importexport/photopreparation.cpp
     src/importexport/csvtokenizer.h

@@ -1,5 +1,6 @@
 #include "importexport/contactsfileparser.h"
 
+#include "importexport/filepieces.h"
 #include "importexport/importedname.h"
 #include "importexport/textdecoding.h"
 #include "importexport/vcard.h"
@@ -578,45 +579,6 @@ size_t cardsEnd(std::string_view data)
     return 0;
 }
 
-// Appends up to chunkBytes of the file to buffer, read into its room: the
-// buffer soon has the room for a piece and its rest, and a long import
-// allocates no new piece beside the records; false, with the reason, when
-// the file cannot be read.
-bool appendPiece(QFile &file, int chunkBytes, QByteArray *buffer, QString *reason)
-{
-    const int held = buffer->size();
-    buffer->resize(held + chunkBytes);
-    const qint64 read = file.read(buffer->data() + held, chunkBytes);
-    buffer->resize(held + int(qMax<qint64>(read, 0)));
-    if (read < 0) {
-        *reason = file.errorString();
-        return false;
-    }
-    return true;
-}
-
-// The whole file, read again from its start.
-bool readAgain(QFile &file, QByteArray *data, QString *reason)
-{
-    if (!file.seek(0)) {
-        *reason = file.errorString();
-        return false;
-    }
-    *data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        *reason = file.errorString();
-        return false;
-    }
-    return true;
-}
-
-void release(const QVariantList &contacts)
-{
-    for (const QVariant &value : contacts) {
-        delete value.value<Contact *>();
-    }
-}
-
 } // namespace
 
 Contact *ContactsFileParser::contactFromVCard(const vCard &card)
@@ -669,13 +631,14 @@ QVariantList ContactsFileParser::parseVCardFile(const QString &fileName, const Q
         return QVariantList();
     }
     QByteArray buffer;
-    if (!appendPiece(file, chunkBytes, &buffer, reason)) {
+    if (!FilePieces::appendPiece(file, chunkBytes, &buffer, reason)) {
         return QVariantList();
     }
     const auto readWhole = [&]() {
         QByteArray data;
-        return readAgain(file, &data, reason) ? parseVCardData(data, codecName, detectCodec)
-                                              : QVariantList();
+        return FilePieces::readAgain(file, &data, reason)
+                       ? parseVCardData(data, codecName, detectCodec)
+                       : QVariantList();
     };
     int markLength = 0;
     TextDecoding::Unicode unicode = TextDecoding::byteOrderMark(buffer, &markLength);
@@ -697,7 +660,7 @@ QVariantList ContactsFileParser::parseVCardFile(const QString &fileName, const Q
         if (end > 0) {
             QByteArray cards = QByteArray::fromRawData(buffer.constData(), int(end));
             if (!TextDecoding::isValidUtf8(cards)) {
-                release(result);
+                FilePieces::release(result);
                 return readWhole();
             }
             // The last piece of a file with line feeds may have none: the
@@ -712,8 +675,8 @@ QVariantList ContactsFileParser::parseVCardFile(const QString &fileName, const Q
         if (atEnd) {
             break;
         }
-        if (!appendPiece(file, chunkBytes, &buffer, reason)) {
-            release(result);
+        if (!FilePieces::appendPiece(file, chunkBytes, &buffer, reason)) {
+            FilePieces::release(result);
             return QVariantList();
         }
     }

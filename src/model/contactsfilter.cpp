@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -823,7 +824,10 @@ void ContactsFilter::ensureOrder() const
 }
 
 // Puts rows that the order lacks into it: each by a binary search when
-// they are few, else by merging them in sorted.
+// they are few, else sorted and merged in, in one pass over the order. A
+// batch that is small beside the order finds its places by binary searches
+// (each from the place of the one before), so that its comparisons do not
+// grow with the order.
 void ContactsFilter::placeInOrder(const std::vector<int> &rows) const
 {
     const auto less = [this](int a, int b) {
@@ -833,16 +837,55 @@ void ContactsFilter::placeInOrder(const std::vector<int> &rows) const
         for (int row : rows) {
             m_order.insert(std::lower_bound(m_order.begin(), m_order.end(), row, less), row);
         }
+        m_ranks.clear();
+        return;
+    }
+    const std::vector<int> added = sortedRows(rows);
+    std::vector<int> merged;
+    merged.reserve(m_order.size() + added.size());
+    const size_t searches = added.size() * size_t(std::log2(double(m_order.size()) + 1) + 1);
+    if (searches < m_order.size()) {
+        auto from = m_order.begin();
+        for (int row : added) {
+            const auto place = std::lower_bound(from, m_order.end(), row, less);
+            merged.insert(merged.end(), from, place);
+            merged.push_back(row);
+            from = place;
+        }
+        merged.insert(merged.end(), from, m_order.end());
     } else {
-        std::vector<int> added = rows;
-        std::sort(added.begin(), added.end(), less);
-        std::vector<int> merged;
-        merged.reserve(m_order.size() + added.size());
         std::merge(m_order.begin(), m_order.end(), added.begin(), added.end(),
                    std::back_inserter(merged), less);
-        m_order.swap(merged);
     }
+    m_order.swap(merged);
     m_ranks.clear();
+}
+
+// The rows in the order of rowLess. Their keys are made first, in row
+// order; the sort then compares the first bytes of each key held beside its
+// row, so that most comparisons read no key from the buffer: with many rows
+// the keys lie far apart, and reading them would make each comparison cost
+// more the more rows there are.
+std::vector<int> ContactsFilter::sortedRows(const std::vector<int> &rows) const
+{
+    struct Entry
+    {
+        quint64 prefix;
+        int row;
+    };
+    std::vector<Entry> entries(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        keyRow(rows[i]);
+        entries[i] = Entry{keyPrefix(rows[i]), rows[i]};
+    }
+    std::sort(entries.begin(), entries.end(), [this](const Entry &a, const Entry &b) {
+        return a.prefix != b.prefix ? a.prefix < b.prefix : rowLess(a.row, b.row);
+    });
+    std::vector<int> sorted(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        sorted[i] = entries[i].row;
+    }
+    return sorted;
 }
 
 const std::vector<int> &ContactsFilter::order() const

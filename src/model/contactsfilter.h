@@ -145,6 +145,7 @@ private:
     bool rowLess(int left, int right) const;
     void ensureOrder() const;
     void placeInOrder(const std::vector<int> &rows) const;
+    std::vector<int> sortedRows(const std::vector<int> &rows) const;
     enum class Verdict { Lacks, Holds, Read };
     static Verdict setsVerdict(const Needle &needle, const CharacterSet &characters,
                                const PairSet &pairs, const DigitSet &digits);

@@ -35,6 +35,28 @@ bool plainDate(const QString &date, int *year, int *month, int *day)
     return *year >= 0 && *month >= 0 && *day >= 0;
 }
 
+// dd.MM.yyyy, as QDate::toString writes a date of the years 1 to 9999,
+// without its locale machinery: a large import writes one on almost every
+// card.
+QString dottedDate(const QDate &date)
+{
+    QString text(10, Qt::Uninitialized);
+    QChar *out = text.data();
+    const auto put = [&out](int value, int width) {
+        for (int i = width - 1; i >= 0; --i) {
+            out[i] = QLatin1Char(char('0' + value % 10));
+            value /= 10;
+        }
+        out += width;
+    };
+    put(date.day(), 2);
+    *out++ = QLatin1Char('.');
+    put(date.month(), 2);
+    *out++ = QLatin1Char('.');
+    put(date.year(), 4);
+    return text;
+}
+
 } // namespace
 
 namespace Birthday {
@@ -96,7 +118,7 @@ QString fromIso(const QString &text, int omittedYear)
         return withoutYear(day, month);
     }
     const QDate parsed(year, month, day);
-    return parsed.isValid() ? parsed.toString(QStringLiteral("dd.MM.yyyy")) : QString();
+    return parsed.isValid() ? dottedDate(parsed) : QString();
 }
 
 } // namespace Birthday

@@ -1,0 +1,39 @@
+#include "importexport/filepieces.h"
+
+#include "record/contact.h"
+
+#include <QFile>
+
+bool FilePieces::appendPiece(QFile &file, int pieceBytes, QByteArray *buffer, QString *reason)
+{
+    const int held = buffer->size();
+    buffer->resize(held + pieceBytes);
+    const qint64 read = file.read(buffer->data() + held, pieceBytes);
+    buffer->resize(held + int(qMax<qint64>(read, 0)));
+    if (read < 0) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool FilePieces::readAgain(QFile &file, QByteArray *data, QString *reason)
+{
+    if (!file.seek(0)) {
+        *reason = file.errorString();
+        return false;
+    }
+    *data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void FilePieces::release(const QVariantList &contacts)
+{
+    for (const QVariant &value : contacts) {
+        delete value.value<Contact *>();
+    }
+}
