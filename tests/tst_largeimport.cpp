@@ -8,44 +8,56 @@
 #include <QDir>
 #include <QGuiApplication>
 
-// How a large import keeps its cost in step with its size: a CSV file is
-// read in pieces that end after a row, and the imported rows reach the
+// How a large import keeps its cost in step with its size: a file is read
+// in pieces that end after a row or a card, and the imported rows reach the
 // sorted view in one batch.
 class tst_LargeImport : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void readsCsvPiecesAsWhole_data();
-    void readsCsvPiecesAsWhole();
+    void readsPiecesAsWhole_data();
+    void readsPiecesAsWhole();
     void batchPlacesRowsAsSingleInserts_data();
     void batchPlacesRowsAsSingleInserts();
 };
 
-// The records and the encoding of the file decoded and read whole: rows with
+// A file read in pieces that end after a row or a card gives the records,
+// and names the encoding, of the same file decoded and read whole: rows with
 // quoted line feeds span pieces, and files that are not UTF-8 are read whole.
-void tst_LargeImport::readsCsvPiecesAsWhole_data()
+void tst_LargeImport::readsPiecesAsWhole_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("pieceBytes");
-    const QDir dir(QStringLiteral(TEST_DATA_DIR "/csv"));
-    for (const QString &name : dir.entryList({QStringLiteral("*.csv")}, QDir::Files)) {
-        for (const int pieceBytes : {7, 300}) {
-            QTest::addRow("%s in %d bytes", qPrintable(name), pieceBytes)
-                    << dir.filePath(name) << pieceBytes;
+    // The real files, and the cases around a card's end.
+    for (const char *folder : {"/csv", "/vcard", "/vcard-pieces"}) {
+        const QDir dir(QStringLiteral(TEST_DATA_DIR) + QLatin1String(folder));
+        for (const QString &name :
+             dir.entryList({QStringLiteral("*.csv"), QStringLiteral("*.vcf")}, QDir::Files)) {
+            for (const int pieceBytes : {7, 300}) {
+                QTest::addRow("%s in %d bytes", qPrintable(name), pieceBytes)
+                        << dir.filePath(name) << pieceBytes;
+            }
         }
     }
 }
 
-void tst_LargeImport::readsCsvPiecesAsWhole()
+void tst_LargeImport::readsPiecesAsWhole()
 {
     QFETCH(QString, path);
     QFETCH(int, pieceBytes);
     const QString codec = QStringLiteral("Windows-1251");
     const QByteArray data = readFile(path);
-    const QString wholeCodec = TextDecoding::encodingOf(data, codec, true);
-    const Parsed whole(ContactsFileParser::parseCsv(TextDecoding::decodeIn(data, wholeCodec)));
-    const Parsed pieces(ContactsFileParser::parseCsvFile(path, codec, true, pieceBytes));
+    const bool csv = path.endsWith(QLatin1String(".csv"));
+    const QString csvCodec = TextDecoding::encodingOf(data, codec, true);
+    const Parsed whole(csv ? ContactsFileParser::parseCsv(TextDecoding::decodeIn(data, csvCodec))
+                           : ContactsFileParser::parseVCardData(data, codec, true));
+    const QString wholeCodec = csv ? csvCodec : ContactsFileParser::usedCodec;
+    QString reason;
+    const Parsed pieces(
+            csv ? ContactsFileParser::parseCsvFile(path, codec, true, pieceBytes)
+                : ContactsFileParser::parseVCardFile(path, codec, true, &reason, pieceBytes));
+    QVERIFY(reason.isEmpty());
     QCOMPARE(ContactsFileParser::usedCodec, wholeCodec);
     QCOMPARE(pieces.texts(), whole.texts());
 }
