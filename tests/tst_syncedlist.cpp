@@ -106,6 +106,29 @@ void tst_SyncedList::listFollowsTheSyncInSteps()
     QCOMPARE(model.rowCount(), count);
     QCOMPARE(resets.size(), 0);
     QCOMPARE(removed.size(), 1);
+
+    // A run that fails after storing (the server dies once the new cards
+    // are fetched, before the upload of a contact added here) still hands
+    // the list what it stored.
+    for (int i = 0; i < 30; ++i) {
+        theirs.insertContact(makeContact(Contact::makeId(), QStringLiteral("L%1 N").arg(i)).get());
+    }
+    QSignalSpy upFinished(&up, &CardDavSync::finished);
+    up.start();
+    QVERIFY(upFinished.wait(300000));
+    model.addContact(makeContact(Contact::makeId(), QStringLiteral("Local Only")).get(), QString());
+    const qint64 all = mine.contactCount() + 30;
+    connect(&down, &CardDavSync::progressChanged, this, [&] {
+        if (down.done() == 30) {
+            dav.kill();
+        }
+    });
+    QSignalSpy downFinished(&down, &CardDavSync::finished);
+    down.start();
+    QVERIFY(downFinished.wait(300000));
+    const QString error = downFinished.first().first().toString();
+    QVERIFY2(error.startsWith("Server not reachable"), qPrintable(error));
+    QTRY_COMPARE(qint64(model.rowCount()), all);
 }
 
 int main(int argc, char *argv[])
