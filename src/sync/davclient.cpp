@@ -5,8 +5,10 @@
 
 namespace {
 
-// A request that gets no byte for this long is given up.
-constexpr int TransferTimeoutMs = 60000;
+// A request that gets no byte for this long is given up. Servers answer a
+// listing only once it is complete: Radicale takes over a minute for the
+// first sync token of 10,000 cards, which must not read as unreachable.
+constexpr int TransferTimeoutMs = 180000;
 
 bool isUnreachable(QNetworkReply::NetworkError error)
 {
