@@ -445,7 +445,7 @@ void tst_ImportExport::importEmitsSignalsInOrder()
     QTEST(log.entries.join(QStringLiteral(", ")), "log");
     QCOMPARE(changed.count(), 0);
     QVERIFY(backend.contacts().isEmpty());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     QVERIFY(std::all_of(parsed.cbegin(), parsed.cend(), [](auto &c) { return c.isNull(); }));
 }
 
@@ -475,7 +475,7 @@ void tst_ImportExport::reparsingReplacesAndReleasesList()
         QCOMPARE(log.entries.join(' '),
                  QStringLiteral("0() codec() 0() error(This file is not a contact file (a plain "
                                 "text document)) 0() codec() 2() 0() codec() 2()"));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
         QVERIFY(first.isNull());
         first = backend.contacts().first().value<Contact *>();
         // Every offered codec exists and is found again under its own name.
