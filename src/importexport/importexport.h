@@ -132,6 +132,8 @@ private:
 
     QVariantList m_contacts;
     QList<Contact *> m_parsed;
+    // Released records, deleted in the next turn of the event loop.
+    QList<Contact *> m_released;
     QList<QPointer<Contact>> m_existingContacts;
     ExistingContacts m_existing;
     // Parsed contacts already in the address book: the contact each one is.
