@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include "importexport/importexport.h"
+#include "model/contactsmodel.h"
 #include "record/contact.h"
 
 #include <QBuffer>
@@ -271,4 +273,27 @@ void SignalLog::append(const QString &name, const QVariantList &args)
         texts << arg.toString();
     }
     entries << name + QLatin1Char('(') + texts.join(QLatin1Char(',')) + QLatin1Char(')');
+}
+
+int importAsScene(const QString &file, ContactsModel *model, DataBase *store, bool tickAll,
+                  QStringList *labels)
+{
+    ImportExport backend;
+    int count = -1;
+    QObject::connect(&backend, &ImportExport::importContact, model, &ContactsModel::queueContact);
+    QObject::connect(&backend, &ImportExport::mergeContact, model, &ContactsModel::mergeContact);
+    QObject::connect(&backend, &ImportExport::importContactEnded, model,
+                     &ContactsModel::addQueuedContacts);
+    QObject::connect(&backend, &ImportExport::importContactStarted, [&count](int n) { count = n; });
+    backend.setStore(store);
+    backend.setExistingContacts(model->getAllContacts());
+    backend.parseContactsFromFile(QStringLiteral("UTF-8"), file);
+    for (const QVariant &contact : backend.contacts()) {
+        contact.value<Contact *>()->importMe |= tickAll;
+    }
+    backend.importParsedContacts();
+    if (labels) {
+        *labels = backend.importedLabels();
+    }
+    return count;
 }

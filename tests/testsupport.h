@@ -14,6 +14,8 @@
 #include <vector>
 
 class Contact;
+class ContactsModel;
+class DataBase;
 
 // Shared helpers of the test programs: temporary homes, contact builders,
 // file writers, parsed-record owners, message recorders and a signal log.
@@ -68,6 +70,12 @@ QByteArray readFile(const QString &path);
 QByteArray imageBytes(QSize size, const char *format = "PNG",
                       Qt::GlobalColor colour = Qt::darkCyan);
 QString writeImage(const QString &dir, QSize size, const char *format = "PNG");
+
+// Parses the file and imports it into the book as the main scene does;
+// tickAll also ticks the contacts already there. The contacts the import
+// ran for (-1: none ticked); labels, when given, gets the imported labels.
+int importAsScene(const QString &file, ContactsModel *model, DataBase *store, bool tickAll,
+                  QStringList *labels = nullptr);
 
 // Adds the rows of a data-driven test from a file of JSON arrays, one a line:
 // ["tag", "first column", ...]; lines that are no array are comments. `types`

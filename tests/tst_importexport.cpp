@@ -132,31 +132,6 @@ int exportUntilKilled(int method, const QString &path)
     return 0;
 }
 
-// Imports the file as the main scene does; the contacts imported (-1: none ticked).
-int import(const QString &file, ContactsModel *model, DataBase *store, bool tickAll,
-           QStringList *labels = nullptr)
-{
-    ImportExport backend;
-    int count = -1;
-    QObject::connect(&backend, &ImportExport::importContact, model, &ContactsModel::queueContact);
-    QObject::connect(&backend, &ImportExport::mergeContact, model, &ContactsModel::mergeContact);
-    QObject::connect(&backend, &ImportExport::importContactEnded, model,
-                     &ContactsModel::addQueuedContacts);
-    QObject::connect(&backend, &ImportExport::importContactStarted, [&count](int n) { count = n; });
-    backend.setStore(store);
-    backend.setExistingContacts(model->getAllContacts());
-    backend.parseContactsFromFile(QStringLiteral("UTF-8"), file);
-    for (const QVariant &contact : backend.contacts()) {
-        contact.value<Contact *>()->importMe |= tickAll;
-    }
-    backend.importParsedContacts();
-    if (labels) {
-        *labels = backend.importedLabels();
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return count;
-}
-
 // The table as it is stored: every column but the photo, of every row.
 QStringList rows(SqliteDatabase *store)
 {
@@ -547,7 +522,7 @@ void tst_ImportExport::importingTwiceChangesNothing()
     ContactsModel model;
     model.setDataBase(&store);
     QStringList labels;
-    QCOMPARE(import(exportAs(first, m_tripList), &model, &store, false, &labels),
+    QCOMPARE(importAsScene(exportAs(first, m_tripList), &model, &store, false, &labels),
              m_tripList.size());
     ContactsProxyModel editorLabels; // the imported labels join the editor's list
     editorLabels.addGroupLabels(labels);
@@ -557,8 +532,8 @@ void tst_ImportExport::importingTwiceChangesNothing()
     QCOMPARE(once.size(), m_tripList.size() * 15);
 
     const QString again = exportAs(second, m_tripList);
-    QCOMPARE(import(again, &model, &store, false), -1);
-    QCOMPARE(import(again, &model, &store, true), merged);
+    QCOMPARE(importAsScene(again, &model, &store, false), -1);
+    QCOMPARE(importAsScene(again, &model, &store, true), merged);
     QCOMPARE(rows(&store), once);
     for (int row = 0; row < m_tripList.size(); ++row) {
         QCOMPARE(!store.loadPhoto(model.contactAt(row)->id).isEmpty(),
@@ -572,7 +547,7 @@ void tst_ImportExport::importingTwiceChangesNothing()
     changed.organization.clear();
     changed.comment = QStringLiteral("mine");
     model.saveContactChanges(model.index(0), &changed, QString());
-    QCOMPARE(import(again, &model, &store, true), 1);
+    QCOMPARE(importAsScene(again, &model, &store, true), 1);
     QCOMPARE(model.contactAt(0)->comment, changed.comment);
     Contact restored(model.contactAt(0), nullptr);
     restored.comment = m_trip[0]->comment;
