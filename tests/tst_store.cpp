@@ -13,6 +13,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QThread>
 
 #include <cstdio>
 
@@ -125,6 +126,8 @@ private slots:
     void operationsBeforeOpenDoNothing();
     void killedImportLeavesPrefix_data();
     void killedImportLeavesPrefix();
+    void largeTableLoadsEveryRowInOrder_data();
+    void largeTableLoadsEveryRowInOrder();
 
 private:
     std::unique_ptr<DataBase> open() const;
@@ -374,6 +377,45 @@ void tst_Store::killedImportLeavesPrefix()
     QCOMPARE(counts.at(1).toInt(), rows); // ids 1..rows
     QCOMPARE(counts.at(2).toInt(), (rows + 3) / 4);
     QCOMPARE(counts.at(3).toInt(), (rows + 3) / 4);
+}
+
+void tst_Store::largeTableLoadsEveryRowInOrder_data()
+{
+    QTest::addColumn<bool>("renamed");
+    QTest::newRow("read by two threads") << false;
+    QTest::newRow("second connection cannot open the file") << true;
+}
+
+// A table spread over many row numbers is read by two threads: every
+// record comes back once, in row order, owned by the loading thread. When
+// the second connection cannot open the file (renamed since the open), the
+// store's own connection reads every row.
+void tst_Store::largeTableLoadsEveryRowInOrder()
+{
+    QFETCH_GLOBAL(bool, sqlite);
+    QFETCH(bool, renamed);
+    if (!sqlite)
+        QSKIP("the SQLite store only");
+    const QString file = m_files.filePath(QStringLiteral("spread.sqlite"));
+    QFile::remove(file);
+    SqliteDatabase store;
+    QVERIFY(store.open(file));
+    raw(file, QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n "
+                             "where i < 300) insert into contact (rowid, id, name) "
+                             "select i * 200, 1000 - i, 'N' || i from n"));
+    if (renamed)
+        QVERIFY(QFile::rename(file, file + QStringLiteral(".moved")));
+    const QList<Contact *> loaded = store.loadContacts();
+    QStringList ids;
+    for (const Contact *contact : loaded) {
+        QCOMPARE(contact->thread(), QThread::currentThread());
+        ids << contact->id;
+    }
+    qDeleteAll(loaded);
+    QStringList expected;
+    for (int i = 1; i <= 300; ++i)
+        expected << QString::number(1000 - i);
+    QCOMPARE(ids, expected);
 }
 
 int main(int argc, char *argv[])

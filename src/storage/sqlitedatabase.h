@@ -114,6 +114,7 @@ private:
     static void commitOpenTransactions(const SqliteDatabase *except);
     void close();
     bool isOpen() const;
+    qint64 parallelLoadSplit();
     void insertRecord(const Contact *contact, const QByteArray &photo);
     void writePhoto(const QString &id, const QByteArray &photo);
 
