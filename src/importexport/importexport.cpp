@@ -57,6 +57,21 @@ QFileDevice::Permissions exportPermissions(const QString &target)
     return info.exists() ? info.permissions() : newFilePermissions;
 }
 
+// Adds the labels of the contact's phones, e-mails and addresses that are
+// not blank and not among labels yet, in the order met.
+void noteLabels(const Contact &contact, QStringList *labels, QSet<QString> *seen)
+{
+    for (const QStringList *list :
+         {&contact.phoneGroupList, &contact.emailGroupList, &contact.addressGroupList}) {
+        for (const QString &label : *list) {
+            if (!label.trimmed().isEmpty() && !seen->contains(label)) {
+                seen->insert(label);
+                labels->append(label);
+            }
+        }
+    }
+}
+
 } // namespace
 
 ImportExport::ImportExport(QObject *parent)
@@ -187,21 +202,8 @@ bool ImportExport::bringsNothingNew(const Contact *parsed) const
     return parsed->photoData.isEmpty() || !m_store || !m_store->loadPhoto(existing->id).isEmpty();
 }
 
-void ImportExport::collectLabels(const QList<Contact *> &contacts)
+void ImportExport::setImportedLabels(const QStringList &labels)
 {
-    QStringList labels;
-    QSet<QString> seen;
-    for (const Contact *contact : contacts) {
-        for (const QStringList *list :
-             {&contact->phoneGroupList, &contact->emailGroupList, &contact->addressGroupList}) {
-            for (const QString &label : *list) {
-                if (!label.trimmed().isEmpty() && !seen.contains(label)) {
-                    seen.insert(label);
-                    labels.append(label);
-                }
-            }
-        }
-    }
     if (m_importedLabels != labels) {
         m_importedLabels = labels;
         emit importedLabelsChanged();
@@ -290,15 +292,19 @@ bool ImportExport::importParsedContacts()
                 running.append(contact);
             }
         }
-        collectLabels(running);
         QList<QByteArray> photos;
         photos.reserve(running.size());
         for (const Contact *contact : qAsConst(running)) {
             photos.append(contact->photoData);
         }
         PhotoPreparation preparation(photos);
+        // The labels are collected as each contact goes by: a pass of its
+        // own over a large import would read every record from memory again.
+        QStringList labels;
+        QSet<QString> seen;
         runWithProgress(running.size(), [&](int i) {
             Contact *contact = running.at(i);
+            noteLabels(*contact, &labels, &seen);
             contact->photoData = preparation.take(i, m_turns);
             const QPointer<Contact> existing = m_alreadyThere.value(contact);
             if (existing) {
@@ -308,6 +314,7 @@ bool ImportExport::importParsedContacts()
             }
             return true;
         });
+        setImportedLabels(labels);
         emit importContactEnded();
         imported = true;
     }
@@ -323,7 +330,7 @@ void ImportExport::exportContacts()
         return;
     }
     // The end of an export is no import's: it brings no labels.
-    collectLabels(QList<Contact *>());
+    setImportedLabels(QStringList());
     // Replacing the address book in use would throw away every contact and
     // every later change of this run.
     if (sameFile(m_exportFile, SqliteDatabase::defaultPath())) {

@@ -106,7 +106,7 @@ private:
     // True for a parsed contact already in the address book that adds
     // nothing to its contact there, photo included.
     bool bringsNothingNew(const Contact *parsed) const;
-    void collectLabels(const QList<Contact *> &contacts);
+    void setImportedLabels(const QStringList &labels);
     // The image bytes an export writes for the contact: its own photoData,
     // else the store's photo.
     QByteArray photoOf(const Contact *contact) const;
