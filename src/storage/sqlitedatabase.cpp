@@ -509,9 +509,10 @@ QString SqliteDatabase::selectContacts()
 
 namespace {
 
-// From this many rows on, a second thread reads the upper half of the table
-// on a connection of its own while the first reads the lower half: decoding
-// the texts and making the records is most of the time a load takes.
+// From a table spanning this many row numbers on, a second thread reads the
+// upper part of the rows on a connection of its own while the first reads the
+// lower part: decoding the texts and making the records is most of the time
+// a load takes.
 constexpr qint64 ParallelLoadRows = 20000;
 
 // The statement that reads the records whose row numbers lie in [?1, ?2], in
