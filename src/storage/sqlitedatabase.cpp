@@ -522,25 +522,23 @@ QString selectRowRange()
     return SqliteDatabase::selectContacts() + QStringLiteral(" where rowid between ?1 and ?2");
 }
 
-// Appends the records of the rows first to last to contacts; stepped tells
-// whether a row was read at all. False when a step failed (the statement's
-// error() says why).
-bool readRows(const QSqlDatabase &db, SqliteStatement &query, qint64 first, qint64 last,
-              QList<Contact *> *contacts, bool *stepped)
+// Appends the records of the rows first to last to contacts; the failure of
+// the read, or an invalid error when every row was read.
+QSqlError readRows(const QSqlDatabase &db, qint64 first, qint64 last, QList<Contact *> *contacts)
 {
+    SqliteStatement query;
     if (!query.prepare(db, selectRowRange())) {
-        return false;
+        return query.error();
     }
     query.bindInt64(1, first);
     query.bindInt64(2, last);
     ContactRowReader reader;
     while (query.next()) {
-        *stepped = true;
         if (Contact *contact = reader.read(query)) {
             contacts->append(contact);
         }
     }
-    return !query.error().isValid();
+    return query.error();
 }
 
 // The rows from first on, read on a read-only connection of the calling
@@ -557,11 +555,8 @@ QList<Contact *> readRowsOnOwnConnection(const QString &path, qint64 first, QThr
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;")
                              + QLatin1String(BusyTimeoutOption));
         if (db.open()) {
-            SqliteStatement query;
-            bool stepped = false;
-            complete = readRows(db, query, first, std::numeric_limits<qint64>::max(), &contacts,
-                                &stepped);
-            query.finalize();
+            complete =
+                    !readRows(db, first, std::numeric_limits<qint64>::max(), &contacts).isValid();
             db.close();
         }
     }
@@ -601,7 +596,7 @@ qint64 SqliteDatabase::parallelLoadSplit()
 
 // Every record read straight from SQLite, in row order; texts that records
 // repeat are shared (see ContactRowReader). A large table is read by two
-// threads, each on a half of the rows. Both read one state of the file:
+// threads, each on a part of the rows. Both read one state of the file:
 // this connection's read transaction holds the file's shared lock until the
 // second thread is done, so that no other program commits in between.
 // SQLite's page cache is given back once the records are read: the list
@@ -625,20 +620,17 @@ QList<Contact *> SqliteDatabase::loadContacts()
         second->start();
     }
     constexpr qint64 Last = std::numeric_limits<qint64>::max();
-    SqliteStatement query;
-    bool stepped = false;
-    readRows(m_db, query, std::numeric_limits<qint64>::min(), split != 0 ? split - 1 : Last,
-             &contacts, &stepped);
-    // Locked since the open: the contacts are announced once readable.
-    if (!stepped && isBusy(query.error())) {
+    const QSqlError error = readRows(m_db, std::numeric_limits<qint64>::min(),
+                                     split != 0 ? split - 1 : Last, &contacts);
+    // Locked since the open (a lock is met before the first row, never
+    // after): the contacts are announced once readable.
+    if (contacts.isEmpty() && isBusy(error)) {
         startWaiting();
     }
-    query.finalize();
     if (second) {
         second->wait();
         if (upper.isEmpty()) {
-            readRows(m_db, query, split, Last, &contacts, &stepped);
-            query.finalize();
+            readRows(m_db, split, Last, &contacts);
         } else {
             contacts.append(upper);
         }
