@@ -170,7 +170,7 @@ QString tst_Store::stored() const
         text += contact->isFavorite ? QStringLiteral("*") : QString();
         for (int i = 0; i < contact->phoneList.size(); ++i) {
             const QString label = contact->phoneGroupList.value(i);
-            text += QStringLiteral(" tel:") + contact->phoneList[i]
+            text += QStringLiteral(" tel:") + contact->phoneList.at(i)
                     + (label.isEmpty() ? QString() : QLatin1Char('/') + label);
         }
         const QByteArray photo = store->loadPhoto(contact->id);

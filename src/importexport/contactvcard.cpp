@@ -226,7 +226,7 @@ vCard Contact::toVCard(const QByteArray &photo) const
     entries.addPhones(phoneList, phoneGroupList);
     entries.addEmails(emailList, emailGroupList);
     entries.addAddresses(addressList, addressGroupList);
-    for (const QString &link : linkList) {
+    for (const QString &link : linkList.toList()) {
         if (link.isEmpty()) {
             continue;
         }

@@ -540,6 +540,10 @@ public:
         m_contact->surname = m_surname.text();
         m_contact->middlename = m_middlename.text();
         addAddressTexts();
+        m_contact->phoneList = m_phones;
+        m_contact->emailList = m_emails;
+        m_contact->addressList = m_addresses;
+        m_contact->linkList = m_links;
         setBirthdayFromParts();
         // Each comment line ends with a line feed while the row is read; the
         // last one would otherwise grow the note by a line on every round trip.
@@ -559,21 +563,26 @@ private:
 
     void addPhone(const QString &value, const QString &group)
     {
-        m_contact->phoneList.append(value);
+        m_phones.append(value);
         m_contact->phoneGroupList.append(group);
     }
     void addEmail(const QString &value, const QString &group)
     {
-        m_contact->emailList.append(value);
+        m_emails.append(value);
         m_contact->emailGroupList.append(group);
     }
     void addAddress(const QString &value, const QString &group)
     {
-        m_contact->addressList.append(value);
+        m_addresses.append(value);
         m_contact->addressGroupList.append(group);
     }
 
     Contact *m_contact;
+    // The lists of the row, given to the contact when it is finished.
+    QStringList m_phones;
+    QStringList m_emails;
+    QStringList m_addresses;
+    QStringList m_links;
     PieceText m_surname;
     PieceText m_middlename;
     PieceText m_home;
@@ -627,10 +636,10 @@ bool RowReader::applyList(const CsvContactReader::Rule &rule, const QString &val
 {
     switch (rule.action) {
     case Action::AppendLink:
-        m_contact->linkList.append(value);
+        m_links.append(value);
         return true;
     case Action::SplitLinks:
-        m_contact->linkList.append(splitValues(value));
+        m_links.append(splitValues(value));
         return true;
     case Action::Email:
         addEmail(value, rule.text);

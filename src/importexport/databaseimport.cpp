@@ -57,11 +57,11 @@ qint64 textSize(const Contact *contact)
     qint64 size = contact->name.size() + contact->surname.size() + contact->middlename.size()
                   + contact->organization.size() + contact->dateOfBirth.size()
                   + contact->comment.size();
-    for (const QStringList *list :
-         {&contact->phoneList, &contact->phoneGroupList, &contact->emailList,
-          &contact->emailGroupList, &contact->addressList, &contact->addressGroupList,
-          &contact->linkList}) {
-        for (const QString &entry : *list) {
+    for (const QStringList &list :
+         {contact->phoneList.toList(), contact->phoneGroupList, contact->emailList.toList(),
+          contact->emailGroupList, contact->addressList.toList(), contact->addressGroupList,
+          contact->linkList.toList()}) {
+        for (const QString &entry : list) {
             size += entry.size() + 8;
         }
     }

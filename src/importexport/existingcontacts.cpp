@@ -24,11 +24,11 @@ void ExistingContacts::setContacts(const QList<Contact *> &contacts)
         m_byId.insert(contact->id, index);
         const QString fullName = contact->composedFullName();
         m_byName.insert(qHash(fullName), index);
-        for (const QString &phone : qAsConst(contact->phoneList)) {
+        for (const QString &phone : contact->phoneList.toList()) {
             m_byNameAndEntry.insert(keyOf(fullName, PhoneKind, ContactMerge::phoneKey(phone)),
                                     index);
         }
-        for (const QString &email : qAsConst(contact->emailList)) {
+        for (const QString &email : contact->emailList.toList()) {
             m_byNameAndEntry.insert(keyOf(fullName, EmailKind, ContactMerge::emailKey(email)),
                                     index);
         }
@@ -73,12 +73,12 @@ Contact *ExistingContacts::find(const Contact &parsed) const
         }
         return nullptr;
     };
-    for (const QString &phone : parsed.phoneList) {
+    for (const QString &phone : parsed.phoneList.toList()) {
         if (Contact *contact = lookUp(PhoneKind, ContactMerge::phoneKey(phone))) {
             return contact;
         }
     }
-    for (const QString &email : parsed.emailList) {
+    for (const QString &email : parsed.emailList.toList()) {
         if (Contact *contact = lookUp(EmailKind, ContactMerge::emailKey(email))) {
             return contact;
         }

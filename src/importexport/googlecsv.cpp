@@ -223,7 +223,7 @@ QString Contact::toGoogleCsvLine(int emails, int phones, int addresses, int link
     appendValue(line, organization);
     appendEmpty(line, 6);
 
-    for (const QString &link : linkList) {
+    for (const QString &link : linkList.toList()) {
         appendValue(line, QStringLiteral("Profile"));
         appendValue(line, link);
     }

@@ -232,11 +232,11 @@ bool ImportExport::hasUnreadableLetters(QObject *object) const
             return true;
         }
     }
-    for (const QStringList *list :
-         {&contact->phoneList, &contact->phoneGroupList, &contact->emailList,
-          &contact->emailGroupList, &contact->addressList, &contact->addressGroupList,
-          &contact->linkList}) {
-        for (const QString &text : *list) {
+    for (const QStringList &list :
+         {contact->phoneList.toList(), contact->phoneGroupList, contact->emailList.toList(),
+          contact->emailGroupList, contact->addressList.toList(), contact->addressGroupList,
+          contact->linkList.toList()}) {
+        for (const QString &text : list) {
             if (text.contains(mark)) {
                 return true;
             }

@@ -304,6 +304,11 @@ private:
     const Texts &m_texts;
     const QHash<QString, QString> &m_labels;
     QString m_formattedName;
+    // The card's lists, given to the record when the card is mapped.
+    QStringList m_phones;
+    QStringList m_emails;
+    QStringList m_addressTexts;
+    QStringList m_links;
     // Addresses in card order; a LABEL is kept unless it repeats an ADR.
     struct Address
     {
@@ -361,6 +366,10 @@ void CardMapper::apply(const vCardProperty &property)
 void CardMapper::finish()
 {
     addLabelledAddresses();
+    m_contact->phoneList = m_phones;
+    m_contact->emailList = m_emails;
+    m_contact->addressList = m_addressTexts;
+    m_contact->linkList = m_links;
     ImportedName::nameIfNameless(m_contact, m_formattedName);
 }
 
@@ -431,7 +440,7 @@ void CardMapper::addPhone(const vCardProperty &property)
         number.replace(QLatin1String(";ext="), QLatin1String(" ext. "), Qt::CaseInsensitive);
     }
     if (!number.isEmpty()) {
-        m_contact->phoneList.append(number);
+        m_phones.append(number);
         m_contact->phoneGroupList.append(labelOf(property, phoneLabel(property.params(), m_texts)));
     }
 }
@@ -440,7 +449,7 @@ void CardMapper::addEmail(const vCardProperty &property)
 {
     const QString address = property.value().trimmed();
     if (!address.isEmpty()) {
-        m_contact->emailList.append(address);
+        m_emails.append(address);
         m_contact->emailGroupList.append(labelOf(property, emailLabel(property.params(), m_texts)));
     }
 }
@@ -474,7 +483,7 @@ QString CardMapper::labelOf(const vCardProperty &property, const QString &byType
 void CardMapper::addLink(const QString &link)
 {
     if (!link.isEmpty()) {
-        m_contact->linkList.append(link);
+        m_links.append(link);
     }
 }
 
@@ -505,7 +514,7 @@ void CardMapper::addLabelledAddresses()
                 continue;
             }
         }
-        m_contact->addressList.append(address.text);
+        m_addressTexts.append(address.text);
         m_contact->addressGroupList.append(address.group);
     }
 }

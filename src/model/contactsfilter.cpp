@@ -105,7 +105,7 @@ void appendSearchText(const Contact &contact, QString &out)
         out += QLatin1Char('\n');
         appendFolded(contact.organization, out);
     }
-    for (const QString &email : contact.emailList) {
+    for (const QString &email : contact.emailList.toList()) {
         out += QLatin1Char('\n');
         appendFolded(email, out);
     }
@@ -115,17 +115,17 @@ void appendSearchText(const Contact &contact, QString &out)
 void appendPhoneDigits(const Contact &contact, QString &out)
 {
     bool first = true;
-    for (const QString &phone : contact.phoneList) {
+    contact.phoneList.forEachUtf8([&](std::string_view phone) {
         if (!first) {
             out += QLatin1Char('\n');
         }
         first = false;
-        for (const QChar c : phone) {
-            if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
-                out += c;
+        for (const char c : phone) {
+            if (c >= '0' && c <= '9') {
+                out += QLatin1Char(c);
             }
         }
-    }
+    });
 }
 
 // The digits a search names when it looks like a phone number (digits and

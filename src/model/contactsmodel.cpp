@@ -74,19 +74,19 @@ QVariant ContactsModel::data(const QModelIndex &index, int role) const
     case CommentRole:
         return contact->comment;
     case PhoneListRole:
-        return contact->phoneList;
+        return contact->phoneList.toList();
     case PhoneGroupListRole:
         return contact->phoneGroupList;
     case EmailListRole:
-        return contact->emailList;
+        return contact->emailList.toList();
     case EmailGroupListRole:
         return contact->emailGroupList;
     case AddressListRole:
-        return contact->addressList;
+        return contact->addressList.toList();
     case AddressGroupListRole:
         return contact->addressGroupList;
     case LinkListRole:
-        return contact->linkList;
+        return contact->linkList.toList();
     default:
         return QVariant();
     }

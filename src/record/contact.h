@@ -1,5 +1,7 @@
 #pragma once
 
+#include "record/textlist.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -21,13 +23,13 @@ class Contact : public QObject
     Q_PROPERTY(QString organization MEMBER organization)
     Q_PROPERTY(QString dateOfBirth MEMBER dateOfBirth)
     Q_PROPERTY(QString comment MEMBER comment)
-    Q_PROPERTY(QStringList phoneList MEMBER phoneList)
+    Q_PROPERTY(QStringList phoneList READ phones WRITE setPhones)
     Q_PROPERTY(QStringList phoneGroupList MEMBER phoneGroupList)
-    Q_PROPERTY(QStringList emailList MEMBER emailList)
+    Q_PROPERTY(QStringList emailList READ emails WRITE setEmails)
     Q_PROPERTY(QStringList emailGroupList MEMBER emailGroupList)
-    Q_PROPERTY(QStringList addressList MEMBER addressList)
+    Q_PROPERTY(QStringList addressList READ addresses WRITE setAddresses)
     Q_PROPERTY(QStringList addressGroupList MEMBER addressGroupList)
-    Q_PROPERTY(QStringList linkList MEMBER linkList)
+    Q_PROPERTY(QStringList linkList READ links WRITE setLinks)
     Q_PROPERTY(bool importMe MEMBER importMe)
 
 public:
@@ -53,6 +55,18 @@ public:
     // e-mail, phone, address and website column groups.
     QString toGoogleCsvLine(int emails, int phones, int addresses, int links) const;
 
+    // The lists as the scenes read and write them. The record keeps phones,
+    // e-mail and postal addresses and links packed (TextList); their labels
+    // stay QStringLists, which the records of a store share.
+    QStringList phones() const { return phoneList; }
+    void setPhones(const QStringList &list) { phoneList = list; }
+    QStringList emails() const { return emailList; }
+    void setEmails(const QStringList &list) { emailList = list; }
+    QStringList addresses() const { return addressList; }
+    void setAddresses(const QStringList &list) { addressList = list; }
+    QStringList links() const { return linkList; }
+    void setLinks(const QStringList &list) { linkList = list; }
+
     bool isFavorite = false;
     QString id;
     QString name;
@@ -62,13 +76,13 @@ public:
     QString organization;
     QString dateOfBirth;
     QString comment;
-    QStringList phoneList;
+    TextList phoneList;
     QStringList phoneGroupList;
-    QStringList emailList;
+    TextList emailList;
     QStringList emailGroupList;
-    QStringList addressList;
+    TextList addressList;
     QStringList addressGroupList;
-    QStringList linkList;
+    TextList linkList;
     bool importMe = true;
     // Base64 text of an image carried by an imported vCard; not a property.
     QByteArray photoData;

@@ -19,9 +19,11 @@ QString linkKey(const QString &link)
 // appended with their labels to target when it is given; the number of
 // such entries.
 int mergeList(const QStringList &values, const QStringList &importedValues,
-              const QStringList &importedLabels, KeyOf keyOf, QStringList *targetValues,
+              const QStringList &importedLabels, KeyOf keyOf, TextList *targetList,
               QStringList *targetLabels)
 {
+    QStringList entries = targetList ? targetList->toList() : QStringList();
+    QStringList *targetValues = targetList ? &entries : nullptr;
     QSet<QString> known;
     known.reserve(values.size());
     for (const QString &value : values) {
@@ -51,6 +53,9 @@ int mergeList(const QStringList &values, const QStringList &importedValues,
             }
         }
         targetValues->append(importedValues.at(i));
+    }
+    if (targetList && added > 0) {
+        *targetList = entries;
     }
     return added;
 }

@@ -2,6 +2,8 @@
 list(APPEND KIV_SOURCES
     src/record/contact.h
     src/record/contact.cpp
+    src/record/textlist.h
+    src/record/textlist.cpp
     src/record/birthday.h
     src/record/birthday.cpp
     src/record/contactmerge.h

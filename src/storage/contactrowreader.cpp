@@ -68,13 +68,13 @@ Contact *ContactRowReader::read(const SqliteStatement &row, QObject *parent)
     contact->organization = shared(m_organizations, row, 5);
     contact->dateOfBirth = row.text(6);
     contact->comment = shared(m_comments, row, 7, PooledCommentBytes);
-    contact->phoneList = list(row, 8, nullptr);
+    contact->phoneList = list(row, 8);
     contact->phoneGroupList = sharedList(row, 9);
-    contact->emailList = list(row, 10, nullptr);
+    contact->emailList = list(row, 10);
     contact->emailGroupList = sharedList(row, 11);
-    contact->addressList = list(row, 12, nullptr);
+    contact->addressList = list(row, 12);
     contact->addressGroupList = sharedList(row, 13);
-    contact->linkList = list(row, 14, nullptr);
+    contact->linkList = list(row, 14);
     return contact;
 }
 
@@ -130,12 +130,15 @@ QStringList ContactRowReader::sharedList(const SqliteStatement &row, int column)
     return entries;
 }
 
-QStringList ContactRowReader::list(const SqliteStatement &row, int column, Pool<QString> *pool)
+// The entries of a list of the record's own (phones, e-mail addresses,
+// postal addresses, links) stay the UTF-8 the store gives, without a text
+// of their own each.
+TextList ContactRowReader::list(const SqliteStatement &row, int column)
 {
     if (!row.isText(column)) {
         return SqliteDatabase::decodeList(row.text(column));
     }
-    return split(row.utf8(column), pool);
+    return TextList::fromJoinedUtf8(row.utf8(column), SqliteDatabase::ListSeparatorUtf8);
 }
 
 // SqliteDatabase::decodeList on the UTF-8 bytes: the separator is ASCII, so

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "record/textlist.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -39,7 +41,7 @@ private:
     QString sharedText(Pool<QString> *pool, std::string_view utf8,
                        size_t maxBytes = PooledTextBytes);
     QStringList sharedList(const SqliteStatement &row, int column);
-    QStringList list(const SqliteStatement &row, int column, Pool<QString> *pool);
+    TextList list(const SqliteStatement &row, int column);
     QStringList split(std::string_view utf8, Pool<QString> *pool);
     // The lookup key of bytes, without a copy; valid until the next call.
     const QByteArray &key(std::string_view utf8);

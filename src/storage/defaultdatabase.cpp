@@ -131,13 +131,13 @@ void DefaultDatabase::writeContact(const Contact *contact, const QByteArray &pho
     settings.setValue(QStringLiteral("organization"), contact->organization);
     settings.setValue(QStringLiteral("dateOfBirth"), contact->dateOfBirth);
     settings.setValue(QStringLiteral("comment"), contact->comment);
-    settings.setValue(QStringLiteral("phoneList"), contact->phoneList);
+    settings.setValue(QStringLiteral("phoneList"), contact->phoneList.toList());
     settings.setValue(QStringLiteral("phoneGroupList"), contact->phoneGroupList);
-    settings.setValue(QStringLiteral("emailList"), contact->emailList);
+    settings.setValue(QStringLiteral("emailList"), contact->emailList.toList());
     settings.setValue(QStringLiteral("emailGroupList"), contact->emailGroupList);
-    settings.setValue(QStringLiteral("addressList"), contact->addressList);
+    settings.setValue(QStringLiteral("addressList"), contact->addressList.toList());
     settings.setValue(QStringLiteral("addressGroupList"), contact->addressGroupList);
-    settings.setValue(QStringLiteral("linkList"), contact->linkList);
+    settings.setValue(QStringLiteral("linkList"), contact->linkList.toList());
     if (!photo.isEmpty()) {
         settings.setValue(PhotoKey, photo);
     }

@@ -23,7 +23,8 @@
 
 namespace {
 
-const QString ListSeparator = QStringLiteral(";;;");
+const QString ListSeparator = QString::fromLatin1(SqliteDatabase::ListSeparatorUtf8.data(),
+                                                  int(SqliteDatabase::ListSeparatorUtf8.size()));
 
 // The table of a new database file; the file format is also the exchange
 // format of database import and export, so this text never changes.

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 
 // The main contact store: the table `contact` in an SQLite database file.
 // The same class reads and writes the database files of import and export.
@@ -68,6 +69,7 @@ public:
     // The file an empty path opens: ~/.config/kiv-phone.sqlite.
     static QString defaultPath();
     // The column text of a list: entries joined with ";;;".
+    static constexpr std::string_view ListSeparatorUtf8 = ";;;";
     static QString encodeList(const QStringList &list);
     // The list of a column text; empty entries are kept so that paired
     // lists stay paired, and the empty text is the empty list.

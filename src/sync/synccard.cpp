@@ -81,10 +81,11 @@ QByteArray SyncCard::fingerprint(const Contact &contact, const QByteArray &photo
                                 &contact.organization, &contact.dateOfBirth, &contact.comment}) {
         add(*text);
     }
-    for (const QStringList *list :
-         {&contact.phoneList, &contact.phoneGroupList, &contact.emailList, &contact.emailGroupList,
-          &contact.addressList, &contact.addressGroupList, &contact.linkList}) {
-        add(SqliteDatabase::encodeList(*list));
+    for (const QStringList &list :
+         {contact.phoneList.toList(), contact.phoneGroupList, contact.emailList.toList(),
+          contact.emailGroupList, contact.addressList.toList(), contact.addressGroupList,
+          contact.linkList.toList()}) {
+        add(SqliteDatabase::encodeList(list));
     }
     hash.addData(photo);
     return hash.result().toHex();

@@ -1,0 +1,133 @@
+#include "record/textlist.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr char EntryEnd = '\xff';
+
+QString decoded(std::string_view utf8)
+{
+    return utf8.empty() ? QString(QLatin1String(""))
+                        : QString::fromUtf8(utf8.data(), int(utf8.size()));
+}
+
+} // namespace
+
+TextList::TextList(const QStringList &entries)
+{
+    if (entries.isEmpty()) {
+        return;
+    }
+    int bytes = 0;
+    for (const QString &entry : entries) {
+        bytes += entry.size() + 1;
+    }
+    m_packed.reserve(bytes);
+    for (const QString &entry : entries) {
+        m_packed.append(entry.toUtf8());
+        m_packed.append(EntryEnd);
+    }
+    m_packed.squeeze();
+}
+
+// Bytes that are not UTF-8 (a store written by other software) could hold
+// the end mark; such a text's entries are decoded as reading would decode
+// them and written again.
+TextList TextList::fromJoinedUtf8(std::string_view utf8, std::string_view separator)
+{
+    TextList list;
+    if (utf8.empty()) {
+        return list;
+    }
+    if (std::memchr(utf8.data(), EntryEnd, utf8.size())) {
+        return TextList(decoded(utf8).split(decoded(separator), Qt::KeepEmptyParts));
+    }
+    QByteArray &packed = list.m_packed;
+    packed.resize(int(utf8.size()) + 1);
+    char *out = packed.data();
+    size_t from = 0;
+    for (size_t at = utf8.find(separator); at != std::string_view::npos;
+         at = utf8.find(separator, from)) {
+        std::memcpy(out, utf8.data() + from, at - from);
+        out += at - from;
+        *out++ = EntryEnd;
+        from = at + separator.size();
+    }
+    std::memcpy(out, utf8.data() + from, utf8.size() - from);
+    out += utf8.size() - from;
+    *out++ = EntryEnd;
+    packed.resize(int(out - packed.constData()));
+    packed.squeeze();
+    return list;
+}
+
+void TextList::append(const QString &entry)
+{
+    m_packed.append(entry.toUtf8());
+    m_packed.append(EntryEnd);
+}
+
+void TextList::removeLast()
+{
+    Q_ASSERT(!isEmpty());
+    const int previousEnd =
+            m_packed.size() < 2 ? -1 : m_packed.lastIndexOf(EntryEnd, m_packed.size() - 2);
+    m_packed.truncate(previousEnd + 1);
+}
+
+const char *TextList::entryEnd(const char *at, const char *end)
+{
+    const void *found = std::memchr(at, EntryEnd, size_t(end - at));
+    return found ? static_cast<const char *>(found) : end;
+}
+
+QStringList TextList::toList() const
+{
+    QStringList entries;
+    if (isEmpty()) {
+        return entries;
+    }
+    entries.reserve(size());
+    forEachUtf8([&entries](std::string_view utf8) { entries.append(decoded(utf8)); });
+    return entries;
+}
+
+int TextList::size() const
+{
+    return int(std::count(m_packed.cbegin(), m_packed.cend(), EntryEnd));
+}
+
+QString TextList::at(int index) const
+{
+    Q_ASSERT(index >= 0 && index < size());
+    return value(index);
+}
+
+QString TextList::value(int index) const
+{
+    QString found;
+    int position = 0;
+    forEachUtf8([&](std::string_view utf8) {
+        if (position++ == index) {
+            found = decoded(utf8);
+        }
+    });
+    return found;
+}
+
+bool TextList::contains(const QString &text) const
+{
+    const QByteArray wanted = text.toUtf8();
+    bool found = false;
+    forEachUtf8([&](std::string_view utf8) {
+        found = found || utf8 == std::string_view(wanted.constData(), size_t(wanted.size()));
+    });
+    return found;
+}
+
+QString TextList::join(const QString &separator) const
+{
+    return toList().join(separator);
+}
