@@ -86,6 +86,7 @@ void tst_Contact::listKeepsEveryEntry()
     }
     QCOMPARE(list.value(entries.size()), QString());
     QCOMPARE(list.join(QStringLiteral("|")), entries.join(QStringLiteral("|")));
+    QCOMPARE(list.joinedUtf8(";;;"), entries.join(QStringLiteral(";;;")).toUtf8());
 
     TextList grown;
     for (const QString &entry : entries) {

@@ -131,3 +131,22 @@ QString TextList::join(const QString &separator) const
 {
     return toList().join(separator);
 }
+
+QByteArray TextList::joinedUtf8(std::string_view separator) const
+{
+    QByteArray joined;
+    if (isEmpty()) {
+        return joined;
+    }
+    const int entries = size();
+    joined.reserve(m_packed.size() - entries + (entries - 1) * int(separator.size()));
+    bool first = true;
+    forEachUtf8([&](std::string_view utf8) {
+        if (!first) {
+            joined.append(separator.data(), int(separator.size()));
+        }
+        first = false;
+        joined.append(utf8.data(), int(utf8.size()));
+    });
+    return joined;
+}

@@ -40,6 +40,8 @@ public:
     QString first() const { return at(0); }
     bool contains(const QString &text) const;
     QString join(const QString &separator) const;
+    // The UTF-8 of the entries joined with separator, without decoding them.
+    QByteArray joinedUtf8(std::string_view separator) const;
     void clear() { m_packed.clear(); }
     void append(const QString &entry);
     TextList &operator<<(const QString &entry)

@@ -80,9 +80,8 @@ struct StoredFields
           isFavorite(contact->isFavorite),
           texts{contact->name,         contact->surname,     contact->middlename,
                 contact->organization, contact->dateOfBirth, contact->comment},
-          lists{contact->phoneList,      contact->phoneGroupList, contact->emailList,
-                contact->emailGroupList, contact->addressList,    contact->addressGroupList,
-                contact->linkList}
+          entries{contact->phoneList, contact->emailList, contact->addressList, contact->linkList},
+          labels{contact->phoneGroupList, contact->emailGroupList, contact->addressGroupList}
     {
     }
 
@@ -96,8 +95,13 @@ struct StoredFields
         for (int i = 3; i < int(std::size(texts)); ++i) {
             statement.bindText(i + 3, texts[i]);
         }
-        for (int i = 0; i < int(std::size(lists)); ++i) {
-            statement.bindText(i + 9, SqliteDatabase::encodeList(lists[i]));
+        // ?9 to ?15: phones, their labels, e-mails, their labels, addresses,
+        // their labels, links.
+        for (int i = 0; i < int(std::size(entries)); ++i) {
+            statement.bindUtf8(9 + 2 * i, entries[i].joinedUtf8(SqliteDatabase::ListSeparatorUtf8));
+        }
+        for (int i = 0; i < int(std::size(labels)); ++i) {
+            statement.bindText(10 + 2 * i, SqliteDatabase::encodeList(labels[i]));
         }
     }
 
@@ -105,8 +109,10 @@ struct StoredFields
     bool isFavorite;
     // name, surname, middlename, organization, dateOfBirth, comment
     QString texts[6];
-    // phoneList to linkList in column order
-    QStringList lists[7];
+    // phoneList, emailList, addressList, linkList
+    TextList entries[4];
+    // phoneGroupList, emailGroupList, addressGroupList
+    QStringList labels[3];
 };
 
 // A connection name that no other store of this process uses: the

@@ -7,6 +7,8 @@
 
 #include <sqlite3.h>
 
+#include <utility>
+
 SqliteStatement::~SqliteStatement()
 {
     finalize();
@@ -64,7 +66,12 @@ const QByteArray &SqliteStatement::held(int parameter, QByteArray bytes)
 
 void SqliteStatement::bindText(int parameter, const QString &text)
 {
-    const QByteArray &bytes = held(parameter, text.toUtf8());
+    bindUtf8(parameter, text.toUtf8());
+}
+
+void SqliteStatement::bindUtf8(int parameter, QByteArray utf8)
+{
+    const QByteArray &bytes = held(parameter, std::move(utf8));
     // A null pointer would bind NULL.
     sqlite3_bind_text(m_statement, parameter, bytes.isEmpty() ? "" : bytes.constData(),
                       bytes.size(), SQLITE_STATIC);

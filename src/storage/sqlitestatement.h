@@ -40,6 +40,8 @@ public:
     // Parameters count from 1. A null text is bound as the empty text, so
     // that the column reads as text and not as NULL.
     void bindText(int parameter, const QString &text);
+    // Text given as its UTF-8 bytes.
+    void bindUtf8(int parameter, QByteArray utf8);
     void bindInt64(int parameter, qint64 value);
     // A null array binds NULL.
     void bindBlob(int parameter, const QByteArray &bytes);
