@@ -26,21 +26,18 @@ void tst_SortKeyMaker::keysOrderAsCollator_data()
 void tst_SortKeyMaker::keysOrderAsCollator()
 {
     QFETCH(QString, locale);
-    const QStringList texts{QString(),
-                            QStringLiteral("anna"),
-                            QStringLiteral("Anna"),
-                            QStringLiteral("Ånna"),
-                            QStringLiteral("Zoe"),
-                            QStringLiteral("Öberg"),
-                            QStringLiteral("Олег"),
-                            QStringLiteral("Ёлкин"),
-                            QStringLiteral("O'Neil"),
-                            QStringLiteral("ONeil"),
-                            QStringLiteral("10"),
-                            QStringLiteral("9"),
-                            QStringLiteral("e\u0301"),
-                            QStringLiteral("\u00e9"),
-                            QStringLiteral("\U0001F600")};
+    const QStringList texts{
+            QString(), QStringLiteral("anna"), QStringLiteral("Anna"), QStringLiteral("Ånna"),
+            QStringLiteral("Zoe"), QStringLiteral("Öberg"), QStringLiteral("Олег"),
+            QStringLiteral("Ёлкин"), QStringLiteral("O'Neil"), QStringLiteral("ONeil"),
+            QStringLiteral("10"), QStringLiteral("9"), QStringLiteral("e\u0301"),
+            QStringLiteral("\u00e9"), QStringLiteral("\U0001F600"),
+            // Where byte lengths change, and units beyond a
+            // surrogate pair's (code units order them first).
+            QStringLiteral("\u007f"), QStringLiteral("\u0080"), QStringLiteral("\u07ff"),
+            QStringLiteral("\u0800"), QStringLiteral("\ud7ff"), QStringLiteral("\ue000"),
+            QStringLiteral("\uffff"), QStringLiteral("Anna\U0001F600"),
+            QStringLiteral("Anna\ue000"), QStringLiteral("Annabelle Maria")};
     const SortKeyMaker maker{QLocale(locale)};
     QCollator collator{QLocale(locale)};
     for (const QString &left : texts) {

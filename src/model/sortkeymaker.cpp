@@ -38,8 +38,11 @@ SortKeyMaker::~SortKeyMaker()
 
 // A collator's key ends in a zero byte and holds no other, and no
 // non-empty text has an empty key: the empty text comes first, as
-// QString::compare has it. Code units are written high byte first, so
-// that bytes compare as the units do.
+// QString::compare has it. Without a collator each code unit is written as
+// UTF-8 writes a character of its value (a surrogate too, on its own, as
+// CESU-8 does): those bytes compare as the values do, and a name in ASCII
+// takes a byte a letter, so that the first bytes of a key (which sorting
+// compares before the rest) hold as many letters as can be.
 int SortKeyMaker::append(const QString &text, std::vector<uchar> &out) const
 {
     const size_t start = out.size();
@@ -48,13 +51,24 @@ int SortKeyMaker::append(const QString &text, std::vector<uchar> &out) const
     }
     const auto *units = reinterpret_cast<const UChar *>(text.utf16());
     if (!m_collator) {
-        out.resize(start + size_t(text.size()) * 2);
+        out.resize(start + size_t(text.size()) * 3);
         uchar *bytes = out.data() + start;
         for (int i = 0; i < text.size(); ++i) {
-            bytes[2 * i] = uchar(units[i] >> 8);
-            bytes[2 * i + 1] = uchar(units[i] & 0xff);
+            const UChar unit = units[i];
+            if (unit < 0x80) {
+                *bytes++ = uchar(unit);
+            } else if (unit < 0x800) {
+                *bytes++ = uchar(0xc0 | (unit >> 6));
+                *bytes++ = uchar(0x80 | (unit & 0x3f));
+            } else {
+                *bytes++ = uchar(0xe0 | (unit >> 12));
+                *bytes++ = uchar(0x80 | ((unit >> 6) & 0x3f));
+                *bytes++ = uchar(0x80 | (unit & 0x3f));
+            }
         }
-        return text.size() * 2;
+        const int size = int(bytes - (out.data() + start));
+        out.resize(start + size_t(size));
+        return size;
     }
     int room = 16 + text.size() * 3;
     out.resize(start + size_t(room));
