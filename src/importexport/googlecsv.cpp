@@ -195,39 +195,44 @@ QString Contact::toGoogleCsvLine(int emails, int phones, int addresses, int link
     appendValue(line, isFavorite ? QStringLiteral("* My Contacts ::: * Starred")
                                  : QStringLiteral("* My Contacts"));
 
-    for (int i = 0; i < emailList.size(); ++i) {
+    // Each packed list decoded once for its columns.
+    const QStringList emailEntries = emailList.toList();
+    const QStringList phoneEntries = phoneList.toList();
+    const QStringList addressEntries = addressList.toList();
+    const QStringList linkEntries = linkList.toList();
+    for (int i = 0; i < emailEntries.size(); ++i) {
         const QString label = emailGroupList.value(i);
         appendValue(line, label.isEmpty() ? QStringLiteral("*") : GoogleCsv::typeOfLabel(label));
-        appendValue(line, emailList.at(i));
+        appendValue(line, emailEntries.at(i));
     }
-    appendEmpty(line, 2 * (qMax(emails, emailList.size()) - emailList.size()));
+    appendEmpty(line, 2 * (qMax(emails, emailEntries.size()) - emailEntries.size()));
 
-    for (int i = 0; i < phoneList.size(); ++i) {
+    for (int i = 0; i < phoneEntries.size(); ++i) {
         const QString label = phoneGroupList.value(i);
         appendValue(line,
                     label.isEmpty() ? QStringLiteral("Mobile") : GoogleCsv::typeOfLabel(label));
-        appendValue(line, phoneList.at(i));
+        appendValue(line, phoneEntries.at(i));
     }
-    appendEmpty(line, 2 * (qMax(phones, phoneList.size()) - phoneList.size()));
+    appendEmpty(line, 2 * (qMax(phones, phoneEntries.size()) - phoneEntries.size()));
 
-    for (int i = 0; i < addressList.size(); ++i) {
+    for (int i = 0; i < addressEntries.size(); ++i) {
         const QString label = addressGroupList.value(i);
         appendValue(line, label.isEmpty() ? QStringLiteral("Home") : GoogleCsv::typeOfLabel(label));
-        appendValue(line, addressList.at(i));
-        appendValue(line, addressList.at(i));
+        appendValue(line, addressEntries.at(i));
+        appendValue(line, addressEntries.at(i));
         appendEmpty(line, 6);
     }
-    appendEmpty(line, 9 * (qMax(addresses, addressList.size()) - addressList.size()));
+    appendEmpty(line, 9 * (qMax(addresses, addressEntries.size()) - addressEntries.size()));
 
     appendEmpty(line, 1);
     appendValue(line, organization);
     appendEmpty(line, 6);
 
-    for (const QString &link : linkList.toList()) {
+    for (const QString &link : linkEntries) {
         appendValue(line, QStringLiteral("Profile"));
         appendValue(line, link);
     }
-    appendEmpty(line, 2 * (qMax(links, linkList.size()) - linkList.size()));
+    appendEmpty(line, 2 * (qMax(links, linkEntries.size()) - linkEntries.size()));
 
     line.chop(1);
     return line;
