@@ -82,10 +82,7 @@ void tst_Contact::listKeepsEveryEntry()
     QCOMPARE(list.isEmpty(), entries.isEmpty());
     for (int i = 0; i < entries.size(); ++i) {
         QCOMPARE(list.at(i), entries.at(i));
-        QVERIFY(list.contains(entries.at(i)));
     }
-    QCOMPARE(list.value(entries.size()), QString());
-    QCOMPARE(list.join(QStringLiteral("|")), entries.join(QStringLiteral("|")));
     QCOMPARE(list.joinedUtf8(";;;"), entries.join(QStringLiteral(";;;")).toUtf8());
 
     TextList grown;

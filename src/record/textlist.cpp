@@ -102,11 +102,6 @@ int TextList::size() const
 QString TextList::at(int index) const
 {
     Q_ASSERT(index >= 0 && index < size());
-    return value(index);
-}
-
-QString TextList::value(int index) const
-{
     QString found;
     int position = 0;
     forEachUtf8([&](std::string_view utf8) {
@@ -115,21 +110,6 @@ QString TextList::value(int index) const
         }
     });
     return found;
-}
-
-bool TextList::contains(const QString &text) const
-{
-    const QByteArray wanted = text.toUtf8();
-    bool found = false;
-    forEachUtf8([&](std::string_view utf8) {
-        found = found || utf8 == std::string_view(wanted.constData(), size_t(wanted.size()));
-    });
-    return found;
-}
-
-QString TextList::join(const QString &separator) const
-{
-    return toList().join(separator);
 }
 
 QByteArray TextList::joinedUtf8(std::string_view separator) const

@@ -32,17 +32,11 @@ public:
 
     bool isEmpty() const { return m_packed.isEmpty(); }
     int size() const;
-    int count() const { return size(); }
-    // The entry at index (0 <= index < size()); value() answers an empty
-    // text for an index out of range, as QStringList::value does.
+    // The entry at index, 0 <= index < size().
     QString at(int index) const;
-    QString value(int index) const;
     QString first() const { return at(0); }
-    bool contains(const QString &text) const;
-    QString join(const QString &separator) const;
     // The UTF-8 of the entries joined with separator, without decoding them.
     QByteArray joinedUtf8(std::string_view separator) const;
-    void clear() { m_packed.clear(); }
     void append(const QString &entry);
     TextList &operator<<(const QString &entry)
     {
