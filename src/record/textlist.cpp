@@ -37,6 +37,7 @@ TextList::TextList(const QStringList &entries)
 // them and written again.
 TextList TextList::fromJoinedUtf8(std::string_view utf8, std::string_view separator)
 {
+    Q_ASSERT(!separator.empty());
     TextList list;
     if (utf8.empty()) {
         return list;
