@@ -4,8 +4,6 @@
 #include "storage/sqlitedatabase.h"
 #include "storage/sqlitestatement.h"
 
-#include <cstring>
-
 namespace {
 
 // Notes that many records share (a door code, a title) are longer than
@@ -27,24 +25,6 @@ QString decoded(std::string_view utf8)
         text.squeeze();
     }
     return text;
-}
-
-// The position of the next list separator ";;;" (see
-// SqliteDatabase::encodeList) from `from`, or npos.
-size_t separatorAt(std::string_view text, size_t from)
-{
-    while (from + 3 <= text.size()) {
-        const void *found = std::memchr(text.data() + from, ';', text.size() - from - 2);
-        if (!found) {
-            break;
-        }
-        const size_t at = size_t(static_cast<const char *>(found) - text.data());
-        if (text[at + 1] == ';' && text[at + 2] == ';') {
-            return at;
-        }
-        from = at + 1;
-    }
-    return std::string_view::npos;
 }
 
 } // namespace
@@ -141,27 +121,14 @@ TextList ContactRowReader::list(const SqliteStatement &row, int column)
     return TextList::fromJoinedUtf8(row.utf8(column), SqliteDatabase::ListSeparatorUtf8);
 }
 
-// SqliteDatabase::decodeList on the UTF-8 bytes: the separator is ASCII, so
-// splitting the bytes and decoding each entry gives the same entries as
-// decoding first. The list holds exactly its entries.
+// SqliteDatabase::decodeList on the UTF-8 bytes: TextList splits them where
+// the decoded text would split, and each entry is decoded (and shared) on
+// its own. The list holds exactly its entries.
 QStringList ContactRowReader::split(std::string_view utf8, Pool<QString> *pool)
 {
+    const TextList packed = TextList::fromJoinedUtf8(utf8, SqliteDatabase::ListSeparatorUtf8);
     QStringList entries;
-    if (utf8.empty()) {
-        return entries;
-    }
-    int count = 1;
-    for (size_t at = separatorAt(utf8, 0); at != std::string_view::npos;
-         at = separatorAt(utf8, at + 3)) {
-        ++count;
-    }
-    entries.reserve(count);
-    size_t start = 0;
-    for (size_t at = separatorAt(utf8, 0); at != std::string_view::npos;
-         at = separatorAt(utf8, start)) {
-        entries.append(sharedText(pool, utf8.substr(start, at - start)));
-        start = at + 3;
-    }
-    entries.append(sharedText(pool, utf8.substr(start)));
+    entries.reserve(packed.size());
+    packed.forEachUtf8([&](std::string_view entry) { entries.append(sharedText(pool, entry)); });
     return entries;
 }
