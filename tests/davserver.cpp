@@ -62,7 +62,12 @@ bool DavServer::start()
             {QStringLiteral("xandikos"), QStringLiteral("--defaults"), QStringLiteral("-d"), dir,
              QStringLiteral("-l"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), port},
             {QStringLiteral("python3"), script("failing_server.py"), port},
-            {QStringLiteral("python3"), script("untrusted_server.py"), port, dir}};
+            {QStringLiteral("python3"), script("untrusted_server.py"), port, dir},
+            // Radicale's own interpreter, whatever python3 is first on the path.
+            {QStringLiteral("/usr/bin/python3"), script("radicale_sync_report.py"),
+             dir + QStringLiteral("/config"), QStringLiteral("refuse")},
+            {QStringLiteral("/usr/bin/python3"), script("radicale_sync_report.py"),
+             dir + QStringLiteral("/config"), QStringLiteral("cut")}};
     const QStringList &command = commands[m_kind];
     m_process.start(command.first(), command.mid(1));
     return QTest::qWaitFor(

@@ -7,12 +7,20 @@
 
 // A real server for the sync tests on 127.0.0.1 and a free port, with its
 // storage in a temporary folder: Radicale with htpasswd users, Xandikos, a
-// server that answers every request with 500, or an HTTPS server whose
-// certificate nobody signed.
+// server that answers every request with 500, an HTTPS server whose
+// certificate nobody signed, or Radicale refusing the sync-collection report
+// or cutting its full listings short.
 class DavServer
 {
 public:
-    enum Kind { Radicale, Xandikos, Failing, Untrusted };
+    enum Kind {
+        Radicale,
+        Xandikos,
+        Failing,
+        Untrusted,
+        RadicaleWithoutSyncReport,
+        RadicaleCuttingListings
+    };
 
     // A quiet server's log is dropped (Xandikos logs every request).
     explicit DavServer(Kind kind, bool quiet = false);

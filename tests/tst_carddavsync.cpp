@@ -108,6 +108,8 @@ void tst_CardDavSync::everyChangeReachesTheOther_data()
     QTest::addColumn<int>("server");
     QTest::newRow("Radicale") << int(DavServer::Radicale);
     QTest::newRow("Xandikos") << int(DavServer::Xandikos);
+    QTest::newRow("without sync report") << int(DavServer::RadicaleWithoutSyncReport);
+    QTest::newRow("listing cut short") << int(DavServer::RadicaleCuttingListings);
 }
 
 // Contacts up from one instance and down into a fresh one; then

@@ -101,10 +101,12 @@ private:
     void readChanges(const DavMultiStatus &status);
     void readEtags(const QString &token, const DavMultiStatus &status);
     void listAll();
+    void listByPropfind();
     void failListing(const DavResponse &response);
     void listEtags(const QString &token);
     void readItems(QString after);
     void readLocal(qint64 after);
+    void planWhenReady();
     void plan();
     void planItem(const SyncItem &item);
     void registerNew(const QList<qint64> &fresh, int from);
@@ -144,6 +146,8 @@ private:
 
     QString m_token;
     bool m_fullListing = false;
+    bool m_listed = false;
+    bool m_localRead = false;
     QHash<QString, QByteArray> m_remote;
     QSet<QString> m_remoteGone;
     QHash<QString, SyncItem> m_items;
