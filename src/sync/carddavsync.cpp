@@ -265,19 +265,27 @@ void CardDavSync::listChanges()
         listAll();
         return;
     }
-    m_client->report(m_book, 1, syncCollectionBody(token), [this](const DavResponse &response) {
-        if (listingFailed(response)) {
-            failListing(response);
-            return;
-        }
-        // An expired or unknown token: everything is listed instead.
-        if (!response.isSuccess()) {
-            listAll();
-            return;
-        }
-        readMultiStatus(response.body, m_book,
-                        [this](const DavMultiStatus &status) { readChanges(status); });
-    });
+    // An expired or unknown token: everything is listed instead.
+    reportChanges(
+            token, [this] { listAll(); },
+            [this](const DavMultiStatus &status) { readChanges(status); });
+}
+
+// Asks for the changes since the token, every card without one. A refusal
+// that is not a failure runs refused; the answer goes to read.
+void CardDavSync::reportChanges(const QString &token, const std::function<void()> &refused,
+                                const ReadDone &read)
+{
+    m_client->report(m_book, 1, syncCollectionBody(token),
+                     [this, refused, read](const DavResponse &response) {
+                         if (listingFailed(response)) {
+                             failListing(response);
+                         } else if (!response.isSuccess()) {
+                             refused();
+                         } else {
+                             readMultiStatus(response.body, m_book, read);
+                         }
+                     });
 }
 
 void CardDavSync::readChanges(const DavMultiStatus &status)
@@ -321,31 +329,23 @@ void CardDavSync::failListing(const DavResponse &response)
 // thousand cards for it, against a fraction of a second for the report.
 void CardDavSync::listAll()
 {
-    m_client->report(m_book, 1, syncCollectionBody(QString()), [this](const DavResponse &response) {
-        if (listingFailed(response)) {
-            failListing(response);
-            return;
-        }
-        if (!response.isSuccess()) {
-            listByPropfind();
-            return;
-        }
-        readMultiStatus(response.body, m_book, [this](const DavMultiStatus &status) {
-            // A listing the server cut short (507 on the address book itself)
-            // would make every card left out look deleted.
-            const QString bookPath = m_book.path(QUrl::FullyDecoded);
-            const bool cut = std::any_of(status.resources.cbegin(), status.resources.cend(),
-                                         [&bookPath](const DavResource &resource) {
-                                             return resource.status == 507
-                                                    && withSlash(resource.path) == bookPath;
-                                         });
-            if (!status.valid || cut) {
-                listByPropfind();
-                return;
-            }
-            readEtags(status.syncToken, status);
-        });
-    });
+    reportChanges(
+            QString(), [this] { listByPropfind(); },
+            [this](const DavMultiStatus &status) {
+                // A listing the server cut short (507 on the address book
+                // itself) would make every card left out look deleted.
+                const QString bookPath = m_book.path(QUrl::FullyDecoded);
+                const bool cut = std::any_of(status.resources.cbegin(), status.resources.cend(),
+                                             [&bookPath](const DavResource &resource) {
+                                                 return resource.status == 507
+                                                        && withSlash(resource.path) == bookPath;
+                                             });
+                if (!status.valid || cut) {
+                    listByPropfind();
+                    return;
+                }
+                readEtags(status.syncToken, status);
+            });
 }
 
 // The collection's token is read before the listing, so that a change made

@@ -98,6 +98,8 @@ private:
     void noteRemoved(qint64 contactId);
     void announceChanges();
     void listChanges();
+    void reportChanges(const QString &token, const std::function<void()> &refused,
+                       const ReadDone &read);
     void readChanges(const DavMultiStatus &status);
     void readEtags(const QString &token, const DavMultiStatus &status);
     void listAll();
