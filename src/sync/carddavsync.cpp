@@ -8,10 +8,12 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUuid>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -243,9 +245,14 @@ void CardDavSync::listChanges()
     m_inFlight = 0;
     m_done = 0;
     m_total = 0;
-    m_remote.clear();
+    // The last run's tables are freed on a worker thread: for 10,000 cards
+    // that takes longer than a turn of the event loop may last. Texts in them
+    // may still be shared with this thread's, which Qt's atomic reference
+    // counts allow.
+    QThreadPool::globalInstance()->start(
+            [remote = std::exchange(m_remote, {}), local = std::exchange(m_local, {}),
+             items = std::exchange(m_items, {}), hrefOf = std::exchange(m_hrefOf, {})] {});
     m_remoteGone.clear();
-    m_local.clear();
     m_downloads.clear();
     m_uploads.clear();
     m_cards.clear();
@@ -253,8 +260,6 @@ void CardDavSync::listChanges()
     // The state of another address book is dropped only once this one has
     // been listed, so that a wrong address changes nothing.
     m_sameBook = m_table.collectionUrl() == m_book.toString();
-    m_items.clear();
-    m_hrefOf.clear();
     const QString token = m_sameBook && !m_again ? m_table.syncToken() : QString();
     m_again = false;
     // The local side is read while the server lists its side.
