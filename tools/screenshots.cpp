@@ -210,7 +210,8 @@ void shootAll(const QString &directory, bool tablet)
     QObject *listViewForm = shooter.object("listViewForm");
     listViewForm->setProperty("groupMode", true);
     shooter.call(listViewForm, "show",
-                 {QStringList{"Mobile", "Home", "Work", "Car", "Dacha", "Create new"}, QVariant()});
+                 {QStringList{"Mobile", "Home", "Work", "Car", "Dacha", "Create new"}, QVariant(),
+                  QVariant()});
     shooter.shoot(QStringLiteral("list-chooser"));
     shooter.call(listViewForm, "cancel");
 
