@@ -203,6 +203,14 @@ void writeCards(const QString &folder, const QList<Contact *> &contacts, int cha
     }
 }
 
+// A sync-collection report of the cards' ETags since the token, or of every
+// card without one.
+QByteArray syncReport(const QString &token)
+{
+    return "<sync-collection xmlns=\"DAV:\"><sync-token>" + token.toUtf8()
+           + "</sync-token><sync-level>1</sync-level><prop><getetag/></prop></sync-collection>";
+}
+
 // The number of cards the server lists (a sync-collection report without a
 // token; Radicale's depth-1 PROPFIND takes seconds per thousand cards), or -1.
 int listedCards(DavServer &dav)
@@ -211,16 +219,12 @@ int listedCards(DavServer &dav)
     client.setCredentials(DavServer::User, DavServer::Password);
     QEventLoop loop;
     int count = -1;
-    client.report(dav.addressBook(), 1,
-                  "<sync-collection xmlns=\"DAV:\"><sync-token/><sync-level>1</sync-level>"
-                  "<prop><getetag/></prop></sync-collection>",
-                  [&](const DavResponse &response) {
-                      if (response.isSuccess()) {
-                          count = DavMultiStatus::parse(response.body, dav.addressBook())
-                                          .resources.size();
-                      }
-                      loop.quit();
-                  });
+    client.report(dav.addressBook(), 1, syncReport(QString()), [&](const DavResponse &response) {
+        if (response.isSuccess()) {
+            count = DavMultiStatus::parse(response.body, dav.addressBook()).resources.size();
+        }
+        loop.quit();
+    });
     loop.exec();
     return count;
 }
@@ -241,11 +245,7 @@ double serverAlone(DavServer &dav, const QString &token, const QList<Contact *> 
     };
     QElapsedTimer clock;
     clock.start();
-    client.report(dav.addressBook(), 1,
-                  "<sync-collection xmlns=\"DAV:\"><sync-token>" + token.toUtf8()
-                          + "</sync-token><sync-level>1</sync-level><prop><getetag/></prop>"
-                            "</sync-collection>",
-                  waitFor);
+    client.report(dav.addressBook(), 1, syncReport(token), waitFor);
     loop.exec();
     for (const Contact *contact : contacts) {
         client.send("PUT", dav.addressBook().resolved(QUrl(contact->id + QStringLiteral(".vcf"))),

@@ -57,10 +57,7 @@ qint64 textSize(const Contact *contact)
     qint64 size = contact->name.size() + contact->surname.size() + contact->middlename.size()
                   + contact->organization.size() + contact->dateOfBirth.size()
                   + contact->comment.size();
-    for (const QStringList &list :
-         {contact->phoneList.toList(), contact->phoneGroupList, contact->emailList.toList(),
-          contact->emailGroupList, contact->addressList.toList(), contact->addressGroupList,
-          contact->linkList.toList()}) {
+    for (const QStringList &list : contact->lists()) {
         for (const QString &entry : list) {
             size += entry.size() + 8;
         }

@@ -232,10 +232,7 @@ bool ImportExport::hasUnreadableLetters(QObject *object) const
             return true;
         }
     }
-    for (const QStringList &list :
-         {contact->phoneList.toList(), contact->phoneGroupList, contact->emailList.toList(),
-          contact->emailGroupList, contact->addressList.toList(), contact->addressGroupList,
-          contact->linkList.toList()}) {
+    for (const QStringList &list : contact->lists()) {
         for (const QString &text : list) {
             if (text.contains(mark)) {
                 return true;

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+
 class vCard;
 
 // One address-book record. Scenes read and write its fields as properties by
@@ -66,6 +68,14 @@ public:
     void setAddresses(const QStringList &list) { addressList = list; }
     QStringList links() const { return linkList; }
     void setLinks(const QStringList &list) { linkList = list; }
+    // Every list of the record, in the store's column order: phones, their
+    // labels, e-mail addresses, their labels, postal addresses, their
+    // labels, links.
+    std::array<QStringList, 7> lists() const
+    {
+        return {phoneList,   phoneGroupList,   emailList, emailGroupList,
+                addressList, addressGroupList, linkList};
+    }
 
     bool isFavorite = false;
     QString id;

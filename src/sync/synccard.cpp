@@ -81,10 +81,7 @@ QByteArray SyncCard::fingerprint(const Contact &contact, const QByteArray &photo
                                 &contact.organization, &contact.dateOfBirth, &contact.comment}) {
         add(*text);
     }
-    for (const QStringList &list :
-         {contact.phoneList.toList(), contact.phoneGroupList, contact.emailList.toList(),
-          contact.emailGroupList, contact.addressList.toList(), contact.addressGroupList,
-          contact.linkList.toList()}) {
+    for (const QStringList &list : contact.lists()) {
         add(SqliteDatabase::encodeList(list));
     }
     hash.addData(photo);
