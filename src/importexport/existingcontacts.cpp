@@ -3,100 +3,38 @@
 #include "record/contact.h"
 #include "record/contactmerge.h"
 
+#include <QSet>
+#include <QVector>
+
+#include <limits>
+#include <optional>
+#include <vector>
+
 namespace {
 
-const QChar PhoneKind(QLatin1Char('p'));
-const QChar EmailKind(QLatin1Char('e'));
-
-} // namespace
-
-void ExistingContacts::setContacts(const QList<Contact *> &contacts)
+// The keys of a contact's phones and e-mail addresses, in its order.
+struct EntryKeys
 {
-    clear();
-    m_contacts.reserve(contacts.size());
-    m_byId.reserve(contacts.size());
-    for (Contact *contact : contacts) {
-        if (!contact) {
-            continue;
+    explicit EntryKeys(const Contact &contact)
+    {
+        for (const QString &phone : contact.phoneList.toList()) {
+            phones.append(ContactMerge::phoneKey(phone));
         }
-        const int index = m_contacts.size();
-        m_contacts.append(contact);
-        m_byId.insert(contact->id, index);
-        const QString fullName = contact->composedFullName();
-        m_byName.insert(qHash(fullName), index);
-        for (const QString &phone : contact->phoneList.toList()) {
-            m_byNameAndEntry.insert(keyOf(fullName, PhoneKind, ContactMerge::phoneKey(phone)),
-                                    index);
-        }
-        for (const QString &email : contact->emailList.toList()) {
-            m_byNameAndEntry.insert(keyOf(fullName, EmailKind, ContactMerge::emailKey(email)),
-                                    index);
+        for (const QString &email : contact.emailList.toList()) {
+            emails.append(ContactMerge::emailKey(email));
         }
     }
-}
 
-void ExistingContacts::clear()
-{
-    m_contacts.clear();
-    m_byId.clear();
-    m_byNameAndEntry.clear();
-    m_byName.clear();
-}
+    QStringList phones;
+    QStringList emails;
+};
 
-Contact *ExistingContacts::find(const Contact &parsed) const
-{
-    if (m_contacts.isEmpty()) {
-        return nullptr;
-    }
-    if (!parsed.uid.isEmpty()) {
-        const auto found = m_byId.constFind(parsed.uid);
-        if (found != m_byId.constEnd() && m_contacts.at(found.value())) {
-            return m_contacts.at(found.value());
-        }
-    }
-    const QString fullName = parsed.composedFullName();
-    if (fullName.isEmpty()) {
-        return nullptr;
-    }
-    const auto lookUp = [&](QChar kind, const QString &entryKey) -> Contact * {
-        if (entryKey.isEmpty()) {
-            return nullptr;
-        }
-        const size_t key = keyOf(fullName, kind, entryKey);
-        for (auto it = m_byNameAndEntry.constFind(key);
-             it != m_byNameAndEntry.constEnd() && it.key() == key; ++it) {
-            Contact *contact = m_contacts.at(it.value());
-            if (contact && contact->composedFullName() == fullName
-                && hasEntry(*contact, kind, entryKey)) {
-                return contact;
-            }
-        }
-        return nullptr;
-    };
-    for (const QString &phone : parsed.phoneList.toList()) {
-        if (Contact *contact = lookUp(PhoneKind, ContactMerge::phoneKey(phone))) {
-            return contact;
-        }
-    }
-    for (const QString &email : parsed.emailList.toList()) {
-        if (Contact *contact = lookUp(EmailKind, ContactMerge::emailKey(email))) {
-            return contact;
-        }
-    }
-    if (!parsed.phoneList.isEmpty() || !parsed.emailList.isEmpty()) {
-        return nullptr;
-    }
-    const size_t key = qHash(fullName);
-    for (auto it = m_byName.constFind(key); it != m_byName.constEnd() && it.key() == key; ++it) {
-        Contact *contact = m_contacts.at(it.value());
-        if (contact && contact->composedFullName() == fullName && holdsAllOf(*contact, parsed)) {
-            return contact;
-        }
-    }
-    return nullptr;
-}
+// How well a contact of the book fits a parsed one: lower is better.
+constexpr int ByUid = 0;
+constexpr int NoFit = std::numeric_limits<int>::max();
 
-bool ExistingContacts::holdsAllOf(const Contact &stored, const Contact &parsed)
+// True when stored holds every text, address and link of parsed.
+bool holdsAllOf(const Contact &stored, const Contact &parsed)
 {
     const auto sameOrEmpty = [](const QString &storedText, const QString &parsedText) {
         return parsedText.trimmed().isEmpty() || parsedText == storedText;
@@ -107,20 +45,105 @@ bool ExistingContacts::holdsAllOf(const Contact &stored, const Contact &parsed)
            && !ContactMerge::bringsNew(stored, parsed);
 }
 
-size_t ExistingContacts::keyOf(const QString &fullName, QChar kind, const QString &entryKey)
+// The position of the parsed contact's first entry key that stored also
+// has, phones before e-mail addresses, counted from 1; for a parsed contact
+// without phones and e-mail addresses, one past them when stored holds all
+// it holds.
+int fitOf(const Contact &parsed, const EntryKeys &parsedKeys, const Contact &stored,
+          const QSet<QString> &storedKeys)
 {
-    return qHash(entryKey, qHash(fullName, qHash(kind)));
-}
-
-bool ExistingContacts::hasEntry(const Contact &contact, QChar kind, const QString &entryKey)
-{
-    const QStringList &entries = kind == PhoneKind ? contact.phoneList : contact.emailList;
-    for (const QString &entry : entries) {
-        const QString key =
-                kind == PhoneKind ? ContactMerge::phoneKey(entry) : ContactMerge::emailKey(entry);
-        if (key == entryKey) {
-            return true;
+    int position = 1;
+    for (const QStringList *keys : {&parsedKeys.phones, &parsedKeys.emails}) {
+        const QChar kind = keys == &parsedKeys.phones ? QLatin1Char('p') : QLatin1Char('e');
+        for (const QString &key : *keys) {
+            if (!key.isEmpty() && storedKeys.contains(kind + key)) {
+                return position;
+            }
+            ++position;
         }
     }
-    return false;
+    if (!parsed.phoneList.isEmpty() || !parsed.emailList.isEmpty()) {
+        return NoFit;
+    }
+    return holdsAllOf(stored, parsed) ? position : NoFit;
+}
+
+// The keys of stored's entries, each after the letter of its kind.
+QSet<QString> kindedKeys(const Contact &stored)
+{
+    const EntryKeys keys(stored);
+    QSet<QString> kinded;
+    for (const QString &key : keys.phones) {
+        kinded.insert(QLatin1Char('p') + key);
+    }
+    for (const QString &key : keys.emails) {
+        kinded.insert(QLatin1Char('e') + key);
+    }
+    return kinded;
+}
+
+} // namespace
+
+QHash<const Contact *, Contact *> ExistingContacts::find(const QList<Contact *> &book,
+                                                         const QList<Contact *> &parsed)
+{
+    QHash<const Contact *, Contact *> found;
+    if (book.isEmpty() || parsed.isEmpty()) {
+        return found;
+    }
+    QMultiHash<QString, int> byUid;
+    QMultiHash<QString, int> byName;
+    for (int i = 0; i < parsed.size(); ++i) {
+        if (!parsed.at(i)) {
+            continue;
+        }
+        if (!parsed.at(i)->uid.isEmpty()) {
+            byUid.insert(parsed.at(i)->uid, i);
+        }
+        const QString fullName = parsed.at(i)->composedFullName();
+        if (!fullName.isEmpty()) {
+            byName.insert(fullName, i);
+        }
+    }
+    // The parsed contacts' own keys, worked out at their first candidate.
+    std::vector<std::optional<EntryKeys>> parsedKeys(size_t(parsed.size()));
+    QVector<Contact *> best(parsed.size(), nullptr);
+    QVector<int> fit(parsed.size(), NoFit);
+    for (Contact *stored : book) {
+        if (!stored) {
+            continue;
+        }
+        for (auto it = byUid.constFind(stored->id); it != byUid.constEnd() && it.key() == stored->id;
+             ++it) {
+            best[it.value()] = stored;
+            fit[it.value()] = ByUid;
+        }
+        const QString fullName = stored->composedFullName();
+        auto it = byName.constFind(fullName);
+        if (fullName.isEmpty() || it == byName.constEnd()) {
+            continue;
+        }
+        const QSet<QString> storedKeys = kindedKeys(*stored);
+        for (; it != byName.constEnd() && it.key() == fullName; ++it) {
+            const int i = it.value();
+            if (fit.at(i) == ByUid) {
+                continue;
+            }
+            std::optional<EntryKeys> &keys = parsedKeys[size_t(i)];
+            if (!keys) {
+                keys.emplace(*parsed.at(i));
+            }
+            const int candidate = fitOf(*parsed.at(i), *keys, *stored, storedKeys);
+            if (candidate != NoFit && candidate <= fit.at(i)) {
+                best[i] = stored;
+                fit[i] = candidate;
+            }
+        }
+    }
+    for (int i = 0; i < parsed.size(); ++i) {
+        if (best.at(i)) {
+            found.insert(parsed.at(i), best.at(i));
+        }
+    }
+    return found;
 }

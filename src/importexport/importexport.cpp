@@ -2,6 +2,7 @@
 
 #include "importexport/contactsfileparser.h"
 #include "importexport/eventloopturns.h"
+#include "importexport/existingcontacts.h"
 #include "importexport/googlecsv.h"
 #include "importexport/photopreparation.h"
 #include "importexport/textdecoding.h"
@@ -168,11 +169,9 @@ void ImportExport::tickNewContacts()
     }
 }
 
-// The index lives for the look-ups of one parse only; the matches are
-// remembered, and each such contact starts unticked.
+// Each such contact starts unticked.
 void ImportExport::findExistingContacts()
 {
-    m_alreadyThere.clear();
     QList<Contact *> existing;
     existing.reserve(m_existingContacts.size());
     for (const QPointer<Contact> &contact : qAsConst(m_existingContacts)) {
@@ -180,17 +179,17 @@ void ImportExport::findExistingContacts()
             existing.append(contact);
         }
     }
-    if (existing.isEmpty()) {
-        return;
+    const QHash<const Contact *, Contact *> found = ExistingContacts::find(existing, m_parsed);
+    m_alreadyThere.clear();
+    m_alreadyThere.reserve(found.size());
+    for (auto it = found.cbegin(); it != found.cend(); ++it) {
+        m_alreadyThere.insert(it.key(), it.value());
     }
-    m_existing.setContacts(existing);
     for (Contact *parsed : qAsConst(m_parsed)) {
-        if (Contact *found = m_existing.find(*parsed)) {
-            m_alreadyThere.insert(parsed, found);
+        if (m_alreadyThere.contains(parsed)) {
             parsed->importMe = false;
         }
     }
-    m_existing.clear();
 }
 
 bool ImportExport::bringsNothingNew(const Contact *parsed) const

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "importexport/eventloopturns.h"
-#include "importexport/existingcontacts.h"
 
 #include <QHash>
 #include <QList>
@@ -135,7 +134,6 @@ private:
     // Released records, deleted in the next turn of the event loop.
     QList<Contact *> m_released;
     QList<QPointer<Contact>> m_existingContacts;
-    ExistingContacts m_existing;
     // Parsed contacts already in the address book: the contact each one is.
     QHash<const Contact *, QPointer<Contact>> m_alreadyThere;
     QPointer<DataBase> m_store;
