@@ -248,7 +248,7 @@ void benchPhoneIntoBook(int count)
         wireImport(&backend, &model, &view);
         QElapsedTimer timer;
         timer.start();
-        backend.setExistingContacts(model.getAllContacts());
+        backend.setExistingContacts(&model);
         backend.parseContactsFromFile(QStringLiteral("UTF-8"), phone);
         backend.importParsedContacts();
         QCoreApplication::processEvents();

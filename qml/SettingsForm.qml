@@ -29,7 +29,7 @@ OverlayForm {
     function onImportFileChosen(fileName) {
         if (fileName) {
             // The file's contacts are checked against those already here.
-            importExport.setExistingContacts(contactsModel.getAllContacts())
+            importExport.setExistingContacts(contactsModel)
             importExport.parseContactsFromFile("Windows-1251", fileName)
         }
     }

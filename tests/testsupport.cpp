@@ -286,7 +286,7 @@ int importAsScene(const QString &file, ContactsModel *model, DataBase *store, bo
                      &ContactsModel::addQueuedContacts);
     QObject::connect(&backend, &ImportExport::importContactStarted, [&count](int n) { count = n; });
     backend.setStore(store);
-    backend.setExistingContacts(model->getAllContacts());
+    backend.setExistingContacts(model);
     backend.parseContactsFromFile(QStringLiteral("UTF-8"), file);
     for (const QVariant &contact : backend.contacts()) {
         contact.value<Contact *>()->importMe |= tickAll;

@@ -28,6 +28,7 @@ private slots:
     void selectionFollowsContact_data();
     void selectionFollowsContact();
     void savedAndImportedKeepSelection();
+    void chosenFileIsCheckedAgainstTheBook();
     void showContactWaitsAndReveals();
     void letterIndexMatchesList_data();
     void letterIndexMatchesList();
@@ -139,6 +140,26 @@ void tst_SceneTrust::savedAndImportedKeepSelection()
     QVERIFY(m_scene->click(QStringLiteral("importExportOkButton")));
     QVERIFY(m_scene->waitHidden(QStringLiteral("importExportForm")));
     verifySelected(added);
+}
+
+// The settings form hands the address book to the import itself, so a file
+// chosen there starts with the contacts already in the book unticked.
+void tst_SceneTrust::chosenFileIsCheckedAgainstTheBook()
+{
+    QVERIFY(m_scene->click(QStringLiteral("addButton")));
+    QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("nameField")), "Al"));
+    QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("surnameField")), "Aaron1"));
+    QVERIFY(m_scene->click(QStringLiteral("okButton")));
+
+    m_scene->eval(QStringLiteral("settingsForm.onImportFileChosen('%1')")
+                          .arg(TEST_DATA_DIR "/scenes/thirty-aarons.vcf"));
+    QVERIFY(m_scene->waitShown(QStringLiteral("importExportForm")));
+    QCOMPARE(m_scene->eval(QStringLiteral("importExport.contacts.length")).toInt(), 30);
+    const QString unticked = QStringLiteral(
+            "importExport.contacts.filter(function (c) { return !c.importMe })"
+            ".map(function (c) { return c.surname + (importExport.isAlreadyThere(c) ? ' there' : '') })"
+            ".join()");
+    QCOMPARE(m_scene->eval(unticked).toString(), QStringLiteral("Aaron1 there"));
 }
 
 void tst_SceneTrust::showContactWaitsAndReveals()

@@ -143,9 +143,15 @@ QStringList ImportExport::importedLabels() const
     return m_importedLabels;
 }
 
-void ImportExport::setExistingContacts(const QVariantList &contacts)
+void ImportExport::setExistingContacts(QObject *book)
 {
     m_existingContacts.clear();
+    QVariantList contacts;
+    if (!book
+        || !QMetaObject::invokeMethod(book, "getAllContacts", Qt::DirectConnection,
+                                      Q_RETURN_ARG(QVariantList, contacts))) {
+        return;
+    }
     m_existingContacts.reserve(contacts.size());
     for (const QVariant &value : contacts) {
         if (auto *contact = value.value<Contact *>()) {
