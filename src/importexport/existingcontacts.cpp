@@ -12,6 +12,9 @@
 
 namespace {
 
+const QChar PhoneKind(QLatin1Char('p'));
+const QChar EmailKind(QLatin1Char('e'));
+
 // The keys of a contact's phones and e-mail addresses, in its order.
 struct EntryKeys
 {
@@ -53,14 +56,17 @@ int fitOf(const Contact &parsed, const EntryKeys &parsedKeys, const Contact &sto
           const QSet<QString> &storedKeys)
 {
     int position = 1;
-    for (const QStringList *keys : {&parsedKeys.phones, &parsedKeys.emails}) {
-        const QChar kind = keys == &parsedKeys.phones ? QLatin1Char('p') : QLatin1Char('e');
-        for (const QString &key : *keys) {
+    const auto shares = [&](const QStringList &keys, QChar kind) {
+        for (const QString &key : keys) {
             if (!key.isEmpty() && storedKeys.contains(kind + key)) {
-                return position;
+                return true;
             }
             ++position;
         }
+        return false;
+    };
+    if (shares(parsedKeys.phones, PhoneKind) || shares(parsedKeys.emails, EmailKind)) {
+        return position;
     }
     if (!parsed.phoneList.isEmpty() || !parsed.emailList.isEmpty()) {
         return NoFit;
@@ -74,10 +80,10 @@ QSet<QString> kindedKeys(const Contact &stored)
     const EntryKeys keys(stored);
     QSet<QString> kinded;
     for (const QString &key : keys.phones) {
-        kinded.insert(QLatin1Char('p') + key);
+        kinded.insert(PhoneKind + key);
     }
     for (const QString &key : keys.emails) {
-        kinded.insert(QLatin1Char('e') + key);
+        kinded.insert(EmailKind + key);
     }
     return kinded;
 }

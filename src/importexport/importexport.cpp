@@ -175,7 +175,7 @@ void ImportExport::tickNewContacts()
     }
 }
 
-// Each such contact starts unticked.
+// Parsed contacts already in the address book start unticked.
 void ImportExport::findExistingContacts()
 {
     QList<Contact *> existing;
