@@ -164,36 +164,46 @@ void wireImport(ImportExport *backend, ContactsModel *model, ContactsProxyModel 
     });
 }
 
-// The main window's wiring of an import (see main.qml), with the window's
-// sorted view attached to the model; the import of every parsed contact
-// into a new store, the model and the view: its wall time, and its thread
+// The main window's objects on a store: the list model loaded from it, the
+// sorted view attached, and an import wired to both.
+struct Window
+{
+    explicit Window(const QString &storePath)
+    {
+        store.open(storePath);
+        model.setDataBase(&store);
+        model.loadModel();
+        view.setSourceModel(&model);
+        view.sort();
+        wireImport(&backend, &model, &view);
+    }
+
+    SqliteDatabase store;
+    ContactsModel model;
+    ContactsProxyModel view;
+    ImportExport backend;
+};
+
+// The import of every parsed contact into a new store, the model and the
+// sorted view, wired as the main window does: its wall time, and its thread
 // CPU time in cpu.
 double importOnce(const QString &path, int count, double *cpu)
 {
     const QString storePath = importStorePath(count);
     QFile::remove(storePath);
-    SqliteDatabase store;
-    store.open(storePath);
-    ContactsModel model;
-    model.setDataBase(&store);
-    model.loadModel();
-    ContactsProxyModel view;
-    view.setSourceModel(&model);
-    view.sort();
-
-    ImportExport backend;
-    wireImport(&backend, &model, &view);
-    backend.parseContactsFromFile(QStringLiteral("UTF-8"), path);
+    Window window(storePath);
+    window.backend.parseContactsFromFile(QStringLiteral("UTF-8"), path);
     QElapsedTimer timer;
     timer.start();
     const double cpuStart = threadCpuMs();
-    backend.importParsedContacts();
+    window.backend.importParsedContacts();
     QCoreApplication::processEvents();
     const double elapsed = timer.nsecsElapsed() / 1e6;
     *cpu = threadCpuMs() - cpuStart;
-    if (model.rowCount() != count || view.rowCount() != count || store.contactCount() != count) {
-        std::fprintf(stderr, "import: %d rows, %d shown of %d\n", model.rowCount(), view.rowCount(),
-                     count);
+    if (window.model.rowCount() != count || window.view.rowCount() != count
+        || window.store.contactCount() != count) {
+        std::fprintf(stderr, "import: %d rows, %d shown of %d\n", window.model.rowCount(),
+                     window.view.rowCount(), count);
         std::exit(1);
     }
     return elapsed;
@@ -236,25 +246,16 @@ void benchPhoneIntoBook(int count)
     for (int run = 0; run < 3; ++run) {
         QFile::remove(bookPath);
         QFile::copy(importStorePath(count), bookPath);
-        SqliteDatabase store;
-        store.open(bookPath);
-        ContactsModel model;
-        model.setDataBase(&store);
-        model.loadModel();
-        ContactsProxyModel view;
-        view.setSourceModel(&model);
-        view.sort();
-        ImportExport backend;
-        wireImport(&backend, &model, &view);
+        Window window(bookPath);
         QElapsedTimer timer;
         timer.start();
-        backend.setExistingContacts(&model);
-        backend.parseContactsFromFile(QStringLiteral("UTF-8"), phone);
-        backend.importParsedContacts();
+        window.backend.setExistingContacts(&window.model);
+        window.backend.parseContactsFromFile(QStringLiteral("UTF-8"), phone);
+        window.backend.importParsedContacts();
         QCoreApplication::processEvents();
         walls.append(timer.nsecsElapsed() / 1e6);
-        added = view.rowCount() - count;
-        if (added <= 0 || added >= 1000 || store.contactCount() != view.rowCount()) {
+        added = window.view.rowCount() - count;
+        if (added <= 0 || added >= 1000 || window.store.contactCount() != window.view.rowCount()) {
             std::fprintf(stderr, "phone into the book: %d added\n", added);
             std::exit(1);
         }
