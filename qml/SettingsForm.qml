@@ -28,8 +28,6 @@ OverlayForm {
 
     function onImportFileChosen(fileName) {
         if (fileName) {
-            // The file's contacts are checked against those already here.
-            importExport.setExistingContacts(contactsModel)
             importExport.parseContactsFromFile("Windows-1251", fileName)
         }
     }

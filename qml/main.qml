@@ -246,11 +246,10 @@ Rectangle {
         id: importExport
 
         objectName: "importExport"
+        book: contactsModel
         store: db
         onError: messageForm.show(text, false)
         onParsingCompleted: importExportForm.show(false)
-        onImportContact: contactsModel.queueContact(contact)
-        onMergeContact: contactsModel.mergeContact(existingId, contact)
         onImportContactStarted: importExportForm.count = count
         onImportContactProgress: importExportForm.current = p
         onImportContactEnded: {

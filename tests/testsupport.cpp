@@ -280,13 +280,11 @@ int importAsScene(const QString &file, ContactsModel *model, DataBase *store, bo
 {
     ImportExport backend;
     int count = -1;
-    QObject::connect(&backend, &ImportExport::importContact, model, &ContactsModel::queueContact);
-    QObject::connect(&backend, &ImportExport::mergeContact, model, &ContactsModel::mergeContact);
+    backend.setBook(model);
     QObject::connect(&backend, &ImportExport::importContactEnded, model,
                      &ContactsModel::addQueuedContacts);
     QObject::connect(&backend, &ImportExport::importContactStarted, [&count](int n) { count = n; });
     backend.setStore(store);
-    backend.setExistingContacts(model);
     backend.parseContactsFromFile(QStringLiteral("UTF-8"), file);
     for (const QVariant &contact : backend.contacts()) {
         contact.value<Contact *>()->importMe |= tickAll;

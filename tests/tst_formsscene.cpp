@@ -121,8 +121,8 @@ void tst_FormsScene::importThroughForm()
     for (const QList<QVariant> &text : texts) {
         seen << text.value(0).toString();
     }
-    QCOMPARE(seen, (QStringList{"Importing contacts: 0/2", "Importing contacts: 1/2",
-                                "Importing contacts: 2/2", "Contacts successfully imported."}));
+    QCOMPARE(seen, (QStringList{"Importing contacts: 0/2", "Importing contacts: 2/2",
+                                "Contacts successfully imported."}));
     QVERIFY(m_scene->click(QStringLiteral("importExportOkButton")));
     QVERIFY(m_scene->waitHidden(QStringLiteral("importExportForm")));
     QCOMPARE(m_scene->listedNames(), (QStringList{QString::fromUtf8("Иванова Анна Сергеевна"),

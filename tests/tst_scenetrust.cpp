@@ -142,8 +142,8 @@ void tst_SceneTrust::savedAndImportedKeepSelection()
     verifySelected(added);
 }
 
-// The settings form hands the address book to the import itself, so a file
-// chosen there starts with the contacts already in the book unticked.
+// A file chosen in the settings form starts with the contacts already in the
+// address book unticked.
 void tst_SceneTrust::chosenFileIsCheckedAgainstTheBook()
 {
     QVERIFY(m_scene->click(QStringLiteral("addButton")));

@@ -8,9 +8,14 @@ EventLoopTurns::EventLoopTurns(QEventLoop::ProcessEventsFlags flags)
     m_sinceTurn.start();
 }
 
+bool EventLoopTurns::due() const
+{
+    return m_sinceTurn.elapsed() >= IntervalMs;
+}
+
 void EventLoopTurns::maybeTurn()
 {
-    if (m_sinceTurn.elapsed() >= IntervalMs) {
+    if (due()) {
         turn();
     }
 }

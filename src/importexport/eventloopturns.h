@@ -13,6 +13,9 @@ public:
     static constexpr qint64 IntervalMs = 30;
 
     explicit EventLoopTurns(QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
+    // True when the interval has passed since the last turn: the next
+    // maybeTurn() runs the event loop.
+    bool due() const;
     // Runs the event loop now when the interval has passed since its last turn.
     void maybeTurn();
     // Runs the event loop now.

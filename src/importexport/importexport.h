@@ -21,11 +21,11 @@ class DataBase;
 // the ticked contacts of a list are written as Google CSV, vCard 3.0 or a
 // database file. Both report progress through the same signals.
 //
-// An import knows the contacts that are already in the address book
-// (setExistingContacts): such rows start unticked, and a ticked one is
-// merged into its contact (mergeContact) instead of being added again; one
-// that brings nothing new is left out. The store gives the photos that the
-// exports write and that a merge needs to know of.
+// An import knows the contacts that are already in the address book (book):
+// such rows start unticked, and a ticked one is merged into its contact
+// (mergeContact) instead of being added again; one that brings nothing new
+// is left out. The store gives the photos that the exports write and that a
+// merge needs to know of.
 class ImportExport : public QObject
 {
     Q_OBJECT
@@ -36,6 +36,14 @@ class ImportExport : public QObject
     Q_PROPERTY(QStringList codecLabels READ codecLabels CONSTANT)
     // The offered codec the last import file's text was read in.
     Q_PROPERTY(QString codec READ codec NOTIFY codecChanged)
+    // The address book (the list model): an object whose getAllContacts()
+    // gives its contacts (Contact*) in a QVariantList, each parse is checked
+    // against them, and its slots queueContact(Contact*) and
+    // mergeContact(QString, Contact*) take what importContact and
+    // mergeContact hand over. Both are wired here, not in the scene: what
+    // goes through JavaScript gets a wrapper per contact, and a handler call
+    // per imported contact cost more than the import itself.
+    Q_PROPERTY(QObject *book READ book WRITE setBook)
     // The address book's store: exports write its photos.
     Q_PROPERTY(DataBase *store READ store WRITE setStore NOTIFY storeChanged)
     // The distinct labels of the contacts of the last import, for the
@@ -58,6 +66,8 @@ public:
     QStringList codecNames() const;
     QStringList codecLabels() const;
     QString codec() const;
+    QObject *book() const;
+    void setBook(QObject *book);
     DataBase *store() const;
     void setStore(DataBase *store);
     QStringList importedLabels() const;
@@ -75,12 +85,6 @@ public:
     // True when a text of the contact holds U+FFFD: bytes of the file that
     // the codec could not read.
     Q_INVOKABLE bool hasUnreadableLetters(QObject *contact) const;
-    // The address book that the next parses are checked against: an object
-    // whose getAllContacts() gives its contacts (Contact*) in a QVariantList,
-    // such as the list model. They are asked for here, not handed over by
-    // the scene: a list that went through JavaScript would leave a wrapper
-    // on every contact for as long as it lives (33 MiB at 100,000).
-    Q_INVOKABLE void setExistingContacts(QObject *book);
     // True when the parsed contact is already in the address book.
     Q_INVOKABLE bool isAlreadyThere(QObject *contact) const;
     // Ticks every contact on offer but those already in the address book.
@@ -93,6 +97,8 @@ signals:
     // with existingId, and brings something new to it.
     void mergeContact(const QString &existingId, Contact *contact);
     void importContactStarted(int count);
+    // p contacts are done: at most once per turn of the event loop, and at
+    // the end.
     void importContactProgress(int p);
     void importContactEnded();
     void error(const QString &text);
@@ -136,7 +142,7 @@ private:
     QList<Contact *> m_parsed;
     // Released records, deleted in the next turn of the event loop.
     QList<Contact *> m_released;
-    QList<QPointer<Contact>> m_existingContacts;
+    QPointer<QObject> m_book;
     // Parsed contacts already in the address book: the contact each one is.
     QHash<const Contact *, QPointer<Contact>> m_alreadyThere;
     QPointer<DataBase> m_store;
