@@ -24,6 +24,9 @@ OverlayForm {
 
     function show(_export) {
         if (importExportForm.opacity === 1.0) {
+            // The file read again in another codec.
+            importExportForm.tickNew()
+            importExportForm.showCodec()
             return
         }
         importExportForm.tickNew()
@@ -88,10 +91,9 @@ OverlayForm {
         }
     }
 
+    // The file is read again in the background; show() offers it again.
     function changeCodec(index) {
-        importExport.parseContactsFromFile(importExport.codecNames[index])
-        importExportForm.tickNew()
-        importExportForm.showCodec()
+        importExport.readContactsFromFile(importExport.codecNames[index])
     }
 
     // Selects the codec the file was read in: the one detected for it, or

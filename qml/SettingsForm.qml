@@ -28,7 +28,7 @@ OverlayForm {
 
     function onImportFileChosen(fileName) {
         if (fileName) {
-            importExport.parseContactsFromFile("Windows-1251", fileName)
+            importExport.readContactsFromFile("Windows-1251", fileName)
         }
     }
 

@@ -18,16 +18,16 @@
 #include <new>
 #include <utility>
 
-QList<QStringList> plainContactList;
-QString ContactsFileParser::errorString;
-QString ContactsFileParser::usedCodec;
+thread_local QList<QStringList> plainContactList;
+thread_local QString ContactsFileParser::errorString;
+thread_local QString ContactsFileParser::usedCodec;
 
 namespace {
 
 // The row that appendCsvField is building, shared between its calls.
 QStringList &rowUnderConstruction()
 {
-    static QStringList row;
+    static thread_local QStringList row;
     return row;
 }
 

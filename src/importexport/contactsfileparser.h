@@ -15,7 +15,7 @@ class vCard;
 // Rows of CSV text, each a list of field texts with the quotes removed; row 0
 // is the header row. A parse keeps only the header row of its file here (the
 // other rows become contacts as they are read); appendCsvField builds rows.
-extern QList<QStringList> plainContactList;
+extern thread_local QList<QStringList> plainContactList;
 
 // Turns a file picked for import into new, unsaved Contact records: detects
 // the file type, reads CSV exports, vCard files and this program's own
@@ -58,12 +58,16 @@ public:
     static Contact *contactFromVCard(const vCard &card);
     static void appendCsvField(QString &field, QChar terminator);
 
-    // Error text of the last parse: a file that is not a contact file, one
-    // too large to import, or one that cannot be read (with the reason).
-    static QString errorString;
-    // The encoding the text of the last CSV or vCard file was read in (for a
-    // vCard: its values without a CHARSET); empty for other files.
-    static QString usedCodec;
+    // Error text of the last parse on this thread: a file that is not a
+    // contact file, one too large to import, or one that cannot be read (with
+    // the reason). Each thread has its own, as it has its own parse state:
+    // a file read in the background and the sync's cards read meanwhile do
+    // not share them.
+    static thread_local QString errorString;
+    // The encoding the text of the last CSV or vCard file of this thread was
+    // read in (for a vCard: its values without a CHARSET); empty for other
+    // files.
+    static thread_local QString usedCodec;
 
 private:
     enum class Kind { Unknown, Csv, VCard, Database };

@@ -13,12 +13,15 @@
 #include "storage/sqlitedatabase.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QSaveFile>
 #include <QSet>
 #include <QTemporaryFile>
+#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -83,6 +86,16 @@ ImportExport::ImportExport(QObject *parent)
 
 ImportExport::~ImportExport()
 {
+    if (m_reader) {
+        m_reader->wait();
+        delete m_reader;
+        for (const QVariant &value : qAsConst(m_read->contacts)) {
+            delete value.value<Contact *>();
+        }
+        if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+            QGuiApplication::restoreOverrideCursor();
+        }
+    }
     qDeleteAll(m_released);
     qDeleteAll(m_parsed);
 }
@@ -97,6 +110,7 @@ void ImportExport::setContacts(const QVariantList &contacts)
     if (m_contacts == contacts) {
         return;
     }
+    ++m_generation;
     m_contacts = contacts;
     emit contactsChanged();
 }
@@ -259,32 +273,112 @@ bool ImportExport::hasUnreadableLetters(QObject *object) const
 
 void ImportExport::parseContactsFromFile(const QString &codec, const QString &file)
 {
+    beginParse(file);
+    offerParsed(codec, parse(m_importFile, codec, !file.isEmpty()));
+}
+
+void ImportExport::readContactsFromFile(const QString &codec, const QString &file)
+{
+    if (m_reader) {
+        m_nextRead.emplace(codec, file);
+        ++m_generation;
+        return;
+    }
+    beginParse(file);
+    const int generation = m_generation;
+    const QString path = m_importFile;
+    const bool detectCodec = !file.isEmpty();
+    QThread *window = thread();
+    auto read = std::make_shared<Parse>();
+    m_read = read;
+    m_reader = QThread::create([read, path, codec, detectCodec, window] {
+        *read = parse(path, codec, detectCodec);
+        for (const QVariant &value : qAsConst(read->contacts)) {
+            if (auto *contact = value.value<Contact *>()) {
+                contact->moveToThread(window);
+            }
+        }
+    });
+    connect(m_reader, &QThread::finished, this,
+            [this, codec, generation] { endReading(codec, generation); });
+    m_reader->start();
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
+    }
+    emit readingChanged();
+}
+
+bool ImportExport::reading() const
+{
+    return m_reader != nullptr;
+}
+
+void ImportExport::endReading(const QString &codec, int generation)
+{
+    m_reader->wait();
+    delete std::exchange(m_reader, nullptr);
+    const std::shared_ptr<Parse> read = std::exchange(m_read, nullptr);
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+    if (generation == m_generation) {
+        offerParsed(codec, *read);
+    } else {
+        // Contacts no one was offered go at once.
+        for (const QVariant &value : qAsConst(read->contacts)) {
+            delete value.value<Contact *>();
+        }
+    }
+    if (m_nextRead) {
+        const auto next = *std::exchange(m_nextRead, std::nullopt);
+        readContactsFromFile(next.first, next.second);
+    }
+    if (!m_reader) {
+        emit readingChanged();
+    }
+}
+
+ImportExport::Parse ImportExport::parse(const QString &file, const QString &codec,
+                                        bool detectCodec)
+{
+    Parse parsed;
+    parsed.contacts = ContactsFileParser::parseFile(file, codec, detectCodec);
+    parsed.usedCodec = ContactsFileParser::usedCodec;
+    parsed.errorString = ContactsFileParser::errorString;
+    return parsed;
+}
+
+void ImportExport::beginParse(const QString &file)
+{
+    ++m_generation;
     releaseParsedContacts();
     m_contacts.clear();
     emit contactsChanged();
-
     if (!file.isEmpty()) {
         m_importFile = file;
     }
-    const QVariantList parsed = ContactsFileParser::parseFile(m_importFile, codec, !file.isEmpty());
-    const QString used = ContactsFileParser::usedCodec.isEmpty()
+}
+
+void ImportExport::offerParsed(const QString &codec, const Parse &parsed)
+{
+    const QString used = parsed.usedCodec.isEmpty()
                                  ? codec
-                                 : TextDecoding::offeredCodecName(ContactsFileParser::usedCodec);
+                                 : TextDecoding::offeredCodecName(parsed.usedCodec);
     if (m_codec != used) {
         m_codec = used;
         emit codecChanged();
     }
-    for (const QVariant &value : parsed) {
+    for (const QVariant &value : parsed.contacts) {
         if (auto *contact = value.value<Contact *>()) {
             m_parsed.append(contact);
         }
     }
     findExistingContacts();
-    m_contacts = parsed;
+    m_contacts = parsed.contacts;
     emit contactsChanged();
 
-    if (!ContactsFileParser::errorString.isEmpty()) {
-        emit error(ContactsFileParser::errorString);
+    if (!parsed.errorString.isEmpty()) {
+        emit error(parsed.errorString);
     } else if (!m_contacts.isEmpty()) {
         emit parsingCompleted();
     } else {
@@ -373,6 +467,7 @@ void ImportExport::exportContacts()
 
 void ImportExport::setContactsForExport(const QVariantList &contacts)
 {
+    ++m_generation;
     if (m_contacts != contacts) {
         releaseParsedContacts();
         m_contacts = contacts;

@@ -11,9 +11,13 @@
 #include <QVariantList>
 
 #include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
 
 class Contact;
 class DataBase;
+class QThread;
 
 // The scenes' way to import contacts from a file and to export contacts to a
 // file. Import: a file is parsed into new contacts that the user ticks, then
@@ -36,6 +40,8 @@ class ImportExport : public QObject
     Q_PROPERTY(QStringList codecLabels READ codecLabels CONSTANT)
     // The offered codec the last import file's text was read in.
     Q_PROPERTY(QString codec READ codec NOTIFY codecChanged)
+    // True while readContactsFromFile reads a file.
+    Q_PROPERTY(bool reading READ reading NOTIFY readingChanged)
     // The address book (the list model): an object whose getAllContacts()
     // gives its contacts (Contact*) in a QVariantList, each parse is checked
     // against them, and its slots queueContact(Contact*) and
@@ -78,6 +84,14 @@ public:
     // without a file re-reads the last one in the codec the user chose.
     Q_INVOKABLE void parseContactsFromFile(const QString &codec = QStringLiteral("Windows-1251"),
                                            const QString &file = QString());
+    // parseContactsFromFile on a thread of its own, so that the window keeps
+    // running while a large file is read (100,000 contacts take more than a
+    // second): the same signals follow once the file is read. A read asked
+    // for meanwhile follows this one, and only its contacts are offered; so
+    // are none when the list is set for an export meanwhile.
+    Q_INVOKABLE void readContactsFromFile(const QString &codec = QStringLiteral("Windows-1251"),
+                                          const QString &file = QString());
+    bool reading() const;
     Q_INVOKABLE bool importParsedContacts();
     Q_INVOKABLE void exportContacts();
     Q_INVOKABLE void setContactsForExport(const QVariantList &contacts);
@@ -104,10 +118,26 @@ signals:
     void error(const QString &text);
     void contactsChanged();
     void codecChanged();
+    void readingChanged();
     void storeChanged();
     void importedLabelsChanged();
 
 private:
+    // What a parse gives: the records and its parser's state.
+    struct Parse
+    {
+        QVariantList contacts;
+        QString usedCodec;
+        QString errorString;
+    };
+    static Parse parse(const QString &file, const QString &codec, bool detectCodec);
+    // The start of a parse: the last one's contacts go, file (when given)
+    // becomes the import file.
+    void beginParse(const QString &file);
+    // The parsed contacts become the ones on offer, with their signals.
+    void offerParsed(const QString &codec, const Parse &parsed);
+    void endReading(const QString &codec, int generation);
+
     QList<Contact *> tickedContacts() const;
     // Finds which parsed contacts are already in the address book.
     void findExistingContacts();
@@ -148,6 +178,14 @@ private:
     QPointer<DataBase> m_store;
     QStringList m_importedLabels;
     QString m_importFile;
+    // The thread of a running readContactsFromFile, what it gives, and a
+    // read asked for meanwhile (codec, file).
+    QThread *m_reader = nullptr;
+    std::shared_ptr<Parse> m_read;
+    std::optional<std::pair<QString, QString>> m_nextRead;
+    // Counts the changes of the contacts on offer: a read whose start is not
+    // the last of them offers nothing.
+    int m_generation = 0;
     QString m_codec;
     QString m_exportFile;
     ExportMethod m_exportMethod = GOOGLE_CSV_METHOD;
