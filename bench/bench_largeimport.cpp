@@ -162,11 +162,7 @@ struct Window
 {
     explicit Window(const QString &storePath)
     {
-        store.open(storePath);
-        model.setDataBase(&store);
-        model.loadModel();
-        view.setSourceModel(&model);
-        view.sort();
+        Bench::openList(storePath, &store, &model, &view);
         wireImport(&backend, &model, &view);
     }
 

@@ -106,11 +106,7 @@ struct Instance
 {
     explicit Instance(const QString &path)
     {
-        store.open(path);
-        model.setDataBase(&store);
-        model.loadModel();
-        view.setSourceModel(&model);
-        view.sort();
+        Bench::openList(path, &store, &model, &view);
         QObject::connect(&sync, &CardDavSync::contactsChanged, [this] {
             const QList<Contact *> stored = sync.takeStoredContacts();
             QVariantList records;

@@ -1,7 +1,10 @@
 #include "benchutil.h"
 
 #include "importexport/contactsfileparser.h"
+#include "model/contactsmodel.h"
+#include "model/contactsproxymodel.h"
 #include "record/contact.h"
+#include "storage/sqlitedatabase.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -133,6 +136,16 @@ Stats measureParse(int runs, const std::function<QVariantList()> &parse, int *co
             release);
     release();
     return stats;
+}
+
+void openList(const QString &path, SqliteDatabase *store, ContactsModel *model,
+              ContactsProxyModel *view)
+{
+    store->open(path);
+    model->setDataBase(store);
+    model->loadModel();
+    view->setSourceModel(model);
+    view->sort();
 }
 
 } // namespace Bench

@@ -7,6 +7,10 @@
 
 #include <functional>
 
+class ContactsModel;
+class ContactsProxyModel;
+class SqliteDatabase;
+
 // Small helpers shared by the benchmark programs.
 namespace Bench {
 
@@ -35,6 +39,10 @@ QString useTemporaryHome();
 // Writes a generated address book (gen_contacts.py) to a cached file in the
 // temporary directory and returns its path; format as the generator names it.
 QString generatedFile(const QString &format, int count, const QStringList &extraArgs = {});
+// The window's list at start: the store at path opened, the model loaded
+// from it and the sorted view attached.
+void openList(const QString &path, SqliteDatabase *store, ContactsModel *model,
+              ContactsProxyModel *view);
 // One row of the results table.
 void printRow(const QString &operation, int count, const Stats &stats,
               const QString &target = QString());
