@@ -12,11 +12,12 @@ OverlayForm {
     property int current: 0
 
     readonly property bool choosing: importExportForm.count === 0
-    // The contacts on offer that the form's search finds (all without a search).
+    // The contacts on offer that the form's search finds (all without a
+    // search, read row by row as the list shows them).
     readonly property var shownContacts: formSearch.text === ""
-                                         ? importExport.contacts
-                                         : contactsProxyModel.contactsMatching(
-                                               importExport.contacts, formSearch.text)
+                                         ? importExport.offered
+                                         : contactsProxyModel.offeredMatching(importExport,
+                                                                              formSearch.text)
 
     signal masterClicked(bool on)
     // The rows read their ticks from the contacts again.
@@ -44,21 +45,20 @@ OverlayForm {
     // The master box is ticked when every row is.
     function tickNew() {
         importExport.tickNewContacts()
-        var contacts = importExport.contacts
-        var all = true
-        for (var i = 0; i < contacts.length; ++i) {
-            all = all && (!contacts[i] || contacts[i].importMe)
-        }
-        master.on = all
+        master.on = importExport.allTicked()
         importExportForm.ticksReset()
     }
 
     // Gives every contact the search shows the master's tick; the visible rows follow.
     function tickAll(on) {
-        var contacts = importExportForm.shownContacts
-        for (var i = 0; i < contacts.length; ++i) {
-            if (contacts[i]) {
-                contacts[i].importMe = on
+        if (formSearch.text === "") {
+            importExport.tickAll(on)
+        } else {
+            var contacts = importExportForm.shownContacts
+            for (var i = 0; i < contacts.length; ++i) {
+                if (contacts[i]) {
+                    contacts[i].importMe = on
+                }
             }
         }
         importExportForm.masterClicked(on)

@@ -52,7 +52,7 @@ OverlayForm {
         if (!fileName) {
             return
         }
-        importExport.setContactsForExport(contactsProxyModel.contactsInListOrder())
+        importExport.setContactsForExportFrom(contactsProxyModel)
         importExport.setExportFileAndMethod(fileName, exportRow.exportMethod)
         importExportForm.show(true)
     }

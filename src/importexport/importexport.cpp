@@ -24,6 +24,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/stat.h>
 #include <utility>
@@ -115,6 +116,20 @@ void ImportExport::setContacts(const QVariantList &contacts)
     emit contactsChanged();
 }
 
+QQmlListProperty<QObject> ImportExport::offered()
+{
+    return QQmlListProperty<QObject>(
+            this, nullptr,
+            [](QQmlListProperty<QObject> *list) {
+                return static_cast<ImportExport *>(list->object)->m_contacts.size();
+            },
+            [](QQmlListProperty<QObject> *list, int index) -> QObject * {
+                return static_cast<ImportExport *>(list->object)
+                        ->m_contacts.value(index)
+                        .value<Contact *>();
+            });
+}
+
 QStringList ImportExport::codecNames() const
 {
     QStringList names;
@@ -192,6 +207,23 @@ void ImportExport::tickNewContacts()
             contact->importMe = !isAlreadyThere(contact);
         }
     }
+}
+
+void ImportExport::tickAll(bool on)
+{
+    for (const QVariant &value : qAsConst(m_contacts)) {
+        if (auto *contact = value.value<Contact *>()) {
+            contact->importMe = on;
+        }
+    }
+}
+
+bool ImportExport::allTicked() const
+{
+    return std::all_of(m_contacts.cbegin(), m_contacts.cend(), [](const QVariant &value) {
+        const auto *contact = value.value<Contact *>();
+        return !contact || contact->importMe;
+    });
 }
 
 // Parsed contacts already in the address book start unticked.
@@ -473,6 +505,16 @@ void ImportExport::setContactsForExport(const QVariantList &contacts)
         m_contacts = contacts;
     }
     emit contactsChanged();
+}
+
+void ImportExport::setContactsForExportFrom(QObject *list)
+{
+    QVariantList contacts;
+    if (list) {
+        QMetaObject::invokeMethod(list, "contactsInListOrder", Qt::DirectConnection,
+                                  Q_RETURN_ARG(QVariantList, contacts));
+    }
+    setContactsForExport(contacts);
 }
 
 void ImportExport::setExportFileAndMethod(const QString &file, ExportMethod method)

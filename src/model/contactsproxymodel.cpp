@@ -1131,6 +1131,12 @@ bool ContactsProxyModel::hasContact(const QString &contactId) const
     return sourceRowOfContact(contactId) >= 0;
 }
 
+QVariantList ContactsProxyModel::offeredMatching(QObject *offering, const QString &search) const
+{
+    return offering ? contactsMatching(offering->property("contacts").toList(), search)
+                    : QVariantList();
+}
+
 QVariantList ContactsProxyModel::contactsMatching(const QVariantList &contacts,
                                                   const QString &search) const
 {

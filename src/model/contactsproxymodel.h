@@ -126,6 +126,9 @@ public slots:
     QVariantList contactsInListOrder() const;
     // The records of the list (Contact objects) that the search text finds, in their order.
     QVariantList contactsMatching(const QVariantList &contacts, const QString &search) const;
+    // The same for the contacts property (a QVariantList of Contact*) of
+    // offering, read in C++ so that the scene does not wrap every one.
+    QVariantList offeredMatching(QObject *offering, const QString &search) const;
     // The bytes the row cache's folded search texts hold (for the benchmark).
     qint64 searchTextBytes() const { return m_filter.searchTextBytes(); }
     // The id of the contact that addNewContact() stored last.
