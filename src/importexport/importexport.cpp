@@ -31,6 +31,28 @@
 
 namespace {
 
+// A busy cursor over the program's windows while a file is read (none
+// without a GUI application).
+void showBusy(bool busy)
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        return;
+    }
+    if (busy) {
+        QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
+    } else {
+        QGuiApplication::restoreOverrideCursor();
+    }
+}
+
+// Deletes the records of a read that no one was offered.
+void deleteRecords(const QVariantList &records)
+{
+    for (const QVariant &value : records) {
+        delete value.value<Contact *>();
+    }
+}
+
 // Contacts are personal: a new export file is readable by its owner only,
 // like the address book itself.
 constexpr QFileDevice::Permissions newFilePermissions =
@@ -90,12 +112,8 @@ ImportExport::~ImportExport()
     if (m_reader) {
         m_reader->wait();
         delete m_reader;
-        for (const QVariant &value : qAsConst(m_read->contacts)) {
-            delete value.value<Contact *>();
-        }
-        if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-            QGuiApplication::restoreOverrideCursor();
-        }
+        deleteRecords(m_read->contacts);
+        showBusy(false);
     }
     qDeleteAll(m_released);
     qDeleteAll(m_parsed);
@@ -334,9 +352,7 @@ void ImportExport::readContactsFromFile(const QString &codec, const QString &fil
     connect(m_reader, &QThread::finished, this,
             [this, codec, generation] { endReading(codec, generation); });
     m_reader->start();
-    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
-    }
+    showBusy(true);
     emit readingChanged();
 }
 
@@ -350,16 +366,11 @@ void ImportExport::endReading(const QString &codec, int generation)
     m_reader->wait();
     delete std::exchange(m_reader, nullptr);
     const std::shared_ptr<Parse> read = std::exchange(m_read, nullptr);
-    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        QGuiApplication::restoreOverrideCursor();
-    }
+    showBusy(false);
     if (generation == m_generation) {
         offerParsed(codec, *read);
     } else {
-        // Contacts no one was offered go at once.
-        for (const QVariant &value : qAsConst(read->contacts)) {
-            delete value.value<Contact *>();
-        }
+        deleteRecords(read->contacts);
     }
     if (m_nextRead) {
         const auto next = *std::exchange(m_nextRead, std::nullopt);
