@@ -254,9 +254,13 @@ Rectangle {
         onImportContactProgress: importExportForm.current = p
         onImportContactEnded: {
             importExportForm.completed = true
-            contactsModel.addQueuedContacts()
-            contactsProxyModel.addGroupLabels(importExport.importedLabels)
-            contactsProxyModel.sort()
+            // An export changes nothing in the list: sorting it again held
+            // the window for 130 ms at 100,000 contacts.
+            if (!importExportForm.isExport) {
+                contactsModel.addQueuedContacts()
+                contactsProxyModel.addGroupLabels(importExport.importedLabels)
+                contactsProxyModel.sort()
+            }
         }
     }
 
