@@ -92,7 +92,7 @@ void appendValue(QString &line, const QString &value)
 
 } // namespace
 
-Counts countsOf(const QList<Contact *> &contacts)
+Counts countsOf(const QList<Contact *> &contacts, const std::function<void()> &afterEach)
 {
     Counts counts;
     for (const Contact *contact : contacts) {
@@ -100,6 +100,9 @@ Counts countsOf(const QList<Contact *> &contacts)
         counts.phones = qMax(counts.phones, contact->phoneList.size());
         counts.addresses = qMax(counts.addresses, contact->addressList.size());
         counts.links = qMax(counts.links, contact->linkList.size());
+        if (afterEach) {
+            afterEach();
+        }
     }
     return counts;
 }

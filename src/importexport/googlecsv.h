@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class Contact;
 
 // The column layout of Google's contact export, as written by the CSV export.
@@ -18,7 +20,8 @@ struct Counts
     int links = 0;
 };
 
-Counts countsOf(const QList<Contact *> &contacts);
+// afterEach, when given, runs after each contact.
+Counts countsOf(const QList<Contact *> &contacts, const std::function<void()> &afterEach = {});
 // The header line, without its line feed.
 QString header(const Counts &counts);
 // A value as an RFC 4180 field: enclosed in double quotes, inner quotes doubled.

@@ -614,8 +614,9 @@ QString ImportExport::withReason(const QString &text, const QString &reason)
 
 // Writes a text export: the head, then one piece per contact with progress,
 // into a file beside the target that replaces it only once complete. An open
-// or write failure is reported and leaves the target as it was.
-bool ImportExport::writeTextExport(const QByteArray &head, int count,
+// or write failure is reported and leaves the target as it was. The head is
+// made once the export runs, so that the event loop may turn while it is.
+bool ImportExport::writeTextExport(const std::function<QByteArray()> &head, int count,
                                    const std::function<QByteArray(int)> &piece)
 {
     const QFileDevice::Permissions permissions = exportPermissions(m_exportFile);
@@ -625,11 +626,21 @@ bool ImportExport::writeTextExport(const QByteArray &head, int count,
         return false;
     }
     file.setPermissions(permissions);
-    bool ok = file.write(head) == head.size();
-    ok = ok && runWithProgress(count, [&](int i) {
-             const QByteArray bytes = piece(i);
-             return file.write(bytes) == bytes.size();
-         });
+    const auto write = [&file](const QByteArray &bytes) {
+        return file.write(bytes) == bytes.size();
+    };
+    const bool ok = runLoopWithProgress(count, [&](const std::function<void(int)> &done) {
+        if (!write(head())) {
+            return false;
+        }
+        for (int i = 0; i < count; ++i) {
+            if (!write(piece(i))) {
+                return false;
+            }
+            done(i);
+        }
+        return true;
+    });
     if (!ok || !file.commit()) {
         const QString reason =
                 file.error() == QFileDevice::NoError ? QString() : file.errorString();
@@ -640,12 +651,19 @@ bool ImportExport::writeTextExport(const QByteArray &head, int count,
     return true;
 }
 
-// Google CSV, UTF-8 without a byte-order mark, whatever the locale.
+// Google CSV, UTF-8 without a byte-order mark, whatever the locale. The
+// columns follow the contact with the most entries of each kind; finding it
+// reads every contact, with the event loop turning.
 bool ImportExport::exportGoogleCsv(const QList<Contact *> &contacts)
 {
-    const GoogleCsv::Counts counts = GoogleCsv::countsOf(contacts);
+    GoogleCsv::Counts counts;
     return writeTextExport(
-            (GoogleCsv::header(counts) + QLatin1Char('\n')).toUtf8(), contacts.size(), [&](int i) {
+            [&] {
+                counts = GoogleCsv::countsOf(contacts, [this] { m_turns.maybeTurn(); });
+                return (GoogleCsv::header(counts) + QLatin1Char('\n')).toUtf8();
+            },
+            contacts.size(),
+            [&](int i) {
                 return (contacts.at(i)->toGoogleCsvLine(counts.emails, counts.phones,
                                                         counts.addresses, counts.links)
                         + QLatin1Char('\n'))
@@ -658,7 +676,7 @@ bool ImportExport::exportGoogleCsv(const QList<Contact *> &contacts)
 // written.
 bool ImportExport::exportVCard(const QList<Contact *> &contacts)
 {
-    return writeTextExport(QByteArray(), contacts.size(), [&](int i) {
+    return writeTextExport([] { return QByteArray(); }, contacts.size(), [&](int i) {
         const Contact *contact = contacts.at(i);
         return contact->toVCard(photoOf(contact)).toByteArray(vCardVersion::Version3_0) + '\n';
     });

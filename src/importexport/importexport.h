@@ -174,7 +174,7 @@ private:
     bool runLoopWithProgress(int count,
                              const std::function<bool(const std::function<void(int)> &)> &loop);
 
-    bool writeTextExport(const QByteArray &head, int count,
+    bool writeTextExport(const std::function<QByteArray()> &head, int count,
                          const std::function<QByteArray(int)> &piece);
     bool exportGoogleCsv(const QList<Contact *> &contacts);
     bool exportVCard(const QList<Contact *> &contacts);
