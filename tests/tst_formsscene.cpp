@@ -121,6 +121,9 @@ void tst_FormsScene::importThroughForm()
     for (const QList<QVariant> &text : texts) {
         seen << text.value(0).toString();
     }
+    // The count is told at the event loop's turns (1/2 only when one falls
+    // between the two contacts) and at the end.
+    seen.removeAll(QStringLiteral("Importing contacts: 1/2"));
     QCOMPARE(seen, (QStringList{"Importing contacts: 0/2", "Importing contacts: 2/2",
                                 "Contacts successfully imported."}));
     QVERIFY(m_scene->click(QStringLiteral("importExportOkButton")));
