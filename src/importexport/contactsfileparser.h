@@ -15,6 +15,7 @@ class vCard;
 // Rows of CSV text, each a list of field texts with the quotes removed; row 0
 // is the header row. A parse keeps only the header row of its file here (the
 // other rows become contacts as they are read); appendCsvField builds rows.
+// Each thread has its own, as a file may be read in the background.
 extern thread_local QList<QStringList> plainContactList;
 
 // Turns a file picked for import into new, unsaved Contact records: detects
