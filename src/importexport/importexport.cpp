@@ -262,11 +262,9 @@ void ImportExport::findExistingContacts()
     const QHash<const Contact *, Contact *> found = ExistingContacts::find(existing, m_parsed);
     m_alreadyThere.clear();
     m_alreadyThere.reserve(found.size());
-    for (auto it = found.cbegin(); it != found.cend(); ++it) {
-        m_alreadyThere.insert(it.key(), it.value());
-    }
     for (Contact *parsed : qAsConst(m_parsed)) {
-        if (m_alreadyThere.contains(parsed)) {
+        if (Contact *contact = found.value(parsed)) {
+            m_alreadyThere.insert(parsed, contact);
             parsed->importMe = false;
         }
     }
