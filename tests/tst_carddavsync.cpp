@@ -3,6 +3,7 @@
 #include "storage/sqlitedatabase.h"
 #include "sync/carddavsync.h"
 #include "sync/davclient.h"
+#include "sync/syncstatetable.h"
 #include "testsupport.h"
 
 #include <QGuiApplication>
@@ -24,11 +25,12 @@ struct Instance
         sync.setAccount(book, DavServer::User, password);
     }
 
-    // Runs one sync to its end; its error text.
-    QString run()
+    // Runs one sync to its end, both ways or the one after an edit here;
+    // its error text.
+    QString run(void (CardDavSync::*how)() = &CardDavSync::start)
     {
         QSignalSpy finished(&sync, &CardDavSync::finished);
-        sync.start();
+        (sync.*how)();
         return finished.wait(3000 * 1000) ? finished.first().first().toString()
                                           : QStringLiteral("no end");
     }
@@ -96,6 +98,7 @@ class tst_CardDavSync : public QObject
 private slots:
     void everyChangeReachesTheOther_data();
     void everyChangeReachesTheOther();
+    void pushSendsTheChangesMadeHere();
     void conflictKeepsBothEdits_data();
     void conflictKeepsBothEdits();
     void faultLosesNothing_data();
@@ -157,9 +160,80 @@ void tst_CardDavSync::everyChangeReachesTheOther()
     QVERIFY(b.texts().join(QString()).contains(QStringLiteral("400x240")));
 }
 
+// The run after an edit here sends what changed here and lists nothing: a
+// change on the server comes with the next run both ways, which finds the
+// cards the push wrote as they are. A push without an earlier run on the
+// address book syncs both ways.
+void tst_CardDavSync::pushSendsTheChangesMadeHere()
+{
+    DavServer dav(DavServer::Radicale);
+    QVERIFY(dav.start());
+    Instance a(QStringLiteral("pushA"), dav.addressBook());
+    Instance b(QStringLiteral("pushB"), dav.addressBook());
+    fill(a.store, 4);
+    QCOMPARE(a.run(), QString());
+    QCOMPARE(b.run(), QString());
+    const auto named = [](Instance &instance, int i) {
+        const QString surname = QStringLiteral("Surname%1").arg(i);
+        for (Contact *contact : instance.store.loadContacts()) {
+            if (contact->surname == surname) {
+                return std::unique_ptr<Contact>(contact);
+            }
+            delete contact;
+        }
+        return std::unique_ptr<Contact>();
+    };
+    const std::unique_ptr<Contact> there = named(b, 0);
+    there->comment = QStringLiteral("Edited there");
+    b.store.updateContact(there.get());
+    QCOMPARE(b.run(), QString());
+    const std::unique_ptr<Contact> here = named(a, 1);
+    here->comment = QStringLiteral("Edited here");
+    a.store.updateContact(here.get());
+    a.store.removeContacts({named(a, 2)->id});
+    a.store.insertContact(makeContact(Contact::makeId(), QStringLiteral("Added Here")).get());
+
+    QCOMPARE(a.run(&CardDavSync::push), QString());
+    QVERIFY(!a.texts().join(QString()).contains(QStringLiteral("Edited there")));
+    QCOMPARE(b.run(), QString());
+    const QString theirs = b.texts().join(QString());
+    QVERIFY(theirs.contains(QStringLiteral("Edited here")));
+    QVERIFY(theirs.contains(QStringLiteral("Added Here")));
+    QVERIFY(!theirs.contains(QStringLiteral("Surname2")));
+    QCOMPARE(a.run(), QString());
+    QCOMPARE(a.texts(), b.texts());
+    QCOMPARE(a.texts().size(), 4);
+    QCOMPARE(dav.cardCount(), 4);
+
+    // A push whose answer was never recorded (a crash), of a contact deleted
+    // since: only a listing tells whether its card is there, so the next
+    // push leaves it to the run both ways, which deletes the card.
+    const ContactPtr begun = makeContact(Contact::makeId(), QStringLiteral("Begun Upload"));
+    a.store.insertContact(begun.get());
+    QCOMPARE(a.run(&CardDavSync::push), QString());
+    QCOMPARE(dav.cardCount(), 5);
+    SyncStateTable table(&a.store);
+    for (SyncItem item : table.items(QString(), 10)) {
+        if (item.contactId == begun->id.toLongLong()) {
+            item.etag.clear();
+            table.putItem(item);
+        }
+    }
+    a.store.removeContacts({begun->id});
+    QCOMPARE(a.run(&CardDavSync::push), QString());
+    QCOMPARE(a.run(), QString());
+    QCOMPARE(a.texts().size(), 4);
+    QCOMPARE(dav.cardCount(), 4);
+
+    Instance c(QStringLiteral("pushC"), dav.addressBook());
+    QCOMPARE(c.run(&CardDavSync::push), QString());
+    QCOMPARE(c.texts(), a.texts());
+}
+
 void tst_CardDavSync::conflictKeepsBothEdits_data()
 {
     QTest::addColumn<int>("server");
+    QTest::addColumn<bool>("pushed");
     QTest::addColumn<QString>("hereEdit");
     QTest::addColumn<QString>("thereEdit");
     QTest::addColumn<QString>("expected");
@@ -171,14 +245,19 @@ void tst_CardDavSync::conflictKeepsBothEdits_data()
         const QStringList cells = QString::fromLatin1(row).split(QLatin1Char('|'));
         for (int server : {int(DavServer::Radicale), int(DavServer::Xandikos)}) {
             QTest::addRow("%s %s", server ? "Xandikos" : "Radicale", qPrintable(cells.at(0)))
-                    << server << cells.at(1) << cells.at(2) << cells.at(3);
+                    << server << false << cells.at(1) << cells.at(2) << cells.at(3);
         }
+        // Here, the edit goes up as after an edit: the server's newer
+        // version refuses it, and the run syncs both ways after all.
+        QTest::addRow("Radicale pushed, %s", qPrintable(cells.at(0)))
+                << int(DavServer::Radicale) << true << cells.at(1) << cells.at(2) << cells.at(3);
     }
 }
 
 void tst_CardDavSync::conflictKeepsBothEdits()
 {
     QFETCH(int, server);
+    QFETCH(bool, pushed);
     QFETCH(QString, hereEdit);
     QFETCH(QString, thereEdit);
     QFETCH(QString, expected);
@@ -200,7 +279,7 @@ void tst_CardDavSync::conflictKeepsBothEdits()
         }
     }
     QCOMPARE(b.run(), QString());
-    QCOMPARE(a.run(), QString());
+    QCOMPARE(a.run(pushed ? &CardDavSync::push : &CardDavSync::start), QString());
     QCOMPARE(b.run(), QString());
     QCOMPARE(a.texts(), b.texts());
     const QString all = a.texts().join(QLatin1Char('\n'));

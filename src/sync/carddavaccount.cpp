@@ -42,7 +42,9 @@ CardDavAccount::CardDavAccount(SqliteDatabase *store, QObject *parent)
     connect(&m_interval, &QTimer::timeout, this, &CardDavAccount::syncNow);
     m_debounce.setSingleShot(true);
     m_debounce.setInterval(DebounceMs);
-    connect(&m_debounce, &QTimer::timeout, this, &CardDavAccount::syncNow);
+    // Edits here go up on their own; the server's changes come with the
+    // runs at start, every interval and on "Sync now".
+    connect(&m_debounce, &QTimer::timeout, this, [this] { run(true); });
     if (isConfigured()) {
         readPassword();
     }
@@ -184,6 +186,11 @@ void CardDavAccount::storePassword()
 
 void CardDavAccount::syncNow()
 {
+    run(false);
+}
+
+void CardDavAccount::run(bool pushOnly)
+{
     m_debounce.stop();
     if (!isConfigured() || m_needsPassword) {
         return;
@@ -196,10 +203,14 @@ void CardDavAccount::syncNow()
         m_runAgain = true;
         return;
     }
-    m_interval.start();
     m_sync->setAccount(QUrl(m_bookUrl), m_userName, m_password);
     setStatus(tr("Syncing…"));
-    m_sync->start();
+    if (pushOnly) {
+        m_sync->push();
+    } else {
+        m_interval.start();
+        m_sync->start();
+    }
 }
 
 void CardDavAccount::localChanged()

@@ -69,7 +69,8 @@ public slots:
     // The password asked for at start when the secret store has none.
     void setPassword(const QString &password);
     void syncNow();
-    // A contact was added, changed or removed here: sync in a moment.
+    // A contact was added, changed or removed here: the changes go up in a
+    // moment.
     void localChanged();
 
     // What the sync stored and removed since the last call, for the lists:
@@ -95,6 +96,8 @@ private:
     void setStatus(const QString &status);
     void setPasswordState(bool needed, const QString &note);
     void onSyncFinished(const QString &error);
+    // A run both ways, or one that only sends the changes made here.
+    void run(bool pushOnly);
 
     SqliteDatabase *m_store;
     CardDavSync *m_sync = nullptr;

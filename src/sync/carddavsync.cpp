@@ -105,6 +105,16 @@ QUrl CardDavSync::urlOf(const QString &path) const
 
 void CardDavSync::start()
 {
+    begin(false);
+}
+
+void CardDavSync::push()
+{
+    begin(true);
+}
+
+void CardDavSync::begin(bool pushOnly)
+{
     if (m_running) {
         return;
     }
@@ -116,6 +126,7 @@ void CardDavSync::start()
     ++m_run;
     m_pass = 0;
     m_again = false;
+    m_pushOnly = pushOnly;
     m_unreadable.clear();
     emit runningChanged();
     listChanges();
@@ -266,6 +277,14 @@ void CardDavSync::listChanges()
     m_listed = false;
     m_localRead = false;
     later([this] { readItems(QString()); });
+    if (m_pushOnly && !token.isEmpty()) {
+        // Nothing of the server is known but what the last run left: the
+        // local changes are planned against it.
+        m_fullListing = false;
+        m_listed = true;
+        return;
+    }
+    m_pushOnly = false;
     if (token.isEmpty()) {
         listAll();
         return;
@@ -520,7 +539,7 @@ void CardDavSync::planItem(const SyncItem &item)
                     {item.contactId, item.href, item.uid, listed ? remoteEtag : QByteArray()});
         } else if (listed) {
             m_remoteDeletes.append({item.href, item.contactId, item.uid, remoteEtag, item.state});
-        } else {
+        } else if (!m_pushOnly) {
             m_table.removeItem(item.href);
         }
     } else if (gone) {
@@ -789,12 +808,13 @@ void CardDavSync::finish()
         return;
     }
     // Another pass after newer server versions met an upload lists
-    // everything again (m_again makes it skip the token).
+    // everything again (m_again makes it skip the token), both ways also
+    // after a pass that listed nothing.
     if (m_again && ++m_pass < MaxPasses) {
         listChanges();
         return;
     }
-    if (!m_again) {
+    if (!m_again && !m_pushOnly) {
         m_table.setCollection(m_book.toString(), m_token);
     }
     m_running = false;

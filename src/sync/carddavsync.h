@@ -57,8 +57,14 @@ public:
     QStringList takeRemovedIds();
 
 public slots:
-    // Does nothing while a run is under way.
+    // A run both ways. Does nothing while a run is under way.
     void start();
+    // A run that sends the local changes without listing the server first,
+    // as after an edit here. Every request is conditional, so a card changed
+    // there meanwhile makes the run list the server's changes and sync both
+    // ways after all. Without an earlier run on this address book it syncs
+    // both ways. Does nothing while a run is under way.
+    void push();
     // Ends a run at once; what was written so far stays.
     void stop();
 
@@ -97,6 +103,7 @@ private:
     void noteStored(std::unique_ptr<Contact> contact);
     void noteRemoved(qint64 contactId);
     void announceChanges();
+    void begin(bool pushOnly);
     void listChanges();
     void reportChanges(const QString &token, const std::function<void()> &refused,
                        const ReadDone &read);
@@ -147,6 +154,8 @@ private:
     bool m_announced = false;
 
     QString m_token;
+    // This pass sends the local changes and lists nothing.
+    bool m_pushOnly = false;
     bool m_fullListing = false;
     bool m_listed = false;
     bool m_localRead = false;
