@@ -66,7 +66,6 @@ public:
 
     // URLs the scene handed to the desktop, by scheme handlers of this driver.
     QList<QUrl> openedUrls() const { return m_urls; }
-    void clearOpenedUrls() { m_urls.clear(); }
 
     // The names in the contact list, top to bottom.
     QStringList listedNames() const;

@@ -97,16 +97,14 @@ void tst_CardDavScene::connectAndSync()
     QTRY_COMPARE_WITH_TIMEOUT(m_scene->listedNames().size(), 3, 60000);
     QVERIFY(m_scene->listedNames().contains(QStringLiteral("Dvořák Antonín")));
 
-    // A star given here goes up a moment later on its own: what the other
-    // device added meanwhile waits for the next run both ways.
+    // A star given here goes up alone: the other device's addition waits.
     QCOMPARE(addOnOtherDevice(dav.addressBook(), QStringLiteral("Elgar Edward")), QString());
     QVERIFY(m_scene->click(m_scene->listRow(QStringLiteral("1"))));
     QVERIFY(m_scene->click(QStringLiteral("star")));
     const auto starredThere = [&dav] {
         const QFileInfoList cards = QDir(dav.cardFolder()).entryInfoList({QStringLiteral("*.vcf")});
         return std::any_of(cards.begin(), cards.end(), [](const QFileInfo &card) {
-            const QByteArray text = readFile(card.filePath());
-            return text.contains("Bach") && text.contains("Starred");
+            return readFile(card.filePath()).contains("Starred"); // only Bach has a star
         });
     };
     QTRY_VERIFY_WITH_TIMEOUT(starredThere(), 30000);

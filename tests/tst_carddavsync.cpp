@@ -10,7 +10,6 @@
 #include <QProcess>
 #include <QSignalSpy>
 
-
 // Two-way sync against real servers: each instance is a store file of its
 // own with its own sync state, as two devices on one account are.
 namespace {
@@ -169,10 +168,8 @@ void tst_CardDavSync::everyChangeReachesTheOther()
     QVERIFY(b.texts().join(QString()).contains(QStringLiteral("400x240")));
 }
 
-// The run after an edit here sends what changed here and lists nothing: a
-// change on the server comes with the next run both ways, which finds the
-// cards the push wrote as they are. A push without an earlier run on the
-// address book syncs both ways.
+// A push sends the changes made here and lists nothing; the next run both ways
+// finds its cards as they are. Without an earlier run it syncs both ways.
 void tst_CardDavSync::pushSendsTheChangesMadeHere()
 {
     DavServer dav(DavServer::Radicale);
@@ -201,9 +198,8 @@ void tst_CardDavSync::pushSendsTheChangesMadeHere()
     QCOMPARE(a.texts().size(), 4);
     QCOMPARE(dav.cardCount(), 4);
 
-    // A push whose answer was never recorded (a crash), of a contact deleted
-    // since: only a listing tells whether its card is there, so the next
-    // push leaves it to the run both ways, which deletes the card.
+    // A push's answer never recorded (a crash), the contact deleted since: only a
+    // listing tells whether its card is there, and the run both ways deletes it.
     const ContactPtr begun = makeContact(Contact::makeId(), QStringLiteral("Begun Upload"));
     a.store.insertContact(begun.get());
     QCOMPARE(a.run(&CardDavSync::push), QString());
@@ -288,18 +284,15 @@ void tst_CardDavSync::faultLosesNothing_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("message");
-    QTest::newRow("wrong password") << "password"
-                                    << "Wrong user name or password (HTTP 401";
-    QTest::newRow("server killed") << "kill"
-                                   << "Server not reachable";
-    QTest::newRow("address book deleted") << "delete"
-                                          << "The address book was not found";
-    QTest::newRow("server error") << "500"
-                                  << "The server answered with an error (HTTP 500";
-    QTest::newRow("unreadable card") << "card"
-                                     << "1 card(s) on the server cannot be read";
-    QTest::newRow("untrusted certificate") << "tls"
-                                           << "Certificate not trusted";
+    for (const char *row : {"wrong password|password|Wrong user name or password (HTTP 401",
+                            "server killed|kill|Server not reachable",
+                            "address book deleted|delete|The address book was not found",
+                            "server error|500|The server answered with an error (HTTP 500",
+                            "unreadable card|card|1 card(s) on the server cannot be read",
+                            "untrusted certificate|tls|Certificate not trusted"}) {
+        const QStringList cells = QString::fromLatin1(row).split(QLatin1Char('|'));
+        QTest::newRow(qPrintable(cells.at(0))) << cells.at(1) << cells.at(2);
+    }
 }
 
 // Each fault gives its message and leaves the contacts as they were; once it
