@@ -116,31 +116,28 @@ Run runOnce(const QString &file, int count, const QString &exportPath)
     }
     StallMeter meter;
     Run run;
-    run[QStringLiteral("open")] = timed(
-            meter,
-            [&] { scene.eval(QStringLiteral("settingsForm.onImportFileChosen('%1')").arg(file)); },
-            [&] { return scene.waitShown(QStringLiteral("importExportForm")); });
-    run[QStringLiteral("import")] = timed(
-            meter, [&] { scene.click(QStringLiteral("importExportOkButton")); },
-            [&] { return waitCompleted(scene); });
-    scene.click(QStringLiteral("importExportOkButton"));
-    scene.waitHidden(QStringLiteral("importExportForm"));
+    // A file chosen in the settings form until the import/export form offers
+    // it, then the form's work until it is complete; the form is closed.
+    const auto throughForm = [&](const QString &choose, const QString &offerKey,
+                                 const QString &workKey) {
+        run[offerKey] = timed(
+                meter, [&] { scene.eval(choose); },
+                [&] { return scene.waitShown(QStringLiteral("importExportForm")); });
+        run[workKey] = timed(
+                meter, [&] { scene.click(QStringLiteral("importExportOkButton")); },
+                [&] { return waitCompleted(scene); });
+        scene.click(QStringLiteral("importExportOkButton"));
+        scene.waitHidden(QStringLiteral("importExportForm"));
+    };
+    throughForm(QStringLiteral("settingsForm.onImportFileChosen('%1')").arg(file),
+                QStringLiteral("open"), QStringLiteral("import"));
     const int rows = scene.eval(QStringLiteral("contactsModel.rowCount()")).toInt();
     if (rows != count) {
         std::fprintf(stderr, "%d of %d contacts in the list after the import\n", rows, count);
         std::exit(1);
     }
-    run[QStringLiteral("offer")] = timed(
-            meter,
-            [&] {
-                scene.eval(QStringLiteral("settingsForm.onExportFileChosen('%1')").arg(exportPath));
-            },
-            [&] { return scene.waitShown(QStringLiteral("importExportForm")); });
-    run[QStringLiteral("export")] = timed(
-            meter, [&] { scene.click(QStringLiteral("importExportOkButton")); },
-            [&] { return waitCompleted(scene); });
-    scene.click(QStringLiteral("importExportOkButton"));
-    scene.waitHidden(QStringLiteral("importExportForm"));
+    throughForm(QStringLiteral("settingsForm.onExportFileChosen('%1')").arg(exportPath),
+                QStringLiteral("offer"), QStringLiteral("export"));
     scene.stop();
     return run;
 }
@@ -152,8 +149,7 @@ void printStep(const QVector<Run> &runs, const QString &key, const QString &labe
     for (const Run &run : runs) {
         steps.append(run.at(key));
     }
-    std::sort(steps.begin(), steps.end(),
-              [](const Step &a, const Step &b) { return a.ms < b.ms; });
+    std::sort(steps.begin(), steps.end(), [](const Step &a, const Step &b) { return a.ms < b.ms; });
     Bench::printRow(label, count,
                     Bench::Stats{steps.at(steps.size() / 2).ms, steps.first().ms, steps.last().ms},
                     target);
@@ -171,7 +167,8 @@ int main(int argc, char *argv[])
 {
     Bench::useTemporaryHome();
     // Without a display the scene draws in software.
-    if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && !qEnvironmentVariableIsSet("QT_QUICK_BACKEND")) {
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen"
+        && !qEnvironmentVariableIsSet("QT_QUICK_BACKEND")) {
         qputenv("QT_QUICK_BACKEND", "software");
     }
     QApplication app(argc, argv);
@@ -183,8 +180,8 @@ int main(int argc, char *argv[])
 
     Bench::printHeader(QStringLiteral("Import and export through the window"));
     for (const int count : counts) {
-        const QString source = Bench::generatedFile(QStringLiteral("vcard30"), count,
-                                                    {QStringLiteral("--seed"), QStringLiteral("1")});
+        const QString source = Bench::generatedFile(
+                QStringLiteral("vcard30"), count, {QStringLiteral("--seed"), QStringLiteral("1")});
         const QString file = QDir::homePath() + QStringLiteral("/book-%1.vcf").arg(count);
         QFile::remove(file);
         QFile::link(source, file);
@@ -194,15 +191,15 @@ int main(int argc, char *argv[])
             runs.append(runOnce(file, count, exportPath));
         }
         const bool large = count == 100000;
-        printStep(runs, QStringLiteral("open"), QStringLiteral("choose a vCard file: the form offers it"),
-                  count, QString());
+        printStep(runs, QStringLiteral("open"),
+                  QStringLiteral("choose a vCard file: the form offers it"), count, QString());
         printStep(runs, QStringLiteral("import"),
                   QStringLiteral("import it through the form (store, list, view)"), count,
                   large ? QStringLiteral("3000 ms") : QString());
         printStep(runs, QStringLiteral("offer"),
                   QStringLiteral("export all: the form offers the list"), count, QString());
-        printStep(runs, QStringLiteral("export"), QStringLiteral("export them as Google CSV"), count,
-                  QString());
+        printStep(runs, QStringLiteral("export"), QStringLiteral("export them as Google CSV"),
+                  count, QString());
     }
     return 0;
 }
