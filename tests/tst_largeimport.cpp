@@ -64,20 +64,25 @@ void tst_LargeImport::readsPiecesAsWhole()
 
 // The batch's rows take the places that adding them one by one gives them,
 // in a searched view of favourites or not, in plain (C locale) and collated
-// order, merged in or (a small batch) placed by binary searches; the names
-// share long beginnings, repeat, are empty or hold NULs.
+// order, merged in or (a small batch) placed by binary searches, and a batch
+// large enough to be folded on a second thread meanwhile; the names share
+// long beginnings, repeat, are empty or hold NULs.
 void tst_LargeImport::batchPlacesRowsAsSingleInserts_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("search");
     QTest::addColumn<int>("present");
+    QTest::addColumn<int>("total");
     for (const char *locale : {"C", "en_US"}) {
         for (const int present : {60, 365}) {
-            QTest::addRow("%s, %d present", locale, present) << locale << QString() << present;
+            QTest::addRow("%s, %d present", locale, present)
+                    << locale << QString() << present << 400;
             QTest::addRow("%s, %d present, searched favourites", locale, present)
-                    << locale << QStringLiteral("b") << present;
+                    << locale << QStringLiteral("b") << present << 400;
         }
     }
+    QTest::addRow("a batch of 4,500, searched favourites")
+            << "en_US" << QStringLiteral("b") << 100 << 4600;
 }
 
 void tst_LargeImport::batchPlacesRowsAsSingleInserts()
@@ -85,6 +90,7 @@ void tst_LargeImport::batchPlacesRowsAsSingleInserts()
     QFETCH(QString, locale);
     QFETCH(QString, search);
     QFETCH(int, present);
+    QFETCH(int, total);
     QLocale::setDefault(QLocale(locale));
     ContactsModel sources[2];
     ContactsProxyModel views[2];
@@ -96,7 +102,7 @@ void tst_LargeImport::batchPlacesRowsAsSingleInserts()
     }
     QAbstractItemModelTester tester(views, QAbstractItemModelTester::FailureReportingMode::QtTest);
     const QString pieces[] = {"Alexandr", "a", "B", "b", QString(QChar(0)), "Ёж", QString()};
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < total; ++i) {
         Contact contact;
         for (int part = i; part > 0; part /= 7) {
             contact.fullname += pieces[part % 7];

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <iterator>
@@ -20,6 +21,9 @@
 #endif
 
 namespace {
+
+// From this many rows to fold, the folding runs on a thread of its own.
+constexpr int manyRows = 4096;
 
 // The folding of one BMP code unit for searching: simple case folding, then
 // a Latin letter loses its accents (its canonical decomposition's base) and
@@ -514,7 +518,14 @@ void ContactsFilter::rowsInserted(const QModelIndex &parent, int first, int last
     for (int i = 0; i < count; ++i) {
         added[size_t(i)] = first + i;
     }
-    placeInOrder(added);
+    // A large batch (an import) is folded meanwhile, on the second core,
+    // instead of at the sort that follows, when there is nothing to do
+    // beside it.
+    if (count >= manyRows) {
+        foldMeanwhile([&] { placeInOrder(added); });
+    } else {
+        placeInOrder(added);
+    }
 }
 
 // The states keep removed rows until they are next needed: ContactsModel
@@ -704,9 +715,16 @@ void ContactsFilter::compactKeys() const
 
 void ContactsFilter::foldRow(int sourceRow) const
 {
+    foldRowInto(sourceRow, m_folded, m_scratch);
+}
+
+// Folds a row that is not folded yet to the end of folded, where its place
+// then points; scratch holds its texts meanwhile. True when it was folded.
+bool ContactsFilter::foldRowInto(int sourceRow, QByteArray &folded, QString &scratch) const
+{
     quint8 &marks = m_marks[size_t(sourceRow)];
     if (marks & Folded) {
-        return;
+        return false;
     }
     const Contact &contact = *m_source->contactAt(sourceRow);
     const size_t row = size_t(sourceRow);
@@ -714,23 +732,24 @@ void ContactsFilter::foldRow(int sourceRow) const
     m_pairs[row] = PairSet();
     m_digits[row] = DigitSet();
     TextPlace &place = m_places[row];
-    place.start = quint32(m_folded.size());
+    place.start = quint32(folded.size());
 
-    if (m_scratch.capacity() < 512) {
-        m_scratch.reserve(512);
+    if (scratch.capacity() < 512) {
+        scratch.reserve(512);
     }
-    m_scratch.resize(0);
-    appendSearchText(contact, m_scratch);
-    noteText(m_scratch.constData(), m_scratch.size(), m_characters[row], m_pairs[row]);
-    appendUtf8(m_scratch.constData(), m_scratch.size(), m_folded);
-    place.textLength = quint32(m_folded.size()) - place.start;
+    scratch.resize(0);
+    appendSearchText(contact, scratch);
+    noteText(scratch.constData(), scratch.size(), m_characters[row], m_pairs[row]);
+    appendUtf8(scratch.constData(), scratch.size(), folded);
+    place.textLength = quint32(folded.size()) - place.start;
 
-    m_scratch.resize(0);
-    appendPhoneDigits(contact, m_scratch);
-    noteDigits(m_scratch.constData(), m_scratch.size(), m_digits[row]);
-    appendUtf8(m_scratch.constData(), m_scratch.size(), m_folded);
-    place.digitsLength = quint32(m_folded.size()) - place.start - place.textLength;
+    scratch.resize(0);
+    appendPhoneDigits(contact, scratch);
+    noteDigits(scratch.constData(), scratch.size(), m_digits[row]);
+    appendUtf8(scratch.constData(), scratch.size(), folded);
+    place.digitsLength = quint32(folded.size()) - place.start - place.textLength;
     marks |= Folded;
+    return true;
 }
 
 // Copies the folded texts that rows still use together once the unused ones
@@ -943,64 +962,93 @@ void ContactsFilter::forEachNewInitial(const std::vector<int> &rows,
     }
 }
 
-void ContactsFilter::foldAll() const
-{
-    if (!m_source) {
-        return;
-    }
-    sync();
-    reserveFolded();
-    foldRows();
-}
-
-// Folding and sorting read the records and write separate states of the
-// rows (the folded texts and sets; the keys, initials and order), so that
-// with many rows the texts are folded on a thread of their own meanwhile.
 void ContactsFilter::foldAllAndOrder() const
 {
     if (!m_source) {
         return;
     }
     sync();
-    if (m_keys.size() < 4096 || QThread::idealThreadCount() < 2) {
-        foldAll();
-        ensureOrder();
-        return;
-    }
-    reserveFolded();
-    std::unique_ptr<QThread> folder(QThread::create([this] { foldRows(); }));
-    folder->start();
-    ensureOrder();
-    folder->wait();
-    // Rows the thread did not fold (it could not start) are folded here.
-    foldRows();
+    foldMeanwhile([this] { ensureOrder(); });
 #ifdef __GLIBC__
     // The heap gives back the pages that loading and sorting let go (the
     // store's reading, the sort keys), so that they do not stay with the
     // process for as long as the list.
-    malloc_trim(0);
+    if (m_keys.size() >= manyRows) {
+        malloc_trim(0);
+    }
 #endif
 }
 
+// Folding and ordering read the records and write separate states of the
+// rows (the folded texts and sets; the keys, initials and order), so that
+// with many rows to fold the texts are folded on a thread of their own
+// while order runs, and by both threads once it is done: they take the rows
+// in runs from one counter, the thread into texts of its own that go after
+// the others at the end.
+void ContactsFilter::foldMeanwhile(const std::function<void()> &order) const
+{
+    if (reserveFolded() < manyRows || QThread::idealThreadCount() < 2) {
+        foldRows();
+        order();
+        return;
+    }
+    const int rows = int(m_keys.size());
+    std::atomic<int> next{0};
+    const auto foldRuns = [this, rows, &next](QByteArray &folded, QString &scratch,
+                                              std::vector<int> *foldedRows) {
+        constexpr int runRows = 256;
+        for (int first = next.fetch_add(runRows); first < rows;
+             first = next.fetch_add(runRows)) {
+            for (int row = first; row < std::min(first + runRows, rows); ++row) {
+                if (foldRowInto(row, folded, scratch) && foldedRows) {
+                    foldedRows->push_back(row);
+                }
+            }
+        }
+    };
+    QByteArray theirs;
+    QString theirScratch;
+    std::vector<int> theirRows;
+    std::unique_ptr<QThread> folder(
+            QThread::create([&] { foldRuns(theirs, theirScratch, &theirRows); }));
+    folder->start();
+    order();
+    // Rows the thread has not taken (or all, when it could not start).
+    foldRuns(m_folded, m_scratch, nullptr);
+    folder->wait();
+    const quint32 offset = quint32(m_folded.size());
+    m_folded.append(theirs);
+    for (int row : theirRows) {
+        m_places[size_t(row)].start += offset;
+    }
+    fitFolded();
+}
+
 // Room for the rows still to fold, as long as the folded ones are on
-// average.
-void ContactsFilter::reserveFolded() const
+// average; how many rows are still to fold.
+int ContactsFilter::reserveFolded() const
 {
     const int rows = int(m_keys.size());
     const int folded = int(std::count_if(m_marks.begin(), m_marks.end(),
                                          [](quint8 marks) { return marks & Folded; }));
     const int average = folded > 0 ? int(m_folded.size() - m_unusedFolded) / folded : 96;
     m_folded.reserve(m_folded.size() + (rows - folded) * (average + 8));
+    return rows - folded;
 }
 
-// Folds every row that is not folded yet, then gives back the room the
-// texts did not take.
+// Folds every row that is not folded yet.
 void ContactsFilter::foldRows() const
 {
     const int rows = int(m_keys.size());
     for (int row = 0; row < rows; ++row) {
         foldRow(row);
     }
+    fitFolded();
+}
+
+// Gives back the room the folded texts did not take.
+void ContactsFilter::fitFolded() const
+{
     if (m_folded.capacity() > m_folded.size() + m_folded.size() / 16 + 4096) {
         m_folded.squeeze();
     }

@@ -71,10 +71,8 @@ public:
     // The rows that hold the search (and are starred, when favouritesOnly),
     // in sort order or in source order.
     std::vector<int> acceptedRows(bool favouritesOnly, bool sorted) const;
-    // Folds every row's search text now, so that the first search finds it
-    // ready.
-    void foldAll() const;
-    // Makes the order and folds every row's search text.
+    // Makes the order and folds every row's search text, so that the first
+    // search finds it ready.
     void foldAllAndOrder() const;
     // The bytes the folded texts and the search bit sets of all rows hold.
     qint64 searchTextBytes() const;
@@ -137,9 +135,12 @@ private:
     void releaseKeys() const;
     void compactKeys() const;
     void foldRow(int sourceRow) const;
+    bool foldRowInto(int sourceRow, QByteArray &folded, QString &scratch) const;
     void compactFolded() const;
-    void reserveFolded() const;
+    int reserveFolded() const;
     void foldRows() const;
+    void fitFolded() const;
+    void foldMeanwhile(const std::function<void()> &order) const;
     int compareRows(int left, int right) const;
     quint64 keyPrefix(int sourceRow) const;
     bool rowLess(int left, int right) const;
