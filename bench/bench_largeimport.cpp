@@ -127,10 +127,8 @@ double benchParse(const QString &label, const QString &path, int count, const QS
                 parsed.clear();
             });
     Bench::releaseContacts(parsed);
-    std::sort(cpu.begin(), cpu.end());
     Bench::printRow(label, count, stats, target);
-    Bench::printRow(QStringLiteral("  (thread CPU time)"), count,
-                    Bench::Stats{cpu.at(1), cpu.first(), cpu.last()});
+    Bench::printRow(QStringLiteral("  (thread CPU time)"), count, Bench::statsOf(cpu));
     std::printf("  file %.0f MiB, peak while parsing %.0f MiB (%.1fx the file), parsed "
                 "contacts hold %.0f MiB; limit 2x file + contacts = %.0f MiB\n",
                 fileMiB, peak, peak / fileMiB, held, 2 * fileMiB + held);
@@ -209,13 +207,10 @@ double benchImport(const QString &path, int count, const QString &target)
         walls.append(importOnce(path, count, &cpu));
         cpus.append(cpu);
     }
-    std::sort(walls.begin(), walls.end());
-    std::sort(cpus.begin(), cpus.end());
-    const Bench::Stats wall{walls.at(2), walls.first(), walls.last()};
+    const Bench::Stats wall = Bench::statsOf(walls);
     Bench::printRow(QStringLiteral("import end to end (store, model, sorted view)"), count, wall,
                     target);
-    Bench::printRow(QStringLiteral("  (thread CPU time)"), count,
-                    Bench::Stats{cpus.at(2), cpus.first(), cpus.last()});
+    Bench::printRow(QStringLiteral("  (thread CPU time)"), count, Bench::statsOf(cpus));
     std::fflush(stdout);
     return wall.median;
 }
@@ -249,9 +244,8 @@ void benchPhoneIntoBook(int count)
         }
     }
     QFile::remove(bookPath);
-    std::sort(walls.begin(), walls.end());
     Bench::printRow(QStringLiteral("1,000 more into the book (check, import, sort)"), count,
-                    Bench::Stats{walls.at(1), walls.first(), walls.last()});
+                    Bench::statsOf(walls));
     std::printf("  %d of the 1,000 were new, the others already there\n", added);
     std::fflush(stdout);
 }

@@ -22,7 +22,6 @@
 #include <QProcess>
 #include <QSqlDatabase>
 
-#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <memory>
@@ -145,14 +144,8 @@ void measureRow(const QString &operation, int count, int runs, const std::functi
                 cpu.append(processCpuMs() - start);
             },
             setup);
-    std::sort(cpu.begin(), cpu.end());
-    Bench::Stats cpuStats;
-    cpuStats.min = cpu.first();
-    cpuStats.max = cpu.last();
-    cpuStats.median = cpu.size() % 2 ? cpu[cpu.size() / 2]
-                                     : (cpu[cpu.size() / 2 - 1] + cpu[cpu.size() / 2]) / 2;
     Bench::printRow(operation, count, wall, target);
-    Bench::printRow(QStringLiteral("  (process CPU time)"), count, cpuStats, QString());
+    Bench::printRow(QStringLiteral("  (process CPU time)"), count, Bench::statsOf(cpu), QString());
 }
 
 struct View

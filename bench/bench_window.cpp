@@ -145,18 +145,13 @@ Run runOnce(const QString &file, int count, const QString &exportPath)
 void printStep(const QVector<Run> &runs, const QString &key, const QString &label, int count,
                const QString &target)
 {
-    QVector<Step> steps;
-    for (const Run &run : runs) {
-        steps.append(run.at(key));
-    }
-    std::sort(steps.begin(), steps.end(), [](const Step &a, const Step &b) { return a.ms < b.ms; });
-    Bench::printRow(label, count,
-                    Bench::Stats{steps.at(steps.size() / 2).ms, steps.first().ms, steps.last().ms},
-                    target);
+    QVector<double> times;
     double longest = 0;
-    for (const Step &step : steps) {
-        longest = std::max(longest, step.stallMs);
+    for (const Run &run : runs) {
+        times.append(run.at(key).ms);
+        longest = std::max(longest, run.at(key).stallMs);
     }
+    Bench::printRow(label, count, Bench::statsOf(times), target);
     std::printf("  longest the window did not respond: %.0f ms\n", longest);
     std::fflush(stdout);
 }

@@ -33,6 +33,11 @@ Stats measure(int runs, const std::function<void()> &fn, const std::function<voi
         fn();
         times.append(timer.nsecsElapsed() / 1e6);
     }
+    return statsOf(times);
+}
+
+Stats statsOf(QVector<double> times)
+{
     std::sort(times.begin(), times.end());
     Stats stats;
     stats.min = times.first();

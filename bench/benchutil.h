@@ -25,6 +25,8 @@ struct Stats
 // setup runs before each measured run and is not timed.
 Stats measure(int runs, const std::function<void()> &fn,
               const std::function<void()> &setup = nullptr);
+// The median, min and max of times (at least one).
+Stats statsOf(QVector<double> times);
 // Deletes the parsed records of the list.
 void releaseContacts(const QVariantList &contacts);
 // Times parse `runs` times; the records of the previous run and the rows the

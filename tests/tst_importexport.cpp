@@ -425,7 +425,6 @@ void tst_ImportExport::importEmitsSignalsInOrder()
     QVERIFY(std::all_of(parsed.cbegin(), parsed.cend(), [](auto &c) { return c.isNull(); }));
 }
 
-// A new file in its detected codec, the same again in the user's; the old list is freed.
 void tst_ImportExport::reparsingReplacesAndReleasesList_data()
 {
     QTest::addColumn<bool>("background");
@@ -433,6 +432,7 @@ void tst_ImportExport::reparsingReplacesAndReleasesList_data()
     QTest::newRow("in the background") << true;
 }
 
+// A new file in its detected codec, the same again in the user's; the old list is freed.
 // A read in the background gives what a parse on the window's thread gives,
 // signals, codec and records alike.
 void tst_ImportExport::reparsingReplacesAndReleasesList()
@@ -631,7 +631,7 @@ void tst_ImportExport::findsContactsAlreadyThere()
     candidate->uid = uid;
     // Parsed contacts that fit nothing around it must not change its match.
     ContactPtr other = contactFromJson(R"({"surname":"Smith","name":"Anna","phones":["3"]})");
-    const QHash<const Contact *, Contact *> found = ExistingContacts::find(
+    const QHash<Contact *, Contact *> found = ExistingContacts::find(
             {anna.get(), annaAtWork.get(), bob.get()}, {other.get(), candidate.get()});
     const Contact *match = found.value(candidate.get());
     QCOMPARE(match ? match->id : QString(), foundId);

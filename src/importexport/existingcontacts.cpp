@@ -90,10 +90,10 @@ QSet<QString> kindedKeys(const Contact &stored)
 
 } // namespace
 
-QHash<const Contact *, Contact *> ExistingContacts::find(const QList<Contact *> &book,
+QHash<Contact *, Contact *> ExistingContacts::find(const QList<Contact *> &book,
                                                          const QList<Contact *> &parsed)
 {
-    QHash<const Contact *, Contact *> found;
+    QHash<Contact *, Contact *> found;
     if (book.isEmpty() || parsed.isEmpty()) {
         return found;
     }

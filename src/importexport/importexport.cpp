@@ -259,14 +259,12 @@ void ImportExport::findExistingContacts()
             existing.append(contact);
         }
     }
-    const QHash<const Contact *, Contact *> found = ExistingContacts::find(existing, m_parsed);
+    const QHash<Contact *, Contact *> found = ExistingContacts::find(existing, m_parsed);
     m_alreadyThere.clear();
     m_alreadyThere.reserve(found.size());
-    for (Contact *parsed : qAsConst(m_parsed)) {
-        if (Contact *contact = found.value(parsed)) {
-            m_alreadyThere.insert(parsed, contact);
-            parsed->importMe = false;
-        }
+    for (auto it = found.cbegin(); it != found.cend(); ++it) {
+        m_alreadyThere.insert(it.key(), it.value());
+        it.key()->importMe = false;
     }
 }
 
