@@ -31,6 +31,18 @@
 
 namespace {
 
+// The records a list from the scene or a parser holds, in its order; what is
+// no contact stays as a null, so that the rows keep their places.
+QList<Contact *> recordsOf(const QVariantList &values)
+{
+    QList<Contact *> records;
+    records.reserve(values.size());
+    for (const QVariant &value : values) {
+        records.append(value.value<Contact *>());
+    }
+    return records;
+}
+
 // A busy cursor over the program's windows while a file is read (none
 // without a GUI application).
 void showBusy(bool busy)
@@ -42,14 +54,6 @@ void showBusy(bool busy)
         QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
     } else {
         QGuiApplication::restoreOverrideCursor();
-    }
-}
-
-// Deletes the records of a read that no one was offered.
-void deleteRecords(const QVariantList &records)
-{
-    for (const QVariant &value : records) {
-        delete value.value<Contact *>();
     }
 }
 
@@ -112,7 +116,7 @@ ImportExport::~ImportExport()
     if (m_reader) {
         m_reader->wait();
         delete m_reader;
-        deleteRecords(m_read->contacts);
+        qDeleteAll(m_read->contacts);
         showBusy(false);
     }
     qDeleteAll(m_released);
@@ -121,16 +125,22 @@ ImportExport::~ImportExport()
 
 QVariantList ImportExport::contacts() const
 {
-    return m_contacts;
+    QVariantList contacts;
+    contacts.reserve(m_contacts.size());
+    for (Contact *contact : m_contacts) {
+        contacts.append(QVariant::fromValue(contact));
+    }
+    return contacts;
 }
 
 void ImportExport::setContacts(const QVariantList &contacts)
 {
-    if (m_contacts == contacts) {
+    const QList<Contact *> records = recordsOf(contacts);
+    if (m_contacts == records) {
         return;
     }
     ++m_generation;
-    m_contacts = contacts;
+    m_contacts = records;
     emit contactsChanged();
 }
 
@@ -142,9 +152,7 @@ QQmlListProperty<QObject> ImportExport::offered()
                 return static_cast<ImportExport *>(list->object)->m_contacts.size();
             },
             [](QQmlListProperty<QObject> *list, int index) -> QObject * {
-                return static_cast<ImportExport *>(list->object)
-                        ->m_contacts.value(index)
-                        .value<Contact *>();
+                return static_cast<ImportExport *>(list->object)->m_contacts.value(index);
             });
 }
 
@@ -220,8 +228,8 @@ bool ImportExport::isAlreadyThere(QObject *contact) const
 
 void ImportExport::tickNewContacts()
 {
-    for (const QVariant &value : qAsConst(m_contacts)) {
-        if (auto *contact = value.value<Contact *>()) {
+    for (Contact *contact : qAsConst(m_contacts)) {
+        if (contact) {
             contact->importMe = !isAlreadyThere(contact);
         }
     }
@@ -229,8 +237,8 @@ void ImportExport::tickNewContacts()
 
 void ImportExport::tickAll(bool on)
 {
-    for (const QVariant &value : qAsConst(m_contacts)) {
-        if (auto *contact = value.value<Contact *>()) {
+    for (Contact *contact : qAsConst(m_contacts)) {
+        if (contact) {
             contact->importMe = on;
         }
     }
@@ -238,8 +246,7 @@ void ImportExport::tickAll(bool on)
 
 bool ImportExport::allTicked() const
 {
-    return std::all_of(m_contacts.cbegin(), m_contacts.cend(), [](const QVariant &value) {
-        const auto *contact = value.value<Contact *>();
+    return std::all_of(m_contacts.cbegin(), m_contacts.cend(), [](const Contact *contact) {
         return !contact || contact->importMe;
     });
 }
@@ -339,10 +346,8 @@ void ImportExport::readContactsFromFile(const QString &codec, const QString &fil
     m_read = read;
     m_reader = QThread::create([read, path, codec, detectCodec, window] {
         *read = parse(path, codec, detectCodec);
-        for (const QVariant &value : qAsConst(read->contacts)) {
-            if (auto *contact = value.value<Contact *>()) {
-                contact->moveToThread(window);
-            }
+        for (Contact *contact : qAsConst(read->contacts)) {
+            contact->moveToThread(window);
         }
     });
     connect(m_reader, &QThread::finished, this,
@@ -366,7 +371,7 @@ void ImportExport::endReading(const QString &codec, int generation)
     if (generation == m_generation) {
         offerParsed(codec, *read);
     } else {
-        deleteRecords(read->contacts);
+        qDeleteAll(read->contacts);
     }
     if (m_nextRead) {
         const auto next = *std::exchange(m_nextRead, std::nullopt);
@@ -381,7 +386,16 @@ ImportExport::Parse ImportExport::parse(const QString &file, const QString &code
                                         bool detectCodec)
 {
     Parse parsed;
-    parsed.contacts = ContactsFileParser::parseFile(file, codec, detectCodec);
+    // The parser's list holds each record in a node of its own: the records
+    // leave it here, on the reading thread, so that the window neither reads
+    // nor frees 100,000 scattered nodes.
+    const QVariantList records = ContactsFileParser::parseFile(file, codec, detectCodec);
+    parsed.contacts.reserve(records.size());
+    for (const QVariant &value : records) {
+        if (auto *contact = value.value<Contact *>()) {
+            parsed.contacts.append(contact);
+        }
+    }
     parsed.usedCodec = ContactsFileParser::usedCodec;
     parsed.errorString = ContactsFileParser::errorString;
     return parsed;
@@ -407,13 +421,9 @@ void ImportExport::offerParsed(const QString &codec, const Parse &parsed)
         m_codec = used;
         emit codecChanged();
     }
-    for (const QVariant &value : parsed.contacts) {
-        if (auto *contact = value.value<Contact *>()) {
-            m_parsed.append(contact);
-        }
-    }
-    findExistingContacts();
     m_contacts = parsed.contacts;
+    m_parsed = parsed.contacts;
+    findExistingContacts();
     emit contactsChanged();
 
     if (!parsed.errorString.isEmpty()) {
@@ -507,9 +517,10 @@ void ImportExport::exportContacts()
 void ImportExport::setContactsForExport(const QVariantList &contacts)
 {
     ++m_generation;
-    if (m_contacts != contacts) {
+    const QList<Contact *> records = recordsOf(contacts);
+    if (m_contacts != records) {
         releaseParsedContacts();
-        m_contacts = contacts;
+        m_contacts = records;
     }
     emit contactsChanged();
 }
@@ -533,8 +544,7 @@ void ImportExport::setExportFileAndMethod(const QString &file, ExportMethod meth
 QList<Contact *> ImportExport::tickedContacts() const
 {
     QList<Contact *> ticked;
-    for (const QVariant &value : m_contacts) {
-        Contact *contact = value.value<Contact *>();
+    for (Contact *contact : m_contacts) {
         if (contact && contact->importMe) {
             ticked.append(contact);
         }

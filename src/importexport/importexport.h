@@ -141,7 +141,7 @@ private:
     // What a parse gives: the records and its parser's state.
     struct Parse
     {
-        QVariantList contacts;
+        QList<Contact *> contacts;
         QString usedCodec;
         QString errorString;
     };
@@ -183,7 +183,8 @@ private:
     QString writeErrorText(const QString &reason = QString()) const;
     static QString withReason(const QString &text, const QString &reason);
 
-    QVariantList m_contacts;
+    // The contacts on offer (a null where the list set held no contact).
+    QList<Contact *> m_contacts;
     QList<Contact *> m_parsed;
     // Released records, deleted in the next turn of the event loop.
     QList<Contact *> m_released;
