@@ -458,6 +458,7 @@ bool ImportExport::importParsedContacts()
         QStringList labels;
         QSet<QString> seen;
         runWithProgress(running.size(), [&](int i) {
+            Contact::prefetchAhead(i, running.size(), [&](int at) { return running.at(at); });
             Contact *contact = running.at(i);
             noteLabels(*contact, &labels, &seen);
             contact->photoData = preparation.take(i, m_turns);
@@ -563,7 +564,14 @@ void ImportExport::releaseParsedContacts()
     // per object the longer it is: 42 ms to queue 100,000 against 2 ms here
     // to delete them.)
     if (m_released.isEmpty()) {
-        QTimer::singleShot(0, this, [this] { qDeleteAll(std::exchange(m_released, {})); });
+        QTimer::singleShot(0, this, [this] {
+            const QList<Contact *> released = std::exchange(m_released, {});
+            for (int i = 0; i < released.size(); ++i) {
+                Contact::prefetchAhead(i, released.size(),
+                                       [&](int at) { return released.at(at); });
+                delete released.at(i);
+            }
+        });
     }
     m_released += std::exchange(m_parsed, {});
 }

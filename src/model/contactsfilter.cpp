@@ -999,7 +999,9 @@ void ContactsFilter::foldMeanwhile(const std::function<void()> &order) const
         constexpr int runRows = 256;
         for (int first = next.fetch_add(runRows); first < rows;
              first = next.fetch_add(runRows)) {
-            for (int row = first; row < std::min(first + runRows, rows); ++row) {
+            const int end = std::min(first + runRows, rows);
+            for (int row = first; row < end; ++row) {
+                Contact::prefetchAhead(row, end, [this](int at) { return m_source->contactAt(at); });
                 if (foldRowInto(row, folded, scratch) && foldedRows) {
                     foldedRows->push_back(row);
                 }
