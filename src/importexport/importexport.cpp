@@ -246,9 +246,8 @@ void ImportExport::tickAll(bool on)
 
 bool ImportExport::allTicked() const
 {
-    return std::all_of(m_contacts.cbegin(), m_contacts.cend(), [](const Contact *contact) {
-        return !contact || contact->importMe;
-    });
+    return std::all_of(m_contacts.cbegin(), m_contacts.cend(),
+                       [](const Contact *contact) { return !contact || contact->importMe; });
 }
 
 // Parsed contacts already in the address book start unticked.
@@ -567,8 +566,7 @@ void ImportExport::releaseParsedContacts()
         QTimer::singleShot(0, this, [this] {
             const QList<Contact *> released = std::exchange(m_released, {});
             for (int i = 0; i < released.size(); ++i) {
-                Contact::prefetchAhead(i, released.size(),
-                                       [&](int at) { return released.at(at); });
+                Contact::prefetchAhead(i, released.size(), [&](int at) { return released.at(at); });
                 delete released.at(i);
             }
         });
