@@ -12,6 +12,7 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <numeric>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -788,12 +789,12 @@ int ContactsFilter::compareRows(int left, int right) const
 
 // The first eight bytes of a row's key as a number, padded with zeros:
 // where two rows' numbers differ, they are in the order of their keys.
-quint64 ContactsFilter::keyPrefix(int sourceRow) const
+quint64 ContactsFilter::keyPrefix(int sourceRow, quint32 from) const
 {
     const KeyPlace &place = m_keys[size_t(sourceRow)];
     const uchar *bytes = m_keyBytes.data() + place.start;
     quint64 prefix = 0;
-    for (quint32 i = 0; i < 8; ++i) {
+    for (quint32 i = from; i < from + 8; ++i) {
         prefix = (prefix << 8) | (i < place.length ? bytes[i] : 0);
     }
     return prefix;
@@ -817,26 +818,9 @@ void ContactsFilter::ensureOrder() const
         return;
     }
     compactKeys();
-    // Each row is sorted with the first bytes of its key beside it, so that
-    // most comparisons read no key from the buffer.
-    struct Entry
-    {
-        quint64 prefix;
-        int row;
-    };
-    const int rows = int(m_keys.size());
-    std::vector<Entry> entries(static_cast<size_t>(rows));
-    for (int row = 0; row < rows; ++row) {
-        keyRow(row);
-        entries[size_t(row)] = Entry{keyPrefix(row), row};
-    }
-    std::sort(entries.begin(), entries.end(), [this](const Entry &a, const Entry &b) {
-        return a.prefix != b.prefix ? a.prefix < b.prefix : rowLess(a.row, b.row);
-    });
-    m_order.resize(size_t(rows));
-    for (int position = 0; position < rows; ++position) {
-        m_order[size_t(position)] = entries[size_t(position)].row;
-    }
+    std::vector<int> rows(m_keys.size());
+    std::iota(rows.begin(), rows.end(), 0);
+    m_order = sortedRows(rows);
     m_ranks.clear();
     m_ordered = true;
     releaseKeys();
@@ -881,24 +865,28 @@ void ContactsFilter::placeInOrder(const std::vector<int> &rows) const
 }
 
 // The rows in the order of rowLess. Their keys are made first, in row
-// order; the sort then compares the first bytes of each key held beside its
-// row, so that most comparisons read no key from the buffer: with many rows
-// the keys lie far apart, and reading them would make each comparison cost
-// more the more rows there are.
+// order; the sort then compares the first 16 bytes of each key held beside
+// its row, so that most comparisons read no key from the buffer: with many
+// rows the keys lie far apart, and reading them would make each comparison
+// cost more the more rows there are. (A plain key has two bytes a letter:
+// eight bytes left many names of one family tied.)
 std::vector<int> ContactsFilter::sortedRows(const std::vector<int> &rows) const
 {
     struct Entry
     {
-        quint64 prefix;
+        quint64 prefix[2];
         int row;
     };
     std::vector<Entry> entries(rows.size());
     for (size_t i = 0; i < rows.size(); ++i) {
         keyRow(rows[i]);
-        entries[i] = Entry{keyPrefix(rows[i]), rows[i]};
+        entries[i] = Entry{{keyPrefix(rows[i], 0), keyPrefix(rows[i], 8)}, rows[i]};
     }
     std::sort(entries.begin(), entries.end(), [this](const Entry &a, const Entry &b) {
-        return a.prefix != b.prefix ? a.prefix < b.prefix : rowLess(a.row, b.row);
+        if (a.prefix[0] != b.prefix[0]) {
+            return a.prefix[0] < b.prefix[0];
+        }
+        return a.prefix[1] != b.prefix[1] ? a.prefix[1] < b.prefix[1] : rowLess(a.row, b.row);
     });
     std::vector<int> sorted(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -1001,7 +989,8 @@ void ContactsFilter::foldMeanwhile(const std::function<void()> &order) const
              first = next.fetch_add(runRows)) {
             const int end = std::min(first + runRows, rows);
             for (int row = first; row < end; ++row) {
-                Contact::prefetchAhead(row, end, [this](int at) { return m_source->contactAt(at); });
+                Contact::prefetchAhead(row, end,
+                                       [this](int at) { return m_source->contactAt(at); });
                 if (foldRowInto(row, folded, scratch) && foldedRows) {
                     foldedRows->push_back(row);
                 }

@@ -142,7 +142,9 @@ private:
     void fitFolded() const;
     void foldMeanwhile(const std::function<void()> &order) const;
     int compareRows(int left, int right) const;
-    quint64 keyPrefix(int sourceRow) const;
+    // Eight bytes of the row's key from byte from on, as one number (zeros
+    // past its end), so that numbers compare as the bytes do.
+    quint64 keyPrefix(int sourceRow, quint32 from) const;
     bool rowLess(int left, int right) const;
     void ensureOrder() const;
     void placeInOrder(const std::vector<int> &rows) const;
