@@ -787,8 +787,9 @@ int ContactsFilter::compareRows(int left, int right) const
                                      m_keyBytes.data() + b.start, int(b.length));
 }
 
-// The first eight bytes of a row's key as a number, padded with zeros:
-// where two rows' numbers differ, they are in the order of their keys.
+// Eight bytes of a row's key from byte from on as a number, padded with
+// zeros: where two rows' numbers for the same bytes differ (and the bytes
+// before are equal), the rows are in the order of their keys.
 quint64 ContactsFilter::keyPrefix(int sourceRow, quint32 from) const
 {
     const KeyPlace &place = m_keys[size_t(sourceRow)];

@@ -142,8 +142,6 @@ private:
     void fitFolded() const;
     void foldMeanwhile(const std::function<void()> &order) const;
     int compareRows(int left, int right) const;
-    // Eight bytes of the row's key from byte from on, as one number (zeros
-    // past its end), so that numbers compare as the bytes do.
     quint64 keyPrefix(int sourceRow, quint32 from) const;
     bool rowLess(int left, int right) const;
     void ensureOrder() const;

@@ -104,8 +104,8 @@ void prefetchText(const QString &text)
     __builtin_prefetch(const_cast<QString &>(text).data_ptr());
 }
 
-// Starts loading a list's array of entries without reading the list: a
-// QList is nothing but the pointer to that array.
+// Starts loading the block of a list's entries without reading the list: a
+// QList is nothing but the pointer to that block.
 void prefetchList(const QStringList &list)
 {
     static_assert(sizeof(QStringList) == sizeof(void *), "a QList holds one pointer");

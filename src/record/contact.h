@@ -45,14 +45,14 @@ public:
                                    const QString &middlename);
     QString composedFullName() const;
 
-    // Starts loading, ahead of a pass over many records in a row, what the
-    // pass reads of the record at index + 4 of count, recordAt(i) giving
-    // record i, and the parts of those a few records further that need the
-    // nearer ones loaded first. The records of a large import or list have
-    // left the processor's caches, and each part of a record is found only
-    // through the part before it, so that a pass that waited on each would
-    // wait on memory most of its time. Only asks: nothing is read that is
-    // not loaded by then.
+    // Asks the processor to start loading what a pass over many records in a
+    // row (count of them, recordAt(i) giving record i) is about to read:
+    // record index + 16 itself, the texts and lists of record index + 8, the
+    // label texts of record index + 4, each step reading only what the one
+    // before has loaded. The records of a large import have left the
+    // processor's caches, and each part of a record is found only through
+    // the part before it: a pass that waited on each part in turn would
+    // wait on memory most of its time.
     template<typename RecordAt>
     static void prefetchAhead(int index, int count, RecordAt recordAt)
     {
