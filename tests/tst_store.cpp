@@ -128,6 +128,7 @@ private slots:
     void killedImportLeavesPrefix();
     void largeTableLoadsEveryRowInOrder_data();
     void largeTableLoadsEveryRowInOrder();
+    void newIdsPassStoredOnes();
 
 private:
     std::unique_ptr<DataBase> open() const;
@@ -430,6 +431,26 @@ int main(int argc, char *argv[])
     app.setApplicationName(QStringLiteral("Contacts"));
     tst_Store test;
     return QTest::qExec(&test, argc, argv);
+}
+
+// An import hands out an id a millisecond, ahead of the clock: a session
+// started before the clock caught up must not give a new contact an id
+// its store holds (the SQLite store kept the old row and dropped the new
+// one, the settings file overwrote the old one).
+void tst_Store::newIdsPassStoredOnes()
+{
+    auto store = open();
+    const qint64 ahead = Contact::makeId().toLongLong() + 1;
+    for (int i = 0; i < 2000; ++i) {
+        Contact imported;
+        imported.id = QString::number(ahead + i);
+        imported.name = QStringLiteral("Imported");
+        store->insertContact(&imported);
+    }
+    store.reset();
+    store = open();
+    qDeleteAll(store->loadContacts());
+    QVERIFY(Contact::makeId().toLongLong() >= ahead + 2000);
 }
 
 #include "tst_store.moc"

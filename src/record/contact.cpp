@@ -148,14 +148,27 @@ void Contact::prefetchEntries() const
     }
 }
 
+namespace {
+
+// The largest id handed out or found in a store in this process.
+std::atomic<qint64> lastId{0};
+
+} // namespace
+
 QString Contact::makeId()
 {
-    static std::atomic<qint64> last{0};
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    qint64 previous = last.load();
+    qint64 previous = lastId.load();
     qint64 next;
     do {
         next = qMax(now, previous + 1);
-    } while (!last.compare_exchange_weak(previous, next));
+    } while (!lastId.compare_exchange_weak(previous, next));
     return QString::number(next);
+}
+
+void Contact::noteIdInUse(qint64 id)
+{
+    qint64 previous = lastId.load();
+    while (previous < id && !lastId.compare_exchange_weak(previous, id)) {
+    }
 }

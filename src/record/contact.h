@@ -68,8 +68,14 @@ public:
     }
 
     // A new id: the millisecond clock, but always larger than the last id
-    // handed out in this process, so that fast copies never collide.
+    // handed out in this process and than every id noted in use, so that
+    // fast copies never collide.
     static QString makeId();
+    // Makes every later id larger than id. A store notes its largest: an
+    // import hands out an id a millisecond, ahead of the clock (100 s ahead
+    // after 100,000 contacts), and a session started before the clock
+    // caught up would otherwise hand out ids that its store already holds.
+    static void noteIdInUse(qint64 id);
 
     // The record as a vCard 3.0 document (defined with the vCard export);
     // photo is the image file's bytes (PNG as the stores keep it), written

@@ -80,6 +80,7 @@ QList<Contact *> DefaultDatabase::loadContacts()
     settings.beginGroup(ContactsGroup);
     const QStringList ids = settings.childGroups();
     for (const QString &id : ids) {
+        Contact::noteIdInUse(id.toLongLong());
         settings.beginGroup(id);
         const QString name = settings.value(QStringLiteral("name")).toString();
         const QString surname = settings.value(QStringLiteral("surname")).toString();

@@ -431,6 +431,10 @@ SqliteDatabase::FileState SqliteDatabase::prepareFile()
             }
         }
     }
+    query.finish();
+    if (query.exec(QStringLiteral("select max(id) from contact")) && query.next()) {
+        Contact::noteIdInUse(query.value(0).toLongLong());
+    }
     return FileState::Ready;
 }
 
