@@ -1,8 +1,9 @@
 // Large address books end to end, the way the main window works: parsing a
 // vCard 3.0 and a Google CSV file (time and peak memory against the file's
 // size), importing the parsed contacts into the list model on an SQLite store
-// while the sorted view is attached, and starting up on the store that holds
-// them (load, attach, sort), with the memory the loaded list holds.
+// while the sorted view is attached (each import in a process of its own,
+// the sizes taking turns), and starting up on the store that holds them
+// (load, attach, sort), with the memory the loaded list holds.
 #include "benchutil.h"
 
 #include "importexport/contactsfileparser.h"
@@ -20,6 +21,7 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QLocale>
+#include <QMap>
 #include <QProcess>
 
 #include <algorithm>
@@ -170,12 +172,11 @@ struct Window
     ImportExport backend;
 };
 
-// The import of every parsed contact into a new store, the model and the
-// sorted view, wired as the main window does: its wall time, and its thread
-// CPU time in cpu.
-double importOnce(const QString &path, int count, double *cpu)
+// The import of every parsed contact into a new store at storePath, the
+// model and the sorted view, wired as the main window does: its wall time,
+// and its thread CPU time in cpu.
+double importOnce(const QString &path, int count, const QString &storePath, double *cpu)
 {
-    const QString storePath = importStorePath(count);
     QFile::remove(storePath);
     Window window(storePath);
     window.backend.parseContactsFromFile(QStringLiteral("UTF-8"), path);
@@ -195,22 +196,74 @@ double importOnce(const QString &path, int count, double *cpu)
     return elapsed;
 }
 
-// The import five times (one run is at the machine's mercy: on two shared
-// cores its wall time varies by a tenth and more), each into a new store;
-// the last store stays for the start-up. The median wall time.
-double benchImport(const QString &path, int count, const QString &target)
+// The wall and thread CPU times of the imports of one file.
+struct ImportTimes
 {
     QVector<double> walls;
     QVector<double> cpus;
-    for (int run = 0; run < 5; ++run) {
-        double cpu = 0;
-        walls.append(importOnce(path, count, &cpu));
-        cpus.append(cpu);
+};
+
+// The figures a run of this program with arguments prints on one line; the
+// bench stops when it fails or prints another number of them.
+QVector<double> childFigures(const QStringList &arguments, int expected)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), arguments);
+    QVector<double> figures;
+    if (child.waitForFinished(-1) && child.exitCode() == 0) {
+        for (const QByteArray &figure : child.readAllStandardOutput().simplified().split(' ')) {
+            figures.append(figure.toDouble());
+        }
     }
-    const Bench::Stats wall = Bench::statsOf(walls);
-    Bench::printRow(QStringLiteral("import end to end (store, model, sorted view)"), count, wall,
-                    target);
-    Bench::printRow(QStringLiteral("  (thread CPU time)"), count, Bench::statsOf(cpus));
+    if (figures.size() != expected) {
+        std::fprintf(stderr, "%s failed\n", qPrintable(arguments.join(QLatin1Char(' '))));
+        std::exit(1);
+    }
+    return figures;
+}
+
+// One import in a process of its own, as a person's import runs in a
+// program that has imported nothing before: prints its wall and thread CPU
+// times for the parent.
+int importInChild(const QString &path, int count, const QString &storePath)
+{
+    double cpu = 0;
+    const double wall = importOnce(path, count, storePath, &cpu);
+    std::printf("%f %f\n", wall, cpu);
+    return 0;
+}
+
+// The import of each file five times (one run is at the machine's mercy: on
+// two shared cores its wall time varies by a tenth and more), each in a new
+// process and the files taking turns: the growth from one size to the next
+// then compares runs made under the same load rather than a minute apart,
+// each with a heap of its own (five imports of one size in one process
+// would each find the blocks the one before freed, sized and placed for
+// it). Each run imports into a new store; the last of each size stays for
+// its start-up.
+QHash<int, ImportTimes> timeImports(const QMap<int, QString> &files)
+{
+    QHash<int, ImportTimes> times;
+    for (int run = 0; run < 5; ++run) {
+        for (auto file = files.cbegin(); file != files.cend(); ++file) {
+            const QVector<double> figures = childFigures(
+                    {QStringLiteral("--import"), file.value(), QString::number(file.key()),
+                     importStorePath(file.key())},
+                    2);
+            times[file.key()].walls.append(figures[0]);
+            times[file.key()].cpus.append(figures[1]);
+        }
+    }
+    return times;
+}
+
+// Prints the imports' times; the median wall time.
+double printImport(int count, const ImportTimes &times)
+{
+    const Bench::Stats wall = Bench::statsOf(times.walls);
+    Bench::printRow(QStringLiteral("import end to end (store, model, sorted view)"), count, wall);
+    Bench::printRow(QStringLiteral("  (thread CPU time)"), count, Bench::statsOf(times.cpus));
     std::fflush(stdout);
     return wall.median;
 }
@@ -294,21 +347,7 @@ void benchStartUpInChild(int count, const QString &locale = QString())
 {
     QVector<QVector<double>> runs;
     for (int run = 0; run < 3; ++run) {
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--startup"), importStorePath(count), locale});
-        QVector<double> figures;
-        if (child.waitForFinished(-1) && child.exitCode() == 0) {
-            for (const QByteArray &figure : child.readAllStandardOutput().simplified().split(' ')) {
-                figures.append(figure.toDouble());
-            }
-        }
-        if (figures.size() != 6) {
-            std::fprintf(stderr, "start-up at %d failed\n", count);
-            std::exit(1);
-        }
-        runs.append(figures);
+        runs.append(childFigures({QStringLiteral("--startup"), importStorePath(count), locale}, 6));
     }
     std::sort(runs.begin(), runs.end(),
               [](const QVector<double> &a, const QVector<double> &b) { return a[0] < b[0]; });
@@ -337,15 +376,23 @@ int main(int argc, char *argv[])
     if (args.size() == 4 && args.at(1) == QLatin1String("--startup")) {
         return benchStartUp(args.at(2), args.at(3));
     }
+    if (args.size() == 5 && args.at(1) == QLatin1String("--import")) {
+        return importInChild(args.at(2), args.at(3).toInt(), args.at(4));
+    }
     // KIV_BENCH_QUICK=1 leaves out the 100,000-contact files.
     const bool quick = qEnvironmentVariableIntValue("KIV_BENCH_QUICK") == 1;
     const QList<int> counts = quick ? QList<int>{10000} : QList<int>{10000, 100000};
 
     Bench::printHeader(QStringLiteral("Large address books end to end"));
+    QMap<int, QString> vcfs;
+    for (const int count : counts) {
+        vcfs.insert(count, namedCopy(QStringLiteral("vcard30"), count, QStringLiteral("vcf")));
+    }
+    const QHash<int, ImportTimes> imports = timeImports(vcfs);
     QHash<QString, double> first;
     for (const int count : counts) {
         const bool large = count == 100000;
-        const QString vcf = namedCopy(QStringLiteral("vcard30"), count, QStringLiteral("vcf"));
+        const QString vcf = vcfs.value(count);
         const QString csv = namedCopy(QStringLiteral("google-csv"), count, QStringLiteral("csv"));
         double ms = benchParse(QStringLiteral("parse vCard 3.0 file"), vcf, count, QString());
         if (large) {
@@ -359,7 +406,7 @@ int main(int argc, char *argv[])
                         ms / first.value(QStringLiteral("csv")));
         }
         first.insert(QStringLiteral("csv"), ms);
-        ms = benchImport(vcf, count, QString());
+        ms = printImport(count, imports.value(count));
         if (large) {
             std::printf("  target <= 3000 ms, growth %.1fx for 10x (<= 11x)\n",
                         ms / first.value(QStringLiteral("import")));
