@@ -866,29 +866,65 @@ void ContactsFilter::placeInOrder(const std::vector<int> &rows) const
 }
 
 // The rows in the order of rowLess. Their keys are made first, in row
-// order; the sort then compares the first 16 bytes of each key held beside
-// its row, so that most comparisons read no key from the buffer: with many
+// order, and the rows sorted by the first 24 bytes of their keys held beside
+// them, and their lengths, without reading a key from the buffer: with many
 // rows the keys lie far apart, and reading them would make each comparison
-// cost more the more rows there are. (A plain key has two bytes a letter:
-// eight bytes left many names of one family tied.)
+// cost more the more rows there are. (A plain key has two bytes a letter.)
+// Where those bytes are equal and one key has no more, the shorter key goes
+// first. Rows whose keys go on past those bytes and agree in them are left
+// together in row order, and each such run is sorted by its whole keys
+// afterwards: a run reads only its own keys, again and again while they are
+// in the cache.
 std::vector<int> ContactsFilter::sortedRows(const std::vector<int> &rows) const
 {
+    constexpr quint32 Words = 3;
+    constexpr quint32 Held = 8 * Words;
     struct Entry
     {
-        quint64 prefix[2];
+        quint64 prefix[Words];
         int row;
+        quint32 length;
     };
     std::vector<Entry> entries(rows.size());
     for (size_t i = 0; i < rows.size(); ++i) {
-        keyRow(rows[i]);
-        entries[i] = Entry{{keyPrefix(rows[i], 0), keyPrefix(rows[i], 8)}, rows[i]};
-    }
-    std::sort(entries.begin(), entries.end(), [this](const Entry &a, const Entry &b) {
-        if (a.prefix[0] != b.prefix[0]) {
-            return a.prefix[0] < b.prefix[0];
+        Contact::prefetchAhead(int(i), int(rows.size()),
+                               [&](int at) { return m_source->contactAt(rows[size_t(at)]); });
+        const int row = rows[i];
+        keyRow(row);
+        Entry &entry = entries[i];
+        for (quint32 word = 0; word < Words; ++word) {
+            entry.prefix[word] = keyPrefix(row, 8 * word);
         }
-        return a.prefix[1] != b.prefix[1] ? a.prefix[1] < b.prefix[1] : rowLess(a.row, b.row);
+        entry.row = row;
+        entry.length = m_keys[size_t(row)].length;
+    }
+    const auto samePrefix = [](const Entry &a, const Entry &b) {
+        return std::equal(std::begin(a.prefix), std::end(a.prefix), std::begin(b.prefix));
+    };
+    std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
+        if (!samePrefix(a, b)) {
+            return std::lexicographical_compare(std::begin(a.prefix), std::end(a.prefix),
+                                                std::begin(b.prefix), std::end(b.prefix));
+        }
+        const quint32 aLength = std::min(a.length, Held + 1);
+        const quint32 bLength = std::min(b.length, Held + 1);
+        return aLength != bLength ? aLength < bLength : a.row < b.row;
     });
+    const auto longer = [](const Entry &entry) {
+        return entry.length > Held;
+    };
+    for (auto first = entries.begin(); first != entries.end();) {
+        auto last = first + 1;
+        while (last != entries.end() && longer(*first) && longer(*last)
+               && samePrefix(*first, *last)) {
+            ++last;
+        }
+        if (last - first > 1) {
+            std::sort(first, last,
+                      [this](const Entry &a, const Entry &b) { return rowLess(a.row, b.row); });
+        }
+        first = last;
+    }
     std::vector<int> sorted(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
         sorted[i] = entries[i].row;
