@@ -249,7 +249,7 @@ void SqliteDatabase::write(Write write)
         });
     }
     m_missingColumns.clear();
-    m_journal.append(write);
+    m_journal.append(std::move(write));
     if (m_waitingForFile) {
         return;
     }
@@ -670,7 +670,7 @@ void SqliteDatabase::insertRecord(const Contact *contact, const QByteArray &phot
 {
     auto fields = std::make_shared<const StoredFields>(contact);
     const QByteArray photo = PhotoEncoding::normalizeBase64(photoData);
-    write([this, fields, photo] {
+    write([this, fields = std::move(fields), photo] {
         if (!m_insertStatement.isPrepared()
             && !m_insertStatement.prepare(
                     m_db,
@@ -733,7 +733,7 @@ void SqliteDatabase::updateContact(Contact *contact)
         return;
     }
     auto fields = std::make_shared<const StoredFields>(contact);
-    write([this, fields] {
+    write([this, fields = std::move(fields)] {
         SqliteStatement statement;
         if (!statement.prepare(
                     m_db,
