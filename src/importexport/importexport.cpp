@@ -459,21 +459,28 @@ void ImportExport::offerParsed(const QString &codec, const Parse &parsed)
 
 bool ImportExport::importParsedContacts()
 {
-    const QList<Contact *> ticked = tickedContacts();
-    bool imported = false;
-    if (!ticked.isEmpty()) {
-        QList<Contact *> running;
-        running.reserve(ticked.size());
-        for (Contact *contact : ticked) {
-            if (!bringsNothingNew(contact)) {
-                running.append(contact);
-            }
+    // One pass picks the ticked contacts that bring something new, and
+    // their photos: after a large parse each pass reads every record from
+    // memory again.
+    bool ticked = false;
+    QList<Contact *> running;
+    QList<QByteArray> photos;
+    running.reserve(m_contacts.size());
+    photos.reserve(m_contacts.size());
+    for (int i = 0; i < m_contacts.size(); ++i) {
+        Contact::prefetchRecord(m_contacts.value(i + 16));
+        Contact *contact = m_contacts.at(i);
+        if (!contact || !contact->importMe) {
+            continue;
         }
-        QList<QByteArray> photos;
-        photos.reserve(running.size());
-        for (const Contact *contact : qAsConst(running)) {
+        ticked = true;
+        if (!bringsNothingNew(contact)) {
+            running.append(contact);
             photos.append(contact->photoData);
         }
+    }
+    bool imported = false;
+    if (ticked) {
         PhotoPreparation preparation(photos);
         // The labels are collected as each contact goes by: a pass of its
         // own over a large import would read every record from memory again.

@@ -118,6 +118,9 @@ void prefetchList(const QStringList &list)
 
 void Contact::prefetchRecord(const Contact *record)
 {
+    if (!record) {
+        return;
+    }
     const char *bytes = reinterpret_cast<const char *>(record);
     for (size_t offset = 0; offset < sizeof(Contact); offset += 64) {
         __builtin_prefetch(bytes + offset);

@@ -130,10 +130,13 @@ public:
     // not copied.
     QString uid;
 
-private:
-    // The steps of prefetchAhead: the record itself; its texts, the arrays
-    // of its lists and its object data; the texts of its label lists.
+    // Asks the processor to start loading the record itself (not its texts),
+    // for a pass that reads only its flags; a null record asks nothing.
     static void prefetchRecord(const Contact *record);
+
+private:
+    // The further steps of prefetchAhead: the record's texts, the arrays of
+    // its lists and its object data; the texts of its label lists.
     void prefetchParts() const;
     void prefetchEntries() const;
 };
