@@ -172,6 +172,5 @@ QString Contact::makeId()
 void Contact::noteIdInUse(qint64 id)
 {
     qint64 previous = lastId.load();
-    while (previous < id && !lastId.compare_exchange_weak(previous, id)) {
-    }
+    while (previous < id && !lastId.compare_exchange_weak(previous, id)) { }
 }
