@@ -91,7 +91,7 @@ QSet<QString> kindedKeys(const Contact &stored)
 } // namespace
 
 QHash<Contact *, Contact *> ExistingContacts::find(const QList<Contact *> &book,
-                                                         const QList<Contact *> &parsed)
+                                                   const QList<Contact *> &parsed)
 {
     QHash<Contact *, Contact *> found;
     if (book.isEmpty() || parsed.isEmpty()) {

@@ -23,7 +23,6 @@ namespace ExistingContacts {
 // full names agree are compared entry by entry, so that a phone's worth of
 // contacts checked against an address book of 100,000 costs little more
 // than reading the book's names.
-QHash<Contact *, Contact *> find(const QList<Contact *> &book,
-                                       const QList<Contact *> &parsed);
+QHash<Contact *, Contact *> find(const QList<Contact *> &book, const QList<Contact *> &parsed);
 
 } // namespace ExistingContacts

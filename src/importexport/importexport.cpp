@@ -411,13 +411,8 @@ ImportExport::Parse ImportExport::parse(const QString &file, const QString &code
     // The parser's list holds each record in a node of its own: the records
     // leave it here, on the reading thread, so that the window neither reads
     // nor frees 100,000 scattered nodes.
-    const QVariantList records = ContactsFileParser::parseFile(file, codec, detectCodec);
-    parsed.contacts.reserve(records.size());
-    for (const QVariant &value : records) {
-        if (auto *contact = value.value<Contact *>()) {
-            parsed.contacts.append(contact);
-        }
-    }
+    parsed.contacts = recordsOf(ContactsFileParser::parseFile(file, codec, detectCodec));
+    parsed.contacts.removeAll(nullptr);
     parsed.usedCodec = ContactsFileParser::usedCodec;
     parsed.errorString = ContactsFileParser::errorString;
     return parsed;

@@ -1034,7 +1034,10 @@ void ContactsFilter::foldMeanwhile(const std::function<void()> &order) const
             }
         }
     };
+    // The thread's texts get the same room as the rest: the room is only
+    // taken as it is written.
     QByteArray theirs;
+    theirs.reserve(m_folded.capacity() - m_folded.size());
     QString theirScratch;
     std::vector<int> theirRows;
     std::unique_ptr<QThread> folder(
