@@ -69,19 +69,43 @@ qint64 key(const QString &id)
     return id.toLongLong(nullptr, 10);
 }
 
+// A connection name that no other store of this process uses: the
+// millisecond of the open plus a sequence number for opens within one
+// millisecond.
+QString newConnectionName()
+{
+    static std::atomic<quint64> sequence{0};
+    return QStringLiteral("sql_connection_%1_%2")
+            .arg(QDateTime::currentMSecsSinceEpoch())
+            .arg(++sequence);
+}
+
+// The stores of this process that hold an open transaction; all stores live
+// on the GUI thread.
+QList<SqliteDatabase *> &storesWithOpenTransaction()
+{
+    static QList<SqliteDatabase *> stores;
+    return stores;
+}
+
+} // namespace
+
 // The stored fields of a record, for the journal until the write is
 // committed: the texts and lists are shared with the record, not copied.
 // They are bound as the parameters of the insert and update statements: ?1
-// the key, ?2 to ?15 the columns from name to linkList.
-struct StoredFields
+// the key, ?2 to ?15 the columns from name to linkList; an insert binds the
+// photo as ?16.
+struct SqliteDatabase::StoredFields
 {
-    explicit StoredFields(const Contact *contact)
+    StoredFields() = default;
+    explicit StoredFields(const Contact *contact, QByteArray photo = QByteArray())
         : id(key(contact->id)),
           isFavorite(contact->isFavorite),
           texts{contact->name,         contact->surname,     contact->middlename,
                 contact->organization, contact->dateOfBirth, contact->comment},
           entries{contact->phoneList, contact->emailList, contact->addressList, contact->linkList},
-          labels{contact->phoneGroupList, contact->emailGroupList, contact->addressGroupList}
+          labels{contact->phoneGroupList, contact->emailGroupList, contact->addressGroupList},
+          photo(std::move(photo))
     {
     }
 
@@ -105,36 +129,22 @@ struct StoredFields
         }
     }
 
-    qint64 id;
-    bool isFavorite;
+    qint64 id = 0;
+    bool isFavorite = false;
     // name, surname, middlename, organization, dateOfBirth, comment
     QString texts[6];
     // phoneList, emailList, addressList, linkList
     TextList entries[4];
     // phoneGroupList, emailGroupList, addressGroupList
     QStringList labels[3];
+    QByteArray photo;
 };
 
-// A connection name that no other store of this process uses: the
-// millisecond of the open plus a sequence number for opens within one
-// millisecond.
-QString newConnectionName()
+struct SqliteDatabase::JournalEntry
 {
-    static std::atomic<quint64> sequence{0};
-    return QStringLiteral("sql_connection_%1_%2")
-            .arg(QDateTime::currentMSecsSinceEpoch())
-            .arg(++sequence);
-}
-
-// The stores of this process that hold an open transaction; all stores live
-// on the GUI thread.
-QList<SqliteDatabase *> &storesWithOpenTransaction()
-{
-    static QList<SqliteDatabase *> stores;
-    return stores;
-}
-
-} // namespace
+    StoredFields fields;
+    Write write;
+};
 
 SqliteDatabase::SqliteDatabase(QObject *parent)
     : DataBase(parent)
@@ -185,7 +195,7 @@ QSqlDatabase SqliteDatabase::connection() const
 
 void SqliteDatabase::writeTable(const std::function<QSqlError(const QSqlDatabase &)> &write)
 {
-    this->write([this, write] { return write(m_db); });
+    this->write([this, write](const StoredFields &) { return write(m_db); });
 }
 
 bool SqliteDatabase::isOpen() const
@@ -236,20 +246,26 @@ QSqlError SqliteDatabase::constraintPasses(const QSqlError &error)
 // write only joins the journal, which is replayed whole by the next attempt.
 void SqliteDatabase::write(Write write)
 {
+    this->write(std::move(write), StoredFields());
+}
+
+void SqliteDatabase::write(Write write, StoredFields fields)
+{
     if (!m_db.isValid() || !m_db.isOpen()) {
         return;
     }
     commitOpenTransactions(this);
     for (const QString &column : qAsConst(m_missingColumns)) {
-        m_journal.append([this, column] {
+        Write addColumn = [this, column](const StoredFields &) {
             QSqlQuery query(m_db);
             // The name is one of the fixed column names, never data.
             query.prepare(QStringLiteral("alter table contact add column %1 text").arg(column));
             return run(query);
-        });
+        };
+        m_journal.push_back({StoredFields(), std::move(addColumn)});
     }
     m_missingColumns.clear();
-    m_journal.append(std::move(write));
+    m_journal.push_back({std::move(fields), std::move(write)});
     if (m_waitingForFile) {
         return;
     }
@@ -260,7 +276,8 @@ void SqliteDatabase::write(Write write)
         return;
     }
     if (m_transactionOpen) {
-        const QSqlError error = m_journal.last()();
+        const JournalEntry &entry = m_journal.back();
+        const QSqlError error = entry.write(entry.fields);
         if (error.isValid()) {
             fail(error);
         }
@@ -269,7 +286,9 @@ void SqliteDatabase::write(Write write)
     if (!m_db.transaction()) {
         // A transaction of the caller's own is open on this connection: the
         // write is part of it.
-        m_journal.takeLast()();
+        const JournalEntry entry = std::move(m_journal.back());
+        m_journal.pop_back();
+        entry.write(entry.fields);
         return;
     }
     m_transactionOpen = true;
@@ -285,8 +304,8 @@ void SqliteDatabase::write(Write write)
 // failure.
 QSqlError SqliteDatabase::replayJournal()
 {
-    for (const Write &write : qAsConst(m_journal)) {
-        const QSqlError error = write();
+    for (const JournalEntry &entry : m_journal) {
+        const QSqlError error = entry.write(entry.fields);
         if (error.isValid()) {
             return error;
         }
@@ -342,7 +361,9 @@ void SqliteDatabase::commit()
     }
     m_transactionOpen = false;
     storesWithOpenTransaction().removeOne(this);
-    m_journal.clear();
+    // Its room goes too: a long wait for a locked file leaves the journal
+    // of a whole import.
+    m_journal = {};
     if (m_failed) {
         m_failed = false;
         setStatusMessage(QString());
@@ -353,7 +374,7 @@ void SqliteDatabase::commit()
 // it at once.
 void SqliteDatabase::flush()
 {
-    if (m_waitingForFile || m_transactionOpen || m_journal.isEmpty()) {
+    if (m_waitingForFile || m_transactionOpen || m_journal.empty()) {
         commit();
         return;
     }
@@ -668,9 +689,7 @@ void SqliteDatabase::insertContact(Contact *contact)
 
 void SqliteDatabase::insertRecord(const Contact *contact, const QByteArray &photoData)
 {
-    auto fields = std::make_shared<const StoredFields>(contact);
-    const QByteArray photo = PhotoEncoding::normalizeBase64(photoData);
-    write([this, fields = std::move(fields), photo] {
+    Write insert = [this](const StoredFields &fields) {
         if (!m_insertStatement.isPrepared()
             && !m_insertStatement.prepare(
                     m_db,
@@ -681,10 +700,11 @@ void SqliteDatabase::insertRecord(const Contact *contact, const QByteArray &phot
                                    "?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16)"))) {
             return m_insertStatement.error();
         }
-        fields->bind(m_insertStatement);
-        m_insertStatement.bindBlob(16, photo.isEmpty() ? QByteArray() : photo);
+        fields.bind(m_insertStatement);
+        m_insertStatement.bindBlob(16, fields.photo.isEmpty() ? QByteArray() : fields.photo);
         return run(m_insertStatement);
-    });
+    };
+    write(std::move(insert), StoredFields(contact, PhotoEncoding::normalizeBase64(photoData)));
 }
 
 // A bulk write (an export) is one transaction from its first insert to its
@@ -732,8 +752,7 @@ void SqliteDatabase::updateContact(Contact *contact)
     if (!contact) {
         return;
     }
-    auto fields = std::make_shared<const StoredFields>(contact);
-    write([this, fields = std::move(fields)] {
+    Write update = [this](const StoredFields &fields) {
         SqliteStatement statement;
         if (!statement.prepare(
                     m_db,
@@ -744,9 +763,10 @@ void SqliteDatabase::updateContact(Contact *contact)
                                    "addressGroupList = ?14, linkList = ?15 where id = ?1"))) {
             return constraintPasses(statement.error());
         }
-        fields->bind(statement);
+        fields.bind(statement);
         return run(statement);
-    });
+    };
+    write(std::move(update), StoredFields(contact));
 }
 
 // The ids are bound one at a time to one prepared statement, all in one
@@ -756,7 +776,7 @@ void SqliteDatabase::removeContacts(const QStringList &ids)
     if (ids.isEmpty()) {
         return;
     }
-    write([this, ids] {
+    write([this, ids](const StoredFields &) {
         QSqlQuery query(m_db);
         query.prepare(QStringLiteral("delete from contact where id = :id"));
         for (const QString &id : ids) {
@@ -772,7 +792,7 @@ void SqliteDatabase::removeContacts(const QStringList &ids)
 
 void SqliteDatabase::toggleFavorite(const QString &id)
 {
-    write([this, id] {
+    write([this, id](const StoredFields &) {
         QSqlQuery query(m_db);
         query.prepare(QStringLiteral("select isFavorite from contact where id = :id"));
         query.bindValue(QStringLiteral(":id"), key(id));
@@ -824,7 +844,7 @@ void SqliteDatabase::writePhoto(const QString &id, const QByteArray &photo)
     if (photo.isEmpty()) {
         return;
     }
-    write([this, id, photo] {
+    write([this, id, photo](const StoredFields &) {
         QSqlQuery query(m_db);
         query.prepare(QStringLiteral("update contact set photoData = :photoData where id = :id"));
         query.bindValue(QStringLiteral(":id"), key(id));

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 // The main contact store: the table `contact` in an SQLite database file.
 // The same class reads and writes the database files of import and export.
@@ -94,14 +95,20 @@ public:
     void writeTable(const std::function<QSqlError(const QSqlDatabase &)> &write);
 
 private:
-    // One journalled write; answers the error that made it fail (an invalid
-    // error when it was stored or was refused by a constraint).
-    using Write = std::function<QSqlError()>;
+    // The fields of a record that an insert or an update stores.
+    struct StoredFields;
+    // One journalled write, called with the fields journalled beside it
+    // (empty for a write that stores no record); answers the error that
+    // made it fail (an invalid error when it was stored or was refused by a
+    // constraint).
+    using Write = std::function<QSqlError(const StoredFields &)>;
+    struct JournalEntry;
     enum class FileState { Ready, Busy, Unusable };
 
     FileState prepareFile();
     void startWaiting();
     void waitForFile();
+    void write(Write write, StoredFields fields);
     void write(Write write);
     // Runs a statement of a write: a constraint refusal is no failure.
     static QSqlError run(QSqlQuery &query);
@@ -122,8 +129,11 @@ private:
 
     QSqlDatabase m_db;
     bool m_transactionOpen = false;
-    // Writes not yet committed, in order.
-    QVector<Write> m_journal;
+    // Writes not yet committed, in order. The fields of an import's
+    // inserts lie in the entries themselves, one after the other, so that
+    // a commit releases them in one sweep rather than as thousands of
+    // blocks scattered over the heap.
+    std::vector<JournalEntry> m_journal;
     // The last transaction failed; the journal waits for a retry.
     bool m_failed = false;
     bool m_waitingForFile = false;
