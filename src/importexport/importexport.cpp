@@ -459,9 +459,8 @@ bool ImportExport::importParsedContacts()
     // memory again.
     bool ticked = false;
     QList<Contact *> running;
-    QList<QByteArray> photos;
+    std::vector<PhotoPreparation::Photo> photos;
     running.reserve(m_contacts.size());
-    photos.reserve(m_contacts.size());
     for (int i = 0; i < m_contacts.size(); ++i) {
         Contact::prefetchRecord(m_contacts.value(i + 16));
         Contact *contact = m_contacts.at(i);
@@ -470,13 +469,15 @@ bool ImportExport::importParsedContacts()
         }
         ticked = true;
         if (!bringsNothingNew(contact)) {
+            if (!contact->photoData.isEmpty()) {
+                photos.push_back({running.size(), contact->photoData});
+            }
             running.append(contact);
-            photos.append(contact->photoData);
         }
     }
     bool imported = false;
     if (ticked) {
-        PhotoPreparation preparation(photos);
+        PhotoPreparation preparation(std::move(photos));
         // The labels are collected as each contact goes by: a pass of its
         // own over a large import would read every record from memory again.
         QStringList labels;

@@ -5,18 +5,20 @@
 
 #include <chrono>
 
-PhotoPreparation::PhotoPreparation(const QList<QByteArray> &photos)
-    : m_photos(photos.cbegin(), photos.cend()),
+PhotoPreparation::PhotoPreparation(std::vector<Photo> photos)
+    : m_photos(std::move(photos)),
       m_ready(m_photos.size(), false)
 {
-    for (size_t i = 0; i < m_photos.size(); ++i) {
-        m_ready[i] = m_photos[i].isEmpty();
+    if (!m_photos.empty()) {
+        m_worker = std::thread([this] { run(); });
     }
-    m_worker = std::thread([this] { run(); });
 }
 
 PhotoPreparation::~PhotoPreparation()
 {
+    if (!m_worker.joinable()) {
+        return;
+    }
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stop = true;
@@ -31,19 +33,16 @@ void PhotoPreparation::run()
         QByteArray source;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            if (m_ready[i]) {
-                continue;
-            }
-            m_changed.wait(lock, [&] { return m_stop || int(i) < m_taken + Lookahead; });
+            m_changed.wait(lock, [&] { return m_stop || i < m_taken + Lookahead; });
             if (m_stop) {
                 return;
             }
-            source = m_photos[i];
+            source = m_photos[i].bytes;
         }
         const QByteArray prepared = PhotoEncoding::normalizeBase64(source);
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_photos[i] = prepared;
+            m_photos[i].bytes = prepared;
             m_ready[i] = true;
         }
         m_changed.notify_all();
@@ -52,16 +51,16 @@ void PhotoPreparation::run()
 
 QByteArray PhotoPreparation::take(int i, EventLoopTurns &turns)
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    if (m_photos[size_t(i)].isEmpty() && m_ready[size_t(i)]) {
-        m_taken = i + 1;
-        lock.unlock();
-        m_changed.notify_all();
+    // Only this thread moves m_taken: the photo it names is read without
+    // the lock, and a contact without a photo takes none.
+    const size_t next = m_taken;
+    if (next == m_photos.size() || m_photos[next].contact != i) {
         return QByteArray();
     }
-    while (!m_ready[size_t(i)]) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_ready[next]) {
         const bool ready = m_changed.wait_for(lock, std::chrono::milliseconds(turns.IntervalMs),
-                                              [&] { return bool(m_ready[size_t(i)]); });
+                                              [&] { return bool(m_ready[next]); });
         if (!ready) {
             lock.unlock();
             turns.turn();
@@ -69,8 +68,8 @@ QByteArray PhotoPreparation::take(int i, EventLoopTurns &turns)
         }
     }
     QByteArray photo;
-    photo.swap(m_photos[size_t(i)]);
-    m_taken = i + 1;
+    photo.swap(m_photos[next].bytes);
+    m_taken = next + 1;
     lock.unlock();
     m_changed.notify_all();
     return photo;

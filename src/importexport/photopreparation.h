@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 
 #include <condition_variable>
 #include <mutex>
@@ -19,25 +18,37 @@ class EventLoopTurns;
 class PhotoPreparation
 {
 public:
-    explicit PhotoPreparation(const QList<QByteArray> &photos);
+    // A contact's photo as its file gave it.
+    struct Photo
+    {
+        // The contact's index in the import loop.
+        int contact;
+        QByteArray bytes;
+    };
+
+    // photos: the photos of the import in the order of their contacts;
+    // contacts without one are left out, and an import without photos
+    // starts no thread.
+    explicit PhotoPreparation(std::vector<Photo> photos);
     ~PhotoPreparation();
     PhotoPreparation(const PhotoPreparation &) = delete;
     PhotoPreparation &operator=(const PhotoPreparation &) = delete;
 
-    // The prepared photo i (empty when it was no usable image); photos are
-    // taken in order, each once.
+    // The prepared photo of contact i (empty when it has none or it was no
+    // usable image); contacts are taken in order, each once.
     QByteArray take(int i, EventLoopTurns &turns);
 
 private:
     void run();
 
-    // How far the worker may run ahead of the import loop: bounds the memory
-    // of prepared photos that wait for their contact.
-    static constexpr int Lookahead = 8;
+    // How many photos the worker may prepare ahead of the import loop:
+    // bounds the memory of prepared photos that wait for their contact.
+    static constexpr size_t Lookahead = 8;
 
-    std::vector<QByteArray> m_photos;
+    std::vector<Photo> m_photos;
     std::vector<bool> m_ready;
-    int m_taken = 0;
+    // The photos taken: the next one to take is m_photos[m_taken].
+    size_t m_taken = 0;
     bool m_stop = false;
     std::mutex m_mutex;
     std::condition_variable m_changed;
