@@ -7,7 +7,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTimer>
-#include <QVector>
 
 #include <functional>
 #include <memory>
