@@ -52,7 +52,8 @@ Item {
         text: qsTr("Button")
         color: button.enabled ? "#555555" : "grey"
         font.pointSize: 14
-        fontSizeMode: Text.VerticalFit
+        // A label too long for the button gets smaller before it is elided.
+        fontSizeMode: Text.Fit
         minimumPointSize: 6
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter

@@ -1,20 +1,25 @@
 import QtQuick 2.0
 
 // Message with OK, or a question with OK and Cancel whose OK calls back.
+// A question may name its two buttons (OK's first).
 OverlayForm {
     id: messageForm
 
     property var selectFunction
     property var cancelFunction: null
     property bool showCancel: false
+    property string okText: qsTr("OK")
+    property string cancelText: qsTr("Cancel")
 
-    function show(text, cancel, _selectFunction, _cancelFunction) {
+    function show(text, cancel, _selectFunction, _cancelFunction, _okText, _cancelText) {
         message.text = text
         messageForm.showCancel = cancel ? true : false
         if (_selectFunction !== undefined) {
             messageForm.selectFunction = _selectFunction
         }
         messageForm.cancelFunction = _cancelFunction !== undefined ? _cancelFunction : null
+        messageForm.okText = _okText !== undefined ? _okText : qsTr("OK")
+        messageForm.cancelText = _cancelText !== undefined ? _cancelText : qsTr("Cancel")
         messageForm.open()
     }
 
@@ -67,7 +72,7 @@ OverlayForm {
             x: messageForm.showCancel ? panel.width * 0.05 : panel.width / 4
             width: messageForm.showCancel ? panel.width / 2 - panel.width * 0.1 : panel.width / 2
             height: root.itemHeight * 0.8
-            buttonText: qsTr("OK")
+            buttonText: messageForm.okText
             onClicked: {
                 messageForm.close()
                 if (messageForm.showCancel && messageForm.selectFunction) {
@@ -85,7 +90,7 @@ OverlayForm {
             width: panel.width / 2 - panel.width * 0.1
             height: root.itemHeight * 0.8
             visible: messageForm.showCancel
-            buttonText: qsTr("Cancel")
+            buttonText: messageForm.cancelText
             onClicked: messageForm.cancel()
         }
     }

@@ -21,6 +21,8 @@ Rectangle {
     // True while the lists take the sync's changes, which are no local
     // changes to sync.
     property bool reloadingForSync: false
+    // The person chose to quit although changes could not be saved.
+    property bool unsavedLossAccepted: false
     // True while the editor, the removal mode or a form is open: requests
     // from outside wait until it closes.
     readonly property bool busy: bigPhotoRect.visible || root.removeMode || listViewForm.visible
@@ -190,6 +192,36 @@ Rectangle {
         contactList.setAlphabetLetter("#")
     }
 
+    // Closing while changes wait to be saved asks first: Keep waiting leaves
+    // the window open (the store keeps retrying), Quit and lose them quits
+    // and leaves a note that the next start tells.
+    function askBeforeLosingChanges(close) {
+        if (root.unsavedLossAccepted) {
+            return
+        }
+        var question = db.quitQuestion()
+        if (question === "") {
+            return
+        }
+        close.accepted = false
+        messageForm.show(question, true, root.quitLosingChanges, null,
+                         qsTr("Quit and lose them"), qsTr("Keep waiting"))
+    }
+
+    function quitLosingChanges() {
+        db.noteLostChanges()
+        root.unsavedLossAccepted = true
+        viewer.close()
+    }
+
+    // Changes lost when the program was last closed are told once.
+    function tellLostChanges() {
+        var note = db.takeLostChangesNote()
+        if (note !== "") {
+            messageForm.show(note, false)
+        }
+    }
+
     function showCurrentPhoto() {
         if (contactsProxyModel.currentId === "") {
             return
@@ -218,6 +250,7 @@ Rectangle {
         contactsProxyModel.sort()
         root.loaded = true
         contactList.takeFocus()
+        root.tellLostChanges()
     }
 
     Style { id: styles }
@@ -411,8 +444,10 @@ Rectangle {
 
         // Quitting with the editor open would drop what was typed: OK saves and quits
         // (a refused save keeps the editor open), Cancel goes back to the editor.
+        // The quit that follows asks about changes that could not be saved.
         function onClosing(close) {
             if (!bigPhotoRect.visible) {
+                root.askBeforeLosingChanges(close)
                 return
             }
             close.accepted = false

@@ -55,9 +55,11 @@ private slots:
     void failedWriteIsReportedAndKept_data();
     void failedWriteIsReportedAndKept();
     void tableWithoutPhotoColumnStoresContacts();
+    void quitWithLockedFileAsks();
 
 private:
     QString statusText() const;
+    QString messageText() const;
     ContactsModel *addContact(const QString &surname);
     QStringList stored() const;
 };
@@ -73,6 +75,13 @@ QString tst_StoreFailures::statusText() const
 {
     QQuickItem *text = m_scene->item(QStringLiteral("storeStatusText"));
     return text && SceneDriver::isShown(text) ? text->property("text").toString() : QString();
+}
+
+QString tst_StoreFailures::messageText() const
+{
+    return m_scene->waitShown(QStringLiteral("messageForm"))
+                   ? m_scene->item(QStringLiteral("messageText"))->property("text").toString()
+                   : QString();
 }
 
 ContactsModel *tst_StoreFailures::addContact(const QString &surname)
@@ -170,6 +179,46 @@ void tst_StoreFailures::tableWithoutPhotoColumnStoresContacts()
     m_scene->stop();
     QCOMPARE(stored(), QStringList{QStringLiteral("Clark")});
     QVERIFY(!SceneDriver::storedPhoto(id).isEmpty());
+}
+
+// Closing while writes wait for a locked file asks (the count grows with the
+// changes); Keep waiting keeps the window, Quit loses them, and the next start
+// tells so once.
+void tst_StoreFailures::quitWithLockedFileAsks()
+{
+    SceneDriver::storeContacts(QStringLiteral("Adams"));
+    QVERIFY(m_scene->start());
+    QVERIFY(foreign(QStringLiteral("begin exclusive")));
+    ContactsModel *model = addContact(QStringLiteral("Brown"));
+    QTRY_VERIFY(!statusText().isEmpty());
+    const QString question("Changes to %1 contact(s) could not be saved yet: "
+                           "the address book is in use by another program");
+    QVERIFY(!m_scene->window()->close());
+    QCOMPARE(messageText(), question.arg(1));
+    QCOMPARE(m_scene->item("messageCancelButton")->property("buttonText"), "Keep waiting");
+    QVERIFY(m_scene->click(QStringLiteral("messageCancelButton")));
+    QVERIFY(m_scene->waitHidden(QStringLiteral("messageForm")));
+    QVERIFY(m_scene->window()->isVisible());
+
+    model->toggleFavorite(model->match(model->index(0), ContactsModel::FullNameRole, "Adams")[0]);
+    addContact(QStringLiteral("Clark"));
+    QVERIFY(!m_scene->window()->close());
+    QCOMPARE(messageText(), question.arg(3));
+    QVERIFY(m_scene->click(QStringLiteral("messageOkButton")));
+    QTRY_VERIFY(!m_scene->window()->isVisible());
+    m_scene->stop();
+    release();
+    QCOMPARE(stored(), QStringList{QStringLiteral("Adams")});
+
+    for (const QString &told : {QStringLiteral("Changes to 3 contact(s) were not saved when Kiv "
+                                               "Contacts was last closed.\nAdded or edited: "
+                                               "Brown, Clark"),
+                                QString()}) {
+        QVERIFY(m_scene->start());
+        QCOMPARE(m_scene->item("messageForm")->property("opened").toBool() ? messageText()
+                                                                           : QString(),
+                 told);
+    }
 }
 
 KIV_TEST_MAIN(tst_StoreFailures)

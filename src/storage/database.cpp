@@ -1,5 +1,18 @@
 #include "storage/database.h"
 
+#include <QSettings>
+
+namespace {
+
+// The note of a quit that lost changes: how many contacts, and the names
+// known of them.
+const QString LostCountKey = QStringLiteral("lostAtQuit/contacts");
+const QString LostNamesKey = QStringLiteral("lostAtQuit/names");
+// The names a note lists at most; more are shown as an ellipsis.
+constexpr int LostNamesShown = 5;
+
+} // namespace
+
 DataBase::DataBase(QObject *parent)
     : QObject(parent)
 {
@@ -29,6 +42,67 @@ bool DataBase::hasUnsavedChanges() const
 
 void DataBase::retry()
 {
+}
+
+int DataBase::unsavedContactCount() const
+{
+    return 0;
+}
+
+QStringList DataBase::unsavedContactNames(int limit) const
+{
+    Q_UNUSED(limit)
+    return QStringList();
+}
+
+QString DataBase::unsavedReason() const
+{
+    return QString();
+}
+
+QString DataBase::quitQuestion()
+{
+    retry();
+    const int count = unsavedContactCount();
+    if (count == 0) {
+        return QString();
+    }
+    return tr("Changes to %n contact(s) could not be saved yet: %1", nullptr, count)
+            .arg(unsavedReason());
+}
+
+void DataBase::noteLostChanges()
+{
+    retry();
+    const int count = unsavedContactCount();
+    if (count == 0) {
+        return;
+    }
+    QStringList names = unsavedContactNames(LostNamesShown + 1);
+    if (names.size() > LostNamesShown) {
+        names.last() = QStringLiteral("…");
+    }
+    QSettings settings;
+    settings.setValue(LostCountKey, count);
+    settings.setValue(LostNamesKey, names);
+}
+
+QString DataBase::takeLostChangesNote()
+{
+    QSettings settings;
+    const int count = settings.value(LostCountKey, 0).toInt();
+    const QStringList names = settings.value(LostNamesKey).toStringList();
+    settings.remove(LostCountKey);
+    settings.remove(LostNamesKey);
+    if (count <= 0) {
+        return QString();
+    }
+    QString text = tr("Changes to %n contact(s) were not saved when Kiv Contacts was last closed.",
+                      nullptr, count);
+    if (!names.isEmpty()) {
+        text += QLatin1Char('\n') + tr("Added or edited: %1").arg(names.join(QStringLiteral(", ")));
+    }
+    return text;
 }
 
 void DataBase::savePhotoData(const QString &id, const QByteArray &base64)

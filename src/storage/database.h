@@ -50,6 +50,24 @@ public:
     // Tries to save the unsaved changes now.
     Q_INVOKABLE virtual void retry();
 
+    // The number of contacts whose changes are not yet in the file; 0 while
+    // everything is saved.
+    virtual int unsavedContactCount() const;
+    // The names of the added or edited contacts among them, at most limit,
+    // in the order first changed.
+    virtual QStringList unsavedContactNames(int limit) const;
+    // Why the changes are not yet saved, as the status message words it.
+    virtual QString unsavedReason() const;
+
+    // Tries once more to save; then the question to ask before quitting
+    // while changes still wait, else empty.
+    Q_INVOKABLE QString quitQuestion();
+    // Notes in the settings file what quitting now loses, for the next start.
+    Q_INVOKABLE void noteLostChanges();
+    // The message about the changes lost when the program was last closed,
+    // or empty; the note is cleared, so that it is told once.
+    Q_INVOKABLE QString takeLostChangesNote();
+
 signals:
     void statusMessageChanged();
     // The stored contacts became readable after a wait: lists load again.

@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QSqlQuery>
 #include <QThread>
 #include <QTimer>
@@ -50,6 +52,11 @@ constexpr int RetryIntervalMs = 300;
 
 // SQLite's primary result codes that tell why a statement failed.
 enum SqliteCode { Busy = 5, Locked = 6, ReadOnly = 8, Full = 13, Constraint = 19 };
+
+QString inUseReason()
+{
+    return SqliteDatabase::tr("the address book is in use by another program");
+}
 
 int sqliteCode(const QSqlError &error)
 {
@@ -144,6 +151,11 @@ struct SqliteDatabase::JournalEntry
 {
     StoredFields fields;
     Write write;
+    // The contacts a write without fields changes (a removal, a favourite,
+    // a photo), for what a quit would lose.
+    QStringList ids;
+    // The write stores the record of the fields.
+    bool storesRecord = false;
 };
 
 SqliteDatabase::SqliteDatabase(QObject *parent)
@@ -213,6 +225,60 @@ bool SqliteDatabase::hasUnsavedChanges() const
     return m_failed || m_waitingForFile;
 }
 
+// Each contact counts once, however many of its writes wait.
+int SqliteDatabase::unsavedContactCount() const
+{
+    if (!hasUnsavedChanges()) {
+        return 0;
+    }
+    QSet<qint64> contacts;
+    for (const JournalEntry &entry : m_journal) {
+        if (entry.storesRecord) {
+            contacts.insert(entry.fields.id);
+        }
+        for (const QString &id : entry.ids) {
+            contacts.insert(key(id));
+        }
+    }
+    return int(contacts.size());
+}
+
+// A contact written several times is named as last written.
+QStringList SqliteDatabase::unsavedContactNames(int limit) const
+{
+    QStringList names;
+    if (!hasUnsavedChanges()) {
+        return names;
+    }
+    QHash<qint64, int> named;
+    for (const JournalEntry &entry : m_journal) {
+        if (!entry.storesRecord) {
+            continue;
+        }
+        const auto found = named.constFind(entry.fields.id);
+        if (found == named.constEnd() && names.size() == limit) {
+            continue;
+        }
+        const QString *texts = entry.fields.texts;
+        const QString fullName = Contact::composeFullName(texts[1], texts[0], texts[2]);
+        if (fullName.isEmpty()) {
+            continue;
+        }
+        if (found != named.constEnd()) {
+            names[found.value()] = fullName;
+        } else {
+            named.insert(entry.fields.id, names.size());
+            names.append(fullName);
+        }
+    }
+    return names;
+}
+
+QString SqliteDatabase::unsavedReason() const
+{
+    return hasUnsavedChanges() ? m_unsavedReason : QString();
+}
+
 void SqliteDatabase::commitOpenTransactions(const SqliteDatabase *except)
 {
     const QList<SqliteDatabase *> stores = storesWithOpenTransaction();
@@ -244,12 +310,17 @@ QSqlError SqliteDatabase::constraintPasses(const QSqlError &error)
 // Journals the write and runs it in the open transaction, or opens one whose
 // commit runs when the event loop next gets control. After a failure the
 // write only joins the journal, which is replayed whole by the next attempt.
-void SqliteDatabase::write(Write write)
+void SqliteDatabase::write(Write write, StoredFields fields)
 {
-    this->write(std::move(write), StoredFields());
+    this->write(JournalEntry{std::move(fields), std::move(write), QStringList(), true});
 }
 
-void SqliteDatabase::write(Write write, StoredFields fields)
+void SqliteDatabase::write(Write write, const QStringList &ids)
+{
+    this->write(JournalEntry{StoredFields(), std::move(write), ids});
+}
+
+void SqliteDatabase::write(JournalEntry added)
 {
     if (!m_db.isValid() || !m_db.isOpen()) {
         return;
@@ -262,10 +333,10 @@ void SqliteDatabase::write(Write write, StoredFields fields)
             query.prepare(QStringLiteral("alter table contact add column %1 text").arg(column));
             return run(query);
         };
-        m_journal.push_back({StoredFields(), std::move(addColumn)});
+        m_journal.push_back({StoredFields(), std::move(addColumn), QStringList()});
     }
     m_missingColumns.clear();
-    m_journal.push_back({std::move(fields), std::move(write)});
+    m_journal.push_back(std::move(added));
     if (m_waitingForFile) {
         return;
     }
@@ -330,7 +401,7 @@ void SqliteDatabase::fail(const QSqlError &error)
     switch (sqliteCode(error)) {
     case Busy:
     case Locked:
-        reason = tr("the address book is in use by another program");
+        reason = inUseReason();
         break;
     case Full:
         reason = tr("the disk is full");
@@ -342,6 +413,7 @@ void SqliteDatabase::fail(const QSqlError &error)
         reason = error.databaseText();
         break;
     }
+    m_unsavedReason = reason;
     setStatusMessage(tr("Unable to save changes: ") + reason);
     if (isBusy(error)) {
         m_retryTimer.start();
@@ -462,6 +534,7 @@ SqliteDatabase::FileState SqliteDatabase::prepareFile()
 void SqliteDatabase::startWaiting()
 {
     m_waitingForFile = true;
+    m_unsavedReason = inUseReason();
     setStatusMessage(tr("The address book is in use by another program: waiting…"));
     m_retryTimer.start();
 }
@@ -477,7 +550,8 @@ void SqliteDatabase::waitForFile()
     case FileState::Unusable:
         m_waitingForFile = false;
         m_failed = true;
-        setStatusMessage(tr("Unable to open the address book: ") + m_db.lastError().text());
+        m_unsavedReason = m_db.lastError().text();
+        setStatusMessage(tr("Unable to open the address book: ") + m_unsavedReason);
         return;
     case FileState::Ready:
         break;
@@ -776,7 +850,7 @@ void SqliteDatabase::removeContacts(const QStringList &ids)
     if (ids.isEmpty()) {
         return;
     }
-    write([this, ids](const StoredFields &) {
+    Write remove = [this, ids](const StoredFields &) {
         QSqlQuery query(m_db);
         query.prepare(QStringLiteral("delete from contact where id = :id"));
         for (const QString &id : ids) {
@@ -787,12 +861,13 @@ void SqliteDatabase::removeContacts(const QStringList &ids)
             }
         }
         return QSqlError();
-    });
+    };
+    write(std::move(remove), ids);
 }
 
 void SqliteDatabase::toggleFavorite(const QString &id)
 {
-    write([this, id](const StoredFields &) {
+    Write toggle = [this, id](const StoredFields &) {
         QSqlQuery query(m_db);
         query.prepare(QStringLiteral("select isFavorite from contact where id = :id"));
         query.bindValue(QStringLiteral(":id"), key(id));
@@ -806,7 +881,8 @@ void SqliteDatabase::toggleFavorite(const QString &id)
         query.bindValue(QStringLiteral(":id"), key(id));
         query.bindValue(QStringLiteral(":isFavorite"), !favorite);
         return run(query);
-    });
+    };
+    write(std::move(toggle), {id});
 }
 
 QByteArray SqliteDatabase::loadPhoto(const QString &id)
@@ -844,11 +920,12 @@ void SqliteDatabase::writePhoto(const QString &id, const QByteArray &photo)
     if (photo.isEmpty()) {
         return;
     }
-    write([this, id, photo](const StoredFields &) {
+    Write store = [this, id, photo](const StoredFields &) {
         QSqlQuery query(m_db);
         query.prepare(QStringLiteral("update contact set photoData = :photoData where id = :id"));
         query.bindValue(QStringLiteral(":id"), key(id));
         query.bindValue(QStringLiteral(":photoData"), photo);
         return run(query);
-    });
+    };
+    write(std::move(store), {id});
 }

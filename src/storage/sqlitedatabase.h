@@ -50,6 +50,9 @@ public:
     void savePhotoData(const QString &id, const QByteArray &base64) override;
     bool hasUnsavedChanges() const override;
     void retry() override;
+    int unsavedContactCount() const override;
+    QStringList unsavedContactNames(int limit) const override;
+    QString unsavedReason() const override;
 
     // True after an open or a read that found the existing file locked by another
     // program: the store then waits for it, and emits contactsAvailable()
@@ -107,8 +110,12 @@ private:
     FileState prepareFile();
     void startWaiting();
     void waitForFile();
+    // A write of a record's fields (an insert or an update).
     void write(Write write, StoredFields fields);
-    void write(Write write);
+    // Any other write; ids are the contacts it changes (none for a change of
+    // the table or of another layer's table).
+    void write(Write write, const QStringList &ids = QStringList());
+    void write(JournalEntry added);
     // Runs a statement of a write: a constraint refusal is no failure.
     static QSqlError run(QSqlQuery &query);
     static QSqlError run(SqliteStatement &statement);
@@ -136,6 +143,8 @@ private:
     // The last transaction failed; the journal waits for a retry.
     bool m_failed = false;
     bool m_waitingForFile = false;
+    // Why the journal waits, in the words of the status message.
+    QString m_unsavedReason;
     // Columns of the current table that a file of an older version lacks;
     // added by the first write.
     QStringList m_missingColumns;
