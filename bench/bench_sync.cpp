@@ -221,7 +221,7 @@ QByteArray syncReport(const QString &token)
 int listedCards(DavServer &dav)
 {
     DavClient client;
-    client.setCredentials(DavServer::User, DavServer::Password);
+    client.setCredentials(dav.url(), DavServer::User, DavServer::Password);
     QEventLoop loop;
     int count = -1;
     client.report(dav.addressBook(), 1, syncReport(QString()), [&](const DavResponse &response) {
@@ -241,7 +241,7 @@ int listedCards(DavServer &dav)
 double serverAlone(DavServer &dav, const QString &token, const QList<Contact *> &contacts)
 {
     DavClient client;
-    client.setCredentials(DavServer::User, DavServer::Password);
+    client.setCredentials(dav.url(), DavServer::User, DavServer::Password);
     QEventLoop loop;
     bool ok = true;
     const auto waitFor = [&loop, &ok](const DavResponse &response) {

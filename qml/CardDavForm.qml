@@ -14,7 +14,17 @@ OverlayForm {
         cardDavForm.open()
     }
 
+    // A password that would go out without TLS is sent only once the person agreed.
     function findAddressBooks() {
+        if (!carddav.isUnencrypted(serverField.text)) {
+            cardDavForm.discover()
+            return
+        }
+        messageForm.show(plainWarning.text + "\n" + qsTr("Send it all the same?"), true,
+                         cardDavForm.discover)
+    }
+
+    function discover() {
         carddav.discover(serverField.text, userField.text, passwordField.text)
     }
 
@@ -73,6 +83,19 @@ OverlayForm {
                     inputMethodHints: Qt.ImhUrlCharactersOnly
                 }
 
+                Text {
+                    id: plainWarning
+
+                    objectName: "cardDavPlainWarning"
+                    width: column.width
+                    visible: serverField.visible && carddav.isUnencrypted(serverField.text)
+                    text: qsTr("The connection to this server is not encrypted: your password "
+                               + "and contacts can be read on the way")
+                    color: "#aa3333"
+                    font.pointSize: 11
+                    wrapMode: Text.Wrap
+                }
+
                 LineEdit {
                     id: userField
 
@@ -112,6 +135,16 @@ OverlayForm {
                                                       : qsTr("Find address books")
                     onClicked: carddav.needsPassword ? cardDavForm.usePassword()
                                                      : cardDavForm.findAddressBooks()
+                }
+
+                Text {
+                    objectName: "cardDavFoundOn"
+                    width: column.width
+                    visible: carddav.foundOn !== ""
+                    text: qsTr("Found on %1").arg(carddav.foundOn)
+                    color: "#555555"
+                    font.pointSize: 11
+                    elide: Text.ElideMiddle
                 }
 
                 Repeater {

@@ -50,6 +50,7 @@ bool DavServer::start()
     // A restart keeps the port, so that clients find the server again.
     if (m_port == 0) {
         m_port = freePort();
+        m_catcherPort = freePort();
     }
     const QString dir = m_dir.path();
     const QString port = QString::number(m_port);
@@ -67,7 +68,9 @@ bool DavServer::start()
             {QStringLiteral("/usr/bin/python3"), script("radicale_sync_report.py"),
              dir + QStringLiteral("/config"), QStringLiteral("refuse")},
             {QStringLiteral("/usr/bin/python3"), script("radicale_sync_report.py"),
-             dir + QStringLiteral("/config"), QStringLiteral("cut")}};
+             dir + QStringLiteral("/config"), QStringLiteral("cut")},
+            {QStringLiteral("/usr/bin/python3"), script("hostile_server.py"),
+             dir + QStringLiteral("/config"), port, QString::number(m_catcherPort)}};
     const QStringList &command = commands[m_kind];
     m_process.start(command.first(), command.mid(1));
     return QTest::qWaitFor(
@@ -116,7 +119,7 @@ QUrl DavServer::addressBook(bool again)
 int DavServer::cardCount()
 {
     DavClient client;
-    client.setCredentials(User, Password);
+    client.setCredentials(url(), User, Password);
     int count = -2;
     const QUrl book = addressBook();
     client.propfind(book, 1, "<propfind xmlns=\"DAV:\"><prop><getetag/></prop></propfind>",
@@ -131,4 +134,23 @@ QString DavServer::cardFolder()
 {
     return m_dir.path() + QStringLiteral("/collections/collection-root")
            + addressBook().path(QUrl::FullyDecoded);
+}
+
+bool DavServer::setMode(const QByteArray &mode)
+{
+    return hostile("POST", "/hostile/" + mode).status == 200;
+}
+
+QStringList DavServer::requests()
+{
+    return QString::fromUtf8(hostile("GET", "/hostile/log").body).split(QLatin1Char('\n'));
+}
+
+DavResponse DavServer::hostile(const QByteArray &verb, const QByteArray &path)
+{
+    DavClient client;
+    DavResponse answer;
+    client.send(verb, url().resolved(QUrl::fromEncoded(path)), {}, {},
+                [&answer](const DavResponse &response) { answer = response; });
+    return QTest::qWaitFor([&answer] { return answer.status > 0; }, 20000) ? answer : DavResponse();
 }

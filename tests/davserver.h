@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sync/davclient.h"
+
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
@@ -8,8 +10,10 @@
 // A real server for the sync tests on 127.0.0.1 and a free port, with its
 // storage in a temporary folder: Radicale with htpasswd users, Xandikos, a
 // server that answers every request with 500, an HTTPS server whose
-// certificate nobody signed, or Radicale refusing the sync-collection report
-// or cutting its full listings short.
+// certificate nobody signed, Radicale refusing the sync-collection report
+// or cutting its full listings short, or Radicale behind a hostile front
+// (tests/data/sync/hostile_server.py) with a second origin that catches what
+// is sent there.
 class DavServer
 {
 public:
@@ -19,7 +23,8 @@ public:
         Failing,
         Untrusted,
         RadicaleWithoutSyncReport,
-        RadicaleCuttingListings
+        RadicaleCuttingListings,
+        Hostile
     };
 
     // A quiet server's log is dropped (Xandikos logs every request).
@@ -38,14 +43,20 @@ public:
     // Radicale's folder of the address book's cards, one file each: cards
     // written there are on the server as if uploaded.
     QString cardFolder();
+    // The hostile front's mode, and every request it and its catcher saw.
+    bool setMode(const QByteArray &mode);
+    QStringList requests();
 
     static const QString User;
     static const QString Password;
 
 private:
+    DavResponse hostile(const QByteArray &verb, const QByteArray &path);
+
     Kind m_kind;
     QTemporaryDir m_dir;
     QProcess m_process;
     int m_port = 0;
+    int m_catcherPort = 0;
     QUrl m_book;
 };

@@ -58,8 +58,20 @@ void tst_CardDavScene::connectAndSync()
     QVERIFY(m_scene->click(QStringLiteral("cardDavRow")));
     QVERIFY(m_scene->waitShown(QStringLiteral("cardDavForm")));
     QCOMPARE(shown(QStringLiteral("cardDavAccount")), QStringLiteral("No account"));
+
+    // A password for plain http on another host is sent only once agreed to.
+    QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("cardDavServer")),
+                              QStringLiteral("dav.example.org:5232")));
+    QVERIFY(m_scene->item(QStringLiteral("cardDavPlainWarning"))->isVisible());
+    QVERIFY(m_scene->click(QStringLiteral("cardDavFindButton")));
+    QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
+    QVERIFY(shown(QStringLiteral("messageText")).contains(QLatin1String("not encrypted")));
+    QVERIFY(m_scene->click(QStringLiteral("messageCancelButton")));
+    QCOMPARE(shown(QStringLiteral("cardDavStatus")), QString());
+    m_scene->item(QStringLiteral("cardDavServer"))->setProperty("text", QString());
     QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("cardDavServer")),
                               dav.url().toString()));
+    QVERIFY(!m_scene->item(QStringLiteral("cardDavPlainWarning"))->isVisible());
     QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("cardDavUser")), DavServer::User));
     QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("cardDavPassword")),
                               DavServer::Password + QLatin1Char('x')));
@@ -73,6 +85,8 @@ void tst_CardDavScene::connectAndSync()
     QTest::keyClick(m_scene->window(), Qt::Key_Backspace);
     QVERIFY(m_scene->click(QStringLiteral("cardDavFindButton")));
     QTRY_VERIFY_WITH_TIMEOUT(m_scene->item(QStringLiteral("cardDavBook0")), 20000);
+    QCOMPARE(shown(QStringLiteral("cardDavFoundOn")),
+             QStringLiteral("Found on ") + dav.url().toString().chopped(1));
 
     // Choosing the address book syncs both ways; the list takes the server's
     // contact once the form is closed.

@@ -3,12 +3,17 @@
 #include "storage/sqlitedatabase.h"
 #include "sync/carddavsync.h"
 #include "sync/davclient.h"
+#include "sync/davdiscovery.h"
+#include "sync/davorigin.h"
 #include "sync/syncstatetable.h"
 #include "testsupport.h"
 
 #include <QGuiApplication>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTimer>
+
+#include <unistd.h>
 
 // Two-way sync against real servers: each instance is a store file of its
 // own with its own sync state, as two devices on one account are.
@@ -101,6 +106,25 @@ void fill(SqliteDatabase &store, int count)
     }
 }
 
+// Writes a card straight to the server.
+void putCard(const QUrl &url, const QByteArray &card)
+{
+    DavClient client;
+    client.setCredentials(url, DavServer::User, DavServer::Password);
+    int status = 0;
+    client.send("PUT", url, card, {},
+                [&status](const DavResponse &response) { status = response.status; });
+    QTRY_VERIFY(status >= 200 && status < 300);
+}
+
+// The memory the process holds now.
+qint64 residentMegabytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    statm.open(QIODevice::ReadOnly);
+    return statm.readAll().split(' ').value(1).toLongLong() * getpagesize() / (1024 * 1024);
+}
+
 } // namespace
 
 class tst_CardDavSync : public QObject
@@ -116,6 +140,10 @@ private slots:
     void faultLosesNothing_data();
     void faultLosesNothing();
     void killedFirstSyncCompletes();
+    void hostileAnswerLosesNothing_data();
+    void hostileAnswerLosesNothing();
+    void redirectGetsNoPassword_data();
+    void redirectGetsNoPassword();
 };
 
 void tst_CardDavSync::everyChangeReachesTheOther_data()
@@ -312,7 +340,7 @@ void tst_CardDavSync::faultLosesNothing()
     const QUrl card = book.resolved(QUrl(QStringLiteral("broken.vcf")));
     const auto put = [&card](const QByteArray &verb, const QUrl &url, const QByteArray &name) {
         DavClient client;
-        client.setCredentials(DavServer::User, DavServer::Password);
+        client.setCredentials(url, DavServer::User, DavServer::Password);
         int status = 0;
         client.send(verb, url,
                     "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:b\r\nN:" + name + ";;;;\r\nFN:" + name
@@ -394,6 +422,163 @@ void tst_CardDavSync::killedFirstSyncCompletes()
     QCOMPARE(again.run(), QString());
     QCOMPARE(again.texts().size(), count);
     QCOMPARE(dav.cardCount(), count);
+}
+
+void tst_CardDavSync::hostileAnswerLosesNothing_data()
+{
+    QTest::addColumn<QByteArray>("mode");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("countAfterFault");
+    QTest::addColumn<int>("countAfterMend");
+    // tag|mode|what happens before the run|its message|contacts after it|after
+    // the next run: 10 contacts were synced; "forget token" lists everything,
+    // "deleted there" and "added there" change the server, "edited here" and
+    // "edited and deleted here" the contacts here.
+    for (const char *row :
+         {"cut with length, no token|cut-length|forget token|The server's answer was cut off|10|10",
+          "cut and closed, no token|cut-close|forget token|The server's answer was cut off|10|10",
+          "cut with length, token|cut-length|deleted there|The server's answer was cut off|10|3",
+          "cut and closed, token|cut-close|deleted there|The server's answer was cut off|10|3",
+          "endless listing|endless|forget token|The server's answer is too large|10|10",
+          "2 GB listing|huge|forget token|The server's answer is too large|10|10",
+          "one byte a second|slow|slow|The server answers too slowly|10|10",
+          "hrefs outside|hrefs|edited and deleted here|3 card(s) named outside|9|9",
+          "412 forever|refuse-put|edited here|The server refused the changes made here|10|10",
+          "report in parts|part|added there||13|13",
+          "50 MB card|big|big card|1 card(s) on the server are too large|10|10",
+          "JPEG bombs|none|bombs||13|13"}) {
+        const QStringList cells = QString::fromUtf8(row).split(QLatin1Char('|'));
+        QTest::newRow(qPrintable(cells.at(0))) << cells.at(1).toUtf8() << cells.at(2) << cells.at(3)
+                                               << cells.at(4).toInt() << cells.at(5).toInt();
+    }
+}
+
+// Whatever a server sends, no contact is lost, nothing is written outside
+// the address book, nothing reaches another origin and memory stays bounded;
+// once the server behaves, the next run converges.
+void tst_CardDavSync::hostileAnswerLosesNothing()
+{
+    QFETCH(QByteArray, mode);
+    QFETCH(QString, before);
+    QFETCH(QString, message);
+    DavServer dav(DavServer::Hostile);
+    QVERIFY(dav.start());
+    const QUrl book = dav.addressBook();
+    const QString tag = QString::fromLatin1(QTest::currentDataTag()).remove(QLatin1Char(' '));
+    Instance a(QStringLiteral("hostileA") + tag, book);
+    Instance b(QStringLiteral("hostileB") + tag, book);
+    fill(a.store, 10);
+    QCOMPARE(a.run(), QString());
+    QCOMPARE(b.run(), QString());
+    const QList<Contact *> mine = a.store.loadContacts();
+    const QList<Contact *> theirs = b.store.loadContacts();
+    if (before == QLatin1String("forget token")) {
+        SyncStateTable(&a.store).setCollection(book.toString(), QString());
+    } else if (before == QLatin1String("deleted there")) {
+        b.store.removeContacts({theirs.at(0)->id, theirs.at(1)->id, theirs.at(2)->id,
+                                theirs.at(3)->id, theirs.at(4)->id, theirs.at(5)->id,
+                                theirs.at(6)->id});
+    } else if (before == QLatin1String("added there")) {
+        fill(b.store, 3);
+    } else if (before.startsWith(QLatin1String("edited"))) {
+        mine.at(0)->comment = QStringLiteral("Edited here");
+        a.store.updateContact(mine.at(0));
+        if (before.endsWith(QLatin1String("deleted here"))) {
+            a.store.removeContacts({mine.at(1)->id});
+        }
+    } else if (before == QLatin1String("slow")) {
+        a.sync.setLimits({DavLimits().bodyBytes, 1000, 1000});
+    } else if (before == QLatin1String("big card")) {
+        putCard(book.resolved(QUrl(QStringLiteral("big.vcf"))),
+                "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:big\r\nFN:Big Card\r\nN:Card;Big;;;\r\n"
+                "NOTE:big\r\nEND:VCARD\r\n");
+    } else if (before == QLatin1String("bombs")) {
+        for (const char *name :
+             {"bomb-jpeg-baseline-30000.jpg", "bomb-jpeg-progressive-30000.jpg", "bomb-9999.png"}) {
+            putCard(book.resolved(QUrl(QLatin1String(name) + QStringLiteral(".vcf"))),
+                    "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + QByteArray(name) + "\r\nFN:Bomb "
+                            + QByteArray(name) + "\r\nN:Bomb;" + QByteArray(name)
+                            + ";;;\r\nPHOTO;ENCODING=b:"
+                            + readFile(QStringLiteral(TEST_DATA_DIR "/fuzz/photo/")
+                                       + QLatin1String(name))
+                                      .toBase64()
+                            + "\r\nEND:VCARD\r\n");
+        }
+    }
+    qDeleteAll(mine);
+    qDeleteAll(theirs);
+    QCOMPARE(b.run(), QString());
+    QVERIFY(dav.setMode(mode));
+    // The longest turn of the event loop and the most memory while the run goes on.
+    QElapsedTimer clock;
+    qint64 longestTurn = 0;
+    qint64 memory = 0;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        longestTurn = qMax(longestTurn, clock.restart());
+        memory = qMax(memory, residentMegabytes());
+    });
+    clock.start();
+    beat.start(0);
+    const QString error = a.run(before == QLatin1String("edited here") ? &CardDavSync::push
+                                                                       : &CardDavSync::start);
+    beat.stop();
+    QVERIFY2(message.isEmpty() ? error.isEmpty() : error.startsWith(message), qPrintable(error));
+    QTEST(a.texts().size(), "countAfterFault");
+    QVERIFY2(memory < 300, qPrintable(QString::number(memory)));
+    if (before == QLatin1String("bombs")) {
+        QVERIFY2(longestTurn < 100, qPrintable(QString::number(longestTurn)));
+        QVERIFY(!a.texts().filter(QStringLiteral("Bomb")).join(QString()).contains("photo"));
+    }
+    for (const QString &line : dav.requests()) {
+        const QStringList cells = line.split(QLatin1Char(' '));
+        QVERIFY2(cells.first() != QLatin1String("catcher"), qPrintable(line));
+        if (cells.value(1) == QLatin1String("PUT") || cells.value(1) == QLatin1String("DELETE")) {
+            QVERIFY2(DavOrigin::isMember(book.resolved(QUrl::fromEncoded(cells.value(2).toUtf8())),
+                                         book),
+                     qPrintable(line));
+        }
+    }
+
+    QVERIFY(dav.setMode("none"));
+    a.sync.setLimits(DavLimits());
+    QCOMPARE(a.run(), QString());
+    QTEST(a.texts().size(), "countAfterMend");
+    // A card too large to take stays on the server alone.
+    QCOMPARE(dav.cardCount(), a.texts().size() + int(before == QLatin1String("big card")));
+    QCOMPARE(a.texts().join(QString()).contains(QStringLiteral("Edited here")),
+             before.startsWith(QLatin1String("edited")));
+}
+
+void tst_CardDavSync::redirectGetsNoPassword_data()
+{
+    QTest::addColumn<QByteArray>("code");
+    for (const char *code : {"301", "302", "307", "308"}) {
+        QTest::newRow(code) << QByteArray(code);
+    }
+}
+
+// A redirect to another origin takes neither discovery nor the sync there,
+// and the password never arrives.
+void tst_CardDavSync::redirectGetsNoPassword()
+{
+    QFETCH(QByteArray, code);
+    DavServer dav(DavServer::Hostile);
+    QVERIFY(dav.start());
+    Instance a(QStringLiteral("redirect") + code, dav.addressBook());
+    QVERIFY(dav.setMode("redirect-" + code));
+    DavDiscovery discovery;
+    QSignalSpy found(&discovery, &DavDiscovery::finished);
+    discovery.start(dav.url(), DavServer::User, DavServer::Password);
+    QVERIFY(found.wait(20000));
+    QVERIFY2(found.first().at(1).toString().startsWith(
+                     QStringLiteral("The server sends the request on to another server")),
+             qPrintable(found.first().at(1).toString()));
+    QVERIFY(!a.run().isEmpty());
+    for (const QString &line : dav.requests()) {
+        QVERIFY2(!line.startsWith(QLatin1String("catcher")), qPrintable(line));
+    }
 }
 
 // With "child <store file> <address book> <user> <password>" the program is the

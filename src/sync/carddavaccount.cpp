@@ -3,7 +3,9 @@
 #include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 #include "sync/carddavsync.h"
+#include "sync/davorigin.h"
 
+#include <QHostAddress>
 #include <QSettings>
 #include <QTime>
 #include <qt5keychain/keychain.h>
@@ -69,6 +71,19 @@ QStringList CardDavAccount::addressBooks() const
         names.append(book.name);
     }
     return names;
+}
+
+bool CardDavAccount::isUnencrypted(const QString &serverUrl)
+{
+    const QUrl url = QUrl::fromUserInput(serverUrl.trimmed());
+    const QString host = url.host();
+    return url.scheme() == QLatin1String("http") && host != QLatin1String("localhost")
+           && !QHostAddress(host).isLoopback();
+}
+
+QString CardDavAccount::foundOn() const
+{
+    return m_found.isEmpty() ? QString() : DavOrigin::text(m_found.first().url);
 }
 
 bool CardDavAccount::isBusy() const

@@ -27,6 +27,7 @@ class CardDavAccount : public QObject
     Q_PROPERTY(QString addressBookName READ addressBookName NOTIFY accountChanged)
     Q_PROPERTY(bool configured READ isConfigured NOTIFY accountChanged)
     Q_PROPERTY(QStringList addressBooks READ addressBooks NOTIFY addressBooksChanged)
+    Q_PROPERTY(QString foundOn READ foundOn NOTIFY addressBooksChanged)
     Q_PROPERTY(bool needsPassword READ needsPassword NOTIFY passwordStateChanged)
     Q_PROPERTY(QString passwordNote READ passwordNote NOTIFY passwordStateChanged)
     Q_PROPERTY(bool busy READ isBusy NOTIFY statusChanged)
@@ -52,6 +53,12 @@ public:
     bool isBusy() const;
     qreal progress() const;
     QString status() const { return m_status; }
+
+    // Whether the password would go to this address without TLS. Loopback
+    // addresses are exempt: what goes there never leaves the machine.
+    Q_INVOKABLE static bool isUnencrypted(const QString &serverUrl);
+    // Where the address books were found, as "http://host:port".
+    QString foundOn() const;
 
     // True while the password is on its way to the secret store.
     bool isStoringPassword() const { return m_storing > 0; }

@@ -4,6 +4,7 @@
 #include "storage/photoencoding.h"
 #include "storage/sqlitedatabase.h"
 #include "sync/davmultistatus.h"
+#include "sync/davorigin.h"
 #include "sync/synccard.h"
 
 #include <QDateTime>
@@ -22,6 +23,14 @@ constexpr int LocalChunk = 50;
 // Work that runs in one turn of the event loop stops after this long.
 constexpr qint64 TurnMs = 8;
 constexpr int MultigetBatch = 50;
+// A batch's answer above this size is fetched again a card at a time, so that
+// one large card is skipped alone.
+constexpr qint64 MultigetBodyBytes = qint64(32) * 1024 * 1024;
+// What one card's answer may hold beside the card itself.
+constexpr qint64 CardAnswerSlack = 64 * 1024;
+// Sync-collection reports that the server cut into parts (507, RFC 6578
+// 3.6) are followed for this many parts at most.
+constexpr int MaxReportParts = 1000;
 constexpr int ParallelDownloads = 2;
 constexpr int ParallelUploads = 4;
 // A run whose uploads met newer server versions lists again at once, a few times.
@@ -44,12 +53,13 @@ QByteArray syncCollectionBody(const QString &token)
 }
 
 // A listing that cannot go on: the server is away, refuses the account, has
-// no such address book or failed. Any other refusal (501 too) means it does
-// not offer the report asked for.
+// no such address book or failed, or its answer was cut off or refused. Any
+// other refusal (501 too) means it does not offer the report asked for.
 bool listingFailed(const DavResponse &response)
 {
     return response.status == 0 || response.status == 401 || response.status == 404
-           || (response.status >= 500 && response.status != 501);
+           || (response.status >= 500 && response.status != 501)
+           || (response.status < 300 && !response.isSuccess());
 }
 
 // The names looked up in every resource of a listing, made once.
@@ -72,6 +82,21 @@ QString withSlash(QString path)
         path += QLatin1Char('/');
     }
     return path;
+}
+
+// Whether a report says that the server left changes out (507 on the
+// collection itself, RFC 6578 3.6).
+bool isTruncated(const DavMultiStatus &status, const QString &bookPath)
+{
+    return std::any_of(status.resources.cbegin(), status.resources.cend(),
+                       [&bookPath](const DavResource &resource) {
+                           return resource.status == 507 && withSlash(resource.path) == bookPath;
+                       });
+}
+
+QString cutOff()
+{
+    return CardDavSync::tr("The server's answer was cut off");
 }
 
 } // namespace
@@ -128,6 +153,8 @@ void CardDavSync::begin(bool pushOnly)
     m_again = false;
     m_pushOnly = pushOnly;
     m_unreadable.clear();
+    m_tooLarge.clear();
+    m_outside.clear();
     emit runningChanged();
     listChanges();
 }
@@ -252,7 +279,8 @@ void CardDavSync::listChanges()
 {
     delete m_client;
     m_client = new DavClient(this);
-    m_client->setCredentials(m_user, m_password);
+    m_client->setCredentials(m_book, m_user, m_password);
+    m_client->setLimits(m_limits);
     m_inFlight = 0;
     m_done = 0;
     m_total = 0;
@@ -265,6 +293,7 @@ void CardDavSync::listChanges()
              items = std::exchange(m_items, {}), hrefOf = std::exchange(m_hrefOf, {})] {});
     m_remoteGone.clear();
     m_downloads.clear();
+    m_oneByOne.clear();
     m_uploads.clear();
     m_cards.clear();
     m_remoteDeletes.clear();
@@ -292,7 +321,7 @@ void CardDavSync::listChanges()
     // An expired or unknown token: everything is listed instead.
     reportChanges(
             token, [this] { listAll(); },
-            [this](const DavMultiStatus &status) { readChanges(status); });
+            [this](const DavMultiStatus &status) { readChanges(status, 0); });
 }
 
 // Asks for the changes since the token, every card without one. A refusal
@@ -312,10 +341,12 @@ void CardDavSync::reportChanges(const QString &token, const std::function<void()
                      });
 }
 
-void CardDavSync::readChanges(const DavMultiStatus &status)
+// The changes of one part of a report; a report cut into parts is asked
+// again from the part's token until the last part came.
+void CardDavSync::readChanges(const DavMultiStatus &status, int part)
 {
     if (!status.valid) {
-        listAll();
+        fail(cutOff());
         return;
     }
     m_fullListing = false;
@@ -323,17 +354,35 @@ void CardDavSync::readChanges(const DavMultiStatus &status)
     const QString bookPath = m_book.path(QUrl::FullyDecoded);
     const ListingNames names;
     for (const DavResource &resource : status.resources) {
-        if (withSlash(resource.path) == bookPath) {
+        if (withSlash(resource.path) == bookPath || !isCard(resource)) {
             continue;
         }
         if (resource.status == 404 || resource.status == 410) {
+            m_remote.remove(resource.path);
             m_remoteGone.insert(resource.path);
         } else if (resource.has(names.etag)) {
+            m_remoteGone.remove(resource.path);
             m_remote.insert(resource.path, resource.text(names.etag).toUtf8());
         }
     }
+    if (isTruncated(status, bookPath) && part < MaxReportParts && !m_token.isEmpty()) {
+        reportChanges(
+                m_token, [this] { listAll(); },
+                [this, part](const DavMultiStatus &next) { readChanges(next, part + 1); });
+        return;
+    }
     m_listed = true;
     planWhenReady();
+}
+
+// A card of this address book; one named outside it is noted and left alone.
+bool CardDavSync::isCard(const DavResource &resource)
+{
+    if (DavOrigin::isMember(resource.url, m_book)) {
+        return true;
+    }
+    m_outside.append(resource.url.toString());
+    return false;
 }
 
 // An address book that is gone takes its sync token with it: if one is
@@ -358,13 +407,11 @@ void CardDavSync::listAll()
             [this](const DavMultiStatus &status) {
                 // A listing the server cut short (507 on the address book
                 // itself) would make every card left out look deleted.
-                const QString bookPath = m_book.path(QUrl::FullyDecoded);
-                const bool cut = std::any_of(status.resources.cbegin(), status.resources.cend(),
-                                             [&bookPath](const DavResource &resource) {
-                                                 return resource.status == 507
-                                                        && withSlash(resource.path) == bookPath;
-                                             });
-                if (!status.valid || cut) {
+                if (!status.valid) {
+                    fail(cutOff());
+                    return;
+                }
+                if (isTruncated(status, m_book.path(QUrl::FullyDecoded))) {
                     listByPropfind();
                     return;
                 }
@@ -382,6 +429,10 @@ void CardDavSync::listByPropfind()
             return;
         }
         const DavMultiStatus status = DavMultiStatus::parse(response.body, m_book);
+        if (!status.valid) {
+            fail(cutOff());
+            return;
+        }
         listEtags(status.resources.isEmpty()
                           ? QString()
                           : status.resources.first().text(DavNames::dav("sync-token")));
@@ -402,6 +453,11 @@ void CardDavSync::listEtags(const QString &token)
 
 void CardDavSync::readEtags(const QString &token, const DavMultiStatus &status)
 {
+    // Every card left out of a listing would be taken as deleted.
+    if (!status.valid) {
+        fail(cutOff());
+        return;
+    }
     if (!m_sameBook) {
         m_table.setCollection(m_book.toString(), QString());
     }
@@ -412,7 +468,7 @@ void CardDavSync::readEtags(const QString &token, const DavMultiStatus &status)
     m_remote.reserve(status.resources.size());
     for (const DavResource &resource : status.resources) {
         if (withSlash(resource.path) != bookPath && !isCollection(resource, names)
-            && resource.has(names.etag)) {
+            && resource.has(names.etag) && isCard(resource)) {
             m_remote.insert(resource.path, resource.text(names.etag).toUtf8());
         }
     }
@@ -432,6 +488,12 @@ void CardDavSync::readItems(QString after)
     while (m_sameBook) {
         const QList<SyncItem> items = m_table.items(after, LocalChunk);
         for (const SyncItem &item : items) {
+            // A card noted outside the address book (by an earlier version)
+            // is forgotten: its contact goes up as a new card of the book.
+            if (!DavOrigin::isMember(urlOf(item.href), m_book)) {
+                m_table.removeItem(item.href);
+                continue;
+            }
             m_items.insert(item.href, item);
             m_hrefOf.insert(item.contactId, item.href);
         }
@@ -596,41 +658,79 @@ void CardDavSync::download()
     if (!m_running || storeFailed()) {
         return;
     }
-    while (m_inFlight < ParallelDownloads && !m_downloads.isEmpty()) {
+    while (m_inFlight < ParallelDownloads && !(m_downloads.isEmpty() && m_oneByOne.isEmpty())) {
+        if (!m_oneByOne.isEmpty()) {
+            fetch({m_oneByOne.takeFirst()}, DavMultiStatus::MaxTextChars + CardAnswerSlack);
+            continue;
+        }
         const QStringList batch = m_downloads.mid(0, MultigetBatch);
         m_downloads.erase(m_downloads.begin(), m_downloads.begin() + batch.size());
-        QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                          "<c:addressbook-multiget xmlns:d=\"DAV:\" "
-                          "xmlns:c=\"urn:ietf:params:xml:ns:carddav\">"
-                          "<d:prop><d:getetag/><c:address-data/></d:prop>";
-        for (const QString &href : batch) {
-            body += "<d:href>" + urlOf(href).path(QUrl::FullyEncoded).toHtmlEscaped().toUtf8()
-                    + "</d:href>";
-        }
-        body += "</c:addressbook-multiget>";
-        ++m_inFlight;
-        m_client->report(m_book, 1, body, [this, batch](const DavResponse &response) {
-            --m_inFlight;
-            if (!response.isSuccess()) {
-                fail(DavClient::errorMessage(response));
-                return;
-            }
-            readMultiStatus(response.body, m_book, [this, batch](const DavMultiStatus &status) {
-                for (const DavResource &resource : status.resources) {
-                    if (resource.has(DavNames::cardDav("address-data"))) {
-                        m_cards.append({resource.path,
-                                        resource.text(DavNames::dav("getetag")).toUtf8(),
-                                        resource.text(DavNames::cardDav("address-data")).toUtf8()});
-                    }
-                }
-                step(batch.size());
-                applyCards();
-            });
-        });
+        fetch(batch, MultigetBodyBytes);
     }
-    if (m_inFlight == 0 && m_downloads.isEmpty() && m_cards.isEmpty()) {
+    if (m_inFlight == 0 && m_downloads.isEmpty() && m_oneByOne.isEmpty() && m_cards.isEmpty()) {
         upload();
     }
+}
+
+// Fetches a batch of cards with addressbook-multiget. An answer above the
+// batch's size is asked again a card at a time; one card above its own is
+// skipped and named at the end.
+void CardDavSync::fetch(const QStringList &batch, qint64 maxBodyBytes)
+{
+    QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                      "<c:addressbook-multiget xmlns:d=\"DAV:\" "
+                      "xmlns:c=\"urn:ietf:params:xml:ns:carddav\">"
+                      "<d:prop><d:getetag/><c:address-data/></d:prop>";
+    for (const QString &href : batch) {
+        body += "<d:href>" + urlOf(href).path(QUrl::FullyEncoded).toHtmlEscaped().toUtf8()
+                + "</d:href>";
+    }
+    body += "</c:addressbook-multiget>";
+    ++m_inFlight;
+    const auto received = [this, batch](const DavResponse &response) {
+        --m_inFlight;
+        if (response.refused == DavResponse::Refused::TooLarge) {
+            if (batch.size() == 1) {
+                m_tooLarge.append(batch.first());
+                step();
+            } else {
+                m_oneByOne += batch;
+            }
+            download();
+            return;
+        }
+        if (!response.isSuccess()) {
+            fail(DavClient::errorMessage(response));
+            return;
+        }
+        readMultiStatus(response.body, m_book,
+                        [this, batch](const DavMultiStatus &status) { readCards(batch, status); });
+    };
+    m_client->report(m_book, 1, body, received, maxBodyBytes);
+}
+
+// Takes the cards of a multiget answer that were asked for.
+void CardDavSync::readCards(const QStringList &batch, const DavMultiStatus &status)
+{
+    if (!status.valid) {
+        fail(cutOff());
+        return;
+    }
+    const QString data = DavNames::cardDav("address-data");
+    const QSet<QString> asked(batch.cbegin(), batch.cend());
+    for (const DavResource &resource : status.resources) {
+        if (!resource.has(data) || !asked.contains(resource.path) || !isCard(resource)) {
+            continue;
+        }
+        if (resource.properties.value(data).tooLong) {
+            m_tooLarge.append(resource.path);
+            continue;
+        }
+        m_cards.append({resource.path, resource.text(DavNames::dav("getetag")).toUtf8(),
+                        resource.text(data).toUtf8()});
+    }
+    step(batch.size());
+    applyCards();
 }
 
 // Stores the fetched cards a few at a time, one turn of the event loop after
@@ -659,9 +759,10 @@ void CardDavSync::applyCards()
 void CardDavSync::apply(const QString &href, const QByteArray &etag, const QByteArray &data)
 {
     QString uid;
-    std::unique_ptr<Contact> contact = SyncCard::read(data, &uid);
+    bool tooLarge = false;
+    std::unique_ptr<Contact> contact = SyncCard::read(data, &uid, &tooLarge);
     if (!contact) {
-        m_unreadable.append(href);
+        (tooLarge ? m_tooLarge : m_unreadable).append(href);
         return;
     }
     const QByteArray photo = PhotoEncoding::normalizeBase64(contact->photoData);
@@ -814,14 +915,37 @@ void CardDavSync::finish()
         listChanges();
         return;
     }
+    if (m_again) {
+        fail(tr("The server refused the changes made here again and again: they are kept "
+                "here and sent with the next sync"));
+        return;
+    }
     if (!m_again && !m_pushOnly) {
         m_table.setCollection(m_book.toString(), m_token);
     }
     m_running = false;
     announceChanges();
     emit runningChanged();
-    emit finished(m_unreadable.isEmpty() ? QString()
-                                         : tr("%n card(s) on the server cannot be read, first: %1",
-                                              nullptr, m_unreadable.size())
-                                                   .arg(m_unreadable.first()));
+    emit finished(skippedCards());
+}
+
+// The cards this run left alone, in words; empty when there were none.
+QString CardDavSync::skippedCards() const
+{
+    QStringList notes;
+    if (!m_unreadable.isEmpty()) {
+        notes << tr("%n card(s) on the server cannot be read, first: %1", nullptr,
+                    m_unreadable.size())
+                         .arg(m_unreadable.first());
+    }
+    if (!m_tooLarge.isEmpty()) {
+        notes << tr("%n card(s) on the server are too large, first: %1", nullptr, m_tooLarge.size())
+                         .arg(m_tooLarge.first());
+    }
+    if (!m_outside.isEmpty()) {
+        notes << tr("%n card(s) named outside the address book were ignored, first: %1", nullptr,
+                    m_outside.size())
+                         .arg(m_outside.first());
+    }
+    return notes.join(QStringLiteral("; "));
 }

@@ -16,6 +16,7 @@
 class Contact;
 class DavMultiStatusReader;
 struct DavMultiStatus;
+struct DavResource;
 class SqliteDatabase;
 
 // Two-way sync of the contact store with one CardDAV address book, in small
@@ -43,6 +44,8 @@ public:
     ~CardDavSync() override;
 
     void setAccount(const QUrl &addressBook, const QString &user, const QString &password);
+    // What the server's answers may take; the defaults suit real servers.
+    void setLimits(const DavLimits &limits) { m_limits = limits; }
 
     bool isRunning() const { return m_running; }
     // Cards and contacts handled in this run, of how many.
@@ -107,7 +110,8 @@ private:
     void listChanges();
     void reportChanges(const QString &token, const std::function<void()> &refused,
                        const ReadDone &read);
-    void readChanges(const DavMultiStatus &status);
+    void readChanges(const DavMultiStatus &status, int part);
+    bool isCard(const DavResource &resource);
     void readEtags(const QString &token, const DavMultiStatus &status);
     void listAll();
     void listByPropfind();
@@ -121,6 +125,8 @@ private:
     void registerNew(const QList<qint64> &fresh, int from);
     void addNewUpload(qint64 contactId);
     void download();
+    void fetch(const QStringList &batch, qint64 maxBodyBytes);
+    void readCards(const QStringList &batch, const DavMultiStatus &status);
     void applyCards();
     void apply(const QString &href, const QByteArray &etag, const QByteArray &data);
     void keepConflictCopy(qint64 id);
@@ -129,6 +135,7 @@ private:
     void recordEtag(const SyncItem &item, const QByteArray &etag);
     void deleteRemote();
     void finish();
+    QString skippedCards() const;
     void fail(const QString &error);
     void step(int count = 1);
     QUrl urlOf(const QString &path) const;
@@ -138,6 +145,7 @@ private:
     SyncStateTable m_table;
     DavClient *m_client = nullptr;
     QUrl m_book;
+    DavLimits m_limits;
     QString m_user;
     QString m_password;
     bool m_running = false;
@@ -165,8 +173,12 @@ private:
     QHash<qint64, QString> m_hrefOf;
     QHash<qint64, QByteArray> m_local;
     QStringList m_downloads;
+    // Cards of batches whose answer was too large, fetched one at a time.
+    QStringList m_oneByOne;
     QList<FetchedCard> m_cards;
     QList<Upload> m_uploads;
     QList<SyncItem> m_remoteDeletes;
     QStringList m_unreadable;
+    QStringList m_tooLarge;
+    QStringList m_outside;
 };

@@ -1,14 +1,27 @@
 #include "sync/davclient.h"
 
+#include "sync/davorigin.h"
+
 #include <QAuthenticator>
+#include <QElapsedTimer>
 #include <QNetworkRequest>
+#include <QTimer>
+
+#include <memory>
 
 namespace {
 
-// A request that gets no byte for this long is given up. Servers answer a
-// listing only once it is complete: Radicale takes over a minute for the
-// first sync token of 10,000 cards, which must not read as unreachable.
-constexpr int TransferTimeoutMs = 180000;
+constexpr qint64 ReadAheadBytes = 1024 * 1024;
+
+// An answer as it comes in: what was read, and why reading stopped early.
+struct Transfer
+{
+    QByteArray body;
+    qint64 maxBodyBytes = 0;
+    qint64 sent = 0;
+    QElapsedTimer clock;
+    DavResponse::Refused refused = DavResponse::Refused::No;
+};
 
 bool isUnreachable(QNetworkReply::NetworkError error)
 {
@@ -39,7 +52,8 @@ DavClient::DavClient(QObject *parent)
     // password) gets the credentials once more per request, never in a loop.
     connect(&m_manager, &QNetworkAccessManager::authenticationRequired, this,
             [this](QNetworkReply *reply, QAuthenticator *authenticator) {
-                if (m_user.isEmpty() || reply->property("kivAuthOffered").toBool()) {
+                if (m_user.isEmpty() || reply->property("kivAuthOffered").toBool()
+                    || !DavOrigin::same(reply->url(), m_origin)) {
                     return;
                 }
                 reply->setProperty("kivAuthOffered", true);
@@ -48,8 +62,9 @@ DavClient::DavClient(QObject *parent)
             });
 }
 
-void DavClient::setCredentials(const QString &user, const QString &password)
+void DavClient::setCredentials(const QUrl &origin, const QString &user, const QString &password)
 {
+    m_origin = origin;
     m_user = user;
     m_password = password;
     m_authorization = user.isEmpty()
@@ -58,13 +73,12 @@ void DavClient::setCredentials(const QString &user, const QString &password)
 }
 
 void DavClient::send(const QByteArray &verb, const QUrl &url, const QByteArray &body,
-                     const Headers &headers, const Callback &done)
+                     const Headers &headers, const Callback &done, qint64 maxBodyBytes)
 {
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
-    request.setTransferTimeout(TransferTimeoutMs);
-    if (!m_authorization.isEmpty()) {
+    if (!m_authorization.isEmpty() && DavOrigin::same(url, m_origin)) {
         request.setRawHeader("Authorization", m_authorization);
     }
     for (const auto &header : headers) {
@@ -80,14 +94,60 @@ void DavClient::send(const QByteArray &verb, const QUrl &url, const QByteArray &
         }
         reply->setProperty("kivSslErrors", texts);
     });
-    connect(reply, &QNetworkReply::finished, this, [this, reply, done] {
+    watch(reply, maxBodyBytes > 0 ? maxBodyBytes : m_limits.bodyBytes, done);
+}
+
+// Reads the answer as it comes and stops it once it grows past its size or
+// falls behind the minimum rate; the callback gets it when it ends.
+void DavClient::watch(QNetworkReply *reply, qint64 maxBodyBytes, const Callback &done)
+{
+    // Qt reads from the socket only as far as this ahead of the reader, so an
+    // answer that floods in cannot pile up unread.
+    reply->setReadBufferSize(ReadAheadBytes);
+    auto transfer = std::make_shared<Transfer>();
+    transfer->maxBodyBytes = maxBodyBytes;
+    transfer->clock.start();
+    const auto refuse = [reply, transfer](DavResponse::Refused why) {
+        if (transfer->refused == DavResponse::Refused::No) {
+            transfer->refused = why;
+            transfer->body.clear();
+            // Not from inside the reply's own signal: finished comes later.
+            QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
+        }
+    };
+    connect(reply, &QNetworkReply::readyRead, reply, [reply, transfer, refuse] {
+        const QByteArray chunk = reply->readAll();
+        if (transfer->refused != DavResponse::Refused::No) {
+            return;
+        }
+        if (transfer->body.size() + chunk.size() > transfer->maxBodyBytes) {
+            refuse(DavResponse::Refused::TooLarge);
+            return;
+        }
+        transfer->body += chunk;
+    });
+    connect(reply, &QNetworkReply::uploadProgress, reply,
+            [transfer](qint64 sent) { transfer->sent = sent; });
+    auto *pace = new QTimer(reply);
+    connect(pace, &QTimer::timeout, reply, [this, transfer, refuse] {
+        const qint64 moved = transfer->body.size() + transfer->sent;
+        if (transfer->clock.elapsed() > m_limits.startMs + moved * 1000 / m_limits.bytesPerSecond) {
+            refuse(DavResponse::Refused::TooSlow);
+        }
+    });
+    pace->start(qBound(10, m_limits.startMs / 4, 1000));
+    connect(reply, &QNetworkReply::finished, this, [this, reply, transfer, done] {
         reply->deleteLater();
         --m_pending;
         DavResponse response;
         response.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         response.reason =
                 reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray();
-        response.body = reply->readAll();
+        response.refused = transfer->refused;
+        if (response.refused == DavResponse::Refused::No) {
+            transfer->body += reply->readAll();
+            response.body = std::move(transfer->body);
+        }
         response.etag = reply->rawHeader("ETag");
         const QByteArray location = reply->rawHeader("Location");
         if (!location.isEmpty()) {
@@ -107,11 +167,12 @@ void DavClient::propfind(const QUrl &url, int depth, const QByteArray &body, con
          done);
 }
 
-void DavClient::report(const QUrl &url, int depth, const QByteArray &body, const Callback &done)
+void DavClient::report(const QUrl &url, int depth, const QByteArray &body, const Callback &done,
+                       qint64 maxBodyBytes)
 {
     send("REPORT", url, body,
          {{"Depth", QByteArray::number(depth)}, {"Content-Type", "application/xml; charset=utf-8"}},
-         done);
+         done, maxBodyBytes);
 }
 
 void DavClient::put(const QUrl &url, const QByteArray &card, const QByteArray &etag,
@@ -156,6 +217,16 @@ QString DavClient::errorMessage(const DavResponse &response)
                                        ? response.errorText
                                        : response.sslErrors.join(QStringLiteral("; "));
         return tr("Certificate not trusted") + QStringLiteral(": ") + detail;
+    }
+    if (response.refused == DavResponse::Refused::TooLarge) {
+        return tr("The server's answer is too large");
+    }
+    if (response.refused == DavResponse::Refused::TooSlow) {
+        return tr("The server answers too slowly");
+    }
+    if (response.status >= 200 && response.status < 300) {
+        return tr("The server's answer was cut off") + QStringLiteral(" (") + response.errorText
+               + QLatin1Char(')');
     }
     if (response.status == 0 || isUnreachable(response.networkError)) {
         return tr("Server not reachable") + QStringLiteral(" (") + response.errorText

@@ -1,6 +1,7 @@
 #include "sync/davdiscovery.h"
 
 #include "sync/davmultistatus.h"
+#include "sync/davorigin.h"
 
 namespace {
 
@@ -56,7 +57,10 @@ void DavDiscovery::start(const QUrl &server, const QString &user, const QString 
 {
     delete m_client;
     m_client = new DavClient(this);
-    m_client->setCredentials(user, password);
+    m_origin = server;
+    m_user = user;
+    m_password = password;
+    m_client->setCredentials(server, user, password);
     findContext(server);
 }
 
@@ -65,11 +69,37 @@ void DavDiscovery::propfind(const QUrl &url, int depth, const Step &next, int re
     m_client->propfind(url, depth, DiscoveryBody,
                        [this, url, depth, next, redirects](const DavResponse &response) {
                            if (response.isRedirect() && redirects < MaxRedirects) {
-                               propfind(response.location, depth, next, redirects + 1);
+                               follow(response.location, [=] {
+                                   propfind(response.location, depth, next, redirects + 1);
+                               });
                                return;
                            }
                            next(response, url);
                        });
+}
+
+// A redirect on the account's origin is followed. One from http to https on
+// the same host moves the account there. Any other would take the password
+// to another server: discovery stops and names it, and the person may enter
+// that address if they trust it.
+void DavDiscovery::follow(const QUrl &location, const std::function<void()> &go)
+{
+    if (DavOrigin::same(location, m_origin)) {
+        go();
+        return;
+    }
+    const bool upgrade = m_origin.scheme() == QLatin1String("http")
+                         && location.scheme() == QLatin1String("https")
+                         && location.host().compare(m_origin.host(), Qt::CaseInsensitive) == 0;
+    if (upgrade) {
+        m_origin = location;
+        m_client->setCredentials(location, m_user, m_password);
+        go();
+        return;
+    }
+    emit finished({}, tr("The server sends the request on to another server, %1: enter its "
+                         "address to use it")
+                              .arg(DavOrigin::text(location)));
 }
 
 void DavDiscovery::fail(const DavResponse &response)

@@ -41,6 +41,7 @@ private:
 
     // PROPFIND that follows redirects (at most a few) before answering.
     void propfind(const QUrl &url, int depth, const Step &next, int redirects = 0);
+    void follow(const QUrl &location, const std::function<void()> &go);
     void findContext(const QUrl &server);
     void findPrincipal(const QUrl &context);
     void findHome(const QUrl &principal);
@@ -49,4 +50,8 @@ private:
     void fail(const DavResponse &response);
 
     DavClient *m_client = nullptr;
+    // Where the credentials may go: the server entered, or its https twin.
+    QUrl m_origin;
+    QString m_user;
+    QString m_password;
 };

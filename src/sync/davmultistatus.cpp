@@ -23,9 +23,9 @@ int statusCode(const QString &line)
     return parts.size() > 1 ? parts.at(1).toInt() : 0;
 }
 
-QString pathOf(const QString &href, const QUrl &base)
+QUrl urlOf(const QString &href, const QUrl &base)
 {
-    return base.resolved(QUrl::fromEncoded(href.trimmed().toUtf8())).path(QUrl::FullyDecoded);
+    return base.resolved(QUrl::fromEncoded(href.trimmed().toUtf8()));
 }
 
 // Reads one property element up to its end tag.
@@ -40,7 +40,7 @@ DavProperty readProperty(QXmlStreamReader &xml, const QUrl &base)
                 property.children.append(nameOf(xml));
             }
             if (isDav(xml, "href")) {
-                property.hrefs.append(pathOf(xml.readElementText(), base));
+                property.hrefs.append(urlOf(xml.readElementText(), base).path(QUrl::FullyDecoded));
                 continue;
             }
             ++depth;
@@ -49,8 +49,13 @@ DavProperty readProperty(QXmlStreamReader &xml, const QUrl &base)
                 break;
             }
             --depth;
-        } else if (token == QXmlStreamReader::Characters) {
-            property.text += xml.text();
+        } else if (token == QXmlStreamReader::Characters && !property.tooLong) {
+            if (property.text.size() + xml.text().size() > DavMultiStatus::MaxTextChars) {
+                property.tooLong = true;
+                property.text.clear();
+            } else {
+                property.text += xml.text();
+            }
         }
     }
     property.text = property.text.trimmed();
@@ -84,7 +89,8 @@ DavResource readResponse(QXmlStreamReader &xml, const QUrl &base)
     DavResource resource;
     while (xml.readNextStartElement()) {
         if (isDav(xml, "href")) {
-            resource.path = pathOf(xml.readElementText(), base);
+            resource.url = urlOf(xml.readElementText(), base);
+            resource.path = resource.url.path(QUrl::FullyDecoded);
         } else if (isDav(xml, "status")) {
             resource.status = statusCode(xml.readElementText());
         } else if (isDav(xml, "propstat")) {

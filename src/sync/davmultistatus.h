@@ -14,16 +14,19 @@
 struct DavProperty
 {
     QString text;
+    // The text was longer than the reader keeps, and is empty.
+    bool tooLong = false;
     QStringList hrefs;
     QStringList children;
 };
 
-// One <response> of a multistatus answer (RFC 4918 13): the resource's path
-// (percent-decoded, resolved against the request), its own status when it has
+// One <response> of a multistatus answer (RFC 4918 13): the resource's URL
+// resolved against the request and its path percent-decoded, its own status when it has
 // one (a member removed since a sync token, RFC 6578 3.5) and the properties
 // found (those under a 2xx propstat).
 struct DavResource
 {
+    QUrl url;
     QString path;
     int status = 0;
     QHash<QString, DavProperty> properties;
@@ -32,9 +35,15 @@ struct DavResource
     bool has(const QString &name) const { return properties.contains(name); }
 };
 
-// A multistatus body read with QXmlStreamReader.
+// A multistatus body read with QXmlStreamReader. It is valid only when it
+// was read to its end without an error: a body cut off on the way is not a
+// shorter listing.
 struct DavMultiStatus
 {
+    // The longest property text kept (a card with its photo); a longer one
+    // is marked tooLong instead.
+    static constexpr int MaxTextChars = 4 * 1024 * 1024;
+
     QList<DavResource> resources;
     // The collection's new sync token of a sync-collection report.
     QString syncToken;

@@ -2,6 +2,8 @@
 list(APPEND KIV_SOURCES
     src/sync/davclient.h
     src/sync/davclient.cpp
+    src/sync/davorigin.h
+    src/sync/davorigin.cpp
     src/sync/davmultistatus.h
     src/sync/davmultistatus.cpp
     src/sync/davdiscovery.h

@@ -1,12 +1,15 @@
 #include "sync/synccard.h"
 
 #include "importexport/contactsfileparser.h"
+#include "importexport/databaseimport.h"
 #include "importexport/vcard.h"
 #include "record/contact.h"
 #include "storage/sqlitedatabase.h"
 
 #include <QCryptographicHash>
 #include <QVariant>
+
+#include <algorithm>
 
 namespace {
 
@@ -30,6 +33,26 @@ void appendFolded(QByteArray *out, const QByteArray &line)
     out->append("\r\n");
 }
 
+// Whether every text of the contact fits the field limit of the imports.
+bool fieldsFit(const Contact &contact)
+{
+    const auto fits = [](const QString &text) {
+        return text.size() <= DatabaseImport::MaxFieldBytes;
+    };
+    for (const QString *text : {&contact.name, &contact.surname, &contact.middlename,
+                                &contact.organization, &contact.dateOfBirth, &contact.comment}) {
+        if (!fits(*text)) {
+            return false;
+        }
+    }
+    for (const QStringList &list : contact.lists()) {
+        if (!std::all_of(list.cbegin(), list.cend(), fits)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 QByteArray SyncCard::write(const Contact &contact, const QString &uid, const QByteArray &photo)
@@ -51,7 +74,7 @@ QByteArray SyncCard::write(const Contact &contact, const QString &uid, const QBy
     return out;
 }
 
-std::unique_ptr<Contact> SyncCard::read(const QByteArray &card, QString *uid)
+std::unique_ptr<Contact> SyncCard::read(const QByteArray &card, QString *uid, bool *tooLarge)
 {
     const QVariantList parsed = ContactsFileParser::parseVCardData(card, QStringLiteral("UTF-8"));
     std::unique_ptr<Contact> contact;
@@ -62,6 +85,12 @@ std::unique_ptr<Contact> SyncCard::read(const QByteArray &card, QString *uid)
         } else {
             delete record;
         }
+    }
+    if (contact && !fieldsFit(*contact)) {
+        if (tooLarge) {
+            *tooLarge = true;
+        }
+        contact.reset();
     }
     if (contact && uid) {
         *uid = contact->uid;
