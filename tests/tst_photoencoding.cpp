@@ -33,7 +33,10 @@ void tst_PhotoEncoding::preparesPhoto()
     // A black image is small in memory and on disk whatever size it claims.
     const QStringList size = image.section(' ', 0, 0).split('x');
     QByteArray bytes = image.toUtf8();
-    if (size.size() == 2) {
+    if (image.startsWith('@')) {
+        bytes = readFile(TEST_DATA_DIR "/" + image.mid(1));
+        bytes = image.endsWith(".qz") ? qUncompress(bytes) : bytes;
+    } else if (size.size() == 2) {
         QImage black(size[0].toInt(), size[1].toInt(), QImage::Format_Mono);
         black.fill(0);
         QBuffer buffer(&bytes);
