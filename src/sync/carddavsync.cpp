@@ -154,7 +154,6 @@ void CardDavSync::begin(bool pushOnly)
     m_pushOnly = pushOnly;
     m_unreadable.clear();
     m_tooLarge.clear();
-    m_outside.clear();
     emit runningChanged();
     listChanges();
 }
@@ -292,6 +291,8 @@ void CardDavSync::listChanges()
             [remote = std::exchange(m_remote, {}), local = std::exchange(m_local, {}),
              items = std::exchange(m_items, {}), hrefOf = std::exchange(m_hrefOf, {})] {});
     m_remoteGone.clear();
+    // Each pass lists again, and names what it found outside once.
+    m_outside.clear();
     m_downloads.clear();
     m_oneByOne.clear();
     m_uploads.clear();
