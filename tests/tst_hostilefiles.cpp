@@ -83,7 +83,8 @@ void tst_HostileFiles::databaseImportReadsOnlyARealTable_data()
 {
     QTest::addColumn<QString>("schema");
     QTest::addColumn<int>("count");
-    addRowsFromFile(TEST_DATA_DIR "/hostile/databases.jsonl", "SI");
+    QTest::addColumn<QString>("message");
+    addRowsFromFile(TEST_DATA_DIR "/hostile/databases.jsonl", "SIS");
 }
 
 // The file is read, never written, whatever it holds.
@@ -114,8 +115,9 @@ void tst_HostileFiles::databaseImportReadsOnlyARealTable()
     backend.parseContactsFromFile(QStringLiteral("UTF-8"), file);
     QCOMPARE(backend.contacts().size(), count);
     QCOMPARE(errors.size(), count ? 0 : 1);
-    if (!count && !schema.isEmpty()) { // an empty file is refused by its type
-        QCOMPARE(errors.at(0).at(0).toString(), QStringLiteral("Can't find any contacts in file."));
+    QFETCH(QString, message);
+    if (!message.isEmpty()) {
+        QCOMPARE(errors.at(0).at(0).toString(), message);
     }
     QVERIFY(readFile(file) == before);
     QVERIFY(!QFile::exists(file + QStringLiteral("-journal")));

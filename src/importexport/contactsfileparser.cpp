@@ -62,6 +62,15 @@ QString tooLargeText()
             .arg(ImportLimits::MaxFileBytes / (1024 * 1024));
 }
 
+// A database file whose contact table computes columns as they are read:
+// the import runs no expression of a file.
+QString computedColumnsText()
+{
+    return QCoreApplication::translate(
+            "ContactsFileParser",
+            "This file cannot be imported: its contact table computes some of its fields.");
+}
+
 // The contacts of CSV text read in pieces that each end after a row. Each
 // row becomes a contact as soon as it is read: only the header row is kept
 // in plainContactList, so a large file never holds all its rows.
@@ -336,8 +345,11 @@ QVariantList ContactsFileParser::parseCsv(const QString &text)
 QVariantList ContactsFileParser::parseSqlite(const QString &fileName)
 {
     QList<Contact *> contacts;
-    if (DatabaseImport::read(fileName, &contacts) == DatabaseImport::TooLarge) {
+    const DatabaseImport::Result read = DatabaseImport::read(fileName, &contacts);
+    if (read == DatabaseImport::TooLarge) {
         errorString = tooLargeText();
+    } else if (read == DatabaseImport::ComputedColumns) {
+        errorString = computedColumnsText();
     }
     QVariantList result;
     result.reserve(contacts.size());

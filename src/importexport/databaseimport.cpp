@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUrl>
 #include <QUuid>
 #include <QVariant>
@@ -37,7 +38,9 @@ void limitValueLength(const QSqlDatabase &db)
 
 // Whether the file holds a real table named `contact`: not a view, whose
 // query could run without end, and not a virtual table, whose module could
-// do anything.
+// do anything. SQLite begins the statement of every real table it creates
+// with "CREATE TABLE"; a file whose statement begins otherwise (a virtual
+// table behind a comment) is not read.
 bool hasContactTable(const QSqlDatabase &db)
 {
     QSqlQuery query(db);
@@ -47,8 +50,26 @@ bool hasContactTable(const QSqlDatabase &db)
     if (!query.exec() || !query.next()) {
         return false;
     }
-    return !query.value(0).toString().simplified().startsWith(QLatin1String("create virtual"),
-                                                              Qt::CaseInsensitive);
+    return query.value(0).toString().startsWith(QLatin1String("CREATE TABLE "));
+}
+
+// Whether a column of the contact table is generated (computed from an
+// expression whenever it is read, which may cost any time or memory for
+// every row) or hidden; pragma table_xinfo tells both by its "hidden" field.
+bool hasComputedColumns(const QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("pragma table_xinfo(contact)"))) {
+        return true;
+    }
+    const int hidden = query.record().indexOf(QStringLiteral("hidden"));
+    while (query.next()) {
+        if (hidden < 0 || query.value(hidden).toInt() != 0) {
+            return true;
+        }
+    }
+    return query.lastError().isValid();
 }
 
 // The bytes a record holds as text, to bound the whole import.
@@ -105,6 +126,9 @@ DatabaseImport::Result readRows(const QSqlDatabase &db, QList<Contact *> *contac
 {
     if (!hasContactTable(db)) {
         return DatabaseImport::NoContacts;
+    }
+    if (hasComputedColumns(db)) {
+        return DatabaseImport::ComputedColumns;
     }
     SqliteStatement query;
     if (!query.prepare(db, SqliteDatabase::selectContacts() + QStringLiteral(" limit ?1"))) {

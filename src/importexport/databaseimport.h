@@ -8,8 +8,9 @@ class Contact;
 // Reads the contacts of a database file of this program's own format for an
 // import. The file is untrusted: it is opened read-only and never written
 // (not even a journal is rolled back), only a real table named `contact` is
-// read (a view could run an endless query), and rows, field sizes and the
-// total amount of text are bounded. The window keeps repainting meanwhile.
+// read (a view could run an endless query) and only when none of its columns
+// is computed as it is read, and rows, field sizes and the total amount of
+// text are bounded. The window keeps repainting meanwhile.
 class DatabaseImport
 {
 public:
@@ -17,6 +18,7 @@ public:
         Read,
         NoContacts,
         TooLarge,
+        ComputedColumns,
     };
 
     static constexpr int MaxRows = 1000 * 1000;
