@@ -297,6 +297,9 @@ void tst_Store::operations()
             written[file] = readFile(file);
         } else if (op == QLatin1String("unchanged")) {
             QCOMPARE(readFile(file), written.value(file));
+        } else if (op == QLatin1String("private")) {
+            QCOMPARE(QFile::permissions(file),
+                     QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
         } else if (op == QLatin1String("files")) {
             QCOMPARE(QDir(configDir()).entryList(QDir::Files).join(QStringLiteral(", ")), expected);
         } else if (op == QLatin1String("refuses")) {

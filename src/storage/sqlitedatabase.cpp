@@ -18,6 +18,10 @@
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <iterator>
 #include <limits>
@@ -85,6 +89,32 @@ QString newConnectionName()
     return QStringLiteral("sql_connection_%1_%2")
             .arg(QDateTime::currentMSecsSinceEpoch())
             .arg(++sequence);
+}
+
+// An address book is its owner's alone. A new file is created readable and
+// writable by its owner only, before SQLite opens it: SQLite gives its
+// journal the database file's mode, and the file is never open to others,
+// not even for a moment.
+void createForOwner(const QString &file)
+{
+    const int fd = ::open(QFile::encodeName(file).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd >= 0) {
+        ::close(fd);
+    }
+}
+
+// An address book that others may read or write (an earlier version created
+// it so) is narrowed to its owner.
+void narrowToOwner(const QString &file)
+{
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup
+                                            | QFileDevice::ExeGroup | QFileDevice::ReadOther
+                                            | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    const QFileDevice::Permissions permissions = QFile::permissions(file);
+    if (permissions & others) {
+        QFile::setPermissions(file, permissions & ~others);
+    }
 }
 
 // The stores of this process that hold an open transaction; all stores live
@@ -495,13 +525,15 @@ void SqliteDatabase::close()
 // Checks with a query that the file is an SQLite database. A database
 // without any schema object (a new or empty file) gets the contact table; a
 // contact table of an older version gets its missing columns with the first
-// write, so that a file that is only read is never changed.
+// write, so that a file that is only read is never changed; only its mode is
+// narrowed to its owner once it proves a database, before anything is written.
 SqliteDatabase::FileState SqliteDatabase::prepareFile()
 {
     QSqlQuery query(m_db);
     if (!query.exec(QStringLiteral("select count(*) from sqlite_master")) || !query.next()) {
         return isBusy(query.lastError()) ? FileState::Busy : FileState::Unusable;
     }
+    narrowToOwner(m_db.databaseName());
     if (query.value(0).toLongLong() == 0) {
         query.finish();
         if (!query.exec(QLatin1String(CreateTable))) {
@@ -587,6 +619,9 @@ bool SqliteDatabase::open(const QString &path)
     }
 
     const bool existed = QFileInfo::exists(file);
+    if (!existed && file != QLatin1String(":memory:")) {
+        createForOwner(file);
+    }
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), newConnectionName());
     m_db.setDatabaseName(file);
     m_db.setConnectOptions(QLatin1String(BusyTimeoutOption));
