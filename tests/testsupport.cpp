@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 
 TestHome::TestHome()
 {
@@ -176,6 +177,32 @@ QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList cardLines(const QByteArray &card)
+{
+    QString text = QString::fromUtf8(card);
+    text.replace(QRegularExpression(QStringLiteral("\r*\n[ \t]")), QString());
+    QStringList lines = text.split(QRegularExpression(QStringLiteral("\r*\n")));
+    while (!lines.isEmpty()
+           && !lines.last().startsWith(QLatin1String("END:"), Qt::CaseInsensitive)) {
+        lines.removeLast();
+    }
+    return lines;
+}
+
+// Cards written by iOS, macOS, Google (export and CardDAV), Android with
+// DAVx5, Nextcloud, Thunderbird and Evolution.
+QStringList keptCardFiles()
+{
+    return {QStringLiteral("iphone-30-crcrlf-photo.vcf"),
+            QStringLiteral("macos-30-abadr-photo.vcf"),
+            QStringLiteral("gmail-30-custom-labels.vcf"),
+            QStringLiteral("google-carddav-30-photo.vcf"),
+            QStringLiteral("davdroid-40-rev-ms.vcf"),
+            QStringLiteral("nextcloud-40-photo-datauri.vcf"),
+            QStringLiteral("thunderbird-40-export.vcf"),
+            QStringLiteral("evolution-30-fold-inside-escape.vcf")};
 }
 
 QByteArray imageBytes(QSize size, const char *format, Qt::GlobalColor colour)

@@ -66,6 +66,10 @@ QString contactText(const Contact *contact);
 // Writes the bytes; returns the path, empty on failure.
 QString writeFile(const QString &path, const QByteArray &bytes);
 QByteArray readFile(const QString &path);
+// The content lines of a card, unfolded, without their line ends, from
+// BEGIN to END; the cards of other programs that must survive whole.
+QStringList cardLines(const QByteArray &card);
+QStringList keptCardFiles();
 // An image of one colour in the given format, as bytes or as a file.
 QByteArray imageBytes(QSize size, const char *format = "PNG",
                       Qt::GlobalColor colour = Qt::darkCyan);

@@ -1,2 +1,3 @@
 # Tests of this area: kiv_add_test(<name> [GUI] [QML] [SOURCES ...]).
 kiv_add_test(vcard)
+kiv_add_test(cardpatch)

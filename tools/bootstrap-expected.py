@@ -49,8 +49,9 @@ def generated(jsonl, vcf, codec):
     contacts = []
     for line in open(jsonl, encoding="utf-8"):
         c = json.loads(line)
-        surname = ", ".join(p for p in (c["prefix"], c["family"]) if p)
-        middle = c["middle"] + "".join(", " + p for p in (c["suffix"], c["nickname"]) if p)
+        # Prefix, suffix, nickname and title stay in the kept card.
+        surname = c["family"]
+        middle = c["middle"]
         phones = []
         for k, p in enumerate(c["phones"]):
             number = tel_uri(p["number"]) if version4 and k % 2 else p["number"]
@@ -62,7 +63,7 @@ def generated(jsonl, vcf, codec):
         for a in c["addresses"]:
             parts = [a[k] for k in ("pobox", "ext", "street", "city", "region", "postal", "country") if a[k]]
             addresses.append(", ".join(parts) + " / " + ("Work" if a["type"] == "WORK" else "Home"))
-        comment = "\n".join(([("Title: " + c["title"])] if c["title"] else []) + ([c["note"]] if c["note"] else []))
+        comment = c["note"]
         birthday = ""
         if c["birthday"]:
             # The import keeps dd.MM.yyyy, and dd.MM for a birthday without a year.

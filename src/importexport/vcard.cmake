@@ -13,4 +13,9 @@ list(APPEND KIV_SOURCES
     src/importexport/vcard.cpp
     src/importexport/vcardimport.cpp
     src/importexport/contactvcard.cpp
+    src/importexport/cardentries.h
+    src/importexport/cardentries.cpp
+    src/importexport/cardlinks.h
+    src/importexport/cardpatch.h
+    src/importexport/cardpatch.cpp
 )

@@ -1,5 +1,6 @@
 #include "importexport/contactsfileparser.h"
 
+#include "importexport/cardlinks.h"
 #include "importexport/filepieces.h"
 #include "importexport/importedname.h"
 #include "importexport/textdecoding.h"
@@ -30,8 +31,6 @@ struct Texts
     QString workFax = QCoreApplication::translate("QObject", "Work fax");
     QString pager = QCoreApplication::translate("QObject", "Pager");
     QString other = QCoreApplication::translate("QObject", "Other");
-    QString occupation = QCoreApplication::translate("QObject", "Occupation: ");
-    QString title = QCoreApplication::translate("QObject", "Title: ");
 };
 
 // Type words that version 2.1 cards write as bare parameters (TEL;HOME;VOICE).
@@ -275,19 +274,21 @@ int omittedYear(const vCardParameterList &params)
 class CardMapper
 {
 public:
-    CardMapper(Contact *contact, const Texts &texts, const QHash<QString, QString> &labels)
+    CardMapper(Contact *contact, const Texts &texts, const QHash<QString, QString> &labels,
+               CardLinks *links)
         : m_contact(contact),
           m_texts(texts),
-          m_labels(labels)
+          m_labels(labels),
+          m_links(links ? links : &m_unused)
     {
     }
 
-    void apply(const vCardProperty &property);
+    // Applies the property with this index in the card.
+    void apply(const vCardProperty &property, int index);
     void finish();
 
 private:
     void setNames(const QStringList &values);
-    void appendNickname(const QString &nickname);
     void setOrganization(QStringList parts);
     void setBirthday(const vCardProperty &property);
     void addComment(const QString &prefix, const QString &text);
@@ -303,45 +304,49 @@ private:
     Contact *m_contact;
     const Texts &m_texts;
     const QHash<QString, QString> &m_labels;
+    CardLinks *m_links;
+    CardLinks m_unused;
+    int m_index = -1;
     QString m_formattedName;
     // The card's lists, given to the record when the card is mapped.
     QStringList m_phones;
     QStringList m_emails;
     QStringList m_addressTexts;
-    QStringList m_links;
+    QStringList m_linkTexts;
     // Addresses in card order; a LABEL is kept unless it repeats an ADR.
     struct Address
     {
         QString text;
         QString group;
         bool label;
+        int index;
     };
     QVector<Address> m_addresses;
     QVector<QSet<QString>> m_adrWords;
 };
 
-void CardMapper::apply(const vCardProperty &property)
+void CardMapper::apply(const vCardProperty &property, int index)
 {
+    m_index = index;
     const QString name = property.name();
     if (name == QLatin1String("N")) {
+        m_links->name = index;
         setNames(property.values());
     } else if (name == QLatin1String("FN")) {
+        m_links->formattedName = index;
         m_formattedName = property.value().trimmed();
     } else if (name == QLatin1String("UID")) {
         m_contact->uid = property.value().trimmed();
-    } else if (name == QLatin1String("NICKNAME")) {
-        appendNickname(property.value().trimmed());
     } else if (name == QLatin1String("ORG")) {
+        m_links->organization = index;
         setOrganization(property.values());
     } else if (name == QLatin1String("BDAY")) {
         setBirthday(property);
     } else if (name == QLatin1String("NOTE")) {
+        m_links->notes.append(index);
         addComment(QString(), property.value());
-    } else if (name == QLatin1String("ROLE")) {
-        addComment(m_texts.occupation, property.value());
-    } else if (name == QLatin1String("TITLE")) {
-        addComment(m_texts.title, property.value());
     } else if (name == QLatin1String("CATEGORIES")) {
+        m_links->categories.append(index);
         if (property.value().contains(QLatin1String("starred"), Qt::CaseInsensitive)) {
             m_contact->isFavorite = true;
         }
@@ -358,6 +363,7 @@ void CardMapper::apply(const vCardProperty &property)
     } else if (name == QLatin1String("PHOTO")) {
         const QByteArray photo = photoFrom(property);
         if (!photo.isEmpty()) {
+            m_links->photo = index;
             m_contact->photoData = photo;
         }
     }
@@ -369,31 +375,18 @@ void CardMapper::finish()
     m_contact->phoneList = m_phones;
     m_contact->emailList = m_emails;
     m_contact->addressList = m_addressTexts;
-    m_contact->linkList = m_links;
+    m_contact->linkList = m_linkTexts;
     ImportedName::nameIfNameless(m_contact, m_formattedName);
 }
 
-// N: family; given; additional; prefix; suffix.
+// N: family; given; additional; prefix; suffix. The prefix and suffix, like
+// NICKNAME, TITLE and ROLE, stay in the kept card and are shown from there:
+// glued into the names they would sort "Mr. Anderson" under M.
 void CardMapper::setNames(const QStringList &values)
 {
     m_contact->surname = values.value(0).trimmed();
     m_contact->name = values.value(1).trimmed();
     m_contact->middlename = values.value(2).trimmed();
-    const QString prefix = values.value(3).trimmed();
-    const QString suffix = values.value(4).trimmed();
-    if (!prefix.isEmpty()) {
-        m_contact->surname.prepend(prefix + QLatin1String(", "));
-    }
-    if (!suffix.isEmpty()) {
-        m_contact->middlename += QLatin1String(", ") + suffix;
-    }
-}
-
-void CardMapper::appendNickname(const QString &nickname)
-{
-    if (!nickname.isEmpty()) {
-        m_contact->middlename += QLatin1String(", ") + nickname;
-    }
 }
 
 void CardMapper::setOrganization(QStringList parts)
@@ -420,6 +413,7 @@ void CardMapper::setBirthday(const vCardProperty &property)
         && (m_contact->dateOfBirth.isEmpty()
             || !hasParameter(property.params(), QStringLiteral("VALUE=text")))) {
         m_contact->dateOfBirth = value;
+        m_links->birthday = m_index;
     }
 }
 
@@ -440,6 +434,7 @@ void CardMapper::addPhone(const vCardProperty &property)
         number.replace(QLatin1String(";ext="), QLatin1String(" ext. "), Qt::CaseInsensitive);
     }
     if (!number.isEmpty()) {
+        m_links->phones.append(m_index);
         m_phones.append(number);
         m_contact->phoneGroupList.append(labelOf(property, phoneLabel(property.params(), m_texts)));
     }
@@ -449,6 +444,7 @@ void CardMapper::addEmail(const vCardProperty &property)
 {
     const QString address = property.value().trimmed();
     if (!address.isEmpty()) {
+        m_links->emails.append(m_index);
         m_emails.append(address);
         m_contact->emailGroupList.append(labelOf(property, emailLabel(property.params(), m_texts)));
     }
@@ -458,8 +454,8 @@ void CardMapper::addAddress(const vCardProperty &property)
 {
     const QString address = joinedAddress(property.values());
     if (!address.isEmpty()) {
-        m_addresses.append(
-                {address, labelOf(property, addressLabel(property.params(), m_texts)), false});
+        m_addresses.append({address, labelOf(property, addressLabel(property.params(), m_texts)),
+                            false, m_index});
     }
 }
 
@@ -467,8 +463,8 @@ void CardMapper::addLabel(const vCardProperty &property)
 {
     const QString address = property.value().trimmed();
     if (!address.isEmpty()) {
-        m_addresses.append(
-                {address, labelOf(property, addressLabel(property.params(), m_texts)), true});
+        m_addresses.append({address, labelOf(property, addressLabel(property.params(), m_texts)),
+                            true, m_index});
     }
 }
 
@@ -483,7 +479,8 @@ QString CardMapper::labelOf(const vCardProperty &property, const QString &byType
 void CardMapper::addLink(const QString &link)
 {
     if (!link.isEmpty()) {
-        m_links.append(link);
+        m_links->links.append(m_index);
+        m_linkTexts.append(link);
     }
 }
 
@@ -497,38 +494,55 @@ void CardMapper::addLabelledAddresses()
     const auto isLabel = [](const Address &address) {
         return address.label;
     };
+    QVector<int> adrs;
     if (std::any_of(m_addresses.cbegin(), m_addresses.cend(), isLabel)) {
-        for (const Address &address : qAsConst(m_addresses)) {
-            if (!address.label) {
-                m_adrWords.append(addressWords(address.text));
+        for (int i = 0; i < m_addresses.size(); ++i) {
+            if (!m_addresses.at(i).label) {
+                adrs.append(i);
+                m_adrWords.append(addressWords(m_addresses.at(i).text));
             }
         }
     }
-    for (const Address &address : qAsConst(m_addresses)) {
-        if (address.label) {
-            const QSet<QString> words = addressWords(address.text);
-            const auto repeats = [&words](const QSet<QString> &adr) {
-                return adr.contains(words);
-            };
-            if (std::any_of(m_adrWords.cbegin(), m_adrWords.cend(), repeats)) {
-                continue;
+    // The ADR (its address index) that each LABEL repeats, -1 for none.
+    QVector<int> repeats(m_addresses.size(), -1);
+    for (int i = 0; i < m_addresses.size(); ++i) {
+        if (m_addresses.at(i).label) {
+            const QSet<QString> words = addressWords(m_addresses.at(i).text);
+            for (int k = 0; k < m_adrWords.size() && repeats[i] < 0; ++k) {
+                if (m_adrWords.at(k).contains(words)) {
+                    repeats[i] = adrs.at(k);
+                }
             }
         }
-        m_addressTexts.append(address.text);
-        m_contact->addressGroupList.append(address.group);
+    }
+    QVector<int> entryOf(m_addresses.size(), -1);
+    for (int i = 0; i < m_addresses.size(); ++i) {
+        if (repeats.at(i) < 0) {
+            entryOf[i] = m_links->addresses.size();
+            m_links->addresses.append(QVector<int>{m_addresses.at(i).index});
+            m_addressTexts.append(m_addresses.at(i).text);
+            m_contact->addressGroupList.append(m_addresses.at(i).group);
+        }
+    }
+    for (int i = 0; i < m_addresses.size(); ++i) {
+        if (repeats.at(i) >= 0) {
+            m_links->addresses[entryOf.at(repeats.at(i))].append(m_addresses.at(i).index);
+        }
     }
 }
 
-// Maps one card onto a new record.
-Contact *contactFromCard(const vCard &card, int index, const Texts &texts)
+// Maps one card onto a new record, noting in links where each field came
+// from when links is given.
+Contact *contactFromCard(const vCard &card, int index, const Texts &texts,
+                         CardLinks *links = nullptr)
 {
     auto *contact = new Contact;
     contact->id = QString::number(QDateTime::currentMSecsSinceEpoch()) + QString::number(index);
     const vCardPropertyList properties = card.properties();
     const QHash<QString, QString> labels = groupLabels(properties, texts);
-    CardMapper mapper(contact, texts, labels);
-    for (const vCardProperty &property : properties) {
-        mapper.apply(property);
+    CardMapper mapper(contact, texts, labels, links);
+    for (int i = 0; i < properties.size(); ++i) {
+        mapper.apply(properties.at(i), i);
     }
     mapper.finish();
     return contact;
@@ -590,9 +604,9 @@ size_t cardsEnd(std::string_view data)
 
 } // namespace
 
-Contact *ContactsFileParser::contactFromVCard(const vCard &card)
+Contact *ContactsFileParser::contactFromVCard(const vCard &card, CardLinks *links)
 {
-    return contactFromCard(card, 0, Texts());
+    return contactFromCard(card, 0, Texts(), links);
 }
 
 QVariantList ContactsFileParser::parseVCard(const QString &text)

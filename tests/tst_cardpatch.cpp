@@ -1,0 +1,116 @@
+#include "importexport/cardpatch.h"
+#include "record/contact.h"
+#include "testsupport.h"
+
+#include <QGuiApplication>
+#include <QRegularExpression>
+
+// Cards of other programs written back by patching: what was not edited
+// stays byte for byte.
+class tst_CardPatch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void keepsWhatWasNotEdited_data();
+    void keepsWhatWasNotEdited();
+};
+
+namespace {
+
+// The first card of a fixture file.
+QByteArray firstCard(const QString &name)
+{
+    const QByteArray file = readFile(QStringLiteral(TEST_DATA_DIR "/vcard/") + name);
+    const int end = file.indexOf("END:VCARD");
+    const int next = file.indexOf('\n', end);
+    return next < 0 ? file : file.left(next + 1);
+}
+
+} // namespace
+
+void tst_CardPatch::keepsWhatWasNotEdited_data()
+{
+    QTest::addColumn<QByteArray>("card");
+    QTest::addColumn<QString>("edit");
+    // The edits, each with the properties it may change.
+    const QStringList edits{QStringLiteral("phone and star|TEL,CATEGORIES"),
+                            QStringLiteral("names, note and birthday|N,FN,NOTE,BDAY"),
+                            QStringLiteral("first address and e-mail removed, a link "
+                                           "added|ADR,LABEL,EMAIL,X-ABLABEL,X-ABADR,URL"),
+                            QStringLiteral("photo replaced|PHOTO")};
+    for (const QString &name : keptCardFiles()) {
+        for (const QString &edit : edits) {
+            QTest::addRow("%s, %s", qPrintable(name), qPrintable(edit.section('|', 0, 0)))
+                    << firstCard(name) << edit;
+        }
+    }
+}
+
+// Untouched, a card comes back as it is and the file export changes its
+// version alone. Edited, only the properties of the edited fields differ,
+// and the card reads back as the edited record.
+void tst_CardPatch::keepsWhatWasNotEdited()
+{
+    QFETCH(QByteArray, card);
+    QFETCH(QString, edit);
+    const std::unique_ptr<Contact> record = CardPatch::read(card);
+    QVERIFY(record);
+    QCOMPARE(CardPatch::patch(card, *record, {}), card);
+    const QStringList before = cardLines(card);
+    const QStringList exported =
+            cardLines(CardPatch::patch(card, *record, {}, CardPatch::Version::File));
+    QCOMPARE(exported.filter(QRegularExpression(QStringLiteral("^VERSION:"))),
+             QStringList{QStringLiteral("VERSION:3.0")});
+    QCOMPARE(exported.size(), before.size());
+
+    CardPatch::Photo photo;
+    if (edit.startsWith(QLatin1String("phone"))) {
+        QStringList phones = record->phoneList;
+        if (phones.isEmpty()) {
+            phones << QString();
+            record->phoneGroupList << QStringLiteral("Mobile");
+        }
+        phones[0] = QStringLiteral("+49 30 7654321");
+        record->phoneList = phones;
+        record->isFavorite = !record->isFavorite;
+    } else if (edit.startsWith(QLatin1String("names"))) {
+        record->surname = QStringLiteral("Édité");
+        record->name = QStringLiteral("Anna; Maria");
+        record->comment = QStringLiteral("New note,\nwith a line");
+        record->dateOfBirth = QStringLiteral("17.05");
+    } else if (edit.startsWith(QLatin1String("first address"))) {
+        record->setAddresses(record->addresses().mid(1));
+        record->addressGroupList = record->addressGroupList.mid(1);
+        record->setEmails(record->emails().mid(1));
+        record->emailGroupList = record->emailGroupList.mid(1);
+        record->setLinks(record->links() << QStringLiteral("https://example.org/added"));
+    } else {
+        photo = {true, imageBytes(QSize(40, 30))};
+        record->photoData = photo.bytes.toBase64();
+    }
+    const QByteArray patched = CardPatch::patch(card, *record, photo);
+    const QStringList changeable = edit.section('|', 1).split(QLatin1Char(','));
+    const auto untouched = [&changeable](QStringList lines) {
+        for (int i = lines.size() - 1; i >= 0; --i) {
+            const QString name =
+                    lines.at(i).section(QRegularExpression(QStringLiteral("[:;]")), 0, 0);
+            if (changeable.contains(name.section(QLatin1Char('.'), -1).toUpper())) {
+                lines.removeAt(i);
+            }
+        }
+        return lines;
+    };
+    QCOMPARE(untouched(cardLines(patched)), untouched(before));
+    const std::unique_ptr<Contact> back = CardPatch::read(patched);
+    QCOMPARE(contactText(back.get()), contactText(record.get()));
+}
+
+int main(int argc, char *argv[])
+{
+    TestHome home;
+    QGuiApplication app(argc, argv);
+    tst_CardPatch test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_cardpatch.moc"
