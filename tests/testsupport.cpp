@@ -205,6 +205,14 @@ QStringList keptCardFiles()
             QStringLiteral("evolution-30-fold-inside-escape.vcf")};
 }
 
+QByteArray firstCard(const QString &name)
+{
+    const QByteArray file = readFile(QStringLiteral(TEST_DATA_DIR "/vcard/") + name);
+    const int end = file.indexOf("END:VCARD");
+    const int next = file.indexOf('\n', end);
+    return next < 0 ? file : file.left(next + 1);
+}
+
 QByteArray imageBytes(QSize size, const char *format, Qt::GlobalColor colour)
 {
     QImage image(size, QImage::Format_RGB32);

@@ -70,6 +70,8 @@ QByteArray readFile(const QString &path);
 // BEGIN to END; the cards of other programs that must survive whole.
 QStringList cardLines(const QByteArray &card);
 QStringList keptCardFiles();
+// The first card of a file in tests/data/vcard.
+QByteArray firstCard(const QString &name);
 // An image of one colour in the given format, as bytes or as a file.
 QByteArray imageBytes(QSize size, const char *format = "PNG",
                       Qt::GlobalColor colour = Qt::darkCyan);

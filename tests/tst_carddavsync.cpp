@@ -10,6 +10,7 @@
 
 #include <QGuiApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -106,6 +107,18 @@ void fill(SqliteDatabase &store, int count)
     }
 }
 
+// A card as the server has it.
+QByteArray getCard(const QUrl &url)
+{
+    DavClient client;
+    client.setCredentials(url, DavServer::User, DavServer::Password);
+    QByteArray card;
+    client.send("GET", url, {}, {}, [&card](const DavResponse &response) {
+        card = response.isSuccess() ? response.body : QByteArray("failed");
+    });
+    return QTest::qWaitFor([&card] { return !card.isEmpty(); }, 20000) ? card : QByteArray();
+}
+
 // Writes a card straight to the server.
 void putCard(const QUrl &url, const QByteArray &card)
 {
@@ -144,6 +157,8 @@ private slots:
     void hostileAnswerLosesNothing();
     void redirectGetsNoPassword_data();
     void redirectGetsNoPassword();
+    void otherProgramsCardsStayWhole_data();
+    void otherProgramsCardsStayWhole();
 };
 
 void tst_CardDavSync::everyChangeReachesTheOther_data()
@@ -259,6 +274,7 @@ void tst_CardDavSync::conflictKeepsBothEdits_data()
     // tag|edit here|edit there|texts expected on both sides; an edit sets the
     // comment, "delete" deletes the contact.
     for (const char *row : {"both edit|Here|There|Conflict copy,Here,There",
+                            "other fields edited|Here|org:There|Here,There",
                             "deleted here, edited there|delete|There|There",
                             "edited here, deleted there|Here|delete|Here"}) {
         const QStringList cells = QString::fromLatin1(row).split(QLatin1Char('|'));
@@ -291,7 +307,11 @@ void tst_CardDavSync::conflictKeepsBothEdits()
     QCOMPARE(b.run(), QString());
     for (auto [instance, edit] : {std::make_pair(&a, hereEdit), std::make_pair(&b, thereEdit)}) {
         const std::unique_ptr<Contact> contact(instance->store.loadContacts().value(0));
-        contact->comment = edit;
+        if (edit.startsWith(QLatin1String("org:"))) {
+            contact->organization = edit.mid(4);
+        } else {
+            contact->comment = edit;
+        }
         if (edit == QLatin1String("delete")) {
             instance->store.removeContacts({contact->id});
         } else {
@@ -306,6 +326,8 @@ void tst_CardDavSync::conflictKeepsBothEdits()
     for (const QString &part : expected.split(QLatin1Char(','))) {
         QVERIFY2(all.contains(part), qPrintable(all));
     }
+    // Edits of different fields meet in one contact.
+    QCOMPARE(all.contains(QLatin1String("Conflict copy")), expected.contains("Conflict copy"));
     QCOMPARE(dav.cardCount(), a.texts().size());
 }
 
@@ -579,6 +601,64 @@ void tst_CardDavSync::redirectGetsNoPassword()
     for (const QString &line : dav.requests()) {
         QVERIFY2(!line.startsWith(QLatin1String("catcher")), qPrintable(line));
     }
+}
+
+void tst_CardDavSync::otherProgramsCardsStayWhole_data()
+{
+    QTest::addColumn<int>("server");
+    QTest::addColumn<QString>("file");
+    for (int server : {int(DavServer::Hostile), int(DavServer::Xandikos)}) {
+        for (const QString &file : keptCardFiles()) {
+            QTest::addRow("%s %s", server == DavServer::Xandikos ? "Xandikos" : "Radicale",
+                          qPrintable(file))
+                    << server << file;
+        }
+    }
+}
+
+// A card another program wrote comes down, and goes up again only when it
+// was edited here: then every line but the edited phone and the star is the
+// same on the server, its photo and version included.
+void tst_CardDavSync::otherProgramsCardsStayWhole()
+{
+    QFETCH(int, server);
+    QFETCH(QString, file);
+    DavServer dav{DavServer::Kind(server), true};
+    QVERIFY(dav.start());
+    const QUrl url = dav.addressBook().resolved(QUrl(QStringLiteral("card.vcf")));
+    // A server keeps CR LF line ends (iOS wrote CR CR LF).
+    QByteArray card = firstCard(file).replace("\r\r\n", "\r\n");
+    if (!card.contains("\nUID")) {
+        card.insert(card.indexOf("\nN:") + 1, "UID:kept-" + file.toUtf8() + "\r\n");
+    }
+    putCard(url, card);
+    const QStringList before = cardLines(getCard(url));
+    Instance a(QStringLiteral("whole") + QString::number(server) + file, dav.addressBook());
+    QCOMPARE(a.run(), QString());
+    QCOMPARE(a.run(), QString());
+    QCOMPARE(cardLines(getCard(url)), before);
+    // The card was put there once, by the test.
+    QCOMPARE(dav.requests().filter(QStringLiteral(" PUT ")).size(),
+             int(server == DavServer::Hostile));
+
+    const std::unique_ptr<Contact> contact(a.store.loadContacts().value(0));
+    QVERIFY(contact);
+    QStringList phones = contact->phones().mid(1);
+    contact->setPhones(phones << QStringLiteral("+49 30 7654321"));
+    if (contact->phoneGroupList.size() < phones.size()) {
+        contact->phoneGroupList << QStringLiteral("Mobile");
+    }
+    a.store.updateContact(contact.get());
+    a.store.toggleFavorite(contact->id);
+    QCOMPARE(a.run(&CardDavSync::push), QString());
+    const auto unedited = [](const QStringList &lines) {
+        return lines.filter(
+                QRegularExpression(QStringLiteral("^(?!([^:;]*\\.)?(TEL|CATEGORIES)[:;])"),
+                                   QRegularExpression::CaseInsensitiveOption));
+    };
+    const QStringList after = cardLines(getCard(url));
+    QCOMPARE(unedited(after), unedited(before));
+    QVERIFY(after.join(QLatin1Char('\n')).contains(QLatin1String("+49 30 7654321")));
 }
 
 // With "child <store file> <address book> <user> <password>" the program is the

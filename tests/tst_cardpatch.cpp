@@ -16,19 +16,6 @@ private slots:
     void keepsWhatWasNotEdited();
 };
 
-namespace {
-
-// The first card of a fixture file.
-QByteArray firstCard(const QString &name)
-{
-    const QByteArray file = readFile(QStringLiteral(TEST_DATA_DIR "/vcard/") + name);
-    const int end = file.indexOf("END:VCARD");
-    const int next = file.indexOf('\n', end);
-    return next < 0 ? file : file.left(next + 1);
-}
-
-} // namespace
-
 void tst_CardPatch::keepsWhatWasNotEdited_data()
 {
     QTest::addColumn<QByteArray>("card");

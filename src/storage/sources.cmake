@@ -1,5 +1,7 @@
 # Contact stores.
 list(APPEND KIV_SOURCES
+    src/storage/cardtable.h
+    src/storage/cardtable.cpp
     src/storage/contactrowreader.h
     src/storage/contactrowreader.cpp
     src/storage/database.h

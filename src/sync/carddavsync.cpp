@@ -1,5 +1,6 @@
 #include "sync/carddavsync.h"
 
+#include "importexport/cardpatch.h"
 #include "record/contact.h"
 #include "storage/photoencoding.h"
 #include "storage/sqlitedatabase.h"
@@ -104,7 +105,8 @@ QString cutOff()
 CardDavSync::CardDavSync(SqliteDatabase *store, QObject *parent)
     : QObject(parent),
       m_store(store),
-      m_table(store)
+      m_table(store),
+      m_keptCards(store)
 {
 }
 
@@ -143,7 +145,7 @@ void CardDavSync::begin(bool pushOnly)
     if (m_running) {
         return;
     }
-    if (!m_store || !m_book.isValid() || !m_table.prepare()) {
+    if (!m_store || !m_book.isValid() || !m_table.prepare() || !m_keptCards.prepare()) {
         emit finished(tr("Sync needs an address book on a server and the address book file"));
         return;
     }
@@ -678,15 +680,6 @@ void CardDavSync::download()
 // skipped and named at the end.
 void CardDavSync::fetch(const QStringList &batch, qint64 maxBodyBytes)
 {
-    QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                      "<c:addressbook-multiget xmlns:d=\"DAV:\" "
-                      "xmlns:c=\"urn:ietf:params:xml:ns:carddav\">"
-                      "<d:prop><d:getetag/><c:address-data/></d:prop>";
-    for (const QString &href : batch) {
-        body += "<d:href>" + urlOf(href).path(QUrl::FullyEncoded).toHtmlEscaped().toUtf8()
-                + "</d:href>";
-    }
-    body += "</c:addressbook-multiget>";
     ++m_inFlight;
     const auto received = [this, batch](const DavResponse &response) {
         --m_inFlight;
@@ -707,7 +700,20 @@ void CardDavSync::fetch(const QStringList &batch, qint64 maxBodyBytes)
         readMultiStatus(response.body, m_book,
                         [this, batch](const DavMultiStatus &status) { readCards(batch, status); });
     };
-    m_client->report(m_book, 1, body, received, maxBodyBytes);
+    m_client->report(m_book, 1, multiget(batch), received, maxBodyBytes);
+}
+
+QByteArray CardDavSync::multiget(const QStringList &hrefs) const
+{
+    QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                      "<c:addressbook-multiget xmlns:d=\"DAV:\" "
+                      "xmlns:c=\"urn:ietf:params:xml:ns:carddav\">"
+                      "<d:prop><d:getetag/><c:address-data/></d:prop>";
+    for (const QString &href : hrefs) {
+        body += "<d:href>" + urlOf(href).path(QUrl::FullyEncoded).toHtmlEscaped().toUtf8()
+                + "</d:href>";
+    }
+    return body + "</c:addressbook-multiget>";
 }
 
 // Takes the cards of a multiget answer that were asked for.
@@ -766,28 +772,65 @@ void CardDavSync::apply(const QString &href, const QByteArray &etag, const QByte
         (tooLarge ? m_tooLarge : m_unreadable).append(href);
         return;
     }
-    const QByteArray photo = PhotoEncoding::normalizeBase64(contact->photoData);
+    const QByteArray remotePhoto = contact->photoData;
+    QByteArray photo = PhotoEncoding::normalizeBase64(contact->photoData);
     contact->photoData.clear();
     if (uid.isEmpty()) {
         uid = href.section(QLatin1Char('/'), -1).section(QLatin1Char('.'), 0, 0);
     }
     const QByteArray state = SyncCard::fingerprint(*contact, photo);
+    const QByteArray serverPhotoDigest = CardTable::photoDigest(photo);
     const auto known = m_items.constFind(href);
+    bool merged = false;
     if (known == m_items.cend()) {
         contact->id = Contact::makeId();
     } else {
         const QByteArray current = m_table.localState(known->contactId);
         if (!current.isEmpty() && current != known->state && current != state) {
-            keepConflictCopy(known->contactId);
+            merged = mergeLocalEdits(known->contactId, remotePhoto, contact.get(), &photo);
+            if (!merged) {
+                keepConflictCopy(known->contactId);
+            }
         }
         contact->id = QString::number(known->contactId);
     }
     m_table.storeContact(*contact, photo);
+    m_keptCards.setCard(contact->id.toLongLong(), {data, serverPhotoDigest});
     const SyncItem item{href, contact->id.toLongLong(), uid, etag, state};
+    if (merged) {
+        // The edits made here go up onto the server's new card.
+        m_uploads.append({item.contactId, href, uid, etag});
+        ++m_total;
+    }
     m_table.putItem(item);
     m_items.insert(href, item);
     m_hrefOf.insert(item.contactId, href);
     noteStored(std::move(contact));
+}
+
+// A contact changed here and on the server since its card was last synced
+// takes the server's edits of the fields it left alone and keeps its own
+// edits; false, changing nothing, when one field was changed on both sides
+// (or the photo was), or the card last synced is not known.
+bool CardDavSync::mergeLocalEdits(qint64 id, const QByteArray &remotePhoto, Contact *remote,
+                                  QByteArray *photo)
+{
+    const CardTable::Card kept = m_keptCards.card(id);
+    const std::unique_ptr<Contact> base = CardPatch::read(kept.text);
+    QByteArray localPhoto;
+    const std::unique_ptr<Contact> local = m_table.loadContact(id, &localPhoto);
+    if (!base || !local) {
+        return false;
+    }
+    const bool photoHere = CardTable::photoDigest(localPhoto) != kept.photoDigest;
+    const bool photoThere = remotePhoto != base->photoData;
+    if ((photoHere && photoThere) || !SyncCard::merge(*base, *local, remote)) {
+        return false;
+    }
+    if (photoHere) {
+        *photo = localPhoto;
+    }
+    return true;
 }
 
 void CardDavSync::keepConflictCopy(qint64 id)
@@ -823,11 +866,21 @@ void CardDavSync::upload()
             continue;
         }
         const QByteArray state = SyncCard::fingerprint(*contact, photo);
+        const CardTable::Card kept = m_keptCards.card(upload.contactId);
+        const CardTable::Card card{SyncCard::write(*contact, upload.uid, photo, kept),
+                                   CardTable::photoDigest(photo)};
+        // The server holds this card already: nothing to send.
+        if (!upload.ifMatch.isEmpty() && card.text == kept.text) {
+            recordEtag({upload.href, upload.contactId, upload.uid, QByteArray(), state},
+                       upload.ifMatch);
+            step();
+            continue;
+        }
         ++m_inFlight;
-        m_client->put(urlOf(upload.href), SyncCard::write(*contact, upload.uid, photo),
-                      upload.ifMatch, [this, upload, state](const DavResponse &response) {
+        m_client->put(urlOf(upload.href), card.text, upload.ifMatch,
+                      [this, upload, state, card](const DavResponse &response) {
                           --m_inFlight;
-                          uploaded(upload, state, response);
+                          uploaded(upload, state, card, response);
                       });
     }
     if (m_inFlight == 0 && m_uploads.isEmpty()) {
@@ -836,8 +889,10 @@ void CardDavSync::upload()
 }
 
 // A server version newer than the one listed (412) is fetched by another
-// pass; any other failure ends the run.
-void CardDavSync::uploaded(const Upload &sent, const QByteArray &state, const DavResponse &response)
+// pass; any other failure ends the run. The card sent is the card the
+// contact now has on the server.
+void CardDavSync::uploaded(const Upload &sent, const QByteArray &state, const CardTable::Card &card,
+                           const DavResponse &response)
 {
     if (response.status == 412) {
         m_again = true;
@@ -845,13 +900,15 @@ void CardDavSync::uploaded(const Upload &sent, const QByteArray &state, const Da
         fail(DavClient::errorMessage(response));
         return;
     } else {
+        m_keptCards.setCard(sent.contactId, card);
         recordEtag({sent.href, sent.contactId, sent.uid, QByteArray(), state}, response.etag);
     }
     step();
     upload();
 }
 
-// A server that does not name the new version in its answer is asked for it.
+// A server that does not name the new version in its answer may have
+// changed the card it was sent (RFC 6352 6.3.2.3): it is fetched back.
 void CardDavSync::recordEtag(const SyncItem &item, const QByteArray &etag)
 {
     if (!etag.isEmpty()) {
@@ -861,19 +918,34 @@ void CardDavSync::recordEtag(const SyncItem &item, const QByteArray &etag)
         m_items.insert(stored.href, stored);
         return;
     }
+    fetchBack(item);
+}
+
+// The card as the server keeps it becomes the contact's kept card, and its
+// version the one synced; the contact itself stays as it is here.
+void CardDavSync::fetchBack(const SyncItem &item)
+{
     ++m_inFlight;
-    m_client->propfind(urlOf(item.href), 0, EtagBody, [this, item](const DavResponse &response) {
+    const auto received = [this, item](const DavResponse &response) {
         --m_inFlight;
-        const DavMultiStatus status = DavMultiStatus::parse(response.body, urlOf(item.href));
-        const QByteArray etag =
-                status.resources.isEmpty()
-                        ? QByteArray()
-                        : status.resources.first().text(DavNames::dav("getetag")).toUtf8();
-        if (!etag.isEmpty()) {
+        const DavMultiStatus status = DavMultiStatus::parse(response.body, m_book);
+        const QString data = DavNames::cardDav("address-data");
+        for (const DavResource &resource : status.resources) {
+            const QByteArray etag = resource.text(DavNames::dav("getetag")).toUtf8();
+            if (!status.valid || resource.path != item.href || etag.isEmpty()) {
+                continue;
+            }
+            if (resource.has(data) && !resource.properties.value(data).tooLong) {
+                CardTable::Card card = m_keptCards.card(item.contactId);
+                card.text = resource.text(data).toUtf8();
+                m_keptCards.setCard(item.contactId, card);
+            }
             recordEtag(item, etag);
         }
         upload();
-    });
+    };
+    m_client->report(m_book, 1, multiget({item.href}), received,
+                     DavMultiStatus::MaxTextChars + CardAnswerSlack);
 }
 
 void CardDavSync::deleteRemote()

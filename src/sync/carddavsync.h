@@ -1,5 +1,6 @@
 #pragma once
 
+#include "storage/cardtable.h"
 #include "sync/davclient.h"
 #include "sync/syncstatetable.h"
 
@@ -126,13 +127,18 @@ private:
     void addNewUpload(qint64 contactId);
     void download();
     void fetch(const QStringList &batch, qint64 maxBodyBytes);
+    QByteArray multiget(const QStringList &hrefs) const;
     void readCards(const QStringList &batch, const DavMultiStatus &status);
     void applyCards();
     void apply(const QString &href, const QByteArray &etag, const QByteArray &data);
+    bool mergeLocalEdits(qint64 id, const QByteArray &remotePhoto, Contact *remote,
+                         QByteArray *photo);
     void keepConflictCopy(qint64 id);
     void upload();
-    void uploaded(const Upload &sent, const QByteArray &state, const DavResponse &response);
+    void uploaded(const Upload &sent, const QByteArray &state, const CardTable::Card &card,
+                  const DavResponse &response);
     void recordEtag(const SyncItem &item, const QByteArray &etag);
+    void fetchBack(const SyncItem &item);
     void deleteRemote();
     void finish();
     QString skippedCards() const;
@@ -143,6 +149,7 @@ private:
 
     QPointer<SqliteDatabase> m_store;
     SyncStateTable m_table;
+    CardTable m_keptCards;
     DavClient *m_client = nullptr;
     QUrl m_book;
     DavLimits m_limits;

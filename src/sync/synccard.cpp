@@ -1,5 +1,6 @@
 #include "sync/synccard.h"
 
+#include "importexport/cardpatch.h"
 #include "importexport/contactsfileparser.h"
 #include "importexport/databaseimport.h"
 #include "importexport/vcard.h"
@@ -7,6 +8,7 @@
 #include "storage/sqlitedatabase.h"
 
 #include <QCryptographicHash>
+#include <QRegularExpression>
 #include <QVariant>
 
 #include <algorithm>
@@ -55,8 +57,21 @@ bool fieldsFit(const Contact &contact)
 
 } // namespace
 
-QByteArray SyncCard::write(const Contact &contact, const QString &uid, const QByteArray &photo)
+QByteArray SyncCard::write(const Contact &contact, const QString &uid, const QByteArray &photo,
+                           const CardTable::Card &kept)
 {
+    if (!kept.isEmpty()) {
+        const bool replaced = CardTable::photoDigest(photo) != kept.photoDigest;
+        QByteArray card =
+                CardPatch::patch(kept.text, contact, {replaced, QByteArray::fromBase64(photo)});
+        if (!QRegularExpression(QStringLiteral("(^|\\n)([^.:;\\n]*\\.)?UID[:;]"),
+                                QRegularExpression::CaseInsensitiveOption)
+                     .match(QString::fromUtf8(card))
+                     .hasMatch()) {
+            card.insert(card.lastIndexOf("END:"), "UID:" + uid.toUtf8() + "\r\n");
+        }
+        return card;
+    }
     // The card's UID is the one the server knows it by, not the local id.
     vCard card;
     for (const vCardProperty &property :
@@ -96,6 +111,72 @@ std::unique_ptr<Contact> SyncCard::read(const QByteArray &card, QString *uid, bo
         *uid = contact->uid;
     }
     return contact;
+}
+
+bool SyncCard::merge(const Contact &base, const Contact &local, Contact *remote)
+{
+    struct Field
+    {
+        QStringList (*get)(const Contact &);
+        void (*copy)(const Contact &, Contact *);
+    };
+    static const Field fields[] = {
+            {[](const Contact &c) {
+                 return QStringList{c.name, c.surname, c.middlename};
+             },
+             [](const Contact &from, Contact *to) {
+                 to->name = from.name;
+                 to->surname = from.surname;
+                 to->middlename = from.middlename;
+             }},
+            {[](const Contact &c) { return QStringList{c.organization}; },
+             [](const Contact &from, Contact *to) {
+                 to->organization = from.organization;
+             }},
+            {[](const Contact &c) { return QStringList{c.dateOfBirth}; },
+             [](const Contact &from, Contact *to) {
+                 to->dateOfBirth = from.dateOfBirth;
+             }},
+            {[](const Contact &c) { return QStringList{c.comment}; },
+             [](const Contact &from, Contact *to) {
+                 to->comment = from.comment;
+             }},
+            {[](const Contact &c) { return QStringList{QString::number(c.isFavorite)}; },
+             [](const Contact &from, Contact *to) {
+                 to->isFavorite = from.isFavorite;
+             }},
+            {[](const Contact &c) { return c.phones() + c.phoneGroupList; },
+             [](const Contact &from, Contact *to) {
+                 to->phoneList = from.phoneList;
+                 to->phoneGroupList = from.phoneGroupList;
+             }},
+            {[](const Contact &c) { return c.emails() + c.emailGroupList; },
+             [](const Contact &from, Contact *to) {
+                 to->emailList = from.emailList;
+                 to->emailGroupList = from.emailGroupList;
+             }},
+            {[](const Contact &c) { return c.addresses() + c.addressGroupList; },
+             [](const Contact &from, Contact *to) {
+                 to->addressList = from.addressList;
+                 to->addressGroupList = from.addressGroupList;
+             }},
+            {[](const Contact &c) { return c.links(); },
+             [](const Contact &from, Contact *to) {
+                 to->linkList = from.linkList;
+             }}};
+    for (const Field &field : fields) {
+        const QStringList before = field.get(base);
+        const QStringList here = field.get(local);
+        if (here != before && field.get(*remote) != before && field.get(*remote) != here) {
+            return false;
+        }
+    }
+    for (const Field &field : fields) {
+        if (field.get(local) != field.get(base)) {
+            field.copy(local, remote);
+        }
+    }
+    return true;
 }
 
 QByteArray SyncCard::fingerprint(const Contact &contact, const QByteArray &photo)
