@@ -16,6 +16,7 @@
 #include <QJsonDocument>
 #include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QThread>
@@ -174,9 +175,12 @@ private slots:
     void importingTwiceChangesNothing();
     void findsContactsAlreadyThere_data();
     void findsContactsAlreadyThere();
+    void keepsOtherProgramsCards_data();
+    void keepsOtherProgramsCards();
 
 private:
-    QString exportTo(const QString &name, int method, const QVariantList &contacts);
+    QString exportTo(const QString &name, int method, const QVariantList &contacts,
+                     DataBase *store = nullptr);
     QString exportAs(const QString &format, const QVariantList &contacts)
     {
         return exportTo(QStringLiteral("rt%1.").arg(++m_exports) + format,
@@ -191,7 +195,8 @@ private:
     int m_leftOver = -1; // the contacts the backend still holds after the last export
 };
 
-QString tst_ImportExport::exportTo(const QString &name, int method, const QVariantList &contacts)
+QString tst_ImportExport::exportTo(const QString &name, int method, const QVariantList &contacts,
+                                   DataBase *store)
 {
     const QString path = QDir::isAbsolutePath(name) ? name : m_dir.filePath(name);
     ImportExport backend;
@@ -199,6 +204,7 @@ QString tst_ImportExport::exportTo(const QString &name, int method, const QVaria
     m_log.watch(&backend, &ImportExport::importContactProgress, QStringLiteral("progress"));
     m_log.watch(&backend, &ImportExport::importContactEnded, QStringLiteral("ended"));
     m_log.watch(&backend, &ImportExport::error, QStringLiteral("error"));
+    backend.setStore(store);
     backend.setContactsForExport(contacts);
     backend.setExportFileAndMethod(path, ImportExport::ExportMethod(method));
     backend.exportContacts();
@@ -456,7 +462,8 @@ void tst_ImportExport::reparsingReplacesAndReleasesList()
         connect(&backend, &ImportExport::contactsChanged, this,
                 [&] { log.append(QString::number(backend.contacts().size()), {}); });
         parse(QStringLiteral("UTF-8"), writeFile(m_dir.filePath("notes.txt"), "just text\n"));
-        parse(QStringLiteral("UTF-8"), QStringLiteral(TEST_DATA_DIR "/csv/outlook2013-de-cp1252.csv"));
+        parse(QStringLiteral("UTF-8"),
+              QStringLiteral(TEST_DATA_DIR "/csv/outlook2013-de-cp1252.csv"));
         first = backend.contacts().value(1).value<Contact *>();
         QVERIFY(first && first->surname == QString::fromUtf8("Weiß"));
         QCOMPARE(first->thread(), QThread::currentThread());
@@ -490,7 +497,8 @@ void tst_ImportExport::backgroundReadOffersOnlyTheLast()
 {
     ImportExport backend;
     QSignalSpy completed(&backend, &ImportExport::parsingCompleted);
-    backend.readContactsFromFile(QStringLiteral("UTF-8"), TEST_DATA_DIR "/scenes/thirty-aarons.vcf");
+    backend.readContactsFromFile(QStringLiteral("UTF-8"),
+                                 TEST_DATA_DIR "/scenes/thirty-aarons.vcf");
     backend.readContactsFromFile(QStringLiteral("UTF-8"),
                                  TEST_DATA_DIR "/csv/outlook2013-de-cp1252.csv");
     QVERIFY(QTest::qWaitFor([&] { return !backend.reading(); }));
@@ -498,7 +506,8 @@ void tst_ImportExport::backgroundReadOffersOnlyTheLast()
     QCOMPARE(backend.contacts().size(), 2);
 
     const QVariantList chosen{backend.contacts().first()};
-    backend.readContactsFromFile(QStringLiteral("UTF-8"), TEST_DATA_DIR "/scenes/thirty-aarons.vcf");
+    backend.readContactsFromFile(QStringLiteral("UTF-8"),
+                                 TEST_DATA_DIR "/scenes/thirty-aarons.vcf");
     backend.setContactsForExport(chosen);
     QVERIFY(QTest::qWaitFor([&] { return !backend.reading(); }));
     QCOMPARE(completed.count(), 1);
@@ -605,6 +614,55 @@ void tst_ImportExport::importingTwiceChangesNothing()
     restored.comment = m_trip[0]->comment;
     model.saveContactChanges(model.index(0), &restored, QString());
     QCOMPARE(rows(&store), once);
+}
+
+void tst_ImportExport::keepsOtherProgramsCards_data()
+{
+    QTest::addColumn<QString>("file");
+    for (const QString &file : keptCardFiles()) {
+        QTest::newRow(qPrintable(file)) << file;
+    }
+}
+
+// A card another program wrote comes out of a vCard export as it came in,
+// but for its version, also after a trip through the database format.
+void tst_ImportExport::keepsOtherProgramsCards()
+{
+    QFETCH(QString, file);
+    const QByteArray card = firstCard(file);
+    SqliteDatabase store;
+    QVERIFY(store.open(m_dir.filePath(file + QStringLiteral(".sqlite"))));
+    ContactsModel model;
+    model.setDataBase(&store);
+    QCOMPARE(importAsScene(writeFile(m_dir.filePath(file), card), &model, &store, true), 1);
+    const QString exported =
+            exportTo(file + QStringLiteral(".out.vcf"), 1,
+                     {QVariant::fromValue(const_cast<Contact *>(model.contactAt(0)))}, &store);
+    const auto unversioned = [](const QByteArray &card) {
+        return cardLines(card).filter(QRegularExpression(QStringLiteral("^(?!VERSION:)")));
+    };
+    QCOMPARE(unversioned(readFile(exported)), unversioned(card));
+    // A deletion undone brings the card back.
+    model.removeContacts({model.index(0)});
+    model.undoRemoval();
+    QCOMPARE(readFile(exportTo(file + QStringLiteral(".undone.vcf"), 1,
+                               {QVariant::fromValue(const_cast<Contact *>(model.contactAt(0)))},
+                               &store)),
+             readFile(exported));
+
+    const QString database =
+            exportTo(file + QStringLiteral(".out.sqlite"), 2,
+                     {QVariant::fromValue(const_cast<Contact *>(model.contactAt(0)))}, &store);
+    SqliteDatabase other;
+    QVERIFY(other.open(m_dir.filePath(file + QStringLiteral(".other.sqlite"))));
+    ContactsModel otherModel;
+    otherModel.setDataBase(&other);
+    QCOMPARE(importAsScene(database, &otherModel, &other, true), 1);
+    QCOMPARE(
+            readFile(exportTo(file + QStringLiteral(".again.vcf"), 1,
+                              {QVariant::fromValue(const_cast<Contact *>(otherModel.contactAt(0)))},
+                              &other)),
+            readFile(exported));
 }
 
 void tst_ImportExport::findsContactsAlreadyThere_data()

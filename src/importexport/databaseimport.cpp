@@ -36,31 +36,32 @@ void limitValueLength(const QSqlDatabase &db)
     }
 }
 
-// Whether the file holds a real table named `contact`: not a view, whose
+// Whether the file holds a real table of that name: not a view, whose
 // query could run without end, and not a virtual table, whose module could
 // do anything. SQLite begins the statement of every real table it creates
 // with "CREATE TABLE"; a file whose statement begins otherwise (a virtual
 // table behind a comment) is not read.
-bool hasContactTable(const QSqlDatabase &db)
+bool hasRealTable(const QSqlDatabase &db, const QString &name)
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("select sql from sqlite_master where type = 'table' "
-                                 "and name = 'contact'"));
+                                 "and name = :name"));
+    query.bindValue(QStringLiteral(":name"), name);
     if (!query.exec() || !query.next()) {
         return false;
     }
     return query.value(0).toString().startsWith(QLatin1String("CREATE TABLE "));
 }
 
-// Whether a column of the contact table is generated (computed from an
-// expression whenever it is read, which may cost any time or memory for
-// every row) or hidden; pragma table_xinfo tells both by its "hidden" field.
-bool hasComputedColumns(const QSqlDatabase &db)
+// Whether a column of the table is generated (computed from an expression
+// whenever it is read, which may cost any time or memory for every row) or
+// hidden; pragma table_xinfo tells both by its "hidden" field.
+bool hasComputedColumns(const QSqlDatabase &db, const QString &table)
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("pragma table_xinfo(contact)"))) {
+    if (!query.exec(QStringLiteral("pragma table_xinfo(%1)").arg(table))) {
         return true;
     }
     const int hidden = query.record().indexOf(QStringLiteral("hidden"));
@@ -122,12 +123,40 @@ DatabaseImport::Result readPhotos(const QSqlDatabase &db, const QList<Contact *>
     return query.lastError().isValid() ? DatabaseImport::NoContacts : DatabaseImport::Read;
 }
 
+// The cards the contacts came from, by id, when the file keeps them (a file
+// of an older version, or whose card table is no plain table, has none); a
+// card over the field limit is left out, its contact still read.
+void readCards(const QSqlDatabase &db, const QList<Contact *> &contacts, qint64 *held)
+{
+    if (!hasRealTable(db, QStringLiteral("contact_card"))
+        || hasComputedColumns(db, QStringLiteral("contact_card"))) {
+        return;
+    }
+    SqliteStatement query;
+    if (!query.prepare(db, QStringLiteral("select card from contact_card where contactId = ?1"))) {
+        return;
+    }
+    EventLoopTurns turns(QEventLoop::ExcludeUserInputEvents);
+    for (Contact *contact : contacts) {
+        query.bindInt64(1, contact->id.toLongLong());
+        if (query.next()) {
+            contact->card = query.bytes(0);
+            *held += contact->card.size();
+        }
+        query.reset();
+        if (*held > ImportLimits::MaxFileBytes) {
+            return;
+        }
+        turns.maybeTurn();
+    }
+}
+
 DatabaseImport::Result readRows(const QSqlDatabase &db, QList<Contact *> *contacts)
 {
-    if (!hasContactTable(db)) {
+    if (!hasRealTable(db, QStringLiteral("contact"))) {
         return DatabaseImport::NoContacts;
     }
-    if (hasComputedColumns(db)) {
+    if (hasComputedColumns(db, QStringLiteral("contact"))) {
         return DatabaseImport::ComputedColumns;
     }
     SqliteStatement query;
@@ -157,7 +186,11 @@ DatabaseImport::Result readRows(const QSqlDatabase &db, QList<Contact *> *contac
         return DatabaseImport::NoContacts;
     }
     query.finalize();
-    return readPhotos(db, *contacts, &held);
+    const DatabaseImport::Result photos = readPhotos(db, *contacts, &held);
+    if (photos == DatabaseImport::Read) {
+        readCards(db, *contacts, &held);
+    }
+    return photos;
 }
 
 } // namespace

@@ -119,8 +119,8 @@ QHash<Contact *, Contact *> ExistingContacts::find(const QList<Contact *> &book,
         if (!stored) {
             continue;
         }
-        for (auto it = byUid.constFind(stored->id); it != byUid.constEnd() && it.key() == stored->id;
-             ++it) {
+        for (auto it = byUid.constFind(stored->id);
+             it != byUid.constEnd() && it.key() == stored->id; ++it) {
             best[it.value()] = stored;
             fit[it.value()] = ByUid;
         }

@@ -9,6 +9,7 @@
 #include "importexport/vcard.h"
 #include "record/contact.h"
 #include "record/contactmerge.h"
+#include "storage/cardtable.h"
 #include "storage/database.h"
 #include "storage/sqlitedatabase.h"
 
@@ -322,6 +323,20 @@ QByteArray ImportExport::photoOf(const Contact *contact) const
     return m_store ? m_store->loadPhoto(contact->id) : QByteArray();
 }
 
+// The card the contact came from with its fields patched in; empty when the
+// store keeps none for it.
+QByteArray ImportExport::cardOf(const Contact *contact, CardPatch::Version version) const
+{
+    QByteArray digest;
+    const QByteArray card = m_store ? m_store->loadCard(contact->id, &digest) : QByteArray();
+    if (card.isEmpty()) {
+        return card;
+    }
+    const QByteArray photo = photoOf(contact);
+    return CardPatch::patch(card, *contact,
+                            {CardTable::photoDigest(photo.toBase64()) != digest, photo}, version);
+}
+
 bool ImportExport::hasUnreadableLetters(QObject *object) const
 {
     const Contact *contact = qobject_cast<const Contact *>(object);
@@ -404,8 +419,7 @@ void ImportExport::endReading(const QString &codec, int generation)
     }
 }
 
-ImportExport::Parse ImportExport::parse(const QString &file, const QString &codec,
-                                        bool detectCodec)
+ImportExport::Parse ImportExport::parse(const QString &file, const QString &codec, bool detectCodec)
 {
     Parse parsed;
     // The parser's list holds each record in a node of its own: the records
@@ -431,9 +445,8 @@ void ImportExport::beginParse(const QString &file)
 
 void ImportExport::offerParsed(const QString &codec, const Parse &parsed)
 {
-    const QString used = parsed.usedCodec.isEmpty()
-                                 ? codec
-                                 : TextDecoding::offeredCodecName(parsed.usedCodec);
+    const QString used =
+            parsed.usedCodec.isEmpty() ? codec : TextDecoding::offeredCodecName(parsed.usedCodec);
     if (m_codec != used) {
         m_codec = used;
         emit codecChanged();
@@ -705,13 +718,20 @@ bool ImportExport::exportGoogleCsv(const QList<Contact *> &contacts)
 
 // vCard 3.0, one card per contact each followed by a line feed, UTF-8
 // whatever the locale; each photo is read from the store as its card is
-// written.
+// written. A contact that came from a card writes that card, patched.
 bool ImportExport::exportVCard(const QList<Contact *> &contacts)
 {
-    return writeTextExport([] { return QByteArray(); }, contacts.size(), [&](int i) {
-        const Contact *contact = contacts.at(i);
-        return contact->toVCard(photoOf(contact)).toByteArray(vCardVersion::Version3_0) + '\n';
-    });
+    return writeTextExport(
+            [] { return QByteArray(); }, contacts.size(),
+            [&](int i) {
+                const Contact *contact = contacts.at(i);
+                QByteArray card = cardOf(contact, CardPatch::Version::File);
+                if (card.isEmpty()) {
+                    return contact->toVCard(photoOf(contact)).toByteArray(vCardVersion::Version3_0)
+                           + '\n';
+                }
+                return card.endsWith('\n') ? card : card + "\r\n";
+            });
 }
 
 // A database file of this program's own format. It is built under a
@@ -754,7 +774,10 @@ bool ImportExport::exportSqlite(const QList<Contact *> &contacts)
                     done(i);
                     return true;
                 },
-                [this](const Contact *contact) { return photoOf(contact).toBase64(); });
+                [this](const Contact *contact) { return photoOf(contact).toBase64(); },
+                [this](const Contact *contact) {
+                    return cardOf(contact, CardPatch::Version::Own);
+                });
     });
     ok = ok && store->contactCount() == ids.size();
     delete store;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "importexport/cardpatch.h"
 #include "importexport/eventloopturns.h"
 
 #include <QHash>
@@ -163,6 +164,7 @@ private:
     // The image bytes an export writes for the contact: its own photoData,
     // else the store's photo.
     QByteArray photoOf(const Contact *contact) const;
+    QByteArray cardOf(const Contact *contact, CardPatch::Version version) const;
     // Releases, by deferred deletion, the parsed contacts still owned.
     void releaseParsedContacts();
     // The progress frame of an import or export: started(n), then for each

@@ -111,20 +111,35 @@ void vCard::readCards(const QByteArray &data, vCardReader::Mode mode,
                       const QByteArray &fallbackCodec,
                       const std::function<void(const vCard &)> &onCard)
 {
+    readCardsWithText(data, mode, fallbackCodec,
+                      [&onCard](const vCard &card, const QByteArray &) { onCard(card); });
+}
+
+void vCard::readCardsWithText(const QByteArray &data, vCardReader::Mode mode,
+                              const QByteArray &fallbackCodec,
+                              const std::function<void(const vCard &, const QByteArray &)> &onCard)
+{
     vCardReader reader(data, mode, fallbackCodec);
     vCardReader::Line line;
     vCard current;
     bool inCard = false;
+    int before = 0;
+    int begin = 0;
     while (reader.next(&line)) {
         switch (line.kind) {
         case vCardReader::Line::Begin:
             // A BEGIN inside an open card: that card is broken and dropped.
             current.clear();
             inCard = true;
+            begin = data.indexOf("BEGIN", before);
+            if (begin < 0 || begin > reader.position()) {
+                begin = before;
+            }
             break;
         case vCardReader::Line::End:
             if (inCard) {
-                onCard(current);
+                onCard(current, QByteArray::fromRawData(data.constData() + begin,
+                                                        reader.position() - begin));
                 current.clear();
                 inCard = false;
             }
@@ -135,6 +150,7 @@ void vCard::readCards(const QByteArray &data, vCardReader::Mode mode,
             }
             break;
         }
+        before = reader.position();
     }
 }
 

@@ -54,6 +54,12 @@ public:
     static void readCards(const QByteArray &data, vCardReader::Mode mode,
                           const QByteArray &fallbackCodec,
                           const std::function<void(const vCard &)> &onCard);
+    // The same, with the bytes of each card as the data holds them (from
+    // its BEGIN line to its END line, valid until onCard returns).
+    static void
+    readCardsWithText(const QByteArray &data, vCardReader::Mode mode,
+                      const QByteArray &fallbackCodec,
+                      const std::function<void(const vCard &, const QByteArray &)> &onCard);
 
 private:
     vCardPropertyList m_properties;

@@ -554,9 +554,17 @@ void appendContacts(const QByteArray &data, vCardReader::Mode mode, const QStrin
                     QVariantList *result, int *index)
 {
     const Texts texts;
-    vCard::readCards(data, mode, codecName.toLatin1(), [result, index, &texts](const vCard &card) {
-        result->append(QVariant::fromValue(contactFromCard(card, (*index)++, texts)));
-    });
+    vCard::readCardsWithText(
+            data, mode, codecName.toLatin1(),
+            [result, index, &texts, mode](const vCard &card, const QByteArray &text) {
+                Contact *contact = contactFromCard(card, (*index)++, texts);
+                // The card is kept as UTF-8 text, which it is unless the file
+                // was in another encoding (then the record alone is kept).
+                if (mode != vCardReader::RawBytes || TextDecoding::isValidUtf8(text)) {
+                    contact->card = QByteArray(text.constData(), text.size());
+                }
+                result->append(QVariant::fromValue(contact));
+            });
 }
 
 QVariantList contactsFrom(const QByteArray &data, vCardReader::Mode mode, const QString &codecName)

@@ -34,6 +34,8 @@ public:
     // The next BEGIN:VCARD, END:VCARD or property line; false at the end.
     // VERSION lines and lines without a colon are skipped.
     bool next(Line *line);
+    // The offset in the data just after the last line read.
+    int position() const { return m_pos; }
 
 private:
     struct Span

@@ -221,7 +221,10 @@ Contact *ContactsModel::storedCopy(Contact *contact, const QString &photoPath)
 {
     auto *copy = new Contact(contact, this);
     if (m_store) {
+        // The card an imported record came from is stored with it, not listed.
+        copy->card = contact->card;
         m_store->insertContact(copy);
+        copy->card.clear();
         m_store->savePhoto(copy->id, photoPath);
     }
     return copy;
@@ -437,6 +440,7 @@ void ContactsModel::removeContacts(const QModelIndexList &indexes)
         ids.append(contact->id);
         if (m_store) {
             contact->photoData = m_store->loadPhoto(contact->id).toBase64();
+            contact->card = m_store->loadCard(contact->id);
         }
         beginRemoveRows(QModelIndex(), row, row);
         m_contacts.remove(row);
@@ -463,6 +467,7 @@ void ContactsModel::undoRemoval()
             m_store->insertContact(contact);
         }
         contact->photoData.clear();
+        contact->card.clear();
         m_contacts.append(contact);
     }
     endInsertRows();

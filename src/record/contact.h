@@ -129,6 +129,10 @@ public:
     // an import knows its own contacts again. Not a property, never stored,
     // not copied.
     QString uid;
+    // The vCard text an imported record came from, which the store keeps
+    // beside it (see CardTable); empty for none. Not a property, not copied,
+    // not kept in the list.
+    QByteArray card;
 
     // Asks the processor to start loading the record itself (not its texts),
     // for a pass that reads only its flags; a null record asks nothing.

@@ -105,6 +105,11 @@ QString DataBase::takeLostChangesNote()
     return text;
 }
 
+QByteArray DataBase::loadCard(const QString &, QByteArray *)
+{
+    return QByteArray();
+}
+
 void DataBase::savePhotoData(const QString &id, const QByteArray &base64)
 {
     Q_UNUSED(id)

@@ -40,6 +40,10 @@ public:
     // every stored photo is, as the id's photo; a text that is no image
     // stores nothing. A store that keeps no photos ignores it.
     virtual void savePhotoData(const QString &id, const QByteArray &base64);
+    // The card the record came from, kept beside it (empty for none, and in
+    // a store that keeps no cards), with the digest of the photo it was
+    // kept with.
+    virtual QByteArray loadCard(const QString &id, QByteArray *photoDigest = nullptr);
 
     // The text the main window shows about this store; empty while all is
     // well.

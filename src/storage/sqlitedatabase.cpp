@@ -1,6 +1,7 @@
 #include "storage/sqlitedatabase.h"
 
 #include "record/contact.h"
+#include "storage/cardtable.h"
 #include "storage/contactrowreader.h"
 #include "storage/photoencoding.h"
 #include "storage/sqlitestatement.h"
@@ -145,6 +146,11 @@ struct SqliteDatabase::StoredFields
           photo(std::move(photo))
     {
     }
+    StoredFields(const Contact *contact, QByteArray photo, QByteArray card)
+        : StoredFields(contact, std::move(photo))
+    {
+        this->card = std::move(card);
+    }
 
     void bind(SqliteStatement &statement) const
     {
@@ -175,6 +181,8 @@ struct SqliteDatabase::StoredFields
     // phoneGroupList, emailGroupList, addressGroupList
     QStringList labels[3];
     QByteArray photo;
+    // The card the record came from, stored beside it by an insert.
+    QByteArray card;
 };
 
 struct SqliteDatabase::JournalEntry
@@ -424,8 +432,9 @@ void SqliteDatabase::fail(const QSqlError &error)
         storesWithOpenTransaction().removeOne(this);
     }
     m_db.rollback();
-    // A rolled back schema change invalidates the prepared insert.
+    // A rolled back schema change invalidates the prepared inserts.
     m_insertStatement.finalize();
+    m_cardStatement.finalize();
     m_failed = true;
     QString reason;
     switch (sqliteCode(error)) {
@@ -517,6 +526,7 @@ void SqliteDatabase::close()
     // Every statement of SQLite's own must be gone before the connection
     // can close.
     m_insertStatement.finalize();
+    m_cardStatement.finalize();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(name);
@@ -792,11 +802,12 @@ QList<Contact *> SqliteDatabase::loadContacts()
 void SqliteDatabase::insertContact(Contact *contact)
 {
     if (contact) {
-        insertRecord(contact, contact->photoData);
+        insertRecord(contact, contact->photoData, contact->card);
     }
 }
 
-void SqliteDatabase::insertRecord(const Contact *contact, const QByteArray &photoData)
+void SqliteDatabase::insertRecord(const Contact *contact, const QByteArray &photoData,
+                                  const QByteArray &card)
 {
     Write insert = [this](const StoredFields &fields) {
         if (!m_insertStatement.isPrepared()
@@ -811,16 +822,55 @@ void SqliteDatabase::insertRecord(const Contact *contact, const QByteArray &phot
         }
         fields.bind(m_insertStatement);
         m_insertStatement.bindBlob(16, fields.photo.isEmpty() ? QByteArray() : fields.photo);
-        return run(m_insertStatement);
+        const QSqlError error = run(m_insertStatement);
+        if (error.isValid() || fields.card.isEmpty()) {
+            return error;
+        }
+        return insertCard(fields.id, fields.card, fields.photo);
     };
-    write(std::move(insert), StoredFields(contact, PhotoEncoding::normalizeBase64(photoData)));
+    write(std::move(insert),
+          StoredFields(contact, PhotoEncoding::normalizeBase64(photoData), card));
+}
+
+// The table of cards is made with the first card written, so that a file
+// that only holds records stays as it is.
+QSqlError SqliteDatabase::insertCard(qint64 id, const QByteArray &card, const QByteArray &photo)
+{
+    if (!m_cardStatement.isPrepared()) {
+        QSqlQuery query(m_db);
+        for (const char *statement : CardTable::CreateStatements) {
+            if (!query.exec(QLatin1String(statement))) {
+                return query.lastError();
+            }
+        }
+        if (!m_cardStatement.prepare(m_db, QStringLiteral("insert or replace into contact_card "
+                                                          "(contactId, card, photoDigest) values "
+                                                          "(?1, ?2, ?3)"))) {
+            return m_cardStatement.error();
+        }
+    }
+    m_cardStatement.bindInt64(1, id);
+    m_cardStatement.bindBlob(2, card);
+    m_cardStatement.bindBlob(3, CardTable::photoDigest(photo));
+    return run(m_cardStatement);
+}
+
+QByteArray SqliteDatabase::loadCard(const QString &id, QByteArray *photoDigest)
+{
+    commitOpenTransactions(nullptr);
+    const CardTable::Card card = CardTable(this).card(key(id));
+    if (photoDigest) {
+        *photoDigest = card.photoDigest;
+    }
+    return card.text;
 }
 
 // A bulk write (an export) is one transaction from its first insert to its
 // end, not one per turn of the event loop that afterEach may run.
 bool SqliteDatabase::insertContacts(const QList<Contact *> &contacts,
                                     const std::function<bool(int)> &afterEach,
-                                    const std::function<QByteArray(const Contact *)> &photoOf)
+                                    const std::function<QByteArray(const Contact *)> &photoOf,
+                                    const std::function<QByteArray(const Contact *)> &cardOf)
 {
     if (!isOpen()) {
         return false;
@@ -832,7 +882,8 @@ bool SqliteDatabase::insertContacts(const QList<Contact *> &contacts,
     bool ok = true;
     for (int i = 0; ok && i < contacts.size(); ++i) {
         if (const Contact *contact = contacts.at(i)) {
-            insertRecord(contact, photoOf ? photoOf(contact) : contact->photoData);
+            insertRecord(contact, photoOf ? photoOf(contact) : contact->photoData,
+                         cardOf ? cardOf(contact) : contact->card);
         }
         ok = !afterEach || afterEach(i);
     }

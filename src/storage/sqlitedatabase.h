@@ -48,6 +48,7 @@ public:
     QByteArray loadPhoto(const QString &id) override;
     void savePhoto(const QString &id, const QString &imagePath) override;
     void savePhotoData(const QString &id, const QByteArray &base64) override;
+    QByteArray loadCard(const QString &id, QByteArray *photoDigest = nullptr) override;
     bool hasUnsavedChanges() const override;
     void retry() override;
     int unsavedContactCount() const override;
@@ -62,10 +63,12 @@ public:
     // Inserts the contacts in one transaction of their own, calling afterEach
     // with the index of each contact written; it stops when afterEach answers
     // false. photoOf, when given, gives each record's photo (Base64 text)
-    // instead of its photoData. True when the transaction was committed.
+    // instead of its photoData, and cardOf its card instead of its card.
+    // True when the transaction was committed.
     bool insertContacts(const QList<Contact *> &contacts,
                         const std::function<bool(int)> &afterEach = nullptr,
-                        const std::function<QByteArray(const Contact *)> &photoOf = nullptr);
+                        const std::function<QByteArray(const Contact *)> &photoOf = nullptr,
+                        const std::function<QByteArray(const Contact *)> &cardOf = nullptr);
     // The number of records in the table, or -1 when it cannot be read.
     qint64 contactCount();
 
@@ -130,7 +133,8 @@ private:
     void close();
     bool isOpen() const;
     qint64 parallelLoadSplit();
-    void insertRecord(const Contact *contact, const QByteArray &photo);
+    void insertRecord(const Contact *contact, const QByteArray &photo, const QByteArray &card);
+    QSqlError insertCard(qint64 id, const QByteArray &card, const QByteArray &photo);
     void writePhoto(const QString &id, const QByteArray &photo);
 
     QSqlDatabase m_db;
@@ -151,4 +155,5 @@ private:
     QTimer m_retryTimer;
     // The prepared insert statement of the current connection.
     SqliteStatement m_insertStatement;
+    SqliteStatement m_cardStatement;
 };
