@@ -63,6 +63,13 @@ Item {
         photo.photoSource = "image://ContactsImageProvider/" + id
         var comment = detailsView.textOf(model.currentData(ContactsModel.CommentRole))
         detailsView.comments = comment === "" ? [] : [comment]
+        // What the contact's card holds beyond the fields edited here.
+        var card = importExport.cardDetails(id, detailsView.fioText)
+        cardGroup.detailsName = detailsView.listOf(card.labels)
+        cardGroup.detailsData = detailsView.listOf(card.values)
+        if (card.formattedName) {
+            detailsView.fioText = card.formattedName
+        }
     }
 
     function updatePhoto() {
@@ -267,6 +274,15 @@ Item {
                 objectName: "commentGroup"
                 width: groupColumn.width
                 title: qsTr("COMMENT")
+                type: -1
+            }
+
+            DetailsGroupList {
+                id: cardGroup
+
+                objectName: "cardGroup"
+                width: groupColumn.width
+                title: qsTr("MORE")
                 type: -1
             }
         }

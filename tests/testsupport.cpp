@@ -119,6 +119,8 @@ ContactPtr contactFromJson(const QByteArray &json)
             contact->setProperty(key + "GroupList", labels);
         } else if (it.key() == QLatin1String("favorite")) {
             contact->isFavorite = it.value().toBool();
+        } else if (it.key() == QLatin1String("card")) {
+            contact->card = it.value().toString().toUtf8();
         } else {
             contact->setProperty(it.key().toLatin1(), it.value().toString());
         }

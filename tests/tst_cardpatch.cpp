@@ -1,3 +1,4 @@
+#include "importexport/carddetails.h"
 #include "importexport/cardpatch.h"
 #include "record/contact.h"
 #include "testsupport.h"
@@ -14,6 +15,8 @@ class tst_CardPatch : public QObject
 private slots:
     void keepsWhatWasNotEdited_data();
     void keepsWhatWasNotEdited();
+    void describesWhatItKeeps_data();
+    void describesWhatItKeeps();
 };
 
 void tst_CardPatch::keepsWhatWasNotEdited_data()
@@ -91,6 +94,37 @@ void tst_CardPatch::keepsWhatWasNotEdited()
     QCOMPARE(untouched(cardLines(patched)), untouched(before));
     const std::unique_ptr<Contact> back = CardPatch::read(patched);
     QCOMPARE(contactText(back.get()), contactText(record.get()));
+}
+
+void tst_CardPatch::describesWhatItKeeps_data()
+{
+    QTest::addColumn<QByteArray>("card");
+    QTest::addColumn<QString>("details");
+    for (const char *row :
+         {"gmail-30-ablabel-folded-note.vcf|Mr. John Richter, James Doe Sr.|Job title: Money "
+          "Counter|Anniversary: 01.03.1975|Spouse: Jenny",
+          "macos-30-abadr-photo.vcf|Mr. John Richter,James Doe Sr.|Nickname: Johny|Department: "
+          "Accounting|Job title: Money Counter|Spouse: Jenny",
+          "evolution-30-fold-inside-escape.vcf|Title First Middle Last Suffix|Department: "
+          "department, office|Role: profession|Job title: title|Nickname: nickname|Categories: "
+          "Birthday, Business|Jabber: jabber|Yahoo: yahoo|MSN: msn"}) {
+        const QString cells = QString::fromLatin1(row);
+        QTest::newRow(qPrintable(cells.section('|', 0, 0)))
+                << firstCard(cells.section('|', 0, 0)) << cells.section('|', 1);
+    }
+}
+
+// The entries the details show of a card, "label: value" each.
+void tst_CardPatch::describesWhatItKeeps()
+{
+    QFETCH(QByteArray, card);
+    QFETCH(QString, details);
+    const CardDetails described = CardDetails::of(card);
+    QStringList entries{described.formattedName};
+    for (int i = 0; i < described.labels.size(); ++i) {
+        entries << described.labels.at(i) + QStringLiteral(": ") + described.values.at(i);
+    }
+    QCOMPARE(entries.join(QLatin1Char('|')), details);
 }
 
 int main(int argc, char *argv[])

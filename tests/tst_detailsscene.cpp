@@ -54,6 +54,11 @@ void tst_DetailsScene::viewEditAndAdd()
 
     // The view shows only the blocks the contact has; values open the desktop.
     QVERIFY(select(QStringLiteral("1")));
+    // What the contact's card keeps beyond the fields is shown with them.
+    QCOMPARE(item(QStringLiteral("fullName"))->property("text").toString(),
+             QStringLiteral("Dr. Ann Adams"));
+    QCOMPARE(item(QStringLiteral("cardGroup"))->property("detailsData").toStringList(),
+             QStringList{QStringLiteral("Annie")});
     QVERIFY(item(QStringLiteral("phoneGroup"), QStringLiteral("detailsView"))->isVisible());
     QVERIFY(!item(QStringLiteral("addressGroup"), QStringLiteral("detailsView"))->isVisible());
     QVERIFY(m_scene->click(QStringLiteral("detailsRow0"),
@@ -79,7 +84,7 @@ void tst_DetailsScene::viewEditAndAdd()
     QVERIFY(m_scene->typeInto(item(QStringLiteral("nameField")), QStringLiteral("bel")));
     QVERIFY(answer(QStringLiteral("cancelButton")));
     QCOMPARE(item(QStringLiteral("fullName"))->property("text").toString(),
-             QStringLiteral("Adams Ann"));
+             QStringLiteral("Dr. Ann Adams"));
 
     // Adding: a labelled phone, a blank address row (not stored), a birthday
     // picked in the calendar, and a picture stored with the contact.

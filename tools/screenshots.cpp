@@ -93,6 +93,14 @@ void seed(const QString &home)
         contact.organization = QString::fromUtf8(person.organization);
         contact.fullname = contact.composedFullName();
         contact.isFavorite = person.favourite;
+        if (index == 0) {
+            // The card another address book wrote, with what it keeps beyond the fields.
+            contact.card = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Adams;Ann;;Dr.;\r\nFN:Dr. Ann Adams\r\n"
+                           "ORG:Northwind Traders;Purchasing\r\nNICKNAME:Annie\r\nTITLE:Buyer\r\n"
+                           "CATEGORIES:Starred,Work\r\nitem1.X-ABDATE:2010-06-12\r\n"
+                           "item1.X-ABLabel:_$!<Anniversary>!$_\r\nX-SKYPE:ann.adams\r\n"
+                           "END:VCARD\r\n";
+        }
         store.insertContact(&contact);
         if (index % 3 == 0) {
             store.savePhoto(contact.id, makePhoto(home, index));

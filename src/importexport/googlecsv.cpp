@@ -4,6 +4,7 @@
 #include "record/contact.h"
 
 #include <QCoreApplication>
+#include <QDate>
 
 namespace GoogleCsv {
 
@@ -64,10 +65,15 @@ const std::pair<const char *, const char *> knownLabels[] = {
         {QT_TRANSLATE_NOOP("QObject", "Other"), "Other"},
 };
 
-// The Birthday column: a birthday without a year as Google writes it
-// (--MM-DD), any other as it is stored.
+// The Birthday column as Google writes it: yyyy-MM-dd, --MM-DD without a
+// year (the editor's dd.MM.yyyy was read by Google as another date); any
+// other text as it is stored.
 QString birthdayColumn(const QString &dateOfBirth)
 {
+    const QDate date = QDate::fromString(dateOfBirth, QStringLiteral("dd.MM.yyyy"));
+    if (date.isValid()) {
+        return date.toString(Qt::ISODate);
+    }
     int day = 0;
     int month = 0;
     if (Birthday::isWithoutYear(dateOfBirth, &day, &month)) {

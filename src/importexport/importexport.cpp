@@ -1,5 +1,6 @@
 #include "importexport/importexport.h"
 
+#include "importexport/carddetails.h"
 #include "importexport/contactsfileparser.h"
 #include "importexport/eventloopturns.h"
 #include "importexport/existingcontacts.h"
@@ -335,6 +336,20 @@ QByteArray ImportExport::cardOf(const Contact *contact, CardPatch::Version versi
     const QByteArray photo = photoOf(contact);
     return CardPatch::patch(card, *contact,
                             {CardTable::photoDigest(photo.toBase64()) != digest, photo}, version);
+}
+
+QVariantMap ImportExport::cardDetails(const QString &id, const QString &fullName) const
+{
+    const QByteArray card = m_store ? m_store->loadCard(id) : QByteArray();
+    if (card.isEmpty()) {
+        return QVariantMap();
+    }
+    const CardDetails details = CardDetails::of(card);
+    const std::unique_ptr<Contact> names = CardPatch::read(card);
+    const bool sameNames = names && names->composedFullName() == fullName.simplified();
+    return {{QStringLiteral("labels"), details.labels},
+            {QStringLiteral("values"), details.values},
+            {QStringLiteral("formattedName"), sameNames ? details.formattedName : QString()}};
 }
 
 bool ImportExport::hasUnreadableLetters(QObject *object) const

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
+#include <QVariantMap>
 
 #include <functional>
 #include <memory>
@@ -102,6 +103,10 @@ public:
     bool reading() const;
     Q_INVOKABLE bool importParsedContacts();
     Q_INVOKABLE void exportContacts();
+    // What the card kept with the contact holds beyond its fields:
+    // "labels" and "values" of the entries, and "formattedName", the card's
+    // FN while the contact's names are still the card's (fullName).
+    Q_INVOKABLE QVariantMap cardDetails(const QString &id, const QString &fullName) const;
     Q_INVOKABLE void setContactsForExport(const QVariantList &contacts);
     // setContactsForExport with the contacts of a list, asked of it in C++:
     // an object whose contactsInListOrder() gives them (Contact*) in a

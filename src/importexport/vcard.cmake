@@ -13,6 +13,8 @@ list(APPEND KIV_SOURCES
     src/importexport/vcard.cpp
     src/importexport/vcardimport.cpp
     src/importexport/contactvcard.cpp
+    src/importexport/carddetails.h
+    src/importexport/carddetails.cpp
     src/importexport/cardentries.h
     src/importexport/cardentries.cpp
     src/importexport/cardlinks.h

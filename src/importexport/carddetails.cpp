@@ -1,0 +1,125 @@
+#include "importexport/carddetails.h"
+
+#include "importexport/vcard.h"
+#include "record/birthday.h"
+
+#include <QHash>
+
+namespace {
+
+// The label Apple and Google give an entry in its group's X-ABLabel, with
+// Apple's own names (_$!<Anniversary>!$_) unwrapped.
+QString groupLabel(const QHash<QString, QString> &labels, const vCardProperty &property)
+{
+    QString label = labels.value(property.group().toLower());
+    if (label.startsWith(QLatin1String("_$!<")) && label.endsWith(QLatin1String(">!$_"))) {
+        label = label.mid(4, label.size() - 8);
+    }
+    return label;
+}
+
+// The TYPE parameters of a property, joined: "spouse", "twitter".
+QString types(const vCardProperty &property)
+{
+    QStringList found;
+    for (const vCardParameter &param : property.params()) {
+        if (param.group() == vCardParameter::Type) {
+            found << param.value().toLower();
+        }
+    }
+    return found.join(QStringLiteral(", "));
+}
+
+QString withType(const QString &label, const vCardProperty &property)
+{
+    const QString type = types(property);
+    return type.isEmpty() ? label : label + QStringLiteral(" (") + type + QLatin1Char(')');
+}
+
+// A date as the editor writes birthdays, any other text as it is.
+QString dateText(const QString &value)
+{
+    const QString date = Birthday::fromIso(value.trimmed());
+    return date.isEmpty() ? value.trimmed() : date;
+}
+
+// Instant-messaging properties older than IMPP, by the service they name.
+QString messagingService(const QString &name)
+{
+    static const QHash<QString, QString> services{
+            {QStringLiteral("X-JABBER"), QStringLiteral("Jabber")},
+            {QStringLiteral("X-SKYPE"), QStringLiteral("Skype")},
+            {QStringLiteral("X-SKYPE-USERNAME"), QStringLiteral("Skype")},
+            {QStringLiteral("X-AIM"), QStringLiteral("AIM")},
+            {QStringLiteral("X-ICQ"), QStringLiteral("ICQ")},
+            {QStringLiteral("X-MSN"), QStringLiteral("MSN")},
+            {QStringLiteral("X-YAHOO"), QStringLiteral("Yahoo")},
+            {QStringLiteral("X-GTALK"), QStringLiteral("Google Talk")},
+            {QStringLiteral("X-GOOGLE-TALK"), QStringLiteral("Google Talk")},
+            {QStringLiteral("X-QQ"), QStringLiteral("QQ")},
+            {QStringLiteral("X-TWITTER"), QStringLiteral("Twitter")}};
+    return services.value(name.toUpper());
+}
+
+} // namespace
+
+CardDetails CardDetails::of(const QByteArray &card)
+{
+    CardDetails details;
+    const QList<vCard> cards = vCard::fromByteArray(card);
+    if (cards.isEmpty()) {
+        return details;
+    }
+    const vCardPropertyList properties = cards.first().properties();
+    QHash<QString, QString> labels;
+    for (const vCardProperty &property : properties) {
+        if (property.name().compare(QLatin1String("X-ABLabel"), Qt::CaseInsensitive) == 0
+            && !property.group().isEmpty()) {
+            labels.insert(property.group().toLower(), property.value().trimmed());
+        }
+    }
+    const auto add = [&details](const QString &label, const QString &value) {
+        if (!value.trimmed().isEmpty()) {
+            details.labels << label;
+            details.values << value.trimmed();
+        }
+    };
+    for (const vCardProperty &property : properties) {
+        const QString name = property.name().toUpper();
+        const QString label = groupLabel(labels, property);
+        if (name == QLatin1String("FN")) {
+            details.formattedName = property.value().trimmed();
+        } else if (name == QLatin1String("NICKNAME")) {
+            add(tr("Nickname"), property.value());
+        } else if (name == QLatin1String("TITLE")) {
+            add(tr("Job title"), property.value());
+        } else if (name == QLatin1String("ROLE")) {
+            add(tr("Role"), property.value());
+        } else if (name == QLatin1String("ORG")) {
+            add(tr("Department"), property.values().mid(1).join(QStringLiteral(", ")));
+        } else if (name == QLatin1String("CATEGORIES")) {
+            QStringList kept;
+            for (const QString &category : property.value().split(QLatin1Char(','))) {
+                if (category.trimmed().compare(QLatin1String("starred"), Qt::CaseInsensitive)) {
+                    kept << category.trimmed();
+                }
+            }
+            add(tr("Categories"), kept.join(QStringLiteral(", ")));
+        } else if (name == QLatin1String("ANNIVERSARY")) {
+            add(tr("Anniversary"), dateText(property.value()));
+        } else if (name == QLatin1String("X-ABDATE")) {
+            add(label.isEmpty() ? tr("Date") : label, dateText(property.value()));
+        } else if (name == QLatin1String("IMPP")) {
+            add(withType(tr("Instant messaging"), property), property.value());
+        } else if (!messagingService(name).isEmpty()) {
+            add(messagingService(name), property.value());
+        } else if (name == QLatin1String("RELATED")) {
+            add(withType(tr("Related"), property), property.value());
+        } else if (name == QLatin1String("X-ABRELATEDNAMES")) {
+            add(label.isEmpty() ? tr("Related") : label, property.value());
+        } else if (name == QLatin1String("X-SOCIALPROFILE")) {
+            add(withType(tr("Social profile"), property), property.value());
+        }
+    }
+    return details;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QString>
+#include <QStringList>
+
+// What a kept card holds beyond the fields this program edits, in words, so
+// that a person sees it is kept: the formatted name, nickname, job title,
+// role, department, categories, anniversaries and other dates, instant
+// messaging, related people and social profiles.
+class CardDetails
+{
+    Q_DECLARE_TR_FUNCTIONS(CardDetails)
+
+public:
+    // The card's FN; empty for none.
+    QString formattedName;
+    // Each entry's label ("Nickname", "Anniversary", ...) and its text.
+    QStringList labels;
+    QStringList values;
+
+    static CardDetails of(const QByteArray &card);
+};
