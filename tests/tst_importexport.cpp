@@ -177,6 +177,7 @@ private slots:
     void findsContactsAlreadyThere();
     void keepsOtherProgramsCards_data();
     void keepsOtherProgramsCards();
+    void keepsColumnsTheRecordLacks();
 
 private:
     QString exportTo(const QString &name, int method, const QVariantList &contacts,
@@ -663,6 +664,45 @@ void tst_ImportExport::keepsOtherProgramsCards()
                               {QVariant::fromValue(const_cast<Contact *>(otherModel.contactAt(0)))},
                               &other)),
             readFile(exported));
+}
+
+// A Google CSV row keeps what the record has no field for in the contact's
+// card: the vCard export carries it, the Google CSV export writes it back in
+// its own columns.
+void tst_ImportExport::keepsColumnsTheRecordLacks()
+{
+    SqliteDatabase store;
+    QVERIFY(store.open(m_dir.filePath(QStringLiteral("columns.sqlite"))));
+    ContactsModel model;
+    model.setDataBase(&store);
+    const QString file = writeFile(
+            m_dir.filePath(QStringLiteral("columns.csv")),
+            "Given Name,Family Name,Name Prefix,Name Suffix,Nickname,Organization 1 - Name,"
+            "Organization 1 - Title,Organization 1 - Department\nAnna,Smith,Dr.,PhD,Annie,Acme,"
+            "Engineer,Research\n");
+    QCOMPARE(importAsScene(file, &model, &store, true), 1);
+    QCOMPARE(contactText(model.contactAt(0)),
+             QStringLiteral(
+                     "{\"fullname\":\"Smith "
+                     "Anna\",\"name\":\"Anna\",\"organization\":\"Acme\",\"surname\":\"Smith\"}"));
+    const QVariantList contacts{QVariant::fromValue(const_cast<Contact *>(model.contactAt(0)))};
+    const QStringList card =
+            cardLines(readFile(exportTo(QStringLiteral("columns.vcf"), 1, contacts, &store)));
+    for (const char *line :
+         {"N:Smith;Anna;;Dr.;PhD", "NICKNAME:Annie", "TITLE:Engineer", "ORG:Acme;Research"}) {
+        QVERIFY2(card.contains(QLatin1String(line)), qPrintable(card.join('\n')));
+    }
+    const QList<QByteArray> csv =
+            readFile(exportTo(QStringLiteral("columns.out.csv"), 0, contacts, &store)).split('\n');
+    const QList<QByteArray> header = csv.value(0).split(',');
+    const QList<QByteArray> row = csv.value(1).split(',');
+    for (const auto &[column, value] :
+         {std::make_pair("Name Prefix", "Dr."), std::make_pair("Name Suffix", "PhD"),
+          std::make_pair("Nickname", "Annie"), std::make_pair("Organization 1 - Title", "Engineer"),
+          std::make_pair("Organization 1 - Department", "Research")}) {
+        QCOMPARE(row.value(header.indexOf('"' + QByteArray(column) + '"')),
+                 '"' + QByteArray(value) + '"');
+    }
 }
 
 void tst_ImportExport::findsContactsAlreadyThere_data()

@@ -69,7 +69,7 @@ def generated(jsonl, vcf, codec):
             # The import keeps dd.MM.yyyy, and dd.MM for a birthday without a year.
             year, month, day = c["birthday"]
             birthday = "%02d.%02d" % (day, month) + (".%04d" % year if year else "")
-        org = c["org"] + (";" + c["department"] if c["org"] and c["department"] else "")
+        org = c["org"]
         out = {"surname": surname, "name": c["given"], "middlename": middle, "organization": org,
                "dateOfBirth": birthday,
                "comment": comment, "phones": phones,

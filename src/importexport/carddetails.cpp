@@ -87,15 +87,27 @@ CardDetails CardDetails::of(const QByteArray &card)
     for (const vCardProperty &property : properties) {
         const QString name = property.name().toUpper();
         const QString label = groupLabel(labels, property);
+        // The first of each for its column.
+        const auto column = [&details](int i, const QString &value) {
+            if (details.columns.at(i).isEmpty()) {
+                details.columns[i] = value.trimmed();
+            }
+        };
         if (name == QLatin1String("FN")) {
             details.formattedName = property.value().trimmed();
+        } else if (name == QLatin1String("N")) {
+            column(0, property.values().value(3));
+            column(1, property.values().value(4));
         } else if (name == QLatin1String("NICKNAME")) {
+            column(2, property.value());
             add(tr("Nickname"), property.value());
         } else if (name == QLatin1String("TITLE")) {
+            column(3, property.value());
             add(tr("Job title"), property.value());
         } else if (name == QLatin1String("ROLE")) {
             add(tr("Role"), property.value());
         } else if (name == QLatin1String("ORG")) {
+            column(4, property.values().mid(1).join(QStringLiteral(", ")));
             add(tr("Department"), property.values().mid(1).join(QStringLiteral(", ")));
         } else if (name == QLatin1String("CATEGORIES")) {
             QStringList kept;

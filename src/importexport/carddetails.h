@@ -16,6 +16,9 @@ class CardDetails
 public:
     // The card's FN; empty for none.
     QString formattedName;
+    // What Google CSV has columns for: name prefix, name suffix, nickname,
+    // job title and department.
+    QStringList columns{QString(), QString(), QString(), QString(), QString()};
     // Each entry's label ("Nickname", "Anniversary", ...) and its text.
     QStringList labels;
     QStringList values;

@@ -388,14 +388,15 @@ void patchOrganization(Patcher &patcher, const CardLinks &links, const Contact &
     }
     if (links.organization < 0) {
         patcher.append(vCardProperty::organizationProperty(record.organization));
-    } else if (record.organization.isEmpty()) {
+        return;
+    }
+    // The record holds the name; the units stay.
+    QStringList values = patcher.property(links.organization).values();
+    values[0] = record.organization;
+    if (values.join(QString()).trimmed().isEmpty()) {
         patcher.remove(links.organization);
     } else {
-        // The import joins the ORG's units with ";".
-        const bool units = patcher.property(links.organization).values().size() > 1;
-        patcher.replaceValues(links.organization,
-                              units ? record.organization.split(QLatin1Char(';'))
-                                    : QStringList{record.organization});
+        patcher.replaceValues(links.organization, values);
     }
 }
 

@@ -2,10 +2,12 @@
 
 #include "importexport/googlecsv.h"
 #include "importexport/importedname.h"
+#include "importexport/vcard.h"
 #include "record/birthday.h"
 #include "record/contact.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
@@ -39,8 +41,8 @@ const Entry table[] = {
         {Match::Exact, "Additional Name", Action::PrependMiddleName, nullptr},
         {Match::Exact, "Last Name", Action::AppendSurname, nullptr},
         {Match::Exact, "Family Name", Action::AppendSurname, nullptr},
-        {Match::Exact, "Title", Action::PrependSurnamePrefix, nullptr},
-        {Match::Exact, "Suffix", Action::AppendMiddleNameSuffix, nullptr},
+        {Match::Exact, "Title", Action::KeepInCard, "prefix"},
+        {Match::Exact, "Suffix", Action::KeepInCard, "suffix"},
         // Outlook fills Initials from the name itself ("T.S."); appended to the
         // given name it would garble every imported name, so it becomes a line of
         // the comment instead.
@@ -48,8 +50,7 @@ const Entry table[] = {
         {Match::Exact, "Web Page", Action::AppendLink, nullptr},
         {Match::Exact, "Gender", Action::CommentLine, QT_TRANSLATE_NOOP("QObject", "Gender: ")},
         {Match::Exact, "Birthday", Action::SetBirthday, nullptr},
-        {Match::Exact, "Anniversary", Action::DateCommentLine,
-         QT_TRANSLATE_NOOP("QObject", "Anniversary: ")},
+        {Match::Exact, "Anniversary", Action::KeepInCard, "anniversary"},
         {Match::Exact, "Location", Action::CommentLine, QT_TRANSLATE_NOOP("QObject", "Location: ")},
         {Match::Exact, "Language", Action::CommentLine, QT_TRANSLATE_NOOP("QObject", "Language: ")},
         {Match::Exact, "Internet Free Busy", Action::Ignore, nullptr},
@@ -85,10 +86,8 @@ const Entry table[] = {
          QT_TRANSLATE_NOOP("QObject", "Business Fax: ")},
         {Match::Exact, "Assistant's Phone", Action::Phone, QT_TRANSLATE_NOOP("QObject", "Work")},
         {Match::Exact, "Company", Action::SetOrganization, nullptr},
-        {Match::Exact, "Job Title", Action::CommentLine,
-         QT_TRANSLATE_NOOP("QObject", "Job Title: ")},
-        {Match::Exact, "Department", Action::CommentLine,
-         QT_TRANSLATE_NOOP("QObject", "Department: ")},
+        {Match::Exact, "Job Title", Action::KeepInCard, "title"},
+        {Match::Exact, "Department", Action::KeepInCard, "department"},
         {Match::Exact, "Office Location", Action::AddressNow, QT_TRANSLATE_NOOP("QObject", "Work")},
         {Match::Exact, "Organizational ID Number", Action::CommentLine,
          QT_TRANSLATE_NOOP("QObject", "Organizational ID Number: ")},
@@ -143,9 +142,9 @@ const Entry table[] = {
         {Match::Exact, "Given Name Yomi", Action::Ignore, nullptr},
         {Match::Exact, "Additional Name Yomi", Action::Ignore, nullptr},
         {Match::Exact, "Family Name Yomi", Action::Ignore, nullptr},
-        {Match::Exact, "Name Prefix", Action::PrependSurnamePrefix, nullptr},
-        {Match::Exact, "Name Suffix", Action::AppendMiddleNameSuffix, nullptr},
-        {Match::Exact, "Nickname", Action::AppendNickname, nullptr},
+        {Match::Exact, "Name Prefix", Action::KeepInCard, "prefix"},
+        {Match::Exact, "Name Suffix", Action::KeepInCard, "suffix"},
+        {Match::Exact, "Nickname", Action::KeepInCard, "nickname"},
         {Match::Exact, "Short Name", Action::AppendNickname, nullptr},
         {Match::Exact, "Maiden Name", Action::AppendNickname, nullptr},
         {Match::Exact, "Occupation", Action::CommentLine,
@@ -169,10 +168,8 @@ const Entry table[] = {
         {Match::Pattern, "Organization \\d* - Type", Action::Ignore, nullptr},
         {Match::Pattern, "Organization \\d* - Name", Action::AppendOrganization, nullptr},
         {Match::Pattern, "Organization \\d* - Yomi Name", Action::Ignore, nullptr},
-        {Match::Pattern, "Organization \\d* - Title", Action::CommentLine,
-         QT_TRANSLATE_NOOP("QObject", "Organization Title: ")},
-        {Match::Pattern, "Organization \\d* - Department", Action::CommentLine,
-         QT_TRANSLATE_NOOP("QObject", "Organization Department: ")},
+        {Match::Pattern, "Organization \\d* - Title", Action::KeepInCard, "title"},
+        {Match::Pattern, "Organization \\d* - Department", Action::KeepInCard, "department"},
         {Match::Pattern, "Organization \\d* - Symbol", Action::CommentLine,
          QT_TRANSLATE_NOOP("QObject", "Organization Symbol: ")},
         {Match::Pattern, "Organization \\d* - Location", Action::CommentLine,
@@ -187,10 +184,8 @@ const Entry table[] = {
         {Match::Pattern, "Address \\d* - Label", Action::PrefixedAddressTypeLabel, nullptr},
         {Match::Pattern, "E-mail \\d* - Label", Action::EmailTypeLabel, nullptr},
         {Match::Exact, "Organization Name", Action::SetOrganization, nullptr},
-        {Match::Exact, "Organization Title", Action::CommentLine,
-         QT_TRANSLATE_NOOP("QObject", "Organization Title: ")},
-        {Match::Exact, "Organization Department", Action::CommentLine,
-         QT_TRANSLATE_NOOP("QObject", "Organization Department: ")},
+        {Match::Exact, "Organization Title", Action::KeepInCard, "title"},
+        {Match::Exact, "Organization Department", Action::KeepInCard, "department"},
         {Match::Exact, "Labels", Action::Starred, nullptr},
         {Match::Exact, "File As", Action::DisplayName, nullptr},
 
@@ -235,15 +230,13 @@ const Entry table[] = {
         {Match::Exact, "Email", Action::Email, QT_TRANSLATE_NOOP("QObject", "Home")},
 
         // Outlook with German column names, mapped like their English originals.
-        {Match::Exact, "Anrede", Action::PrependSurnamePrefix, nullptr},
+        {Match::Exact, "Anrede", Action::KeepInCard, "prefix"},
         {Match::Exact, "Vorname", Action::SetName, nullptr},
         {Match::Exact, "Weitere Vornamen", Action::PrependMiddleName, nullptr},
         {Match::Exact, "Nachname", Action::AppendSurname, nullptr},
         {Match::Exact, "Firma", Action::SetOrganization, nullptr},
-        {Match::Exact, "Abteilung", Action::CommentLine,
-         QT_TRANSLATE_NOOP("QObject", "Department: ")},
-        {Match::Exact, "Position", Action::CommentLine,
-         QT_TRANSLATE_NOOP("QObject", "Job Title: ")},
+        {Match::Exact, "Abteilung", Action::KeepInCard, "department"},
+        {Match::Exact, "Position", Action::KeepInCard, "title"},
         {Match::Pattern, "^Stra\u00dfe gesch\u00e4ftlich", Action::WorkAppend,
          QT_TRANSLATE_NOOP("QObject", " Street: ")},
         {Match::Exact, "Postfach gesch\u00e4ftlich", Action::WorkAppend,
@@ -284,8 +277,7 @@ const Entry table[] = {
         {Match::Pattern, "^E-Mail \\d+: Adresse$", Action::Email,
          QT_TRANSLATE_NOOP("QObject", "Home")},
         {Match::Exact, "Geburtstag", Action::SetBirthday, nullptr},
-        {Match::Exact, "Jahrestag", Action::DateCommentLine,
-         QT_TRANSLATE_NOOP("QObject", "Anniversary: ")},
+        {Match::Exact, "Jahrestag", Action::KeepInCard, "anniversary"},
         {Match::Exact, "Notizen", Action::AppendNotes, nullptr},
         {Match::Exact, "Webseite", Action::AppendLink, nullptr},
         {Match::Exact, "Initialen", Action::CommentLine,
@@ -551,6 +543,9 @@ public:
             m_contact->comment.chop(1);
         }
         ImportedName::nameIfNameless(m_contact, m_displayName);
+        if (!m_kept.isEmpty()) {
+            m_contact->card = keptCard();
+        }
     }
 
 private:
@@ -560,6 +555,7 @@ private:
     bool applyOther(const CsvContactReader::Rule &rule, const QString &value);
     void addAddressTexts();
     void setBirthdayFromParts();
+    QByteArray keptCard() const;
 
     void addPhone(const QString &value, const QString &group)
     {
@@ -597,7 +593,55 @@ private:
     QString m_birthDay;
     QString m_birthMonth;
     QString m_birthYear;
+    // The columns kept in the contact's card, by what they are.
+    QHash<QString, QString> m_kept;
 };
+
+// The card this program writes for the record, with what the row held
+// beyond it: N's prefix and suffix, the department as ORG's unit, NICKNAME,
+// TITLE and the anniversary as Apple writes dates. It has no UID, which the
+// record's id gives when it is written.
+QByteArray RowReader::keptCard() const
+{
+    vCard card;
+    for (vCardProperty property : m_contact->toVCard().properties()) {
+        QStringList values = property.values();
+        if (property.name() == QLatin1String("UID")) {
+            continue;
+        }
+        if (property.name() == QLatin1String("N")) {
+            values = values.mid(0, 3) << m_kept.value(QStringLiteral("prefix"))
+                                      << m_kept.value(QStringLiteral("suffix"));
+        } else if (property.name() == QLatin1String("ORG")
+                   && m_kept.contains(QStringLiteral("department"))) {
+            values << m_kept.value(QStringLiteral("department"));
+        }
+        card.addProperty(vCardProperty(property.name(), values, property.params()));
+    }
+    if (m_contact->organization.isEmpty() && m_kept.contains(QStringLiteral("department"))) {
+        card.addProperty(vCardProperty(QStringLiteral("ORG"),
+                                       QStringList{QString(), m_kept.value("department")}));
+    }
+    for (const char *kept : {"nickname", "title"}) {
+        if (m_kept.contains(QLatin1String(kept))) {
+            card.addProperty(vCardProperty(QString::fromLatin1(kept).toUpper(),
+                                           QStringList{m_kept.value(QLatin1String(kept))}));
+        }
+    }
+    if (m_kept.contains(QStringLiteral("anniversary"))) {
+        const QString text = m_kept.value(QStringLiteral("anniversary"));
+        const QDate day = QDate::fromString(text, QStringLiteral("dd.MM.yyyy"));
+        vCardProperty date(QStringLiteral("X-ABDATE"),
+                           QStringList{day.isValid() ? day.toString(Qt::ISODate) : text});
+        date.setGroup(QStringLiteral("item1"));
+        vCardProperty label(QStringLiteral("X-ABLabel"),
+                            QStringList{QStringLiteral("_$!<Anniversary>!$_")});
+        label.setGroup(QStringLiteral("item1"));
+        card.addProperty(date);
+        card.addProperty(label);
+    }
+    return card.toByteArray(vCardVersion::Version3_0).replace('\n', "\r\n") + "\r\n";
+}
 
 bool RowReader::applyName(const CsvContactReader::Rule &rule, const QString &value)
 {
@@ -610,12 +654,6 @@ bool RowReader::applyName(const CsvContactReader::Rule &rule, const QString &val
         return true;
     case Action::AppendSurname:
         m_surname.append(value);
-        return true;
-    case Action::PrependSurnamePrefix:
-        m_surname.prepend(value + QStringLiteral(", "));
-        return true;
-    case Action::AppendMiddleNameSuffix:
-        m_middlename.append(QStringLiteral(", ") + value);
         return true;
     case Action::AppendNickname:
         m_contact->name.append(QLatin1Char(' ') + value);
@@ -723,9 +761,11 @@ bool RowReader::applyOther(const CsvContactReader::Rule &rule, const QString &va
     case Action::CommentLine:
         m_contact->comment.append(rule.text + value + QLatin1Char('\n'));
         return true;
-    case Action::DateCommentLine:
-        if (!isEmptyDatePlaceholder(value)) {
-            m_contact->comment.append(rule.text + value + QLatin1Char('\n'));
+    case Action::KeepInCard:
+        // Outlook writes an empty date as a placeholder.
+        if (!m_kept.contains(rule.text)
+            && !(rule.text == QLatin1String("anniversary") && isEmptyDatePlaceholder(value))) {
+            m_kept.insert(rule.text, value.trimmed());
         }
         return true;
     case Action::AppendNotes:

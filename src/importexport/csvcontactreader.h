@@ -26,13 +26,10 @@ public:
         SetName,
         PrependMiddleName,
         AppendSurname,
-        PrependSurnamePrefix,   // value and ", " in front of the surname
-        AppendMiddleNameSuffix, // ", " and the value after the middle name
-        AppendNickname,         // one space and the value after the name
+        AppendNickname, // one space and the value after the name
         AppendLink,
         SplitLinks,
         CommentLine,
-        DateCommentLine, // a comment line unless Outlook's empty-date placeholder
         AppendNotes,
         SetBirthday,
         BirthDay,
@@ -60,6 +57,10 @@ public:
         EmailTypeLabel,         // the label of the next e-mail address, "* " marks the primary one
         PrefixedAddressTypeLabel,
         DisplayName,
+        // A column the record does not hold (prefix, suffix, nickname, job
+        // title, department, anniversary): kept in a card made for the
+        // contact, as a card of another program keeps it.
+        KeepInCard,
     };
 
     struct Rule

@@ -96,6 +96,16 @@ void appendValue(QString &line, const QString &value)
     line.append(QLatin1Char(','));
 }
 
+// A column that is often empty: then without quotes, as the header's others.
+void appendKept(QString &line, const QString &value)
+{
+    if (value.isEmpty()) {
+        appendEmpty(line, 1);
+    } else {
+        appendValue(line, value);
+    }
+}
+
 } // namespace
 
 Counts countsOf(const QList<Contact *> &contacts, const std::function<void()> &afterEach)
@@ -187,7 +197,8 @@ QString labelOfType(const QString &type)
 // header. The type columns carry the labels (typeOfLabel); a phone without a
 // label is written as "Mobile", an e-mail address without one as "*" and an
 // address without one as "Home".
-QString Contact::toGoogleCsvLine(int emails, int phones, int addresses, int links) const
+QString Contact::toGoogleCsvLine(int emails, int phones, int addresses, int links,
+                                 const QStringList &kept) const
 {
     using GoogleCsv::appendEmpty;
     using GoogleCsv::appendValue;
@@ -197,7 +208,12 @@ QString Contact::toGoogleCsvLine(int emails, int phones, int addresses, int link
     appendValue(line, name);
     appendValue(line, middlename);
     appendValue(line, surname);
-    appendEmpty(line, 10);
+    appendEmpty(line, 4);
+    GoogleCsv::appendKept(line, kept.value(0));
+    GoogleCsv::appendKept(line, kept.value(1));
+    appendEmpty(line, 1);
+    GoogleCsv::appendKept(line, kept.value(2));
+    appendEmpty(line, 2);
     appendValue(line, GoogleCsv::birthdayColumn(dateOfBirth));
     appendEmpty(line, 10);
     appendValue(line, comment);
@@ -235,7 +251,10 @@ QString Contact::toGoogleCsvLine(int emails, int phones, int addresses, int link
 
     appendEmpty(line, 1);
     appendValue(line, organization);
-    appendEmpty(line, 6);
+    appendEmpty(line, 1);
+    GoogleCsv::appendKept(line, kept.value(3));
+    GoogleCsv::appendKept(line, kept.value(4));
+    appendEmpty(line, 3);
 
     for (const QString &link : linkEntries) {
         appendValue(line, QStringLiteral("Profile"));

@@ -724,8 +724,12 @@ bool ImportExport::exportGoogleCsv(const QList<Contact *> &contacts)
             },
             contacts.size(),
             [&](int i) {
-                return (contacts.at(i)->toGoogleCsvLine(counts.emails, counts.phones,
-                                                        counts.addresses, counts.links)
+                const Contact *contact = contacts.at(i);
+                const QByteArray card = m_store ? m_store->loadCard(contact->id) : QByteArray();
+                const QStringList kept =
+                        card.isEmpty() ? QStringList() : CardDetails::of(card).columns;
+                return (contact->toGoogleCsvLine(counts.emails, counts.phones, counts.addresses,
+                                                 counts.links, kept)
                         + QLatin1Char('\n'))
                         .toUtf8();
             });

@@ -289,7 +289,7 @@ public:
 
 private:
     void setNames(const QStringList &values);
-    void setOrganization(QStringList parts);
+    void setOrganization(const QStringList &parts);
     void setBirthday(const vCardProperty &property);
     void addComment(const QString &prefix, const QString &text);
     void addPhone(const vCardProperty &property);
@@ -389,12 +389,10 @@ void CardMapper::setNames(const QStringList &values)
     m_contact->middlename = values.value(2).trimmed();
 }
 
-void CardMapper::setOrganization(QStringList parts)
+// The organisation's name; its units (departments) stay in the kept card.
+void CardMapper::setOrganization(const QStringList &parts)
 {
-    while (!parts.isEmpty() && parts.last().trimmed().isEmpty()) {
-        parts.removeLast();
-    }
-    m_contact->organization = parts.join(QLatin1Char(';'));
+    m_contact->organization = parts.value(0).trimmed();
 }
 
 // A full date (yyyy-MM-dd or yyyyMMdd, with or without a time) is kept in the

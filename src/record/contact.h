@@ -82,8 +82,11 @@ public:
     // as PHOTO when not empty.
     vCard toVCard(const QByteArray &photo = QByteArray()) const;
     // One line of the Google CSV export, padded to the given numbers of
-    // e-mail, phone, address and website column groups.
-    QString toGoogleCsvLine(int emails, int phones, int addresses, int links) const;
+    // e-mail, phone, address and website column groups; kept gives the
+    // columns that the contact's card keeps: name prefix, name suffix,
+    // nickname, job title and department.
+    QString toGoogleCsvLine(int emails, int phones, int addresses, int links,
+                            const QStringList &kept = QStringList()) const;
 
     // The lists as the scenes read and write them. The record keeps phones,
     // e-mail and postal addresses and links packed (TextList); their labels

@@ -115,6 +115,13 @@ void DavClient::watch(QNetworkReply *reply, qint64 maxBodyBytes, const Callback 
             QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
         }
     };
+    // An answer that declares a body over the limit is not read at all.
+    connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, transfer, refuse] {
+        const qint64 declared = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (declared > transfer->maxBodyBytes) {
+            refuse(DavResponse::Refused::TooLarge);
+        }
+    });
     connect(reply, &QNetworkReply::readyRead, reply, [reply, transfer, refuse] {
         const QByteArray chunk = reply->readAll();
         if (transfer->refused != DavResponse::Refused::No) {
