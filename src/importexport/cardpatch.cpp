@@ -592,6 +592,14 @@ QByteArray patch(const QByteArray &card, const Contact &record, const Photo &pho
     patchFavorite(patcher, split, links, *base, record);
     patchLists(patcher, links, *base, record);
     patchPhoto(patcher, split, photo);
+    // A file's card without a UID of its own gets the contact's id, so
+    // that an import of the file knows the contact again.
+    const bool hasUid = std::any_of(
+            split.properties.cbegin(), split.properties.cend(),
+            [](const vCardProperty &property) { return property.name() == QLatin1String("UID"); });
+    if (version == Version::File && !hasUid && !record.id.isEmpty()) {
+        patcher.append(vCardProperty(QStringLiteral("UID"), QStringList{record.id}));
+    }
     if (patcher.isUnchanged() && version == Version::Own && !split.version21) {
         return card;
     }

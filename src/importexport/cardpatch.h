@@ -34,7 +34,8 @@ enum class Version {
 // The record the card gives; null when it is no card.
 std::unique_ptr<Contact> read(const QByteArray &card);
 // The card with the record's fields in it; the card itself when no field
-// changed (and the version stays).
+// changed (and the version stays). A file's card without a UID gets the
+// record's id as its UID.
 QByteArray patch(const QByteArray &card, const Contact &record, const Photo &photo,
                  Version version = Version::Own);
 

@@ -290,6 +290,21 @@ void ImportExport::findExistingContacts()
             existing.append(contact);
         }
     }
+    // A card whose UID is the one of a card kept here belongs to its contact.
+    if (m_store) {
+        QStringList uids;
+        for (const Contact *parsed : qAsConst(m_parsed)) {
+            if (parsed && !parsed->uid.isEmpty()) {
+                uids << parsed->uid;
+            }
+        }
+        const QHash<QString, QString> ids = m_store->contactsOfCardUids(uids);
+        for (Contact *parsed : qAsConst(m_parsed)) {
+            if (parsed && ids.contains(parsed->uid)) {
+                parsed->uid = ids.value(parsed->uid);
+            }
+        }
+    }
     const QHash<Contact *, Contact *> found = ExistingContacts::find(existing, m_parsed);
     m_alreadyThere.clear();
     m_alreadyThere.reserve(found.size());

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 class SqliteDatabase;
@@ -31,12 +34,19 @@ public:
     void setCard(qint64 contactId, const Card &card);
     void removeCard(qint64 contactId);
 
+    // The contacts whose kept cards have these UIDs, by UID.
+    QHash<QString, qint64> contactsOfUids(const QStringList &uids) const;
+
     // The digest of a stored photo (Base64 text, may be empty).
     static QByteArray photoDigest(const QByteArray &photo);
+    // The card's UID, empty for none.
+    static QString uidOf(const QByteArray &card);
 
-    // The statements that make the table; the database import and export
-    // make it in their files too.
-    static const char *const CreateStatements[2];
+    // The statements that make the table and its index of UIDs.
+    static const char *const CreateStatements[3];
+    // The statement that stores a card: ?1 the contact, ?2 the card, ?3 the
+    // photo's digest, ?4 the UID.
+    static const char InsertStatement[];
 
 private:
     SqliteDatabase *m_store;

@@ -110,6 +110,11 @@ QByteArray DataBase::loadCard(const QString &, QByteArray *)
     return QByteArray();
 }
 
+QHash<QString, QString> DataBase::contactsOfCardUids(const QStringList &)
+{
+    return {};
+}
+
 void DataBase::savePhotoData(const QString &id, const QByteArray &base64)
 {
     Q_UNUSED(id)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -44,6 +45,9 @@ public:
     // a store that keeps no cards), with the digest of the photo it was
     // kept with.
     virtual QByteArray loadCard(const QString &id, QByteArray *photoDigest = nullptr);
+    // The contacts whose kept cards have these UIDs (by UID), so that an
+    // import of a card knows its contact again.
+    virtual QHash<QString, QString> contactsOfCardUids(const QStringList &uids);
 
     // The text the main window shows about this store; empty while all is
     // well.

@@ -843,16 +843,26 @@ QSqlError SqliteDatabase::insertCard(qint64 id, const QByteArray &card, const QB
                 return query.lastError();
             }
         }
-        if (!m_cardStatement.prepare(m_db, QStringLiteral("insert or replace into contact_card "
-                                                          "(contactId, card, photoDigest) values "
-                                                          "(?1, ?2, ?3)"))) {
+        if (!m_cardStatement.prepare(m_db, QLatin1String(CardTable::InsertStatement))) {
             return m_cardStatement.error();
         }
     }
     m_cardStatement.bindInt64(1, id);
     m_cardStatement.bindBlob(2, card);
     m_cardStatement.bindBlob(3, CardTable::photoDigest(photo));
+    m_cardStatement.bindText(4, CardTable::uidOf(card));
     return run(m_cardStatement);
+}
+
+QHash<QString, QString> SqliteDatabase::contactsOfCardUids(const QStringList &uids)
+{
+    commitOpenTransactions(nullptr);
+    QHash<QString, QString> ids;
+    const QHash<QString, qint64> found = CardTable(this).contactsOfUids(uids);
+    for (auto it = found.cbegin(); it != found.cend(); ++it) {
+        ids.insert(it.key(), QString::number(it.value()));
+    }
+    return ids;
 }
 
 QByteArray SqliteDatabase::loadCard(const QString &id, QByteArray *photoDigest)

@@ -49,6 +49,7 @@ public:
     void savePhoto(const QString &id, const QString &imagePath) override;
     void savePhotoData(const QString &id, const QByteArray &base64) override;
     QByteArray loadCard(const QString &id, QByteArray *photoDigest = nullptr) override;
+    QHash<QString, QString> contactsOfCardUids(const QStringList &uids) override;
     bool hasUnsavedChanges() const override;
     void retry() override;
     int unsavedContactCount() const override;
