@@ -5,7 +5,7 @@
 #include "benchutil.h"
 
 #include "importexport/contactsfileparser.h"
-#include "importexport/textdecoding.h"
+#include "vcard/textdecoding.h"
 #include "record/contact.h"
 
 #include <QCoreApplication>

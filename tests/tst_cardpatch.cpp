@@ -1,7 +1,7 @@
-#include "importexport/carddetails.h"
-#include "importexport/cardpatch.h"
 #include "record/contact.h"
 #include "testsupport.h"
+#include "vcard/carddetails.h"
+#include "vcard/cardpatch.h"
 
 #include <QGuiApplication>
 #include <QRegularExpression>

@@ -2,7 +2,7 @@
 #include "importexport/existingcontacts.h"
 #include "importexport/googlecsv.h"
 #include "importexport/importexport.h"
-#include "importexport/textdecoding.h"
+#include "vcard/textdecoding.h"
 #include "model/contactsmodel.h"
 #include "model/contactsproxymodel.h"
 #include "record/contact.h"

@@ -1,5 +1,5 @@
 #include "importexport/contactsfileparser.h"
-#include "importexport/textdecoding.h"
+#include "vcard/textdecoding.h"
 #include "model/contactsproxymodel.h"
 #include "record/contact.h"
 #include "testsupport.h"

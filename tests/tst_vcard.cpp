@@ -1,6 +1,7 @@
-#include "importexport/vcard.h"
 #include "record/contact.h"
 #include "testsupport.h"
+#include "vcard/contactvcard.h"
+#include "vcard/vcard.h"
 
 #include <QGuiApplication>
 
@@ -87,7 +88,7 @@ void tst_vCard::writesCard()
     QFETCH(QByteArray, card);
     ContactPtr record = contactFromJson(contact);
     record->photoData = "iVBORw0KGgo=";
-    QCOMPARE(record->toVCard().toByteArray(vCardVersion::Version3_0),
+    QCOMPARE(ContactVCard::toVCard(*record).toByteArray(vCardVersion::Version3_0),
              "BEGIN:VCARD\nVERSION:3.0\n" + card + "\nEND:VCARD");
 }
 

@@ -5,8 +5,8 @@
 #include "importexport/databaseimport.h"
 #include "importexport/filepieces.h"
 #include "importexport/importlimits.h"
-#include "importexport/textdecoding.h"
 #include "record/contact.h"
+#include "vcard/textdecoding.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

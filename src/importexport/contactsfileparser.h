@@ -11,7 +11,6 @@
 
 class Contact;
 class vCard;
-struct CardLinks;
 
 // Rows of CSV text, each a list of field texts with the quotes removed; row 0
 // is the header row. A parse keeps only the header row of its file here (the
@@ -55,10 +54,6 @@ public:
     static QVariantList parseCsvFile(const QString &fileName, const QString &codecName,
                                      bool detectCodec, int pieceBytes = CsvPieceBytes);
     static QVariantList parseSqlite(const QString &fileName);
-    // The new record that one card gives, as parseVCard maps every card (the
-    // caller owns it), and, when links is given, which property each field
-    // came from; Contact::toVCard and CardPatch are the ways back.
-    static Contact *contactFromVCard(const vCard &card, CardLinks *links = nullptr);
     static void appendCsvField(QString &field, QChar terminator);
 
     // Error text of the last parse on this thread: a file that is not a

@@ -1,10 +1,11 @@
 #include "importexport/csvcontactreader.h"
 
 #include "importexport/googlecsv.h"
-#include "importexport/importedname.h"
-#include "importexport/vcard.h"
 #include "record/birthday.h"
 #include "record/contact.h"
+#include "record/importedname.h"
+#include "vcard/contactvcard.h"
+#include "vcard/vcard.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -604,7 +605,7 @@ private:
 QByteArray RowReader::keptCard() const
 {
     vCard card;
-    for (vCardProperty property : m_contact->toVCard().properties()) {
+    for (vCardProperty property : ContactVCard::toVCard(*m_contact).properties()) {
         QStringList values = property.values();
         if (property.name() == QLatin1String("UID")) {
             continue;

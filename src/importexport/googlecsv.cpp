@@ -192,76 +192,73 @@ QString labelOfType(const QString &type)
 
 } // namespace GoogleCsv
 
-// One line of the Google CSV export, padded to the given group counts (each
-// at least the contact's own list size) so that it has as many fields as the
-// header. The type columns carry the labels (typeOfLabel); a phone without a
-// label is written as "Mobile", an e-mail address without one as "*" and an
+// The type columns carry the labels (typeOfLabel); a phone without a label
+// is written as "Mobile", an e-mail address without one as "*" and an
 // address without one as "Home".
-QString Contact::toGoogleCsvLine(int emails, int phones, int addresses, int links,
-                                 const QStringList &kept) const
+QString GoogleCsv::line(const Contact &contact, const Counts &counts, const QStringList &kept)
 {
     using GoogleCsv::appendEmpty;
     using GoogleCsv::appendValue;
 
-    QString line;
-    appendValue(line, fullname.isEmpty() ? composedFullName() : fullname);
-    appendValue(line, name);
-    appendValue(line, middlename);
-    appendValue(line, surname);
-    appendEmpty(line, 4);
-    GoogleCsv::appendKept(line, kept.value(0));
-    GoogleCsv::appendKept(line, kept.value(1));
-    appendEmpty(line, 1);
-    GoogleCsv::appendKept(line, kept.value(2));
-    appendEmpty(line, 2);
-    appendValue(line, GoogleCsv::birthdayColumn(dateOfBirth));
-    appendEmpty(line, 10);
-    appendValue(line, comment);
-    appendValue(line, isFavorite ? QStringLiteral("* My Contacts ::: * Starred")
-                                 : QStringLiteral("* My Contacts"));
+    QString text;
+    appendValue(text, contact.fullname.isEmpty() ? contact.composedFullName() : contact.fullname);
+    appendValue(text, contact.name);
+    appendValue(text, contact.middlename);
+    appendValue(text, contact.surname);
+    appendEmpty(text, 4);
+    GoogleCsv::appendKept(text, kept.value(0));
+    GoogleCsv::appendKept(text, kept.value(1));
+    appendEmpty(text, 1);
+    GoogleCsv::appendKept(text, kept.value(2));
+    appendEmpty(text, 2);
+    appendValue(text, GoogleCsv::birthdayColumn(contact.dateOfBirth));
+    appendEmpty(text, 10);
+    appendValue(text, contact.comment);
+    appendValue(text, contact.isFavorite ? QStringLiteral("* My Contacts ::: * Starred")
+                                         : QStringLiteral("* My Contacts"));
 
     // Each packed list decoded once for its columns.
-    const QStringList emailEntries = emailList.toList();
-    const QStringList phoneEntries = phoneList.toList();
-    const QStringList addressEntries = addressList.toList();
-    const QStringList linkEntries = linkList.toList();
+    const QStringList emailEntries = contact.emailList.toList();
+    const QStringList phoneEntries = contact.phoneList.toList();
+    const QStringList addressEntries = contact.addressList.toList();
+    const QStringList linkEntries = contact.linkList.toList();
     for (int i = 0; i < emailEntries.size(); ++i) {
-        const QString label = emailGroupList.value(i);
-        appendValue(line, label.isEmpty() ? QStringLiteral("*") : GoogleCsv::typeOfLabel(label));
-        appendValue(line, emailEntries.at(i));
+        const QString label = contact.emailGroupList.value(i);
+        appendValue(text, label.isEmpty() ? QStringLiteral("*") : GoogleCsv::typeOfLabel(label));
+        appendValue(text, emailEntries.at(i));
     }
-    appendEmpty(line, 2 * (qMax(emails, emailEntries.size()) - emailEntries.size()));
+    appendEmpty(text, 2 * (qMax(counts.emails, emailEntries.size()) - emailEntries.size()));
 
     for (int i = 0; i < phoneEntries.size(); ++i) {
-        const QString label = phoneGroupList.value(i);
-        appendValue(line,
+        const QString label = contact.phoneGroupList.value(i);
+        appendValue(text,
                     label.isEmpty() ? QStringLiteral("Mobile") : GoogleCsv::typeOfLabel(label));
-        appendValue(line, phoneEntries.at(i));
+        appendValue(text, phoneEntries.at(i));
     }
-    appendEmpty(line, 2 * (qMax(phones, phoneEntries.size()) - phoneEntries.size()));
+    appendEmpty(text, 2 * (qMax(counts.phones, phoneEntries.size()) - phoneEntries.size()));
 
     for (int i = 0; i < addressEntries.size(); ++i) {
-        const QString label = addressGroupList.value(i);
-        appendValue(line, label.isEmpty() ? QStringLiteral("Home") : GoogleCsv::typeOfLabel(label));
-        appendValue(line, addressEntries.at(i));
-        appendValue(line, addressEntries.at(i));
-        appendEmpty(line, 6);
+        const QString label = contact.addressGroupList.value(i);
+        appendValue(text, label.isEmpty() ? QStringLiteral("Home") : GoogleCsv::typeOfLabel(label));
+        appendValue(text, addressEntries.at(i));
+        appendValue(text, addressEntries.at(i));
+        appendEmpty(text, 6);
     }
-    appendEmpty(line, 9 * (qMax(addresses, addressEntries.size()) - addressEntries.size()));
+    appendEmpty(text, 9 * (qMax(counts.addresses, addressEntries.size()) - addressEntries.size()));
 
-    appendEmpty(line, 1);
-    appendValue(line, organization);
-    appendEmpty(line, 1);
-    GoogleCsv::appendKept(line, kept.value(3));
-    GoogleCsv::appendKept(line, kept.value(4));
-    appendEmpty(line, 3);
+    appendEmpty(text, 1);
+    appendValue(text, contact.organization);
+    appendEmpty(text, 1);
+    GoogleCsv::appendKept(text, kept.value(3));
+    GoogleCsv::appendKept(text, kept.value(4));
+    appendEmpty(text, 3);
 
     for (const QString &link : linkEntries) {
-        appendValue(line, QStringLiteral("Profile"));
-        appendValue(line, link);
+        appendValue(text, QStringLiteral("Profile"));
+        appendValue(text, link);
     }
-    appendEmpty(line, 2 * (qMax(links, linkEntries.size()) - linkEntries.size()));
+    appendEmpty(text, 2 * (qMax(counts.links, linkEntries.size()) - linkEntries.size()));
 
-    line.chop(1);
-    return line;
+    text.chop(1);
+    return text;
 }

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -22,6 +23,11 @@ struct Counts
 
 // afterEach, when given, runs after each contact.
 Counts countsOf(const QList<Contact *> &contacts, const std::function<void()> &afterEach = {});
+// One line of the export, padded to the counts (each at least the contact's
+// own list size) so that it has as many fields as the header; kept gives the
+// columns that the contact's card keeps: name prefix, name suffix, nickname,
+// job title and department.
+QString line(const Contact &contact, const Counts &counts, const QStringList &kept = QStringList());
 // The header line, without its line feed.
 QString header(const Counts &counts);
 // A value as an RFC 4180 field: enclosed in double quotes, inner quotes doubled.

@@ -1,18 +1,19 @@
 #include "importexport/importexport.h"
 
-#include "importexport/carddetails.h"
 #include "importexport/contactsfileparser.h"
 #include "importexport/eventloopturns.h"
 #include "importexport/existingcontacts.h"
 #include "importexport/googlecsv.h"
 #include "importexport/photopreparation.h"
-#include "importexport/textdecoding.h"
-#include "importexport/vcard.h"
 #include "record/contact.h"
 #include "record/contactmerge.h"
 #include "storage/cardtable.h"
 #include "storage/database.h"
 #include "storage/sqlitedatabase.h"
+#include "vcard/carddetails.h"
+#include "vcard/contactvcard.h"
+#include "vcard/textdecoding.h"
+#include "vcard/vcard.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -743,10 +744,7 @@ bool ImportExport::exportGoogleCsv(const QList<Contact *> &contacts)
                 const QByteArray card = m_store ? m_store->loadCard(contact->id) : QByteArray();
                 const QStringList kept =
                         card.isEmpty() ? QStringList() : CardDetails::of(card).columns;
-                return (contact->toGoogleCsvLine(counts.emails, counts.phones, counts.addresses,
-                                                 counts.links, kept)
-                        + QLatin1Char('\n'))
-                        .toUtf8();
+                return (GoogleCsv::line(*contact, counts, kept) + QLatin1Char('\n')).toUtf8();
             });
 }
 
@@ -755,17 +753,17 @@ bool ImportExport::exportGoogleCsv(const QList<Contact *> &contacts)
 // written. A contact that came from a card writes that card, patched.
 bool ImportExport::exportVCard(const QList<Contact *> &contacts)
 {
-    return writeTextExport(
-            [] { return QByteArray(); }, contacts.size(),
-            [&](int i) {
-                const Contact *contact = contacts.at(i);
-                QByteArray card = cardOf(contact, CardPatch::Version::File);
-                if (card.isEmpty()) {
-                    return contact->toVCard(photoOf(contact)).toByteArray(vCardVersion::Version3_0)
-                           + '\n';
-                }
-                return card.endsWith('\n') ? card : card + "\r\n";
-            });
+    return writeTextExport([] { return QByteArray(); }, contacts.size(),
+                           [&](int i) {
+                               const Contact *contact = contacts.at(i);
+                               QByteArray card = cardOf(contact, CardPatch::Version::File);
+                               if (card.isEmpty()) {
+                                   return ContactVCard::toVCard(*contact, photoOf(contact))
+                                                  .toByteArray(vCardVersion::Version3_0)
+                                          + '\n';
+                               }
+                               return card.endsWith('\n') ? card : card + "\r\n";
+                           });
 }
 
 // A database file of this program's own format. It is built under a

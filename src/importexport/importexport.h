@@ -1,7 +1,7 @@
 #pragma once
 
-#include "importexport/cardpatch.h"
 #include "importexport/eventloopturns.h"
+#include "vcard/cardpatch.h"
 
 #include <QHash>
 #include <QList>

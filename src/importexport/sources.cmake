@@ -17,12 +17,9 @@ list(APPEND KIV_SOURCES
     src/importexport/csvcontactreader.cpp
     src/importexport/googlecsv.h
     src/importexport/googlecsv.cpp
-    src/importexport/importedname.h
-    src/importexport/importedname.cpp
     src/importexport/existingcontacts.h
     src/importexport/existingcontacts.cpp
     src/importexport/importexport.h
     src/importexport/importexport.cpp
-    src/importexport/textdecoding.h
-    src/importexport/textdecoding.cpp
+    src/importexport/vcardimport.cpp
 )

@@ -9,8 +9,6 @@
 
 #include <array>
 
-class vCard;
-
 // One address-book record. Scenes read and write its fields as properties by
 // name; the stores, parsers and exporters pass it around as Contact*.
 class Contact : public QObject
@@ -76,17 +74,6 @@ public:
     // after 100,000 contacts), and a session started before the clock
     // caught up would otherwise hand out ids that its store already holds.
     static void noteIdInUse(qint64 id);
-
-    // The record as a vCard 3.0 document (defined with the vCard export);
-    // photo is the image file's bytes (PNG as the stores keep it), written
-    // as PHOTO when not empty.
-    vCard toVCard(const QByteArray &photo = QByteArray()) const;
-    // One line of the Google CSV export, padded to the given numbers of
-    // e-mail, phone, address and website column groups; kept gives the
-    // columns that the contact's card keeps: name prefix, name suffix,
-    // nickname, job title and department.
-    QString toGoogleCsvLine(int emails, int phones, int addresses, int links,
-                            const QStringList &kept = QStringList()) const;
 
     // The lists as the scenes read and write them. The record keeps phones,
     // e-mail and postal addresses and links packed (TextList); their labels

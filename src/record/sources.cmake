@@ -8,4 +8,6 @@ list(APPEND KIV_SOURCES
     src/record/birthday.cpp
     src/record/contactmerge.h
     src/record/contactmerge.cpp
+    src/record/importedname.h
+    src/record/importedname.cpp
 )

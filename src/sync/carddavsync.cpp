@@ -1,12 +1,12 @@
 #include "sync/carddavsync.h"
 
-#include "importexport/cardpatch.h"
 #include "record/contact.h"
 #include "storage/photoencoding.h"
 #include "storage/sqlitedatabase.h"
 #include "sync/davmultistatus.h"
 #include "sync/davorigin.h"
 #include "sync/synccard.h"
+#include "vcard/cardpatch.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

@@ -1,19 +1,21 @@
 #include "sync/synccard.h"
 
-#include "importexport/cardpatch.h"
-#include "importexport/contactsfileparser.h"
-#include "importexport/databaseimport.h"
-#include "importexport/vcard.h"
 #include "record/contact.h"
 #include "storage/sqlitedatabase.h"
+#include "vcard/cardmapping.h"
+#include "vcard/cardpatch.h"
+#include "vcard/contactvcard.h"
+#include "vcard/vcard.h"
 
 #include <QCryptographicHash>
 #include <QRegularExpression>
-#include <QVariant>
 
 #include <algorithm>
 
 namespace {
+
+// The longest text a field of a card may have, as a file import allows.
+constexpr int MaxFieldChars = 1024 * 1024;
 
 // Folds a content line at 75 octets without splitting a UTF-8 sequence.
 void appendFolded(QByteArray *out, const QByteArray &line)
@@ -39,7 +41,7 @@ void appendFolded(QByteArray *out, const QByteArray &line)
 bool fieldsFit(const Contact &contact)
 {
     const auto fits = [](const QString &text) {
-        return text.size() <= DatabaseImport::MaxFieldBytes;
+        return text.size() <= MaxFieldChars;
     };
     for (const QString *text : {&contact.name, &contact.surname, &contact.middlename,
                                 &contact.organization, &contact.dateOfBirth, &contact.comment}) {
@@ -75,7 +77,7 @@ QByteArray SyncCard::write(const Contact &contact, const QString &uid, const QBy
     // The card's UID is the one the server knows it by, not the local id.
     vCard card;
     for (const vCardProperty &property :
-         contact.toVCard(QByteArray::fromBase64(photo)).properties()) {
+         ContactVCard::toVCard(contact, QByteArray::fromBase64(photo)).properties()) {
         if (property.name() != QLatin1String("UID")) {
             card.addProperty(property);
         }
@@ -91,16 +93,16 @@ QByteArray SyncCard::write(const Contact &contact, const QString &uid, const QBy
 
 std::unique_ptr<Contact> SyncCard::read(const QByteArray &card, QString *uid, bool *tooLarge)
 {
-    const QVariantList parsed = ContactsFileParser::parseVCardData(card, QStringLiteral("UTF-8"));
+    // Cards travel as UTF-8 (RFC 6352 5.1), a byte order mark at most before them.
+    const QByteArray text = card.startsWith("\xEF\xBB\xBF") ? card.mid(3) : card;
     std::unique_ptr<Contact> contact;
-    for (const QVariant &value : parsed) {
-        auto *record = value.value<Contact *>();
-        if (!contact && record && !record->composedFullName().isEmpty()) {
-            contact.reset(record);
-        } else {
-            delete record;
+    const CardMapping mapping;
+    vCard::readCards(text, vCardReader::RawBytes, "UTF-8", [&](const vCard &read) {
+        std::unique_ptr<Contact> record(mapping.contactOf(read));
+        if (!contact && !record->composedFullName().isEmpty()) {
+            contact = std::move(record);
         }
-    }
+    });
     if (contact && !fieldsFit(*contact)) {
         if (tooLarge) {
             *tooLarge = true;

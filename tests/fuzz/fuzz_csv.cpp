@@ -1,6 +1,6 @@
 #include "fuzzsupport.h"
 #include "importexport/contactsfileparser.h"
-#include "importexport/textdecoding.h"
+#include "vcard/textdecoding.h"
 
 // The CSV tokenizer and the header mapping on arbitrary bytes, decoded the
 // way an import decodes them.

@@ -1,6 +1,6 @@
 #include "fuzzsupport.h"
 #include "importexport/contactsfileparser.h"
-#include "importexport/vcard.h"
+#include "vcard/vcard.h"
 
 // The vCard reader (document model) and the vCard-to-contact mapping on
 // arbitrary bytes.

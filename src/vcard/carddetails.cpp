@@ -1,7 +1,7 @@
-#include "importexport/carddetails.h"
+#include "vcard/carddetails.h"
 
-#include "importexport/vcard.h"
 #include "record/birthday.h"
+#include "vcard/vcard.h"
 
 #include <QHash>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "importexport/vcardparameter.h"
-#include "importexport/vcardversion.h"
+#include "vcard/vcardparameter.h"
+#include "vcard/vcardversion.h"
 
 #include <QByteArray>
 #include <QDate>

@@ -1,6 +1,6 @@
-#include "importexport/vcardparameter.h"
+#include "vcard/vcardparameter.h"
 
-#include "importexport/vcardtext.h"
+#include "vcard/vcardtext.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "importexport/vcard.h"
+#include "vcard/vcard.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "importexport/vcardtext.h"
+#include "vcard/vcardtext.h"
 
 namespace vCardText {
 

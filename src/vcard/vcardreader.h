@@ -1,6 +1,6 @@
 #pragma once
 
-#include "importexport/vcardproperty.h"
+#include "vcard/vcardproperty.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,11 +1,11 @@
-#include "importexport/cardpatch.h"
+#include "vcard/cardpatch.h"
 
-#include "importexport/cardentries.h"
-#include "importexport/cardlinks.h"
-#include "importexport/contactsfileparser.h"
-#include "importexport/vcard.h"
-#include "importexport/vcardtext.h"
 #include "record/contact.h"
+#include "vcard/cardentries.h"
+#include "vcard/cardlinks.h"
+#include "vcard/cardmapping.h"
+#include "vcard/vcard.h"
+#include "vcard/vcardtext.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -575,7 +575,7 @@ std::unique_ptr<Contact> read(const QByteArray &card)
     if (split.properties.isEmpty()) {
         return nullptr;
     }
-    return std::unique_ptr<Contact>(ContactsFileParser::contactFromVCard(vCard(split.properties)));
+    return std::unique_ptr<Contact>(CardMapping().contactOf(vCard(split.properties)));
 }
 
 QByteArray patch(const QByteArray &card, const Contact &record, const Photo &photo, Version version)
@@ -583,7 +583,7 @@ QByteArray patch(const QByteArray &card, const Contact &record, const Photo &pho
     const SplitCard split = ::split(card);
     CardLinks links;
     const std::unique_ptr<Contact> base(
-            ContactsFileParser::contactFromVCard(vCard(split.properties), &links));
+            CardMapping().contactOf(vCard(split.properties), 0, &links));
     Patcher patcher(split);
     patchNames(patcher, links, *base, record);
     patchOrganization(patcher, links, *base, record);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "importexport/vcard.h"
+#include "vcard/vcard.h"
 
 #include <QByteArray>
 #include <QString>

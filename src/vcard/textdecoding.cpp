@@ -1,4 +1,4 @@
-#include "importexport/textdecoding.h"
+#include "vcard/textdecoding.h"
 
 #include <QCoreApplication>
 #include <QTextCodec>

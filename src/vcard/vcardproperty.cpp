@@ -1,6 +1,6 @@
-#include "importexport/vcardproperty.h"
+#include "vcard/vcardproperty.h"
 
-#include "importexport/vcardtext.h"
+#include "vcard/vcardtext.h"
 
 #include <QLocale>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "importexport/vcardversion.h"
+#include "vcard/vcardversion.h"
 
 #include <QByteArray>
 #include <QString>

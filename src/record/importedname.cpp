@@ -1,4 +1,4 @@
-#include "importexport/importedname.h"
+#include "record/importedname.h"
 
 #include "record/contact.h"
 

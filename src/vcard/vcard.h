@@ -1,8 +1,8 @@
 #pragma once
 
-#include "importexport/vcardproperty.h"
-#include "importexport/vcardreader.h"
-#include "importexport/vcardversion.h"
+#include "vcard/vcardproperty.h"
+#include "vcard/vcardreader.h"
+#include "vcard/vcardversion.h"
 
 #include <QByteArray>
 #include <QList>

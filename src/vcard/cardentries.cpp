@@ -1,4 +1,4 @@
-#include "importexport/cardentries.h"
+#include "vcard/cardentries.h"
 
 #include "record/birthday.h"
 #include "record/contact.h"

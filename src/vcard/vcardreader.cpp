@@ -1,7 +1,7 @@
-#include "importexport/vcardreader.h"
+#include "vcard/vcardreader.h"
 
-#include "importexport/textdecoding.h"
-#include "importexport/vcardtext.h"
+#include "vcard/textdecoding.h"
+#include "vcard/vcardtext.h"
 
 #include <QTextCodec>
 
