@@ -234,16 +234,8 @@ void ImportExport::setBook(QObject *book)
     if (m_book == book) {
         return;
     }
-    if (m_book) {
-        disconnect(this, nullptr, m_book, nullptr);
-    }
     m_book = book;
-    if (book) {
-        // By signature: the book is of another layer, known by its slots.
-        connect(this, SIGNAL(importContact(Contact *)), book, SLOT(queueContact(Contact *)));
-        connect(this, SIGNAL(mergeContact(QString, Contact *)), book,
-                SLOT(mergeContact(QString, Contact *)));
-    }
+    m_contactBook = qobject_cast<ContactBook *>(book);
 }
 
 bool ImportExport::isAlreadyThere(QObject *contact) const
@@ -279,18 +271,8 @@ bool ImportExport::allTicked() const
 // Parsed contacts already in the address book start unticked.
 void ImportExport::findExistingContacts()
 {
-    QVariantList book;
-    if (m_book) {
-        QMetaObject::invokeMethod(m_book, "getAllContacts", Qt::DirectConnection,
-                                  Q_RETURN_ARG(QVariantList, book));
-    }
-    QList<Contact *> existing;
-    existing.reserve(book.size());
-    for (const QVariant &value : qAsConst(book)) {
-        if (auto *contact = value.value<Contact *>()) {
-            existing.append(contact);
-        }
-    }
+    const QList<Contact *> existing =
+            m_book && m_contactBook ? m_contactBook->bookContacts() : QList<Contact *>();
     // A card whose UID is the one of a card kept here belongs to its contact.
     if (m_store) {
         QStringList uids;
@@ -532,9 +514,16 @@ bool ImportExport::importParsedContacts()
             noteLabels(*contact, &labels, &seen);
             contact->photoData = preparation.take(i, m_turns);
             const QPointer<Contact> existing = m_alreadyThere.value(contact);
+            ContactBook *book = m_book ? m_contactBook : nullptr;
             if (existing) {
+                if (book) {
+                    book->mergeContact(existing->id, contact);
+                }
                 emit mergeContact(existing->id, contact);
             } else {
+                if (book) {
+                    book->queueContact(contact);
+                }
                 emit importContact(contact);
             }
             return true;

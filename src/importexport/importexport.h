@@ -1,6 +1,7 @@
 #pragma once
 
 #include "importexport/eventloopturns.h"
+#include "record/contactbook.h"
 #include "vcard/cardpatch.h"
 
 #include <QHash>
@@ -50,13 +51,12 @@ class ImportExport : public QObject
     Q_PROPERTY(QString codec READ codec NOTIFY codecChanged)
     // True while readContactsFromFile reads a file.
     Q_PROPERTY(bool reading READ reading NOTIFY readingChanged)
-    // The address book (the list model): an object whose getAllContacts()
-    // gives its contacts (Contact*) in a QVariantList, each parse is checked
-    // against them, and its slots queueContact(Contact*) and
-    // mergeContact(QString, Contact*) take what importContact and
-    // mergeContact hand over. Both are wired here, not in the scene: what
-    // goes through JavaScript gets a wrapper per contact, and a handler call
-    // per imported contact cost more than the import itself.
+    // The address book (the list model), a ContactBook: each parse is checked
+    // against its contacts, and each imported contact goes to it (queued, or
+    // merged into the contact it matches) as importContact and mergeContact
+    // announce it. It is reached here, not in the scene: what goes through
+    // JavaScript gets a wrapper per contact, and a handler call per imported
+    // contact cost more than the import itself.
     Q_PROPERTY(QObject *book READ book WRITE setBook)
     // The address book's store: exports write its photos.
     Q_PROPERTY(DataBase *store READ store WRITE setStore NOTIFY storeChanged)
@@ -196,6 +196,8 @@ private:
     // Released records, deleted in the next turn of the event loop.
     QList<Contact *> m_released;
     QPointer<QObject> m_book;
+    // The book's interface, valid while m_book is.
+    ContactBook *m_contactBook = nullptr;
     // Parsed contacts already in the address book: the contact each one is.
     QHash<const Contact *, QPointer<Contact>> m_alreadyThere;
     QPointer<DataBase> m_store;

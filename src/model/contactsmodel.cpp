@@ -344,6 +344,11 @@ void ContactsModel::mergeContact(const QString &id, Contact *imported)
     }
 }
 
+QList<Contact *> ContactsModel::bookContacts() const
+{
+    return QList<Contact *>(m_contacts.cbegin(), m_contacts.cend());
+}
+
 QVariantList ContactsModel::getAllContacts() const
 {
     QVariantList list;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "record/contactbook.h"
+
 #include <QAbstractListModel>
 #include <QHash>
 #include <QPointer>
@@ -13,9 +15,10 @@ class DataBase;
 // Contact objects; each change goes to the store first, then to the record,
 // then out through the standard model signals. It also keeps the index
 // alphabet (English or Russian initials) shown beside the list.
-class ContactsModel : public QAbstractListModel
+class ContactsModel : public QAbstractListModel, public ContactBook
 {
     Q_OBJECT
+    Q_INTERFACES(ContactBook)
     Q_PROPERTY(QStringList alphabet READ alphabet WRITE setAlphabet NOTIFY alphabetChanged)
     Q_PROPERTY(int count READ rowCount NOTIFY countChanged)
     Q_PROPERTY(int undoableCount READ undoableCount NOTIFY undoableCountChanged)
@@ -82,8 +85,8 @@ public slots:
     // waits for addQueuedContacts(), which adds every waiting row in one
     // insertion, so that a large import costs the views one change instead
     // of one per contact. Any other change of the rows adds them first.
-    void queueContact(Contact *contact);
-    void addQueuedContacts();
+    void queueContact(Contact *contact) override;
+    void addQueuedContacts() override;
     // Takes contacts that were written to the store by someone else (a sync)
     // into the list without reading the store again: each record's fields
     // replace the row with its id, or come as a new row; the rows of
@@ -93,11 +96,12 @@ public slots:
     // imported record has and the contact with this id lacks (phones,
     // e-mails, addresses, links, empty texts, a missing photo) is added;
     // nothing stored is replaced.
-    void mergeContact(const QString &id, Contact *imported);
+    void mergeContact(const QString &id, Contact *imported) override;
     void setDataBase(DataBase *db);
     void loadModel();
     void changeAlphabet(bool englishAlphabet);
     QVariantList getAllContacts() const;
+    QList<Contact *> bookContacts() const override;
     // Puts the contacts of the last removal back, with their ids, fields,
     // stars and photos, into the list and the store.
     void undoRemoval();

@@ -2,6 +2,7 @@
 list(APPEND KIV_SOURCES
     src/record/contact.h
     src/record/contact.cpp
+    src/record/contactbook.h
     src/record/textlist.h
     src/record/textlist.cpp
     src/record/birthday.h

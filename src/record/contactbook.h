@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class Contact;
+
+// The address book as an import sees it: the contacts it holds, and the
+// records that an import adds (queued, then listed in one step) or merges
+// into a contact it holds. The list model is one; the import reaches it
+// through this interface, so that "find callers" leads from a file to its row.
+class ContactBook
+{
+public:
+    virtual ~ContactBook() = default;
+
+    // The contacts of the book, which stay the book's.
+    virtual QList<Contact *> bookContacts() const = 0;
+    // Stores a copy of the record, listed by addQueuedContacts().
+    virtual void queueContact(Contact *contact) = 0;
+    virtual void addQueuedContacts() = 0;
+    // Adds to the contact with this id what the record has and it lacks.
+    virtual void mergeContact(const QString &id, Contact *imported) = 0;
+};
+
+#define ContactBookInterfaceId "org.kivcontacts.ContactBook"
+Q_DECLARE_INTERFACE(ContactBook, ContactBookInterfaceId)
