@@ -17,7 +17,7 @@ DEB_PACKAGES = cmake make g++ ccache python3 \
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 FUZZ_DIR      ?= build-fuzz
-FUZZ_SECONDS  ?= 60
+FUZZ_SECONDS  ?= 3600
 FUZZ_RUNS     ?= 1000000
 FUZZ_TARGETS  = csv vcard parsefile photo sqlite sync
 FUZZ_PACKAGES = clang libclang-rt-14-dev
@@ -91,7 +91,7 @@ test-asan: deps
 	ctest --output-on-failure -j $(JOBS) -LE full
 
 # Each fuzzer runs FUZZ_RUNS inputs (default a million) or FUZZ_SECONDS (default
-# 60), whichever ends first, one after the other, and prints its runs per
+# an hour), whichever ends first, one after the other, and prints its runs per
 # second (exec/s) at the end; seeded with
 # its small inputs in tests/data/fuzz/<target>/ (inputs of at most 4 KB keep
 # every run fast). Findings are written to $(FUZZ_DIR)/findings/; the corpus
@@ -103,7 +103,7 @@ fuzz: deps-fuzz
 	@mkdir -p $(FUZZ_DIR)/findings
 	@for t in $(FUZZ_TARGETS); do \
 		mkdir -p $(FUZZ_DIR)/corpus/$$t; \
-		echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
+		echo "== fuzz_$$t for $(FUZZ_RUNS) runs or $(FUZZ_SECONDS) s"; \
 		QT_QPA_PLATFORM=offscreen ./$(FUZZ_DIR)/tests/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -runs=$(FUZZ_RUNS) \
 			-max_len=4096 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
 			-artifact_prefix=$(FUZZ_DIR)/findings/$$t- \
