@@ -4,8 +4,7 @@
 #include "record/birthday.h"
 #include "record/contact.h"
 #include "record/importedname.h"
-#include "vcard/contactvcard.h"
-#include "vcard/vcard.h"
+#include "vcard/vcardtext.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -598,50 +597,41 @@ private:
     QHash<QString, QString> m_kept;
 };
 
-// The card this program writes for the record, with what the row held
-// beyond it: N's prefix and suffix, the department as ORG's unit, NICKNAME,
-// TITLE and the anniversary as Apple writes dates. It has no UID, which the
-// record's id gives when it is written.
+// A card of this program's own with what the row held beyond the record: N
+// with its prefix and suffix, FN, ORG with the department, NICKNAME, TITLE
+// and the anniversary as Apple writes dates. The record's other fields are
+// not in it: the patch adds them when the card is written. It has no UID,
+// which the record's id gives then.
 QByteArray RowReader::keptCard() const
 {
-    vCard card;
-    for (vCardProperty property : ContactVCard::toVCard(*m_contact).properties()) {
-        QStringList values = property.values();
-        if (property.name() == QLatin1String("UID")) {
-            continue;
-        }
-        if (property.name() == QLatin1String("N")) {
-            values = values.mid(0, 3) << m_kept.value(QStringLiteral("prefix"))
-                                      << m_kept.value(QStringLiteral("suffix"));
-        } else if (property.name() == QLatin1String("ORG")
-                   && m_kept.contains(QStringLiteral("department"))) {
-            values << m_kept.value(QStringLiteral("department"));
-        }
-        card.addProperty(vCardProperty(property.name(), values, property.params()));
-    }
-    if (m_contact->organization.isEmpty() && m_kept.contains(QStringLiteral("department"))) {
-        card.addProperty(vCardProperty(QStringLiteral("ORG"),
-                                       QStringList{QString(), m_kept.value("department")}));
+    const auto text = [this](const char *kept) {
+        return vCardText::escape(m_kept.value(QLatin1String(kept))).toUtf8();
+    };
+    const auto escaped = [](const QString &value) {
+        return vCardText::escape(value).toUtf8();
+    };
+    QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:" + escaped(m_contact->surname) + ';'
+                      + escaped(m_contact->name) + ';' + escaped(m_contact->middlename) + ';'
+                      + text("prefix") + ';' + text("suffix")
+                      + "\r\nFN:" + escaped(m_contact->composedFullName()) + "\r\n";
+    if (!m_contact->organization.isEmpty() || m_kept.contains(QStringLiteral("department"))) {
+        card += "ORG:" + escaped(m_contact->organization)
+                + (m_kept.contains(QStringLiteral("department")) ? ';' + text("department")
+                                                                 : QByteArray())
+                + "\r\n";
     }
     for (const char *kept : {"nickname", "title"}) {
         if (m_kept.contains(QLatin1String(kept))) {
-            card.addProperty(vCardProperty(QString::fromLatin1(kept).toUpper(),
-                                           QStringList{m_kept.value(QLatin1String(kept))}));
+            card += QByteArray(kept).toUpper() + ':' + text(kept) + "\r\n";
         }
     }
     if (m_kept.contains(QStringLiteral("anniversary"))) {
-        const QString text = m_kept.value(QStringLiteral("anniversary"));
-        const QDate day = QDate::fromString(text, QStringLiteral("dd.MM.yyyy"));
-        vCardProperty date(QStringLiteral("X-ABDATE"),
-                           QStringList{day.isValid() ? day.toString(Qt::ISODate) : text});
-        date.setGroup(QStringLiteral("item1"));
-        vCardProperty label(QStringLiteral("X-ABLabel"),
-                            QStringList{QStringLiteral("_$!<Anniversary>!$_")});
-        label.setGroup(QStringLiteral("item1"));
-        card.addProperty(date);
-        card.addProperty(label);
+        const QString date = m_kept.value(QStringLiteral("anniversary"));
+        const QDate day = QDate::fromString(date, QStringLiteral("dd.MM.yyyy"));
+        card += "item1.X-ABDATE:" + escaped(day.isValid() ? day.toString(Qt::ISODate) : date)
+                + "\r\nitem1.X-ABLabel:_$!<Anniversary>!$_\r\n";
     }
-    return card.toByteArray(vCardVersion::Version3_0).replace('\n', "\r\n") + "\r\n";
+    return card + "END:VCARD\r\n";
 }
 
 bool RowReader::applyName(const CsvContactReader::Rule &rule, const QString &value)

@@ -4,14 +4,14 @@
 #include "storage/sqlitestatement.h"
 
 #include <QCryptographicHash>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
-const char *const CardTable::CreateStatements[3] = {
+const char *const CardTable::CreateStatements[2] = {
         "create table if not exists contact_card (contactId bigint primary key, card blob not "
         "null, photoDigest blob, uid text)",
-        "create index if not exists contact_card_uid on contact_card (uid)",
         "create trigger if not exists contact_card_gone after delete on contact begin "
         "delete from contact_card where contactId = old.id; end"};
 
@@ -76,36 +76,41 @@ void CardTable::removeCard(qint64 contactId)
     });
 }
 
+// One pass over the kept UIDs: an index of them made every insert of a
+// large import slower than the whole lookup is.
 QHash<QString, qint64> CardTable::contactsOfUids(const QStringList &uids) const
 {
     QHash<QString, qint64> found;
+    const QSet<QString> wanted(uids.cbegin(), uids.cend());
     SqliteStatement query;
-    if (uids.isEmpty()
+    if (wanted.isEmpty()
         || !query.prepare(m_store->connection(),
-                          QStringLiteral("select contactId from contact_card where uid = ?1"))) {
+                          QStringLiteral("select contactId, uid from contact_card "
+                                         "where uid is not null and uid <> ''"))) {
         return found;
     }
-    for (const QString &uid : uids) {
-        query.bindText(1, uid);
-        if (query.next()) {
+    while (query.next()) {
+        const QString uid = query.text(1);
+        if (wanted.contains(uid)) {
             found.insert(uid, query.int64(0));
         }
-        query.reset();
     }
     return found;
 }
 
 QString CardTable::uidOf(const QByteArray &card)
 {
-    for (const QByteArray &line : card.split('\n')) {
-        const int dot = line.indexOf('.');
-        const int colon = line.indexOf(':');
-        const QByteArray head = line.left(colon).mid(dot >= 0 && dot < colon ? dot + 1 : 0);
-        if (colon > 0
-            && (head.compare("UID", Qt::CaseInsensitive) == 0
-                || head.toUpper().startsWith("UID;"))) {
-            return QString::fromUtf8(line.mid(colon + 1).trimmed());
+    // A scan of the line starts, without taking the card apart: this runs
+    // for every card an import stores.
+    for (int start = 0; start >= 0 && start < card.size();) {
+        const int end = card.indexOf('\n', start);
+        const int length = (end < 0 ? card.size() : end) - start;
+        if (length > 4 && qstrnicmp(card.constData() + start, "UID", 3) == 0
+            && (card.at(start + 3) == ':' || card.at(start + 3) == ';')) {
+            const QByteArray line = card.mid(start, length);
+            return QString::fromUtf8(line.mid(line.indexOf(':') + 1).trimmed());
         }
+        start = end < 0 ? -1 : end + 1;
     }
     return QString();
 }

@@ -42,8 +42,8 @@ public:
     // The card's UID, empty for none.
     static QString uidOf(const QByteArray &card);
 
-    // The statements that make the table and its index of UIDs.
-    static const char *const CreateStatements[3];
+    // The statements that make the table.
+    static const char *const CreateStatements[2];
     // The statement that stores a card: ?1 the contact, ?2 the card, ?3 the
     // photo's digest, ?4 the UID.
     static const char InsertStatement[];
