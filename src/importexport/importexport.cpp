@@ -575,8 +575,12 @@ void ImportExport::exportContacts()
 
 void ImportExport::setContactsForExport(const QVariantList &contacts)
 {
+    setRecordsForExport(recordsOf(contacts));
+}
+
+void ImportExport::setRecordsForExport(const QList<Contact *> &records)
+{
     ++m_generation;
-    const QList<Contact *> records = recordsOf(contacts);
     if (m_contacts != records) {
         releaseParsedContacts();
         m_contacts = records;
@@ -586,12 +590,8 @@ void ImportExport::setContactsForExport(const QVariantList &contacts)
 
 void ImportExport::setContactsForExportFrom(QObject *list)
 {
-    QVariantList contacts;
-    if (list) {
-        QMetaObject::invokeMethod(list, "contactsInListOrder", Qt::DirectConnection,
-                                  Q_RETURN_ARG(QVariantList, contacts));
-    }
-    setContactsForExport(contacts);
+    auto *ordered = qobject_cast<ContactList *>(list);
+    setRecordsForExport(ordered ? ordered->contactsInListOrder() : QList<Contact *>());
 }
 
 void ImportExport::setExportFileAndMethod(const QString &file, ExportMethod method)

@@ -108,9 +108,8 @@ public:
     // FN while the contact's names are still the card's (fullName).
     Q_INVOKABLE QVariantMap cardDetails(const QString &id, const QString &fullName) const;
     Q_INVOKABLE void setContactsForExport(const QVariantList &contacts);
-    // setContactsForExport with the contacts of a list, asked of it in C++:
-    // an object whose contactsInListOrder() gives them (Contact*) in a
-    // QVariantList, such as the sorted view.
+    // setContactsForExport with the contacts of a list, a ContactList such
+    // as the sorted view, in its order.
     Q_INVOKABLE void setContactsForExportFrom(QObject *list);
     Q_INVOKABLE void setExportFileAndMethod(const QString &file, ExportMethod method);
     // True when a text of the contact holds U+FFFD: bytes of the file that
@@ -170,6 +169,7 @@ private:
     // else the store's photo.
     QByteArray photoOf(const Contact *contact) const;
     QByteArray cardOf(const Contact *contact, CardPatch::Version version) const;
+    void setRecordsForExport(const QList<Contact *> &records);
     // Releases, by deferred deletion, the parsed contacts still owned.
     void releaseParsedContacts();
     // The progress frame of an import or export: started(n), then for each

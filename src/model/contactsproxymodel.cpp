@@ -1150,16 +1150,16 @@ QVariantList ContactsProxyModel::contactsMatching(const QVariantList &contacts,
     return found;
 }
 
-QVariantList ContactsProxyModel::contactsInListOrder() const
+QList<Contact *> ContactsProxyModel::contactsInListOrder() const
 {
-    QVariantList list;
+    QList<Contact *> list;
     if (!m_source) {
         return list;
     }
     const std::vector<int> &order = m_filter.order();
     list.reserve(int(order.size()));
     for (int row : order) {
-        list.append(QVariant::fromValue(const_cast<Contact *>(m_source->contactAt(row))));
+        list.append(const_cast<Contact *>(m_source->contactAt(row)));
     }
     return list;
 }

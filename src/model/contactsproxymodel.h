@@ -1,5 +1,7 @@
 #pragma once
 
+#include "record/contactbook.h"
+
 #include "model/contactsfilter.h"
 #include "model/contactsmodel.h"
 
@@ -32,9 +34,10 @@ bool modelIndexRowLessThan(const QModelIndex &a, const QModelIndex &b);
 // every change of the source, as with the base class's dynamic sorting and
 // filtering. Sources other than ContactsModel are sorted through lessThan()
 // and filtered by the base class's row test.
-class ContactsProxyModel : public QSortFilterProxyModel
+class ContactsProxyModel : public QSortFilterProxyModel, public ContactList
 {
     Q_OBJECT
+    Q_INTERFACES(ContactList)
     Q_PROPERTY(int currentIndex READ currentIndex WRITE setCurrentIndex NOTIFY currentIndexChanged)
     Q_PROPERTY(QStringList existingLetters READ existingLetters WRITE setExistingLetters NOTIFY
                        existingLettersChanged)
@@ -123,7 +126,7 @@ public slots:
     bool hasContact(const QString &contactId) const;
     // Every contact of the source (shown or not) in the list's sort order,
     // for the export form.
-    QVariantList contactsInListOrder() const;
+    QList<Contact *> contactsInListOrder() const override;
     // The records of the list (Contact objects) that the search text finds, in their order.
     QVariantList contactsMatching(const QVariantList &contacts, const QString &search) const;
     // The same for the contacts property (a QVariantList of Contact*) of

@@ -24,5 +24,18 @@ public:
     virtual void mergeContact(const QString &id, Contact *imported) = 0;
 };
 
+// A list of contacts in the order it shows them, as an export of the list
+// writes them. The sorted view is one.
+class ContactList
+{
+public:
+    virtual ~ContactList() = default;
+
+    // The contacts, which stay the list's.
+    virtual QList<Contact *> contactsInListOrder() const = 0;
+};
+
 #define ContactBookInterfaceId "org.kivcontacts.ContactBook"
 Q_DECLARE_INTERFACE(ContactBook, ContactBookInterfaceId)
+#define ContactListInterfaceId "org.kivcontacts.ContactList"
+Q_DECLARE_INTERFACE(ContactList, ContactListInterfaceId)
