@@ -224,6 +224,12 @@ QStringList ImportExport::importedLabels() const
     return m_importedLabels;
 }
 
+void ImportExport::setList(QObject *list)
+{
+    m_list = list;
+    m_contactList = qobject_cast<ContactList *>(list);
+}
+
 QObject *ImportExport::book() const
 {
     return m_book;
@@ -529,6 +535,13 @@ bool ImportExport::importParsedContacts()
             return true;
         });
         setImportedLabels(labels);
+        // The contacts are listed in one step, then the list sorts once.
+        if (m_book && m_contactBook) {
+            m_contactBook->addQueuedContacts();
+        }
+        if (m_list && m_contactList) {
+            m_contactList->importEnded(labels);
+        }
         emit importContactEnded();
         imported = true;
     }

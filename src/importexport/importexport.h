@@ -58,6 +58,9 @@ class ImportExport : public QObject
     // JavaScript gets a wrapper per contact, and a handler call per imported
     // contact cost more than the import itself.
     Q_PROPERTY(QObject *book READ book WRITE setBook)
+    // The list that shows the book (the sorted view), a ContactList: an
+    // import ends in it.
+    Q_PROPERTY(QObject *list READ list WRITE setList)
     // The address book's store: exports write its photos.
     Q_PROPERTY(DataBase *store READ store WRITE setStore NOTIFY storeChanged)
     // The distinct labels of the contacts of the last import, for the
@@ -83,6 +86,8 @@ public:
     QString codec() const;
     QObject *book() const;
     void setBook(QObject *book);
+    QObject *list() const { return m_list; }
+    void setList(QObject *list);
     DataBase *store() const;
     void setStore(DataBase *store);
     QStringList importedLabels() const;
@@ -198,6 +203,8 @@ private:
     QPointer<QObject> m_book;
     // The book's interface, valid while m_book is.
     ContactBook *m_contactBook = nullptr;
+    QPointer<QObject> m_list;
+    ContactList *m_contactList = nullptr;
     // Parsed contacts already in the address book: the contact each one is.
     QHash<const Contact *, QPointer<Contact>> m_alreadyThere;
     QPointer<DataBase> m_store;

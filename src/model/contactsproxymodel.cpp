@@ -1150,6 +1150,12 @@ QVariantList ContactsProxyModel::contactsMatching(const QVariantList &contacts,
     return found;
 }
 
+void ContactsProxyModel::importEnded(const QStringList &labels)
+{
+    addGroupLabels(labels);
+    sort();
+}
+
 QList<Contact *> ContactsProxyModel::contactsInListOrder() const
 {
     QList<Contact *> list;

@@ -127,6 +127,7 @@ public slots:
     // Every contact of the source (shown or not) in the list's sort order,
     // for the export form.
     QList<Contact *> contactsInListOrder() const override;
+    void importEnded(const QStringList &labels) override;
     // The records of the list (Contact objects) that the search text finds, in their order.
     QVariantList contactsMatching(const QVariantList &contacts, const QString &search) const;
     // The same for the contacts property (a QVariantList of Contact*) of

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class Contact;
 
@@ -25,7 +26,7 @@ public:
 };
 
 // A list of contacts in the order it shows them, as an export of the list
-// writes them. The sorted view is one.
+// writes them and an import ends in it. The sorted view is one.
 class ContactList
 {
 public:
@@ -33,6 +34,9 @@ public:
 
     // The contacts, which stay the list's.
     virtual QList<Contact *> contactsInListOrder() const = 0;
+    // An import's contacts were added to the book: the list offers the
+    // labels they brought and takes its order again.
+    virtual void importEnded(const QStringList &labels) = 0;
 };
 
 #define ContactBookInterfaceId "org.kivcontacts.ContactBook"
