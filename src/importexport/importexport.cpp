@@ -745,7 +745,7 @@ bool ImportExport::exportGoogleCsv(const QList<Contact *> &contacts)
                 const Contact *contact = contacts.at(i);
                 const QByteArray card = m_store ? m_store->loadCard(contact->id) : QByteArray();
                 const QStringList kept =
-                        card.isEmpty() ? QStringList() : CardDetails::of(card).columns;
+                        card.isEmpty() ? QStringList() : CardDetails::columnsOf(card);
                 return (GoogleCsv::line(*contact, counts, kept) + QLatin1Char('\n')).toUtf8();
             });
 }

@@ -435,6 +435,7 @@ void SqliteDatabase::fail(const QSqlError &error)
     // A rolled back schema change invalidates the prepared inserts.
     m_insertStatement.finalize();
     m_cardStatement.finalize();
+    m_loadCardStatement.finalize();
     m_failed = true;
     QString reason;
     switch (sqliteCode(error)) {
@@ -527,6 +528,7 @@ void SqliteDatabase::close()
     // can close.
     m_insertStatement.finalize();
     m_cardStatement.finalize();
+    m_loadCardStatement.finalize();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(name);
@@ -865,14 +867,26 @@ QHash<QString, QString> SqliteDatabase::contactsOfCardUids(const QStringList &ui
     return ids;
 }
 
+// One statement serves every card read: an export asks for each contact's.
 QByteArray SqliteDatabase::loadCard(const QString &id, QByteArray *photoDigest)
 {
     commitOpenTransactions(nullptr);
-    const CardTable::Card card = CardTable(this).card(key(id));
-    if (photoDigest) {
-        *photoDigest = card.photoDigest;
+    if (!m_loadCardStatement.isPrepared()
+        && !m_loadCardStatement.prepare(m_db,
+                                        QStringLiteral("select card, photoDigest from "
+                                                       "contact_card where contactId = ?1"))) {
+        return QByteArray();
     }
-    return card.text;
+    m_loadCardStatement.bindInt64(1, key(id));
+    QByteArray card;
+    if (m_loadCardStatement.next()) {
+        card = m_loadCardStatement.bytes(0);
+        if (photoDigest) {
+            *photoDigest = m_loadCardStatement.bytes(1);
+        }
+    }
+    m_loadCardStatement.reset();
+    return card;
 }
 
 // A bulk write (an export) is one transaction from its first insert to its

@@ -157,4 +157,5 @@ private:
     // The prepared insert statement of the current connection.
     SqliteStatement m_insertStatement;
     SqliteStatement m_cardStatement;
+    SqliteStatement m_loadCardStatement;
 };

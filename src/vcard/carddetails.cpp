@@ -63,6 +63,36 @@ QString messagingService(const QString &name)
 
 } // namespace
 
+QStringList CardDetails::columnsOf(const QByteArray &card)
+{
+    QByteArray lines;
+    for (int start = 0; start >= 0 && start < card.size();) {
+        int end = card.indexOf('\n', start);
+        // A folded line goes on after a line break and a blank.
+        while (end >= 0 && end + 1 < card.size()
+               && (card.at(end + 1) == ' ' || card.at(end + 1) == '\t')) {
+            end = card.indexOf('\n', end + 1);
+        }
+        const int length = (end < 0 ? card.size() : end + 1) - start;
+        const char *line = card.constData() + start;
+        // N only with a prefix or suffix, ORG only with a unit: most cards
+        // have neither, and then nothing is parsed at all.
+        const QByteArray raw = QByteArray::fromRawData(line, length);
+        const bool names = (qstrnicmp(line, "N:", 2) == 0 || qstrnicmp(line, "N;", 2) == 0)
+                           && raw.count(';') >= 4 && !raw.trimmed().endsWith(";;");
+        const bool units = qstrnicmp(line, "ORG", 3) == 0
+                           && raw.mid(raw.indexOf(':')).contains(';');
+        if (names || units || qstrnicmp(line, "NICKNAME", 8) == 0
+            || qstrnicmp(line, "TITLE", 5) == 0) {
+            lines.append(line, length);
+        }
+        start = end < 0 ? -1 : end + 1;
+    }
+    return lines.isEmpty()
+                   ? CardDetails().columns
+                   : of("BEGIN:VCARD\r\nVERSION:3.0\r\n" + lines + "\r\nEND:VCARD\r\n").columns;
+}
+
 CardDetails CardDetails::of(const QByteArray &card)
 {
     CardDetails details;

@@ -24,4 +24,7 @@ public:
     QStringList values;
 
     static CardDetails of(const QByteArray &card);
+    // The columns alone, read from the few lines that hold them: an export
+    // of a large book asks it of every card.
+    static QStringList columnsOf(const QByteArray &card);
 };
