@@ -31,9 +31,6 @@
 #include <cstdio>
 #include <sys/stat.h>
 #include <utility>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 namespace {
 
@@ -63,24 +60,10 @@ void showBusy(bool busy)
     }
 }
 
-// Deletes records the import owns, in their order. glibc keeps small freed
-// blocks aside and merges them with their free neighbours later, in one
-// pass that after 100,000 records finds every block out of the processor's
-// cache (40 of the 80 ms the window spent releasing them): while they go,
-// each block is merged as it is freed, beside the record just deleted.
+// Deletes records the import owns, in their order.
 void deleteRecords(const QList<Contact *> &records)
 {
-#ifdef __GLIBC__
-    mallopt(M_MXFAST, 0);
-#endif
-    for (int i = 0; i < records.size(); ++i) {
-        Contact::prefetchAhead(i, records.size(), [&](int at) { return records.at(at); });
-        delete records.at(i);
-    }
-#ifdef __GLIBC__
-    // glibc's default.
-    mallopt(M_MXFAST, 64 * int(sizeof(size_t)) / 4);
-#endif
+    qDeleteAll(records);
 }
 
 // Contacts are personal: a new export file is readable by its owner only,

@@ -13,13 +13,7 @@
 #include <iterator>
 #include <memory>
 #include <numeric>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
+#include <string_view>
 
 namespace {
 
@@ -262,63 +256,13 @@ void keepRows(const std::vector<int> &newRows, Vectors &...vectors)
     (keep(vectors), ...);
 }
 
-// Asks for the memory at address to be read, where the compiler offers it.
-inline void prefetch(const void *address)
-{
-#if defined(__GNUC__)
-    __builtin_prefetch(address);
-#else
-    Q_UNUSED(address);
-#endif
-}
-
-// Whether the needle's bytes after its first and before its last one
-// follow at text.
-bool middleEquals(const char *text, const char *needle, int size)
-{
-    return size <= 2 || std::memcmp(needle + 1, text + 1, size_t(size - 2)) == 0;
-}
-
 // Whether text holds needle, both UTF-8: a character sequence sits in
-// another exactly when its bytes do. Candidates are the places where the
-// needle's first and last bytes both fit, found sixteen places at a time
-// with SSE2.
+// another exactly when its bytes do.
 bool containsText(const char *text, int length, const QByteArray &needle)
 {
-    const int size = needle.size();
-    if (size == 0 || size > length) {
-        return size == 0;
-    }
-    const char *wanted = needle.constData();
-    const char first = wanted[0];
-    const char last = wanted[size - 1];
-    const int lastStart = length - size;
-    int at = 0;
-#ifdef __SSE2__
-    const __m128i firsts = _mm_set1_epi8(first);
-    const __m128i lasts = _mm_set1_epi8(last);
-    for (; at + 15 <= lastStart; at += 16) {
-        const __m128i heads = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + at));
-        const __m128i tails =
-                _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + at + size - 1));
-        uint mask = uint(_mm_movemask_epi8(
-                _mm_and_si128(_mm_cmpeq_epi8(heads, firsts), _mm_cmpeq_epi8(tails, lasts))));
-        while (mask != 0) {
-            const int lane = qCountTrailingZeroBits(mask);
-            if (middleEquals(text + at + lane, wanted, size)) {
-                return true;
-            }
-            mask &= mask - 1;
-        }
-    }
-#endif
-    for (; at <= lastStart; ++at) {
-        if (text[at] == first && text[at + size - 1] == last
-            && middleEquals(text + at, wanted, size)) {
-            return true;
-        }
-    }
-    return false;
+    return std::string_view(text, size_t(length))
+                   .find(std::string_view(needle.constData(), size_t(needle.size())))
+           != std::string_view::npos;
 }
 
 // Appends text as UTF-8; a surrogate pair is one character, a lone
@@ -967,14 +911,8 @@ void ContactsFilter::forEachNewInitial(const std::vector<int> &rows,
         return;
     }
     sync();
-    // The rows lie anywhere in the source: each row's initial is asked for
-    // from memory a few rows ahead.
-    constexpr size_t ahead = 16;
     int previous = -1;
     for (size_t position = 0; position < rows.size(); ++position) {
-        if (position + ahead < rows.size()) {
-            prefetch(&m_initials[size_t(rows[position + ahead])]);
-        }
         const int row = rows[position];
         if (m_initials[size_t(row)] == -2) {
             noteInitial(row, sortTextOf(row));
@@ -994,14 +932,6 @@ void ContactsFilter::foldAllAndOrder() const
     }
     sync();
     foldMeanwhile([this] { ensureOrder(); });
-#ifdef __GLIBC__
-    // The heap gives back the pages that loading and sorting let go (the
-    // store's reading, the sort keys), so that they do not stay with the
-    // process for as long as the list.
-    if (m_keys.size() >= manyRows) {
-        malloc_trim(0);
-    }
-#endif
 }
 
 // Folding and ordering read the records and write separate states of the
@@ -1022,8 +952,7 @@ void ContactsFilter::foldMeanwhile(const std::function<void()> &order) const
     const auto foldRuns = [this, rows, &next](QByteArray &folded, QString &scratch,
                                               std::vector<int> *foldedRows) {
         constexpr int runRows = 256;
-        for (int first = next.fetch_add(runRows); first < rows;
-             first = next.fetch_add(runRows)) {
+        for (int first = next.fetch_add(runRows); first < rows; first = next.fetch_add(runRows)) {
             const int end = std::min(first + runRows, rows);
             for (int row = first; row < end; ++row) {
                 Contact::prefetchAhead(row, end,
@@ -1221,12 +1150,7 @@ void ContactsFilter::testUntestedRows() const
             marks[row] |= Tested | (verdict == Verdict::Holds ? Matches : 0);
         }
     }
-    constexpr size_t ahead = 8;
     for (size_t i = 0; i < toRead.size(); ++i) {
-        if (i + ahead < toRead.size()) {
-            prefetch(toRead[i + ahead].second);
-            prefetch(toRead[i + ahead].second + 32);
-        }
         const int row = toRead[i].first;
         marks[row] |= Tested | (textHolds(row) ? Matches : 0);
     }
