@@ -477,7 +477,6 @@ bool ImportExport::importParsedContacts()
     std::vector<PhotoPreparation::Photo> photos;
     running.reserve(m_contacts.size());
     for (int i = 0; i < m_contacts.size(); ++i) {
-        Contact::prefetchRecord(m_contacts.value(i + 16));
         Contact *contact = m_contacts.at(i);
         if (!contact || !contact->importMe) {
             continue;
@@ -498,7 +497,6 @@ bool ImportExport::importParsedContacts()
         QStringList labels;
         QSet<QString> seen;
         runWithProgress(running.size(), [&](int i) {
-            Contact::prefetchAhead(i, running.size(), [&](int at) { return running.at(at); });
             Contact *contact = running.at(i);
             noteLabels(*contact, &labels, &seen);
             contact->photoData = preparation.take(i, m_turns);

@@ -831,8 +831,6 @@ std::vector<int> ContactsFilter::sortedRows(const std::vector<int> &rows) const
     };
     std::vector<Entry> entries(rows.size());
     for (size_t i = 0; i < rows.size(); ++i) {
-        Contact::prefetchAhead(int(i), int(rows.size()),
-                               [&](int at) { return m_source->contactAt(rows[size_t(at)]); });
         const int row = rows[i];
         keyRow(row);
         Entry &entry = entries[i];
@@ -955,8 +953,6 @@ void ContactsFilter::foldMeanwhile(const std::function<void()> &order) const
         for (int first = next.fetch_add(runRows); first < rows; first = next.fetch_add(runRows)) {
             const int end = std::min(first + runRows, rows);
             for (int row = first; row < end; ++row) {
-                Contact::prefetchAhead(row, end,
-                                       [this](int at) { return m_source->contactAt(at); });
                 if (foldRowInto(row, folded, scratch) && foldedRows) {
                     foldedRows->push_back(row);
                 }

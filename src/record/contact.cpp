@@ -3,7 +3,6 @@
 #include <QDateTime>
 
 #include <atomic>
-#include <cstring>
 
 Contact::Contact(QObject *parent)
     : QObject(parent)
@@ -93,62 +92,6 @@ QString Contact::composeFullName(const QString &surname, const QString &name,
 QString Contact::composedFullName() const
 {
     return composeFullName(surname, name, middlename);
-}
-
-namespace {
-
-// Starts loading a text's block (its header and first characters) without
-// reading the text.
-void prefetchText(const QString &text)
-{
-    __builtin_prefetch(const_cast<QString &>(text).data_ptr());
-}
-
-// Starts loading the block of a list's entries without reading the list: a
-// QList is nothing but the pointer to that block.
-void prefetchList(const QStringList &list)
-{
-    static_assert(sizeof(QStringList) == sizeof(void *), "a QList holds one pointer");
-    const void *array = nullptr;
-    std::memcpy(&array, &list, sizeof array);
-    __builtin_prefetch(array);
-}
-
-} // namespace
-
-void Contact::prefetchRecord(const Contact *record)
-{
-    if (!record) {
-        return;
-    }
-    const char *bytes = reinterpret_cast<const char *>(record);
-    for (size_t offset = 0; offset < sizeof(Contact); offset += 64) {
-        __builtin_prefetch(bytes + offset);
-    }
-}
-
-void Contact::prefetchParts() const
-{
-    for (const QString *text :
-         {&id, &name, &surname, &middlename, &fullname, &organization, &dateOfBirth, &comment}) {
-        prefetchText(*text);
-    }
-    for (const TextList *list : {&phoneList, &emailList, &addressList, &linkList}) {
-        list->prefetch();
-    }
-    for (const QStringList *list : {&phoneGroupList, &emailGroupList, &addressGroupList}) {
-        prefetchList(*list);
-    }
-    __builtin_prefetch(d_ptr.data());
-}
-
-void Contact::prefetchEntries() const
-{
-    for (const QStringList *list : {&phoneGroupList, &emailGroupList, &addressGroupList}) {
-        for (const QString &label : *list) {
-            prefetchText(label);
-        }
-    }
 }
 
 namespace {

@@ -43,28 +43,6 @@ public:
                                    const QString &middlename);
     QString composedFullName() const;
 
-    // Asks the processor to start loading what a pass over many records in a
-    // row (count of them, recordAt(i) giving record i) is about to read:
-    // record index + 16 itself, the texts and lists of record index + 8, the
-    // label texts of record index + 4, each step reading only what the one
-    // before has loaded. The records of a large import have left the
-    // processor's caches, and each part of a record is found only through
-    // the part before it: a pass that waited on each part in turn would
-    // wait on memory most of its time.
-    template<typename RecordAt>
-    static void prefetchAhead(int index, int count, RecordAt recordAt)
-    {
-        if (index + 16 < count) {
-            prefetchRecord(recordAt(index + 16));
-        }
-        if (index + 8 < count) {
-            recordAt(index + 8)->prefetchParts();
-        }
-        if (index + 4 < count) {
-            recordAt(index + 4)->prefetchEntries();
-        }
-    }
-
     // A new id: the millisecond clock, but always larger than the last id
     // handed out in this process and than every id noted in use, so that
     // fast copies never collide.
@@ -123,16 +101,6 @@ public:
     // beside it (see CardTable); empty for none. Not a property, not copied,
     // not kept in the list.
     QByteArray card;
-
-    // Asks the processor to start loading the record itself (not its texts),
-    // for a pass that reads only its flags; a null record asks nothing.
-    static void prefetchRecord(const Contact *record);
-
-private:
-    // The further steps of prefetchAhead: the record's texts, the arrays of
-    // its lists and its object data; the texts of its label lists.
-    void prefetchParts() const;
-    void prefetchEntries() const;
 };
 
 Q_DECLARE_METATYPE(Contact *)

@@ -60,9 +60,6 @@ public:
         }
     }
 
-    // Starts loading the packed bytes (see Contact::prefetchAhead).
-    void prefetch() const { __builtin_prefetch(const_cast<QByteArray &>(m_packed).data_ptr()); }
-
     bool operator==(const TextList &other) const { return m_packed == other.m_packed; }
     bool operator!=(const TextList &other) const { return m_packed != other.m_packed; }
 
