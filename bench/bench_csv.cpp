@@ -49,7 +49,8 @@ void benchParse(const QString &label, const QString &format, int count, const QS
     const double megabytes = QFileInfo(path).size() / (1024.0 * 1024.0);
     int contacts = 0;
     const Bench::Stats stats = Bench::measureParse(
-            5, [&] { return ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")); },
+            5,
+            [&] { return ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")).contacts; },
             &contacts);
     Bench::printRow(label, count, stats, target);
     const Bench::Stats scan = plainScan(path);

@@ -5,8 +5,8 @@
 #include "benchutil.h"
 
 #include "importexport/contactsfileparser.h"
-#include "vcard/textdecoding.h"
 #include "record/contact.h"
+#include "vcard/textdecoding.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,11 +18,12 @@ namespace {
 
 Bench::Stats parse(const QString &path, bool detect, int runs, QString *used)
 {
-    const Bench::Stats stats = Bench::measureParse(runs, [&] {
-        return ContactsFileParser::parseFile(path, QStringLiteral("Windows-1251"), detect);
+    return Bench::measureParse(runs, [&] {
+        ParsedFile parsed =
+                ContactsFileParser::parseFile(path, QStringLiteral("Windows-1251"), detect);
+        *used = parsed.usedCodec;
+        return parsed.contacts;
     });
-    *used = ContactsFileParser::usedCodec;
-    return stats;
 }
 
 void benchDetection(const QString &encoding, int count)

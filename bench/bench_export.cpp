@@ -40,13 +40,15 @@ void benchCount(int count, const QString &target)
     // The parser tells file types by their names: give the generated file one.
     const QString csv = QDir::homePath() + QStringLiteral("/contacts-%1.csv").arg(count);
     QFile::link(Bench::generatedFile(QStringLiteral("google-csv"), count), csv);
-    QVariantList contacts = ContactsFileParser::parseFile(csv, QStringLiteral("UTF-8"));
-    plainContactList.clear();
-    // Exported contacts come from the list model, which gives every one an id.
-    for (const QVariant &value : contacts) {
-        Contact *contact = value.value<Contact *>();
+    const QList<Contact *> records =
+            ContactsFileParser::parseFile(csv, QStringLiteral("UTF-8")).contacts;
+    // Exported contacts come from the list model, which gives every one an
+    // id; the scene hands them over as a list of variants.
+    QVariantList contacts;
+    for (Contact *contact : records) {
         contact->id = Contact::makeId();
         contact->fullname = contact->composedFullName();
+        contacts.append(QVariant::fromValue(contact));
     }
     benchExport(QStringLiteral("export Google CSV"), ImportExport::GOOGLE_CSV_METHOD,
                 QStringLiteral("csv"), contacts, target);
@@ -54,7 +56,7 @@ void benchCount(int count, const QString &target)
                 QStringLiteral("vcf"), contacts, target);
     benchExport(QStringLiteral("export database file"), ImportExport::SQLITE_METHOD,
                 QStringLiteral("sqlite"), contacts, target);
-    Bench::releaseContacts(contacts);
+    qDeleteAll(records);
 }
 
 } // namespace

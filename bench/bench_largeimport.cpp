@@ -28,6 +28,7 @@
 #include <cstdio>
 #include <ctime>
 #include <malloc.h>
+#include <utility>
 
 namespace {
 
@@ -105,7 +106,7 @@ double benchParse(const QString &label, const QString &path, int count, const QS
     releaseFreeMemory();
     const double before = statusMiB("VmRSS:");
     resetPeakMemory();
-    QVariantList parsed = ContactsFileParser::parseFile(path, QStringLiteral("UTF-8"));
+    QList<Contact *> parsed = ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")).contacts;
     const double peak = statusMiB("VmHWM:") - before;
     releaseFreeMemory();
     const double held = statusMiB("VmRSS:") - before;
@@ -114,21 +115,15 @@ double benchParse(const QString &label, const QString &path, int count, const QS
                      count);
         std::exit(1);
     }
-    Bench::releaseContacts(parsed);
-    parsed.clear();
+    qDeleteAll(std::exchange(parsed, {}));
     QVector<double> cpu;
-    const Bench::Stats stats = Bench::measure(
-            3,
-            [&] {
-                const double start = threadCpuMs();
-                parsed = ContactsFileParser::parseFile(path, QStringLiteral("UTF-8"));
-                cpu.append(threadCpuMs() - start);
-            },
-            [&] {
-                Bench::releaseContacts(parsed);
-                parsed.clear();
-            });
-    Bench::releaseContacts(parsed);
+    const Bench::Stats stats = Bench::measureParse(3, [&] {
+        const double start = threadCpuMs();
+        QList<Contact *> contacts =
+                ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")).contacts;
+        cpu.append(threadCpuMs() - start);
+        return contacts;
+    });
     Bench::printRow(label, count, stats, target);
     Bench::printRow(QStringLiteral("  (thread CPU time)"), count, Bench::statsOf(cpu));
     std::printf("  file %.0f MiB, peak while parsing %.0f MiB (%.1fx the file), parsed "
@@ -247,10 +242,10 @@ QHash<int, ImportTimes> timeImports(const QMap<int, QString> &files)
     QHash<int, ImportTimes> times;
     for (int run = 0; run < 5; ++run) {
         for (auto file = files.cbegin(); file != files.cend(); ++file) {
-            const QVector<double> figures = childFigures(
-                    {QStringLiteral("--import"), file.value(), QString::number(file.key()),
-                     importStorePath(file.key())},
-                    2);
+            const QVector<double> figures =
+                    childFigures({QStringLiteral("--import"), file.value(),
+                                  QString::number(file.key()), importStorePath(file.key())},
+                                 2);
             times[file.key()].walls.append(figures[0]);
             times[file.key()].cpus.append(figures[1]);
         }
@@ -275,8 +270,8 @@ double printImport(int count, const ImportTimes &times)
 // from a copy of the book. The median wall time of three runs.
 void benchPhoneIntoBook(int count)
 {
-    const QString phone = namedCopy(QStringLiteral("vcard30"), 1000, QStringLiteral("vcf"),
-                                    QStringLiteral("7"));
+    const QString phone =
+            namedCopy(QStringLiteral("vcard30"), 1000, QStringLiteral("vcf"), QStringLiteral("7"));
     const QString bookPath = importStorePath(count) + QStringLiteral(".copy");
     QVector<double> walls;
     int added = -1;

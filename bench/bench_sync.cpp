@@ -132,12 +132,10 @@ QList<Contact *> generatedContacts(int count, const QStringList &extraArgs = {})
 {
     QFile file(Bench::generatedFile(QStringLiteral("vcard30"), count, extraArgs));
     file.open(QIODevice::ReadOnly);
-    const QVariantList parsed =
-            ContactsFileParser::parseVCardData(file.readAll(), QStringLiteral("UTF-8"));
-    QList<Contact *> contacts;
-    for (const QVariant &value : parsed) {
-        contacts.append(value.value<Contact *>());
-        contacts.last()->id = Contact::makeId();
+    const QList<Contact *> contacts =
+            ContactsFileParser::parseVCardData(file.readAll(), QStringLiteral("UTF-8")).contacts;
+    for (Contact *contact : contacts) {
+        contact->id = Contact::makeId();
     }
     return contacts;
 }

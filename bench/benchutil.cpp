@@ -1,6 +1,5 @@
 #include "benchutil.h"
 
-#include "importexport/contactsfileparser.h"
 #include "model/contactsmodel.h"
 #include "model/contactsproxymodel.h"
 #include "record/contact.h"
@@ -18,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace Bench {
 
@@ -115,20 +115,11 @@ void printRow(const QString &operation, int count, const Stats &stats, const QSt
     std::fflush(stdout);
 }
 
-void releaseContacts(const QVariantList &contacts)
+Stats measureParse(int runs, const std::function<QList<Contact *>()> &parse, int *contacts)
 {
-    for (const QVariant &value : contacts) {
-        delete value.value<Contact *>();
-    }
-}
-
-Stats measureParse(int runs, const std::function<QVariantList()> &parse, int *contacts)
-{
-    QVariantList parsed;
+    QList<Contact *> parsed;
     const auto release = [&parsed] {
-        releaseContacts(parsed);
-        parsed.clear();
-        plainContactList.clear();
+        qDeleteAll(std::exchange(parsed, {}));
     };
     const Stats stats = measure(
             runs,

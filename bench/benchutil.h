@@ -1,12 +1,13 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
-#include <QVariantList>
 #include <QVector>
 
 #include <functional>
 
+class Contact;
 class ContactsModel;
 class ContactsProxyModel;
 class SqliteDatabase;
@@ -27,12 +28,11 @@ Stats measure(int runs, const std::function<void()> &fn,
               const std::function<void()> &setup = nullptr);
 // The median, min and max of times (at least one).
 Stats statsOf(QVector<double> times);
-// Deletes the parsed records of the list.
-void releaseContacts(const QVariantList &contacts);
-// Times parse `runs` times; the records of the previous run and the rows the
-// parser keeps are released before the clock starts. contacts, when given,
-// gets the number of records of the last run.
-Stats measureParse(int runs, const std::function<QVariantList()> &parse, int *contacts = nullptr);
+// Times parse `runs` times; the records of the previous run are deleted
+// before the clock starts. contacts, when given, gets the number of records
+// of the last run.
+Stats measureParse(int runs, const std::function<QList<Contact *>()> &parse,
+                   int *contacts = nullptr);
 // Peak resident memory of this process so far, in MiB (VmHWM).
 double peakMemoryMiB();
 // Points HOME and the settings paths at a fresh temporary directory that

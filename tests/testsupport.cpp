@@ -11,6 +11,8 @@
 #include <QJsonDocument>
 #include <QRegularExpression>
 
+#include <utility>
+
 TestHome::TestHome()
 {
     const QString path = m_dir.path();
@@ -233,22 +235,25 @@ QString writeImage(const QString &dir, QSize size, const char *format)
                      imageBytes(size, format));
 }
 
-Parsed::Parsed(const QVariantList &list)
+Parsed::Parsed(ParsedFile file)
+    : m_file(std::move(file))
 {
-    for (const QVariant &value : list) {
-        m_contacts.append(value.value<Contact *>());
-    }
+}
+
+Parsed::Parsed(const QList<Contact *> &contacts)
+    : m_file{contacts, {}, {}}
+{
 }
 
 Parsed::~Parsed()
 {
-    qDeleteAll(m_contacts);
+    qDeleteAll(m_file.contacts);
 }
 
 QStringList Parsed::texts() const
 {
     QStringList result;
-    for (const Contact *contact : m_contacts) {
+    for (const Contact *contact : m_file.contacts) {
         result << contactText(contact);
     }
     return result;

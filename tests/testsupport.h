@@ -1,5 +1,7 @@
 #pragma once
 
+#include "importexport/parsedfile.h"
+
 #include <QFile>
 #include <QJsonObject>
 #include <QObject>
@@ -89,22 +91,25 @@ int importAsScene(const QString &file, ContactsModel *model, DataBase *store, bo
 // {"latin1": "..."} for other bytes), I int, T bool.
 void addRowsFromFile(const QString &path, const char *types = "");
 
-// Takes over the records of a parse (a list of Contact*) and releases them.
+// Takes over the records of a parse and releases them.
 class Parsed
 {
 public:
-    explicit Parsed(const QVariantList &list);
+    explicit Parsed(ParsedFile file);
+    explicit Parsed(const QList<Contact *> &contacts);
     ~Parsed();
     Parsed(const Parsed &) = delete;
     Parsed &operator=(const Parsed &) = delete;
-    int size() const { return m_contacts.size(); }
-    Contact *at(int i) const { return m_contacts.at(i); }
-    const QList<Contact *> &all() const { return m_contacts; }
+    int size() const { return m_file.contacts.size(); }
+    Contact *at(int i) const { return m_file.contacts.at(i); }
+    const QList<Contact *> &all() const { return m_file.contacts; }
+    const QString &usedCodec() const { return m_file.usedCodec; }
+    const QString &error() const { return m_file.error; }
     // The records as contactText() lines.
     QStringList texts() const;
 
 private:
-    QList<Contact *> m_contacts;
+    ParsedFile m_file;
 };
 
 // Records the warnings of the process that the filter keeps (by default all

@@ -1,8 +1,8 @@
 #include "importexport/contactsfileparser.h"
-#include "vcard/textdecoding.h"
 #include "model/contactsproxymodel.h"
 #include "record/contact.h"
 #include "testsupport.h"
+#include "vcard/textdecoding.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>
@@ -50,15 +50,15 @@ void tst_LargeImport::readsPiecesAsWhole()
     const QByteArray data = readFile(path);
     const bool csv = path.endsWith(QLatin1String(".csv"));
     const QString csvCodec = TextDecoding::encodingOf(data, codec, true);
-    const Parsed whole(csv ? ContactsFileParser::parseCsv(TextDecoding::decodeIn(data, csvCodec))
-                           : ContactsFileParser::parseVCardData(data, codec, true));
-    const QString wholeCodec = csv ? csvCodec : ContactsFileParser::usedCodec;
-    QString reason;
-    const Parsed pieces(
-            csv ? ContactsFileParser::parseCsvFile(path, codec, true, pieceBytes)
-                : ContactsFileParser::parseVCardFile(path, codec, true, &reason, pieceBytes));
-    QVERIFY(reason.isEmpty());
-    QCOMPARE(ContactsFileParser::usedCodec, wholeCodec);
+    const Parsed whole(
+            csv ? ParsedFile{ContactsFileParser::parseCsv(TextDecoding::decodeIn(data, csvCodec)),
+                             csvCodec,
+                             {}}
+                : ContactsFileParser::parseVCardData(data, codec, true));
+    const Parsed pieces(csv ? ContactsFileParser::parseCsvFile(path, codec, true, pieceBytes)
+                            : ContactsFileParser::parseVCardFile(path, codec, true, pieceBytes));
+    QVERIFY2(pieces.error().isEmpty(), qPrintable(pieces.error()));
+    QCOMPARE(pieces.usedCodec(), whole.usedCodec());
     QCOMPARE(pieces.texts(), whole.texts());
 }
 

@@ -18,25 +18,7 @@
 #include <new>
 #include <utility>
 
-thread_local QList<QStringList> plainContactList;
-thread_local QString ContactsFileParser::errorString;
-thread_local QString ContactsFileParser::usedCodec;
-
 namespace {
-
-// The row that appendCsvField is building, shared between its calls.
-QStringList &rowUnderConstruction()
-{
-    static thread_local QStringList row;
-    return row;
-}
-
-// The system's reason after the file name ("Permission denied").
-QString readErrorText(const QString &fileName, const QString &reason)
-{
-    return QCoreApplication::translate("ContactsFileParser", "Unable to read file: %1 (%2)")
-            .arg(fileName, reason);
-}
 
 // What the file is, in the words of the system's type catalogue: "This file
 // is not a contact file (a shell script)".
@@ -72,13 +54,11 @@ QString computedColumnsText()
 }
 
 // The contacts of CSV text read in pieces that each end after a row. Each
-// row becomes a contact as soon as it is read: only the header row is kept
-// in plainContactList, so a large file never holds all its rows.
+// row becomes a contact as soon as it is read: only the header row is kept,
+// in the reader it makes, so a large file never holds all its rows.
 class CsvContacts
 {
 public:
-    CsvContacts() { plainContactList.clear(); }
-
     void read(const QString &text)
     {
         if (!m_reader && !text.isEmpty()) {
@@ -86,32 +66,27 @@ public:
         }
         CsvTokenizer::forEachRow(text, m_separator, [this](QStringList &row) {
             if (!m_reader) {
-                plainContactList.append(row);
                 m_reader = std::make_unique<CsvContactReader>(row);
                 return;
             }
             Contact *contact =
                     m_reader->readRow(row, m_rowNumber++, QDateTime::currentMSecsSinceEpoch());
             if (contact) {
-                m_result.append(QVariant::fromValue(contact));
+                m_result.append(contact);
             }
         });
     }
 
-    QVariantList take() { return std::exchange(m_result, {}); }
+    QList<Contact *> take() { return std::exchange(m_result, {}); }
 
     // Forgets what was read, for a file that is read again another way.
-    void release()
-    {
-        FilePieces::release(std::exchange(m_result, {}));
-        plainContactList.clear();
-    }
+    void release() { qDeleteAll(std::exchange(m_result, {})); }
 
 private:
     std::unique_ptr<CsvContactReader> m_reader;
     QChar m_separator = QLatin1Char(',');
     int m_rowNumber = 1;
-    QVariantList m_result;
+    QList<Contact *> m_result;
 };
 
 // Where the complete rows of CSV bytes read so far end: after the last line
@@ -155,65 +130,59 @@ ContactsFileParser::ContactsFileParser(QObject *parent)
 {
 }
 
-QVariantList ContactsFileParser::parseFile(const QString &fileName, const QString &codecName,
-                                           bool detectCodec)
+ParsedFile ContactsFileParser::parseFile(const QString &fileName, const QString &codecName,
+                                         bool detectCodec)
 {
-    plainContactList.clear();
-    rowUnderConstruction().clear();
-    errorString.clear();
-    usedCodec.clear();
     if (fileName.isEmpty() || !QFileInfo(fileName).isFile()) {
-        return QVariantList();
+        return ParsedFile();
     }
     // The limits keep every import within memory; should memory still run
     // out, the import is refused instead of ending the program.
     try {
         return parseExistingFile(fileName, codecName, detectCodec);
     } catch (const std::bad_alloc &) {
-        plainContactList.clear();
-        rowUnderConstruction().clear();
-        errorString = tooLargeText();
-        return QVariantList();
+        return ParsedFile{{}, {}, tooLargeText()};
     }
 }
 
-QVariantList ContactsFileParser::parseExistingFile(const QString &fileName,
-                                                   const QString &codecName, bool detectCodec)
+ParsedFile ContactsFileParser::parseExistingFile(const QString &fileName, const QString &codecName,
+                                                 bool detectCodec)
 {
     const QMimeType type = QMimeDatabase().mimeTypeForFile(fileName);
     QString reason;
     Kind kind = kindByContent(fileName, codecName, &reason);
     if (!reason.isEmpty()) {
-        errorString = readErrorText(fileName, reason);
-        return QVariantList();
+        return unreadable(fileName, reason);
     }
     if (kind == Kind::Unknown) {
         kind = kindByType(type);
     }
     if ((kind == Kind::Csv || kind == Kind::VCard)
         && QFileInfo(fileName).size() > ImportLimits::MaxFileBytes) {
-        errorString = tooLargeText();
-        return QVariantList();
+        return ParsedFile{{}, {}, tooLargeText()};
     }
     switch (kind) {
     case Kind::Csv:
         return parseCsvFile(fileName, codecName, detectCodec);
-    case Kind::VCard: {
+    case Kind::VCard:
         // Raw bytes: vCard lines are unfolded before they are decoded.
-        const QVariantList contacts = parseVCardFile(fileName, codecName, detectCodec, &reason);
-        if (!reason.isEmpty()) {
-            errorString = readErrorText(fileName, reason);
-            return QVariantList();
-        }
-        return contacts;
-    }
+        return parseVCardFile(fileName, codecName, detectCodec);
     case Kind::Database:
         return parseSqlite(fileName);
     case Kind::Unknown:
         break;
     }
-    errorString = notContactsText(type);
-    return QVariantList();
+    return ParsedFile{{}, {}, notContactsText(type)};
+}
+
+// The system's reason after the file name ("Permission denied").
+ParsedFile ContactsFileParser::unreadable(const QString &fileName, const QString &reason)
+{
+    return ParsedFile{
+            {},
+            {},
+            QCoreApplication::translate("ContactsFileParser", "Unable to read file: %1 (%2)")
+                    .arg(fileName, reason)};
 }
 
 // The file is read in pieces that end after a row, and the rows of each
@@ -221,19 +190,17 @@ QVariantList ContactsFileParser::parseExistingFile(const QString &fileName,
 // held whole, as bytes or as text, beside its records. The pieces are checked
 // to be UTF-8 as encodingOf checks the whole file; a file in another encoding
 // is read again whole, since its encoding is guessed from all of its bytes.
-QVariantList ContactsFileParser::parseCsvFile(const QString &fileName, const QString &codecName,
-                                              bool detectCodec, int pieceBytes)
+ParsedFile ContactsFileParser::parseCsvFile(const QString &fileName, const QString &codecName,
+                                            bool detectCodec, int pieceBytes)
 {
     QFile file(fileName);
     QString reason;
     QByteArray buffer;
     if (!file.open(QIODevice::ReadOnly)) {
-        errorString = readErrorText(fileName, file.errorString());
-        return QVariantList();
+        return unreadable(fileName, file.errorString());
     }
     if (!FilePieces::appendPiece(file, pieceBytes, &buffer, &reason)) {
-        errorString = readErrorText(fileName, reason);
-        return QVariantList();
+        return unreadable(fileName, reason);
     }
     int markLength = 0;
     TextDecoding::Unicode unicode = TextDecoding::byteOrderMark(buffer, &markLength);
@@ -256,30 +223,29 @@ QVariantList ContactsFileParser::parseCsvFile(const QString &fileName, const QSt
             buffer.remove(0, end);
             rowEnds.consumed(end);
             if (atEnd) {
-                usedCodec = QStringLiteral("UTF-8");
-                return contacts.take();
+                return ParsedFile{contacts.take(), QStringLiteral("UTF-8"), {}};
             }
             if (!FilePieces::appendPiece(file, pieceBytes, &buffer, &reason)) {
                 contacts.release();
-                errorString = readErrorText(fileName, reason);
-                return QVariantList();
+                return unreadable(fileName, reason);
             }
         }
     }
     // The bytes and then the text are released as soon as they are used: a
     // file in another encoding is held only once at a time besides its rows.
+    ParsedFile parsed;
     QString text;
     {
         QByteArray data;
         buffer.clear();
         if (!FilePieces::readAgain(file, &data, &reason)) {
-            errorString = readErrorText(fileName, reason);
-            return QVariantList();
+            return unreadable(fileName, reason);
         }
-        usedCodec = TextDecoding::encodingOf(data, codecName, detectCodec);
-        text = TextDecoding::decodeIn(data, usedCodec);
+        parsed.usedCodec = TextDecoding::encodingOf(data, codecName, detectCodec);
+        text = TextDecoding::decodeIn(data, parsed.usedCodec);
     }
-    return parseCsv(text);
+    parsed.contacts = parseCsv(text);
+    return parsed;
 }
 
 ContactsFileParser::Kind ContactsFileParser::kindByType(const QMimeType &type)
@@ -335,41 +301,21 @@ ContactsFileParser::Kind ContactsFileParser::kindByContent(const QString &fileNa
     return Kind::Unknown;
 }
 
-QVariantList ContactsFileParser::parseCsv(const QString &text)
+QList<Contact *> ContactsFileParser::parseCsv(const QString &text)
 {
     CsvContacts contacts;
     contacts.read(text);
     return contacts.take();
 }
 
-QVariantList ContactsFileParser::parseSqlite(const QString &fileName)
+ParsedFile ContactsFileParser::parseSqlite(const QString &fileName)
 {
-    QList<Contact *> contacts;
-    const DatabaseImport::Result read = DatabaseImport::read(fileName, &contacts);
+    ParsedFile parsed;
+    const DatabaseImport::Result read = DatabaseImport::read(fileName, &parsed.contacts);
     if (read == DatabaseImport::TooLarge) {
-        errorString = tooLargeText();
+        parsed.error = tooLargeText();
     } else if (read == DatabaseImport::ComputedColumns) {
-        errorString = computedColumnsText();
+        parsed.error = computedColumnsText();
     }
-    QVariantList result;
-    result.reserve(contacts.size());
-    for (Contact *contact : qAsConst(contacts)) {
-        result.append(QVariant::fromValue(contact));
-    }
-    return result;
-}
-
-void ContactsFileParser::appendCsvField(QString &field, QChar terminator)
-{
-    if (field.count(QLatin1Char('"')) % 2 != 0) {
-        field.append(terminator);
-        return;
-    }
-    QStringList &row = rowUnderConstruction();
-    row.append(CsvTokenizer::fieldValue(field.constData(), field.size()));
-    if (terminator != QLatin1Char(',')) {
-        plainContactList.append(row);
-        row.clear();
-    }
-    field.clear();
+    return parsed;
 }

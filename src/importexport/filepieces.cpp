@@ -1,7 +1,5 @@
 #include "importexport/filepieces.h"
 
-#include "record/contact.h"
-
 #include <QFile>
 
 bool FilePieces::appendPiece(QFile &file, int pieceBytes, QByteArray *buffer, QString *reason)
@@ -29,11 +27,4 @@ bool FilePieces::readAgain(QFile &file, QByteArray *data, QString *reason)
         return false;
     }
     return true;
-}
-
-void FilePieces::release(const QVariantList &contacts)
-{
-    for (const QVariant &value : contacts) {
-        delete value.value<Contact *>();
-    }
 }

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QVariantList>
 
 class QFile;
 
@@ -17,7 +16,5 @@ namespace FilePieces {
 bool appendPiece(QFile &file, int pieceBytes, QByteArray *buffer, QString *reason);
 // The whole file, read again from its start.
 bool readAgain(QFile &file, QByteArray *data, QString *reason);
-// Deletes the records (Contact objects) of an import that is started over.
-void release(const QVariantList &contacts);
 
 } // namespace FilePieces

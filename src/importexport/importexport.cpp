@@ -34,8 +34,8 @@
 
 namespace {
 
-// The records a list from the scene or a parser holds, in its order; what is
-// no contact stays as a null, so that the rows keep their places.
+// The records a list from the scene holds, in its order; what is no contact
+// stays as a null, so that the rows keep their places.
 QList<Contact *> recordsOf(const QVariantList &values)
 {
     QList<Contact *> records;
@@ -366,7 +366,7 @@ bool ImportExport::hasUnreadableLetters(QObject *object) const
 void ImportExport::parseContactsFromFile(const QString &codec, const QString &file)
 {
     beginParse(file);
-    offerParsed(codec, parse(m_importFile, codec, !file.isEmpty()));
+    offerParsed(codec, ContactsFileParser::parseFile(m_importFile, codec, !file.isEmpty()));
 }
 
 void ImportExport::readContactsFromFile(const QString &codec, const QString &file)
@@ -381,10 +381,10 @@ void ImportExport::readContactsFromFile(const QString &codec, const QString &fil
     const QString path = m_importFile;
     const bool detectCodec = !file.isEmpty();
     QThread *window = thread();
-    auto read = std::make_shared<Parse>();
+    auto read = std::make_shared<ParsedFile>();
     m_read = read;
     m_reader = QThread::create([read, path, codec, detectCodec, window] {
-        *read = parse(path, codec, detectCodec);
+        *read = ContactsFileParser::parseFile(path, codec, detectCodec);
         for (Contact *contact : qAsConst(read->contacts)) {
             contact->moveToThread(window);
         }
@@ -405,7 +405,7 @@ void ImportExport::endReading(const QString &codec, int generation)
 {
     m_reader->wait();
     delete std::exchange(m_reader, nullptr);
-    const std::shared_ptr<Parse> read = std::exchange(m_read, nullptr);
+    const std::shared_ptr<ParsedFile> read = std::exchange(m_read, nullptr);
     showBusy(false);
     if (generation == m_generation) {
         offerParsed(codec, *read);
@@ -421,19 +421,6 @@ void ImportExport::endReading(const QString &codec, int generation)
     }
 }
 
-ImportExport::Parse ImportExport::parse(const QString &file, const QString &codec, bool detectCodec)
-{
-    Parse parsed;
-    // The parser's list holds each record in a node of its own: the records
-    // leave it here, on the reading thread, so that the window neither reads
-    // nor frees 100,000 scattered nodes.
-    parsed.contacts = recordsOf(ContactsFileParser::parseFile(file, codec, detectCodec));
-    parsed.contacts.removeAll(nullptr);
-    parsed.usedCodec = ContactsFileParser::usedCodec;
-    parsed.errorString = ContactsFileParser::errorString;
-    return parsed;
-}
-
 void ImportExport::beginParse(const QString &file)
 {
     ++m_generation;
@@ -445,7 +432,7 @@ void ImportExport::beginParse(const QString &file)
     }
 }
 
-void ImportExport::offerParsed(const QString &codec, const Parse &parsed)
+void ImportExport::offerParsed(const QString &codec, const ParsedFile &parsed)
 {
     const QString used =
             parsed.usedCodec.isEmpty() ? codec : TextDecoding::offeredCodecName(parsed.usedCodec);
@@ -458,8 +445,8 @@ void ImportExport::offerParsed(const QString &codec, const Parse &parsed)
     findExistingContacts();
     emit contactsChanged();
 
-    if (!parsed.errorString.isEmpty()) {
-        emit error(parsed.errorString);
+    if (!parsed.error.isEmpty()) {
+        emit error(parsed.error);
     } else if (!m_contacts.isEmpty()) {
         emit parsingCompleted();
     } else {
@@ -500,35 +487,44 @@ bool ImportExport::importParsedContacts()
             Contact *contact = running.at(i);
             noteLabels(*contact, &labels, &seen);
             contact->photoData = preparation.take(i, m_turns);
-            const QPointer<Contact> existing = m_alreadyThere.value(contact);
-            ContactBook *book = m_book ? m_contactBook : nullptr;
-            if (existing) {
-                if (book) {
-                    book->mergeContact(existing->id, contact);
-                }
-                emit mergeContact(existing->id, contact);
-            } else {
-                if (book) {
-                    book->queueContact(contact);
-                }
-                emit importContact(contact);
-            }
+            handOver(contact);
             return true;
         });
-        setImportedLabels(labels);
-        // The contacts are listed in one step, then the list sorts once.
-        if (m_book && m_contactBook) {
-            m_contactBook->addQueuedContacts();
-        }
-        if (m_list && m_contactList) {
-            m_contactList->importEnded(labels);
-        }
-        emit importContactEnded();
+        endImport(labels);
         imported = true;
     }
     releaseParsedContacts();
     m_contacts.clear();
     return imported;
+}
+
+void ImportExport::handOver(Contact *contact)
+{
+    const QPointer<Contact> existing = m_alreadyThere.value(contact);
+    ContactBook *book = m_book ? m_contactBook : nullptr;
+    if (existing) {
+        if (book) {
+            book->mergeContact(existing->id, contact);
+        }
+        emit mergeContact(existing->id, contact);
+    } else {
+        if (book) {
+            book->queueContact(contact);
+        }
+        emit importContact(contact);
+    }
+}
+
+void ImportExport::endImport(const QStringList &labels)
+{
+    setImportedLabels(labels);
+    if (m_book && m_contactBook) {
+        m_contactBook->addQueuedContacts();
+    }
+    if (m_list && m_contactList) {
+        m_contactList->importEnded(labels);
+    }
+    emit importContactEnded();
 }
 
 void ImportExport::exportContacts()

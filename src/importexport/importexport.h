@@ -1,6 +1,7 @@
 #pragma once
 
 #include "importexport/eventloopturns.h"
+#include "importexport/parsedfile.h"
 #include "record/contactbook.h"
 #include "vcard/cardpatch.h"
 
@@ -148,22 +149,20 @@ signals:
     void importedLabelsChanged();
 
 private:
-    // What a parse gives: the records and its parser's state.
-    struct Parse
-    {
-        QList<Contact *> contacts;
-        QString usedCodec;
-        QString errorString;
-    };
-    static Parse parse(const QString &file, const QString &codec, bool detectCodec);
     // The start of a parse: the last one's contacts go, file (when given)
     // becomes the import file.
     void beginParse(const QString &file);
     // The parsed contacts become the ones on offer, with their signals.
-    void offerParsed(const QString &codec, const Parse &parsed);
+    void offerParsed(const QString &codec, const ParsedFile &parsed);
     void endReading(const QString &codec, int generation);
 
     QList<Contact *> tickedContacts() const;
+    // Hands an imported contact to the book: merged into the contact it
+    // matches there, else queued.
+    void handOver(Contact *contact);
+    // The end of an import that ran: the book lists the queued contacts in
+    // one step, then the list sorts once.
+    void endImport(const QStringList &labels);
     // Finds which parsed contacts are already in the address book.
     void findExistingContacts();
     // True for a parsed contact already in the address book that adds
@@ -213,7 +212,7 @@ private:
     // The thread of a running readContactsFromFile, what it gives, and a
     // read asked for meanwhile (codec, file).
     QThread *m_reader = nullptr;
-    std::shared_ptr<Parse> m_read;
+    std::shared_ptr<ParsedFile> m_read;
     std::optional<std::pair<QString, QString>> m_nextRead;
     // Counts the changes of the contacts on offer: a read whose start is not
     // the last of them offers nothing.

@@ -2,6 +2,7 @@
 list(APPEND KIV_SOURCES
     src/importexport/contactsfileparser.h
     src/importexport/contactsfileparser.cpp
+    src/importexport/parsedfile.h
     src/importexport/databaseimport.h
     src/importexport/databaseimport.cpp
     src/importexport/importlimits.h

@@ -15,7 +15,7 @@ namespace {
 // Appends a record for each card of data to result; index counts the cards
 // of one file, across the pieces it is read in.
 void appendContacts(const QByteArray &data, vCardReader::Mode mode, const QString &codecName,
-                    QVariantList *result, int *index)
+                    QList<Contact *> *result, int *index)
 {
     const CardMapping mapping;
     vCard::readCardsWithText(
@@ -27,13 +27,14 @@ void appendContacts(const QByteArray &data, vCardReader::Mode mode, const QStrin
                 if (mode != vCardReader::RawBytes || TextDecoding::isValidUtf8(text)) {
                     contact->card = QByteArray(text.constData(), text.size());
                 }
-                result->append(QVariant::fromValue(contact));
+                result->append(contact);
             });
 }
 
-QVariantList contactsFrom(const QByteArray &data, vCardReader::Mode mode, const QString &codecName)
+QList<Contact *> contactsFrom(const QByteArray &data, vCardReader::Mode mode,
+                              const QString &codecName)
 {
-    QVariantList result;
+    QList<Contact *> result;
     int index = 0;
     appendContacts(data, mode, codecName, &result, &index);
     return result;
@@ -74,73 +75,16 @@ size_t cardsEnd(std::string_view data)
     return 0;
 }
 
-} // namespace
+// How reading a vCard file in pieces ended.
+enum class PiecesRead { Read, NotUtf8, Unreadable };
 
-QVariantList ContactsFileParser::parseVCard(const QString &text)
+// Reads the cards of the file in pieces of about chunkBytes, from what the
+// buffer holds on, and appends their records to result. A file that turns
+// out not to be UTF-8 is left to be read whole; the reason is set when the
+// file cannot be read. Either way result keeps what was read.
+PiecesRead appendCardsInPieces(QFile &file, QByteArray &buffer, const QString &codecName,
+                               int chunkBytes, QList<Contact *> *result, QString *reason)
 {
-    return contactsFrom(text.toUtf8(), vCardReader::Utf8Text, QString());
-}
-
-QVariantList ContactsFileParser::parseVCardData(const QByteArray &data, const QString &codecName,
-                                                bool detectCodec)
-{
-    int markLength = 0;
-    TextDecoding::Unicode unicode = TextDecoding::byteOrderMark(data, &markLength);
-    if (unicode == TextDecoding::Unicode::None) {
-        unicode = TextDecoding::guessUtf16(data);
-    }
-    if (unicode != TextDecoding::Unicode::None && unicode != TextDecoding::Unicode::Utf8) {
-        // UTF-16 and UTF-32 are decoded first; then the text is unfolded.
-        usedCodec = TextDecoding::encodingOf(data, codecName, false);
-        return contactsFrom(TextDecoding::decodeIn(data, usedCodec).toUtf8(), vCardReader::Utf8Text,
-                            codecName);
-    }
-    const QByteArray body =
-            QByteArray::fromRawData(data.constData() + markLength, data.size() - markLength);
-    // Values without a CHARSET that are not valid UTF-8 are read in this:
-    // the encoding detected in the file's 8-bit text, else the form's codec,
-    // which also stays for quoted-printable values of an ASCII file.
-    usedCodec = TextDecoding::isValidUtf8(body)
-                        ? codecName
-                        : TextDecoding::encodingOf(body, codecName, detectCodec);
-    return contactsFrom(body, vCardReader::RawBytes, usedCodec);
-}
-
-// The file is read in pieces that end after a card, and the cards of each
-// piece are read as soon as it is complete, so that a large file is never
-// held whole beside its records. The pieces are checked to be UTF-8 as
-// parseVCardData checks the whole file; a file in another encoding (rare,
-// and small: old phones) is read again whole, since its encoding is guessed
-// from all of its text.
-QVariantList ContactsFileParser::parseVCardFile(const QString &fileName, const QString &codecName,
-                                                bool detectCodec, QString *reason, int chunkBytes)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *reason = file.errorString();
-        return QVariantList();
-    }
-    QByteArray buffer;
-    if (!FilePieces::appendPiece(file, chunkBytes, &buffer, reason)) {
-        return QVariantList();
-    }
-    const auto readWhole = [&]() {
-        QByteArray data;
-        return FilePieces::readAgain(file, &data, reason)
-                       ? parseVCardData(data, codecName, detectCodec)
-                       : QVariantList();
-    };
-    int markLength = 0;
-    TextDecoding::Unicode unicode = TextDecoding::byteOrderMark(buffer, &markLength);
-    if (unicode == TextDecoding::Unicode::None) {
-        unicode = TextDecoding::guessUtf16(buffer);
-    }
-    if (unicode != TextDecoding::Unicode::None && unicode != TextDecoding::Unicode::Utf8) {
-        return readWhole();
-    }
-    buffer.remove(0, markLength);
-
-    QVariantList result;
     int index = 0;
     bool split = false;
     for (;;) {
@@ -150,26 +94,101 @@ QVariantList ContactsFileParser::parseVCardFile(const QString &fileName, const Q
         if (end > 0) {
             QByteArray cards = QByteArray::fromRawData(buffer.constData(), int(end));
             if (!TextDecoding::isValidUtf8(cards)) {
-                FilePieces::release(result);
-                return readWhole();
+                return PiecesRead::NotUtf8;
             }
             // The last piece of a file with line feeds may have none: the
             // reader then still reads its lines as the file's lines.
             if (atEnd && split && !cards.contains('\n')) {
                 cards += '\n';
             }
-            appendContacts(cards, vCardReader::ValidUtf8Bytes, codecName, &result, &index);
+            appendContacts(cards, vCardReader::ValidUtf8Bytes, codecName, result, &index);
             buffer.remove(0, int(end));
             split = true;
         }
         if (atEnd) {
-            break;
+            return PiecesRead::Read;
         }
         if (!FilePieces::appendPiece(file, chunkBytes, &buffer, reason)) {
-            FilePieces::release(result);
-            return QVariantList();
+            return PiecesRead::Unreadable;
         }
     }
-    usedCodec = codecName;
-    return result;
+}
+
+} // namespace
+
+QList<Contact *> ContactsFileParser::parseVCard(const QString &text)
+{
+    return contactsFrom(text.toUtf8(), vCardReader::Utf8Text, QString());
+}
+
+ParsedFile ContactsFileParser::parseVCardData(const QByteArray &data, const QString &codecName,
+                                              bool detectCodec)
+{
+    int markLength = 0;
+    TextDecoding::Unicode unicode = TextDecoding::byteOrderMark(data, &markLength);
+    if (unicode == TextDecoding::Unicode::None) {
+        unicode = TextDecoding::guessUtf16(data);
+    }
+    ParsedFile parsed;
+    if (unicode != TextDecoding::Unicode::None && unicode != TextDecoding::Unicode::Utf8) {
+        // UTF-16 and UTF-32 are decoded first; then the text is unfolded.
+        parsed.usedCodec = TextDecoding::encodingOf(data, codecName, false);
+        parsed.contacts = contactsFrom(TextDecoding::decodeIn(data, parsed.usedCodec).toUtf8(),
+                                       vCardReader::Utf8Text, codecName);
+        return parsed;
+    }
+    const QByteArray body =
+            QByteArray::fromRawData(data.constData() + markLength, data.size() - markLength);
+    // Values without a CHARSET that are not valid UTF-8 are read in this:
+    // the encoding detected in the file's 8-bit text, else the form's codec,
+    // which also stays for quoted-printable values of an ASCII file.
+    parsed.usedCodec = TextDecoding::isValidUtf8(body)
+                               ? codecName
+                               : TextDecoding::encodingOf(body, codecName, detectCodec);
+    parsed.contacts = contactsFrom(body, vCardReader::RawBytes, parsed.usedCodec);
+    return parsed;
+}
+
+// The file is read in pieces that end after a card, and the cards of each
+// piece are read as soon as it is complete, so that a large file is never
+// held whole beside its records. The pieces are checked to be UTF-8 as
+// parseVCardData checks the whole file; a file in another encoding (rare,
+// and small: old phones) is read again whole, since its encoding is guessed
+// from all of its text.
+ParsedFile ContactsFileParser::parseVCardFile(const QString &fileName, const QString &codecName,
+                                              bool detectCodec, int chunkBytes)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return unreadable(fileName, file.errorString());
+    }
+    QString reason;
+    QByteArray buffer;
+    if (!FilePieces::appendPiece(file, chunkBytes, &buffer, &reason)) {
+        return unreadable(fileName, reason);
+    }
+    int markLength = 0;
+    TextDecoding::Unicode unicode = TextDecoding::byteOrderMark(buffer, &markLength);
+    if (unicode == TextDecoding::Unicode::None) {
+        unicode = TextDecoding::guessUtf16(buffer);
+    }
+    if (unicode == TextDecoding::Unicode::None || unicode == TextDecoding::Unicode::Utf8) {
+        buffer.remove(0, markLength);
+        QList<Contact *> contacts;
+        const PiecesRead read =
+                appendCardsInPieces(file, buffer, codecName, chunkBytes, &contacts, &reason);
+        if (read == PiecesRead::Read) {
+            return ParsedFile{contacts, codecName, {}};
+        }
+        qDeleteAll(contacts);
+        if (read == PiecesRead::Unreadable) {
+            return unreadable(fileName, reason);
+        }
+    }
+    buffer.clear();
+    QByteArray data;
+    if (!FilePieces::readAgain(file, &data, &reason)) {
+        return unreadable(fileName, reason);
+    }
+    return parseVCardData(data, codecName, detectCodec);
 }

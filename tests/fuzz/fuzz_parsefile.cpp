@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!QFile::exists(path)) {
             QFile::link(input, path);
         }
-        deleteContacts(ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")));
+        deleteContacts(ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")).contacts);
     }
     return 0;
 }

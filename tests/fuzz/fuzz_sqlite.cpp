@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ensureApplication();
     const QString path = writeInput(QStringLiteral("contacts.sqlite"), data, size);
     if (!path.isEmpty()) {
-        deleteContacts(ContactsFileParser::parseSqlite(path));
+        deleteContacts(ContactsFileParser::parseSqlite(path).contacts);
     }
     return 0;
 }

@@ -11,6 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const vCard &card : cards) {
         card.toByteArray(vCardVersion::Version3_0);
     }
-    deleteContacts(ContactsFileParser::parseVCardData(bytes, QStringLiteral("UTF-8")));
+    deleteContacts(ContactsFileParser::parseVCardData(bytes, QStringLiteral("UTF-8")).contacts);
     return 0;
 }

@@ -3,18 +3,16 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QList>
 #include <QTemporaryDir>
-#include <QVariantList>
 
 #include "record/contact.h"
 
 // The readers hand out records that the caller owns; the fuzzers delete them
 // so that LeakSanitizer only reports leaks of the readers themselves.
-inline void deleteContacts(const QVariantList &contacts)
+inline void deleteContacts(const QList<Contact *> &contacts)
 {
-    for (const QVariant &value : contacts) {
-        delete value.value<Contact *>();
-    }
+    qDeleteAll(contacts);
 }
 
 // Some readers (the database import, image and MIME detection) want an
