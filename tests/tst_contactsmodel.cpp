@@ -167,6 +167,8 @@ void tst_ContactsModel::operations()
             [this](const QModelIndex &, int first, int last) {
                 m_log << QStringLiteral("removing %1-%2").arg(first).arg(last);
             });
+    connect(model.get(), &QAbstractItemModel::layoutChanged, this,
+            [this] { m_log << QStringLiteral("moved"); });
     connect(model.get(), &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex &first, const QModelIndex &last, const QVector<int> &roles) {
                 QStringList names;

@@ -6,6 +6,9 @@
 #include "testsupport.h"
 
 #include <QAbstractItemModelTester>
+#include <QAbstractProxyModel>
+
+#include <algorithm>
 #include <QGuiApplication>
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -13,6 +16,7 @@
 #include <QRandomGenerator>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSortFilterProxyModel>
 
 // The sorted, filtered view over the list model on an SQLite store. States
 // are compact strings: "Surname Name|Other*" (a star marks a favourite) in,
@@ -116,7 +120,7 @@ private slots:
     void viewFollowsEachStep();
 
 private:
-    void makeModel(const QString &contacts, bool plainSource = false);
+    void makeModel(const QString &contacts);
 
     QTemporaryDir m_dir;
     std::unique_ptr<SqliteDatabase> m_store;
@@ -150,7 +154,7 @@ void tst_ContactsProxyModel::cleanup()
     m_store.reset();
 }
 
-void tst_ContactsProxyModel::makeModel(const QString &contacts, bool plainSource)
+void tst_ContactsProxyModel::makeModel(const QString &contacts)
 {
     for (const auto &contact : makeContacts(contacts)) {
         contact->id = Contact::makeId();
@@ -160,12 +164,8 @@ void tst_ContactsProxyModel::makeModel(const QString &contacts, bool plainSource
     m_model->setDataBase(m_store.get());
     m_model->loadModel();
     m_proxy = std::make_unique<ContactsProxyModel>();
-    if (plainSource) {
-        // Through the base class, as a sourceModel binding would.
-        static_cast<QSortFilterProxyModel *>(m_proxy.get())->setSourceModel(m_model.get());
-    } else {
-        m_proxy->setSourceModel(m_model.get());
-    }
+    // Through the base class, as a sourceModel binding would.
+    static_cast<QAbstractProxyModel *>(m_proxy.get())->setSourceModel(m_model.get());
     const auto fatal = QAbstractItemModelTester::FailureReportingMode::Fatal;
     m_testers[0] = std::make_unique<QAbstractItemModelTester>(m_model.get(), fatal);
     m_testers[1] = std::make_unique<QAbstractItemModelTester>(m_proxy.get(), fatal);
@@ -177,8 +177,7 @@ void tst_ContactsProxyModel::follows_data()
     QTest::addColumn<QString>("contacts");
     // Steps: sort, fav, all, search:TEXT, current:ROW, star, edit:NAME (the
     // current row), add:NAME, remove:ROWS, role:ROLE, property:ROLE
-    // (the property write), plain (base-class
-    // source attachment), reload.
+    // (the property write), reload.
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("view");
     QTest::addColumn<QString>("letters");
@@ -190,7 +189,7 @@ void tst_ContactsProxyModel::follows()
 {
     QFETCH(QString, contacts);
     QFETCH(QString, steps);
-    makeModel(contacts, steps.startsWith(QLatin1String("plain")));
+    makeModel(contacts);
     for (const QString &step : steps.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const QString command = step.section(QLatin1Char(':'), 0, 0);
         const QString argument = step.section(QLatin1Char(':'), 1);
@@ -266,7 +265,7 @@ void tst_ContactsProxyModel::agreesWithPlainProxyThroughChanges()
                                     QAbstractItemModelTester::FailureReportingMode::Fatal);
     m_proxy->sort();
     // The search ignores case, the accents of Latin letters and the
-    // diaeresis of "ё": the full name and the text compared that way.
+    // diaeresis of "ё": the full name and each word typed compared that way.
     auto fold = [](const QString &text) {
         const QString split = text.normalized(QString::NormalizationForm_D);
         QString kept;
@@ -297,8 +296,11 @@ void tst_ContactsProxyModel::agreesWithPlainProxyThroughChanges()
         QStringList expected;
         for (int row = 0; row < reference.rowCount(); ++row) {
             const QModelIndex index = reference.index(row, 0);
+            const QString name = fold(index.data(ContactsModel::FullNameRole).toString());
+            const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
             if ((!m_proxy->favouritesOnly() || index.data(ContactsModel::FavoriteRole).toBool())
-                && fold(index.data(ContactsModel::FullNameRole).toString()).contains(fold(text))) {
+                && std::all_of(words.begin(), words.end(),
+                               [&](const QString &word) { return name.contains(fold(word)); })) {
                 expected << index.data(ContactsModel::IdRole).toString();
             }
         }
@@ -306,7 +308,8 @@ void tst_ContactsProxyModel::agreesWithPlainProxyThroughChanges()
     };
     const QStringList keystrokes{"a",  "an", "ann",  "an", "a", "",  "ß", "ss",
                                  "SS", "σ",  "Σ",    "ς",  "i", "ǅ", "ǆ", "𝐀",
-                                 "о",  "ол", "олег", "о",  "z", "3", "",  "12"};
+                                 "о",  "ол", "олег", "о",  "z", "3", "",  "12",
+                                 "ann 1", "1 ann", "олег an", "1 2", " "};
     int step = 0;
     for (const QString &text : keystrokes) {
         m_proxy->setFilterFixedString(text);
@@ -373,13 +376,6 @@ void tst_ContactsProxyModel::sceneSearchReMapsOnce()
     QCOMPARE(removed.count(), 0);
     QCOMPARE(layoutChanged.count(), 1);
     QVERIFY(m_proxy->rowCount() > 0 && m_proxy->rowCount() < 1000);
-    // The other pattern setters keep the base class's row test.
-    m_proxy->setFilterRegExp(QStringLiteral("^Anna Олег "));
-    for (const QString &name : column(m_proxy.get(), ContactsModel::FullNameRole)) {
-        QVERIFY2(name.startsWith(QStringLiteral("Anna Олег ")), qPrintable(name));
-    }
-    m_proxy->setFilterWildcard(QStringLiteral("*nna*"));
-    QVERIFY(m_proxy->rowCount() > 0);
 }
 
 void tst_ContactsProxyModel::settingsAndGroupLabels()
@@ -388,7 +384,7 @@ void tst_ContactsProxyModel::settingsAndGroupLabels()
     QSettings().setValue(QStringLiteral("sortRole"), QStringLiteral("garbage"));
     QCOMPARE(int(ContactsProxyModel().sortRole()), int(ContactsModel::FullNameRole));
     QSettings().setValue(QStringLiteral("sortRole"), 259);
-    QCOMPARE(ContactsProxyModel().QSortFilterProxyModel::sortRole(), 259);
+    QCOMPARE(int(ContactsProxyModel().sortRole()), 259);
 
     ContactsProxyModel proxy;
     QSignalSpy changed(&proxy, &ContactsProxyModel::groupLabelsChanged);

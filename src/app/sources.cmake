@@ -1,5 +1,7 @@
 # Application shell: start-up helpers, window, photo provider, file dialogs, scene set-up.
 list(APPEND KIV_SOURCES
+    src/app/birthdayvalidator.h
+    src/app/birthdayvalidator.cpp
     src/app/contactsimageprovider.h
     src/app/contactsimageprovider.cpp
     src/app/customqtquick2applicationviewer.h
@@ -10,6 +12,8 @@ list(APPEND KIV_SOURCES
     src/app/kivintegration.cpp
     src/app/localpeer.h
     src/app/localpeer.cpp
+    src/app/phonevalidator.h
+    src/app/phonevalidator.cpp
     src/app/qtquick2applicationviewer.h
     src/app/qtquick2applicationviewer.cpp
     src/app/qtsingleapplication.h

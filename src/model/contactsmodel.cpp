@@ -19,6 +19,19 @@ ContactsModel::ContactsModel(QObject *parent)
 {
     qRegisterMetaType<Contact *>();
     qRegisterMetaType<DataBase *>();
+    // Connected first, so that the index has followed a change before any
+    // view hears of it.
+    connect(this, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) { m_index.rowsInserted(first, last); });
+    connect(this, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex &, int first, int last) { m_index.rowsRemoved(first, last); });
+    connect(this, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                   const QVector<int> &roles) {
+                if (roles != QVector<int>{FavoriteRole}) {
+                    m_index.rowsChanged(topLeft.row(), bottomRight.row());
+                }
+            });
 
     // Russian initials are the default only for a Russian (Russia) locale.
     const bool defaultEnglish = QLocale().name() != QLatin1String("ru_RU");
@@ -33,6 +46,7 @@ ContactsModel::ContactsModel(QObject *parent)
         connect(this, signal, this, [this] { m_rowOfId.clear(); });
     }
     connect(this, &QAbstractItemModel::modelReset, this, [this] { m_rowOfId.clear(); });
+    connect(this, &QAbstractItemModel::layoutChanged, this, [this] { m_rowOfId.clear(); });
 }
 
 ContactsModel::~ContactsModel()
@@ -53,40 +67,44 @@ QVariant ContactsModel::data(const QModelIndex &index, int role) const
         || index.row() >= m_contacts.size()) {
         return QVariant();
     }
-    const Contact *contact = m_contacts.at(index.row());
+    return dataOf(*m_contacts.at(index.row()), role);
+}
+
+QVariant ContactsModel::dataOf(const Contact &contact, int role)
+{
     switch (role) {
     case IdRole:
-        return contact->id;
+        return contact.id;
     case FavoriteRole:
-        return contact->isFavorite;
+        return contact.isFavorite;
     case NameRole:
-        return contact->name;
+        return contact.name;
     case SurnameRole:
-        return contact->surname;
+        return contact.surname;
     case MiddleNameRole:
-        return contact->middlename;
+        return contact.middlename;
     case FullNameRole:
-        return contact->fullname;
+        return contact.fullname;
     case OrganizationRole:
-        return contact->organization;
+        return contact.organization;
     case BirthDateRole:
-        return contact->dateOfBirth;
+        return contact.dateOfBirth;
     case CommentRole:
-        return contact->comment;
+        return contact.comment;
     case PhoneListRole:
-        return contact->phoneList.toList();
+        return contact.phoneList.toList();
     case PhoneGroupListRole:
-        return contact->phoneGroupList;
+        return contact.phoneGroupList;
     case EmailListRole:
-        return contact->emailList.toList();
+        return contact.emailList.toList();
     case EmailGroupListRole:
-        return contact->emailGroupList;
+        return contact.emailGroupList;
     case AddressListRole:
-        return contact->addressList.toList();
+        return contact.addressList.toList();
     case AddressGroupListRole:
-        return contact->addressGroupList;
+        return contact.addressGroupList;
     case LinkListRole:
-        return contact->linkList.toList();
+        return contact.linkList.toList();
     default:
         return QVariant();
     }
@@ -272,21 +290,8 @@ void ContactsModel::takeStoredContacts(const QVariantList &stored, const QString
             gone.append(row);
         }
     }
-    std::sort(gone.begin(), gone.end(), std::greater<int>());
-    gone.erase(std::unique(gone.begin(), gone.end()), gone.end());
-    // Runs of neighbouring rows go in one removal each, highest first.
-    for (int i = 0; i < gone.size();) {
-        const int last = gone.at(i);
-        int first = last;
-        while (++i < gone.size() && gone.at(i) == first - 1) {
-            first = gone.at(i);
-        }
-        beginRemoveRows(QModelIndex(), first, last);
-        const QVector<Contact *> dropped = m_contacts.mid(first, last - first + 1);
-        m_contacts.remove(first, last - first + 1);
-        endRemoveRows();
-        std::for_each(dropped.begin(), dropped.end(), &ContactsModel::release);
-    }
+    const QVector<Contact *> dropped = takeRows(gone);
+    std::for_each(dropped.begin(), dropped.end(), &ContactsModel::release);
     QVector<Contact *> added;
     QHash<QString, int> addedAt;
     for (const QVariant &value : stored) {
@@ -421,9 +426,6 @@ void ContactsModel::savePhoto(const QModelIndex &index, const QString &photoPath
 
 void ContactsModel::removeContacts(const QModelIndexList &indexes)
 {
-    // Rows are taken highest first, so the lower rows still to go keep their
-    // numbers. Sorting and de-duplicating here means a repeated or unordered
-    // entry can never remove a contact that was not asked for.
     QVector<int> rows;
     rows.reserve(indexes.size());
     for (const QModelIndex &index : indexes) {
@@ -432,30 +434,77 @@ void ContactsModel::removeContacts(const QModelIndexList &indexes)
         }
     }
     addQueuedContacts();
-    std::sort(rows.begin(), rows.end(), std::greater<int>());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     if (rows.isEmpty()) {
         return;
     }
     dropUndo();
+    m_removed = takeRows(rows);
     QStringList ids;
-    ids.reserve(rows.size());
-    for (int row : qAsConst(rows)) {
-        Contact *contact = m_contacts.at(row);
+    ids.reserve(m_removed.size());
+    for (Contact *contact : qAsConst(m_removed)) {
         ids.append(contact->id);
         if (m_store) {
             contact->photoData = m_store->loadPhoto(contact->id).toBase64();
             contact->card = m_store->loadCard(contact->id);
         }
-        beginRemoveRows(QModelIndex(), row, row);
-        m_contacts.remove(row);
-        endRemoveRows();
-        m_removed.append(contact);
     }
     if (m_store) {
         m_store->removeContacts(ids);
     }
     emit undoableCountChanged();
+}
+
+// Takes the rows out of the list (repeats ignored), lowest first. Rows that
+// are not one run are first moved behind the others, both keeping their
+// order, so that they go in one removal: a view follows one change, not
+// one per row.
+QVector<Contact *> ContactsModel::takeRows(QVector<int> rows)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.isEmpty()) {
+        return {};
+    }
+    int first = rows.first();
+    const int count = rows.size();
+    if (rows.last() - first + 1 != count) {
+        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        std::vector<char> taken(size_t(m_contacts.size()), 0);
+        for (int row : qAsConst(rows)) {
+            taken[size_t(row)] = 1;
+        }
+        std::vector<int> from;
+        from.reserve(taken.size());
+        for (int pass : {0, 1}) {
+            for (int row = 0; row < m_contacts.size(); ++row) {
+                if (taken[size_t(row)] == pass) {
+                    from.push_back(row);
+                }
+            }
+        }
+        std::vector<int> to(from.size());
+        QVector<Contact *> moved;
+        moved.reserve(m_contacts.size());
+        for (size_t row = 0; row < from.size(); ++row) {
+            to[size_t(from[row])] = int(row);
+            moved.append(m_contacts.at(from[row]));
+        }
+        m_contacts = moved;
+        const QModelIndexList persistent = persistentIndexList();
+        QModelIndexList now;
+        for (const QModelIndex &index : persistent) {
+            now.append(this->index(to[size_t(index.row())]));
+        }
+        changePersistentIndexList(persistent, now);
+        m_index.rowsMoved(from);
+        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+        first = m_contacts.size() - count;
+    }
+    beginRemoveRows(QModelIndex(), first, first + count - 1);
+    const QVector<Contact *> taken = m_contacts.mid(first, count);
+    m_contacts.remove(first, count);
+    endRemoveRows();
+    return taken;
 }
 
 void ContactsModel::undoRemoval()
@@ -464,10 +513,9 @@ void ContactsModel::undoRemoval()
         return;
     }
     const QVector<Contact *> restored = std::exchange(m_removed, {});
-    // Back in the order they were listed in, lowest row first.
+    // Back in the order they were listed in.
     beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size() + restored.size() - 1);
-    for (auto it = restored.rbegin(); it != restored.rend(); ++it) {
-        Contact *contact = *it;
+    for (Contact *contact : restored) {
         if (m_store) {
             m_store->insertContact(contact);
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/contactindex.h"
 #include "record/contactbook.h"
 
 #include <QAbstractListModel>
@@ -71,9 +72,13 @@ public:
     // How many contacts the last removal took that can still come back.
     int undoableCount() const { return m_removed.size(); }
 
-    // The record of a row, for the view's fast sorting and searching; null
-    // when the row is out of range.
+    // The record of a row; null when the row is out of range.
     const Contact *contactAt(int row) const;
+    // A record's data in a role, as data() gives it for its row.
+    static QVariant dataOf(const Contact &contact, int role);
+    // The sort keys, order and search texts of the rows, kept in step with
+    // them before each change is announced.
+    ContactIndex &contactIndex() { return m_index; }
 
     // The letters of the two index alphabets, without the leading "#".
     static QStringList englishLetters();
@@ -116,6 +121,7 @@ signals:
 
 private:
     bool isRow(const QModelIndex &index) const;
+    QVector<Contact *> takeRows(QVector<int> rows);
     int rowOfId(const QString &id);
     Contact *storedCopy(Contact *contact, const QString &photoPath);
     void buildAlphabet();
@@ -124,6 +130,7 @@ private:
 
     QPointer<DataBase> m_store;
     QVector<Contact *> m_contacts;
+    ContactIndex m_index{m_contacts};
     // The records of the last removal, each with its photo in photoData.
     QVector<Contact *> m_removed;
     QVector<Contact *> m_queued;

@@ -11,4 +11,8 @@ list(APPEND KIV_SOURCES
     src/record/contactmerge.cpp
     src/record/importedname.h
     src/record/importedname.cpp
+    src/record/contactsearch.h
+    src/record/contactsearch.cpp
+    src/record/sortkeymaker.h
+    src/record/sortkeymaker.cpp
 )

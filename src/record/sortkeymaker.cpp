@@ -1,7 +1,5 @@
-#include "model/sortkeymaker.h"
+#include "record/sortkeymaker.h"
 
-#include <algorithm>
-#include <cstring>
 
 #include <unicode/ucol.h>
 
@@ -40,51 +38,39 @@ SortKeyMaker::~SortKeyMaker()
 // non-empty text has an empty key: the empty text comes first, as
 // QString::compare has it. Without a collator each code unit is written as
 // UTF-8 writes a character of its value (a surrogate too, on its own, as
-// CESU-8 does): those bytes compare as the values do, and a name in ASCII
-// takes a byte a letter, so that the first bytes of a key (which sorting
-// compares before the rest) hold as many letters as can be.
-int SortKeyMaker::append(const QString &text, std::vector<uchar> &out) const
+// CESU-8 does): those bytes compare as the values do.
+std::string SortKeyMaker::key(const QString &text) const
 {
-    const size_t start = out.size();
+    std::string out;
     if (text.isEmpty()) {
-        return 0;
+        return out;
     }
     const auto *units = reinterpret_cast<const UChar *>(text.utf16());
     if (!m_collator) {
-        out.resize(start + size_t(text.size()) * 3);
-        uchar *bytes = out.data() + start;
+        out.reserve(size_t(text.size()));
         for (int i = 0; i < text.size(); ++i) {
             const UChar unit = units[i];
             if (unit < 0x80) {
-                *bytes++ = uchar(unit);
+                out += char(unit);
             } else if (unit < 0x800) {
-                *bytes++ = uchar(0xc0 | (unit >> 6));
-                *bytes++ = uchar(0x80 | (unit & 0x3f));
+                out += char(0xc0 | (unit >> 6));
+                out += char(0x80 | (unit & 0x3f));
             } else {
-                *bytes++ = uchar(0xe0 | (unit >> 12));
-                *bytes++ = uchar(0x80 | ((unit >> 6) & 0x3f));
-                *bytes++ = uchar(0x80 | (unit & 0x3f));
+                out += char(0xe0 | (unit >> 12));
+                out += char(0x80 | ((unit >> 6) & 0x3f));
+                out += char(0x80 | (unit & 0x3f));
             }
         }
-        const int size = int(bytes - (out.data() + start));
-        out.resize(start + size_t(size));
-        return size;
+        return out;
     }
-    int room = 16 + text.size() * 3;
-    out.resize(start + size_t(room));
-    int size = ucol_getSortKey(m_collator, units, text.size(), out.data() + start, room);
-    if (size > room) {
-        out.resize(start + size_t(size));
-        size = ucol_getSortKey(m_collator, units, text.size(), out.data() + start, size);
+    out.resize(size_t(16 + text.size() * 3));
+    auto *bytes = reinterpret_cast<uint8_t *>(&out[0]);
+    int size = ucol_getSortKey(m_collator, units, text.size(), bytes, int(out.size()));
+    if (size > int(out.size())) {
+        out.resize(size_t(size));
+        bytes = reinterpret_cast<uint8_t *>(&out[0]);
+        size = ucol_getSortKey(m_collator, units, text.size(), bytes, size);
     }
-    out.resize(start + size_t(size));
-    return size;
-}
-
-int SortKeyMaker::compareKeys(const uchar *left, int leftLength, const uchar *right,
-                              int rightLength)
-{
-    const int common = std::min(leftLength, rightLength);
-    const int result = common > 0 ? std::memcmp(left, right, size_t(common)) : 0;
-    return result != 0 ? result : leftLength - rightLength;
+    out.resize(size_t(size));
+    return out;
 }

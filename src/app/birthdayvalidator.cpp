@@ -1,4 +1,4 @@
-#include "model/birthdayvalidator.h"
+#include "app/birthdayvalidator.h"
 
 #include "record/birthday.h"
 

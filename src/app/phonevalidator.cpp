@@ -1,4 +1,4 @@
-#include "model/phonevalidator.h"
+#include "app/phonevalidator.h"
 
 namespace {
 const QString extension = QStringLiteral("ext");

@@ -1,0 +1,255 @@
+#include "model/contactindex.h"
+
+#include "model/contactsmodel.h"
+#include "record/contact.h"
+
+#include <QLocale>
+
+#include <algorithm>
+
+ContactIndex::ContactIndex(const QVector<Contact *> &rows)
+    : m_rows(rows),
+      m_sortRole(ContactsModel::FullNameRole),
+      m_keyMaker(QLocale())
+{
+}
+
+void ContactIndex::setSortRole(int role)
+{
+    if (role != m_sortRole) {
+        m_sortRole = role;
+        m_ordered = false;
+    }
+}
+
+QString ContactIndex::sortTextOf(const Contact &contact, int role)
+{
+    switch (role) {
+    case ContactsModel::NameRole:
+        return contact.name;
+    case ContactsModel::SurnameRole:
+        return contact.surname;
+    case ContactsModel::MiddleNameRole:
+        return contact.middlename;
+    case ContactsModel::OrganizationRole:
+        return contact.organization;
+    case ContactsModel::FullNameRole:
+        return contact.fullname;
+    default:
+        return ContactsModel::dataOf(contact, role).toString();
+    }
+}
+
+bool ContactIndex::indexSortText(int row) const
+{
+    const QString text = sortTextOf(*m_rows.at(row), m_sortRole);
+    std::string key = m_keyMaker.key(text);
+    if (key == m_keys[size_t(row)] && m_initials[size_t(row)] != -2) {
+        return false;
+    }
+    m_keys[size_t(row)] = std::move(key);
+    int &initial = m_initials[size_t(row)];
+    initial = -1;
+    if (!text.isEmpty()) {
+        const bool pair = text.size() > 1 && text.at(0).isHighSurrogate()
+                          && text.at(1).isLowSurrogate();
+        const QString letter = text.left(pair ? 2 : 1).toUpper();
+        initial = m_letterIds.value(letter, m_letters.size());
+        if (initial == m_letters.size()) {
+            m_letterIds.insert(letter, initial);
+            m_letters.append(letter);
+        }
+    }
+    return true;
+}
+
+int ContactIndex::initialOf(int row) const
+{
+    order();
+    return m_initials[size_t(row)];
+}
+
+void ContactIndex::rowsInserted(int first, int last)
+{
+    const int count = last - first + 1;
+    foldTexts(first, last, 0);
+    if (!m_ordered) {
+        return;
+    }
+    for (int &row : m_order) {
+        row += row >= first ? count : 0;
+    }
+    m_keys.insert(m_keys.begin() + first, size_t(count), {});
+    m_initials.insert(m_initials.begin() + first, size_t(count), -2);
+    std::vector<int> added;
+    for (int row = first; row <= last; ++row) {
+        indexSortText(row);
+        added.push_back(row);
+    }
+    placeInOrder(std::move(added));
+}
+
+void ContactIndex::rowsChanged(int first, int last)
+{
+    std::vector<int> moved;
+    std::vector<char> isMoved(size_t(last - first + 1), 0);
+    foldTexts(first, last, last - first + 1);
+    for (int row = first; row <= last; ++row) {
+        if (m_ordered && indexSortText(row)) {
+            moved.push_back(row);
+            isMoved[size_t(row - first)] = 1;
+        }
+    }
+    if (moved.empty()) {
+        return;
+    }
+    m_order.erase(std::remove_if(m_order.begin(), m_order.end(),
+                                 [&](int row) {
+                                     return row >= first && row <= last
+                                            && isMoved[size_t(row - first)];
+                                 }),
+                  m_order.end());
+    placeInOrder(std::move(moved));
+}
+
+void ContactIndex::rowsRemoved(int first, int last)
+{
+    const int count = last - first + 1;
+    m_words.splice(size_t(first), size_t(count), {});
+    m_digits.splice(size_t(first), size_t(count), {});
+    if (!m_ordered) {
+        return;
+    }
+    m_keys.erase(m_keys.begin() + first, m_keys.begin() + last + 1);
+    m_initials.erase(m_initials.begin() + first, m_initials.begin() + last + 1);
+    auto kept = std::remove_if(m_order.begin(), m_order.end(),
+                               [first, last](int row) { return row >= first && row <= last; });
+    m_order.erase(kept, m_order.end());
+    for (int &row : m_order) {
+        row -= row > last ? count : 0;
+    }
+    rank();
+}
+
+void ContactIndex::rowsMoved(const std::vector<int> &from)
+{
+    std::vector<int> to(from.size());
+    for (TextColumn *column : {&m_words, &m_digits}) {
+        TextColumn moved;
+        moved.bytes.reserve(column->bytes.size());
+        for (int row : from) {
+            moved.bytes += column->at(size_t(row));
+            moved.ends.push_back(quint32(moved.bytes.size()));
+        }
+        *column = std::move(moved);
+    }
+    for (size_t row = 0; row < from.size(); ++row) {
+        to[size_t(from[row])] = int(row);
+    }
+    if (!m_ordered) {
+        return;
+    }
+    std::vector<std::string> keys(from.size());
+    std::vector<int> initials(from.size());
+    for (size_t row = 0; row < from.size(); ++row) {
+        keys[row] = std::move(m_keys[size_t(from[row])]);
+        initials[row] = m_initials[size_t(from[row])];
+    }
+    m_keys = std::move(keys);
+    m_initials = std::move(initials);
+    for (int &row : m_order) {
+        row = to[size_t(row)];
+    }
+    rank();
+}
+
+const std::vector<int> &ContactIndex::order() const
+{
+    if (!m_ordered) {
+        m_keys.assign(size_t(m_rows.size()), {});
+        m_initials.assign(size_t(m_rows.size()), -2);
+        std::vector<int> rows(size_t(m_rows.size()));
+        for (int row = 0; row < m_rows.size(); ++row) {
+            indexSortText(row);
+            rows[size_t(row)] = row;
+        }
+        m_order.clear();
+        m_ordered = true;
+        placeInOrder(std::move(rows));
+    }
+    return m_order;
+}
+
+int ContactIndex::rank(int row) const
+{
+    order();
+    return m_ranks[size_t(row)];
+}
+
+// Sorts rows (in ascending row order, not in the order yet) by their keys
+// and merges them into the order; equal keys keep their rows' order, the
+// rows already placed first.
+void ContactIndex::placeInOrder(std::vector<int> rows) const
+{
+    const auto less = [this](int left, int right) {
+        return m_keys[size_t(left)] < m_keys[size_t(right)];
+    };
+    std::stable_sort(rows.begin(), rows.end(), less);
+    std::vector<int> merged;
+    merged.reserve(m_order.size() + rows.size());
+    std::merge(m_order.begin(), m_order.end(), rows.begin(), rows.end(),
+               std::back_inserter(merged), less);
+    m_order = std::move(merged);
+    rank();
+}
+
+void ContactIndex::rank() const
+{
+    m_ranks.assign(m_order.size(), 0);
+    for (size_t place = 0; place < m_order.size(); ++place) {
+        m_ranks[size_t(m_order[place])] = int(place);
+    }
+}
+
+qint64 ContactIndex::searchTextBytes() const
+{
+    qint64 bytes = 0;
+    for (const TextColumn *column : {&m_words, &m_digits}) {
+        bytes += qint64(column->bytes.capacity() + column->ends.capacity() * sizeof(quint32));
+    }
+    return bytes;
+}
+
+void ContactIndex::foldTexts(int first, int last, int replaced)
+{
+    std::vector<std::string> words;
+    std::vector<std::string> digits;
+    for (int row = first; row <= last; ++row) {
+        ContactSearch::Texts texts = ContactSearch::textsOf(*m_rows.at(row));
+        words.push_back(std::move(texts.words));
+        digits.push_back(std::move(texts.digits));
+    }
+    m_words.splice(size_t(first), size_t(replaced), words);
+    m_digits.splice(size_t(first), size_t(replaced), digits);
+}
+
+void ContactIndex::TextColumn::splice(size_t first, size_t removed,
+                                      const std::vector<std::string> &texts)
+{
+    const quint32 start = first > 0 ? ends[first - 1] : 0;
+    const quint32 end = first + removed > 0 ? ends[first + removed - 1] : 0;
+    std::string middle;
+    std::vector<quint32> middleEnds;
+    middleEnds.reserve(texts.size());
+    for (const std::string &text : texts) {
+        middle += text;
+        middleEnds.push_back(start + quint32(middle.size()));
+    }
+    bytes.replace(start, end - start, middle);
+    ends.erase(ends.begin() + long(first), ends.begin() + long(first + removed));
+    ends.insert(ends.begin() + long(first), middleEnds.begin(), middleEnds.end());
+    const qint64 shift = qint64(middle.size()) - qint64(end - start);
+    for (size_t row = first + texts.size(); row < ends.size(); ++row) {
+        ends[row] = quint32(qint64(ends[row]) + shift);
+    }
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "record/contactsearch.h"
+#include "record/sortkeymaker.h"
+
+#include <QHash>
+#include <QStringList>
+#include <QVector>
+
+#include <string>
+#include <vector>
+
+class Contact;
+
+// What the list keeps for each row of the list model to sort and search
+// it: the collation key of the row's sort text, its rank in the sort order
+// and its folded search texts. The list model keeps it in step with its
+// rows; the sorted view reads it. The order is made when first asked for,
+// so that a new sort role costs one sort.
+class ContactIndex
+{
+public:
+    explicit ContactIndex(const QVector<Contact *> &rows);
+
+    int sortRole() const { return m_sortRole; }
+    void setSortRole(int role);
+    static QString sortTextOf(const Contact &contact, int role);
+
+    // After the rows changed: rows first..last were inserted, changed or
+    // removed; row i now holds what row from[i] held.
+    void rowsInserted(int first, int last);
+    void rowsChanged(int first, int last);
+    void rowsRemoved(int first, int last);
+    void rowsMoved(const std::vector<int> &from);
+
+    // Every row in the order of its sort text (equal texts in row order),
+    // and each row's place in it.
+    const std::vector<int> &order() const;
+    int rank(int row) const;
+    bool matches(int row, const ContactSearch &search) const
+    {
+        return search.matches(m_words.at(size_t(row)), m_digits.at(size_t(row)));
+    }
+    // The initial of a row's sort text as the letter index shows it (the
+    // first character, a whole surrogate pair when there is one,
+    // upper-cased): an id for letter(), -1 for an empty text.
+    int initialOf(int row) const;
+    QString letter(int initial) const { return m_letters.at(initial); }
+    // The bytes the folded search texts take.
+    qint64 searchTextBytes() const;
+
+private:
+    // The texts of all rows one after another in row order, so that a
+    // search over every row reads one run of memory.
+    struct TextColumn
+    {
+        std::string bytes;
+        std::vector<quint32> ends;
+
+        std::string_view at(size_t row) const
+        {
+            const quint32 start = row > 0 ? ends[row - 1] : 0;
+            return std::string_view(bytes).substr(start, ends[row] - start);
+        }
+        // Replaces `removed` rows from `first` on by `texts`.
+        void splice(size_t first, size_t removed, const std::vector<std::string> &texts);
+    };
+
+    // Folds the texts of rows first..last in place of `replaced` rows.
+    void foldTexts(int first, int last, int replaced);
+    // Makes the row's key and initial; false when the key stayed.
+    bool indexSortText(int row) const;
+    void placeInOrder(std::vector<int> rows) const;
+    void rank() const;
+
+    const QVector<Contact *> &m_rows;
+    int m_sortRole;
+    SortKeyMaker m_keyMaker;
+    TextColumn m_words;
+    TextColumn m_digits;
+    // Valid while m_ordered.
+    mutable std::vector<std::string> m_keys;
+    mutable std::vector<int> m_initials;
+    // The initials met so far, each once.
+    mutable QStringList m_letters;
+    mutable QHash<QString, int> m_letterIds;
+    mutable std::vector<int> m_order;
+    mutable std::vector<int> m_ranks;
+    mutable bool m_ordered = false;
+};

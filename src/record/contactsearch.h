@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class Contact;
+
+// What the search field looks for: each word typed, folded (case, the
+// accents of Latin letters and the diaeresis of "ё" ignored), somewhere in
+// a contact's names, organisation or e-mails, in any order; or, for a text
+// that reads as a phone number, its digits in order inside one of the
+// contact's numbers.
+class ContactSearch
+{
+public:
+    ContactSearch() = default;
+    explicit ContactSearch(const QString &text);
+
+    // The folded texts of a contact that a search reads, as UTF-8: a
+    // character sequence sits in another exactly when its bytes do.
+    struct Texts
+    {
+        std::string words;  // names, organisation, e-mails, one per line
+        std::string digits; // the digits of each phone number, one per line
+    };
+    static Texts textsOf(const Contact &contact);
+
+    bool isEmpty() const { return m_words.empty() && m_digits.empty(); }
+    bool matches(std::string_view words, std::string_view digits) const;
+    bool matches(const Contact &contact) const;
+    // Whether everything this search finds is found by `other` too, so that
+    // only other's finds need to be tested.
+    bool narrows(const ContactSearch &other) const;
+    bool operator==(const ContactSearch &other) const
+    {
+        return m_words == other.m_words && m_digits == other.m_digits;
+    }
+
+private:
+    std::vector<std::string> m_words;
+    std::string m_digits;
+};
