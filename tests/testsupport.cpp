@@ -2,6 +2,7 @@
 
 #include "importexport/importexport.h"
 #include "model/contactsmodel.h"
+#include "model/contactsproxymodel.h"
 #include "record/contact.h"
 
 #include <QBuffer>
@@ -54,6 +55,122 @@ std::vector<ContactPtr> makeContacts(const QString &compact)
         result.back()->isFavorite = favourite;
     }
     return result;
+}
+
+ContactPtr compactContact(const QString &compact)
+{
+    QStringList fields = compact.split(QLatin1Char(','));
+    ContactPtr contact = makeContact(QString(), fields.takeFirst());
+    contact->isFavorite = contact->name.endsWith(QLatin1Char('*'));
+    contact->name.remove(QLatin1Char('*'));
+    for (const QString &field : qAsConst(fields)) {
+        const QString value = field.section(QLatin1Char('='), 1);
+        if (field.startsWith(QLatin1String("org="))) {
+            contact->organization = value;
+        } else if (field.startsWith(QLatin1String("email="))) {
+            contact->emailList << value;
+        } else if (field.startsWith(QLatin1String("phone="))) {
+            contact->phoneList << value;
+        }
+    }
+    return contact;
+}
+
+namespace {
+
+// An edit's names as makeContact() reads them; "Surname|Name" keeps blanks
+// as typed.
+void nameFrom(const QString &text, Contact *contact)
+{
+    const ContactPtr named = makeContact(QString(), text);
+    contact->surname = text.contains(QLatin1Char('|')) ? text.section(QLatin1Char('|'), 0, 0)
+                                                        : named->surname;
+    contact->name = text.contains(QLatin1Char('|')) ? text.section(QLatin1Char('|'), 1)
+                                                     : named->name;
+}
+
+void runViewStep(ContactsProxyModel &view, const QString &command, const QString &argument)
+{
+    const int row = argument.section(QLatin1Char('='), 0, 0).toInt();
+    if (command == QLatin1String("sort")) {
+        view.sort();
+    } else if (command == QLatin1String("search")) {
+        view.setFilterFixedString(argument);
+    } else if (command == QLatin1String("fav") || command == QLatin1String("all")) {
+        view.showFavouriteGroup(command == QLatin1String("fav"));
+    } else if (command == QLatin1String("current")) {
+        view.setCurrentIndex(row);
+    } else if (command == QLatin1String("role")) {
+        view.setSortRole(row);
+    } else if (command == QLatin1String("property")) {
+        view.setProperty("sortRole", row);
+    } else if (command == QLatin1String("add")) {
+        const ContactPtr added = compactContact(argument);
+        view.newContact()->takeFields(*added);
+        view.addNewContact(QString());
+    } else if (command == QLatin1String("edit")) {
+        view.setCurrentIndex(row);
+        nameFrom(argument.section(QLatin1Char('='), 1), view.newContact());
+        view.saveContactChanges(QString());
+    } else if (command == QLatin1String("star")) {
+        view.setCurrentIndex(row);
+        view.toggleFavorite();
+    } else if (command == QLatin1String("photo")) {
+        view.setCurrentIndex(row);
+        view.savePhoto(QStringLiteral("/nonexistent.png"));
+    } else if (command == QLatin1String("remove")) {
+        view.setContactsToRemove(argument.split(QLatin1Char(',')));
+        view.removeContacts();
+    } else {
+        QFAIL(qPrintable(QStringLiteral("unknown step ") + command));
+    }
+}
+
+void runModelStep(ContactsModel &model, const QString &command, const QString &argument)
+{
+    ContactsModel other;
+    other.addContact(makeContact(QStringLiteral("9"), QStringLiteral("O")).get(), QString());
+    const auto index = [&](const QString &row) {
+        return row == QLatin1String("o")   ? other.index(0)
+               : row == QLatin1String("n") ? QModelIndex()
+                                           : model.index(row.toInt());
+    };
+    const QModelIndex row = index(argument.section(QLatin1Char('='), 0, 0));
+    if (command == QLatin1String("add")) {
+        model.addContact(compactContact(argument).get(), QString());
+    } else if (command == QLatin1String("edit")) {
+        ContactPtr edited = makeContact(QString(), QString());
+        nameFrom(argument.section(QLatin1Char('='), 1), edited.get());
+        edited->fullname = edited->composedFullName();
+        model.saveContactChanges(row, edited.get(), QString());
+    } else if (command == QLatin1String("star")) {
+        model.toggleFavorite(row);
+    } else if (command == QLatin1String("photo")) {
+        model.savePhoto(row, QStringLiteral("/nonexistent.png"));
+    } else if (command == QLatin1String("remove")) {
+        QModelIndexList indexes;
+        for (const QString &entry : argument.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            indexes << index(entry);
+        }
+        model.removeContacts(indexes);
+    } else {
+        QFAIL(qPrintable(QStringLiteral("unknown step ") + command));
+    }
+}
+
+} // namespace
+
+void runListSteps(ContactsModel &model, ContactsProxyModel *view, const QString &steps)
+{
+    for (const QString &step : steps.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString command = step.section(QLatin1Char(':'), 0, 0);
+        const QString argument = step.section(QLatin1Char(':'), 1);
+        if (view) {
+            runViewStep(*view, command, argument);
+        } else {
+            runModelStep(model, command, argument);
+        }
+    }
 }
 
 QJsonObject contactJson(const Contact *contact)

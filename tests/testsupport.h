@@ -17,6 +17,7 @@
 
 class Contact;
 class ContactsModel;
+class ContactsProxyModel;
 class DataBase;
 
 // Shared helpers of the test programs: temporary homes, contact builders,
@@ -57,6 +58,18 @@ using ContactPtr = std::unique_ptr<Contact>;
 ContactPtr makeContact(const QString &id, const QString &surnameAndName);
 // Records from "Surname Name|Other Name*" (a star marks a favourite); ids 1, 2, ...
 std::vector<ContactPtr> makeContacts(const QString &compact);
+// "Surname Name*,org=Acme,email=a@acme.com,phone=+49 171 2": a record with
+// these fields ("*": starred), no id.
+ContactPtr compactContact(const QString &compact);
+// The steps of the list model's and the view's tests, "command:argument"
+// joined by ";", on the model and, when there is one, through the view:
+//   add:CONTACT (compactContact; through the view's editor record),
+//   edit:ROW=SURNAME NAME (or SURNAME|NAME), star:ROW, photo:ROW,
+//   remove:ROWS (joined by ","), and for the view sort, search:TEXT, fav,
+//   all, current:ROW, role:ROLE, property:ROLE (the property write).
+// ROW is a view row when there is a view, else a model row, where "o"
+// names a row of another model and "n" none.
+void runListSteps(ContactsModel &model, ContactsProxyModel *view, const QString &steps);
 // The record as JSON with only its non-empty fields, as the expectation files
 // write it: lists as "value / label", a photo as its image size "WxH".
 QJsonObject contactJson(const Contact *contact);

@@ -76,29 +76,6 @@ QStringList generatedNames(int count)
     return result;
 }
 
-// "Surname Name*;org=Acme;email=a@acme.com;phone=+49 171 2" ("*": starred).
-void addContact(ContactsModel &model, const QString &compact)
-{
-    QStringList fields = compact.split(QLatin1Char(';'));
-    QString name = fields.takeFirst();
-    Contact contact;
-    contact.isFavorite = name.endsWith(QLatin1Char('*'));
-    name.remove(QLatin1Char('*'));
-    contact.surname = name.section(QLatin1Char(' '), 0, 0);
-    contact.name = name.section(QLatin1Char(' '), 1);
-    for (const QString &field : qAsConst(fields)) {
-        const QString value = field.section(QLatin1Char('='), 1);
-        if (field.startsWith(QLatin1String("org="))) {
-            contact.organization = value;
-        } else if (field.startsWith(QLatin1String("email="))) {
-            contact.emailList << value;
-        } else {
-            contact.phoneList << value;
-        }
-    }
-    model.addContact(&contact, QString());
-}
-
 } // namespace
 
 class tst_ContactsProxyModel : public QObject
@@ -175,9 +152,7 @@ void tst_ContactsProxyModel::makeModel(const QString &contacts)
 void tst_ContactsProxyModel::follows_data()
 {
     QTest::addColumn<QString>("contacts");
-    // Steps: sort, fav, all, search:TEXT, current:ROW, star, edit:NAME (the
-    // current row), add:NAME, remove:ROWS, role:ROLE, property:ROLE
-    // (the property write), reload.
+    // The steps of runListSteps(), and reload (the model reads its store).
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("view");
     QTest::addColumn<QString>("letters");
@@ -191,40 +166,10 @@ void tst_ContactsProxyModel::follows()
     QFETCH(QString, steps);
     makeModel(contacts);
     for (const QString &step : steps.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const QString command = step.section(QLatin1Char(':'), 0, 0);
-        const QString argument = step.section(QLatin1Char(':'), 1);
-        if (command == QLatin1String("sort")) {
-            m_proxy->sort();
-        } else if (command == QLatin1String("fav") || command == QLatin1String("all")) {
-            m_proxy->showFavouriteGroup(command == QLatin1String("fav"));
-        } else if (command == QLatin1String("search")) {
-            m_proxy->setFilterFixedString(argument);
-        } else if (command == QLatin1String("current")) {
-            m_proxy->setCurrentIndex(argument.toInt());
-        } else if (command == QLatin1String("star")) {
-            m_proxy->toggleFavorite();
-        } else if (command == QLatin1String("edit") || command == QLatin1String("add")) {
-            Contact *edit = m_proxy->newContact();
-            edit->surname = argument.section(QLatin1Char('|'), 0, 0);
-            edit->name = argument.section(QLatin1Char('|'), 1);
-            if (!argument.contains(QLatin1Char('|'))) {
-                edit->surname = argument.section(QLatin1Char(' '), 0, 0);
-                edit->name = argument.section(QLatin1Char(' '), 1);
-            }
-            if (command == QLatin1String("edit")) {
-                m_proxy->saveContactChanges(QString());
-            } else {
-                m_proxy->addNewContact(QString());
-            }
-        } else if (command == QLatin1String("remove")) {
-            m_proxy->setContactsToRemove(argument.split(QLatin1Char(',')));
-            m_proxy->removeContacts();
-        } else if (command == QLatin1String("role")) {
-            m_proxy->setSortRole(argument.toInt());
-        } else if (command == QLatin1String("property")) {
-            m_proxy->setProperty("sortRole", argument.toInt());
-        } else if (command == QLatin1String("reload")) {
+        if (step == QLatin1String("reload")) {
             m_model->loadModel();
+        } else {
+            runListSteps(*m_model, m_proxy.get(), step);
         }
     }
     ContactsModel reloaded;
@@ -425,9 +370,8 @@ void tst_ContactsProxyModel::survivesItsSourceModel()
 void tst_ContactsProxyModel::viewFollowsEachStep_data()
 {
     QTest::addColumn<QString>("contacts");
-    // "command argument = view [announcement]" steps, " / " between them.
-    // Commands: search TEXT, fav, all, role ROLE, edit ROW SURNAME, star ROW,
-    // add CONTACT, remove ROWS.
+    // "STEP = view [announcement]" joined by " / ", each STEP one of
+    // runListSteps().
     QTest::addColumn<QString>("steps");
     addRowsFromFile(TEST_DATA_DIR "/model/filter-steps.jsonl");
 }
@@ -438,7 +382,7 @@ void tst_ContactsProxyModel::viewFollowsEachStep()
     QFETCH(QString, steps);
     ContactsModel model;
     for (const QString &contact : contacts.split(QLatin1Char('|'))) {
-        addContact(model, contact);
+        model.addContact(compactContact(contact).get(), QString());
     }
     ContactsProxyModel view;
     QAbstractItemModelTester tester(&view, QAbstractItemModelTester::FailureReportingMode::Fatal);
@@ -455,28 +399,8 @@ void tst_ContactsProxyModel::viewFollowsEachStep()
     connect(&view, &QAbstractItemModel::layoutChanged, this, note("layout"));
     connect(&view, &QAbstractItemModel::modelReset, this, note("reset"));
     for (const QString &step : steps.split(QLatin1String(" / "))) {
-        const QString command = step.section(QLatin1String(" = "), 0, 0);
-        const QString argument = command.section(QLatin1Char(' '), 1);
         announced.clear();
-        if (command.startsWith(QLatin1String("search"))) {
-            view.setFilterFixedString(argument);
-        } else if (command == QLatin1String("fav") || command == QLatin1String("all")) {
-            view.showFavouriteGroup(command == QLatin1String("fav"));
-        } else if (command.startsWith(QLatin1String("role"))) {
-            view.setSortRole(argument.toInt());
-        } else if (command.startsWith(QLatin1String("edit"))) {
-            view.setCurrentIndex(argument.section(QLatin1Char(' '), 0, 0).toInt());
-            view.newContact()->surname = argument.section(QLatin1Char(' '), 1);
-            view.saveContactChanges(QString());
-        } else if (command.startsWith(QLatin1String("star"))) {
-            view.setCurrentIndex(argument.toInt());
-            view.toggleFavorite();
-        } else if (command.startsWith(QLatin1String("add"))) {
-            addContact(model, argument);
-        } else if (command.startsWith(QLatin1String("remove"))) {
-            view.setContactsToRemove(argument.split(QLatin1Char(',')));
-            view.removeContacts();
-        }
+        runListSteps(model, &view, step.section(QLatin1String(" = "), 0, 0));
         announced.removeDuplicates();
         QCOMPARE(QStringLiteral("%1 [%2]").arg(column(&view, ContactsModel::FullNameRole).join(','),
                                                announced.join(QLatin1Char(' '))),

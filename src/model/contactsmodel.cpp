@@ -382,20 +382,7 @@ void ContactsModel::saveContactChanges(const QModelIndex &index, Contact *source
         return;
     }
     Contact *contact = m_contacts.at(index.row());
-    contact->name = source->name;
-    contact->surname = source->surname;
-    contact->middlename = source->middlename;
-    contact->fullname = source->fullname;
-    contact->organization = source->organization;
-    contact->dateOfBirth = source->dateOfBirth;
-    contact->comment = source->comment;
-    contact->phoneList = source->phoneList;
-    contact->phoneGroupList = source->phoneGroupList;
-    contact->emailList = source->emailList;
-    contact->emailGroupList = source->emailGroupList;
-    contact->addressList = source->addressList;
-    contact->addressGroupList = source->addressGroupList;
-    contact->linkList = source->linkList;
+    contact->takeFields(*source);
     if (m_store) {
         m_store->updateContact(contact);
         m_store->savePhoto(contact->id, photoPath);

@@ -430,7 +430,8 @@ bool ContactsProxyModel::staysInPlace(int sourceRow) const
 }
 
 // The source moves rows only to take them out in one run (see
-// ContactsModel::takeRows): the contacts shown stay, in their order.
+// ContactsModel::takeRows): the contacts shown stay, in their order, and
+// only their source rows change.
 void ContactsProxyModel::sourceLayoutChanged()
 {
     std::vector<int> rows = wantedRows();
@@ -441,22 +442,11 @@ void ContactsProxyModel::sourceLayoutChanged()
     m_currentSourceRow = -1;
     if (same) {
         m_rows = std::move(rows);
-        return;
+    } else {
+        beginResetModel();
+        m_rows = std::move(rows);
+        endResetModel();
     }
-    QHash<const Contact *, int> rowOf;
-    for (int row = 0; row < m_source->rowCount(); ++row) {
-        rowOf.insert(m_source->contactAt(row), row);
-    }
-    std::vector<int> oldSourceRows;
-    for (const Contact *contact : m_layoutContacts) {
-        oldSourceRows.push_back(rowOf.value(contact, -1));
-    }
-    relayout(std::move(rows), oldSourceRows, QAbstractItemModel::NoLayoutChangeHint);
-}
-
-void ContactsProxyModel::sort(int, Qt::SortOrder)
-{
-    sort();
 }
 
 void ContactsProxyModel::sort()

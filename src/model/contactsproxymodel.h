@@ -76,7 +76,6 @@ public:
     bool hasChildren(const QModelIndex &parent = QModelIndex()) const override;
     QModelIndex mapToSource(const QModelIndex &proxyIndex) const override;
     QModelIndex mapFromSource(const QModelIndex &sourceIndex) const override;
-    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     QList<Contact *> contactsInListOrder() const override;
     void importEnded(const QStringList &labels) override;

@@ -13,25 +13,30 @@ Contact::Contact(const Contact *source, QObject *parent)
     : QObject(parent),
       isFavorite(source->isFavorite),
       id(makeId()),
-      name(source->name),
-      surname(source->surname),
-      middlename(source->middlename),
-      fullname(source->fullname),
-      organization(source->organization),
-      dateOfBirth(source->dateOfBirth),
-      comment(source->comment),
-      phoneList(source->phoneList),
-      phoneGroupList(source->phoneGroupList),
-      emailList(source->emailList),
-      emailGroupList(source->emailGroupList),
-      addressList(source->addressList),
-      addressGroupList(source->addressGroupList),
-      linkList(source->linkList),
       photoData(source->photoData)
 {
+    takeFields(*source);
     if (fullname.isEmpty()) {
         fullname = composedFullName();
     }
+}
+
+void Contact::takeFields(const Contact &source)
+{
+    name = source.name;
+    surname = source.surname;
+    middlename = source.middlename;
+    fullname = source.fullname;
+    organization = source.organization;
+    dateOfBirth = source.dateOfBirth;
+    comment = source.comment;
+    phoneList = source.phoneList;
+    phoneGroupList = source.phoneGroupList;
+    emailList = source.emailList;
+    emailGroupList = source.emailGroupList;
+    addressList = source.addressList;
+    addressGroupList = source.addressGroupList;
+    linkList = source.linkList;
 }
 
 namespace {

@@ -37,6 +37,9 @@ public:
     // A copy of the source's data under a fresh id. The parent is required so
     // that a copy can never be mistaken for the plain constructor.
     Contact(const Contact *source, QObject *parent);
+    // Takes the source's names, texts and lists, the fields the editor
+    // changes; the id, the star, the photo and the card stay.
+    void takeFields(const Contact &source);
 
     // Surname, name and middle name joined by blanks, white space simplified.
     static QString composeFullName(const QString &surname, const QString &name,
