@@ -115,8 +115,10 @@ void ContactIndex::rowsChanged(int first, int last)
 void ContactIndex::rowsRemoved(int first, int last)
 {
     const int count = last - first + 1;
-    m_words.splice(size_t(first), size_t(count), {});
-    m_digits.splice(size_t(first), size_t(count), {});
+    if (m_folded) {
+        m_words.splice(size_t(first), size_t(count), {});
+        m_digits.splice(size_t(first), size_t(count), {});
+    }
     if (!m_ordered) {
         return;
     }
@@ -135,6 +137,9 @@ void ContactIndex::rowsMoved(const std::vector<int> &from)
 {
     std::vector<int> to(from.size());
     for (TextColumn *column : {&m_words, &m_digits}) {
+        if (!m_folded) {
+            break;
+        }
         TextColumn moved;
         moved.bytes.reserve(column->bytes.size());
         for (int row : from) {
@@ -220,8 +225,19 @@ qint64 ContactIndex::searchTextBytes() const
     return bytes;
 }
 
-void ContactIndex::foldTexts(int first, int last, int replaced)
+void ContactIndex::fold() const
 {
+    if (!m_folded) {
+        m_folded = true;
+        foldTexts(0, m_rows.size() - 1, 0);
+    }
+}
+
+void ContactIndex::foldTexts(int first, int last, int replaced) const
+{
+    if (!m_folded) {
+        return;
+    }
     std::vector<std::string> words;
     std::vector<std::string> digits;
     for (int row = first; row <= last; ++row) {

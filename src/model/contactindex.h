@@ -15,8 +15,9 @@ class Contact;
 // What the list keeps for each row of the list model to sort and search
 // it: the collation key of the row's sort text, its rank in the sort order
 // and its folded search texts. The list model keeps it in step with its
-// rows; the sorted view reads it. The order is made when first asked for,
-// so that a new sort role costs one sort.
+// rows; the sorted view reads it. The order and the search texts are made
+// when first asked for, so that a new sort role costs one sort and the list
+// shows before its texts are folded.
 class ContactIndex
 {
 public:
@@ -39,8 +40,12 @@ public:
     int rank(int row) const;
     bool matches(int row, const ContactSearch &search) const
     {
+        fold();
         return search.matches(m_words.at(size_t(row)), m_digits.at(size_t(row)));
     }
+    // Folds the search texts of every row, which are made when first
+    // needed and then kept in step.
+    void fold() const;
     // The initial of a row's sort text as the letter index shows it (the
     // first character, a whole surrogate pair when there is one,
     // upper-cased): an id for letter(), -1 for an empty text.
@@ -67,7 +72,7 @@ private:
     };
 
     // Folds the texts of rows first..last in place of `replaced` rows.
-    void foldTexts(int first, int last, int replaced);
+    void foldTexts(int first, int last, int replaced) const;
     // Makes the row's key and initial; false when the key stayed.
     bool indexSortText(int row) const;
     void placeInOrder(std::vector<int> rows) const;
@@ -76,8 +81,10 @@ private:
     const QVector<Contact *> &m_rows;
     int m_sortRole;
     SortKeyMaker m_keyMaker;
-    TextColumn m_words;
-    TextColumn m_digits;
+    // Valid while m_folded.
+    mutable TextColumn m_words;
+    mutable TextColumn m_digits;
+    mutable bool m_folded = false;
     // Valid while m_ordered.
     mutable std::vector<std::string> m_keys;
     mutable std::vector<int> m_initials;

@@ -4,6 +4,7 @@
 
 #include <QSet>
 #include <QSettings>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -220,7 +221,7 @@ int ContactsProxyModel::viewRowOf(int sourceRow) const
 bool ContactsProxyModel::accepts(int sourceRow) const
 {
     return (!m_favouritesOnly || m_source->contactAt(sourceRow)->isFavorite)
-           && m_source->contactIndex().matches(sourceRow, m_search);
+           && (m_search.isEmpty() || m_source->contactIndex().matches(sourceRow, m_search));
 }
 
 // The rows to show now, in order: those of `among` (or of the whole source)
@@ -455,6 +456,13 @@ void ContactsProxyModel::sort()
     if (m_source) {
         m_source->contactIndex().setSortRole(m_sortRole);
         show(wantedRows());
+        // Once the rows are shown, so that the first keystroke finds the
+        // search texts ready.
+        QTimer::singleShot(0, this, [this] {
+            if (m_source) {
+                m_source->contactIndex().fold();
+            }
+        });
     }
     updateExistingLetters();
 }
