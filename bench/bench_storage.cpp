@@ -3,6 +3,7 @@
 
 #include "record/contact.h"
 #include "storage/defaultdatabase.h"
+#include "storage/listencoding.h"
 #include "storage/sqlitedatabase.h"
 
 #include "benchutil.h"
@@ -130,13 +131,13 @@ void rawInsert(const std::vector<std::unique_ptr<Contact>> &contacts, bool wal)
                                       c->organization,
                                       c->dateOfBirth,
                                       c->comment,
-                                      SqliteDatabase::encodeList(c->phoneList),
-                                      SqliteDatabase::encodeList(c->phoneGroupList),
-                                      SqliteDatabase::encodeList(c->emailList),
-                                      SqliteDatabase::encodeList(c->emailGroupList),
-                                      SqliteDatabase::encodeList(c->addressList),
-                                      SqliteDatabase::encodeList(c->addressGroupList),
-                                      SqliteDatabase::encodeList(c->linkList)};
+                                      ListEncoding::encode(c->phoneList),
+                                      ListEncoding::encode(c->phoneGroupList),
+                                      ListEncoding::encode(c->emailList),
+                                      ListEncoding::encode(c->emailGroupList),
+                                      ListEncoding::encode(c->addressList),
+                                      ListEncoding::encode(c->addressGroupList),
+                                      ListEncoding::encode(c->linkList)};
             for (int i = 0; i < values.size(); ++i) {
                 query.bindValue(i, values.at(i));
             }

@@ -1,7 +1,7 @@
 #include "storage/contactrowreader.h"
 
 #include "record/contact.h"
-#include "storage/sqlitedatabase.h"
+#include "storage/listencoding.h"
 #include "storage/sqlitestatement.h"
 
 namespace {
@@ -93,7 +93,7 @@ QString ContactRowReader::sharedText(Pool<QString> *pool, std::string_view utf8,
 QStringList ContactRowReader::sharedList(const SqliteStatement &row, int column)
 {
     if (!row.isText(column)) {
-        return SqliteDatabase::decodeList(row.text(column));
+        return ListEncoding::decode(row.text(column));
     }
     const std::string_view utf8 = row.utf8(column);
     if (utf8.empty() || utf8.size() > PooledListBytes) {
@@ -116,17 +116,17 @@ QStringList ContactRowReader::sharedList(const SqliteStatement &row, int column)
 TextList ContactRowReader::list(const SqliteStatement &row, int column)
 {
     if (!row.isText(column)) {
-        return SqliteDatabase::decodeList(row.text(column));
+        return ListEncoding::decode(row.text(column));
     }
-    return TextList::fromJoinedUtf8(row.utf8(column), SqliteDatabase::ListSeparatorUtf8);
+    return TextList::fromJoinedUtf8(row.utf8(column), ListEncoding::SeparatorUtf8);
 }
 
-// SqliteDatabase::decodeList on the UTF-8 bytes: TextList splits them where
+// ListEncoding::decode on the UTF-8 bytes: TextList splits them where
 // the decoded text would split, and each entry is decoded (and shared) on
 // its own. The list holds exactly its entries.
 QStringList ContactRowReader::split(std::string_view utf8, Pool<QString> *pool)
 {
-    const TextList packed = TextList::fromJoinedUtf8(utf8, SqliteDatabase::ListSeparatorUtf8);
+    const TextList packed = TextList::fromJoinedUtf8(utf8, ListEncoding::SeparatorUtf8);
     QStringList entries;
     entries.reserve(packed.size());
     packed.forEachUtf8([&](std::string_view entry) { entries.append(sharedText(pool, entry)); });

@@ -6,6 +6,8 @@ list(APPEND KIV_SOURCES
     src/storage/contactrowreader.cpp
     src/storage/database.h
     src/storage/database.cpp
+    src/storage/listencoding.h
+    src/storage/listencoding.cpp
     src/storage/defaultdatabase.h
     src/storage/defaultdatabase.cpp
     src/storage/photoencoding.h

@@ -3,6 +3,7 @@
 #include "record/contact.h"
 #include "storage/cardtable.h"
 #include "storage/contactrowreader.h"
+#include "storage/listencoding.h"
 #include "storage/photoencoding.h"
 #include "storage/sqlitestatement.h"
 
@@ -29,9 +30,6 @@
 #include <memory>
 
 namespace {
-
-const QString ListSeparator = QString::fromLatin1(SqliteDatabase::ListSeparatorUtf8.data(),
-                                                  int(SqliteDatabase::ListSeparatorUtf8.size()));
 
 // The table of a new database file; the file format is also the exchange
 // format of database import and export, so this text never changes.
@@ -165,10 +163,10 @@ struct SqliteDatabase::StoredFields
         // ?9 to ?15: phones, their labels, e-mails, their labels, addresses,
         // their labels, links.
         for (int i = 0; i < int(std::size(entries)); ++i) {
-            statement.bindUtf8(9 + 2 * i, entries[i].joinedUtf8(SqliteDatabase::ListSeparatorUtf8));
+            statement.bindUtf8(9 + 2 * i, entries[i].joinedUtf8(ListEncoding::SeparatorUtf8));
         }
         for (int i = 0; i < int(std::size(labels)); ++i) {
-            statement.bindText(10 + 2 * i, SqliteDatabase::encodeList(labels[i]));
+            statement.bindText(10 + 2 * i, ListEncoding::encode(labels[i]));
         }
     }
 
@@ -222,15 +220,7 @@ QString SqliteDatabase::defaultPath()
 
 QString SqliteDatabase::encodeList(const QStringList &list)
 {
-    return list.join(ListSeparator);
-}
-
-QStringList SqliteDatabase::decodeList(const QString &text)
-{
-    if (text.isEmpty()) {
-        return QStringList();
-    }
-    return text.split(ListSeparator, Qt::KeepEmptyParts);
+    return ListEncoding::encode(list);
 }
 
 QString SqliteDatabase::connectionName() const

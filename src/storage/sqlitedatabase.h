@@ -10,7 +10,6 @@
 
 #include <functional>
 #include <memory>
-#include <string_view>
 #include <vector>
 
 // The main contact store: the table `contact` in an SQLite database file.
@@ -75,12 +74,8 @@ public:
 
     // The file an empty path opens: ~/.config/kiv-phone.sqlite.
     static QString defaultPath();
-    // The column text of a list: entries joined with ";;;".
-    static constexpr std::string_view ListSeparatorUtf8 = ";;;";
+    // The column text of a list, as ListEncoding::encode gives it.
     static QString encodeList(const QStringList &list);
-    // The list of a column text; empty entries are kept so that paired
-    // lists stay paired, and the empty text is the empty list.
-    static QStringList decodeList(const QString &text);
 
     // The statement that reads every record, in the columns that
     // ContactRowReader reads; shared with the database import, which reads
