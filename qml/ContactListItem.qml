@@ -25,7 +25,11 @@ Rectangle {
         return false
     }
 
+    // A row is marked once, however often it is chosen.
     function mark() {
+        if (listItem.rowIsMarked()) {
+            return
+        }
         var marked = contactsProxyModel.contactsToRemove
         marked.push(String(listItem.row))
         contactsProxyModel.contactsToRemove = marked

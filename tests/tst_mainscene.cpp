@@ -71,6 +71,15 @@ void tst_MainScene::listFlow()
     QCOMPARE(m_scene->listedNames().at(3), QStringLiteral("Young"));
     QCOMPARE(SceneDriver::storedTexts().size(), 5);
 
+    // Delete asks about the one contact selected, and Cancel keeps it.
+    QVERIFY(m_scene->click(m_scene->listRow(QStringLiteral("3"))));
+    QTest::keyClick(m_scene->window(), Qt::Key_Delete);
+    QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
+    QCOMPARE(message(), QStringLiteral("Are you really want to delete 1 contact.?"));
+    QVERIFY(m_scene->click(QStringLiteral("messageCancelButton")));
+    QVERIFY(m_scene->waitHidden(QStringLiteral("messageForm")));
+    QCOMPARE(SceneDriver::storedTexts().size(), 5);
+
     // Removal marks rows, asks, and only OK deletes.
     QVERIFY(m_scene->click(m_scene->listRow(QStringLiteral("3"))));
     QVERIFY(m_scene->click(QStringLiteral("deleteButton")));

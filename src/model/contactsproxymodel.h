@@ -62,8 +62,6 @@ public:
     bool favouritesOnly() const { return m_favouritesOnly; }
     // The id of the selected contact; the selection follows it.
     QString currentId() const { return m_currentId; }
-    // The id of the contact that addNewContact() stored last.
-    QString lastAddedId() const { return m_lastAddedId; }
     static QStringList defaultGroupLabels();
 
     // Any source other than a ContactsModel shows no rows.
@@ -109,6 +107,8 @@ public slots:
     // The records among the contacts property (Contact objects) of offering
     // that the search text finds, in their order.
     QVariantList offeredMatching(QObject *offering, const QString &search) const;
+    // The id of the contact that addNewContact() stored last.
+    QString lastAddedId() const { return m_lastAddedId; }
 
 signals:
     void currentIndexChanged();
