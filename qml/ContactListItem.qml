@@ -50,6 +50,8 @@ Rectangle {
         if (listItem.ListView.view) {
             listItem.ListView.view.currentIndex = listItem.row
         }
+        // The keys go where the eyes are: to the list.
+        contactList.takeFocus()
         listItem.clicked(listItem.fullName.charAt(0).toUpperCase())
         if (root.removeMode) {
             if (listItem.struckOut) {

@@ -97,6 +97,7 @@ Item {
         textColor: styles.header.textColor
         placeholderTextColor: styles.header.placeholderColor
         onTextChanged: contactsProxyModel.setFilterFixedString(searchField.text)
+        onCleared: contactList.takeFocus()
     }
 
     Row {

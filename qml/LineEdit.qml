@@ -25,6 +25,14 @@ Rectangle {
 
     readonly property real lineWidth: tabletMode ? 2 : 1
 
+    signal cleared()
+
+    // The clear button's action: the text goes, then cleared() is emitted.
+    function clear() {
+        input.text = ""
+        lineEdit.cleared()
+    }
+
     // Gives the keyboard to the text itself (this rectangle is no focus
     // scope, so focus on it would stop at the rectangle).
     function takeFocus() {
@@ -119,7 +127,7 @@ Rectangle {
         enabled: lineEdit.showClearButton && input.text !== ""
         Accessible.role: Accessible.Button
         Accessible.name: qsTr("Clear")
-        Accessible.onPressAction: input.text = ""
+        Accessible.onPressAction: lineEdit.clear()
 
         Behavior on opacity { NumberAnimation {} }
 
@@ -135,7 +143,7 @@ Rectangle {
 
             anchors.fill: parent
             hoverEnabled: !tabletMode
-            onClicked: input.text = ""
+            onClicked: lineEdit.clear()
         }
 
         ToolTip {

@@ -50,10 +50,17 @@ void tst_MainScene::listFlow()
     QVERIFY(m_scene->click(QStringLiteral("favoritesButton")));
     QCOMPARE(m_scene->listedNames(), QStringList{"Adams Ann"});
     QVERIFY(m_scene->click(QStringLiteral("allButton")));
-    QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("searchField")), QStringLiteral("BO")));
+    QQuickItem *searchField = m_scene->item(QStringLiteral("searchField"));
+    QVERIFY(m_scene->typeInto(searchField, QStringLiteral("BO")));
     QCOMPARE(m_scene->listedNames(), (QStringList{"Abbot Carl", "Miller Bob"}));
-    m_scene->item(QStringLiteral("searchField"))->setProperty("text", QString());
+    // A click on a result, and clearing the search, give the list the keys.
+    QVERIFY(m_scene->click(m_scene->listRow(QStringLiteral("4"))));
+    QTest::keyClick(m_scene->window(), Qt::Key_Down);
+    QTRY_COMPARE(proxy("currentId").toString(), QStringLiteral("3"));
+    QVERIFY(m_scene->click(m_scene->item(QStringLiteral("clearButton"), searchField)));
     QCOMPARE(m_scene->listedNames().size(), 4);
+    QTest::keyClick(m_scene->window(), Qt::Key_Up);
+    QTRY_COMPARE(proxy("currentId").toString(), QStringLiteral("2"));
 
     // A contact without a name is refused and the editor stays open.
     QVERIFY(m_scene->click(QStringLiteral("addButton")));
