@@ -7,6 +7,19 @@
 
 namespace {
 
+// The X-ABLabel texts of a card, by the group (lower case) they label.
+QHash<QString, QString> groupLabels(const vCardPropertyList &properties)
+{
+    QHash<QString, QString> labels;
+    for (const vCardProperty &property : properties) {
+        if (property.name().compare(QLatin1String("X-ABLabel"), Qt::CaseInsensitive) == 0
+            && !property.group().isEmpty()) {
+            labels.insert(property.group().toLower(), property.value().trimmed());
+        }
+    }
+    return labels;
+}
+
 // The label Apple and Google give an entry in its group's X-ABLabel, with
 // Apple's own names (_$!<Anniversary>!$_) unwrapped.
 QString groupLabel(const QHash<QString, QString> &labels, const vCardProperty &property)
@@ -34,6 +47,25 @@ QString withType(const QString &label, const vCardProperty &property)
 {
     const QString type = types(property);
     return type.isEmpty() ? label : label + QStringLiteral(" (") + type + QLatin1Char(')');
+}
+
+// The units of an ORG after the organization's name: its departments.
+QString units(const vCardProperty &property)
+{
+    return property.values().mid(1).join(QStringLiteral(", "));
+}
+
+// A CATEGORIES text without the "starred" that marks a favourite, which the
+// contact shows already.
+QString categoriesWithoutStarred(const QString &value)
+{
+    QStringList kept;
+    for (const QString &category : value.split(QLatin1Char(','))) {
+        if (category.trimmed().compare(QLatin1String("starred"), Qt::CaseInsensitive)) {
+            kept << category.trimmed();
+        }
+    }
+    return kept.join(QStringLiteral(", "));
 }
 
 // A date as the editor writes birthdays, any other text as it is.
@@ -101,67 +133,72 @@ CardDetails CardDetails::of(const QByteArray &card)
         return details;
     }
     const vCardPropertyList properties = cards.first().properties();
-    QHash<QString, QString> labels;
-    for (const vCardProperty &property : properties) {
-        if (property.name().compare(QLatin1String("X-ABLabel"), Qt::CaseInsensitive) == 0
-            && !property.group().isEmpty()) {
-            labels.insert(property.group().toLower(), property.value().trimmed());
-        }
-    }
-    const auto add = [&details](const QString &label, const QString &value) {
-        if (!value.trimmed().isEmpty()) {
-            details.labels << label;
-            details.values << value.trimmed();
-        }
-    };
+    const QHash<QString, QString> labels = groupLabels(properties);
     for (const vCardProperty &property : properties) {
         const QString name = property.name().toUpper();
-        const QString label = groupLabel(labels, property);
-        // The first of each for its column.
-        const auto column = [&details](int i, const QString &value) {
-            if (details.columns.at(i).isEmpty()) {
-                details.columns[i] = value.trimmed();
-            }
-        };
-        if (name == QLatin1String("FN")) {
-            details.formattedName = property.value().trimmed();
-        } else if (name == QLatin1String("N")) {
-            column(0, property.values().value(3));
-            column(1, property.values().value(4));
-        } else if (name == QLatin1String("NICKNAME")) {
-            column(2, property.value());
-            add(tr("Nickname"), property.value());
-        } else if (name == QLatin1String("TITLE")) {
-            column(3, property.value());
-            add(tr("Job title"), property.value());
-        } else if (name == QLatin1String("ROLE")) {
-            add(tr("Role"), property.value());
-        } else if (name == QLatin1String("ORG")) {
-            column(4, property.values().mid(1).join(QStringLiteral(", ")));
-            add(tr("Department"), property.values().mid(1).join(QStringLiteral(", ")));
-        } else if (name == QLatin1String("CATEGORIES")) {
-            QStringList kept;
-            for (const QString &category : property.value().split(QLatin1Char(','))) {
-                if (category.trimmed().compare(QLatin1String("starred"), Qt::CaseInsensitive)) {
-                    kept << category.trimmed();
-                }
-            }
-            add(tr("Categories"), kept.join(QStringLiteral(", ")));
-        } else if (name == QLatin1String("ANNIVERSARY")) {
-            add(tr("Anniversary"), dateText(property.value()));
-        } else if (name == QLatin1String("X-ABDATE")) {
-            add(label.isEmpty() ? tr("Date") : label, dateText(property.value()));
-        } else if (name == QLatin1String("IMPP")) {
-            add(withType(tr("Instant messaging"), property), property.value());
-        } else if (!messagingService(name).isEmpty()) {
-            add(messagingService(name), property.value());
-        } else if (name == QLatin1String("RELATED")) {
-            add(withType(tr("Related"), property), property.value());
-        } else if (name == QLatin1String("X-ABRELATEDNAMES")) {
-            add(label.isEmpty() ? tr("Related") : label, property.value());
-        } else if (name == QLatin1String("X-SOCIALPROFILE")) {
-            add(withType(tr("Social profile"), property), property.value());
-        }
+        details.readColumn(name, property);
+        details.readEntry(name, groupLabel(labels, property), property);
     }
     return details;
+}
+
+void CardDetails::add(const QString &label, const QString &value)
+{
+    if (!value.trimmed().isEmpty()) {
+        labels << label;
+        values << value.trimmed();
+    }
+}
+
+void CardDetails::setColumn(int column, const QString &value)
+{
+    if (columns.at(column).isEmpty()) {
+        columns[column] = value.trimmed();
+    }
+}
+
+void CardDetails::readColumn(const QString &name, const vCardProperty &property)
+{
+    if (name == QLatin1String("FN")) {
+        formattedName = property.value().trimmed();
+    } else if (name == QLatin1String("N")) {
+        setColumn(0, property.values().value(3));
+        setColumn(1, property.values().value(4));
+    } else if (name == QLatin1String("NICKNAME")) {
+        setColumn(2, property.value());
+    } else if (name == QLatin1String("TITLE")) {
+        setColumn(3, property.value());
+    } else if (name == QLatin1String("ORG")) {
+        setColumn(4, units(property));
+    }
+}
+
+void CardDetails::readEntry(const QString &name, const QString &label,
+                            const vCardProperty &property)
+{
+    if (name == QLatin1String("NICKNAME")) {
+        add(tr("Nickname"), property.value());
+    } else if (name == QLatin1String("TITLE")) {
+        add(tr("Job title"), property.value());
+    } else if (name == QLatin1String("ROLE")) {
+        add(tr("Role"), property.value());
+    } else if (name == QLatin1String("ORG")) {
+        add(tr("Department"), units(property));
+    } else if (name == QLatin1String("CATEGORIES")) {
+        add(tr("Categories"), categoriesWithoutStarred(property.value()));
+    } else if (name == QLatin1String("ANNIVERSARY")) {
+        add(tr("Anniversary"), dateText(property.value()));
+    } else if (name == QLatin1String("X-ABDATE")) {
+        add(label.isEmpty() ? tr("Date") : label, dateText(property.value()));
+    } else if (name == QLatin1String("IMPP")) {
+        add(withType(tr("Instant messaging"), property), property.value());
+    } else if (!messagingService(name).isEmpty()) {
+        add(messagingService(name), property.value());
+    } else if (name == QLatin1String("RELATED")) {
+        add(withType(tr("Related"), property), property.value());
+    } else if (name == QLatin1String("X-ABRELATEDNAMES")) {
+        add(label.isEmpty() ? tr("Related") : label, property.value());
+    } else if (name == QLatin1String("X-SOCIALPROFILE")) {
+        add(withType(tr("Social profile"), property), property.value());
+    }
 }

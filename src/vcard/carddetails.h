@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class vCardProperty;
+
 // What a kept card holds beyond the fields this program edits, in words, so
 // that a person sees it is kept: the formatted name, nickname, job title,
 // role, department, categories, anniversaries and other dates, instant
@@ -27,4 +29,14 @@ public:
     // The columns alone, read from the few lines that hold them: an export
     // of a large book asks it of every card.
     static QStringList columnsOf(const QByteArray &card);
+
+private:
+    // Adds an entry unless its text is blank.
+    void add(const QString &label, const QString &value);
+    // Sets a column unless an earlier property set it: the first one counts.
+    void setColumn(int column, const QString &value);
+    // The formatted name and the columns a property (by its upper-case name) gives.
+    void readColumn(const QString &name, const vCardProperty &property);
+    // The entry a property gives; label is its group's X-ABLabel, if any.
+    void readEntry(const QString &name, const QString &label, const vCardProperty &property);
 };
