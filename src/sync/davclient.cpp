@@ -43,6 +43,80 @@ bool isUnreachable(QNetworkReply::NetworkError error)
     }
 }
 
+// Stops reading an answer for good, for the first reason that came up.
+void refuse(QNetworkReply *reply, Transfer &transfer, DavResponse::Refused why)
+{
+    if (transfer.refused == DavResponse::Refused::No) {
+        transfer.refused = why;
+        transfer.body.clear();
+        // Not from inside the reply's own signal: finished comes later.
+        QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
+    }
+}
+
+// Collects the body while it stays within its size, and counts what was sent.
+void watchSize(QNetworkReply *reply, const std::shared_ptr<Transfer> &transfer)
+{
+    // An answer that declares a body over the limit is not read at all.
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, transfer] {
+        const qint64 declared = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (declared > transfer->maxBodyBytes) {
+            refuse(reply, *transfer, DavResponse::Refused::TooLarge);
+        }
+    });
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, transfer] {
+        const QByteArray chunk = reply->readAll();
+        if (transfer->refused != DavResponse::Refused::No) {
+            return;
+        }
+        if (transfer->body.size() + chunk.size() > transfer->maxBodyBytes) {
+            refuse(reply, *transfer, DavResponse::Refused::TooLarge);
+            return;
+        }
+        transfer->body += chunk;
+    });
+    QObject::connect(reply, &QNetworkReply::uploadProgress, reply,
+                     [transfer](qint64 sent) { transfer->sent = sent; });
+}
+
+// Checks on a timer that the bytes moved keep up with the time taken; the
+// limits are read at each check, so they are the client's current ones.
+void watchPace(QNetworkReply *reply, const std::shared_ptr<Transfer> &transfer,
+               const DavLimits &limits)
+{
+    auto *pace = new QTimer(reply);
+    QObject::connect(pace, &QTimer::timeout, reply, [reply, transfer, &limits] {
+        const qint64 moved = transfer->body.size() + transfer->sent;
+        if (transfer->clock.elapsed() > limits.startMs + moved * 1000 / limits.bytesPerSecond) {
+            refuse(reply, *transfer, DavResponse::Refused::TooSlow);
+        }
+    });
+    pace->start(qBound(10, limits.startMs / 4, 1000));
+}
+
+// The answer of a finished reply, with the body read so far unless reading
+// was refused.
+DavResponse responseOf(QNetworkReply *reply, Transfer &transfer)
+{
+    DavResponse response;
+    response.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    response.reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray();
+    response.refused = transfer.refused;
+    if (response.refused == DavResponse::Refused::No) {
+        transfer.body += reply->readAll();
+        response.body = std::move(transfer.body);
+    }
+    response.etag = reply->rawHeader("ETag");
+    const QByteArray location = reply->rawHeader("Location");
+    if (!location.isEmpty()) {
+        response.location = reply->url().resolved(QUrl::fromEncoded(location));
+    }
+    response.networkError = reply->error();
+    response.errorText = reply->errorString();
+    response.sslErrors = reply->property("kivSslErrors").toStringList();
+    return response;
+}
+
 } // namespace
 
 DavClient::DavClient(QObject *parent)
@@ -107,63 +181,12 @@ void DavClient::watch(QNetworkReply *reply, qint64 maxBodyBytes, const Callback 
     auto transfer = std::make_shared<Transfer>();
     transfer->maxBodyBytes = maxBodyBytes;
     transfer->clock.start();
-    const auto refuse = [reply, transfer](DavResponse::Refused why) {
-        if (transfer->refused == DavResponse::Refused::No) {
-            transfer->refused = why;
-            transfer->body.clear();
-            // Not from inside the reply's own signal: finished comes later.
-            QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
-        }
-    };
-    // An answer that declares a body over the limit is not read at all.
-    connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, transfer, refuse] {
-        const qint64 declared = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
-        if (declared > transfer->maxBodyBytes) {
-            refuse(DavResponse::Refused::TooLarge);
-        }
-    });
-    connect(reply, &QNetworkReply::readyRead, reply, [reply, transfer, refuse] {
-        const QByteArray chunk = reply->readAll();
-        if (transfer->refused != DavResponse::Refused::No) {
-            return;
-        }
-        if (transfer->body.size() + chunk.size() > transfer->maxBodyBytes) {
-            refuse(DavResponse::Refused::TooLarge);
-            return;
-        }
-        transfer->body += chunk;
-    });
-    connect(reply, &QNetworkReply::uploadProgress, reply,
-            [transfer](qint64 sent) { transfer->sent = sent; });
-    auto *pace = new QTimer(reply);
-    connect(pace, &QTimer::timeout, reply, [this, transfer, refuse] {
-        const qint64 moved = transfer->body.size() + transfer->sent;
-        if (transfer->clock.elapsed() > m_limits.startMs + moved * 1000 / m_limits.bytesPerSecond) {
-            refuse(DavResponse::Refused::TooSlow);
-        }
-    });
-    pace->start(qBound(10, m_limits.startMs / 4, 1000));
+    watchSize(reply, transfer);
+    watchPace(reply, transfer, m_limits);
     connect(reply, &QNetworkReply::finished, this, [this, reply, transfer, done] {
         reply->deleteLater();
         --m_pending;
-        DavResponse response;
-        response.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        response.reason =
-                reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray();
-        response.refused = transfer->refused;
-        if (response.refused == DavResponse::Refused::No) {
-            transfer->body += reply->readAll();
-            response.body = std::move(transfer->body);
-        }
-        response.etag = reply->rawHeader("ETag");
-        const QByteArray location = reply->rawHeader("Location");
-        if (!location.isEmpty()) {
-            response.location = reply->url().resolved(QUrl::fromEncoded(location));
-        }
-        response.networkError = reply->error();
-        response.errorText = reply->errorString();
-        response.sslErrors = reply->property("kivSslErrors").toStringList();
-        done(response);
+        done(responseOf(reply, *transfer));
     });
 }
 
