@@ -106,6 +106,76 @@ void appendKept(QString &line, const QString &value)
     }
 }
 
+// The columns from Name to Group Membership; kept gives name prefix, name
+// suffix and nickname.
+void appendNameColumns(QString &text, const Contact &contact, const QStringList &kept)
+{
+    appendValue(text, contact.fullname.isEmpty() ? contact.composedFullName() : contact.fullname);
+    appendValue(text, contact.name);
+    appendValue(text, contact.middlename);
+    appendValue(text, contact.surname);
+    appendEmpty(text, 4);
+    appendKept(text, kept.value(0));
+    appendKept(text, kept.value(1));
+    appendEmpty(text, 1);
+    appendKept(text, kept.value(2));
+    appendEmpty(text, 2);
+    appendValue(text, birthdayColumn(contact.dateOfBirth));
+    appendEmpty(text, 10);
+    appendValue(text, contact.comment);
+    appendValue(text, contact.isFavorite ? QStringLiteral("* My Contacts ::: * Starred")
+                                         : QStringLiteral("* My Contacts"));
+}
+
+// A type and a value column for each entry, then empty pairs up to count;
+// an entry without a label gets unlabelled as its type.
+void appendLabelledEntries(QString &text, const QStringList &entries, const QStringList &labels,
+                           const QString &unlabelled, int count)
+{
+    for (int i = 0; i < entries.size(); ++i) {
+        const QString label = labels.value(i);
+        appendValue(text, label.isEmpty() ? unlabelled : typeOfLabel(label));
+        appendValue(text, entries.at(i));
+    }
+    appendEmpty(text, 2 * (qMax(count, entries.size()) - entries.size()));
+}
+
+// Nine columns for each address (type, and the whole address as formatted
+// text and as street), then empty ones up to count.
+void appendAddresses(QString &text, const Contact &contact, int count)
+{
+    const QStringList addresses = contact.addressList.toList();
+    for (int i = 0; i < addresses.size(); ++i) {
+        const QString label = contact.addressGroupList.value(i);
+        appendValue(text, label.isEmpty() ? QStringLiteral("Home") : typeOfLabel(label));
+        appendValue(text, addresses.at(i));
+        appendValue(text, addresses.at(i));
+        appendEmpty(text, 6);
+    }
+    appendEmpty(text, 9 * (qMax(count, addresses.size()) - addresses.size()));
+}
+
+// The organization's columns; kept gives job title and department.
+void appendOrganizationColumns(QString &text, const Contact &contact, const QStringList &kept)
+{
+    appendEmpty(text, 1);
+    appendValue(text, contact.organization);
+    appendEmpty(text, 1);
+    appendKept(text, kept.value(3));
+    appendKept(text, kept.value(4));
+    appendEmpty(text, 3);
+}
+
+// A "Profile" type and a value column for each link, then empty pairs up to count.
+void appendLinks(QString &text, const QStringList &links, int count)
+{
+    for (const QString &link : links) {
+        appendValue(text, QStringLiteral("Profile"));
+        appendValue(text, link);
+    }
+    appendEmpty(text, 2 * (qMax(count, links.size()) - links.size()));
+}
+
 } // namespace
 
 Counts countsOf(const QList<Contact *> &contacts, const std::function<void()> &afterEach)
@@ -190,75 +260,22 @@ QString labelOfType(const QString &type)
     return type;
 }
 
-} // namespace GoogleCsv
-
 // The type columns carry the labels (typeOfLabel); a phone without a label
 // is written as "Mobile", an e-mail address without one as "*" and an
 // address without one as "Home".
-QString GoogleCsv::line(const Contact &contact, const Counts &counts, const QStringList &kept)
+QString line(const Contact &contact, const Counts &counts, const QStringList &kept)
 {
-    using GoogleCsv::appendEmpty;
-    using GoogleCsv::appendValue;
-
     QString text;
-    appendValue(text, contact.fullname.isEmpty() ? contact.composedFullName() : contact.fullname);
-    appendValue(text, contact.name);
-    appendValue(text, contact.middlename);
-    appendValue(text, contact.surname);
-    appendEmpty(text, 4);
-    GoogleCsv::appendKept(text, kept.value(0));
-    GoogleCsv::appendKept(text, kept.value(1));
-    appendEmpty(text, 1);
-    GoogleCsv::appendKept(text, kept.value(2));
-    appendEmpty(text, 2);
-    appendValue(text, GoogleCsv::birthdayColumn(contact.dateOfBirth));
-    appendEmpty(text, 10);
-    appendValue(text, contact.comment);
-    appendValue(text, contact.isFavorite ? QStringLiteral("* My Contacts ::: * Starred")
-                                         : QStringLiteral("* My Contacts"));
-
-    // Each packed list decoded once for its columns.
-    const QStringList emailEntries = contact.emailList.toList();
-    const QStringList phoneEntries = contact.phoneList.toList();
-    const QStringList addressEntries = contact.addressList.toList();
-    const QStringList linkEntries = contact.linkList.toList();
-    for (int i = 0; i < emailEntries.size(); ++i) {
-        const QString label = contact.emailGroupList.value(i);
-        appendValue(text, label.isEmpty() ? QStringLiteral("*") : GoogleCsv::typeOfLabel(label));
-        appendValue(text, emailEntries.at(i));
-    }
-    appendEmpty(text, 2 * (qMax(counts.emails, emailEntries.size()) - emailEntries.size()));
-
-    for (int i = 0; i < phoneEntries.size(); ++i) {
-        const QString label = contact.phoneGroupList.value(i);
-        appendValue(text,
-                    label.isEmpty() ? QStringLiteral("Mobile") : GoogleCsv::typeOfLabel(label));
-        appendValue(text, phoneEntries.at(i));
-    }
-    appendEmpty(text, 2 * (qMax(counts.phones, phoneEntries.size()) - phoneEntries.size()));
-
-    for (int i = 0; i < addressEntries.size(); ++i) {
-        const QString label = contact.addressGroupList.value(i);
-        appendValue(text, label.isEmpty() ? QStringLiteral("Home") : GoogleCsv::typeOfLabel(label));
-        appendValue(text, addressEntries.at(i));
-        appendValue(text, addressEntries.at(i));
-        appendEmpty(text, 6);
-    }
-    appendEmpty(text, 9 * (qMax(counts.addresses, addressEntries.size()) - addressEntries.size()));
-
-    appendEmpty(text, 1);
-    appendValue(text, contact.organization);
-    appendEmpty(text, 1);
-    GoogleCsv::appendKept(text, kept.value(3));
-    GoogleCsv::appendKept(text, kept.value(4));
-    appendEmpty(text, 3);
-
-    for (const QString &link : linkEntries) {
-        appendValue(text, QStringLiteral("Profile"));
-        appendValue(text, link);
-    }
-    appendEmpty(text, 2 * (qMax(counts.links, linkEntries.size()) - linkEntries.size()));
-
+    appendNameColumns(text, contact, kept);
+    appendLabelledEntries(text, contact.emailList.toList(), contact.emailGroupList,
+                          QStringLiteral("*"), counts.emails);
+    appendLabelledEntries(text, contact.phoneList.toList(), contact.phoneGroupList,
+                          QStringLiteral("Mobile"), counts.phones);
+    appendAddresses(text, contact, counts.addresses);
+    appendOrganizationColumns(text, contact, kept);
+    appendLinks(text, contact.linkList.toList(), counts.links);
     text.chop(1);
     return text;
 }
+
+} // namespace GoogleCsv
