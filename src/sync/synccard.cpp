@@ -57,6 +57,68 @@ bool fieldsFit(const Contact &contact)
     return true;
 }
 
+// A part of a contact that is merged as a whole: its texts, and how to copy
+// it from one record to another.
+struct MergeField
+{
+    QStringList (*get)(const Contact &);
+    void (*copy)(const Contact &, Contact *);
+};
+
+const MergeField mergeFields[] = {
+        {[](const Contact &c) {
+             return QStringList{c.name, c.surname, c.middlename};
+         },
+         [](const Contact &from, Contact *to) {
+             to->name = from.name;
+             to->surname = from.surname;
+             to->middlename = from.middlename;
+         }},
+        {[](const Contact &c) { return QStringList{c.organization}; },
+         [](const Contact &from, Contact *to) {
+             to->organization = from.organization;
+         }},
+        {[](const Contact &c) { return QStringList{c.dateOfBirth}; },
+         [](const Contact &from, Contact *to) {
+             to->dateOfBirth = from.dateOfBirth;
+         }},
+        {[](const Contact &c) { return QStringList{c.comment}; },
+         [](const Contact &from, Contact *to) {
+             to->comment = from.comment;
+         }},
+        {[](const Contact &c) { return QStringList{QString::number(c.isFavorite)}; },
+         [](const Contact &from, Contact *to) {
+             to->isFavorite = from.isFavorite;
+         }},
+        {[](const Contact &c) { return c.phones() + c.phoneGroupList; },
+         [](const Contact &from, Contact *to) {
+             to->phoneList = from.phoneList;
+             to->phoneGroupList = from.phoneGroupList;
+         }},
+        {[](const Contact &c) { return c.emails() + c.emailGroupList; },
+         [](const Contact &from, Contact *to) {
+             to->emailList = from.emailList;
+             to->emailGroupList = from.emailGroupList;
+         }},
+        {[](const Contact &c) { return c.addresses() + c.addressGroupList; },
+         [](const Contact &from, Contact *to) {
+             to->addressList = from.addressList;
+             to->addressGroupList = from.addressGroupList;
+         }},
+        {[](const Contact &c) { return c.links(); },
+         [](const Contact &from, Contact *to) {
+             to->linkList = from.linkList;
+         }}};
+
+// Whether a field was changed here and on the server, to different values.
+bool changedOnBothSides(const MergeField &field, const Contact &base, const Contact &local,
+                        const Contact &remote)
+{
+    const QStringList before = field.get(base);
+    const QStringList here = field.get(local);
+    return here != before && field.get(remote) != before && field.get(remote) != here;
+}
+
 } // namespace
 
 QByteArray SyncCard::write(const Contact &contact, const QString &uid, const QByteArray &photo,
@@ -117,63 +179,12 @@ std::unique_ptr<Contact> SyncCard::read(const QByteArray &card, QString *uid, bo
 
 bool SyncCard::merge(const Contact &base, const Contact &local, Contact *remote)
 {
-    struct Field
-    {
-        QStringList (*get)(const Contact &);
-        void (*copy)(const Contact &, Contact *);
-    };
-    static const Field fields[] = {
-            {[](const Contact &c) {
-                 return QStringList{c.name, c.surname, c.middlename};
-             },
-             [](const Contact &from, Contact *to) {
-                 to->name = from.name;
-                 to->surname = from.surname;
-                 to->middlename = from.middlename;
-             }},
-            {[](const Contact &c) { return QStringList{c.organization}; },
-             [](const Contact &from, Contact *to) {
-                 to->organization = from.organization;
-             }},
-            {[](const Contact &c) { return QStringList{c.dateOfBirth}; },
-             [](const Contact &from, Contact *to) {
-                 to->dateOfBirth = from.dateOfBirth;
-             }},
-            {[](const Contact &c) { return QStringList{c.comment}; },
-             [](const Contact &from, Contact *to) {
-                 to->comment = from.comment;
-             }},
-            {[](const Contact &c) { return QStringList{QString::number(c.isFavorite)}; },
-             [](const Contact &from, Contact *to) {
-                 to->isFavorite = from.isFavorite;
-             }},
-            {[](const Contact &c) { return c.phones() + c.phoneGroupList; },
-             [](const Contact &from, Contact *to) {
-                 to->phoneList = from.phoneList;
-                 to->phoneGroupList = from.phoneGroupList;
-             }},
-            {[](const Contact &c) { return c.emails() + c.emailGroupList; },
-             [](const Contact &from, Contact *to) {
-                 to->emailList = from.emailList;
-                 to->emailGroupList = from.emailGroupList;
-             }},
-            {[](const Contact &c) { return c.addresses() + c.addressGroupList; },
-             [](const Contact &from, Contact *to) {
-                 to->addressList = from.addressList;
-                 to->addressGroupList = from.addressGroupList;
-             }},
-            {[](const Contact &c) { return c.links(); },
-             [](const Contact &from, Contact *to) {
-                 to->linkList = from.linkList;
-             }}};
-    for (const Field &field : fields) {
-        const QStringList before = field.get(base);
-        const QStringList here = field.get(local);
-        if (here != before && field.get(*remote) != before && field.get(*remote) != here) {
+    for (const MergeField &field : mergeFields) {
+        if (changedOnBothSides(field, base, local, *remote)) {
             return false;
         }
     }
-    for (const Field &field : fields) {
+    for (const MergeField &field : mergeFields) {
         if (field.get(local) != field.get(base)) {
             field.copy(local, remote);
         }
