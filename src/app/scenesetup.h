@@ -40,6 +40,14 @@ public:
     int exec();
 
 private:
+    // Opens the SQLite store and makes it the active one, or the settings
+    // store when the address book file cannot be opened at all.
+    void openStores();
+    // The window, titled, with its icon and its frame's buttons.
+    void createWindow();
+    // The context properties the main scene and its components use.
+    void publishContextProperties(bool lowEffects, bool tabletMode);
+
     // Declared in creation order, so that members are destroyed in reverse:
     // window first, then the sync account, then the SQLite store, then the
     // settings store.
