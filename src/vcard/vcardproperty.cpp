@@ -65,6 +65,61 @@ bool needsQuotedPrintable(const QString &text)
     return false;
 }
 
+// The components joined with ";": text escaped, links and data as they are
+// but for their line breaks, which would end the content line and turn the
+// rest into a line of its own.
+QString valueText(const QStringList &values, bool verbatim)
+{
+    QString value;
+    for (int i = 0; i < values.size(); ++i) {
+        if (i > 0) {
+            value += QLatin1Char(';');
+        }
+        if (verbatim) {
+            QString component = values.at(i);
+            component.replace(QLatin1String("\r\n"), QLatin1String("\\n"));
+            component.replace(QLatin1Char('\r'), QLatin1String("\\n"));
+            component.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+            value += component;
+        } else {
+            value += vCardText::escape(values.at(i));
+        }
+    }
+    return value;
+}
+
+// The text that version 2.1 encodes as quoted-printable: components joined
+// with ";", backslashes and semicolons inside them escaped, line breaks as CRLF.
+QString quotedPrintableSource(const QStringList &values)
+{
+    QString plain;
+    for (int i = 0; i < values.size(); ++i) {
+        if (i > 0) {
+            plain += QLatin1Char(';');
+        }
+        QString component = values.at(i);
+        component.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+        component.replace(QLatin1Char(';'), QLatin1String("\\;"));
+        component.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        component.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        plain += component;
+    }
+    return plain;
+}
+
+// A content line up to its parameters: the group, if any, and the name.
+// Extension names keep the case their inventors gave them (X-ABLabel).
+QByteArray lineStart(const QString &group, const QString &name)
+{
+    QByteArray line;
+    if (!group.isEmpty()) {
+        line = group.toUtf8() + '.';
+    }
+    line += name.startsWith(QLatin1String("X-"), Qt::CaseInsensitive) ? name.toUtf8()
+                                                                      : name.toUtf8().toUpper();
+    return line;
+}
+
 } // namespace
 
 vCardProperty::vCardProperty(const QString &name, const QString &value,
@@ -117,55 +172,21 @@ QByteArray vCardProperty::toByteArray(vCardVersion version) const
         return QByteArray();
     }
     const bool verbatim = isVerbatimProperty(m_name, m_params);
-    QString value;
-    for (int i = 0; i < m_values.size(); ++i) {
-        if (i > 0) {
-            value += QLatin1Char(';');
-        }
-        if (verbatim) {
-            // Links and data stay as they are, but a line break would end
-            // the content line and turn the rest into a line of its own.
-            QString component = m_values.at(i);
-            component.replace(QLatin1String("\r\n"), QLatin1String("\\n"));
-            component.replace(QLatin1Char('\r'), QLatin1String("\\n"));
-            component.replace(QLatin1Char('\n'), QLatin1String("\\n"));
-            value += component;
-        } else {
-            value += vCardText::escape(m_values.at(i));
-        }
-    }
+    const QString value = valueText(m_values, verbatim);
 
     vCardParameterList params = m_params;
     QByteArray valueBytes;
     if (version == vCardVersion::Version2_1 && !verbatim && needsQuotedPrintable(value)) {
         // Version 2.1 has no escape for a line break: such values and
         // non-ASCII text travel as quoted-printable UTF-8.
-        QString plain;
-        for (int i = 0; i < m_values.size(); ++i) {
-            if (i > 0) {
-                plain += QLatin1Char(';');
-            }
-            QString component = m_values.at(i);
-            component.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-            component.replace(QLatin1Char(';'), QLatin1String("\\;"));
-            component.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-            component.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-            plain += component;
-        }
         params.append(vCardParameter(QStringLiteral("UTF-8"), vCardParameter::Charset));
         params.append(vCardParameter(QStringLiteral("QUOTED-PRINTABLE"), vCardParameter::Encoding));
-        valueBytes = vCardText::encodeQuotedPrintable(plain.toUtf8());
+        valueBytes = vCardText::encodeQuotedPrintable(quotedPrintableSource(m_values).toUtf8());
     } else {
         valueBytes = value.toUtf8();
     }
 
-    QByteArray line;
-    if (!m_group.isEmpty()) {
-        line = m_group.toUtf8() + '.';
-    }
-    // Extension names keep the case their inventors gave them (X-ABLabel).
-    line += m_name.startsWith(QLatin1String("X-"), Qt::CaseInsensitive) ? m_name.toUtf8()
-                                                                        : m_name.toUtf8().toUpper();
+    QByteArray line = lineStart(m_group, m_name);
     const QByteArray paramText = vCardParameter::listToByteArray(params, version);
     if (!paramText.isEmpty()) {
         line += ';';
