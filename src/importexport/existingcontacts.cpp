@@ -88,68 +88,110 @@ QSet<QString> kindedKeys(const Contact &stored)
     return kinded;
 }
 
-} // namespace
-
-QHash<Contact *, Contact *> ExistingContacts::find(const QList<Contact *> &book,
-                                                   const QList<Contact *> &parsed)
+// The best contact of the book found so far for each parsed contact, and
+// the indexes that lead a contact of the book to the parsed ones it may be.
+class BestFits
 {
-    QHash<Contact *, Contact *> found;
-    if (book.isEmpty() || parsed.isEmpty()) {
-        return found;
-    }
-    QMultiHash<QString, int> byUid;
-    QMultiHash<QString, int> byName;
+public:
+    explicit BestFits(const QList<Contact *> &parsed);
+
+    // A parsed contact whose uid is stored's id is stored, whatever else fits.
+    void compareByUid(Contact *stored);
+    // Parsed contacts of stored's full name are stored when they share an
+    // entry with it, or hold nothing it lacks when they have no entries.
+    void compareByEntries(Contact *stored);
+    // Each parsed contact that was found, with its contact of the book.
+    QHash<Contact *, Contact *> found() const;
+
+private:
+    const QList<Contact *> &m_parsed;
+    QMultiHash<QString, int> m_byUid;
+    QMultiHash<QString, int> m_byName;
+    // The parsed contacts' own keys, worked out at their first candidate.
+    std::vector<std::optional<EntryKeys>> m_parsedKeys;
+    QVector<Contact *> m_best;
+    QVector<int> m_fit;
+};
+
+BestFits::BestFits(const QList<Contact *> &parsed)
+    : m_parsed(parsed),
+      m_parsedKeys(size_t(parsed.size())),
+      m_best(parsed.size(), nullptr),
+      m_fit(parsed.size(), NoFit)
+{
     for (int i = 0; i < parsed.size(); ++i) {
         if (!parsed.at(i)) {
             continue;
         }
         if (!parsed.at(i)->uid.isEmpty()) {
-            byUid.insert(parsed.at(i)->uid, i);
+            m_byUid.insert(parsed.at(i)->uid, i);
         }
         const QString fullName = parsed.at(i)->composedFullName();
         if (!fullName.isEmpty()) {
-            byName.insert(fullName, i);
+            m_byName.insert(fullName, i);
         }
     }
-    // The parsed contacts' own keys, worked out at their first candidate.
-    std::vector<std::optional<EntryKeys>> parsedKeys(size_t(parsed.size()));
-    QVector<Contact *> best(parsed.size(), nullptr);
-    QVector<int> fit(parsed.size(), NoFit);
-    for (Contact *stored : book) {
-        if (!stored) {
+}
+
+void BestFits::compareByUid(Contact *stored)
+{
+    for (auto it = m_byUid.constFind(stored->id);
+         it != m_byUid.constEnd() && it.key() == stored->id; ++it) {
+        m_best[it.value()] = stored;
+        m_fit[it.value()] = ByUid;
+    }
+}
+
+void BestFits::compareByEntries(Contact *stored)
+{
+    const QString fullName = stored->composedFullName();
+    auto it = m_byName.constFind(fullName);
+    if (fullName.isEmpty() || it == m_byName.constEnd()) {
+        return;
+    }
+    const QSet<QString> storedKeys = kindedKeys(*stored);
+    for (; it != m_byName.constEnd() && it.key() == fullName; ++it) {
+        const int i = it.value();
+        if (m_fit.at(i) == ByUid) {
             continue;
         }
-        for (auto it = byUid.constFind(stored->id);
-             it != byUid.constEnd() && it.key() == stored->id; ++it) {
-            best[it.value()] = stored;
-            fit[it.value()] = ByUid;
+        std::optional<EntryKeys> &keys = m_parsedKeys[size_t(i)];
+        if (!keys) {
+            keys.emplace(*m_parsed.at(i));
         }
-        const QString fullName = stored->composedFullName();
-        auto it = byName.constFind(fullName);
-        if (fullName.isEmpty() || it == byName.constEnd()) {
-            continue;
-        }
-        const QSet<QString> storedKeys = kindedKeys(*stored);
-        for (; it != byName.constEnd() && it.key() == fullName; ++it) {
-            const int i = it.value();
-            if (fit.at(i) == ByUid) {
-                continue;
-            }
-            std::optional<EntryKeys> &keys = parsedKeys[size_t(i)];
-            if (!keys) {
-                keys.emplace(*parsed.at(i));
-            }
-            const int candidate = fitOf(*parsed.at(i), *keys, *stored, storedKeys);
-            if (candidate != NoFit && candidate <= fit.at(i)) {
-                best[i] = stored;
-                fit[i] = candidate;
-            }
+        const int candidate = fitOf(*m_parsed.at(i), *keys, *stored, storedKeys);
+        if (candidate != NoFit && candidate <= m_fit.at(i)) {
+            m_best[i] = stored;
+            m_fit[i] = candidate;
         }
     }
-    for (int i = 0; i < parsed.size(); ++i) {
-        if (best.at(i)) {
-            found.insert(parsed.at(i), best.at(i));
+}
+
+QHash<Contact *, Contact *> BestFits::found() const
+{
+    QHash<Contact *, Contact *> found;
+    for (int i = 0; i < m_parsed.size(); ++i) {
+        if (m_best.at(i)) {
+            found.insert(m_parsed.at(i), m_best.at(i));
         }
     }
     return found;
+}
+
+} // namespace
+
+QHash<Contact *, Contact *> ExistingContacts::find(const QList<Contact *> &book,
+                                                   const QList<Contact *> &parsed)
+{
+    if (book.isEmpty() || parsed.isEmpty()) {
+        return QHash<Contact *, Contact *>();
+    }
+    BestFits fits(parsed);
+    for (Contact *stored : book) {
+        if (stored) {
+            fits.compareByUid(stored);
+            fits.compareByEntries(stored);
+        }
+    }
+    return fits.found();
 }
