@@ -1,5 +1,40 @@
 #include "importexport/csvtokenizer.h"
 
+namespace {
+
+// Carriage returns count as if deleted beforehand: they are skipped while
+// reading and removed from the few fields that hold one, which saves a copy
+// of the whole text. Those at the end of the text simply end it earlier.
+int sizeWithoutTrailingCarriageReturns(const QString &text)
+{
+    const QChar *data = text.constData();
+    int size = text.size();
+    while (size > 0 && data[size - 1] == QLatin1Char('\r')) {
+        --size;
+    }
+    return size;
+}
+
+// The value of a finished raw field that holds the given number of quotes,
+// and carriage returns when carriageReturn is set.
+QString fieldText(const QChar *begin, int length, int quotes, bool carriageReturn)
+{
+    if (length == 0) {
+        return QString();
+    }
+    if (quotes == 0 && !carriageReturn) {
+        return QString(begin, length);
+    }
+    if (!carriageReturn) {
+        return CsvTokenizer::fieldValue(begin, length);
+    }
+    QString raw(begin, length);
+    raw.remove(QLatin1Char('\r'));
+    return quotes ? CsvTokenizer::fieldValue(raw.constData(), raw.size()) : raw;
+}
+
+} // namespace
+
 QChar CsvTokenizer::detectSeparator(const QString &text)
 {
     int commas = 0;
@@ -69,13 +104,7 @@ void CsvTokenizer::forEachRow(const QString &text, QChar separator,
                               const std::function<void(QStringList &)> &rowRead)
 {
     const QChar *data = text.constData();
-    // Carriage returns count as if deleted beforehand: they are skipped here
-    // and removed from the few fields that hold one, which saves a copy of
-    // the whole text.
-    int size = text.size();
-    while (size > 0 && data[size - 1] == QLatin1Char('\r')) {
-        --size;
-    }
+    const int size = sizeWithoutTrailingCarriageReturns(text);
     if (size == 0) {
         return;
     }
@@ -86,17 +115,7 @@ void CsvTokenizer::forEachRow(const QString &text, QChar separator,
     int quotes = 0;
     bool carriageReturn = false;
     auto finishField = [&](int end, bool endsRow) {
-        if (end == fieldStart) {
-            row.append(QString());
-        } else if (quotes == 0 && !carriageReturn) {
-            row.append(QString(data + fieldStart, end - fieldStart));
-        } else if (!carriageReturn) {
-            row.append(fieldValue(data + fieldStart, end - fieldStart));
-        } else {
-            QString raw(data + fieldStart, end - fieldStart);
-            raw.remove(QLatin1Char('\r'));
-            row.append(quotes ? fieldValue(raw.constData(), raw.size()) : raw);
-        }
+        row.append(fieldText(data + fieldStart, end - fieldStart, quotes, carriageReturn));
         if (endsRow) {
             rowRead(row);
             const int columns = row.size();
