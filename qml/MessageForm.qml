@@ -33,6 +33,7 @@ OverlayForm {
 
     z: 999
     Accessible.name: message.text
+    onAccepted: okButton.clicked()
 
     Rectangle {
         id: panel
