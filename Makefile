@@ -12,7 +12,8 @@ DEB_PACKAGES = cmake make g++ ccache python3 \
 	qml-module-qttest qt5-image-formats-plugins \
 	xvfb xauth libx11-dev fonts-dejavu-core desktop-file-utils python3-vobject \
 	librsvg2-bin libicu-dev \
-	qtkeychain-qt5-dev radicale xandikos gnome-keyring dbus dbus-x11
+	qtkeychain-qt5-dev radicale xandikos gnome-keyring dbus dbus-x11 \
+	libkf5contacts-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
