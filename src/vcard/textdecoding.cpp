@@ -5,6 +5,7 @@
 
 #include <unicode/ucsdet.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -119,8 +120,55 @@ Unicode guessUtf16(const QByteArray &data)
 // U+10FFFF, no sequence cut off at the end.
 bool isValidUtf8(const QByteArray &data)
 {
-    const uchar *p = reinterpret_cast<const uchar *>(data.constData());
-    const uchar *end = p + data.size();
+    return isValidUtf8(data.constData(), data.size());
+}
+
+namespace {
+
+// The length of the valid UTF-8 sequence that starts with a non-ASCII byte
+// at p, 0 when it is not one. The second byte's range excludes overlong
+// forms (E0, F0), surrogates (ED) and code points above U+10FFFF (F4).
+int sequenceLength(const uchar *p, const uchar *end)
+{
+    const uchar c = *p;
+    const auto follows = [p, end](int i, uchar low, uchar high) {
+        return end - p > i && p[i] >= low && p[i] <= high;
+    };
+    if (c >= 0xC2 && c <= 0xDF) {
+        return follows(1, 0x80, 0xBF) ? 2 : 0;
+    }
+    if (c >= 0xE0 && c <= 0xEF) {
+        const uchar low = c == 0xE0 ? 0xA0 : 0x80;
+        const uchar high = c == 0xED ? 0x9F : 0xBF;
+        return follows(1, low, high) && follows(2, 0x80, 0xBF) ? 3 : 0;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        const uchar low = c == 0xF0 ? 0x90 : 0x80;
+        const uchar high = c == 0xF4 ? 0x8F : 0xBF;
+        return follows(1, low, high) && follows(2, 0x80, 0xBF) && follows(3, 0x80, 0xBF) ? 4 : 0;
+    }
+    return 0;
+}
+
+} // namespace
+
+bool isAscii(const char *data, int size)
+{
+    const char *end = data + size;
+    for (; end - data >= 8; data += 8) {
+        quint64 block;
+        std::memcpy(&block, data, 8);
+        if (block & 0x8080808080808080ULL) {
+            return false;
+        }
+    }
+    return std::all_of(data, end, [](char c) { return uchar(c) < 0x80; });
+}
+
+bool isValidUtf8(const char *data, int size)
+{
+    const uchar *p = reinterpret_cast<const uchar *>(data);
+    const uchar *end = p + size;
     while (p < end) {
         // Most text is ASCII: eight bytes at a time while none has its top bit.
         if (end - p >= 8) {
@@ -131,39 +179,19 @@ bool isValidUtf8(const QByteArray &data)
                 continue;
             }
         }
-        const uchar c = *p;
-        if (c < 0x80) {
-            ++p;
-            continue;
-        }
-        int length = 0;
-        uint code = 0;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-            code = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            code = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            code = c & 0x07;
-        } else {
-            return false;
-        }
-        if (end - p < length) {
-            return false;
-        }
-        for (int i = 1; i < length; ++i) {
-            if ((p[i] & 0xC0) != 0x80) {
+        // Else these eight bytes (or the last few) one by one.
+        const uchar *stop = end - p > 8 ? p + 8 : end;
+        while (p < stop) {
+            if (*p < 0x80) {
+                ++p;
+                continue;
+            }
+            const int length = sequenceLength(p, end);
+            if (length == 0) {
                 return false;
             }
-            code = (code << 6) | (p[i] & 0x3F);
+            p += length;
         }
-        if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF)))
-            || (length == 4 && (code < 0x10000 || code > 0x10FFFF))) {
-            return false;
-        }
-        p += length;
     }
     return true;
 }

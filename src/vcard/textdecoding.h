@@ -17,6 +17,9 @@ Unicode byteOrderMark(const QByteArray &data, int *markLength = nullptr);
 Unicode guessUtf16(const QByteArray &data);
 // True when the bytes are valid UTF-8 (plain ASCII included).
 bool isValidUtf8(const QByteArray &data);
+bool isValidUtf8(const char *data, int size);
+// True when no byte has its top bit set.
+bool isAscii(const char *data, int size);
 // The codec of a name as a user or a file gives it (any letter case;
 // "ASCII" and "US-ASCII" read as UTF-8), or null when there is none.
 QTextCodec *codecForName(const QString &name);

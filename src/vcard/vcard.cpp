@@ -12,6 +12,11 @@ void vCard::addProperty(const vCardProperty &property)
     m_properties.append(property);
 }
 
+void vCard::addProperty(vCardProperty &&property)
+{
+    m_properties.append(std::move(property));
+}
+
 void vCard::addProperties(const vCardPropertyList &properties)
 {
     m_properties.append(properties);
@@ -146,7 +151,7 @@ void vCard::readCardsWithText(const QByteArray &data, vCardReader::Mode mode,
             break;
         case vCardReader::Line::Property:
             if (inCard) {
-                current.addProperty(line.property);
+                current.addProperty(std::move(line.property));
             }
             break;
         }

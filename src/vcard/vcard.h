@@ -22,6 +22,7 @@ public:
 
     vCardPropertyList properties() const { return m_properties; }
     void addProperty(const vCardProperty &property);
+    void addProperty(vCardProperty &&property);
     void addProperties(const vCardPropertyList &properties);
     int count() const { return m_properties.size(); }
     void clear() { m_properties.clear(); }

@@ -5,6 +5,7 @@
 
 #include <QTextCodec>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -91,14 +92,33 @@ bool endsWithSoftBreak(const QByteArray &text)
     return end > 0 && text.at(end - 1) == '=';
 }
 
-bool isAscii(const QByteArray &bytes)
+// The length of the text up to a NUL byte, where Qt's conversions of a
+// whole QByteArray end it.
+int textLength(const char *begin, int size)
 {
-    for (const char c : bytes) {
-        if (uchar(c) >= 0x80) {
-            return false;
+    const void *nul = std::memchr(begin, 0, size_t(size));
+    return nul ? int(static_cast<const char *>(nul) - begin) : size;
+}
+
+// The first of the bytes a Base64 value may hold as white space, or end.
+const char *firstSpace(const char *begin, const char *end)
+{
+    const char *first = end;
+    for (const char c : {' ', '\t', '\r', '\n'}) {
+        const void *found = std::memchr(begin, c, size_t(first - begin));
+        if (found) {
+            first = static_cast<const char *>(found);
         }
     }
-    return true;
+    return first;
+}
+
+// Names are compared on every line: texts of another length are told apart
+// without a call.
+template<int N>
+bool isName(const QString &name, const char (&word)[N])
+{
+    return name.size() == N - 1 && name == QLatin1String(word, N - 1);
 }
 
 // Line breaks inside values become single line feeds.
@@ -143,43 +163,50 @@ bool vCardReader::next(Line *line)
     const int size = m_data.size();
     while (m_pos < size) {
         int after = 0;
-        const Span first = lineAt(m_pos, &after);
+        Span logical = lineAt(m_pos, &after);
         m_pos = after;
-        if (isBlankLine(first.begin, first.size)) {
+        if (isBlankLine(logical.begin, logical.size)) {
             continue;
         }
-        QByteArray logical(first.begin, first.size);
-        const int colon = unfoldHead(&logical);
-        int semicolon = -1;
-        QByteArray name;
-        QByteArray group;
-        if (colon < 0 || !readName(logical, colon, &name, &group, &semicolon)) {
+        // A line is read where it lies in the data; only a head folded before
+        // its colon, or a value over several lines, is joined in a copy.
+        QByteArray foldedHead;
+        const int colon = unfoldHead(&logical, &foldedHead);
+        Head head;
+        if (colon < 0 || !readName(logical, colon, &head)) {
             continue;
         }
-        vCardParameterList params;
-        if (semicolon >= 0) {
-            params = parameters(logical.mid(semicolon + 1, colon - semicolon - 1));
-        }
-        const Encoding encoding = encodingOf(params);
-        const QByteArray value = readValue(logical.mid(colon + 1), encoding);
+        const Parameters &params = head.semicolon < 0
+                                           ? m_noParameters
+                                           : parameters(Span{logical.begin + head.semicolon + 1,
+                                                             colon - head.semicolon - 1});
+        QByteArray joined;
+        const Span value = readValue(Span{logical.begin + colon + 1, logical.size - colon - 1},
+                                     params.encoding, &joined);
+        const QString name = internedName(
+                Span{logical.begin + head.nameStart, head.nameEnd - head.nameStart}, true);
 
-        if (name == "BEGIN" || name == "END") {
+        if (isName(name, "BEGIN") || isName(name, "END")) {
             if (setBoundary(name, value, line)) {
                 return true;
             }
             continue;
         }
-        if (name == "VERSION") {
+        if (isName(name, "VERSION")) {
             continue;
         }
-        const QString text = normalizedLineBreaks(valueText(value, encoding));
         line->kind = Line::Property;
-        line->property = vCardProperty(internedName(name),
-                                       encoding.base64 ? QStringList{text}
-                                                       : vCardText::splitComponents(text),
-                                       keptParameters(params, encoding));
-        if (!group.isEmpty()) {
-            line->property.setGroup(internedName(group));
+        if (params.encoding.base64) {
+            // Base64 came without its white space, line breaks included.
+            line->property = vCardProperty(name, QStringList{valueText(value, params.encoding)},
+                                           params.kept);
+        } else {
+            const QString text = normalizedLineBreaks(valueText(value, params.encoding));
+            line->property = vCardProperty(name, vCardText::splitComponents(text), params.kept);
+        }
+        if (head.groupEnd > head.groupStart) {
+            line->property.setGroup(internedName(
+                    Span{logical.begin + head.groupStart, head.groupEnd - head.groupStart}, false));
         }
         return true;
     }
@@ -189,16 +216,24 @@ bool vCardReader::next(Line *line)
 // Unfolds the logical line until the colon that ends the name and
 // parameters is found; quoted parameter values may hold colons. The
 // position of that colon, else of the first colon, else -1.
-int vCardReader::unfoldHead(QByteArray *logical)
+int vCardReader::unfoldHead(Span *logical, QByteArray *folded)
 {
+    // Most heads hold no quotes: their colon is the first one.
+    const void *found = std::memchr(logical->begin, ':', size_t(logical->size));
+    if (found) {
+        const int at = int(static_cast<const char *>(found) - logical->begin);
+        if (!std::memchr(logical->begin, '"', size_t(at))) {
+            return at;
+        }
+    }
     const int size = m_data.size();
     int colon = -1;
     int firstColon = -1;
     bool quoted = false;
     int scanned = 0;
     for (;;) {
-        for (; scanned < logical->size(); ++scanned) {
-            const char c = logical->at(scanned);
+        for (; scanned < logical->size; ++scanned) {
+            const char c = logical->begin[scanned];
             if (c == '"') {
                 quoted = !quoted;
             } else if (c == ':') {
@@ -219,26 +254,28 @@ int vCardReader::unfoldHead(QByteArray *logical)
         if (!startsWithBlank(fold.begin, fold.size)) {
             break;
         }
-        logical->append(fold.begin + 1, fold.size - 1);
+        if (folded->isNull()) {
+            *folded = QByteArray(logical->begin, logical->size);
+        }
+        folded->append(fold.begin + 1, fold.size - 1);
+        *logical = Span{folded->constData(), folded->size()};
         m_pos = after;
     }
     return colon >= 0 ? colon : firstColon;
 }
 
 // The name: up to the first semicolon, without a group prefix (item1.TEL
-// is TEL), in upper case; the group as written. False when there is none.
-bool vCardReader::readName(const QByteArray &logical, int colon, QByteArray *name,
-                           QByteArray *group, int *semicolon)
+// is TEL); the group before it. False when there is no name.
+bool vCardReader::readName(Span logical, int colon, Head *head)
 {
-    const char *headBytes = logical.constData();
-    *semicolon = -1;
+    const char *headBytes = logical.begin;
     for (int i = 0; i < colon; ++i) {
         if (headBytes[i] == ';') {
-            *semicolon = i;
+            head->semicolon = i;
             break;
         }
     }
-    int nameEnd = *semicolon < 0 ? colon : *semicolon;
+    int nameEnd = head->semicolon < 0 ? colon : head->semicolon;
     int nameStart = 0;
     while (nameStart < nameEnd && isBlankByte(headBytes[nameStart])) {
         ++nameStart;
@@ -248,16 +285,16 @@ bool vCardReader::readName(const QByteArray &logical, int colon, QByteArray *nam
     }
     for (int i = nameEnd - 1; i >= nameStart; --i) {
         if (headBytes[i] == '.') {
-            *group = QByteArray(headBytes + nameStart, i - nameStart);
+            // The group starts where the name did, after leading blanks.
+            head->groupStart = nameStart;
+            head->groupEnd = i;
             nameStart = i + 1;
             break;
         }
     }
-    if (nameStart >= nameEnd) {
-        return false;
-    }
-    *name = QByteArray(headBytes + nameStart, nameEnd - nameStart).toUpper();
-    return true;
+    head->nameStart = nameStart;
+    head->nameEnd = nameEnd;
+    return nameStart < nameEnd;
 }
 
 vCardReader::Encoding vCardReader::encodingOf(const vCardParameterList &params)
@@ -277,27 +314,37 @@ vCardReader::Encoding vCardReader::encodingOf(const vCardParameterList &params)
     return encoding;
 }
 
-// The raw value with its continuation lines.
-QByteArray vCardReader::readValue(const QByteArray &firstSegment, const Encoding &encoding)
+// The raw value with its continuation lines: the first segment itself when
+// it has none, else their bytes joined in *joined.
+vCardReader::Span vCardReader::readValue(Span firstSegment, const Encoding &encoding,
+                                         QByteArray *joined)
 {
     if (encoding.quotedPrintable) {
-        return readQuotedPrintable(firstSegment);
+        *joined = readQuotedPrintable(QByteArray(firstSegment.begin, firstSegment.size));
+    } else if (encoding.base64 || startsFold(m_pos)) {
+        *joined = QByteArray(firstSegment.begin, firstSegment.size);
+        readFolds(joined);
+        if (encoding.base64) {
+            readBase64Run(joined);
+        }
+    } else {
+        return firstSegment;
     }
-    QByteArray value = firstSegment;
-    readFolds(&value);
-    if (encoding.base64) {
-        readBase64Run(&value);
-    }
-    return value;
+    return Span{joined->constData(), joined->size()};
+}
+
+bool vCardReader::startsFold(int pos) const
+{
+    return pos < m_data.size() && (m_data.at(pos) == ' ' || m_data.at(pos) == '\t');
 }
 
 // BEGIN:VCARD or END:VCARD; other BEGIN and END lines are not boundaries.
-bool vCardReader::setBoundary(const QByteArray &name, const QByteArray &value, Line *line)
+bool vCardReader::setBoundary(const QString &name, Span value, Line *line)
 {
-    if (value.trimmed().toUpper() != "VCARD") {
+    if (QByteArray::fromRawData(value.begin, value.size).trimmed().toUpper() != "VCARD") {
         return false;
     }
-    line->kind = name == "BEGIN" ? Line::Begin : Line::End;
+    line->kind = name == QLatin1String("BEGIN") ? Line::Begin : Line::End;
     line->property = vCardProperty();
     // The card's own charset is looked for only when unmarked 8-bit text
     // needs it.
@@ -307,13 +354,16 @@ bool vCardReader::setBoundary(const QByteArray &name, const QByteArray &value, L
     return true;
 }
 
-QString vCardReader::valueText(const QByteArray &value, const Encoding &encoding)
+// Like Qt's conversions of a whole QByteArray, the text ends at a NUL byte.
+QString vCardReader::valueText(Span value, const Encoding &encoding)
 {
     if (encoding.quotedPrintable) {
-        return decodeText(vCardText::decodeQuotedPrintable(value), encoding.charset, true);
+        const QByteArray decoded =
+                vCardText::decodeQuotedPrintable(QByteArray::fromRawData(value.begin, value.size));
+        return decodeText(Span{decoded.constData(), decoded.size()}, encoding.charset, true);
     }
     if (encoding.base64) {
-        return QString::fromLatin1(value);
+        return QString::fromLatin1(value.begin, textLength(value.begin, value.size));
     }
     return decodeText(value, encoding.charset, false);
 }
@@ -367,14 +417,20 @@ void vCardReader::readBase64Run(QByteArray *value)
         value->append(run.begin, run.size);
         m_pos = after;
     }
-    QByteArray compact;
-    compact.reserve(value->size());
-    for (const char c : qAsConst(*value)) {
-        if (!isBlankByte(c) && c != '\n') {
-            compact += c;
-        }
+    // Most values hold no white space at all: they are left as they are.
+    const auto isSpace = [](char c) {
+        return isBlankByte(c) || c == '\n';
+    };
+    const char *begin = value->constData();
+    const char *end = begin + value->size();
+    const char *space = firstSpace(begin, end);
+    if (space == end) {
+        return;
     }
-    *value = compact;
+    const int kept = int(space - begin);
+    char *bytes = value->data();
+    const int length = int(std::remove_if(bytes + kept, bytes + value->size(), isSpace) - bytes);
+    value->truncate(length);
 }
 
 // The line that continues a quoted-printable value after a soft break. Empty
@@ -507,30 +563,42 @@ QTextCodec *vCardReader::declaredCardCodec(int pos)
 }
 
 // Parameter texts repeat on every card (TYPE=CELL, CHARSET=UTF-8;...): each
-// distinct text is read once.
-vCardParameterList vCardReader::parameters(const QByteArray &text)
+// distinct text is read once, with the encoding it gives and the parameters
+// the property keeps.
+const vCardReader::Parameters &vCardReader::parameters(Span text)
 {
-    auto it = m_parameters.constFind(text);
-    if (it != m_parameters.constEnd()) {
-        return it.value();
+    m_key.assign(text.begin, size_t(text.size));
+    auto it = m_parameters.find(m_key);
+    if (it != m_parameters.end()) {
+        return it->second;
     }
-    const vCardParameterList params = vCardParameter::fromByteArray(text);
-    if (m_parameters.size() < 1000) {
-        m_parameters.insert(text, params);
+    const vCardParameterList params =
+            vCardParameter::fromByteArray(QByteArray::fromRawData(text.begin, text.size));
+    Parameters read;
+    read.encoding = encodingOf(params);
+    read.kept = keptParameters(params, read.encoding);
+    if (m_parameters.size() >= 1000) {
+        m_uncached = read;
+        return m_uncached;
     }
-    return params;
+    return m_parameters.emplace(m_key, read).first->second;
 }
 
-// Property names repeat on every card: one shared string for each.
-QString vCardReader::internedName(const QByteArray &name)
+// Property names and groups repeat on every card: one shared string for
+// each, found by the bytes as written. Names come out in upper case, groups
+// as written.
+QString vCardReader::internedName(Span bytes, bool upper)
 {
-    auto it = m_names.constFind(name);
-    if (it != m_names.constEnd()) {
-        return it.value();
+    std::unordered_map<std::string, QString> &names = upper ? m_names : m_groups;
+    m_key.assign(bytes.begin, size_t(bytes.size));
+    auto it = names.find(m_key);
+    if (it != names.end()) {
+        return it->second;
     }
-    const QString text = QString::fromLatin1(name);
-    if (m_names.size() < 1000) {
-        m_names.insert(name, text);
+    const QByteArray raw(bytes.begin, bytes.size);
+    const QString text = QString::fromLatin1(upper ? raw.toUpper() : raw);
+    if (names.size() < 1000) {
+        names.emplace(m_key, text);
     }
     return text;
 }
@@ -551,30 +619,34 @@ QTextCodec *vCardReader::codec(const QString &name)
 // they are in the value's own charset even when the file was text already.
 // A byte that the codec cannot map stays visible as U+FFFD: dropping it would
 // lose a letter without a trace.
-QString vCardReader::decodeText(const QByteArray &bytes, const QString &charset, bool decoded)
+QString vCardReader::decodeText(Span bytes, const QString &charset, bool decoded)
 {
-    if (isAscii(bytes)) {
-        return QString::fromLatin1(bytes);
-    }
+    const int textSize = textLength(bytes.begin, bytes.size);
     if (m_mode == Utf8Text && !decoded) {
-        return QString::fromUtf8(bytes);
+        return QString::fromUtf8(bytes.begin, textSize);
+    }
+    // ASCII reads the same in every charset this reader knows, and converts
+    // fastest as Latin-1.
+    if (TextDecoding::isAscii(bytes.begin, bytes.size)) {
+        return QString::fromLatin1(bytes.begin, textSize);
     }
     if (!charset.isEmpty()) {
         if (QTextCodec *named = codec(charset)) {
-            return named->toUnicode(bytes);
+            return named->toUnicode(bytes.begin, bytes.size);
         }
     }
     // Undecoded bytes of valid UTF-8 data are valid: unfolding takes out
     // ASCII only.
-    if ((m_mode == ValidUtf8Bytes && !decoded) || TextDecoding::isValidUtf8(bytes)) {
-        return QString::fromUtf8(bytes);
+    if ((m_mode == ValidUtf8Bytes && !decoded)
+        || TextDecoding::isValidUtf8(bytes.begin, bytes.size)) {
+        return QString::fromUtf8(bytes.begin, textSize);
     }
     if (!m_cardCodecKnown && m_cardStart >= 0) {
         m_cardCodec = declaredCardCodec(m_cardStart);
         m_cardCodecKnown = true;
     }
     if (m_cardCodec) {
-        return m_cardCodec->toUnicode(bytes);
+        return m_cardCodec->toUnicode(bytes.begin, bytes.size);
     }
-    return m_fallback->toUnicode(bytes);
+    return m_fallback->toUnicode(bytes.begin, bytes.size);
 }

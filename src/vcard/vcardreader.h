@@ -5,6 +5,9 @@
 #include <QByteArray>
 #include <QHash>
 
+#include <string>
+#include <unordered_map>
+
 class QTextCodec;
 
 // Reads the content lines of vCard data one by one, in the order of the
@@ -52,24 +55,42 @@ private:
         QString charset;
     };
 
+    // What a parameter text gives: the value's encoding and the parameters
+    // the property keeps.
+    struct Parameters
+    {
+        Encoding encoding;
+        vCardParameterList kept;
+    };
+
+    // Where the parts of a content line's head lie in its logical line.
+    struct Head
+    {
+        int nameStart = 0;
+        int nameEnd = 0;
+        int groupStart = 0;
+        int groupEnd = 0;
+        int semicolon = -1;
+    };
+
     Span lineAt(int pos, int *after) const;
-    int unfoldHead(QByteArray *logical);
-    static bool readName(const QByteArray &logical, int colon, QByteArray *name, QByteArray *group,
-                         int *semicolon);
+    bool startsFold(int pos) const;
+    int unfoldHead(Span *logical, QByteArray *folded);
+    static bool readName(Span logical, int colon, Head *head);
     static Encoding encodingOf(const vCardParameterList &params);
-    QByteArray readValue(const QByteArray &firstSegment, const Encoding &encoding);
-    bool setBoundary(const QByteArray &name, const QByteArray &value, Line *line);
-    QString valueText(const QByteArray &value, const Encoding &encoding);
+    Span readValue(Span firstSegment, const Encoding &encoding, QByteArray *joined);
+    bool setBoundary(const QString &name, Span value, Line *line);
+    QString valueText(Span value, const Encoding &encoding);
     static vCardParameterList keptParameters(const vCardParameterList &params,
                                              const Encoding &encoding);
     bool nextSoftBreakLine(Span *line);
     QByteArray readQuotedPrintable(const QByteArray &firstSegment);
     void readFolds(QByteArray *value);
     void readBase64Run(QByteArray *value);
-    QString decodeText(const QByteArray &bytes, const QString &charset, bool decoded);
+    QString decodeText(Span bytes, const QString &charset, bool decoded);
     QTextCodec *codec(const QString &name);
-    QString internedName(const QByteArray &name);
-    vCardParameterList parameters(const QByteArray &text);
+    QString internedName(Span bytes, bool upper);
+    const Parameters &parameters(Span text);
     QTextCodec *declaredCardCodec(int pos);
 
     QByteArray m_data;
@@ -79,8 +100,14 @@ private:
     bool m_cardCodecKnown = false;
     int m_cardStart = -1;
     QHash<QString, QTextCodec *> m_codecs;
-    QHash<QByteArray, QString> m_names;
-    QHash<QByteArray, vCardParameterList> m_parameters;
+    // The caches are looked up with m_key, which holds the bytes of the
+    // text looked for: no allocation for a text seen before.
+    std::string m_key;
+    std::unordered_map<std::string, QString> m_names;
+    std::unordered_map<std::string, QString> m_groups;
+    std::unordered_map<std::string, Parameters> m_parameters;
+    const Parameters m_noParameters;
+    Parameters m_uncached;
     char m_lineBreak = '\n';
     int m_pos = 0;
 };

@@ -1,5 +1,7 @@
 #include "vcard/vcardtext.h"
 
+#include <algorithm>
+
 namespace vCardText {
 
 namespace {
@@ -18,26 +20,45 @@ int hexValue(char c)
     return -1;
 }
 
-// Appends the character that the escape "\" + c stands for.
-void appendUnescaped(QString &out, QChar c)
+// Writes the character or characters that the escape "\" + c stands for;
+// returns the position after them.
+QChar *writeUnescaped(QChar *out, QChar c)
 {
     switch (c.unicode()) {
     case 'n':
     case 'N':
-        out += QLatin1Char('\n');
+        *out++ = QLatin1Char('\n');
         break;
     case ',':
     case ';':
     case ':':
     case '"':
     case '\\':
-        out += c;
+        *out++ = c;
         break;
     default:
-        out += QLatin1Char('\\');
-        out += c;
+        *out++ = QLatin1Char('\\');
+        *out++ = c;
         break;
     }
+    return out;
+}
+
+// The component from begin to end with its escapes resolved.
+QString unescapedComponent(const QChar *begin, const QChar *end)
+{
+    QString component(int(end - begin), Qt::Uninitialized);
+    QChar *start = component.data();
+    QChar *out = start;
+    for (const QChar *at = begin; at < end; ++at) {
+        if (*at == QLatin1Char('\\') && at + 1 < end) {
+            out = writeUnescaped(out, *++at);
+        } else {
+            *out++ = *at;
+        }
+    }
+    component.truncate(int(out - start));
+    return component;
 }
 
 } // namespace
@@ -52,37 +73,40 @@ QString unquote(const QString &text)
 
 QStringList splitComponents(const QString &value)
 {
-    const int size = value.size();
-    const QChar *data = value.constData();
-    bool escaped = false;
-    bool separated = false;
-    for (int i = 0; i < size; ++i) {
-        if (data[i] == QLatin1Char('\\')) {
-            escaped = true;
-            break;
-        }
-        separated = separated || data[i] == QLatin1Char(';');
-    }
-    // Fast paths: nothing escaped.
-    if (!escaped) {
-        return separated ? value.split(QLatin1Char(';')) : QStringList{value};
+    const QChar *begin = value.constData();
+    const QChar *end = begin + value.size();
+    const int semicolon = value.indexOf(QLatin1Char(';'));
+    if (semicolon < 0 && !value.contains(QLatin1Char('\\'))) {
+        // One plain component: the value itself, not a copy.
+        return QStringList{value};
     }
     QStringList components;
-    QString current;
-    current.reserve(size);
-    for (int i = 0; i < size; ++i) {
-        const QChar c = data[i];
-        if (c == QLatin1Char('\\') && i + 1 < size) {
-            appendUnescaped(current, data[++i]);
-        } else if (c == QLatin1Char(';')) {
-            components.append(current);
-            current.clear();
-        } else {
-            current += c;
-        }
+    if (semicolon >= 0) {
+        // Escaped semicolons count too: room for a component more is harmless.
+        components.reserve(int(std::count(begin + semicolon, end, QLatin1Char(';'))) + 1);
     }
-    components.append(current);
-    return components;
+    const QChar *start = begin;
+    for (;;) {
+        // A component runs to the next semicolon that no backslash escapes.
+        const QChar *at = start;
+        bool escaped = false;
+        while (at < end && *at != QLatin1Char(';')) {
+            if (*at == QLatin1Char('\\') && at + 1 < end) {
+                escaped = true;
+                ++at;
+            }
+            ++at;
+        }
+        if (escaped) {
+            components.append(unescapedComponent(start, at));
+        } else {
+            components.append(QString(start, int(at - start)));
+        }
+        if (at == end) {
+            return components;
+        }
+        start = at + 1;
+    }
 }
 
 QString escape(const QString &text)
