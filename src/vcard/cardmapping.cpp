@@ -13,6 +13,9 @@
 #include <QVector>
 
 #include <algorithm>
+#include <cstring>
+#include <initializer_list>
+#include <iterator>
 
 // The labels the mapping gives, translated once per mapping.
 struct CardMapping::Texts
@@ -31,19 +34,83 @@ namespace {
 
 using Texts = CardMapping::Texts;
 
+using Words = std::initializer_list<QLatin1String>;
+
+// Property names are compared often: texts of another length are told
+// apart without a call.
+template<int N>
+bool isName(const QString &name, const char (&word)[N])
+{
+    return name.size() == N - 1 && name == QLatin1String(word, N - 1);
+}
+
+// True when the text is ASCII: its letter case is then that of ASCII letters,
+// compared without an upper- or lower-case copy.
+bool isAsciiText(const QString &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+char asciiUpper(ushort c)
+{
+    return char(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+}
+
+// Whether the text in upper case is one of the words (upper-case ASCII).
+bool isOneOf(const QString &text, Words words)
+{
+    if (!isAsciiText(text)) {
+        const QString upper = text.toUpper();
+        return std::any_of(words.begin(), words.end(),
+                           [&upper](QLatin1String word) { return upper == word; });
+    }
+    return std::any_of(words.begin(), words.end(), [&text](QLatin1String word) {
+        if (word.size() != text.size()) {
+            return false;
+        }
+        for (int i = 0; i < text.size(); ++i) {
+            if (asciiUpper(text.at(i).unicode()) != word.at(i).toLatin1()) {
+                return false;
+            }
+        }
+        return true;
+    });
+}
+
+// QString::contains(keyword, Qt::CaseInsensitive) for an upper-case ASCII
+// keyword, without a search object for the short ASCII texts of types.
+bool containsWord(const QString &text, QLatin1String keyword)
+{
+    if (!isAsciiText(text)) {
+        return text.contains(keyword, Qt::CaseInsensitive);
+    }
+    const int size = keyword.size();
+    for (int start = 0; start + size <= text.size(); ++start) {
+        int matched = 0;
+        while (matched < size
+               && asciiUpper(text.at(start + matched).unicode())
+                          == keyword.at(matched).toLatin1()) {
+            ++matched;
+        }
+        if (matched == size) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Type words that version 2.1 cards write as bare parameters (TEL;HOME;VOICE).
 bool isBareTypeWord(const QString &word)
 {
-    static const QStringList words{
-            QStringLiteral("HOME"),   QStringLiteral("WORK"),    QStringLiteral("CELL"),
-            QStringLiteral("VOICE"),  QStringLiteral("FAX"),     QStringLiteral("PAGER"),
-            QStringLiteral("MSG"),    QStringLiteral("BBS"),     QStringLiteral("MODEM"),
-            QStringLiteral("CAR"),    QStringLiteral("ISDN"),    QStringLiteral("VIDEO"),
-            QStringLiteral("PCS"),    QStringLiteral("PREF"),    QStringLiteral("DOM"),
-            QStringLiteral("INTL"),   QStringLiteral("POSTAL"),  QStringLiteral("PARCEL"),
-            QStringLiteral("MAIN"),   QStringLiteral("OTHER"),   QStringLiteral("TEXT"),
-            QStringLiteral("IPHONE"), QStringLiteral("INTERNET")};
-    return words.contains(word.toUpper());
+    return isOneOf(word,
+                   {QLatin1String("HOME"),   QLatin1String("WORK"),    QLatin1String("CELL"),
+                    QLatin1String("VOICE"),  QLatin1String("FAX"),     QLatin1String("PAGER"),
+                    QLatin1String("MSG"),    QLatin1String("BBS"),     QLatin1String("MODEM"),
+                    QLatin1String("CAR"),    QLatin1String("ISDN"),    QLatin1String("VIDEO"),
+                    QLatin1String("PCS"),    QLatin1String("PREF"),    QLatin1String("DOM"),
+                    QLatin1String("INTL"),   QLatin1String("POSTAL"),  QLatin1String("PARCEL"),
+                    QLatin1String("MAIN"),   QLatin1String("OTHER"),   QLatin1String("TEXT"),
+                    QLatin1String("IPHONE"), QLatin1String("INTERNET")});
 }
 
 // The type that labels a phone or an address, from the TYPE parameters and
@@ -52,24 +119,23 @@ bool isBareTypeWord(const QString &word)
 // home fax; without such a word the first type decides. PREF only marks the
 // preferred entry and is passed over, like the other ignored words. Empty
 // when there is no type at all.
-QString decidingType(const vCardParameterList &params, const QStringList &ignored,
-                     const QStringList &keywords)
+QString decidingType(const vCardParameterList &params, Words ignored, Words keywords)
 {
     QString first;
     for (const vCardParameter &param : params) {
-        const bool named =
-                param.group() == vCardParameter::Type
-                || (param.group() == vCardParameter::Undefined && isBareTypeWord(param.value()));
-        if (!named || ignored.contains(param.value().toUpper())) {
+        const QString value = param.value();
+        const bool named = param.group() == vCardParameter::Type
+                           || (param.group() == vCardParameter::Undefined && isBareTypeWord(value));
+        if (!named || isOneOf(value, ignored)) {
             continue;
         }
-        for (const QString &keyword : keywords) {
-            if (param.value().contains(keyword, Qt::CaseInsensitive)) {
-                return param.value();
+        for (const QLatin1String keyword : keywords) {
+            if (containsWord(value, keyword)) {
+                return value;
             }
         }
         if (first.isEmpty()) {
-            first = param.value();
+            first = value;
         }
     }
     return first;
@@ -77,14 +143,13 @@ QString decidingType(const vCardParameterList &params, const QStringList &ignore
 
 QString phoneLabel(const vCardParameterList &params, const Texts &texts)
 {
-    static const QStringList ignored{QStringLiteral("PREF")};
-    static const QStringList places{QStringLiteral("cell"), QStringLiteral("home"),
-                                    QStringLiteral("work")};
-    const QString type = decidingType(params, ignored, places);
-    if (type.isEmpty() || type.contains(QLatin1String("cell"), Qt::CaseInsensitive)) {
+    const QString type =
+            decidingType(params, {QLatin1String("PREF")},
+                         {QLatin1String("CELL"), QLatin1String("HOME"), QLatin1String("WORK")});
+    if (type.isEmpty() || containsWord(type, QLatin1String("CELL"))) {
         return texts.mobile;
     }
-    if (type.contains(QLatin1String("home"), Qt::CaseInsensitive)) {
+    if (containsWord(type, QLatin1String("HOME"))) {
         return texts.home;
     }
     return texts.work;
@@ -93,12 +158,12 @@ QString phoneLabel(const vCardParameterList &params, const Texts &texts)
 QString addressLabel(const vCardParameterList &params, const Texts &texts)
 {
     // Delivery kinds say nothing about home or work.
-    static const QStringList ignored{QStringLiteral("PREF"), QStringLiteral("DOM"),
-                                     QStringLiteral("INTL"), QStringLiteral("POSTAL"),
-                                     QStringLiteral("PARCEL")};
-    static const QStringList places{QStringLiteral("home"), QStringLiteral("work")};
-    const QString type = decidingType(params, ignored, places);
-    if (type.isEmpty() || type.contains(QLatin1String("home"), Qt::CaseInsensitive)) {
+    const QString type =
+            decidingType(params,
+                         {QLatin1String("PREF"), QLatin1String("DOM"), QLatin1String("INTL"),
+                          QLatin1String("POSTAL"), QLatin1String("PARCEL")},
+                         {QLatin1String("HOME"), QLatin1String("WORK")});
+    if (type.isEmpty() || containsWord(type, QLatin1String("HOME"))) {
         return texts.home;
     }
     return texts.work;
@@ -108,11 +173,10 @@ QString addressLabel(const vCardParameterList &params, const Texts &texts)
 // "Work" when the deciding type names work, else "Home".
 QString emailLabel(const vCardParameterList &params, const Texts &texts)
 {
-    static const QStringList ignored{QStringLiteral("PREF"), QStringLiteral("INTERNET"),
-                                     QStringLiteral("X400")};
-    static const QStringList places{QStringLiteral("home"), QStringLiteral("work")};
-    const QString type = decidingType(params, ignored, places);
-    return type.contains(QLatin1String("work"), Qt::CaseInsensitive) ? texts.work : texts.home;
+    const QString type = decidingType(
+            params, {QLatin1String("PREF"), QLatin1String("INTERNET"), QLatin1String("X400")},
+            {QLatin1String("HOME"), QLatin1String("WORK")});
+    return containsWord(type, QLatin1String("WORK")) ? texts.work : texts.home;
 }
 
 // The text an ADR gives: its non-empty components joined with ", ".
@@ -170,6 +234,32 @@ void appendLine(QString &text, const QString &line)
     text += line;
 }
 
+// The Latin-1 bytes of the text without its white space; characters past
+// Latin-1 keep their low byte.
+QByteArray withoutSpaces(const QString &text)
+{
+    // A text of Latin-1 without spaces, as Base64 is, converts as it is. A
+    // character past Latin-1 would come out as "?", which Base64 has not.
+    QByteArray latin1 = text.toLatin1();
+    const auto holds = [&latin1](char c) {
+        return std::memchr(latin1.constData(), c, size_t(latin1.size())) != nullptr;
+    };
+    const char spaces[] = {'\t', '\n', '\v', '\f', '\r', ' ', '\x85', '\xA0', '?'};
+    if (std::none_of(std::begin(spaces), std::end(spaces), holds)) {
+        return latin1;
+    }
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char *out = bytes.data();
+    int length = 0;
+    for (const QChar c : text) {
+        if (!c.isSpace()) {
+            out[length++] = char(c.unicode());
+        }
+    }
+    bytes.truncate(length);
+    return bytes;
+}
+
 // Magic numbers of the image formats that address books put into PHOTO.
 bool looksLikeImage(const QByteArray &base64)
 {
@@ -198,16 +288,14 @@ QByteArray photoFrom(const vCardProperty &property)
             return QByteArray();
         }
         value = value.mid(marker + 7);
-    } else if (value.contains(QLatin1String("://"))) {
-        return QByteArray();
-    }
-    QByteArray base64;
-    base64.reserve(value.size());
-    for (const QChar c : qAsConst(value)) {
-        if (!c.isSpace()) {
-            base64 += char(c.unicode());
+    } else {
+        // Base64 has no colon: the search for "://" starts at the first one.
+        const int colon = value.indexOf(QLatin1Char(':'));
+        if (colon >= 0 && value.indexOf(QLatin1String("://"), colon) >= 0) {
+            return QByteArray();
         }
     }
+    QByteArray base64 = withoutSpaces(value);
     if (base64.isEmpty() || !looksLikeImage(base64)) {
         return QByteArray();
     }
@@ -277,7 +365,7 @@ public:
         : m_contact(contact),
           m_texts(texts),
           m_labels(labels),
-          m_links(links ? links : &m_unused)
+          m_links(links)
     {
     }
 
@@ -296,14 +384,17 @@ private:
     void addLabel(const vCardProperty &property);
     void addLink(const QString &link);
     void addLabelledAddresses();
+    // Notes the property being applied as the source of a field or entry.
+    void noteAt(int CardLinks::*field);
+    void noteIn(QVector<int> CardLinks::*list);
     // The X-ABLabel of the property's group, else the label its types give.
     QString labelOf(const vCardProperty &property, const QString &byType) const;
 
     Contact *m_contact;
     const Texts &m_texts;
     const QHash<QString, QString> &m_labels;
+    // Where the fields came from, noted only when the caller asks.
     CardLinks *m_links;
-    CardLinks m_unused;
     int m_index = -1;
     QString m_formattedName;
     // The card's lists, given to the record when the card is mapped.
@@ -327,43 +418,57 @@ void CardMapper::apply(const vCardProperty &property, int index)
 {
     m_index = index;
     const QString name = property.name();
-    if (name == QLatin1String("N")) {
-        m_links->name = index;
+    if (isName(name, "N")) {
+        noteAt(&CardLinks::name);
         setNames(property.values());
-    } else if (name == QLatin1String("FN")) {
-        m_links->formattedName = index;
+    } else if (isName(name, "FN")) {
+        noteAt(&CardLinks::formattedName);
         m_formattedName = property.value().trimmed();
-    } else if (name == QLatin1String("UID")) {
+    } else if (isName(name, "UID")) {
         m_contact->uid = property.value().trimmed();
-    } else if (name == QLatin1String("ORG")) {
-        m_links->organization = index;
+    } else if (isName(name, "ORG")) {
+        noteAt(&CardLinks::organization);
         setOrganization(property.values());
-    } else if (name == QLatin1String("BDAY")) {
+    } else if (isName(name, "BDAY")) {
         setBirthday(property);
-    } else if (name == QLatin1String("NOTE")) {
-        m_links->notes.append(index);
+    } else if (isName(name, "NOTE")) {
+        noteIn(&CardLinks::notes);
         addComment(QString(), property.value());
-    } else if (name == QLatin1String("CATEGORIES")) {
-        m_links->categories.append(index);
+    } else if (isName(name, "CATEGORIES")) {
+        noteIn(&CardLinks::categories);
         if (property.value().contains(QLatin1String("starred"), Qt::CaseInsensitive)) {
             m_contact->isFavorite = true;
         }
-    } else if (name == QLatin1String("TEL")) {
+    } else if (isName(name, "TEL")) {
         addPhone(property);
-    } else if (name == QLatin1String("EMAIL")) {
+    } else if (isName(name, "EMAIL")) {
         addEmail(property);
-    } else if (name == QLatin1String("ADR")) {
+    } else if (isName(name, "ADR")) {
         addAddress(property);
-    } else if (name == QLatin1String("LABEL")) {
+    } else if (isName(name, "LABEL")) {
         addLabel(property);
-    } else if (name == QLatin1String("URL")) {
+    } else if (isName(name, "URL")) {
         addLink(property.value().trimmed());
-    } else if (name == QLatin1String("PHOTO")) {
+    } else if (isName(name, "PHOTO")) {
         const QByteArray photo = photoFrom(property);
         if (!photo.isEmpty()) {
-            m_links->photo = index;
+            noteAt(&CardLinks::photo);
             m_contact->photoData = photo;
         }
+    }
+}
+
+void CardMapper::noteAt(int CardLinks::*field)
+{
+    if (m_links) {
+        m_links->*field = m_index;
+    }
+}
+
+void CardMapper::noteIn(QVector<int> CardLinks::*list)
+{
+    if (m_links) {
+        (m_links->*list).append(m_index);
     }
 }
 
@@ -409,7 +514,7 @@ void CardMapper::setBirthday(const vCardProperty &property)
         && (m_contact->dateOfBirth.isEmpty()
             || !hasParameter(property.params(), QStringLiteral("VALUE=text")))) {
         m_contact->dateOfBirth = value;
-        m_links->birthday = m_index;
+        noteAt(&CardLinks::birthday);
     }
 }
 
@@ -430,7 +535,7 @@ void CardMapper::addPhone(const vCardProperty &property)
         number.replace(QLatin1String(";ext="), QLatin1String(" ext. "), Qt::CaseInsensitive);
     }
     if (!number.isEmpty()) {
-        m_links->phones.append(m_index);
+        noteIn(&CardLinks::phones);
         m_phones.append(number);
         m_contact->phoneGroupList.append(labelOf(property, phoneLabel(property.params(), m_texts)));
     }
@@ -440,7 +545,7 @@ void CardMapper::addEmail(const vCardProperty &property)
 {
     const QString address = property.value().trimmed();
     if (!address.isEmpty()) {
-        m_links->emails.append(m_index);
+        noteIn(&CardLinks::emails);
         m_emails.append(address);
         m_contact->emailGroupList.append(labelOf(property, emailLabel(property.params(), m_texts)));
     }
@@ -475,7 +580,7 @@ QString CardMapper::labelOf(const vCardProperty &property, const QString &byType
 void CardMapper::addLink(const QString &link)
 {
     if (!link.isEmpty()) {
-        m_links->links.append(m_index);
+        noteIn(&CardLinks::links);
         m_linkTexts.append(link);
     }
 }
@@ -514,14 +619,16 @@ void CardMapper::addLabelledAddresses()
     QVector<int> entryOf(m_addresses.size(), -1);
     for (int i = 0; i < m_addresses.size(); ++i) {
         if (repeats.at(i) < 0) {
-            entryOf[i] = m_links->addresses.size();
-            m_links->addresses.append(QVector<int>{m_addresses.at(i).index});
+            if (m_links) {
+                entryOf[i] = m_links->addresses.size();
+                m_links->addresses.append(QVector<int>{m_addresses.at(i).index});
+            }
             m_addressTexts.append(m_addresses.at(i).text);
             m_contact->addressGroupList.append(m_addresses.at(i).group);
         }
     }
     for (int i = 0; i < m_addresses.size(); ++i) {
-        if (repeats.at(i) >= 0) {
+        if (m_links && repeats.at(i) >= 0) {
             m_links->addresses[entryOf.at(repeats.at(i))].append(m_addresses.at(i).index);
         }
     }

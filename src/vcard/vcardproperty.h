@@ -33,8 +33,11 @@ public:
     // item1.TEL and item1.X-ABLabel); empty for none.
     QString group() const { return m_group; }
     void setGroup(const QString &group) { m_group = group; }
-    // The values joined with ";".
-    QString value() const { return m_values.join(QLatin1Char(';')); }
+    // The values joined with ";" (a single value is shared, not copied).
+    QString value() const
+    {
+        return m_values.size() == 1 ? m_values.first() : m_values.join(QLatin1Char(';'));
+    }
     QStringList values() const { return m_values; }
     vCardParameterList params() const { return m_params; }
     bool isValid() const;
