@@ -1,15 +1,15 @@
 #include "model/contactindex.h"
 
-#include "model/contactsmodel.h"
 #include "record/contact.h"
 
 #include <QLocale>
 
 #include <algorithm>
 
-ContactIndex::ContactIndex(const QVector<Contact *> &rows)
+ContactIndex::ContactIndex(const QVector<Contact *> &rows, SortText sortText, int sortRole)
     : m_rows(rows),
-      m_sortRole(ContactsModel::FullNameRole),
+      m_sortText(sortText),
+      m_sortRole(sortRole),
       m_keyMaker(QLocale())
 {
 }
@@ -22,27 +22,9 @@ void ContactIndex::setSortRole(int role)
     }
 }
 
-QString ContactIndex::sortTextOf(const Contact &contact, int role)
-{
-    switch (role) {
-    case ContactsModel::NameRole:
-        return contact.name;
-    case ContactsModel::SurnameRole:
-        return contact.surname;
-    case ContactsModel::MiddleNameRole:
-        return contact.middlename;
-    case ContactsModel::OrganizationRole:
-        return contact.organization;
-    case ContactsModel::FullNameRole:
-        return contact.fullname;
-    default:
-        return ContactsModel::dataOf(contact, role).toString();
-    }
-}
-
 bool ContactIndex::indexSortText(int row) const
 {
-    const QString text = sortTextOf(*m_rows.at(row), m_sortRole);
+    const QString text = sortTextOf(*m_rows.at(row));
     std::string key = m_keyMaker.key(text);
     if (key == m_keys[size_t(row)] && m_initials[size_t(row)] != -2) {
         return false;

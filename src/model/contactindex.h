@@ -21,11 +21,13 @@ class Contact;
 class ContactIndex
 {
 public:
-    explicit ContactIndex(const QVector<Contact *> &rows);
+    // The text of a record that a sort role names.
+    using SortText = QString (*)(const Contact &contact, int role);
+    ContactIndex(const QVector<Contact *> &rows, SortText sortText, int sortRole);
 
     int sortRole() const { return m_sortRole; }
     void setSortRole(int role);
-    static QString sortTextOf(const Contact &contact, int role);
+    QString sortTextOf(const Contact &contact) const { return m_sortText(contact, m_sortRole); }
 
     // After the rows changed: rows first..last were inserted, changed or
     // removed; row i now holds what row from[i] held.
@@ -79,6 +81,7 @@ private:
     void rank() const;
 
     const QVector<Contact *> &m_rows;
+    SortText m_sortText;
     int m_sortRole;
     SortKeyMaker m_keyMaker;
     // Valid while m_folded.

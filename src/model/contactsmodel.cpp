@@ -110,6 +110,24 @@ QVariant ContactsModel::dataOf(const Contact &contact, int role)
     }
 }
 
+QString ContactsModel::textOf(const Contact &contact, int role)
+{
+    switch (role) {
+    case NameRole:
+        return contact.name;
+    case SurnameRole:
+        return contact.surname;
+    case MiddleNameRole:
+        return contact.middlename;
+    case OrganizationRole:
+        return contact.organization;
+    case FullNameRole:
+        return contact.fullname;
+    default:
+        return dataOf(contact, role).toString();
+    }
+}
+
 QHash<int, QByteArray> ContactsModel::roleNames() const
 {
     return {

@@ -74,8 +74,10 @@ public:
 
     // The record of a row; null when the row is out of range.
     const Contact *contactAt(int row) const;
-    // A record's data in a role, as data() gives it for its row.
+    // A record's data in a role, as data() gives it for its row, and as
+    // text (the names and the organisation without a QVariant).
     static QVariant dataOf(const Contact &contact, int role);
+    static QString textOf(const Contact &contact, int role);
     // The sort keys, order and search texts of the rows, kept in step with
     // them before each change is announced.
     ContactIndex &contactIndex() { return m_index; }
@@ -130,7 +132,7 @@ private:
 
     QPointer<DataBase> m_store;
     QVector<Contact *> m_contacts;
-    ContactIndex m_index{m_contacts};
+    ContactIndex m_index{m_contacts, &ContactsModel::textOf, FullNameRole};
     // The records of the last removal, each with its photo in photoData.
     QVector<Contact *> m_removed;
     QVector<Contact *> m_queued;

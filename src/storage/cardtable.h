@@ -37,17 +37,6 @@ public:
     // The contacts whose kept cards have these UIDs, by UID.
     QHash<QString, qint64> contactsOfUids(const QStringList &uids) const;
 
-    // The digest of a stored photo (Base64 text, may be empty).
-    static QByteArray photoDigest(const QByteArray &photo);
-    // The card's UID, empty for none.
-    static QString uidOf(const QByteArray &card);
-
-    // The statements that make the table.
-    static const char *const CreateStatements[2];
-    // The statement that stores a card: ?1 the contact, ?2 the card, ?3 the
-    // photo's digest, ?4 the UID.
-    static const char InsertStatement[];
-
 private:
     SqliteDatabase *m_store;
 };

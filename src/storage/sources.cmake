@@ -1,5 +1,7 @@
 # Contact stores.
 list(APPEND KIV_SOURCES
+    src/storage/cardschema.h
+    src/storage/cardschema.cpp
     src/storage/cardtable.h
     src/storage/cardtable.cpp
     src/storage/contactrowreader.h

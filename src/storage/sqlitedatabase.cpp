@@ -1,7 +1,7 @@
 #include "storage/sqlitedatabase.h"
 
 #include "record/contact.h"
-#include "storage/cardtable.h"
+#include "storage/cardschema.h"
 #include "storage/contactrowreader.h"
 #include "storage/listencoding.h"
 #include "storage/photoencoding.h"
@@ -216,11 +216,6 @@ SqliteDatabase::~SqliteDatabase()
 QString SqliteDatabase::defaultPath()
 {
     return QDir::toNativeSeparators(QDir::homePath() + QStringLiteral("/.config/kiv-phone.sqlite"));
-}
-
-QString SqliteDatabase::encodeList(const QStringList &list)
-{
-    return ListEncoding::encode(list);
 }
 
 QString SqliteDatabase::connectionName() const
@@ -832,19 +827,19 @@ QSqlError SqliteDatabase::insertCard(qint64 id, const QByteArray &card, const QB
 {
     if (!m_cardStatement.isPrepared()) {
         QSqlQuery query(m_db);
-        for (const char *statement : CardTable::CreateStatements) {
+        for (const char *statement : CardSchema::CreateStatements) {
             if (!query.exec(QLatin1String(statement))) {
                 return query.lastError();
             }
         }
-        if (!m_cardStatement.prepare(m_db, QLatin1String(CardTable::InsertStatement))) {
+        if (!m_cardStatement.prepare(m_db, QLatin1String(CardSchema::InsertStatement))) {
             return m_cardStatement.error();
         }
     }
     m_cardStatement.bindInt64(1, id);
     m_cardStatement.bindBlob(2, card);
-    m_cardStatement.bindBlob(3, CardTable::photoDigest(photo));
-    m_cardStatement.bindText(4, CardTable::uidOf(card));
+    m_cardStatement.bindBlob(3, CardSchema::photoDigest(photo));
+    m_cardStatement.bindText(4, CardSchema::uidOf(card));
     return run(m_cardStatement);
 }
 
@@ -852,7 +847,7 @@ QHash<QString, QString> SqliteDatabase::contactsOfCardUids(const QStringList &ui
 {
     commitOpenTransactions(nullptr);
     QHash<QString, QString> ids;
-    const QHash<QString, qint64> found = CardTable(this).contactsOfUids(uids);
+    const QHash<QString, qint64> found = CardSchema::contactsOfUids(m_db, uids);
     for (auto it = found.cbegin(); it != found.cend(); ++it) {
         ids.insert(it.key(), QString::number(it.value()));
     }

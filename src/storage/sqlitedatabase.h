@@ -74,8 +74,6 @@ public:
 
     // The file an empty path opens: ~/.config/kiv-phone.sqlite.
     static QString defaultPath();
-    // The column text of a list, as ListEncoding::encode gives it.
-    static QString encodeList(const QStringList &list);
 
     // The statement that reads every record, in the columns that
     // ContactRowReader reads; shared with the database import, which reads

@@ -1,6 +1,7 @@
 #include "sync/carddavsync.h"
 
 #include "record/contact.h"
+#include "storage/cardschema.h"
 #include "storage/photoencoding.h"
 #include "storage/sqlitedatabase.h"
 #include "sync/davmultistatus.h"
@@ -779,7 +780,7 @@ void CardDavSync::apply(const QString &href, const QByteArray &etag, const QByte
         uid = href.section(QLatin1Char('/'), -1).section(QLatin1Char('.'), 0, 0);
     }
     const QByteArray state = SyncCard::fingerprint(*contact, photo);
-    const QByteArray serverPhotoDigest = CardTable::photoDigest(photo);
+    const QByteArray serverPhotoDigest = CardSchema::photoDigest(photo);
     const auto known = m_items.constFind(href);
     bool merged = false;
     if (known == m_items.cend()) {
@@ -822,7 +823,7 @@ bool CardDavSync::mergeLocalEdits(qint64 id, const QByteArray &remotePhoto, Cont
     if (!base || !local) {
         return false;
     }
-    const bool photoHere = CardTable::photoDigest(localPhoto) != kept.photoDigest;
+    const bool photoHere = CardSchema::photoDigest(localPhoto) != kept.photoDigest;
     const bool photoThere = remotePhoto != base->photoData;
     if ((photoHere && photoThere) || !SyncCard::merge(*base, *local, remote)) {
         return false;
@@ -868,7 +869,7 @@ void CardDavSync::upload()
         const QByteArray state = SyncCard::fingerprint(*contact, photo);
         const CardTable::Card kept = m_keptCards.card(upload.contactId);
         const CardTable::Card card{SyncCard::write(*contact, upload.uid, photo, kept),
-                                   CardTable::photoDigest(photo)};
+                                   CardSchema::photoDigest(photo)};
         // The server holds this card already: nothing to send.
         if (!upload.ifMatch.isEmpty() && card.text == kept.text) {
             recordEtag({upload.href, upload.contactId, upload.uid, QByteArray(), state},

@@ -1,7 +1,8 @@
 #include "sync/synccard.h"
 
 #include "record/contact.h"
-#include "storage/sqlitedatabase.h"
+#include "storage/cardschema.h"
+#include "storage/listencoding.h"
 #include "vcard/cardmapping.h"
 #include "vcard/cardpatch.h"
 #include "vcard/contactvcard.h"
@@ -125,7 +126,7 @@ QByteArray SyncCard::write(const Contact &contact, const QString &uid, const QBy
                            const CardTable::Card &kept)
 {
     if (!kept.isEmpty()) {
-        const bool replaced = CardTable::photoDigest(photo) != kept.photoDigest;
+        const bool replaced = CardSchema::photoDigest(photo) != kept.photoDigest;
         QByteArray card =
                 CardPatch::patch(kept.text, contact, {replaced, QByteArray::fromBase64(photo)});
         if (!QRegularExpression(QStringLiteral("(^|\\n)([^.:;\\n]*\\.)?UID[:;]"),
@@ -205,7 +206,7 @@ QByteArray SyncCard::fingerprint(const Contact &contact, const QByteArray &photo
         add(*text);
     }
     for (const QStringList &list : contact.lists()) {
-        add(SqliteDatabase::encodeList(list));
+        add(ListEncoding::encode(list));
     }
     hash.addData(photo);
     return hash.result().toHex();
