@@ -7,7 +7,7 @@
 #include "importexport/photopreparation.h"
 #include "record/contact.h"
 #include "record/contactmerge.h"
-#include "storage/cardtable.h"
+#include "storage/cardschema.h"
 #include "storage/database.h"
 #include "storage/sqlitedatabase.h"
 #include "vcard/carddetails.h"
@@ -322,7 +322,7 @@ QByteArray ImportExport::cardOf(const Contact *contact, CardPatch::Version versi
     }
     const QByteArray photo = photoOf(contact);
     return CardPatch::patch(card, *contact,
-                            {CardTable::photoDigest(photo.toBase64()) != digest, photo}, version);
+                            {CardSchema::photoDigest(photo.toBase64()) != digest, photo}, version);
 }
 
 QVariantMap ImportExport::cardDetails(const QString &id, const QString &fullName) const
