@@ -1,6 +1,5 @@
 #include "model/contactsmodel.h"
 
-#include "model/contactsproxymodel.h"
 #include "record/contact.h"
 #include "storage/defaultdatabase.h"
 #include "storage/sqlitedatabase.h"
@@ -86,7 +85,6 @@ private slots:
     void alphabet();
     void changeAlphabetWritesAndSignalsInOrder();
     void reloadReleasesOldRows();
-    void viewOrdersPlainlyInTheCLocale();
     void queuedContactsJoinInOneInsertion();
 
 private:
@@ -267,33 +265,6 @@ void tst_ContactsModel::reloadReleasesOldRows()
         QVERIFY(contact.isNull());
     }
     QCOMPARE(model.getAllContacts().first().value<Contact *>()->parent(), &model);
-}
-
-void tst_ContactsModel::viewOrdersPlainlyInTheCLocale()
-{
-    // QString::localeAwareCompare takes its locale on first use in a process;
-    // here the C locale, which orders by UTF-16 code units (a surrogate pair
-    // before U+FFE0, unlike in UTF-8). The view's own keys must agree.
-    ContactsModel model;
-    const QStringList names{"zoe", "Zoë", "ivan", "Ivan", "Иван", "иван", "𝐀bc",   "\uffe0",
-                            "ﬁ",   "fi",  "",     "Ёлка", "Елка", "1st",  "#hash", "e\u0301clair"};
-    for (const QString &name : names) {
-        Contact contact;
-        contact.name = name;
-        contact.surname = QStringLiteral("S");
-        model.addContact(&contact, QString());
-    }
-    ContactsProxyModel proxy;
-    proxy.setSourceModel(&model);
-    proxy.setSortRole(ContactsModel::NameRole);
-    proxy.sort();
-    QStringList shown;
-    for (int row = 0; row < proxy.rowCount(); ++row) {
-        shown << proxy.index(row, 0).data(ContactsModel::NameRole).toString();
-    }
-    QCOMPARE(shown.join('|'),
-             QString::fromUtf8("|#hash|1st|Ivan|Zoë|e\u0301clair|fi|ivan|zoe|Ёлка|Елка|Иван|иван|"
-                               "𝐀bc|ﬁ|\uffe0"));
 }
 
 // An import's contacts reach the store at once and the list in one insertion,
