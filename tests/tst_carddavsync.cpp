@@ -548,7 +548,11 @@ void tst_CardDavSync::hostileAnswerLosesNothing()
     beat.stop();
     QVERIFY2(message.isEmpty() ? error.isEmpty() : error.startsWith(message), qPrintable(error));
     QTEST(a.texts().size(), "countAfterFault");
+    // Address sanitizer's shadow memory and quarantine would count as the
+    // run's own; its build checks what it was made for instead.
+#ifndef __SANITIZE_ADDRESS__
     QVERIFY2(memory < 300, qPrintable(QString::number(memory)));
+#endif
     if (before == QLatin1String("bombs")) {
         QVERIFY2(longestTurn < 100, qPrintable(QString::number(longestTurn)));
         QVERIFY(!a.texts().filter(QStringLiteral("Bomb")).join(QString()).contains("photo"));
