@@ -32,15 +32,22 @@ bool ContactIndex::indexSortText(int row) const
     m_keys[size_t(row)] = std::move(key);
     int &initial = m_initials[size_t(row)];
     initial = -1;
-    if (!text.isEmpty()) {
-        const bool pair = text.size() > 1 && text.at(0).isHighSurrogate()
-                          && text.at(1).isLowSurrogate();
+    if (text.isEmpty()) {
+        return true;
+    }
+    // Looked up by the first code point, so that most rows make no string.
+    const bool pair =
+            text.size() > 1 && text.at(0).isHighSurrogate() && text.at(1).isLowSurrogate();
+    const uint code = pair ? QChar::surrogateToUcs4(text.at(0), text.at(1)) : text.at(0).unicode();
+    initial = m_initialOfCode.value(code, -1);
+    if (initial < 0) {
         const QString letter = text.left(pair ? 2 : 1).toUpper();
         initial = m_letterIds.value(letter, m_letters.size());
         if (initial == m_letters.size()) {
             m_letterIds.insert(letter, initial);
             m_letters.append(letter);
         }
+        m_initialOfCode.insert(code, initial);
     }
     return true;
 }

@@ -94,6 +94,7 @@ private:
     // The initials met so far, each once.
     mutable QStringList m_letters;
     mutable QHash<QString, int> m_letterIds;
+    mutable QHash<uint, int> m_initialOfCode;
     mutable std::vector<int> m_order;
     mutable std::vector<int> m_ranks;
     mutable bool m_ordered = false;
