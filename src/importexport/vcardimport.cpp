@@ -142,10 +142,11 @@ ParsedFile ContactsFileParser::parseVCardData(const QByteArray &data, const QStr
     // Values without a CHARSET that are not valid UTF-8 are read in this:
     // the encoding detected in the file's 8-bit text, else the form's codec,
     // which also stays for quoted-printable values of an ASCII file.
-    parsed.usedCodec = TextDecoding::isValidUtf8(body)
-                               ? codecName
-                               : TextDecoding::encodingOf(body, codecName, detectCodec);
-    parsed.contacts = contactsFrom(body, vCardReader::RawBytes, parsed.usedCodec);
+    // A file checked valid as a whole is not checked again card by card.
+    const bool valid = TextDecoding::isValidUtf8(body);
+    parsed.usedCodec = valid ? codecName : TextDecoding::encodingOf(body, codecName, detectCodec);
+    parsed.contacts = contactsFrom(body, valid ? vCardReader::ValidUtf8Bytes : vCardReader::RawBytes,
+                                   parsed.usedCodec);
     return parsed;
 }
 
