@@ -45,13 +45,29 @@ DavServer::~DavServer()
     kill();
 }
 
+// A port found free can be taken by another program before the server binds
+// it: a server that then fails to start gets new ports, twice at most. A
+// restart keeps the port, so that clients find the server again.
 bool DavServer::start()
 {
-    // A restart keeps the port, so that clients find the server again.
-    if (m_port == 0) {
-        m_port = freePort();
-        m_catcherPort = freePort();
+    const bool freshPorts = m_port == 0;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (m_port == 0) {
+            m_port = freePort();
+            m_catcherPort = freePort();
+        }
+        if (launch() || !freshPorts) {
+            return m_process.state() == QProcess::Running;
+        }
+        m_port = 0;
     }
+    return false;
+}
+
+// Our own servers say "ready" once they listen: until then the port may
+// answer for another program.
+bool DavServer::launch()
+{
     const QString dir = m_dir.path();
     const QString port = QString::number(m_port);
     writeFile(dir + QStringLiteral("/users"), (User + QLatin1Char(':') + Password).toUtf8());
@@ -73,10 +89,14 @@ bool DavServer::start()
              dir + QStringLiteral("/config"), port, QString::number(m_catcherPort)}};
     const QStringList &command = commands[m_kind];
     m_process.start(command.first(), command.mid(1));
+    const bool saysReady = m_kind == Hostile;
     return QTest::qWaitFor(
-                   [this] {
+                   [this, saysReady] {
                        if (m_process.state() == QProcess::NotRunning) {
                            return true;
+                       }
+                       if (saysReady) {
+                           return m_process.readAllStandardOutput().contains("ready");
                        }
                        QTcpSocket socket;
                        socket.connectToHost(QHostAddress::LocalHost, m_port);

@@ -55,6 +55,8 @@ private:
 
     Kind m_kind;
     QTemporaryDir m_dir;
+    bool launch();
+
     QProcess m_process;
     int m_port = 0;
     int m_catcherPort = 0;

@@ -226,4 +226,5 @@ for listen in (catcher_port, port):
     server = ThreadingHTTPServer(("127.0.0.1", listen), Front)
     server.daemon_threads = True
     threading.Thread(target=server.serve_forever, daemon=True).start()
+print("ready", flush=True)
 threading.Event().wait()
