@@ -419,9 +419,13 @@ void ContactsProxyModel::sourceDataChanged(const QModelIndex &topLeft,
     }
 }
 
+// A row whose place did not change is found by the binary search; only a
+// row that moved needs a pass over the shown rows.
 bool ContactsProxyModel::staysInPlace(int sourceRow) const
 {
-    const auto at = std::find(m_rows.begin(), m_rows.end(), sourceRow);
+    const int shown = viewRowOf(sourceRow);
+    const auto at = shown >= 0 ? m_rows.begin() + shown
+                               : std::find(m_rows.begin(), m_rows.end(), sourceRow);
     if (at == m_rows.end()) {
         return !accepts(sourceRow);
     }
