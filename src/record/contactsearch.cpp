@@ -103,6 +103,13 @@ ContactSearch::ContactSearch(const QString &text)
     }
 }
 
+std::string ContactSearch::folded(const QString &text)
+{
+    std::string out;
+    appendFolded(text, out);
+    return out;
+}
+
 // The full name, the name parts it does not already hold, the organisation
 // and the e-mails; the phones' digits.
 ContactSearch::Texts ContactSearch::textsOf(const Contact &contact)

@@ -27,6 +27,9 @@ public:
         std::string digits; // the digits of each phone number, one per line
     };
     static Texts textsOf(const Contact &contact);
+    // A text folded as the search folds it, as UTF-8: texts that the search
+    // cannot tell apart fold to the same bytes.
+    static std::string folded(const QString &text);
 
     bool isEmpty() const { return m_words.empty() && m_digits.empty(); }
     bool matches(std::string_view words, std::string_view digits) const;

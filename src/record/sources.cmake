@@ -9,6 +9,8 @@ list(APPEND KIV_SOURCES
     src/record/birthday.cpp
     src/record/contactmerge.h
     src/record/contactmerge.cpp
+    src/record/duplicatefinder.h
+    src/record/duplicatefinder.cpp
     src/record/importedname.h
     src/record/importedname.cpp
     src/record/contactsearch.h

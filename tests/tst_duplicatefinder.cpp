@@ -1,0 +1,62 @@
+#include "record/contact.h"
+#include "record/duplicatefinder.h"
+#include "testsupport.h"
+
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+// The duplicate search: which contacts it groups and the reasons it gives,
+// from a table of cases.
+class tst_DuplicateFinder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void groupsLikelyDuplicates_data();
+    void groupsLikelyDuplicates();
+};
+
+void tst_DuplicateFinder::groupsLikelyDuplicates_data()
+{
+    QTest::addColumn<QByteArray>("contacts");
+    QTest::addColumn<QStringList>("groups");
+    QTest::addColumn<QStringList>("distinct");
+    const QList<QByteArray> lines = readFile(TEST_DATA_DIR "/duplicates/matches.jsonl").split('\n');
+    for (const QByteArray &line : lines) {
+        const QJsonArray row = QJsonDocument::fromJson(line).array();
+        if (!row.isEmpty()) {
+            QTest::newRow(qPrintable(row.at(0).toString()))
+                    << QJsonDocument(row.at(1).toArray()).toJson()
+                    << row.at(2).toVariant().toStringList() << row.at(3).toVariant().toStringList();
+        }
+    }
+}
+
+void tst_DuplicateFinder::groupsLikelyDuplicates()
+{
+    QFETCH(QByteArray, contacts);
+    QFETCH(QStringList, groups);
+    QFETCH(QStringList, distinct);
+    QVector<DuplicateFinder::Entry> entries;
+    for (const QJsonValue &value : QJsonDocument::fromJson(contacts).array()) {
+        const ContactPtr contact =
+                contactFromJson(QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact));
+        contact->id = QString::number(entries.size() + 1);
+        entries.append(DuplicateFinder::entryOf(*contact));
+    }
+    DuplicateFinder finder;
+    QSet<QPair<QString, QString>> pairs;
+    for (const QString &pair : distinct) {
+        pairs.insert(DuplicateFinder::pairOf(pair.section(' ', 0, 0), pair.section(' ', 1)));
+    }
+    finder.setDistinctPairs(pairs);
+    QStringList found;
+    for (const DuplicateFinder::Group &group : finder.find(entries)) {
+        found << (QStringList{group.ids.join(' ')} + group.reasons).join(QStringLiteral(" | "));
+    }
+    QCOMPARE(found, groups);
+}
+
+KIV_TEST_GUILESS_MAIN(tst_DuplicateFinder)
+#include "tst_duplicatefinder.moc"
