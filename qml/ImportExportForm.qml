@@ -16,8 +16,7 @@ OverlayForm {
     // search, read row by row as the list shows them).
     readonly property var shownContacts: formSearch.text === ""
                                          ? importExport.offered
-                                         : contactsProxyModel.offeredMatching(importExport,
-                                                                              formSearch.text)
+                                         : importExport.offeredMatching(formSearch.text)
 
     signal masterClicked(bool on)
     // The rows read their ticks from the contacts again.

@@ -7,6 +7,7 @@
 #include "importexport/photopreparation.h"
 #include "record/contact.h"
 #include "record/contactmerge.h"
+#include "record/contactsearch.h"
 #include "storage/cardschema.h"
 #include "storage/database.h"
 #include "storage/sqlitedatabase.h"
@@ -140,6 +141,18 @@ QVariantList ImportExport::contacts() const
         contacts.append(QVariant::fromValue(contact));
     }
     return contacts;
+}
+
+QVariantList ImportExport::offeredMatching(const QString &search) const
+{
+    QVariantList found;
+    const ContactSearch wanted(search);
+    for (Contact *contact : m_contacts) {
+        if (wanted.matches(*contact)) {
+            found.append(QVariant::fromValue(contact));
+        }
+    }
+    return found;
 }
 
 void ImportExport::setContacts(const QVariantList &contacts)

@@ -82,6 +82,8 @@ public:
     QVariantList contacts() const;
     void setContacts(const QVariantList &contacts);
     QQmlListProperty<QObject> offered();
+    // The contacts on offer that the search text finds, in their order.
+    Q_INVOKABLE QVariantList offeredMatching(const QString &search) const;
     QStringList codecNames() const;
     QStringList codecLabels() const;
     QString codec() const;

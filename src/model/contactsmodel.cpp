@@ -9,10 +9,43 @@
 
 #include <algorithm>
 #include <functional>
+#include <numeric>
 
 namespace {
 const QString englishAlphabetKey = QStringLiteral("englishAlphabet");
-}
+
+// Each role: its name in the scenes and its value for a record.
+struct RoleField
+{
+    int role;
+    const char *name;
+    QVariant (*get)(const Contact &);
+};
+using M = ContactsModel;
+const RoleField roleFields[] = {
+        {M::IdRole, "idString", [](const Contact &c) -> QVariant { return c.id; }},
+        {M::FavoriteRole, "isFavorite", [](const Contact &c) -> QVariant { return c.isFavorite; }},
+        {M::NameRole, "name", [](const Contact &c) -> QVariant { return c.name; }},
+        {M::SurnameRole, "surname", [](const Contact &c) -> QVariant { return c.surname; }},
+        {M::MiddleNameRole, "middlename", [](const Contact &c) -> QVariant { return c.middlename; }},
+        {M::FullNameRole, "fullname", [](const Contact &c) -> QVariant { return c.fullname; }},
+        {M::OrganizationRole, "organization",
+         [](const Contact &c) -> QVariant { return c.organization; }},
+        {M::BirthDateRole, "dateOfBirth", [](const Contact &c) -> QVariant { return c.dateOfBirth; }},
+        {M::CommentRole, "comment", [](const Contact &c) -> QVariant { return c.comment; }},
+        {M::PhoneListRole, "phones", [](const Contact &c) -> QVariant { return c.phoneList.toList(); }},
+        {M::PhoneGroupListRole, "phoneGroups",
+         [](const Contact &c) -> QVariant { return c.phoneGroupList; }},
+        {M::EmailListRole, "emails", [](const Contact &c) -> QVariant { return c.emailList.toList(); }},
+        {M::EmailGroupListRole, "emailGroups",
+         [](const Contact &c) -> QVariant { return c.emailGroupList; }},
+        {M::AddressListRole, "addresses",
+         [](const Contact &c) -> QVariant { return c.addressList.toList(); }},
+        {M::AddressGroupListRole, "addressGroups",
+         [](const Contact &c) -> QVariant { return c.addressGroupList; }},
+        {M::LinkListRole, "links", [](const Contact &c) -> QVariant { return c.linkList.toList(); }},
+};
+} // namespace
 
 ContactsModel::ContactsModel(QObject *parent)
     : QAbstractListModel(parent)
@@ -72,42 +105,12 @@ QVariant ContactsModel::data(const QModelIndex &index, int role) const
 
 QVariant ContactsModel::dataOf(const Contact &contact, int role)
 {
-    switch (role) {
-    case IdRole:
-        return contact.id;
-    case FavoriteRole:
-        return contact.isFavorite;
-    case NameRole:
-        return contact.name;
-    case SurnameRole:
-        return contact.surname;
-    case MiddleNameRole:
-        return contact.middlename;
-    case FullNameRole:
-        return contact.fullname;
-    case OrganizationRole:
-        return contact.organization;
-    case BirthDateRole:
-        return contact.dateOfBirth;
-    case CommentRole:
-        return contact.comment;
-    case PhoneListRole:
-        return contact.phoneList.toList();
-    case PhoneGroupListRole:
-        return contact.phoneGroupList;
-    case EmailListRole:
-        return contact.emailList.toList();
-    case EmailGroupListRole:
-        return contact.emailGroupList;
-    case AddressListRole:
-        return contact.addressList.toList();
-    case AddressGroupListRole:
-        return contact.addressGroupList;
-    case LinkListRole:
-        return contact.linkList.toList();
-    default:
-        return QVariant();
+    for (const RoleField &field : roleFields) {
+        if (field.role == role) {
+            return field.get(contact);
+        }
     }
+    return QVariant();
 }
 
 QString ContactsModel::textOf(const Contact &contact, int role)
@@ -130,24 +133,11 @@ QString ContactsModel::textOf(const Contact &contact, int role)
 
 QHash<int, QByteArray> ContactsModel::roleNames() const
 {
-    return {
-            {IdRole, QByteArrayLiteral("idString")},
-            {FavoriteRole, QByteArrayLiteral("isFavorite")},
-            {NameRole, QByteArrayLiteral("name")},
-            {SurnameRole, QByteArrayLiteral("surname")},
-            {MiddleNameRole, QByteArrayLiteral("middlename")},
-            {FullNameRole, QByteArrayLiteral("fullname")},
-            {OrganizationRole, QByteArrayLiteral("organization")},
-            {BirthDateRole, QByteArrayLiteral("dateOfBirth")},
-            {CommentRole, QByteArrayLiteral("comment")},
-            {PhoneListRole, QByteArrayLiteral("phones")},
-            {PhoneGroupListRole, QByteArrayLiteral("phoneGroups")},
-            {EmailListRole, QByteArrayLiteral("emails")},
-            {EmailGroupListRole, QByteArrayLiteral("emailGroups")},
-            {AddressListRole, QByteArrayLiteral("addresses")},
-            {AddressGroupListRole, QByteArrayLiteral("addressGroups")},
-            {LinkListRole, QByteArrayLiteral("links")},
-    };
+    QHash<int, QByteArray> names;
+    for (const RoleField &field : roleFields) {
+        names.insert(field.role, QByteArray(field.name));
+    }
+    return names;
 }
 
 void ContactsModel::setAlphabet(const QStringList &alphabet)
@@ -168,31 +158,16 @@ void ContactsModel::setEnglishAlphabet(bool englishAlphabet)
     emit englishAlphabetChanged();
 }
 
-QStringList ContactsModel::englishLetters()
-{
-    QStringList letters;
-    for (char c = 'A'; c <= 'Z'; ++c) {
-        letters.append(QString(QLatin1Char(c)));
-    }
-    return letters;
-}
-
-QStringList ContactsModel::russianLetters()
-{
-    // А to Я without Ё, Й, Щ, Ъ, Ы and Ь: no Russian name starts with them
-    // often enough to deserve a place in the index.
-    static const char16_t letters[] = u"АБВГДЕЖЗИКЛМНОПРСТУФХЦЧШЭЮЯ";
-    QStringList list;
-    for (const char16_t *c = letters; *c; ++c) {
-        list.append(QString(QChar(*c)));
-    }
-    return list;
-}
-
+// Russian initials run from А to Я without Ё, Й, Щ, Ъ, Ы and Ь: no Russian
+// name starts with them often enough to deserve a place in the index.
 void ContactsModel::buildAlphabet()
 {
-    m_alphabet = m_englishAlphabet ? englishLetters() : russianLetters();
-    m_alphabet.prepend(QStringLiteral("#"));
+    const QString letters = m_englishAlphabet ? QStringLiteral("#ABCDEFGHIJKLMNOPQRSTUVWXYZ")
+                                              : QStringLiteral("#АБВГДЕЖЗИКЛМНОПРСТУФХЦЧШЭЮЯ");
+    m_alphabet.clear();
+    for (const QChar letter : letters) {
+        m_alphabet.append(QString(letter));
+    }
 }
 
 void ContactsModel::changeAlphabet(bool englishAlphabet)
@@ -474,19 +449,11 @@ QVector<Contact *> ContactsModel::takeRows(QVector<int> rows)
     const int count = rows.size();
     if (rows.last() - first + 1 != count) {
         emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-        std::vector<char> taken(size_t(m_contacts.size()), 0);
-        for (int row : qAsConst(rows)) {
-            taken[size_t(row)] = 1;
-        }
-        std::vector<int> from;
-        from.reserve(taken.size());
-        for (int pass : {0, 1}) {
-            for (int row = 0; row < m_contacts.size(); ++row) {
-                if (taken[size_t(row)] == pass) {
-                    from.push_back(row);
-                }
-            }
-        }
+        std::vector<int> from(size_t(m_contacts.size()));
+        std::iota(from.begin(), from.end(), 0);
+        std::stable_partition(from.begin(), from.end(), [&rows](int row) {
+            return !std::binary_search(rows.cbegin(), rows.cend(), row);
+        });
         std::vector<int> to(from.size());
         QVector<Contact *> moved;
         moved.reserve(m_contacts.size());

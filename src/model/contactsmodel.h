@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/contactindex.h"
+#include "record/contactindex.h"
 #include "record/contactbook.h"
 
 #include <QAbstractListModel>
@@ -64,10 +64,9 @@ public:
     void saveContactChanges(const QModelIndex &index, Contact *source, const QString &photoPath);
     void toggleFavorite(const QModelIndex &index);
     void savePhoto(const QModelIndex &index, const QString &photoPath);
-    // Removes the given rows (duplicates and foreign indexes are ignored),
-    // highest row first, then deletes their ids from the store in one call.
-    // The removed records and their photos are kept until the next removal
-    // or undoRemoval().
+    // Removes the given rows in one run (repeats and foreign indexes are
+    // ignored) and their ids from the store in one call. The records and
+    // photos are kept until the next removal or undoRemoval().
     void removeContacts(const QModelIndexList &indexes);
     // How many contacts the last removal took that can still come back.
     int undoableCount() const { return m_removed.size(); }
@@ -82,16 +81,10 @@ public:
     // them before each change is announced.
     ContactIndex &contactIndex() { return m_index; }
 
-    // The letters of the two index alphabets, without the leading "#".
-    static QStringList englishLetters();
-    static QStringList russianLetters();
-
 public slots:
     void addContact(Contact *contact, const QString &photoPath);
-    // An import's way to add: the copy goes to the store at once, its row
-    // waits for addQueuedContacts(), which adds every waiting row in one
-    // insertion, so that a large import costs the views one change instead
-    // of one per contact. Any other change of the rows adds them first.
+    // ContactBook
+    QList<Contact *> bookContacts() const override;
     void queueContact(Contact *contact) override;
     void addQueuedContacts() override;
     // Takes contacts that were written to the store by someone else (a sync)
@@ -99,16 +92,11 @@ public slots:
     // replace the row with its id, or come as a new row; the rows of
     // removedIds go. The records (Contact objects) stay the caller's.
     void takeStoredContacts(const QVariantList &stored, const QStringList &removedIds);
-    // An import's way to add to a contact that is already there: what the
-    // imported record has and the contact with this id lacks (phones,
-    // e-mails, addresses, links, empty texts, a missing photo) is added;
-    // nothing stored is replaced.
     void mergeContact(const QString &id, Contact *imported) override;
     void setDataBase(DataBase *db);
     void loadModel();
     void changeAlphabet(bool englishAlphabet);
     QVariantList getAllContacts() const;
-    QList<Contact *> bookContacts() const override;
     // Puts the contacts of the last removal back, with their ids, fields,
     // stars and photos, into the list and the store.
     void undoRemoval();

@@ -1,8 +1,8 @@
 #include "model/contactsproxymodel.h"
 
 #include "record/contact.h"
+#include "record/grouplabels.h"
 
-#include <QSet>
 #include <QSettings>
 #include <QTimer>
 
@@ -19,11 +19,6 @@ bool isContactRole(int role)
 
 } // namespace
 
-bool modelIndexRowLessThan(const QModelIndex &a, const QModelIndex &b)
-{
-    return a.row() < b.row();
-}
-
 ContactsProxyModel::ContactsProxyModel(QObject *parent)
     : QAbstractProxyModel(parent),
       m_newContact(new Contact(this))
@@ -34,7 +29,7 @@ ContactsProxyModel::ContactsProxyModel(QObject *parent)
     // leave the list unsorted; it falls back to the full name.
     m_sortRole = isContactRole(savedRole) ? ContactsModel::ContactRoles(savedRole)
                                           : ContactsModel::FullNameRole;
-    m_groupLabels = settings.value(groupLabelsKey, defaultGroupLabels()).toStringList();
+    m_groupLabels = settings.value(groupLabelsKey, GroupLabels::defaults()).toStringList();
     // The selection is kept as the chosen contact's id: every change of the
     // shown rows holds it while the views move their current rows, then the
     // contact's new row is found (see followCurrentContact()).
@@ -45,13 +40,6 @@ ContactsProxyModel::ContactsProxyModel(QObject *parent)
     connect(this, &QAbstractItemModel::rowsRemoved, this, hold);
     connect(this, &QAbstractItemModel::layoutChanged, this, hold);
     connect(this, &QAbstractItemModel::modelReset, this, hold);
-}
-
-ContactsProxyModel::~ContactsProxyModel() = default;
-
-QStringList ContactsProxyModel::defaultGroupLabels()
-{
-    return {tr("Mobile"), tr("Home"), tr("Work"), tr("Create new")};
 }
 
 void ContactsProxyModel::setCurrentIndex(int index)
@@ -134,12 +122,6 @@ void ContactsProxyModel::connectSource()
     connect(m_source, &Model::rowsAboutToBeRemoved, this, &View::sourceRowsAboutToBeRemoved);
     connect(m_source, &Model::rowsRemoved, this, &View::sourceRowsRemoved);
     connect(m_source, &Model::dataChanged, this, &View::sourceDataChanged);
-    connect(m_source, &Model::layoutAboutToBeChanged, this, [this] {
-        m_layoutContacts.clear();
-        for (int row : m_rows) {
-            m_layoutContacts.push_back(m_source->contactAt(row));
-        }
-    });
     connect(m_source, &Model::layoutChanged, this, &View::sourceLayoutChanged);
     connect(m_source, &Model::modelAboutToBeReset, this, &View::beginResetModel);
     connect(m_source, &Model::modelReset, this, [this] {
@@ -218,45 +200,12 @@ int ContactsProxyModel::viewRowOf(int sourceRow) const
     return at != m_rows.end() && *at == sourceRow ? int(at - m_rows.begin()) : -1;
 }
 
-bool ContactsProxyModel::accepts(int sourceRow) const
-{
-    return (!m_favouritesOnly || m_source->contactAt(sourceRow)->isFavorite)
-           && (m_search.isEmpty() || m_source->contactIndex().matches(sourceRow, m_search));
-}
-
 // The rows to show now, in order: those of `among` (or of the whole source)
-// that pass the favourites filter and the search. The rows are tested in
-// source order, which is the order their records and texts lie in memory.
+// that pass the filter.
 std::vector<int> ContactsProxyModel::wantedRows(const std::vector<int> *among) const
 {
-    std::vector<int> rows;
-    if (!m_source) {
-        return rows;
-    }
-    const int count = m_source->rowCount();
-    std::vector<char> wanted(size_t(count), among ? 0 : 1);
-    if (among) {
-        for (int row : *among) {
-            wanted[size_t(row)] = 1;
-        }
-    }
-    for (int row = 0; row < count; ++row) {
-        wanted[size_t(row)] = wanted[size_t(row)] && accepts(row);
-    }
-    if (m_sorted) {
-        for (int row : m_source->contactIndex().order()) {
-            if (wanted[size_t(row)]) {
-                rows.push_back(row);
-            }
-        }
-    } else {
-        for (int row = 0; row < count; ++row) {
-            if (wanted[size_t(row)]) {
-                rows.push_back(row);
-            }
-        }
-    }
-    return rows;
+    return m_source ? m_source->contactIndex().rowsPassing(m_filter, m_sorted, among)
+                    : std::vector<int>();
 }
 
 // Brings the view from its rows to `rows` (in order). When the rows kept
@@ -290,17 +239,7 @@ void ContactsProxyModel::show(std::vector<int> rows)
         changeRuns(rows, kept, added);
         return;
     }
-    bool sameRows = rows.size() == m_rows.size();
-    if (sameRows) {
-        std::vector<char> shown(size_t(m_source->rowCount()), 0);
-        for (int row : m_rows) {
-            shown[size_t(row)] = 1;
-        }
-        sameRows = std::all_of(rows.begin(), rows.end(), [&shown](int row) { return shown[size_t(row)]; });
-    }
-    relayout(std::move(rows), m_rows,
-             sameRows ? QAbstractItemModel::VerticalSortHint
-                      : QAbstractItemModel::NoLayoutChangeHint);
+    relayout(std::move(rows), m_rows, QAbstractItemModel::NoLayoutChangeHint);
 }
 
 // Removes the runs of rows not kept, last run first, then inserts each run
@@ -338,8 +277,7 @@ void ContactsProxyModel::changeRuns(const std::vector<int> &rows, const std::vec
 }
 
 // One layout change to `rows`; the views' indexes follow their source rows
-// (oldSourceRows: the source row of each old view row, in the numbering of
-// `rows`).
+// (oldSourceRows[i]: the source row of old view row i).
 void ContactsProxyModel::relayout(std::vector<int> rows, std::vector<int> oldSourceRows,
                                   QAbstractItemModel::LayoutChangeHint hint)
 {
@@ -427,25 +365,21 @@ bool ContactsProxyModel::staysInPlace(int sourceRow) const
     const auto at = shown >= 0 ? m_rows.begin() + shown
                                : std::find(m_rows.begin(), m_rows.end(), sourceRow);
     if (at == m_rows.end()) {
-        return !accepts(sourceRow);
+        return !m_source->contactIndex().passes(sourceRow, m_filter);
     }
     const int place = placeOf(sourceRow);
-    return accepts(sourceRow) && (at == m_rows.begin() || placeOf(*(at - 1)) < place)
+    return m_source->contactIndex().passes(sourceRow, m_filter) && (at == m_rows.begin() || placeOf(*(at - 1)) < place)
            && (at + 1 == m_rows.end() || place < placeOf(*(at + 1)));
 }
 
 // The source moves rows only to take them out in one run (see
-// ContactsModel::takeRows): the contacts shown stay, in their order, and
-// only their source rows change.
+// ContactsModel::takeRows), keeping the order of the rows that stay and of
+// those that go: the rows shown keep their order, not their numbers.
 void ContactsProxyModel::sourceLayoutChanged()
 {
     std::vector<int> rows = wantedRows();
-    bool same = rows.size() == m_layoutContacts.size();
-    for (size_t row = 0; row < rows.size() && same; ++row) {
-        same = m_source->contactAt(rows[row]) == m_layoutContacts[row];
-    }
     m_currentSourceRow = -1;
-    if (same) {
+    if (rows.size() == m_rows.size()) {
         m_rows = std::move(rows);
     } else {
         beginResetModel();
@@ -474,11 +408,11 @@ void ContactsProxyModel::sort()
 void ContactsProxyModel::setFilterFixedString(const QString &text)
 {
     const ContactSearch search(text);
-    if (search == m_search) {
+    if (search == m_filter.search) {
         return;
     }
-    const bool narrower = search.narrows(m_search);
-    m_search = search;
+    const bool narrower = search.narrows(m_filter.search);
+    m_filter.search = search;
     show(wantedRows(narrower ? &m_rows : nullptr));
 }
 
@@ -487,21 +421,7 @@ void ContactsProxyModel::updateExistingLetters()
     QHash<QString, int> letterIndex;
     QStringList letters{QStringLiteral("#")};
     if (m_source) {
-        const ContactIndex &contactIndex = m_source->contactIndex();
-        // Sorted rows share their initials in long runs.
-        int previous = -1;
-        for (size_t row = 0; row < m_rows.size(); ++row) {
-            const int initial = contactIndex.initialOf(m_rows[row]);
-            if (initial < 0 || initial == previous) {
-                continue;
-            }
-            previous = initial;
-            const QString letter = contactIndex.letter(initial);
-            if (!letterIndex.contains(letter)) {
-                letterIndex.insert(letter, int(row));
-                letters.append(letter);
-            }
-        }
+        letters += m_source->contactIndex().lettersOf(m_rows, letterIndex);
     }
     const bool changed = letters != m_existingLetters || letterIndex != m_letterIndex;
     m_letterIndex = letterIndex;
@@ -523,10 +443,10 @@ int ContactsProxyModel::indexOfContact(const QString &contactId) const
 
 void ContactsProxyModel::showFavouriteGroup(bool show)
 {
-    if (show == m_favouritesOnly) {
+    if (show == m_filter.favouritesOnly) {
         return;
     }
-    m_favouritesOnly = show;
+    m_filter.favouritesOnly = show;
     m_letterIndex.clear();
     this->show(wantedRows(show ? &m_rows : nullptr));
     updateExistingLetters();
@@ -559,20 +479,9 @@ void ContactsProxyModel::addGroupLabel(const QString &label)
     addGroupLabels({label});
 }
 
-// New labels go before the action entry "Create new", which stays last. A
-// blank label could not be told apart from no label in the editor.
 void ContactsProxyModel::addGroupLabels(const QStringList &labels)
 {
-    QSet<QString> known(m_groupLabels.cbegin(), m_groupLabels.cend());
-    const int position = std::max(0, m_groupLabels.size() - 1);
-    int added = 0;
-    for (const QString &label : labels) {
-        if (!label.trimmed().isEmpty() && !known.contains(label)) {
-            known.insert(label);
-            m_groupLabels.insert(position + added++, label);
-        }
-    }
-    if (added > 0) {
+    if (GroupLabels::addMissing(m_groupLabels, labels)) {
         saveGroupLabels();
     }
 }
@@ -613,7 +522,7 @@ void ContactsProxyModel::addNewContact(const QString &photoPath)
     if (!m_source || !m_newContact) {
         return;
     }
-    m_newContact->isFavorite = m_favouritesOnly;
+    m_newContact->isFavorite = m_filter.favouritesOnly;
     m_newContact->fullname = m_newContact->composedFullName();
     m_source->addContact(m_newContact.data(), photoPath);
     m_lastAddedId = m_source->contactAt(m_source->rowCount() - 1)->id;
@@ -635,9 +544,19 @@ void ContactsProxyModel::removeContacts()
             sourceIndexes.append(mapToSource(index(row, 0)));
         }
     }
-    std::sort(sourceIndexes.begin(), sourceIndexes.end(), modelIndexRowLessThan);
     m_source->removeContacts(sourceIndexes);
     updateExistingLetters();
+}
+
+bool ContactsProxyModel::removeContact(const QString &contactId)
+{
+    const int sourceRow = sourceRowOfContact(contactId);
+    if (sourceRow < 0) {
+        return false;
+    }
+    m_source->removeContacts({m_source->index(sourceRow, 0)});
+    updateExistingLetters();
+    return true;
 }
 
 void ContactsProxyModel::toggleFavorite()
@@ -740,19 +659,6 @@ bool ContactsProxyModel::selectContact(const QString &contactId)
 bool ContactsProxyModel::hasContact(const QString &contactId) const
 {
     return sourceRowOfContact(contactId) >= 0;
-}
-
-QVariantList ContactsProxyModel::offeredMatching(QObject *offering, const QString &search) const
-{
-    QVariantList found;
-    const ContactSearch wanted(search);
-    for (const QVariant &value : offering ? offering->property("contacts").toList() : QVariantList()) {
-        const auto *contact = value.value<Contact *>();
-        if (contact && wanted.matches(*contact)) {
-            found << value;
-        }
-    }
-    return found;
 }
 
 void ContactsProxyModel::importEnded(const QStringList &labels)

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "record/contactbook.h"
-
-#include "record/contactsearch.h"
 #include "model/contactsmodel.h"
+#include "record/contactbook.h"
 
 #include <QAbstractProxyModel>
 #include <QHash>
@@ -13,9 +11,6 @@
 #include <vector>
 
 class Contact;
-
-// True when a's row is less than b's row; orders index lists by row.
-bool modelIndexRowLessThan(const QModelIndex &a, const QModelIndex &b);
 
 // The contact list as the scenes show it: the contacts of a ContactsModel in
 // the order of their sort text (once sorted), optionally only the starred
@@ -43,7 +38,6 @@ class ContactsProxyModel : public QAbstractProxyModel, public ContactList
 
 public:
     explicit ContactsProxyModel(QObject *parent = nullptr);
-    ~ContactsProxyModel() override;
 
     int currentIndex() const { return m_currentIndex; }
     void setCurrentIndex(int index);
@@ -59,10 +53,9 @@ public:
     // The property write: stores and signals only; setSortRole() also
     // re-sorts and saves.
     void setSortRoleValue(ContactsModel::ContactRoles role);
-    bool favouritesOnly() const { return m_favouritesOnly; }
+    bool favouritesOnly() const { return m_filter.favouritesOnly; }
     // The id of the selected contact; the selection follows it.
     QString currentId() const { return m_currentId; }
-    static QStringList defaultGroupLabels();
 
     // Any source other than a ContactsModel shows no rows.
     void setSourceModel(QAbstractItemModel *sourceModel) override;
@@ -97,6 +90,9 @@ public slots:
     void saveContactChanges(const QString &photoPath);
     void addNewContact(const QString &photoPath);
     void removeContacts();
+    // Removes the contact with this id, shown or not, as removeContacts()
+    // does (undoable); false for an unknown id.
+    bool removeContact(const QString &contactId);
     void toggleFavorite();
     void savePhoto(const QString &photoPath);
     // Selects the contact with this id when the view shows it; false (and
@@ -104,9 +100,6 @@ public slots:
     bool selectContact(const QString &contactId);
     // True when the source holds a contact with this id, shown or not.
     bool hasContact(const QString &contactId) const;
-    // The records among the contacts property (Contact objects) of offering
-    // that the search text finds, in their order.
-    QVariantList offeredMatching(QObject *offering, const QString &search) const;
     // The id of the contact that addNewContact() stored last.
     QString lastAddedId() const { return m_lastAddedId; }
 
@@ -121,7 +114,6 @@ signals:
 
 private:
     int placeOf(int sourceRow) const;
-    bool accepts(int sourceRow) const;
     std::vector<int> wantedRows(const std::vector<int> *among = nullptr) const;
     void show(std::vector<int> rows);
     void changeRuns(const std::vector<int> &rows, const std::vector<char> &kept,
@@ -149,12 +141,9 @@ private:
     QPointer<ContactsModel> m_source;
     ContactsModel::ContactRoles m_sortRole = ContactsModel::FullNameRole;
     bool m_sorted = false;
-    bool m_favouritesOnly = false;
-    ContactSearch m_search;
+    ContactIndex::Filter m_filter;
     // The source row of each view row, in the order of placeOf().
     std::vector<int> m_rows;
-    // The contacts of the rows across a layout change of the source.
-    std::vector<const Contact *> m_layoutContacts;
 
     QPointer<Contact> m_newContact;
     QHash<QString, int> m_letterIndex;

@@ -2,8 +2,6 @@
 list(APPEND KIV_SOURCES
     src/model/contactsmodel.h
     src/model/contactsmodel.cpp
-    src/model/contactindex.h
-    src/model/contactindex.cpp
     src/model/contactsproxymodel.h
     src/model/contactsproxymodel.cpp
 )

@@ -18,10 +18,15 @@ public:
 
     // The contacts of the book, which stay the book's.
     virtual QList<Contact *> bookContacts() const = 0;
-    // Stores a copy of the record, listed by addQueuedContacts().
+    // Stores a copy of the record at once; its row waits for
+    // addQueuedContacts(), which lists every waiting row in one step, so
+    // that a large import costs the views one change instead of one per
+    // contact. Any other change of the rows lists them first.
     virtual void queueContact(Contact *contact) = 0;
     virtual void addQueuedContacts() = 0;
-    // Adds to the contact with this id what the record has and it lacks.
+    // Adds to the contact with this id what the record has and it lacks
+    // (phones, e-mails, addresses, links, empty texts, a missing photo);
+    // nothing stored is replaced.
     virtual void mergeContact(const QString &id, Contact *imported) = 0;
 };
 

@@ -110,6 +110,11 @@ std::string ContactSearch::folded(const QString &text)
     return out;
 }
 
+void ContactSearch::appendFolded(const QString &text, std::string &out)
+{
+    ::appendFolded(text, out);
+}
+
 // The full name, the name parts it does not already hold, the organisation
 // and the e-mails; the phones' digits.
 ContactSearch::Texts ContactSearch::textsOf(const Contact &contact)

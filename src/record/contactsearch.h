@@ -30,6 +30,7 @@ public:
     // A text folded as the search folds it, as UTF-8: texts that the search
     // cannot tell apart fold to the same bytes.
     static std::string folded(const QString &text);
+    static void appendFolded(const QString &text, std::string &out);
 
     bool isEmpty() const { return m_words.empty() && m_digits.empty(); }
     bool matches(std::string_view words, std::string_view digits) const;

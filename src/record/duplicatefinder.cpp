@@ -8,8 +8,8 @@
 #include <cstring>
 #include <numeric>
 #include <string>
+#include <string_view>
 #include <tuple>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -24,10 +24,10 @@ constexpr size_t MinDigits = 6;
 
 enum class Kind { Name, Phone, Email };
 
-// One contact's phone, e-mail or name in a bucket. A probe is an
-// international number in the bucket of its national digits, where it
-// meets the numbers written without a country code, but not the numbers of
-// other countries.
+// One contact's phone, e-mail or name under a key. A probe is an
+// international number under its national digits, where it meets the
+// numbers written without a country code, but not the numbers of other
+// countries.
 struct Member
 {
     int entry;
@@ -35,20 +35,17 @@ struct Member
     bool probe;
 };
 
-struct Bucket
-{
-    Kind kind;
-    std::vector<Member> members;
-};
-
-// What the comparisons read of one contact, folded once.
+// What the comparisons read of one contact, folded once, as pieces of the
+// search's text: each list's entries end with a line feed.
 struct Prepared
 {
-    std::vector<std::string> parts; // name parts, folded, sorted
-    std::string fullKey;            // the full name, folded
-    QString fullname;
-    std::vector<std::string> numbers; // the national digits of each phone
-    std::vector<std::string> emails;
+    size_t names = 0; // the name parts, sorted
+    size_t namesLength = 0;
+    size_t numbers = 0; // the national digits of each phone
+    size_t numbersLength = 0;
+    size_t emails = 0; // the e-mail addresses
+    size_t emailsLength = 0;
+    int partCount = 0;
 };
 
 struct PhoneKeys
@@ -67,8 +64,8 @@ size_t countryCodeLength(const std::string &digits)
     if (digits[0] == '1' || digits[0] == '7') {
         return 1;
     }
-    const std::string two = digits.substr(0, 2) + ' ';
-    return std::strstr(twoDigitCodes, two.c_str()) ? 2 : 3;
+    const char two[] = {digits[0], digits.size() > 1 ? digits[1] : ' ', ' ', '\0'};
+    return std::strstr(twoDigitCodes, two) ? 2 : 3;
 }
 
 // "+49 30 1234567" and "0049 30 1234567" are international ("I" and all
@@ -92,9 +89,11 @@ PhoneKeys phoneKeysOf(const QString &phone)
         if (digits.empty()) {
             return {};
         }
-        const std::string national =
-                digits.substr(std::min(digits.size(), countryCodeLength(digits)));
-        return national.size() < MinDigits ? PhoneKeys{} : PhoneKeys{'I' + digits, 'N' + national};
+        const size_t code = std::min(digits.size(), countryCodeLength(digits));
+        if (digits.size() - code < MinDigits) {
+            return {};
+        }
+        return {'I' + digits, 'N' + digits.substr(code)};
     }
     if (digits.compare(0, 1, "0") == 0 || (digits.size() == 11 && digits[0] == '8')) {
         digits.erase(0, 1);
@@ -102,51 +101,53 @@ PhoneKeys phoneKeysOf(const QString &phone)
     return digits.size() < MinDigits ? PhoneKeys{} : PhoneKeys{'N' + digits, std::string()};
 }
 
-Prepared prepare(const DuplicateFinder::Entry &entry)
+// The entries of a list whose entries end with a line feed.
+template<typename Visit>
+void forEachPiece(std::string_view list, Visit visit)
 {
-    Prepared prepared;
-    for (const QString *part : {&entry.surname, &entry.name, &entry.middlename}) {
-        for (const QString &word : part->split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            prepared.parts.push_back(ContactSearch::folded(word));
-        }
+    size_t start = 0;
+    for (size_t end = list.find('\n'); end != std::string_view::npos;
+         end = list.find('\n', start)) {
+        visit(list.substr(start, end - start));
+        start = end + 1;
     }
-    std::sort(prepared.parts.begin(), prepared.parts.end());
-    prepared.fullname = Contact::composeFullName(entry.surname, entry.name, entry.middlename);
-    prepared.fullKey = ContactSearch::folded(prepared.fullname);
-    for (const QString &phone : entry.phones) {
-        const PhoneKeys keys = phoneKeysOf(phone);
-        const std::string &national = keys.probe.empty() ? keys.primary : keys.probe;
-        if (!national.empty()) {
-            prepared.numbers.push_back(national);
-        }
-    }
-    for (const QString &email : entry.emails) {
-        prepared.emails.push_back(ContactMerge::emailKey(email).toStdString());
-    }
-    return prepared;
 }
 
-bool shareAny(const std::vector<std::string> &a, const std::vector<std::string> &b)
+bool shareAny(std::string_view a, std::string_view b)
 {
-    return std::any_of(a.cbegin(), a.cend(), [&b](const std::string &key) {
-        return std::find(b.cbegin(), b.cend(), key) != b.cend();
+    bool shared = false;
+    forEachPiece(a, [&](std::string_view piece) {
+        forEachPiece(b, [&](std::string_view other) { shared = shared || piece == other; });
     });
+    return shared;
 }
 
-// Names do not contradict when one has none or its parts are all the other's.
-bool namesFit(const Prepared &a, const Prepared &b)
+// Whether every piece of small is in big, as many times; both sorted.
+bool includesAll(std::string_view big, std::string_view small)
 {
-    return a.parts.empty() || b.parts.empty()
-           || std::includes(a.parts.cbegin(), a.parts.cend(), b.parts.cbegin(), b.parts.cend())
-           || std::includes(b.parts.cbegin(), b.parts.cend(), a.parts.cbegin(), a.parts.cend());
+    size_t at = 0;
+    bool found = true;
+    forEachPiece(small, [&](std::string_view piece) {
+        while (found) {
+            const size_t end = big.find('\n', at);
+            if (end == std::string_view::npos) {
+                found = false;
+                break;
+            }
+            const std::string_view other = big.substr(at, end - at);
+            at = end + 1;
+            if (other == piece) {
+                break;
+            }
+            found = other < piece;
+        }
+    });
+    return found;
 }
 
-// Namesakes are told apart by numbers that all differ, or by e-mail
-// addresses that all differ.
-bool toldApart(const Prepared &a, const Prepared &b)
+QString fullNameOf(const DuplicateFinder::Entry &entry)
 {
-    return (!a.numbers.empty() && !b.numbers.empty() && !shareAny(a.numbers, b.numbers))
-           || (!a.emails.empty() && !b.emails.empty() && !shareAny(a.emails, b.emails));
+    return Contact::composeFullName(entry.surname, entry.name, entry.middlename);
 }
 
 class UnionFind
@@ -171,6 +172,85 @@ private:
     std::vector<int> m_parent;
 };
 
+// Every key with the members added under it, in the order added. The keys
+// lie in one block of text and are found through an open-addressing table
+// of their hashes: a hash map of 400,000 separately allocated strings was
+// most of the time of the 100,000-contact benchmark row.
+class Buckets
+{
+public:
+    void add(Kind kind, char tag, std::string_view key, Member member)
+    {
+        m_slots.push_back({m_arena.size(), key.size() + 1, kind, member, -1});
+        m_arena += tag;
+        m_arena.append(key.data(), key.size());
+    }
+
+    // Chains each key's members behind its first.
+    void index()
+    {
+        size_t size = 16;
+        while (size < m_slots.size() * 2) {
+            size <<= 1;
+        }
+        std::vector<int> table(size, -1);
+        std::vector<int> tails(m_slots.size(), -1);
+        for (int i = 0; i < int(m_slots.size()); ++i) {
+            const std::string_view key = keyOf(i);
+            size_t at = std::hash<std::string_view>()(key) & (size - 1);
+            while (table[at] >= 0 && keyOf(table[at]) != key) {
+                at = (at + 1) & (size - 1);
+            }
+            if (table[at] < 0) {
+                table[at] = i;
+                m_heads.push_back(i);
+                tails[size_t(i)] = i;
+            } else {
+                const int head = table[at];
+                m_slots[size_t(tails[size_t(head)])].next = i;
+                tails[size_t(head)] = i;
+            }
+        }
+    }
+
+    // Calls visit(kind, members) for each key that more than one member has.
+    template<typename Visit>
+    void forEachShared(Visit visit) const
+    {
+        std::vector<Member> members;
+        for (const int head : m_heads) {
+            if (m_slots[size_t(head)].next < 0) {
+                continue;
+            }
+            members.clear();
+            for (int at = head; at >= 0; at = m_slots[size_t(at)].next) {
+                members.push_back(m_slots[size_t(at)].member);
+            }
+            visit(m_slots[size_t(head)].kind, members);
+        }
+    }
+
+private:
+    struct Slot
+    {
+        size_t offset;
+        size_t length;
+        Kind kind;
+        Member member;
+        int next;
+    };
+
+    std::string_view keyOf(int slot) const
+    {
+        const Slot &s = m_slots[size_t(slot)];
+        return std::string_view(m_arena.data() + s.offset, s.length);
+    }
+
+    std::string m_arena;
+    std::vector<Slot> m_slots;
+    std::vector<int> m_heads;
+};
+
 struct Join
 {
     Kind kind;
@@ -178,61 +258,124 @@ struct Join
     Member to;
 };
 
-// The state of one search: the entries, what was read of them, the buckets
+// The state of one search: the entries, what was read of them, the keys
 // and the joins made.
 struct DuplicateSearch
 {
     const QVector<DuplicateFinder::Entry> &entries;
     const QSet<QPair<QString, QString>> &distinct;
     std::vector<Prepared> prepared;
-    std::unordered_map<std::string, Bucket> buckets;
+    // The folded texts of every Prepared, one after the other.
+    std::string text;
+    Buckets buckets;
     std::vector<Join> joins;
+    std::string folded;
+    std::vector<std::string_view> scratch;
 
+    std::string_view piece(size_t offset, size_t length) const
+    {
+        return std::string_view(text.data() + offset, length);
+    }
+    std::string_view names(const Prepared &p) const { return piece(p.names, p.namesLength); }
     void fill();
-    void add(const std::string &key, Kind kind, Member member);
+    void prepareNames(const DuplicateFinder::Entry &entry, Prepared &p);
+    void addDetails(int e, Prepared &p);
+    bool namesFit(const Prepared &a, const Prepared &b) const;
+    bool toldApart(const Prepared &a, const Prepared &b) const;
     bool fits(Kind kind, const Member &a, const Member &b) const;
     void joinBuckets(UnionFind &sets);
     QString phoneReason(const Member &a, const Member &b) const;
     QStringList reasons(const Join &join) const;
 };
 
-void DuplicateSearch::add(const std::string &key, Kind kind, Member member)
+// The name parts folded and sorted, whatever field each is in.
+void DuplicateSearch::prepareNames(const DuplicateFinder::Entry &entry, Prepared &p)
 {
-    Bucket &bucket = buckets[key];
-    bucket.kind = kind;
-    bucket.members.push_back(member);
+    folded.clear();
+    for (const QString *part : {&entry.surname, &entry.name, &entry.middlename}) {
+        ContactSearch::appendFolded(*part, folded);
+        folded += ' ';
+    }
+    scratch.clear();
+    size_t start = 0;
+    while (start < folded.size()) {
+        const size_t end = folded.find(' ', start);
+        if (end > start) {
+            scratch.push_back(std::string_view(folded).substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    std::sort(scratch.begin(), scratch.end());
+    p.names = text.size();
+    for (const std::string_view part : scratch) {
+        text.append(part.data(), part.size());
+        text += '\n';
+    }
+    p.namesLength = text.size() - p.names;
+    p.partCount = int(scratch.size());
+}
+
+void DuplicateSearch::addDetails(int e, Prepared &p)
+{
+    const DuplicateFinder::Entry &entry = entries.at(e);
+    p.numbers = text.size();
+    for (int i = 0; i < entry.phones.size(); ++i) {
+        const PhoneKeys keys = phoneKeysOf(entry.phones.at(i));
+        if (keys.primary.empty()) {
+            continue;
+        }
+        buckets.add(Kind::Phone, 'T', keys.primary, {e, i, false});
+        if (!keys.probe.empty()) {
+            buckets.add(Kind::Phone, 'T', keys.probe, {e, i, true});
+        }
+        const std::string &national = keys.probe.empty() ? keys.primary : keys.probe;
+        text.append(national, 1, std::string::npos);
+        text += '\n';
+    }
+    p.numbersLength = text.size() - p.numbers;
+    p.emails = text.size();
+    for (int i = 0; i < entry.emails.size(); ++i) {
+        const QByteArray email = ContactMerge::emailKey(entry.emails.at(i)).toUtf8();
+        if (!email.isEmpty()) {
+            buckets.add(Kind::Email, 'E', std::string_view(email.constData(), size_t(email.size())),
+                        {e, i, false});
+            text.append(email.constData(), size_t(email.size()));
+            text += '\n';
+        }
+    }
+    p.emailsLength = text.size() - p.emails;
 }
 
 void DuplicateSearch::fill()
 {
-    prepared.reserve(size_t(entries.size()));
-    buckets.reserve(size_t(entries.size()) * 3);
+    prepared.resize(size_t(entries.size()));
+    text.reserve(size_t(entries.size()) * 64);
     for (int e = 0; e < entries.size(); ++e) {
-        prepared.push_back(prepare(entries.at(e)));
-        const Prepared &p = prepared.back();
-        for (int i = 0; i < entries.at(e).phones.size(); ++i) {
-            const PhoneKeys keys = phoneKeysOf(entries.at(e).phones.at(i));
-            if (!keys.primary.empty()) {
-                add(keys.primary, Kind::Phone, {e, i, false});
-            }
-            if (!keys.probe.empty()) {
-                add(keys.probe, Kind::Phone, {e, i, true});
-            }
+        Prepared &p = prepared[size_t(e)];
+        prepareNames(entries.at(e), p);
+        if (p.partCount >= 2) {
+            buckets.add(Kind::Name, 'M', names(p), {e, 0, false});
         }
-        for (int i = 0; i < int(p.emails.size()); ++i) {
-            if (!p.emails[size_t(i)].empty()) {
-                add('E' + p.emails[size_t(i)], Kind::Email, {e, i, false});
-            }
-        }
-        if (p.parts.size() >= 2) {
-            std::string key(1, 'M');
-            for (const std::string &part : p.parts) {
-                key += part;
-                key += '\n';
-            }
-            add(key, Kind::Name, {e, 0, false});
-        }
+        addDetails(e, p);
     }
+    buckets.index();
+}
+
+// Names do not contradict when one has none or its parts are all the other's.
+bool DuplicateSearch::namesFit(const Prepared &a, const Prepared &b) const
+{
+    return a.partCount == 0 || b.partCount == 0 || includesAll(names(a), names(b))
+           || includesAll(names(b), names(a));
+}
+
+// Namesakes are told apart by numbers that all differ, or by e-mail
+// addresses that all differ.
+bool DuplicateSearch::toldApart(const Prepared &a, const Prepared &b) const
+{
+    return (a.numbersLength > 0 && b.numbersLength > 0
+            && !shareAny(piece(a.numbers, a.numbersLength), piece(b.numbers, b.numbersLength)))
+           || (a.emailsLength > 0 && b.emailsLength > 0
+               && !shareAny(piece(a.emails, a.emailsLength), piece(b.emails, b.emailsLength)));
 }
 
 bool DuplicateSearch::fits(Kind kind, const Member &a, const Member &b) const
@@ -250,28 +393,26 @@ bool DuplicateSearch::fits(Kind kind, const Member &a, const Member &b) const
 
 void DuplicateSearch::joinBuckets(UnionFind &sets)
 {
-    for (const auto &keyAndBucket : buckets) {
-        const Bucket &bucket = keyAndBucket.second;
-        const std::vector<Member> &members = bucket.members;
+    buckets.forEachShared([&](Kind kind, const std::vector<Member> &members) {
         for (size_t i = 1; i < members.size(); ++i) {
             // Joined to each fitting group before it; its reason noted once.
             const size_t stop = i > Window ? i - Window : 0;
             bool noted = false;
             for (size_t j = i; j-- > stop;) {
-                if (!fits(bucket.kind, members[j], members[i])) {
+                const bool apart = sets.find(members[j].entry) != sets.find(members[i].entry);
+                if ((!apart && noted) || !fits(kind, members[j], members[i])) {
                     continue;
                 }
-                const bool apart = sets.find(members[j].entry) != sets.find(members[i].entry);
                 if (apart) {
                     sets.join(members[j].entry, members[i].entry);
                 }
                 if (apart || !noted) {
-                    joins.push_back({bucket.kind, members[j], members[i]});
+                    joins.push_back({kind, members[j], members[i]});
                     noted = true;
                 }
             }
         }
-    }
+    });
 }
 
 // The number as written with its country code where one side has it, and
@@ -299,24 +440,26 @@ QString DuplicateSearch::phoneReason(const Member &a, const Member &b) const
 
 QStringList DuplicateSearch::reasons(const Join &join) const
 {
-    const Prepared &a = prepared[size_t(join.from.entry)];
-    const Prepared &b = prepared[size_t(join.to.entry)];
+    const DuplicateFinder::Entry &ea = entries.at(join.from.entry);
+    const DuplicateFinder::Entry &eb = entries.at(join.to.entry);
     if (join.kind == Kind::Name) {
-        return {a.fullKey == b.fullKey ? DuplicateFinder::tr("same name")
-                                       : DuplicateFinder::tr("same name, parts swapped")};
+        const bool inOrder =
+                ContactSearch::folded(fullNameOf(ea)) == ContactSearch::folded(fullNameOf(eb));
+        return {inOrder ? DuplicateFinder::tr("same name")
+                        : DuplicateFinder::tr("same name, parts swapped")};
     }
     QStringList reasons;
     if (join.kind == Kind::Phone) {
         reasons << phoneReason(join.from, join.to);
     } else {
         reasons << DuplicateFinder::tr("same e-mail %1")
-                           .arg(entries.at(join.from.entry).emails.at(join.from.detail).trimmed());
+                           .arg(ea.emails.at(join.from.detail).trimmed());
     }
-    if (a.parts.size() != b.parts.size() && !a.parts.empty() && !b.parts.empty()) {
-        const bool aShorter = a.parts.size() < b.parts.size();
+    const int a = prepared[size_t(join.from.entry)].partCount;
+    const int b = prepared[size_t(join.to.entry)].partCount;
+    if (a != b && a > 0 && b > 0) {
         reasons << DuplicateFinder::tr("\u201c%1\u201d is part of \u201c%2\u201d")
-                           .arg(aShorter ? a.fullname : b.fullname,
-                                aShorter ? b.fullname : a.fullname);
+                           .arg(fullNameOf(a < b ? ea : eb), fullNameOf(a < b ? eb : ea));
     }
     return reasons;
 }
@@ -352,7 +495,7 @@ bool DuplicateFinder::isSameNumber(const QString &a, const QString &b)
 
 QVector<DuplicateFinder::Group> DuplicateFinder::find(const QVector<Entry> &entries) const
 {
-    DuplicateSearch search{entries, m_distinct, {}, {}, {}};
+    DuplicateSearch search{entries, m_distinct, {}, {}, {}, {}, {}, {}};
     search.fill();
     UnionFind sets(entries.size());
     search.joinBuckets(sets);

@@ -11,10 +11,16 @@ list(APPEND KIV_SOURCES
     src/record/contactmerge.cpp
     src/record/duplicatefinder.h
     src/record/duplicatefinder.cpp
+    src/record/duplicatemerge.h
+    src/record/duplicatemerge.cpp
     src/record/importedname.h
     src/record/importedname.cpp
     src/record/contactsearch.h
     src/record/contactsearch.cpp
     src/record/sortkeymaker.h
     src/record/sortkeymaker.cpp
+    src/record/contactindex.h
+    src/record/contactindex.cpp
+    src/record/grouplabels.h
+    src/record/grouplabels.cpp
 )

@@ -40,19 +40,27 @@ public:
     // and each row's place in it.
     const std::vector<int> &order() const;
     int rank(int row) const;
-    bool matches(int row, const ContactSearch &search) const
+    // Which rows a view shows: the starred ones only or all, and of those
+    // the ones the search finds.
+    struct Filter
     {
-        fold();
-        return search.matches(m_words.at(size_t(row)), m_digits.at(size_t(row)));
-    }
+        bool favouritesOnly = false;
+        ContactSearch search;
+    };
+    bool passes(int row, const Filter &filter) const;
+    // The rows of `among` (all rows when null) that pass, in the sort order
+    // when sorted, else in row order. The rows are tested in row order,
+    // which is the order their records and texts lie in memory.
+    std::vector<int> rowsPassing(const Filter &filter, bool sorted,
+                                 const std::vector<int> *among = nullptr) const;
     // Folds the search texts of every row, which are made when first
     // needed and then kept in step.
     void fold() const;
-    // The initial of a row's sort text as the letter index shows it (the
-    // first character, a whole surrogate pair when there is one,
-    // upper-cased): an id for letter(), -1 for an empty text.
-    int initialOf(int row) const;
-    QString letter(int initial) const { return m_letters.at(initial); }
+    // The initials of these rows as the letter index shows them (the first
+    // character of the sort text, a whole surrogate pair when there is one,
+    // upper-cased), each once, in the order the rows first show them;
+    // firstRow gets the place in `rows` where each one starts.
+    QStringList lettersOf(const std::vector<int> &rows, QHash<QString, int> &firstRow) const;
     // The bytes the folded search texts take.
     qint64 searchTextBytes() const;
 
@@ -73,6 +81,8 @@ private:
         void splice(size_t first, size_t removed, const std::vector<std::string> &texts);
     };
 
+    // A row's initial: an index into m_letters, -1 for an empty text.
+    int initialOf(int row) const;
     // Folds the texts of rows first..last in place of `replaced` rows.
     void foldTexts(int first, int last, int replaced) const;
     // Makes the row's key and initial; false when the key stayed.

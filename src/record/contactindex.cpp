@@ -1,4 +1,4 @@
-#include "model/contactindex.h"
+#include "record/contactindex.h"
 
 #include "record/contact.h"
 
@@ -56,6 +56,63 @@ int ContactIndex::initialOf(int row) const
 {
     order();
     return m_initials[size_t(row)];
+}
+
+bool ContactIndex::passes(int row, const Filter &filter) const
+{
+    if (filter.favouritesOnly && !m_rows.at(row)->isFavorite) {
+        return false;
+    }
+    if (filter.search.isEmpty()) {
+        return true;
+    }
+    fold();
+    return filter.search.matches(m_words.at(size_t(row)), m_digits.at(size_t(row)));
+}
+
+std::vector<int> ContactIndex::rowsPassing(const Filter &filter, bool sorted,
+                                           const std::vector<int> *among) const
+{
+    const int count = m_rows.size();
+    std::vector<char> wanted(size_t(count), among ? 0 : 1);
+    if (among) {
+        for (int row : *among) {
+            wanted[size_t(row)] = 1;
+        }
+    }
+    for (int row = 0; row < count; ++row) {
+        wanted[size_t(row)] = wanted[size_t(row)] && passes(row, filter);
+    }
+    std::vector<int> rows;
+    const std::vector<int> *inOrder = sorted ? &order() : nullptr;
+    for (int place = 0; place < count; ++place) {
+        const int row = inOrder ? (*inOrder)[size_t(place)] : place;
+        if (wanted[size_t(row)]) {
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
+QStringList ContactIndex::lettersOf(const std::vector<int> &rows,
+                                    QHash<QString, int> &firstRow) const
+{
+    QStringList letters;
+    // Sorted rows share their initials in long runs.
+    int previous = -1;
+    for (size_t place = 0; place < rows.size(); ++place) {
+        const int initial = initialOf(rows[place]);
+        if (initial < 0 || initial == previous) {
+            continue;
+        }
+        previous = initial;
+        const QString letter = m_letters.at(initial);
+        if (!firstRow.contains(letter)) {
+            firstRow.insert(letter, int(place));
+            letters.append(letter);
+        }
+    }
+    return letters;
 }
 
 void ContactIndex::rowsInserted(int first, int last)
