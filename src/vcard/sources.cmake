@@ -24,6 +24,8 @@ list(APPEND KIV_SOURCES
     src/vcard/contactvcard.cpp
     src/vcard/cardpatch.h
     src/vcard/cardpatch.cpp
+    src/vcard/cardcombine.h
+    src/vcard/cardcombine.cpp
     src/vcard/carddetails.h
     src/vcard/carddetails.cpp
 )
