@@ -58,16 +58,9 @@ int ContactIndex::initialOf(int row) const
     return m_initials[size_t(row)];
 }
 
-bool ContactIndex::passes(int row, const Filter &filter) const
+bool ContactIndex::isFavourite(int row) const
 {
-    if (filter.favouritesOnly && !m_rows.at(row)->isFavorite) {
-        return false;
-    }
-    if (filter.search.isEmpty()) {
-        return true;
-    }
-    fold();
-    return filter.search.matches(m_words.at(size_t(row)), m_digits.at(size_t(row)));
+    return m_rows.at(row)->isFavorite;
 }
 
 std::vector<int> ContactIndex::rowsPassing(const Filter &filter, bool sorted,

@@ -47,7 +47,15 @@ public:
         bool favouritesOnly = false;
         ContactSearch search;
     };
-    bool passes(int row, const Filter &filter) const;
+    bool passes(int row, const Filter &filter) const
+    {
+        if (filter.favouritesOnly && !isFavourite(row)) {
+            return false;
+        }
+        fold();
+        return filter.search.isEmpty()
+               || filter.search.matches(m_words.at(size_t(row)), m_digits.at(size_t(row)));
+    }
     // The rows of `among` (all rows when null) that pass, in the sort order
     // when sorted, else in row order. The rows are tested in row order,
     // which is the order their records and texts lie in memory.
@@ -81,6 +89,7 @@ private:
         void splice(size_t first, size_t removed, const std::vector<std::string> &texts);
     };
 
+    bool isFavourite(int row) const;
     // A row's initial: an index into m_letters, -1 for an empty text.
     int initialOf(int row) const;
     // Folds the texts of rows first..last in place of `replaced` rows.
