@@ -1,2 +1,3 @@
 # Benchmarks of this area: kiv_add_bench(<name>).
 kiv_add_bench(model)
+kiv_add_bench(duplicates)

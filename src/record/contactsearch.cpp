@@ -54,11 +54,11 @@ void appendUtf8(uint code, std::string &out)
 
 // Appends the folded text as UTF-8; a surrogate pair folds as one code
 // point, a lone surrogate is written as if it were one.
-void appendFolded(const QString &text, std::string &out)
+void appendFolded(QStringView text, std::string &out)
 {
     static const Folding folding;
-    const QChar *data = text.constData();
-    const int size = text.size();
+    const QChar *data = text.data();
+    const int size = int(text.size());
     for (int i = 0; i < size; ++i) {
         uint code = data[i].unicode();
         if (QChar::isHighSurrogate(code) && i + 1 < size && data[i + 1].isLowSurrogate()) {
@@ -110,7 +110,7 @@ std::string ContactSearch::folded(const QString &text)
     return out;
 }
 
-void ContactSearch::appendFolded(const QString &text, std::string &out)
+void ContactSearch::appendFolded(QStringView text, std::string &out)
 {
     ::appendFolded(text, out);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 #include <string>
 #include <string_view>
@@ -30,7 +31,7 @@ public:
     // A text folded as the search folds it, as UTF-8: texts that the search
     // cannot tell apart fold to the same bytes.
     static std::string folded(const QString &text);
-    static void appendFolded(const QString &text, std::string &out);
+    static void appendFolded(QStringView text, std::string &out);
 
     bool isEmpty() const { return m_words.empty() && m_digits.empty(); }
     bool matches(std::string_view words, std::string_view digits) const;
