@@ -129,6 +129,7 @@ private slots:
     void largeTableLoadsEveryRowInOrder_data();
     void largeTableLoadsEveryRowInOrder();
     void newIdsPassStoredOnes();
+    void keepsPairsNotTheSamePerson();
 
 private:
     std::unique_ptr<DataBase> open() const;
@@ -457,3 +458,18 @@ void tst_Store::newIdsPassStoredOnes()
 }
 
 #include "tst_store.moc"
+
+// "Not the same person" marks outlive the store object, each pair once.
+void tst_Store::keepsPairsNotTheSamePerson()
+{
+    auto store = open();
+    QVERIFY(store);
+    QVERIFY(store->distinctPairs().isEmpty());
+    store->addDistinctPair(QStringLiteral("20"), QStringLiteral("3"));
+    store->addDistinctPair(QStringLiteral("3"), QStringLiteral("20"));
+    store->addDistinctPair(QStringLiteral("5"), QStringLiteral("7"));
+    store.reset();
+    auto pairs = open()->distinctPairs();
+    std::sort(pairs.begin(), pairs.end());
+    QCOMPARE(pairs, (QList<QPair<QString, QString>>{{"20", "3"}, {"5", "7"}}));
+}

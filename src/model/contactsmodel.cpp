@@ -2,7 +2,9 @@
 
 #include "record/contact.h"
 #include "record/contactmerge.h"
+#include "record/duplicatemerge.h"
 #include "storage/database.h"
+#include "vcard/cardcombine.h"
 
 #include <QLocale>
 #include <QSettings>
@@ -23,27 +25,70 @@ struct RoleField
 };
 using M = ContactsModel;
 const RoleField roleFields[] = {
-        {M::IdRole, "idString", [](const Contact &c) -> QVariant { return c.id; }},
-        {M::FavoriteRole, "isFavorite", [](const Contact &c) -> QVariant { return c.isFavorite; }},
-        {M::NameRole, "name", [](const Contact &c) -> QVariant { return c.name; }},
-        {M::SurnameRole, "surname", [](const Contact &c) -> QVariant { return c.surname; }},
-        {M::MiddleNameRole, "middlename", [](const Contact &c) -> QVariant { return c.middlename; }},
-        {M::FullNameRole, "fullname", [](const Contact &c) -> QVariant { return c.fullname; }},
+        {M::IdRole, "idString",
+         [](const Contact &c) -> QVariant {
+             return c.id;
+         }},
+        {M::FavoriteRole, "isFavorite",
+         [](const Contact &c) -> QVariant {
+             return c.isFavorite;
+         }},
+        {M::NameRole, "name",
+         [](const Contact &c) -> QVariant {
+             return c.name;
+         }},
+        {M::SurnameRole, "surname",
+         [](const Contact &c) -> QVariant {
+             return c.surname;
+         }},
+        {M::MiddleNameRole, "middlename",
+         [](const Contact &c) -> QVariant {
+             return c.middlename;
+         }},
+        {M::FullNameRole, "fullname",
+         [](const Contact &c) -> QVariant {
+             return c.fullname;
+         }},
         {M::OrganizationRole, "organization",
-         [](const Contact &c) -> QVariant { return c.organization; }},
-        {M::BirthDateRole, "dateOfBirth", [](const Contact &c) -> QVariant { return c.dateOfBirth; }},
-        {M::CommentRole, "comment", [](const Contact &c) -> QVariant { return c.comment; }},
-        {M::PhoneListRole, "phones", [](const Contact &c) -> QVariant { return c.phoneList.toList(); }},
+         [](const Contact &c) -> QVariant {
+             return c.organization;
+         }},
+        {M::BirthDateRole, "dateOfBirth",
+         [](const Contact &c) -> QVariant {
+             return c.dateOfBirth;
+         }},
+        {M::CommentRole, "comment",
+         [](const Contact &c) -> QVariant {
+             return c.comment;
+         }},
+        {M::PhoneListRole, "phones",
+         [](const Contact &c) -> QVariant {
+             return c.phoneList.toList();
+         }},
         {M::PhoneGroupListRole, "phoneGroups",
-         [](const Contact &c) -> QVariant { return c.phoneGroupList; }},
-        {M::EmailListRole, "emails", [](const Contact &c) -> QVariant { return c.emailList.toList(); }},
+         [](const Contact &c) -> QVariant {
+             return c.phoneGroupList;
+         }},
+        {M::EmailListRole, "emails",
+         [](const Contact &c) -> QVariant {
+             return c.emailList.toList();
+         }},
         {M::EmailGroupListRole, "emailGroups",
-         [](const Contact &c) -> QVariant { return c.emailGroupList; }},
+         [](const Contact &c) -> QVariant {
+             return c.emailGroupList;
+         }},
         {M::AddressListRole, "addresses",
-         [](const Contact &c) -> QVariant { return c.addressList.toList(); }},
+         [](const Contact &c) -> QVariant {
+             return c.addressList.toList();
+         }},
         {M::AddressGroupListRole, "addressGroups",
-         [](const Contact &c) -> QVariant { return c.addressGroupList; }},
-        {M::LinkListRole, "links", [](const Contact &c) -> QVariant { return c.linkList.toList(); }},
+         [](const Contact &c) -> QVariant {
+             return c.addressGroupList;
+         }},
+        {M::LinkListRole, "links",
+         [](const Contact &c) -> QVariant {
+             return c.linkList.toList();
+         }},
 };
 } // namespace
 
@@ -55,7 +100,9 @@ ContactsModel::ContactsModel(QObject *parent)
     // Connected first, so that the index has followed a change before any
     // view hears of it.
     connect(this, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex &, int first, int last) { m_index.rowsInserted(first, last); });
+            [this](const QModelIndex &, int first, int last) {
+                m_index.rowsInserted(first, last);
+            });
     connect(this, &QAbstractItemModel::rowsRemoved, this,
             [this](const QModelIndex &, int first, int last) { m_index.rowsRemoved(first, last); });
     connect(this, &QAbstractItemModel::dataChanged, this,
@@ -86,6 +133,7 @@ ContactsModel::~ContactsModel()
 {
     qDeleteAll(m_contacts);
     qDeleteAll(m_removed);
+    qDeleteAll(m_merged);
     qDeleteAll(m_queued);
 }
 
@@ -481,6 +529,10 @@ QVector<Contact *> ContactsModel::takeRows(QVector<int> rows)
 
 void ContactsModel::undoRemoval()
 {
+    if (!m_merged.isEmpty()) {
+        undoMerge();
+        return;
+    }
     if (m_removed.isEmpty()) {
         return;
     }
@@ -501,10 +553,133 @@ void ContactsModel::undoRemoval()
 
 void ContactsModel::dropUndo()
 {
-    if (m_removed.isEmpty()) {
+    if (m_removed.isEmpty() && m_merged.isEmpty()) {
         return;
     }
-    const QVector<Contact *> dropped = std::exchange(m_removed, {});
+    QVector<Contact *> dropped = std::exchange(m_removed, {});
+    dropped += std::exchange(m_merged, {});
+    m_mergedDigests.clear();
     std::for_each(dropped.begin(), dropped.end(), &ContactsModel::release);
+    emit undoableCountChanged();
+}
+
+QVector<Contact *> ContactsModel::storedRecords(const QStringList &ids,
+                                                QVector<QByteArray> *cardDigests)
+{
+    QVector<Contact *> records;
+    for (const QString &id : ids) {
+        const int row = rowOfId(id);
+        if (row < 0) {
+            continue;
+        }
+        auto *record = new Contact(m_contacts.at(row), nullptr);
+        record->id = id;
+        QByteArray digest;
+        if (m_store) {
+            record->photoData = m_store->loadPhoto(id).toBase64();
+            record->card = m_store->loadCard(id, &digest);
+        }
+        if (cardDigests) {
+            cardDigests->append(digest);
+        }
+        records.append(record);
+    }
+    return records;
+}
+
+bool ContactsModel::mergeContacts(const QStringList &ids, const QVariantMap &choices)
+{
+    addQueuedContacts();
+    QVector<QByteArray> digests;
+    QVector<Contact *> records = storedRecords(ids, &digests);
+    if (records.size() < 2) {
+        qDeleteAll(records);
+        return false;
+    }
+    const std::unique_ptr<Contact> merged = DuplicateMerge::mergeAll(
+            QVector<const Contact *>(records.cbegin(), records.cend()), choices);
+    for (const Contact *record : qAsConst(records)) {
+        if (record->id != merged->id && !record->card.isEmpty()) {
+            merged->card = CardCombine::withPropertiesOf(merged->card, record->card);
+        }
+    }
+    dropUndo();
+    // The kept contact's record first, as the undo puts it back.
+    for (int i = 1; i < records.size(); ++i) {
+        if (records.at(i)->id == merged->id) {
+            std::swap(records[0], records[i]);
+            std::swap(digests[0], digests[i]);
+        }
+    }
+    storeMerged(merged.get(), records, digests.first());
+    for (Contact *record : qAsConst(records)) {
+        record->setParent(this);
+    }
+    m_merged = records;
+    m_mergedDigests = digests;
+    emit undoableCountChanged();
+    return true;
+}
+
+// The kept row takes the merged record, the store its fields, photo and
+// card; the other rows and their stored contacts go.
+void ContactsModel::storeMerged(Contact *merged, const QVector<Contact *> &records,
+                                const QByteArray &keptDigest)
+{
+    const Contact *keptRecord = records.first();
+    const int keptRow = rowOfId(merged->id);
+    Contact *kept = m_contacts.at(keptRow);
+    kept->takeFields(*merged);
+    kept->isFavorite = merged->isFavorite;
+    QStringList others;
+    QVector<int> otherRows;
+    for (const Contact *record : records.mid(1)) {
+        others.append(record->id);
+        otherRows.append(rowOfId(record->id));
+    }
+    if (m_store) {
+        m_store->updateContact(kept);
+        if (!DuplicateMerge::isSamePhoto(merged->photoData, keptRecord->photoData)) {
+            m_store->savePhotoData(kept->id, merged->photoData);
+        }
+        if (merged->card != keptRecord->card) {
+            m_store->saveCard(kept->id, merged->card, keptDigest);
+        }
+        m_store->removeContacts(others);
+    }
+    emit dataChanged(index(keptRow), index(keptRow), {});
+    const QVector<Contact *> taken = takeRows(otherRows);
+    std::for_each(taken.begin(), taken.end(), &ContactsModel::release);
+}
+
+// The kept contact is stored again as it was (a new insert restores its
+// photo, or its lack of one), the others come back as new rows.
+void ContactsModel::undoMerge()
+{
+    const QVector<Contact *> records = std::exchange(m_merged, {});
+    const QVector<QByteArray> digests = std::exchange(m_mergedDigests, {});
+    Contact *keptRecord = records.first();
+    if (m_store) {
+        m_store->removeContacts({keptRecord->id});
+        for (int i = 0; i < records.size(); ++i) {
+            m_store->insertContact(records.at(i));
+            m_store->saveCard(records.at(i)->id, records.at(i)->card, digests.value(i));
+        }
+    }
+    const int row = rowOfId(keptRecord->id);
+    if (row >= 0) {
+        m_contacts.at(row)->takeFields(*keptRecord);
+        m_contacts.at(row)->isFavorite = keptRecord->isFavorite;
+        emit dataChanged(index(row), index(row), {});
+    }
+    release(keptRecord);
+    const QVector<Contact *> others = records.mid(1);
+    beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size() + others.size() - 1);
+    for (Contact *contact : others) {
+        contact->photoData.clear();
+        contact->card.clear();
+        m_contacts.append(contact);
+    }
+    endInsertRows();
     emit undoableCountChanged();
 }

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "record/contactindex.h"
 #include "record/contactbook.h"
+#include "record/contactindex.h"
 
 #include <QAbstractListModel>
 #include <QHash>
 #include <QPointer>
 #include <QStringList>
+#include <QVariantMap>
 #include <QVector>
 
 class Contact;
@@ -23,6 +24,7 @@ class ContactsModel : public QAbstractListModel, public ContactBook
     Q_PROPERTY(QStringList alphabet READ alphabet WRITE setAlphabet NOTIFY alphabetChanged)
     Q_PROPERTY(int count READ rowCount NOTIFY countChanged)
     Q_PROPERTY(int undoableCount READ undoableCount NOTIFY undoableCountChanged)
+    Q_PROPERTY(bool undoableMerge READ undoableMerge NOTIFY undoableCountChanged)
     Q_PROPERTY(bool englishAlphabet READ englishAlphabet WRITE setEnglishAlphabet NOTIFY
                        englishAlphabetChanged)
 
@@ -69,7 +71,14 @@ public:
     // photos are kept until the next removal or undoRemoval().
     void removeContacts(const QModelIndexList &indexes);
     // How many contacts the last removal took that can still come back.
-    int undoableCount() const { return m_removed.size(); }
+    int undoableCount() const { return m_removed.size() + m_merged.size(); }
+    // Whether what can come back is a merge (undoableCount contacts made one).
+    bool undoableMerge() const { return !m_merged.isEmpty(); }
+    // The records of these ids as the store keeps them, with their photos
+    // and cards, for a merge; the caller owns them. Ids without a row are
+    // left out.
+    QVector<Contact *> storedRecords(const QStringList &ids,
+                                     QVector<QByteArray> *cardDigests = nullptr);
 
     // The record of a row; null when the row is out of range.
     const Contact *contactAt(int row) const;
@@ -97,6 +106,11 @@ public slots:
     void loadModel();
     void changeAlphabet(bool englishAlphabet);
     QVariantList getAllContacts() const;
+    // Makes the contacts of these ids one (DuplicateMerge::mergeAll with the
+    // choices): the kept contact's row takes the merged fields, photo and
+    // card, the others' rows go. Undone like a removal. False when fewer
+    // than two of the ids are rows.
+    bool mergeContacts(const QStringList &ids, const QVariantMap &choices);
     // Puts the contacts of the last removal back, with their ids, fields,
     // stars and photos, into the list and the store.
     void undoRemoval();
@@ -112,6 +126,9 @@ signals:
 private:
     bool isRow(const QModelIndex &index) const;
     QVector<Contact *> takeRows(QVector<int> rows);
+    void storeMerged(Contact *merged, const QVector<Contact *> &records,
+                     const QByteArray &keptDigest);
+    void undoMerge();
     int rowOfId(const QString &id);
     Contact *storedCopy(Contact *contact, const QString &photoPath);
     void buildAlphabet();
@@ -123,6 +140,10 @@ private:
     ContactIndex m_index{m_contacts, &ContactsModel::textOf, FullNameRole};
     // The records of the last removal, each with its photo in photoData.
     QVector<Contact *> m_removed;
+    // The records of the last merge as they were, the kept one first, with
+    // photos and cards, and the digests their cards were kept with.
+    QVector<Contact *> m_merged;
+    QVector<QByteArray> m_mergedDigests;
     QVector<Contact *> m_queued;
     // The row of each id, built for the merges of an import; any change of
     // the rows drops it.

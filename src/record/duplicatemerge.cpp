@@ -62,10 +62,18 @@ bool isSameLink(const QString &a, const QString &b)
     return a.trimmed() == b.trimmed();
 }
 
+// A number written with its country code says more than without.
+bool isFuller(const QString &number, const QString &than)
+{
+    return number.trimmed().startsWith(QLatin1Char('+'))
+           && !than.trimmed().startsWith(QLatin1Char('+'));
+}
+
 // Adds the entries of `more` that `values` lacks, with their labels; an
-// entry both have keeps its label, or takes the other's when it has none.
+// entry both have keeps its label, or takes the other's when it has none,
+// and takes the other's text when that is better.
 void unite(TextList &values, QStringList *labels, const TextList &more,
-           const QStringList &moreLabels, Same same)
+           const QStringList &moreLabels, Same same, Same better = nullptr)
 {
     QStringList entries = values.toList();
     if (labels) {
@@ -81,6 +89,8 @@ void unite(TextList &values, QStringList *labels, const TextList &more,
         }
         if (at == entries.size()) {
             entries.append(added.at(i));
+        } else if (better && better(added.at(i), entries.at(at))) {
+            entries[at] = added.at(i);
         }
         if (labels && at == labels->size()) {
             labels->append(moreLabels.value(i));
@@ -89,6 +99,23 @@ void unite(TextList &values, QStringList *labels, const TextList &more,
         }
     }
     values = entries;
+}
+
+// Adds the conflict's values to those of its field already on offer.
+void addConflict(QVector<DuplicateMerge::Conflict> &conflicts,
+                 const DuplicateMerge::Conflict &conflict)
+{
+    for (DuplicateMerge::Conflict &known : conflicts) {
+        if (known.field == conflict.field) {
+            for (const QString &value : conflict.values) {
+                if (!known.values.contains(value)) {
+                    known.values.append(value);
+                }
+            }
+            return;
+        }
+    }
+    conflicts.append(conflict);
 }
 
 } // namespace
@@ -118,26 +145,106 @@ bool DuplicateMerge::isSamePhoto(const QByteArray &a, const QByteArray &b)
                       == imageB.convertToFormat(QImage::Format_ARGB32);
 }
 
+QString DuplicateMerge::valueOf(Field field, int index) const
+{
+    const Contact &contact = *side(index);
+    switch (field) {
+    case NameField:
+        return contact.composedFullName();
+    case OrganizationField:
+        return contact.organization;
+    case BirthdayField:
+        return contact.dateOfBirth;
+    case PhotoField:
+        return contact.id;
+    }
+    return QString();
+}
+
 QVector<DuplicateMerge::Conflict> DuplicateMerge::conflicts() const
 {
+    const bool photosDiffer = !m_first.photoData.isEmpty() && !m_second.photoData.isEmpty()
+                              && !isSamePhoto(m_first.photoData, m_second.photoData);
+    const std::pair<Field, bool> fields[] = {
+            {NameField, namesConflict(m_first, m_second)},
+            {OrganizationField, differ(m_first.organization, m_second.organization)},
+            {BirthdayField, differ(m_first.dateOfBirth, m_second.dateOfBirth)},
+            {PhotoField, photosDiffer}};
+    const QString labels[] = {tr("Name"), tr("Organization"), tr("Birthday"), tr("Photo")};
     QVector<Conflict> conflicts;
-    if (namesConflict(m_first, m_second)) {
-        conflicts.append(
-                {NameField, tr("Name"), m_first.composedFullName(), m_second.composedFullName()});
-    }
-    if (differ(m_first.organization, m_second.organization)) {
-        conflicts.append({OrganizationField, tr("Organization"), m_first.organization,
-                          m_second.organization});
-    }
-    if (differ(m_first.dateOfBirth, m_second.dateOfBirth)) {
-        conflicts.append(
-                {BirthdayField, tr("Birthday"), m_first.dateOfBirth, m_second.dateOfBirth});
-    }
-    if (!m_first.photoData.isEmpty() && !m_second.photoData.isEmpty()
-        && !isSamePhoto(m_first.photoData, m_second.photoData)) {
-        conflicts.append({PhotoField, tr("Photo"), m_first.id, m_second.id});
+    for (const auto &field : fields) {
+        if (field.second) {
+            conflicts.append({field.first,
+                              labels[field.first],
+                              {valueOf(field.first, 0), valueOf(field.first, 1)}});
+        }
     }
     return conflicts;
+}
+
+QString DuplicateMerge::fieldName(Field field)
+{
+    static const char *const names[] = {"name", "organization", "birthday", "photo"};
+    return QLatin1String(names[field]);
+}
+
+// The side whose value is the chosen one; a photo is chosen by a contact
+// that has it.
+void DuplicateMerge::takeChoice(const Conflict &conflict, const QVariantMap &choices,
+                                const QVector<const Contact *> &records)
+{
+    const QString chosen = choices.value(fieldName(conflict.field)).toString();
+    if (chosen.isEmpty()) {
+        return;
+    }
+    for (int index : {0, 1}) {
+        bool same = false;
+        if (conflict.field == PhotoField) {
+            for (const Contact *record : records) {
+                same = same
+                       || (record->id == chosen
+                           && isSamePhoto(record->photoData, side(index)->photoData));
+            }
+        } else {
+            same = isSameText(valueOf(conflict.field, index), chosen);
+        }
+        if (same) {
+            choose(conflict.field, index);
+            return;
+        }
+    }
+}
+
+// A photo on offer is named by the first record that has it.
+std::unique_ptr<Contact> DuplicateMerge::mergeAll(const QVector<const Contact *> &records,
+                                                  const QVariantMap &choices,
+                                                  QVector<Conflict> *conflicts)
+{
+    if (records.isEmpty()) {
+        return nullptr;
+    }
+    std::unique_ptr<Contact> merged = std::make_unique<Contact>(records.first(), nullptr);
+    merged->id = records.first()->id;
+    merged->card = records.first()->card;
+    for (int i = 1; i < records.size(); ++i) {
+        DuplicateMerge step(*merged, *records.at(i));
+        for (Conflict conflict : step.conflicts()) {
+            step.takeChoice(conflict, choices, records);
+            if (conflict.field == PhotoField) {
+                for (QString &value : conflict.values) {
+                    const QByteArray &photo = step.side(value == merged->id ? 0 : 1)->photoData;
+                    for (auto it = records.crbegin(); it != records.crend(); ++it) {
+                        value = isSamePhoto((*it)->photoData, photo) ? (*it)->id : value;
+                    }
+                }
+            }
+            if (conflicts) {
+                addConflict(*conflicts, conflict);
+            }
+        }
+        merged = step.merged();
+    }
+    return merged;
 }
 
 void DuplicateMerge::choose(Field field, int side)
@@ -183,7 +290,7 @@ void DuplicateMerge::mergeLists(Contact &merged) const
     merged.phoneList = base.phoneList;
     merged.phoneGroupList = base.phoneGroupList;
     unite(merged.phoneList, &merged.phoneGroupList, more.phoneList, more.phoneGroupList,
-          &DuplicateFinder::isSameNumber);
+          &DuplicateFinder::isSameNumber, &isFuller);
     merged.emailList = base.emailList;
     merged.emailGroupList = base.emailGroupList;
     unite(merged.emailList, &merged.emailGroupList, more.emailList, more.emailGroupList,

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
+#include <QVariantMap>
 #include <QVector>
 
 #include <memory>
@@ -32,9 +34,9 @@ public:
         Field field;
         // The field in words, for the question.
         QString label;
-        // Each side's value in words; for the photo, the contacts' ids.
-        QString first;
-        QString second;
+        // The values on offer, in words; for the photo, the ids of contacts
+        // that have it.
+        QStringList values;
     };
 
     DuplicateMerge(const Contact &first, const Contact &second);
@@ -52,12 +54,26 @@ public:
     // and the kept side's card.
     std::unique_ptr<Contact> merged() const;
 
+    // The records merged one after the other into one. choices name, by
+    // fieldName(), the value to keep where a field conflicts (for the photo
+    // the id of a contact that has it); the fuller contact's value
+    // otherwise. conflicts, when given, gets each field that conflicted,
+    // with every value offered.
+    static std::unique_ptr<Contact> mergeAll(const QVector<const Contact *> &records,
+                                             const QVariantMap &choices,
+                                             QVector<Conflict> *conflicts = nullptr);
+    // "name", "organization", "birthday" or "photo".
+    static QString fieldName(Field field);
+
     // Whether two photos (Base64 image texts) show the same pixels.
     static bool isSamePhoto(const QByteArray &a, const QByteArray &b);
 
 private:
     const Contact *side(int index) const { return index == 0 ? &m_first : &m_second; }
     int choice(Field field) const { return m_choice[field]; }
+    QString valueOf(Field field, int side) const;
+    void takeChoice(const Conflict &conflict, const QVariantMap &choices,
+                    const QVector<const Contact *> &records);
     void mergeNames(Contact &merged) const;
     void mergeTexts(Contact &merged) const;
     void mergeLists(Contact &merged) const;

@@ -115,6 +115,24 @@ QHash<QString, QString> DataBase::contactsOfCardUids(const QStringList &)
     return {};
 }
 
+void DataBase::saveCard(const QString &id, const QByteArray &card, const QByteArray &photoDigest)
+{
+    Q_UNUSED(id)
+    Q_UNUSED(card)
+    Q_UNUSED(photoDigest)
+}
+
+QList<QPair<QString, QString>> DataBase::distinctPairs()
+{
+    return {};
+}
+
+void DataBase::addDistinctPair(const QString &first, const QString &second)
+{
+    Q_UNUSED(first)
+    Q_UNUSED(second)
+}
+
 void DataBase::savePhotoData(const QString &id, const QByteArray &base64)
 {
     Q_UNUSED(id)

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -45,9 +46,18 @@ public:
     // a store that keeps no cards), with the digest of the photo it was
     // kept with.
     virtual QByteArray loadCard(const QString &id, QByteArray *photoDigest = nullptr);
+    // Keeps this card beside the stored contact with the digest of the photo
+    // it was kept with (as loadCard gives them); an empty card removes the
+    // contact's. A store that keeps no cards ignores it.
+    virtual void saveCard(const QString &id, const QByteArray &card, const QByteArray &photoDigest);
     // The contacts whose kept cards have these UIDs (by UID), so that an
     // import of a card knows its contact again.
     virtual QHash<QString, QString> contactsOfCardUids(const QStringList &uids);
+    // The pairs of contacts the person said are not the same person, each
+    // as (smaller id, larger id): the duplicate search never offers them
+    // again. A store that keeps none has none.
+    virtual QList<QPair<QString, QString>> distinctPairs();
+    virtual void addDistinctPair(const QString &first, const QString &second);
 
     // The text the main window shows about this store; empty while all is
     // well.

@@ -10,6 +10,7 @@ namespace {
 
 const QString ContactsGroup = QStringLiteral("contacts");
 const QString PhotoKey = QStringLiteral("photoData");
+const QString DistinctGroup = QStringLiteral("contactDistinct");
 
 // An id names one child group of "contacts": an empty id or one with a
 // path separator would address the group itself or some other group.
@@ -239,5 +240,31 @@ void DefaultDatabase::savePhotoData(const QString &id, const QByteArray &base64)
         return;
     }
     settings.setValue(photoKey(id), photo);
+    scheduleFlush();
+}
+
+QList<QPair<QString, QString>> DefaultDatabase::distinctPairs()
+{
+    QList<QPair<QString, QString>> pairs;
+    QSettings &settings = this->settings();
+    settings.beginGroup(DistinctGroup);
+    for (const QString &pair : settings.childKeys()) {
+        const QStringList ids = pair.split(QLatin1Char('-'));
+        if (ids.size() == 2) {
+            pairs.append({ids.at(0), ids.at(1)});
+        }
+    }
+    settings.endGroup();
+    return pairs;
+}
+
+void DefaultDatabase::addDistinctPair(const QString &first, const QString &second)
+{
+    if (!isUsableId(first) || !isUsableId(second)) {
+        return;
+    }
+    const QString pair =
+            first < second ? first + QLatin1Char('-') + second : second + QLatin1Char('-') + first;
+    settings().setValue(DistinctGroup + QLatin1Char('/') + pair, true);
     scheduleFlush();
 }

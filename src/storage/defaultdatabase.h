@@ -33,6 +33,9 @@ public:
     QByteArray loadPhoto(const QString &id) override;
     void savePhoto(const QString &id, const QString &imagePath) override;
     void savePhotoData(const QString &id, const QByteArray &base64) override;
+    // Kept in the group "contactDistinct" beside "contacts", one key a pair.
+    QList<QPair<QString, QString>> distinctPairs() override;
+    void addDistinctPair(const QString &first, const QString &second) override;
 
 private:
     QSettings &settings();

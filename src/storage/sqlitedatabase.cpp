@@ -2,6 +2,7 @@
 
 #include "record/contact.h"
 #include "storage/cardschema.h"
+#include "storage/cardtable.h"
 #include "storage/contactrowreader.h"
 #include "storage/listencoding.h"
 #include "storage/photoencoding.h"
@@ -852,6 +853,57 @@ QHash<QString, QString> SqliteDatabase::contactsOfCardUids(const QStringList &ui
         ids.insert(it.key(), QString::number(it.value()));
     }
     return ids;
+}
+
+void SqliteDatabase::saveCard(const QString &id, const QByteArray &card,
+                              const QByteArray &photoDigest)
+{
+    CardTable cards(this);
+    if (!cards.prepare()) {
+        return;
+    }
+    if (card.isEmpty()) {
+        cards.removeCard(key(id));
+    } else {
+        cards.setCard(key(id), {card, photoDigest});
+    }
+}
+
+QList<QPair<QString, QString>> SqliteDatabase::distinctPairs()
+{
+    commitOpenTransactions(nullptr);
+    QList<QPair<QString, QString>> pairs;
+    QSqlQuery query(m_db);
+    // A file without the table has no pairs.
+    if (!isOpen()
+        || !query.exec(QStringLiteral("select firstId, secondId from contact_distinct"))) {
+        return pairs;
+    }
+    while (query.next()) {
+        pairs.append({query.value(0).toString(), query.value(1).toString()});
+    }
+    return pairs;
+}
+
+void SqliteDatabase::addDistinctPair(const QString &first, const QString &second)
+{
+    const bool inOrder = first < second;
+    const qint64 a = key(inOrder ? first : second);
+    const qint64 b = key(inOrder ? second : first);
+    Write add = [this, a, b](const StoredFields &) {
+        QSqlQuery query(m_db);
+        if (!query.exec(QStringLiteral("create table if not exists contact_distinct (firstId "
+                                       "bigint not null, secondId bigint not null, primary key "
+                                       "(firstId, secondId))"))) {
+            return query.lastError();
+        }
+        query.prepare(QStringLiteral("insert or ignore into contact_distinct (firstId, secondId) "
+                                     "values (:first, :second)"));
+        query.bindValue(QStringLiteral(":first"), a);
+        query.bindValue(QStringLiteral(":second"), b);
+        return run(query);
+    };
+    write(std::move(add));
 }
 
 // One statement serves every card read: an export asks for each contact's.

@@ -48,7 +48,12 @@ public:
     void savePhoto(const QString &id, const QString &imagePath) override;
     void savePhotoData(const QString &id, const QByteArray &base64) override;
     QByteArray loadCard(const QString &id, QByteArray *photoDigest = nullptr) override;
+    void saveCard(const QString &id, const QByteArray &card,
+                  const QByteArray &photoDigest) override;
     QHash<QString, QString> contactsOfCardUids(const QStringList &uids) override;
+    // Kept in the table contact_distinct beside contact.
+    QList<QPair<QString, QString>> distinctPairs() override;
+    void addDistinctPair(const QString &first, const QString &second) override;
     bool hasUnsavedChanges() const override;
     void retry() override;
     int unsavedContactCount() const override;
