@@ -12,6 +12,7 @@ DEB_PACKAGES = cmake make g++ ccache python3 \
 	qml-module-qttest qt5-image-formats-plugins \
 	xvfb xauth libx11-dev fonts-dejavu-core desktop-file-utils python3-vobject \
 	librsvg2-bin libicu-dev \
+	qttools5-dev qttools5-dev-tools qttranslations5-l10n appstream \
 	qtkeychain-qt5-dev radicale xandikos gnome-keyring dbus dbus-x11 \
 	libkf5contacts-dev
 
@@ -23,7 +24,7 @@ FUZZ_RUNS     ?= 1000000
 FUZZ_TARGETS  = csv vcard parsefile photo sqlite sync
 FUZZ_PACKAGES = clang libclang-rt-14-dev
 
-.PHONY: all deps deps-fuzz build run test test-full test-asan bench fuzz clean
+.PHONY: all deps deps-fuzz build run test test-full test-asan bench fuzz translations screenshots clean
 
 all: build
 
@@ -111,6 +112,11 @@ fuzz: deps-fuzz
 			$(FUZZ_DIR)/corpus/$$t tests/data/fuzz/$$t \
 			|| exit 1; \
 	done
+
+# Refreshes the translation catalogues in translations/ from the sources and
+# the scenes (lupdate); new texts then wait there for their translations.
+translations: deps $(BUILD_DIR)/CMakeCache.txt
+	cmake --build $(BUILD_DIR) --target translations
 
 # Pictures of the scenes' main states in desktop and tablet layout, drawn on a
 # virtual X server from a made-up address book.

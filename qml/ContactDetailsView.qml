@@ -45,8 +45,8 @@ Item {
         detailsView.fioText = detailsView.textOf(model.currentData(ContactsModel.FullNameRole))
         detailsView.organizationText =
                 detailsView.textOf(model.currentData(ContactsModel.OrganizationRole))
-        detailsView.dateOfBirthText =
-                detailsView.textOf(model.currentData(ContactsModel.BirthDateRole))
+        detailsView.dateOfBirthText = birthdayText.displayText(
+                    detailsView.textOf(model.currentData(ContactsModel.BirthDateRole)))
         detailsView.phones = detailsView.listOf(model.currentData(ContactsModel.PhoneListRole))
         detailsView.phoneNames =
                 detailsView.listOf(model.currentData(ContactsModel.PhoneGroupListRole))
@@ -197,6 +197,9 @@ Item {
             font.pointSize: 12
             wrapMode: Text.Wrap
         }
+
+        // Shows the stored birthday in the locale's date format.
+        BirthdayValidator { id: birthdayText }
 
         Text {
             id: dateOfBirth

@@ -74,7 +74,9 @@ OverlayForm {
         }
         if (importExportForm.count > 0) {
             return (importExportForm.isExport ? qsTr("Exporting") : qsTr("Importing"))
-                    + qsTr(" contacts: ") + importExportForm.current + "/" + importExportForm.count
+                    + qsTr(" contacts: ")
+                    + importExportForm.current.toLocaleString(Qt.locale(), "f", 0) + "/"
+                    + importExportForm.count.toLocaleString(Qt.locale(), "f", 0)
         }
         return qsTr("Choose contacts to ")
                 + (importExportForm.isExport ? qsTr("export:") : qsTr("import:"))

@@ -41,7 +41,7 @@ Rectangle {
             margins: 8
         }
         text: undoBar.count === 1 ? qsTr("1 contact deleted")
-                                  : qsTr("%1 contacts deleted").arg(undoBar.count)
+                                  : qsTr("%Ln contacts deleted", "", undoBar.count)
         color: "white"
         wrapMode: Text.Wrap
     }

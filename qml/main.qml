@@ -104,8 +104,8 @@ Rectangle {
     function closeRemoveMode(remove) {
         var marked = contactsProxyModel.contactsToRemove.length
         if (remove && marked > 0) {
-            messageForm.show(qsTr("Are you really want to delete ") + marked + qsTr(" contact.?"),
-                             true, root.closeRemoveModeAndRemove, root.endRemoveMode)
+            messageForm.show(qsTr("Are you really want to delete %Ln contact.?", "", marked), true,
+                             root.closeRemoveModeAndRemove, root.endRemoveMode)
             return
         }
         root.endRemoveMode()

@@ -1,6 +1,7 @@
 #include "app/birthdayvalidator.h"
 
 #include "record/birthday.h"
+#include "record/displayformat.h"
 
 #include <QStringList>
 
@@ -89,4 +90,9 @@ QString BirthdayValidator::problemOf(const QString &text)
         }
     }
     return tr("Not a real date (dd.mm.yyyy)");
+}
+
+QString BirthdayValidator::displayText(const QString &stored)
+{
+    return DisplayFormat::birthday(stored);
 }

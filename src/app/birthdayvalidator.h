@@ -24,4 +24,6 @@ public:
     // Why a text cannot be saved: empty for an empty or acceptable text,
     // else a short message for the person typing.
     Q_INVOKABLE static QString problemOf(const QString &text);
+    // A stored birthday as the details show it, in the locale's date format.
+    Q_INVOKABLE static QString displayText(const QString &stored);
 };

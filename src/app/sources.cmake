@@ -22,6 +22,8 @@ list(APPEND KIV_SOURCES
     src/app/scenesetup.cpp
     src/app/startup.h
     src/app/startup.cpp
+    src/app/translations.h
+    src/app/translations.cpp
     src/app/windowgeometry.h
     src/app/windowgeometry.cpp
 )

@@ -3,6 +3,7 @@
 #include "app/kivintegration.h"
 #include "app/qtsingleapplication.h"
 #include "app/scenesetup.h"
+#include "app/translations.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -34,6 +35,7 @@ QString instanceMessage(const QString &contactId)
 int run(QtSingleApplication &app)
 {
     kivInit("1.0.0-5", "Contacts");
+    Translations::install(&app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Kiv Contacts"));

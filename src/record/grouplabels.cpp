@@ -7,10 +7,11 @@
 
 QStringList GroupLabels::defaults()
 {
-    const auto tr = [](const char *text) {
-        return QCoreApplication::translate("ContactsProxyModel", text);
-    };
-    return {tr("Mobile"), tr("Home"), tr("Work"), tr("Create new")};
+    // Translated in the context of the view that offers them.
+    return {QCoreApplication::translate("ContactsProxyModel", "Mobile"),
+            QCoreApplication::translate("ContactsProxyModel", "Home"),
+            QCoreApplication::translate("ContactsProxyModel", "Work"),
+            QCoreApplication::translate("ContactsProxyModel", "Create new")};
 }
 
 bool GroupLabels::addMissing(QStringList &list, const QStringList &labels)

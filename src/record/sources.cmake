@@ -7,6 +7,8 @@ list(APPEND KIV_SOURCES
     src/record/textlist.cpp
     src/record/birthday.h
     src/record/birthday.cpp
+    src/record/displayformat.h
+    src/record/displayformat.cpp
     src/record/contactmerge.h
     src/record/contactmerge.cpp
     src/record/duplicatefinder.h

@@ -1,6 +1,7 @@
 #include "sync/carddavaccount.h"
 
 #include "record/contact.h"
+#include "record/displayformat.h"
 #include "storage/sqlitedatabase.h"
 #include "sync/carddavsync.h"
 #include "sync/davorigin.h"
@@ -257,7 +258,7 @@ QStringList CardDavAccount::takeRemovedIds()
 
 void CardDavAccount::onSyncFinished(const QString &error)
 {
-    const QString time = QTime::currentTime().toString(QStringLiteral("HH:mm"));
+    const QString time = DisplayFormat::time(QTime::currentTime());
     setStatus(error.isEmpty() ? tr("Synced at %1").arg(time)
                               : tr("Sync failed at %1: %2").arg(time, error));
     emit syncFinished(error);

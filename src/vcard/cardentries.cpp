@@ -14,6 +14,8 @@ QString builtIn(const char *label)
     return QCoreApplication::translate("QObject", label);
 }
 
+// `word` is translated in the context "Contact", where the catalogues give
+// the words of the labels this program writes.
 bool mentions(const QString &label, const char *word)
 {
     return label.contains(Contact::tr(word), Qt::CaseInsensitive);
@@ -36,14 +38,14 @@ QStringList phoneTypes(const QString &label)
         return {QStringLiteral("cell")};
     }
     QStringList types;
-    if (mentions(label, "Home")) {
+    if (mentions(label, QT_TRANSLATE_NOOP("Contact", "Home"))) {
         types << QStringLiteral("home");
-    } else if (mentions(label, "Work")) {
+    } else if (mentions(label, QT_TRANSLATE_NOOP("Contact", "Work"))) {
         types << QStringLiteral("work");
     }
-    if (mentions(label, "Fax")) {
+    if (mentions(label, QT_TRANSLATE_NOOP("Contact", "Fax"))) {
         types << QStringLiteral("fax");
-    } else if (mentions(label, "Pager")) {
+    } else if (mentions(label, QT_TRANSLATE_NOOP("Contact", "Pager"))) {
         types << QStringLiteral("pager");
     }
     return types.isEmpty() ? QStringList{QStringLiteral("cell")} : types;
@@ -52,9 +54,9 @@ QStringList phoneTypes(const QString &label)
 QStringList emailTypes(const QString &label)
 {
     QStringList types{QStringLiteral("internet")};
-    if (mentions(label, "Work")) {
+    if (mentions(label, QT_TRANSLATE_NOOP("Contact", "Work"))) {
         types << QStringLiteral("work");
-    } else if (mentions(label, "Home") && label != builtIn("Home")) {
+    } else if (mentions(label, QT_TRANSLATE_NOOP("Contact", "Home")) && label != builtIn("Home")) {
         types << QStringLiteral("home");
     }
     return types;
@@ -64,7 +66,7 @@ QStringList emailTypes(const QString &label)
 // neither home nor work gives work.
 QStringList addressTypes(const QString &label)
 {
-    if (label.trimmed().isEmpty() || mentions(label, "Home")) {
+    if (label.trimmed().isEmpty() || mentions(label, QT_TRANSLATE_NOOP("Contact", "Home"))) {
         return {QStringLiteral("home")};
     }
     return {QStringLiteral("work")};
