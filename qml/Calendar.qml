@@ -7,6 +7,9 @@ Rectangle {
 
     property bool interactive: true
     property date today
+    // False while no day is chosen: `today` then names only the month shown
+    // (a typed day that month does not have).
+    property bool daySelected: true
     property bool showAllDays: true
     property int startDay: new Date().getDate()
     property int minYear: 1900
@@ -75,9 +78,16 @@ Rectangle {
         calendar.updatePosition()
     }
 
-    // The year chooser opens on the shown year.
+    // The year to offer first: the shown one, or, while the calendar shows
+    // this year (nothing chosen yet), one a grown-up may be born in.
+    function likelyYear(year) {
+        return year === calendar.maxYear ? Math.max(calendar.maxYear - 30, calendar.minYear) : year
+    }
+
+    // The year chooser opens on the likely year.
     function chooseYear(year) {
-        listViewForm.show(calendar.allYears, calendar.onShowYear, calendar.allYears.indexOf(String(year)))
+        listViewForm.show(calendar.allYears, calendar.onShowYear,
+                          calendar.allYears.indexOf(String(calendar.likelyYear(year))))
     }
 
     function previousPage() {
@@ -303,7 +313,7 @@ Rectangle {
                         readonly property bool outside: cell.previousMonth || cell.nextMonth
                         readonly property int day: index - page.firstWeekday + 1
                         readonly property date date: new Date(page.year, page.month, cell.day)
-                        readonly property bool selected: !cell.outside
+                        readonly property bool selected: !cell.outside && calendar.daySelected
                                                          && calendar.today.getFullYear() === page.year
                                                          && calendar.today.getMonth() === page.month
                                                          && calendar.today.getDate() === cell.day
@@ -351,6 +361,7 @@ Rectangle {
                                 if (!calendar.showAllDays) {
                                     return
                                 }
+                                calendar.daySelected = true
                                 calendar.today = clicked
                                 if (cell.previousMonth) {
                                     calendar.previousPage()
@@ -359,6 +370,7 @@ Rectangle {
                                 }
                                 return
                             }
+                            calendar.daySelected = true
                             calendar.today = clicked
                         }
 

@@ -50,6 +50,32 @@ OverlayForm {
         return date
     }
 
+    // The first of the month of a day.month.year text whose day that month
+    // does not have (31.02.1990); null for any other text.
+    function monthWithoutDay(str) {
+        var parts = /^\s*(\d{1,2})\.(\d{1,2})\.(\d{4})\s*$/.exec(String(str))
+        if (!parts) {
+            return null
+        }
+        var day = parseInt(parts[1], 10)
+        var month = parseInt(parts[2], 10) - 1
+        var year = parseInt(parts[3], 10)
+        if (month < 0 || month > 11) {
+            return null
+        }
+        var first = new Date(year, month, 1)
+        var days = new Date(year, month + 1, 0).getDate()
+        return day < 1 || day > days ? first : null
+    }
+
+    // A typed four-digit year shows that year's page of the shown month.
+    function onYearTyped(text) {
+        var year = parseInt(text, 10)
+        if (text.length === 4 && year >= calendar.minYear && year <= calendar.maxYear) {
+            calendar.onShowYear(year)
+        }
+    }
+
     function isValidDate(d) {
         return d !== null && d !== undefined && d instanceof Date && !isNaN(d.getTime())
     }
@@ -57,9 +83,13 @@ OverlayForm {
     function show(strDate, _selectFunction) {
         var date = new Date()
         var dayMonth = calendarForm.dayMonthToDate(strDate)
+        var withoutDay = calendarForm.monthWithoutDay(strDate)
         noYear.on = dayMonth !== null
+        calendar.daySelected = withoutDay === null || withoutDay > date
         if (dayMonth) {
             date = dayMonth
+        } else if (calendar.daySelected === false) {
+            date = withoutDay
         } else if (strDate) {
             var parsed = calendarForm.strToDate(strDate)
             // A stored date after today opens on today.
@@ -69,6 +99,7 @@ OverlayForm {
         }
         calendar.today = date
         calendar.updatePosition()
+        yearField.text = ""
         calendarForm.selectFunction = _selectFunction
         calendarForm.open()
     }
@@ -118,6 +149,21 @@ OverlayForm {
             fontSize: 12
         }
 
+        LineEdit {
+            id: yearField
+
+            objectName: "calendarYearField"
+            anchors { right: calendar.right; verticalCenter: noYear.verticalCenter }
+            width: Math.min(calendar.width / 2, 160)
+            height: noYear.height
+            placeholderText: qsTr("Year")
+            caption: qsTr("Year")
+            regExp: /\d{0,4}/
+            inputMethodHints: Qt.ImhDigitsOnly
+            showClearButton: false
+            onTextChanged: calendarForm.onYearTyped(yearField.text)
+        }
+
         Button {
             id: okButton
 
@@ -126,6 +172,7 @@ OverlayForm {
             x: panel.width * 0.05
             width: panel.width / 2 - panel.width * 0.1
             height: root.itemHeight * 0.8
+            enabled: calendar.daySelected
             buttonText: qsTr("OK")
             onClicked: {
                 calendarForm.close()

@@ -65,13 +65,63 @@ Rectangle {
             calendar().showAllDays = true
         }
 
-        function test_rollsOverInvalidDay() {
-            showDate("31.02.1990")
-            sameDay(calendar().today, 1990, 2, 3)
-            compare(view().currentIndex, pageIndex(1990, 2))
-            mouseClick(findChild(calendarForm, "calendarOkButton"))
+        // A day the month does not have opens that month with no day chosen,
+        // and OK waits for one.
+        function test_invalidDayOpensItsMonth_data() {
+            return [
+                { tag: "31 February", text: "31.02.1990", year: 1990, month: 1 },
+                { tag: "29 February, no leap year", text: "29.02.1990", year: 1990, month: 1 },
+                { tag: "31 April", text: "31.04.1985", year: 1985, month: 3 },
+                { tag: "day 0", text: "00.05.1970", year: 1970, month: 4 }
+            ]
+        }
+
+        function test_invalidDayOpensItsMonth(data) {
+            showDate(data.text)
+            compare(view().currentIndex, pageIndex(data.year, data.month))
+            var shown = page(pageIndex(data.year, data.month))
+            for (var k = 0; k < 42; ++k) {
+                verify(!cell(shown, k).selected, "cell " + k)
+            }
+            var ok = findChild(calendarForm, "calendarOkButton")
+            verify(!ok.enabled)
+            mouseClick(cell(shown, shown.firstWeekday + 9))
+            mouseClick(ok)
             compare(chosen.length, 1)
-            sameDay(chosen[0], 1990, 2, 3)
+            sameDay(chosen[0], data.year, data.month, 10)
+        }
+
+        // The year list opens on the shown year, or on a likely birth year
+        // while this year is shown; a typed year is shown at once.
+        function test_yearListOpensNearLikelyYear_data() {
+            var now = new Date().getFullYear()
+            return [
+                { tag: "no date", text: "", year: now - 30 },
+                { tag: "a date", text: "05.03.1990", year: 1990 },
+                { tag: "an invalid day", text: "31.02.1961", year: 1961 }
+            ]
+        }
+
+        function test_yearListOpensNearLikelyYear(data) {
+            showDate(data.text)
+            mouseClick(findChild(page(view().currentIndex), "yearButton"))
+            tryCompare(listViewForm, "opacity", 1.0)
+            var list = findChild(listViewForm, "listViewFormList")
+            compare(list.indexAt(list.width / 2, list.contentY + list.height / 2),
+                    data.year - 1900)
+        }
+
+        function test_typedYearShowsIt() {
+            showDate("05.03.1990")
+            var field = findChild(calendarForm, "calendarYearField")
+            mouseClick(field)
+            keyClick(Qt.Key_1)
+            keyClick(Qt.Key_9)
+            keyClick(Qt.Key_7)
+            compare(view().currentIndex, pageIndex(1990, 2))
+            keyClick(Qt.Key_2)
+            tryCompare(view(), "currentIndex", pageIndex(1972, 2))
+            sameDay(calendar().today, 1972, 2, 5)
         }
 
         function test_unreadableTextPresetsToday_data() {
