@@ -3,6 +3,7 @@
 #include "app/birthdayvalidator.h"
 #include "app/contactsimageprovider.h"
 #include "app/customqtquick2applicationviewer.h"
+#include "app/desktopidentity.h"
 #include "app/filedialog.h"
 #include "app/kivintegration.h"
 #include "app/phonevalidator.h"
@@ -18,7 +19,6 @@
 #include "sync/carddavaccount.h"
 
 #include <QCoreApplication>
-#include <QIcon>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QUrl>
@@ -97,7 +97,7 @@ void SceneSetup::createWindow()
 {
     m_viewer = std::make_unique<CustomQtQuick2ApplicationViewer>();
     m_viewer->setTitle(QCoreApplication::translate("QObject", "Contacts"));
-    m_viewer->setIcon(QIcon::fromTheme(QStringLiteral("view-pim-contacts")));
+    m_viewer->setIcon(DesktopIdentity::windowIcon());
     m_viewer->setFlags(m_viewer->flags() | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                        | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
 }

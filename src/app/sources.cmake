@@ -6,6 +6,8 @@ list(APPEND KIV_SOURCES
     src/app/contactsimageprovider.cpp
     src/app/customqtquick2applicationviewer.h
     src/app/customqtquick2applicationviewer.cpp
+    src/app/desktopidentity.h
+    src/app/desktopidentity.cpp
     src/app/filedialog.h
     src/app/filedialog.cpp
     src/app/kivintegration.h

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/desktopidentity.h"
 #include "app/kivintegration.h"
 #include "app/qtsingleapplication.h"
 #include "app/scenesetup.h"
@@ -8,7 +9,9 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QIcon>
+#include <QGuiApplication>
+
+#include <cstdio>
 
 namespace StartUp {
 
@@ -32,20 +35,58 @@ QString instanceMessage(const QString &contactId)
     return QStringLiteral("contactId ") + contactId;
 }
 
+QString helpDetails()
+{
+    return QCoreApplication::translate(
+            "main",
+            "Environment:\n"
+            "  KIV_PHONE_LOW_EFFECTS         Any value but empty, 0 or false draws the\n"
+            "                                scenes without shadows and other effects.\n"
+            "  KIV_TABLET_MODE               1, true or yes: large touch rows and a\n"
+            "                                maximised window.\n"
+            "  LANGUAGE, LC_ALL, LC_MESSAGES, LANG\n"
+            "                                The language of the window: English, German\n"
+            "                                or Russian.\n"
+            "\n"
+            "Files:\n"
+            "  ~/.config/kiv-phone.sqlite    The address book; an older kiv-contacts.sqlite\n"
+            "                                beside it is taken over by renaming.\n"
+            "  ~/.config/kiv/Contacts.conf   Settings (in $XDG_CONFIG_HOME/kiv when\n"
+            "                                XDG_CONFIG_HOME is set): the letter index,\n"
+            "                                the sort order, the labels, the window and\n"
+            "                                the CardDAV account; the contacts too while\n"
+            "                                the address book cannot be opened. The\n"
+            "                                password is kept in the desktop's secret store.\n"
+            "\n"
+            "Exit status:\n"
+            "  0                             The window was closed.\n"
+            "  1                             The command line was not understood.\n"
+            "  255                           Kiv Contacts was already running: its window\n"
+            "                                was brought forward.\n");
+}
+
 int run(QtSingleApplication &app)
 {
     kivInit("1.0.0-5", "Contacts");
     Translations::install(&app);
+    // Lets the desktop match the window to its desktop entry.
+    QGuiApplication::setDesktopFileName(DesktopIdentity::applicationId());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Kiv Contacts"));
-    parser.addHelpOption();
+    const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption contactIdOption(
             {QStringLiteral("c"), QStringLiteral("contact-id")},
             QCoreApplication::translate("main", "Show contact with <contactId>."),
             QCoreApplication::translate("main", "contactId"));
     parser.addOption(contactIdOption);
-    // Prints help or the error for a bad command line and ends the process.
+    // The help is Qt's, followed by the environment, the files and the exit
+    // status, as the manual page has them.
+    if (parser.parse(app.arguments()) && parser.isSet(helpOption)) {
+        std::fputs(qPrintable(parser.helpText() + QLatin1Char('\n') + helpDetails()), stdout);
+        return 0;
+    }
+    // Prints the error for a bad command line and ends the process.
     parser.process(app);
     const QString contactId = parser.value(contactIdOption);
 
@@ -55,7 +96,7 @@ int run(QtSingleApplication &app)
         return -1;
     }
 
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("view-pim-contacts")));
+    QApplication::setWindowIcon(DesktopIdentity::windowIcon());
     const bool lowEffectsFlag = lowEffectsFromEnvironment();
     const bool tabletMode = kivInTabletMode();
 

@@ -17,6 +17,9 @@ bool lowEffects(const QByteArray &value);
 bool lowEffectsFromEnvironment();
 // The message a second start sends: "raise", or "contactId " + the id.
 QString instanceMessage(const QString &contactId);
+// What --help tells after Qt's list of options: the environment variables,
+// the files and the exit status, as the manual page tells them.
+QString helpDetails();
 // Runs start-up on the application object and returns the process result:
 // -1 when another instance was running, else the event loop's result.
 int run(QtSingleApplication &app);
