@@ -19,6 +19,7 @@ class tst_SyncedList : public QObject
 
 private slots:
     void listFollowsTheSyncInSteps();
+    void mergeReachesTheOtherInstance();
 };
 
 namespace {
@@ -32,6 +33,28 @@ QStringList texts(const QList<const Contact *> &contacts)
     }
     lines.sort();
     return lines;
+}
+
+// Each stored contact's names, phones and e-mail addresses, sorted.
+QStringList storedTexts(SqliteDatabase &store)
+{
+    const Parsed stored(store.loadContacts());
+    QStringList lines;
+    for (const Contact *contact : stored.all()) {
+        lines << QStringList{contact->fullname, contact->phones().join(','),
+                             contact->emails().join(',')}
+                         .join('|');
+    }
+    lines.sort();
+    return lines;
+}
+
+void syncOnce(CardDavSync &sync)
+{
+    QSignalSpy finished(&sync, &CardDavSync::finished);
+    sync.start();
+    QVERIFY(finished.wait(300000));
+    QCOMPARE(finished.first().first().toString(), QString());
 }
 
 } // namespace
@@ -129,6 +152,52 @@ void tst_SyncedList::listFollowsTheSyncInSteps()
     const QString error = downFinished.first().first().toString();
     QVERIFY2(error.startsWith("Server not reachable"), qPrintable(error));
     QTRY_COMPARE(qint64(model.rowCount()), all);
+}
+
+// A merge here reaches the other instance as one contact holding what both
+// held (the merged card uploaded, the other's deleted); its undo brings both
+// back there too.
+void tst_SyncedList::mergeReachesTheOtherInstance()
+{
+    DavServer dav(DavServer::Radicale);
+    QVERIFY(dav.start());
+    SqliteDatabase mine;
+    SqliteDatabase theirs;
+    mine.open(QDir::homePath() + QStringLiteral("/merge-mine.sqlite"));
+    theirs.open(QDir::homePath() + QStringLiteral("/merge-theirs.sqlite"));
+    QStringList ids;
+    for (const char *compact :
+         {"Smith Anna,phone=+49 30 1234567", "Anna Smith,email=a@example.org"}) {
+        const ContactPtr contact = compactContact(QLatin1String(compact));
+        contact->id = Contact::makeId();
+        mine.insertContact(contact.get());
+        ids << contact->id;
+    }
+    CardDavSync here(&mine);
+    CardDavSync there(&theirs);
+    here.setAccount(dav.addressBook(), DavServer::User, DavServer::Password);
+    there.setAccount(dav.addressBook(), DavServer::User, DavServer::Password);
+    ContactsModel model;
+    model.setDataBase(&mine);
+    model.loadModel();
+    const auto syncBoth = [&] {
+        syncOnce(here);
+        syncOnce(there);
+    };
+    syncBoth();
+    const QStringList both = storedTexts(mine);
+    QCOMPARE(storedTexts(theirs), both);
+
+    QVERIFY(model.mergeContacts(ids, {}));
+    syncBoth();
+    QVERIFY(!QTest::currentTestFailed());
+    QCOMPARE(storedTexts(theirs), QStringList{"Smith Anna|+49 30 1234567|a@example.org"});
+
+    model.undoRemoval();
+    syncBoth();
+    QVERIFY(!QTest::currentTestFailed());
+    QCOMPARE(storedTexts(mine), both);
+    QCOMPARE(storedTexts(theirs), both);
 }
 
 int main(int argc, char *argv[])
