@@ -15,7 +15,6 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QSysInfo>
 #include <QWidget>
 
@@ -41,7 +40,6 @@ private slots:
     void windowAnswersMessagesAndKeys();
     void startsDetachedProcessWithUnchangedArguments();
     void startUpRules();
-    void installsValidDesktopEntry();
     void sendGivesUpWhenPrimaryDoesNotListen();
     void unusableLockDirectoryStillStarts();
     void foreignLockIsIgnored_data();
@@ -301,24 +299,6 @@ void tst_Application::startUpRules()
         QVERIFY2(!StartUp::lowEffects(off), off);
     for (const char *on : {"1", "no", "00"})
         QVERIFY2(StartUp::lowEffects(on), on);
-}
-
-void tst_Application::installsValidDesktopEntry()
-{
-    QProcess install;
-    install.start(KIV_CMAKE_COMMAND, {"--install", TEST_BINARY_DIR, "--prefix", m_home->path()});
-    QVERIFY(install.waitForFinished(60000));
-    QVERIFY2(install.exitCode() == 0, install.readAllStandardError().constData());
-    QVERIFY(QFileInfo(m_home->filePath("bin/kiv-contacts")).isExecutable());
-    const QString entry = m_home->filePath("share/applications/kiv-contacts.desktop");
-    QProcess validate;
-    validate.setProcessChannelMode(QProcess::MergedChannels);
-    validate.start(QStandardPaths::findExecutable("desktop-file-validate"), {entry});
-    QVERIFY(validate.waitForFinished(30000));
-    const QByteArray report = validate.readAll();
-    QVERIFY2(validate.exitCode() == 0 && report.trimmed().isEmpty(), report.constData());
-    QSettings desktop(entry, QSettings::IniFormat);
-    QCOMPARE(desktop.value("Desktop Entry/Exec").toString(), QStringLiteral("kiv-contacts"));
 }
 
 void tst_Application::sendGivesUpWhenPrimaryDoesNotListen()

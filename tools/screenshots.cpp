@@ -2,7 +2,8 @@
 // the main scene's states (list, favourites, search, removal marks, editing,
 // every overlay form, the calendar), then the contact details, the editor,
 // the calendar from the editor, the settings and the import/export form, each
-// in desktop and in tablet layout:
+// in desktop and in tablet layout; then the main scene, the editor and the
+// settings in Russian and in German:
 //   kiv-screenshots <output directory>
 // It runs on a temporary home with a made-up address book.
 
@@ -16,12 +17,14 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLocale>
 #include <QPainter>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSettings>
+#include <QTranslator>
 
 #include <cstdio>
 
@@ -264,6 +267,34 @@ void shootAll(const QString &directory, bool tablet)
     }
 }
 
+// The main scene, the editor and the settings form in one of the languages
+// the program has a catalogue of, with the same address book.
+void shootLanguage(const QString &directory, const QString &language)
+{
+    QTranslator catalogue;
+    if (!catalogue.load(QStringLiteral("kiv-contacts_") + language,
+                        QStringLiteral(":/translations"))) {
+        std::fprintf(stderr, "no catalogue for %s\n", qPrintable(language));
+        return;
+    }
+    QCoreApplication::installTranslator(&catalogue);
+    // Numbers, dates and the order of the list as on such a desktop.
+    const QLocale before;
+    QLocale::setDefault(QLocale(language));
+    {
+        Shooter shooter(directory, language + QStringLiteral("-desktop"), false);
+        shooter.object("contactList")->setProperty("currentIndex", 3);
+        shooter.shoot(QStringLiteral("list"));
+        shooter.call(shooter.root(), "changeContact", {true});
+        shooter.shoot(QStringLiteral("adding"));
+        shooter.call(shooter.object("headerOkCancel"), "finish", {false});
+        shooter.call(shooter.object("settingsForm"), "show");
+        shooter.shoot(QStringLiteral("settings"));
+    }
+    QLocale::setDefault(before);
+    QCoreApplication::removeTranslator(&catalogue);
+}
+
 } // namespace mainscene
 
 namespace scenes {
@@ -450,6 +481,8 @@ int main(int argc, char *argv[])
     mainscene::seed(home.path());
     mainscene::shootAll(directory, false);
     mainscene::shootAll(directory, true);
+    mainscene::shootLanguage(directory, QStringLiteral("ru"));
+    mainscene::shootLanguage(directory, QStringLiteral("de"));
     for (bool tablet : {false, true}) {
         scenes::Shooter shooter(directory, tablet);
         shooter.run();
