@@ -135,6 +135,16 @@ OverlayForm {
                 }
 
                 SettingsItem {
+                    objectName: "duplicatesRow"
+                    width: column.width
+                    itemText: qsTr("Find duplicates…")
+                    onClicked: {
+                        settingsForm.close()
+                        duplicatesForm.show()
+                    }
+                }
+
+                SettingsItem {
                     objectName: "cardDavRow"
                     width: column.width
                     itemText: qsTr("CardDAV account: ")

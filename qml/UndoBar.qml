@@ -40,8 +40,10 @@ Rectangle {
             verticalCenter: parent.verticalCenter
             margins: 8
         }
-        text: undoBar.count === 1 ? qsTr("1 contact deleted")
-                                  : qsTr("%Ln contacts deleted", "", undoBar.count)
+        text: undoBar.model && undoBar.model.undoableMerge
+              ? qsTr("%Ln contacts merged", "", undoBar.count)
+              : undoBar.count === 1 ? qsTr("1 contact deleted")
+                                    : qsTr("%Ln contacts deleted", "", undoBar.count)
         color: "white"
         wrapMode: Text.Wrap
     }

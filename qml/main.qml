@@ -28,6 +28,7 @@ Rectangle {
     readonly property bool busy: bigPhotoRect.visible || root.removeMode || listViewForm.visible
                                  || lineEditForm.visible || calendarForm.visible
                                  || settingsForm.visible || cardDavForm.visible
+                                 || duplicatesForm.visible
                                  || importExportForm.visible
                                  || messageForm.visible
 
@@ -146,6 +147,8 @@ Rectangle {
             settingsForm.close()
         } else if (cardDavForm.opened) {
             cardDavForm.close()
+        } else if (duplicatesForm.opened) {
+            duplicatesForm.close()
         } else if (listViewForm.opened || lineEditForm.opened || calendarForm.opened) {
             listViewForm.close()
             lineEditForm.close()
@@ -259,6 +262,7 @@ Rectangle {
     CalendarForm { id: calendarForm; objectName: "calendarForm" }
     SettingsForm { id: settingsForm; objectName: "settingsForm" }
     CardDavForm { id: cardDavForm; objectName: "cardDavForm" }
+    DuplicatesForm { id: duplicatesForm; objectName: "duplicatesForm" }
     ImportExportForm { id: importExportForm; objectName: "importExportForm" }
 
     ContactsModel {

@@ -10,6 +10,7 @@ list(APPEND KIV_QML_FILES
     ContactDetails.qml
     SettingsForm.qml
     CardDavForm.qml
+    DuplicatesForm.qml
     ImportExportForm.qml
     UndoBar.qml
 )

@@ -11,3 +11,6 @@ kiv_add_test(detailsflows GUI QML SOURCES scenedriver.cpp)
 
 # Undo, the wider search, the keyboard, the first start, the window's place.
 kiv_add_test(comforts GUI QML SOURCES scenedriver.cpp)
+
+# Finding, merging and marking duplicates.
+kiv_add_test(duplicatesscene GUI QML SOURCES scenedriver.cpp)

@@ -12,6 +12,7 @@
 #include "importexport/importexport.h"
 #include "model/contactsmodel.h"
 #include "model/contactsproxymodel.h"
+#include "model/duplicatesmodel.h"
 #include "record/contact.h"
 #include "storage/database.h"
 #include "storage/defaultdatabase.h"
@@ -32,6 +33,7 @@ void registerSceneTypes()
     qRegisterMetaType<Contact *>("Contact");
     qmlRegisterType<ContactsModel>("ContactsModelBackend", 1, 0, "ContactsModel");
     qmlRegisterType<ContactsProxyModel>("ContactsProxyModelBackend", 1, 0, "ContactsProxyModel");
+    qmlRegisterType<DuplicatesModel>("ContactsModelBackend", 1, 0, "DuplicatesModel");
     qmlRegisterType<PhoneValidator>("ContactsModelBackend", 1, 0, "PhoneValidator");
     qmlRegisterType<BirthdayValidator>("ContactsModelBackend", 1, 0, "BirthdayValidator");
     qmlRegisterType<FileDialog>("FileDialogBackend", 1, 0, "FileDialog");

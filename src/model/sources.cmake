@@ -4,4 +4,6 @@ list(APPEND KIV_SOURCES
     src/model/contactsmodel.cpp
     src/model/contactsproxymodel.h
     src/model/contactsproxymodel.cpp
+    src/model/duplicatesmodel.h
+    src/model/duplicatesmodel.cpp
 )
