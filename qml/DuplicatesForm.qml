@@ -240,6 +240,8 @@ OverlayForm {
                         id: conflict
 
                         property var entry: modelData
+                        // A photo is chosen by its picture, any other field by its text.
+                        readonly property bool isPhoto: conflict.entry.field === "photo"
 
                         width: previewColumn.width
                         spacing: 4
@@ -266,15 +268,15 @@ OverlayForm {
                                                               conflict.entry.field, modelData, index)
 
                                     objectName: "choice_" + conflict.entry.field + "_" + index
-                                    width: conflict.entry.field === "photo"
+                                    width: conflict.isPhoto
                                            ? 72 : choiceText.implicitWidth + 20
-                                    height: conflict.entry.field === "photo" ? 72 : root.itemHeight * 0.8
+                                    height: conflict.isPhoto ? 72 : root.itemHeight * 0.8
                                     radius: 2
                                     color: choice.chosen ? "#dde8f4" : "white"
                                     border { width: choice.chosen ? 2 : 1
                                              color: choice.chosen ? "#4a7ab5" : "#dddddd" }
                                     Accessible.role: Accessible.RadioButton
-                                    Accessible.name: conflict.entry.field === "photo"
+                                    Accessible.name: conflict.isPhoto
                                                      ? qsTr("Photo %1").arg(index + 1) : modelData
                                     Accessible.checked: choice.chosen
                                     Accessible.onPressAction: duplicatesForm.choose(
@@ -284,7 +286,7 @@ OverlayForm {
                                         id: choiceText
 
                                         anchors.centerIn: parent
-                                        visible: conflict.entry.field !== "photo"
+                                        visible: !conflict.isPhoto
                                         text: modelData
                                         font.pointSize: 12
                                         color: "#333333"
@@ -292,9 +294,9 @@ OverlayForm {
 
                                     Image {
                                         anchors { fill: parent; margins: 4 }
-                                        visible: conflict.entry.field === "photo"
+                                        visible: conflict.isPhoto
                                         fillMode: Image.PreserveAspectFit
-                                        source: conflict.entry.field === "photo"
+                                        source: conflict.isPhoto
                                                 ? "image://ContactsImageProvider/" + modelData : ""
                                     }
 

@@ -629,6 +629,56 @@
     </message>
 </context>
 <context>
+    <name>DuplicatesForm</name>
+    <message>
+        <source>Find duplicates</source>
+        <translation>Duplikate finden</translation>
+    </message>
+    <message>
+        <source>Looking for duplicates…</source>
+        <translation>Duplikate werden gesucht…</translation>
+    </message>
+    <message>
+        <source>No duplicates found.</source>
+        <translation>Keine Duplikate gefunden.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln group(s) of likely duplicates</source>
+        <translation>
+            <numerusform>%Ln Gruppe wahrscheinlicher Duplikate</numerusform>
+            <numerusform>%Ln Gruppen wahrscheinlicher Duplikate</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Likely duplicates</source>
+        <translation>Wahrscheinliche Duplikate</translation>
+    </message>
+    <message>
+        <source>Merged contact</source>
+        <translation>Zusammengeführter Kontakt</translation>
+    </message>
+    <message>
+        <source>%1 differs, keep which?</source>
+        <translation>%1 unterscheidet sich, was behalten?</translation>
+    </message>
+    <message>
+        <source>Photo %1</source>
+        <translation>Foto %1</translation>
+    </message>
+    <message>
+        <source>Merge</source>
+        <translation>Zusammenführen</translation>
+    </message>
+    <message>
+        <source>Not the same person</source>
+        <translation>Nicht dieselbe Person</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+</context>
+<context>
     <name>FileDialog</name>
     <message>
         <source>Choose image file</source>
@@ -1078,6 +1128,10 @@
         <translation>Kontakte importieren</translation>
     </message>
     <message>
+        <source>Find duplicates…</source>
+        <translation>Duplikate finden…</translation>
+    </message>
+    <message>
         <source>CardDAV account: </source>
         <translation>CardDAV-Konto: </translation>
     </message>
@@ -1253,6 +1307,13 @@
         <translation>
             <numerusform>%Ln Kontakt gelöscht</numerusform>
             <numerusform>%Ln Kontakte gelöscht</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln contacts merged</source>
+        <translation>
+            <numerusform>%Ln Kontakt zusammengeführt</numerusform>
+            <numerusform>%Ln Kontakte zusammengeführt</numerusform>
         </translation>
     </message>
     <message>

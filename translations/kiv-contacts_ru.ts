@@ -635,6 +635,57 @@
     </message>
 </context>
 <context>
+    <name>DuplicatesForm</name>
+    <message>
+        <source>Find duplicates</source>
+        <translation>Поиск дубликатов</translation>
+    </message>
+    <message>
+        <source>Looking for duplicates…</source>
+        <translation>Поиск дубликатов…</translation>
+    </message>
+    <message>
+        <source>No duplicates found.</source>
+        <translation>Дубликатов не найдено.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln group(s) of likely duplicates</source>
+        <translation>
+            <numerusform>%Ln группа возможных дубликатов</numerusform>
+            <numerusform>%Ln группы возможных дубликатов</numerusform>
+            <numerusform>%Ln групп возможных дубликатов</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Likely duplicates</source>
+        <translation>Возможные дубликаты</translation>
+    </message>
+    <message>
+        <source>Merged contact</source>
+        <translation>Объединённый контакт</translation>
+    </message>
+    <message>
+        <source>%1 differs, keep which?</source>
+        <translation>%1: значения различаются, какое оставить?</translation>
+    </message>
+    <message>
+        <source>Photo %1</source>
+        <translation>Фото %1</translation>
+    </message>
+    <message>
+        <source>Merge</source>
+        <translation>Объединить</translation>
+    </message>
+    <message>
+        <source>Not the same person</source>
+        <translation>Это разные люди</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+</context>
+<context>
     <name>FileDialog</name>
     <message>
         <source>Choose image file</source>
@@ -1084,6 +1135,10 @@
         <translation>Импортировать контакты</translation>
     </message>
     <message>
+        <source>Find duplicates…</source>
+        <translation>Найти дубликаты…</translation>
+    </message>
+    <message>
         <source>CardDAV account: </source>
         <translation>Учётная запись CardDAV: </translation>
     </message>
@@ -1260,6 +1315,14 @@
             <numerusform>Удалён %Ln контакт</numerusform>
             <numerusform>Удалено %Ln контакта</numerusform>
             <numerusform>Удалено %Ln контактов</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln contacts merged</source>
+        <translation>
+            <numerusform>%Ln контакт объединён</numerusform>
+            <numerusform>%Ln контакта объединены</numerusform>
+            <numerusform>%Ln контактов объединены</numerusform>
         </translation>
     </message>
     <message>
