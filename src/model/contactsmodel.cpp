@@ -25,70 +25,27 @@ struct RoleField
 };
 using M = ContactsModel;
 const RoleField roleFields[] = {
-        {M::IdRole, "idString",
-         [](const Contact &c) -> QVariant {
-             return c.id;
-         }},
-        {M::FavoriteRole, "isFavorite",
-         [](const Contact &c) -> QVariant {
-             return c.isFavorite;
-         }},
-        {M::NameRole, "name",
-         [](const Contact &c) -> QVariant {
-             return c.name;
-         }},
-        {M::SurnameRole, "surname",
-         [](const Contact &c) -> QVariant {
-             return c.surname;
-         }},
-        {M::MiddleNameRole, "middlename",
-         [](const Contact &c) -> QVariant {
-             return c.middlename;
-         }},
-        {M::FullNameRole, "fullname",
-         [](const Contact &c) -> QVariant {
-             return c.fullname;
-         }},
+        {M::IdRole, "idString", [](const Contact &c) -> QVariant { return c.id; }},
+        {M::FavoriteRole, "isFavorite", [](const Contact &c) -> QVariant { return c.isFavorite; }},
+        {M::NameRole, "name", [](const Contact &c) -> QVariant { return c.name; }},
+        {M::SurnameRole, "surname", [](const Contact &c) -> QVariant { return c.surname; }},
+        {M::MiddleNameRole, "middlename", [](const Contact &c) -> QVariant { return c.middlename; }},
+        {M::FullNameRole, "fullname", [](const Contact &c) -> QVariant { return c.fullname; }},
         {M::OrganizationRole, "organization",
-         [](const Contact &c) -> QVariant {
-             return c.organization;
-         }},
-        {M::BirthDateRole, "dateOfBirth",
-         [](const Contact &c) -> QVariant {
-             return c.dateOfBirth;
-         }},
-        {M::CommentRole, "comment",
-         [](const Contact &c) -> QVariant {
-             return c.comment;
-         }},
-        {M::PhoneListRole, "phones",
-         [](const Contact &c) -> QVariant {
-             return c.phoneList.toList();
-         }},
+         [](const Contact &c) -> QVariant { return c.organization; }},
+        {M::BirthDateRole, "dateOfBirth", [](const Contact &c) -> QVariant { return c.dateOfBirth; }},
+        {M::CommentRole, "comment", [](const Contact &c) -> QVariant { return c.comment; }},
+        {M::PhoneListRole, "phones", [](const Contact &c) -> QVariant { return c.phoneList.toList(); }},
         {M::PhoneGroupListRole, "phoneGroups",
-         [](const Contact &c) -> QVariant {
-             return c.phoneGroupList;
-         }},
-        {M::EmailListRole, "emails",
-         [](const Contact &c) -> QVariant {
-             return c.emailList.toList();
-         }},
+         [](const Contact &c) -> QVariant { return c.phoneGroupList; }},
+        {M::EmailListRole, "emails", [](const Contact &c) -> QVariant { return c.emailList.toList(); }},
         {M::EmailGroupListRole, "emailGroups",
-         [](const Contact &c) -> QVariant {
-             return c.emailGroupList;
-         }},
+         [](const Contact &c) -> QVariant { return c.emailGroupList; }},
         {M::AddressListRole, "addresses",
-         [](const Contact &c) -> QVariant {
-             return c.addressList.toList();
-         }},
+         [](const Contact &c) -> QVariant { return c.addressList.toList(); }},
         {M::AddressGroupListRole, "addressGroups",
-         [](const Contact &c) -> QVariant {
-             return c.addressGroupList;
-         }},
-        {M::LinkListRole, "links",
-         [](const Contact &c) -> QVariant {
-             return c.linkList.toList();
-         }},
+         [](const Contact &c) -> QVariant { return c.addressGroupList; }},
+        {M::LinkListRole, "links", [](const Contact &c) -> QVariant { return c.linkList.toList(); }},
 };
 } // namespace
 
@@ -100,9 +57,7 @@ ContactsModel::ContactsModel(QObject *parent)
     // Connected first, so that the index has followed a change before any
     // view hears of it.
     connect(this, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex &, int first, int last) {
-                m_index.rowsInserted(first, last);
-            });
+            [this](const QModelIndex &, int first, int last) { m_index.rowsInserted(first, last); });
     connect(this, &QAbstractItemModel::rowsRemoved, this,
             [this](const QModelIndex &, int first, int last) { m_index.rowsRemoved(first, last); });
     connect(this, &QAbstractItemModel::dataChanged, this,
