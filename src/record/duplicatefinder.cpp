@@ -36,7 +36,11 @@ struct Member
     int entry;
     int detail;
     bool probe;
+    // Of a name: HasNumbers and HasEmails, what can tell namesakes apart.
+    quint8 details;
 };
+
+enum Details : quint8 { HasNumbers = 1, HasEmails = 2 };
 
 // What the comparisons read of one contact, folded once, as pieces of the
 // search's text: each list's entries end with a line feed.
@@ -54,6 +58,9 @@ struct Prepared
     quint64 numberMask = 0;
     quint64 emailMask = 0;
     int partCount = 0;
+    // The name parts in their order: names whose parts are the same but
+    // in another order are the same name, parts swapped.
+    quint64 orderHash = 0;
 };
 
 struct PhoneKeys
@@ -205,27 +212,26 @@ public:
     void index()
     {
         constexpr int TopBits = 16;
-        m_hashes.resize(m_slots.size());
+        std::vector<quint64> hashes(m_slots.size());
         std::vector<int> starts((size_t(1) << TopBits) + 1, 0);
         for (size_t i = 0; i < m_slots.size(); ++i) {
-            m_hashes[i] = quint64(std::hash<std::string_view>()(keyOf(int(i))));
-            ++starts[size_t(m_hashes[i] >> (64 - TopBits)) + 1];
+            hashes[i] = quint64(std::hash<std::string_view>()(keyOf(int(i))));
+            ++starts[size_t(hashes[i] >> (64 - TopBits)) + 1];
         }
         std::partial_sum(starts.begin(), starts.end(), starts.begin());
         m_order.resize(m_slots.size());
         for (size_t i = 0; i < m_slots.size(); ++i) {
-            m_order[size_t(starts[size_t(m_hashes[i] >> (64 - TopBits))]++)] = int(i);
+            m_order[size_t(starts[size_t(hashes[i] >> (64 - TopBits))]++)] = {hashes[i], int(i)};
         }
         // The counting sort is stable: sorting each short run of one top
         // stably by the whole hash keeps the order added.
-        auto byHash = [this](int a, int b) {
-            return m_hashes[size_t(a)] < m_hashes[size_t(b)];
+        auto byHash = [](const Keyed &a, const Keyed &b) {
+            return a.hash < b.hash;
         };
         for (size_t run = 0, end = 0; run < m_order.size(); run = end) {
-            const quint64 top = m_hashes[size_t(m_order[run])] >> (64 - TopBits);
+            const quint64 top = m_order[run].hash >> (64 - TopBits);
             end = run + 1;
-            while (end < m_order.size()
-                   && m_hashes[size_t(m_order[end])] >> (64 - TopBits) == top) {
+            while (end < m_order.size() && m_order[end].hash >> (64 - TopBits) == top) {
                 ++end;
             }
             if (end - run > 1) {
@@ -234,23 +240,27 @@ public:
         }
     }
 
-    // Calls visit(kind, members) for each key that more than one member has.
+    // Calls visit(kind, members) for each key of a name (names true) or of
+    // a number or an address (false) that more than one member has.
     template<typename Visit>
-    void forEachShared(Visit visit) const
+    void forEachShared(bool names, Visit visit) const
     {
         std::vector<Member> members;
         std::vector<int> rest;
         for (size_t run = 0, end = 0; run < m_order.size(); run = end) {
-            const quint64 hash = m_hashes[size_t(m_order[run])];
+            const quint64 hash = m_order[run].hash;
             end = run + 1;
-            while (end < m_order.size() && m_hashes[size_t(m_order[end])] == hash) {
+            while (end < m_order.size() && m_order[end].hash == hash) {
                 ++end;
             }
-            if (end - run < 2) {
+            if (end - run < 2 || (m_slots[size_t(m_order[run].slot)].kind == Kind::Name) != names) {
                 continue;
             }
             // Keys of one hash that differ are told apart here.
-            rest.assign(m_order.begin() + long(run), m_order.begin() + long(end));
+            rest.clear();
+            for (size_t at = run; at < end; ++at) {
+                rest.push_back(m_order[at].slot);
+            }
             while (!rest.empty()) {
                 const std::string_view key = keyOf(rest.front());
                 members.clear();
@@ -261,7 +271,7 @@ public:
                 }
                 rest.erase(rest.begin(), other);
                 if (members.size() > 1) {
-                    visit(m_slots[size_t(m_order[run])].kind, members);
+                    visit(m_slots[size_t(m_order[run].slot)].kind, members);
                 }
             }
         }
@@ -282,10 +292,15 @@ private:
         return std::string_view(m_arena.data() + s.offset, s.length);
     }
 
+    struct Keyed
+    {
+        quint64 hash;
+        int slot;
+    };
+
     std::string m_arena;
     std::vector<Slot> m_slots;
-    std::vector<quint64> m_hashes;
-    std::vector<int> m_order;
+    std::vector<Keyed> m_order;
 };
 
 struct Join
@@ -342,6 +357,13 @@ void DuplicateSearch::prepareNames(const DuplicateFinder::Entry &entry, Prepared
         }
         start = end + 1;
     }
+    p.orderHash = 14695981039346656037ull;
+    for (const std::string_view part : scratch) {
+        for (const char c : part) {
+            p.orderHash = (p.orderHash ^ quint8(c)) * 1099511628211ull;
+        }
+        p.orderHash = (p.orderHash ^ quint8('\n')) * 1099511628211ull;
+    }
     std::sort(scratch.begin(), scratch.end());
     p.names = quint32(text.size());
     for (const std::string_view part : scratch) {
@@ -361,9 +383,9 @@ void DuplicateSearch::addDetails(int e, Prepared &p)
         if (keys.primary.empty()) {
             continue;
         }
-        buckets.add(Kind::Phone, 'T', keys.primary, {e, i, false});
+        buckets.add(Kind::Phone, 'T', keys.primary, {e, i, false, 0});
         if (!keys.probe.empty()) {
-            buckets.add(Kind::Phone, 'T', keys.probe, {e, i, true});
+            buckets.add(Kind::Phone, 'T', keys.probe, {e, i, true, 0});
         }
         const std::string &national = keys.probe.empty() ? keys.primary : keys.probe;
         text.append(national, 1, std::string::npos);
@@ -377,7 +399,7 @@ void DuplicateSearch::addDetails(int e, Prepared &p)
         const size_t start = text.size();
         ContactSearch::appendFolded(QStringView(entry.emails.at(i)).trimmed(), text);
         if (text.size() > start) {
-            buckets.add(Kind::Email, 'E', std::string_view(text).substr(start), {e, i, false});
+            buckets.add(Kind::Email, 'E', std::string_view(text).substr(start), {e, i, false, 0});
             p.emailMask |= maskBit(std::string_view(text).substr(start));
             text += '\n';
         }
@@ -392,10 +414,12 @@ void DuplicateSearch::fill()
     for (int e = 0; e < entries.size(); ++e) {
         Prepared &p = prepared[size_t(e)];
         prepareNames(entries.at(e), p);
-        if (p.partCount >= 2) {
-            buckets.add(Kind::Name, 'M', names(p), {e, 0, false});
-        }
         addDetails(e, p);
+        if (p.partCount >= 2) {
+            const quint8 details =
+                    quint8((p.numberMask ? HasNumbers : 0) | (p.emailMask ? HasEmails : 0));
+            buckets.add(Kind::Name, 'M', names(p), {e, 0, false, details});
+        }
     }
     buckets.index();
 }
@@ -432,16 +456,22 @@ bool DuplicateSearch::fits(Kind kind, const Member &a, const Member &b) const
     return kind == Kind::Name ? !toldApart(pa, pb) : namesFit(pa, pb);
 }
 
+// Numbers and addresses first, then names: namesakes that both have
+// numbers (or both addresses) fit only when they share one, and then they
+// are joined already, so that only a name without numbers or without
+// addresses needs comparing with its namesakes.
 void DuplicateSearch::joinBuckets(UnionFind &sets)
 {
-    buckets.forEachShared([&](Kind kind, const std::vector<Member> &members) {
+    const auto join = [&](Kind kind, const std::vector<Member> &members) {
         for (size_t i = 1; i < members.size(); ++i) {
             // Joined to each fitting group before it; its reason noted once.
             const size_t stop = i > Window ? i - Window : 0;
             bool noted = false;
             for (size_t j = i; j-- > stop;) {
                 const bool apart = sets.find(members[j].entry) != sets.find(members[i].entry);
-                if ((!apart && noted) || !fits(kind, members[j], members[i])) {
+                if ((!apart && noted)
+                    || (apart && kind == Kind::Name && (members[j].details & members[i].details))
+                    || !fits(kind, members[j], members[i])) {
                     continue;
                 }
                 if (apart) {
@@ -453,7 +483,9 @@ void DuplicateSearch::joinBuckets(UnionFind &sets)
                 }
             }
         }
-    });
+    };
+    buckets.forEachShared(false, join);
+    buckets.forEachShared(true, join);
 }
 
 // The number as written with its country code where one side has it, and
@@ -484,8 +516,8 @@ QStringList DuplicateSearch::reasons(const Join &join) const
     const DuplicateFinder::Entry &ea = entries.at(join.from.entry);
     const DuplicateFinder::Entry &eb = entries.at(join.to.entry);
     if (join.kind == Kind::Name) {
-        const bool inOrder =
-                ContactSearch::folded(fullNameOf(ea)) == ContactSearch::folded(fullNameOf(eb));
+        const bool inOrder = prepared[size_t(join.from.entry)].orderHash
+                             == prepared[size_t(join.to.entry)].orderHash;
         return {inOrder ? DuplicateFinder::tr("same name")
                         : DuplicateFinder::tr("same name, parts swapped")};
     }
