@@ -40,10 +40,6 @@ OverlayForm {
         duplicatesForm.refreshPreview()
     }
 
-    function isChosen(field, value, index) {
-        var chosen = duplicatesForm.choices[field]
-        return chosen === undefined ? index === 0 : chosen === value
-    }
 
     function mergeCurrent() {
         var row = groupList.currentIndex
@@ -264,8 +260,7 @@ OverlayForm {
                                 Rectangle {
                                     id: choice
 
-                                    property bool chosen: duplicatesForm.isChosen(
-                                                              conflict.entry.field, modelData, index)
+                                    property bool chosen: conflict.entry.chosen === modelData
 
                                     objectName: "choice_" + conflict.entry.field + "_" + index
                                     width: conflict.isPhoto

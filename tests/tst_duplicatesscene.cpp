@@ -51,7 +51,9 @@ void tst_DuplicatesScene::findMergeMarkAndUndo()
                  QStringLiteral("2 group(s) of likely duplicates"));
     QVERIFY(m_scene->click(QStringLiteral("duplicateGroup1")));
     QCOMPARE(text(QStringLiteral("previewName")), QStringLiteral("Roe Jan"));
+    QVERIFY(m_scene->item(QStringLiteral("choice_birthday_0"))->property("chosen").toBool());
     QVERIFY(m_scene->click(QStringLiteral("choice_birthday_1")));
+    QVERIFY(m_scene->item(QStringLiteral("choice_birthday_1"))->property("chosen").toBool());
     QTest::keyClick(m_scene->window(), Qt::Key_Return);
     QTRY_COMPARE(text(QStringLiteral("duplicatesStatus")),
                  QStringLiteral("1 group(s) of likely duplicates"));

@@ -23,14 +23,19 @@ QStringList labelled(const QStringList &values, const QStringList &labels)
     return lines;
 }
 
-QVariantList conflictsInWords(const QVector<DuplicateMerge::Conflict> &conflicts)
+// Each conflict with the value the merge keeps now ("chosen").
+QVariantList conflictsInWords(const QVector<DuplicateMerge::Conflict> &conflicts,
+                              const Contact &merged, const QString &photoId)
 {
     QVariantList list;
     for (const DuplicateMerge::Conflict &conflict : conflicts) {
+        const QString chosen[] = {merged.fullname, merged.organization, merged.dateOfBirth,
+                                  photoId};
         list.append(
                 QVariantMap{{QStringLiteral("field"), DuplicateMerge::fieldName(conflict.field)},
                             {QStringLiteral("label"), conflict.label},
-                            {QStringLiteral("values"), conflict.values}});
+                            {QStringLiteral("values"), conflict.values},
+                            {QStringLiteral("chosen"), chosen[conflict.field]}});
     }
     return list;
 }
@@ -176,7 +181,7 @@ QVariantMap DuplicatesModel::preview(int row, const QVariantMap &choices) const
             {QStringLiteral("favorite"), merged->isFavorite},
             {QStringLiteral("photoId"), photoId},
             {QStringLiteral("details"), details},
-            {QStringLiteral("conflicts"), conflictsInWords(conflicts)}};
+            {QStringLiteral("conflicts"), conflictsInWords(conflicts, *merged, photoId)}};
 }
 
 bool DuplicatesModel::merge(int row, const QVariantMap &choices)

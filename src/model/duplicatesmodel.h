@@ -53,7 +53,8 @@ public:
     // the photo, empty for none), "details" (its phones, e-mail and postal
     // addresses and links in words) and "conflicts": for each field that
     // holds one value and differs, its "field" (as choices name it),
-    // "label" and "values" (for the photo, contact ids).
+    // "label", "values" (for the photo, contact ids) and "chosen", the value
+    // the merge keeps.
     Q_INVOKABLE QVariantMap preview(int row, const QVariantMap &choices) const;
     // Merges the group's contacts with the choices; the group leaves the list.
     Q_INVOKABLE bool merge(int row, const QVariantMap &choices);
