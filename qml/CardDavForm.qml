@@ -28,6 +28,12 @@ OverlayForm {
         carddav.discover(serverField.text, userField.text, passwordField.text)
     }
 
+    // A password typed in the form is the one the run uses.
+    function syncNow() {
+        carddav.syncWithPassword(passwordField.text)
+        passwordField.text = ""
+    }
+
     function usePassword() {
         carddav.setPassword(passwordField.text)
         passwordField.text = ""
@@ -188,7 +194,6 @@ OverlayForm {
                     width: column.width
                     text: carddav.status
                     color: "#555555"
-                    font.pointSize: 11
                     wrapMode: Text.Wrap
                 }
             }
@@ -208,7 +213,7 @@ OverlayForm {
             height: root.itemHeight * 0.8
             enabled: carddav.configured && !carddav.busy
             buttonText: qsTr("Sync now")
-            onClicked: carddav.syncNow()
+            onClicked: cardDavForm.syncNow()
         }
 
         Button {

@@ -3,10 +3,14 @@ import QtGraphicalEffects 1.0
 import ContactsModelBackend 1.0
 
 // The selected contact: photo, star, name, organisation and birthday at the
-// top, below them the blocks of phones, e-mails, addresses, links and the
-// comment. It reloads whenever the current contact changes.
+// top (below the photo when the view is narrow), below them the blocks of
+// phones, e-mails, addresses, links and the comment. It reloads whenever the
+// current contact changes.
 Item {
     id: detailsView
+
+    // Too narrow for the texts beside the photo: they go below it.
+    readonly property bool stacked: detailsView.width < 300
 
     property alias isFavourite: star.favourite
     property alias fioText: fio.text
@@ -21,6 +25,13 @@ Item {
     property alias addressNames: addressGroup.detailsName
     property alias links: linkGroup.detailsData
     property alias comments: commentGroup.detailsData
+    // The other version of the shown contact when it was changed here and on
+    // the server; empty otherwise.
+    readonly property string conflictPartner:
+            carddav.conflictIds.indexOf(contactsProxyModel.currentId) >= 0
+            ? carddav.conflictPartner(contactsProxyModel.currentId) : ""
+    readonly property bool showsConflictCopy: detailsView.conflictPartner !== ""
+                                              && carddav.isConflictCopy(contactsProxyModel.currentId)
 
     function listOf(value) {
         var list = []
@@ -104,7 +115,7 @@ Item {
         id: photo
 
         objectName: "detailsPhoto"
-        width: Math.min(detailsView.width * 0.3, 400)
+        width: Math.min(detailsView.width * (detailsView.stacked ? 0.5 : 0.3), 400)
         height: photo.width
     }
 
@@ -112,17 +123,22 @@ Item {
         id: titleArea
 
         anchors {
-            left: photo.right
-            leftMargin: 30
+            left: detailsView.stacked ? parent.left : photo.right
+            leftMargin: detailsView.stacked ? 0 : 30
             right: parent.right
-            top: parent.top
+            top: detailsView.stacked ? photo.bottom : parent.top
+            topMargin: detailsView.stacked ? 10 : 0
         }
-        height: photo.height
+        // As high as the texts need, so that nothing is cut off; scrolling
+        // only when they would push the groups out of the view.
+        height: Math.min(Math.max(detailsView.stacked ? 0 : photo.height, titleArea.contentHeight),
+                         detailsView.height / 2)
         clip: true
         flickableDirection: Flickable.VerticalFlick
         boundsBehavior: Flickable.StopAtBounds
         contentWidth: titleArea.width
-        contentHeight: fio.paintedHeight + organization.paintedHeight + dateOfBirth.paintedHeight
+        contentHeight: Math.max(star.y + star.height, fio.height,
+                                dateOfBirth.y + (dateOfBirth.text !== "" ? dateOfBirth.height : 0))
 
         Item {
             id: star
@@ -217,13 +233,9 @@ Item {
         id: groups
 
         objectName: "detailsGroups"
-        anchors {
-            left: parent.left
-            right: parent.right
-            top: photo.bottom
-            topMargin: 10
-            bottom: parent.bottom
-        }
+        anchors { left: parent.left; right: parent.right }
+        y: Math.max(photo.height, titleArea.y + titleArea.height) + 10
+        height: detailsView.height - groups.y
         clip: true
         flickableDirection: Flickable.VerticalFlick
         boundsBehavior: Flickable.StopAtBounds
@@ -234,6 +246,48 @@ Item {
             id: groupColumn
 
             width: groups.width
+
+            Rectangle {
+                id: conflictPanel
+
+                objectName: "conflictPanel"
+                width: groupColumn.width
+                height: conflictPanel.visible ? conflictColumn.height + 20 : 0
+                visible: detailsView.conflictPartner !== ""
+                color: "#fcf1dc"
+                border { width: 1; color: "#f0ad4e" }
+                Accessible.role: Accessible.AlertMessage
+                Accessible.name: conflictNote.text
+
+                Column {
+                    id: conflictColumn
+
+                    anchors { left: parent.left; right: parent.right; top: parent.top; margins: 10 }
+                    spacing: 10
+
+                    Text {
+                        id: conflictNote
+
+                        objectName: "conflictNote"
+                        width: conflictColumn.width
+                        text: detailsView.showsConflictCopy
+                              ? qsTr("This is the version changed here. The server's version "
+                                     + "is kept beside it.")
+                              : qsTr("This is the server's version. The version changed here "
+                                     + "is kept beside it.")
+                        color: styles.foreground.textColor
+                        wrapMode: Text.Wrap
+                    }
+
+                    Button {
+                        objectName: "keepVersionButton"
+                        width: Math.min(conflictColumn.width, 300)
+                        height: root.itemHeight * 0.8
+                        buttonText: qsTr("Keep this version")
+                        onClicked: root.keepConflictVersion()
+                    }
+                }
+            }
 
             DetailsGroupList {
                 id: phoneGroup

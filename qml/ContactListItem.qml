@@ -12,6 +12,8 @@ Rectangle {
     property int row: -1
     property bool struckOut: false
     readonly property bool current: ListView.isCurrentItem
+    // Changed here and on the server: this row is one of two versions.
+    readonly property bool conflicted: carddav.conflictIds.indexOf(listItem.contactId) >= 0
 
     signal clicked(string letter)
 
@@ -66,7 +68,8 @@ Rectangle {
     height: root.itemHeight
     color: listItem.current ? styles.highlightColor : listItem.baseColor
     Accessible.role: Accessible.ListItem
-    Accessible.name: listItem.fullName
+    Accessible.name: listItem.conflicted ? listItem.fullName + ", " + conflictMark.Accessible.name
+                                         : listItem.fullName
     Accessible.selectable: true
     Accessible.selected: listItem.current
     Accessible.onPressAction: listItem.select()
@@ -82,7 +85,7 @@ Rectangle {
         anchors {
             left: parent.left
             leftMargin: listItem.height * 0.1
-            right: photo.left
+            right: listItem.conflicted ? conflictMark.left : photo.left
             rightMargin: listItem.height * 0.1
             top: parent.top
             bottom: parent.bottom
@@ -97,6 +100,32 @@ Rectangle {
         elide: Text.ElideRight
 
         Behavior on color { ColorAnimation { duration: 150 } }
+    }
+
+    Rectangle {
+        id: conflictMark
+
+        objectName: "conflictMark"
+        anchors {
+            right: photo.left
+            rightMargin: listItem.height * 0.1
+            verticalCenter: parent.verticalCenter
+        }
+        width: conflictText.implicitWidth + 8
+        height: conflictText.implicitHeight + 4
+        radius: 3
+        visible: listItem.conflicted
+        color: "#f0ad4e"
+        Accessible.role: Accessible.StaticText
+        Accessible.name: qsTr("Two versions: changed here and on the server")
+
+        Text {
+            id: conflictText
+
+            anchors.centerIn: parent
+            text: qsTr("2 versions")
+            color: "#222222"
+        }
     }
 
     Photo {

@@ -21,6 +21,8 @@ Rectangle {
     property bool rightBorder: false
     property bool bottomBorder: false
     property real textLeftMargin: 15
+    // Icon only, with narrow margins: for a narrow window.
+    property bool compact: false
 
     readonly property real lineWidth: tabletMode ? 2 : 1
     readonly property bool hasImage: String(icon.source) !== ""
@@ -30,9 +32,11 @@ Rectangle {
 
     color: "transparent"
     height: parent ? parent.height : root.itemHeight
-    width: (menuButton.colorRectEnabled ? swatch.x + swatch.width + menuButton.textLeftMargin
-                                        : label.x + label.width)
-           + (label.text !== "" ? menuButton.textLeftMargin : 0)
+    width: menuButton.compact
+           ? iconBox.width + 2 * iconBox.x
+           : (menuButton.colorRectEnabled ? swatch.x + swatch.width + menuButton.textLeftMargin
+                                          : label.x + label.width)
+             + (label.text !== "" ? menuButton.textLeftMargin : 0)
     enabled: menuButton.opacity !== 0
     Accessible.role: Accessible.Button
     Accessible.name: label.text
@@ -49,7 +53,7 @@ Rectangle {
     Item {
         id: iconBox
 
-        x: menuButton.textLeftMargin
+        x: menuButton.compact ? 6 : menuButton.textLeftMargin
         anchors.verticalCenter: parent.verticalCenter
         width: menuButton.hasImage ? menuButton.height * 0.7 : 1
         height: iconBox.width

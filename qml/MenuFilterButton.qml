@@ -11,13 +11,18 @@ Rectangle {
     property alias imagePath: icon.source
     property alias imageColor: iconOverlay.color
     property bool checked: false
+    // Icon only, with narrow margins: for a narrow window.
+    property bool compact: false
+    // The width with the label, whether it is shown or not.
+    readonly property real fullWidth: 10 + iconBox.width + filterButton.height * 0.2
+                                      + label.implicitWidth + 15
 
     readonly property bool overlaid: !lowEffects && String(iconOverlay.color) !== "#000000"
 
     signal clicked
     signal pressAndHold
 
-    width: label.x + label.width + 15
+    width: filterButton.compact ? iconBox.width + 12 : label.x + label.width + 15
     height: parent ? parent.height : root.itemHeight
     color: "transparent"
     enabled: filterButton.opacity !== 0
@@ -61,7 +66,7 @@ Rectangle {
     Item {
         id: iconBox
 
-        x: 10
+        x: filterButton.compact ? 6 : 10
         anchors.verticalCenter: parent.verticalCenter
         width: filterButton.height * 0.7
         height: iconBox.width
@@ -91,6 +96,7 @@ Rectangle {
 
         anchors.verticalCenter: parent.verticalCenter
         x: iconBox.x + iconBox.width + filterButton.height * 0.2
+        visible: !filterButton.compact
         color: styles.header.textColor
         font { pointSize: 13; bold: true }
         style: Text.Sunken

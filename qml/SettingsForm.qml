@@ -149,7 +149,7 @@ OverlayForm {
                     width: column.width
                     itemText: qsTr("CardDAV account: ")
                               + (carddav.configured ? carddav.addressBookName : qsTr("none"))
-                              + (carddav.status !== "" ? " · " + carddav.status : "")
+                    detailText: carddav.status
                     onClicked: {
                         settingsForm.close()
                         cardDavForm.show()

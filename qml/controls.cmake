@@ -12,6 +12,7 @@ list(APPEND KIV_QML_FILES
     OverlayForm.qml
     MessageForm.qml
     StoreStatus.qml
+    SyncStatus.qml
     LineEditForm.qml
     ListViewForm.qml
     HeaderOkCancel.qml

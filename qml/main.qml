@@ -8,7 +8,7 @@ import ImportExportBackend 1.0
 Rectangle {
     id: root
 
-    property int minWidth: 600
+    property int minWidth: 360
     property int minHeight: 600
     property real itemHeight: tabletMode ? 80 : 50
     property bool removeMode: false
@@ -158,6 +158,15 @@ Rectangle {
         } else {
             header.searchText = ""
             contactList.takeFocus()
+        }
+    }
+
+    // Keeps the shown one of two versions of a contact: the other goes as
+    // any removal does, undoable and then synced.
+    function keepConflictVersion() {
+        var other = carddav.conflictPartner(contactsProxyModel.currentId)
+        if (other !== "") {
+            contactsProxyModel.removeContact(other)
         }
     }
 
@@ -315,11 +324,19 @@ Rectangle {
         model: contactsModel
     }
 
+    SyncStatus {
+        id: syncStatus
+
+        objectName: "syncStatus"
+        anchors { left: parent.left; right: parent.right; bottom: undoBar.top }
+        z: 10
+    }
+
     ContactList {
         id: contactList
 
         objectName: "contactList"
-        anchors { left: parent.left; top: header.bottom; bottom: undoBar.top }
+        anchors { left: parent.left; top: header.bottom; bottom: syncStatus.top }
         width: root.width * 0.4
     }
 
@@ -350,7 +367,7 @@ Rectangle {
         id: contactDetails
 
         objectName: "contactDetails"
-        anchors { left: contactList.right; right: parent.right; top: header.bottom; bottom: undoBar.top }
+        anchors { left: contactList.right; right: parent.right; top: header.bottom; bottom: syncStatus.top }
     }
 
     HeaderMain {

@@ -2,10 +2,14 @@
 
 #include "testsupport.h"
 
+#include "record/contact.h"
+#include "storage/sqlitedatabase.h"
+#include "sync/carddavsync.h"
 #include "sync/davclient.h"
 #include "sync/davdiscovery.h"
 #include "sync/davmultistatus.h"
 
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -154,6 +158,46 @@ QString DavServer::cardFolder()
 {
     return m_dir.path() + QStringLiteral("/collections/collection-root")
            + addressBook().path(QUrl::FullyDecoded);
+}
+
+void DavServer::setPassword(const QString &password)
+{
+    writeFile(m_dir.path() + QStringLiteral("/users"),
+              (User + QLatin1Char(':') + password).toUtf8());
+}
+
+QString DavServer::changeOnDevice(const QString &file, const QString &change, bool sync)
+{
+    SqliteDatabase store;
+    store.open(file.isEmpty() ? QString() : QDir::homePath() + QLatin1Char('/') + file);
+    const QString value = change.section(QLatin1Char(':'), 1);
+    if (change.startsWith(QLatin1String("add:"))) {
+        auto contact = makeContact(Contact::makeId(), value);
+        contact->fullname = contact->composedFullName();
+        store.insertContact(contact.get());
+    } else if (change.startsWith(QLatin1String("comment:"))) {
+        const std::unique_ptr<Contact> contact(store.loadContacts().value(0));
+        contact->comment = value;
+        store.updateContact(contact.get());
+    }
+    if (!sync) {
+        return QString();
+    }
+    CardDavSync cardDav(&store);
+    cardDav.setAccount(addressBook(), User, Password);
+    QSignalSpy finished(&cardDav, &CardDavSync::finished);
+    cardDav.start();
+    return finished.wait(60000) ? finished.first().first().toString() : QStringLiteral("no end");
+}
+
+void DavServer::saveAsAccount()
+{
+    QSettings settings;
+    settings.setValue(QStringLiteral("carddav/serverUrl"), url().toString());
+    settings.setValue(QStringLiteral("carddav/userName"), User);
+    settings.setValue(QStringLiteral("carddav/addressBookUrl"), addressBook().toString());
+    settings.setValue(QStringLiteral("carddav/addressBookName"), QStringLiteral("Contacts"));
+    settings.sync();
 }
 
 bool DavServer::setMode(const QByteArray &mode)

@@ -43,6 +43,17 @@ public:
     // Radicale's folder of the address book's cards, one file each: cards
     // written there are on the server as if uploaded.
     QString cardFolder();
+    // Radicale's password for User from now on (it reads its users file at
+    // each login).
+    void setPassword(const QString &password);
+    // A change on a device, "add:SURNAME NAME" or "comment:TEXT" (of the
+    // first contact), in a store file of its own in the home directory, or
+    // with an empty name in the program's file while it is not running; then
+    // synced with the address book unless `sync` is false. The sync's error.
+    QString changeOnDevice(const QString &file, const QString &change, bool sync = true);
+    // Saves the address book as the program's account, as choosing it in
+    // the settings does (the password is asked for at the next start).
+    void saveAsAccount();
     // The hostile front's mode, and every request it and its catcher saw.
     bool setMode(const QByteArray &mode);
     QStringList requests();

@@ -166,6 +166,21 @@ bool SceneDriver::isShown(QQuickItem *item)
     return true;
 }
 
+bool SceneDriver::isUnclipped(QQuickItem *item)
+{
+    if (!isShown(item) || !item->window()) {
+        return false;
+    }
+    const auto box = [](QQuickItem *it) {
+        return it->mapRectToScene(QRectF(0, 0, it->width(), it->height()));
+    };
+    QRectF seen(0, 0, item->window()->width(), item->window()->height());
+    for (QQuickItem *it = item->parentItem(); it; it = it->parentItem()) {
+        seen &= it->clip() ? box(it) : seen;
+    }
+    return seen.adjusted(-1, -1, 1, 1).contains(box(item));
+}
+
 // Scrolls every flickable around the item, innermost first, so that the item
 // comes into view, as a person would by flicking.
 static void scrollIntoView(QQuickItem *item)

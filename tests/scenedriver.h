@@ -47,6 +47,9 @@ public:
     // True when the item and all its ancestors are visible and enabled and the
     // item has a size.
     static bool isShown(QQuickItem *item);
+    // True when the item is shown and all of it lies inside the window and
+    // every ancestor that clips: nothing of it is cut off.
+    static bool isUnclipped(QQuickItem *item);
     // Waits until the window has rendered its next frame (layout included).
     void waitForFrame();
     // Clicks the middle of the item (it must be shown).

@@ -19,6 +19,8 @@ private slots:
     void listFlow();
     void longListFollowsRequests();
     void quitClosesWindowBeforeStores();
+    void narrowWindowKeepsSearchAndBirthday_data();
+    void narrowWindowKeepsSearchAndBirthday();
 
 private:
     QVariant proxy(const char *property) const
@@ -163,6 +165,35 @@ void tst_MainScene::quitClosesWindowBeforeStores()
     m_scene->stop();
     QCOMPARE(destroyed, (QStringList{"window", "sqlite", "settings"}));
     QVERIFY(!connection.isEmpty() && !QSqlDatabase::contains(connection));
+}
+
+void tst_MainScene::narrowWindowKeepsSearchAndBirthday_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::newRow("phone, 360 px") << 360;
+    QTest::newRow("half a screen, 636 px") << 636;
+}
+
+// The search opens from the magnifier and folds again once a result is
+// chosen; every button stays in the window, and the details wrap instead of
+// cutting off the birthday.
+void tst_MainScene::narrowWindowKeepsSearchAndBirthday()
+{
+    QFETCH(int, width);
+    SceneDriver::storeContactsFrom(TEST_DATA_DIR "/scenes/narrow-people.jsonl");
+    QVERIFY(m_scene->start());
+    m_scene->window()->resize(width, 700);
+    QTRY_COMPARE(m_scene->window()->width(), width);
+    QVERIFY(m_scene->typeInto(m_scene->item(QStringLiteral("searchButton")), "wolf"));
+    QCOMPARE(m_scene->listedNames(), QStringList{"Wolfeschlegelsteinhausen Hubert Blaine"});
+    QVERIFY(SceneDriver::isUnclipped(m_scene->item(QStringLiteral("searchField"))));
+    QVERIFY(m_scene->click(m_scene->listRow(QStringLiteral("2"))));
+    for (const char *name : {"searchButton", "favoritesButton", "addButton", "editButton",
+                             "deleteButton", "settingsButton", "fullName", "dateOfBirth"}) {
+        QTRY_VERIFY2(SceneDriver::isUnclipped(m_scene->item(name)), name);
+    }
+    QCOMPARE(m_scene->item(QStringLiteral("dateOfBirth"))->property("text").toString(),
+             QStringLiteral("14.07.1954"));
 }
 
 KIV_TEST_MAIN(tst_MainScene)

@@ -11,6 +11,8 @@
 #include <QTime>
 #include <qt5keychain/keychain.h>
 
+#include <algorithm>
+
 namespace {
 
 const QString Group = QStringLiteral("carddav/");
@@ -33,6 +35,10 @@ CardDavAccount::CardDavAccount(SqliteDatabase *store, QObject *parent)
         connect(m_sync, &CardDavSync::runningChanged, this, &CardDavAccount::statusChanged);
         connect(m_sync, &CardDavSync::contactsChanged, this, &CardDavAccount::contactsChanged);
         connect(m_sync, &CardDavSync::finished, this, &CardDavAccount::onSyncFinished);
+        // Pairs of which the person kept one are forgotten at start, not at
+        // once: until then, undoing the removal brings the pair back.
+        m_sync->dropSettledConflicts();
+        updateConflicts();
     }
     connect(&m_discovery, &DavDiscovery::finished, this,
             [this](const QList<DavAddressBook> &books, const QString &error) {
@@ -229,11 +235,78 @@ void CardDavAccount::run(bool pushOnly)
     }
 }
 
+void CardDavAccount::syncWithPassword(const QString &password)
+{
+    if (!password.isEmpty() && (password != m_password || m_needsPassword)) {
+        m_password = password;
+        setPasswordState(false, m_passwordNote);
+        storePassword();
+    }
+    syncNow();
+}
+
 void CardDavAccount::localChanged()
 {
+    // The lists announce a removal before the store has it.
+    QTimer::singleShot(0, this, &CardDavAccount::updateConflicts);
     if (isConfigured()) {
         m_debounce.start();
     }
+}
+
+// True when the pairs changed (and that was signalled).
+bool CardDavAccount::updateConflicts()
+{
+    const QList<QPair<qint64, qint64>> pairs =
+            m_sync ? m_sync->conflicts() : QList<QPair<qint64, qint64>>();
+    if (pairs == m_conflicts) {
+        return false;
+    }
+    m_conflicts = pairs;
+    m_conflictIds.clear();
+    for (const auto &pair : pairs) {
+        m_conflictIds << QString::number(pair.first) << QString::number(pair.second);
+    }
+    emit conflictsChanged();
+    return true;
+}
+
+QString CardDavAccount::conflictPartner(const QString &contactId) const
+{
+    const qint64 id = contactId.toLongLong();
+    for (const auto &pair : m_conflicts) {
+        if (pair.first == id || pair.second == id) {
+            return QString::number(pair.first == id ? pair.second : pair.first);
+        }
+    }
+    return QString();
+}
+
+bool CardDavAccount::isConflictCopy(const QString &contactId) const
+{
+    const qint64 id = contactId.toLongLong();
+    return std::any_of(m_conflicts.cbegin(), m_conflicts.cend(),
+                       [id](const QPair<qint64, qint64> &pair) { return pair.first == id; });
+}
+
+QString CardDavAccount::conflictNote() const
+{
+    if (m_conflictsToTell == 0) {
+        return QString();
+    }
+    return m_conflictsToTell == 1
+                   ? tr("1 contact was changed here and on the server: both versions are kept")
+                   : tr("%n contacts were changed here and on the server: both versions are kept",
+                        nullptr, m_conflictsToTell);
+}
+
+void CardDavAccount::acknowledgeConflicts()
+{
+    if (m_conflictsToTell == 0) {
+        return;
+    }
+    m_conflictsToTell = 0;
+    emit conflictsChanged();
 }
 
 QVariantList CardDavAccount::takeStoredContacts()
@@ -259,8 +332,14 @@ QStringList CardDavAccount::takeRemovedIds()
 void CardDavAccount::onSyncFinished(const QString &error)
 {
     const QString time = DisplayFormat::time(QTime::currentTime());
+    m_lastError = error;
     setStatus(error.isEmpty() ? tr("Synced at %1").arg(time)
                               : tr("Sync failed at %1: %2").arg(time, error));
+    const int kept = m_sync->conflictsKept();
+    m_conflictsToTell += kept;
+    if (!updateConflicts() && kept > 0) {
+        emit conflictsChanged();
+    }
     emit syncFinished(error);
     if (m_runAgain) {
         m_runAgain = false;

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -19,6 +20,11 @@ class SqliteDatabase;
 //
 // Sync runs at start, a few seconds after local changes, every 15 minutes
 // and on syncNow(); a request during a run starts another run after it.
+//
+// The last run's failure stays named (lastError) until a run succeeds, for
+// the main window. Conflict copies the sync made are told once (conflictNote
+// until acknowledged), and each copy and its original are listed
+// (conflictIds) while both exist, so that the person can keep one.
 class CardDavAccount : public QObject
 {
     Q_OBJECT
@@ -33,6 +39,9 @@ class CardDavAccount : public QObject
     Q_PROPERTY(bool busy READ isBusy NOTIFY statusChanged)
     Q_PROPERTY(qreal progress READ progress NOTIFY statusChanged)
     Q_PROPERTY(QString status READ status NOTIFY statusChanged)
+    Q_PROPERTY(QString lastError READ lastError NOTIFY statusChanged)
+    Q_PROPERTY(QStringList conflictIds READ conflictIds NOTIFY conflictsChanged)
+    Q_PROPERTY(QString conflictNote READ conflictNote NOTIFY conflictsChanged)
 
 public:
     static constexpr int IntervalMs = 15 * 60 * 1000;
@@ -53,6 +62,9 @@ public:
     bool isBusy() const;
     qreal progress() const;
     QString status() const { return m_status; }
+    QString lastError() const { return m_lastError; }
+    QStringList conflictIds() const { return m_conflictIds; }
+    QString conflictNote() const;
 
     // Whether the password would go to this address without TLS. Loopback
     // addresses are exempt: what goes there never leaves the machine.
@@ -76,9 +88,20 @@ public slots:
     // The password asked for at start when the secret store has none.
     void setPassword(const QString &password);
     void syncNow();
+    // "Sync now" with the password field of the form: a password typed there
+    // replaces the one in use (and in the secret store) before the run.
+    void syncWithPassword(const QString &password);
     // A contact was added, changed or removed here: the changes go up in a
     // moment.
     void localChanged();
+
+    // The other version of a conflict: the original of a copy, or the copy
+    // of an original; empty when the contact has none.
+    QString conflictPartner(const QString &contactId) const;
+    // Whether the contact is the conflict copy (the version made here).
+    bool isConflictCopy(const QString &contactId) const;
+    // The person has read the conflict note.
+    void acknowledgeConflicts();
 
     // What the sync stored and removed since the last call, for the lists:
     // a bounded share of the stored contacts (Contact objects that live until
@@ -96,6 +119,7 @@ signals:
     void contactsChanged();
     // A run ended; error is empty after a success.
     void syncFinished(const QString &error);
+    void conflictsChanged();
 
 private:
     void readPassword();
@@ -105,6 +129,7 @@ private:
     void onSyncFinished(const QString &error);
     // A run both ways, or one that only sends the changes made here.
     void run(bool pushOnly);
+    bool updateConflicts();
 
     SqliteDatabase *m_store;
     CardDavSync *m_sync = nullptr;
@@ -121,6 +146,10 @@ private:
     int m_storing = 0;
     QString m_passwordNote;
     QString m_status;
+    QString m_lastError;
+    QList<QPair<qint64, qint64>> m_conflicts;
+    QStringList m_conflictIds;
+    int m_conflictsToTell = 0;
     QTimer m_interval;
     QTimer m_debounce;
 };

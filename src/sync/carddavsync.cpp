@@ -157,6 +157,7 @@ void CardDavSync::begin(bool pushOnly)
     m_pushOnly = pushOnly;
     m_unreadable.clear();
     m_tooLarge.clear();
+    m_conflictsKept = 0;
     emit runningChanged();
     listChanges();
 }
@@ -203,6 +204,18 @@ QList<Contact *> CardDavSync::takeStoredContacts(int max)
 QStringList CardDavSync::takeRemovedIds()
 {
     return std::exchange(m_removedIds, {});
+}
+
+QList<QPair<qint64, qint64>> CardDavSync::conflicts() const
+{
+    return m_store ? m_table.conflicts() : QList<QPair<qint64, qint64>>();
+}
+
+void CardDavSync::dropSettledConflicts()
+{
+    if (m_store && m_table.prepare()) {
+        m_table.dropSettledConflicts();
+    }
 }
 
 void CardDavSync::noteStored(std::unique_ptr<Contact> contact)
@@ -846,6 +859,8 @@ void CardDavSync::keepConflictCopy(qint64 id)
     copy.comment = tr("Conflict copy") + QLatin1Char(' ') + stamp
                    + (local->comment.isEmpty() ? QString() : QLatin1Char('\n') + local->comment);
     m_table.storeContact(copy, photo);
+    m_table.putConflict(copy.id.toLongLong(), id);
+    ++m_conflictsKept;
     addNewUpload(copy.id.toLongLong());
     noteStored(std::make_unique<Contact>(&copy, nullptr));
     m_storedContacts.last()->id = copy.id;

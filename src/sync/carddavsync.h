@@ -60,6 +60,13 @@ public:
     // The ids of the contacts the sync removed since the last call.
     QStringList takeRemovedIds();
 
+    // The conflict copies the last run made.
+    int conflictsKept() const { return m_conflictsKept; }
+    // Each conflict copy with the contact it was copied from, while both are
+    // stored; and forgetting the pairs of which one is gone.
+    QList<QPair<qint64, qint64>> conflicts() const;
+    void dropSettledConflicts();
+
 public slots:
     // A run both ways. Does nothing while a run is under way.
     void start();
@@ -167,6 +174,7 @@ private:
     QList<Contact *> m_storedContacts;
     QStringList m_removedIds;
     bool m_announced = false;
+    int m_conflictsKept = 0;
 
     QString m_token;
     // This pass sends the local changes and lists nothing.

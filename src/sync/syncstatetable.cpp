@@ -41,7 +41,9 @@ bool SyncStateTable::prepare()
              {"create table if not exists carddav_item (href text primary key, contactId bigint, "
               "uid text, etag text, syncedState text)",
               "create index if not exists carddav_item_contact on carddav_item (contactId)",
-              "create table if not exists carddav_collection (url text, syncToken text)"}) {
+              "create table if not exists carddav_collection (url text, syncToken text)",
+              "create table if not exists carddav_conflict (copyId bigint primary key, "
+              "originalId bigint)"}) {
             if (!query.exec(QLatin1String(statement))) {
                 return query.lastError();
             }
@@ -197,6 +199,45 @@ void SyncStateTable::storeContact(const Contact &contact, const QByteArray &phot
         query.bindValue(QStringLiteral(":id"), id);
         query.bindValue(QStringLiteral(":photo"),
                         photo.isEmpty() ? QVariant(QVariant::ByteArray) : QVariant(photo));
+        return execute(query);
+    });
+}
+
+void SyncStateTable::putConflict(qint64 copyId, qint64 originalId)
+{
+    m_store->writeTable([copyId, originalId](const QSqlDatabase &db) {
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("insert or replace into carddav_conflict (copyId, originalId) "
+                                     "values (:copy, :original)"));
+        query.bindValue(QStringLiteral(":copy"), copyId);
+        query.bindValue(QStringLiteral(":original"), originalId);
+        return execute(query);
+    });
+}
+
+QList<QPair<qint64, qint64>> SyncStateTable::conflicts() const
+{
+    QList<QPair<qint64, qint64>> pairs;
+    SqliteStatement query;
+    if (!query.prepare(m_store->connection(),
+                       QStringLiteral("select copyId, originalId from carddav_conflict where "
+                                      "copyId in (select id from contact) and originalId in "
+                                      "(select id from contact) order by copyId"))) {
+        return pairs;
+    }
+    while (query.next()) {
+        pairs.append({query.int64(0), query.int64(1)});
+    }
+    return pairs;
+}
+
+void SyncStateTable::dropSettledConflicts()
+{
+    m_store->writeTable([](const QSqlDatabase &db) {
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("delete from carddav_conflict where copyId not in "
+                                     "(select id from contact) or originalId not in "
+                                     "(select id from contact)"));
         return execute(query);
     });
 }

@@ -25,8 +25,9 @@ struct SyncItem
 };
 
 // The sync state in the address book file itself: the tables carddav_item
-// (one row per synced card) and carddav_collection (the address book synced
-// and its sync token). Every write goes through the contact store's journal,
+// (one row per synced card), carddav_collection (the address book synced
+// and its sync token) and carddav_conflict (each conflict copy beside the
+// contact it was copied from). Every write goes through the contact store's journal,
 // so a state change commits together with the contact change it describes.
 class SyncStateTable
 {
@@ -58,6 +59,13 @@ public:
     std::unique_ptr<Contact> loadContact(qint64 id, QByteArray *photo) const;
     // Writes the contact's fields and photo, inserting the record when missing.
     void storeContact(const Contact &contact, const QByteArray &photo);
+
+    // The conflict copy `copyId` holds the version of `originalId` made here.
+    void putConflict(qint64 copyId, qint64 originalId);
+    // The pairs of copy and original whose contacts are both stored.
+    QList<QPair<qint64, qint64>> conflicts() const;
+    // Forgets the pairs of which one contact is gone: the person kept one.
+    void dropSettledConflicts();
 
 private:
     SqliteDatabase *m_store;
