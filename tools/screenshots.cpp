@@ -9,6 +9,7 @@
 
 #include "app/customqtquick2applicationviewer.h"
 #include "app/scenesetup.h"
+#include "davserver.h"
 #include "record/contact.h"
 #include "scenedriver.h"
 #include "storage/sqlitedatabase.h"
@@ -469,9 +470,107 @@ private:
 
 } // namespace scenes
 
+namespace narrowandsync {
+
+void shoot(SceneDriver &s, const QString &directory, const QString &name)
+{
+    QTest::qWait(400);
+    s.waitForFrame();
+    const QString file = directory + QStringLiteral("/desktop-") + name + QStringLiteral(".png");
+    s.window()->grabWindow().save(file);
+    std::printf("%s\n", qPrintable(file));
+}
+
+// Types into the password field and waits until the sync it starts ends.
+void syncWithPassword(SceneDriver &s, const QString &password, const QString &button)
+{
+    QObject *status = s.object(QStringLiteral("cardDavStatus"));
+    const QString before = status->property("text").toString();
+    s.typeInto(s.item(QStringLiteral("cardDavPassword")), password);
+    s.click(button);
+    const auto ended = [status, before] {
+        const QString text = status->property("text").toString();
+        return text != before && text.startsWith("Sync") && !text.startsWith("Syncing");
+    };
+    QTest::qWaitFor(ended, 60000);
+}
+
+// A narrow window: the header folded, the search opened from the magnifier,
+// the details wrapped below the photo.
+void shootNarrow(const QString &directory)
+{
+    SceneDriver::resetHome();
+    SceneDriver::storeContactsFrom(QStringLiteral(TEST_DATA_DIR "/scenes/narrow-people.jsonl"));
+    SceneDriver s;
+    s.start();
+    for (int width : {636, 360}) {
+        s.window()->resize(width, 700);
+        s.click(s.listRow(QStringLiteral("2")));
+        shoot(s, directory, QStringLiteral("narrow-%1").arg(width));
+        s.typeInto(s.item(QStringLiteral("searchButton")), QStringLiteral("wolf"));
+        shoot(s, directory, QStringLiteral("narrow-%1-search").arg(width));
+        s.click(s.listRow(QStringLiteral("2")));
+        shoot(s, directory, QStringLiteral("narrow-%1-search-folded").arg(width));
+        s.eval(QStringLiteral("header.searchText = ''"));
+    }
+}
+
+// A real Radicale: a contact changed on both sides is kept twice and marked;
+// then the server's password changes and the sync fails.
+void shootSync(const QString &directory)
+{
+    SceneDriver::resetHome();
+    DavServer dav(DavServer::Radicale, true);
+    if (!dav.start()) {
+        std::fprintf(stderr, "Radicale did not start\n");
+        return;
+    }
+    const QString other = QStringLiteral("other-device.sqlite");
+    dav.changeOnDevice(other, QStringLiteral("add:Chopin Fryderyk"));
+    dav.changeOnDevice(QString(), QString());
+    dav.changeOnDevice(other, QStringLiteral("comment:Changed on the phone"));
+    dav.changeOnDevice(QString(), QStringLiteral("comment:Changed here"), false);
+    for (const char *name : {"add:Bach Anna", "add:Dvořák Antonín", "add:Elgar Edward"}) {
+        dav.changeOnDevice(other, QString::fromUtf8(name));
+    }
+    dav.saveAsAccount();
+    SceneDriver s;
+    s.start();
+    s.waitShown(QStringLiteral("cardDavForm"));
+    syncWithPassword(s, DavServer::Password, QStringLiteral("cardDavFindButton"));
+    s.click(QStringLiteral("cardDavCloseButton"));
+    s.waitHidden(QStringLiteral("cardDavForm"));
+    shoot(s, directory, QStringLiteral("sync-conflict"));
+    for (const QString &id : SceneDriver::storedIds()) {
+        if (s.eval(QStringLiteral("carddav.isConflictCopy('%1')").arg(id)).toBool()) {
+            s.click(s.listRow(id));
+        }
+    }
+    shoot(s, directory, QStringLiteral("sync-conflict-details"));
+    s.click(QStringLiteral("syncStatusButton"));
+
+    dav.setPassword(QStringLiteral("n3w-Pässword"));
+    s.eval(QStringLiteral("cardDavForm.show()"));
+    s.waitShown(QStringLiteral("cardDavForm"));
+    syncWithPassword(s, QString(), QStringLiteral("cardDavSyncButton"));
+    s.click(QStringLiteral("cardDavCloseButton"));
+    s.waitHidden(QStringLiteral("cardDavForm"));
+    shoot(s, directory, QStringLiteral("sync-failed"));
+    s.click(QStringLiteral("settingsButton"));
+    shoot(s, directory, QStringLiteral("sync-failed-settings"));
+    s.click(QStringLiteral("settingsCloseButton"));
+    s.waitHidden(QStringLiteral("settingsForm"));
+    s.click(QStringLiteral("syncStatusButton"));
+    shoot(s, directory, QStringLiteral("sync-failed-account"));
+}
+
+} // namespace narrowandsync
+
 int main(int argc, char *argv[])
 {
     TestHome home;
+    // The account's password must not reach a secret store of the desktop.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
     QApplication app(argc, argv);
     app.setOrganizationName(QStringLiteral("kiv"));
     app.setApplicationName(QStringLiteral("Contacts"));
@@ -487,6 +586,8 @@ int main(int argc, char *argv[])
         scenes::Shooter shooter(directory, tablet);
         shooter.run();
     }
+    narrowandsync::shootNarrow(directory);
+    narrowandsync::shootSync(directory);
     const QStringList warnings = SceneDriver::warnings();
     for (const QString &warning : warnings) {
         std::fprintf(stderr, "scene warning: %s\n", qPrintable(warning));
