@@ -37,6 +37,7 @@ void Contact::takeFields(const Contact &source)
     addressList = source.addressList;
     addressGroupList = source.addressGroupList;
     linkList = source.linkList;
+    groups = source.groups;
 }
 
 namespace {

@@ -30,6 +30,7 @@ class Contact : public QObject
     Q_PROPERTY(QStringList addressList READ addresses WRITE setAddresses)
     Q_PROPERTY(QStringList addressGroupList MEMBER addressGroupList)
     Q_PROPERTY(QStringList linkList READ links WRITE setLinks)
+    Q_PROPERTY(QStringList groups MEMBER groups)
     Q_PROPERTY(bool importMe MEMBER importMe)
 
 public:
@@ -92,6 +93,9 @@ public:
     TextList addressList;
     QStringList addressGroupList;
     TextList linkList;
+    // The named groups the contact belongs to (see ContactGroups), kept in
+    // the store's own tables beside the record.
+    QStringList groups;
     bool importMe = true;
     // Base64 text of an image carried by an imported vCard; not a property.
     QByteArray photoData;

@@ -1,6 +1,7 @@
 #include "record/contactmerge.h"
 
 #include "record/contact.h"
+#include "record/contactgroups.h"
 
 #include <QSet>
 
@@ -98,6 +99,13 @@ int merge(const Contact &stored, const Contact &imported, Contact *target)
                        target ? &target->addressGroupList : nullptr);
     added += mergeList(stored.linkList, imported.linkList, QStringList(), linkKey,
                        target ? &target->linkList : nullptr, nullptr);
+    QStringList groups = stored.groups;
+    if (ContactGroups::add(groups, imported.groups)) {
+        ++added;
+        if (target) {
+            target->groups = groups;
+        }
+    }
     return added;
 }
 

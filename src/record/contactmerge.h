@@ -6,8 +6,9 @@ class Contact;
 
 // What an imported record brings to a stored record of the same person:
 // the phones, e-mail addresses, addresses and links the stored one lacks
-// (with their labels) and the texts it leaves empty. Nothing stored is ever
-// replaced. The keys say when two entries are the same.
+// (with their labels), the groups it is not in and the texts it leaves
+// empty. Nothing stored is ever replaced. The keys say when two entries
+// are the same.
 namespace ContactMerge {
 
 // A phone number by its digits; a number without digits by its text.

@@ -25,4 +25,6 @@ list(APPEND KIV_SOURCES
     src/record/contactindex.cpp
     src/record/grouplabels.h
     src/record/grouplabels.cpp
+    src/record/contactgroups.h
+    src/record/contactgroups.cpp
 )

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <string>
+
+// The named groups a contact belongs to ("Family", "Work"). Names are free
+// text, compared as the list compares names: white space simplified, case,
+// Latin accents and the diaeresis of "ё" ignored; a book keeps each group in
+// the spelling it first met.
+namespace ContactGroups {
+
+// The name as two names that are the same group share it.
+std::string key(const QString &name);
+// The name as it is kept: white space simplified; empty for a blank name.
+QString cleaned(const QString &name);
+// The spelling of the group among `known` that is the same group as name,
+// else name cleaned.
+QString spellingIn(const QStringList &known, const QString &name);
+// The index of the group among groups, -1 when it is none of them.
+int indexIn(const QStringList &groups, const QString &name);
+// Adds the names that groups lacks, each once and cleaned, in the spelling
+// of `known` where known has the group; blank names are skipped. True when
+// something was added.
+bool add(QStringList &groups, const QStringList &names, const QStringList &known = {});
+// Takes the group out of groups; true when it was there.
+bool remove(QStringList &groups, const QString &name);
+// Renames the group in groups, keeping its place; true when it was there.
+// A group already named `to` is kept once.
+bool rename(QStringList &groups, const QString &from, const QString &to);
+
+} // namespace ContactGroups
