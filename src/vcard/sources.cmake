@@ -28,4 +28,6 @@ list(APPEND KIV_SOURCES
     src/vcard/cardcombine.cpp
     src/vcard/carddetails.h
     src/vcard/carddetails.cpp
+    src/vcard/groupcard.h
+    src/vcard/groupcard.cpp
 )
