@@ -4,6 +4,7 @@
 #include "importexport/importlimits.h"
 #include "record/contact.h"
 #include "storage/contactrowreader.h"
+#include "storage/groupschema.h"
 #include "storage/sqlitedatabase.h"
 #include "storage/sqlitestatement.h"
 
@@ -189,6 +190,12 @@ DatabaseImport::Result readRows(const QSqlDatabase &db, QList<Contact *> *contac
     const DatabaseImport::Result photos = readPhotos(db, *contacts, &held);
     if (photos == DatabaseImport::Read) {
         readCards(db, *contacts, &held);
+        // The memberships are bounded as the rows are; a name is bounded by
+        // the field limit.
+        if (hasRealTable(db, QStringLiteral("contact_group_member"))
+            && !hasComputedColumns(db, QStringLiteral("contact_group_member"))) {
+            GroupSchema::readMemberships(db, *contacts, DatabaseImport::MaxRows);
+        }
     }
     return photos;
 }

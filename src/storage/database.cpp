@@ -133,6 +133,27 @@ void DataBase::addDistinctPair(const QString &first, const QString &second)
     Q_UNUSED(second)
 }
 
+QStringList DataBase::groupNames()
+{
+    return {};
+}
+
+void DataBase::addGroup(const QString &name)
+{
+    Q_UNUSED(name)
+}
+
+void DataBase::renameGroup(const QString &from, const QString &to)
+{
+    Q_UNUSED(from)
+    Q_UNUSED(to)
+}
+
+void DataBase::removeGroup(const QString &name)
+{
+    Q_UNUSED(name)
+}
+
 void DataBase::savePhotoData(const QString &id, const QByteArray &base64)
 {
     Q_UNUSED(id)

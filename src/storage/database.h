@@ -58,6 +58,16 @@ public:
     // again. A store that keeps none has none.
     virtual QList<QPair<QString, QString>> distinctPairs();
     virtual void addDistinctPair(const QString &first, const QString &second);
+    // The contacts' named groups, also those without members, in the order
+    // made; a record's own groups are stored with the record (its `groups`).
+    // Names are stored as given: the book keeps each group in one spelling.
+    // A store that keeps none has none.
+    virtual QStringList groupNames();
+    virtual void addGroup(const QString &name);
+    // Renames the group for every member as well.
+    virtual void renameGroup(const QString &from, const QString &to);
+    // Removes the group from every member; the contacts stay.
+    virtual void removeGroup(const QString &name);
 
     // The text the main window shows about this store; empty while all is
     // well.

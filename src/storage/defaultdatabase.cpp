@@ -11,6 +11,8 @@ namespace {
 const QString ContactsGroup = QStringLiteral("contacts");
 const QString PhotoKey = QStringLiteral("photoData");
 const QString DistinctGroup = QStringLiteral("contactDistinct");
+const QString GroupNamesKey = QStringLiteral("contactGroups/names");
+const QString GroupsKey = QStringLiteral("groups");
 
 // An id names one child group of "contacts": an empty id or one with a
 // path separator would address the group itself or some other group.
@@ -108,6 +110,7 @@ QList<Contact *> DefaultDatabase::loadContacts()
             contact->addressGroupList =
                     settings.value(QStringLiteral("addressGroupList")).toStringList();
             contact->linkList = settings.value(QStringLiteral("linkList")).toStringList();
+            contact->groups = settings.value(GroupsKey).toStringList();
             contacts.append(contact);
         }
         settings.endGroup();
@@ -140,12 +143,17 @@ void DefaultDatabase::writeContact(const Contact *contact, const QByteArray &pho
     settings.setValue(QStringLiteral("addressList"), contact->addressList.toList());
     settings.setValue(QStringLiteral("addressGroupList"), contact->addressGroupList);
     settings.setValue(QStringLiteral("linkList"), contact->linkList.toList());
+    if (contact->groups.isEmpty()) {
+        settings.remove(GroupsKey);
+    } else {
+        settings.setValue(GroupsKey, contact->groups);
+    }
     if (!photo.isEmpty()) {
         settings.setValue(PhotoKey, photo);
     }
     settings.endGroup();
     settings.endGroup();
-    scheduleFlush();
+    addGroups(contact->groups);
 }
 
 // A record imported with a photo keeps it: the photo is prepared as every
@@ -267,4 +275,62 @@ void DefaultDatabase::addDistinctPair(const QString &first, const QString &secon
             first < second ? first + QLatin1Char('-') + second : second + QLatin1Char('-') + first;
     settings().setValue(DistinctGroup + QLatin1Char('/') + pair, true);
     scheduleFlush();
+}
+
+QStringList DefaultDatabase::groupNames()
+{
+    return settings().value(GroupNamesKey).toStringList();
+}
+
+void DefaultDatabase::addGroups(const QStringList &names)
+{
+    QStringList known = groupNames();
+    for (const QString &name : names) {
+        if (!known.contains(name)) {
+            known.append(name);
+        }
+    }
+    settings().setValue(GroupNamesKey, known);
+    scheduleFlush();
+}
+
+void DefaultDatabase::addGroup(const QString &name)
+{
+    addGroups({name});
+}
+
+// Every member's list is written anew: the settings file keeps each
+// contact's groups with its other fields.
+void DefaultDatabase::changeGroup(const QString &name, const QString &renamed)
+{
+    QSettings &settings = this->settings();
+    QStringList known = groupNames();
+    known.removeAll(name);
+    if (!renamed.isEmpty() && !known.contains(renamed)) {
+        known.append(renamed);
+    }
+    settings.setValue(GroupNamesKey, known);
+    settings.beginGroup(ContactsGroup);
+    for (const QString &id : settings.childGroups()) {
+        const QString key = id + QLatin1Char('/') + GroupsKey;
+        QStringList groups = settings.value(key).toStringList();
+        if (groups.removeAll(name) > 0) {
+            if (!renamed.isEmpty() && !groups.contains(renamed)) {
+                groups.append(renamed);
+            }
+            settings.setValue(key, groups);
+        }
+    }
+    settings.endGroup();
+    scheduleFlush();
+}
+
+void DefaultDatabase::renameGroup(const QString &from, const QString &to)
+{
+    changeGroup(from, to);
+}
+
+void DefaultDatabase::removeGroup(const QString &name)
+{
+    changeGroup(name, QString());
 }

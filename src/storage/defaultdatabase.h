@@ -36,6 +36,10 @@ public:
     // Kept in the group "contactDistinct" beside "contacts", one key a pair.
     QList<QPair<QString, QString>> distinctPairs() override;
     void addDistinctPair(const QString &first, const QString &second) override;
+    QStringList groupNames() override;
+    void addGroup(const QString &name) override;
+    void renameGroup(const QString &from, const QString &to) override;
+    void removeGroup(const QString &name) override;
 
 private:
     QSettings &settings();
@@ -43,6 +47,9 @@ private:
     void scheduleFlush();
     void flush();
     void writeContact(const Contact *contact, const QByteArray &photo);
+    void addGroups(const QStringList &names);
+    // Renames the group everywhere, or removes it when renamed is empty.
+    void changeGroup(const QString &name, const QString &renamed);
 
     std::unique_ptr<QSettings> m_settings;
     bool m_flushScheduled = false;

@@ -6,6 +6,8 @@ list(APPEND KIV_SOURCES
     src/storage/cardtable.cpp
     src/storage/contactrowreader.h
     src/storage/contactrowreader.cpp
+    src/storage/groupschema.h
+    src/storage/groupschema.cpp
     src/storage/database.h
     src/storage/database.cpp
     src/storage/listencoding.h

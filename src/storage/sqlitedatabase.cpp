@@ -4,6 +4,7 @@
 #include "storage/cardschema.h"
 #include "storage/cardtable.h"
 #include "storage/contactrowreader.h"
+#include "storage/groupschema.h"
 #include "storage/listencoding.h"
 #include "storage/photoencoding.h"
 #include "storage/sqlitestatement.h"
@@ -142,6 +143,7 @@ struct SqliteDatabase::StoredFields
                 contact->organization, contact->dateOfBirth, contact->comment},
           entries{contact->phoneList, contact->emailList, contact->addressList, contact->linkList},
           labels{contact->phoneGroupList, contact->emailGroupList, contact->addressGroupList},
+          groups(contact->groups),
           photo(std::move(photo))
     {
     }
@@ -179,6 +181,8 @@ struct SqliteDatabase::StoredFields
     TextList entries[4];
     // phoneGroupList, emailGroupList, addressGroupList
     QStringList labels[3];
+    // Kept in the group tables beside the record (see GroupSchema).
+    QStringList groups;
     QByteArray photo;
     // The card the record came from, stored beside it by an insert.
     QByteArray card;
@@ -413,6 +417,8 @@ QSqlError SqliteDatabase::replayJournal()
 // on retry().
 void SqliteDatabase::fail(const QSqlError &error)
 {
+    // The tables may have been made in the transaction rolled back now.
+    m_groupTablesMade = false;
     if (m_transactionOpen) {
         m_transactionOpen = false;
         storesWithOpenTransaction().removeOne(this);
@@ -517,6 +523,7 @@ void SqliteDatabase::close()
     m_loadCardStatement.finalize();
     m_db.close();
     m_db = QSqlDatabase();
+    m_groupTablesMade = false;
     QSqlDatabase::removeDatabase(name);
 }
 
@@ -776,6 +783,7 @@ QList<Contact *> SqliteDatabase::loadContacts()
             contacts.append(upper);
         }
     }
+    GroupSchema::readMemberships(m_db, contacts);
     if (reading) {
         m_db.commit();
     }
@@ -812,11 +820,11 @@ void SqliteDatabase::insertRecord(const Contact *contact, const QByteArray &phot
         }
         fields.bind(m_insertStatement);
         m_insertStatement.bindBlob(16, fields.photo.isEmpty() ? QByteArray() : fields.photo);
-        const QSqlError error = run(m_insertStatement);
-        if (error.isValid() || fields.card.isEmpty()) {
-            return error;
+        QSqlError error = run(m_insertStatement);
+        if (!error.isValid() && !fields.card.isEmpty()) {
+            error = insertCard(fields.id, fields.card, fields.photo);
         }
-        return insertCard(fields.id, fields.card, fields.photo);
+        return error.isValid() ? error : writeGroups(fields, false);
     };
     write(std::move(insert),
           StoredFields(contact, PhotoEncoding::normalizeBase64(photoData), card));
@@ -906,6 +914,60 @@ void SqliteDatabase::addDistinctPair(const QString &first, const QString &second
     write(std::move(add));
 }
 
+// The group tables are made with the first group a record joins; until then
+// a record without groups writes nothing there.
+QSqlError SqliteDatabase::writeGroups(const StoredFields &fields, bool replace)
+{
+    if (fields.groups.isEmpty() && !m_groupTablesMade) {
+        m_groupTablesMade = GroupSchema::exists(m_db);
+        if (!m_groupTablesMade) {
+            return QSqlError();
+        }
+    }
+    const QSqlError error = makeGroupTables();
+    return error.isValid() ? error
+                           : GroupSchema::writeMemberships(m_db, fields.id, fields.groups, replace);
+}
+
+QSqlError SqliteDatabase::makeGroupTables()
+{
+    if (m_groupTablesMade) {
+        return QSqlError();
+    }
+    const QSqlError error = GroupSchema::create(m_db);
+    m_groupTablesMade = !error.isValid();
+    return error;
+}
+
+QStringList SqliteDatabase::groupNames()
+{
+    commitOpenTransactions(nullptr);
+    return isOpen() ? GroupSchema::groupNames(m_db) : QStringList();
+}
+
+void SqliteDatabase::changeGroups(const std::function<QSqlError()> &change)
+{
+    write([this, change](const StoredFields &) {
+        const QSqlError error = makeGroupTables();
+        return error.isValid() ? error : change();
+    });
+}
+
+void SqliteDatabase::addGroup(const QString &name)
+{
+    changeGroups([this, name] { return GroupSchema::addGroup(m_db, name); });
+}
+
+void SqliteDatabase::renameGroup(const QString &from, const QString &to)
+{
+    changeGroups([this, from, to] { return GroupSchema::renameGroup(m_db, from, to); });
+}
+
+void SqliteDatabase::removeGroup(const QString &name)
+{
+    changeGroups([this, name] { return GroupSchema::removeGroup(m_db, name); });
+}
+
 // One statement serves every card read: an export asks for each contact's.
 QByteArray SqliteDatabase::loadCard(const QString &id, QByteArray *photoDigest)
 {
@@ -987,7 +1049,8 @@ void SqliteDatabase::updateContact(Contact *contact)
             return constraintPasses(statement.error());
         }
         fields.bind(statement);
-        return run(statement);
+        const QSqlError error = run(statement);
+        return error.isValid() ? error : writeGroups(fields, true);
     };
     write(std::move(update), StoredFields(contact));
 }

@@ -54,6 +54,10 @@ public:
     // Kept in the table contact_distinct beside contact.
     QList<QPair<QString, QString>> distinctPairs() override;
     void addDistinctPair(const QString &first, const QString &second) override;
+    QStringList groupNames() override;
+    void addGroup(const QString &name) override;
+    void renameGroup(const QString &from, const QString &to) override;
+    void removeGroup(const QString &name) override;
     bool hasUnsavedChanges() const override;
     void retry() override;
     int unsavedContactCount() const override;
@@ -135,9 +139,14 @@ private:
     void insertRecord(const Contact *contact, const QByteArray &photo, const QByteArray &card);
     QSqlError insertCard(qint64 id, const QByteArray &card, const QByteArray &photo);
     void writePhoto(const QString &id, const QByteArray &photo);
+    QSqlError writeGroups(const StoredFields &fields, bool replace);
+    QSqlError makeGroupTables();
+    void changeGroups(const std::function<QSqlError()> &change);
 
     QSqlDatabase m_db;
     bool m_transactionOpen = false;
+    // This connection's file has the group tables.
+    bool m_groupTablesMade = false;
     // Writes not yet committed, in order. The fields of an import's
     // inserts lie in the entries themselves, one after the other, so that
     // a commit releases them in one sweep rather than as thousands of

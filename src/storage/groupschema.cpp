@@ -1,0 +1,135 @@
+#include "storage/groupschema.h"
+
+#include "record/contact.h"
+#include "storage/sqlitestatement.h"
+
+#include <QHash>
+
+namespace GroupSchema {
+
+namespace {
+
+// Runs the statement with the texts bound as ?1, ?2, ...
+QSqlError exec(const QSqlDatabase &db, const char *sql, const QStringList &texts = {})
+{
+    SqliteStatement statement;
+    if (!statement.prepare(db, QLatin1String(sql))) {
+        return statement.error();
+    }
+    for (int i = 0; i < texts.size(); ++i) {
+        statement.bindText(i + 1, texts.at(i));
+    }
+    return statement.exec();
+}
+
+} // namespace
+
+bool exists(const QSqlDatabase &db)
+{
+    SqliteStatement query;
+    return query.prepare(db, QStringLiteral("select 1 from sqlite_master where type = 'table' "
+                                            "and name = 'contact_group_member'"))
+            && query.next();
+}
+
+QSqlError create(const QSqlDatabase &db)
+{
+    for (const char *statement :
+         {"create table if not exists contact_group (name text primary key not null)",
+          "create table if not exists contact_group_member (contactId bigint not null, "
+          "groupName text not null, primary key (contactId, groupName))",
+          "create trigger if not exists contact_group_member_gone after delete on contact "
+          "begin delete from contact_group_member where contactId = old.id; end"}) {
+        const QSqlError error = exec(db, statement);
+        if (error.isValid()) {
+            return error;
+        }
+    }
+    return QSqlError();
+}
+
+QStringList groupNames(const QSqlDatabase &db)
+{
+    QStringList names;
+    SqliteStatement query;
+    if (query.prepare(db, QStringLiteral("select name from contact_group order by rowid"))) {
+        while (query.next()) {
+            names.append(query.text(0));
+        }
+    }
+    return names;
+}
+
+// The names are read once each and shared by every member's list.
+void readMemberships(const QSqlDatabase &db, const QList<Contact *> &contacts, qint64 maxRows)
+{
+    SqliteStatement query;
+    if (!query.prepare(db, QStringLiteral("select contactId, groupName from contact_group_member "
+                                          "order by groupName limit ?1"))) {
+        return;
+    }
+    query.bindInt64(1, maxRows);
+    QHash<qint64, Contact *> byId;
+    QString name;
+    while (query.next()) {
+        if (byId.isEmpty()) {
+            byId.reserve(contacts.size());
+            for (Contact *contact : contacts) {
+                byId.insert(contact->id.toLongLong(), contact);
+            }
+        }
+        const QString read = query.text(1);
+        if (read != name) {
+            name = read;
+        }
+        Contact *contact = byId.value(query.int64(0));
+        if (contact && !name.isEmpty() && !contact->groups.contains(name)) {
+            contact->groups.append(name);
+        }
+    }
+}
+
+QSqlError writeMemberships(const QSqlDatabase &db, qint64 id, const QStringList &groups,
+                           bool replace)
+{
+    const QString key = QString::number(id);
+    QSqlError error = replace ? exec(db, "delete from contact_group_member where contactId = ?1",
+                                     {key})
+                              : QSqlError();
+    for (int i = 0; !error.isValid() && i < groups.size(); ++i) {
+        error = addGroup(db, groups.at(i));
+        if (!error.isValid()) {
+            error = exec(db, "insert or ignore into contact_group_member (contactId, groupName) "
+                             "values (?1, ?2)",
+                         {key, groups.at(i)});
+        }
+    }
+    return error;
+}
+
+QSqlError addGroup(const QSqlDatabase &db, const QString &name)
+{
+    return exec(db, "insert or ignore into contact_group (name) values (?1)", {name});
+}
+
+QSqlError renameGroup(const QSqlDatabase &db, const QString &from, const QString &to)
+{
+    QSqlError error = addGroup(db, to);
+    for (const char *statement :
+         {"update or ignore contact_group_member set groupName = ?2 where groupName = ?1",
+          "delete from contact_group_member where groupName = ?1",
+          "delete from contact_group where name = ?1 and name <> ?2"}) {
+        if (!error.isValid()) {
+            error = exec(db, statement, {from, to});
+        }
+    }
+    return error;
+}
+
+QSqlError removeGroup(const QSqlDatabase &db, const QString &name)
+{
+    QSqlError error = exec(db, "delete from contact_group_member where groupName = ?1", {name});
+    return error.isValid() ? error : exec(db, "delete from contact_group where name = ?1", {name});
+}
+
+} // namespace GroupSchema

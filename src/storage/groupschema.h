@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QSqlError>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+class Contact;
+class QSqlDatabase;
+
+// The tables `contact_group` (every group by name, also those without
+// members) and `contact_group_member` (which contact is in which group)
+// beside `contact`. They are made with the first group written, so that a
+// file without groups stays as it is; a trigger removes a contact's
+// memberships with the contact. Names are stored in the spelling the book
+// keeps (see ContactGroups), so that the statements compare them exactly.
+namespace GroupSchema {
+
+bool exists(const QSqlDatabase &db);
+QSqlError create(const QSqlDatabase &db);
+// Every group's name, in the order made.
+QStringList groupNames(const QSqlDatabase &db);
+// Gives each of the contacts the groups it is in, from at most maxRows
+// memberships (-1: all); a file without the tables gives none.
+void readMemberships(const QSqlDatabase &db, const QList<Contact *> &contacts,
+                     qint64 maxRows = -1);
+// Makes the contact's memberships these groups, making the groups that do
+// not exist yet; `replace` drops the memberships it had first.
+QSqlError writeMemberships(const QSqlDatabase &db, qint64 id, const QStringList &groups,
+                           bool replace);
+QSqlError addGroup(const QSqlDatabase &db, const QString &name);
+// Renames the group for every member; members of both keep one membership.
+QSqlError renameGroup(const QSqlDatabase &db, const QString &from, const QString &to);
+// Removes the group and its memberships; the contacts stay.
+QSqlError removeGroup(const QSqlDatabase &db, const QString &name);
+
+} // namespace GroupSchema
