@@ -203,6 +203,7 @@ QJsonObject contactJson(const Contact *contact)
     list("emails", contact->emailList, contact->emailGroupList, true);
     list("addresses", contact->addressList, contact->addressGroupList, true);
     list("links", contact->linkList, QStringList(), false);
+    list("groups", contact->groups, QStringList(), false);
     if (contact->isFavorite) {
         object.insert(QStringLiteral("favorite"), true);
     }
@@ -224,7 +225,9 @@ ContactPtr contactFromJson(const QByteArray &json)
     const QJsonObject object = QJsonDocument::fromJson(json).object();
     auto contact = std::make_unique<Contact>(nullptr);
     for (auto it = object.begin(); it != object.end(); ++it) {
-        if (it.value().isArray()) {
+        if (it.key() == QLatin1String("groups")) {
+            contact->groups = it.value().toVariant().toStringList();
+        } else if (it.value().isArray()) {
             // "value / label" entries fill a list and its labels.
             const QByteArray key =
                     it.key().chopped(it.key() == QLatin1String("addresses") ? 2 : 1).toLatin1();
