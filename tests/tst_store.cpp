@@ -130,6 +130,7 @@ private slots:
     void largeTableLoadsEveryRowInOrder();
     void newIdsPassStoredOnes();
     void keepsPairsNotTheSamePerson();
+    void keepsGroups();
 
 private:
     std::unique_ptr<DataBase> open() const;
@@ -472,4 +473,43 @@ void tst_Store::keepsPairsNotTheSamePerson()
     auto pairs = open()->distinctPairs();
     std::sort(pairs.begin(), pairs.end());
     QCOMPARE(pairs, (QList<QPair<QString, QString>>{{"20", "3"}, {"5", "7"}}));
+}
+
+// Groups outlive the store object, also without members; a rename onto an
+// existing group keeps each member once; a removed group leaves its
+// contacts, and a removed contact leaves its groups.
+void tst_Store::keepsGroups()
+{
+    const auto state = [this] {
+        auto store = open();
+        QStringList text{store->groupNames().join(QLatin1Char(' '))};
+        for (Contact *contact : store->loadContacts()) {
+            text << contact->id + QLatin1String(": ") + contact->groups.join(QLatin1Char(' '));
+            delete contact;
+        }
+        std::sort(text.begin() + 1, text.end());
+        return text.join(QLatin1String(" | "));
+    };
+    auto store = open();
+    Contact anna;
+    anna.id = QStringLiteral("10");
+    anna.name = QStringLiteral("Anna");
+    anna.groups = QStringList{"Family", "Work"};
+    Contact ben;
+    ben.id = QStringLiteral("11");
+    ben.name = QStringLiteral("Ben");
+    ben.groups = QStringList{"Work"};
+    store->insertContact(&anna);
+    store->insertContact(&ben);
+    store->addGroup(QStringLiteral("Football"));
+    ben.groups = QStringList{"Family"};
+    store->updateContact(&ben);
+    store.reset();
+    QCOMPARE(state(), QStringLiteral("Family Work Football | 10: Family Work | 11: Family"));
+    store = open();
+    store->renameGroup(QStringLiteral("Work"), QStringLiteral("Family"));
+    store->removeGroup(QStringLiteral("Football"));
+    store->removeContacts({QStringLiteral("11")});
+    store.reset();
+    QCOMPARE(state(), QStringLiteral("Family | 10: Family"));
 }
