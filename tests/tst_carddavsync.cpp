@@ -14,6 +14,8 @@
 #include <QSignalSpy>
 #include <QTimer>
 
+#include <functional>
+
 #include <unistd.h>
 
 // Two-way sync against real servers: each instance is a store file of its
@@ -65,6 +67,22 @@ struct Instance
         }
         lines.sort();
         return lines;
+    }
+
+    // Each contact's surname with its groups, then the book's groups:
+    // "Brown:Family|Dean:|=Family".
+    QString groupsText()
+    {
+        QStringList lines;
+        for (Contact *contact : store.loadContacts()) {
+            contact->groups.sort();
+            lines << contact->surname + QLatin1Char(':') + contact->groups.join(QLatin1Char(','));
+            delete contact;
+        }
+        lines.sort();
+        QStringList names = store.groupNames();
+        names.sort();
+        return lines.join(QLatin1Char('|')) + QStringLiteral("|=") + names.join(QLatin1Char(','));
     }
 
     SqliteDatabase store;
@@ -157,6 +175,8 @@ private slots:
     void hostileAnswerLosesNothing();
     void redirectGetsNoPassword_data();
     void redirectGetsNoPassword();
+    void groupsReachTheOther_data();
+    void groupsReachTheOther();
     void otherProgramsCardsStayWhole_data();
     void otherProgramsCardsStayWhole();
 };
@@ -605,6 +625,83 @@ void tst_CardDavSync::redirectGetsNoPassword()
     for (const QString &line : dav.requests()) {
         QVERIFY2(!line.startsWith(QLatin1String("catcher")), qPrintable(line));
     }
+}
+
+void tst_CardDavSync::groupsReachTheOther_data()
+{
+    QTest::addColumn<QString>("cards");
+    QTest::newRow("CATEGORIES") << QStringLiteral("categories");
+    QTest::newRow("Apple group cards") << QStringLiteral("apple");
+}
+
+// Groups made on other devices come in; assigning, renaming, deleting and
+// making groups on one instance reaches the other. With group cards on the
+// server the group cards change, never the contacts' CATEGORIES; their
+// unknown members, doubles and a card without a usable name change nothing.
+void tst_CardDavSync::groupsReachTheOther()
+{
+    QFETCH(QString, cards);
+    const bool groupCards = cards == QLatin1String("apple");
+    DavServer dav(DavServer::Radicale, true);
+    QVERIFY(dav.start());
+    const QDir dir(QStringLiteral(TEST_DATA_DIR "/sync/groups/") + cards);
+    for (const QString &file : dir.entryList(QDir::Files)) {
+        QByteArray card = readFile(dir.filePath(file));
+        for (int i = 0; file == QLatin1String("family.vcf") && i < 3000; ++i) {
+            card.insert(card.indexOf("REV:"), QStringLiteral("X-ADDRESSBOOKSERVER-MEMBER:urn:uuid:"
+                                                             "%1\r\n")
+                                                      .arg(i)
+                                                      .toUtf8());
+        }
+        putCard(dav.addressBook().resolved(QUrl(file)), card);
+    }
+    const int cardCount = dav.cardCount();
+    Instance a(QStringLiteral("groupsA") + cards, dav.addressBook());
+    Instance b(QStringLiteral("groupsB") + cards, dav.addressBook());
+    QCOMPARE(a.run(), QString());
+    QCOMPARE(b.run(), QString());
+    QCOMPARE(b.groupsText(), QStringLiteral("Brown:Family|Clark:Family|Dean:Work|=Family,Work"));
+
+    const auto change = [&](const std::function<void()> &edit, const QString &expected) {
+        edit();
+        QCOMPARE(a.run(&CardDavSync::push), QString());
+        QCOMPARE(b.run(), QString());
+        QCOMPARE(b.groupsText(), expected);
+        QCOMPARE(a.groupsText(), expected);
+    };
+    change(
+            [&] {
+                const ContactPtr dean = a.withSurname(QStringLiteral("Dean"));
+                dean->groups << QStringLiteral("Family");
+                a.store.updateContact(dean.get());
+            },
+            QStringLiteral("Brown:Family|Clark:Family|Dean:Family,Work|=Family,Work"));
+    const QByteArray deanCard = getCard(dav.addressBook().resolved(QUrl("dean.vcf")));
+    const QByteArray family = getCard(dav.addressBook().resolved(QUrl("family.vcf")));
+    QCOMPARE(cardLines(deanCard)
+                     .filter(QStringLiteral("CATEGORIES"))
+                     .join(QString())
+                     .contains("Family"),
+             !groupCards);
+    QCOMPARE(family.contains("urn:uuid:8D5C1E0A-5B7E-4C4A-9F0E-2A6D1B3C4E03"), groupCards);
+    QVERIFY(!groupCards || family.contains("urn:uuid:2999\r\n"));
+
+    change([&] { a.store.renameGroup(QStringLiteral("Family"), QStringLiteral("Kin")); },
+           QStringLiteral("Brown:Kin|Clark:Kin|Dean:Kin,Work|=Kin,Work"));
+    QCOMPARE(getCard(dav.addressBook().resolved(QUrl("family.vcf"))).contains("\nFN:Kin\r"),
+             groupCards);
+    change([&] { a.store.removeGroup(QStringLiteral("Work")); },
+           QStringLiteral("Brown:Kin|Clark:Kin|Dean:Kin|=Kin"));
+    change(
+            [&] {
+                const ContactPtr brown = a.withSurname(QStringLiteral("Brown"));
+                brown->groups << QStringLiteral("Football");
+                a.store.updateContact(brown.get());
+            },
+            QStringLiteral("Brown:Football,Kin|Clark:Kin|Dean:Kin|=Football,Kin"));
+    // Work's card went, Football's came.
+    QCOMPARE(dav.cardCount(), cardCount);
+    QVERIFY(!groupCards || getCard(dav.addressBook().resolved(QUrl("work.vcf"))) == "failed");
 }
 
 void tst_CardDavSync::otherProgramsCardsStayWhole_data()

@@ -1,6 +1,7 @@
 #include "sync/carddavsync.h"
 
 #include "record/contact.h"
+#include "record/contactgroups.h"
 #include "storage/cardschema.h"
 #include "storage/photoencoding.h"
 #include "storage/sqlitedatabase.h"
@@ -8,6 +9,7 @@
 #include "sync/davorigin.h"
 #include "sync/synccard.h"
 #include "vcard/cardpatch.h"
+#include "vcard/groupcard.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -16,6 +18,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <set>
 #include <utility>
 
 namespace {
@@ -37,6 +40,8 @@ constexpr int ParallelDownloads = 2;
 constexpr int ParallelUploads = 4;
 // A run whose uploads met newer server versions lists again at once, a few times.
 constexpr int MaxPasses = 3;
+// The groups a server's card may give one contact; more are dropped.
+constexpr int MaxGroupsPerContact = 200;
 
 const QByteArray CollectionBody =
         "<?xml version=\"1.0\" encoding=\"utf-8\"?><d:propfind xmlns:d=\"DAV:\"><d:prop>"
@@ -107,7 +112,8 @@ CardDavSync::CardDavSync(SqliteDatabase *store, QObject *parent)
     : QObject(parent),
       m_store(store),
       m_table(store),
-      m_keptCards(store)
+      m_keptCards(store),
+      m_groups(store)
 {
 }
 
@@ -146,7 +152,8 @@ void CardDavSync::begin(bool pushOnly)
     if (m_running) {
         return;
     }
-    if (!m_store || !m_book.isValid() || !m_table.prepare() || !m_keptCards.prepare()) {
+    if (!m_store || !m_book.isValid() || !m_table.prepare() || !m_keptCards.prepare()
+        || !m_groups.prepare()) {
         emit finished(tr("Sync needs an address book on a server and the address book file"));
         return;
     }
@@ -314,6 +321,11 @@ void CardDavSync::listChanges()
     m_uploads.clear();
     m_cards.clear();
     m_remoteDeletes.clear();
+    m_groups.load();
+    m_groupNames = m_store->groupNames();
+    m_groupsLeft.clear();
+    m_groupWrites.clear();
+    m_groupWritesPlanned = false;
     // The state of another address book is dropped only once this one has
     // been listed, so that a wrong address changes nothing.
     m_sameBook = m_table.collectionUrl() == m_book.toString();
@@ -477,6 +489,7 @@ void CardDavSync::readEtags(const QString &token, const DavMultiStatus &status)
     }
     if (!m_sameBook) {
         m_table.setCollection(m_book.toString(), QString());
+        m_groups.clear();
     }
     m_fullListing = true;
     m_token = token;
@@ -534,8 +547,12 @@ void CardDavSync::readLocal(qint64 after)
     }
     QElapsedTimer turn;
     turn.start();
+    if (after == 0) {
+        m_memberships = m_table.memberships();
+    }
     for (;;) {
-        const QList<QPair<qint64, QByteArray>> states = m_table.localStates(after, LocalChunk);
+        const QList<QPair<qint64, QByteArray>> states =
+                m_table.localStates(after, LocalChunk, m_memberships);
         for (const auto &state : states) {
             if (!state.second.isEmpty()) {
                 m_local.insert(state.first, state.second);
@@ -550,6 +567,7 @@ void CardDavSync::readLocal(qint64 after)
             return;
         }
     }
+    m_memberships.clear();
     m_localRead = true;
     planWhenReady();
 }
@@ -588,8 +606,13 @@ void CardDavSync::plan()
         planItem(item);
     }
     for (auto it = m_remote.cbegin(); it != m_remote.cend(); ++it) {
-        if (!m_items.contains(it.key())) {
+        if (!m_items.contains(it.key()) && !m_groups.isUnchanged(it.key(), it.value())) {
             m_downloads.append(it.key());
+        }
+    }
+    for (const QString &href : m_groups.hrefs()) {
+        if (m_fullListing ? !m_remote.contains(href) : m_remoteGone.contains(href)) {
+            m_groups.noteGone(href);
         }
     }
     QList<qint64> fresh;
@@ -685,7 +708,7 @@ void CardDavSync::download()
         fetch(batch, MultigetBodyBytes);
     }
     if (m_inFlight == 0 && m_downloads.isEmpty() && m_oneByOne.isEmpty() && m_cards.isEmpty()) {
-        upload();
+        settleGroups();
     }
 }
 
@@ -779,6 +802,9 @@ void CardDavSync::applyCards()
 // conflict copy. A contact deleted here comes back with the server's edit.
 void CardDavSync::apply(const QString &href, const QByteArray &etag, const QByteArray &data)
 {
+    if (m_groups.take(href, etag, data)) {
+        return;
+    }
     QString uid;
     bool tooLarge = false;
     std::unique_ptr<Contact> contact = SyncCard::read(data, &uid, &tooLarge);
@@ -792,9 +818,10 @@ void CardDavSync::apply(const QString &href, const QByteArray &etag, const QByte
     if (uid.isEmpty()) {
         uid = href.section(QLatin1Char('/'), -1).section(QLatin1Char('.'), 0, 0);
     }
+    const auto known = m_items.constFind(href);
+    takeGroups(contact.get(), known == m_items.cend() ? 0 : known->contactId);
     const QByteArray state = SyncCard::fingerprint(*contact, photo);
     const QByteArray serverPhotoDigest = CardSchema::photoDigest(photo);
-    const auto known = m_items.constFind(href);
     bool merged = false;
     if (known == m_items.cend()) {
         contact->id = Contact::makeId();
@@ -867,6 +894,139 @@ void CardDavSync::keepConflictCopy(qint64 id)
     ++m_total;
 }
 
+// The groups of a server's card in the spelling this book keeps, at most
+// MaxGroupsPerContact of them and none with a name longer than a group
+// card's. On an address book of group cards a contact known here keeps the
+// groups it has here: the group cards decide them.
+void CardDavSync::takeGroups(Contact *contact, qint64 knownId)
+{
+    std::unique_ptr<Contact> here = knownId ? m_table.loadContact(knownId, nullptr) : nullptr;
+    const QStringList local = here ? here->groups : QStringList();
+    if (m_groups.isGroupBook() && here) {
+        contact->groups = local;
+        return;
+    }
+    QStringList names = contact->groups.mid(0, MaxGroupsPerContact);
+    names.erase(std::remove_if(
+                        names.begin(), names.end(),
+                        [](const QString &name) { return name.size() > GroupCard::MaxNameChars; }),
+                names.end());
+    QStringList groups;
+    ContactGroups::add(groups, names, m_groupNames);
+    ContactGroups::add(m_groupNames, groups);
+    for (const QString &name : local) {
+        if (ContactGroups::indexIn(groups, name) < 0) {
+            m_groupsLeft.append(name);
+        }
+    }
+    contact->groups = groups;
+}
+
+QHash<QString, qint64> CardDavSync::contactsOfUids() const
+{
+    QHash<QString, qint64> contacts;
+    contacts.reserve(m_items.size());
+    for (const SyncItem &item : m_items) {
+        if (!item.uid.isEmpty()) {
+            contacts.insert(item.uid, item.contactId);
+        }
+    }
+    return contacts;
+}
+
+// After the downloads: the group cards the server changed change the groups
+// of their members here. On an address book without group cards a group
+// that lost its last member through the server's cards is gone here too.
+void CardDavSync::settleGroups()
+{
+    if (!m_running || storeFailed()) {
+        return;
+    }
+    const GroupCardSync::ServerChanges changes =
+            m_groups.serverChanges(contactsOfUids(), m_table.memberships());
+    for (const QString &name : changes.made) {
+        if (ContactGroups::indexIn(m_store->groupNames(), name) < 0) {
+            m_store->addGroup(name);
+        }
+    }
+    QStringList dropped = changes.dropped;
+    if (!m_groups.isGroupBook()) {
+        dropped += m_groupsLeft;
+    }
+    QList<QPair<qint64, QPair<QStringList, QStringList>>> members;
+    for (auto it = changes.members.cbegin(); it != changes.members.cend(); ++it) {
+        members.append({it.key(), it.value()});
+    }
+    changeGroups(members, dropped);
+}
+
+// The contacts' group changes a few per turn of the event loop, then the
+// groups left without members are removed and the uploads begin.
+void CardDavSync::changeGroups(QList<QPair<qint64, QPair<QStringList, QStringList>>> changes,
+                               const QStringList &dropped)
+{
+    if (!m_running || storeFailed()) {
+        return;
+    }
+    QElapsedTimer turn;
+    turn.start();
+    while (!changes.isEmpty() && !turn.hasExpired(TurnMs)) {
+        const auto change = changes.takeFirst();
+        changeGroupsOf(change.first, change.second.first, change.second.second);
+    }
+    if (!changes.isEmpty()) {
+        later([this, changes, dropped] { changeGroups(changes, dropped); });
+        return;
+    }
+    if (!dropped.isEmpty()) {
+        std::set<std::string> used;
+        const QHash<qint64, QStringList> memberships = m_table.memberships();
+        for (const QStringList &groups : memberships) {
+            for (const QString &name : groups) {
+                used.insert(ContactGroups::key(name));
+            }
+        }
+        for (const QString &name : dropped) {
+            if (used.count(ContactGroups::key(name)) == 0) {
+                m_store->removeGroup(ContactGroups::spellingIn(m_store->groupNames(), name));
+            }
+        }
+    }
+    upload();
+}
+
+// A change the server made: a contact not changed here since its last sync
+// stays synced.
+void CardDavSync::changeGroupsOf(qint64 id, const QStringList &join, const QStringList &leave)
+{
+    QByteArray photo;
+    std::unique_ptr<Contact> contact = m_table.loadContact(id, &photo);
+    if (!contact) {
+        return;
+    }
+    const QByteArray before = SyncCard::fingerprint(*contact, photo);
+    bool changed = false;
+    for (const QString &name : leave) {
+        changed = ContactGroups::remove(contact->groups, name) || changed;
+    }
+    changed = ContactGroups::add(contact->groups, join, m_groupNames) || changed;
+    ContactGroups::add(m_groupNames, contact->groups);
+    if (!changed) {
+        return;
+    }
+    m_table.storeContact(*contact, photo);
+    const QByteArray after = SyncCard::fingerprint(*contact, photo);
+    const auto item = m_items.find(m_hrefOf.value(id));
+    if (item != m_items.end() && item->state == before) {
+        item->state = after;
+        m_table.putItem(*item);
+    }
+    if (m_local.contains(id)) {
+        m_local.insert(id, after);
+    }
+    noteStored(std::move(contact));
+}
+
 void CardDavSync::upload()
 {
     if (!m_running || storeFailed()) {
@@ -883,6 +1043,13 @@ void CardDavSync::upload()
         }
         const QByteArray state = SyncCard::fingerprint(*contact, photo);
         const CardTable::Card kept = m_keptCards.card(upload.contactId);
+        if (m_groups.isGroupBook()) {
+            // The group cards carry the groups: the contact's card keeps
+            // the CATEGORIES it has.
+            const std::unique_ptr<Contact> keptRecord =
+                    kept.isEmpty() ? nullptr : CardPatch::read(kept.text);
+            contact->groups = keptRecord ? keptRecord->groups : QStringList();
+        }
         const CardTable::Card card{SyncCard::write(*contact, upload.uid, photo, kept),
                                    CardSchema::photoDigest(photo)};
         // The server holds this card already: nothing to send.
@@ -900,7 +1067,7 @@ void CardDavSync::upload()
                       });
     }
     if (m_inFlight == 0 && m_uploads.isEmpty()) {
-        deleteRemote();
+        writeGroups();
     }
 }
 
@@ -962,6 +1129,51 @@ void CardDavSync::fetchBack(const SyncItem &item)
     };
     m_client->report(m_book, 1, multiget({item.href}), received,
                      DavMultiStatus::MaxTextChars + CardAnswerSlack);
+}
+
+// On an address book of group cards, after the contacts' uploads (so that
+// the members are there): each group card brought to the group here, a
+// card made for a new group and removed for a group deleted here, with
+// If-Match and If-None-Match as every upload.
+void CardDavSync::writeGroups()
+{
+    if (!m_running || storeFailed()) {
+        return;
+    }
+    if (!m_groupWritesPlanned) {
+        m_groupWritesPlanned = true;
+        if (m_groups.isGroupBook()) {
+            m_groupWrites = m_groups.plan(contactsOfUids(), m_table.memberships(),
+                                          m_store->groupNames(), m_book.path(QUrl::FullyDecoded));
+        }
+        m_total += m_groupWrites.size();
+        emit progressChanged();
+    }
+    while (m_inFlight < ParallelUploads && !m_groupWrites.isEmpty()) {
+        const GroupCardSync::Write write = m_groupWrites.takeFirst();
+        ++m_inFlight;
+        const auto done = [this, write](const DavResponse &response) {
+            --m_inFlight;
+            if (response.status == 412) {
+                m_again = true;
+            } else if (!response.isSuccess() && !(write.remove && response.status == 404)) {
+                fail(DavClient::errorMessage(response));
+                return;
+            } else {
+                m_groups.written(write, response.etag);
+            }
+            step();
+            writeGroups();
+        };
+        if (write.remove) {
+            m_client->remove(urlOf(write.after.href), write.ifMatch, done);
+        } else {
+            m_client->put(urlOf(write.after.href), write.after.card, write.ifMatch, done);
+        }
+    }
+    if (m_inFlight == 0 && m_groupWrites.isEmpty()) {
+        deleteRemote();
+    }
 }
 
 void CardDavSync::deleteRemote()

@@ -2,6 +2,7 @@
 
 #include "storage/cardtable.h"
 #include "sync/davclient.h"
+#include "sync/groupcardsync.h"
 #include "sync/syncstatetable.h"
 
 #include <QHash>
@@ -141,11 +142,18 @@ private:
     bool mergeLocalEdits(qint64 id, const QByteArray &remotePhoto, Contact *remote,
                          QByteArray *photo);
     void keepConflictCopy(qint64 id);
+    void takeGroups(Contact *contact, qint64 knownId);
+    QHash<QString, qint64> contactsOfUids() const;
+    void settleGroups();
+    void changeGroups(QList<QPair<qint64, QPair<QStringList, QStringList>>> changes,
+                      const QStringList &dropped);
+    void changeGroupsOf(qint64 id, const QStringList &join, const QStringList &leave);
     void upload();
     void uploaded(const Upload &sent, const QByteArray &state, const CardTable::Card &card,
                   const DavResponse &response);
     void recordEtag(const SyncItem &item, const QByteArray &etag);
     void fetchBack(const SyncItem &item);
+    void writeGroups();
     void deleteRemote();
     void finish();
     QString skippedCards() const;
@@ -157,6 +165,7 @@ private:
     QPointer<SqliteDatabase> m_store;
     SyncStateTable m_table;
     CardTable m_keptCards;
+    GroupCardSync m_groups;
     DavClient *m_client = nullptr;
     QUrl m_book;
     DavLimits m_limits;
@@ -193,6 +202,13 @@ private:
     QList<FetchedCard> m_cards;
     QList<Upload> m_uploads;
     QList<SyncItem> m_remoteDeletes;
+    // The groups of the contacts here while the local side is read, the
+    // groups this book has, and those a server's card took a contact out of.
+    QHash<qint64, QStringList> m_memberships;
+    QStringList m_groupNames;
+    QStringList m_groupsLeft;
+    QList<GroupCardSync::Write> m_groupWrites;
+    bool m_groupWritesPlanned = false;
     QStringList m_unreadable;
     QStringList m_tooLarge;
     QStringList m_outside;

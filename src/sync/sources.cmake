@@ -12,6 +12,10 @@ list(APPEND KIV_SOURCES
     src/sync/synccard.cpp
     src/sync/syncstatetable.h
     src/sync/syncstatetable.cpp
+    src/sync/groupstatetable.h
+    src/sync/groupstatetable.cpp
+    src/sync/groupcardsync.h
+    src/sync/groupcardsync.cpp
     src/sync/carddavsync.h
     src/sync/carddavsync.cpp
     src/sync/carddavaccount.h

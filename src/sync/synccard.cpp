@@ -58,6 +58,15 @@ bool fieldsFit(const Contact &contact)
     return true;
 }
 
+// The groups in an order of their own: the stores and cards list them in
+// different orders.
+QStringList sortedGroups(const Contact &contact)
+{
+    QStringList groups = contact.groups;
+    groups.sort();
+    return groups;
+}
+
 // A part of a contact that is merged as a whole: its texts, and how to copy
 // it from one record to another.
 struct MergeField
@@ -109,6 +118,10 @@ const MergeField mergeFields[] = {
         {[](const Contact &c) { return c.links(); },
          [](const Contact &from, Contact *to) {
              to->linkList = from.linkList;
+         }},
+        {[](const Contact &c) { return sortedGroups(c); },
+         [](const Contact &from, Contact *to) {
+             to->groups = from.groups;
          }}};
 
 // Whether a field was changed here and on the server, to different values.
@@ -207,6 +220,10 @@ QByteArray SyncCard::fingerprint(const Contact &contact, const QByteArray &photo
     }
     for (const QStringList &list : contact.lists()) {
         add(ListEncoding::encode(list));
+    }
+    // Without groups the digest stays what it was before contacts had any.
+    if (!contact.groups.isEmpty()) {
+        add(ListEncoding::encode(sortedGroups(contact)));
     }
     hash.addData(photo);
     return hash.result().toHex();

@@ -17,6 +17,15 @@ QSqlError execute(QSqlQuery &query)
     return query.exec() ? QSqlError() : query.lastError();
 }
 
+// Memberships live in the store's group tables, made with the first group.
+bool hasGroupTables(const QSqlDatabase &db)
+{
+    SqliteStatement query;
+    return query.prepare(db, QStringLiteral("select 1 from sqlite_master where type = 'table' "
+                                            "and name = 'contact_group_member'"))
+           && query.next();
+}
+
 QString selectWithPhoto()
 {
     return SqliteDatabase::selectContacts().replace(QStringLiteral(" from contact"),
@@ -138,7 +147,24 @@ void SyncStateTable::removeContact(const SyncItem &item)
     removeItem(item.href);
 }
 
-QList<QPair<qint64, QByteArray>> SyncStateTable::localStates(qint64 after, int limit) const
+QHash<qint64, QStringList> SyncStateTable::memberships() const
+{
+    QHash<qint64, QStringList> groups;
+    SqliteStatement query;
+    if (!hasGroupTables(m_store->connection())
+        || !query.prepare(m_store->connection(),
+                          QStringLiteral("select contactId, groupName from contact_group_member "
+                                         "order by groupName"))) {
+        return groups;
+    }
+    while (query.next()) {
+        groups[query.int64(0)].append(query.text(1));
+    }
+    return groups;
+}
+
+QList<QPair<qint64, QByteArray>>
+SyncStateTable::localStates(qint64 after, int limit, const QHash<qint64, QStringList> &groups) const
 {
     QList<QPair<qint64, QByteArray>> states;
     SqliteStatement query;
@@ -152,6 +178,9 @@ QList<QPair<qint64, QByteArray>> SyncStateTable::localStates(qint64 after, int l
     while (query.next()) {
         const std::unique_ptr<Contact> contact(reader.read(query));
         const qint64 id = query.int64(0);
+        if (contact) {
+            contact->groups = groups.value(id);
+        }
         // A record without a name is never listed, so it is not synced.
         states.append(
                 {id, contact ? SyncCard::fingerprint(*contact, query.bytes(15)) : QByteArray()});
@@ -180,6 +209,16 @@ std::unique_ptr<Contact> SyncStateTable::loadContact(qint64 id, QByteArray *phot
     std::unique_ptr<Contact> contact(ContactRowReader().read(query));
     if (photo) {
         *photo = query.bytes(15);
+    }
+    SqliteStatement groups;
+    if (contact && hasGroupTables(m_store->connection())
+        && groups.prepare(m_store->connection(),
+                          QStringLiteral("select groupName from contact_group_member where "
+                                         "contactId = ?1 order by groupName"))) {
+        groups.bindInt64(1, id);
+        while (groups.next()) {
+            contact->groups.append(groups.text(0));
+        }
     }
     return contact;
 }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -50,12 +51,17 @@ public:
     // Removes the contact and its card's state in one transaction.
     void removeContact(const SyncItem &item);
 
+    // Every contact's named groups, by contact id; none before the store
+    // has made its group tables.
+    QHash<qint64, QStringList> memberships() const;
     // Fingerprints of stored contacts with ids above `after`, in id order, at
-    // most `limit` of them.
-    QList<QPair<qint64, QByteArray>> localStates(qint64 after, int limit) const;
+    // most `limit` of them, each with its groups as `groups` gives them.
+    QList<QPair<qint64, QByteArray>> localStates(qint64 after, int limit,
+                                                 const QHash<qint64, QStringList> &groups) const;
     // The fingerprint of one stored contact; empty when it is gone.
     QByteArray localState(qint64 id) const;
-    // A stored contact and its photo (Base64 PNG), null when it is gone.
+    // A stored contact with its groups and its photo (Base64 PNG), null when
+    // it is gone.
     std::unique_ptr<Contact> loadContact(qint64 id, QByteArray *photo) const;
     // Writes the contact's fields and photo, inserting the record when missing.
     void storeContact(const Contact &contact, const QByteArray &photo);
