@@ -71,6 +71,8 @@ ContactPtr compactContact(const QString &compact)
             contact->emailList << value;
         } else if (field.startsWith(QLatin1String("phone="))) {
             contact->phoneList << value;
+        } else if (field.startsWith(QLatin1String("group="))) {
+            contact->groups << value;
         }
     }
     return contact;
@@ -98,6 +100,16 @@ void runViewStep(ContactsProxyModel &view, const QString &command, const QString
         view.setFilterFixedString(argument);
     } else if (command == QLatin1String("fav") || command == QLatin1String("all")) {
         view.showFavouriteGroup(command == QLatin1String("fav"));
+    } else if (command == QLatin1String("group")) {
+        view.showGroup(argument);
+    } else if (command.endsWith(QLatin1String("group"))) {
+        // newgroup:Name, renamegroup:From=To, removegroup:Name
+        auto *model = qobject_cast<ContactsModel *>(view.sourceModel());
+        const QString name = argument.section(QLatin1Char('='), 0, 0);
+        QVERIFY(command == QLatin1String("newgroup")      ? model->addGroup(name)
+                : command == QLatin1String("renamegroup") ? model->renameGroup(
+                                                                  name, argument.section('=', 1))
+                                                          : model->removeGroup(name));
     } else if (command == QLatin1String("current")) {
         view.setCurrentIndex(row);
     } else if (command == QLatin1String("role")) {
@@ -111,6 +123,13 @@ void runViewStep(ContactsProxyModel &view, const QString &command, const QString
     } else if (command == QLatin1String("edit")) {
         view.setCurrentIndex(row);
         nameFrom(argument.section(QLatin1Char('='), 1), view.newContact());
+        view.saveContactChanges(QString());
+    } else if (command == QLatin1String("join")) {
+        // join:row=Group: the editor puts the contact in a group.
+        auto *model = qobject_cast<ContactsModel *>(view.sourceModel());
+        view.setCurrentIndex(row);
+        view.newContact()->takeFields(*model->contactAt(view.mapToSource(view.index(row, 0)).row()));
+        view.newContact()->groups << argument.section(QLatin1Char('='), 1);
         view.saveContactChanges(QString());
     } else if (command == QLatin1String("star")) {
         view.setCurrentIndex(row);

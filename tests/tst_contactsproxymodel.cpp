@@ -35,8 +35,10 @@ QString names(const QAbstractItemModel *model)
     QStringList rows;
     for (int row = 0; row < model->rowCount(); ++row) {
         const QModelIndex index = model->index(row, 0);
+        const QStringList groups = index.data(ContactsModel::GroupsRole).toStringList();
         rows << index.data(ContactsModel::FullNameRole).toString()
-                        + (index.data(ContactsModel::FavoriteRole).toBool() ? "*" : "");
+                        + (index.data(ContactsModel::FavoriteRole).toBool() ? "*" : "")
+                        + (groups.isEmpty() ? QString() : " [" + groups.join(",") + "]");
     }
     return rows.join(QLatin1Char('|'));
 }

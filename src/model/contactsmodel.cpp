@@ -46,6 +46,7 @@ const RoleField roleFields[] = {
         {M::AddressGroupListRole, "addressGroups",
          [](const Contact &c) -> QVariant { return c.addressGroupList; }},
         {M::LinkListRole, "links", [](const Contact &c) -> QVariant { return c.linkList.toList(); }},
+        {M::GroupsRole, "groups", [](const Contact &c) -> QVariant { return c.groups; }},
 };
 } // namespace
 
@@ -63,7 +64,8 @@ ContactsModel::ContactsModel(QObject *parent)
     connect(this, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex &topLeft, const QModelIndex &bottomRight,
                    const QVector<int> &roles) {
-                if (roles != QVector<int>{FavoriteRole}) {
+                // A star or a group changes no sort or search text.
+                if (roles != QVector<int>{FavoriteRole} && roles != QVector<int>{GroupsRole}) {
                     m_index.rowsChanged(topLeft.row(), bottomRight.row());
                 }
             });
@@ -218,6 +220,8 @@ void ContactsModel::loadModel()
     }
     QList<Contact *> loaded = m_store->loadContacts();
     loaded.removeAll(nullptr);
+    m_groups.reset(m_store->groupNames(), loaded.toVector());
+    emit groupsChanged();
     if (loaded.isEmpty()) {
         return;
     }
@@ -234,6 +238,7 @@ void ContactsModel::loadModel()
 Contact *ContactsModel::storedCopy(Contact *contact, const QString &photoPath)
 {
     auto *copy = new Contact(contact, this);
+    adoptGroups(copy);
     if (m_store) {
         // The card an imported record came from is stored with it, not listed.
         copy->card = contact->card;
@@ -297,6 +302,7 @@ void ContactsModel::takeStoredContacts(const QVariantList &stored, const QString
         }
         auto *copy = new Contact(record, this);
         copy->id = record->id;
+        adoptGroups(copy);
         const int row = rowOfId(copy->id);
         if (row >= 0) {
             release(std::exchange(m_contacts[row], copy));
@@ -334,6 +340,7 @@ void ContactsModel::mergeContact(const QString &id, Contact *imported)
     }
     Contact *contact = m_contacts.at(row);
     const bool changed = ContactMerge::mergeInto(contact, *imported);
+    adoptGroups(contact);
     if (m_store && changed) {
         m_store->updateContact(contact);
     }
@@ -343,6 +350,80 @@ void ContactsModel::mergeContact(const QString &id, Contact *imported)
     if (changed) {
         emit dataChanged(index(row), index(row), {});
     }
+}
+
+void ContactsModel::adoptGroups(Contact *contact)
+{
+    if (m_groups.adopt(*contact)) {
+        emit groupsChanged();
+    }
+}
+
+void ContactsModel::addGroups(const QStringList &names)
+{
+    for (const QString &name : names) {
+        addGroup(name);
+    }
+}
+
+QVariantList ContactsModel::groupCounts() const
+{
+    const QHash<QString, int> counts = GroupList::counts(m_contacts);
+    QVariantList list;
+    for (const QString &name : m_groups.names()) {
+        list.append(QVariantMap{{QStringLiteral("name"), name},
+                                {QStringLiteral("count"), counts.value(name)}});
+    }
+    return list;
+}
+
+bool ContactsModel::addGroup(const QString &name)
+{
+    if (!m_groups.add(name)) {
+        return false;
+    }
+    if (m_store) {
+        m_store->addGroup(ContactGroups::spellingIn(m_groups.names(), name));
+    }
+    emit groupsChanged();
+    return true;
+}
+
+bool ContactsModel::renameGroup(const QString &from, const QString &to)
+{
+    return !ContactGroups::cleaned(to).isEmpty() && changeGroup(from, to);
+}
+
+bool ContactsModel::removeGroup(const QString &name)
+{
+    return changeGroup(name, QString());
+}
+
+// The store changes the members in one statement; the rows announce it.
+bool ContactsModel::changeGroup(const QString &from, const QString &to)
+{
+    if (!m_groups.contains(from)) {
+        return false;
+    }
+    const QString name = ContactGroups::spellingIn(m_groups.names(), from);
+    const QVector<int> rows = m_groups.change(m_contacts, name, to);
+    const QString renamed =
+            to.isEmpty() ? QString() : ContactGroups::spellingIn(m_groups.names(), to);
+    if (m_store) {
+        if (renamed.isEmpty()) {
+            m_store->removeGroup(name);
+        } else {
+            m_store->renameGroup(name, renamed);
+        }
+    }
+    // Views that show the group follow it before its members change.
+    emit groupRenamed(name, renamed);
+    for (int first = 0, last = 0; first < rows.size(); first = last) {
+        while (++last < rows.size() && rows.at(last) == rows.at(last - 1) + 1) { }
+        emit dataChanged(index(rows.at(first)), index(rows.at(last - 1)), {GroupsRole});
+    }
+    emit groupsChanged();
+    return true;
 }
 
 QList<Contact *> ContactsModel::bookContacts() const
@@ -379,6 +460,7 @@ void ContactsModel::saveContactChanges(const QModelIndex &index, Contact *source
     }
     Contact *contact = m_contacts.at(index.row());
     contact->takeFields(*source);
+    adoptGroups(contact);
     if (m_store) {
         m_store->updateContact(contact);
         m_store->savePhoto(contact->id, photoPath);

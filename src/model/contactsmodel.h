@@ -1,6 +1,7 @@
 #pragma once
 
 #include "record/contactbook.h"
+#include "record/contactgroups.h"
 #include "record/contactindex.h"
 
 #include <QAbstractListModel>
@@ -27,6 +28,8 @@ class ContactsModel : public QAbstractListModel, public ContactBook
     Q_PROPERTY(bool undoableMerge READ undoableMerge NOTIFY undoableCountChanged)
     Q_PROPERTY(bool englishAlphabet READ englishAlphabet WRITE setEnglishAlphabet NOTIFY
                        englishAlphabetChanged)
+    // Every group of the book, also those without members, sorted.
+    Q_PROPERTY(QStringList groupNames READ groupNames NOTIFY groupsChanged)
 
 public:
     enum ContactRoles {
@@ -45,7 +48,8 @@ public:
         EmailGroupListRole,
         AddressListRole,
         AddressGroupListRole,
-        LinkListRole
+        LinkListRole,
+        GroupsRole
     };
     Q_ENUM(ContactRoles)
 
@@ -60,6 +64,7 @@ public:
     void setAlphabet(const QStringList &alphabet);
     bool englishAlphabet() const { return m_englishAlphabet; }
     void setEnglishAlphabet(bool englishAlphabet);
+    QStringList groupNames() const { return m_groups.names(); }
 
     // Row-level operations of the sorted view. Each does nothing when the
     // index is not a row of this model.
@@ -102,6 +107,18 @@ public slots:
     // removedIds go. The records (Contact objects) stay the caller's.
     void takeStoredContacts(const QVariantList &stored, const QStringList &removedIds);
     void mergeContact(const QString &id, Contact *imported) override;
+    void addGroups(const QStringList &names) override;
+    // Each group's name and number of members ("name", "count"), in the
+    // order of groupNames.
+    QVariantList groupCounts() const;
+    // Makes a group without members; false for a blank name or a group the
+    // book has.
+    bool addGroup(const QString &name);
+    // Renames the group for every member; to a group that exists, the two
+    // become one. False for an unknown group or a blank name.
+    bool renameGroup(const QString &from, const QString &to);
+    // Removes the group; its contacts stay. False for an unknown group.
+    bool removeGroup(const QString &name);
     void setDataBase(DataBase *db);
     void loadModel();
     void changeAlphabet(bool englishAlphabet);
@@ -122,6 +139,9 @@ signals:
     void englishAlphabetChanged();
     void undoableCountChanged();
     void countChanged();
+    void groupsChanged();
+    // A group was renamed; `to` is empty when it was removed.
+    void groupRenamed(const QString &from, const QString &to);
 
 private:
     bool isRow(const QModelIndex &index) const;
@@ -131,6 +151,9 @@ private:
     void undoMerge();
     int rowOfId(const QString &id);
     Contact *storedCopy(Contact *contact, const QString &photoPath);
+    // Gives the record the book's spellings of its groups, noting new ones.
+    void adoptGroups(Contact *contact);
+    bool changeGroup(const QString &from, const QString &to);
     void buildAlphabet();
     // Deferred deletion of a record that left the list.
     static void release(Contact *contact);
@@ -148,6 +171,7 @@ private:
     // The row of each id, built for the merges of an import; any change of
     // the rows drops it.
     QHash<QString, int> m_rowOfId;
+    GroupList m_groups;
     QStringList m_alphabet;
     bool m_englishAlphabet = false;
 };

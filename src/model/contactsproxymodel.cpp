@@ -1,6 +1,7 @@
 #include "model/contactsproxymodel.h"
 
 #include "record/contact.h"
+#include "record/contactgroups.h"
 #include "record/grouplabels.h"
 
 #include <QSettings>
@@ -123,6 +124,18 @@ void ContactsProxyModel::connectSource()
     connect(m_source, &Model::rowsRemoved, this, &View::sourceRowsRemoved);
     connect(m_source, &Model::dataChanged, this, &View::sourceDataChanged);
     connect(m_source, &Model::layoutChanged, this, &View::sourceLayoutChanged);
+    connect(m_source, &ContactsModel::groupRenamed, this,
+            [this](const QString &from, const QString &to) {
+                if (from != m_filter.group) {
+                    return;
+                }
+                if (to.isEmpty()) {
+                    narrowTo(false, QString());
+                } else {
+                    m_filter.group = to;
+                    emit groupFilterChanged();
+                }
+            });
     connect(m_source, &Model::modelAboutToBeReset, this, &View::beginResetModel);
     connect(m_source, &Model::modelReset, this, [this] {
         m_rows = wantedRows();
@@ -443,13 +456,32 @@ int ContactsProxyModel::indexOfContact(const QString &contactId) const
 
 void ContactsProxyModel::showFavouriteGroup(bool show)
 {
-    if (show == m_filter.favouritesOnly) {
+    narrowTo(show, QString());
+}
+
+void ContactsProxyModel::showGroup(const QString &group)
+{
+    narrowTo(false, m_source ? ContactGroups::spellingIn(m_source->groupNames(), group) : group);
+}
+
+// Only the shown rows are tested when the new filter can only take rows
+// away.
+void ContactsProxyModel::narrowTo(bool favouritesOnly, const QString &group)
+{
+    if (favouritesOnly == m_filter.favouritesOnly && group == m_filter.group) {
         return;
     }
-    m_filter.favouritesOnly = show;
+    const bool narrower = (favouritesOnly || !m_filter.favouritesOnly)
+                          && (m_filter.group.isEmpty() || group == m_filter.group);
+    const bool groupChanged = group != m_filter.group;
+    m_filter.favouritesOnly = favouritesOnly;
+    m_filter.group = group;
     m_letterIndex.clear();
-    this->show(wantedRows(show ? &m_rows : nullptr));
+    show(wantedRows(narrower ? &m_rows : nullptr));
     updateExistingLetters();
+    if (groupChanged) {
+        emit groupFilterChanged();
+    }
 }
 
 void ContactsProxyModel::setSortRole(int role)
@@ -523,6 +555,7 @@ void ContactsProxyModel::addNewContact(const QString &photoPath)
         return;
     }
     m_newContact->isFavorite = m_filter.favouritesOnly;
+    ContactGroups::add(m_newContact->groups, {m_filter.group});
     m_newContact->fullname = m_newContact->composedFullName();
     m_source->addContact(m_newContact.data(), photoPath);
     m_lastAddedId = m_source->contactAt(m_source->rowCount() - 1)->id;

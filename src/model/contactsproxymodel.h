@@ -35,6 +35,8 @@ class ContactsProxyModel : public QAbstractProxyModel, public ContactList
     Q_PROPERTY(ContactsModel::ContactRoles sortRole READ sortRole WRITE setSortRoleValue NOTIFY
                        sortRoleChanged)
     Q_PROPERTY(QString currentId READ currentId NOTIFY currentIdChanged)
+    // The group whose members the list shows; empty for none.
+    Q_PROPERTY(QString groupFilter READ groupFilter WRITE showGroup NOTIFY groupFilterChanged)
 
 public:
     explicit ContactsProxyModel(QObject *parent = nullptr);
@@ -54,6 +56,7 @@ public:
     // re-sorts and saves.
     void setSortRoleValue(ContactsModel::ContactRoles role);
     bool favouritesOnly() const { return m_filter.favouritesOnly; }
+    QString groupFilter() const { return m_filter.group; }
     // The id of the selected contact; the selection follows it.
     QString currentId() const { return m_currentId; }
 
@@ -79,7 +82,10 @@ public slots:
     void sort();
     int indexOfLetter(const QString &letter) const;
     int indexOfContact(const QString &contactId) const;
+    // "All" (false) or "Favourites" (true); either ends a group filter.
     void showFavouriteGroup(bool show);
+    // Shows the members of the group only (all for an empty name).
+    void showGroup(const QString &group);
     void setSortRole(int role);
     // The search field's slot (see ContactSearch).
     void setFilterFixedString(const QString &text);
@@ -109,6 +115,7 @@ signals:
     void sortRoleChanged();
     void groupLabelsChanged();
     void currentIdChanged();
+    void groupFilterChanged();
     // The selected contact's own data changed (not another contact's).
     void currentContactDataChanged();
 
@@ -130,6 +137,7 @@ private:
     bool staysInPlace(int sourceRow) const;
     void sourceLayoutChanged();
 
+    void narrowTo(bool favouritesOnly, const QString &group);
     void updateExistingLetters();
     QModelIndex currentSourceIndex() const;
     void holdSelection();

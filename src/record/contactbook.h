@@ -28,6 +28,10 @@ public:
     // (phones, e-mails, addresses, links, empty texts, a missing photo);
     // nothing stored is replaced.
     virtual void mergeContact(const QString &id, Contact *imported) = 0;
+    // Makes these groups groups of the book, those without contacts too
+    // (an imported file's group cards name them). A book that keeps no
+    // groups apart from its contacts' takes nothing.
+    virtual void addGroups(const QStringList &names) { Q_UNUSED(names) }
 };
 
 // A list of contacts in the order it shows them, as an export of the list

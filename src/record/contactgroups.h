@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <string>
+
+class Contact;
 
 // The named groups a contact belongs to ("Family", "Work"). Names are free
 // text, compared as the list compares names: white space simplified, case,
@@ -31,3 +35,31 @@ bool remove(QStringList &groups, const QString &name);
 bool rename(QStringList &groups, const QString &from, const QString &to);
 
 } // namespace ContactGroups
+
+// The groups of a book: every name once, in the spelling the book met
+// first, sorted for the scenes (case and accents aside), and the members'
+// lists kept to those spellings.
+class GroupList
+{
+public:
+    const QStringList &names() const { return m_names; }
+    bool contains(const QString &name) const { return ContactGroups::indexIn(m_names, name) >= 0; }
+    // The stored names and those the contacts are in.
+    void reset(const QStringList &stored, const QVector<Contact *> &contacts);
+    // Gives the contact's groups the book's spellings; true when it brought
+    // a group the book lacked, which the book now has.
+    bool adopt(Contact &contact);
+    // Adds a group; false for a blank name or a group the book has.
+    bool add(const QString &name);
+    // Renames the group (an empty `to` removes it) in the book and in every
+    // contact; the rows of the contacts that were in it.
+    QVector<int> change(const QVector<Contact *> &contacts, const QString &from,
+                        const QString &to);
+    // How many of the contacts are in each group, by name.
+    static QHash<QString, int> counts(const QVector<Contact *> &contacts);
+
+private:
+    void sort();
+
+    QStringList m_names;
+};

@@ -63,6 +63,11 @@ bool ContactIndex::isFavourite(int row) const
     return m_rows.at(row)->isFavorite;
 }
 
+bool ContactIndex::isInGroup(int row, const QString &group) const
+{
+    return m_rows.at(row)->groups.contains(group);
+}
+
 std::vector<int> ContactIndex::rowsPassing(const Filter &filter, bool sorted,
                                            const std::vector<int> *among) const
 {

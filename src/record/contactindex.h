@@ -40,16 +40,21 @@ public:
     // and each row's place in it.
     const std::vector<int> &order() const;
     int rank(int row) const;
-    // Which rows a view shows: the starred ones only or all, and of those
-    // the ones the search finds.
+    // Which rows a view shows: the starred ones only, or the members of one
+    // group (named in the book's spelling), or all; and of those the ones
+    // the search finds.
     struct Filter
     {
         bool favouritesOnly = false;
+        QString group;
         ContactSearch search;
     };
     bool passes(int row, const Filter &filter) const
     {
         if (filter.favouritesOnly && !isFavourite(row)) {
+            return false;
+        }
+        if (!filter.group.isEmpty() && !isInGroup(row, filter.group)) {
             return false;
         }
         fold();
@@ -90,6 +95,7 @@ private:
     };
 
     bool isFavourite(int row) const;
+    bool isInGroup(int row, const QString &group) const;
     // A row's initial: an index into m_letters, -1 for an empty text.
     int initialOf(int row) const;
     // Folds the texts of rows first..last in place of `replaced` rows.
