@@ -1,6 +1,7 @@
 #include "record/duplicatemerge.h"
 
 #include "record/contact.h"
+#include "record/contactgroups.h"
 #include "record/contactmerge.h"
 #include "record/contactsearch.h"
 #include "record/duplicatefinder.h"
@@ -301,6 +302,8 @@ void DuplicateMerge::mergeLists(Contact &merged) const
           &isSameAddress);
     merged.linkList = base.linkList;
     unite(merged.linkList, nullptr, more.linkList, QStringList(), &isSameLink);
+    merged.groups = base.groups;
+    ContactGroups::add(merged.groups, more.groups);
 }
 
 std::unique_ptr<Contact> DuplicateMerge::merged() const
@@ -311,7 +314,5 @@ std::unique_ptr<Contact> DuplicateMerge::merged() const
     mergeNames(*merged);
     mergeTexts(*merged);
     mergeLists(*merged);
-    // The record has no contact groups yet; when it has, their union is
-    // taken here like the lists above.
     return merged;
 }
