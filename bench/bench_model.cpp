@@ -30,7 +30,7 @@ namespace {
 
 QString storePath(int count)
 {
-    return QDir::tempPath() + QStringLiteral("/kiv-bench-data/model-store-%1-v1.sqlite").arg(count);
+    return QDir::tempPath() + QStringLiteral("/kiv-bench-data/model-store-%1-v2.sqlite").arg(count);
 }
 
 QStringList texts(const QJsonArray &array, const QString &key)
@@ -112,6 +112,12 @@ int buildStore(int count)
             }
             Contact contact;
             fillContact(contact, QJsonDocument::fromJson(line).object());
+            // 50 groups: each contact in one, every fifth in a second one.
+            const qint64 n = id - 1600000000000;
+            contact.groups << QStringLiteral("Group %1").arg(n % 50);
+            if (n % 5 == 0) {
+                contact.groups << QStringLiteral("Group %1").arg((n / 5 + 17) % 50);
+            }
             contact.id = QString::number(id++);
             store.insertContact(&contact);
         }
@@ -264,6 +270,12 @@ int measureSize(int count, int runs)
             settle();
         };
     };
+    auto group = [&view, settle](const QString &name) {
+        return [&view, settle, name] {
+            view.proxy->showGroup(name);
+            settle();
+        };
+    };
     auto sortBy = [&view, settle](ContactsModel::ContactRoles role) {
         return [&view, settle, role] {
             view.proxy->setSortRole(role);
@@ -286,6 +298,20 @@ int measureSize(int count, int runs)
          QString());
     step(QStringLiteral("showFavouriteGroup(false)"), favourites(false), favourites(true),
          QString());
+    const QString switchTarget = small ? QString() : QStringLiteral("<= 16");
+    step(QStringLiteral("group filter: all -> one of 50 groups"), group(QStringLiteral("Group 7")),
+         group(QString()), switchTarget);
+    step(QStringLiteral("group filter: one group -> another"), group(QStringLiteral("Group 8")),
+         group(QStringLiteral("Group 7")), switchTarget);
+    step(QStringLiteral("group filter: a group -> all"), group(QString()),
+         group(QStringLiteral("Group 7")), switchTarget);
+    group(QStringLiteral("Group 7"))();
+    step(QStringLiteral("search keystroke in a group \"\" -> \"a\""), search(QStringLiteral("a")),
+         search(QString()), keystrokeTarget);
+    step(QStringLiteral("search keystroke in a group \"a\" -> \"an\""),
+         search(QStringLiteral("an")), search(QStringLiteral("a")), keystrokeTarget);
+    search(QString())();
+    group(QString())();
     step(QStringLiteral("sort order change: surname -> first name"),
          sortBy(ContactsModel::NameRole), sortBy(ContactsModel::FullNameRole), QString());
     sortBy(ContactsModel::FullNameRole)();

@@ -80,31 +80,57 @@ void GroupList::reset(const QStringList &stored, const QVector<Contact *> &conta
 {
     m_names.clear();
     ContactGroups::add(m_names, stored);
+    rebuild();
     for (Contact *contact : contacts) {
         adopt(*contact);
     }
-    sort();
 }
 
+QString GroupList::spellingOf(const QString &name, bool *added)
+{
+    const auto known = m_spellingOfName.constFind(name);
+    if (known != m_spellingOfName.cend()) {
+        return *known;
+    }
+    const QString cleaned = ContactGroups::cleaned(name);
+    QString &spelling = m_spellingOfKey[QByteArray::fromStdString(ContactGroups::key(cleaned))];
+    if (spelling.isEmpty() && !cleaned.isEmpty()) {
+        spelling = cleaned;
+        m_names.append(cleaned);
+        *added = true;
+    }
+    m_spellingOfName.insert(name, spelling);
+    return spelling;
+}
+
+// A list already in the book's spellings stays as it is, shared.
 bool GroupList::adopt(Contact &contact)
 {
+    bool added = false;
     QStringList groups;
-    ContactGroups::add(groups, contact.groups, m_names);
-    contact.groups = groups;
-    if (!ContactGroups::add(m_names, groups)) {
-        return false;
+    for (const QString &name : qAsConst(contact.groups)) {
+        const QString spelling = spellingOf(name, &added);
+        if (!spelling.isEmpty() && !groups.contains(spelling)) {
+            groups.append(spelling);
+        }
     }
-    sort();
-    return true;
+    if (groups != contact.groups) {
+        contact.groups = groups;
+    }
+    if (added) {
+        rebuild();
+    }
+    return added;
 }
 
 bool GroupList::add(const QString &name)
 {
-    if (!ContactGroups::add(m_names, {name})) {
-        return false;
+    bool added = false;
+    spellingOf(name, &added);
+    if (added) {
+        rebuild();
     }
-    sort();
-    return true;
+    return added;
 }
 
 QVector<int> GroupList::change(const QVector<Contact *> &contacts, const QString &from,
@@ -128,7 +154,7 @@ QVector<int> GroupList::change(const QVector<Contact *> &contacts, const QString
     } else {
         ContactGroups::rename(m_names, from, target);
     }
-    sort();
+    rebuild();
     return rows;
 }
 
@@ -143,9 +169,16 @@ QHash<QString, int> GroupList::counts(const QVector<Contact *> &contacts)
     return counts;
 }
 
-void GroupList::sort()
+// Sorted for the scenes; the lookups are made anew from the names.
+void GroupList::rebuild()
 {
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::sort(m_names.begin(), m_names.end(), collator);
+    m_spellingOfName.clear();
+    m_spellingOfKey.clear();
+    for (const QString &name : qAsConst(m_names)) {
+        m_spellingOfName.insert(name, name);
+        m_spellingOfKey.insert(QByteArray::fromStdString(ContactGroups::key(name)), name);
+    }
 }

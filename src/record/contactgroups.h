@@ -43,7 +43,10 @@ class GroupList
 {
 public:
     const QStringList &names() const { return m_names; }
-    bool contains(const QString &name) const { return ContactGroups::indexIn(m_names, name) >= 0; }
+    bool contains(const QString &name) const
+    {
+        return m_spellingOfKey.contains(QByteArray::fromStdString(ContactGroups::key(name)));
+    }
     // The stored names and those the contacts are in.
     void reset(const QStringList &stored, const QVector<Contact *> &contacts);
     // Gives the contact's groups the book's spellings; true when it brought
@@ -59,7 +62,14 @@ public:
     static QHash<QString, int> counts(const QVector<Contact *> &contacts);
 
 private:
-    void sort();
+    // The book's spelling of the name, the group made when the book lacks
+    // it; empty for a blank name.
+    QString spellingOf(const QString &name, bool *added);
+    void rebuild();
 
     QStringList m_names;
+    // Each name met so far, as written, and each group's key: the
+    // book's spelling. A load asks for one name per membership.
+    QHash<QString, QString> m_spellingOfName;
+    QHash<QByteArray, QString> m_spellingOfKey;
 };
