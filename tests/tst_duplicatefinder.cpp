@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTranslator>
 
 // The duplicate search: which contacts it groups and the reasons it gives,
 // from a table of cases.
@@ -22,13 +23,15 @@ void tst_DuplicateFinder::groupsLikelyDuplicates_data()
     QTest::addColumn<QByteArray>("contacts");
     QTest::addColumn<QStringList>("groups");
     QTest::addColumn<QStringList>("distinct");
+    QTest::addColumn<QString>("language");
     const QList<QByteArray> lines = readFile(TEST_DATA_DIR "/duplicates/matches.jsonl").split('\n');
     for (const QByteArray &line : lines) {
         const QJsonArray row = QJsonDocument::fromJson(line).array();
         if (!row.isEmpty()) {
             QTest::newRow(qPrintable(row.at(0).toString()))
                     << QJsonDocument(row.at(1).toArray()).toJson()
-                    << row.at(2).toVariant().toStringList() << row.at(3).toVariant().toStringList();
+                    << row.at(2).toVariant().toStringList() << row.at(3).toVariant().toStringList()
+                    << row.at(4).toString();
         }
     }
 }
@@ -38,6 +41,12 @@ void tst_DuplicateFinder::groupsLikelyDuplicates()
     QFETCH(QByteArray, contacts);
     QFETCH(QStringList, groups);
     QFETCH(QStringList, distinct);
+    QFETCH(QString, language);
+    QTranslator catalogue;
+    if (!language.isEmpty()) {
+        QVERIFY(catalogue.load(":/translations/kiv-contacts_" + language + ".qm"));
+        QCoreApplication::installTranslator(&catalogue);
+    }
     QVector<DuplicateFinder::Entry> entries;
     for (const QJsonValue &value : QJsonDocument::fromJson(contacts).array()) {
         const ContactPtr contact =
@@ -55,6 +64,7 @@ void tst_DuplicateFinder::groupsLikelyDuplicates()
     for (const DuplicateFinder::Group &group : finder.find(entries)) {
         found << (QStringList{group.ids.join(' ')} + group.reasons).join(QStringLiteral(" | "));
     }
+    QCoreApplication::removeTranslator(&catalogue);
     QCOMPARE(found, groups);
 }
 

@@ -1,5 +1,7 @@
 #include "record/duplicatefinder.h"
 
+#include "record/grouplabels.h"
+
 #include "record/contact.h"
 #include "record/contactmerge.h"
 #include "record/contactsearch.h"
@@ -499,13 +501,20 @@ QString DuplicateSearch::phoneReason(const Member &a, const Member &b) const
     if (label.isEmpty()) {
         label = eb.phoneLabels.value(b.detail);
     }
-    if (label.compare(QLatin1String("Mobile"), Qt::CaseInsensitive) == 0) {
+    // The label the editor offers for the kind in the language in use, or
+    // its English name, as other programs and imports write it.
+    const QStringList offered = GroupLabels::defaults();
+    const auto names = [&label, &offered](const char *english, int kind) {
+        return label.compare(QLatin1String(english), Qt::CaseInsensitive) == 0
+               || label.compare(offered.at(kind), Qt::CaseInsensitive) == 0;
+    };
+    if (names("Mobile", 0)) {
         return DuplicateFinder::tr("same mobile number %1").arg(number);
     }
-    if (label.compare(QLatin1String("Home"), Qt::CaseInsensitive) == 0) {
+    if (names("Home", 1)) {
         return DuplicateFinder::tr("same home number %1").arg(number);
     }
-    if (label.compare(QLatin1String("Work"), Qt::CaseInsensitive) == 0) {
+    if (names("Work", 2)) {
         return DuplicateFinder::tr("same work number %1").arg(number);
     }
     return DuplicateFinder::tr("same phone number %1").arg(number);
