@@ -7,6 +7,7 @@
 #include "sync/davorigin.h"
 #include "sync/syncstatetable.h"
 #include "testsupport.h"
+#include "vcard/groupcard.h"
 
 #include <QGuiApplication>
 #include <QProcess>
@@ -175,6 +176,8 @@ private slots:
     void hostileAnswerLosesNothing();
     void redirectGetsNoPassword_data();
     void redirectGetsNoPassword();
+    void groupCardPatchKeepsItsForm_data();
+    void groupCardPatchKeepsItsForm();
     void groupsReachTheOther_data();
     void groupsReachTheOther();
     void otherProgramsCardsStayWhole_data();
@@ -627,6 +630,39 @@ void tst_CardDavSync::redirectGetsNoPassword()
     }
 }
 
+void tst_CardDavSync::groupCardPatchKeepsItsForm_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("added");
+    QTest::addColumn<QStringList>("removed");
+    QTest::newRow("Apple: renamed, a double and a member out, one in")
+            << "family"
+            << "Kin" << QStringList{"NEW-1", "8D5C1E0A-5B7E-4C4A-9F0E-2A6D1B3C4E01"}
+            << QStringList{"8D5C1E0A-5B7E-4C4A-9F0E-2A6D1B3C4E01"};
+    QTest::newRow("vCard 4.0: plain UID out, MEMBER in")
+            << "work"
+            << "Work" << QStringList{"NEW-1"}
+            << QStringList{"8D5C1E0A-5B7E-4C4A-9F0E-2A6D1B3C4E99"};
+}
+
+// A group card is patched in its own form, every other line as it was; the
+// result is beside the card as name.patched.vcf.
+void tst_CardDavSync::groupCardPatchKeepsItsForm()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, name);
+    QFETCH(QStringList, added);
+    QFETCH(QStringList, removed);
+    const QString path = QStringLiteral(TEST_DATA_DIR "/sync/groups/apple/") + file;
+    const QByteArray patched = GroupCard::patch(readFile(path + ".vcf"), name, added, removed);
+    QCOMPARE(patched, readFile(path + ".patched"));
+    const GroupCard::Group group = GroupCard::read(patched);
+    QCOMPARE(group.name, name);
+    QVERIFY(group.members.contains("NEW-1"));
+    QVERIFY(!group.members.contains(removed.first()));
+}
+
 void tst_CardDavSync::groupsReachTheOther_data()
 {
     QTest::addColumn<QString>("cards");
@@ -645,7 +681,7 @@ void tst_CardDavSync::groupsReachTheOther()
     DavServer dav(DavServer::Radicale, true);
     QVERIFY(dav.start());
     const QDir dir(QStringLiteral(TEST_DATA_DIR "/sync/groups/") + cards);
-    for (const QString &file : dir.entryList(QDir::Files)) {
+    for (const QString &file : dir.entryList({QStringLiteral("*.vcf")}, QDir::Files)) {
         QByteArray card = readFile(dir.filePath(file));
         for (int i = 0; file == QLatin1String("family.vcf") && i < 3000; ++i) {
             card.insert(card.indexOf("REV:"), QStringLiteral("X-ADDRESSBOOKSERVER-MEMBER:urn:uuid:"

@@ -2,6 +2,7 @@
 
 #include "record/contact.h"
 #include "storage/contactrowreader.h"
+#include "storage/groupschema.h"
 #include "storage/sqlitedatabase.h"
 #include "storage/sqlitestatement.h"
 #include "sync/synccard.h"
@@ -15,15 +16,6 @@ namespace {
 QSqlError execute(QSqlQuery &query)
 {
     return query.exec() ? QSqlError() : query.lastError();
-}
-
-// Memberships live in the store's group tables, made with the first group.
-bool hasGroupTables(const QSqlDatabase &db)
-{
-    SqliteStatement query;
-    return query.prepare(db, QStringLiteral("select 1 from sqlite_master where type = 'table' "
-                                            "and name = 'contact_group_member'"))
-           && query.next();
 }
 
 QString selectWithPhoto()
@@ -151,7 +143,7 @@ QHash<qint64, QStringList> SyncStateTable::memberships() const
 {
     QHash<qint64, QStringList> groups;
     SqliteStatement query;
-    if (!hasGroupTables(m_store->connection())
+    if (!GroupSchema::exists(m_store->connection())
         || !query.prepare(m_store->connection(),
                           QStringLiteral("select contactId, groupName from contact_group_member "
                                          "order by groupName"))) {
@@ -211,7 +203,7 @@ std::unique_ptr<Contact> SyncStateTable::loadContact(qint64 id, QByteArray *phot
         *photo = query.bytes(15);
     }
     SqliteStatement groups;
-    if (contact && hasGroupTables(m_store->connection())
+    if (contact && GroupSchema::exists(m_store->connection())
         && groups.prepare(m_store->connection(),
                           QStringLiteral("select groupName from contact_group_member where "
                                          "contactId = ?1 order by groupName"))) {
