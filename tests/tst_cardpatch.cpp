@@ -24,7 +24,7 @@ void tst_CardPatch::keepsWhatWasNotEdited_data()
     QTest::addColumn<QByteArray>("card");
     QTest::addColumn<QString>("edit");
     // The edits, each with the properties it may change.
-    const QStringList edits{QStringLiteral("phone and star|TEL,CATEGORIES"),
+    const QStringList edits{QStringLiteral("phone, star and groups|TEL,CATEGORIES"),
                             QStringLiteral("names, note and birthday|N,FN,NOTE,BDAY"),
                             QStringLiteral("first address and e-mail removed, a link "
                                            "added|ADR,LABEL,EMAIL,X-ABLABEL,X-ABADR,URL"),
@@ -66,6 +66,8 @@ void tst_CardPatch::keepsWhatWasNotEdited()
         phones[0] = QStringLiteral("+49 30 7654321");
         record->phoneList = phones;
         record->isFavorite = !record->isFavorite;
+        // The first group leaves; one with a comma and a semicolon joins.
+        record->groups = record->groups.mid(1) << QStringLiteral("Football, 5-a-side; Sundays");
     } else if (edit.startsWith(QLatin1String("names"))) {
         record->surname = QStringLiteral("Édité");
         record->name = QStringLiteral("Anna; Maria");
@@ -108,8 +110,8 @@ void tst_CardPatch::describesWhatItKeeps_data()
           "macos-30-abadr-photo.vcf|Mr. John Richter,James Doe Sr.|Nickname: Johny|Department: "
           "Accounting|Job title: Money Counter|Spouse: Jenny",
           "evolution-30-fold-inside-escape.vcf|Title First Middle Last Suffix|Department: "
-          "department, office|Role: profession|Job title: title|Nickname: nickname|Categories: "
-          "Birthday, Business|Jabber: jabber|Yahoo: yahoo|MSN: msn"}) {
+          "department, office|Role: profession|Job title: title|Nickname: nickname|Jabber: jabber|"
+          "Yahoo: yahoo|MSN: msn"}) {
         const QString cells = QString::fromLatin1(row);
         QTest::newRow(qPrintable(cells.section('|', 0, 0)))
                 << firstCard(cells.section('|', 0, 0)) << cells.section('|', 1);

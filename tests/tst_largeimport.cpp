@@ -53,6 +53,8 @@ void tst_LargeImport::readsPiecesAsWhole()
     const Parsed whole(
             csv ? ParsedFile{ContactsFileParser::parseCsv(TextDecoding::decodeIn(data, csvCodec)),
                              csvCodec,
+                             {},
+                             {},
                              {}}
                 : ContactsFileParser::parseVCardData(data, codec, true));
     const Parsed pieces(csv ? ContactsFileParser::parseCsvFile(path, codec, true, pieceBytes)

@@ -76,7 +76,9 @@ def generated(jsonl, vcf, codec):
                "emails": [e["address"] + (" / Work" if e["type"] == "WORK" else " / Home")
                           for e in c["emails"]],
                "addresses": addresses, "links": [c["url"]] if c["url"] else [],
-               "favorite": c["starred"]}
+               "favorite": c["starred"],
+               # The categories are the groups, but for the star.
+               "groups": [g for g in c["categories"] if g.lower() != "starred"]}
         if c["photo"]:
             out["photo"] = "64x64"
         contacts.append({k: v for k, v in out.items() if v})

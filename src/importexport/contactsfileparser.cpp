@@ -37,6 +37,13 @@ QString notContactsText(const QMimeType &type)
             .arg(comment);
 }
 
+ParsedFile failed(const QString &error)
+{
+    ParsedFile parsed;
+    parsed.error = error;
+    return parsed;
+}
+
 QString tooLargeText()
 {
     return QCoreApplication::translate("ContactsFileParser",
@@ -141,7 +148,7 @@ ParsedFile ContactsFileParser::parseFile(const QString &fileName, const QString 
     try {
         return parseExistingFile(fileName, codecName, detectCodec);
     } catch (const std::bad_alloc &) {
-        return ParsedFile{{}, {}, tooLargeText()};
+        return failed(tooLargeText());
     }
 }
 
@@ -159,7 +166,7 @@ ParsedFile ContactsFileParser::parseExistingFile(const QString &fileName, const 
     }
     if ((kind == Kind::Csv || kind == Kind::VCard)
         && QFileInfo(fileName).size() > ImportLimits::MaxFileBytes) {
-        return ParsedFile{{}, {}, tooLargeText()};
+        return failed(tooLargeText());
     }
     switch (kind) {
     case Kind::Csv:
@@ -172,17 +179,14 @@ ParsedFile ContactsFileParser::parseExistingFile(const QString &fileName, const 
     case Kind::Unknown:
         break;
     }
-    return ParsedFile{{}, {}, notContactsText(type)};
+    return failed(notContactsText(type));
 }
 
 // The system's reason after the file name ("Permission denied").
 ParsedFile ContactsFileParser::unreadable(const QString &fileName, const QString &reason)
 {
-    return ParsedFile{
-            {},
-            {},
-            QCoreApplication::translate("ContactsFileParser", "Unable to read file: %1 (%2)")
-                    .arg(fileName, reason)};
+    return failed(QCoreApplication::translate("ContactsFileParser", "Unable to read file: %1 (%2)")
+                          .arg(fileName, reason));
 }
 
 // The file is read in pieces that end after a row, and the rows of each
@@ -223,7 +227,10 @@ ParsedFile ContactsFileParser::parseCsvFile(const QString &fileName, const QStri
             buffer.remove(0, end);
             rowEnds.consumed(end);
             if (atEnd) {
-                return ParsedFile{contacts.take(), QStringLiteral("UTF-8"), {}};
+                ParsedFile parsed;
+                parsed.contacts = contacts.take();
+                parsed.usedCodec = QStringLiteral("UTF-8");
+                return parsed;
             }
             if (!FilePieces::appendPiece(file, pieceBytes, &buffer, &reason)) {
                 contacts.release();

@@ -3,6 +3,7 @@
 #include "importexport/googlecsv.h"
 #include "record/birthday.h"
 #include "record/contact.h"
+#include "record/importedgroups.h"
 #include "record/importedname.h"
 #include "vcard/vcardtext.h"
 
@@ -136,8 +137,7 @@ const Entry table[] = {
         {Match::Exact, "Sensitivity", Action::Ignore, nullptr},
         {Match::Exact, "Priority", Action::Ignore, nullptr},
         {Match::Exact, "Private", Action::Ignore, nullptr},
-        {Match::Exact, "Categories", Action::CategoriesMarked,
-         QT_TRANSLATE_NOOP("QObject", "Marked")},
+        {Match::Exact, "Categories", Action::Categories, QT_TRANSLATE_NOOP("QObject", "Marked")},
         {Match::Exact, "Yomi Name", Action::Ignore, nullptr},
         {Match::Exact, "Given Name Yomi", Action::Ignore, nullptr},
         {Match::Exact, "Additional Name Yomi", Action::Ignore, nullptr},
@@ -150,7 +150,7 @@ const Entry table[] = {
         {Match::Exact, "Occupation", Action::CommentLine,
          QT_TRANSLATE_NOOP("QObject", "Occupation: ")},
         {Match::Exact, "Subject", Action::CommentLine, QT_TRANSLATE_NOOP("QObject", "Subject: ")},
-        {Match::Exact, "Group Membership", Action::Starred, nullptr},
+        {Match::Exact, "Group Membership", Action::GroupMembership, nullptr},
         {Match::Pattern, "E-mail \\d* - Type", Action::EmailTypeLabel, nullptr},
         {Match::Pattern, "E-mail \\d* - Value", Action::SplitEmails,
          QT_TRANSLATE_NOOP("QObject", "Home")},
@@ -186,7 +186,7 @@ const Entry table[] = {
         {Match::Exact, "Organization Name", Action::SetOrganization, nullptr},
         {Match::Exact, "Organization Title", Action::KeepInCard, "title"},
         {Match::Exact, "Organization Department", Action::KeepInCard, "department"},
-        {Match::Exact, "Labels", Action::Starred, nullptr},
+        {Match::Exact, "Labels", Action::GroupMembership, nullptr},
         {Match::Exact, "File As", Action::DisplayName, nullptr},
 
         // Thunderbird.
@@ -279,6 +279,7 @@ const Entry table[] = {
         {Match::Exact, "Geburtstag", Action::SetBirthday, nullptr},
         {Match::Exact, "Jahrestag", Action::KeepInCard, "anniversary"},
         {Match::Exact, "Notizen", Action::AppendNotes, nullptr},
+        {Match::Exact, "Kategorien", Action::Categories, QT_TRANSLATE_NOOP("QObject", "Marked")},
         {Match::Exact, "Webseite", Action::AppendLink, nullptr},
         {Match::Exact, "Initialen", Action::CommentLine,
          QT_TRANSLATE_NOOP("QObject", "Initials: ")},
@@ -745,7 +746,7 @@ bool RowReader::applyAddress(const CsvContactReader::Rule &rule, const QString &
     }
 }
 
-// Comment lines, dates, the organisation and the favourite mark.
+// Comment lines, dates, the organisation, the groups and the favourite mark.
 bool RowReader::applyOther(const CsvContactReader::Rule &rule, const QString &value)
 {
     switch (rule.action) {
@@ -788,13 +789,15 @@ bool RowReader::applyOther(const CsvContactReader::Rule &rule, const QString &va
         }
         m_contact->organization.append(value);
         return true;
-    case Action::CategoriesMarked:
-        m_contact->isFavorite =
-                m_contact->isFavorite || value.contains(rule.text, Qt::CaseInsensitive);
+    case Action::Categories: {
+        // Outlook separates categories with the list separator of its
+        // locale; neither separator can be part of a category's name.
+        static const QRegularExpression separators(QStringLiteral("[;,]"));
+        ImportedGroups::add(m_contact, value.split(separators), rule.text);
         return true;
-    case Action::Starred:
-        m_contact->isFavorite = m_contact->isFavorite
-                                || value.contains(QLatin1String("Starred"), Qt::CaseInsensitive);
+    }
+    case Action::GroupMembership:
+        ImportedGroups::add(m_contact, ImportedGroups::fromGoogle(splitValues(value)));
         return true;
     default:
         return false;

@@ -49,8 +49,8 @@ public:
         WorkCountry,
         SetOrganization,
         AppendOrganization,
-        CategoriesMarked,
-        Starred,
+        Categories,      // Outlook's, separated by ";" or ","; "Marked" is the star
+        GroupMembership, // Google's, separated by ":::"; "* starred" is the star
         PhoneTypeLabel,
         AddressTypeLabel,
         PrefixedPhoneTypeLabel, // "* Mobile" in Google's current layout

@@ -106,6 +106,31 @@ void appendKept(QString &line, const QString &value)
     }
 }
 
+// Group Membership as Google writes it: the groups, then its system groups
+// "* myContacts" (every contact) and "* starred" (a favourite), separated by
+// " ::: ". A ":::" inside a name would split it: it is shortened to "::".
+// A name starting with "* " would read as a system group: the star goes.
+QString groupMembership(const Contact &contact)
+{
+    QStringList names;
+    for (QString name : contact.groups) {
+        while (name.contains(QLatin1String(":::"))) {
+            name.replace(QLatin1String(":::"), QLatin1String("::"));
+        }
+        while (name.startsWith(QLatin1String("* "))) {
+            name = name.mid(2).trimmed();
+        }
+        if (!name.isEmpty()) {
+            names << name;
+        }
+    }
+    names << QStringLiteral("* myContacts");
+    if (contact.isFavorite) {
+        names << QStringLiteral("* starred");
+    }
+    return names.join(QLatin1String(" ::: "));
+}
+
 // The columns from Name to Group Membership; kept gives name prefix, name
 // suffix and nickname.
 void appendNameColumns(QString &text, const Contact &contact, const QStringList &kept)
@@ -123,8 +148,7 @@ void appendNameColumns(QString &text, const Contact &contact, const QStringList 
     appendValue(text, birthdayColumn(contact.dateOfBirth));
     appendEmpty(text, 10);
     appendValue(text, contact.comment);
-    appendValue(text, contact.isFavorite ? QStringLiteral("* My Contacts ::: * Starred")
-                                         : QStringLiteral("* My Contacts"));
+    appendValue(text, groupMembership(contact));
 }
 
 // A type and a value column for each entry, then empty pairs up to count;

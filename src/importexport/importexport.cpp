@@ -455,6 +455,8 @@ void ImportExport::offerParsed(const QString &codec, const ParsedFile &parsed)
     }
     m_contacts = parsed.contacts;
     m_parsed = parsed.contacts;
+    m_fileGroups = parsed.groups;
+    m_groupsOfUids = parsed.groupsOfUids;
     findExistingContacts();
     emit contactsChanged();
 
@@ -503,6 +505,7 @@ bool ImportExport::importParsedContacts()
             handOver(contact);
             return true;
         });
+        addFileGroups();
         endImport(labels);
         imported = true;
     }
@@ -525,6 +528,36 @@ void ImportExport::handOver(Contact *contact)
             book->queueContact(contact);
         }
         emit importContact(contact);
+    }
+}
+
+// A contact of the book joins a group through a merge of a record that
+// holds nothing but the group: the merge adds groups as it adds any entry.
+void ImportExport::addFileGroups()
+{
+    if (!m_book || !m_contactBook) {
+        return;
+    }
+    if (!m_fileGroups.isEmpty()) {
+        m_contactBook->addGroups(m_fileGroups);
+    }
+    if (!m_store || m_groupsOfUids.isEmpty()) {
+        return;
+    }
+    // A kept card may write its UID as a URN, as group cards name members.
+    const QString urn = QStringLiteral("urn:uuid:");
+    QStringList uids;
+    for (auto it = m_groupsOfUids.cbegin(); it != m_groupsOfUids.cend(); ++it) {
+        uids << it.key() << urn + it.key();
+    }
+    const QHash<QString, QString> ids = m_store->contactsOfCardUids(uids);
+    for (auto it = m_groupsOfUids.cbegin(); it != m_groupsOfUids.cend(); ++it) {
+        const QString id = ids.value(it.key(), ids.value(urn + it.key()));
+        if (!id.isEmpty()) {
+            Contact member;
+            member.groups = it.value();
+            m_contactBook->mergeContact(id, &member);
+        }
     }
 }
 
@@ -617,6 +650,8 @@ QList<Contact *> ImportExport::tickedContacts() const
 void ImportExport::releaseParsedContacts()
 {
     m_alreadyThere.clear();
+    m_fileGroups.clear();
+    m_groupsOfUids.clear();
     if (m_parsed.isEmpty()) {
         return;
     }

@@ -165,6 +165,9 @@ private:
     // The end of an import that ran: the book lists the queued contacts in
     // one step, then the list sorts once.
     void endImport(const QStringList &labels);
+    // The groups of the file's group cards join the book, and so do the
+    // book's contacts that they list.
+    void addFileGroups();
     // Finds which parsed contacts are already in the address book.
     void findExistingContacts();
     // True for a parsed contact already in the address book that adds
@@ -208,6 +211,10 @@ private:
     ContactList *m_contactList = nullptr;
     // Parsed contacts already in the address book: the contact each one is.
     QHash<const Contact *, QPointer<Contact>> m_alreadyThere;
+    // The groups of the parsed file's group cards, and their members that
+    // are none of its contacts (ParsedFile).
+    QStringList m_fileGroups;
+    QHash<QString, QStringList> m_groupsOfUids;
     QPointer<DataBase> m_store;
     QStringList m_importedLabels;
     QString m_importFile;

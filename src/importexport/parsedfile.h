@@ -1,13 +1,15 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class Contact;
 
 // What reading an import file gives: new, unsaved records, which the caller
-// owns, the encoding its text was read in, and why it gave none when it
-// could not be read.
+// owns, the encoding its text was read in, why it gave none when it could
+// not be read, and the groups its group cards make.
 struct ParsedFile
 {
     QList<Contact *> contacts;
@@ -17,4 +19,9 @@ struct ParsedFile
     // A file that is not a contact file, one too large to import, or one
     // that cannot be read (with the reason); empty when it was read.
     QString error;
+    // The groups that the file's group cards make, empty ones included.
+    QStringList groups;
+    // The members of those groups that are none of the contacts, by the
+    // UID the group card names them with: the groups each one joins.
+    QHash<QString, QStringList> groupsOfUids;
 };

@@ -23,4 +23,6 @@ list(APPEND KIV_SOURCES
     src/importexport/importexport.h
     src/importexport/importexport.cpp
     src/importexport/vcardimport.cpp
+    src/importexport/filegroups.h
+    src/importexport/filegroups.cpp
 )

@@ -1,5 +1,6 @@
 #include "importexport/contactsfileparser.h"
 
+#include "importexport/filegroups.h"
 #include "importexport/filepieces.h"
 #include "record/contact.h"
 #include "vcard/cardmapping.h"
@@ -12,15 +13,19 @@
 
 namespace {
 
-// Appends a record for each card of data to result; index counts the cards
-// of one file, across the pieces it is read in.
+// Appends a record for each card of data to result, and takes the group
+// cards into groups; index counts the cards of one file, across the pieces
+// it is read in.
 void appendContacts(const QByteArray &data, vCardReader::Mode mode, const QString &codecName,
-                    QList<Contact *> *result, int *index)
+                    QList<Contact *> *result, int *index, FileGroups *groups)
 {
     const CardMapping mapping;
     vCard::readCardsWithText(
             data, mode, codecName.toLatin1(),
-            [result, index, &mapping, mode](const vCard &card, const QByteArray &text) {
+            [result, index, groups, &mapping, mode](const vCard &card, const QByteArray &text) {
+                if (groups->take(card)) {
+                    return;
+                }
                 Contact *contact = mapping.contactOf(card, (*index)++);
                 // The card is kept as UTF-8 text, which it is unless the file
                 // was in another encoding (then the record alone is kept).
@@ -31,13 +36,14 @@ void appendContacts(const QByteArray &data, vCardReader::Mode mode, const QStrin
             });
 }
 
-QList<Contact *> contactsFrom(const QByteArray &data, vCardReader::Mode mode,
-                              const QString &codecName)
+// The records of the cards of data, with the groups of its group cards.
+void readInto(ParsedFile *parsed, const QByteArray &data, vCardReader::Mode mode,
+              const QString &codecName)
 {
-    QList<Contact *> result;
     int index = 0;
-    appendContacts(data, mode, codecName, &result, &index);
-    return result;
+    FileGroups groups;
+    appendContacts(data, mode, codecName, &parsed->contacts, &index, &groups);
+    groups.applyTo(parsed);
 }
 
 // END:VCARD as the reader always takes it: no white space before it, only
@@ -83,7 +89,8 @@ enum class PiecesRead { Read, NotUtf8, Unreadable };
 // out not to be UTF-8 is left to be read whole; the reason is set when the
 // file cannot be read. Either way result keeps what was read.
 PiecesRead appendCardsInPieces(QFile &file, QByteArray &buffer, const QString &codecName,
-                               int chunkBytes, QList<Contact *> *result, QString *reason)
+                               int chunkBytes, QList<Contact *> *result, FileGroups *groups,
+                               QString *reason)
 {
     int index = 0;
     bool split = false;
@@ -101,7 +108,7 @@ PiecesRead appendCardsInPieces(QFile &file, QByteArray &buffer, const QString &c
             if (atEnd && split && !cards.contains('\n')) {
                 cards += '\n';
             }
-            appendContacts(cards, vCardReader::ValidUtf8Bytes, codecName, result, &index);
+            appendContacts(cards, vCardReader::ValidUtf8Bytes, codecName, result, &index, groups);
             buffer.remove(0, int(end));
             split = true;
         }
@@ -118,7 +125,9 @@ PiecesRead appendCardsInPieces(QFile &file, QByteArray &buffer, const QString &c
 
 QList<Contact *> ContactsFileParser::parseVCard(const QString &text)
 {
-    return contactsFrom(text.toUtf8(), vCardReader::Utf8Text, QString());
+    ParsedFile parsed;
+    readInto(&parsed, text.toUtf8(), vCardReader::Utf8Text, QString());
+    return parsed.contacts;
 }
 
 ParsedFile ContactsFileParser::parseVCardData(const QByteArray &data, const QString &codecName,
@@ -133,8 +142,8 @@ ParsedFile ContactsFileParser::parseVCardData(const QByteArray &data, const QStr
     if (unicode != TextDecoding::Unicode::None && unicode != TextDecoding::Unicode::Utf8) {
         // UTF-16 and UTF-32 are decoded first; then the text is unfolded.
         parsed.usedCodec = TextDecoding::encodingOf(data, codecName, false);
-        parsed.contacts = contactsFrom(TextDecoding::decodeIn(data, parsed.usedCodec).toUtf8(),
-                                       vCardReader::Utf8Text, codecName);
+        readInto(&parsed, TextDecoding::decodeIn(data, parsed.usedCodec).toUtf8(),
+                 vCardReader::Utf8Text, codecName);
         return parsed;
     }
     const QByteArray body =
@@ -145,8 +154,8 @@ ParsedFile ContactsFileParser::parseVCardData(const QByteArray &data, const QStr
     // A file checked valid as a whole is not checked again card by card.
     const bool valid = TextDecoding::isValidUtf8(body);
     parsed.usedCodec = valid ? codecName : TextDecoding::encodingOf(body, codecName, detectCodec);
-    parsed.contacts = contactsFrom(body, valid ? vCardReader::ValidUtf8Bytes : vCardReader::RawBytes,
-                                   parsed.usedCodec);
+    readInto(&parsed, body, valid ? vCardReader::ValidUtf8Bytes : vCardReader::RawBytes,
+             parsed.usedCodec);
     return parsed;
 }
 
@@ -175,13 +184,16 @@ ParsedFile ContactsFileParser::parseVCardFile(const QString &fileName, const QSt
     }
     if (unicode == TextDecoding::Unicode::None || unicode == TextDecoding::Unicode::Utf8) {
         buffer.remove(0, markLength);
-        QList<Contact *> contacts;
-        const PiecesRead read =
-                appendCardsInPieces(file, buffer, codecName, chunkBytes, &contacts, &reason);
+        ParsedFile parsed;
+        FileGroups groups;
+        const PiecesRead read = appendCardsInPieces(file, buffer, codecName, chunkBytes,
+                                                    &parsed.contacts, &groups, &reason);
         if (read == PiecesRead::Read) {
-            return ParsedFile{contacts, codecName, {}};
+            parsed.usedCodec = codecName;
+            groups.applyTo(&parsed);
+            return parsed;
         }
-        qDeleteAll(contacts);
+        qDeleteAll(parsed.contacts);
         if (read == PiecesRead::Unreadable) {
             return unreadable(fileName, reason);
         }

@@ -17,6 +17,8 @@ list(APPEND KIV_SOURCES
     src/record/duplicatemerge.cpp
     src/record/importedname.h
     src/record/importedname.cpp
+    src/record/importedgroups.h
+    src/record/importedgroups.cpp
     src/record/contactsearch.h
     src/record/contactsearch.cpp
     src/record/sortkeymaker.h

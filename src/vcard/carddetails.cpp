@@ -55,19 +55,6 @@ QString units(const vCardProperty &property)
     return property.values().mid(1).join(QStringLiteral(", "));
 }
 
-// A CATEGORIES text without the "starred" that marks a favourite, which the
-// contact shows already.
-QString categoriesWithoutStarred(const QString &value)
-{
-    QStringList kept;
-    for (const QString &category : value.split(QLatin1Char(','))) {
-        if (category.trimmed().compare(QLatin1String("starred"), Qt::CaseInsensitive)) {
-            kept << category.trimmed();
-        }
-    }
-    return kept.join(QStringLiteral(", "));
-}
-
 // A date as the editor writes birthdays, any other text as it is.
 QString dateText(const QString &value)
 {
@@ -112,8 +99,8 @@ QStringList CardDetails::columnsOf(const QByteArray &card)
         const QByteArray raw = QByteArray::fromRawData(line, length);
         const bool names = (qstrnicmp(line, "N:", 2) == 0 || qstrnicmp(line, "N;", 2) == 0)
                            && raw.count(';') >= 4 && !raw.trimmed().endsWith(";;");
-        const bool units = qstrnicmp(line, "ORG", 3) == 0
-                           && raw.mid(raw.indexOf(':')).contains(';');
+        const bool units =
+                qstrnicmp(line, "ORG", 3) == 0 && raw.mid(raw.indexOf(':')).contains(';');
         if (names || units || qstrnicmp(line, "NICKNAME", 8) == 0
             || qstrnicmp(line, "TITLE", 5) == 0) {
             lines.append(line, length);
@@ -184,8 +171,6 @@ void CardDetails::readEntry(const QString &name, const QString &label,
         add(tr("Role"), property.value());
     } else if (name == QLatin1String("ORG")) {
         add(tr("Department"), units(property));
-    } else if (name == QLatin1String("CATEGORIES")) {
-        add(tr("Categories"), categoriesWithoutStarred(property.value()));
     } else if (name == QLatin1String("ANNIVERSARY")) {
         add(tr("Anniversary"), dateText(property.value()));
     } else if (name == QLatin1String("X-ABDATE")) {

@@ -9,8 +9,9 @@ class vCardProperty;
 
 // What a kept card holds beyond the fields this program edits, in words, so
 // that a person sees it is kept: the formatted name, nickname, job title,
-// role, department, categories, anniversaries and other dates, instant
-// messaging, related people and social profiles.
+// role, department, anniversaries and other dates, instant messaging,
+// related people and social profiles. The CATEGORIES are the contact's
+// groups, shown as such.
 class CardDetails
 {
     Q_DECLARE_TR_FUNCTIONS(CardDetails)

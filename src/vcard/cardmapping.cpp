@@ -2,6 +2,7 @@
 
 #include "record/birthday.h"
 #include "record/contact.h"
+#include "record/importedgroups.h"
 #include "record/importedname.h"
 #include "vcard/cardlinks.h"
 #include "vcard/vcard.h"
@@ -435,10 +436,9 @@ void CardMapper::apply(const vCardProperty &property, int index)
         noteIn(&CardLinks::notes);
         addComment(QString(), property.value());
     } else if (isName(name, "CATEGORIES")) {
+        // The groups, and the star of Google and Android.
         noteIn(&CardLinks::categories);
-        if (property.value().contains(QLatin1String("starred"), Qt::CaseInsensitive)) {
-            m_contact->isFavorite = true;
-        }
+        ImportedGroups::add(m_contact, property.values());
     } else if (isName(name, "TEL")) {
         addPhone(property);
     } else if (isName(name, "EMAIL")) {

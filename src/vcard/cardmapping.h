@@ -7,10 +7,11 @@ class vCard;
 struct CardLinks;
 
 // Maps a card onto a new record, as every vCard import and the sync do:
-// names, organisation (the first ORG unit), birthday, comment, the star
-// ("starred" among the CATEGORIES), labelled phones, e-mail and postal
-// addresses, links and the photo; and, when asked, which property each
-// field came from, so that a changed field can be written back into it.
+// names, organisation (the first ORG unit), birthday, comment, the groups
+// and the star (the CATEGORIES, "starred" among them), labelled phones,
+// e-mail and postal addresses, links and the photo; and, when asked, which
+// property each field came from, so that a changed field can be written
+// back into it.
 class CardMapping
 {
 public:

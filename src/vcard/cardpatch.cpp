@@ -1,6 +1,8 @@
 #include "vcard/cardpatch.h"
 
 #include "record/contact.h"
+#include "record/contactgroups.h"
+#include "record/importedgroups.h"
 #include "vcard/cardentries.h"
 #include "vcard/cardlinks.h"
 #include "vcard/cardmapping.h"
@@ -50,31 +52,6 @@ bool continuesQuotedPrintable(const QByteArray &line)
     const int colon = text.indexOf(':');
     return text.endsWith('=') && colon > 0
            && text.left(colon).toUpper().contains("QUOTED-PRINTABLE");
-}
-
-// A content line without its folds and line end.
-QByteArray unfolded(QByteArray raw)
-{
-    raw.replace("\r\n ", "").replace("\r\n\t", "").replace("\n ", "").replace("\n\t", "");
-    while (raw.endsWith('\n') || raw.endsWith('\r')) {
-        raw.chop(1);
-    }
-    return raw;
-}
-
-// Where the value of a content line begins: after the first colon outside
-// a quoted parameter value.
-int valueStart(const QByteArray &line)
-{
-    bool quoted = false;
-    for (int i = 0; i < line.size(); ++i) {
-        if (line.at(i) == '"') {
-            quoted = !quoted;
-        } else if (line.at(i) == ':' && !quoted) {
-            return i + 1;
-        }
-    }
-    return line.size();
 }
 
 SplitCard split(const QByteArray &card)
@@ -437,40 +414,62 @@ void patchComment(Patcher &patcher, const CardLinks &links, const Contact &card,
     }
 }
 
-// The star is the "Starred" category of Google and Android: added to the
-// card's first CATEGORIES, or taken out of every one.
-void patchFavorite(Patcher &patcher, const SplitCard &split, const CardLinks &links,
-                   const Contact &card, const Contact &record)
+// The texts of the card's CATEGORIES that stay: each group the contact is
+// still in, in the contact's spelling; "starred" while it is a favourite;
+// the texts that are no group (Google's myContacts) all.
+QStringList keptCategories(const Patcher &patcher, const CardLinks &links, const Contact &record,
+                           QStringList *groups, bool *starred)
 {
-    if (card.isFavorite == record.isFavorite) {
-        return;
-    }
-    if (record.isFavorite) {
-        if (links.categories.isEmpty()) {
-            patcher.append(vCardProperty(QStringLiteral("CATEGORIES"),
-                                         QStringList{QStringLiteral("Starred")}));
-            return;
-        }
-        const int first = links.categories.first();
-        patcher.replaceRaw(first, unfolded(split.lines.at(split.lineOf.at(first)).raw) + ",Starred"
-                                          + split.lineEnd);
-        return;
-    }
+    QStringList texts;
     for (int index : links.categories) {
-        const QByteArray line = unfolded(split.lines.at(split.lineOf.at(index)).raw);
-        const int start = valueStart(line);
-        const QList<QByteArray> categories = line.mid(start).split(',');
-        QList<QByteArray> kept;
-        for (const QByteArray &category : categories) {
-            if (category.trimmed().toLower() != "starred") {
-                kept << category;
+        for (const QString &text : patcher.property(index).values()) {
+            QString group;
+            const ImportedGroups::Kind kind = ImportedGroups::kindOf(text, &group);
+            const int at = ContactGroups::indexIn(record.groups, group);
+            if (kind == ImportedGroups::Kind::Favourite && record.isFavorite && !*starred) {
+                *starred = true;
+                texts << text.trimmed();
+            } else if (kind == ImportedGroups::Kind::Group && at >= 0
+                       && ContactGroups::indexIn(*groups, group) < 0) {
+                groups->append(record.groups.at(at));
+                texts << record.groups.at(at);
+            } else if (kind == ImportedGroups::Kind::Dropped && !text.trimmed().isEmpty()) {
+                texts << text.trimmed();
             }
         }
-        if (kept.isEmpty()) {
-            patcher.remove(index);
-        } else if (kept.size() != categories.size()) {
-            patcher.replaceRaw(index, line.left(start) + kept.join(',') + split.lineEnd);
+    }
+    return texts;
+}
+
+// The groups and the star are the card's CATEGORIES ("Starred" for Google
+// and Android): the texts that stay, then the groups and the star the card
+// lacks, all in the first CATEGORIES; the others are removed.
+void patchCategories(Patcher &patcher, const CardLinks &links, const Contact &card,
+                     const Contact &record)
+{
+    if (card.isFavorite == record.isFavorite && card.groups == record.groups) {
+        return;
+    }
+    QStringList groups;
+    bool starred = false;
+    QStringList texts = keptCategories(patcher, links, record, &groups, &starred);
+    for (const QString &group : record.groups) {
+        if (ContactGroups::indexIn(groups, group) < 0) {
+            texts << group;
         }
+    }
+    if (record.isFavorite && !starred) {
+        texts << QStringLiteral("Starred");
+    }
+    for (int i = 0; i < links.categories.size(); ++i) {
+        if (i == 0 && !texts.isEmpty()) {
+            patcher.replaceValues(links.categories.first(), texts);
+        } else {
+            patcher.remove(links.categories.at(i));
+        }
+    }
+    if (links.categories.isEmpty() && !texts.isEmpty()) {
+        patcher.append(vCardProperty(QStringLiteral("CATEGORIES"), texts));
     }
 }
 
@@ -589,7 +588,7 @@ QByteArray patch(const QByteArray &card, const Contact &record, const Photo &pho
     patchOrganization(patcher, links, *base, record);
     patchBirthday(patcher, links, *base, record);
     patchComment(patcher, links, *base, record);
-    patchFavorite(patcher, split, links, *base, record);
+    patchCategories(patcher, links, *base, record);
     patchLists(patcher, links, *base, record);
     patchPhoto(patcher, split, photo);
     // A file's card without a UID of its own gets the contact's id, so

@@ -10,10 +10,12 @@ class Contact;
 // by rebuilding it: each field of the record is linked to the property it
 // came from (as the vCard import maps the card), and only the properties of
 // fields that differ from what the card gives are replaced, removed or
-// appended. Everything else (unknown properties and parameters, N's prefix
-// and suffix, NICKNAME, TITLE, the other ORG units and CATEGORIES, the UID,
-// the BDAY form, the line order, version 4.0) stays byte for byte. Cards of
-// version 2.1 are written as 3.0, each property as this program writes it.
+// appended. The CATEGORIES are the record's groups and its star; texts that
+// are neither (Google's myContacts) stay in them. Everything else (unknown
+// properties and parameters, N's prefix and suffix, NICKNAME, TITLE, the
+// other ORG units, the UID, the BDAY form, the line order, version 4.0)
+// stays byte for byte. Cards of version 2.1 are written as 3.0, each
+// property as this program writes it.
 namespace CardPatch {
 
 // The card's PHOTO: kept as it is, or replaced by the record's stored photo

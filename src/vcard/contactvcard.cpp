@@ -6,9 +6,13 @@
 vCard ContactVCard::toVCard(const Contact &contact, const QByteArray &photo)
 {
     vCard card;
+    // The groups and the star, which Google and Android read as "Starred".
+    QStringList categories = contact.groups;
     if (contact.isFavorite) {
-        card.addProperty(vCardProperty(QStringLiteral("CATEGORIES"),
-                                       QStringList{QStringLiteral("Starred")}));
+        categories.append(QStringLiteral("Starred"));
+    }
+    if (!categories.isEmpty()) {
+        card.addProperty(vCardProperty(QStringLiteral("CATEGORIES"), categories));
     }
     card.addProperty(vCardProperty::nameProperty(contact.name, contact.surname, contact.middlename,
                                                  QString(), QString()));

@@ -65,15 +65,15 @@ bool needsQuotedPrintable(const QString &text)
     return false;
 }
 
-// The components joined with ";": text escaped, links and data as they are
-// but for their line breaks, which would end the content line and turn the
-// rest into a line of its own.
-QString valueText(const QStringList &values, bool verbatim)
+// The components joined with the separator (";", "," for a text list):
+// text escaped, links and data as they are but for their line breaks, which
+// would end the content line and turn the rest into a line of its own.
+QString valueText(const QStringList &values, bool verbatim, QChar separator)
 {
     QString value;
     for (int i = 0; i < values.size(); ++i) {
         if (i > 0) {
-            value += QLatin1Char(';');
+            value += separator;
         }
         if (verbatim) {
             QString component = values.at(i);
@@ -89,17 +89,21 @@ QString valueText(const QStringList &values, bool verbatim)
 }
 
 // The text that version 2.1 encodes as quoted-printable: components joined
-// with ";", backslashes and semicolons inside them escaped, line breaks as CRLF.
-QString quotedPrintableSource(const QStringList &values)
+// with the separator, backslashes and separators inside them escaped, line
+// breaks as CRLF.
+QString quotedPrintableSource(const QStringList &values, QChar separator)
 {
     QString plain;
     for (int i = 0; i < values.size(); ++i) {
         if (i > 0) {
-            plain += QLatin1Char(';');
+            plain += separator;
         }
         QString component = values.at(i);
         component.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
         component.replace(QLatin1Char(';'), QLatin1String("\\;"));
+        if (separator == QLatin1Char(',')) {
+            component.replace(QLatin1Char(','), QLatin1String("\\,"));
+        }
         component.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         component.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
         plain += component;
@@ -172,7 +176,8 @@ QByteArray vCardProperty::toByteArray(vCardVersion version) const
         return QByteArray();
     }
     const bool verbatim = isVerbatimProperty(m_name, m_params);
-    const QString value = valueText(m_values, verbatim);
+    const QChar separator = vCardText::isTextList(m_name) ? QLatin1Char(',') : QLatin1Char(';');
+    const QString value = valueText(m_values, verbatim, separator);
 
     vCardParameterList params = m_params;
     QByteArray valueBytes;
@@ -181,7 +186,8 @@ QByteArray vCardProperty::toByteArray(vCardVersion version) const
         // non-ASCII text travel as quoted-printable UTF-8.
         params.append(vCardParameter(QStringLiteral("UTF-8"), vCardParameter::Charset));
         params.append(vCardParameter(QStringLiteral("QUOTED-PRINTABLE"), vCardParameter::Encoding));
-        valueBytes = vCardText::encodeQuotedPrintable(quotedPrintableSource(m_values).toUtf8());
+        valueBytes = vCardText::encodeQuotedPrintable(
+                quotedPrintableSource(m_values, separator).toUtf8());
     } else {
         valueBytes = value.toUtf8();
     }

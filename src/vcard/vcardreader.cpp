@@ -202,7 +202,13 @@ bool vCardReader::next(Line *line)
                                            params.kept);
         } else {
             const QString text = normalizedLineBreaks(valueText(value, params.encoding));
-            line->property = vCardProperty(name, vCardText::splitComponents(text), params.kept);
+            // A text list's values are its texts: an escaped comma stays
+            // inside its text.
+            line->property =
+                    vCardProperty(name,
+                                  vCardText::isTextList(name) ? vCardText::splitList(text)
+                                                              : vCardText::splitComponents(text),
+                                  params.kept);
         }
         if (head.groupEnd > head.groupStart) {
             line->property.setGroup(internedName(

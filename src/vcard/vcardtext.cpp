@@ -109,6 +109,30 @@ QStringList splitComponents(const QString &value)
     }
 }
 
+bool isTextList(const QString &name)
+{
+    // Most names are of another length: told apart without a comparison.
+    return name.size() == 10 && name.compare(QLatin1String("CATEGORIES"), Qt::CaseInsensitive) == 0;
+}
+
+QStringList splitList(const QString &value)
+{
+    QStringList texts;
+    const QChar *end = value.constData() + value.size();
+    const QChar *start = value.constData();
+    for (const QChar *at = start;; ++at) {
+        if (at < end && *at == QLatin1Char('\\') && at + 1 < end) {
+            ++at;
+        } else if (at == end || *at == QLatin1Char(',') || *at == QLatin1Char(';')) {
+            texts.append(unescapedComponent(start, at));
+            if (at == end) {
+                return texts;
+            }
+            start = at + 1;
+        }
+    }
+}
+
 QString escape(const QString &text)
 {
     QString out;

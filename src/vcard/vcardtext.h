@@ -14,6 +14,13 @@ QString unquote(const QString &text);
 // component: \n and \N give a line feed; \, \; \: \" and \\ the character
 // after the backslash; any other backslash stays as it is.
 QStringList splitComponents(const QString &value);
+// Whether the property's value is a list of texts (CATEGORIES, RFC 6350
+// 6.7.1): its values are the texts, written separated by commas.
+bool isTextList(const QString &name);
+// Splits a text-list value at the commas that are not escaped, and at the
+// semicolons that some writers separate them with, unescaping each text:
+// "a\,b,c" gives "a,b" and "c".
+QStringList splitList(const QString &value);
 // Escapes one component for writing: backslash, line break, comma, semicolon.
 QString escape(const QString &text);
 // Decodes quoted-printable text whose soft line breaks are already removed;
