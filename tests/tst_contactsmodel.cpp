@@ -86,6 +86,7 @@ private slots:
     void changeAlphabetWritesAndSignalsInOrder();
     void reloadReleasesOldRows();
     void queuedContactsJoinInOneInsertion();
+    void undoKeepsTheCardAsItWasKept();
 
 private:
     std::unique_ptr<RecordingStore> makeStore(const QString &contacts);
@@ -286,6 +287,28 @@ void tst_ContactsModel::queuedContactsJoinInOneInsertion()
     QCOMPARE(model.contactAt(3)->surname, QStringLiteral("Dale"));
     model.addQueuedContacts();
     QCOMPARE(inserted.size(), 2);
+}
+
+// A removal undone stores the card with the photo digest it was kept with:
+// a photo changed after the card was kept stays the one an export writes.
+void tst_ContactsModel::undoKeepsTheCardAsItWasKept()
+{
+    QFETCH_GLOBAL(bool, sqlite);
+    if (!sqlite)
+        QSKIP("the settings-file store keeps no cards");
+    SqliteDatabase store;
+    QVERIFY(store.open(m_dir.filePath(QStringLiteral("contacts.sqlite"))));
+    ContactsModel model;
+    model.setDataBase(&store);
+    model.addContact(makeContact(QString(), QStringLiteral("Smith Anna")).get(), QString());
+    const QString id = model.contactAt(0)->id;
+    const QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Smith\r\nEND:VCARD\r\n";
+    store.saveCard(id, card, "digest of the photo the card came with");
+    model.removeContacts({model.index(0)});
+    model.undoRemoval();
+    QByteArray digest;
+    QCOMPARE(store.loadCard(id, &digest), card);
+    QCOMPARE(digest, QByteArray("digest of the photo the card came with"));
 }
 
 KIV_TEST_GUILESS_MAIN(tst_ContactsModel)

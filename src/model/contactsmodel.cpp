@@ -90,7 +90,6 @@ ContactsModel::~ContactsModel()
 {
     qDeleteAll(m_contacts);
     qDeleteAll(m_removed);
-    qDeleteAll(m_merged);
     qDeleteAll(m_queued);
 }
 
@@ -377,6 +376,12 @@ QVariantList ContactsModel::groupCounts() const
     return list;
 }
 
+QString ContactsModel::groupNamed(const QString &name) const
+{
+    const int index = ContactGroups::indexIn(m_groups.names(), name);
+    return index < 0 ? QString() : m_groups.names().at(index);
+}
+
 bool ContactsModel::addGroup(const QString &name)
 {
     if (!m_groups.add(name)) {
@@ -503,20 +508,29 @@ void ContactsModel::removeContacts(const QModelIndexList &indexes)
         return;
     }
     dropUndo();
+    removeUndoably(rows);
+    emit undoableCountChanged();
+}
+
+// The records keep their photos, cards and the digests the cards were kept
+// with, so that an undo stores each as it was.
+void ContactsModel::removeUndoably(const QVector<int> &rows)
+{
     m_removed = takeRows(rows);
     QStringList ids;
     ids.reserve(m_removed.size());
     for (Contact *contact : qAsConst(m_removed)) {
         ids.append(contact->id);
+        QByteArray digest;
         if (m_store) {
             contact->photoData = m_store->loadPhoto(contact->id).toBase64();
-            contact->card = m_store->loadCard(contact->id);
+            contact->card = m_store->loadCard(contact->id, &digest);
         }
+        m_removedDigests.append(digest);
     }
     if (m_store) {
         m_store->removeContacts(ids);
     }
-    emit undoableCountChanged();
 }
 
 // Takes the rows out of the list (repeats ignored), lowest first. Rows that
@@ -564,21 +578,30 @@ QVector<Contact *> ContactsModel::takeRows(QVector<int> rows)
     return taken;
 }
 
+// After a merge the merged contact goes first; its records come back with
+// the others.
 void ContactsModel::undoRemoval()
 {
-    if (!m_merged.isEmpty()) {
-        undoMerge();
-        return;
-    }
     if (m_removed.isEmpty()) {
         return;
     }
+    const int mergedRow = m_mergedId.isEmpty() ? -1 : rowOfId(std::exchange(m_mergedId, {}));
+    if (mergedRow >= 0) {
+        if (m_store) {
+            m_store->removeContacts({m_contacts.at(mergedRow)->id});
+        }
+        const QVector<Contact *> merged = takeRows({mergedRow});
+        std::for_each(merged.begin(), merged.end(), &ContactsModel::release);
+    }
     const QVector<Contact *> restored = std::exchange(m_removed, {});
+    const QVector<QByteArray> digests = std::exchange(m_removedDigests, {});
     // Back in the order they were listed in.
     beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size() + restored.size() - 1);
-    for (Contact *contact : restored) {
+    for (int i = 0; i < restored.size(); ++i) {
+        Contact *contact = restored.at(i);
         if (m_store) {
             m_store->insertContact(contact);
+            m_store->saveCard(contact->id, contact->card, digests.value(i));
         }
         contact->photoData.clear();
         contact->card.clear();
@@ -590,12 +613,12 @@ void ContactsModel::undoRemoval()
 
 void ContactsModel::dropUndo()
 {
-    if (m_removed.isEmpty() && m_merged.isEmpty()) {
+    m_mergedId.clear();
+    if (m_removed.isEmpty()) {
         return;
     }
-    QVector<Contact *> dropped = std::exchange(m_removed, {});
-    dropped += std::exchange(m_merged, {});
-    m_mergedDigests.clear();
+    const QVector<Contact *> dropped = std::exchange(m_removed, {});
+    m_removedDigests.clear();
     std::for_each(dropped.begin(), dropped.end(), &ContactsModel::release);
     emit undoableCountChanged();
 }
@@ -624,6 +647,10 @@ QVector<Contact *> ContactsModel::storedRecords(const QStringList &ids,
     return records;
 }
 
+// The contacts are removed as a removal takes them, undoably; the merged
+// one comes as a new row under the kept id, its card kept with the digest
+// the kept card had, so that a photo chosen from another contact is not
+// taken for the card's own.
 bool ContactsModel::mergeContacts(const QStringList &ids, const QVariantMap &choices)
 {
     addQueuedContacts();
@@ -635,88 +662,32 @@ bool ContactsModel::mergeContacts(const QStringList &ids, const QVariantMap &cho
     }
     const std::unique_ptr<Contact> merged = DuplicateMerge::mergeAll(
             QVector<const Contact *>(records.cbegin(), records.cend()), choices);
-    for (const Contact *record : qAsConst(records)) {
-        if (record->id != merged->id && !record->card.isEmpty()) {
+    QVector<int> rows;
+    QByteArray keptDigest;
+    for (int i = 0; i < records.size(); ++i) {
+        const Contact *record = records.at(i);
+        rows.append(rowOfId(record->id));
+        if (record->id == merged->id) {
+            keptDigest = digests.at(i);
+        } else if (!record->card.isEmpty()) {
             merged->card = CardCombine::withPropertiesOf(merged->card, record->card);
         }
     }
+    qDeleteAll(records);
     dropUndo();
-    // The kept contact's record first, as the undo puts it back.
-    for (int i = 1; i < records.size(); ++i) {
-        if (records.at(i)->id == merged->id) {
-            std::swap(records[0], records[i]);
-            std::swap(digests[0], digests[i]);
-        }
+    removeUndoably(rows);
+    auto *contact = new Contact(merged.get(), this);
+    contact->id = merged->id;
+    contact->photoData.clear();
+    adoptGroups(contact);
+    if (m_store) {
+        m_store->insertContact(merged.get());
+        m_store->saveCard(merged->id, merged->card, keptDigest);
     }
-    storeMerged(merged.get(), records, digests.first());
-    for (Contact *record : qAsConst(records)) {
-        record->setParent(this);
-    }
-    m_merged = records;
-    m_mergedDigests = digests;
+    beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size());
+    m_contacts.append(contact);
+    endInsertRows();
+    m_mergedId = merged->id;
     emit undoableCountChanged();
     return true;
-}
-
-// The kept row takes the merged record, the store its fields, photo and
-// card; the other rows and their stored contacts go.
-void ContactsModel::storeMerged(Contact *merged, const QVector<Contact *> &records,
-                                const QByteArray &keptDigest)
-{
-    const Contact *keptRecord = records.first();
-    const int keptRow = rowOfId(merged->id);
-    Contact *kept = m_contacts.at(keptRow);
-    kept->takeFields(*merged);
-    kept->isFavorite = merged->isFavorite;
-    QStringList others;
-    QVector<int> otherRows;
-    for (const Contact *record : records.mid(1)) {
-        others.append(record->id);
-        otherRows.append(rowOfId(record->id));
-    }
-    if (m_store) {
-        m_store->updateContact(kept);
-        if (!DuplicateMerge::isSamePhoto(merged->photoData, keptRecord->photoData)) {
-            m_store->savePhotoData(kept->id, merged->photoData);
-        }
-        if (merged->card != keptRecord->card) {
-            m_store->saveCard(kept->id, merged->card, keptDigest);
-        }
-        m_store->removeContacts(others);
-    }
-    emit dataChanged(index(keptRow), index(keptRow), {});
-    const QVector<Contact *> taken = takeRows(otherRows);
-    std::for_each(taken.begin(), taken.end(), &ContactsModel::release);
-}
-
-// The kept contact is stored again as it was (a new insert restores its
-// photo, or its lack of one), the others come back as new rows.
-void ContactsModel::undoMerge()
-{
-    const QVector<Contact *> records = std::exchange(m_merged, {});
-    const QVector<QByteArray> digests = std::exchange(m_mergedDigests, {});
-    Contact *keptRecord = records.first();
-    if (m_store) {
-        m_store->removeContacts({keptRecord->id});
-        for (int i = 0; i < records.size(); ++i) {
-            m_store->insertContact(records.at(i));
-            m_store->saveCard(records.at(i)->id, records.at(i)->card, digests.value(i));
-        }
-    }
-    const int row = rowOfId(keptRecord->id);
-    if (row >= 0) {
-        m_contacts.at(row)->takeFields(*keptRecord);
-        m_contacts.at(row)->isFavorite = keptRecord->isFavorite;
-        emit dataChanged(index(row), index(row), {});
-    }
-    release(keptRecord);
-    const QVector<Contact *> others = records.mid(1);
-    beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size() + others.size() - 1);
-    for (Contact *contact : others) {
-        contact->photoData.clear();
-        contact->card.clear();
-        m_contacts.append(contact);
-    }
-    endInsertRows();
-    emit undoableCountChanged();
 }

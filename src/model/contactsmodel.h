@@ -76,9 +76,9 @@ public:
     // photos are kept until the next removal or undoRemoval().
     void removeContacts(const QModelIndexList &indexes);
     // How many contacts the last removal took that can still come back.
-    int undoableCount() const { return m_removed.size() + m_merged.size(); }
+    int undoableCount() const { return m_removed.size(); }
     // Whether what can come back is a merge (undoableCount contacts made one).
-    bool undoableMerge() const { return !m_merged.isEmpty(); }
+    bool undoableMerge() const { return !m_mergedId.isEmpty(); }
     // The records of these ids as the store keeps them, with their photos
     // and cards, for a merge; the caller owns them. Ids without a row are
     // left out.
@@ -111,6 +111,9 @@ public slots:
     // Each group's name and number of members ("name", "count"), in the
     // order of groupNames.
     QVariantList groupCounts() const;
+    // The book's spelling of the group that name means (case and accents
+    // aside); empty when the book has no such group.
+    QString groupNamed(const QString &name) const;
     // Makes a group without members; false for a blank name or a group the
     // book has.
     bool addGroup(const QString &name);
@@ -124,12 +127,13 @@ public slots:
     void changeAlphabet(bool englishAlphabet);
     QVariantList getAllContacts() const;
     // Makes the contacts of these ids one (DuplicateMerge::mergeAll with the
-    // choices): the kept contact's row takes the merged fields, photo and
-    // card, the others' rows go. Undone like a removal. False when fewer
-    // than two of the ids are rows.
+    // choices): their rows go as a removal takes them, and one row of the
+    // merged fields, photo and card comes under the kept contact's id.
+    // Undone like a removal. False when fewer than two of the ids are rows.
     bool mergeContacts(const QStringList &ids, const QVariantMap &choices);
     // Puts the contacts of the last removal back, with their ids, fields,
-    // stars and photos, into the list and the store.
+    // stars, photos and cards, into the list and the store; after a merge,
+    // in place of the merged contact.
     void undoRemoval();
     // Forgets the last removal: it can no longer be undone.
     void dropUndo();
@@ -146,9 +150,7 @@ signals:
 private:
     bool isRow(const QModelIndex &index) const;
     QVector<Contact *> takeRows(QVector<int> rows);
-    void storeMerged(Contact *merged, const QVector<Contact *> &records,
-                     const QByteArray &keptDigest);
-    void undoMerge();
+    void removeUndoably(const QVector<int> &rows);
     int rowOfId(const QString &id);
     Contact *storedCopy(Contact *contact, const QString &photoPath);
     // Gives the record the book's spellings of its groups, noting new ones.
@@ -161,12 +163,14 @@ private:
     QPointer<DataBase> m_store;
     QVector<Contact *> m_contacts;
     ContactIndex m_index{m_contacts, &ContactsModel::textOf, FullNameRole};
-    // The records of the last removal, each with its photo in photoData.
+    // The records of the last removal (a merge removes the contacts it
+    // merges), each with its photo in photoData, its card and the digest the
+    // card was kept with.
     QVector<Contact *> m_removed;
-    // The records of the last merge as they were, the kept one first, with
-    // photos and cards, and the digests their cards were kept with.
-    QVector<Contact *> m_merged;
-    QVector<QByteArray> m_mergedDigests;
+    QVector<QByteArray> m_removedDigests;
+    // The contact the last merge made; empty when the last change was a
+    // removal.
+    QString m_mergedId;
     QVector<Contact *> m_queued;
     // The row of each id, built for the merges of an import; any change of
     // the rows drops it.
