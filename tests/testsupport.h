@@ -118,6 +118,7 @@ public:
     const QList<Contact *> &all() const { return m_file.contacts; }
     const QString &usedCodec() const { return m_file.usedCodec; }
     const QString &error() const { return m_file.error; }
+    const ParsedFile &file() const { return m_file; }
     // The records as contactText() lines.
     QStringList texts() const;
 

@@ -178,6 +178,7 @@ private slots:
     void keepsOtherProgramsCards_data();
     void keepsOtherProgramsCards();
     void keepsColumnsTheRecordLacks();
+    void groupCardsMakeGroupsOfTheBook();
 
 private:
     QString exportTo(const QString &name, int method, const QVariantList &contacts,
@@ -737,6 +738,37 @@ void tst_ImportExport::findsContactsAlreadyThere()
     const Contact *match = found.value(candidate.get());
     QCOMPARE(match ? match->id : QString(), foundId);
     QVERIFY(!found.contains(other.get()));
+}
+
+// A file's group cards make groups of the book, an empty one too; a contact
+// already there joins the group that lists the UID of its kept card.
+void tst_ImportExport::groupCardsMakeGroupsOfTheBook()
+{
+    const QString path = m_dir.filePath(QStringLiteral("groups.sqlite"));
+    const auto groups = [](const ContactsModel &model) {
+        QStringList counts;
+        for (const QVariant &group : model.groupCounts()) {
+            counts << group.toMap().value("name").toString() + QLatin1Char(' ')
+                            + group.toMap().value("count").toString();
+        }
+        return counts.join(QLatin1Char('|'));
+    };
+    SqliteDatabase store;
+    QVERIFY(store.open(path));
+    ContactsModel model;
+    model.setDataBase(&store);
+    const QString member = writeFile(m_dir.filePath(QStringLiteral("member.vcf")),
+                                     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Clark;Cid;;;\r\nUID:C7E1B2D4-"
+                                     "8F3A-4E6B-9D10-5A4B3C2D1E03\r\nEND:VCARD\r\n");
+    QCOMPARE(importAsScene(member, &model, &store, true), 1);
+    QCOMPARE(importAsScene(TEST_DATA_DIR "/vcard/icloud-30-group-cards.vcf", &model, &store, true),
+             2);
+    const QString expected = QStringLiteral("Book club, Tuesdays 2|Family 2|Holiday cards 0");
+    QCOMPARE(groups(model), expected);
+    ContactsModel reopened;
+    reopened.setDataBase(&store);
+    reopened.loadModel();
+    QCOMPARE(groups(reopened), expected);
 }
 
 int main(int argc, char *argv[])

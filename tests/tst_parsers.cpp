@@ -84,6 +84,15 @@ void tst_Parsers::readsFixture()
                              + QJsonDocument(contacts.at(i).toObject())
                                        .toJson(QJsonDocument::Compact));
         }
+        // The groups of the file's group cards, and their members it lacks.
+        QJsonObject uids;
+        for (auto it = parsed.file().groupsOfUids.cbegin(); it != parsed.file().groupsOfUids.cend();
+             ++it) {
+            uids.insert(it.key(), QJsonArray::fromStringList(it.value()));
+        }
+        QCOMPARE(QJsonArray::fromStringList(parsed.file().groups),
+                 expected[QLatin1String("groups")].toArray());
+        QCOMPARE(uids, expected[QLatin1String("groupsOfUids")].toObject());
     }
 }
 

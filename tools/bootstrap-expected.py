@@ -35,7 +35,9 @@ def fixture(build, path, codecs):
 def write(path, data):
     contacts = ",\n".join("  " + json.dumps(c, ensure_ascii=False, sort_keys=True)
                           for c in data["contacts"])
-    head = json.dumps({"codecs": data["codecs"], "count": data["count"]}, ensure_ascii=False)
+    # The groups of a file's group cards, when the expectation names them.
+    head = json.dumps({k: data[k] for k in ("codecs", "count", "groups", "groupsOfUids") if k in data},
+                      ensure_ascii=False)
     with open(path + ".expected.json", "w", encoding="utf-8") as out:
         out.write(head[:-1] + ', "contacts": [\n' + contacts + "\n]}\n")
 
