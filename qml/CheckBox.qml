@@ -1,7 +1,7 @@
-import QtQuick 2.0
+import QtQuick 2.9
 
-// Tick box with an optional label; a click flashes it, inverts `on` and then
-// emits clicked.
+// Tick box with an optional label; a click (or Space while it has the
+// keyboard) flashes it, inverts `on` and then emits clicked.
 Item {
     id: checkBox
 
@@ -28,6 +28,7 @@ Item {
     Accessible.checked: checkBox.on
     Accessible.onPressAction: checkBox.toggle()
     Accessible.onToggleAction: checkBox.toggle()
+    Keys.onSpacePressed: checkBox.toggle()
 
     Rectangle {
         id: flash
@@ -36,6 +37,14 @@ Item {
         radius: 4
         color: Qt.lighter(checkBox.customColor)
         opacity: 0
+    }
+
+    Rectangle {
+        anchors.fill: parent
+        visible: checkBox.activeFocus
+        color: "transparent"
+        radius: 4
+        border { width: 1; color: styles.highlightColor }
     }
 
     Rectangle {

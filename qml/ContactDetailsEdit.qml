@@ -1,9 +1,10 @@
-import QtQuick 2.0
+import QtQuick 2.9
 import ContactsModelBackend 1.0
 
-// The contact editor: text fields for the single values and editable lists
-// for phones, e-mails, addresses and links. The main scene binds the fields
-// into contactsProxyModel.newContact, which it saves on OK.
+// The contact editor: text fields for the single values, editable lists
+// for phones, e-mails, addresses and links, and a tick for each group with a
+// field for a new one. The main scene binds the fields into
+// contactsProxyModel.newContact, which it saves on OK.
 Item {
     id: detailsEdit
 
@@ -20,6 +21,13 @@ Item {
     property alias addressNames: addressGroup.detailsName
     property alias links: linkGroup.detailsData
     property alias comments: commentEdit.text
+    // The groups the contact is to be in, in the book's spellings where the
+    // book has the group.
+    property var groups: []
+    property bool adding: false
+    // A tick for every group of the book, then for the new names.
+    readonly property var groupChoices: detailsEdit.withNewGroups(contactsModel.groupNames,
+                                                                  detailsEdit.groups)
     // Id of the contact being edited: a new name can move it to another row.
     property string editedId: ""
     // The birthday as stored: a text in another form (from an import) is kept
@@ -51,6 +59,42 @@ Item {
         return value === undefined || value === null ? "" : String(value)
     }
 
+    function withNewGroups(known, groups) {
+        var choices = detailsEdit.listOf(known)
+        for (var i = 0; i < groups.length; ++i) {
+            if (choices.indexOf(groups[i]) < 0) {
+                choices.push(groups[i])
+            }
+        }
+        return choices
+    }
+
+    function setGroup(name, on) {
+        var kept = detailsEdit.groups.filter(function(group) { return group !== name })
+        if (on) {
+            kept.push(name)
+        }
+        detailsEdit.groups = kept
+    }
+
+    // The typed name joins the contact's groups: the book's group where it
+    // has one by that name (in any case or accents), else a new group.
+    function addTypedGroup() {
+        var name = newGroupEdit.text.replace(/\s+/g, " ").trim()
+        newGroupEdit.text = ""
+        if (name === "") {
+            return
+        }
+        var known = contactsModel.groupNamed(name)
+        var choices = detailsEdit.groupChoices
+        for (var i = 0; known === "" && i < choices.length; ++i) {
+            if (choices[i].toLowerCase() === name.toLowerCase()) {
+                known = choices[i]
+            }
+        }
+        detailsEdit.setGroup(known !== "" ? known : name, true)
+    }
+
     function load() {
         if (contactsProxyModel.currentId === "") {
             return
@@ -78,6 +122,8 @@ Item {
         detailsEdit.addresses =
                 detailsEdit.listOf(model.currentData(ContactsModel.AddressListRole))
         detailsEdit.links = detailsEdit.listOf(model.currentData(ContactsModel.LinkListRole))
+        detailsEdit.groups = detailsEdit.listOf(model.currentData(ContactsModel.GroupsRole))
+        newGroupEdit.text = ""
         flickable.contentY = 0
     }
 
@@ -97,6 +143,10 @@ Item {
         detailsEdit.addressNames = []
         detailsEdit.addresses = []
         detailsEdit.links = []
+        // A contact added while a group is listed joins it.
+        var shown = contactsProxyModel.groupFilter
+        detailsEdit.groups = shown !== "" ? [shown] : []
+        newGroupEdit.text = ""
         flickable.contentY = 0
     }
 
@@ -121,6 +171,7 @@ Item {
     // Writes the rows of the four lists back and reassigns the lists, so that
     // the bindings into newContact see the new contents.
     function save() {
+        detailsEdit.addTypedGroup()
         phoneGroup.saveYourself()
         emailGroup.saveYourself()
         addressGroup.saveYourself()
@@ -165,6 +216,7 @@ Item {
 
         function onShowEditDetails(add) {
             detailsEdit.editedId = ""
+            detailsEdit.adding = add
             if (add) {
                 detailsEdit.clear()
             } else {
@@ -319,6 +371,65 @@ Item {
                 placeHolderText: "https://www.example.com"
                 withGroup: false
                 inputMethodHints: Qt.ImhUrlCharactersOnly
+            }
+
+            GroupLabel {
+                width: column.width
+                height: root.itemHeight
+                text: qsTr("GROUPS")
+            }
+
+            Flow {
+                objectName: "groupChoices"
+                width: column.width
+
+                Repeater {
+                    model: detailsEdit.groupChoices
+
+                    CheckBox {
+                        id: groupBox
+
+                        objectName: "groupChoice_" + modelData
+                        text: modelData
+                        fontSize: 13
+                        on: detailsEdit.groups.indexOf(modelData) >= 0
+                        // The shown group a new contact joins in any case.
+                        enabled: !detailsEdit.adding || modelData !== contactsProxyModel.groupFilter
+                        activeFocusOnTab: true
+                        onClicked: {
+                            detailsEdit.setGroup(modelData, groupBox.on)
+                            groupBox.on = Qt.binding(function() {
+                                return detailsEdit.groups.indexOf(modelData) >= 0
+                            })
+                        }
+                    }
+                }
+            }
+
+            Row {
+                width: column.width
+                spacing: 10
+
+                LineEdit {
+                    id: newGroupEdit
+
+                    objectName: "newGroupField"
+                    width: column.width - addGroupButton.width - 10
+                    placeholderText: qsTr("New group")
+                    caption: qsTr("New group")
+                    onAccepted: detailsEdit.addTypedGroup()
+                }
+
+                ImageButton {
+                    id: addGroupButton
+
+                    objectName: "addGroupButton"
+                    width: root.itemHeight
+                    height: root.itemHeight
+                    source: "images/add.png"
+                    Accessible.name: qsTr("Add to the new group")
+                    onClicked: detailsEdit.addTypedGroup()
+                }
             }
 
             GroupLabel {

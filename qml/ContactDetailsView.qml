@@ -4,8 +4,8 @@ import ContactsModelBackend 1.0
 
 // The selected contact: photo, star, name, organisation and birthday at the
 // top (below the photo when the view is narrow), below them the blocks of
-// phones, e-mails, addresses, links and the comment. It reloads whenever the
-// current contact changes.
+// phones, e-mails, addresses, links, the groups and the comment. It reloads
+// whenever the current contact changes.
 Item {
     id: detailsView
 
@@ -24,6 +24,7 @@ Item {
     property alias addresses: addressGroup.detailsData
     property alias addressNames: addressGroup.detailsName
     property alias links: linkGroup.detailsData
+    property alias groups: groupsGroup.detailsData
     property alias comments: commentGroup.detailsData
     // The other version of the shown contact when it was changed here and on
     // the server; empty otherwise.
@@ -69,6 +70,7 @@ Item {
         detailsView.addressNames =
                 detailsView.listOf(model.currentData(ContactsModel.AddressGroupListRole))
         detailsView.links = detailsView.listOf(model.currentData(ContactsModel.LinkListRole))
+        detailsView.groups = detailsView.listOf(model.currentData(ContactsModel.GroupsRole))
         var id = detailsView.textOf(model.currentData(ContactsModel.IdRole))
         photo.internalId = id
         photo.photoSource = "image://ContactsImageProvider/" + id
@@ -323,6 +325,16 @@ Item {
                 width: groupColumn.width
                 title: qsTr("LINKS")
                 type: 3
+            }
+
+            // A click on a group lists its members.
+            DetailsGroupList {
+                id: groupsGroup
+
+                objectName: "groupsGroup"
+                width: groupColumn.width
+                title: qsTr("GROUPS")
+                type: 4
             }
 
             DetailsGroupList {

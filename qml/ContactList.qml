@@ -73,14 +73,14 @@ Item {
     }
 
     // Selects the contact with this id and scrolls it into view. A contact
-    // hidden by the favourites filter or the search is shown by clearing
-    // them: the caller asked to see it. False for an unknown id.
+    // hidden by the filter or the search is shown by clearing them: the
+    // caller asked to see it. False for an unknown id.
     function revealContact(id) {
         if (!contactsProxyModel.hasContact(id)) {
             return false
         }
         if (!contactsProxyModel.selectContact(id)) {
-            header.allContacts = true
+            root.chooseFilter(false, "")
             header.searchText = ""
             contactsProxyModel.selectContact(id)
         }

@@ -1,8 +1,8 @@
 import QtQuick 2.0
 
 // One block of the details view: a title and one row per value, each value
-// with its group label. Phone numbers, e-mail addresses and links react to a
-// click; other blocks only show their values.
+// with its group label. Phone numbers, e-mail addresses, links and groups
+// react to a click; other blocks only show their values.
 Item {
     id: groupList
 
@@ -11,7 +11,8 @@ Item {
     property var detailsName: []
     property real itemHeight: root.itemHeight
     property int margin: 10
-    // 1 phone, 2 e-mail, 3 link; anything below 0 is not clickable.
+    // 1 phone, 2 e-mail, 3 link, 4 contact group; anything below 0 is not
+    // clickable.
     property int type: -1
     property var phoneClickModel: [qsTr("Call"), qsTr("SMS")]
     property string phoneClicked: ""
@@ -35,6 +36,8 @@ Item {
                 console.log("Opening " + str)
             }
             Qt.openUrlExternally(str)
+        } else if (groupList.type === 4) {
+            root.chooseFilter(false, str)
         }
     }
 

@@ -1,28 +1,69 @@
 import QtQuick 2.0
 import QtGraphicalEffects 1.0
 
-// Header bar of the main scene: All/Favorites filter, search field and the
-// add, edit, delete and settings buttons. Where the search field would get
-// too short, the buttons show icons only, the star alone toggles the
-// favourites, and the search folds behind the magnifier, which opens it over
-// the bar; it folds again when the keyboard leaves it.
+// Header bar of the main scene: the list's filter (All, Favorites, and a
+// menu of the groups once there are any), the search field and the add,
+// edit, delete and settings buttons. Where the search field would get too
+// short, All and Favorites show icons only; shorter still, the buttons show
+// icons only, the filter is the menu alone (its icon tells which filter is
+// on), and the search folds behind the magnifier, which opens it over the
+// bar; it folds again when the keyboard leaves it.
 Item {
     id: header
 
+    // False while only favourites are listed.
     property bool allContacts: true
     property bool addingContact: false
     property alias searchText: searchField.text
-    // The search field's width with labels beside it; below a minimum the
-    // bar folds.
-    readonly property real wideSearchWidth: header.width - allButton.fullWidth
-                                            - favoritesButton.fullWidth - 60 - 4 * 15
-                                            - header.height * (0.6 + 4 * 0.9)
-    readonly property bool narrow: header.wideSearchWidth < 200
+    readonly property string groupFilter: contactsProxyModel.groupFilter
+    readonly property bool hasGroups: contactsModel.groupNames.length > 0
+                                      || header.groupFilter !== ""
+    // What the list shows: "All", "Favorites" or the group's name.
+    readonly property string filterName: header.groupFilter !== "" ? header.groupFilter
+                                         : header.allContacts ? qsTr("All") : qsTr("Favorites")
+    // The groups of the open filter menu, in the order of its entries.
+    property var menuGroups: []
+    // The search field's width beside labelled buttons and the group menu;
+    // below a minimum All and Favorites lose their labels, and when that is
+    // not enough the bar folds.
+    readonly property real searchWidthBesideMenu: header.width
+                                                  - (header.hasGroups ? filterMenuButton.fullWidth : 0)
+                                                  - 60 - 4 * 15 - header.height * (0.6 + 4 * 0.9)
+    readonly property bool compactFilters: header.searchWidthBesideMenu - allButton.fullWidth
+                                           - favoritesButton.fullWidth < 200
+    readonly property bool narrow: header.searchWidthBesideMenu - allButton.compactWidth
+                                   - favoritesButton.compactWidth < 200
     property bool searchOpen: false
 
     function focusSearch() {
         header.searchOpen = true
         searchField.takeFocus()
+    }
+
+    // The filter menu: "All", "Favorites", then every group with its number
+    // of members; the filter that is on is the menu's current entry.
+    function openFilterMenu() {
+        var counts = contactsModel.groupCounts()
+        var entries = [qsTr("All"), qsTr("Favorites")]
+        var groups = []
+        var current = header.allContacts ? 0 : 1
+        for (var i = 0; i < counts.length; ++i) {
+            groups.push(counts[i].name)
+            entries.push(qsTr("%1 (%2)").arg(counts[i].name).arg(counts[i].count))
+            if (counts[i].name === header.groupFilter) {
+                current = entries.length - 1
+            }
+        }
+        header.menuGroups = groups
+        listViewForm.show(entries, header.onFilterChosen, current)
+    }
+
+    function onFilterChosen(entry, index) {
+        if (index >= 2) {
+            root.chooseFilter(false, header.menuGroups[index - 2])
+        } else {
+            root.chooseFilter(index === 1, "")
+        }
     }
 
     Shadow {
@@ -47,23 +88,44 @@ Item {
 
             objectName: "allButton"
             visible: !header.narrow
+            compact: header.compactFilters
             text: qsTr("All")
             imagePath: "images/user_48.png"
             imageColor: "#ffffff"
-            checked: header.allContacts
-            onClicked: header.allContacts = true
+            checked: header.allContacts && header.groupFilter === ""
+            onClicked: root.chooseFilter(false, "")
         }
 
         MenuFilterButton {
             id: favoritesButton
 
             objectName: "favoritesButton"
-            compact: header.narrow
+            visible: !header.narrow
+            compact: header.compactFilters
             text: qsTr("Favorites")
             imagePath: "images/minitools.png"
             imageColor: "#ffffff"
             checked: !header.allContacts
-            onClicked: header.allContacts = header.narrow && !header.allContacts
+            onClicked: root.chooseFilter(true, "")
+        }
+
+        // The groups (or, folded, every filter): the chosen group is its label.
+        MenuFilterButton {
+            id: filterMenuButton
+
+            objectName: "filterMenuButton"
+            visible: header.narrow || header.hasGroups
+            compact: header.narrow
+            opensMenu: true
+            labelMaxWidth: header.height * 3
+            text: header.groupFilter !== "" ? header.groupFilter : qsTr("Groups")
+            imagePath: !header.narrow || header.groupFilter !== "" ? "images/group_48.png"
+                       : header.allContacts ? "images/user_48.png" : "images/minitools.png"
+            imageColor: "#ffffff"
+            checked: header.groupFilter !== "" || (header.narrow && !header.allContacts)
+            Accessible.role: Accessible.ButtonMenu
+            Accessible.name: qsTr("Show: %1").arg(header.filterName)
+            onClicked: header.openFilterMenu()
         }
     }
 

@@ -26,6 +26,8 @@ Rectangle {
     readonly property real lineWidth: tabletMode ? 2 : 1
 
     signal cleared()
+    // Enter or Return in the field.
+    signal accepted()
 
     // The clear button's action: the text goes, then cleared() is emitted.
     function clear() {
@@ -63,6 +65,7 @@ Rectangle {
         selectByMouse: !tabletMode
         clip: true
         validator: lineEdit.validator
+        onAccepted: lineEdit.accepted()
         Accessible.role: Accessible.EditableText
         Accessible.name: qsTr("Text")
         Accessible.description: lineEdit.placeholderText

@@ -1,7 +1,8 @@
 import QtQuick 2.0
 
 // List chooser: one row per entry and Cancel. In group mode the user's own
-// labels carry a remove mark.
+// labels carry a remove mark. The arrow keys move the current row and Enter
+// chooses it; the callback gets the entry and its index.
 OverlayForm {
     id: listViewForm
 
@@ -9,7 +10,8 @@ OverlayForm {
     property var selectFunction
     property bool groupMode: false
 
-    // `shownIndex`, when given, is the entry scrolled into the middle.
+    // `shownIndex`, when given, is the current entry, scrolled into the
+    // middle.
     function show(_model, _selectFunction, shownIndex) {
         var copy = []
         for (var i = 0; i < _model.length; ++i) {
@@ -18,8 +20,10 @@ OverlayForm {
         listViewForm.model = copy
         listViewForm.selectFunction = _selectFunction
         if (shownIndex !== undefined && shownIndex >= 0) {
+            listView.currentIndex = shownIndex
             listView.positionViewAtIndex(shownIndex, ListView.Center)
         } else {
+            listView.currentIndex = 0
             listView.positionViewAtBeginning()
         }
         listViewForm.open()
@@ -32,11 +36,11 @@ OverlayForm {
                 && index > 2 && index < listViewForm.model.length - 1
     }
 
-    function choose(entry) {
+    function choose(index) {
         listViewForm.close()
         listViewForm.groupMode = false
-        if (listViewForm.selectFunction) {
-            listViewForm.selectFunction(entry)
+        if (listViewForm.selectFunction && index >= 0 && index < listViewForm.model.length) {
+            listViewForm.selectFunction(listViewForm.model[index], index)
         }
     }
 
@@ -54,6 +58,7 @@ OverlayForm {
     }
 
     z: 999
+    onAccepted: listViewForm.choose(listView.currentIndex)
 
     Rectangle {
         id: panel
@@ -82,7 +87,9 @@ OverlayForm {
                 bottomMargin: 10
             }
             clip: true
+            focus: true
             boundsBehavior: Flickable.StopAtBounds
+            highlightMoveDuration: 0
             model: listViewForm.model
 
             delegate: Rectangle {
@@ -91,10 +98,12 @@ OverlayForm {
                 objectName: "listViewFormRow" + index
                 width: listView.width
                 height: root.itemHeight
-                color: rowMouse.pressed ? "#bbbbbb" : "white"
+                color: rowMouse.pressed ? "#bbbbbb" : row.ListView.isCurrentItem ? "#eeeeee"
+                                                                                  : "white"
                 Accessible.role: Accessible.ListItem
                 Accessible.name: rowText.text
-                Accessible.onPressAction: listViewForm.choose(modelData)
+                Accessible.selected: row.ListView.isCurrentItem
+                Accessible.onPressAction: listViewForm.choose(index)
 
                 Text {
                     id: rowText
@@ -124,7 +133,7 @@ OverlayForm {
                     id: rowMouse
 
                     anchors.fill: parent
-                    onClicked: listViewForm.choose(modelData)
+                    onClicked: listViewForm.choose(index)
                 }
 
                 Text {

@@ -1,8 +1,9 @@
 import QtQuick 2.0
 import QtGraphicalEffects 1.0
 
-// Filter button of the header bar ("All", "Favorites"): icon and label, with
-// a highlight while checked.
+// Filter button of the header bar ("All", "Favorites", the groups' menu):
+// icon and label, with a highlight while checked. A button that opens a menu
+// carries a mark after its label; a long label is elided.
 Rectangle {
     id: filterButton
 
@@ -13,16 +14,20 @@ Rectangle {
     property bool checked: false
     // Icon only, with narrow margins: for a narrow window.
     property bool compact: false
+    property bool opensMenu: false
+    property real labelMaxWidth: 200
+    readonly property real compactWidth: iconBox.width + 12
     // The width with the label, whether it is shown or not.
     readonly property real fullWidth: 10 + iconBox.width + filterButton.height * 0.2
-                                      + label.implicitWidth + 15
+                                      + label.width + menuMark.width + 15
 
     readonly property bool overlaid: !lowEffects && String(iconOverlay.color) !== "#000000"
 
     signal clicked
     signal pressAndHold
 
-    width: filterButton.compact ? iconBox.width + 12 : label.x + label.width + 15
+    width: filterButton.compact ? filterButton.compactWidth
+                                : label.x + label.width + menuMark.width + 15
     height: parent ? parent.height : root.itemHeight
     color: "transparent"
     enabled: filterButton.opacity !== 0
@@ -96,11 +101,24 @@ Rectangle {
 
         anchors.verticalCenter: parent.verticalCenter
         x: iconBox.x + iconBox.width + filterButton.height * 0.2
+        width: Math.min(label.implicitWidth, filterButton.labelMaxWidth)
         visible: !filterButton.compact
         color: styles.header.textColor
         font { pointSize: 13; bold: true }
         style: Text.Sunken
         styleColor: "#999999"
+        elide: Text.ElideRight
+    }
+
+    Text {
+        id: menuMark
+
+        anchors { left: label.right; leftMargin: 4; verticalCenter: parent.verticalCenter }
+        width: filterButton.opensMenu ? menuMark.implicitWidth + 4 : 0
+        visible: filterButton.opensMenu && !filterButton.compact
+        text: "\u25BE"
+        color: styles.header.textColor
+        font.pointSize: 11
     }
 
     Shadow {
@@ -111,8 +129,17 @@ Rectangle {
     }
 
     MouseArea {
+        id: mouseArea
+
         anchors.fill: parent
+        hoverEnabled: !tabletMode
         onClicked: filterButton.clicked()
         onPressAndHold: filterButton.pressAndHold()
+    }
+
+    // An icon alone is named when the pointer rests on it.
+    ToolTip {
+        area: mouseArea
+        text: filterButton.compact ? filterButton.Accessible.name : ""
     }
 }

@@ -3,13 +3,58 @@ import ContactsModelBackend 1.0
 import ImportExportBackend 1.0
 import FileDialogBackend 1.0
 
-// Settings: the index alphabet, the sort order, and the start of an import
-// or an export through the file dialogs.
+// Settings: the index alphabet, the sort order, the start of an import or
+// an export through the file dialogs, and the contact groups, which can be
+// made, renamed and deleted here.
 OverlayForm {
     id: settingsForm
 
+    // Each group's "name" and "count".
+    property var groupRows: []
+
     function show() {
+        settingsForm.groupRows = contactsModel.groupCounts()
         settingsForm.open()
+    }
+
+    function cleanName(text) {
+        return String(text).replace(/\s+/g, " ").trim()
+    }
+
+    function addGroup(text) {
+        var name = settingsForm.cleanName(text)
+        if (name !== "" && !contactsModel.addGroup(name)) {
+            messageForm.show(qsTr("There is a group “%1” already.")
+                             .arg(contactsModel.groupNamed(name)), false)
+        }
+    }
+
+    // A blank name is refused; the name of another group joins the two,
+    // after a question.
+    function renameGroup(from, text) {
+        var to = settingsForm.cleanName(text)
+        if (to === "") {
+            messageForm.show(qsTr("A group needs a name."), false)
+            return
+        }
+        var other = contactsModel.groupNamed(to)
+        if (other === "" || other === from) {
+            contactsModel.renameGroup(from, to)
+            return
+        }
+        messageForm.show(qsTr("There is a group “%1” already. Put the contacts of “%2” into it?")
+                         .arg(other).arg(from), true,
+                         function() { contactsModel.renameGroup(from, to) }, null, qsTr("Join"))
+    }
+
+    function askRenameGroup(name) {
+        lineEditForm.show(name, function(text) { settingsForm.renameGroup(name, text) })
+    }
+
+    function askRemoveGroup(name) {
+        messageForm.show(qsTr("Delete the group “%1”? Its contacts stay in the address book.")
+                         .arg(name), true, function() { contactsModel.removeGroup(name) },
+                         null, qsTr("Delete"))
     }
 
     function onAlphabetSelect(choice) {
@@ -60,6 +105,14 @@ OverlayForm {
     z: 998
     Accessible.name: qsTr("Settings")
 
+    Connections {
+        target: contactsModel
+
+        function onGroupsChanged() {
+            settingsForm.groupRows = contactsModel.groupCounts()
+        }
+    }
+
     FileDialog {
         id: importDialog
 
@@ -89,6 +142,7 @@ OverlayForm {
         Flickable {
             id: flickable
 
+            objectName: "settingsList"
             anchors {
                 left: parent.left
                 right: parent.right
@@ -167,6 +221,31 @@ OverlayForm {
                     width: column.width
                     itemText: qsTr("Export contacts")
                     onClicked: listViewForm.show(exportRow.options, settingsForm.onExportSelect)
+                }
+
+                GroupLabel {
+                    width: column.width
+                    text: qsTr("GROUPS")
+                }
+
+                Repeater {
+                    model: settingsForm.groupRows
+
+                    SettingsGroupItem {
+                        objectName: "groupRow_" + modelData.name
+                        width: column.width
+                        name: modelData.name
+                        count: modelData.count
+                        onRenameClicked: settingsForm.askRenameGroup(modelData.name)
+                        onRemoveClicked: settingsForm.askRemoveGroup(modelData.name)
+                    }
+                }
+
+                SettingsItem {
+                    objectName: "newGroupRow"
+                    width: column.width
+                    itemText: qsTr("New group…")
+                    onClicked: lineEditForm.show("", settingsForm.addGroup)
                 }
             }
         }

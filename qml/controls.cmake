@@ -23,6 +23,7 @@ list(APPEND KIV_QML_FILES
     CalendarForm.qml
     images/add.png
     images/calendar.png
+    images/group_48.png
     images/minitools.png
     images/misc.png
     images/next.png

@@ -197,10 +197,26 @@ Rectangle {
         contact.addressList = Qt.binding(function() { return editor.addresses })
         contact.addressGroupList = Qt.binding(function() { return editor.addressNames })
         contact.linkList = Qt.binding(function() { return editor.links })
+        contact.groups = Qt.binding(function() { return editor.groups })
     }
 
+    // The header's star switch: favourites, or all contacts unless a group
+    // is shown.
     function showFilter() {
-        contactsProxyModel.showFavouriteGroup(!header.allContacts)
+        if (!header.allContacts || contactsProxyModel.groupFilter === "") {
+            contactsProxyModel.showFavouriteGroup(!header.allContacts)
+        }
+        contactList.setAlphabetLetter("#")
+    }
+
+    // Lists all contacts, the favourites, or the members of a group.
+    function chooseFilter(favourites, group) {
+        if (favourites) {
+            contactsProxyModel.showFavouriteGroup(true)
+        } else {
+            contactsProxyModel.showGroup(group)
+        }
+        header.allContacts = !favourites
         contactList.setAlphabetLetter("#")
     }
 
@@ -389,6 +405,12 @@ Rectangle {
     Shortcut {
         sequence: StandardKey.Find
         onActivated: header.focusSearch()
+    }
+
+    Shortcut {
+        sequence: "Ctrl+G"
+        enabled: !root.busy
+        onActivated: header.openFilterMenu()
     }
 
     Shortcut {

@@ -9,6 +9,7 @@ list(APPEND KIV_QML_FILES
     Photo.qml
     ContactDetails.qml
     SettingsForm.qml
+    SettingsGroupItem.qml
     CardDavForm.qml
     DuplicatesForm.qml
     ImportExportForm.qml

@@ -2,6 +2,7 @@
 
 #include "app/customqtquick2applicationviewer.h"
 #include "app/scenesetup.h"
+#include "record/contact.h"
 #include "scenedriver.h"
 #include "storage/sqlitedatabase.h"
 #include "testsupport.h"
@@ -17,6 +18,7 @@ class tst_MainScene : public SceneTest
 
 private slots:
     void listFlow();
+    void groupFlow();
     void longListFollowsRequests();
     void quitClosesWindowBeforeStores();
     void narrowWindowKeepsSearchAndBirthday_data();
@@ -33,6 +35,36 @@ private:
     }
     bool clickOk() { return m_scene->click(QStringLiteral("okButton"), header()); }
     QQuickItem *header() const { return m_scene->item(QStringLiteral("headerOkCancel")); }
+    QString filterLabel() const
+    {
+        return m_scene->item(QStringLiteral("filterMenuButton"))->property("text").toString();
+    }
+    void renameInSettings(const QString &group, const QString &to)
+    {
+        QVERIFY(m_scene->click(QStringLiteral("renameGroupButton"),
+                               m_scene->item(QStringLiteral("groupRow_") + group)));
+        QVERIFY(m_scene->waitShown(QStringLiteral("lineEditForm")));
+        QQuickItem *field = m_scene->item(QStringLiteral("lineEditFormInput"));
+        QCOMPARE(field->property("text").toString(), group);
+        QVERIFY(m_scene->click(QStringLiteral("clearButton"), field));
+        QVERIFY(m_scene->typeInto(field, to));
+        QVERIFY(m_scene->click(QStringLiteral("lineEditOkButton")));
+        QVERIFY(m_scene->waitHidden(QStringLiteral("lineEditForm")));
+    }
+    // The stored contacts' groups, "id:Group,Group" for those in any.
+    static QStringList storedGroups()
+    {
+        QStringList lines;
+        const QList<Contact *> stored = SceneDriver::storedContacts();
+        for (const Contact *contact : stored) {
+            if (!contact->groups.isEmpty()) {
+                lines << contact->id + QLatin1Char(':') + contact->groups.join(QLatin1Char(','));
+            }
+        }
+        qDeleteAll(stored);
+        lines.sort();
+        return lines;
+    }
 };
 
 void tst_MainScene::listFlow()
@@ -123,6 +155,85 @@ void tst_MainScene::listFlow()
     QCOMPARE(SceneDriver::storedTexts().size(), 3);
 }
 
+// Groups as a person uses them: one made in the editor, the other members
+// ticked or typed in another case, the list filtered by it from the keyboard
+// and searched inside it, the group renamed (not to a blank name) and deleted
+// in the settings, where its contacts stay.
+void tst_MainScene::groupFlow()
+{
+    SceneDriver::storeContacts(QStringLiteral("Adams Ann|Baker Bob|Carter Cid|Dane Dora"));
+    QVERIFY(m_scene->start());
+    QVERIFY(!SceneDriver::isShown(m_scene->item(QStringLiteral("filterMenuButton"))));
+    QQuickItem *newGroup = m_scene->item(QStringLiteral("newGroupField"));
+    for (const QString id : {"1", "2", "3"}) {
+        QVERIFY(m_scene->click(m_scene->listRow(id)));
+        QVERIFY(m_scene->click(QStringLiteral("editButton")));
+        QTRY_VERIFY(m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
+        if (id == QLatin1String("2")) {
+            QVERIFY(m_scene->click(QStringLiteral("groupChoice_Family")));
+        } else {
+            QVERIFY(m_scene->typeInto(newGroup, id == QLatin1String("1") ? "Family" : "FAMILY"));
+        }
+        QVERIFY(clickOk());
+        QTRY_VERIFY(!m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
+    }
+    QCOMPARE(storedGroups(), (QStringList{"1:Family", "2:Family", "3:Family"}));
+    QQuickItem *groupsBlock = m_scene->item(QStringLiteral("groupsGroup"));
+    QTRY_VERIFY(SceneDriver::isShown(groupsBlock));
+    QCOMPARE(m_scene->item(QStringLiteral("value"), groupsBlock)->property("text").toString(),
+             QStringLiteral("Family"));
+
+    // The filter menu from the keyboard: All, Favorites, Family.
+    m_scene->window()->requestActivate();
+    QVERIFY(QTest::qWaitForWindowActive(m_scene->window()));
+    QTest::keySequence(m_scene->window(), QKeySequence(QStringLiteral("Ctrl+G")));
+    QVERIFY(m_scene->waitShown(QStringLiteral("listViewForm")));
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}) {
+        QTest::keyClick(m_scene->window(), key);
+    }
+    QVERIFY(m_scene->waitHidden(QStringLiteral("listViewForm")));
+    QCOMPARE(m_scene->listedNames(), (QStringList{"Adams Ann", "Baker Bob", "Carter Cid"}));
+    QCOMPARE(filterLabel(), QStringLiteral("Family"));
+    QQuickItem *searchField = m_scene->item(QStringLiteral("searchField"));
+    QVERIFY(m_scene->typeInto(searchField, QStringLiteral("d")));
+    QCOMPARE(m_scene->listedNames(), (QStringList{"Adams Ann", "Carter Cid"}));
+    QTest::keyClick(m_scene->window(), Qt::Key_Escape);
+    QTRY_COMPARE(m_scene->listedNames().size(), 3);
+
+    QVERIFY(m_scene->click(QStringLiteral("settingsButton")));
+    QVERIFY(m_scene->waitShown(QStringLiteral("settingsForm")));
+    renameInSettings(QStringLiteral("Family"), QStringLiteral("  "));
+    QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
+    QCOMPARE(message(), QStringLiteral("A group needs a name."));
+    QVERIFY(m_scene->click(QStringLiteral("messageOkButton")));
+    QVERIFY(m_scene->waitHidden(QStringLiteral("messageForm")));
+    renameInSettings(QStringLiteral("Family"), QStringLiteral("Kin"));
+    QVERIFY(m_scene->click(QStringLiteral("settingsCloseButton")));
+    QVERIFY(m_scene->waitHidden(QStringLiteral("settingsForm")));
+    QCOMPARE(filterLabel(), QStringLiteral("Kin"));
+    QCOMPARE(m_scene->listedNames().size(), 3);
+    QCOMPARE(storedGroups(), (QStringList{"1:Kin", "2:Kin", "3:Kin"}));
+    QVERIFY(m_scene->click(QStringLiteral("filterMenuButton")));
+    QVERIFY(m_scene->chooseInList(QStringLiteral("Kin (3)")));
+
+    QVERIFY(m_scene->click(QStringLiteral("settingsButton")));
+    QVERIFY(m_scene->waitShown(QStringLiteral("settingsForm")));
+    QVERIFY(m_scene->click(QStringLiteral("removeGroupButton"),
+                           m_scene->item(QStringLiteral("groupRow_Kin"))));
+    QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
+    QCOMPARE(message(),
+             QStringLiteral("Delete the group “Kin”? Its contacts stay in the address book."));
+    QVERIFY(m_scene->click(QStringLiteral("messageOkButton")));
+    QVERIFY(m_scene->waitHidden(QStringLiteral("messageForm")));
+    QTRY_VERIFY(!m_scene->item(QStringLiteral("groupRow_Kin")));
+    QVERIFY(m_scene->click(QStringLiteral("settingsCloseButton")));
+    QCOMPARE(m_scene->listedNames().size(), 4);
+    QVERIFY(!SceneDriver::isShown(m_scene->item(QStringLiteral("filterMenuButton"))));
+    QVERIFY(!SceneDriver::isShown(groupsBlock));
+    QCOMPARE(storedGroups(), QStringList());
+    QCOMPARE(SceneDriver::storedTexts().size(), 4);
+}
+
 // A request to show a contact (command line, second start) selects and scrolls to it,
 // also when it comes before the list has loaded.
 void tst_MainScene::longListFollowsRequests()
@@ -188,7 +299,7 @@ void tst_MainScene::narrowWindowKeepsSearchAndBirthday()
     QCOMPARE(m_scene->listedNames(), QStringList{"Wolfeschlegelsteinhausen Hubert Blaine"});
     QVERIFY(SceneDriver::isUnclipped(m_scene->item(QStringLiteral("searchField"))));
     QVERIFY(m_scene->click(m_scene->listRow(QStringLiteral("2"))));
-    for (const char *name : {"searchButton", "favoritesButton", "addButton", "editButton",
+    for (const char *name : {"searchButton", "filterMenuButton", "addButton", "editButton",
                              "deleteButton", "settingsButton", "fullName", "dateOfBirth"}) {
         QTRY_VERIFY2(SceneDriver::isUnclipped(m_scene->item(name)), name);
     }

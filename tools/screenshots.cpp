@@ -1,6 +1,6 @@
 // Writes PNG pictures of the scenes for looking at them without a desktop:
-// the main scene's states (list, favourites, search, removal marks, editing,
-// every overlay form, the calendar), then the contact details, the editor,
+// the main scene's states (list, favourites, the filter menu and a group,
+// search, removal marks, editing, every overlay form, the calendar), then the contact details, the editor,
 // the calendar from the editor, the settings and the import/export form, each
 // in desktop and in tablet layout; then the main scene, the editor and the
 // settings in Russian and in German:
@@ -37,30 +37,31 @@ struct Person
     const char *name;
     const char *organization;
     bool favourite;
+    const char *groups;
 };
 
 const Person people[] = {
-        {"Adams", "Ann", "Northwind Traders", true},
-        {"Abbott", "Carl", "", false},
-        {"Baker", "Olivia", "City Library", false},
-        {"Brown", "James", "Brown & Sons", true},
-        {"Carter", "Emily", "", false},
-        {"Davis", "Michael", "Harbour Clinic", false},
-        {"Evans", "Sophie", "", true},
-        {"Fischer", "Lukas", "Fischer Bakery", false},
-        {"Garcia", "Maria", "", false},
-        {"Hughes", "Thomas", "Hughes Engineering Consultants International", false},
-        {"Ivanova", "Natalia", "", false},
-        {"Jensen", "Freja", "", true},
-        {"Kowalski", "Piotr", "", false},
-        {"Miller", "Bob", "", false},
-        {"Nakamura", "Yuki", "", false},
-        {"Olsen", "Ingrid", "", false},
-        {"Petrov", "Sergei", "", false},
-        {"Smith", "John", "", false},
-        {"Thompson", "Grace", "", false},
-        {"Williams", "Henry", "", false},
-        {"Zimmermann", "Klaus", "", false},
+        {"Adams", "Ann", "Northwind Traders", true, "Work"},
+        {"Abbott", "Carl", "", false, "Family"},
+        {"Baker", "Olivia", "City Library", false, ""},
+        {"Brown", "James", "Brown & Sons", true, "Family,Football club"},
+        {"Carter", "Emily", "", false, "Family"},
+        {"Davis", "Michael", "Harbour Clinic", false, "Work"},
+        {"Evans", "Sophie", "", true, "Family"},
+        {"Fischer", "Lukas", "Fischer Bakery", false, "Football club"},
+        {"Garcia", "Maria", "", false, ""},
+        {"Hughes", "Thomas", "Hughes Engineering Consultants International", false, "Work"},
+        {"Ivanova", "Natalia", "", false, ""},
+        {"Jensen", "Freja", "", true, "Family"},
+        {"Kowalski", "Piotr", "", false, "Football club"},
+        {"Miller", "Bob", "", false, ""},
+        {"Nakamura", "Yuki", "", false, "Work"},
+        {"Olsen", "Ingrid", "", false, ""},
+        {"Petrov", "Sergei", "", false, "Football club"},
+        {"Smith", "John", "", false, ""},
+        {"Thompson", "Grace", "", false, ""},
+        {"Williams", "Henry", "", false, "Work"},
+        {"Zimmermann", "Klaus", "", false, ""},
 };
 
 QString makePhoto(const QString &directory, int index)
@@ -97,6 +98,7 @@ void seed(const QString &home)
         contact.organization = QString::fromUtf8(person.organization);
         contact.fullname = contact.composedFullName();
         contact.isFavorite = person.favourite;
+        contact.groups = QString::fromUtf8(person.groups).split(QLatin1Char(','), Qt::SkipEmptyParts);
         if (index == 0) {
             // The card another address book wrote, with what it keeps beyond the fields.
             contact.card = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Adams;Ann;;Dr.;\r\nFN:Dr. Ann Adams\r\n"
@@ -188,6 +190,17 @@ void shootAll(const QString &directory, bool tablet)
     shooter.shoot(QStringLiteral("favourites"));
     header->setProperty("allContacts", true);
 
+    shooter.call(header, "openFilterMenu");
+    shooter.shoot(QStringLiteral("filter-menu"));
+    shooter.call(shooter.object("listViewForm"), "cancel");
+    shooter.call(root, "chooseFilter", {false, QStringLiteral("Family")});
+    contactList->setProperty("currentIndex", 1);
+    shooter.shoot(QStringLiteral("group-filter"));
+    shooter.call(root, "changeContact", {false});
+    shooter.shoot(QStringLiteral("editing-groups"));
+    shooter.call(shooter.object("headerOkCancel"), "finish", {false});
+    shooter.call(root, "chooseFilter", {false, QString()});
+
     header->setProperty("searchText", QStringLiteral("an"));
     shooter.shoot(QStringLiteral("search"));
     header->setProperty("searchText", QString());
@@ -238,6 +251,10 @@ void shootAll(const QString &directory, bool tablet)
 
     shooter.call(shooter.object("settingsForm"), "show");
     shooter.shoot(QStringLiteral("settings"));
+    QObject *settingsList = shooter.object("settingsList");
+    settingsList->setProperty("contentY", settingsList->property("contentHeight").toReal()
+                                                  - settingsList->property("height").toReal());
+    shooter.shoot(QStringLiteral("settings-groups"));
     shooter.call(shooter.object("settingsForm"), "close");
 
     shooter.call(shooter.object("cardDavForm"), "show");
@@ -513,6 +530,12 @@ void shootNarrow(const QString &directory)
         shoot(s, directory, QStringLiteral("narrow-%1-search-folded").arg(width));
         s.eval(QStringLiteral("header.searchText = ''"));
     }
+    // The folded filter: one menu, whose icon tells a group from the rest.
+    s.eval(QStringLiteral("contactsModel.addGroup('Neighbours')"));
+    s.click(QStringLiteral("filterMenuButton"));
+    shoot(s, directory, QStringLiteral("narrow-360-filter-menu"));
+    s.chooseInList(QStringLiteral("Neighbours (0)"));
+    shoot(s, directory, QStringLiteral("narrow-360-group"));
 }
 
 // A real Radicale: a contact changed on both sides is kept twice and marked;

@@ -229,10 +229,6 @@
         <translation>Abteilung</translation>
     </message>
     <message>
-        <source>Categories</source>
-        <translation>Kategorien</translation>
-    </message>
-    <message>
         <source>Anniversary</source>
         <translation>Jahrestag</translation>
     </message>
@@ -345,6 +341,18 @@
         <source>Additional info</source>
         <translation>Weitere Angaben</translation>
     </message>
+    <message>
+        <source>GROUPS</source>
+        <translation>GRUPPEN</translation>
+    </message>
+    <message>
+        <source>New group</source>
+        <translation>Neue Gruppe</translation>
+    </message>
+    <message>
+        <source>Add to the new group</source>
+        <translation>Zur neuen Gruppe hinzufügen</translation>
+    </message>
 </context>
 <context>
     <name>ContactDetailsView</name>
@@ -387,6 +395,10 @@
     <message>
         <source>MORE</source>
         <translation>WEITERES</translation>
+    </message>
+    <message>
+        <source>GROUPS</source>
+        <translation>GRUPPEN</translation>
     </message>
 </context>
 <context>
@@ -730,6 +742,18 @@
     <message>
         <source>Add contact</source>
         <translation>Kontakt hinzufügen</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>Groups</source>
+        <translation>Gruppen</translation>
+    </message>
+    <message>
+        <source>Show: %1</source>
+        <translation>Anzeigen: %1</translation>
     </message>
 </context>
 <context>
@@ -1158,6 +1182,53 @@
     <message>
         <source>Close</source>
         <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>There is a group “%1” already.</source>
+        <translation>Die Gruppe „%1“ gibt es schon.</translation>
+    </message>
+    <message>
+        <source>A group needs a name.</source>
+        <translation>Eine Gruppe braucht einen Namen.</translation>
+    </message>
+    <message>
+        <source>There is a group “%1” already. Put the contacts of “%2” into it?</source>
+        <translation>Die Gruppe „%1“ gibt es schon. Die Kontakte von „%2“ dorthin übernehmen?</translation>
+    </message>
+    <message>
+        <source>Join</source>
+        <translation>Zusammenführen</translation>
+    </message>
+    <message>
+        <source>Delete the group “%1”? Its contacts stay in the address book.</source>
+        <translation>Die Gruppe „%1“ löschen? Ihre Kontakte bleiben im Adressbuch.</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>GROUPS</source>
+        <translation>GRUPPEN</translation>
+    </message>
+    <message>
+        <source>New group…</source>
+        <translation>Neue Gruppe…</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsGroupItem</name>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>Rename the group %1</source>
+        <translation>Gruppe %1 umbenennen</translation>
+    </message>
+    <message>
+        <source>Delete the group %1</source>
+        <translation>Gruppe %1 löschen</translation>
     </message>
 </context>
 <context>

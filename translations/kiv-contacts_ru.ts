@@ -233,10 +233,6 @@
         <translation>Отдел</translation>
     </message>
     <message>
-        <source>Categories</source>
-        <translation>Категории</translation>
-    </message>
-    <message>
         <source>Anniversary</source>
         <translation>Годовщина</translation>
     </message>
@@ -349,6 +345,18 @@
         <source>Additional info</source>
         <translation>Дополнительно</translation>
     </message>
+    <message>
+        <source>GROUPS</source>
+        <translation>ГРУППЫ</translation>
+    </message>
+    <message>
+        <source>New group</source>
+        <translation>Новая группа</translation>
+    </message>
+    <message>
+        <source>Add to the new group</source>
+        <translation>Добавить в новую группу</translation>
+    </message>
 </context>
 <context>
     <name>ContactDetailsView</name>
@@ -391,6 +399,10 @@
     <message>
         <source>MORE</source>
         <translation>ДОПОЛНИТЕЛЬНО</translation>
+    </message>
+    <message>
+        <source>GROUPS</source>
+        <translation>ГРУППЫ</translation>
     </message>
 </context>
 <context>
@@ -737,6 +749,18 @@
     <message>
         <source>Add contact</source>
         <translation>Добавить контакт</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>Groups</source>
+        <translation>Группы</translation>
+    </message>
+    <message>
+        <source>Show: %1</source>
+        <translation>Показать: %1</translation>
     </message>
 </context>
 <context>
@@ -1165,6 +1189,53 @@
     <message>
         <source>Close</source>
         <translation>Закрыть</translation>
+    </message>
+    <message>
+        <source>There is a group “%1” already.</source>
+        <translation>Группа «%1» уже есть.</translation>
+    </message>
+    <message>
+        <source>A group needs a name.</source>
+        <translation>У группы должно быть название.</translation>
+    </message>
+    <message>
+        <source>There is a group “%1” already. Put the contacts of “%2” into it?</source>
+        <translation>Группа «%1» уже есть. Перенести в неё контакты группы «%2»?</translation>
+    </message>
+    <message>
+        <source>Join</source>
+        <translation>Объединить</translation>
+    </message>
+    <message>
+        <source>Delete the group “%1”? Its contacts stay in the address book.</source>
+        <translation>Удалить группу «%1»? Её контакты останутся в адресной книге.</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Удалить</translation>
+    </message>
+    <message>
+        <source>GROUPS</source>
+        <translation>ГРУППЫ</translation>
+    </message>
+    <message>
+        <source>New group…</source>
+        <translation>Новая группа…</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsGroupItem</name>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>Rename the group %1</source>
+        <translation>Переименовать группу %1</translation>
+    </message>
+    <message>
+        <source>Delete the group %1</source>
+        <translation>Удалить группу %1</translation>
     </message>
 </context>
 <context>

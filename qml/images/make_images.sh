@@ -7,6 +7,7 @@ cd "$(dirname "$0")"
 render() { rsvg-convert -w "$3" -h "$3" -o "$2" "svg/$1"; }
 render user.svg user_48.png 48
 render user_photo.svg user_128.png 128
+render group.svg group_48.png 48
 render star.svg minitools.png 48
 render magnifier.svg viewmag.png 48
 render settings.svg misc.png 48
