@@ -3,8 +3,12 @@
 #include "importexport/parsedfile.h"
 #include "record/contact.h"
 #include "record/contactgroups.h"
+#include "record/importedgroups.h"
 
 #include <QHash>
+
+#include <string>
+#include <unordered_map>
 
 namespace {
 
@@ -15,6 +19,20 @@ QString memberKey(const QString &uid)
     const QString trimmed = uid.trimmed();
     const bool urn = trimmed.startsWith(QLatin1String("urn:uuid:"), Qt::CaseInsensitive);
     return (urn ? trimmed.mid(9) : trimmed).toLower();
+}
+
+// Files are untrusted: the groups a file makes, the members it names that
+// are none of its contacts (twice the largest address book the program is
+// measured with) and the groups of one contact are bounded.
+constexpr int MaxGroups = 10000;
+constexpr int MaxOtherMembers = 200000;
+
+// Adds the group unless the contact is in as many as one may be.
+void join(QStringList &groups, const QString &name)
+{
+    if (groups.size() < ImportedGroups::MaxGroups) {
+        ContactGroups::add(groups, {name});
+    }
 }
 
 } // namespace
@@ -43,17 +61,29 @@ void FileGroups::applyTo(ParsedFile *parsed) const
             contactsOfUid[memberKey(contact->uid)].append(contact);
         }
     }
+    // Each group in the spelling first met, by its key.
+    std::unordered_map<std::string, QString> spellings;
     for (const GroupCard::Group &group : m_groups) {
-        ContactGroups::add(parsed->groups, {group.name});
-        const QStringList name{ContactGroups::spellingIn(parsed->groups, group.name)};
-        for (const QString &member : group.members) {
-            const auto found = contactsOfUid.constFind(memberKey(member));
-            if (found == contactsOfUid.constEnd()) {
-                ContactGroups::add(parsed->groupsOfUids[member], name);
+        auto spelling = spellings.find(ContactGroups::key(group.name));
+        if (spelling == spellings.end()) {
+            if (int(spellings.size()) >= MaxGroups) {
                 continue;
             }
-            for (Contact *contact : found.value()) {
-                ContactGroups::add(contact->groups, name);
+            spelling = spellings
+                               .emplace(ContactGroups::key(group.name),
+                                        ContactGroups::cleaned(group.name))
+                               .first;
+            parsed->groups << spelling->second;
+        }
+        for (const QString &member : group.members) {
+            const auto found = contactsOfUid.constFind(memberKey(member));
+            if (found != contactsOfUid.constEnd()) {
+                for (Contact *contact : found.value()) {
+                    join(contact->groups, spelling->second);
+                }
+            } else if (parsed->groupsOfUids.size() < MaxOtherMembers
+                       || parsed->groupsOfUids.contains(member)) {
+                join(parsed->groupsOfUids[member], spelling->second);
             }
         }
     }

@@ -3,6 +3,9 @@
 #include "record/contact.h"
 #include "record/contactgroups.h"
 
+#include <string>
+#include <unordered_set>
+
 namespace {
 
 bool isWord(const QString &text, const char *word)
@@ -31,25 +34,25 @@ Kind kindOf(const QString &name, QString *group)
 
 void add(Contact *contact, const QStringList &names, const QString &mark)
 {
-    QStringList groups;
+    std::unordered_set<std::string> known;
+    for (const QString &group : qAsConst(contact->groups)) {
+        known.insert(ContactGroups::key(group));
+    }
     for (const QString &name : names) {
         QString group;
         if (!mark.isEmpty() && name.trimmed().compare(mark, Qt::CaseInsensitive) == 0) {
             contact->isFavorite = true;
             continue;
         }
-        switch (kindOf(name, &group)) {
-        case Kind::Favourite:
+        const Kind kind = kindOf(name, &group);
+        if (kind == Kind::Favourite) {
             contact->isFavorite = true;
-            break;
-        case Kind::Group:
-            groups.append(group);
-            break;
-        case Kind::Dropped:
-            break;
+        } else if (kind == Kind::Group && group.size() <= MaxNameChars
+                   && contact->groups.size() < MaxGroups
+                   && known.insert(ContactGroups::key(group)).second) {
+            contact->groups.append(group);
         }
     }
-    ContactGroups::add(contact->groups, groups);
 }
 
 QStringList fromGoogle(const QStringList &names)
