@@ -15,6 +15,7 @@ class tst_CardPatch : public QObject
 private slots:
     void keepsWhatWasNotEdited_data();
     void keepsWhatWasNotEdited();
+    void keepsCategoriesOfTheSameGroups();
     void describesWhatItKeeps_data();
     void describesWhatItKeeps();
 };
@@ -98,6 +99,18 @@ void tst_CardPatch::keepsWhatWasNotEdited()
     QCOMPARE(untouched(cardLines(patched)), untouched(before));
     const std::unique_ptr<Contact> back = CardPatch::read(patched);
     QCOMPARE(contactText(back.get()), contactText(record.get()));
+}
+
+// The stores list a contact's groups in an order of their own: the same
+// groups leave the card's CATEGORIES as they are written.
+void tst_CardPatch::keepsCategoriesOfTheSameGroups()
+{
+    const QByteArray card =
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\r\ncategories:Work, Family\r\nEND:VCARD\r\n";
+    const std::unique_ptr<Contact> record = CardPatch::read(card);
+    QCOMPARE(record->groups, (QStringList{"Work", "Family"}));
+    record->groups = QStringList{"Family", "Work"};
+    QCOMPARE(CardPatch::patch(card, *record, {}), card);
 }
 
 void tst_CardPatch::describesWhatItKeeps_data()

@@ -447,7 +447,12 @@ QStringList keptCategories(const Patcher &patcher, const CardLinks &links, const
 void patchCategories(Patcher &patcher, const CardLinks &links, const Contact &card,
                      const Contact &record)
 {
-    if (card.isFavorite == record.isFavorite && card.groups == record.groups) {
+    // The stores may list a contact's groups in another order than its card.
+    QStringList cardGroups = card.groups;
+    QStringList recordGroups = record.groups;
+    cardGroups.sort();
+    recordGroups.sort();
+    if (card.isFavorite == record.isFavorite && cardGroups == recordGroups) {
         return;
     }
     QStringList groups;
