@@ -136,11 +136,41 @@ Item {
         }
         color: "cornsilk"
 
+        // Folded, the header has no room for the name of the group shown:
+        // the list names it.
+        Rectangle {
+            id: groupBanner
+
+            objectName: "groupBanner"
+            anchors { left: parent.left; right: parent.right; top: parent.top }
+            height: groupBanner.visible ? root.itemHeight * 0.6 : 0
+            visible: header.narrow && contactsProxyModel.groupFilter !== ""
+            color: styles.highlightColor
+            Accessible.role: Accessible.StaticText
+            Accessible.name: bannerText.text
+
+            Text {
+                id: bannerText
+
+                anchors { fill: parent; leftMargin: 8; rightMargin: 8 }
+                text: contactsProxyModel.groupFilter
+                color: "white"
+                font { pointSize: 12; bold: true }
+                verticalAlignment: Text.AlignVCenter
+                elide: Text.ElideRight
+            }
+        }
+
         ListView {
             id: listView
 
             objectName: "contactListView"
-            anchors.fill: parent
+            anchors {
+                left: parent.left
+                right: parent.right
+                top: groupBanner.bottom
+                bottom: parent.bottom
+            }
             clip: true
             boundsBehavior: Flickable.StopAtBounds
             model: contactsProxyModel

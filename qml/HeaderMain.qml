@@ -109,7 +109,8 @@ Item {
             onClicked: root.chooseFilter(true, "")
         }
 
-        // The groups (or, folded, every filter): the chosen group is its label.
+        // The groups (or, folded, every filter): the chosen group is its
+        // label, none leaves it an icon.
         MenuFilterButton {
             id: filterMenuButton
 
@@ -118,13 +119,14 @@ Item {
             compact: header.narrow
             opensMenu: true
             labelMaxWidth: header.height * 3
-            text: header.groupFilter !== "" ? header.groupFilter : qsTr("Groups")
+            text: header.groupFilter
             imagePath: !header.narrow || header.groupFilter !== "" ? "images/group_48.png"
                        : header.allContacts ? "images/user_48.png" : "images/minitools.png"
             imageColor: "#ffffff"
             checked: header.groupFilter !== "" || (header.narrow && !header.allContacts)
             Accessible.role: Accessible.ButtonMenu
-            Accessible.name: qsTr("Show: %1").arg(header.filterName)
+            Accessible.name: header.narrow || header.groupFilter !== ""
+                             ? qsTr("Show: %1").arg(header.filterName) : qsTr("Groups")
             onClicked: header.openFilterMenu()
         }
     }

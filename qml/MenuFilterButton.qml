@@ -140,6 +140,6 @@ Rectangle {
     // An icon alone is named when the pointer rests on it.
     ToolTip {
         area: mouseArea
-        text: filterButton.compact ? filterButton.Accessible.name : ""
+        text: filterButton.compact || label.text === "" ? filterButton.Accessible.name : ""
     }
 }

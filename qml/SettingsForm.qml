@@ -225,6 +225,7 @@ OverlayForm {
 
                 GroupLabel {
                     width: column.width
+                    leftMargin: column.width * 0.05
                     text: qsTr("GROUPS")
                 }
 
