@@ -1,9 +1,9 @@
 // Writes PNG pictures of the scenes for looking at them without a desktop:
 // the main scene's states (list, favourites, the filter menu and a group,
-// search, removal marks, editing, every overlay form, the calendar), then the contact details, the editor,
-// the calendar from the editor, the settings and the import/export form, each
-// in desktop and in tablet layout; then the main scene, the editor and the
-// settings in Russian and in German:
+// search, removal marks, editing, every overlay form, the calendar), then the
+// contact details, the editor, the calendar from the editor, the settings and
+// the import/export form, each in desktop and in tablet layout; then the main
+// scene, the editor and the settings in Russian and in German:
 //   kiv-screenshots <output directory>
 // It runs on a temporary home with a made-up address book.
 
@@ -98,7 +98,8 @@ void seed(const QString &home)
         contact.organization = QString::fromUtf8(person.organization);
         contact.fullname = contact.composedFullName();
         contact.isFavorite = person.favourite;
-        contact.groups = QString::fromUtf8(person.groups).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        contact.groups =
+                QString::fromUtf8(person.groups).split(QLatin1Char(','), Qt::SkipEmptyParts);
         if (index == 0) {
             // The card another address book wrote, with what it keeps beyond the fields.
             contact.card = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Adams;Ann;;Dr.;\r\nFN:Dr. Ann Adams\r\n"
