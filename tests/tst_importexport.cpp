@@ -182,7 +182,7 @@ private slots:
 
 private:
     QString exportTo(const QString &name, int method, const QVariantList &contacts,
-                     DataBase *store = nullptr);
+                     DataBase *store = nullptr, QObject *book = nullptr);
     QString exportAs(const QString &format, const QVariantList &contacts)
     {
         return exportTo(QStringLiteral("rt%1.").arg(++m_exports) + format,
@@ -198,7 +198,7 @@ private:
 };
 
 QString tst_ImportExport::exportTo(const QString &name, int method, const QVariantList &contacts,
-                                   DataBase *store)
+                                   DataBase *store, QObject *book)
 {
     const QString path = QDir::isAbsolutePath(name) ? name : m_dir.filePath(name);
     ImportExport backend;
@@ -207,6 +207,7 @@ QString tst_ImportExport::exportTo(const QString &name, int method, const QVaria
     m_log.watch(&backend, &ImportExport::importContactEnded, QStringLiteral("ended"));
     m_log.watch(&backend, &ImportExport::error, QStringLiteral("error"));
     backend.setStore(store);
+    backend.setBook(book);
     backend.setContactsForExport(contacts);
     backend.setExportFileAndMethod(path, ImportExport::ExportMethod(method));
     backend.exportContacts();
@@ -769,6 +770,15 @@ void tst_ImportExport::groupCardsMakeGroupsOfTheBook()
     reopened.setDataBase(&store);
     reopened.loadModel();
     QCOMPARE(groups(reopened), expected);
+    // A database export carries them, the empty one too.
+    const QString exported = exportTo(QStringLiteral("groups-export.sqlite"), 2,
+                                      model.getAllContacts(), &store, &model);
+    SqliteDatabase other;
+    QVERIFY(other.open(m_dir.filePath(QStringLiteral("groups-other.sqlite"))));
+    ContactsModel fresh;
+    fresh.setDataBase(&other);
+    QCOMPARE(importAsScene(exported, &fresh, &other, true), 3);
+    QCOMPARE(groups(fresh), expected);
 }
 
 int main(int argc, char *argv[])

@@ -318,7 +318,7 @@ QList<Contact *> ContactsFileParser::parseCsv(const QString &text)
 ParsedFile ContactsFileParser::parseSqlite(const QString &fileName)
 {
     ParsedFile parsed;
-    const DatabaseImport::Result read = DatabaseImport::read(fileName, &parsed.contacts);
+    const DatabaseImport::Result read = DatabaseImport::read(fileName, &parsed.contacts, &parsed.groups);
     if (read == DatabaseImport::TooLarge) {
         parsed.error = tooLargeText();
     } else if (read == DatabaseImport::ComputedColumns) {

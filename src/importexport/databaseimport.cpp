@@ -202,7 +202,8 @@ DatabaseImport::Result readRows(const QSqlDatabase &db, QList<Contact *> *contac
 
 } // namespace
 
-DatabaseImport::Result DatabaseImport::read(const QString &fileName, QList<Contact *> *contacts)
+DatabaseImport::Result DatabaseImport::read(const QString &fileName, QList<Contact *> *contacts,
+                                            QStringList *groups)
 {
     const QString connection =
             QStringLiteral("import_") + QUuid::createUuid().toString(QUuid::WithoutBraces);
@@ -215,6 +216,10 @@ DatabaseImport::Result DatabaseImport::read(const QString &fileName, QList<Conta
         if (db.open()) {
             limitValueLength(db);
             result = readRows(db, &read);
+            if (result == Read && groups && hasRealTable(db, QStringLiteral("contact_group"))
+                && !hasComputedColumns(db, QStringLiteral("contact_group"))) {
+                *groups = GroupSchema::groupNames(db, MaxGroups);
+            }
             db.close();
         }
     }

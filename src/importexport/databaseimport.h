@@ -23,8 +23,12 @@ public:
 
     static constexpr int MaxRows = 1000 * 1000;
     static constexpr int MaxFieldBytes = 1024 * 1024;
+    // As many groups as a file of group cards may make.
+    static constexpr int MaxGroups = 10000;
 
     // Appends the contacts of the file to contacts (the caller owns them);
     // on any result but Read nothing is appended.
-    static Result read(const QString &fileName, QList<Contact *> *contacts);
+    // The file's groups, also those without members, go to groups.
+    static Result read(const QString &fileName, QList<Contact *> *contacts,
+                       QStringList *groups = nullptr);
 };

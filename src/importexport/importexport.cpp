@@ -839,6 +839,10 @@ bool ImportExport::exportSqlite(const QList<Contact *> &contacts)
                 });
     });
     ok = ok && store->contactCount() == ids.size();
+    // Groups without members travel too.
+    for (const QString &group : m_contactBook ? m_contactBook->groupNames() : QStringList()) {
+        store->addGroup(group);
+    }
     delete store;
 
     ok = ok && QFile::setPermissions(temporaryName, exportPermissions(m_exportFile));

@@ -64,7 +64,7 @@ public:
     void setAlphabet(const QStringList &alphabet);
     bool englishAlphabet() const { return m_englishAlphabet; }
     void setEnglishAlphabet(bool englishAlphabet);
-    QStringList groupNames() const { return m_groups.names(); }
+    QStringList groupNames() const override { return m_groups.names(); }
 
     // Row-level operations of the sorted view. Each does nothing when the
     // index is not a row of this model.

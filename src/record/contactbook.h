@@ -28,6 +28,8 @@ public:
     // (phones, e-mails, addresses, links, empty texts, a missing photo);
     // nothing stored is replaced.
     virtual void mergeContact(const QString &id, Contact *imported) = 0;
+    // Every group of the book, members or not.
+    virtual QStringList groupNames() const = 0;
     // Makes these groups groups of the book, those without contacts too
     // (an imported file's group cards name them). A book that keeps no
     // groups apart from its contacts' takes nothing.

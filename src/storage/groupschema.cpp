@@ -48,11 +48,12 @@ QSqlError create(const QSqlDatabase &db)
     return QSqlError();
 }
 
-QStringList groupNames(const QSqlDatabase &db)
+QStringList groupNames(const QSqlDatabase &db, qint64 maxNames)
 {
     QStringList names;
     SqliteStatement query;
-    if (query.prepare(db, QStringLiteral("select name from contact_group order by rowid"))) {
+    if (query.prepare(db, QStringLiteral("select name from contact_group order by rowid limit ?1"))) {
+        query.bindInt64(1, maxNames);
         while (query.next()) {
             names.append(query.text(0));
         }

@@ -19,8 +19,8 @@ namespace GroupSchema {
 
 bool exists(const QSqlDatabase &db);
 QSqlError create(const QSqlDatabase &db);
-// Every group's name, in the order made.
-QStringList groupNames(const QSqlDatabase &db);
+// Every group's name, in the order made; at most maxNames (-1: all).
+QStringList groupNames(const QSqlDatabase &db, qint64 maxNames = -1);
 // Gives each of the contacts the groups it is in, from at most maxRows
 // memberships (-1: all); a file without the tables gives none.
 void readMemberships(const QSqlDatabase &db, const QList<Contact *> &contacts,
