@@ -793,6 +793,36 @@ bool ImportExport::exportVCard(const QList<Contact *> &contacts)
                            });
 }
 
+// Writes the contacts and the book's groups into the new file's store; false
+// when not every contact was written.
+bool ImportExport::writeDatabase(SqliteDatabase *store, const QList<Contact *> &contacts)
+{
+    // Failed inserts leave no trace but a missing row: the rows are counted
+    // against the distinct ids that were written.
+    QSet<qint64> ids;
+    for (const Contact *contact : contacts) {
+        ids.insert(contact->id.toLongLong());
+    }
+    bool ok = runLoopWithProgress(contacts.size(), [&](const std::function<void(int)> &done) {
+        return store->insertContacts(
+                contacts,
+                [&done](int i) {
+                    done(i);
+                    return true;
+                },
+                [this](const Contact *contact) { return photoOf(contact).toBase64(); },
+                [this](const Contact *contact) {
+                    return cardOf(contact, CardPatch::Version::Own);
+                });
+    });
+    ok = ok && store->contactCount() == ids.size();
+    // Groups without members travel too.
+    for (const QString &group : m_contactBook ? m_contactBook->groupNames() : QStringList()) {
+        store->addGroup(group);
+    }
+    return ok;
+}
+
 // A database file of this program's own format. It is built under a
 // temporary name beside the target, in one transaction, checked, and then
 // renamed over the target.
@@ -820,32 +850,10 @@ bool ImportExport::exportSqlite(const QList<Contact *> &contacts)
         return false;
     }
 
-    // Failed inserts leave no trace but a missing row: the rows are counted
-    // against the distinct ids that were written.
-    QSet<qint64> ids;
-    for (const Contact *contact : contacts) {
-        ids.insert(contact->id.toLongLong());
-    }
-    bool ok = runLoopWithProgress(contacts.size(), [&](const std::function<void(int)> &done) {
-        return store->insertContacts(
-                contacts,
-                [&done](int i) {
-                    done(i);
-                    return true;
-                },
-                [this](const Contact *contact) { return photoOf(contact).toBase64(); },
-                [this](const Contact *contact) {
-                    return cardOf(contact, CardPatch::Version::Own);
-                });
-    });
-    ok = ok && store->contactCount() == ids.size();
-    // Groups without members travel too.
-    for (const QString &group : m_contactBook ? m_contactBook->groupNames() : QStringList()) {
-        store->addGroup(group);
-    }
+    const bool written = writeDatabase(store, contacts);
     delete store;
 
-    ok = ok && QFile::setPermissions(temporaryName, exportPermissions(m_exportFile));
+    bool ok = written && QFile::setPermissions(temporaryName, exportPermissions(m_exportFile));
     if (ok) {
         ok = std::rename(QFile::encodeName(temporaryName).constData(),
                          QFile::encodeName(m_exportFile).constData())

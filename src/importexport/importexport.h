@@ -22,6 +22,7 @@
 
 class Contact;
 class DataBase;
+class SqliteDatabase;
 class QThread;
 
 // The scenes' way to import contacts from a file and to export contacts to a
@@ -195,6 +196,7 @@ private:
     bool exportGoogleCsv(const QList<Contact *> &contacts);
     bool exportVCard(const QList<Contact *> &contacts);
     bool exportSqlite(const QList<Contact *> &contacts);
+    bool writeDatabase(SqliteDatabase *store, const QList<Contact *> &contacts);
     QString openErrorText(const QString &reason = QString()) const;
     QString writeErrorText(const QString &reason = QString()) const;
     static QString withReason(const QString &text, const QString &reason);
