@@ -409,18 +409,23 @@ void tst_Store::largeTableLoadsEveryRowInOrder()
     raw(file, QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n "
                              "where i < 300) insert into contact (rowid, id, name) "
                              "select i * 200, 1000 - i, 'N' || i from n"));
+    // Each in a group, read with its row by whichever thread reads it.
+    raw(file, QStringLiteral("create table contact_group_member (contactId bigint not null, "
+                             "groupName text not null, primary key (contactId, groupName))"));
+    raw(file, QStringLiteral("insert into contact_group_member select 1000 - rowid / 200, "
+                             "'G' || (rowid / 200 % 3) from contact"));
     if (renamed)
         QVERIFY(QFile::rename(file, file + QStringLiteral(".moved")));
     const QList<Contact *> loaded = store.loadContacts();
     QStringList ids;
     for (const Contact *contact : loaded) {
         QCOMPARE(contact->thread(), QThread::currentThread());
-        ids << contact->id;
+        ids << contact->id + QLatin1Char(' ') + contact->groups.join(QLatin1Char(','));
     }
     qDeleteAll(loaded);
     QStringList expected;
     for (int i = 1; i <= 300; ++i)
-        expected << QString::number(1000 - i);
+        expected << QStringLiteral("%1 G%2").arg(1000 - i).arg(i % 3);
     QCOMPARE(ids, expected);
 }
 

@@ -4,6 +4,7 @@
 #include "record/contactsearch.h"
 
 #include <QCollator>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -14,9 +15,13 @@ std::string key(const QString &name)
     return ContactSearch::folded(name.simplified());
 }
 
+// Control characters are no part of a name; the store joins a record's
+// names with one.
 QString cleaned(const QString &name)
 {
-    return name.simplified();
+    QString text = name;
+    text.remove(QRegularExpression(QStringLiteral("[\\x00-\\x08\\x0e-\\x1f\\x7f]")));
+    return text.simplified();
 }
 
 int indexIn(const QStringList &groups, const QString &name)
@@ -103,20 +108,44 @@ QString GroupList::spellingOf(const QString &name, bool *added)
     return spelling;
 }
 
-// A list already in the book's spellings stays as it is, shared.
+namespace {
+
+// Lists of groups are short: each pair is compared.
+bool hasRepeats(const QStringList &names)
+{
+    for (int i = 1; i < names.size(); ++i) {
+        for (int j = 0; j < i; ++j) {
+            if (names.at(i) == names.at(j)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+// A list already in the book's spellings, each once, stays as it is,
+// shared: a load asks this of every contact.
 bool GroupList::adopt(Contact &contact)
 {
+    const QStringList &current = contact.groups;
+    const bool asKept = std::all_of(current.cbegin(), current.cend(), [this](const QString &name) {
+        const auto known = m_spellingOfName.constFind(name);
+        return known != m_spellingOfName.cend() && *known == name;
+    });
+    if (asKept && !hasRepeats(current)) {
+        return false;
+    }
     bool added = false;
     QStringList groups;
-    for (const QString &name : qAsConst(contact.groups)) {
+    for (const QString &name : current) {
         const QString spelling = spellingOf(name, &added);
         if (!spelling.isEmpty() && !groups.contains(spelling)) {
             groups.append(spelling);
         }
     }
-    if (groups != contact.groups) {
-        contact.groups = groups;
-    }
+    contact.groups = groups;
     if (added) {
         rebuild();
     }

@@ -17,7 +17,8 @@ namespace ContactGroups {
 
 // The name as two names that are the same group share it.
 std::string key(const QString &name);
-// The name as it is kept: white space simplified; empty for a blank name.
+// The name as it is kept: white space simplified, control characters
+// dropped; empty for a blank name.
 QString cleaned(const QString &name);
 // The spelling of the group among `known` that is the same group as name,
 // else name cleaned.

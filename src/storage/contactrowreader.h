@@ -22,6 +22,13 @@ class SqliteStatement;
 class ContactRowReader
 {
 public:
+    // withGroups: the select ends in the column of the record's groups
+    // (GroupSchema::GroupsColumn).
+    explicit ContactRowReader(bool withGroups = false)
+        : m_withGroups(withGroups)
+    {
+    }
+
     // The record of the statement's current row, or null for a row without
     // any name part.
     Contact *read(const SqliteStatement &row, QObject *parent = nullptr);
@@ -41,8 +48,10 @@ private:
     QString sharedText(Pool<QString> *pool, std::string_view utf8,
                        size_t maxBytes = PooledTextBytes);
     QStringList sharedList(const SqliteStatement &row, int column);
+    QStringList sharedList(const SqliteStatement &row, int column, std::string_view separator,
+                           Pool<QStringList> &lists);
     TextList list(const SqliteStatement &row, int column);
-    QStringList split(std::string_view utf8, Pool<QString> *pool);
+    QStringList split(std::string_view utf8, Pool<QString> *pool, std::string_view separator);
     // The lookup key of bytes, without a copy; valid until the next call.
     const QByteArray &key(std::string_view utf8);
 
@@ -54,4 +63,6 @@ private:
     Pool<QString> m_comments;
     Pool<QString> m_labels;
     Pool<QStringList> m_groupLists;
+    Pool<QStringList> m_memberships;
+    bool m_withGroups = false;
 };

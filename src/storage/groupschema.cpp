@@ -5,6 +5,9 @@
 
 #include <QHash>
 
+#include <algorithm>
+#include <vector>
+
 namespace GroupSchema {
 
 namespace {
@@ -61,31 +64,51 @@ QStringList groupNames(const QSqlDatabase &db, qint64 maxNames)
     return names;
 }
 
-// The names are read once each and shared by every member's list.
+// The memberships come in the order of the table's key, by contact: when
+// the contacts are in the order of their ids too (as a load gives them),
+// one walk pairs them, else a table of the ids does. Each name is made once
+// and shared by every member's list.
 void readMemberships(const QSqlDatabase &db, const QList<Contact *> &contacts, qint64 maxRows)
 {
     SqliteStatement query;
     if (!query.prepare(db, QStringLiteral("select contactId, groupName from contact_group_member "
-                                          "order by groupName limit ?1"))) {
+                                          "order by contactId limit ?1"))) {
         return;
     }
     query.bindInt64(1, maxRows);
+    std::vector<qint64> ids;
     QHash<qint64, Contact *> byId;
-    QString name;
+    QHash<QByteArray, QString> names;
+    size_t next = 0;
     while (query.next()) {
-        if (byId.isEmpty()) {
-            byId.reserve(contacts.size());
-            for (Contact *contact : contacts) {
-                byId.insert(contact->id.toLongLong(), contact);
+        if (ids.empty()) {
+            ids.reserve(size_t(contacts.size()));
+            for (const Contact *contact : contacts) {
+                ids.push_back(contact->id.toLongLong());
+            }
+            if (!std::is_sorted(ids.cbegin(), ids.cend())) {
+                for (int i = 0; i < contacts.size(); ++i) {
+                    byId.insert(ids[size_t(i)], contacts.at(i));
+                }
             }
         }
-        const QString read = query.text(1);
-        if (read != name) {
-            name = read;
+        const qint64 id = query.int64(0);
+        Contact *contact = nullptr;
+        if (byId.isEmpty()) {
+            next = size_t(std::lower_bound(ids.cbegin() + qint64(next), ids.cend(), id) - ids.cbegin());
+            contact = next < ids.size() && ids[next] == id ? contacts.at(int(next)) : nullptr;
+        } else {
+            contact = byId.value(id);
         }
-        Contact *contact = byId.value(query.int64(0));
-        if (contact && !name.isEmpty() && !contact->groups.contains(name)) {
-            contact->groups.append(name);
+        const std::string_view utf8 = query.utf8(1);
+        const QByteArray key = QByteArray::fromRawData(utf8.data(), int(utf8.size()));
+        auto name = names.find(key);
+        if (name == names.end()) {
+            name = names.insert(QByteArray(utf8.data(), int(utf8.size())), query.text(1));
+        }
+        // The table's key keeps each membership once.
+        if (contact && !name->isEmpty()) {
+            contact->groups.append(*name);
         }
     }
 }

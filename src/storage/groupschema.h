@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <string_view>
+
 class Contact;
 class QSqlDatabase;
 
@@ -16,6 +18,13 @@ class QSqlDatabase;
 // memberships with the contact. Names are stored in the spelling the book
 // keeps (see ContactGroups), so that the statements compare them exactly.
 namespace GroupSchema {
+
+// The column a load adds to the select of the records: the names of the
+// record's groups joined by GroupsSeparator, a character no kept name holds
+// (ContactGroups::cleaned drops control characters).
+constexpr char GroupsColumn[] = "(select group_concat(groupName, char(31)) from "
+                                "contact_group_member where contactId = contact.id)";
+constexpr std::string_view GroupsSeparator = "\x1f";
 
 bool exists(const QSqlDatabase &db);
 QSqlError create(const QSqlDatabase &db);

@@ -665,22 +665,30 @@ constexpr qint64 ParallelLoadRows = 20000;
 
 // The statement that reads the records whose row numbers lie in [?1, ?2], in
 // row order, as a read of the whole table gives them.
-QString selectRowRange()
+QString selectRowRange(bool withGroups)
 {
-    return SqliteDatabase::selectContacts() + QStringLiteral(" where rowid between ?1 and ?2");
+    QString select = SqliteDatabase::selectContacts();
+    if (withGroups) {
+        select.replace(QStringLiteral(" from contact"),
+                       QStringLiteral(", %1 from contact").arg(QLatin1String(GroupSchema::GroupsColumn)));
+    }
+    return select + QStringLiteral(" where rowid between ?1 and ?2");
 }
 
 // Appends the records of the rows first to last to contacts; the failure of
 // the read, or an invalid error when every row was read.
 QSqlError readRows(const QSqlDatabase &db, qint64 first, qint64 last, QList<Contact *> *contacts)
 {
+    // Each record's groups come as a column of its row, read on the thread
+    // that reads the row.
+    const bool withGroups = GroupSchema::exists(db);
     SqliteStatement query;
-    if (!query.prepare(db, selectRowRange())) {
+    if (!query.prepare(db, selectRowRange(withGroups))) {
         return query.error();
     }
     query.bindInt64(1, first);
     query.bindInt64(2, last);
-    ContactRowReader reader;
+    ContactRowReader reader(withGroups);
     while (query.next()) {
         if (Contact *contact = reader.read(query)) {
             contacts->append(contact);
@@ -783,7 +791,6 @@ QList<Contact *> SqliteDatabase::loadContacts()
             contacts.append(upper);
         }
     }
-    GroupSchema::readMemberships(m_db, contacts);
     if (reading) {
         m_db.commit();
     }
