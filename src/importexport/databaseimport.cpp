@@ -194,7 +194,11 @@ DatabaseImport::Result readRows(const QSqlDatabase &db, QList<Contact *> *contac
         // the field limit.
         if (hasRealTable(db, QStringLiteral("contact_group_member"))
             && !hasComputedColumns(db, QStringLiteral("contact_group_member"))) {
-            GroupSchema::readMemberships(db, *contacts, DatabaseImport::MaxRows);
+            const QHash<qint64, QStringList> groups =
+                    GroupSchema::memberships(db, DatabaseImport::MaxRows);
+            for (Contact *contact : qAsConst(*contacts)) {
+                contact->groups = groups.value(contact->id.toLongLong());
+            }
         }
     }
     return photos;

@@ -1,12 +1,8 @@
 #include "storage/groupschema.h"
 
-#include "record/contact.h"
 #include "storage/sqlitestatement.h"
 
 #include <QHash>
-
-#include <algorithm>
-#include <vector>
 
 namespace GroupSchema {
 
@@ -64,53 +60,45 @@ QStringList groupNames(const QSqlDatabase &db, qint64 maxNames)
     return names;
 }
 
-// The memberships come in the order of the table's key, by contact: when
-// the contacts are in the order of their ids too (as a load gives them),
-// one walk pairs them, else a table of the ids does. Each name is made once
-// and shared by every member's list.
-void readMemberships(const QSqlDatabase &db, const QList<Contact *> &contacts, qint64 maxRows)
+// Each name is made once and shared by every member's list; a contact's
+// groups come in the order of their names.
+QHash<qint64, QStringList> memberships(const QSqlDatabase &db, qint64 maxRows)
 {
+    QHash<qint64, QStringList> groups;
     SqliteStatement query;
-    if (!query.prepare(db, QStringLiteral("select contactId, groupName from contact_group_member "
-                                          "order by contactId limit ?1"))) {
-        return;
+    if (!exists(db)
+        || !query.prepare(db, QStringLiteral("select contactId, groupName from contact_group_member "
+                                             "order by contactId, groupName limit ?1"))) {
+        return groups;
     }
     query.bindInt64(1, maxRows);
-    std::vector<qint64> ids;
-    QHash<qint64, Contact *> byId;
     QHash<QByteArray, QString> names;
-    size_t next = 0;
     while (query.next()) {
-        if (ids.empty()) {
-            ids.reserve(size_t(contacts.size()));
-            for (const Contact *contact : contacts) {
-                ids.push_back(contact->id.toLongLong());
-            }
-            if (!std::is_sorted(ids.cbegin(), ids.cend())) {
-                for (int i = 0; i < contacts.size(); ++i) {
-                    byId.insert(ids[size_t(i)], contacts.at(i));
-                }
-            }
-        }
-        const qint64 id = query.int64(0);
-        Contact *contact = nullptr;
-        if (byId.isEmpty()) {
-            next = size_t(std::lower_bound(ids.cbegin() + qint64(next), ids.cend(), id) - ids.cbegin());
-            contact = next < ids.size() && ids[next] == id ? contacts.at(int(next)) : nullptr;
-        } else {
-            contact = byId.value(id);
-        }
         const std::string_view utf8 = query.utf8(1);
-        const QByteArray key = QByteArray::fromRawData(utf8.data(), int(utf8.size()));
-        auto name = names.find(key);
-        if (name == names.end()) {
+        auto name = names.constFind(QByteArray::fromRawData(utf8.data(), int(utf8.size())));
+        if (name == names.cend()) {
             name = names.insert(QByteArray(utf8.data(), int(utf8.size())), query.text(1));
         }
-        // The table's key keeps each membership once.
-        if (contact && !name->isEmpty()) {
-            contact->groups.append(*name);
+        if (!name->isEmpty()) {
+            groups[query.int64(0)].append(*name);
         }
     }
+    return groups;
+}
+
+QStringList groupsOf(const QSqlDatabase &db, qint64 id)
+{
+    QStringList groups;
+    SqliteStatement query;
+    if (exists(db)
+        && query.prepare(db, QStringLiteral("select groupName from contact_group_member where "
+                                            "contactId = ?1 order by groupName"))) {
+        query.bindInt64(1, id);
+        while (query.next()) {
+            groups.append(query.text(0));
+        }
+    }
+    return groups;
 }
 
 QSqlError writeMemberships(const QSqlDatabase &db, qint64 id, const QStringList &groups,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QSqlError>
 #include <QString>
@@ -8,7 +9,6 @@
 
 #include <string_view>
 
-class Contact;
 class QSqlDatabase;
 
 // The tables `contact_group` (every group by name, also those without
@@ -30,10 +30,12 @@ bool exists(const QSqlDatabase &db);
 QSqlError create(const QSqlDatabase &db);
 // Every group's name, in the order made; at most maxNames (-1: all).
 QStringList groupNames(const QSqlDatabase &db, qint64 maxNames = -1);
-// Gives each of the contacts the groups it is in, from at most maxRows
-// memberships (-1: all); a file without the tables gives none.
-void readMemberships(const QSqlDatabase &db, const QList<Contact *> &contacts,
-                     qint64 maxRows = -1);
+// Every contact's groups by its id, from at most maxRows memberships (-1:
+// all), each contact's in the order of their names; a file without the
+// tables gives none.
+QHash<qint64, QStringList> memberships(const QSqlDatabase &db, qint64 maxRows = -1);
+// The groups of one contact, in the order of their names.
+QStringList groupsOf(const QSqlDatabase &db, qint64 id);
 // Makes the contact's memberships these groups, making the groups that do
 // not exist yet; `replace` drops the memberships it had first.
 QSqlError writeMemberships(const QSqlDatabase &db, qint64 id, const QStringList &groups,

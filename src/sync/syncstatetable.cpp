@@ -141,18 +141,7 @@ void SyncStateTable::removeContact(const SyncItem &item)
 
 QHash<qint64, QStringList> SyncStateTable::memberships() const
 {
-    QHash<qint64, QStringList> groups;
-    SqliteStatement query;
-    if (!GroupSchema::exists(m_store->connection())
-        || !query.prepare(m_store->connection(),
-                          QStringLiteral("select contactId, groupName from contact_group_member "
-                                         "order by groupName"))) {
-        return groups;
-    }
-    while (query.next()) {
-        groups[query.int64(0)].append(query.text(1));
-    }
-    return groups;
+    return GroupSchema::memberships(m_store->connection());
 }
 
 QList<QPair<qint64, QByteArray>>
@@ -202,15 +191,8 @@ std::unique_ptr<Contact> SyncStateTable::loadContact(qint64 id, QByteArray *phot
     if (photo) {
         *photo = query.bytes(15);
     }
-    SqliteStatement groups;
-    if (contact && GroupSchema::exists(m_store->connection())
-        && groups.prepare(m_store->connection(),
-                          QStringLiteral("select groupName from contact_group_member where "
-                                         "contactId = ?1 order by groupName"))) {
-        groups.bindInt64(1, id);
-        while (groups.next()) {
-            contact->groups.append(groups.text(0));
-        }
+    if (contact) {
+        contact->groups = GroupSchema::groupsOf(m_store->connection(), id);
     }
     return contact;
 }
