@@ -4,7 +4,6 @@
 #include "record/contactsearch.h"
 
 #include <QCollator>
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -19,8 +18,14 @@ std::string key(const QString &name)
 // names with one.
 QString cleaned(const QString &name)
 {
-    QString text = name;
-    text.remove(QRegularExpression(QStringLiteral("[\\x00-\\x08\\x0e-\\x1f\\x7f]")));
+    QString text;
+    text.reserve(name.size());
+    for (const QChar c : name) {
+        const ushort code = c.unicode();
+        if ((code > 0x08 && code < 0x0e) || (code > 0x1f && code != 0x7f)) {
+            text += c;
+        }
+    }
     return text.simplified();
 }
 
@@ -81,14 +86,11 @@ bool rename(QStringList &groups, const QString &from, const QString &to)
 
 } // namespace ContactGroups
 
-void GroupList::reset(const QStringList &stored, const QVector<Contact *> &contacts)
+void GroupList::reset(const QStringList &stored)
 {
     m_names.clear();
     ContactGroups::add(m_names, stored);
     rebuild();
-    for (Contact *contact : contacts) {
-        adopt(*contact);
-    }
 }
 
 QString GroupList::spellingOf(const QString &name, bool *added)
