@@ -100,10 +100,7 @@ void benchImport(int count, const QString &target)
                 proxy->setSourceModel(model.get());
                 proxy->sort();
                 backend = std::make_unique<ImportExport>();
-                QObject::connect(backend.get(), &ImportExport::importContact, model.get(),
-                                 [&](Contact *contact) { model->addContact(contact, QString()); });
-                QObject::connect(backend.get(), &ImportExport::importContactEnded, proxy.get(),
-                                 [&] { proxy->sort(); });
+                Bench::wireImport(backend.get(), model.get(), proxy.get());
                 backend->parseContactsFromFile(QStringLiteral("UTF-8"), path);
             });
     const int imported = model ? model->rowCount() : 0;

@@ -1,5 +1,6 @@
 #include "benchutil.h"
 
+#include "importexport/importexport.h"
 #include "model/contactsmodel.h"
 #include "model/contactsproxymodel.h"
 #include "record/contact.h"
@@ -142,6 +143,12 @@ void openList(const QString &path, SqliteDatabase *store, ContactsModel *model,
     model->loadModel();
     view->setSourceModel(model);
     view->sort();
+}
+
+void wireImport(ImportExport *backend, ContactsModel *model, ContactsProxyModel *view)
+{
+    backend->setBook(model);
+    backend->setList(view);
 }
 
 } // namespace Bench

@@ -8,6 +8,7 @@
 #include <functional>
 
 class Contact;
+class ImportExport;
 class ContactsModel;
 class ContactsProxyModel;
 class SqliteDatabase;
@@ -45,6 +46,10 @@ QString generatedFile(const QString &format, int count, const QStringList &extra
 // from it and the sorted view attached.
 void openList(const QString &path, SqliteDatabase *store, ContactsModel *model,
               ContactsProxyModel *view);
+// The main window's wiring of an import: the model is the import's address
+// book, where each imported contact waits, and the view its list, which the
+// end of the import sorts once the waiting contacts are rows.
+void wireImport(ImportExport *backend, ContactsModel *model, ContactsProxyModel *view);
 // One row of the results table.
 void printRow(const QString &operation, int count, const Stats &stats,
               const QString &target = QString());
