@@ -219,15 +219,17 @@ void ContactsModel::loadModel()
     }
     QList<Contact *> loaded = m_store->loadContacts();
     loaded.removeAll(nullptr);
-    m_groups.reset(m_store->groupNames(), loaded.toVector());
+    m_groups.reset(m_store->groupNames());
+    // The model owns the records from now on, whatever parent the store gave
+    // them: a store that goes away must not take the rows with it. The book
+    // has the groups of every record.
+    for (Contact *contact : qAsConst(loaded)) {
+        contact->setParent(this);
+        m_groups.adopt(*contact);
+    }
     emit groupsChanged();
     if (loaded.isEmpty()) {
         return;
-    }
-    // The model owns the records from now on, whatever parent the store gave
-    // them: a store that goes away must not take the rows with it.
-    for (Contact *contact : qAsConst(loaded)) {
-        contact->setParent(this);
     }
     beginInsertRows(QModelIndex(), 0, loaded.size() - 1);
     m_contacts = loaded.toVector();

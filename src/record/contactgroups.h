@@ -48,8 +48,8 @@ public:
     {
         return m_spellingOfKey.contains(QByteArray::fromStdString(ContactGroups::key(name)));
     }
-    // The stored names and those the contacts are in.
-    void reset(const QStringList &stored, const QVector<Contact *> &contacts);
+    // The stored names only; the contacts' groups join them by adopt().
+    void reset(const QStringList &stored);
     // Gives the contact's groups the book's spellings; true when it brought
     // a group the book lacked, which the book now has.
     bool adopt(Contact &contact);

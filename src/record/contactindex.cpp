@@ -160,8 +160,8 @@ void ContactIndex::rowsRemoved(int first, int last)
 {
     const int count = last - first + 1;
     if (m_folded) {
-        m_words.splice(size_t(first), size_t(count), {});
-        m_digits.splice(size_t(first), size_t(count), {});
+        m_words.splice(size_t(first), size_t(count), TextColumn());
+        m_digits.splice(size_t(first), size_t(count), TextColumn());
     }
     if (!m_ordered) {
         return;
@@ -187,8 +187,7 @@ void ContactIndex::rowsMoved(const std::vector<int> &from)
         TextColumn moved;
         moved.bytes.reserve(column->bytes.size());
         for (int row : from) {
-            moved.bytes += column->at(size_t(row));
-            moved.ends.push_back(quint32(moved.bytes.size()));
+            moved.append(column->at(size_t(row)));
         }
         *column = std::move(moved);
     }
@@ -282,34 +281,33 @@ void ContactIndex::foldTexts(int first, int last, int replaced) const
     if (!m_folded) {
         return;
     }
-    std::vector<std::string> words;
-    std::vector<std::string> digits;
+    TextColumn words;
+    TextColumn digits;
     for (int row = first; row <= last; ++row) {
-        ContactSearch::Texts texts = ContactSearch::textsOf(*m_rows.at(row));
-        words.push_back(std::move(texts.words));
-        digits.push_back(std::move(texts.digits));
+        const ContactSearch::Texts texts = ContactSearch::textsOf(*m_rows.at(row));
+        words.append(texts.words);
+        digits.append(texts.digits);
     }
-    m_words.splice(size_t(first), size_t(replaced), words);
-    m_digits.splice(size_t(first), size_t(replaced), digits);
+    m_words.splice(size_t(first), size_t(replaced), std::move(words));
+    m_digits.splice(size_t(first), size_t(replaced), std::move(digits));
 }
 
-void ContactIndex::TextColumn::splice(size_t first, size_t removed,
-                                      const std::vector<std::string> &texts)
+void ContactIndex::TextColumn::splice(size_t first, size_t removed, TextColumn &&texts)
 {
+    if (ends.empty()) {
+        *this = std::move(texts);
+        return;
+    }
     const quint32 start = first > 0 ? ends[first - 1] : 0;
     const quint32 end = first + removed > 0 ? ends[first + removed - 1] : 0;
-    std::string middle;
-    std::vector<quint32> middleEnds;
-    middleEnds.reserve(texts.size());
-    for (const std::string &text : texts) {
-        middle += text;
-        middleEnds.push_back(start + quint32(middle.size()));
+    bytes.replace(start, end - start, texts.bytes);
+    for (quint32 &textEnd : texts.ends) {
+        textEnd += start;
     }
-    bytes.replace(start, end - start, middle);
     ends.erase(ends.begin() + long(first), ends.begin() + long(first + removed));
-    ends.insert(ends.begin() + long(first), middleEnds.begin(), middleEnds.end());
-    const qint64 shift = qint64(middle.size()) - qint64(end - start);
-    for (size_t row = first + texts.size(); row < ends.size(); ++row) {
+    ends.insert(ends.begin() + long(first), texts.ends.begin(), texts.ends.end());
+    const qint64 shift = qint64(texts.bytes.size()) - qint64(end - start);
+    for (size_t row = first + texts.ends.size(); row < ends.size(); ++row) {
         ends[row] = quint32(qint64(ends[row]) + shift);
     }
 }

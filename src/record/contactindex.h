@@ -57,9 +57,11 @@ public:
         if (!filter.group.isEmpty() && !isInGroup(row, filter.group)) {
             return false;
         }
+        if (filter.search.isEmpty()) {
+            return true;
+        }
         fold();
-        return filter.search.isEmpty()
-               || filter.search.matches(m_words.at(size_t(row)), m_digits.at(size_t(row)));
+        return filter.search.matches(m_words.at(size_t(row)), m_digits.at(size_t(row)));
     }
     // The rows of `among` (all rows when null) that pass, in the sort order
     // when sorted, else in row order. The rows are tested in row order,
@@ -90,8 +92,13 @@ private:
             const quint32 start = row > 0 ? ends[row - 1] : 0;
             return std::string_view(bytes).substr(start, ends[row] - start);
         }
-        // Replaces `removed` rows from `first` on by `texts`.
-        void splice(size_t first, size_t removed, const std::vector<std::string> &texts);
+        void append(std::string_view text)
+        {
+            bytes += text;
+            ends.push_back(quint32(bytes.size()));
+        }
+        // Replaces `removed` rows from `first` on by the rows of `texts`.
+        void splice(size_t first, size_t removed, TextColumn &&texts);
     };
 
     bool isFavourite(int row) const;

@@ -1,7 +1,6 @@
 #include "storage/contactrowreader.h"
 
 #include "record/contact.h"
-#include "storage/groupschema.h"
 #include "storage/listencoding.h"
 #include "storage/sqlitestatement.h"
 
@@ -56,8 +55,8 @@ Contact *ContactRowReader::read(const SqliteStatement &row, QObject *parent)
     contact->addressList = list(row, 12);
     contact->addressGroupList = sharedList(row, 13);
     contact->linkList = list(row, 14);
-    if (m_withGroups) {
-        contact->groups = sharedList(row, 15, GroupSchema::GroupsSeparator, m_memberships);
+    if (m_groups) {
+        contact->groups = m_groups->value(row.int64(0));
     }
     return contact;
 }
@@ -93,29 +92,23 @@ QString ContactRowReader::sharedText(Pool<QString> *pool, std::string_view utf8,
     return text;
 }
 
-// A group list: the same column text gives the same shared list.
+// A label list: the same column text gives the same shared list.
 QStringList ContactRowReader::sharedList(const SqliteStatement &row, int column)
-{
-    return sharedList(row, column, ListEncoding::SeparatorUtf8, m_groupLists);
-}
-
-QStringList ContactRowReader::sharedList(const SqliteStatement &row, int column,
-                                         std::string_view separator, Pool<QStringList> &lists)
 {
     if (!row.isText(column)) {
         return ListEncoding::decode(row.text(column));
     }
     const std::string_view utf8 = row.utf8(column);
     if (utf8.empty() || utf8.size() > PooledListBytes) {
-        return split(utf8, &m_labels, separator);
+        return split(utf8, &m_labels);
     }
-    const auto it = lists.constFind(key(utf8));
-    if (it != lists.constEnd()) {
+    const auto it = m_labelLists.constFind(key(utf8));
+    if (it != m_labelLists.constEnd()) {
         return it.value();
     }
-    const QStringList entries = split(utf8, &m_labels, separator);
-    if (lists.size() < PoolLimit) {
-        lists.insert(QByteArray(utf8.data(), int(utf8.size())), entries);
+    const QStringList entries = split(utf8, &m_labels);
+    if (m_labelLists.size() < PoolLimit) {
+        m_labelLists.insert(QByteArray(utf8.data(), int(utf8.size())), entries);
     }
     return entries;
 }
@@ -134,10 +127,9 @@ TextList ContactRowReader::list(const SqliteStatement &row, int column)
 // ListEncoding::decode on the UTF-8 bytes: TextList splits them where
 // the decoded text would split, and each entry is decoded (and shared) on
 // its own. The list holds exactly its entries.
-QStringList ContactRowReader::split(std::string_view utf8, Pool<QString> *pool,
-                                    std::string_view separator)
+QStringList ContactRowReader::split(std::string_view utf8, Pool<QString> *pool)
 {
-    const TextList packed = TextList::fromJoinedUtf8(utf8, separator);
+    const TextList packed = TextList::fromJoinedUtf8(utf8, ListEncoding::SeparatorUtf8);
     QStringList entries;
     entries.reserve(packed.size());
     packed.forEachUtf8([&](std::string_view entry) { entries.append(sharedText(pool, entry)); });

@@ -15,17 +15,18 @@ class SqliteStatement;
 
 // Turns the rows of the contact select (SqliteDatabase::selectContacts())
 // into records, straight from SQLite's UTF-8 texts. Texts that many records
-// repeat (name parts, organisations, notes, the group labels and whole group lists)
+// repeat (name parts, organisations, notes, the labels and whole label lists)
 // are decoded once per reader and then shared by every record that holds
 // them, so that a large address book keeps one copy of "Anna" and of
 // "Mobile;;;Home" instead of one per record.
 class ContactRowReader
 {
 public:
-    // withGroups: the select ends in the column of the record's groups
-    // (GroupSchema::GroupsColumn).
-    explicit ContactRowReader(bool withGroups = false)
-        : m_withGroups(withGroups)
+    // groups: every record's groups by its id (see GroupSchema::memberships),
+    // which the reader gives the records it makes; null when the store has
+    // none.
+    explicit ContactRowReader(const QHash<qint64, QStringList> *groups = nullptr)
+        : m_groups(groups)
     {
     }
 
@@ -48,10 +49,8 @@ private:
     QString sharedText(Pool<QString> *pool, std::string_view utf8,
                        size_t maxBytes = PooledTextBytes);
     QStringList sharedList(const SqliteStatement &row, int column);
-    QStringList sharedList(const SqliteStatement &row, int column, std::string_view separator,
-                           Pool<QStringList> &lists);
     TextList list(const SqliteStatement &row, int column);
-    QStringList split(std::string_view utf8, Pool<QString> *pool, std::string_view separator);
+    QStringList split(std::string_view utf8, Pool<QString> *pool);
     // The lookup key of bytes, without a copy; valid until the next call.
     const QByteArray &key(std::string_view utf8);
 
@@ -62,7 +61,6 @@ private:
     Pool<QString> m_organizations;
     Pool<QString> m_comments;
     Pool<QString> m_labels;
-    Pool<QStringList> m_groupLists;
-    Pool<QStringList> m_memberships;
-    bool m_withGroups = false;
+    Pool<QStringList> m_labelLists;
+    const QHash<qint64, QStringList> *m_groups = nullptr;
 };

@@ -3,6 +3,9 @@
 #include "storage/sqlitestatement.h"
 
 #include <QHash>
+#include <QSet>
+
+#include <utility>
 
 namespace GroupSchema {
 
@@ -60,8 +63,8 @@ QStringList groupNames(const QSqlDatabase &db, qint64 maxNames)
     return names;
 }
 
-// Each name is made once and shared by every member's list; a contact's
-// groups come in the order of their names.
+// Each name is made once and shared by every member's list, and equal lists
+// are one list; a contact's groups come in the order of their names.
 QHash<qint64, QStringList> memberships(const QSqlDatabase &db, qint64 maxRows)
 {
     QHash<qint64, QStringList> groups;
@@ -73,16 +76,31 @@ QHash<qint64, QStringList> memberships(const QSqlDatabase &db, qint64 maxRows)
     }
     query.bindInt64(1, maxRows);
     QHash<QByteArray, QString> names;
+    QSet<QStringList> lists;
+    qint64 contact = 0;
+    QStringList list;
+    // A contact's list is complete when the next contact's rows begin.
+    const auto keep = [&] {
+        if (!list.isEmpty()) {
+            groups.insert(contact, *lists.insert(std::exchange(list, {})));
+        }
+    };
     while (query.next()) {
         const std::string_view utf8 = query.utf8(1);
         auto name = names.constFind(QByteArray::fromRawData(utf8.data(), int(utf8.size())));
         if (name == names.cend()) {
             name = names.insert(QByteArray(utf8.data(), int(utf8.size())), query.text(1));
         }
-        if (!name->isEmpty()) {
-            groups[query.int64(0)].append(*name);
+        if (name->isEmpty()) {
+            continue;
         }
+        if (query.int64(0) != contact) {
+            keep();
+            contact = query.int64(0);
+        }
+        list.append(*name);
     }
+    keep();
     return groups;
 }
 

@@ -7,8 +7,6 @@
 #include <QStringList>
 #include <QtGlobal>
 
-#include <string_view>
-
 class QSqlDatabase;
 
 // The tables `contact_group` (every group by name, also those without
@@ -19,20 +17,13 @@ class QSqlDatabase;
 // keeps (see ContactGroups), so that the statements compare them exactly.
 namespace GroupSchema {
 
-// The column a load adds to the select of the records: the names of the
-// record's groups joined by GroupsSeparator, a character no kept name holds
-// (ContactGroups::cleaned drops control characters).
-constexpr char GroupsColumn[] = "(select group_concat(groupName, char(31)) from "
-                                "contact_group_member where contactId = contact.id)";
-constexpr std::string_view GroupsSeparator = "\x1f";
-
 bool exists(const QSqlDatabase &db);
 QSqlError create(const QSqlDatabase &db);
 // Every group's name, in the order made; at most maxNames (-1: all).
 QStringList groupNames(const QSqlDatabase &db, qint64 maxNames = -1);
 // Every contact's groups by its id, from at most maxRows memberships (-1:
 // all), each contact's in the order of their names; a file without the
-// tables gives none.
+// tables gives none. Contacts in the same groups share one list.
 QHash<qint64, QStringList> memberships(const QSqlDatabase &db, qint64 maxRows = -1);
 // The groups of one contact, in the order of their names.
 QStringList groupsOf(const QSqlDatabase &db, qint64 id);

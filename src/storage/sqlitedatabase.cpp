@@ -663,32 +663,20 @@ namespace {
 // takes about 200 ms of the start-up instead of about 140 ms.
 constexpr qint64 ParallelLoadRows = 20000;
 
-// The statement that reads the records whose row numbers lie in [?1, ?2], in
-// row order, as a read of the whole table gives them.
-QString selectRowRange(bool withGroups)
+// Appends the records of the rows first to last to contacts, each with its
+// groups; the failure of the read, or an invalid error when every row was
+// read.
+QSqlError readRows(const QSqlDatabase &db, qint64 first, qint64 last,
+                   const QHash<qint64, QStringList> &groups, QList<Contact *> *contacts)
 {
-    QString select = SqliteDatabase::selectContacts();
-    if (withGroups) {
-        select.replace(QStringLiteral(" from contact"),
-                       QStringLiteral(", %1 from contact").arg(QLatin1String(GroupSchema::GroupsColumn)));
-    }
-    return select + QStringLiteral(" where rowid between ?1 and ?2");
-}
-
-// Appends the records of the rows first to last to contacts; the failure of
-// the read, or an invalid error when every row was read.
-QSqlError readRows(const QSqlDatabase &db, qint64 first, qint64 last, QList<Contact *> *contacts)
-{
-    // Each record's groups come as a column of its row, read on the thread
-    // that reads the row.
-    const bool withGroups = GroupSchema::exists(db);
     SqliteStatement query;
-    if (!query.prepare(db, selectRowRange(withGroups))) {
+    if (!query.prepare(db, SqliteDatabase::selectContacts()
+                                   + QStringLiteral(" where rowid between ?1 and ?2"))) {
         return query.error();
     }
     query.bindInt64(1, first);
     query.bindInt64(2, last);
-    ContactRowReader reader(withGroups);
+    ContactRowReader reader(groups.isEmpty() ? nullptr : &groups);
     while (query.next()) {
         if (Contact *contact = reader.read(query)) {
             contacts->append(contact);
@@ -700,7 +688,8 @@ QSqlError readRows(const QSqlDatabase &db, qint64 first, qint64 last, QList<Cont
 // The rows from first on, read on a read-only connection of the calling
 // thread and handed to the owner thread; empty when they could not all be
 // read (the owner then reads them itself).
-QList<Contact *> readRowsOnOwnConnection(const QString &path, qint64 first, QThread *owner)
+QList<Contact *> readRowsOnOwnConnection(const QString &path, qint64 first,
+                                         const QHash<qint64, QStringList> &groups, QThread *owner)
 {
     QList<Contact *> contacts;
     bool complete = false;
@@ -711,8 +700,8 @@ QList<Contact *> readRowsOnOwnConnection(const QString &path, qint64 first, QThr
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;")
                              + QLatin1String(BusyTimeoutOption));
         if (db.open()) {
-            complete =
-                    !readRows(db, first, std::numeric_limits<qint64>::max(), &contacts).isValid();
+            complete = !readRows(db, first, std::numeric_limits<qint64>::max(), groups, &contacts)
+                                .isValid();
             db.close();
         }
     }
@@ -751,7 +740,9 @@ qint64 SqliteDatabase::parallelLoadSplit()
 }
 
 // Every record read straight from SQLite, in row order; texts that records
-// repeat are shared (see ContactRowReader). A large table is read by two
+// repeat are shared (see ContactRowReader). The memberships are read first,
+// in one pass over their table, and each thread gives the records it makes
+// their groups. A large table is read by two
 // threads, each on a part of the rows. Both read one state of the file:
 // this connection's read transaction holds the file's shared lock until the
 // second thread is done, so that no other program commits in between.
@@ -766,18 +757,19 @@ QList<Contact *> SqliteDatabase::loadContacts()
     commitOpenTransactions(nullptr);
     const bool reading = m_db.transaction();
     const qint64 split = reading ? parallelLoadSplit() : 0;
+    const QHash<qint64, QStringList> groups = GroupSchema::memberships(m_db);
     QList<Contact *> upper;
     std::unique_ptr<QThread> second;
     if (split != 0) {
         QThread *owner = QThread::currentThread();
-        second.reset(QThread::create([&upper, path = m_db.databaseName(), split, owner] {
-            upper = readRowsOnOwnConnection(path, split, owner);
+        second.reset(QThread::create([&upper, &groups, path = m_db.databaseName(), split, owner] {
+            upper = readRowsOnOwnConnection(path, split, groups, owner);
         }));
         second->start();
     }
     constexpr qint64 Last = std::numeric_limits<qint64>::max();
     const QSqlError error = readRows(m_db, std::numeric_limits<qint64>::min(),
-                                     split != 0 ? split - 1 : Last, &contacts);
+                                     split != 0 ? split - 1 : Last, groups, &contacts);
     // Locked since the open (a lock is met before the first row, never
     // after): the contacts are announced once readable.
     if (contacts.isEmpty() && isBusy(error)) {
@@ -786,7 +778,7 @@ QList<Contact *> SqliteDatabase::loadContacts()
     if (second) {
         second->wait();
         if (upper.isEmpty()) {
-            readRows(m_db, split, Last, &contacts);
+            readRows(m_db, split, Last, groups, &contacts);
         } else {
             contacts.append(upper);
         }
