@@ -409,7 +409,7 @@ void tst_Store::largeTableLoadsEveryRowInOrder()
     raw(file, QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n "
                              "where i < 300) insert into contact (rowid, id, name) "
                              "select i * 200, 1000 - i, 'N' || i from n"));
-    // Each in a group, read with its row by whichever thread reads it.
+    // Each in a group, which both threads give the records they read.
     raw(file, QStringLiteral("create table contact_group_member (contactId bigint not null, "
                              "groupName text not null, primary key (contactId, groupName))"));
     raw(file, QStringLiteral("insert into contact_group_member select 1000 - rowid / 200, "
