@@ -779,6 +779,14 @@ void tst_ImportExport::groupCardsMakeGroupsOfTheBook()
     fresh.setDataBase(&other);
     QCOMPARE(importAsScene(exported, &fresh, &other, true), 3);
     QCOMPARE(groups(fresh), expected);
+    // A file of group cards alone is no empty file: the contact it lists joins.
+    const QString cardsOnly = writeFile(
+            m_dir.filePath(QStringLiteral("neighbours.vcf")),
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Neighbours;;;;\r\nFN:Neighbours\r\n"
+            "X-ADDRESSBOOKSERVER-KIND:group\r\nX-ADDRESSBOOKSERVER-MEMBER:urn:uuid:C7E1B2D4-"
+            "8F3A-4E6B-9D10-5A4B3C2D1E03\r\nEND:VCARD\r\n");
+    QCOMPARE(importAsScene(cardsOnly, &model, &store, true), 0);
+    QCOMPARE(groups(model), expected + QStringLiteral("|Neighbours 1"));
 }
 
 int main(int argc, char *argv[])

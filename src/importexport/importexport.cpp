@@ -460,9 +460,10 @@ void ImportExport::offerParsed(const QString &codec, const ParsedFile &parsed)
     findExistingContacts();
     emit contactsChanged();
 
+    // A file of group cards alone gives the book's contacts their groups.
     if (!parsed.error.isEmpty()) {
         emit error(parsed.error);
-    } else if (!m_contacts.isEmpty()) {
+    } else if (!m_contacts.isEmpty() || hasFileGroups()) {
         emit parsingCompleted();
     } else {
         emit error(tr("Can't find any contacts in file."));
@@ -492,7 +493,7 @@ bool ImportExport::importParsedContacts()
         }
     }
     bool imported = false;
-    if (ticked) {
+    if (ticked || hasFileGroups()) {
         PhotoPreparation preparation(std::move(photos));
         // The labels are collected as each contact goes by: a pass of its
         // own over a large import would read every record from memory again.
@@ -559,6 +560,11 @@ void ImportExport::addFileGroups()
             m_contactBook->mergeContact(id, &member);
         }
     }
+}
+
+bool ImportExport::hasFileGroups() const
+{
+    return !m_fileGroups.isEmpty() || !m_groupsOfUids.isEmpty();
 }
 
 void ImportExport::endImport(const QStringList &labels)
