@@ -493,7 +493,9 @@ bool ImportExport::importParsedContacts()
         }
     }
     bool imported = false;
-    if (ticked || hasFileGroups()) {
+    // A file of group cards alone has nothing to tick; a file with contacts
+    // changes nothing when none is ticked.
+    if (ticked || (m_contacts.isEmpty() && hasFileGroups())) {
         PhotoPreparation preparation(std::move(photos));
         // The labels are collected as each contact goes by: a pass of its
         // own over a large import would read every record from memory again.

@@ -169,8 +169,8 @@ private:
     // The groups of the file's group cards join the book, and so do the
     // book's contacts that they list.
     void addFileGroups();
-    // Whether the file brought groups, which an import applies also when no
-    // contact of the file is ticked.
+    // Whether the file brought groups, which a file of group cards alone
+    // brings without any contact to tick.
     bool hasFileGroups() const;
     // Finds which parsed contacts are already in the address book.
     void findExistingContacts();
