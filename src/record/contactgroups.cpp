@@ -14,8 +14,8 @@ std::string key(const QString &name)
     return ContactSearch::folded(name.simplified());
 }
 
-// Control characters are no part of a name; the store joins a record's
-// names with one.
+// Control characters are no part of a name: a file or server that sends
+// one in a group's name would make a group no one can type.
 QString cleaned(const QString &name)
 {
     QString text;
