@@ -16,6 +16,7 @@ class tst_FormsScene : public SceneTest
 private slots:
     void settingsSurviveRestart();
     void importThroughForm();
+    void groupCardsAloneJoinTheBook();
     void exportThroughForm_data();
     void exportThroughForm();
     void failedExportCanBeRetried();
@@ -131,6 +132,33 @@ void tst_FormsScene::importThroughForm()
     QCOMPARE(m_scene->listedNames(), (QStringList{QString::fromUtf8("Иванова Анна Сергеевна"),
                                                   QString::fromUtf8("Сидоров Пётр")}));
     QCOMPARE(SceneDriver::storedTexts().size(), 2);
+}
+
+// A file of group cards alone is offered, with no contact to tick; its
+// import puts the book's contact it lists into its group.
+void tst_FormsScene::groupCardsAloneJoinTheBook()
+{
+    const QString member = writeFile(QDir::homePath() + QStringLiteral("/member.vcf"),
+                                     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Clark;Cid;;;\r\n"
+                                     "UID:C7E1B2D4-8F3A-4E6B-9D10-5A4B3C2D1E03\r\nEND:VCARD\r\n");
+    const QString cards = writeFile(
+            QDir::homePath() + QStringLiteral("/neighbours.vcf"),
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Neighbours;;;;\r\nFN:Neighbours\r\n"
+            "X-ADDRESSBOOKSERVER-KIND:group\r\nX-ADDRESSBOOKSERVER-MEMBER:urn:uuid:C7E1B2D4-"
+            "8F3A-4E6B-9D10-5A4B3C2D1E03\r\nEND:VCARD\r\n");
+    QVERIFY(m_scene->start());
+    for (const QString &file : {member, cards}) {
+        QVERIFY(openFile(QString(), file));
+        QCOMPARE(formNames().size(), file == member ? 1 : 0);
+        QVERIFY(m_scene->click(QStringLiteral("importExportOkButton")));
+        QTRY_VERIFY(form()->property("completed").toBool());
+        QVERIFY(m_scene->click(QStringLiteral("importExportOkButton")));
+        QVERIFY(m_scene->waitHidden(QStringLiteral("importExportForm")));
+    }
+    QCOMPARE(m_scene->listedNames(), QStringList{QStringLiteral("Clark Cid")});
+    QCOMPARE(m_scene->eval(QStringLiteral("contactsModel.groupNames")).toStringList(),
+             QStringList{QStringLiteral("Neighbours")});
+    QCOMPARE(m_scene->eval(QStringLiteral("contactsModel.groupCounts()[0].count")).toInt(), 1);
 }
 
 void tst_FormsScene::exportThroughForm_data()
