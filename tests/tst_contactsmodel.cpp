@@ -269,7 +269,8 @@ void tst_ContactsModel::reloadReleasesOldRows()
 }
 
 // An import's contacts reach the store at once and the list in one insertion,
-// even when a contact added by hand comes in between.
+// even when a contact added by hand comes in between; the groups they
+// bring are one change of the book, sorted.
 void tst_ContactsModel::queuedContactsJoinInOneInsertion()
 {
     auto store = makeStore(QString());
@@ -277,16 +278,27 @@ void tst_ContactsModel::queuedContactsJoinInOneInsertion()
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     model.setDataBase(store.get());
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
-    for (const auto &contact : makeContacts(QStringLiteral("Smith Anna|Brown Bob|Cole Cy")))
+    QSignalSpy groups(&model, &ContactsModel::groupsChanged);
+    int group = 0;
+    for (const auto &contact : makeContacts(QStringLiteral("Smith Anna|Brown Bob|Cole Cy"))) {
+        contact->groups = QStringList{QStringLiteral("Group %1").arg(3 - group++)};
         model.queueContact(contact.get());
+    }
     QCOMPARE(model.rowCount(), 0);
     QCOMPARE(m_log.filter("insert"), (QStringList{"insert Anna", "insert Bob", "insert Cy"}));
+    // The groups of an import are one change of the book, announced with its rows.
+    model.addGroups({QStringLiteral("Group 0"), QStringLiteral("Group 4")});
+    QCOMPARE(groups.size(), 1);
     model.addContact(makeContact(QStringLiteral("9"), QStringLiteral("Dale Di")).get(), QString());
     QCOMPARE(inserted.size(), 2);
     QCOMPARE(inserted.at(0).mid(1), (QVariantList{0, 2}));
     QCOMPARE(model.contactAt(3)->surname, QStringLiteral("Dale"));
+    QCOMPARE(groups.size(), 1);
+    QCOMPARE(model.groupNames(), (QStringList{"Group 0", "Group 1", "Group 2", "Group 3",
+                                              "Group 4"}));
     model.addQueuedContacts();
     QCOMPARE(inserted.size(), 2);
+    QCOMPARE(groups.size(), 1);
 }
 
 // A removal undone stores the card with the photo digest it was kept with:

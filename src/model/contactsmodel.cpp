@@ -227,6 +227,7 @@ void ContactsModel::loadModel()
         contact->setParent(this);
         m_groups.adopt(*contact);
     }
+    m_groupsAdded = false;
     emit groupsChanged();
     if (loaded.isEmpty()) {
         return;
@@ -260,6 +261,7 @@ void ContactsModel::addContact(Contact *contact, const QString &photoPath)
     beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size());
     m_contacts.append(copy);
     endInsertRows();
+    announceGroups();
 }
 
 void ContactsModel::queueContact(Contact *contact)
@@ -271,8 +273,10 @@ void ContactsModel::queueContact(Contact *contact)
 
 void ContactsModel::addQueuedContacts()
 {
-    // The import is over: its merges need the rows' ids no longer.
+    // The import is over: its merges need the rows' ids no longer, and the
+    // groups its records and merges brought are announced.
     m_rowOfId.clear();
+    announceGroups();
     if (m_queued.isEmpty()) {
         return;
     }
@@ -320,6 +324,7 @@ void ContactsModel::takeStoredContacts(const QVariantList &stored, const QString
         m_contacts += added;
         endInsertRows();
     }
+    announceGroups();
 }
 
 int ContactsModel::rowOfId(const QString &id)
@@ -355,16 +360,36 @@ void ContactsModel::mergeContact(const QString &id, Contact *imported)
 
 void ContactsModel::adoptGroups(Contact *contact)
 {
-    if (m_groups.adopt(*contact)) {
+    m_groupsAdded = m_groups.adopt(*contact) || m_groupsAdded;
+}
+
+// Once per change of the book, however many groups it brought: an import
+// of thousands of groups is one change.
+void ContactsModel::announceGroups()
+{
+    if (std::exchange(m_groupsAdded, false)) {
         emit groupsChanged();
+    }
+}
+
+void ContactsModel::storeGroup(const QString &name)
+{
+    const QString spelling = m_groups.add(name);
+    if (spelling.isEmpty()) {
+        return;
+    }
+    m_groupsAdded = true;
+    if (m_store) {
+        m_store->addGroup(spelling);
     }
 }
 
 void ContactsModel::addGroups(const QStringList &names)
 {
     for (const QString &name : names) {
-        addGroup(name);
+        storeGroup(name);
     }
+    announceGroups();
 }
 
 QVariantList ContactsModel::groupCounts() const
@@ -386,14 +411,10 @@ QString ContactsModel::groupNamed(const QString &name) const
 
 bool ContactsModel::addGroup(const QString &name)
 {
-    if (!m_groups.add(name)) {
-        return false;
-    }
-    if (m_store) {
-        m_store->addGroup(ContactGroups::spellingIn(m_groups.names(), name));
-    }
-    emit groupsChanged();
-    return true;
+    storeGroup(name);
+    const bool added = m_groupsAdded;
+    announceGroups();
+    return added;
 }
 
 bool ContactsModel::renameGroup(const QString &from, const QString &to)
@@ -473,6 +494,7 @@ void ContactsModel::saveContactChanges(const QModelIndex &index, Contact *source
         m_store->savePhoto(contact->id, photoPath);
     }
     emit dataChanged(index, index, {});
+    announceGroups();
 }
 
 void ContactsModel::toggleFavorite(const QModelIndex &index)
@@ -691,5 +713,6 @@ bool ContactsModel::mergeContacts(const QStringList &ids, const QVariantMap &cho
     endInsertRows();
     m_mergedId = merged->id;
     emit undoableCountChanged();
+    announceGroups();
     return true;
 }

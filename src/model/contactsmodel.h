@@ -153,8 +153,12 @@ private:
     void removeUndoably(const QVector<int> &rows);
     int rowOfId(const QString &id);
     Contact *storedCopy(Contact *contact, const QString &photoPath);
-    // Gives the record the book's spellings of its groups, noting new ones.
+    // Gives the record the book's spellings of its groups; a group new to
+    // the book is announced by announceGroups() once the change is done.
     void adoptGroups(Contact *contact);
+    void announceGroups();
+    // Adds the group to the book and the store, to be announced.
+    void storeGroup(const QString &name);
     bool changeGroup(const QString &from, const QString &to);
     void buildAlphabet();
     // Deferred deletion of a record that left the list.
@@ -176,6 +180,7 @@ private:
     // the rows drops it.
     QHash<QString, int> m_rowOfId;
     GroupList m_groups;
+    bool m_groupsAdded = false;
     QStringList m_alphabet;
     bool m_englishAlphabet = false;
 };

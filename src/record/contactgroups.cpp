@@ -104,6 +104,7 @@ QString GroupList::spellingOf(const QString &name, bool *added)
     if (spelling.isEmpty() && !cleaned.isEmpty()) {
         spelling = cleaned;
         m_names.append(cleaned);
+        m_sorted = false;
         *added = true;
     }
     m_spellingOfName.insert(name, spelling);
@@ -148,20 +149,14 @@ bool GroupList::adopt(Contact &contact)
         }
     }
     contact.groups = groups;
-    if (added) {
-        rebuild();
-    }
     return added;
 }
 
-bool GroupList::add(const QString &name)
+QString GroupList::add(const QString &name)
 {
     bool added = false;
-    spellingOf(name, &added);
-    if (added) {
-        rebuild();
-    }
-    return added;
+    const QString spelling = spellingOf(name, &added);
+    return added ? spelling : QString();
 }
 
 QVector<int> GroupList::change(const QVector<Contact *> &contacts, const QString &from,
@@ -200,12 +195,21 @@ QHash<QString, int> GroupList::counts(const QVector<Contact *> &contacts)
     return counts;
 }
 
-// Sorted for the scenes; the lookups are made anew from the names.
+// Sorted for the scenes, case aside.
+const QStringList &GroupList::names() const
+{
+    if (!m_sorted) {
+        QCollator collator;
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        std::sort(m_names.begin(), m_names.end(), collator);
+        m_sorted = true;
+    }
+    return m_names;
+}
+
 void GroupList::rebuild()
 {
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(m_names.begin(), m_names.end(), collator);
+    m_sorted = false;
     m_spellingOfName.clear();
     m_spellingOfKey.clear();
     for (const QString &name : qAsConst(m_names)) {

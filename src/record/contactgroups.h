@@ -43,7 +43,9 @@ bool rename(QStringList &groups, const QString &from, const QString &to);
 class GroupList
 {
 public:
-    const QStringList &names() const { return m_names; }
+    // Sorted when first asked for after a change, so that adding many
+    // groups one by one (an import) sorts them once.
+    const QStringList &names() const;
     bool contains(const QString &name) const
     {
         return m_spellingOfKey.contains(QByteArray::fromStdString(ContactGroups::key(name)));
@@ -53,8 +55,9 @@ public:
     // Gives the contact's groups the book's spellings; true when it brought
     // a group the book lacked, which the book now has.
     bool adopt(Contact &contact);
-    // Adds a group; false for a blank name or a group the book has.
-    bool add(const QString &name);
+    // Adds a group: the book's spelling of it; empty for a blank name or a
+    // group the book has.
+    QString add(const QString &name);
     // Renames the group (an empty `to` removes it) in the book and in every
     // contact; the rows of the contacts that were in it.
     QVector<int> change(const QVector<Contact *> &contacts, const QString &from,
@@ -66,9 +69,11 @@ private:
     // The book's spelling of the name, the group made when the book lacks
     // it; empty for a blank name.
     QString spellingOf(const QString &name, bool *added);
+    // Makes the lookups anew from the names.
     void rebuild();
 
-    QStringList m_names;
+    mutable QStringList m_names;
+    mutable bool m_sorted = true;
     // Each name met so far, as written, and each group's key: the
     // book's spelling. A load asks for one name per membership.
     QHash<QString, QString> m_spellingOfName;
