@@ -2,6 +2,7 @@
 #include "importexport/csvcontactreader.h"
 #include "importexport/importexport.h"
 #include "record/contact.h"
+#include "vcard/textdecoding.h"
 #include "testsupport.h"
 
 #include <QDirIterator>
@@ -25,6 +26,8 @@ private slots:
     void survivesBadInput();
     void readsTextInTheRightEncoding_data();
     void readsTextInTheRightEncoding();
+    void checksUtf8AtEveryOffset_data();
+    void checksUtf8AtEveryOffset();
     void selectsHeaderRule_data();
     void selectsHeaderRule();
     void readsLongHeaders_data();
@@ -172,6 +175,40 @@ void tst_Parsers::readsTextInTheRightEncoding()
     }
     QCOMPARE(read.join(QLatin1Char('|')), names);
     QCOMPARE(marked, names.contains(QChar::ReplacementCharacter));
+}
+
+// The check skips ASCII in blocks: a sequence is judged alike wherever it
+// falls against them, as Qt's decoder judges it.
+void tst_Parsers::checksUtf8AtEveryOffset_data()
+{
+    QTest::addColumn<QByteArray>("sequence");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("two bytes") << QByteArray("\xC3\xA9") << true;
+    QTest::newRow("three bytes") << QByteArray("\xE2\x82\xAC") << true;
+    QTest::newRow("four bytes") << QByteArray("\xF0\x9F\x98\x80") << true;
+    QTest::newRow("lone continuation") << QByteArray("\x80") << false;
+    QTest::newRow("cut short") << QByteArray("\xE2\x82") << false;
+    QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << false;
+    QTest::newRow("above U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << false;
+    QTest::newRow("overlong") << QByteArray("\xC0\xAF") << false;
+}
+
+void tst_Parsers::checksUtf8AtEveryOffset()
+{
+    QFETCH(QByteArray, sequence);
+    QFETCH(bool, valid);
+    for (int before = 0; before <= 40; ++before) {
+        for (int after : {0, 1, 7, 8, 31, 40}) {
+            const QByteArray text = QByteArray(before, 'a') + sequence + QByteArray(after, 'b');
+            QCOMPARE(QString::fromUtf8(text).toUtf8() == text, valid);
+            QVERIFY2(TextDecoding::isValidUtf8(text) == valid,
+                     qPrintable(QStringLiteral("%1 before, %2 after").arg(before).arg(after)));
+            // Cut inside the sequence, the text is never valid.
+            if (sequence.size() > 1) {
+                QVERIFY(!TextDecoding::isValidUtf8(text.left(before + 1)));
+            }
+        }
+    }
 }
 
 void tst_Parsers::selectsHeaderRule_data()

@@ -97,7 +97,9 @@ QString fromIso(const QString &text, int omittedYear)
 {
     static const QRegularExpression yearless(QStringLiteral("^--(\\d\\d)-?(\\d\\d)$"));
     static const QRegularExpression full(QStringLiteral("^(\\d{4})-?(\\d\\d)-?(\\d\\d)$"));
-    const QString date = text.trimmed().section(QLatin1Char('T'), 0, 0);
+    // A date-time counts by its date.
+    const QString trimmed = text.trimmed();
+    const QString date = trimmed.left(trimmed.indexOf(QLatin1Char('T')));
     int year = 0;
     int month = 0;
     int day = 0;

@@ -13,6 +13,24 @@ QString decoded(std::string_view utf8)
                         : QString::fromUtf8(utf8.data(), int(utf8.size()));
 }
 
+// Appends the entry's UTF-8 and the end mark. Most entries are ASCII: their
+// characters are their bytes, with no converted copy.
+void appendEntry(QByteArray &packed, const QString &entry)
+{
+    const int start = packed.size();
+    packed.resize(start + entry.size());
+    char *out = packed.data() + start;
+    for (const QChar c : entry) {
+        if (c.unicode() >= 0x80) {
+            packed.truncate(start);
+            packed.append(entry.toUtf8());
+            break;
+        }
+        *out++ = char(c.unicode());
+    }
+    packed.append(EntryEnd);
+}
+
 } // namespace
 
 TextList::TextList(const QStringList &entries)
@@ -26,8 +44,7 @@ TextList::TextList(const QStringList &entries)
     }
     m_packed.reserve(bytes);
     for (const QString &entry : entries) {
-        m_packed.append(entry.toUtf8());
-        m_packed.append(EntryEnd);
+        appendEntry(m_packed, entry);
     }
     m_packed.squeeze();
 }
@@ -66,8 +83,7 @@ TextList TextList::fromJoinedUtf8(std::string_view utf8, std::string_view separa
 
 void TextList::append(const QString &entry)
 {
-    m_packed.append(entry.toUtf8());
-    m_packed.append(EntryEnd);
+    appendEntry(m_packed, entry);
 }
 
 void TextList::removeLast()

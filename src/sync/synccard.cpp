@@ -151,9 +151,9 @@ QByteArray SyncCard::write(const Contact &contact, const QString &uid, const QBy
         return card;
     }
     // The card's UID is the one the server knows it by, not the local id.
+    const vCard written = ContactVCard::toVCard(contact, QByteArray::fromBase64(photo));
     vCard card;
-    for (const vCardProperty &property :
-         ContactVCard::toVCard(contact, QByteArray::fromBase64(photo)).properties()) {
+    for (const vCardProperty &property : written.properties()) {
         if (property.name() != QLatin1String("UID")) {
             card.addProperty(property);
         }

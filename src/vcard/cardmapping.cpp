@@ -6,6 +6,7 @@
 #include "record/importedname.h"
 #include "vcard/cardlinks.h"
 #include "vcard/vcard.h"
+#include "vcard/vcardtext.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -34,16 +35,9 @@ struct CardMapping::Texts
 namespace {
 
 using Texts = CardMapping::Texts;
+using vCardText::isName;
 
 using Words = std::initializer_list<QLatin1String>;
-
-// Property names are compared often: texts of another length are told
-// apart without a call.
-template<int N>
-bool isName(const QString &name, const char (&word)[N])
-{
-    return name.size() == N - 1 && name == QLatin1String(word, N - 1);
-}
 
 // True when the text is ASCII: its letter case is then that of ASCII letters,
 // compared without an upper- or lower-case copy.
@@ -124,7 +118,7 @@ QString decidingType(const vCardParameterList &params, Words ignored, Words keyw
 {
     QString first;
     for (const vCardParameter &param : params) {
-        const QString value = param.value();
+        const QString &value = param.value();
         const bool named = param.group() == vCardParameter::Type
                            || (param.group() == vCardParameter::Undefined && isBareTypeWord(value));
         if (!named || isOneOf(value, ignored)) {
@@ -418,7 +412,7 @@ private:
 void CardMapper::apply(const vCardProperty &property, int index)
 {
     m_index = index;
-    const QString name = property.name();
+    const QString &name = property.name();
     if (isName(name, "N")) {
         noteAt(&CardLinks::name);
         setNames(property.values());
@@ -648,7 +642,7 @@ Contact *CardMapping::contactOf(const vCard &card, int index, CardLinks *links) 
     const Texts &texts = *m_texts;
     auto *contact = new Contact;
     contact->id = QString::number(QDateTime::currentMSecsSinceEpoch()) + QString::number(index);
-    const vCardPropertyList properties = card.properties();
+    const vCardPropertyList &properties = card.properties();
     const QHash<QString, QString> labels = groupLabels(properties, texts);
     CardMapper mapper(contact, texts, labels, links);
     for (int i = 0; i < properties.size(); ++i) {

@@ -150,19 +150,30 @@ int sequenceLength(const uchar *p, const uchar *end)
     return 0;
 }
 
+// Whether the words * 8 bytes at p are all ASCII.
+bool asciiWords(const uchar *p, int words)
+{
+    quint64 bits = 0;
+    for (int i = 0; i < words; ++i) {
+        quint64 word;
+        std::memcpy(&word, p + 8 * i, 8);
+        bits |= word;
+    }
+    return (bits & 0x8080808080808080ULL) == 0;
+}
+
 } // namespace
 
 bool isAscii(const char *data, int size)
 {
-    const char *end = data + size;
-    for (; end - data >= 8; data += 8) {
-        quint64 block;
-        std::memcpy(&block, data, 8);
-        if (block & 0x8080808080808080ULL) {
+    const auto *p = reinterpret_cast<const uchar *>(data);
+    const auto *end = p + size;
+    for (; end - p >= 8; p += 8) {
+        if (!asciiWords(p, 1)) {
             return false;
         }
     }
-    return std::all_of(data, end, [](char c) { return uchar(c) < 0x80; });
+    return std::all_of(p, end, [](uchar c) { return c < 0x80; });
 }
 
 bool isValidUtf8(const char *data, int size)
@@ -170,17 +181,18 @@ bool isValidUtf8(const char *data, int size)
     const uchar *p = reinterpret_cast<const uchar *>(data);
     const uchar *end = p + size;
     while (p < end) {
-        // Most text is ASCII: eight bytes at a time while none has its top bit.
-        if (end - p >= 8) {
-            quint64 block;
-            std::memcpy(&block, p, 8);
-            if ((block & 0x8080808080808080ULL) == 0) {
-                p += 8;
-                continue;
-            }
+        // Most text is ASCII: 32 bytes at a time while none has its top bit.
+        if (end - p >= 32 && asciiWords(p, 4)) {
+            p += 32;
+            continue;
         }
-        // Else these eight bytes (or the last few) one by one.
+        // Else the next eight bytes (or the last few), one by one unless
+        // they are ASCII.
         const uchar *stop = end - p > 8 ? p + 8 : end;
+        if (stop - p == 8 && asciiWords(p, 1)) {
+            p = stop;
+            continue;
+        }
         while (p < stop) {
             if (*p < 0x80) {
                 ++p;

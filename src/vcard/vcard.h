@@ -20,7 +20,7 @@ public:
     explicit vCard(const vCardPropertyList &properties);
     virtual ~vCard() = default;
 
-    vCardPropertyList properties() const { return m_properties; }
+    const vCardPropertyList &properties() const { return m_properties; }
     void addProperty(const vCardProperty &property);
     void addProperty(vCardProperty &&property);
     void addProperties(const vCardPropertyList &properties);

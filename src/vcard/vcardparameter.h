@@ -19,7 +19,7 @@ public:
     vCardParameter(const QString &value, Group group);
 
     Group group() const { return m_group; }
-    QString value() const { return m_value; }
+    const QString &value() const { return m_value; }
     void setValue(const QString &value) { m_value = value; }
     bool isValid() const { return !m_value.isEmpty(); }
 

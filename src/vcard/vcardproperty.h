@@ -28,18 +28,18 @@ public:
     vCardProperty(const QString &name, const QString &value, const QString &params);
     vCardProperty(const QString &name, const QStringList &values, const QString &params);
 
-    QString name() const { return m_name; }
+    const QString &name() const { return m_name; }
     // The group that ties properties of one entry together (item1 of
     // item1.TEL and item1.X-ABLabel); empty for none.
-    QString group() const { return m_group; }
+    const QString &group() const { return m_group; }
     void setGroup(const QString &group) { m_group = group; }
     // The values joined with ";" (a single value is shared, not copied).
     QString value() const
     {
         return m_values.size() == 1 ? m_values.first() : m_values.join(QLatin1Char(';'));
     }
-    QStringList values() const { return m_values; }
-    vCardParameterList params() const { return m_params; }
+    const QStringList &values() const { return m_values; }
+    const vCardParameterList &params() const { return m_params; }
     bool isValid() const;
 
     // Names and values decide; parameters are not compared.

@@ -10,6 +10,8 @@
 
 namespace {
 
+using vCardText::isName;
+
 bool isBlankByte(char c)
 {
     return c == ' ' || c == '\t' || c == '\r';
@@ -111,14 +113,6 @@ const char *firstSpace(const char *begin, const char *end)
         }
     }
     return first;
-}
-
-// Names are compared on every line: texts of another length are told apart
-// without a call.
-template<int N>
-bool isName(const QString &name, const char (&word)[N])
-{
-    return name.size() == N - 1 && name == QLatin1String(word, N - 1);
 }
 
 // Line breaks inside values become single line feeds.
@@ -581,8 +575,8 @@ QTextCodec *vCardReader::declaredCardCodec(int pos)
 // the property keeps.
 const vCardReader::Parameters &vCardReader::parameters(Span text)
 {
-    m_key.assign(text.begin, size_t(text.size));
-    auto it = m_parameters.find(m_key);
+    const std::string_view key(text.begin, size_t(text.size));
+    const auto it = m_parameters.find(key);
     if (it != m_parameters.end()) {
         return it->second;
     }
@@ -595,7 +589,7 @@ const vCardReader::Parameters &vCardReader::parameters(Span text)
         m_uncached = read;
         return m_uncached;
     }
-    return m_parameters.emplace(m_key, read).first->second;
+    return m_parameters.emplace(m_keys.emplace_back(key), read).first->second;
 }
 
 // Property names and groups repeat on every card: one shared string for
@@ -603,16 +597,16 @@ const vCardReader::Parameters &vCardReader::parameters(Span text)
 // as written.
 QString vCardReader::internedName(Span bytes, bool upper)
 {
-    std::unordered_map<std::string, QString> &names = upper ? m_names : m_groups;
-    m_key.assign(bytes.begin, size_t(bytes.size));
-    auto it = names.find(m_key);
+    std::unordered_map<std::string_view, QString> &names = upper ? m_names : m_groups;
+    const std::string_view key(bytes.begin, size_t(bytes.size));
+    const auto it = names.find(key);
     if (it != names.end()) {
         return it->second;
     }
     const QByteArray raw(bytes.begin, bytes.size);
     const QString text = QString::fromLatin1(upper ? raw.toUpper() : raw);
     if (names.size() < 1000) {
-        names.emplace(m_key, text);
+        names.emplace(m_keys.emplace_back(key), text);
     }
     return text;
 }

@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QHash>
 
+#include <deque>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 class QTextCodec;
@@ -100,12 +102,13 @@ private:
     bool m_cardCodecKnown = false;
     int m_cardStart = -1;
     QHash<QString, QTextCodec *> m_codecs;
-    // The caches are looked up with m_key, which holds the bytes of the
-    // text looked for: no allocation for a text seen before.
-    std::string m_key;
-    std::unordered_map<std::string, QString> m_names;
-    std::unordered_map<std::string, QString> m_groups;
-    std::unordered_map<std::string, Parameters> m_parameters;
+    // The caches are looked up with the bytes where the data holds them: no
+    // copy for a text seen before. Their keys point into m_keys, which never
+    // moves what it holds.
+    std::deque<std::string> m_keys;
+    std::unordered_map<std::string_view, QString> m_names;
+    std::unordered_map<std::string_view, QString> m_groups;
+    std::unordered_map<std::string_view, Parameters> m_parameters;
     const Parameters m_noParameters;
     Parameters m_uncached;
     char m_lineBreak = '\n';

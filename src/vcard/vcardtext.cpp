@@ -75,16 +75,17 @@ QStringList splitComponents(const QString &value)
 {
     const QChar *begin = value.constData();
     const QChar *end = begin + value.size();
-    const int semicolon = value.indexOf(QLatin1Char(';'));
-    if (semicolon < 0 && !value.contains(QLatin1Char('\\'))) {
+    // Values are short: one pass finds the first semicolon or backslash.
+    const QChar *special = std::find_if(begin, end, [](QChar c) {
+        return c == QLatin1Char(';') || c == QLatin1Char('\\');
+    });
+    if (special == end) {
         // One plain component: the value itself, not a copy.
         return QStringList{value};
     }
     QStringList components;
-    if (semicolon >= 0) {
-        // Escaped semicolons count too: room for a component more is harmless.
-        components.reserve(int(std::count(begin + semicolon, end, QLatin1Char(';'))) + 1);
-    }
+    // Escaped semicolons count too: room for a component more is harmless.
+    components.reserve(int(std::count(special, end, QLatin1Char(';'))) + 1);
     const QChar *start = begin;
     for (;;) {
         // A component runs to the next semicolon that no backslash escapes.

@@ -8,6 +8,16 @@
 // component splitting and quoted-printable (RFC 2045 6.7).
 namespace vCardText {
 
+// Whether a property name (in upper case, as the reader gives it) is this
+// word. Names are compared on every line: a name of another length or first
+// letter is told apart without a call.
+template<int N>
+bool isName(const QString &name, const char (&word)[N])
+{
+    return name.size() == N - 1 && name.at(0) == QLatin1Char(word[0])
+           && name == QLatin1String(word, N - 1);
+}
+
 // The text without one pair of surrounding double quotes.
 QString unquote(const QString &text);
 // Splits a value at the semicolons that are not escaped and unescapes each
