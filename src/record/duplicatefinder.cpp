@@ -172,11 +172,13 @@ QString fullNameOf(const DuplicateFinder::Entry &entry)
     return Contact::composeFullName(entry.surname, entry.name, entry.middlename);
 }
 
+// The groups being made: sets of entries, each kept with its members.
 class UnionFind
 {
 public:
     explicit UnionFind(int size)
-        : m_parent(size_t(size))
+        : m_parent(size_t(size)),
+          m_others(size_t(size))
     {
         std::iota(m_parent.begin(), m_parent.end(), 0);
     }
@@ -188,10 +190,36 @@ public:
         }
         return x;
     }
-    void join(int a, int b) { m_parent[size_t(find(a))] = find(b); }
+    void join(int a, int b)
+    {
+        int from = find(a);
+        int to = find(b);
+        if (from == to) {
+            return;
+        }
+        if (m_others[size_t(from)].size() > m_others[size_t(to)].size()) {
+            std::swap(from, to);
+        }
+        m_parent[size_t(from)] = to;
+        std::vector<int> &others = m_others[size_t(to)];
+        others.push_back(from);
+        others.insert(others.end(), m_others[size_t(from)].begin(), m_others[size_t(from)].end());
+        m_others[size_t(from)] = {};
+    }
+    // Calls visit(entry) for each member of the set whose root this is.
+    template<typename Visit>
+    void forEachMember(int root, Visit visit) const
+    {
+        visit(root);
+        for (const int other : m_others[size_t(root)]) {
+            visit(other);
+        }
+    }
 
 private:
     std::vector<int> m_parent;
+    // The members of each set besides its root; empty for any other entry.
+    std::vector<std::vector<int>> m_others;
 };
 
 // Every key with the members added under it, in the order added. The keys
@@ -213,31 +241,37 @@ public:
     // Orders the members by key hash, each key's in the order added.
     void index()
     {
-        constexpr int TopBits = 16;
+        // About one key per top value, so that the runs left to sort are
+        // short however large the book.
+        int topBits = 8;
+        while (topBits < 24 && (size_t(1) << topBits) < m_slots.size()) {
+            ++topBits;
+        }
         std::vector<quint64> hashes(m_slots.size());
-        std::vector<int> starts((size_t(1) << TopBits) + 1, 0);
+        std::vector<int> starts((size_t(1) << topBits) + 1, 0);
         for (size_t i = 0; i < m_slots.size(); ++i) {
             hashes[i] = quint64(std::hash<std::string_view>()(keyOf(int(i))));
-            ++starts[size_t(hashes[i] >> (64 - TopBits)) + 1];
+            ++starts[size_t(hashes[i] >> (64 - topBits)) + 1];
         }
         std::partial_sum(starts.begin(), starts.end(), starts.begin());
         m_order.resize(m_slots.size());
         for (size_t i = 0; i < m_slots.size(); ++i) {
-            m_order[size_t(starts[size_t(hashes[i] >> (64 - TopBits))]++)] = {hashes[i], int(i)};
+            m_order[size_t(starts[size_t(hashes[i] >> (64 - topBits))]++)] = {hashes[i], int(i)};
         }
-        // The counting sort is stable: sorting each short run of one top
-        // stably by the whole hash keeps the order added.
+        // The counting sort is stable: each short run of one top is sorted
+        // by the whole hash, then by slot, which is the order added (and
+        // needs no buffer, as a stable sort of each run did).
         auto byHash = [](const Keyed &a, const Keyed &b) {
-            return a.hash < b.hash;
+            return a.hash < b.hash || (a.hash == b.hash && a.slot < b.slot);
         };
         for (size_t run = 0, end = 0; run < m_order.size(); run = end) {
-            const quint64 top = m_order[run].hash >> (64 - TopBits);
+            const quint64 top = m_order[run].hash >> (64 - topBits);
             end = run + 1;
-            while (end < m_order.size() && m_order[end].hash >> (64 - TopBits) == top) {
+            while (end < m_order.size() && m_order[end].hash >> (64 - topBits) == top) {
                 ++end;
             }
             if (end - run > 1) {
-                std::stable_sort(m_order.begin() + long(run), m_order.begin() + long(end), byHash);
+                std::sort(m_order.begin() + long(run), m_order.begin() + long(end), byHash);
             }
         }
     }
@@ -337,6 +371,7 @@ struct DuplicateSearch
     bool namesFit(const Prepared &a, const Prepared &b) const;
     bool toldApart(const Prepared &a, const Prepared &b) const;
     bool fits(Kind kind, const Member &a, const Member &b) const;
+    bool mayJoin(UnionFind &sets, int a, int b) const;
     void joinBuckets(UnionFind &sets);
     QString phoneReason(const Member &a, const Member &b) const;
     QStringList reasons(const Join &join) const;
@@ -458,6 +493,20 @@ bool DuplicateSearch::fits(Kind kind, const Member &a, const Member &b) const
     return kind == Kind::Name ? !toldApart(pa, pb) : namesFit(pa, pb);
 }
 
+// A name joins two groups only when nothing tells a contact of one apart
+// from a contact of the other: a card with only a name fits each of its
+// namesakes, and would otherwise make one group of them all.
+bool DuplicateSearch::mayJoin(UnionFind &sets, int a, int b) const
+{
+    bool fit = true;
+    sets.forEachMember(sets.find(a), [&](int x) {
+        sets.forEachMember(sets.find(b), [&](int y) {
+            fit = fit && !toldApart(prepared[size_t(x)], prepared[size_t(y)]);
+        });
+    });
+    return fit;
+}
+
 // Numbers and addresses first, then names: namesakes that both have
 // numbers (or both addresses) fit only when they share one, and then they
 // are joined already, so that only a name without numbers or without
@@ -477,6 +526,9 @@ void DuplicateSearch::joinBuckets(UnionFind &sets)
                     continue;
                 }
                 if (apart) {
+                    if (kind == Kind::Name && !mayJoin(sets, members[j].entry, members[i].entry)) {
+                        continue;
+                    }
                     sets.join(members[j].entry, members[i].entry);
                 }
                 if (apart || !noted) {
