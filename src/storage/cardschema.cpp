@@ -4,18 +4,52 @@
 
 #include <QCryptographicHash>
 #include <QSet>
+#include <QSqlQuery>
+#include <QVariant>
 
-namespace CardSchema {
+namespace {
 
-const char *const CreateStatements[2] = {
+const char *const CreateStatements[] = {
         "create table if not exists contact_card (contactId bigint primary key, card blob not "
         "null, photoDigest blob, uid text)",
         "create trigger if not exists contact_card_gone after delete on contact begin "
         "delete from contact_card where contactId = old.id; end"};
 
+} // namespace
+
+namespace CardSchema {
+
 const char InsertStatement[] =
         "insert or replace into contact_card (contactId, card, photoDigest, uid) values "
         "(?1, ?2, ?3, ?4)";
+
+QSqlError create(const QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    for (const char *statement : CreateStatements) {
+        if (!query.exec(QLatin1String(statement))) {
+            return query.lastError();
+        }
+    }
+    return QSqlError();
+}
+
+QSqlError store(const QSqlDatabase &db, qint64 contactId, const QByteArray &card,
+                const QByteArray &photoDigest)
+{
+    QSqlQuery query(db);
+    if (card.isEmpty()) {
+        query.prepare(QStringLiteral("delete from contact_card where contactId = ?"));
+        query.addBindValue(contactId);
+    } else {
+        query.prepare(QLatin1String(InsertStatement));
+        query.addBindValue(contactId);
+        query.addBindValue(card);
+        query.addBindValue(photoDigest);
+        query.addBindValue(uidOf(card));
+    }
+    return query.exec() ? QSqlError() : query.lastError();
+}
 
 // One pass over the kept UIDs: an index of them made every insert of a
 // large import slower than the whole lookup is.

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -14,12 +15,17 @@ class QSqlDatabase;
 // CardTable.
 namespace CardSchema {
 
-// The statements that make the table; a trigger removes a contact's card
-// with the contact.
-extern const char *const CreateStatements[2];
 // The statement that stores a card: ?1 the contact, ?2 the card, ?3 the
 // photo's digest, ?4 the UID.
 extern const char InsertStatement[];
+
+// Makes the table where the file has none, with the trigger that removes a
+// contact's card with the contact.
+QSqlError create(const QSqlDatabase &db);
+// Stores the card of the contact with the digest of its photo; an empty
+// card removes the contact's card.
+QSqlError store(const QSqlDatabase &db, qint64 contactId, const QByteArray &card,
+                const QByteArray &photoDigest);
 
 // The digest of a stored photo (Base64 text, may be empty).
 QByteArray photoDigest(const QByteArray &photo);

@@ -4,9 +4,6 @@
 #include "storage/sqlitedatabase.h"
 #include "storage/sqlitestatement.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QVariant>
 
 CardTable::CardTable(SqliteDatabase *store)
     : m_store(store)
@@ -18,15 +15,7 @@ bool CardTable::prepare()
     if (!m_store->connection().isOpen()) {
         return false;
     }
-    m_store->writeTable([](const QSqlDatabase &db) {
-        QSqlQuery query(db);
-        for (const char *statement : CardSchema::CreateStatements) {
-            if (!query.exec(QLatin1String(statement))) {
-                return query.lastError();
-            }
-        }
-        return QSqlError();
-    });
+    m_store->writeTable(&CardSchema::create);
     return true;
 }
 
@@ -45,24 +34,13 @@ CardTable::Card CardTable::card(qint64 contactId) const
 void CardTable::setCard(qint64 contactId, const Card &card)
 {
     m_store->writeTable([contactId, card](const QSqlDatabase &db) {
-        QSqlQuery query(db);
-        query.prepare(QLatin1String(CardSchema::InsertStatement));
-        query.addBindValue(contactId);
-        query.addBindValue(card.text);
-        query.addBindValue(card.photoDigest);
-        query.addBindValue(CardSchema::uidOf(card.text));
-        return query.exec() ? QSqlError() : query.lastError();
+        return CardSchema::store(db, contactId, card.text, card.photoDigest);
     });
 }
 
 void CardTable::removeCard(qint64 contactId)
 {
-    m_store->writeTable([contactId](const QSqlDatabase &db) {
-        QSqlQuery query(db);
-        query.prepare(QStringLiteral("delete from contact_card where contactId = :id"));
-        query.bindValue(QStringLiteral(":id"), contactId);
-        return query.exec() ? QSqlError() : query.lastError();
-    });
+    setCard(contactId, Card());
 }
 
 QHash<QString, qint64> CardTable::contactsOfUids(const QStringList &uids) const

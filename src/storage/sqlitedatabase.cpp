@@ -2,7 +2,6 @@
 
 #include "record/contact.h"
 #include "storage/cardschema.h"
-#include "storage/cardtable.h"
 #include "storage/contactrowreader.h"
 #include "storage/groupschema.h"
 #include "storage/listencoding.h"
@@ -834,11 +833,9 @@ void SqliteDatabase::insertRecord(const Contact *contact, const QByteArray &phot
 QSqlError SqliteDatabase::insertCard(qint64 id, const QByteArray &card, const QByteArray &photo)
 {
     if (!m_cardStatement.isPrepared()) {
-        QSqlQuery query(m_db);
-        for (const char *statement : CardSchema::CreateStatements) {
-            if (!query.exec(QLatin1String(statement))) {
-                return query.lastError();
-            }
+        const QSqlError made = CardSchema::create(m_db);
+        if (made.isValid()) {
+            return made;
         }
         if (!m_cardStatement.prepare(m_db, QLatin1String(CardSchema::InsertStatement))) {
             return m_cardStatement.error();
@@ -865,15 +862,13 @@ QHash<QString, QString> SqliteDatabase::contactsOfCardUids(const QStringList &ui
 void SqliteDatabase::saveCard(const QString &id, const QByteArray &card,
                               const QByteArray &photoDigest)
 {
-    CardTable cards(this);
-    if (!cards.prepare()) {
+    if (!isOpen()) {
         return;
     }
-    if (card.isEmpty()) {
-        cards.removeCard(key(id));
-    } else {
-        cards.setCard(key(id), {card, photoDigest});
-    }
+    writeTable([contactId = key(id), card, photoDigest](const QSqlDatabase &db) {
+        const QSqlError made = CardSchema::create(db);
+        return made.isValid() ? made : CardSchema::store(db, contactId, card, photoDigest);
+    });
 }
 
 QList<QPair<QString, QString>> SqliteDatabase::distinctPairs()
