@@ -55,6 +55,8 @@ const Person people[] = {
         {"Jensen", "Freja", "", true, "Family"},
         {"Kowalski", "Piotr", "", false, "Football club"},
         {"Miller", "Bob", "", false, ""},
+        // The same man again, the parts of his name swapped by another program.
+        {"Bob", "Miller", "", false, ""},
         {"Nakamura", "Yuki", "", false, "Work"},
         {"Olsen", "Ingrid", "", false, ""},
         {"Petrov", "Sergei", "", false, "Football club"},
@@ -257,6 +259,13 @@ void shootAll(const QString &directory, bool tablet)
                                                   - settingsList->property("height").toReal());
     shooter.shoot(QStringLiteral("settings-groups"));
     shooter.call(shooter.object("settingsForm"), "close");
+
+    QObject *duplicatesForm = shooter.object("duplicatesForm");
+    shooter.call(duplicatesForm, "show");
+    shooter.shoot(QStringLiteral("duplicates"));
+    shooter.call(duplicatesForm, "select", {0});
+    shooter.shoot(QStringLiteral("duplicates-preview"));
+    shooter.call(duplicatesForm, "close");
 
     shooter.call(shooter.object("cardDavForm"), "show");
     shooter.shoot(QStringLiteral("carddav-account"));
