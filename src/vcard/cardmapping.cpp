@@ -229,19 +229,30 @@ void appendLine(QString &text, const QString &line)
     text += line;
 }
 
+// The bytes without the white space of Latin-1 ('\x85' and '\xA0' too).
+QByteArray withoutSpaces(const QByteArray &bytes)
+{
+    static const char spaces[] = {'\t', '\n', '\v', '\f', '\r', ' ', '\x85', '\xA0'};
+    const auto isSpace = [](char c) {
+        return std::find(std::begin(spaces), std::end(spaces), c) != std::end(spaces);
+    };
+    // Base64 holds none: it is kept as it is, without a pass per byte.
+    if (std::none_of(std::begin(spaces), std::end(spaces), [&bytes](char c) {
+            return std::memchr(bytes.constData(), c, size_t(bytes.size())) != nullptr;
+        })) {
+        return bytes;
+    }
+    QByteArray kept = bytes;
+    kept.truncate(int(std::remove_if(kept.begin(), kept.end(), isSpace) - kept.begin()));
+    return kept;
+}
+
 // The Latin-1 bytes of the text without its white space; characters past
-// Latin-1 keep their low byte.
+// Latin-1 (which Base64 has not) keep their low byte.
 QByteArray withoutSpaces(const QString &text)
 {
-    // A text of Latin-1 without spaces, as Base64 is, converts as it is. A
-    // character past Latin-1 would come out as "?", which Base64 has not.
-    QByteArray latin1 = text.toLatin1();
-    const auto holds = [&latin1](char c) {
-        return std::memchr(latin1.constData(), c, size_t(latin1.size())) != nullptr;
-    };
-    const char spaces[] = {'\t', '\n', '\v', '\f', '\r', ' ', '\x85', '\xA0', '?'};
-    if (std::none_of(std::begin(spaces), std::end(spaces), holds)) {
-        return latin1;
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100; })) {
+        return withoutSpaces(text.toLatin1());
     }
     QByteArray bytes(text.size(), Qt::Uninitialized);
     char *out = bytes.data();
@@ -276,6 +287,10 @@ bool looksLikeImage(const QByteArray &base64)
 // stored, and data that is not an image is dropped.
 QByteArray photoFrom(const vCardProperty &property)
 {
+    if (!property.base64().isNull()) {
+        const QByteArray base64 = withoutSpaces(property.base64());
+        return base64.isEmpty() || !looksLikeImage(base64) ? QByteArray() : base64;
+    }
     QString value = property.value().trimmed();
     if (value.startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) {
         const int marker = value.indexOf(QLatin1String("base64,"), 0, Qt::CaseInsensitive);

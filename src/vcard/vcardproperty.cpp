@@ -152,9 +152,19 @@ vCardProperty::vCardProperty(const QString &name, const QStringList &values, con
 {
 }
 
+vCardProperty vCardProperty::base64Property(const QString &name, const QByteArray &base64,
+                                            const vCardParameterList &params)
+{
+    vCardProperty property;
+    property.m_name = name;
+    property.m_base64 = base64.isNull() ? QByteArray("") : base64;
+    property.m_params = params;
+    return property;
+}
+
 bool vCardProperty::isValid() const
 {
-    if (m_name.isEmpty() || m_values.isEmpty()) {
+    if (m_name.isEmpty() || values().isEmpty()) {
         return false;
     }
     for (const vCardParameter &param : m_params) {
@@ -167,7 +177,7 @@ bool vCardProperty::isValid() const
 
 bool vCardProperty::operator==(const vCardProperty &other) const
 {
-    return m_name == other.m_name && m_values == other.m_values;
+    return m_name == other.m_name && values() == other.values();
 }
 
 QByteArray vCardProperty::toByteArray(vCardVersion version) const
@@ -177,7 +187,7 @@ QByteArray vCardProperty::toByteArray(vCardVersion version) const
     }
     const bool verbatim = isVerbatimProperty(m_name, m_params);
     const QChar separator = vCardText::isTextList(m_name) ? QLatin1Char(',') : QLatin1Char(';');
-    const QString value = valueText(m_values, verbatim, separator);
+    const QString value = valueText(values(), verbatim, separator);
 
     vCardParameterList params = m_params;
     QByteArray valueBytes;
@@ -187,7 +197,7 @@ QByteArray vCardProperty::toByteArray(vCardVersion version) const
         params.append(vCardParameter(QStringLiteral("UTF-8"), vCardParameter::Charset));
         params.append(vCardParameter(QStringLiteral("QUOTED-PRINTABLE"), vCardParameter::Encoding));
         valueBytes = vCardText::encodeQuotedPrintable(
-                quotedPrintableSource(m_values, separator).toUtf8());
+                quotedPrintableSource(values(), separator).toUtf8());
     } else {
         valueBytes = value.toUtf8();
     }

@@ -33,12 +33,25 @@ public:
     // item1.TEL and item1.X-ABLabel); empty for none.
     const QString &group() const { return m_group; }
     void setGroup(const QString &group) { m_group = group; }
+    // A property whose value is Base64 data, kept as the bytes that were
+    // read: its text is made only when it is asked for.
+    static vCardProperty base64Property(const QString &name, const QByteArray &base64,
+                                        const vCardParameterList &params);
     // The values joined with ";" (a single value is shared, not copied).
     QString value() const
     {
-        return m_values.size() == 1 ? m_values.first() : m_values.join(QLatin1Char(';'));
+        const QStringList &all = values();
+        return all.size() == 1 ? all.first() : all.join(QLatin1Char(';'));
     }
-    const QStringList &values() const { return m_values; }
+    const QStringList &values() const
+    {
+        if (m_values.isEmpty() && !m_base64.isNull()) {
+            m_values = QStringList{QString::fromLatin1(m_base64)};
+        }
+        return m_values;
+    }
+    // The bytes of a value read as Base64; null for any other value.
+    const QByteArray &base64() const { return m_base64; }
     const vCardParameterList &params() const { return m_params; }
     bool isValid() const;
 
@@ -78,7 +91,9 @@ public:
 private:
     QString m_name;
     QString m_group;
-    QStringList m_values;
+    // Made from m_base64 when first asked for.
+    mutable QStringList m_values;
+    QByteArray m_base64;
     vCardParameterList m_params;
 };
 

@@ -190,20 +190,7 @@ bool vCardReader::next(Line *line)
             continue;
         }
         line->kind = Line::Property;
-        if (params.encoding.base64) {
-            // Base64 came without its white space, line breaks included.
-            line->property = vCardProperty(name, QStringList{valueText(value, params.encoding)},
-                                           params.kept);
-        } else {
-            const QString text = normalizedLineBreaks(valueText(value, params.encoding));
-            // A text list's values are its texts: an escaped comma stays
-            // inside its text.
-            line->property =
-                    vCardProperty(name,
-                                  vCardText::isTextList(name) ? vCardText::splitList(text)
-                                                              : vCardText::splitComponents(text),
-                                  params.kept);
-        }
+        line->property = property(name, value, params, joined);
         if (head.groupEnd > head.groupStart) {
             line->property.setGroup(internedName(
                     Span{logical.begin + head.groupStart, head.groupEnd - head.groupStart}, false));
@@ -211,6 +198,29 @@ bool vCardReader::next(Line *line)
         return true;
     }
     return false;
+}
+
+// The property of a content line, its value read as its parameters say.
+vCardProperty vCardReader::property(const QString &name, Span value, const Parameters &params,
+                                    const QByteArray &joined)
+{
+    if (params.encoding.base64 && !params.encoding.quotedPrintable) {
+        // Base64 came without its white space, line breaks included, and is
+        // kept as the bytes read (to a NUL, where Qt's conversions of text
+        // end).
+        return vCardProperty::base64Property(
+                name, joined.left(textLength(value.begin, value.size)), params.kept);
+    }
+    if (params.encoding.base64) {
+        return vCardProperty(name, QStringList{valueText(value, params.encoding)}, params.kept);
+    }
+    const QString text = normalizedLineBreaks(valueText(value, params.encoding));
+    // A text list's values are its texts: an escaped comma stays inside its
+    // text.
+    return vCardProperty(name,
+                         vCardText::isTextList(name) ? vCardText::splitList(text)
+                                                     : vCardText::splitComponents(text),
+                         params.kept);
 }
 
 // Unfolds the logical line until the colon that ends the name and
@@ -361,9 +371,6 @@ QString vCardReader::valueText(Span value, const Encoding &encoding)
         const QByteArray decoded =
                 vCardText::decodeQuotedPrintable(QByteArray::fromRawData(value.begin, value.size));
         return decodeText(Span{decoded.constData(), decoded.size()}, encoding.charset, true);
-    }
-    if (encoding.base64) {
-        return QString::fromLatin1(value.begin, textLength(value.begin, value.size));
     }
     return decodeText(value, encoding.charset, false);
 }

@@ -83,6 +83,8 @@ private:
     Span readValue(Span firstSegment, const Encoding &encoding, QByteArray *joined);
     bool setBoundary(const QString &name, Span value, Line *line);
     QString valueText(Span value, const Encoding &encoding);
+    vCardProperty property(const QString &name, Span value, const Parameters &params,
+                           const QByteArray &joined);
     static vCardParameterList keptParameters(const vCardParameterList &params,
                                              const Encoding &encoding);
     bool nextSoftBreakLine(Span *line);
