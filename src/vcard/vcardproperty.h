@@ -34,7 +34,8 @@ public:
     const QString &group() const { return m_group; }
     void setGroup(const QString &group) { m_group = group; }
     // A property whose value is Base64 data, kept as the bytes that were
-    // read: its text is made only when it is asked for.
+    // read: its text is made only when it is asked for (so that one
+    // property, even shared, is not read from two threads at once).
     static vCardProperty base64Property(const QString &name, const QByteArray &base64,
                                         const vCardParameterList &params);
     // The values joined with ";" (a single value is shared, not copied).
