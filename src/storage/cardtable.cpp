@@ -4,7 +4,6 @@
 #include "storage/sqlitedatabase.h"
 #include "storage/sqlitestatement.h"
 
-
 CardTable::CardTable(SqliteDatabase *store)
     : m_store(store)
 {
