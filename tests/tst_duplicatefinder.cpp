@@ -16,6 +16,7 @@ class tst_DuplicateFinder : public QObject
 private slots:
     void groupsLikelyDuplicates_data();
     void groupsLikelyDuplicates();
+    void findsEachPairOfALargeBook();
 };
 
 void tst_DuplicateFinder::groupsLikelyDuplicates_data()
@@ -66,6 +67,50 @@ void tst_DuplicateFinder::groupsLikelyDuplicates()
     }
     QCoreApplication::removeTranslator(&catalogue);
     QCOMPARE(found, groups);
+}
+
+// A book large enough that many keys share the top bits the search orders
+// them by: every second card is found, with its own first card only.
+void tst_DuplicateFinder::findsEachPairOfALargeBook()
+{
+    QVector<DuplicateFinder::Entry> entries;
+    const int people = 20000;
+    for (int i = 0; i < people; ++i) {
+        const QString n = QString::number(i);
+        entries.append({n,
+                        "Family" + n,
+                        "Given" + n,
+                        QString(),
+                        {QStringLiteral("+49 30 %1").arg(1000000 + i)},
+                        {"Mobile"},
+                        {"person" + n + "@example.org"}});
+    }
+    QStringList expected;
+    for (int i = 0; i < people; i += 97) {
+        DuplicateFinder::Entry copy = entries.at(i);
+        copy.id = QString::number(entries.size());
+        switch (i % 3) {
+        case 0: // the name parts swapped, nothing else
+            std::swap(copy.surname, copy.name);
+            copy.phones.clear();
+            copy.emails.clear();
+            break;
+        case 1: // the number in national form
+            copy.phones = QStringList{QStringLiteral("030 %1").arg(1000000 + i)};
+            copy.emails.clear();
+            break;
+        default: // the address in capitals
+            copy.emails = QStringList{copy.emails.first().toUpper()};
+            copy.phones.clear();
+        }
+        expected << QString::number(i) + ' ' + copy.id;
+        entries.append(copy);
+    }
+    QStringList found;
+    for (const DuplicateFinder::Group &group : DuplicateFinder().find(entries)) {
+        found << group.ids.join(' ');
+    }
+    QCOMPARE(found, expected);
 }
 
 KIV_TEST_GUILESS_MAIN(tst_DuplicateFinder)

@@ -224,50 +224,67 @@ private:
 
 // Every key with the members added under it, in the order added. The keys
 // lie in one block of text; the members are ordered by their keys' hashes
-// with a counting sort on the hashes' top bits, so that each key's members
-// lie side by side and both passes read memory in order: a hash table of
-// 400,000 keys missed the cache on nearly every lookup, and made the
-// 100,000-contact benchmark row grow much faster than the book.
+// with two passes of a counting sort on the hashes' top bits, so that each
+// key's members lie side by side and every pass reads and writes memory in
+// order: a hash table of 400,000 keys missed the cache on nearly every
+// lookup, and so did one counting pass with a counter per key, which made
+// the 100,000-contact benchmark row grow much faster than the book.
 class Buckets
 {
 public:
+    void reserve(size_t count, size_t bytes)
+    {
+        m_slots.reserve(count);
+        m_order.reserve(count);
+        m_arena.reserve(bytes);
+    }
+
     void add(Kind kind, char tag, std::string_view key, Member member)
     {
         m_slots.push_back({quint32(m_arena.size()), quint32(key.size() + 1), member, kind});
         m_arena += tag;
         m_arena.append(key.data(), key.size());
+        // Hashed while the key is at hand: a pass over all the keys later
+        // would read them from memory again. A name's hash is odd and any
+        // other key's even, so that the names can be told from the rest
+        // without reading their slots.
+        const quint64 hash = std::hash<std::string_view>()(keyOf(int(m_slots.size()) - 1));
+        m_order.push_back(
+                {(hash & ~quint64(1)) | quint64(kind == Kind::Name), int(m_slots.size()) - 1});
     }
 
     // Orders the members by key hash, each key's in the order added.
     void index()
     {
-        // About one key per top value, so that the runs left to sort are
-        // short however large the book.
-        int topBits = 8;
-        while (topBits < 24 && (size_t(1) << topBits) < m_slots.size()) {
-            ++topBits;
+        std::vector<Keyed> keyed = std::move(m_order);
+        // Stable passes of 2,048 counters each, the lower digit first: the
+        // counters stay in the cache, and a run of one top is a key or two.
+        constexpr int digitBits = 11;
+        constexpr quint64 digitMask = (quint64(1) << digitBits) - 1;
+        m_order.resize(keyed.size());
+        for (const int shift : {64 - 2 * digitBits, 64 - digitBits}) {
+            std::vector<int> starts(size_t(digitMask) + 2, 0);
+            for (const Keyed &k : keyed) {
+                ++starts[size_t((k.hash >> shift) & digitMask) + 1];
+            }
+            std::partial_sum(starts.begin(), starts.end(), starts.begin());
+            for (const Keyed &k : keyed) {
+                m_order[size_t(starts[size_t((k.hash >> shift) & digitMask)]++)] = k;
+            }
+            std::swap(keyed, m_order);
         }
-        std::vector<quint64> hashes(m_slots.size());
-        std::vector<int> starts((size_t(1) << topBits) + 1, 0);
-        for (size_t i = 0; i < m_slots.size(); ++i) {
-            hashes[i] = quint64(std::hash<std::string_view>()(keyOf(int(i))));
-            ++starts[size_t(hashes[i] >> (64 - topBits)) + 1];
-        }
-        std::partial_sum(starts.begin(), starts.end(), starts.begin());
-        m_order.resize(m_slots.size());
-        for (size_t i = 0; i < m_slots.size(); ++i) {
-            m_order[size_t(starts[size_t(hashes[i] >> (64 - topBits))]++)] = {hashes[i], int(i)};
-        }
-        // The counting sort is stable: each short run of one top is sorted
-        // by the whole hash, then by slot, which is the order added (and
-        // needs no buffer, as a stable sort of each run did).
+        m_order = std::move(keyed);
+        // Each short run of one top is sorted by the whole hash, then by
+        // slot, which is the order added.
         auto byHash = [](const Keyed &a, const Keyed &b) {
             return a.hash < b.hash || (a.hash == b.hash && a.slot < b.slot);
         };
+        const auto top = [](const Keyed &k) {
+            return k.hash >> (64 - 2 * digitBits);
+        };
         for (size_t run = 0, end = 0; run < m_order.size(); run = end) {
-            const quint64 top = m_order[run].hash >> (64 - topBits);
             end = run + 1;
-            while (end < m_order.size() && m_order[end].hash >> (64 - topBits) == top) {
+            while (end < m_order.size() && top(m_order[end]) == top(m_order[run])) {
                 ++end;
             }
             if (end - run > 1) {
@@ -276,40 +293,56 @@ public:
         }
     }
 
-    // Calls visit(kind, members) for each key of a name (names true) or of
-    // a number or an address (false) that more than one member has.
+    // Calls visit(kind, members) for each key that more than one member
+    // has: those of numbers and addresses first, then those of names.
     template<typename Visit>
-    void forEachShared(bool names, Visit visit) const
+    void forEachShared(Visit visit) const
     {
-        std::vector<Member> members;
         std::vector<int> rest;
-        for (size_t run = 0, end = 0; run < m_order.size(); run = end) {
-            const quint64 hash = m_order[run].hash;
-            end = run + 1;
-            while (end < m_order.size() && m_order[end].hash == hash) {
-                ++end;
-            }
-            if (end - run < 2 || (m_slots[size_t(m_order[run].slot)].kind == Kind::Name) != names) {
-                continue;
-            }
-            // Keys of one hash that differ are told apart here.
+        std::vector<int> others;
+        std::vector<Member> members;
+        // The members of one hash, key by key: keys of one hash that differ
+        // are told apart here.
+        const auto visitKeys = [&](size_t run, size_t end) {
             rest.clear();
             for (size_t at = run; at < end; ++at) {
                 rest.push_back(m_order[at].slot);
             }
             while (!rest.empty()) {
                 const std::string_view key = keyOf(rest.front());
+                const Kind kind = m_slots[size_t(rest.front())].kind;
                 members.clear();
-                auto other = std::stable_partition(rest.begin(), rest.end(),
-                                                   [&](int slot) { return keyOf(slot) == key; });
-                for (auto it = rest.begin(); it != other; ++it) {
-                    members.push_back(m_slots[size_t(*it)].member);
+                others.clear();
+                for (const int slot : rest) {
+                    if (keyOf(slot) == key) {
+                        members.push_back(m_slots[size_t(slot)].member);
+                    } else {
+                        others.push_back(slot);
+                    }
                 }
-                rest.erase(rest.begin(), other);
                 if (members.size() > 1) {
-                    visit(m_slots[size_t(m_order[run].slot)].kind, members);
+                    visit(kind, members);
                 }
+                rest.swap(others);
             }
+        };
+        std::vector<std::pair<size_t, size_t>> names;
+        for (size_t run = 0, end = 0; run < m_order.size(); run = end) {
+            end = run + 1;
+            while (end < m_order.size() && m_order[end].hash == m_order[run].hash) {
+                ++end;
+            }
+            if (end - run < 2) {
+                continue;
+            }
+            if (m_order[run].hash & 1) {
+                names.emplace_back(run, end);
+            } else {
+                visitKeys(run, end);
+            }
+        }
+        for (const auto &[run, end] : names) {
+            visitKeys(run, end);
         }
     }
 
@@ -447,7 +480,22 @@ void DuplicateSearch::addDetails(int e, Prepared &p)
 void DuplicateSearch::fill()
 {
     prepared.resize(size_t(entries.size()));
-    text.reserve(size_t(entries.size()) * 64);
+    // Room for every key at once: a block that grows is copied, and a large
+    // one comes fresh from the system page by page.
+    size_t keys = 0;
+    size_t bytes = 0;
+    for (const DuplicateFinder::Entry &entry : entries) {
+        keys += 1 + 2 * size_t(entry.phones.size()) + size_t(entry.emails.size());
+        bytes += size_t(entry.surname.size() + entry.name.size() + entry.middlename.size()) + 4;
+        for (const QString &phone : entry.phones) {
+            bytes += 2 * size_t(phone.size()) + 4;
+        }
+        for (const QString &email : entry.emails) {
+            bytes += size_t(email.size()) + 2;
+        }
+    }
+    buckets.reserve(keys, bytes);
+    text.reserve(bytes);
     for (int e = 0; e < entries.size(); ++e) {
         Prepared &p = prepared[size_t(e)];
         prepareNames(entries.at(e), p);
@@ -538,8 +586,7 @@ void DuplicateSearch::joinBuckets(UnionFind &sets)
             }
         }
     };
-    buckets.forEachShared(false, join);
-    buckets.forEachShared(true, join);
+    buckets.forEachShared(join);
 }
 
 // The number as written with its country code where one side has it, and
