@@ -81,9 +81,10 @@ void tst_DuplicateFinder::findsEachPairOfALargeBook()
                         "Family" + n,
                         "Given" + n,
                         QString(),
-                        {QStringLiteral("+49 30 %1").arg(1000000 + i)},
+                        QStringList{QStringLiteral("+49 30 %1").arg(1000000 + i)},
                         {"Mobile"},
-                        {"person" + n + "@example.org"}});
+                        QStringList{"person" + n + "@example.org"},
+                        "Given" + n + " Family" + n});
     }
     QStringList expected;
     for (int i = 0; i < people; i += 97) {
@@ -92,16 +93,16 @@ void tst_DuplicateFinder::findsEachPairOfALargeBook()
         switch (i % 3) {
         case 0: // the name parts swapped, nothing else
             std::swap(copy.surname, copy.name);
-            copy.phones.clear();
-            copy.emails.clear();
+            copy.phones = TextList();
+            copy.emails = TextList();
             break;
         case 1: // the number in national form
             copy.phones = QStringList{QStringLiteral("030 %1").arg(1000000 + i)};
-            copy.emails.clear();
+            copy.emails = TextList();
             break;
         default: // the address in capitals
             copy.emails = QStringList{copy.emails.first().toUpper()};
-            copy.phones.clear();
+            copy.phones = TextList();
         }
         expected << QString::number(i) + ' ' + copy.id;
         entries.append(copy);

@@ -40,6 +40,33 @@ QVariantList conflictsInWords(const QVector<DuplicateMerge::Conflict> &conflicts
     return list;
 }
 
+// Each group's names as the list showed them when the search began.
+QVector<QStringList> namesOf(const QVector<DuplicateFinder::Group> &groups,
+                             const QVector<DuplicateFinder::Entry> &entries)
+{
+    QHash<QString, QString> names;
+    for (const DuplicateFinder::Group &group : groups) {
+        for (const QString &id : group.ids) {
+            names.insert(id, QString());
+        }
+    }
+    for (const DuplicateFinder::Entry &entry : entries) {
+        const auto name = names.find(entry.id);
+        if (name != names.end()) {
+            *name = entry.fullname;
+        }
+    }
+    QVector<QStringList> list;
+    for (const DuplicateFinder::Group &group : groups) {
+        QStringList groupNames;
+        for (const QString &id : group.ids) {
+            groupNames << names.value(id);
+        }
+        list.append(groupNames);
+    }
+    return list;
+}
+
 } // namespace
 
 DuplicatesModel::DuplicatesModel(QObject *parent)
@@ -108,11 +135,9 @@ void DuplicatesModel::find()
         return;
     }
     auto entries = std::make_shared<QVector<DuplicateFinder::Entry>>();
-    QHash<QString, QString> names;
+    entries->reserve(m_contacts->rowCount());
     for (int row = 0; row < m_contacts->rowCount(); ++row) {
-        const Contact *contact = m_contacts->contactAt(row);
-        entries->append(DuplicateFinder::entryOf(*contact));
-        names.insert(contact->id, contact->fullname);
+        entries->append(DuplicateFinder::entryOf(*m_contacts->contactAt(row)));
     }
     DuplicateFinder finder;
     QSet<QPair<QString, QString>> distinct;
@@ -121,33 +146,26 @@ void DuplicatesModel::find()
     }
     finder.setDistinctPairs(distinct);
     auto found = std::make_shared<QVector<DuplicateFinder::Group>>();
-    m_worker = QThread::create([finder, entries, found] { *found = finder.find(*entries); });
+    auto names = std::make_shared<QVector<QStringList>>();
+    // The entries are let go of on the search's thread too.
+    m_worker = QThread::create([finder, entries, found, names] {
+        *found = finder.find(*entries);
+        *names = namesOf(*found, *entries);
+        *entries = {};
+    });
     connect(m_worker, &QThread::finished, this, [this, found, names] {
         m_worker->deleteLater();
         m_worker = nullptr;
-        takeGroups(*found, names);
+        beginResetModel();
+        m_groups = *found;
+        m_names = *names;
+        endResetModel();
         m_busy = false;
         emit busyChanged();
     });
     m_busy = true;
     emit busyChanged();
     m_worker->start();
-}
-
-void DuplicatesModel::takeGroups(const QVector<DuplicateFinder::Group> &groups,
-                                 const QHash<QString, QString> &names)
-{
-    beginResetModel();
-    m_groups = groups;
-    m_names.clear();
-    for (const DuplicateFinder::Group &group : groups) {
-        QStringList groupNames;
-        for (const QString &id : group.ids) {
-            groupNames << names.value(id);
-        }
-        m_names.append(groupNames);
-    }
-    endResetModel();
 }
 
 QVariantMap DuplicatesModel::preview(int row, const QVariantMap &choices) const

@@ -69,8 +69,6 @@ signals:
     void countChanged();
 
 private:
-    void takeGroups(const QVector<DuplicateFinder::Group> &groups,
-                    const QHash<QString, QString> &names);
     void removeGroup(int row);
 
     QPointer<ContactsModel> m_contacts;

@@ -33,9 +33,9 @@ public:
     std::array<ushort, 0x2000> table{};
 };
 
-void appendUtf8(uint code, std::string &out)
+inline void appendUtf8(uint code, std::string &out)
 {
-    if (code < 0x80) {
+    if (Q_LIKELY(code < 0x80)) {
         out += char(code);
     } else if (code < 0x800) {
         out += char(0xc0 | (code >> 6));
@@ -54,9 +54,15 @@ void appendUtf8(uint code, std::string &out)
 
 // Appends the folded text as UTF-8; a surrogate pair folds as one code
 // point, a lone surrogate is written as if it were one.
-void appendFolded(QStringView text, std::string &out)
+const Folding &folding()
 {
     static const Folding folding;
+    return folding;
+}
+
+void appendFolded(QStringView text, std::string &out)
+{
+    const Folding &folding = ::folding();
     const QChar *data = text.data();
     const int size = int(text.size());
     for (int i = 0; i < size; ++i) {
@@ -113,6 +119,14 @@ std::string ContactSearch::folded(const QString &text)
 void ContactSearch::appendFolded(QStringView text, std::string &out)
 {
     ::appendFolded(text, out);
+}
+
+void ContactSearch::appendFolded(QLatin1String text, std::string &out)
+{
+    const Folding &folding = ::folding();
+    for (const char c : text) {
+        appendUtf8(folding.fold(quint8(c)), out);
+    }
 }
 
 // The full name, the name parts it does not already hold, the organisation

@@ -32,6 +32,7 @@ public:
     // cannot tell apart fold to the same bytes.
     static std::string folded(const QString &text);
     static void appendFolded(QStringView text, std::string &out);
+    static void appendFolded(QLatin1String text, std::string &out);
 
     bool isEmpty() const { return m_words.empty() && m_digits.empty(); }
     bool matches(std::string_view words, std::string_view digits) const;

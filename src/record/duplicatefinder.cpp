@@ -89,7 +89,8 @@ size_t countryCodeLength(const std::string &digits)
 // digits, probing "N" and the digits after the country code); "030 1234567"
 // is national ("N" and the digits without the trunk "0"), as is a Russian
 // "8 916 123-45-67" without its trunk "8".
-PhoneKeys phoneKeysOf(const QString &phone)
+template<typename Text>
+PhoneKeys phoneKeysOf(const Text &phone)
 {
     std::string digits;
     bool plus = false;
@@ -116,6 +117,42 @@ PhoneKeys phoneKeysOf(const QString &phone)
         digits.erase(0, 1);
     }
     return digits.size() < MinDigits ? PhoneKeys{} : PhoneKeys{'N' + digits, std::string()};
+}
+
+bool isAscii(std::string_view utf8)
+{
+    return std::all_of(utf8.begin(), utf8.end(), [](char c) { return quint8(c) < 0x80; });
+}
+
+// The same for a number as the record keeps it: one written in ASCII, as
+// nearly all are, is read without decoding it.
+PhoneKeys phoneKeysOf(std::string_view utf8)
+{
+    if (!isAscii(utf8)) {
+        return phoneKeysOf(QString::fromUtf8(utf8.data(), int(utf8.size())));
+    }
+    return phoneKeysOf(QLatin1String(utf8.data(), int(utf8.size())));
+}
+
+// An e-mail address as the record keeps it, folded as the search folds,
+// without the white space around it; one in ASCII without decoding it.
+void appendFoldedAddress(std::string_view utf8, std::string &out)
+{
+    if (!isAscii(utf8)) {
+        const QString address = QString::fromUtf8(utf8.data(), int(utf8.size()));
+        ContactSearch::appendFolded(QStringView(address).trimmed(), out);
+        return;
+    }
+    const auto isSpace = [](char c) {
+        return c == ' ' || (c >= '\t' && c <= '\r');
+    };
+    while (!utf8.empty() && isSpace(utf8.front())) {
+        utf8.remove_prefix(1);
+    }
+    while (!utf8.empty() && isSpace(utf8.back())) {
+        utf8.remove_suffix(1);
+    }
+    ContactSearch::appendFolded(QLatin1String(utf8.data(), int(utf8.size())), out);
 }
 
 quint64 maskBit(std::string_view text)
@@ -448,10 +485,12 @@ void DuplicateSearch::addDetails(int e, Prepared &p)
 {
     const DuplicateFinder::Entry &entry = entries.at(e);
     p.numbers = quint32(text.size());
-    for (int i = 0; i < entry.phones.size(); ++i) {
-        const PhoneKeys keys = phoneKeysOf(entry.phones.at(i));
+    int phone = 0;
+    entry.phones.forEachUtf8([&](std::string_view utf8) {
+        const int i = phone++;
+        const PhoneKeys keys = phoneKeysOf(utf8);
         if (keys.primary.empty()) {
-            continue;
+            return;
         }
         buckets.add(Kind::Phone, 'T', keys.primary, {e, i, false, 0});
         if (!keys.probe.empty()) {
@@ -461,19 +500,21 @@ void DuplicateSearch::addDetails(int e, Prepared &p)
         text.append(national, 1, std::string::npos);
         text += '\n';
         p.numberMask |= maskBit(std::string_view(national).substr(1));
-    }
+    });
     p.numbersLength = quint32(text.size()) - p.numbers;
     p.emails = quint32(text.size());
-    for (int i = 0; i < entry.emails.size(); ++i) {
+    int email = 0;
+    entry.emails.forEachUtf8([&](std::string_view utf8) {
+        const int i = email++;
         // Folded as the search folds: letter case (and accents) ignored.
         const size_t start = text.size();
-        ContactSearch::appendFolded(QStringView(entry.emails.at(i)).trimmed(), text);
+        appendFoldedAddress(utf8, text);
         if (text.size() > start) {
             buckets.add(Kind::Email, 'E', std::string_view(text).substr(start), {e, i, false, 0});
             p.emailMask |= maskBit(std::string_view(text).substr(start));
             text += '\n';
         }
-    }
+    });
     p.emailsLength = quint32(text.size()) - p.emails;
 }
 
@@ -485,14 +526,16 @@ void DuplicateSearch::fill()
     size_t keys = 0;
     size_t bytes = 0;
     for (const DuplicateFinder::Entry &entry : entries) {
-        keys += 1 + 2 * size_t(entry.phones.size()) + size_t(entry.emails.size());
+        keys += 1;
         bytes += size_t(entry.surname.size() + entry.name.size() + entry.middlename.size()) + 4;
-        for (const QString &phone : entry.phones) {
-            bytes += 2 * size_t(phone.size()) + 4;
-        }
-        for (const QString &email : entry.emails) {
-            bytes += size_t(email.size()) + 2;
-        }
+        entry.phones.forEachUtf8([&](std::string_view phone) {
+            keys += 2;
+            bytes += 2 * phone.size() + 4;
+        });
+        entry.emails.forEachUtf8([&](std::string_view email) {
+            keys += 1;
+            bytes += email.size() + 2;
+        });
     }
     buckets.reserve(keys, bytes);
     text.reserve(bytes);
@@ -649,13 +692,8 @@ QStringList DuplicateSearch::reasons(const Join &join) const
 
 DuplicateFinder::Entry DuplicateFinder::entryOf(const Contact &contact)
 {
-    return {contact.id,
-            contact.surname,
-            contact.name,
-            contact.middlename,
-            contact.phoneList.toList(),
-            contact.phoneGroupList,
-            contact.emailList.toList()};
+    return {contact.id,        contact.surname,        contact.name,      contact.middlename,
+            contact.phoneList, contact.phoneGroupList, contact.emailList, contact.fullname};
 }
 
 QPair<QString, QString> DuplicateFinder::pairOf(const QString &a, const QString &b)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "record/textlist.h"
+
 #include <QCoreApplication>
 #include <QPair>
 #include <QSet>
@@ -31,16 +33,19 @@ class DuplicateFinder
 
 public:
     // What the search reads of a contact: a copy taken on the window's
-    // thread, so that the search may run on another one.
+    // thread, so that the search may run on another one. Its texts are
+    // shared with the record, not copied, so that taking it holds the window
+    // for no time; the full name is the one the list shows.
     struct Entry
     {
         QString id;
         QString surname;
         QString name;
         QString middlename;
-        QStringList phones;
+        TextList phones;
         QStringList phoneLabels;
-        QStringList emails;
+        TextList emails;
+        QString fullname;
     };
     static Entry entryOf(const Contact &contact);
 
