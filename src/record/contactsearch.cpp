@@ -52,14 +52,14 @@ inline void appendUtf8(uint code, std::string &out)
     }
 }
 
-// Appends the folded text as UTF-8; a surrogate pair folds as one code
-// point, a lone surrogate is written as if it were one.
 const Folding &folding()
 {
     static const Folding folding;
     return folding;
 }
 
+// Appends the folded text as UTF-8; a surrogate pair folds as one code
+// point, a lone surrogate is written as if it were one.
 void appendFolded(QStringView text, std::string &out)
 {
     const Folding &folding = ::folding();
