@@ -32,14 +32,15 @@ enum class Kind { Name, Phone, Email };
 // One contact's phone, e-mail or name under a key. A probe is an
 // international number under its national digits, where it meets the
 // numbers written without a country code, but not the numbers of other
-// countries.
+// countries. Packed in eight bytes: the members of 600,000 keys are sorted
+// and read many times, and a contact has far fewer numbers than 2^29.
 struct Member
 {
     int entry;
-    int detail;
-    bool probe;
+    quint32 detail : 29;
+    quint32 probe : 1;
     // Of a name: HasNumbers and HasEmails, what can tell namesakes apart.
-    quint8 details;
+    quint32 details : 2;
 };
 
 enum Details : quint8 { HasNumbers = 1, HasEmails = 2 };
@@ -65,10 +66,15 @@ struct Prepared
     quint64 orderHash = 0;
 };
 
-struct PhoneKeys
+// A number's digits without a trunk prefix, and the length of the country
+// code they begin with: none for a number written without one.
+struct PhoneKey
 {
-    std::string primary;
-    std::string probe;
+    std::string digits;
+    size_t code = 0;
+
+    bool isInternational() const { return code > 0; }
+    std::string_view national() const { return std::string_view(digits).substr(code); }
 };
 
 // The length of the country code that begins digits: the codes of ITU-T
@@ -85,12 +91,12 @@ size_t countryCodeLength(const std::string &digits)
     return std::strstr(twoDigitCodes, two) ? 2 : 3;
 }
 
-// "+49 30 1234567" and "0049 30 1234567" are international ("I" and all
-// digits, probing "N" and the digits after the country code); "030 1234567"
-// is national ("N" and the digits without the trunk "0"), as is a Russian
-// "8 916 123-45-67" without its trunk "8".
+// "+49 30 1234567" and "0049 30 1234567" are international (all digits,
+// the country code's length noted); "030 1234567" is national (the digits
+// without the trunk "0"), as is a Russian "8 916 123-45-67" without its
+// trunk "8". Fewer national digits than MinDigits give no key.
 template<typename Text>
-PhoneKeys phoneKeysOf(const Text &phone)
+PhoneKey phoneKeyOf(const Text &phone)
 {
     std::string digits;
     bool plus = false;
@@ -111,12 +117,12 @@ PhoneKeys phoneKeysOf(const Text &phone)
         if (digits.size() - code < MinDigits) {
             return {};
         }
-        return {'I' + digits, 'N' + digits.substr(code)};
+        return {std::move(digits), code};
     }
     if (digits.compare(0, 1, "0") == 0 || (digits.size() == 11 && digits[0] == '8')) {
         digits.erase(0, 1);
     }
-    return digits.size() < MinDigits ? PhoneKeys{} : PhoneKeys{'N' + digits, std::string()};
+    return digits.size() < MinDigits ? PhoneKey{} : PhoneKey{std::move(digits), 0};
 }
 
 bool isAscii(std::string_view utf8)
@@ -126,12 +132,12 @@ bool isAscii(std::string_view utf8)
 
 // The same for a number as the record keeps it: one written in ASCII, as
 // nearly all are, is read without decoding it.
-PhoneKeys phoneKeysOf(std::string_view utf8)
+PhoneKey phoneKeyOf(std::string_view utf8)
 {
     if (!isAscii(utf8)) {
-        return phoneKeysOf(QString::fromUtf8(utf8.data(), int(utf8.size())));
+        return phoneKeyOf(QString::fromUtf8(utf8.data(), int(utf8.size())));
     }
-    return phoneKeysOf(QLatin1String(utf8.data(), int(utf8.size())));
+    return phoneKeyOf(QLatin1String(utf8.data(), int(utf8.size())));
 }
 
 // An e-mail address as the record keeps it, folded as the search folds,
@@ -259,41 +265,55 @@ private:
     std::vector<std::vector<int>> m_others;
 };
 
+// What a key is of. A probe meets the national numbers under National.
+enum class Tag : quint8 { Name, Email, International, National };
+
 // Every key with the members added under it, in the order added. The keys
-// lie in one block of text; the members are ordered by their keys' hashes
-// with two passes of a counting sort on the hashes' top bits, so that each
-// key's members lie side by side and every pass reads and writes memory in
-// order: a hash table of 400,000 keys missed the cache on nearly every
+// are pieces of the search's text; the members are ordered by their keys'
+// hashes with two passes of a counting sort on the hashes' top bits, so that
+// each key's members lie side by side and every pass reads and writes memory
+// in order: a hash table of 600,000 keys missed the cache on nearly every
 // lookup, and so did one counting pass with a counter per key, which made
 // the 100,000-contact benchmark row grow much faster than the book.
 class Buckets
 {
 public:
-    void reserve(size_t count, size_t bytes)
+    explicit Buckets(const std::string &text)
+        : m_text(text)
+    {
+    }
+
+    // Room for count keys, and the number of low bits of each ordered value
+    // that say its slot.
+    void reserve(size_t count)
     {
         m_slots.reserve(count);
         m_order.reserve(count);
-        m_arena.reserve(bytes);
+        while (m_slotBits < 40 && (quint64(1) << m_slotBits) < count) {
+            ++m_slotBits;
+        }
     }
 
-    void add(Kind kind, char tag, std::string_view key, Member member)
+    // The key is the length bytes of the text at offset, written already.
+    void add(Tag tag, size_t offset, size_t length, Member member)
     {
-        m_slots.push_back({quint32(m_arena.size()), quint32(key.size() + 1), member, kind});
-        m_arena += tag;
-        m_arena.append(key.data(), key.size());
+        const quint64 slot = m_slots.size();
+        m_slots.push_back({quint32(offset), quint32(length), quint32(tag), member});
         // Hashed while the key is at hand: a pass over all the keys later
-        // would read them from memory again. A name's hash is odd and any
-        // other key's even, so that the names can be told from the rest
-        // without reading their slots.
-        const quint64 hash = std::hash<std::string_view>()(keyOf(int(m_slots.size()) - 1));
-        m_order.push_back(
-                {(hash & ~quint64(1)) | quint64(kind == Kind::Name), int(m_slots.size()) - 1});
+        // would read them from memory again. Each ordered value is the hash
+        // above a bit that marks a name and the slot below it, so that one
+        // sort of plain numbers orders them by key and then as added, and
+        // the names can be told from the rest without reading their slots.
+        const quint64 hash = std::hash<std::string_view>()(keyOf(slot))
+                             ^ (quint64(tag) * 0x9e3779b97f4a7c15ull);
+        const quint64 above = quint64(1) << m_slotBits;
+        m_order.push_back((hash & ~(2 * above - 1)) | (tag == Tag::Name ? above : 0) | slot);
     }
 
     // Orders the members by key hash, each key's in the order added.
     void index()
     {
-        std::vector<Keyed> keyed = std::move(m_order);
+        std::vector<quint64> keyed = std::move(m_order);
         // Stable passes of 2,048 counters each, the lower digit first: the
         // counters stay in the cache, and a run of one top is a key or two.
         constexpr int digitBits = 11;
@@ -301,31 +321,25 @@ public:
         m_order.resize(keyed.size());
         for (const int shift : {64 - 2 * digitBits, 64 - digitBits}) {
             std::vector<int> starts(size_t(digitMask) + 2, 0);
-            for (const Keyed &k : keyed) {
-                ++starts[size_t((k.hash >> shift) & digitMask) + 1];
+            for (const quint64 k : keyed) {
+                ++starts[size_t((k >> shift) & digitMask) + 1];
             }
             std::partial_sum(starts.begin(), starts.end(), starts.begin());
-            for (const Keyed &k : keyed) {
-                m_order[size_t(starts[size_t((k.hash >> shift) & digitMask)]++)] = k;
+            for (const quint64 k : keyed) {
+                m_order[size_t(starts[size_t((k >> shift) & digitMask)]++)] = k;
             }
             std::swap(keyed, m_order);
         }
         m_order = std::move(keyed);
-        // Each short run of one top is sorted by the whole hash, then by
-        // slot, which is the order added.
-        auto byHash = [](const Keyed &a, const Keyed &b) {
-            return a.hash < b.hash || (a.hash == b.hash && a.slot < b.slot);
-        };
-        const auto top = [](const Keyed &k) {
-            return k.hash >> (64 - 2 * digitBits);
-        };
+        // Each short run of one top is sorted whole.
+        const auto top = [](quint64 k) { return k >> (64 - 2 * digitBits); };
         for (size_t run = 0, end = 0; run < m_order.size(); run = end) {
             end = run + 1;
             while (end < m_order.size() && top(m_order[end]) == top(m_order[run])) {
                 ++end;
             }
             if (end - run > 1) {
-                std::sort(m_order.begin() + long(run), m_order.begin() + long(end), byHash);
+                std::sort(m_order.begin() + long(run), m_order.begin() + long(end));
             }
         }
     }
@@ -335,44 +349,50 @@ public:
     template<typename Visit>
     void forEachShared(Visit visit) const
     {
-        std::vector<int> rest;
-        std::vector<int> others;
+        std::vector<size_t> rest;
+        std::vector<size_t> others;
         std::vector<Member> members;
+        const quint64 slotMask = (quint64(1) << m_slotBits) - 1;
         // The members of one hash, key by key: keys of one hash that differ
         // are told apart here.
         const auto visitKeys = [&](size_t run, size_t end) {
             rest.clear();
             for (size_t at = run; at < end; ++at) {
-                rest.push_back(m_order[at].slot);
+                rest.push_back(size_t(m_order[at] & slotMask));
             }
             while (!rest.empty()) {
+                const Slot &first = m_slots[rest.front()];
+                const Tag tag = Tag(first.tag);
                 const std::string_view key = keyOf(rest.front());
-                const Kind kind = m_slots[size_t(rest.front())].kind;
                 members.clear();
                 others.clear();
-                for (const int slot : rest) {
-                    if (keyOf(slot) == key) {
-                        members.push_back(m_slots[size_t(slot)].member);
+                for (const size_t slot : rest) {
+                    if (m_slots[slot].tag == first.tag && keyOf(slot) == key) {
+                        members.push_back(m_slots[slot].member);
                     } else {
                         others.push_back(slot);
                     }
                 }
                 if (members.size() > 1) {
-                    visit(kind, members);
+                    visit(tag == Tag::Name    ? Kind::Name
+                          : tag == Tag::Email ? Kind::Email
+                                              : Kind::Phone,
+                          members);
                 }
                 rest.swap(others);
             }
         };
         std::vector<std::pair<size_t, size_t>> names;
+        const auto sameHash = [this](quint64 a, quint64 b) { return (a ^ b) >> m_slotBits == 0; };
         for (size_t run = 0, end = 0; run < m_order.size(); run = end) {
             end = run + 1;
-            while (end < m_order.size() && m_order[end].hash == m_order[run].hash) {
+            while (end < m_order.size() && sameHash(m_order[end], m_order[run])) {
                 ++end;
             }
             if (end - run < 2) {
                 continue;
             }
-            if (m_order[run].hash & 1) {
+            if ((m_order[run] >> m_slotBits) & 1) {
                 names.emplace_back(run, end);
             } else {
                 visitKeys(run, end);
@@ -387,26 +407,22 @@ private:
     struct Slot
     {
         quint32 offset;
-        quint32 length;
+        quint32 length : 30;
+        quint32 tag : 2;
         Member member;
-        Kind kind;
     };
+    static_assert(sizeof(Slot) == 16, "a slot is read for each shared key's member");
 
-    std::string_view keyOf(int slot) const
+    std::string_view keyOf(size_t slot) const
     {
-        const Slot &s = m_slots[size_t(slot)];
-        return std::string_view(m_arena.data() + s.offset, s.length);
+        const Slot &s = m_slots[slot];
+        return std::string_view(m_text.data() + s.offset, s.length);
     }
 
-    struct Keyed
-    {
-        quint64 hash;
-        int slot;
-    };
-
-    std::string m_arena;
+    const std::string &m_text;
     std::vector<Slot> m_slots;
-    std::vector<Keyed> m_order;
+    std::vector<quint64> m_order;
+    int m_slotBits = 0;
 };
 
 struct Join
@@ -420,15 +436,26 @@ struct Join
 // and the joins made.
 struct DuplicateSearch
 {
+    DuplicateSearch(const QVector<DuplicateFinder::Entry> &entries,
+                    const QSet<QPair<QString, QString>> &distinct)
+        : entries(entries),
+          distinct(distinct),
+          buckets(text)
+    {
+    }
+
     const QVector<DuplicateFinder::Entry> &entries;
     const QSet<QPair<QString, QString>> &distinct;
     std::vector<Prepared> prepared;
-    // The folded texts of every Prepared, one after the other.
+    // The folded texts of every Prepared, one after the other, and the
+    // digits of each international number before its contact's numbers:
+    // every key is a piece of it.
     std::string text;
     Buckets buckets;
     std::vector<Join> joins;
     std::string folded;
     std::vector<std::string_view> scratch;
+    std::vector<PhoneKey> phoneKeys;
 
     std::string_view piece(quint32 offset, quint32 length) const
     {
@@ -484,33 +511,38 @@ void DuplicateSearch::prepareNames(const DuplicateFinder::Entry &entry, Prepared
 void DuplicateSearch::addDetails(int e, Prepared &p)
 {
     const DuplicateFinder::Entry &entry = entries.at(e);
+    phoneKeys.clear();
+    entry.phones.forEachUtf8([&](std::string_view utf8) { phoneKeys.push_back(phoneKeyOf(utf8)); });
+    for (size_t i = 0; i < phoneKeys.size(); ++i) {
+        const PhoneKey &key = phoneKeys[i];
+        if (key.isInternational()) {
+            text += key.digits;
+            buckets.add(Tag::International, text.size() - key.digits.size(), key.digits.size(),
+                        {e, quint32(i), false, 0});
+        }
+    }
     p.numbers = quint32(text.size());
-    int phone = 0;
-    entry.phones.forEachUtf8([&](std::string_view utf8) {
-        const int i = phone++;
-        const PhoneKeys keys = phoneKeysOf(utf8);
-        if (keys.primary.empty()) {
-            return;
+    for (size_t i = 0; i < phoneKeys.size(); ++i) {
+        const std::string_view national = phoneKeys[i].national();
+        if (national.empty()) {
+            continue;
         }
-        buckets.add(Kind::Phone, 'T', keys.primary, {e, i, false, 0});
-        if (!keys.probe.empty()) {
-            buckets.add(Kind::Phone, 'T', keys.probe, {e, i, true, 0});
-        }
-        const std::string &national = keys.probe.empty() ? keys.primary : keys.probe;
-        text.append(national, 1, std::string::npos);
+        text.append(national.data(), national.size());
+        buckets.add(Tag::National, text.size() - national.size(), national.size(),
+                    {e, quint32(i), phoneKeys[i].isInternational(), 0});
         text += '\n';
-        p.numberMask |= maskBit(std::string_view(national).substr(1));
-    });
+        p.numberMask |= maskBit(national);
+    }
     p.numbersLength = quint32(text.size()) - p.numbers;
     p.emails = quint32(text.size());
-    int email = 0;
+    quint32 email = 0;
     entry.emails.forEachUtf8([&](std::string_view utf8) {
-        const int i = email++;
+        const quint32 i = email++;
         // Folded as the search folds: letter case (and accents) ignored.
         const size_t start = text.size();
         appendFoldedAddress(utf8, text);
         if (text.size() > start) {
-            buckets.add(Kind::Email, 'E', std::string_view(text).substr(start), {e, i, false, 0});
+            buckets.add(Tag::Email, start, text.size() - start, {e, i, false, 0});
             p.emailMask |= maskBit(std::string_view(text).substr(start));
             text += '\n';
         }
@@ -537,7 +569,7 @@ void DuplicateSearch::fill()
             bytes += email.size() + 2;
         });
     }
-    buckets.reserve(keys, bytes);
+    buckets.reserve(keys);
     text.reserve(bytes);
     for (int e = 0; e < entries.size(); ++e) {
         Prepared &p = prepared[size_t(e)];
@@ -546,7 +578,7 @@ void DuplicateSearch::fill()
         if (p.partCount >= 2) {
             const quint8 details =
                     quint8((p.numberMask ? HasNumbers : 0) | (p.emailMask ? HasEmails : 0));
-            buckets.add(Kind::Name, 'M', names(p), {e, 0, false, details});
+            buckets.add(Tag::Name, p.names, p.namesLength, {e, 0, false, details});
         }
     }
     buckets.index();
@@ -703,18 +735,21 @@ QPair<QString, QString> DuplicateFinder::pairOf(const QString &a, const QString 
 
 bool DuplicateFinder::isSameNumber(const QString &a, const QString &b)
 {
-    const PhoneKeys ka = phoneKeysOf(a);
-    const PhoneKeys kb = phoneKeysOf(b);
-    if (ka.primary.empty() || kb.primary.empty()) {
+    const PhoneKey ka = phoneKeyOf(a);
+    const PhoneKey kb = phoneKeyOf(b);
+    if (ka.digits.empty() || kb.digits.empty()) {
         return ContactMerge::phoneKey(a) == ContactMerge::phoneKey(b);
     }
-    return ka.primary == kb.primary || (!ka.probe.empty() && ka.probe == kb.primary)
-           || (!kb.probe.empty() && kb.probe == ka.primary);
+    if (ka.isInternational() == kb.isInternational()) {
+        return ka.digits == kb.digits;
+    }
+    return (ka.isInternational() ? ka.national() : kb.national())
+           == (ka.isInternational() ? kb.digits : ka.digits);
 }
 
 QVector<DuplicateFinder::Group> DuplicateFinder::find(const QVector<Entry> &entries) const
 {
-    DuplicateSearch search{entries, m_distinct, {}, {}, {}, {}, {}, {}};
+    DuplicateSearch search(entries, m_distinct);
     search.fill();
     UnionFind sets(entries.size());
     search.joinBuckets(sets);
