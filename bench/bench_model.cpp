@@ -359,7 +359,7 @@ int measureSize(int count, int runs)
                 view.proxy->setContactsToRemove(marked);
                 shown();
             },
-            QString());
+            small ? QString() : QStringLiteral("<= 100"));
     view.reset();
     copy.reset();
     QFile::remove(copyPath);

@@ -427,6 +427,7 @@ void SqliteDatabase::fail(const QSqlError &error)
     m_insertStatement.finalize();
     m_cardStatement.finalize();
     m_loadCardStatement.finalize();
+    m_loadPhotoStatement.finalize();
     m_failed = true;
     QString reason;
     switch (sqliteCode(error)) {
@@ -520,6 +521,7 @@ void SqliteDatabase::close()
     m_insertStatement.finalize();
     m_cardStatement.finalize();
     m_loadCardStatement.finalize();
+    m_loadPhotoStatement.finalize();
     m_db.close();
     m_db = QSqlDatabase();
     m_groupTablesMade = false;
@@ -1097,13 +1099,19 @@ QByteArray SqliteDatabase::loadPhoto(const QString &id)
         return QByteArray();
     }
     commitOpenTransactions(nullptr);
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("select photoData from contact where id = :id"));
-    query.bindValue(QStringLiteral(":id"), key(id));
-    if (!query.exec() || !query.next()) {
+    // Prepared once: a removal reads the photo of each contact it takes.
+    if (!m_loadPhotoStatement.isPrepared()
+        && !m_loadPhotoStatement.prepare(
+                m_db, QStringLiteral("select photoData from contact where id = ?1"))) {
         return QByteArray();
     }
-    return QByteArray::fromBase64(query.value(0).toByteArray());
+    m_loadPhotoStatement.bindInt64(1, key(id));
+    QByteArray photo;
+    if (m_loadPhotoStatement.next()) {
+        photo = QByteArray::fromBase64(m_loadPhotoStatement.bytes(0));
+    }
+    m_loadPhotoStatement.reset();
+    return photo;
 }
 
 void SqliteDatabase::savePhoto(const QString &id, const QString &imagePath)

@@ -165,4 +165,5 @@ private:
     SqliteStatement m_insertStatement;
     SqliteStatement m_cardStatement;
     SqliteStatement m_loadCardStatement;
+    SqliteStatement m_loadPhotoStatement;
 };
