@@ -423,11 +423,8 @@ void SqliteDatabase::fail(const QSqlError &error)
         storesWithOpenTransaction().removeOne(this);
     }
     m_db.rollback();
-    // A rolled back schema change invalidates the prepared inserts.
-    m_insertStatement.finalize();
-    m_cardStatement.finalize();
-    m_loadCardStatement.finalize();
-    m_loadPhotoStatement.finalize();
+    // A rolled back schema change invalidates the prepared statements.
+    finalizeStatements();
     m_failed = true;
     QString reason;
     switch (sqliteCode(error)) {
@@ -504,6 +501,14 @@ void SqliteDatabase::retry()
     }
 }
 
+void SqliteDatabase::finalizeStatements()
+{
+    m_insertStatement.finalize();
+    m_cardStatement.finalize();
+    m_loadCardStatement.finalize();
+    m_loadPhotoStatement.finalize();
+}
+
 void SqliteDatabase::close()
 {
     flush();
@@ -518,10 +523,7 @@ void SqliteDatabase::close()
     const QString name = m_db.connectionName();
     // Every statement of SQLite's own must be gone before the connection
     // can close.
-    m_insertStatement.finalize();
-    m_cardStatement.finalize();
-    m_loadCardStatement.finalize();
-    m_loadPhotoStatement.finalize();
+    finalizeStatements();
     m_db.close();
     m_db = QSqlDatabase();
     m_groupTablesMade = false;

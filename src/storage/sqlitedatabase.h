@@ -134,6 +134,9 @@ private:
     // `except` (none: all of them).
     static void commitOpenTransactions(const SqliteDatabase *except);
     void close();
+    // The prepared statements of SQLite's own, which a rollback of a schema
+    // change invalidates and which must be gone before the connection closes.
+    void finalizeStatements();
     bool isOpen() const;
     qint64 parallelLoadSplit();
     void insertRecord(const Contact *contact, const QByteArray &photo, const QByteArray &card);
