@@ -381,7 +381,8 @@ bool ContactsProxyModel::staysInPlace(int sourceRow) const
         return !m_source->contactIndex().passes(sourceRow, m_filter);
     }
     const int place = placeOf(sourceRow);
-    return m_source->contactIndex().passes(sourceRow, m_filter) && (at == m_rows.begin() || placeOf(*(at - 1)) < place)
+    return m_source->contactIndex().passes(sourceRow, m_filter)
+           && (at == m_rows.begin() || placeOf(*(at - 1)) < place)
            && (at + 1 == m_rows.end() || place < placeOf(*(at + 1)));
 }
 

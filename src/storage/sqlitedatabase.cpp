@@ -542,8 +542,17 @@ SqliteDatabase::FileState SqliteDatabase::prepareFile()
         return isBusy(query.lastError()) ? FileState::Busy : FileState::Unusable;
     }
     narrowToOwner(m_db.databaseName());
-    if (query.value(0).toLongLong() == 0) {
-        query.finish();
+    const bool empty = query.value(0).toLongLong() == 0;
+    query.finish();
+    // A transaction that changes more pages than the page cache holds
+    // (500 by default) writes them out before its commit, syncing the
+    // rollback journal first. Up to 16 MiB of changed pages stay in memory
+    // instead: bench_model's "removing 1,000 marked rows" at 100,000
+    // contacts (target 100 ms) takes 125-160 ms with the default and
+    // 75-80 ms with this.
+    query.exec(QStringLiteral("pragma cache_spill = 4000"));
+    query.finish();
+    if (empty) {
         if (!query.exec(QLatin1String(CreateTable))) {
             return isBusy(query.lastError()) ? FileState::Busy : FileState::Unusable;
         }
