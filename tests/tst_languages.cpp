@@ -24,6 +24,8 @@ private slots:
     void initTestCase();
     void showsTextsOfTheLanguage_data();
     void showsTextsOfTheLanguage();
+    void countsInTheLanguage_data();
+    void countsInTheLanguage();
     void choosesLanguageFromEnvironment_data();
     void choosesLanguageFromEnvironment();
     void formatsDatesForTheLocale_data();
@@ -95,6 +97,30 @@ QString tst_Languages::shownText(const QString &path, const QString &property) c
         object = m_scene->object(name, object);
     }
     return object ? object->property(qPrintable(property)).toString() : "(missing)";
+}
+
+void tst_Languages::countsInTheLanguage_data()
+{
+    for (const char *column : {"context", "source"}) {
+        QTest::addColumn<QString>(column);
+    }
+    QTest::addColumn<int>("count");
+    for (const char *column : {"en", "ru", "de"}) {
+        QTest::addColumn<QString>(column);
+    }
+    addRowsFromFile(TEST_DATA_DIR "/languages/counts.jsonl", "SSI");
+}
+
+void tst_Languages::countsInTheLanguage()
+{
+    QFETCH(QString, context);
+    QFETCH(QString, source);
+    QFETCH(int, count);
+    const char *const languages[] = {"en", "ru", "de"};
+    const QString shown = *static_cast<QString *>(
+            QTest::qData(languages[m_column - 3], qMetaTypeId<QString>()));
+    QCOMPARE(QCoreApplication::translate(qPrintable(context), qPrintable(source), nullptr, count),
+             shown);
 }
 
 void tst_Languages::choosesLanguageFromEnvironment_data()

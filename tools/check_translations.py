@@ -5,7 +5,8 @@ text bypasses them.
     check_translations.py LUPDATE SOURCE_DIR
 
 1. Runs lupdate over SOURCE_DIR/src and SOURCE_DIR/qml into copies of the
-   catalogues in SOURCE_DIR/translations, as `make translations` does, and
+   catalogues in SOURCE_DIR/translations, as `make translations` does (the
+   English one takes only the texts with plural forms), and
    reports every entry of a copy that is unfinished (a new text too), obsolete
    or vanished (a text no longer in the sources), or that has an empty
    translation or plural form.
@@ -38,6 +39,9 @@ VISIBLE_CPP = re.compile(
     r'(?:QStringLiteral|QLatin1String|QString::fromUtf8)?\s*\(?\s*"([^"]*[A-Za-z][^"]*)"')
 
 
+PLURALS_CATALOGUE = "kiv-contacts_en.ts"
+
+
 def catalogue_findings(lupdate, source_dir):
     findings = []
     with tempfile.TemporaryDirectory() as work:
@@ -48,9 +52,15 @@ def catalogue_findings(lupdate, source_dir):
             copies.append(copy)
         if not copies:
             return ["translations: no catalogues"]
-        subprocess.run([lupdate, "-silent", "-locations", "none", "-extensions", "cpp,h,qml",
-                        os.path.join(source_dir, "src"), os.path.join(source_dir, "qml"),
-                        "-ts"] + copies, check=True, cwd=source_dir)
+        # The English catalogue holds only the texts with plural forms.
+        plurals = [copy for copy in copies if os.path.basename(copy) == PLURALS_CATALOGUE]
+        others = [copy for copy in copies if copy not in plurals]
+        for options, group in (([], others), (["-pluralonly"], plurals)):
+            if group:
+                subprocess.run([lupdate, "-silent", "-locations", "none", "-extensions",
+                                "cpp,h,qml"] + options
+                               + [os.path.join(source_dir, "src"), os.path.join(source_dir, "qml"),
+                                  "-ts"] + group, check=True, cwd=source_dir)
         for copy in copies:
             findings += entry_findings(copy)
     return findings

@@ -86,13 +86,16 @@ QString install(QCoreApplication *app)
     setDisplayFormats();
     const QString language =
             chooseLanguage(preferredLanguages(QProcessEnvironment::systemEnvironment()));
+    // The translators live as long as the application object. In English
+    // the sources' texts are shown; its catalogue only gives the texts that
+    // count something their singular ("1 contact deleted").
+    auto *own = new QTranslator(app);
+    if (own->load(cataloguePrefix + (language.isEmpty() ? QStringLiteral("en") : language),
+                  catalogueDirectory)) {
+        app->installTranslator(own);
+    }
     if (language.isEmpty()) {
         return language;
-    }
-    // The translators live as long as the application object.
-    auto *own = new QTranslator(app);
-    if (own->load(cataloguePrefix + language, catalogueDirectory)) {
-        app->installTranslator(own);
     }
     // Qt's texts: the buttons of file dialogs, the command line's help.
     auto *qt = new QTranslator(app);

@@ -21,9 +21,10 @@ QStringList preferredLanguages(const QProcessEnvironment &environment);
 // English comes before any language with a catalogue).
 QString chooseLanguage(const QStringList &languages);
 // Installs the catalogue of the language chosen from the process environment,
-// with Qt's own one of that language where the system has it, and sets the
-// formats of numbers and dates for display; returns the language, empty for
-// English. Call once, after the application object exists.
+// with Qt's own one of that language where the system has it (for English,
+// the catalogue of its singular and plural forms), and sets the formats of
+// numbers and dates for display; returns the language, empty for English.
+// Call once, after the application object exists.
 QString install(QCoreApplication *app);
 
 } // namespace Translations
