@@ -81,7 +81,11 @@ void tst_Comforts::undoBringsRemovedBack()
         photos.insert(id, SceneDriver::storedPhoto(id));
         QVERIFY(!photos.value(id).isEmpty());
     }
-    m_scene->object(QStringLiteral("undoTimer"))->setProperty("interval", 200);
+    // The bar's time runs out quickly only where that is what is tried: a
+    // busy machine may take longer than that from the bar to the click.
+    if (!undo) {
+        m_scene->object(QStringLiteral("undoTimer"))->setProperty("interval", 200);
+    }
     QVERIFY(m_scene->click(QStringLiteral("deleteButton")));
     for (const QString id : {"1", "2", "3"}) {
         QVERIFY(m_scene->click(m_scene->listRow(id)));

@@ -519,7 +519,10 @@ void syncWithPassword(SceneDriver &s, const QString &password, const QString &bu
         const QString text = status->property("text").toString();
         return text != before && text.startsWith("Sync") && !text.startsWith("Syncing");
     };
-    QTest::qWaitFor(ended, 60000);
+    if (!QTest::qWaitFor(ended, 60000)) {
+        std::fprintf(stderr, "the sync did not end: %s\n",
+                     qPrintable(status->property("text").toString()));
+    }
 }
 
 // A narrow window: the header folded, the search opened from the magnifier,
@@ -610,6 +613,11 @@ int main(int argc, char *argv[])
     const QString directory =
             argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     QDir().mkpath(directory);
+    // English as the program shows it: the singular forms of its catalogue.
+    QTranslator english;
+    if (english.load(QStringLiteral("kiv-contacts_en"), QStringLiteral(":/translations"))) {
+        QCoreApplication::installTranslator(&english);
+    }
     mainscene::seed(home.path());
     mainscene::shootAll(directory, false);
     mainscene::shootAll(directory, true);

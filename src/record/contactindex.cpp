@@ -52,12 +52,6 @@ bool ContactIndex::indexSortText(int row) const
     return true;
 }
 
-int ContactIndex::initialOf(int row) const
-{
-    order();
-    return m_initials[size_t(row)];
-}
-
 bool ContactIndex::isFavourite(int row) const
 {
     return m_rows.at(row)->isFavorite;
@@ -96,10 +90,11 @@ QStringList ContactIndex::lettersOf(const std::vector<int> &rows,
                                     QHash<QString, int> &firstRow) const
 {
     QStringList letters;
+    order();
     // Sorted rows share their initials in long runs.
     int previous = -1;
     for (size_t place = 0; place < rows.size(); ++place) {
-        const int initial = initialOf(rows[place]);
+        const int initial = m_initials[size_t(rows[place])];
         if (initial < 0 || initial == previous) {
             continue;
         }
@@ -226,12 +221,6 @@ const std::vector<int> &ContactIndex::order() const
         placeInOrder(std::move(rows));
     }
     return m_order;
-}
-
-int ContactIndex::rank(int row) const
-{
-    order();
-    return m_ranks[size_t(row)];
 }
 
 // Sorts rows (in ascending row order, not in the order yet) by their keys

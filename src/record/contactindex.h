@@ -39,7 +39,13 @@ public:
     // Every row in the order of its sort text (equal texts in row order),
     // and each row's place in it.
     const std::vector<int> &order() const;
-    int rank(int row) const;
+    int rank(int row) const
+    {
+        if (!m_ordered) {
+            order();
+        }
+        return m_ranks[size_t(row)];
+    }
     // Which rows a view shows: the starred ones only, or the members of one
     // group (named in the book's spelling), or all; and of those the ones
     // the search finds.
@@ -60,7 +66,9 @@ public:
         if (filter.search.isEmpty()) {
             return true;
         }
-        fold();
+        if (!m_folded) {
+            fold();
+        }
         return filter.search.matches(m_words.at(size_t(row)), m_digits.at(size_t(row)));
     }
     // The rows of `among` (all rows when null) that pass, in the sort order
@@ -103,8 +111,6 @@ private:
 
     bool isFavourite(int row) const;
     bool isInGroup(int row, const QString &group) const;
-    // A row's initial: an index into m_letters, -1 for an empty text.
-    int initialOf(int row) const;
     // Folds the texts of rows first..last in place of `replaced` rows.
     void foldTexts(int first, int last, int replaced) const;
     // Makes the row's key and initial; false when the key stayed.
@@ -122,6 +128,7 @@ private:
     mutable bool m_folded = false;
     // Valid while m_ordered.
     mutable std::vector<std::string> m_keys;
+    // Each row's initial: an index into m_letters, -1 for an empty text.
     mutable std::vector<int> m_initials;
     // The initials met so far, each once.
     mutable QStringList m_letters;
