@@ -93,9 +93,26 @@ std::string digitsOf(const QString &text)
                                       : digits.substr(zeros);
 }
 
+// memchr finds each place the first byte is at; the rest is compared there
+// byte by byte, as most places differ in the next byte already and a call of
+// memcmp for each would cost more than the comparison.
 bool holds(std::string_view text, std::string_view part)
 {
-    return text.find(part) != std::string_view::npos;
+    if (part.empty()) {
+        return true;
+    }
+    for (size_t at = text.find(part[0]);
+         at != std::string_view::npos && part.size() <= text.size() - at;
+         at = text.find(part[0], at + 1)) {
+        size_t same = 1;
+        while (same < part.size() && text[at + same] == part[same]) {
+            ++same;
+        }
+        if (same == part.size()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
