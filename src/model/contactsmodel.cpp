@@ -543,16 +543,11 @@ void ContactsModel::removeUndoably(const QVector<int> &rows)
     m_removed = takeRows(rows);
     QStringList ids;
     ids.reserve(m_removed.size());
-    for (Contact *contact : qAsConst(m_removed)) {
+    for (const Contact *contact : qAsConst(m_removed)) {
         ids.append(contact->id);
-        QByteArray digest;
-        if (m_store) {
-            contact->photoData = m_store->loadPhoto(contact->id).toBase64();
-            contact->card = m_store->loadCard(contact->id, &digest);
-        }
-        m_removedDigests.append(digest);
     }
     if (m_store) {
+        m_removedDigests = m_store->loadPhotosAndCards(m_removed);
         m_store->removeContacts(ids);
     }
 }
@@ -653,20 +648,15 @@ QVector<Contact *> ContactsModel::storedRecords(const QStringList &ids,
     QVector<Contact *> records;
     for (const QString &id : ids) {
         const int row = rowOfId(id);
-        if (row < 0) {
-            continue;
+        if (row >= 0) {
+            records.append(new Contact(m_contacts.at(row), nullptr));
+            records.last()->id = id;
         }
-        auto *record = new Contact(m_contacts.at(row), nullptr);
-        record->id = id;
-        QByteArray digest;
-        if (m_store) {
-            record->photoData = m_store->loadPhoto(id).toBase64();
-            record->card = m_store->loadCard(id, &digest);
-        }
-        if (cardDigests) {
-            cardDigests->append(digest);
-        }
-        records.append(record);
+    }
+    const QVector<QByteArray> digests =
+            m_store ? m_store->loadPhotosAndCards(records) : QVector<QByteArray>(records.size());
+    if (cardDigests) {
+        *cardDigests = digests;
     }
     return records;
 }

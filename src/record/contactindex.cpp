@@ -5,6 +5,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cstring>
 
 ContactIndex::ContactIndex(const QVector<Contact *> &rows, SortText sortText, int sortRole)
     : m_rows(rows),
@@ -175,16 +176,9 @@ void ContactIndex::rowsRemoved(int first, int last)
 void ContactIndex::rowsMoved(const std::vector<int> &from)
 {
     std::vector<int> to(from.size());
-    for (TextColumn *column : {&m_words, &m_digits}) {
-        if (!m_folded) {
-            break;
-        }
-        TextColumn moved;
-        moved.bytes.reserve(column->bytes.size());
-        for (int row : from) {
-            moved.append(column->at(size_t(row)));
-        }
-        *column = std::move(moved);
+    if (m_folded) {
+        m_words.permute(from);
+        m_digits.permute(from);
     }
     for (size_t row = 0; row < from.size(); ++row) {
         to[size_t(from[row])] = int(row);
@@ -279,6 +273,37 @@ void ContactIndex::foldTexts(int first, int last, int replaced) const
     }
     m_words.splice(size_t(first), size_t(replaced), std::move(words));
     m_digits.splice(size_t(first), size_t(replaced), std::move(digits));
+}
+
+// The rows of the rising run that `from` begins with move down in place;
+// only the rows after it are copied aside first. A removal moves its few
+// rows behind all the others, so that it copies only theirs: bench_model's
+// "removing 1,000 marked rows" at 100,000 spent a fifth of its time writing
+// a new copy of the whole column.
+void ContactIndex::TextColumn::permute(const std::vector<int> &from)
+{
+    size_t rising = from.empty() ? 0 : 1;
+    while (rising < from.size() && from[rising] > from[rising - 1]) {
+        ++rising;
+    }
+    TextColumn rest;
+    for (size_t row = rising; row < from.size(); ++row) {
+        rest.append(at(size_t(from[row])));
+    }
+    // Row from[row] is at or after row, so its bounds are not yet written
+    // over (or, where the rows before stayed, written as they were).
+    quint32 written = 0;
+    for (size_t row = 0; row < rising; ++row) {
+        const std::string_view text = at(size_t(from[row]));
+        std::memmove(&bytes[written], text.data(), text.size());
+        written += quint32(text.size());
+        ends[row] = written;
+    }
+    bytes.resize(written);
+    ends.resize(rising);
+    for (size_t row = 0; row < rest.ends.size(); ++row) {
+        append(rest.at(row));
+    }
 }
 
 void ContactIndex::TextColumn::splice(size_t first, size_t removed, TextColumn &&texts)

@@ -107,6 +107,8 @@ private:
         }
         // Replaces `removed` rows from `first` on by the rows of `texts`.
         void splice(size_t first, size_t removed, TextColumn &&texts);
+        // Puts the text of row from[i] at row i.
+        void permute(const std::vector<int> &from);
     };
 
     bool isFavourite(int row) const;

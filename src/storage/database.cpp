@@ -1,5 +1,7 @@
 #include "storage/database.h"
 
+#include "record/contact.h"
+
 #include <QSettings>
 
 namespace {
@@ -108,6 +110,17 @@ QString DataBase::takeLostChangesNote()
 QByteArray DataBase::loadCard(const QString &, QByteArray *)
 {
     return QByteArray();
+}
+
+QVector<QByteArray> DataBase::loadPhotosAndCards(const QVector<Contact *> &records)
+{
+    QVector<QByteArray> digests(records.size());
+    for (int i = 0; i < records.size(); ++i) {
+        Contact *record = records.at(i);
+        record->photoData = loadPhoto(record->id).toBase64();
+        record->card = loadCard(record->id, &digests[i]);
+    }
+    return digests;
 }
 
 QHash<QString, QString> DataBase::contactsOfCardUids(const QStringList &)

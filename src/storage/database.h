@@ -7,6 +7,7 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 class Contact;
 
@@ -46,6 +47,10 @@ public:
     // a store that keeps no cards), with the digest of the photo it was
     // kept with.
     virtual QByteArray loadCard(const QString &id, QByteArray *photoDigest = nullptr);
+    // Gives each record its stored photo (as Base64 text, as an import gives
+    // it) and its kept card, as loadPhoto and loadCard read them by the
+    // record's id; the digests the cards were kept with, in order.
+    virtual QVector<QByteArray> loadPhotosAndCards(const QVector<Contact *> &records);
     // Keeps this card beside the stored contact with the digest of the photo
     // it was kept with (as loadCard gives them); an empty card removes the
     // contact's. A store that keeps no cards ignores it.

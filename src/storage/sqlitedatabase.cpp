@@ -997,6 +997,20 @@ QByteArray SqliteDatabase::loadCard(const QString &id, QByteArray *photoDigest)
     return card;
 }
 
+// In one read transaction: each statement outside one takes the file's lock,
+// reads its header and drops the lock again, which made two fifths of
+// bench_model's "removing 1,000 marked rows" at 100,000 contacts.
+QVector<QByteArray> SqliteDatabase::loadPhotosAndCards(const QVector<Contact *> &records)
+{
+    commitOpenTransactions(nullptr);
+    const bool together = isOpen() && m_db.transaction();
+    const QVector<QByteArray> digests = DataBase::loadPhotosAndCards(records);
+    if (together) {
+        m_db.commit();
+    }
+    return digests;
+}
+
 // A bulk write (an export) is one transaction from its first insert to its
 // end, not one per turn of the event loop that afterEach may run.
 bool SqliteDatabase::insertContacts(const QList<Contact *> &contacts,

@@ -48,6 +48,7 @@ public:
     void savePhoto(const QString &id, const QString &imagePath) override;
     void savePhotoData(const QString &id, const QByteArray &base64) override;
     QByteArray loadCard(const QString &id, QByteArray *photoDigest = nullptr) override;
+    QVector<QByteArray> loadPhotosAndCards(const QVector<Contact *> &records) override;
     void saveCard(const QString &id, const QByteArray &card,
                   const QByteArray &photoDigest) override;
     QHash<QString, QString> contactsOfCardUids(const QStringList &uids) override;
