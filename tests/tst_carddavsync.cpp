@@ -572,12 +572,17 @@ void tst_CardDavSync::hostileAnswerLosesNothing()
     QVERIFY2(message.isEmpty() ? error.isEmpty() : error.startsWith(message), qPrintable(error));
     QTEST(a.texts().size(), "countAfterFault");
     // Address sanitizer's shadow memory and quarantine would count as the
-    // run's own; its build checks what it was made for instead.
+    // run's own, and its checks slow the turn that reads a photo; its build
+    // checks what it was made for instead. The bound is an answer's largest
+    // body (64 MiB) and Qt's read-ahead beside the test's own: an answer that
+    // floods in must not pile up unread (it reached 400 MB).
 #ifndef __SANITIZE_ADDRESS__
-    QVERIFY2(memory < 300, qPrintable(QString::number(memory)));
-#endif
+    QVERIFY2(memory < 200, qPrintable(QString::number(memory)));
     if (before == QLatin1String("bombs")) {
         QVERIFY2(longestTurn < 100, qPrintable(QString::number(longestTurn)));
+    }
+#endif
+    if (before == QLatin1String("bombs")) {
         QVERIFY(!a.texts().filter(QStringLiteral("Bomb")).join(QString()).contains("photo"));
     }
     for (const QString &line : dav.requests()) {

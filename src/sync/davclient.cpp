@@ -65,15 +65,15 @@ void watchSize(QNetworkReply *reply, const std::shared_ptr<Transfer> &transfer)
         }
     });
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, transfer] {
-        const QByteArray chunk = reply->readAll();
         if (transfer->refused != DavResponse::Refused::No) {
             return;
         }
-        if (transfer->body.size() + chunk.size() > transfer->maxBodyBytes) {
+        // Measured before it is read: what is over the size is never copied.
+        if (transfer->body.size() + reply->bytesAvailable() > transfer->maxBodyBytes) {
             refuse(reply, *transfer, DavResponse::Refused::TooLarge);
             return;
         }
-        transfer->body += chunk;
+        transfer->body += reply->readAll();
     });
     QObject::connect(reply, &QNetworkReply::uploadProgress, reply,
                      [transfer](qint64 sent) { transfer->sent = sent; });
@@ -176,8 +176,11 @@ void DavClient::send(const QByteArray &verb, const QUrl &url, const QByteArray &
 void DavClient::watch(QNetworkReply *reply, qint64 maxBodyBytes, const Callback &done)
 {
     // Qt reads from the socket only as far as this ahead of the reader, so an
-    // answer that floods in cannot pile up unread.
-    reply->setReadBufferSize(ReadAheadBytes);
+    // answer that floods in cannot pile up unread. Set once the request is
+    // under way: Qt 5 forgets a size set before its network thread has taken
+    // the request, and an endless listing then piled up 100-400 MB unread.
+    connect(reply, &QNetworkReply::metaDataChanged, reply,
+            [reply] { reply->setReadBufferSize(ReadAheadBytes); });
     auto transfer = std::make_shared<Transfer>();
     transfer->maxBodyBytes = maxBodyBytes;
     transfer->clock.start();
