@@ -548,8 +548,9 @@ SqliteDatabase::FileState SqliteDatabase::prepareFile()
     // (500 by default) writes them out before its commit, syncing the
     // rollback journal first. Up to 16 MiB of changed pages stay in memory
     // instead: bench_model's "removing 1,000 marked rows" at 100,000
-    // contacts (target 100 ms) takes 103-128 ms with the default and
-    // 75-82 ms with this.
+    // contacts (target 100 ms) took 103-128 ms with the default and 75-82 ms
+    // with this on a slow machine; with its reads in one transaction, 71-95
+    // and 60-68 ms on a quicker one.
     query.exec(QStringLiteral("pragma cache_spill = 4000"));
     query.finish();
     if (empty) {
