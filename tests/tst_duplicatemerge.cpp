@@ -1,4 +1,5 @@
 #include "model/contactsmodel.h"
+#include "model/duplicatesmodel.h"
 #include "record/contact.h"
 #include "record/duplicatemerge.h"
 #include "storage/defaultdatabase.h"
@@ -13,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSettings>
+#include <QThread>
 
 // Merging duplicates on each store, field by field and photo by photo, from
 // a table of cases; and the undo that puts every contact back as it was.
@@ -25,6 +27,7 @@ private slots:
     void init();
     void mergesAndUndoes_data();
     void mergesAndUndoes();
+    void closedWhileSearching();
 
 private:
     std::unique_ptr<DataBase> open() const;
@@ -169,6 +172,28 @@ void tst_DuplicateMerge::mergesAndUndoes()
     QCOMPARE(model.undoableCount(), 0);
     QCOMPARE(model.rowCount(), ids.size());
     QCOMPARE(storedStates(*store), before);
+}
+
+// The duplicates form closed while its search runs: the search is waited
+// for, and its thread goes with the form even though it never got to say
+// it was done.
+void tst_DuplicateMerge::closedWhileSearching()
+{
+    const std::unique_ptr<DataBase> store = open();
+    QVERIFY(store);
+    ContactsModel model;
+    model.setDataBase(store.get());
+    for (const char *compact : {"Smith Anna,phone=+49 30 1234567", "Anna Smith,phone=030 1234567"}) {
+        model.addContact(compactContact(QLatin1String(compact)).get(), QString());
+    }
+    auto *duplicates = new DuplicatesModel;
+    duplicates->setContactsModel(&model);
+    duplicates->find();
+    QVERIFY(duplicates->isBusy());
+    const QPointer<QThread> worker = duplicates->findChild<QThread *>();
+    QVERIFY(worker);
+    delete duplicates;
+    QVERIFY(worker.isNull());
 }
 
 KIV_TEST_MAIN(tst_DuplicateMerge)

@@ -76,7 +76,8 @@ DuplicatesModel::DuplicatesModel(QObject *parent)
     connect(this, &QAbstractItemModel::modelReset, this, &DuplicatesModel::countChanged);
 }
 
-// A search still running is waited for: it reads only its own copy.
+// A search still running is waited for: it reads only its own copy. Its
+// thread, a child of the model, goes with it.
 DuplicatesModel::~DuplicatesModel()
 {
     if (m_worker) {
@@ -153,6 +154,7 @@ void DuplicatesModel::find()
         *names = namesOf(*found, *entries);
         *entries = {};
     });
+    m_worker->setParent(this);
     connect(m_worker, &QThread::finished, this, [this, found, names] {
         m_worker->deleteLater();
         m_worker = nullptr;
