@@ -200,19 +200,11 @@ ParsedFile ContactsFileParser::parseCsvFile(const QString &fileName, const QStri
     QFile file(fileName);
     QString reason;
     QByteArray buffer;
-    if (!file.open(QIODevice::ReadOnly)) {
-        return unreadable(fileName, file.errorString());
-    }
-    if (!FilePieces::appendPiece(file, pieceBytes, &buffer, &reason)) {
+    const FilePieces::Start start = FilePieces::openFirstPiece(file, pieceBytes, &buffer, &reason);
+    if (start == FilePieces::Start::Unreadable) {
         return unreadable(fileName, reason);
     }
-    int markLength = 0;
-    TextDecoding::Unicode unicode = TextDecoding::byteOrderMark(buffer, &markLength);
-    if (unicode == TextDecoding::Unicode::None) {
-        unicode = TextDecoding::guessUtf16(buffer);
-    }
-    if (unicode == TextDecoding::Unicode::None || unicode == TextDecoding::Unicode::Utf8) {
-        buffer.remove(0, markLength);
+    if (start == FilePieces::Start::Bytes) {
         CsvContacts contacts;
         CsvRowEnds rowEnds;
         for (;;) {

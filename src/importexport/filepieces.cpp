@@ -1,6 +1,26 @@
 #include "importexport/filepieces.h"
 
+#include "vcard/textdecoding.h"
+
 #include <QFile>
+
+FilePieces::Start FilePieces::openFirstPiece(QFile &file, int pieceBytes, QByteArray *buffer,
+                                             QString *reason)
+{
+    if (!file.open(QIODevice::ReadOnly)) {
+        *reason = file.errorString();
+        return Start::Unreadable;
+    }
+    if (!appendPiece(file, pieceBytes, buffer, reason)) {
+        return Start::Unreadable;
+    }
+    int markLength = 0;
+    if (TextDecoding::isWide(TextDecoding::unicodeOf(*buffer, &markLength))) {
+        return Start::Wide;
+    }
+    buffer->remove(0, markLength);
+    return Start::Bytes;
+}
 
 bool FilePieces::appendPiece(QFile &file, int pieceBytes, QByteArray *buffer, QString *reason)
 {

@@ -134,12 +134,8 @@ ParsedFile ContactsFileParser::parseVCardData(const QByteArray &data, const QStr
                                               bool detectCodec)
 {
     int markLength = 0;
-    TextDecoding::Unicode unicode = TextDecoding::byteOrderMark(data, &markLength);
-    if (unicode == TextDecoding::Unicode::None) {
-        unicode = TextDecoding::guessUtf16(data);
-    }
     ParsedFile parsed;
-    if (unicode != TextDecoding::Unicode::None && unicode != TextDecoding::Unicode::Utf8) {
+    if (TextDecoding::isWide(TextDecoding::unicodeOf(data, &markLength))) {
         // UTF-16 and UTF-32 are decoded first; then the text is unfolded.
         parsed.usedCodec = TextDecoding::encodingOf(data, codecName, false);
         readInto(&parsed, TextDecoding::decodeIn(data, parsed.usedCodec).toUtf8(),
@@ -169,21 +165,13 @@ ParsedFile ContactsFileParser::parseVCardFile(const QString &fileName, const QSt
                                               bool detectCodec, int chunkBytes)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return unreadable(fileName, file.errorString());
-    }
     QString reason;
     QByteArray buffer;
-    if (!FilePieces::appendPiece(file, chunkBytes, &buffer, &reason)) {
+    const FilePieces::Start start = FilePieces::openFirstPiece(file, chunkBytes, &buffer, &reason);
+    if (start == FilePieces::Start::Unreadable) {
         return unreadable(fileName, reason);
     }
-    int markLength = 0;
-    TextDecoding::Unicode unicode = TextDecoding::byteOrderMark(buffer, &markLength);
-    if (unicode == TextDecoding::Unicode::None) {
-        unicode = TextDecoding::guessUtf16(buffer);
-    }
-    if (unicode == TextDecoding::Unicode::None || unicode == TextDecoding::Unicode::Utf8) {
-        buffer.remove(0, markLength);
+    if (start == FilePieces::Start::Bytes) {
         ParsedFile parsed;
         FileGroups groups;
         const PiecesRead read = appendCardsInPieces(file, buffer, codecName, chunkBytes,

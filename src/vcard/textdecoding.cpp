@@ -94,6 +94,9 @@ Unicode byteOrderMark(const QByteArray &data, int *markLength)
     return Unicode::None;
 }
 
+namespace {
+
+// UTF-16 without a mark: in ASCII-heavy text every other byte is a NUL.
 Unicode guessUtf16(const QByteArray &data)
 {
     const int sample = qMin(data.size() & ~1, 512);
@@ -114,6 +117,14 @@ Unicode guessUtf16(const QByteArray &data)
         return Unicode::Utf16BE;
     }
     return Unicode::None;
+}
+
+} // namespace
+
+Unicode unicodeOf(const QByteArray &data, int *markLength)
+{
+    const Unicode marked = byteOrderMark(data, markLength);
+    return marked != Unicode::None ? marked : guessUtf16(data);
 }
 
 // Strict UTF-8 (RFC 3629): no overlong forms, no surrogates, nothing above
@@ -251,10 +262,7 @@ QString decodeIn(const QByteArray &data, const QString &encoding)
 
 QString encodingOf(const QByteArray &data, const QString &codecName, bool detect)
 {
-    Unicode unicode = byteOrderMark(data);
-    if (unicode == Unicode::None) {
-        unicode = guessUtf16(data);
-    }
+    const Unicode unicode = unicodeOf(data);
     if (unicode != Unicode::None) {
         return QLatin1String(codecNameFor(unicode));
     }

@@ -13,8 +13,14 @@ enum class Unicode { None, Utf8, Utf16LE, Utf16BE, Utf32LE, Utf32BE };
 
 // The encoding named by a byte-order mark at the start of data, or None.
 Unicode byteOrderMark(const QByteArray &data, int *markLength = nullptr);
-// UTF-16 without a mark: the bytes alternate with NULs (ASCII-heavy text).
-Unicode guessUtf16(const QByteArray &data);
+// The Unicode form of data: its byte-order mark's, else UTF-16 when the
+// bytes alternate with NULs (ASCII-heavy text without a mark), else None.
+Unicode unicodeOf(const QByteArray &data, int *markLength = nullptr);
+// UTF-16 or UTF-32: text that is decoded whole before it is read.
+inline bool isWide(Unicode unicode)
+{
+    return unicode != Unicode::None && unicode != Unicode::Utf8;
+}
 // True when the bytes are valid UTF-8 (plain ASCII included).
 bool isValidUtf8(const QByteArray &data);
 bool isValidUtf8(const char *data, int size);
