@@ -121,7 +121,7 @@ void benchText(const QString &label, int count, const QString &text, const QStri
 {
     int contacts = 0;
     const Bench::Stats stats = Bench::measureParse(
-            3, [&] { return ContactsFileParser::parseCsv(text); }, &contacts);
+            3, [&] { return ContactsFileParser::parseCsv(text).contacts; }, &contacts);
     Bench::printRow(label, count, stats, target);
     std::printf("  %.1f MB, %d contacts, peak memory %.0f MiB\n", text.size() / (1024.0 * 1024.0),
                 contacts, Bench::peakMemoryMiB());

@@ -312,6 +312,7 @@ Rectangle {
         list: contactsProxyModel
         store: db
         onError: messageForm.show(text, false)
+        onWarning: messageForm.show(text, false)
         onParsingCompleted: importExportForm.show(false)
         onImportContactStarted: importExportForm.count = count
         onImportContactProgress: importExportForm.current = p

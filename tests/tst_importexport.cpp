@@ -165,6 +165,8 @@ private slots:
     void typeOfLabel();
     void target_data();
     void target();
+    void saysWhatItCouldNotRead_data();
+    void saysWhatItCouldNotRead();
     void importEmitsSignalsInOrder_data();
     void importEmitsSignalsInOrder();
     void reparsingReplacesAndReleasesList_data();
@@ -398,6 +400,40 @@ void tst_ImportExport::target()
         QCOMPARE(m_log.entries.filter("error"), QStringList());
         QCOMPARE(QString::number(info.st_mode & 0777, 8), mode);
     }
+}
+
+void tst_ImportExport::saysWhatItCouldNotRead_data()
+{
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<int>("offered");
+    QTest::addRow("rows before the quote offered")
+            << QByteArray("First Name,Notes\nAnna,\"x\"\nBob,\"open\nCleo,\nDan,\n") << 1;
+    QTest::addRow("nothing before the quote") << QByteArray("First Name,Notes\nAnna,\"open\n") << 0;
+}
+
+// A file cut short by a quote never closed offers what came before it and
+// says, in words, what could not be read; with nothing before, that is the
+// error.
+void tst_ImportExport::saysWhatItCouldNotRead()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(int, offered);
+    ImportExport backend;
+    QSignalSpy completed(&backend, &ImportExport::parsingCompleted);
+    QSignalSpy warnings(&backend, &ImportExport::warning);
+    QSignalSpy errors(&backend, &ImportExport::error);
+    backend.parseContactsFromFile(QStringLiteral("UTF-8"),
+                                  writeFile(m_dir.filePath("quote.csv"), csv));
+    QCOMPARE(backend.contacts().size(), offered);
+    QCOMPARE(completed.size(), offered ? 1 : 0);
+    QSignalSpy &said = offered ? warnings : errors;
+    QCOMPARE((offered ? errors : warnings).size(), 0);
+    QCOMPARE(said.size(), 1);
+    const int line = offered ? 3 : 2;
+    QCOMPARE(said.at(0).at(0).toString(),
+             QStringLiteral("A quote opened on line %1 is never closed: the rows from that line to "
+                            "the end of the file could not be read.")
+                     .arg(line));
 }
 
 void tst_ImportExport::importEmitsSignalsInOrder_data()

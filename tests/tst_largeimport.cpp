@@ -23,8 +23,9 @@ private slots:
 };
 
 // A file read in pieces that end after a row or a card gives the records,
-// and names the encoding, of the same file decoded and read whole: rows with
-// quoted line feeds span pieces, and files that are not UTF-8 are read whole.
+// names the encoding and says what it could not read (by line) as the same
+// file decoded and read whole: rows with quoted line feeds span pieces, and
+// files that are not UTF-8 are read whole.
 void tst_LargeImport::readsPiecesAsWhole_data()
 {
     QTest::addColumn<QString>("path");
@@ -50,17 +51,17 @@ void tst_LargeImport::readsPiecesAsWhole()
     const QByteArray data = readFile(path);
     const bool csv = path.endsWith(QLatin1String(".csv"));
     const QString csvCodec = TextDecoding::encodingOf(data, codec, true);
-    const Parsed whole(
-            csv ? ParsedFile{ContactsFileParser::parseCsv(TextDecoding::decodeIn(data, csvCodec)),
-                             csvCodec,
-                             {},
-                             {},
-                             {}}
-                : ContactsFileParser::parseVCardData(data, codec, true));
+    ParsedFile wholeFile = csv ? ContactsFileParser::parseCsv(TextDecoding::decodeIn(data, csvCodec))
+                               : ContactsFileParser::parseVCardData(data, codec, true);
+    if (csv) {
+        wholeFile.usedCodec = csvCodec;
+    }
+    const Parsed whole(std::move(wholeFile));
     const Parsed pieces(csv ? ContactsFileParser::parseCsvFile(path, codec, true, pieceBytes)
                             : ContactsFileParser::parseVCardFile(path, codec, true, pieceBytes));
     QVERIFY2(pieces.error().isEmpty(), qPrintable(pieces.error()));
     QCOMPARE(pieces.usedCodec(), whole.usedCodec());
+    QCOMPARE(pieces.file().warning, whole.file().warning);
     QCOMPARE(pieces.texts(), whole.texts());
 }
 

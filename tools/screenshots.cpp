@@ -487,6 +487,18 @@ public:
         shoot(QStringLiteral("importexport-already-there"));
         s.click(QStringLiteral("importExportCancelButton"));
         s.waitHidden(QStringLiteral("importExportForm"));
+
+        // A quote never closed: what came before it is offered, and the
+        // message says from which line on nothing could be read.
+        const QString cut = QDir::homePath() + QStringLiteral("/cut.csv");
+        writeFile(cut, "First Name,Last Name,Notes\nNora,North,\nOscar,Owen,\"Call after 6\n"
+                       "Paula,Price,\n");
+        s.eval(QStringLiteral("importExport.parseContactsFromFile('UTF-8', '%1')").arg(cut));
+        s.waitShown(QStringLiteral("messageForm"));
+        shoot(QStringLiteral("importexport-open-quote"));
+        s.click(QStringLiteral("messageOkButton"));
+        s.click(QStringLiteral("importExportCancelButton"));
+        s.waitHidden(QStringLiteral("importExportForm"));
     }
 
 private:

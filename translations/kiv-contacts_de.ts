@@ -457,6 +457,10 @@
         <source>Unable to read file: %1 (%2)</source>
         <translation>Die Datei kann nicht gelesen werden: %1 (%2)</translation>
     </message>
+    <message>
+        <source>A quote opened on line %1 is never closed: the rows from that line to the end of the file could not be read.</source>
+        <translation>In Zeile %1 wird ein Anführungszeichen geöffnet und nie geschlossen: Die Zeilen von dort bis zum Ende der Datei konnten nicht gelesen werden.</translation>
+    </message>
 </context>
 <context>
     <name>ContactsProxyModel</name>

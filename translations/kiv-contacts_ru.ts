@@ -461,6 +461,10 @@
         <source>Unable to read file: %1 (%2)</source>
         <translation>Не удаётся прочитать файл: %1 (%2)</translation>
     </message>
+    <message>
+        <source>A quote opened on line %1 is never closed: the rows from that line to the end of the file could not be read.</source>
+        <translation>Кавычка, открытая в строке %1, нигде не закрыта: строки от неё до конца файла прочитать не удалось.</translation>
+    </message>
 </context>
 <context>
     <name>ContactsProxyModel</name>

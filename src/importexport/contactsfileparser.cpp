@@ -60,6 +60,16 @@ QString computedColumnsText()
             "This file cannot be imported: its contact table computes some of its fields.");
 }
 
+// A quote that is never closed takes the rest of the file into one field:
+// what could not be read is said, with the line to look at.
+QString openQuoteText(int line)
+{
+    return QCoreApplication::translate("ContactsFileParser",
+                                       "A quote opened on line %1 is never closed: the rows from "
+                                       "that line to the end of the file could not be read.")
+            .arg(line);
+}
+
 // The contacts of CSV text read in pieces that each end after a row. Each
 // row becomes a contact as soon as it is read: only the header row is kept,
 // in the reader it makes, so a large file never holds all its rows.
@@ -71,20 +81,34 @@ public:
         if (!m_reader && !text.isEmpty()) {
             m_separator = CsvTokenizer::detectSeparator(text);
         }
-        CsvTokenizer::forEachRow(text, m_separator, [this](QStringList &row) {
-            if (!m_reader) {
-                m_reader = std::make_unique<CsvContactReader>(row);
-                return;
-            }
-            Contact *contact =
-                    m_reader->readRow(row, m_rowNumber++, QDateTime::currentMSecsSinceEpoch());
-            if (contact) {
-                m_result.append(contact);
-            }
-        });
+        const CsvTokenizer::TextEnd end =
+                CsvTokenizer::forEachRow(text, m_separator, [this](QStringList &row) {
+                    if (!m_reader) {
+                        m_reader = std::make_unique<CsvContactReader>(row);
+                        return;
+                    }
+                    Contact *contact = m_reader->readRow(row, m_rowNumber++,
+                                                         QDateTime::currentMSecsSinceEpoch());
+                    if (contact) {
+                        m_result.append(contact);
+                    }
+                });
+        if (end.openQuoteLine > 0) {
+            m_openQuoteLine = m_lineFeeds + end.openQuoteLine;
+        }
+        m_lineFeeds += end.lineFeeds;
     }
 
-    QList<Contact *> take() { return std::exchange(m_result, {}); }
+    // The contacts read, and what of the text could not be read.
+    ParsedFile take()
+    {
+        ParsedFile parsed;
+        parsed.contacts = std::exchange(m_result, {});
+        if (m_openQuoteLine > 0) {
+            parsed.warning = openQuoteText(m_openQuoteLine);
+        }
+        return parsed;
+    }
 
     // Forgets what was read, for a file that is read again another way.
     void release() { qDeleteAll(std::exchange(m_result, {})); }
@@ -93,6 +117,10 @@ private:
     std::unique_ptr<CsvContactReader> m_reader;
     QChar m_separator = QLatin1Char(',');
     int m_rowNumber = 1;
+    // The line feeds of the pieces read so far, which number the lines of
+    // the next piece.
+    int m_lineFeeds = 0;
+    int m_openQuoteLine = 0;
     QList<Contact *> m_result;
 };
 
@@ -219,8 +247,7 @@ ParsedFile ContactsFileParser::parseCsvFile(const QString &fileName, const QStri
             buffer.remove(0, end);
             rowEnds.consumed(end);
             if (atEnd) {
-                ParsedFile parsed;
-                parsed.contacts = contacts.take();
+                ParsedFile parsed = contacts.take();
                 parsed.usedCodec = QStringLiteral("UTF-8");
                 return parsed;
             }
@@ -232,7 +259,7 @@ ParsedFile ContactsFileParser::parseCsvFile(const QString &fileName, const QStri
     }
     // The bytes and then the text are released as soon as they are used: a
     // file in another encoding is held only once at a time besides its rows.
-    ParsedFile parsed;
+    QString codec;
     QString text;
     {
         QByteArray data;
@@ -240,10 +267,11 @@ ParsedFile ContactsFileParser::parseCsvFile(const QString &fileName, const QStri
         if (!FilePieces::readAgain(file, &data, &reason)) {
             return unreadable(fileName, reason);
         }
-        parsed.usedCodec = TextDecoding::encodingOf(data, codecName, detectCodec);
-        text = TextDecoding::decodeIn(data, parsed.usedCodec);
+        codec = TextDecoding::encodingOf(data, codecName, detectCodec);
+        text = TextDecoding::decodeIn(data, codec);
     }
-    parsed.contacts = parseCsv(text);
+    ParsedFile parsed = parseCsv(text);
+    parsed.usedCodec = codec;
     return parsed;
 }
 
@@ -300,7 +328,7 @@ ContactsFileParser::Kind ContactsFileParser::kindByContent(const QString &fileNa
     return Kind::Unknown;
 }
 
-QList<Contact *> ContactsFileParser::parseCsv(const QString &text)
+ParsedFile ContactsFileParser::parseCsv(const QString &text)
 {
     CsvContacts contacts;
     contacts.read(text);

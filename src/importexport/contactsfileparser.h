@@ -27,7 +27,7 @@ public:
     // detection is confident.
     static ParsedFile parseFile(const QString &fileName, const QString &codecName,
                                 bool detectCodec = false);
-    static QList<Contact *> parseCsv(const QString &text);
+    static ParsedFile parseCsv(const QString &text);
     static QList<Contact *> parseVCard(const QString &text);
     // vCard from raw file bytes: unfolds before decoding, so that folds
     // inside multi-byte characters and escapes survive.

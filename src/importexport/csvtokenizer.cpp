@@ -100,29 +100,33 @@ QList<QStringList> CsvTokenizer::tokenize(const QString &text, QChar separator)
     return rows;
 }
 
-void CsvTokenizer::forEachRow(const QString &text, QChar separator,
-                              const std::function<void(QStringList &)> &rowRead)
+CsvTokenizer::TextEnd CsvTokenizer::forEachRow(const QString &text, QChar separator,
+                                                const std::function<void(QStringList &)> &rowRead)
 {
     const QChar *data = text.constData();
     const int size = sizeWithoutTrailingCarriageReturns(text);
+    TextEnd end;
     if (size == 0) {
-        return;
+        return end;
     }
     const ushort sep = separator.unicode();
 
     QStringList row;
     int fieldStart = 0;
+    // The line feeds before the field being read.
+    int fieldLineFeeds = 0;
     int quotes = 0;
     bool carriageReturn = false;
-    auto finishField = [&](int end, bool endsRow) {
-        row.append(fieldText(data + fieldStart, end - fieldStart, quotes, carriageReturn));
+    auto finishField = [&](int fieldEnd, bool endsRow) {
+        row.append(fieldText(data + fieldStart, fieldEnd - fieldStart, quotes, carriageReturn));
         if (endsRow) {
             rowRead(row);
             const int columns = row.size();
             row = QStringList();
             row.reserve(columns);
         }
-        fieldStart = end + 1;
+        fieldStart = fieldEnd + 1;
+        fieldLineFeeds = end.lineFeeds;
         quotes = 0;
         carriageReturn = false;
     };
@@ -130,19 +134,20 @@ void CsvTokenizer::forEachRow(const QString &text, QChar separator,
     for (int i = 0; i < size; ++i) {
         const ushort c = data[i].unicode();
         if (c == sep || c == '\n') {
-            if (quotes & 1) {
-                continue;
+            end.lineFeeds += c == '\n';
+            if (!(quotes & 1)) {
+                finishField(i, c == '\n');
             }
-            finishField(i, c == '\n');
-            continue;
-        }
-        if (c == '"') {
+        } else if (c == '"') {
             ++quotes;
         } else if (c == '\r') {
             carriageReturn = true;
         }
-        if (i == size - 1 && !(quotes & 1)) {
-            finishField(size, true);
-        }
     }
+    if (quotes & 1) {
+        end.openQuoteLine = fieldLineFeeds + 1;
+    } else if (data[size - 1] != QLatin1Char('\n')) {
+        finishField(size, true);
+    }
+    return end;
 }

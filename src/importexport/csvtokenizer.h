@@ -13,8 +13,11 @@
 // separator or line feed inside a field holding an odd number of double
 // quotes belongs to the value. A finished field that starts with a quote is
 // read as RFC 4180 quoted text: inside the quotes "" is one quote; a field
-// that does not start with a quote is taken as written. A last row that the text leaves unfinished
-// (ending after a separator, or inside an open quote) is dropped.
+// that does not start with a quote is taken as written. The end of the text
+// ends its last row, also after a separator (an empty last field, as a file
+// without a final line feed has it), but not inside an open quote: that row
+// cannot be told from the rest of the text, so it is dropped and its line
+// reported.
 //
 // The quote count is kept while reading, so a quote left open costs one pass
 // over the text, not one per separator.
@@ -27,10 +30,18 @@ public:
 
     // All rows of the text, separated by the given character.
     static QList<QStringList> tokenize(const QString &text, QChar separator = QLatin1Char(','));
+    // Where the text ended: the line feeds it holds, and the line (from 1)
+    // of the field whose quote it ends inside, 0 when it ends outside quotes.
+    struct TextEnd
+    {
+        int lineFeeds = 0;
+        int openQuoteLine = 0;
+    };
+
     // The same rows handed over one at a time as they are read, so that a
     // large file never holds all its rows at once; rowRead may take the row.
-    static void forEachRow(const QString &text, QChar separator,
-                           const std::function<void(QStringList &)> &rowRead);
+    static TextEnd forEachRow(const QString &text, QChar separator,
+                              const std::function<void(QStringList &)> &rowRead);
 
     // The text of a finished raw field: the quotes of a quoted field removed
     // and each doubled quote inside them read as one.

@@ -461,12 +461,18 @@ void ImportExport::offerParsed(const QString &codec, const ParsedFile &parsed)
     emit contactsChanged();
 
     // A file of group cards alone gives the book's contacts their groups.
+    // What of the file could not be read is said over the contacts it gave,
+    // or instead of them.
     if (!parsed.error.isEmpty()) {
         emit error(parsed.error);
     } else if (!m_contacts.isEmpty() || hasFileGroups()) {
         emit parsingCompleted();
+        if (!parsed.warning.isEmpty()) {
+            emit warning(parsed.warning);
+        }
     } else {
-        emit error(tr("Can't find any contacts in file."));
+        emit error(parsed.warning.isEmpty() ? tr("Can't find any contacts in file.")
+                                            : parsed.warning);
     }
 }
 

@@ -145,6 +145,8 @@ signals:
     void importContactProgress(int p);
     void importContactEnded();
     void error(const QString &text);
+    // The file gave contacts, but not all of it could be read.
+    void warning(const QString &text);
     void contactsChanged();
     void codecChanged();
     void readingChanged();

@@ -7,9 +7,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), int(size));
-    deleteContacts(
-            ContactsFileParser::parseCsv(TextDecoding::decode(bytes, QStringLiteral("UTF-8"))));
-    deleteContacts(ContactsFileParser::parseCsv(
-            TextDecoding::decode(bytes, QStringLiteral("Windows-1251"))));
+    for (const char *codec : {"UTF-8", "Windows-1251"}) {
+        deleteContacts(ContactsFileParser::parseCsv(
+                                   TextDecoding::decode(bytes, QString::fromLatin1(codec)))
+                               .contacts);
+    }
     return 0;
 }
