@@ -461,6 +461,22 @@
         <source>A quote opened on line %1 is never closed: the rows from that line to the end of the file could not be read.</source>
         <translation>In Zeile %1 wird ein Anführungszeichen geöffnet und nie geschlossen: Die Zeilen von dort bis zum Ende der Datei konnten nicht gelesen werden.</translation>
     </message>
+    <message>
+        <source>The card of %1 has no END:VCARD line, so it could not be read.</source>
+        <translation>Die Karte von %1 hat keine Zeile END:VCARD und konnte daher nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>A card without a name has no END:VCARD line, so it could not be read.</source>
+        <translation>Eine Karte ohne Namen hat keine Zeile END:VCARD und konnte daher nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>%1 cards have no END:VCARD line, so they could not be read; the first is the card of %2.</source>
+        <translation>%1 Karten haben keine Zeile END:VCARD und konnten daher nicht gelesen werden; die erste ist die Karte von %2.</translation>
+    </message>
+    <message>
+        <source>%1 cards have no END:VCARD line, so they could not be read.</source>
+        <translation>%1 Karten haben keine Zeile END:VCARD und konnten daher nicht gelesen werden.</translation>
+    </message>
 </context>
 <context>
     <name>ContactsProxyModel</name>

@@ -465,6 +465,22 @@
         <source>A quote opened on line %1 is never closed: the rows from that line to the end of the file could not be read.</source>
         <translation>Кавычка, открытая в строке %1, нигде не закрыта: строки от неё до конца файла прочитать не удалось.</translation>
     </message>
+    <message>
+        <source>The card of %1 has no END:VCARD line, so it could not be read.</source>
+        <translation>В карточке %1 нет строки END:VCARD, поэтому её не удалось прочитать.</translation>
+    </message>
+    <message>
+        <source>A card without a name has no END:VCARD line, so it could not be read.</source>
+        <translation>В карточке без имени нет строки END:VCARD, поэтому её не удалось прочитать.</translation>
+    </message>
+    <message>
+        <source>%1 cards have no END:VCARD line, so they could not be read; the first is the card of %2.</source>
+        <translation>Карточек без строки END:VCARD: %1, их не удалось прочитать; первая из них — карточка %2.</translation>
+    </message>
+    <message>
+        <source>%1 cards have no END:VCARD line, so they could not be read.</source>
+        <translation>Карточек без строки END:VCARD: %1, их не удалось прочитать.</translation>
+    </message>
 </context>
 <context>
     <name>ContactsProxyModel</name>

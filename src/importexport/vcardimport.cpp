@@ -7,43 +7,105 @@
 #include "vcard/textdecoding.h"
 #include "vcard/vcard.h"
 
+#include <QCoreApplication>
 #include <QFile>
+
+#include <memory>
+#include <utility>
 
 #include <string_view>
 
 namespace {
 
-// Appends a record for each card of data to result, and takes the group
-// cards into groups; index counts the cards of one file, across the pieces
-// it is read in.
-void appendContacts(const QByteArray &data, vCardReader::Mode mode, const QString &codecName,
-                    QList<Contact *> *result, int *index, FileGroups *groups)
+// What reading the cards of one file gathers, across the pieces it is read
+// in: a record for each card, the group cards, and the cards it had to drop
+// (cut off, or interrupted by another BEGIN:VCARD), which are named to the
+// user.
+class FileCards
 {
-    const CardMapping mapping;
-    vCard::readCardsWithText(
-            data, mode, codecName.toLatin1(),
-            [result, index, groups, &mapping, mode](const vCard &card, const QByteArray &text) {
-                if (groups->take(card)) {
-                    return;
-                }
-                Contact *contact = mapping.contactOf(card, (*index)++);
-                // The card is kept as UTF-8 text, which it is unless the file
-                // was in another encoding (then the record alone is kept).
-                if (mode != vCardReader::RawBytes || TextDecoding::isValidUtf8(text)) {
-                    contact->card = QByteArray(text.constData(), text.size());
-                }
-                result->append(contact);
-            });
-}
+public:
+    void read(const QByteArray &data, vCardReader::Mode mode, const QString &codecName)
+    {
+        const vCard::Unfinished unfinished = vCard::readCardsWithText(
+                data, mode, codecName.toLatin1(),
+                [this, mode](const vCard &card, const QByteArray &text) {
+                    if (m_groups.take(card)) {
+                        return;
+                    }
+                    Contact *contact = m_mapping.contactOf(card, m_index++);
+                    // The card is kept as UTF-8 text, which it is unless the
+                    // file was in another encoding (then the record alone is
+                    // kept).
+                    if (mode != vCardReader::RawBytes || TextDecoding::isValidUtf8(text)) {
+                        contact->card = QByteArray(text.constData(), text.size());
+                    }
+                    m_contacts.append(contact);
+                });
+        if (unfinished.count > 0 && m_unfinished == 0) {
+            const std::unique_ptr<Contact> first(m_mapping.contactOf(unfinished.first));
+            m_firstUnfinished = first->composedFullName();
+        }
+        m_unfinished += unfinished.count;
+    }
+
+    // The records (the caller's from now on), groups and what could not be
+    // read.
+    void moveInto(ParsedFile *parsed)
+    {
+        parsed->contacts += std::exchange(m_contacts, {});
+        m_groups.applyTo(parsed);
+        parsed->warning = unfinishedText();
+    }
+
+    // Forgets what was read, for a file that is read again another way.
+    void release() { qDeleteAll(std::exchange(m_contacts, {})); }
+
+private:
+    QString unfinishedText() const
+    {
+        const auto translated = [](const char *text) {
+            return QCoreApplication::translate("ContactsFileParser", text);
+        };
+        const bool named = !m_firstUnfinished.isEmpty();
+        if (m_unfinished == 1) {
+            return named ? translated(QT_TRANSLATE_NOOP("ContactsFileParser",
+                                                        "The card of %1 has no END:VCARD line, "
+                                                        "so it could not be read."))
+                                   .arg(m_firstUnfinished)
+                         : translated(QT_TRANSLATE_NOOP("ContactsFileParser",
+                                                        "A card without a name has no END:VCARD "
+                                                        "line, so it could not be read."));
+        }
+        if (m_unfinished > 1) {
+            return named ? translated(QT_TRANSLATE_NOOP("ContactsFileParser",
+                                                        "%1 cards have no END:VCARD line, so "
+                                                        "they could not be read; the first is "
+                                                        "the card of %2."))
+                                   .arg(m_unfinished)
+                                   .arg(m_firstUnfinished)
+                         : translated(QT_TRANSLATE_NOOP("ContactsFileParser",
+                                                        "%1 cards have no END:VCARD line, so "
+                                                        "they could not be read."))
+                                   .arg(m_unfinished);
+        }
+        return QString();
+    }
+
+    const CardMapping m_mapping;
+    QList<Contact *> m_contacts;
+    FileGroups m_groups;
+    int m_index = 0;
+    int m_unfinished = 0;
+    QString m_firstUnfinished;
+};
 
 // The records of the cards of data, with the groups of its group cards.
 void readInto(ParsedFile *parsed, const QByteArray &data, vCardReader::Mode mode,
               const QString &codecName)
 {
-    int index = 0;
-    FileGroups groups;
-    appendContacts(data, mode, codecName, &parsed->contacts, &index, &groups);
-    groups.applyTo(parsed);
+    FileCards cards;
+    cards.read(data, mode, codecName);
+    cards.moveInto(parsed);
 }
 
 // END:VCARD as the reader always takes it: no white space before it, only
@@ -85,30 +147,28 @@ size_t cardsEnd(std::string_view data)
 enum class PiecesRead { Read, NotUtf8, Unreadable };
 
 // Reads the cards of the file in pieces of about chunkBytes, from what the
-// buffer holds on, and appends their records to result. A file that turns
-// out not to be UTF-8 is left to be read whole; the reason is set when the
-// file cannot be read. Either way result keeps what was read.
-PiecesRead appendCardsInPieces(QFile &file, QByteArray &buffer, const QString &codecName,
-                               int chunkBytes, QList<Contact *> *result, FileGroups *groups,
-                               QString *reason)
+// buffer holds on, into cards. A file that turns out not to be UTF-8 is left
+// to be read whole; the reason is set when the file cannot be read. Either
+// way cards keeps what was read.
+PiecesRead readCardsInPieces(QFile &file, QByteArray &buffer, const QString &codecName,
+                             int chunkBytes, FileCards *cards, QString *reason)
 {
-    int index = 0;
     bool split = false;
     for (;;) {
         const bool atEnd = file.atEnd();
         const size_t end = atEnd ? size_t(buffer.size())
                                  : cardsEnd(std::string_view(buffer.constData(), buffer.size()));
         if (end > 0) {
-            QByteArray cards = QByteArray::fromRawData(buffer.constData(), int(end));
-            if (!TextDecoding::isValidUtf8(cards)) {
+            QByteArray piece = QByteArray::fromRawData(buffer.constData(), int(end));
+            if (!TextDecoding::isValidUtf8(piece)) {
                 return PiecesRead::NotUtf8;
             }
             // The last piece of a file with line feeds may have none: the
             // reader then still reads its lines as the file's lines.
-            if (atEnd && split && !cards.contains('\n')) {
-                cards += '\n';
+            if (atEnd && split && !piece.contains('\n')) {
+                piece += '\n';
             }
-            appendContacts(cards, vCardReader::ValidUtf8Bytes, codecName, result, &index, groups);
+            cards->read(piece, vCardReader::ValidUtf8Bytes, codecName);
             buffer.remove(0, int(end));
             split = true;
         }
@@ -172,16 +232,16 @@ ParsedFile ContactsFileParser::parseVCardFile(const QString &fileName, const QSt
         return unreadable(fileName, reason);
     }
     if (start == FilePieces::Start::Bytes) {
-        ParsedFile parsed;
-        FileGroups groups;
-        const PiecesRead read = appendCardsInPieces(file, buffer, codecName, chunkBytes,
-                                                    &parsed.contacts, &groups, &reason);
+        FileCards cards;
+        const PiecesRead read =
+                readCardsInPieces(file, buffer, codecName, chunkBytes, &cards, &reason);
         if (read == PiecesRead::Read) {
+            ParsedFile parsed;
             parsed.usedCodec = codecName;
-            groups.applyTo(&parsed);
+            cards.moveInto(&parsed);
             return parsed;
         }
-        qDeleteAll(parsed.contacts);
+        cards.release();
         if (read == PiecesRead::Unreadable) {
             return unreadable(fileName, reason);
         }

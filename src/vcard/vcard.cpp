@@ -120,20 +120,30 @@ void vCard::readCards(const QByteArray &data, vCardReader::Mode mode,
                       [&onCard](const vCard &card, const QByteArray &) { onCard(card); });
 }
 
-void vCard::readCardsWithText(const QByteArray &data, vCardReader::Mode mode,
-                              const QByteArray &fallbackCodec,
-                              const std::function<void(const vCard &, const QByteArray &)> &onCard)
+vCard::Unfinished
+vCard::readCardsWithText(const QByteArray &data, vCardReader::Mode mode,
+                         const QByteArray &fallbackCodec,
+                         const std::function<void(const vCard &, const QByteArray &)> &onCard)
 {
     vCardReader reader(data, mode, fallbackCodec);
     vCardReader::Line line;
     vCard current;
+    Unfinished unfinished;
     bool inCard = false;
     int before = 0;
     int begin = 0;
+    const auto drop = [&unfinished, &current] {
+        if (unfinished.count++ == 0) {
+            unfinished.first = current;
+        }
+    };
     while (reader.next(&line)) {
         switch (line.kind) {
         case vCardReader::Line::Begin:
             // A BEGIN inside an open card: that card is broken and dropped.
+            if (inCard) {
+                drop();
+            }
             current.clear();
             inCard = true;
             begin = data.indexOf("BEGIN", before);
@@ -157,6 +167,10 @@ void vCard::readCardsWithText(const QByteArray &data, vCardReader::Mode mode,
         }
         before = reader.position();
     }
+    if (inCard) {
+        drop();
+    }
+    return unfinished;
 }
 
 // Property lines without BEGIN/END, read by the card reader; defined here so that

@@ -55,13 +55,23 @@ public:
     static void readCards(const QByteArray &data, vCardReader::Mode mode,
                           const QByteArray &fallbackCodec,
                           const std::function<void(const vCard &)> &onCard);
+    // The cards that data left unfinished (cut off, or interrupted by
+    // another BEGIN:VCARD): how many, and what the first one held.
+    struct Unfinished;
     // The same, with the bytes of each card as the data holds them (from
-    // its BEGIN line to its END line, valid until onCard returns).
-    static void
+    // its BEGIN line to its END line, valid until onCard returns), and the
+    // cards dropped.
+    static Unfinished
     readCardsWithText(const QByteArray &data, vCardReader::Mode mode,
                       const QByteArray &fallbackCodec,
                       const std::function<void(const vCard &, const QByteArray &)> &onCard);
 
 private:
     vCardPropertyList m_properties;
+};
+
+struct vCard::Unfinished
+{
+    int count = 0;
+    vCard first;
 };
