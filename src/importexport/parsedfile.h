@@ -19,8 +19,8 @@ struct ParsedFile
     // A file that is not a contact file, one too large to import, or one
     // that cannot be read (with the reason); empty when it was read.
     QString error;
-    // What of a file that gave contacts could not be read, in words (a CSV
-    // quote never closed); empty when all of it was read.
+    // What of the file could not be read, in words (a CSV quote never
+    // closed, vCards without their END:VCARD); empty when all of it was.
     QString warning;
     // The groups that the file's group cards make, empty ones included.
     QStringList groups;

@@ -11,9 +11,8 @@
 #include <QFile>
 
 #include <memory>
-#include <utility>
-
 #include <string_view>
+#include <utility>
 
 namespace {
 
