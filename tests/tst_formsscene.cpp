@@ -16,6 +16,7 @@ class tst_FormsScene : public SceneTest
 private slots:
     void settingsSurviveRestart();
     void importThroughForm();
+    void cutFileSaysWhatWasNotRead();
     void groupCardsAloneJoinTheBook();
     void exportThroughForm_data();
     void exportThroughForm();
@@ -132,6 +133,29 @@ void tst_FormsScene::importThroughForm()
     QCOMPARE(m_scene->listedNames(), (QStringList{QString::fromUtf8("Иванова Анна Сергеевна"),
                                                   QString::fromUtf8("Сидоров Пётр")}));
     QCOMPARE(SceneDriver::storedTexts().size(), 2);
+}
+
+// A quote never closed: the message says from which line on nothing was
+// read, over the form that offers the rows before it, which still import.
+void tst_FormsScene::cutFileSaysWhatWasNotRead()
+{
+    const QString file = writeFile(QDir::homePath() + QStringLiteral("/cut.csv"),
+                                   "First Name,Last Name,Notes\nNora,North,\n"
+                                   "Oscar,Owen,\"Call after 6\nPaula,Price,\n");
+    QVERIFY(m_scene->start());
+    QVERIFY(openFile(QString(), file));
+    QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
+    QCOMPARE(m_scene->item(QStringLiteral("messageText"))->property("text").toString(),
+             QStringLiteral("A quote opened on line 3 is never closed: the rows from that line to "
+                            "the end of the file could not be read."));
+    QVERIFY(m_scene->click(QStringLiteral("messageOkButton")));
+    QVERIFY(m_scene->waitHidden(QStringLiteral("messageForm")));
+    QCOMPARE(formNames(), QStringList{QStringLiteral("North Nora+")});
+    QVERIFY(m_scene->click(QStringLiteral("importExportOkButton")));
+    QTRY_COMPARE(status(), QStringLiteral("Contacts successfully imported."));
+    QVERIFY(m_scene->click(QStringLiteral("importExportOkButton")));
+    QVERIFY(m_scene->waitHidden(QStringLiteral("importExportForm")));
+    QCOMPARE(m_scene->listedNames(), QStringList{QStringLiteral("North Nora")});
 }
 
 // A file of group cards alone is offered, with no contact to tick; its
