@@ -415,6 +415,14 @@ void tst_ImportExport::saysWhatItCouldNotRead_data()
             << 1 << quote.arg(3);
     QTest::addRow("csv nothing before the quote")
             << "cut.csv" << QByteArray("First Name,Notes\nAnna,\"open\n") << 0 << quote.arg(2);
+    QTest::addRow("csv rows with more values than columns, then a quote")
+            << "cut.csv"
+            << QByteArray("First Name,Last Name\nAnna,Smith\nBob,Jones,Jr\nCleo,Cole, ,III\n"
+                          "Dan,\"open\n")
+            << 3
+            << QStringLiteral("2 rows hold more values than the header has columns: those beyond "
+                              "them were not read. The first is on line 3.\n")
+                       + quote.arg(5);
     QTest::addRow("vcf cards interrupted and cut off")
             << "cut.vcf"
             << QByteArray("BEGIN:VCARD\nN:Smith;Anna\nBEGIN:VCARD\nFN:Bob\nEND:VCARD\n"
@@ -428,9 +436,9 @@ void tst_ImportExport::saysWhatItCouldNotRead_data()
                               "read.");
 }
 
-// A file cut short (a CSV quote never closed, vCards without their end)
-// offers what could be read and says, in words, what could not; with
-// nothing read, that is the error.
+// A file cut short (a CSV quote never closed, vCards without their end) or
+// with values outside its columns offers what could be read and says, in
+// words, what could not; with nothing read, that is the error.
 void tst_ImportExport::saysWhatItCouldNotRead()
 {
     QFETCH(QString, name);

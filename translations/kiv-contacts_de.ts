@@ -477,6 +477,14 @@
         <source>%1 cards have no END:VCARD line, so they could not be read.</source>
         <translation>%1 Karten haben keine Zeile END:VCARD und konnten daher nicht gelesen werden.</translation>
     </message>
+    <message>
+        <source>Line %1 holds more values than the header has columns: those beyond them were not read.</source>
+        <translation>Zeile %1 enthält mehr Werte, als die Kopfzeile Spalten hat: Die überzähligen Werte wurden nicht gelesen.</translation>
+    </message>
+    <message>
+        <source>%1 rows hold more values than the header has columns: those beyond them were not read. The first is on line %2.</source>
+        <translation>%1 Zeilen enthalten mehr Werte, als die Kopfzeile Spalten hat: Die überzähligen Werte wurden nicht gelesen. Die erste steht in Zeile %2.</translation>
+    </message>
 </context>
 <context>
     <name>ContactsProxyModel</name>

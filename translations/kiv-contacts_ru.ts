@@ -481,6 +481,14 @@
         <source>%1 cards have no END:VCARD line, so they could not be read.</source>
         <translation>Карточек без строки END:VCARD: %1, их не удалось прочитать.</translation>
     </message>
+    <message>
+        <source>Line %1 holds more values than the header has columns: those beyond them were not read.</source>
+        <translation>В строке %1 больше значений, чем столбцов в заголовке: лишние значения не прочитаны.</translation>
+    </message>
+    <message>
+        <source>%1 rows hold more values than the header has columns: those beyond them were not read. The first is on line %2.</source>
+        <translation>Строк, где значений больше, чем столбцов в заголовке: %1; лишние значения не прочитаны. Первая из них — строка %2.</translation>
+    </message>
 </context>
 <context>
     <name>ContactsProxyModel</name>

@@ -70,6 +70,23 @@ QString openQuoteText(int line)
             .arg(line);
 }
 
+// Values in columns the header does not name cannot be read, and their
+// row's other values may have moved (a separator inside a value that is
+// not quoted): the user is told where to look.
+QString valuesBeyondHeaderText(int rows, int firstLine)
+{
+    return rows == 1 ? QCoreApplication::translate("ContactsFileParser",
+                                                   "Line %1 holds more values than the header has "
+                                                   "columns: those beyond them were not read.")
+                               .arg(firstLine)
+                     : QCoreApplication::translate("ContactsFileParser",
+                                                   "%1 rows hold more values than the header has "
+                                                   "columns: those beyond them were not read. The "
+                                                   "first is on line %2.")
+                               .arg(rows)
+                               .arg(firstLine);
+}
+
 // The contacts of CSV text read in pieces that each end after a row. Each
 // row becomes a contact as soon as it is read: only the header row is kept,
 // in the reader it makes, so a large file never holds all its rows.
@@ -82,10 +99,13 @@ public:
             m_separator = CsvTokenizer::detectSeparator(text);
         }
         const CsvTokenizer::TextEnd end =
-                CsvTokenizer::forEachRow(text, m_separator, [this](QStringList &row) {
+                CsvTokenizer::forEachRow(text, m_separator, [this](QStringList &row, int line) {
                     if (!m_reader) {
                         m_reader = std::make_unique<CsvContactReader>(row);
                         return;
+                    }
+                    if (m_reader->hasValuesBeyondHeader(row) && m_rowsBeyondHeader++ == 0) {
+                        m_firstLineBeyondHeader = m_lineFeeds + line;
                     }
                     Contact *contact = m_reader->readRow(row, m_rowNumber++,
                                                          QDateTime::currentMSecsSinceEpoch());
@@ -104,9 +124,14 @@ public:
     {
         ParsedFile parsed;
         parsed.contacts = std::exchange(m_result, {});
-        if (m_openQuoteLine > 0) {
-            parsed.warning = openQuoteText(m_openQuoteLine);
+        QStringList unread;
+        if (m_rowsBeyondHeader > 0) {
+            unread << valuesBeyondHeaderText(m_rowsBeyondHeader, m_firstLineBeyondHeader);
         }
+        if (m_openQuoteLine > 0) {
+            unread << openQuoteText(m_openQuoteLine);
+        }
+        parsed.warning = unread.join(QLatin1Char('\n'));
         return parsed;
     }
 
@@ -121,6 +146,8 @@ private:
     // the next piece.
     int m_lineFeeds = 0;
     int m_openQuoteLine = 0;
+    int m_rowsBeyondHeader = 0;
+    int m_firstLineBeyondHeader = 0;
     QList<Contact *> m_result;
 };
 

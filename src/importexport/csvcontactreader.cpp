@@ -882,6 +882,16 @@ CsvContactReader::CsvContactReader(const QStringList &header)
     }
 }
 
+bool CsvContactReader::hasValuesBeyondHeader(const QStringList &row) const
+{
+    for (int j = m_rules.size(); j < row.size(); ++j) {
+        if (!isBlank(row.at(j))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 Contact *CsvContactReader::readRow(const QStringList &row, int rowNumber, qint64 stamp) const
 {
     const int columns = qMin(row.size(), m_rules.size());

@@ -20,6 +20,10 @@ public:
     // rowNumber becomes part of the provisional id; stamp is the millisecond
     // clock that starts it.
     Contact *readRow(const QStringList &row, int rowNumber, qint64 stamp) const;
+    // True when the row holds a value, not only blanks, in a column that the
+    // header does not name: the row has more fields than the header, as an
+    // unquoted separator inside a value makes it. Such values are not read.
+    bool hasValuesBeyondHeader(const QStringList &row) const;
 
     enum class Action {
         Ignore,

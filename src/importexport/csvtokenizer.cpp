@@ -96,12 +96,13 @@ QString CsvTokenizer::fieldValue(const QChar *begin, int length)
 QList<QStringList> CsvTokenizer::tokenize(const QString &text, QChar separator)
 {
     QList<QStringList> rows;
-    forEachRow(text, separator, [&rows](QStringList &row) { rows.append(row); });
+    forEachRow(text, separator, [&rows](QStringList &row, int) { rows.append(row); });
     return rows;
 }
 
-CsvTokenizer::TextEnd CsvTokenizer::forEachRow(const QString &text, QChar separator,
-                                                const std::function<void(QStringList &)> &rowRead)
+CsvTokenizer::TextEnd
+CsvTokenizer::forEachRow(const QString &text, QChar separator,
+                         const std::function<void(QStringList &, int line)> &rowRead)
 {
     const QChar *data = text.constData();
     const int size = sizeWithoutTrailingCarriageReturns(text);
@@ -113,17 +114,19 @@ CsvTokenizer::TextEnd CsvTokenizer::forEachRow(const QString &text, QChar separa
 
     QStringList row;
     int fieldStart = 0;
-    // The line feeds before the field being read.
+    // The line feeds before the row and the field being read.
+    int rowLineFeeds = 0;
     int fieldLineFeeds = 0;
     int quotes = 0;
     bool carriageReturn = false;
     auto finishField = [&](int fieldEnd, bool endsRow) {
         row.append(fieldText(data + fieldStart, fieldEnd - fieldStart, quotes, carriageReturn));
         if (endsRow) {
-            rowRead(row);
+            rowRead(row, rowLineFeeds + 1);
             const int columns = row.size();
             row = QStringList();
             row.reserve(columns);
+            rowLineFeeds = end.lineFeeds;
         }
         fieldStart = fieldEnd + 1;
         fieldLineFeeds = end.lineFeeds;

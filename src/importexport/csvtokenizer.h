@@ -38,10 +38,11 @@ public:
         int openQuoteLine = 0;
     };
 
-    // The same rows handed over one at a time as they are read, so that a
-    // large file never holds all its rows at once; rowRead may take the row.
+    // The same rows handed over one at a time as they are read, with the
+    // line (from 1) each begins on, so that a large file never holds all its
+    // rows at once; rowRead may take the row.
     static TextEnd forEachRow(const QString &text, QChar separator,
-                              const std::function<void(QStringList &)> &rowRead);
+                              const std::function<void(QStringList &, int line)> &rowRead);
 
     // The text of a finished raw field: the quotes of a quoted field removed
     // and each doubled quote inside them read as one.
