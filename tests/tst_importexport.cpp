@@ -421,7 +421,7 @@ void tst_ImportExport::saysWhatItCouldNotRead_data()
                           "Dan,\"open\n")
             << 3
             << QStringLiteral("2 rows hold more values than the header has columns: those beyond "
-                              "them were not read. The first is on line 3.\n")
+                              "them were not read. The first is on line 3.\n\n")
                        + quote.arg(5);
     QTest::addRow("vcf cards interrupted and cut off")
             << "cut.vcf"

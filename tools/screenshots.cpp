@@ -488,11 +488,12 @@ public:
         s.click(QStringLiteral("importExportCancelButton"));
         s.waitHidden(QStringLiteral("importExportForm"));
 
-        // A quote never closed: what came before it is offered, and the
-        // message says from which line on nothing could be read.
+        // A row with a value beyond the columns, then a quote never closed:
+        // what came before the quote is offered, and the message says which
+        // line to look at for each.
         const QString cut = QDir::homePath() + QStringLiteral("/cut.csv");
-        writeFile(cut, "First Name,Last Name,Notes\nNora,North,\nOscar,Owen,\"Call after 6\n"
-                       "Paula,Price,\n");
+        writeFile(cut, "First Name,Last Name,Notes\nNora,North,\nMia,Moss,Sr,x\n"
+                       "Oscar,Owen,\"Call after 6\nPaula,Price,\n");
         s.eval(QStringLiteral("importExport.parseContactsFromFile('UTF-8', '%1')").arg(cut));
         s.waitShown(QStringLiteral("messageForm"));
         shoot(QStringLiteral("importexport-open-quote"));

@@ -131,7 +131,7 @@ public:
         if (m_openQuoteLine > 0) {
             unread << openQuoteText(m_openQuoteLine);
         }
-        parsed.warning = unread.join(QLatin1Char('\n'));
+        parsed.warning = unread.join(QStringLiteral("\n\n"));
         return parsed;
     }
 
