@@ -62,29 +62,26 @@ public:
 private:
     QString unfinishedText() const
     {
-        const auto translated = [](const char *text) {
-            return QCoreApplication::translate("ContactsFileParser", text);
-        };
         const bool named = !m_firstUnfinished.isEmpty();
         if (m_unfinished == 1) {
-            return named ? translated(QT_TRANSLATE_NOOP("ContactsFileParser",
-                                                        "The card of %1 has no END:VCARD line, "
-                                                        "so it could not be read."))
+            return named ? QCoreApplication::translate("ContactsFileParser",
+                                                       "The card of %1 has no END:VCARD line, so "
+                                                       "it could not be read.")
                                    .arg(m_firstUnfinished)
-                         : translated(QT_TRANSLATE_NOOP("ContactsFileParser",
-                                                        "A card without a name has no END:VCARD "
-                                                        "line, so it could not be read."));
+                         : QCoreApplication::translate("ContactsFileParser",
+                                                       "A card without a name has no END:VCARD "
+                                                       "line, so it could not be read.");
         }
         if (m_unfinished > 1) {
-            return named ? translated(QT_TRANSLATE_NOOP("ContactsFileParser",
-                                                        "%1 cards have no END:VCARD line, so "
-                                                        "they could not be read; the first is "
-                                                        "the card of %2."))
+            return named ? QCoreApplication::translate("ContactsFileParser",
+                                                       "%1 cards have no END:VCARD line, so they "
+                                                       "could not be read; the first is the card "
+                                                       "of %2.")
                                    .arg(m_unfinished)
                                    .arg(m_firstUnfinished)
-                         : translated(QT_TRANSLATE_NOOP("ContactsFileParser",
-                                                        "%1 cards have no END:VCARD line, so "
-                                                        "they could not be read."))
+                         : QCoreApplication::translate("ContactsFileParser",
+                                                       "%1 cards have no END:VCARD line, so they "
+                                                       "could not be read.")
                                    .arg(m_unfinished);
         }
         return QString();
