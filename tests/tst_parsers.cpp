@@ -22,6 +22,7 @@ private slots:
     void readsFixture_data();
     void readsFixture();
     void refusesPlainText();
+    void readsCarriageReturnLinesWhateverTheName();
     void survivesBadInput_data();
     void survivesBadInput();
     void readsTextInTheRightEncoding_data();
@@ -106,6 +107,18 @@ void tst_Parsers::refusesPlainText()
     const Parsed parsed(ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")));
     QCOMPARE(parsed.size(), 0);
     QCOMPARE(parsed.error(), QStringLiteral("This file is not a contact file (a shell script)"));
+}
+
+// A file of Excel for Mac's ends its lines in carriage returns only: its
+// header is its first line, also for a name that says nothing of the type.
+void tst_Parsers::readsCarriageReturnLinesWhateverTheName()
+{
+    const QString path =
+            writeFile(m_dir.filePath("contacts"), "First Name,Last Name\rAnna,Smith\rBob,Jones\r");
+    const Parsed parsed(ContactsFileParser::parseFile(path, QStringLiteral("UTF-8")));
+    QCOMPARE(parsed.error(), QString());
+    QCOMPARE(parsed.size(), 2);
+    QCOMPARE(parsed.at(1)->surname, QStringLiteral("Jones"));
 }
 
 void tst_Parsers::survivesBadInput_data()

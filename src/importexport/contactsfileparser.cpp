@@ -95,11 +95,14 @@ class CsvContacts
 public:
     void read(const QString &text)
     {
+        // The first piece decides: one without a line feed is the whole file.
         if (!m_reader && !text.isEmpty()) {
             m_separator = CsvTokenizer::detectSeparator(text);
+            m_lineEnd = CsvTokenizer::lineEndOf(text);
         }
-        const CsvTokenizer::TextEnd end =
-                CsvTokenizer::forEachRow(text, m_separator, [this](QStringList &row, int line) {
+        const CsvTokenizer::TextEnd end = CsvTokenizer::forEachRow(
+                text, m_separator,
+                [this](QStringList &row, int line) {
                     if (!m_reader) {
                         m_reader = std::make_unique<CsvContactReader>(row);
                         return;
@@ -112,7 +115,8 @@ public:
                     if (contact) {
                         m_result.append(contact);
                     }
-                });
+                },
+                m_lineEnd);
         if (end.openQuoteLine > 0) {
             m_openQuoteLine = m_lineFeeds + end.openQuoteLine;
         }
@@ -141,6 +145,7 @@ public:
 private:
     std::unique_ptr<CsvContactReader> m_reader;
     QChar m_separator = QLatin1Char(',');
+    QChar m_lineEnd = QLatin1Char('\n');
     int m_rowNumber = 1;
     // The line feeds of the pieces read so far, which number the lines of
     // the next piece.
@@ -344,7 +349,13 @@ ContactsFileParser::Kind ContactsFileParser::kindByContent(const QString &fileNa
     if (text.midRef(start, 11).compare(QLatin1String("BEGIN:VCARD"), Qt::CaseInsensitive) == 0) {
         return Kind::VCard;
     }
-    const int lineEnd = text.indexOf(QLatin1Char('\n'));
+    // The first line ends at a line feed or a carriage return (a file of
+    // Excel for Mac's has no line feeds).
+    int lineEnd = text.indexOf(QLatin1Char('\n'));
+    const int carriageReturn = text.indexOf(QLatin1Char('\r'));
+    if (carriageReturn >= 0 && (lineEnd < 0 || carriageReturn < lineEnd)) {
+        lineEnd = carriageReturn;
+    }
     // The line feed ends the row: a header with a trailing separator counts.
     const QString firstLine = (lineEnd < 0 ? text : text.left(lineEnd)) + QLatin1Char('\n');
     const QList<QStringList> rows =

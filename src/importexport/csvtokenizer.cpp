@@ -2,9 +2,10 @@
 
 namespace {
 
-// Carriage returns count as if deleted beforehand: they are skipped while
-// reading and removed from the few fields that hold one, which saves a copy
-// of the whole text. Those at the end of the text simply end it earlier.
+// Carriage returns count as if deleted beforehand (or, in a text whose lines
+// they end, as if they were line feeds): they are skipped while reading and
+// taken out of the few fields that hold one, which saves a copy of the whole
+// text. Those at the end of the text simply end it earlier.
 int sizeWithoutTrailingCarriageReturns(const QString &text)
 {
     const QChar *data = text.constData();
@@ -16,8 +17,9 @@ int sizeWithoutTrailingCarriageReturns(const QString &text)
 }
 
 // The value of a finished raw field that holds the given number of quotes,
-// and carriage returns when carriageReturn is set.
-QString fieldText(const QChar *begin, int length, int quotes, bool carriageReturn)
+// and carriage returns when carriageReturn is set: removed, or made line
+// feeds where they end the lines (a line break inside a quoted value).
+QString fieldText(const QChar *begin, int length, int quotes, bool carriageReturn, QChar lineEnd)
 {
     if (length == 0) {
         return QString();
@@ -29,7 +31,11 @@ QString fieldText(const QChar *begin, int length, int quotes, bool carriageRetur
         return CsvTokenizer::fieldValue(begin, length);
     }
     QString raw(begin, length);
-    raw.remove(QLatin1Char('\r'));
+    if (lineEnd == QLatin1Char('\r')) {
+        raw.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    } else {
+        raw.remove(QLatin1Char('\r'));
+    }
     return quotes ? CsvTokenizer::fieldValue(raw.constData(), raw.size()) : raw;
 }
 
@@ -47,7 +53,7 @@ QChar CsvTokenizer::detectSeparator(const QString &text)
             quoted = !quoted;
         } else if (quoted) {
             continue;
-        } else if (c == '\n') {
+        } else if (c == '\n' || c == '\r') {
             break;
         } else if (c == ',') {
             ++commas;
@@ -96,13 +102,26 @@ QString CsvTokenizer::fieldValue(const QChar *begin, int length)
 QList<QStringList> CsvTokenizer::tokenize(const QString &text, QChar separator)
 {
     QList<QStringList> rows;
-    forEachRow(text, separator, [&rows](QStringList &row, int) { rows.append(row); });
+    forEachRow(
+            text, separator, [&rows](QStringList &row, int) { rows.append(row); }, lineEndOf(text));
     return rows;
+}
+
+// A text with carriage returns but no line feed is one whose lines they end,
+// as Excel for Mac and programs of the classic Mac OS write them; without a
+// line feed the text would be one row.
+QChar CsvTokenizer::lineEndOf(const QString &text)
+{
+    const int size = sizeWithoutTrailingCarriageReturns(text);
+    const QStringView view = QStringView(text).left(size);
+    return view.contains(QLatin1Char('\r')) && !view.contains(QLatin1Char('\n'))
+                   ? QLatin1Char('\r')
+                   : QLatin1Char('\n');
 }
 
 CsvTokenizer::TextEnd
 CsvTokenizer::forEachRow(const QString &text, QChar separator,
-                         const std::function<void(QStringList &, int line)> &rowRead)
+                         const std::function<void(QStringList &, int line)> &rowRead, QChar lineEnd)
 {
     const QChar *data = text.constData();
     const int size = sizeWithoutTrailingCarriageReturns(text);
@@ -111,6 +130,7 @@ CsvTokenizer::forEachRow(const QString &text, QChar separator,
         return end;
     }
     const ushort sep = separator.unicode();
+    const ushort newLine = lineEnd.unicode();
 
     QStringList row;
     int fieldStart = 0;
@@ -120,7 +140,8 @@ CsvTokenizer::forEachRow(const QString &text, QChar separator,
     int quotes = 0;
     bool carriageReturn = false;
     auto finishField = [&](int fieldEnd, bool endsRow) {
-        row.append(fieldText(data + fieldStart, fieldEnd - fieldStart, quotes, carriageReturn));
+        row.append(fieldText(data + fieldStart, fieldEnd - fieldStart, quotes, carriageReturn,
+                             lineEnd));
         if (endsRow) {
             rowRead(row, rowLineFeeds + 1);
             const int columns = row.size();
@@ -136,10 +157,13 @@ CsvTokenizer::forEachRow(const QString &text, QChar separator,
 
     for (int i = 0; i < size; ++i) {
         const ushort c = data[i].unicode();
-        if (c == sep || c == '\n') {
-            end.lineFeeds += c == '\n';
+        if (c == sep || c == newLine) {
+            end.lineFeeds += c == newLine;
             if (!(quotes & 1)) {
-                finishField(i, c == '\n');
+                finishField(i, c == newLine);
+            } else if (c == '\r') {
+                // A line break inside a quoted value.
+                carriageReturn = true;
             }
         } else if (c == '"') {
             ++quotes;
@@ -149,7 +173,7 @@ CsvTokenizer::forEachRow(const QString &text, QChar separator,
     }
     if (quotes & 1) {
         end.openQuoteLine = fieldLineFeeds + 1;
-    } else if (data[size - 1] != QLatin1Char('\n')) {
+    } else if (data[size - 1] != lineEnd) {
         finishField(size, true);
     }
     return end;

@@ -9,7 +9,8 @@
 
 // Splits the text of a CSV file into rows of fields.
 //
-// Carriage returns are dropped first, so only line feeds end rows. A
+// Carriage returns are dropped first, so only line feeds end rows; in a
+// text without line feeds, carriage returns end the rows instead. A
 // separator or line feed inside a field holding an odd number of double
 // quotes belongs to the value. A finished field that starts with a quote is
 // read as RFC 4180 quoted text: inside the quotes "" is one quote; a field
@@ -38,11 +39,16 @@ public:
         int openQuoteLine = 0;
     };
 
+    // What ends the lines of a file whose text begins so: a line feed, or a
+    // carriage return when the text has those and no line feed.
+    static QChar lineEndOf(const QString &text);
+
     // The same rows handed over one at a time as they are read, with the
     // line (from 1) each begins on, so that a large file never holds all its
-    // rows at once; rowRead may take the row.
+    // rows at once; rowRead may take the row. The lines end in lineEnd.
     static TextEnd forEachRow(const QString &text, QChar separator,
-                              const std::function<void(QStringList &, int line)> &rowRead);
+                              const std::function<void(QStringList &, int line)> &rowRead,
+                              QChar lineEnd = QLatin1Char('\n'));
 
     // The text of a finished raw field: the quotes of a quoted field removed
     // and each doubled quote inside them read as one.
