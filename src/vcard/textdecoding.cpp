@@ -269,6 +269,13 @@ QString encodingOf(const QByteArray &data, const QString &codecName, bool detect
     if (isValidUtf8(data)) {
         return QStringLiteral("UTF-8");
     }
+    // Lines that end in carriage returns only are the classic Mac OS's, and
+    // so is the 8-bit encoding of such a file (Excel for Mac writes its CSV
+    // files so): a statistical guess takes Mac Roman letters for Windows
+    // ones ("MŸller").
+    if (detect && data.contains('\r') && !data.contains('\n')) {
+        return QStringLiteral("Apple Roman");
+    }
     if (detect) {
         const QString detected = detectedCodecName(data);
         if (!detected.isEmpty()) {

@@ -39,8 +39,9 @@ QString decode(const QByteArray &data, const QString &codecName);
 // Decodes data in the named encoding (as encodingOf gives it), without a mark.
 QString decodeIn(const QByteArray &data, const QString &encoding);
 // The name of the encoding decode() reads data in; with detect, bytes that
-// are neither marked nor valid UTF-8 take the confidently detected 8-bit
-// encoding (detectedCodecName) before the named codec.
+// are neither marked nor valid UTF-8 take Mac Roman when their lines end in
+// carriage returns only (a classic Mac OS file), else the confidently
+// detected 8-bit encoding (detectedCodecName), before the named codec.
 QString encodingOf(const QByteArray &data, const QString &codecName, bool detect);
 // The 8-bit or East Asian encoding that ICU's charset detection finds for
 // data with enough confidence, as a name codecForName() knows; else empty.
