@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 const QString sortRoleKey = QStringLiteral("sortRole");
@@ -230,6 +231,11 @@ void ContactsProxyModel::show(std::vector<int> rows)
         return;
     }
     const size_t limit = std::max(8, 1000000 / std::max(1, m_source ? m_source->rowCount() : 1));
+    // At least as many rows come or go as the count changes by.
+    if (size_t(std::abs(qint64(rows.size()) - qint64(m_rows.size()))) > limit) {
+        relayout(std::move(rows), m_rows, QAbstractItemModel::NoLayoutChangeHint);
+        return;
+    }
     std::vector<char> kept(m_rows.size(), 0);
     std::vector<char> added(rows.size(), 1);
     size_t changes = 0;

@@ -57,10 +57,7 @@ public:
     };
     bool passes(int row, const Filter &filter) const
     {
-        if (filter.favouritesOnly && !isFavourite(row)) {
-            return false;
-        }
-        if (!filter.group.isEmpty() && !isInGroup(row, filter.group)) {
+        if (!isShownBy(row, filter)) {
             return false;
         }
         if (filter.search.isEmpty()) {
@@ -73,7 +70,8 @@ public:
     }
     // The rows of `among` (all rows when null) that pass, in the sort order
     // when sorted, else in row order. The rows are tested in row order,
-    // which is the order their records and texts lie in memory.
+    // which is the order their records and texts lie in memory, and the
+    // search reads its text columns from end to end.
     std::vector<int> rowsPassing(const Filter &filter, bool sorted,
                                  const std::vector<int> *among = nullptr) const;
     // Folds the search texts of every row, which are made when first
@@ -100,6 +98,7 @@ private:
             const quint32 start = row > 0 ? ends[row - 1] : 0;
             return std::string_view(bytes).substr(start, ends[row] - start);
         }
+        ContactSearch::Column column() const { return {bytes, ends}; }
         void append(std::string_view text)
         {
             bytes += text;
@@ -113,6 +112,12 @@ private:
 
     bool isFavourite(int row) const;
     bool isInGroup(int row, const QString &group) const;
+    // The filter's favourites and group, the search aside.
+    bool isShownBy(int row, const Filter &filter) const
+    {
+        return (!filter.favouritesOnly || isFavourite(row))
+               && (filter.group.isEmpty() || isInGroup(row, filter.group));
+    }
     // Folds the texts of rows first..last in place of `replaced` rows.
     void foldTexts(int first, int last, int replaced) const;
     // Makes the row's key and initial; false when the key stayed.

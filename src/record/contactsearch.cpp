@@ -2,6 +2,7 @@
 
 #include "record/contact.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -93,26 +94,54 @@ std::string digitsOf(const QString &text)
                                       : digits.substr(zeros);
 }
 
-// memchr finds each place the first byte is at; the rest is compared there
-// byte by byte, as most places differ in the next byte already and a call of
-// memcmp for each would cost more than the comparison.
-bool holds(std::string_view text, std::string_view part)
+// Where part begins in text at `from` or after it; npos when nowhere.
+// memchr finds each place the last byte of part is at, and the bytes before
+// it are compared there. The last byte, because the first byte of a UTF-8
+// letter is shared by its whole script (every Cyrillic letter begins with
+// 0xd0 or 0xd1) and the last one tells letters apart.
+size_t findPart(std::string_view text, std::string_view part, size_t from)
 {
     if (part.empty()) {
-        return true;
+        return from <= text.size() ? from : std::string_view::npos;
     }
-    for (size_t at = text.find(part[0]);
-         at != std::string_view::npos && part.size() <= text.size() - at;
-         at = text.find(part[0], at + 1)) {
+    const size_t last = part.size() - 1;
+    for (size_t at = text.find(part[last], from + last); at != std::string_view::npos;
+         at = text.find(part[last], at + 1)) {
         size_t same = 1;
-        while (same < part.size() && text[at + same] == part[same]) {
+        while (same <= last && text[at - same] == part[last - same]) {
             ++same;
         }
-        if (same == part.size()) {
-            return true;
+        if (same > last) {
+            return at - last;
         }
     }
-    return false;
+    return std::string_view::npos;
+}
+
+bool holds(std::string_view text, std::string_view part)
+{
+    return findPart(text, part, 0) != std::string_view::npos;
+}
+
+// Marks the rows of the column whose text holds part: after each find in a
+// row the search goes on at the next row.
+void markRowsHolding(const ContactSearch::Column &column, std::string_view part,
+                     std::vector<char> &marks)
+{
+    if (part.empty()) {
+        std::fill(marks.begin(), marks.end(), 1);
+        return;
+    }
+    size_t row = 0;
+    for (size_t at = findPart(column.bytes, part, 0); at != std::string_view::npos;) {
+        while (column.ends[row] <= at) {
+            ++row;
+        }
+        const size_t end = column.ends[row];
+        const bool inRow = at + part.size() <= end;
+        marks[row] = marks[row] || inRow;
+        at = findPart(column.bytes, part, inRow ? end : at + 1);
+    }
 }
 
 } // namespace
@@ -196,6 +225,28 @@ bool ContactSearch::matches(std::string_view words, std::string_view digits) con
         }
     }
     return !m_words.empty() || m_digits.empty();
+}
+
+std::vector<char> ContactSearch::matchesIn(const Column &words, const Column &digits) const
+{
+    const size_t rows = words.ends.size();
+    std::vector<char> found(rows, m_words.empty() && m_digits.empty());
+    std::vector<char> holding;
+    for (size_t i = 0; i < m_words.size(); ++i) {
+        holding.assign(rows, 0);
+        markRowsHolding(words, m_words[i], holding);
+        for (size_t row = 0; row < rows; ++row) {
+            found[row] = (i == 0 || found[row]) && holding[row];
+        }
+    }
+    if (!m_digits.empty()) {
+        holding.assign(rows, 0);
+        markRowsHolding(digits, m_digits, holding);
+        for (size_t row = 0; row < rows; ++row) {
+            found[row] = found[row] || holding[row];
+        }
+    }
+    return found;
 }
 
 // A contact this search finds holds each of its words, so each word of

@@ -37,6 +37,16 @@ public:
     bool isEmpty() const { return m_words.empty() && m_digits.empty(); }
     bool matches(std::string_view words, std::string_view digits) const;
     bool matches(const Contact &contact) const;
+    // Texts of many rows one after another: row i's text ends at ends[i]
+    // and begins where the text of row i - 1 ends.
+    struct Column
+    {
+        std::string_view bytes;
+        const std::vector<quint32> &ends;
+    };
+    // For each row of the columns, whether matches() finds its texts; each
+    // column is read once for each word.
+    std::vector<char> matchesIn(const Column &words, const Column &digits) const;
     // Whether everything this search finds is found by `other` too, so that
     // only other's finds need to be tested.
     bool narrows(const ContactSearch &other) const;
