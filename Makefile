@@ -21,7 +21,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 FUZZ_DIR      ?= build-fuzz
 FUZZ_SECONDS  ?= 3600
 FUZZ_RUNS     ?= 1000000
-FUZZ_TARGETS  = csv vcard parsefile photo sqlite sync
+FUZZ_TARGETS  = csv vcard parsefile photo sqlite sync search
 FUZZ_PACKAGES = clang libclang-rt-14-dev
 
 .PHONY: all deps deps-fuzz build run test test-full test-asan bench fuzz translations screenshots clean
