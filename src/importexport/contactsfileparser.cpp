@@ -349,13 +349,9 @@ ContactsFileParser::Kind ContactsFileParser::kindByContent(const QString &fileNa
     if (text.midRef(start, 11).compare(QLatin1String("BEGIN:VCARD"), Qt::CaseInsensitive) == 0) {
         return Kind::VCard;
     }
-    // The first line ends at a line feed or a carriage return (a file of
-    // Excel for Mac's has no line feeds).
-    int lineEnd = text.indexOf(QLatin1Char('\n'));
-    const int carriageReturn = text.indexOf(QLatin1Char('\r'));
-    if (carriageReturn >= 0 && (lineEnd < 0 || carriageReturn < lineEnd)) {
-        lineEnd = carriageReturn;
-    }
+    // The first line ends where the tokenizer would end it (a file of Excel
+    // for Mac's has carriage returns and no line feeds).
+    const int lineEnd = text.indexOf(CsvTokenizer::lineEndOf(text));
     // The line feed ends the row: a header with a trailing separator counts.
     const QString firstLine = (lineEnd < 0 ? text : text.left(lineEnd)) + QLatin1Char('\n');
     const QList<QStringList> rows =
