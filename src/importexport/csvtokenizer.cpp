@@ -82,20 +82,25 @@ QString CsvTokenizer::fieldValue(const QChar *begin, int length)
     QString value;
     value.reserve(length);
     bool quoted = true;
-    for (const QChar *p = begin + 1; p < end; ++p) {
+    // The text between quotes is copied a run at a time.
+    const QChar *run = begin + 1;
+    for (const QChar *p = run; p < end; ++p) {
         if (*p != QLatin1Char('"')) {
-            value.append(*p);
-        } else if (quoted && p + 1 < end && p[1] == QLatin1Char('"')) {
+            continue;
+        }
+        value.append(run, int(p - run));
+        if (quoted && p + 1 < end && p[1] == QLatin1Char('"')) {
             // A doubled quote inside quotes is one quote.
             value.append(*p);
             ++p;
-        } else if (quoted) {
-            quoted = false;
         } else {
-            // Text after the closing quote is kept; a quote there reopens.
-            quoted = true;
+            // The closing quote; text after it is kept, and a quote there
+            // reopens.
+            quoted = !quoted;
         }
+        run = p + 1;
     }
+    value.append(run, int(end - run));
     return value;
 }
 
@@ -132,7 +137,11 @@ CsvTokenizer::forEachRow(const QString &text, QChar separator,
     const ushort sep = separator.unicode();
     const ushort newLine = lineEnd.unicode();
 
+    // One list serves every row: its fields are overwritten in place, so a
+    // row costs no list of its own (a row that rowRead keeps is copied when
+    // the next one is written).
     QStringList row;
+    int fields = 0;
     int fieldStart = 0;
     // The line feeds before the row and the field being read.
     int rowLineFeeds = 0;
@@ -140,13 +149,18 @@ CsvTokenizer::forEachRow(const QString &text, QChar separator,
     int quotes = 0;
     bool carriageReturn = false;
     auto finishField = [&](int fieldEnd, bool endsRow) {
-        row.append(fieldText(data + fieldStart, fieldEnd - fieldStart, quotes, carriageReturn,
-                             lineEnd));
+        QString field =
+                fieldText(data + fieldStart, fieldEnd - fieldStart, quotes, carriageReturn, lineEnd);
+        if (fields < row.size()) {
+            row[fields] = std::move(field);
+        } else {
+            row.append(std::move(field));
+        }
+        ++fields;
         if (endsRow) {
+            row.erase(row.begin() + fields, row.end());
             rowRead(row, rowLineFeeds + 1);
-            const int columns = row.size();
-            row = QStringList();
-            row.reserve(columns);
+            fields = 0;
             rowLineFeeds = end.lineFeeds;
         }
         fieldStart = fieldEnd + 1;
