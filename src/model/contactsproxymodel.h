@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/contactsmodel.h"
+#include "record/contact.h"
 #include "record/contactbook.h"
 
 #include <QAbstractProxyModel>
@@ -9,8 +10,6 @@
 #include <QStringList>
 
 #include <vector>
-
-class Contact;
 
 // The contact list as the scenes show it: the contacts of a ContactsModel in
 // the order of their sort text (once sorted), optionally only the starred

@@ -1,14 +1,13 @@
 #pragma once
 
+#include "model/contactsmodel.h"
 #include "record/duplicatefinder.h"
+#include "storage/database.h"
 
 #include <QAbstractListModel>
 #include <QPointer>
 #include <QVariantMap>
 #include <QVector>
-
-class ContactsModel;
-class DataBase;
 
 // The groups of likely duplicates of the contact list, as the duplicates
 // form lists them: each group's contacts and the reasons in words, a
