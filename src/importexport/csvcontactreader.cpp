@@ -10,9 +10,9 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QHash>
-#include <QStringBuilder>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStringBuilder>
 
 namespace {
 

@@ -39,6 +39,18 @@ QString fieldText(const QChar *begin, int length, int quotes, bool carriageRetur
     return quotes ? CsvTokenizer::fieldValue(raw.constData(), raw.size()) : raw;
 }
 
+// Writes a field of a list that serves every row, overwriting the row
+// before's, so that a row costs no list of its own; a row that the reader
+// kept is copied when the next one is written.
+void setField(QStringList &row, int index, QString field)
+{
+    if (index < row.size()) {
+        row[index] = std::move(field);
+    } else {
+        row.append(std::move(field));
+    }
+}
+
 } // namespace
 
 QChar CsvTokenizer::detectSeparator(const QString &text)
@@ -137,10 +149,7 @@ CsvTokenizer::forEachRow(const QString &text, QChar separator,
     const ushort sep = separator.unicode();
     const ushort newLine = lineEnd.unicode();
 
-    // One list serves every row: its fields are overwritten in place, so a
-    // row costs no list of its own (a row that rowRead keeps is copied when
-    // the next one is written).
-    QStringList row;
+    QStringList row; // serves every row (see setField)
     int fields = 0;
     int fieldStart = 0;
     // The line feeds before the row and the field being read.
@@ -149,14 +158,9 @@ CsvTokenizer::forEachRow(const QString &text, QChar separator,
     int quotes = 0;
     bool carriageReturn = false;
     auto finishField = [&](int fieldEnd, bool endsRow) {
-        QString field =
-                fieldText(data + fieldStart, fieldEnd - fieldStart, quotes, carriageReturn, lineEnd);
-        if (fields < row.size()) {
-            row[fields] = std::move(field);
-        } else {
-            row.append(std::move(field));
-        }
-        ++fields;
+        setField(row, fields++,
+                 fieldText(data + fieldStart, fieldEnd - fieldStart, quotes, carriageReturn,
+                           lineEnd));
         if (endsRow) {
             row.erase(row.begin() + fields, row.end());
             rowRead(row, rowLineFeeds + 1);
