@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QMimeDatabase>
 
+#include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
@@ -163,16 +164,23 @@ private:
 class CsvRowEnds
 {
 public:
+    // From quote to quote: between two, the last line feed counts when the
+    // quotes before it are even.
     int scan(const QByteArray &buffer)
     {
         const char *data = buffer.constData();
-        for (; m_scanned < buffer.size(); ++m_scanned) {
-            const char c = data[m_scanned];
-            if (c == '"') {
-                m_oddQuotes = !m_oddQuotes;
-            } else if (c == '\n' && !m_oddQuotes) {
-                m_end = m_scanned + 1;
+        const int size = buffer.size();
+        while (m_scanned < size) {
+            const void *quote = std::memchr(data + m_scanned, '"', size_t(size - m_scanned));
+            const int stop = quote ? int(static_cast<const char *>(quote) - data) : size;
+            const void *lineFeed =
+                    m_oddQuotes ? nullptr
+                                : memrchr(data + m_scanned, '\n', size_t(stop - m_scanned));
+            if (lineFeed) {
+                m_end = int(static_cast<const char *>(lineFeed) - data) + 1;
             }
+            m_oddQuotes = quote ? !m_oddQuotes : m_oddQuotes;
+            m_scanned = quote ? stop + 1 : size;
         }
         return m_end;
     }
