@@ -18,6 +18,18 @@ std::string key(const QString &name)
 // one in a group's name would make a group no one can type.
 QString cleaned(const QString &name)
 {
+    // Most names are clean already: printable, with single spaces between
+    // words. They are kept as they are, not copied twice.
+    QChar previous = QLatin1Char(' ');
+    const bool clean = std::all_of(name.cbegin(), name.cend(), [&previous](QChar c) {
+        const bool printable = c.unicode() > 0x20 && c.unicode() != 0x7f && !c.isSpace();
+        const bool fits = printable || (c == QLatin1Char(' ') && previous != QLatin1Char(' '));
+        previous = c;
+        return fits;
+    });
+    if (clean && previous != QLatin1Char(' ')) {
+        return name;
+    }
     QString text;
     text.reserve(name.size());
     for (const QChar c : name) {
