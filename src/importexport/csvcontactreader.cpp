@@ -312,16 +312,23 @@ bool isEmptyDatePlaceholder(const QString &value)
 }
 
 // Google joins several values of one column with ":::"; each part is trimmed.
-QStringList splitValues(const QString &value)
+template<typename Visit>
+void forEachValue(const QString &value, Visit visit)
 {
     // Most values are one: a character search finds that sooner.
     if (!value.contains(QLatin1Char(':'))) {
-        return {value.trimmed()};
+        visit(value.trimmed());
+        return;
     }
-    QStringList parts = value.split(QStringLiteral(":::"));
-    for (QString &part : parts) {
-        part = part.trimmed();
+    for (const QString &part : value.split(QStringLiteral(":::"))) {
+        visit(part.trimmed());
     }
+}
+
+QStringList splitValues(const QString &value)
+{
+    QStringList parts;
+    forEachValue(value, [&parts](const QString &part) { parts.append(part); });
     return parts;
 }
 
@@ -682,9 +689,9 @@ bool RowReader::applyList(const CsvContactReader::Rule &rule, const QString &val
         addEmail(value, rule.text);
         return true;
     case Action::SplitEmails:
-        for (const QString &part : splitValues(value)) {
+        forEachValue(value, [&](const QString &part) {
             addEmail(part, m_emailLabel.isEmpty() ? rule.text : m_emailLabel);
-        }
+        });
         // A type column labels the addresses of its own group only.
         m_emailLabel.clear();
         return true;
@@ -697,17 +704,13 @@ bool RowReader::applyList(const CsvContactReader::Rule &rule, const QString &val
         addPhone(value, rule.text);
         return true;
     case Action::SplitPhones:
-        for (const QString &part : splitValues(value)) {
-            addPhone(part, m_phoneLabel);
-        }
+        forEachValue(value, [this](const QString &part) { addPhone(part, m_phoneLabel); });
         return true;
     case Action::AddressNow:
         addAddress(value, rule.text);
         return true;
     case Action::SplitAddresses:
-        for (const QString &part : splitValues(value)) {
-            addAddress(part, m_addressLabel);
-        }
+        forEachValue(value, [this](const QString &part) { addAddress(part, m_addressLabel); });
         return true;
     case Action::PhoneTypeLabel:
         m_phoneLabel = typeLabel(value);

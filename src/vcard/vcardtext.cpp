@@ -136,6 +136,14 @@ QStringList splitList(const QString &value)
 
 QString escape(const QString &text)
 {
+    // Most values hold nothing to escape: they are shared, not copied.
+    const bool plain = std::none_of(text.cbegin(), text.cend(), [](QChar c) {
+        const ushort u = c.unicode();
+        return u == '\\' || u == '\r' || u == '\n' || u == ',' || u == ';';
+    });
+    if (plain) {
+        return text;
+    }
     QString out;
     out.reserve(text.size() + 8);
     for (int i = 0; i < text.size(); ++i) {
