@@ -646,7 +646,11 @@ QByteArray RowReader::keptCard() const
                 % QLatin1String("\r\nitem1.X-ABLabel:_$!<Anniversary>!$_\r\n");
     }
     card += QLatin1String("END:VCARD\r\n");
-    return card.toUtf8();
+    // Encoding leaves room for three bytes a character; the card is kept
+    // with its contact, so it keeps only what it holds.
+    QByteArray bytes = card.toUtf8();
+    bytes.squeeze();
+    return bytes;
 }
 
 bool RowReader::applyName(const CsvContactReader::Rule &rule, const QString &value)
