@@ -284,37 +284,39 @@ public:
     {
     }
 
-    // Room for count keys, and the number of low bits of each ordered value
-    // that say its slot.
+    // Room for count keys; more still fit.
     void reserve(size_t count)
     {
         m_slots.reserve(count);
         m_order.reserve(count);
-        while (m_slotBits < 40 && (quint64(1) << m_slotBits) < count) {
-            ++m_slotBits;
-        }
     }
 
     // The key is the length bytes of the text at offset, written already.
     void add(Tag tag, size_t offset, size_t length, Member member)
     {
-        const quint64 slot = m_slots.size();
-        Q_ASSERT(slot < (quint64(1) << m_slotBits));
         m_slots.push_back({quint32(offset), quint32(length), quint32(tag), member});
         // Hashed while the key is at hand: a pass over all the keys later
-        // would read them from memory again. Each ordered value is the hash
-        // above a bit that marks a name and the slot below it, so that one
-        // sort of plain numbers orders them by key and then as added, and
-        // the names can be told from the rest without reading their slots.
-        const quint64 hash = std::hash<std::string_view>()(keyOf(slot))
+        // would read them from memory again. The lowest bit marks a name.
+        const quint64 hash = std::hash<std::string_view>()(keyOf(m_slots.size() - 1))
                              ^ (quint64(tag) * 0x9e3779b97f4a7c15ull);
-        const quint64 above = quint64(1) << m_slotBits;
-        m_order.push_back((hash & ~(2 * above - 1)) | (tag == Tag::Name ? above : 0) | slot);
+        m_order.push_back((hash & ~quint64(1)) | (tag == Tag::Name ? 1 : 0));
     }
 
     // Orders the members by key hash, each key's in the order added.
     void index()
     {
+        // Each ordered value is the hash above a bit that marks a name and
+        // the slot below it, so that one sort of plain numbers orders them
+        // by key and then as added, and the names can be told from the rest
+        // without reading their slots.
+        while (m_slotBits < 40 && (quint64(1) << m_slotBits) < m_slots.size()) {
+            ++m_slotBits;
+        }
+        const quint64 above = quint64(1) << m_slotBits;
+        for (size_t slot = 0; slot < m_order.size(); ++slot) {
+            const quint64 hash = m_order[slot];
+            m_order[slot] = (hash & ~(2 * above - 1)) | ((hash & 1) ? above : 0) | slot;
+        }
         std::vector<quint64> keyed = std::move(m_order);
         // Stable passes of 2,048 counters each, the lower digit first: the
         // counters stay in the cache, and a run of one top is a key or two.
@@ -555,24 +557,12 @@ void DuplicateSearch::addDetails(int e, Prepared &p)
 void DuplicateSearch::fill()
 {
     prepared.resize(size_t(entries.size()));
-    // Room for every key at once: a block that grows is copied, and a large
-    // one comes fresh from the system page by page.
-    size_t keys = 0;
-    size_t bytes = 0;
-    for (const DuplicateFinder::Entry &entry : entries) {
-        keys += 1;
-        bytes += size_t(entry.surname.size() + entry.name.size() + entry.middlename.size()) + 4;
-        entry.phones.forEachUtf8([&](std::string_view phone) {
-            keys += 2;
-            bytes += 2 * phone.size() + 4;
-        });
-        entry.emails.forEachUtf8([&](std::string_view email) {
-            keys += 1;
-            bytes += email.size() + 2;
-        });
-    }
-    buckets.reserve(keys);
-    text.reserve(bytes);
+    // Room for the keys and texts of a book's contacts, as a guess: a block
+    // that grows is copied, and counting first read every contact twice,
+    // which in a large book meant from memory twice. Reserved pages that
+    // stay unused cost nothing.
+    buckets.reserve(size_t(entries.size()) * 8);
+    text.reserve(size_t(entries.size()) * 160);
     for (int e = 0; e < entries.size(); ++e) {
         Prepared &p = prepared[size_t(e)];
         prepareNames(entries.at(e), p);
