@@ -739,8 +739,11 @@ qint64 SqliteDatabase::parallelLoadSplit()
     if (QThread::idealThreadCount() < 2 || m_db.databaseName() == QLatin1String(":memory:")) {
         return 0;
     }
+    // Each bound in a select of its own: SQLite finds a lone min() or max()
+    // of the rowid at once, but both in one select read the whole table.
     SqliteStatement bounds;
-    if (!bounds.prepare(m_db, QStringLiteral("select min(rowid), max(rowid) from contact"))
+    if (!bounds.prepare(m_db, QStringLiteral("select (select min(rowid) from contact), "
+                                             "(select max(rowid) from contact)"))
         || !bounds.next()) {
         return 0;
     }
