@@ -504,17 +504,24 @@ void tst_Store::keepsGroups()
     ben.id = QStringLiteral("11");
     ben.name = QStringLiteral("Ben");
     ben.groups = QStringList{"Work"};
+    // One group whose name is two others' joined is a list of its own.
+    Contact cleo;
+    cleo.id = QStringLiteral("12");
+    cleo.name = QStringLiteral("Cleo");
+    cleo.groups = QStringList{"FamilyWork"};
     store->insertContact(&anna);
     store->insertContact(&ben);
+    store->insertContact(&cleo);
     store->addGroup(QStringLiteral("Football"));
     ben.groups = QStringList{"Family"};
     store->updateContact(&ben);
     store.reset();
-    QCOMPARE(state(), QStringLiteral("Family Work Football | 10: Family Work | 11: Family"));
+    QCOMPARE(state(), QStringLiteral("Family Work FamilyWork Football | 10: Family Work | "
+                                     "11: Family | 12: FamilyWork"));
     store = open();
     store->renameGroup(QStringLiteral("Work"), QStringLiteral("Family"));
     store->removeGroup(QStringLiteral("Football"));
     store->removeContacts({QStringLiteral("11")});
     store.reset();
-    QCOMPARE(state(), QStringLiteral("Family | 10: Family"));
+    QCOMPARE(state(), QStringLiteral("Family FamilyWork | 10: Family | 12: FamilyWork"));
 }

@@ -3,9 +3,8 @@
 #include "storage/sqlitestatement.h"
 
 #include <QHash>
-#include <QSet>
 
-#include <utility>
+#include <cstring>
 
 namespace GroupSchema {
 
@@ -22,6 +21,27 @@ QSqlError exec(const QSqlDatabase &db, const char *sql, const QStringList &texts
         statement.bindText(i + 1, texts.at(i));
     }
     return statement.exec();
+}
+
+// The names of a contact's joined bytes (see memberships()), each name
+// made once for all lists.
+QStringList namesOf(const QByteArray &joined, QHash<QByteArray, QString> &names)
+{
+    QStringList list;
+    for (int at = 0; at < joined.size();) {
+        int length = 0;
+        std::memcpy(&length, joined.constData() + at, sizeof length);
+        const QByteArray utf8 = joined.mid(at + int(sizeof length), length);
+        auto name = names.constFind(utf8);
+        if (name == names.cend()) {
+            name = names.insert(utf8, QString::fromUtf8(utf8));
+        }
+        if (!name->isEmpty()) {
+            list.append(*name);
+        }
+        at += int(sizeof length) + length;
+    }
+    return list;
 }
 
 } // namespace
@@ -64,7 +84,11 @@ QStringList groupNames(const QSqlDatabase &db, qint64 maxNames)
 }
 
 // Each name is made once and shared by every member's list, and equal lists
-// are one list; a contact's groups come in the order of their names.
+// are one list; a contact's groups come in the order of their names. A
+// contact's rows are gathered as their bytes (each name after its length,
+// so that no name can pass for two), and a list met before is found by
+// those bytes: most contacts of a large book are in a list that others are
+// in too, and neither their names nor their list is made again.
 QHash<qint64, QStringList> memberships(const QSqlDatabase &db, qint64 maxRows)
 {
     QHash<qint64, QStringList> groups;
@@ -76,29 +100,36 @@ QHash<qint64, QStringList> memberships(const QSqlDatabase &db, qint64 maxRows)
     }
     query.bindInt64(1, maxRows);
     QHash<QByteArray, QString> names;
-    QSet<QStringList> lists;
+    QHash<QByteArray, QStringList> lists;
+    QByteArray joined;
+    joined.reserve(256);
     qint64 contact = 0;
-    QStringList list;
     // A contact's list is complete when the next contact's rows begin.
     const auto keep = [&] {
-        if (!list.isEmpty()) {
-            groups.insert(contact, *lists.insert(std::exchange(list, {})));
+        if (joined.isEmpty()) {
+            return;
         }
+        auto list = lists.constFind(joined);
+        if (list == lists.cend()) {
+            list = lists.insert(QByteArray(joined.constData(), joined.size()), namesOf(joined, names));
+        }
+        if (!list->isEmpty()) {
+            groups.insert(contact, *list);
+        }
+        joined.resize(0);
     };
     while (query.next()) {
+        const qint64 id = query.int64(0);
         const std::string_view utf8 = query.utf8(1);
-        auto name = names.constFind(QByteArray::fromRawData(utf8.data(), int(utf8.size())));
-        if (name == names.cend()) {
-            name = names.insert(QByteArray(utf8.data(), int(utf8.size())), query.text(1));
-        }
-        if (name->isEmpty()) {
-            continue;
-        }
-        if (query.int64(0) != contact) {
+        if (id != contact) {
             keep();
-            contact = query.int64(0);
+            contact = id;
         }
-        list.append(*name);
+        if (!utf8.empty()) {
+            const int length = int(utf8.size());
+            joined.append(reinterpret_cast<const char *>(&length), int(sizeof length));
+            joined.append(utf8.data(), length);
+        }
     }
     keep();
     return groups;
