@@ -62,8 +62,15 @@ TextList TextList::fromJoinedUtf8(std::string_view utf8, std::string_view separa
     if (std::memchr(utf8.data(), EntryEnd, utf8.size())) {
         return TextList(decoded(utf8).split(decoded(separator), Qt::KeepEmptyParts));
     }
+    // Sized exactly first: a list kept for long would otherwise be copied
+    // once more to give back what the separators took.
+    size_t separators = 0;
+    for (size_t at = utf8.find(separator); at != std::string_view::npos;
+         at = utf8.find(separator, at + separator.size())) {
+        ++separators;
+    }
     QByteArray &packed = list.m_packed;
-    packed.resize(int(utf8.size()) + 1);
+    packed.resize(int(utf8.size() - separators * (separator.size() - 1)) + 1);
     char *out = packed.data();
     size_t from = 0;
     for (size_t at = utf8.find(separator); at != std::string_view::npos;
@@ -75,9 +82,7 @@ TextList TextList::fromJoinedUtf8(std::string_view utf8, std::string_view separa
     }
     std::memcpy(out, utf8.data() + from, utf8.size() - from);
     out += utf8.size() - from;
-    *out++ = EntryEnd;
-    packed.resize(int(out - packed.constData()));
-    packed.squeeze();
+    *out = EntryEnd;
     return list;
 }
 
