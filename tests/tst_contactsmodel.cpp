@@ -265,7 +265,9 @@ void tst_ContactsModel::reloadReleasesOldRows()
     for (const QPointer<Contact> &contact : old) {
         QVERIFY(contact.isNull());
     }
-    QCOMPARE(model.getAllContacts().first().value<Contact *>()->parent(), &model);
+    // The rows are the model's: a store that goes away leaves them.
+    store.reset();
+    QCOMPARE(rows(&model), QStringLiteral("A|B|C"));
 }
 
 // An import's contacts reach the store at once and the list in one insertion,
