@@ -128,6 +128,7 @@ private slots:
     void killedImportLeavesPrefix();
     void largeTableLoadsEveryRowInOrder_data();
     void largeTableLoadsEveryRowInOrder();
+    void groupNamesStoredAsNumbersReadAlike();
     void newIdsPassStoredOnes();
     void keepsPairsNotTheSamePerson();
     void keepsGroups();
@@ -427,6 +428,35 @@ void tst_Store::largeTableLoadsEveryRowInOrder()
     for (int i = 1; i <= 300; ++i)
         expected << QStringLiteral("%1 G%2").arg(1000 - i).arg(i % 3);
     QCOMPARE(ids, expected);
+}
+
+// A file written by other software may hold a group's name as a number
+// (a column without a type keeps one): the members' lists name the group
+// as the book's groups do.
+void tst_Store::groupNamesStoredAsNumbersReadAlike()
+{
+    QFETCH_GLOBAL(bool, sqlite);
+    if (!sqlite)
+        QSKIP("the SQLite store only");
+    const QString file = m_files.filePath(QStringLiteral("numbers.sqlite"));
+    QFile::remove(file);
+    SqliteDatabase store;
+    QVERIFY(store.open(file));
+    for (const char *sql :
+         {"insert into contact (id, name) values (10, 'Anna')", "drop table contact_group_member",
+          "drop table contact_group", "create table contact_group (name primary key not null)",
+          "create table contact_group_member (contactId bigint not null, groupName not null, "
+          "primary key (contactId, groupName))",
+          "insert into contact_group values (2.0)", "insert into contact_group values ('Work')",
+          "insert into contact_group_member values (10, 2.0)",
+          "insert into contact_group_member values (10, 'Work')"}) {
+        raw(file, QLatin1String(sql));
+    }
+    const QList<Contact *> loaded = store.loadContacts();
+    QCOMPARE(loaded.size(), 1);
+    QCOMPARE(store.groupNames(), (QStringList{"2", "Work"}));
+    QCOMPARE(loaded.first()->groups, store.groupNames());
+    qDeleteAll(loaded);
 }
 
 int main(int argc, char *argv[])

@@ -44,6 +44,17 @@ QStringList namesOf(const QByteArray &joined, QHash<QByteArray, QString> &names)
     return list;
 }
 
+// The UTF-8 of a stored group name; of one stored as a number (by other
+// software) as text() reads it, kept in buffer.
+std::string_view nameUtf8(const SqliteStatement &query, int column, QByteArray *buffer)
+{
+    if (query.isText(column)) {
+        return query.utf8(column);
+    }
+    *buffer = query.text(column).toUtf8();
+    return std::string_view(buffer->constData(), size_t(buffer->size()));
+}
+
 } // namespace
 
 bool exists(const QSqlDatabase &db)
@@ -103,6 +114,7 @@ QHash<qint64, QStringList> memberships(const QSqlDatabase &db, qint64 maxRows)
     QHash<QByteArray, QStringList> lists;
     QByteArray joined;
     joined.reserve(256);
+    QByteArray number;
     qint64 contact = 0;
     // A contact's list is complete when the next contact's rows begin.
     const auto keep = [&] {
@@ -111,7 +123,8 @@ QHash<qint64, QStringList> memberships(const QSqlDatabase &db, qint64 maxRows)
         }
         auto list = lists.constFind(joined);
         if (list == lists.cend()) {
-            list = lists.insert(QByteArray(joined.constData(), joined.size()), namesOf(joined, names));
+            list = lists.insert(QByteArray(joined.constData(), joined.size()),
+                                namesOf(joined, names));
         }
         if (!list->isEmpty()) {
             groups.insert(contact, *list);
@@ -120,7 +133,7 @@ QHash<qint64, QStringList> memberships(const QSqlDatabase &db, qint64 maxRows)
     };
     while (query.next()) {
         const qint64 id = query.int64(0);
-        const std::string_view utf8 = query.utf8(1);
+        const std::string_view utf8 = nameUtf8(query, 1, &number);
         if (id != contact) {
             keep();
             contact = id;
