@@ -138,6 +138,9 @@ private:
     // What a freshly opened store loads, by id: "ID Full Name* tel:N/L WxH, ...".
     QString stored() const;
     QString photoFile(const QString &kind);
+    // Opens store on a new file of this name; the file's path, empty when
+    // it does not open.
+    QString openNew(SqliteDatabase &store, const QString &name);
     QTemporaryDir m_files;
 };
 
@@ -386,6 +389,13 @@ void tst_Store::killedImportLeavesPrefix()
     QCOMPARE(counts.at(3).toInt(), (rows + 3) / 4);
 }
 
+QString tst_Store::openNew(SqliteDatabase &store, const QString &name)
+{
+    const QString file = m_files.filePath(name);
+    QFile::remove(file);
+    return store.open(file) ? file : QString();
+}
+
 void tst_Store::largeTableLoadsEveryRowInOrder_data()
 {
     QTest::addColumn<bool>("renamed");
@@ -403,10 +413,9 @@ void tst_Store::largeTableLoadsEveryRowInOrder()
     QFETCH(bool, renamed);
     if (!sqlite)
         QSKIP("the SQLite store only");
-    const QString file = m_files.filePath(QStringLiteral("spread.sqlite"));
-    QFile::remove(file);
     SqliteDatabase store;
-    QVERIFY(store.open(file));
+    const QString file = openNew(store, QStringLiteral("spread.sqlite"));
+    QVERIFY(!file.isEmpty());
     raw(file, QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n "
                              "where i < 300) insert into contact (rowid, id, name) "
                              "select i * 200, 1000 - i, 'N' || i from n"));
@@ -438,10 +447,9 @@ void tst_Store::groupNamesStoredAsNumbersReadAlike()
     QFETCH_GLOBAL(bool, sqlite);
     if (!sqlite)
         QSKIP("the SQLite store only");
-    const QString file = m_files.filePath(QStringLiteral("numbers.sqlite"));
-    QFile::remove(file);
     SqliteDatabase store;
-    QVERIFY(store.open(file));
+    const QString file = openNew(store, QStringLiteral("numbers.sqlite"));
+    QVERIFY(!file.isEmpty());
     for (const char *sql :
          {"insert into contact (id, name) values (10, 'Anna')", "drop table contact_group_member",
           "drop table contact_group", "create table contact_group (name primary key not null)",
