@@ -47,18 +47,24 @@ std::string SortKeyMaker::key(const QString &text) const
     }
     const auto *units = reinterpret_cast<const UChar *>(text.utf16());
     if (!m_collator) {
-        out.reserve(size_t(text.size()));
+        // Sized first, then written in place: every contact gets a key.
+        size_t size = 0;
+        for (int i = 0; i < text.size(); ++i) {
+            size += units[i] < 0x80 ? 1 : units[i] < 0x800 ? 2 : 3;
+        }
+        out.resize(size);
+        char *at = &out[0];
         for (int i = 0; i < text.size(); ++i) {
             const UChar unit = units[i];
             if (unit < 0x80) {
-                out += char(unit);
+                *at++ = char(unit);
             } else if (unit < 0x800) {
-                out += char(0xc0 | (unit >> 6));
-                out += char(0x80 | (unit & 0x3f));
+                *at++ = char(0xc0 | (unit >> 6));
+                *at++ = char(0x80 | (unit & 0x3f));
             } else {
-                out += char(0xe0 | (unit >> 12));
-                out += char(0x80 | ((unit >> 6) & 0x3f));
-                out += char(0x80 | (unit & 0x3f));
+                *at++ = char(0xe0 | (unit >> 12));
+                *at++ = char(0x80 | ((unit >> 6) & 0x3f));
+                *at++ = char(0x80 | (unit & 0x3f));
             }
         }
         return out;
