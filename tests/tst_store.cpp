@@ -111,6 +111,18 @@ int importUntilKilled(const QString &mode, const QString &file)
     return 0;
 }
 
+// How many of this process's file descriptors are open on the file.
+int openHandlesOn(const QString &path)
+{
+    const QString file = QFileInfo(path).canonicalFilePath();
+    const QDir descriptors(QStringLiteral("/proc/self/fd"));
+    int count = 0;
+    for (const QString &fd : descriptors.entryList(QDir::Files | QDir::System)) {
+        count += QFileInfo(descriptors.filePath(fd)).symLinkTarget() == file ? 1 : 0;
+    }
+    return count;
+}
+
 } // namespace
 
 class tst_Store : public QObject
@@ -562,4 +574,6 @@ void tst_Store::keepsGroups()
     store->removeContacts({QStringLiteral("11")});
     store.reset();
     QCOMPARE(state(), QStringLiteral("Family FamilyWork | 10: Family | 12: FamilyWork"));
+    // A statement left unfinalized keeps SQLite from closing the file.
+    QCOMPARE(openHandlesOn(SqliteDatabase::defaultPath()), 0);
 }

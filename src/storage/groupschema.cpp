@@ -10,11 +10,12 @@ namespace GroupSchema {
 
 namespace {
 
-// Runs the statement with the texts bound as ?1, ?2, ...
-QSqlError exec(const QSqlDatabase &db, const char *sql, const QStringList &texts = {})
+// Runs the statement with the texts bound as ?1, ?2, ...; one prepared
+// already is run as it is.
+QSqlError exec(SqliteStatement &statement, const QSqlDatabase &db, const char *sql,
+               const QStringList &texts)
 {
-    SqliteStatement statement;
-    if (!statement.prepare(db, QLatin1String(sql))) {
+    if (!statement.isPrepared() && !statement.prepare(db, QLatin1String(sql))) {
         return statement.error();
     }
     for (int i = 0; i < texts.size(); ++i) {
@@ -22,6 +23,14 @@ QSqlError exec(const QSqlDatabase &db, const char *sql, const QStringList &texts
     }
     return statement.exec();
 }
+
+QSqlError exec(const QSqlDatabase &db, const char *sql, const QStringList &texts = {})
+{
+    SqliteStatement statement;
+    return exec(statement, db, sql, texts);
+}
+
+const char AddGroupStatement[] = "insert or ignore into contact_group (name) values (?1)";
 
 // The names of a contact's joined bytes (see memberships()), each name
 // made once for all lists.
@@ -163,27 +172,36 @@ QStringList groupsOf(const QSqlDatabase &db, qint64 id)
     return groups;
 }
 
-QSqlError writeMemberships(const QSqlDatabase &db, qint64 id, const QStringList &groups,
-                           bool replace)
+QSqlError MembershipWriter::write(const QSqlDatabase &db, qint64 id, const QStringList &groups,
+                                  bool replace)
 {
     const QString key = QString::number(id);
-    QSqlError error = replace ? exec(db, "delete from contact_group_member where contactId = ?1",
-                                     {key})
-                              : QSqlError();
+    QSqlError error =
+            replace ? exec(m_dropMembers, db,
+                           "delete from contact_group_member where contactId = ?1", {key})
+                    : QSqlError();
     for (int i = 0; !error.isValid() && i < groups.size(); ++i) {
-        error = addGroup(db, groups.at(i));
+        error = exec(m_addGroup, db, AddGroupStatement, {groups.at(i)});
         if (!error.isValid()) {
-            error = exec(db, "insert or ignore into contact_group_member (contactId, groupName) "
-                             "values (?1, ?2)",
+            error = exec(m_addMember, db,
+                         "insert or ignore into contact_group_member (contactId, groupName) "
+                         "values (?1, ?2)",
                          {key, groups.at(i)});
         }
     }
     return error;
 }
 
+void MembershipWriter::finalize()
+{
+    m_dropMembers.finalize();
+    m_addGroup.finalize();
+    m_addMember.finalize();
+}
+
 QSqlError addGroup(const QSqlDatabase &db, const QString &name)
 {
-    return exec(db, "insert or ignore into contact_group (name) values (?1)", {name});
+    return exec(db, AddGroupStatement, {name});
 }
 
 QSqlError renameGroup(const QSqlDatabase &db, const QString &from, const QString &to)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/sqlitestatement.h"
+
 #include <QHash>
 #include <QList>
 #include <QSqlError>
@@ -27,10 +29,23 @@ QStringList groupNames(const QSqlDatabase &db, qint64 maxNames = -1);
 QHash<qint64, QStringList> memberships(const QSqlDatabase &db, qint64 maxRows = -1);
 // The groups of one contact, in the order of their names.
 QStringList groupsOf(const QSqlDatabase &db, qint64 id);
-// Makes the contact's memberships these groups, making the groups that do
-// not exist yet; `replace` drops the memberships it had first.
-QSqlError writeMemberships(const QSqlDatabase &db, qint64 id, const QStringList &groups,
-                           bool replace);
+// Writes contacts' memberships with statements prepared once for the
+// connection: an import writes every contact's, and preparing two
+// statements anew for each membership cost more than the contact's own
+// insert. finalize() must come before the connection closes.
+class MembershipWriter
+{
+public:
+    // Makes the contact's memberships these groups, making the groups that
+    // do not exist yet; `replace` drops the memberships it had first.
+    QSqlError write(const QSqlDatabase &db, qint64 id, const QStringList &groups, bool replace);
+    void finalize();
+
+private:
+    SqliteStatement m_dropMembers;
+    SqliteStatement m_addGroup;
+    SqliteStatement m_addMember;
+};
 QSqlError addGroup(const QSqlDatabase &db, const QString &name);
 // Renames the group for every member; members of both keep one membership.
 QSqlError renameGroup(const QSqlDatabase &db, const QString &from, const QString &to);

@@ -507,6 +507,7 @@ void SqliteDatabase::finalizeStatements()
     m_cardStatement.finalize();
     m_loadCardStatement.finalize();
     m_loadPhotoStatement.finalize();
+    m_memberships.finalize();
 }
 
 void SqliteDatabase::close()
@@ -937,7 +938,7 @@ QSqlError SqliteDatabase::writeGroups(const StoredFields &fields, bool replace)
     }
     const QSqlError error = makeGroupTables();
     return error.isValid() ? error
-                           : GroupSchema::writeMemberships(m_db, fields.id, fields.groups, replace);
+                           : m_memberships.write(m_db, fields.id, fields.groups, replace);
 }
 
 QSqlError SqliteDatabase::makeGroupTables()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/database.h"
+#include "storage/groupschema.h"
 #include "storage/sqlitestatement.h"
 
 #include <QSqlDatabase>
@@ -170,4 +171,5 @@ private:
     SqliteStatement m_cardStatement;
     SqliteStatement m_loadCardStatement;
     SqliteStatement m_loadPhotoStatement;
+    GroupSchema::MembershipWriter m_memberships;
 };
