@@ -46,6 +46,7 @@ private:
     SqliteStatement m_addGroup;
     SqliteStatement m_addMember;
 };
+
 QSqlError addGroup(const QSqlDatabase &db, const QString &name);
 // Renames the group for every member; members of both keep one membership.
 QSqlError renameGroup(const QSqlDatabase &db, const QString &from, const QString &to);
