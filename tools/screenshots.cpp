@@ -38,6 +38,7 @@ struct Person
     const char *organization;
     bool favourite;
     const char *groups;
+    const char *mobile = "";
 };
 
 const Person people[] = {
@@ -54,9 +55,10 @@ const Person people[] = {
         {"Ivanova", "Natalia", "", false, ""},
         {"Jensen", "Freja", "", true, "Family"},
         {"Kowalski", "Piotr", "", false, "Football club"},
-        {"Miller", "Bob", "", false, ""},
-        // The same man again, the parts of his name swapped by another program.
-        {"Bob", "Miller", "", false, ""},
+        {"Miller", "Bob", "", false, "", "+49 30 1234567"},
+        // The same man again, the parts of his name swapped by another program
+        // and his number written without the country code.
+        {"Bob", "Miller", "", false, "", "030 1234567"},
         {"Nakamura", "Yuki", "", false, "Work"},
         {"Olsen", "Ingrid", "", false, ""},
         {"Petrov", "Sergei", "", false, "Football club"},
@@ -100,6 +102,10 @@ void seed(const QString &home)
         contact.organization = QString::fromUtf8(person.organization);
         contact.fullname = contact.composedFullName();
         contact.isFavorite = person.favourite;
+        if (*person.mobile) {
+            contact.phoneList = QStringList{QString::fromUtf8(person.mobile)};
+            contact.phoneGroupList = QStringList{QStringLiteral("Mobile")};
+        }
         contact.groups =
                 QString::fromUtf8(person.groups).split(QLatin1Char(','), Qt::SkipEmptyParts);
         if (index == 0) {
