@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSemaphore>
 #include <QSet>
 #include <QSqlQuery>
 #include <QThread>
@@ -701,9 +702,11 @@ QSqlError readRows(const QSqlDatabase &db, qint64 first, qint64 last,
 
 // The rows from first on, read on a read-only connection of the calling
 // thread and handed to the owner thread; empty when they could not all be
-// read (the owner then reads them itself).
+// read (the owner then reads them itself). The rows are read before their
+// groups are known: each record gets its groups once `read` says they are.
 QList<Contact *> readRowsOnOwnConnection(const QString &path, qint64 first,
-                                         const QHash<qint64, QStringList> &groups, QThread *owner)
+                                         const QHash<qint64, QStringList> &groups, QSemaphore &read,
+                                         QThread *owner)
 {
     QList<Contact *> contacts;
     bool complete = false;
@@ -714,17 +717,19 @@ QList<Contact *> readRowsOnOwnConnection(const QString &path, qint64 first,
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;")
                              + QLatin1String(BusyTimeoutOption));
         if (db.open()) {
-            complete = !readRows(db, first, std::numeric_limits<qint64>::max(), groups, &contacts)
+            complete = !readRows(db, first, std::numeric_limits<qint64>::max(), {}, &contacts)
                                 .isValid();
             db.close();
         }
     }
     QSqlDatabase::removeDatabase(name);
+    read.acquire();
     if (!complete) {
         qDeleteAll(contacts);
         return {};
     }
     for (Contact *contact : qAsConst(contacts)) {
+        contact->groups = groups.value(contact->id.toLongLong());
         contact->moveToThread(owner);
     }
     return contacts;
@@ -733,8 +738,8 @@ QList<Contact *> readRowsOnOwnConnection(const QString &path, qint64 first,
 } // namespace
 
 // The first row number that a second thread reads, or 0 when the table is
-// too small to be worth one. The second thread reads a little less than half
-// the rows: it also opens a connection and hands its records over.
+// too small to be worth one. The second thread reads a little more than half
+// the rows: the first also reads the memberships.
 qint64 SqliteDatabase::parallelLoadSplit()
 {
     if (QThread::idealThreadCount() < 2 || m_db.databaseName() == QLatin1String(":memory:")) {
@@ -753,14 +758,15 @@ qint64 SqliteDatabase::parallelLoadSplit()
     if (last - first < ParallelLoadRows) {
         return 0;
     }
-    return first + (last - first) * 11 / 20 + 1;
+    return first + (last - first) * 47 / 100 + 1;
 }
 
 // Every record read straight from SQLite, in row order; texts that records
-// repeat are shared (see ContactRowReader). The memberships are read first,
-// in one pass over their table, and each thread gives the records it makes
-// their groups. A large table is read by two
-// threads, each on a part of the rows. Both read one state of the file:
+// repeat are shared (see ContactRowReader). The memberships are read in one
+// pass over their table, and each thread gives the records it makes their
+// groups. A large table is read by two threads, each on a part of the rows;
+// the second starts at once and gives its records their groups once the
+// first has read the memberships. Both read one state of the file:
 // this connection's read transaction holds the file's shared lock until the
 // second thread is done, so that no other program commits in between.
 // SQLite's page cache is given back once the records are read: the list
@@ -774,16 +780,19 @@ QList<Contact *> SqliteDatabase::loadContacts()
     commitOpenTransactions(nullptr);
     const bool reading = m_db.transaction();
     const qint64 split = reading ? parallelLoadSplit() : 0;
-    const QHash<qint64, QStringList> groups = GroupSchema::memberships(m_db);
+    QHash<qint64, QStringList> groups;
+    QSemaphore membershipsRead;
     QList<Contact *> upper;
     std::unique_ptr<QThread> second;
     if (split != 0) {
         QThread *owner = QThread::currentThread();
-        second.reset(QThread::create([&upper, &groups, path = m_db.databaseName(), split, owner] {
-            upper = readRowsOnOwnConnection(path, split, groups, owner);
+        second.reset(QThread::create([&, path = m_db.databaseName()] {
+            upper = readRowsOnOwnConnection(path, split, groups, membershipsRead, owner);
         }));
         second->start();
     }
+    groups = GroupSchema::memberships(m_db);
+    membershipsRead.release();
     constexpr qint64 Last = std::numeric_limits<qint64>::max();
     const QSqlError error = readRows(m_db, std::numeric_limits<qint64>::min(),
                                      split != 0 ? split - 1 : Last, groups, &contacts);
