@@ -55,6 +55,23 @@ QString letters(const ContactsProxyModel &proxy)
     return result.join(QLatin1Char(','));
 }
 
+// The letter index a view of these full names should show, as letters()
+// gives it: each initial once, at the first row it starts.
+QString lettersOfRows(const QStringList &shown)
+{
+    QStringList result{QStringLiteral("#")};
+    QStringList seen;
+    for (int row = 0; row < shown.size(); ++row) {
+        const QString letter =
+                shown.at(row).left(shown.at(row).at(0).isSurrogate() ? 2 : 1).toUpper();
+        if (!seen.contains(letter)) {
+            seen << letter;
+            result << letter + QLatin1Char('=') + QString::number(row);
+        }
+    }
+    return result.join(QLatin1Char(','));
+}
+
 // Distinct names in many scripts and cases, so that the order has no ties
 // to settle and differs from code order.
 QStringList generatedNames(int count)
@@ -89,6 +106,7 @@ private slots:
     void follows();
     void agreesWithPlainProxyThroughChanges_data();
     void agreesWithPlainProxyThroughChanges();
+    void largeListSortsAsPlainProxy();
     void manyRowsLeaveInOneLayoutChange();
     void settingsAndGroupLabels();
     void survivesItsSourceModel();
@@ -303,18 +321,34 @@ void tst_ContactsProxyModel::agreesWithPlainProxyThroughChanges()
         QCOMPARE(column(m_proxy.get(), ContactsModel::IdRole), expectedRows(text));
         // The letter index, rebuilt from the rows as the view shows them.
         m_proxy->sort();
-        QStringList expectedLetters{QStringLiteral("#")};
-        const QStringList shown = column(m_proxy.get(), ContactsModel::FullNameRole);
-        for (int row = 0; row < shown.size(); ++row) {
-            const QString letter =
-                    shown.at(row).left(shown.at(row).at(0).isSurrogate() ? 2 : 1).toUpper();
-            if (!expectedLetters.contains(letter)) {
-                expectedLetters << letter;
-                QCOMPARE(m_proxy->indexOfLetter(letter), row);
-            }
-        }
-        QCOMPARE(m_proxy->existingLetters(), expectedLetters);
+        QCOMPARE(letters(*m_proxy),
+                 lettersOfRows(column(m_proxy.get(), ContactsModel::FullNameRole)));
     }
+}
+
+// A list large enough to be ordered in two halves at once: the order of one
+// stable sort (ties in row order, across the halves too) and its letter
+// index.
+void tst_ContactsProxyModel::largeListSortsAsPlainProxy()
+{
+    m_model = std::make_unique<ContactsModel>();
+    const QStringList generated = generatedNames(25000);
+    for (int i = 0; i < generated.size(); ++i) {
+        Contact contact;
+        contact.surname = i % 5 == 0 ? QStringLiteral("Олег") : generated.at(i);
+        m_model->addContact(&contact, QString());
+    }
+    m_proxy = std::make_unique<ContactsProxyModel>();
+    m_proxy->setSourceModel(m_model.get());
+    m_proxy->sort();
+    QSortFilterProxyModel reference;
+    reference.setSortRole(ContactsModel::FullNameRole);
+    reference.setSortLocaleAware(true);
+    reference.setSourceModel(m_model.get());
+    reference.sort(0);
+    QCOMPARE(column(m_proxy.get(), ContactsModel::IdRole),
+             column(&reference, ContactsModel::IdRole));
+    QCOMPARE(letters(*m_proxy), lettersOfRows(column(&reference, ContactsModel::FullNameRole)));
 }
 
 void tst_ContactsProxyModel::manyRowsLeaveInOneLayoutChange()

@@ -122,6 +122,8 @@ private:
     void foldTexts(int first, int last, int replaced) const;
     // Makes the row's key and initial; false when the key stayed.
     bool indexSortText(int row) const;
+    static uint firstCode(const QString &text);
+    int initialOf(uint code, int row) const;
     void placeInOrder(std::vector<int> rows) const;
     void rank() const;
 

@@ -1,11 +1,11 @@
 #include "record/sortkeymaker.h"
 
-
 #include <unicode/ucol.h>
 
 // The collator is set up as QCollator sets up its own: normalisation on,
 // the locale's default strength, no numeric mode, punctuation not ignored.
 SortKeyMaker::SortKeyMaker(const QLocale &locale)
+    : m_locale(locale)
 {
     if (locale.language() == QLocale::C) {
         return;

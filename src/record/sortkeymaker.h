@@ -22,7 +22,9 @@ public:
     SortKeyMaker &operator=(const SortKeyMaker &) = delete;
 
     std::string key(const QString &text) const;
+    const QLocale &locale() const { return m_locale; }
 
 private:
+    QLocale m_locale;
     UCollator *m_collator = nullptr;
 };
