@@ -785,8 +785,8 @@ QList<Contact *> SqliteDatabase::loadContacts()
     QList<Contact *> upper;
     std::unique_ptr<QThread> second;
     if (split != 0) {
-        QThread *owner = QThread::currentThread();
-        second.reset(QThread::create([&, path = m_db.databaseName()] {
+        second.reset(QThread::create([&, path = m_db.databaseName(),
+                                      owner = QThread::currentThread()] {
             upper = readRowsOnOwnConnection(path, split, groups, membershipsRead, owner);
         }));
         second->start();
