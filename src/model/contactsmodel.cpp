@@ -232,11 +232,16 @@ void ContactsModel::loadModel()
     }
     m_groupsAdded = false;
     emit groupsChanged();
-    if (loaded.isEmpty()) {
+    appendRows(loaded.toVector());
+}
+
+void ContactsModel::appendRows(const QVector<Contact *> &contacts)
+{
+    if (contacts.isEmpty()) {
         return;
     }
-    beginInsertRows(QModelIndex(), 0, loaded.size() - 1);
-    m_contacts = loaded.toVector();
+    beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size() + contacts.size() - 1);
+    m_contacts += contacts;
     endInsertRows();
 }
 
@@ -260,10 +265,7 @@ void ContactsModel::addContact(Contact *contact, const QString &photoPath)
         return;
     }
     addQueuedContacts();
-    Contact *copy = storedCopy(contact, photoPath);
-    beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size());
-    m_contacts.append(copy);
-    endInsertRows();
+    appendRows({storedCopy(contact, photoPath)});
     announceGroups();
 }
 
@@ -280,13 +282,7 @@ void ContactsModel::addQueuedContacts()
     // groups its records and merges brought are announced.
     m_rowOfId.clear();
     announceGroups();
-    if (m_queued.isEmpty()) {
-        return;
-    }
-    const QVector<Contact *> queued = std::exchange(m_queued, {});
-    beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size() + queued.size() - 1);
-    m_contacts += queued;
-    endInsertRows();
+    appendRows(std::exchange(m_queued, {}));
 }
 
 void ContactsModel::takeStoredContacts(const QVariantList &stored, const QStringList &removedIds)
@@ -322,11 +318,7 @@ void ContactsModel::takeStoredContacts(const QVariantList &stored, const QString
             added.append(copy);
         }
     }
-    if (!added.isEmpty()) {
-        beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size() + added.size() - 1);
-        m_contacts += added;
-        endInsertRows();
-    }
+    appendRows(added);
     announceGroups();
 }
 
@@ -617,8 +609,6 @@ void ContactsModel::undoRemoval()
     }
     const QVector<Contact *> restored = std::exchange(m_removed, {});
     const QVector<QByteArray> digests = std::exchange(m_removedDigests, {});
-    // Back in the order they were listed in.
-    beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size() + restored.size() - 1);
     for (int i = 0; i < restored.size(); ++i) {
         Contact *contact = restored.at(i);
         if (m_store) {
@@ -627,9 +617,9 @@ void ContactsModel::undoRemoval()
         }
         contact->photoData.clear();
         contact->card.clear();
-        m_contacts.append(contact);
     }
-    endInsertRows();
+    // Back in the order they were listed in.
+    appendRows(restored);
     emit undoableCountChanged();
 }
 
@@ -701,9 +691,7 @@ bool ContactsModel::mergeContacts(const QStringList &ids, const QVariantMap &cho
         m_store->insertContact(merged.get());
         m_store->saveCard(merged->id, merged->card, keptDigest);
     }
-    beginInsertRows(QModelIndex(), m_contacts.size(), m_contacts.size());
-    m_contacts.append(contact);
-    endInsertRows();
+    appendRows({contact});
     m_mergedId = merged->id;
     emit undoableCountChanged();
     announceGroups();

@@ -149,6 +149,8 @@ signals:
 
 private:
     bool isRow(const QModelIndex &index) const;
+    // Appends the records as new rows in one insertion.
+    void appendRows(const QVector<Contact *> &contacts);
     QVector<Contact *> takeRows(QVector<int> rows);
     void removeUndoably(const QVector<int> &rows);
     int rowOfId(const QString &id);

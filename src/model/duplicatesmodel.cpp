@@ -40,33 +40,6 @@ QVariantList conflictsInWords(const QVector<DuplicateMerge::Conflict> &conflicts
     return list;
 }
 
-// Each group's names as the list showed them when the search began.
-QVector<QStringList> namesOf(const QVector<DuplicateFinder::Group> &groups,
-                             const QVector<DuplicateFinder::Entry> &entries)
-{
-    QHash<QString, QString> names;
-    for (const DuplicateFinder::Group &group : groups) {
-        for (const QString &id : group.ids) {
-            names.insert(id, QString());
-        }
-    }
-    for (const DuplicateFinder::Entry &entry : entries) {
-        const auto name = names.find(entry.id);
-        if (name != names.end()) {
-            *name = entry.fullname;
-        }
-    }
-    QVector<QStringList> list;
-    for (const DuplicateFinder::Group &group : groups) {
-        QStringList groupNames;
-        for (const QString &id : group.ids) {
-            groupNames << names.value(id);
-        }
-        list.append(groupNames);
-    }
-    return list;
-}
-
 } // namespace
 
 DuplicatesModel::DuplicatesModel(QObject *parent)
@@ -99,7 +72,7 @@ QVariant DuplicatesModel::data(const QModelIndex &index, int role) const
     case IdsRole:
         return m_groups.at(index.row()).ids;
     case NamesRole:
-        return m_names.at(index.row());
+        return m_groups.at(index.row()).names;
     case ReasonsRole:
         return m_groups.at(index.row()).reasons;
     default:
@@ -147,20 +120,17 @@ void DuplicatesModel::find()
     }
     finder.setDistinctPairs(distinct);
     auto found = std::make_shared<QVector<DuplicateFinder::Group>>();
-    auto names = std::make_shared<QVector<QStringList>>();
     // The entries are let go of on the search's thread too.
-    m_worker = QThread::create([finder, entries, found, names] {
+    m_worker = QThread::create([finder, entries, found] {
         *found = finder.find(*entries);
-        *names = namesOf(*found, *entries);
         *entries = {};
     });
     m_worker->setParent(this);
-    connect(m_worker, &QThread::finished, this, [this, found, names] {
+    connect(m_worker, &QThread::finished, this, [this, found] {
         m_worker->deleteLater();
         m_worker = nullptr;
         beginResetModel();
         m_groups = *found;
-        m_names = *names;
         endResetModel();
         m_busy = false;
         emit busyChanged();
@@ -232,6 +202,5 @@ void DuplicatesModel::removeGroup(int row)
 {
     beginRemoveRows(QModelIndex(), row, row);
     m_groups.remove(row);
-    m_names.remove(row);
     endRemoveRows();
 }

@@ -73,7 +73,6 @@ private:
     QPointer<ContactsModel> m_contacts;
     QPointer<DataBase> m_store;
     QVector<DuplicateFinder::Group> m_groups;
-    QVector<QStringList> m_names;
     bool m_busy = false;
     QThread *m_worker = nullptr;
 };

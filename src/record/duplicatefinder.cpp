@@ -766,7 +766,9 @@ QVector<DuplicateFinder::Group> DuplicateFinder::find(const QVector<Entry> &entr
             groupOf[size_t(root)] = groups.size();
             groups.append(Group());
         }
-        groups[groupOf[size_t(root)]].ids.append(entries.at(e).id);
+        Group &group = groups[groupOf[size_t(root)]];
+        group.ids.append(entries.at(e).id);
+        group.names.append(entries.at(e).fullname);
     }
     // Each group's reasons once, in words, read from its first few joins of
     // each kind: a group of hundreds of namesakes needs no hundred reasons.

@@ -49,10 +49,12 @@ public:
     };
     static Entry entryOf(const Contact &contact);
 
-    // Contacts that are likely one person (ids in the order given) and why.
+    // Contacts that are likely one person (ids in the order given, with
+    // their full names) and why.
     struct Group
     {
         QStringList ids;
+        QStringList names;
         QStringList reasons;
     };
 
