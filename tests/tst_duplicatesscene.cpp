@@ -20,6 +20,15 @@ private:
     {
         return m_scene->item(name)->property("text").toString();
     }
+    // The texts a row of the groups list shows.
+    QStringList rowTexts(const QString &name) const
+    {
+        QStringList texts;
+        for (const QQuickItem *child : m_scene->item(name)->findChildren<QQuickItem *>()) {
+            texts << child->property("text").toString();
+        }
+        return texts;
+    }
 };
 
 // Two groups: a pair with swapped name parts, and namesakes whose birthdays
@@ -49,6 +58,10 @@ void tst_DuplicatesScene::findMergeMarkAndUndo()
     QVERIFY(m_scene->waitShown(QStringLiteral("duplicatesForm")));
     QTRY_COMPARE(text(QStringLiteral("duplicatesStatus")),
                  QStringLiteral("2 group(s) of likely duplicates"));
+    // Each group is listed by its contacts' names.
+    QVERIFY(rowTexts(QStringLiteral("duplicateGroup0"))
+                    .contains(QStringLiteral("Smith Anna, Anna Smith")));
+    QVERIFY(rowTexts(QStringLiteral("duplicateGroup1")).contains(QStringLiteral("Roe Jan, Roe Jan")));
     QVERIFY(m_scene->click(QStringLiteral("duplicateGroup1")));
     QCOMPARE(text(QStringLiteral("previewName")), QStringLiteral("Roe Jan"));
     QVERIFY(m_scene->item(QStringLiteral("choice_birthday_0"))->property("chosen").toBool());
