@@ -28,7 +28,8 @@ Item {
     }
 
     // The keys of the list: moving, editing, removing, and typing a
-    // printable character starts a search with it.
+    // printable character starts a search with it (not in the removal mode,
+    // whose header hides the search field).
     function handleKey(event) {
         var page = Math.max(1, Math.floor(listView.height / root.itemHeight) - 1)
         if (event.key === Qt.Key_PageDown) {
@@ -44,7 +45,7 @@ Item {
             root.changeContact(false)
         } else if (event.key === Qt.Key_Delete) {
             root.askRemoveCurrent()
-        } else if (event.text.length > 0 && event.text.charCodeAt(0) > 32
+        } else if (!root.busy && event.text.length > 0 && event.text.charCodeAt(0) > 32
                    && !(event.modifiers & (Qt.ControlModifier | Qt.AltModifier))) {
             header.searchText += event.text
             header.focusSearch()

@@ -403,8 +403,11 @@ Rectangle {
         anchors.fill: header
     }
 
+    // The search field is under the OK/Cancel header while the editor or the
+    // removal mode is open: a search then would change the rows unseen.
     Shortcut {
         sequence: StandardKey.Find
+        enabled: !root.busy
         onActivated: header.focusSearch()
     }
 

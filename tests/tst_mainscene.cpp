@@ -20,6 +20,7 @@ private slots:
     void listFlow();
     void groupFlow();
     void longListFollowsRequests();
+    void removalMarksKeepTheirContacts();
     void quitClosesWindowBeforeStores();
     void narrowWindowKeepsSearchAndBirthday_data();
     void narrowWindowKeepsSearchAndBirthday();
@@ -232,6 +233,41 @@ void tst_MainScene::groupFlow()
     QVERIFY(!SceneDriver::isShown(groupsBlock));
     QCOMPARE(storedGroups(), QStringList());
     QCOMPARE(SceneDriver::storedTexts().size(), 4);
+}
+
+// The marks of the removal mode stay on the contacts chosen: typing does not
+// search under the OK/Cancel header, and an undo that puts a contact back
+// above them moves the marks with their rows.
+void tst_MainScene::removalMarksKeepTheirContacts()
+{
+    SceneDriver::storeContacts(QStringLiteral("Adams Ann|Baker Bob|Carter Cid|Dane Dora"));
+    QVERIFY(m_scene->start());
+    QVERIFY(m_scene->click(m_scene->listRow(QStringLiteral("1"))));
+    QTest::keyClick(m_scene->window(), Qt::Key_Delete);
+    QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
+    QVERIFY(m_scene->click(QStringLiteral("messageOkButton")));
+    QVERIFY(m_scene->waitShown(QStringLiteral("undoBar")));
+
+    QVERIFY(m_scene->click(m_scene->listRow(QStringLiteral("3"))));
+    QVERIFY(m_scene->click(QStringLiteral("deleteButton")));
+    QCOMPARE(proxy("contactsToRemove").toStringList(), (QStringList{"1"}));
+    m_scene->window()->requestActivate();
+    QVERIFY(QTest::qWaitForWindowActive(m_scene->window()));
+    QTest::keyClick(m_scene->window(), Qt::Key_D);
+    QTest::keySequence(m_scene->window(), QKeySequence::Find);
+    QTest::keyClick(m_scene->window(), Qt::Key_D);
+    QCOMPARE(m_scene->listedNames(), (QStringList{"Baker Bob", "Carter Cid", "Dane Dora"}));
+
+    QVERIFY(m_scene->click(QStringLiteral("undoButton")));
+    QTRY_COMPARE(m_scene->listedNames().size(), 4);
+    QCOMPARE(proxy("contactsToRemove").toStringList(), (QStringList{"2"}));
+    QVERIFY(clickOk());
+    QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
+    QCOMPARE(message(), QStringLiteral("Are you really want to delete 1 contact.?"));
+    QVERIFY(m_scene->click(QStringLiteral("messageOkButton")));
+    QVERIFY(m_scene->waitHidden(QStringLiteral("messageForm")));
+    QCOMPARE(m_scene->listedNames(), (QStringList{"Adams Ann", "Baker Bob", "Dane Dora"}));
+    QCOMPARE(SceneDriver::storedTexts().size(), 3);
 }
 
 // A request to show a contact (command line, second start) selects and scrolls to it,

@@ -569,19 +569,42 @@ void ContactsProxyModel::addNewContact(const QString &photoPath)
     updateExistingLetters();
 }
 
-// Only a view row can name a contact; anything else is skipped rather than
-// read as row 0.
-void ContactsProxyModel::removeContacts()
+QStringList ContactsProxyModel::contactsToRemove() const
 {
-    if (!m_source || m_contactsToRemove.isEmpty()) {
-        return;
+    QStringList rows;
+    for (const QPersistentModelIndex &mark : m_marked) {
+        if (mark.isValid()) {
+            rows.append(QString::number(mark.row()));
+        }
     }
-    QModelIndexList sourceIndexes;
-    for (const QString &entry : qAsConst(m_contactsToRemove)) {
+    return rows;
+}
+
+// Only a view row can name a contact; anything else is skipped rather than
+// read as row 0. The marks are persistent indexes, so that rows moving
+// between the marking and the removal (an undo puts contacts back among
+// them) cannot turn a mark onto another contact.
+void ContactsProxyModel::setContactsToRemove(const QStringList &rows)
+{
+    m_marked.clear();
+    for (const QString &entry : rows) {
         bool ok = false;
         const int row = entry.toInt(&ok);
         if (ok && row >= 0 && row < rowCount()) {
-            sourceIndexes.append(mapToSource(index(row, 0)));
+            m_marked.append(QPersistentModelIndex(index(row, 0)));
+        }
+    }
+}
+
+void ContactsProxyModel::removeContacts()
+{
+    if (!m_source || m_marked.isEmpty()) {
+        return;
+    }
+    QModelIndexList sourceIndexes;
+    for (const QPersistentModelIndex &mark : qAsConst(m_marked)) {
+        if (mark.isValid()) {
+            sourceIndexes.append(mapToSource(mark));
         }
     }
     m_source->removeContacts(sourceIndexes);

@@ -6,6 +6,7 @@
 
 #include <QAbstractProxyModel>
 #include <QHash>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QStringList>
 
@@ -44,8 +45,12 @@ public:
     void setCurrentIndex(int index);
     QStringList existingLetters() const { return m_existingLetters; }
     void setExistingLetters(const QStringList &letters);
-    QStringList contactsToRemove() const { return m_contactsToRemove; }
-    void setContactsToRemove(const QStringList &rows) { m_contactsToRemove = rows; }
+    // The view rows marked for removal, in the order marked. Each mark
+    // stays on its contact while rows come, go or move (an undo, a sync);
+    // a mark whose row leaves the view is dropped. Entries that name no
+    // view row are ignored.
+    QStringList contactsToRemove() const;
+    void setContactsToRemove(const QStringList &rows);
     QStringList groupLabels() const { return m_groupLabels; }
     void setGroupLabels(const QStringList &labels);
     Contact *newContact() const { return m_newContact; }
@@ -155,7 +160,7 @@ private:
     QPointer<Contact> m_newContact;
     QHash<QString, int> m_letterIndex;
     QStringList m_existingLetters;
-    QStringList m_contactsToRemove;
+    QList<QPersistentModelIndex> m_marked;
     QStringList m_groupLabels;
     int m_currentIndex = 0;
     QString m_currentId;
