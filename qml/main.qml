@@ -37,9 +37,11 @@ Rectangle {
     signal saveEditDetails
     signal updatePhoto(string id)
 
-    // Starts adding a contact, or editing the current one.
+    // Starts adding a contact, or editing the current one; not while the
+    // editor, the removal mode or a menu is open (Return on the list in the
+    // removal mode would otherwise leave it without its OK/Cancel header).
     function changeContact(add) {
-        if (!add && contactsProxyModel.currentIndex < 0) {
+        if (root.busy || (!add && contactsProxyModel.currentIndex < 0)) {
             return
         }
         header.addingContact = add

@@ -236,8 +236,8 @@ void tst_MainScene::groupFlow()
 }
 
 // The marks of the removal mode stay on the contacts chosen: typing does not
-// search under the OK/Cancel header, and an undo that puts a contact back
-// above them moves the marks with their rows.
+// search under the OK/Cancel header, Return opens no editor over it, and an
+// undo that puts a contact back above them moves the marks with their rows.
 void tst_MainScene::removalMarksKeepTheirContacts()
 {
     SceneDriver::storeContacts(QStringLiteral("Adams Ann|Baker Bob|Carter Cid|Dane Dora"));
@@ -257,6 +257,8 @@ void tst_MainScene::removalMarksKeepTheirContacts()
     QTest::keySequence(m_scene->window(), QKeySequence::Find);
     QTest::keyClick(m_scene->window(), Qt::Key_D);
     QCOMPARE(m_scene->listedNames(), (QStringList{"Baker Bob", "Carter Cid", "Dane Dora"}));
+    QTest::keyClick(m_scene->window(), Qt::Key_Return);
+    QVERIFY(!m_scene->item(QStringLiteral("bigPhotoRect"))->isVisible());
 
     QVERIFY(m_scene->click(QStringLiteral("undoButton")));
     QTRY_COMPARE(m_scene->listedNames().size(), 4);
