@@ -368,6 +368,13 @@ Rectangle {
         visible: false
         enabled: bigPhotoRect.visible
 
+        // The list under the editor takes no clicks: a row chosen there would
+        // become the contact the editor's OK saves to.
+        MouseArea {
+            anchors.fill: parent
+            onWheel: wheel.accepted = true
+        }
+
         Photo {
             id: bigPhoto
 
