@@ -19,6 +19,24 @@ Item {
 
     readonly property int count: groupList.detailsData ? groupList.detailsData.length : 0
 
+    // What a click on an e-mail address or a link hands to the desktop. The
+    // texts may come from any card or file: the address goes as one
+    // percent-encoded recipient, so that "?attach=..." cannot ask the mail
+    // program for a file, and only web addresses reach the browser (one
+    // without a scheme as http), never file: or another program's scheme.
+    function mailUrl(address) {
+        return "mailto:" + encodeURIComponent(address.trim()).replace(/%40/g, "@")
+    }
+
+    function webUrl(link) {
+        var text = link.trim()
+        if (/^https?:\/\//i.test(text)) {
+            return text
+        }
+        // "name:" not followed by a port number starts another scheme.
+        return /^[a-z][a-z0-9+.-]*:(?![0-9])/i.test(text) ? "" : "http://" + text
+    }
+
     function onItemClick(str) {
         if (!str) {
             return
@@ -30,12 +48,17 @@ Item {
             if (debug) {
                 console.log("Sending email to " + str)
             }
-            Qt.openUrlExternally("mailto:" + str)
+            Qt.openUrlExternally(groupList.mailUrl(str))
         } else if (groupList.type === 3) {
             if (debug) {
                 console.log("Opening " + str)
             }
-            Qt.openUrlExternally(str)
+            var url = groupList.webUrl(str)
+            if (url === "") {
+                messageForm.show(qsTr("Only web addresses (http, https) are opened."), false)
+            } else {
+                Qt.openUrlExternally(url)
+            }
         } else if (groupList.type === 4) {
             root.chooseFilter(false, str)
         }

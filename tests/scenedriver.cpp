@@ -51,20 +51,25 @@ MessageRecorder &recorder()
     return instance;
 }
 
+// The schemes whose addresses the scenes' tests record instead of handing
+// them to the desktop; file and smb, so that a test sees any such address
+// the scenes would open.
+const char *const recordedSchemes[] = {"mailto", "http", "https", "tel", "file", "smb"};
+
 } // namespace
 
 SceneDriver::SceneDriver(QObject *parent)
     : QObject(parent)
 {
     recorder();
-    for (const char *scheme : {"mailto", "http", "https", "tel"}) {
+    for (const char *scheme : recordedSchemes) {
         QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "openUrl");
     }
 }
 
 SceneDriver::~SceneDriver()
 {
-    for (const char *scheme : {"mailto", "http", "https", "tel"}) {
+    for (const char *scheme : recordedSchemes) {
         QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
     }
     stop();

@@ -1,5 +1,6 @@
 // The details and the editor: call and text message with no program for either;
-// birthdays without a year through the calendar.
+// what clicked e-mail addresses and links hand to the desktop; birthdays
+// without a year through the calendar.
 
 #include "record/contact.h"
 #include "scenedriver.h"
@@ -16,6 +17,8 @@ class tst_DetailsFlows : public SceneTest
 private slots:
     void missingProgramIsShown_data();
     void missingProgramIsShown();
+    void clickedValuesOpenSafely_data();
+    void clickedValuesOpenSafely();
     void birthdayWithoutYear_data();
     void birthdayWithoutYear();
 };
@@ -45,6 +48,42 @@ void tst_DetailsFlows::missingProgramIsShown()
             "detailsRow0", m_scene->item("phoneGroup", m_scene->item("detailsView")))));
     QVERIFY(m_scene->chooseInList(choice) && m_scene->waitShown("messageForm"));
     QCOMPARE(m_scene->item("messageText")->property("text").toString(), message);
+}
+
+void tst_DetailsFlows::clickedValuesOpenSafely_data()
+{
+    QTest::addColumn<QString>("block");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("opened");
+    QTest::addColumn<QString>("message");
+    addRowsFromFile(TEST_DATA_DIR "/scenes/clicked-values.jsonl");
+}
+
+void tst_DetailsFlows::clickedValuesOpenSafely()
+{
+    QFETCH(QString, block);
+    QFETCH(QString, value);
+    QFETCH(QString, message);
+    auto contact = makeContact(Contact::makeId(), QStringLiteral("Ann"));
+    if (block == QLatin1String("linkGroup")) {
+        contact->linkList = QStringList{value};
+    } else {
+        contact->emailList = QStringList{value};
+        contact->emailGroupList = QStringList{"Home"};
+    }
+    SceneDriver::storeContacts({contact.get()});
+    QVERIFY(m_scene->start() && m_scene->click(m_scene->listRow(contact->id)));
+    QTRY_VERIFY(SceneDriver::isShown(m_scene->item("detailsView")));
+    QVERIFY(m_scene->click(
+            m_scene->item("detailsRow0", m_scene->item(block, m_scene->item("detailsView")))));
+    if (message.isEmpty()) {
+        QTRY_COMPARE(m_scene->openedUrls().size(), 1);
+        QTEST(m_scene->openedUrls().at(0).toString(QUrl::FullyEncoded), "opened");
+    } else {
+        QVERIFY(m_scene->waitShown("messageForm"));
+        QCOMPARE(m_scene->item("messageText")->property("text").toString(), message);
+        QVERIFY(m_scene->openedUrls().isEmpty());
+    }
 }
 
 void tst_DetailsFlows::birthdayWithoutYear_data()

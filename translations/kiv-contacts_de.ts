@@ -613,6 +613,10 @@
         <source>No program on this system can send text messages.</source>
         <translation>Auf diesem System kann kein Programm SMS senden.</translation>
     </message>
+    <message>
+        <source>Only web addresses (http, https) are opened.</source>
+        <translation>Nur Webadressen (http, https) werden geöffnet.</translation>
+    </message>
 </context>
 <context>
     <name>DuplicateFinder</name>

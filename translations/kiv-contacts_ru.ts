@@ -619,6 +619,10 @@
         <source>No program on this system can send text messages.</source>
         <translation>В этой системе нет программы для отправки SMS.</translation>
     </message>
+    <message>
+        <source>Only web addresses (http, https) are opened.</source>
+        <translation>Открываются только веб-адреса (http, https).</translation>
+    </message>
 </context>
 <context>
     <name>DuplicateFinder</name>
