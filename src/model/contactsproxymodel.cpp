@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 const QString sortRoleKey = QStringLiteral("sortRole");
@@ -601,8 +602,10 @@ void ContactsProxyModel::removeContacts()
     if (!m_source || m_marked.isEmpty()) {
         return;
     }
+    // The marks are spent: they need not follow the rows the removal takes.
+    const QList<QPersistentModelIndex> marks = std::exchange(m_marked, {});
     QModelIndexList sourceIndexes;
-    for (const QPersistentModelIndex &mark : qAsConst(m_marked)) {
+    for (const QPersistentModelIndex &mark : marks) {
         if (mark.isValid()) {
             sourceIndexes.append(mapToSource(mark));
         }
