@@ -431,6 +431,13 @@ Rectangle {
         onActivated: root.cancelOrClear()
     }
 
+    // Ctrl+Z is the undo bar's Undo while the bar is shown.
+    Shortcut {
+        sequences: [StandardKey.Undo]
+        enabled: undoBar.count > 0 && !root.busy
+        onActivated: contactsModel.undoRemoval()
+    }
+
     Shortcut {
         sequence: StandardKey.New
         enabled: !root.busy

@@ -68,14 +68,16 @@ void tst_Comforts::init()
 
 void tst_Comforts::undoBringsRemovedBack_data()
 {
-    QTest::addColumn<bool>("undo");
-    QTest::newRow("undo") << true;
-    QTest::newRow("bar runs out") << false;
+    QTest::addColumn<QString>("undoBy");
+    QTest::newRow("undo") << "undoButton";
+    QTest::newRow("Ctrl+Z") << "Ctrl+Z";
+    QTest::newRow("bar runs out") << "";
 }
 
 void tst_Comforts::undoBringsRemovedBack()
 {
-    QFETCH(bool, undo);
+    QFETCH(QString, undoBy);
+    const bool undo = !undoBy.isEmpty();
     QHash<QString, QByteArray> photos;
     for (const QString id : {"1", "2", "3"}) {
         photos.insert(id, SceneDriver::storedPhoto(id));
@@ -98,8 +100,13 @@ void tst_Comforts::undoBringsRemovedBack()
     QTRY_VERIFY(SceneDriver::isShown(bar));
     QCOMPARE(m_scene->item(QStringLiteral("undoText"))->property("text").toString(),
              QStringLiteral("3 contacts deleted"));
-    if (undo) {
-        QVERIFY(m_scene->click(QStringLiteral("undoButton")));
+    if (undoBy == QLatin1String("Ctrl+Z")) {
+        QVERIFY(m_scene->waitHidden(QStringLiteral("messageForm")));
+        m_scene->window()->requestActivate();
+        QVERIFY(QTest::qWaitForWindowActive(m_scene->window()));
+        QTest::keySequence(m_scene->window(), QKeySequence::Undo);
+    } else if (undo) {
+        QVERIFY(m_scene->click(undoBy));
     }
     QTRY_VERIFY(!bar->isVisible());
     const QStringList expected =
