@@ -28,8 +28,8 @@ Item {
     }
 
     // The keys of the list: moving, editing, removing, and typing a
-    // printable character starts a search with it (not in the removal mode,
-    // whose header hides the search field).
+    // printable character starts a search with it (not while the removal
+    // mode, the editor or a form hides the search field).
     function handleKey(event) {
         var page = Math.max(1, Math.floor(listView.height / root.itemHeight) - 1)
         if (event.key === Qt.Key_PageDown) {

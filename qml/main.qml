@@ -38,7 +38,7 @@ Rectangle {
     signal updatePhoto(string id)
 
     // Starts adding a contact, or editing the current one; not while the
-    // editor, the removal mode or a menu is open (Return on the list in the
+    // editor, the removal mode or a form is open (Return on the list in the
     // removal mode would otherwise leave it without its OK/Cancel header).
     function changeContact(add) {
         if (root.busy || (!add && contactsProxyModel.currentIndex < 0)) {
