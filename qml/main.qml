@@ -444,9 +444,13 @@ Rectangle {
         onActivated: root.changeContact(true)
     }
 
+    // The editor's OK; not while a question, a list, a line or the calendar
+    // is open over the editor: the editor would close beneath it, and what
+    // is chosen there then would go nowhere.
     Shortcut {
         sequences: [StandardKey.Save, "Ctrl+Return", "Ctrl+Enter"]
-        enabled: bigPhotoRect.visible && !messageForm.opened
+        enabled: bigPhotoRect.visible && !messageForm.opened && !listViewForm.opened
+                 && !lineEditForm.opened && !calendarForm.opened
         onActivated: headerOkCancel.finish(true)
     }
 

@@ -16,6 +16,8 @@ private slots:
     void viewEditAndAdd();
     void renamedContactStaysShown();
     void pictureWhileBrowsingShowsAtOnce();
+    void saveKeyWaitsForOpenForm_data();
+    void saveKeyWaitsForOpenForm();
     void quitWithOpenEditorAsks_data();
     void quitWithOpenEditorAsks();
 
@@ -169,6 +171,42 @@ void tst_DetailsScene::pictureWhileBrowsingShowsAtOnce()
     QVERIFY(m_scene->click(QStringLiteral("editButton")));
     QTRY_COMPARE(m_scene->colourAt(item(QStringLiteral("bigPhoto"))), QColor(Qt::red));
     QVERIFY(answer(QStringLiteral("cancelButton")));
+}
+
+void tst_DetailsScene::saveKeyWaitsForOpenForm_data()
+{
+    QTest::addColumn<QString>("opener");
+    QTest::addColumn<QString>("group"); // the editor group of the opener; empty for none
+    QTest::addColumn<QString>("form");
+    QTest::newRow("calendar") << "calendarButton" << "" << "calendarForm";
+    QTest::newRow("phone labels") << "label" << "phoneEdit" << "listViewForm";
+}
+
+// Ctrl+S closed the editor under an open calendar or label list, which then
+// stayed open over the list with nothing to choose for.
+void tst_DetailsScene::saveKeyWaitsForOpenForm()
+{
+    QFETCH(QString, opener);
+    QFETCH(QString, group);
+    QFETCH(QString, form);
+    SceneDriver::storeContacts(QStringLiteral("Adams Ann"));
+    QVERIFY(m_scene->start());
+    QVERIFY(select(QStringLiteral("1")));
+    QVERIFY(m_scene->click(QStringLiteral("editButton")));
+    QVERIFY(m_scene->typeInto(item(QStringLiteral("surnameField")), QStringLiteral("son")));
+    QVERIFY(m_scene->click(opener, group.isEmpty() ? nullptr : editRow(group, 0)));
+    QVERIFY(m_scene->waitShown(form));
+    m_scene->window()->requestActivate();
+    QVERIFY(QTest::qWaitForWindowActive(m_scene->window()));
+    QTest::keySequence(m_scene->window(), QKeySequence::Save);
+    m_scene->waitForFrame();
+    QVERIFY(item(QStringLiteral("detailsEditor"))->isVisible());
+    QVERIFY(SceneDriver::isShown(item(form)));
+    QTest::keyClick(m_scene->window(), Qt::Key_Escape);
+    QVERIFY(m_scene->waitHidden(form));
+    QTest::keySequence(m_scene->window(), QKeySequence::Save);
+    QTRY_VERIFY(!item(QStringLiteral("detailsEditor"))->isVisible());
+    QTRY_VERIFY(SceneDriver::storedTexts().value(0).contains("\"surname\":\"Adamsson\""));
 }
 
 void tst_DetailsScene::quitWithOpenEditorAsks_data()
