@@ -36,7 +36,9 @@ Item {
         if (debug) {
             console.log("File chosen: " + fileName)
         }
-        image.source = "file://" + fileName
+        // Each part of the path is escaped: a "#" or "%" in a file name
+        // would otherwise be read as part of the address.
+        image.source = "file://" + fileName.split("/").map(encodeURIComponent).join("/")
         if (contactDetails.detailsToView.visible) {
             contactsProxyModel.savePhoto(fileName)
             carddav.localChanged()
@@ -105,6 +107,10 @@ Item {
 
         FileDialog {
             onFileChosen: photo.onFileChosen(fileName)
+            onPictureRefused: messageForm.show(
+                                  qsTr("The picture “%1” cannot be used: it is damaged, too large "
+                                       + "or of a kind this program does not read.")
+                                  .arg(fileName), false)
         }
     }
 }

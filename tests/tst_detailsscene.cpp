@@ -5,6 +5,7 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QQuickItem>
 #include <QQuickWindow>
 
@@ -16,6 +17,8 @@ private slots:
     void viewEditAndAdd();
     void renamedContactStaysShown();
     void pictureWhileBrowsingShowsAtOnce();
+    void chosenPictureShowsOrIsRefused_data();
+    void chosenPictureShowsOrIsRefused();
     void saveKeyWaitsForOpenForm_data();
     void saveKeyWaitsForOpenForm();
     void quitWithOpenEditorAsks_data();
@@ -171,6 +174,48 @@ void tst_DetailsScene::pictureWhileBrowsingShowsAtOnce()
     QVERIFY(m_scene->click(QStringLiteral("editButton")));
     QTRY_COMPARE(m_scene->colourAt(item(QStringLiteral("bigPhoto"))), QColor(Qt::red));
     QVERIFY(answer(QStringLiteral("cancelButton")));
+}
+
+void tst_DetailsScene::chosenPictureShowsOrIsRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("picture"); // a picture, or text under a picture's name
+    QTest::newRow("picture") << "red.png" << true;
+    QTest::newRow("# and % in the name") << "red #1 100%25.png" << true;
+    QTest::newRow("not a picture") << "notes.png" << false;
+}
+
+// The editor showed nothing for a picture whose name holds "#" or "%", and
+// a file that is no picture was taken without a word and then not stored.
+void tst_DetailsScene::chosenPictureShowsOrIsRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, picture);
+    SceneDriver::storeContacts(QStringLiteral("Adams Ann"));
+    QString path = SceneDriver::writePicture(name, Qt::red);
+    if (!picture) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("not a picture\n");
+    }
+    QVERIFY(m_scene->start());
+    QVERIFY(select(QStringLiteral("1")));
+    QVERIFY(m_scene->click(QStringLiteral("editButton")));
+    QTRY_VERIFY(item(QStringLiteral("bigPhotoRect"))->isVisible());
+    QVERIFY(m_scene->click(QStringLiteral("bigPhoto")));
+    m_scene->answerFileDialog(path);
+    QVERIFY(m_scene->chooseInList(QStringLiteral("Choose existing picture...")));
+    QTRY_VERIFY(m_scene->fileDialogAnswered());
+    if (picture) {
+        QTRY_COMPARE(m_scene->colourAt(item(QStringLiteral("bigPhoto"))), QColor(Qt::red));
+    } else {
+        QVERIFY(m_scene->waitShown(QStringLiteral("messageForm")));
+        QVERIFY(item(QStringLiteral("messageText"))->property("text").toString().contains(path));
+        QVERIFY(m_scene->click(QStringLiteral("messageOkButton")));
+        QVERIFY(m_scene->waitHidden(QStringLiteral("messageForm")));
+    }
+    QVERIFY(answer(QStringLiteral("okButton")));
+    QCOMPARE(SceneDriver::storedPhoto(QStringLiteral("1")).isEmpty(), !picture);
 }
 
 void tst_DetailsScene::saveKeyWaitsForOpenForm_data()

@@ -954,6 +954,10 @@
         <source>Photo</source>
         <translation>Foto</translation>
     </message>
+    <message>
+        <source>The picture “%1” cannot be used: it is damaged, too large or of a kind this program does not read.</source>
+        <translation>Das Bild „%1“ kann nicht verwendet werden: Es ist beschädigt, zu groß oder von einer Art, die dieses Programm nicht liest.</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>

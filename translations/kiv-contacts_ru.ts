@@ -961,6 +961,10 @@
         <source>Photo</source>
         <translation>Фото</translation>
     </message>
+    <message>
+        <source>The picture “%1” cannot be used: it is damaged, too large or of a kind this program does not read.</source>
+        <translation>Изображение «%1» нельзя использовать: оно повреждено, слишком большое или в формате, который эта программа не читает.</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>

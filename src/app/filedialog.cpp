@@ -1,5 +1,7 @@
 #include "app/filedialog.h"
 
+#include "storage/photoencoding.h"
+
 #include <QDir>
 #include <QFileDialog>
 
@@ -13,6 +15,12 @@ void FileDialog::show()
     const QString fileName =
             QFileDialog::getOpenFileName(nullptr, tr("Choose image file"), QDir::homePath(),
                                          tr("Image Files (*.jpeg *.jpg *.png *.gif)"));
+    // Told now, rather than the store dropping the picture unseen later.
+    if (!fileName.isEmpty() && PhotoEncoding::encodeFile(fileName).isEmpty()) {
+        emit pictureRefused(fileName);
+        emit fileChosen(QString());
+        return;
+    }
     emit fileChosen(fileName);
 }
 

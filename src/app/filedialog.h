@@ -6,6 +6,9 @@
 // Opens the toolkit's modal file dialogs for the scenes (scene type
 // "FileDialog"). Every call reports its outcome through fileChosen exactly
 // once: the absolute path of the chosen file, or empty text on cancel.
+// A picture that cannot become a contact photo (damaged, too large, of a
+// kind no image plug-in reads) is refused: pictureRefused, then fileChosen
+// with empty text.
 class FileDialog : public QObject
 {
     Q_OBJECT
@@ -15,6 +18,7 @@ public:
 
 signals:
     void fileChosen(QString fileName);
+    void pictureRefused(QString fileName);
 
 public slots:
     // Chooses an image file for a contact photo.
