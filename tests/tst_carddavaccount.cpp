@@ -4,6 +4,7 @@
 #include "testsupport.h"
 
 #include <QDirIterator>
+#include <QFile>
 #include <QGuiApplication>
 #include <QSettings>
 #include <QSignalSpy>
@@ -16,12 +17,24 @@ class tst_CardDavAccount : public QObject
     Q_OBJECT
 
 private slots:
+    void passwordStaysOutOfFiles_data();
     void passwordStaysOutOfFiles();
 };
 
+void tst_CardDavAccount::passwordStaysOutOfFiles_data()
+{
+    QTest::addColumn<bool>("inAddress"); // name and password typed into the server's address
+    QTest::newRow("in the fields") << false;
+    QTest::newRow("in the address") << true;
+}
+
 void tst_CardDavAccount::passwordStaysOutOfFiles()
 {
+    QFETCH(bool, inAddress);
     const bool secretStore = qgetenv("KIV_SECRET_STORE") == "1";
+    // No account and no address book of the row before.
+    QSettings().clear();
+    QFile::remove(SqliteDatabase::defaultPath());
     DavServer dav(DavServer::Radicale);
     QVERIFY(dav.start());
     SqliteDatabase store;
@@ -29,7 +42,13 @@ void tst_CardDavAccount::passwordStaysOutOfFiles()
     {
         CardDavAccount account(&store);
         QSignalSpy synced(&account, &CardDavAccount::syncFinished);
-        account.discover(dav.url().toString(), DavServer::User, DavServer::Password);
+        QUrl address = dav.url();
+        if (inAddress) {
+            address.setUserName(DavServer::User);
+            address.setPassword(DavServer::Password);
+        }
+        account.discover(address.toString(), inAddress ? QString() : DavServer::User,
+                         inAddress ? QString() : DavServer::Password);
         QTRY_VERIFY_WITH_TIMEOUT(!account.addressBooks().isEmpty(), 20000);
         account.chooseAddressBook(0);
         QVERIFY(synced.wait(60000));
