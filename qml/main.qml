@@ -340,6 +340,10 @@ Rectangle {
         objectName: "undoBar"
         anchors { left: parent.left; right: parent.right; bottom: storeStatus.top }
         z: 10
+        // Not while the editor is open: undoing a merge would put the
+        // original back under the edited contact's id, and OK would then save
+        // the merged fields over it.
+        enabled: !bigPhotoRect.visible
         model: contactsModel
     }
 

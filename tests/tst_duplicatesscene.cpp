@@ -78,6 +78,17 @@ void tst_DuplicatesScene::findMergeMarkAndUndo()
     QVERIFY(SceneDriver::storedTexts().filter(QStringLiteral("Roe")).size() == 1);
     QVERIFY(SceneDriver::storedTexts().filter(QStringLiteral("1971-03-04")).size() == 1);
     QCOMPARE(text(QStringLiteral("undoText")), QStringLiteral("2 contacts merged"));
+    // While the merged contact is edited the bar waits: an undo then left the
+    // editor to save the merged fields over the contact put back.
+    const QString merged =
+            SceneDriver::storedTexts().filter(QStringLiteral("Roe")).first().section(' ', 0, 0);
+    QVERIFY(m_scene->click(m_scene->listRow(merged)));
+    QVERIFY(m_scene->click(QStringLiteral("editButton")));
+    QTRY_VERIFY(m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
+    QVERIFY(!SceneDriver::isShown(m_scene->item(QStringLiteral("undoButton"))));
+    QVERIFY(m_scene->click(QStringLiteral("cancelButton"),
+                           m_scene->item(QStringLiteral("headerOkCancel"))));
+    QTRY_VERIFY(!m_scene->item(QStringLiteral("detailsEditor"))->isVisible());
     QVERIFY(m_scene->click(QStringLiteral("undoButton")));
     QTRY_COMPARE(SceneDriver::storedTexts().filter(QStringLiteral("Roe")).size(), 2);
 
