@@ -182,6 +182,7 @@ void tst_DetailsScene::chosenPictureShowsOrIsRefused_data()
     QTest::addColumn<bool>("picture"); // a picture, or text under a picture's name
     QTest::newRow("picture") << "red.png" << true;
     QTest::newRow("# and % in the name") << "red #1 100%25.png" << true;
+    QTest::newRow("Cyrillic name") << QString::fromUtf8("фото лето.png") << true;
     QTest::newRow("not a picture") << "notes.png" << false;
 }
 
