@@ -23,6 +23,10 @@ Rectangle {
     property bool reloadingForSync: false
     // The person chose to quit although changes could not be saved.
     property bool unsavedLossAccepted: false
+    // True while a list, a line or the calendar is open to choose a value
+    // (over the editor or another form).
+    readonly property bool choosing: listViewForm.opened || lineEditForm.opened
+                                     || calendarForm.opened
     // True while the editor, the removal mode or a form is open: requests
     // from outside wait until it closes.
     readonly property bool busy: bigPhotoRect.visible || root.removeMode || listViewForm.visible
@@ -151,7 +155,7 @@ Rectangle {
             cardDavForm.close()
         } else if (duplicatesForm.opened) {
             duplicatesForm.close()
-        } else if (listViewForm.opened || lineEditForm.opened || calendarForm.opened) {
+        } else if (root.choosing) {
             listViewForm.close()
             lineEditForm.close()
             calendarForm.close()
@@ -453,8 +457,7 @@ Rectangle {
     // is chosen there then would go nowhere.
     Shortcut {
         sequences: [StandardKey.Save, "Ctrl+Return", "Ctrl+Enter"]
-        enabled: bigPhotoRect.visible && !messageForm.opened && !listViewForm.opened
-                 && !lineEditForm.opened && !calendarForm.opened
+        enabled: bigPhotoRect.visible && !messageForm.opened && !root.choosing
         onActivated: headerOkCancel.finish(true)
     }
 
